@@ -1,0 +1,65 @@
+#include "base/engine_log.h"
+
+#include <cstdio>
+
+#include "base/text_convert.h"
+
+namespace corvane {
+
+namespace {
+
+class TStdoutLog final : public TLogTarget {
+ public:
+  void Log(std::u16string_view text) override { Write(false, text); }
+  void Error(std::u16string_view text) override { Write(true, text); }
+
+ private:
+  static void Write(bool isError, std::u16string_view text) {
+    const std::string line = FormatLogLineNow(isError, text) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+  }
+};
+
+TStdoutLog gStdoutLog;
+TLogTarget* gTarget = &gStdoutLog;
+
+void TwoDigits(std::string& out, int v) {
+  out += static_cast<char>('0' + (v / 10) % 10);
+  out += static_cast<char>('0' + v % 10);
+}
+
+}  // namespace
+
+TLogTarget* SetLogTarget(TLogTarget* target) {
+  TLogTarget* previous = gTarget == &gStdoutLog ? nullptr : gTarget;
+  gTarget = target ? target : &gStdoutLog;
+  return previous;
+}
+
+TLogTarget& LogTarget() { return *gTarget; }
+
+void EngineLog(std::u16string_view text) { gTarget->Log(text); }
+void EngineError(std::u16string_view text) { gTarget->Error(text); }
+
+std::string FormatLogLine(std::tm t, bool isError, std::u16string_view text) {
+  std::string line;
+  line.reserve(16 + text.size());
+  TwoDigits(line, t.tm_hour);
+  line += ':';
+  TwoDigits(line, t.tm_min);
+  line += ':';
+  TwoDigits(line, t.tm_sec);
+  line += isError ? " (e) " : " (i) ";
+  line += Utf16ToUtf8(text);
+  return line;
+}
+
+std::string FormatLogLineNow(bool isError, std::u16string_view text) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return FormatLogLine(local, isError, text);
+}
+
+}  // namespace corvane

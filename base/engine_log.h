@@ -1,0 +1,35 @@
+// The seam through which every subsystem writes the engine log. The engine
+// object installs itself as the target when it starts; until then (and in
+// tools) lines go to standard output in the log's own line format.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+class TLogTarget {
+ public:
+  virtual ~TLogTarget() = default;
+  // One information line.
+  virtual void Log(std::u16string_view text) = 0;
+  // One error line; never throws.
+  virtual void Error(std::u16string_view text) = 0;
+};
+
+// Installs a target (nullptr restores the standard-output default) and
+// returns the previous one.
+TLogTarget* SetLogTarget(TLogTarget* target);
+TLogTarget& LogTarget();
+
+// What the rest of the engine calls: `Engine.Log` and `Engine.Error`.
+void EngineLog(std::u16string_view text);
+void EngineError(std::u16string_view text);
+
+// "HH:MM:SS (i) text" or "HH:MM:SS (e) text", in UTF-8, without a line end.
+std::string FormatLogLine(std::tm localTime, bool isError, std::u16string_view text);
+// The same for the current local time.
+std::string FormatLogLineNow(bool isError, std::u16string_view text);
+
+}  // namespace corvane
