@@ -29,6 +29,10 @@ void TObject::Free() {
   delete this;
 }
 
+void ReleaseLifeToken(TLifeToken* token) {
+  if (--token->Handles == 0 && !token->Alive) delete token;
+}
+
 TLifeToken* TObject::LifeToken() const {
   if (!life_) life_ = new TLifeToken;
   return life_;

@@ -47,6 +47,8 @@ struct TLifeToken {
   bool Alive = true;
   int Handles = 0;
 };
+// Drops one handle's hold; the last one out after the object died frees it.
+void ReleaseLifeToken(TLifeToken* token);
 
 class TObject {
  public:
@@ -153,7 +155,7 @@ class TWeak {
     if (token_) ++token_->Handles;
   }
   void Release() {
-    if (token_ && --token_->Handles == 0 && !token_->Alive) delete token_;
+    if (token_) ReleaseLifeToken(token_);
     token_ = nullptr;
     object_ = nullptr;
   }
