@@ -5,6 +5,7 @@
 
 #include "base/component.h"
 #include "base/engine_log.h"
+#include "base/fixups.h"
 #include "base/text_convert.h"
 
 namespace corvane {
@@ -226,6 +227,7 @@ TClass FindClass(std::string_view name) {
 const std::vector<TClass>* GlobalClassList() { return gRegGroups ? gRegGroups->globalClassList : nullptr; }
 
 void FinalizeClassRegistry() {
+  RemoveFixupReferences(nullptr, "");
   gRegGroups.reset();
   gFindGlobalComponentProcs.clear();
 }

@@ -5,6 +5,8 @@
 #include "base/class_builder.h"
 #include "base/engine_log.h"
 #include "base/number_text.h"
+#include "base/reader.h"
+#include "base/writer.h"
 #include "base/text_convert.h"
 
 namespace corvane {
@@ -180,6 +182,10 @@ void TGComponent::Loaded() {
   state_.Exclude(csLoading);
   loaded_ = true;
 }
+
+void TGComponent::ReadState(TGReader& reader) { reader.ReadData(this); }
+
+void TGComponent::WriteState(TGWriter& writer) { writer.WriteData(this); }
 
 void TGComponent::Destroying() {
   if (state_.Contains(csDestroying)) return;

@@ -102,6 +102,9 @@ class TGComponent : public TPersistent {
   virtual void SetParentComponent(TGComponent* parent) {}
   virtual void SetChildOrder(TGComponent* child, int order) {}
   virtual void Loaded();
+  // Reads / writes this component's properties and children.
+  virtual void ReadState(TGReader& reader);
+  virtual void WriteState(TGWriter& writer);
   virtual void Updating() { state_.Include(csUpdating); }
   virtual void Updated() { state_.Exclude(csUpdating); }
 

@@ -2,12 +2,18 @@
 
 #include "base/class_builder.h"
 #include "base/engine_log.h"
+#include "base/fixups.h"
 #include "base/text_convert.h"
 
 namespace corvane {
 
 CORVANE_IMPLEMENT_CLASS(TPersistent)
 CORVANE_IMPLEMENT_CLASS(TSomePersistent)
+
+void TPersistent::BeforeDestruction() {
+  ForgetFixupsOf(this);
+  TObject::BeforeDestruction();
+}
 
 void TPersistent::Assign(const TPersistent* source) {
   if (source) source->AssignTo(this);

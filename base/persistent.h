@@ -20,6 +20,8 @@ class TPersistent : public TObject {
   // offered to the source's AssignTo, and an impossible pair is reported.
   virtual void Assign(const TPersistent* source);
   virtual TPersistent* GetOwner() const { return nullptr; }
+  // Drops the object's pending stream references.
+  void BeforeDestruction() override;
   virtual std::string GetNamePath() const { return ClassName(); }
 
  protected:

@@ -93,6 +93,11 @@ std::int64_t Variant::AsInt64() const {
   }
 }
 
+std::uint64_t Variant::AsUInt64() const {
+  if (type_ == varUInt64) return std::get<std::uint64_t>(value_);
+  return static_cast<std::uint64_t>(AsInt64());
+}
+
 std::int32_t Variant::AsInteger() const {
   const std::int64_t v = AsInt64();
   if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())

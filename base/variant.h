@@ -70,6 +70,8 @@ class Variant {
   // Null and text that is not a number throw EConvertError, as does a
   // number out of the target's range.
   std::int64_t AsInt64() const;
+  // The bits of an unsigned 64-bit value; other types as AsInt64.
+  std::uint64_t AsUInt64() const;
   std::int32_t AsInteger() const;
   double AsDouble() const;
   bool AsBoolean() const;
