@@ -14,6 +14,7 @@
 
 #include <cassert>
 #include <functional>
+#include <memory>
 #include <string>
 #include <type_traits>
 
@@ -95,6 +96,15 @@ void FreeAndNil(T*& object) {
   object = nullptr;
   if (o) o->Free();
 }
+
+// Owners that hold an object through a smart pointer free it properly.
+struct TObjectDeleter {
+  void operator()(TObject* object) const {
+    if (object) object->Free();
+  }
+};
+template <class T>
+using TOwned = std::unique_ptr<T, TObjectDeleter>;
 
 // Construct, read (when the context says so), AfterConstruction.
 template <class T>
