@@ -1,0 +1,157 @@
+// The stored forms of a wide-string list: UTF-16 with a byte-order mark in
+// either order, the ciphered form, and files replaced whole.
+#include "base/wide_string_file.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/memory_stream.h"
+#include "base/wide_string_list.h"
+#include "tests/support/capture_log.h"
+#include "tests/support/stream_bytes.h"
+
+namespace corvane {
+namespace {
+
+using test::Hex;
+using test::StreamOf;
+using test::Unhex;
+using Items = std::vector<std::u16string>;
+
+Items ItemsOf(const TWideStrings& list) {
+  Items out;
+  for (int i = 0; i < list.Count(); ++i) out.push_back(list.Get(i));
+  return out;
+}
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-wide-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~TTempDir() { std::filesystem::remove_all(path_); }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(WideStringFile, MarkedFormStartsWithTheMarkInHostOrder) {
+  TWideStringList list;
+  list.Add(u"a");
+  list.Add(u"\u4e2d");
+  TMemoryStream out;
+  ASSERT_TRUE(list.SaveToStream(out));
+  // Little-endian hosts: FF FE, then "a" CR LF "中" CR LF.
+  EXPECT_EQ(Hex(out), "fffe" "6100" "0d000a00" "2d4e" "0d000a00");
+}
+
+TEST(WideStringFile, MarkedFormLoadsInEitherByteOrder) {
+  const struct Case {
+    const char* name;
+    const char* hex;
+    bool loaded;
+    Items items;
+  } cases[] = {
+      {"host order", "fffe 6100 0d00 0a00 6200", true, {u"a", u"b"}},
+      {"swapped", "feff 0061 000d 000a 4e2d", true, {u"a", u"\u4e2d"}},
+      {"mark only", "fffe", true, {}},
+      {"odd trailing byte", "fffe 6100 62", true, {u"a"}},
+      {"no mark", "6100 6200", false, {u"keep"}},
+      {"one byte", "ff", false, {u"keep"}},
+      {"empty", "", false, {u"keep"}},
+  };
+  for (const Case& c : cases) {
+    TWideStringList list;
+    list.Add(u"keep");
+    TMemoryStream in = StreamOf(Unhex(c.hex));
+    EXPECT_EQ(list.LoadFromStream(in), c.loaded) << c.name;
+    EXPECT_EQ(ItemsOf(list), c.items) << c.name;
+  }
+}
+
+TEST(WideStringFile, CipheredFormRoundTripsWithoutMarkOrCount) {
+  const Items samples[] = {{}, {u"name=Ann", u"score=12"}, {u"caf\u00e9", u"", u"\u4e2d\u6587", u"\U0001F600"}};
+  for (const Items& items : samples) {
+    TWideStringList list;
+    for (const std::u16string& s : items) list.Add(s);
+    TMemoryStream out;
+    ASSERT_TRUE(list.SaveToStreamEncrypt(out));
+    EXPECT_EQ(out.Size(), static_cast<std::int64_t>(list.GetTextStr().size() * 2));
+    TWideStringList back;
+    back.Add(u"old");
+    out.SetPosition(0);
+    EXPECT_TRUE(back.LoadFromStreamEncrypt(out));
+    EXPECT_EQ(ItemsOf(back), items);
+  }
+  // The key, little-endian: 'a' ^ 0x6E51 = 0x6E30.
+  TWideStringList one;
+  one.Add(u"a");
+  TMemoryStream out;
+  one.SaveToStreamEncrypt(out);
+  EXPECT_EQ(Hex(out), "306e" "5c6e" "5b6e");
+  EXPECT_EQ(kWideTextCipherKey, 0x6E51);
+}
+
+TEST(WideStringFile, LoadingReadsFromThePositionOn) {
+  TWideStringList list;
+  list.Add(u"x");
+  TMemoryStream out;
+  out.Write("HEAD", 4);
+  list.SaveToStreamEncrypt(out);
+  out.SetPosition(4);
+  TWideStringList back;
+  EXPECT_TRUE(back.LoadFromStreamEncrypt(out));
+  EXPECT_EQ(ItemsOf(back), (Items{u"x"}));
+}
+
+TEST(WideStringFile, OversizedTextIsRefusedAndTheListKept) {
+  test::TCaptureLog log;
+  std::string bytes = Unhex("fffe");
+  bytes.resize(static_cast<std::size_t>(kMaxWideTextBytes) + 2, '\r');
+  TMemoryStream in = StreamOf(bytes);
+  TWideStringList list;
+  list.Add(u"keep");
+  EXPECT_FALSE(list.LoadFromStream(in));
+  in.SetPosition(0);
+  EXPECT_FALSE(list.LoadFromStreamEncrypt(in));
+  EXPECT_EQ(ItemsOf(list), (Items{u"keep"}));
+  EXPECT_EQ(log.CountError("String list text too large (16777218 bytes)"), 2) << log.Text();
+}
+
+TEST(WideStringFile, FilesAreReplacedWholeAndMissingFilesLoadNothing) {
+  TTempDir dir;
+  const std::string path = dir.File("scores.txt");
+  TWideStringList list;
+  list.Add(u"caf\u00e9");
+  ASSERT_TRUE(list.SaveToFile(path));
+  EXPECT_EQ(Hex(ReadFile(path)), "fffe" "630061006600e900" "0d000a00");
+
+  TWideStringList back;
+  EXPECT_TRUE(back.LoadFromFile(path));
+  EXPECT_EQ(ItemsOf(back), (Items{u"caf\u00e9"}));
+  EXPECT_FALSE(back.LoadFromFile(dir.File("missing.txt")));
+  EXPECT_EQ(ItemsOf(back), (Items{u"caf\u00e9"}));
+
+  test::TCaptureLog log;
+  EXPECT_FALSE(list.SaveToFile(dir.File("no/such/folder.txt")));
+  EXPECT_EQ(log.Lines().size(), 1u);
+  EXPECT_TRUE(log.Contains("Cannot create file"));
+}
+
+}  // namespace
+}  // namespace corvane
