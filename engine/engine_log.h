@@ -1,0 +1,75 @@
+// The engine log and the debug board. The engine object owns one and
+// installs it as the log target, so every EngineLog / EngineError of every
+// subsystem lands here.
+//
+// A log line is "HH:MM:SS (i) message" (or "(e)" for an error), in UTF-8. It
+// goes to standard output with a LF, to LogList without a line end, and,
+// once the log file is named, to the end of that file with CR LF. Lines
+// logged before the file is named wait in LogList and are written to the
+// file when it is named.
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "base/engine_log.h"
+#include "base/hashed_string_list.h"
+#include "base/string_list.h"
+
+namespace corvane {
+
+// Whether the log file is written at all ("-storelog" sets it, "-nostorelog"
+// clears it). When false no log file is created, truncated or appended to;
+// the list and standard output still get every line.
+extern bool StoreLog;
+
+class TEngineLog final : public TLogTarget {
+ public:
+  // The local time of day used for the time stamps; tests fix it.
+  using TClock = std::function<std::tm()>;
+
+  TEngineLog();
+  // Stops being the log target when it still is one.
+  ~TEngineLog() override;
+  TEngineLog(const TEngineLog&) = delete;
+  TEngineLog& operator=(const TEngineLog&) = delete;
+
+  // One time-stamped line, "(i)" or "(e)"; the message is taken as it is.
+  void Log(std::u16string_view message) override;
+  void Error(std::u16string_view message) override;
+  // Stores an already formatted line: in LogList and at the end of the log
+  // file; no time stamp, no standard output.
+  void LogWOFormat(std::u16string_view line);
+  // Truncates the log file (creates it empty).
+  void ClearLog();
+
+  // Names the log file: LogFileName takes the name, the name is logged, and
+  // the file is rewritten with every line of LogList in order, so that the
+  // lines logged before it had a name come first with their own times.
+  void SetLogFileName(const std::string& name);
+
+  // Sets name=value on the debug board: replaces the value of the line of
+  // that name in place, or adds the line.
+  void ShowInfo(std::u16string_view name, std::u16string_view value);
+
+  void SetClock(TClock clock);
+
+  // Every line of the run, in order, UTF-8 without line ends.
+  TStringList LogList;
+  // UTF-8 path of the log file; empty until an applet path is known. The
+  // engine may set it directly; the lines then go to that file as they come.
+  std::string LogFileName;
+  // The debug board: name=value lines.
+  THashedStringList Info;
+
+ private:
+  void Write(bool isError, std::u16string_view message);
+  void Store(const std::string& line);
+  void AppendToFile(const std::string& line) const;
+
+  TClock clock_;
+};
+
+}  // namespace corvane
