@@ -75,8 +75,9 @@ TEST(Reader, CopyValueRewritesEveryTagReadably) {
     }
     // Integers may change width; everything else is copied as it stands.
     const std::string name = v.name;
-    if (name != "list" && name != "collection" && name != "int16" && name != "int32")
+    if (name != "list" && name != "collection" && name != "int16" && name != "int32") {
       EXPECT_EQ(test::Hex(out), test::Hex(bytes)) << v.name;
+    }
     out.SetPosition(0);
     TGReader check(out);
     check.SkipValue();

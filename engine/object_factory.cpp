@@ -1,0 +1,54 @@
+#include "engine/object_factory.h"
+
+#include "base/class_registry.h"
+#include "base/engine_log.h"
+#include "base/file_utils.h"
+#include "base/resource_man.h"
+#include "base/text_convert.h"
+#include "engine/applet.h"
+#include "engine/engine.h"
+#include "engine/object_loader.h"
+
+namespace corvane {
+
+BaseObject* CreateObject(const std::string& className, BaseObject* parent) {
+  const TClass cls = GetClass(className);
+  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !cls->CanCreate()) {
+    EngineError(u"Can't found class " + WidenLatin1(className));
+    return nullptr;
+  }
+  TCreateContext context(parent);
+  if (parent) context.Applet = parent->GetApplet();
+  auto* object = static_cast<BaseObject*>(cls->CreateInstance(context));
+  if (object) object->IncludeStyle(csExternal);
+  return object;
+}
+
+BaseObject* CreateObjectFromFile(const std::u16string& fileName, BaseObject* parent, bool useCache) {
+  TResourceMan* resMan = parent && parent->GetApplet() ? parent->GetApplet()->ResMan() : nullptr;
+  if (fileName.find(u"main.object") == std::u16string::npos && fileName.find(u':') != std::u16string::npos &&
+      Engine) {
+    resMan = Engine->ExternalResMan();
+    EngineLog(u"Use external resource for file " + fileName);
+  }
+  if (!resMan) {
+    EngineError(u"Application's resource manager not exists");
+    return nullptr;
+  }
+  const std::string base = FileNameWithoutExt(Utf16ToUtf8(fileName));
+  if (!resMan->StreamExists(base + ".object") && !resMan->StreamExists(base + ".bin")) {
+    EngineError(u"file " + fileName + u" file not exists");
+    return nullptr;
+  }
+  BaseObject* object = LoadObject(resMan, fileName, parent, nullptr, useCache);
+  if (object) object->IncludeStyle(csExternal);
+  return object;
+}
+
+BaseObject* GetObjectMission(BaseObject* object) {
+  for (BaseObject* o = object; o; o = o->Parent())
+    if (o->IsMission()) return o;
+  return nullptr;
+}
+
+}  // namespace corvane

@@ -1,0 +1,10 @@
+// Registration of the engine core's classes by name, called once when the
+// program starts (and by tests that stream engine objects).
+#pragma once
+
+namespace corvane {
+
+// The scene-object base classes, in the registry's fixed order.
+void RegisterEngineClasses();
+
+}  // namespace corvane

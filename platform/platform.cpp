@@ -1,0 +1,11 @@
+#include "platform/platform.h"
+
+#include "base/class_builder.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TPlatform)
+
+TClass PlatformClass = nullptr;
+
+}  // namespace corvane

@@ -1,0 +1,56 @@
+// The abstract host layer: windows, the event pump, the clock, mouse capture
+// and acquisition, a console, file selection and the per-user data folder.
+// The engine makes one platform object at start-up from PlatformClass.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/persistent.h"
+
+namespace corvane {
+
+class Applet;
+class TWindow;
+
+CORVANE_ENUM(TWindowStyle, systemStyle, maskStyle, layerStyle);
+
+class TPlatform : public TPersistent {
+  CORVANE_CLASS(TPlatform, TPersistent)
+  TPlatform() = default;
+  explicit TPlatform(const TCreateContext&) {}
+
+  virtual bool CreateConsole() = 0;
+  virtual bool DestroyConsole() = 0;
+  virtual void WriteLn(const std::u16string& text) = 0;
+  // Handles at most one pending host event and returns without waiting.
+  virtual void PeekHandler() = 0;
+  virtual void WaitHandler() = 0;
+  // Seconds from a monotonic clock.
+  virtual float GetCurrentTime() = 0;
+  // Waits about that long (the frame-rate cap); tests advance a clock.
+  virtual void Sleep(std::int32_t milliseconds) = 0;
+  virtual void LogLastOSError() = 0;
+  virtual TWindow* CreateWindow(Applet* root, const std::string& className, std::int32_t left, std::int32_t top,
+                                std::int32_t width, std::int32_t height, TWindowStyle style) = 0;
+  virtual void DestroyWindow(TWindow* window) = 0;
+  virtual void ApplyWindowStyle(TWindow* window) = 0;
+  virtual void ShowWindow(TWindow* window) = 0;
+  virtual void ResizeWindow(TWindow* window, std::int32_t width, std::int32_t height) = 0;
+  virtual void ReposWindow(TWindow* window, std::int32_t left, std::int32_t top) = 0;
+  virtual void SetIcon(TWindow* window, const std::string& fileName) = 0;
+  virtual void UpdateWindowState(TWindow* window) = 0;
+  virtual void UpdateWindow(TWindow* window, float x, float y) = 0;
+  virtual void MakePng(TWindow* window, const std::string& fileName) = 0;
+  virtual void CaptureMouse(TWindow* window) = 0;
+  virtual void ReleaseMouse() = 0;
+  virtual void AcquireMouse(TWindow* window) = 0;
+  virtual void AcquireDisable(TWindow* window) = 0;
+  virtual std::u16string SelectExternalFile(const std::u16string& filter) = 0;
+  virtual std::u16string GetAppDataFolder() = 0;
+};
+
+// The platform class the engine instantiates; nullptr when none.
+extern TClass PlatformClass;
+
+}  // namespace corvane

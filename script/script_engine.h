@@ -1,0 +1,49 @@
+// The script-engine interface: the engine core reaches a script language
+// only through these operations. One engine per applet, made from the class
+// variable ScriptEngineClass (set when the program starts by the unit that
+// implements it; nullptr: the applet runs without scripts).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/persistent.h"
+
+namespace corvane {
+
+class TResourceMan;
+
+// One loaded, compiled script. Only the applet's cache changes RefCount.
+class TScript : public TSomePersistent {
+  CORVANE_CLASS(TScript, TSomePersistent)
+  using TSomePersistent::TSomePersistent;
+  void* Handle = nullptr;  // the language's own handle of the compiled code
+  std::int32_t RefCount = 0;
+};
+
+class TScriptEngine : public TSomePersistent {
+  CORVANE_CLASS(TScriptEngine, TSomePersistent)
+  // The owner is the applet.
+  using TSomePersistent::TSomePersistent;
+
+  // Runs handler text in the global scope; true when it ran without error.
+  virtual bool CallScript(const std::u16string& text) = 0;
+  // Loads (compiling or reading the precompiled form) and runs a script
+  // file; nullptr when it cannot.
+  virtual TScript* LoadScript(TResourceMan* resMan, const std::u16string& fileName) = 0;
+  // Releases the compiled code and frees the script.
+  virtual void FreeScript(TScript* script) = 0;
+  // An object goes away: its script-side global disappears.
+  virtual void ObjectDestroing(TObject* object) = 0;
+  virtual void RegisterVariable(const std::u16string& name, const std::u16string& className, TObject* object) = 0;
+  virtual void RegisterConst(const std::u16string& name, std::uint32_t value) = 0;
+  // Makes a class known to scripts; calling it again does no harm.
+  virtual void RegisterClass(TClass cls) = 0;
+  virtual void ProcessGarbageColection() = 0;
+  virtual std::u16string GetVarValue(const std::u16string& name) = 0;
+};
+
+// The script-engine class the applet instantiates; nullptr when none.
+extern TClass ScriptEngineClass;
+
+}  // namespace corvane

@@ -1,0 +1,70 @@
+#include "tests/support/kit/test_world.h"
+
+#include "base/class_registry.h"
+#include "base/engine_log.h"
+#include "base/memory_stream.h"
+#include "base/object_text.h"
+#include "base/reader.h"
+#include "base/text_convert.h"
+#include "engine/engine.h"
+#include "engine/register.h"
+
+namespace corvane::test {
+
+BaseObject* LoadTreeFromText(const std::string& objectText, BaseObject* parent) {
+  TMemoryStream text(std::span<const char>(objectText.data(), objectText.size()));
+  TMemoryStream binary;
+  if (!ObjectTextToBinary(text, binary)) return nullptr;
+  // The root's class comes first: make it in its place, then read it.
+  binary.SetPosition(0);
+  std::string className;
+  {
+    TGReader header(binary);
+    header.ReadSignature();
+    TGFilerFlags flags;
+    std::int32_t position = 0;
+    header.ReadPrefix(flags, position);
+    className = header.ReadStr();
+  }
+  const TClass cls = FindClass(className);
+  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass())) return nullptr;
+  TCreateContext context(parent);
+  if (parent) context.Applet = parent->GetApplet();
+  context.Read = [&binary](TObject& root) {
+    binary.SetPosition(0);
+    TGReader reader(binary);
+    reader.ReadRootComponent(static_cast<TGComponent*>(&root));
+  };
+  return static_cast<BaseObject*>(cls->CreateInstance(context));
+}
+
+TTestWorld::TTestWorld() : previousPlatform_(PlatformClass) {
+  FinalizeClassRegistry();
+  RegisterEngineClasses();
+  PlatformClass = TNullPlatform::StaticClass();
+  engine = Create<SomeEngine>();
+  SetLogTarget(&log);  // the engine installed its own log; the test reads this one
+  applet = Create<TTestApplet>(TCreateContext(engine));
+}
+
+TTestWorld::~TTestWorld() {
+  if (engine) engine->Free();
+  PlatformClass = previousPlatform_;
+  FinalizeClassRegistry();
+}
+
+TNullPlatform& TTestWorld::Platform() const { return *static_cast<TNullPlatform*>(engine->Platform()); }
+
+BaseObject* TTestWorld::Load(const std::string& objectText, BaseObject* parent) {
+  return LoadTreeFromText(objectText, parent ? parent : applet);
+}
+
+void TTestWorld::Steps(int n, float dt) {
+  Platform().SetStep(0);
+  for (int i = 0; i < n; ++i) {
+    Platform().SetTime(Platform().GetCurrentTime() + dt);
+    engine->RunStep();
+  }
+}
+
+}  // namespace corvane::test
