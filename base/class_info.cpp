@@ -50,8 +50,18 @@ TClassInfo::TClassInfo(std::string name, TClass parent, Factory factory, Describ
   if (describe) describe(*this);
 }
 
+std::size_t TClassInfo::TNameHash::operator()(std::string_view name) const noexcept {
+  std::size_t h = 14695981039346656037ull;
+  for (char c : name) h = (h ^ static_cast<unsigned char>(AsciiUpper(c))) * 1099511628211ull;
+  return h;
+}
+
+bool TClassInfo::TNameEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+  return SameText(a, b);
+}
+
 void TClassInfo::AddProperty(std::unique_ptr<TPropInfo> prop) {
-  const std::string key = AsciiUpperCase(prop->name_);
+  const std::string key = prop->name_;
   const auto existing = byName_.find(key);
   if (existing != byName_.end()) {
     // A redeclared property replaces the inherited one in its place.
@@ -89,7 +99,7 @@ TObject* TClassInfo::CreateInstance(const TCreateContext& context) const {
 }
 
 const TPropInfo* TClassInfo::FindProperty(std::string_view name) const {
-  const auto it = byName_.find(AsciiUpperCase(name));
+  const auto it = byName_.find(name);
   return it == byName_.end() ? nullptr : it->second;
 }
 

@@ -168,7 +168,16 @@ class TClassInfo {
   Factory factory_;
   std::vector<std::unique_ptr<TPropInfo>> own_;
   std::vector<const TPropInfo*> all_;
-  std::unordered_map<std::string, const TPropInfo*> byName_;  // upper-case keys
+  // Looked up without case and without building a key string.
+  struct TNameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const noexcept;
+  };
+  struct TNameEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept;
+  };
+  std::unordered_map<std::string, const TPropInfo*, TNameHash, TNameEqual> byName_;
   std::vector<std::unique_ptr<TMethodInfo>> methods_;
   std::vector<std::unique_ptr<TFieldInfo>> fields_;
 };

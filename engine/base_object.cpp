@@ -191,7 +191,9 @@ BaseObject* BaseObject::AddNewChildFirst(TClass cls) {
 }
 
 void BaseObject::AddChild(BaseObject* child) {
-  if (!child || IndexOfChild(child) >= 0) return;
+  // The parent link says whether it is in this list (every edit keeps the
+  // two together), without a search.
+  if (!child || child->parent_ == this) return;
   if (IsAncestorOf(child, this)) {
     EngineError(u"Can't add " + WidenLatin1(child->ClassName()) + u" " + child->Name() + u" below itself");
     return;
@@ -206,7 +208,7 @@ void BaseObject::AddChild(BaseObject* child) {
 }
 
 void BaseObject::Insert(std::int32_t index, BaseObject* child) {
-  if (!child || IndexOfChild(child) >= 0) return;
+  if (!child || child->parent_ == this) return;
   if (IsAncestorOf(child, this)) {
     EngineError(u"Can't add " + WidenLatin1(child->ClassName()) + u" " + child->Name() + u" below itself");
     return;
@@ -252,9 +254,12 @@ void BaseObject::MoveTo(BaseObject* newParent) {
 void BaseObject::SetParentComponent(TGComponent* parent) { MoveTo(dynamic_cast<BaseObject*>(parent)); }
 
 void BaseObject::DeleteChildren() {
+  // First to last. Taking each from the front of a vector would move the
+  // rest every time; the list is turned round once and taken from its end.
+  std::reverse(children_.begin(), children_.end());
   while (!children_.empty()) {
-    BaseObject* child = children_.front();
-    children_.erase(children_.begin());
+    BaseObject* child = children_.back();
+    children_.pop_back();
     child->SetParent(nullptr);
     child->Free();
   }
