@@ -14,8 +14,10 @@ namespace corvane {
 class Event;
 class TCache;
 class TDevice;
+class TFilter;
 class TResourceMan;
 class TScriptEngine;
+class TSoundEngine;
 class TWindow;
 
 class Applet : public BaseObject {
@@ -32,6 +34,10 @@ class Applet : public BaseObject {
   TResourceMan* ResMan() const { return resMan_; }
   TDevice* Device() const { return device_; }
   TWindow* Window() const { return window_; }
+  TFilter* Filter() const { return filter_; }
+  // Null until made (by the cache on the first sound or music).
+  TSoundEngine* SoundEngine() const { return soundEngine_; }
+  void SetSoundEngine(TSoundEngine* engine) { soundEngine_ = engine; }
 
   // The applet's own objects that scripts may not dispose.
   virtual bool IsServiceObject(const BaseObject* object) const;
@@ -77,6 +83,8 @@ class Applet : public BaseObject {
   TResourceMan* resMan_ = nullptr;
   TDevice* device_ = nullptr;
   TWindow* window_ = nullptr;
+  TFilter* filter_ = nullptr;
+  TSoundEngine* soundEngine_ = nullptr;
   bool terminated_ = false;
   bool ready_ = false;
   bool pause_ = false;
