@@ -15,6 +15,7 @@ namespace corvane {
 CORVANE_IMPLEMENT_CLASS(SomeEngine)
 
 SomeEngine* Engine = nullptr;
+bool WriteMode = false;
 
 bool IsEngine(const BaseObject* object) { return object && object == Engine; }
 

@@ -102,6 +102,8 @@ class SomeEngine : public BaseObject {
 
 // The one engine object; nullptr before it is made and after it is gone.
 extern SomeEngine* Engine;
+// Set by "-writemode": container resource managers open their container for writing.
+extern bool WriteMode;
 
 // Whether the object is the engine itself.
 bool IsEngine(const BaseObject* object);
