@@ -10,6 +10,10 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # comma-decimal locale for the locale-independence tests
   locales
+  # OpenGL, loaded at run time: the registry the entry-point table is generated
+  # from, the GL headers (types and constants only), and Mesa through EGL for
+  # contexts without a display
+  khronos-api libgl-dev libgl1 libegl1 libegl-mesa0 libgl1-mesa-dri
 )
 
 missing=()

@@ -1,0 +1,311 @@
+#include "platform/sdl/gl_loader.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/capture_log.h"
+
+namespace corvane {
+namespace {
+
+// Mesa (through the vendor-neutral dispatcher) on every machine that runs
+// the engine; resolving names needs no context.
+constexpr const char* kMesaGL = "libGL.so.1";
+
+void* PointerValue(const TGLEntryPoint& entry) {
+  void* value = nullptr;
+  std::memcpy(&value, entry.pointer, sizeof value);
+  return value;
+}
+
+int CountSet(std::span<const TGLEntryPoint> entries) {
+  int count = 0;
+  for (const TGLEntryPoint& entry : entries) count += PointerValue(entry) != nullptr ? 1 : 0;
+  return count;
+}
+
+int CountAllSet() {
+  int count = CountSet(GLCoreEntryPoints);
+  for (const TGLExtension& extension : GLExtensions) count += CountSet(extension.entryPoints);
+  return count;
+}
+
+class GLLoaderTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    FreeOpenGL();
+    SetGLProcResolver(nullptr);
+  }
+};
+
+TEST_F(GLLoaderTest, TableHoldsTheOpenGL11EntryPointsInOrder) {
+  ASSERT_EQ(GLCoreEntryPoints.size(), 336u);
+  EXPECT_STREQ(GLCoreEntryPoints.front().name, "glAccum");
+  EXPECT_STREQ(GLCoreEntryPoints.back().name, "glViewport");
+  std::set<void*> pointers;
+  for (std::size_t i = 0; i < GLCoreEntryPoints.size(); ++i) {
+    const TGLEntryPoint& entry = GLCoreEntryPoints[i];
+    EXPECT_EQ(std::strncmp(entry.name, "gl", 2), 0) << entry.name;
+    if (i > 0) {
+      EXPECT_LT(std::strcmp(GLCoreEntryPoints[i - 1].name, entry.name), 0) << entry.name;
+    }
+    pointers.insert(entry.pointer);
+  }
+  EXPECT_EQ(pointers.size(), 336u) << "two names share one pointer";
+  // A few the device calls, each bound to the pointer of its own name.
+  const std::vector<std::pair<const char*, void*>> used = {
+      {"glGetString", &glGetString},       {"glGetTexImage", &glGetTexImage},
+      {"glTexImage2D", &glTexImage2D},     {"glNewList", &glNewList},
+      {"glDrawElements", &glDrawElements}, {"glReadPixels", &glReadPixels},
+      {"glBindTexture", &glBindTexture},   {"glInterleavedArrays", &glInterleavedArrays}};
+  for (const auto& [name, pointer] : used) {
+    bool found = false;
+    for (const TGLEntryPoint& entry : GLCoreEntryPoints)
+      found |= std::strcmp(entry.name, name) == 0 && entry.pointer == pointer;
+    EXPECT_TRUE(found) << name;
+  }
+}
+
+TEST_F(GLLoaderTest, ExtensionTablesNameTheEntryPointsTheDeviceUses) {
+  struct TCase {
+    const char* extension;
+    std::vector<std::pair<const char*, void*>> entryPoints;
+  };
+  const std::vector<TCase> cases = {
+      {"GL_ARB_vertex_buffer_object",
+       {{"glGenBuffersARB", &glGenBuffersARB},
+        {"glBindBufferARB", &glBindBufferARB},
+        {"glBufferDataARB", &glBufferDataARB},
+        {"glDeleteBuffersARB", &glDeleteBuffersARB},
+        {"glMapBufferARB", &glMapBufferARB},
+        {"glUnmapBufferARB", &glUnmapBufferARB}}},
+      {"GL_EXT_bgra", {}},
+      {"GL_SGIS_generate_mipmap", {}},
+      {"GL_EXT_blend_func_separate", {{"glBlendFuncSeparateEXT", &glBlendFuncSeparateEXT}}},
+  };
+  ASSERT_EQ(GLExtensions.size(), cases.size());
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    EXPECT_STREQ(GLExtensions[i].name, cases[i].extension);
+    if (cases[i].entryPoints.empty()) {
+      EXPECT_TRUE(GLExtensions[i].entryPoints.empty()) << cases[i].extension;
+    }
+    for (const auto& [name, pointer] : cases[i].entryPoints) {
+      bool found = false;
+      for (const TGLEntryPoint& entry : GLExtensions[i].entryPoints) {
+        found |= std::strcmp(entry.name, name) == 0 && entry.pointer == pointer;
+      }
+      EXPECT_TRUE(found) << cases[i].extension << " " << name;
+    }
+  }
+}
+
+TEST_F(GLLoaderTest, LoadingMesaResolvesEveryEntryPointAndFreeingClearsThem) {
+  test::TCaptureLog log;
+  ASSERT_EQ(CountAllSet(), 0);
+  ASSERT_TRUE(LoadOpenGL(kMesaGL)) << log.Text();
+  EXPECT_TRUE(log.Lines().empty()) << log.Text();
+  EXPECT_NE(LibGL(), nullptr);
+  EXPECT_EQ(CountSet(GLCoreEntryPoints), 336);
+  for (const TGLEntryPoint& entry : GLCoreEntryPoints) {
+    EXPECT_EQ(PointerValue(entry), dlsym(LibGL(), entry.name)) << entry.name;
+  }
+  // Loading again first frees, then loads the same.
+  ASSERT_TRUE(LoadOpenGL(kMesaGL));
+  EXPECT_EQ(CountSet(GLCoreEntryPoints), 336);
+
+  FreeOpenGL();
+  EXPECT_EQ(LibGL(), nullptr);
+  EXPECT_EQ(CountAllSet(), 0);
+  FreeOpenGL();  // twice is harmless
+  EXPECT_EQ(LibGL(), nullptr);
+  EXPECT_EQ(wglGetProcAddress("glGenBuffersARB"), nullptr);
+  EXPECT_TRUE(log.Lines().empty()) << log.Text();
+}
+
+TEST_F(GLLoaderTest, FailedLoadsReportOnceAndLeaveNothingLoaded) {
+  struct TCase {
+    std::string name;
+    std::string error;
+  };
+  const std::vector<TCase> cases = {
+      {"libcorvane-no-such-gl.so.1", "Could not load OpenGL from libcorvane-no-such-gl.so.1"},
+      {"/nonexistent/folder/libGL.so.1", "Could not load OpenGL from /nonexistent/folder/libGL.so.1"},
+      {"", "Could not load OpenGL from "},
+      // A library that loads but is not OpenGL: the first name is missing.
+      {"libm.so.6", "Failed loading glAccum from libm.so.6"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    // A working load before the failing one must not survive it.
+    ASSERT_TRUE(LoadOpenGL(kMesaGL));
+    test::TCaptureLog log;
+    EXPECT_FALSE(LoadOpenGL(c.name));
+    EXPECT_EQ(log.CountError(c.error), 1) << log.Text();
+    EXPECT_EQ(log.Lines().size(), 1u) << log.Text();
+    EXPECT_EQ(LibGL(), nullptr);
+    EXPECT_EQ(CountAllSet(), 0);
+    FreeOpenGL();
+    EXPECT_FALSE(Load_GL_EXT_bgra());
+  }
+}
+
+TEST_F(GLLoaderTest, ExtensionListedMatchesWholeWords) {
+  struct TCase {
+    const char* extensions;
+    const char* name;
+    bool listed;
+  };
+  const TCase cases[] = {
+      {"GL_EXT_bgra", "GL_EXT_bgra", true},
+      {"GL_ARB_multitexture GL_EXT_bgra GL_SGIS_generate_mipmap", "GL_EXT_bgra", true},
+      {"GL_ARB_multitexture GL_EXT_bgra ", "GL_EXT_bgra", true},
+      {"  GL_EXT_bgra  GL_X", "GL_X", true},
+      {"GL_EXT_bgra_extended GL_EXT_bgr", "GL_EXT_bgra", false},
+      {"XGL_EXT_bgra", "GL_EXT_bgra", false},
+      {"", "GL_EXT_bgra", false},
+      {"   ", "GL_EXT_bgra", false},
+      {nullptr, "GL_EXT_bgra", false},
+      {"GL_EXT_bgra", "", false},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(ExtensionListed(c.extensions, c.name), c.listed)
+        << (c.extensions ? c.extensions : "(null)") << " / " << c.name;
+  }
+}
+
+TEST_F(GLLoaderTest, ExtensionsAreRefusedWithoutAContext) {
+  // Not loaded: glGetString itself is missing.
+  EXPECT_FALSE(Load_GL_ARB_vertex_buffer_object());
+  // Loaded, but no context is current: the extension string is nullptr.
+  ASSERT_TRUE(LoadOpenGL(kMesaGL));
+  EXPECT_FALSE(Load_GL_ARB_vertex_buffer_object());
+  EXPECT_FALSE(Load_GL_EXT_bgra());
+  EXPECT_FALSE(Load_GL_SGIS_generate_mipmap());
+  EXPECT_FALSE(Load_GL_EXT_blend_func_separate());
+  EXPECT_EQ(CountAllSet(), 336);
+}
+
+// A desktop OpenGL context with no display: Mesa's surfaceless EGL platform
+// (llvmpipe). libEGL shares the dispatcher with libGL, so the loaded
+// glGetString answers for it. Reached through dlopen to keep EGL out of the
+// build.
+class TSurfacelessContext {
+ public:
+  TSurfacelessContext() {
+    egl_ = dlopen("libEGL.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (egl_ == nullptr) return;
+    auto getProc = Sym<void* (*)(const char*)>("eglGetProcAddress");
+    auto initialize = Sym<unsigned (*)(void*, std::int32_t*, std::int32_t*)>("eglInitialize");
+    auto bindApi = Sym<unsigned (*)(unsigned)>("eglBindAPI");
+    auto createContext = Sym<void* (*)(void*, void*, void*, const std::int32_t*)>("eglCreateContext");
+    makeCurrent_ = Sym<unsigned (*)(void*, void*, void*, void*)>("eglMakeCurrent");
+    destroyContext_ = Sym<unsigned (*)(void*, void*)>("eglDestroyContext");
+    terminate_ = Sym<unsigned (*)(void*)>("eglTerminate");
+    if (!getProc || !initialize || !bindApi || !createContext || !makeCurrent_ || !destroyContext_ || !terminate_)
+      return;
+    using TGetPlatformDisplay = void* (*)(unsigned, void*, const std::int32_t*);
+    TGetPlatformDisplay getDisplay = nullptr;
+    void* address = getProc("eglGetPlatformDisplayEXT");
+    std::memcpy(&getDisplay, &address, sizeof address);
+    if (getDisplay == nullptr) return;
+    constexpr unsigned kPlatformSurfacelessMesa = 0x31DD;
+    constexpr unsigned kOpenGLApi = 0x30A2;
+    display_ = getDisplay(kPlatformSurfacelessMesa, nullptr, nullptr);
+    std::int32_t major = 0;
+    std::int32_t minor = 0;
+    if (display_ == nullptr || !initialize(display_, &major, &minor)) {
+      display_ = nullptr;
+      return;
+    }
+    if (!bindApi(kOpenGLApi)) return;
+    context_ = createContext(display_, nullptr, nullptr, nullptr);
+    if (context_ != nullptr && !makeCurrent_(display_, nullptr, nullptr, context_)) {
+      destroyContext_(display_, context_);
+      context_ = nullptr;
+    }
+  }
+  ~TSurfacelessContext() {
+    if (context_ != nullptr) {
+      makeCurrent_(display_, nullptr, nullptr, nullptr);
+      destroyContext_(display_, context_);
+    }
+    if (display_ != nullptr) terminate_(display_);
+    // libEGL stays loaded: Mesa does not expect to be unloaded.
+  }
+  bool Current() const { return context_ != nullptr; }
+
+ private:
+  template <class F>
+  F Sym(const char* name) {
+    F f = nullptr;
+    void* address = dlsym(egl_, name);
+    std::memcpy(&f, &address, sizeof address);
+    return f;
+  }
+
+  void* egl_ = nullptr;
+  void* display_ = nullptr;
+  void* context_ = nullptr;
+  unsigned (*makeCurrent_)(void*, void*, void*, void*) = nullptr;
+  unsigned (*destroyContext_)(void*, void*) = nullptr;
+  unsigned (*terminate_)(void*) = nullptr;
+};
+
+std::vector<std::string> resolved;
+void* RecordingResolver(const char* name) {
+  resolved.emplace_back(name);
+  return dlsym(LibGL(), name);
+}
+void* RefusingResolver(const char*) { return nullptr; }
+
+TEST_F(GLLoaderTest, ExtensionsLoadWithAContext) {
+  ASSERT_TRUE(LoadOpenGL(kMesaGL));
+  TSurfacelessContext context;
+  if (!context.Current()) GTEST_SKIP() << "no surfaceless EGL context on this machine";
+  ASSERT_NE(glGetString(GL_VERSION), nullptr);
+
+  // Through the library itself (the default resolver).
+  EXPECT_TRUE(Load_GL_ARB_vertex_buffer_object());
+  EXPECT_TRUE(Load_GL_EXT_bgra());
+  EXPECT_TRUE(Load_GL_SGIS_generate_mipmap());
+  EXPECT_TRUE(Load_GL_EXT_blend_func_separate());
+  EXPECT_EQ(CountAllSet(), 336 + 11 + 1);
+
+  // The loaded pointers work: a buffer object round trip.
+  GLuint buffer = 0;
+  glGenBuffersARB(1, &buffer);
+  EXPECT_NE(buffer, 0u);
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, buffer);
+  const std::uint8_t bytes[4] = {1, 2, 3, 4};
+  glBufferDataARB(GL_ARRAY_BUFFER_ARB, sizeof bytes, bytes, GL_STATIC_DRAW_ARB);
+  void* mapped = glMapBufferARB(GL_ARRAY_BUFFER_ARB, GL_READ_WRITE_ARB);
+  ASSERT_NE(mapped, nullptr);
+  EXPECT_EQ(std::memcmp(mapped, bytes, sizeof bytes), 0);
+  EXPECT_TRUE(glUnmapBufferARB(GL_ARRAY_BUFFER_ARB));
+  glDeleteBuffersARB(1, &buffer);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+  // An installed resolver is asked for every entry point of the extension.
+  resolved.clear();
+  SetGLProcResolver(RecordingResolver);
+  EXPECT_TRUE(Load_GL_EXT_blend_func_separate());
+  EXPECT_EQ(resolved, std::vector<std::string>{"glBlendFuncSeparateEXT"});
+
+  // A resolver that finds nothing: listed extensions with entry points are
+  // refused and leave their pointers cleared; those without still load.
+  EXPECT_EQ(SetGLProcResolver(RefusingResolver), &RecordingResolver);
+  EXPECT_FALSE(Load_GL_ARB_vertex_buffer_object());
+  EXPECT_FALSE(Load_GL_EXT_blend_func_separate());
+  EXPECT_TRUE(Load_GL_EXT_bgra());
+  EXPECT_TRUE(Load_GL_SGIS_generate_mipmap());
+  EXPECT_EQ(CountAllSet(), 336);
+}
+
+}  // namespace
+}  // namespace corvane
