@@ -1,0 +1,54 @@
+#include "engine/applet_data_file.h"
+
+#include <memory>
+
+#include "base/engine_log.h"
+#include "base/file_stream.h"
+#include "base/file_utils.h"
+#include "base/resource_man.h"
+#include "base/text_convert.h"
+#include "base/wide_strings.h"
+#include "engine/engine.h"
+#include "engine/engine_log.h"
+
+namespace corvane {
+
+namespace {
+
+TResourceMan* ExternalManager() { return Engine ? Engine->ExternalResMan() : nullptr; }
+
+}  // namespace
+
+std::string AppletDataFileName(std::string_view extension) {
+  std::string logName = Engine ? Engine->LogBook().LogFileName : std::string();
+  const std::size_t slash = logName.find_last_of("/\\");
+  if (slash != std::string::npos) logName.erase(0, slash + 1);
+  return FileNameWithoutExt(logName) + std::string(extension);
+}
+
+bool LoadAppletDataFile(const std::string& fileName, TWideStrings& list) {
+  TResourceMan* resMan = ExternalManager();
+  if (!resMan) return false;
+  const std::unique_ptr<TStream> stream = resMan->CreateStream(fileName, fmOpenRead);
+  if (!stream) return false;
+  return list.LoadFromStreamEncrypt(*stream);
+}
+
+bool StoreAppletDataFile(const std::string& fileName, const TWideStrings& list) {
+  TResourceMan* resMan = ExternalManager();
+  if (!resMan) return false;
+  const std::unique_ptr<TStream> stream = resMan->CreateStream(fileName, fmCreate);
+  if (!stream) return false;
+  bool written = list.SaveToStreamEncrypt(*stream);
+  // A file stream commits in its destructor unless a write failed; say so
+  // explicitly, and learn whether the new file really took the old one's
+  // place. Other streams keep their own kind's rule.
+  if (auto* file = dynamic_cast<TFileStream*>(stream.get())) {
+    if (written) written = file->Close();
+    else file->Abandon();
+  }
+  if (!written) EngineError(u"Can't write " + Utf8ToUtf16(fileName));
+  return written;
+}
+
+}  // namespace corvane

@@ -1,0 +1,114 @@
+// For tests of the files an applet keeps beside it: a resource manager over
+// a fresh temporary folder whose streams are plain file streams (so the
+// create mode is the real one: written beside, renamed on a clean close),
+// the ciphered form decoded by hand, and a way to make file writes fail.
+#pragma once
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/file_date.h"
+#include "base/file_stream.h"
+#include "base/resource_man.h"
+
+namespace corvane::test {
+
+class TTempFolderResMan final : public TResourceMan {
+ public:
+  explicit TTempFolderResMan(const TCreateContext& context) : TResourceMan(context, MakeFolder()) { SetActive(true); }
+  ~TTempFolderResMan() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(ResourceFile(), ignored);
+  }
+
+  std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override {
+    return TFileStream::Open(PathOf(name), mode);
+  }
+  bool StreamExists(const std::string& name) override { return std::filesystem::exists(PathOf(name)); }
+  std::int32_t FileDate(const std::string&) override { return kNoFileDate; }
+
+  std::string PathOf(const std::string& name) const { return ResourceFile() + name; }
+  // The file's bytes; nothing when it does not exist.
+  std::optional<std::string> Bytes(const std::string& name) const {
+    std::ifstream in(PathOf(name), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void Put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(PathOf(name), std::ios::binary) << bytes;
+  }
+  // Every file name in the folder, sorted.
+  std::string Listing() const {
+    std::string names;
+    std::vector<std::string> all;
+    for (const auto& entry : std::filesystem::directory_iterator(ResourceFile()))
+      all.push_back(entry.path().filename().string());
+    std::sort(all.begin(), all.end());
+    for (const auto& n : all) names += n + ";";
+    return names;
+  }
+
+ private:
+  static std::string MakeFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-files-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return {};
+    return pattern + "/";
+  }
+};
+
+// The ciphered form by hand: every UTF-16 unit XOR 0x6E51, little-endian.
+inline std::string Cipher(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    const auto v = static_cast<std::uint16_t>(unit ^ 0x6E51);
+    bytes.push_back(static_cast<char>(v & 0xFF));
+    bytes.push_back(static_cast<char>(v >> 8));
+  }
+  return bytes;
+}
+
+inline std::u16string Decipher(const std::string& bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto v = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[i]) |
+                                              (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    text.push_back(static_cast<char16_t>(v ^ 0x6E51));
+  }
+  return text;
+}
+
+// While it lives, no file of this process may grow beyond maxBytes: writes
+// past that fail (EFBIG) instead of raising SIGXFSZ.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t maxBytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = maxBytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+}  // namespace corvane::test
