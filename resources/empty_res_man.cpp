@@ -1,0 +1,9 @@
+#include "resources/empty_res_man.h"
+
+#include "base/class_builder.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TEmptyResourceMan)
+
+}  // namespace corvane

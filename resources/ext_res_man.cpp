@@ -1,0 +1,79 @@
+#include "resources/ext_res_man.h"
+
+#include "base/class_builder.h"
+#include "base/engine_log.h"
+#include "base/file_stream.h"
+#include "base/file_utils.h"
+#include "base/string_list.h"
+#include "base/text_convert.h"
+#include "engine/engine.h"
+#include "platform/platform.h"
+#include "resources/resource_paths.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TExtResourceMan)
+
+void TExtResourceMan::Describe(TClassBuilder<TExtResourceMan>& c) {
+  c.Method("selectExternalFile", &TExtResourceMan::selectExternalFile);
+}
+
+TExtResourceMan::TExtResourceMan(const TCreateContext& context, std::string folder)
+    : TResourceMan(context, std::move(folder)) {
+  LogLifeLines();
+}
+
+void TExtResourceMan::AfterConstruction() {
+  TResourceMan::AfterConstruction();
+  SetResourceFile(CompletePath(ResourceFile()));
+  EngineLog(u"External resource manager started " + WidenLatin1(ClassName()));
+}
+
+std::string TExtResourceMan::FullName(const std::string& name) const {
+  // Full paths: the host's own ("/home/...") and those of the old drive
+  // notation ("c:/...").
+  if (name.find(':') != std::string::npos || (!name.empty() && name.front() == '/')) return name;
+  return ResourceFile() + name;
+}
+
+bool TExtResourceMan::StreamExists(const std::string& name) {
+  const std::string full = FullName(name);
+  return FolderPartExists(ExtractFilePath(full)) && FileExists(ResolvePath(full));
+}
+
+std::unique_ptr<TStream> TExtResourceMan::CreateStream(const std::string& name, std::uint16_t mode) {
+  if (mode != fmCreate) {
+    if (!StreamExists(name)) return nullptr;
+    const std::string path = ResolvePath(FullName(name));
+    if ((mode & 1) != 0 && IsFileReadOnly(path)) return nullptr;
+    return TFileStream::Open(path, static_cast<std::uint16_t>(mode | fmShareDenyWrite));
+  }
+  const std::string path = ResolvePath(FullName(name));
+  // A read-only file, or a folder this process may not write into.
+  if (IsFileReadOnly(path)) return nullptr;
+  const std::string dir = ExtractFilePath(path);
+  if (!dir.empty() && !ForceDirectories(dir)) return nullptr;
+  return TFileStream::Open(path, fmCreate);
+}
+
+std::int32_t TExtResourceMan::FileDate(const std::string& name) {
+  if (!StreamExists(name)) return kNoFileDate;
+  return FileAge(ResolvePath(FullName(name)));
+}
+
+void TExtResourceMan::IntFindFilesInDir(const std::string& dir, const std::string& masks) {
+  if (!DirectoryExists(ResolvePath(dir))) return;
+  ListFilesBelow(ResolvePath(dir), dir, masks, Results());
+}
+
+void TExtResourceMan::IntFindDirInDir(const std::string& dir) {
+  if (!DirectoryExists(ResolvePath(dir))) return;
+  ListDirsBelow(ResolvePath(dir), dir, Results());
+}
+
+std::u16string TExtResourceMan::selectExternalFile(const std::u16string& filter) {
+  if (!Engine || !Engine->Platform()) return {};
+  return Engine->Platform()->SelectExternalFile(filter);
+}
+
+}  // namespace corvane

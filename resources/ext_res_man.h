@@ -1,0 +1,37 @@
+// TExtResourceMan: the file system at large (the engine's external
+// resource manager: preferences, scores, files the user picks). Names are
+// relative to the root folder; a full path ("/..." or one holding ":") is
+// used as it is. A name that does not exist as spelled is found without
+// regard to case.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/resource_man.h"
+
+namespace corvane {
+
+class TExtResourceMan : public TResourceMan {
+  CORVANE_CLASS(TExtResourceMan, TResourceMan)
+  static void Describe(TClassBuilder<TExtResourceMan>& c);
+  explicit TExtResourceMan(const TCreateContext& context, std::string folder = {});
+  void AfterConstruction() override;
+
+  std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override;
+  bool StreamExists(const std::string& name) override;
+  std::int32_t FileDate(const std::string& name) override;
+
+  // The file of a name: the name itself when it is a full path, else root + name.
+  std::string FullName(const std::string& name) const;
+  // Lets the user pick a file through the platform; its full path or "".
+  std::u16string selectExternalFile(const std::u16string& filter);
+
+ protected:
+  // Dir is a physical folder as given; "/" (the start of FindFiles and
+  // FindDirs) counts as no folder and lists nothing.
+  void IntFindFilesInDir(const std::string& dir, const std::string& masks) override;
+  void IntFindDirInDir(const std::string& dir) override;
+};
+
+}  // namespace corvane

@@ -1,0 +1,38 @@
+// TFolderResourceMan: the resource manager of an applet that lives in a
+// folder on disk (started from a ".object" or ".bin" file). Names are
+// relative to the folder, with "/" or "\" separators and an optional
+// leading "/"; a name that does not exist as spelled is found without
+// regard to case. An empty folder means the current one.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/resource_man.h"
+
+namespace corvane {
+
+class TFolderResourceMan : public TResourceMan {
+  CORVANE_CLASS(TFolderResourceMan, TResourceMan)
+  // The folder gets a trailing "/"; the manager is active when it exists.
+  explicit TFolderResourceMan(const TCreateContext& context, std::string folder = {});
+  void AfterConstruction() override;
+
+  // Mode 0 reads, bit 0 writes (nothing for a read-only file), $FFFF
+  // replaces the file atomically, making the missing folders.
+  std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override;
+  // A name in a missing folder logs "File <name> not exists" as an error.
+  bool StreamExists(const std::string& name) override;
+  std::int32_t FileDate(const std::string& name) override;
+
+  // The name without one leading "/".
+  static std::string CorrectFileName(const std::string& name);
+  // The file of a name as spelled: CorrectPath(root + CorrectFileName(name)).
+  std::string PhysicalPath(const std::string& name) const;
+
+ protected:
+  void IntFindFilesInDir(const std::string& dir, const std::string& masks) override;
+  void IntFindDirInDir(const std::string& dir) override;
+};
+
+}  // namespace corvane

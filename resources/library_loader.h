@@ -1,0 +1,26 @@
+// Run-time libraries loaded by name: the bindings of outside libraries
+// (sound, physics) load "lib" + name + ".so" from the executable's folder
+// when they start, fetch their entry points by name and unload it when
+// done. Every step is logged while the engine object exists.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvane {
+
+// An opaque library value, pointer-sized; 0 means "not loaded". Each
+// LoadLib makes its own value, freed by its own FreeLib.
+using TLibHandle = std::uintptr_t;
+
+// The file a library name stands for: ExePath() + "lib" + name + ".so".
+std::string LibraryFileName(const std::string& name);
+// skipPlainName false first tries the plain name through the system's
+// library search. flag has no effect. 0 when nothing could be loaded.
+TLibHandle LoadLib(const std::string& name, bool skipPlainName = true, bool flag = false);
+// The named entry point; nullptr for no library or a missing symbol.
+void* LoadProc(TLibHandle lib, const std::string& procName);
+// Unloads the library and frees the value; nothing for 0.
+void FreeLib(TLibHandle lib);
+
+}  // namespace corvane

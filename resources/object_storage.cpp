@@ -1,0 +1,322 @@
+#include "resources/object_storage.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+#include <memory>
+
+#include "base/class_builder.h"
+#include "base/class_registry.h"
+#include "base/engine_log.h"
+#include "base/file_stream.h"
+#include "base/file_utils.h"
+#include "base/memory_stream.h"
+#include "base/object_text.h"
+#include "base/resource_man.h"
+#include "base/text_convert.h"
+#include "base/writer.h"
+#include "engine/applet.h"
+#include "engine/base_object.h"
+#include "resources/cache.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TSomeReader)
+
+namespace {
+
+std::string& LoadName() {
+  static std::string name;
+  return name;
+}
+
+// The load name for the duration of one load; a nested load puts the outer
+// name back when it ends.
+class TLoadNameScope {
+ public:
+  explicit TLoadNameScope(std::string name) : saved_(std::move(LoadName())) { LoadName() = std::move(name); }
+  ~TLoadNameScope() { LoadName() = std::move(saved_); }
+  TLoadNameScope(const TLoadNameScope&) = delete;
+  TLoadNameScope& operator=(const TLoadNameScope&) = delete;
+
+ private:
+  std::string saved_;
+};
+
+bool IsObjectClass(TClass cls) { return cls && cls->InheritsFrom(BaseObject::StaticClass()) && cls->CanCreate(); }
+
+std::int32_t Clamp32(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<std::int32_t>::max()));
+}
+
+void ReportInFile(const std::u16string& what, const std::string& fileName) {
+  EngineError(what + u" in file " + Utf8ToUtf16(fileName));
+}
+
+// Reads a whole root record into root from the stream's position.
+void ReadRootInto(TStream& stream, BaseObject& root, const std::string& fileName) {
+  TWeak<BaseObject> handle(&root);
+  TSomeReader reader(stream, &root, fileName, true);
+  reader.ReadRootComponent(&root);
+  if (reader.Failed()) ReportInFile(u"Object stream damaged", fileName);
+  if (BaseObject* loaded = handle.Get()) {
+    const std::int32_t size = Clamp32(stream.Size());
+    loaded->LoadProgress(size, size);
+  }
+}
+
+// A new root from a binary stream: its class from the record header (an
+// unknown one becomes a Dummy, silently), constructed under parent with the
+// stream read between construction and AfterConstruction.
+BaseObject* ReadObjectStream(TResourceMan* resMan, const std::string& fileName, TStream& stream, BaseObject* parent) {
+  const std::int64_t start = stream.Position();
+  std::string className;
+  {
+    TSomeReader header(stream, nullptr, fileName, false);
+    header.ReadSignature();
+    TGFilerFlags flags;
+    std::int32_t childPos = 0;
+    header.ReadPrefix(flags, childPos);
+    className = header.ReadStr();
+    if (header.Failed()) {
+      stream.SetPosition(start);
+      ReportInFile(u"Object stream damaged", fileName);
+      return nullptr;
+    }
+  }
+  TClass cls = GetClass(className);
+  if (!IsObjectClass(cls)) cls = DummyClass();
+  if (!cls) {
+    stream.SetPosition(start);
+    EngineError(u"Class " + WidenLatin1(className) + u" not found.");
+    return nullptr;
+  }
+  TCreateContext context(parent);
+  if (parent) context.Applet = parent->GetApplet();
+  context.ResMan = resMan;
+  context.LoadName = LoadName();
+  context.Read = [&](TObject& object) {
+    stream.SetPosition(start);
+    ReadRootInto(stream, static_cast<BaseObject&>(object), fileName);
+  };
+  auto* result = static_cast<BaseObject*>(cls->CreateInstance(context));
+  stream.SetPosition(start);
+  return result;
+}
+
+BaseObject* ReadObjectInto(const std::string& fileName, TStream& stream, BaseObject* root) {
+  const std::int64_t start = stream.Position();
+  TWeak<BaseObject> handle(root);
+  ReadRootInto(stream, *root, fileName);
+  stream.SetPosition(start);
+  return handle.Get();
+}
+
+BaseObject* LoadObjectBinary(TResourceMan* resMan, const std::string& fileName, TStream& stream, BaseObject* parent,
+                             BaseObject* root) {
+  if (TestStreamFormat(stream) != sofBinary) {
+    ReportInFile(u"Invalid object stream", fileName);
+    return nullptr;
+  }
+  TWeak<BaseObject> parentHandle(parent);
+  BaseObject* result = root ? ReadObjectInto(fileName, stream, root) : ReadObjectStream(resMan, fileName, stream, parent);
+  parent = parentHandle.Get();
+  if (result && parent && parent->IndexOfChild(result) < 0) parent->AddChild(result);
+  return result;
+}
+
+// Replaces the resource with the bytes, whole or not at all where the
+// manager can (a folder writes beside and renames); whether it was
+// replaced. A manager that cannot create it gives false.
+bool ReplaceResource(TResourceMan* resMan, const std::string& name, const TMemoryStream& bytes) {
+  std::unique_ptr<TStream> out = resMan->CreateStream(name, fmCreate);
+  if (!out) return false;
+  const bool written = bytes.SaveToStream(*out);
+  if (auto* file = dynamic_cast<TFileStream*>(out.get())) {
+    if (!written) {
+      file->Abandon();
+      return false;
+    }
+    return file->Close();
+  }
+  return written;
+}
+
+// Compiles the text file into compiled (at position 0); false, logged with
+// the file name, when it cannot be read or compiled.
+bool CompileText(TResourceMan* resMan, const std::string& textName, TMemoryStream& compiled) {
+  std::unique_ptr<TStream> text = resMan->CreateStream(textName, 0);
+  if (!text) return false;
+  if (!ObjectTextToBinary(*text, compiled)) {
+    ReportInFile(u"Object text not compiled", textName);
+    return false;
+  }
+  compiled.SetPosition(0);
+  return true;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ reader
+
+TSomeReader::TSomeReader(TStream& stream, BaseObject* loadParent, std::string fileName, bool progress)
+    : TGReader(stream, 4096),
+      loadParent_(loadParent),
+      fileName_(std::move(fileName)),
+      progressStream_(progress ? &stream : nullptr) {
+  OnError = [this](TGReader&, const std::string& message, bool& handled) { DoError(message, handled); };
+  OnFindComponentClass = [this](TGReader&, const std::string& className, TClass& cls) {
+    DoFindComponentClass(className, cls);
+  };
+  OnCreateComponent = [this](TGReader&, TClass cls, TGComponent*& component) { DoCreateComponent(cls, component); };
+  OnFindComponentInstance = [this](TGReader&, const std::string& name, TGComponent*& instance) {
+    DoFindComponentInstance(name, instance);
+  };
+}
+
+void TSomeReader::DoError(const std::string& message, bool& handled) {
+  ReportInFile(Utf8ToUtf16(message), fileName_);
+  handled = true;
+}
+
+void TSomeReader::DoFindComponentClass(const std::string& className, TClass& cls) {
+  cls = GetClass(className);
+  if (cls) return;
+  cls = DummyClass();
+  EngineError(u"Class " + WidenLatin1(className) + u" not found.");
+}
+
+void TSomeReader::DoCreateComponent(TClass cls, TGComponent*& component) {
+  if (!IsObjectClass(cls)) return;  // not an engine object: the reader's own way
+  // Made in its place at once (the reader's current parent), knowing its
+  // applet before its constructor runs.
+  auto* owner = dynamic_cast<BaseObject*>(Parent());
+  if (!owner) owner = loadParent_;
+  TCreateContext context(owner);
+  if (loadParent_) context.Applet = loadParent_->GetApplet();
+  context.InitialState.Include(csLoading);
+  component = static_cast<TGComponent*>(cls->CreateInstance(context));
+  if (progressStream_ && loadParent_) loadParent_->LoadProgress(Clamp32(GetPosition()), Clamp32(progressStream_->Size()));
+}
+
+void TSomeReader::DoFindComponentInstance(const std::string& name, TGComponent*& instance) {
+  Applet* applet = loadParent_ ? loadParent_->GetApplet() : nullptr;
+  instance = applet ? applet->findByName(WidenLatin1(name)) : nullptr;
+}
+
+// ------------------------------------------------------------------ storage
+
+TClass DummyClass() {
+  const TClass cls = GetClass("Dummy");
+  return IsObjectClass(cls) ? cls : nullptr;
+}
+
+const std::string& CurrentLoadName() { return LoadName(); }
+
+BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileName, BaseObject* parent,
+                             BaseObject* root, bool useCache) {
+  if (!resMan) return nullptr;
+  const std::string name = Utf16ToUtf8(fileName);
+  TLoadNameScope scope(name);
+  const std::string base = FileNameWithoutExt(name);
+  const std::string textName = base + ".object";
+  const std::string binName = base + ".bin";
+  const std::u16string cacheKey = Utf8ToUtf16(textName);
+  TCache* cache = nullptr;
+  if (useCache && parent && parent->GetApplet()) cache = parent->GetApplet()->Cache();
+  try {
+    if (cache) {
+      if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
+        return LoadObjectBinary(resMan, textName, *cached, parent, root);
+      }
+    }
+    const bool textExists = resMan->StreamExists(textName);
+    bool useText = textExists && (!resMan->StreamExists(binName) || IsAgeFile1GreateFile2(resMan, textName, binName));
+    std::unique_ptr<TStream> binary;
+    if (!useText) {
+      binary = resMan->CreateStream(binName, 0);
+      // A ".bin" that is not one (cut short by a crash, say) gives way to
+      // its text.
+      if (binary && textExists && TestStreamFormat(*binary) != sofBinary) {
+        binary.reset();
+        useText = true;
+      }
+    }
+    TMemoryStream compiled;
+    TStream* source = binary.get();
+    if (useText) {
+      if (!CompileText(resMan, textName, compiled)) return nullptr;
+      // Not being able to store the ".bin" (embedded defaults, read-only
+      // folders and containers) is no error: the memory serves.
+      ReplaceResource(resMan, binName, compiled);
+      source = &compiled;
+    }
+    if (!source) return nullptr;
+    if (cache) {
+      cache->AddStream(resMan, cacheKey, *source);
+      if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
+        return LoadObjectBinary(resMan, textName, *cached, parent, root);
+      }
+    }
+    return LoadObjectBinary(resMan, textName, *source, parent, root);
+  } catch (const std::exception& e) {
+    ReportInFile(Utf8ToUtf16(e.what()), textName);
+    return nullptr;
+  }
+}
+
+BaseObject* LoadObjectFromStream(TResourceMan* resMan, TStream& stream, BaseObject* parent, BaseObject* root) {
+  TLoadNameScope scope{std::string()};
+  try {
+    return LoadObjectBinary(resMan, std::string(), stream, parent, root);
+  } catch (const std::exception& e) {
+    EngineError(Utf8ToUtf16(e.what()));
+    return nullptr;
+  }
+}
+
+bool SaveObjectToStream(TStream& stream, BaseObject* obj) {
+  if (!obj) return false;
+  TGWriter writer(stream, 4096);
+  writer.WriteDescendent(obj, nullptr);
+  return true;
+}
+
+bool SaveObjectAsText(TStream& stream, BaseObject* obj) {
+  if (!obj) return false;
+  TWeak<BaseObject> handle(obj);
+  obj->BeforeSave();
+  TMemoryStream binary;
+  bool written = true;
+  try {
+    TGWriter writer(binary, 4096);
+    writer.WriteDescendent(obj, nullptr);
+  } catch (const std::exception& e) {
+    EngineError(Utf8ToUtf16(e.what()));
+    written = false;
+  }
+  if (BaseObject* alive = handle.Get()) alive->AfterSave();
+  if (!written) return false;
+  binary.SetPosition(0);
+  return ObjectBinaryToText(binary, stream);
+}
+
+bool SaveObject(TResourceMan* resMan, const std::string& fileName, BaseObject* obj) {
+  if (!resMan || !obj) return false;
+  // Rendered whole first: a failure leaves the old file as it was.
+  TMemoryStream text;
+  if (!SaveObjectAsText(text, obj)) {
+    EngineError(u"Object not saved to " + Utf8ToUtf16(fileName));
+    return false;
+  }
+  return ReplaceResource(resMan, fileName, text);
+}
+
+bool CreateBin(TResourceMan* resMan, const std::string& fileName) {
+  if (!resMan) return false;
+  TMemoryStream compiled;
+  return CompileText(resMan, fileName, compiled) &&
+         ReplaceResource(resMan, FileNameWithoutExt(fileName) + ".bin", compiled);
+}
+
+}  // namespace corvane

@@ -1,0 +1,27 @@
+#include "resources/register.h"
+
+#include "base/class_registry.h"
+#include "base/resource_man.h"
+#include "engine/object_loader.h"
+#include "resources/cache.h"
+#include "resources/embedded_res_man.h"
+#include "resources/ext_res_man.h"
+#include "resources/folder_res_man.h"
+#include "resources/object_storage.h"
+#include "resources/vfs_res_man.h"
+
+namespace corvane {
+
+void RegisterResourceServices() {
+  RegisterClasses({
+      TExtResourceMan::StaticClass(),
+      TFolderResourceMan::StaticClass(),
+      TEmbeddedResMan::StaticClass(),
+      TVirtualFileSystemResMan::StaticClass(),
+      TCache::StaticClass(),
+  });
+  EmbeddedResManClass = TEmbeddedResMan::StaticClass();
+  SetObjectLoader(&LoadStoredObject);
+}
+
+}  // namespace corvane

@@ -1,0 +1,214 @@
+#include "resources/resource_paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+
+#include "base/engine_log.h"
+#include "base/file_date.h"
+#include "base/resource_man.h"
+#include "base/string_list.h"
+#include "base/text_convert.h"
+#include "resources/container_format.h"  // MatchesMask, shared with container listings
+
+namespace corvane {
+
+namespace {
+
+bool StatPath(const std::string& path, struct stat& info) { return stat(path.c_str(), &info) == 0; }
+
+bool IsDirectory(const std::string& path) {
+  struct stat info {};
+  return StatPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+// "" stands for the current folder.
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == '/') return folder + name;
+  return folder + '/' + name;
+}
+
+std::vector<std::string> SplitComponents(std::string_view path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t slash = path.find('/', start);
+    const std::size_t end = slash == std::string_view::npos ? path.size() : slash;
+    if (end > start) parts.emplace_back(path.substr(start, end - start));
+    if (slash == std::string_view::npos) break;
+    start = slash + 1;
+  }
+  return parts;
+}
+
+// The entry of folder that matches name without case, "" when none.
+std::string MatchWithoutCase(const std::string& folder, const std::string& name) {
+  const std::string wanted = AsciiUpperCase(name);
+  for (const TDirEntry& entry : ListDirectory(folder.empty() ? "." : folder)) {
+    if (AsciiUpperCase(entry.Name) == wanted) return entry.Name;  // sorted: the first match
+  }
+  return {};
+}
+
+bool MasksMatch(const std::string& name, std::string masks, int& count) {
+  count = 0;
+  while (!masks.empty()) {
+    const std::string mask = TResourceMan::GetMask(masks);
+    if (MatchesMask(name, mask)) ++count;
+  }
+  return count > 0;
+}
+
+struct TFolderId {
+  std::uint64_t Device;
+  std::uint64_t Inode;
+  bool operator==(const TFolderId&) const = default;
+};
+
+// One listing walk: the folders on the current path, so that a link back to
+// one of them is skipped.
+class TTreeWalk {
+ public:
+  TTreeWalk(const std::string& masks, TStrings& out, bool folders) : masks_(masks), out_(out), folders_(folders) {}
+
+  void Run(const std::string& physicalDir, const std::string& prefix) {
+    struct stat info {};
+    if (!StatPath(physicalDir.empty() ? "." : physicalDir, info)) return;
+    path_.push_back({static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)});
+    Walk(physicalDir, prefix);
+    path_.pop_back();
+  }
+
+ private:
+  void Walk(const std::string& physicalDir, const std::string& prefix) {
+    for (const TDirEntry& entry : ListDirectory(physicalDir.empty() ? "." : physicalDir)) {
+      if (!entry.IsDir) {
+        int matches = 0;
+        if (!folders_ && MasksMatch(entry.Name, masks_, matches))
+          for (int i = 0; i < matches; ++i) out_.Add(prefix + entry.Name);
+        continue;
+      }
+      const TFolderId id{entry.Device, entry.Inode};
+      if (std::find(path_.begin(), path_.end(), id) != path_.end()) continue;  // a link back up
+      if (folders_) out_.Add(prefix + entry.Name);
+      path_.push_back(id);
+      Walk(Join(physicalDir, entry.Name), prefix + entry.Name + '/');
+      path_.pop_back();
+    }
+  }
+
+  const std::string& masks_;
+  TStrings& out_;
+  bool folders_;
+  std::vector<TFolderId> path_;
+};
+
+}  // namespace
+
+std::string CorrectPath(std::string_view path) {
+  std::string result(path);
+  std::replace(result.begin(), result.end(), '\\', '/');
+  return result;
+}
+
+std::string ExtractFilePath(std::string_view path) {
+  const std::size_t at = path.find_last_of("/\\");
+  return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at + 1));
+}
+
+bool DirectoryExists(std::string_view path) {
+  if (!path.empty() && path.back() == '/') path.remove_suffix(1);
+  const std::string dir(path);
+  if (!dir.empty() && IsDirectory(dir)) return true;
+  EngineLog(u"directory no exists " + Utf8ToUtf16(dir));
+  return false;
+}
+
+bool FolderPartExists(std::string_view dir) {
+  if (dir.empty()) return true;
+  return DirectoryExists(ResolvePath(dir));
+}
+
+std::string ResolvePath(std::string_view path) {
+  const std::string given(path);
+  struct stat info {};
+  if (given.empty() || StatPath(given, info)) return given;
+  const bool absolute = given.front() == '/';
+  const bool trailing = given.back() == '/';
+  const std::vector<std::string> parts = SplitComponents(given);
+  std::string resolved = absolute ? "/" : "";
+  bool matching = true;
+  for (const std::string& part : parts) {
+    std::string next = Join(resolved, part);
+    if (matching && part != "." && part != ".." && !StatPath(next, info)) {
+      const std::string found = MatchWithoutCase(resolved, part);
+      if (found.empty()) matching = false;  // the rest cannot exist: keep it as spelled
+      else next = Join(resolved, found);
+    }
+    resolved = std::move(next);
+  }
+  if (trailing && (resolved.empty() || resolved.back() != '/')) resolved += '/';
+  return resolved;
+}
+
+bool FileExists(std::string_view path) {
+  struct stat info {};
+  return !path.empty() && StatPath(std::string(path), info) && S_ISREG(info.st_mode);
+}
+
+std::int32_t FileAge(std::string_view path) {
+  struct stat info {};
+  if (path.empty() || !StatPath(std::string(path), info) || S_ISDIR(info.st_mode)) return kNoFileDate;
+  return UnixTimeToFileDate(info.st_mtime);
+}
+
+bool ForceDirectories(std::string_view path) {
+  std::string dir(path);
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  if (dir.empty() || IsDirectory(dir)) return true;
+  const std::size_t slash = dir.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !ForceDirectories(dir.substr(0, slash))) return false;
+  if (mkdir(dir.c_str(), 0777) == 0) return true;
+  return errno == EEXIST && IsDirectory(dir);
+}
+
+bool ListingOrderLess(std::string_view a, std::string_view b) {
+  const std::string upperA = AsciiUpperCase(a);
+  const std::string upperB = AsciiUpperCase(b);
+  if (upperA != upperB) return upperA < upperB;
+  return a < b;
+}
+
+std::vector<TDirEntry> ListDirectory(std::string_view dir) {
+  std::vector<TDirEntry> entries;
+  const std::string folder(dir);
+  DIR* handle = opendir(folder.c_str());
+  if (!handle) return entries;
+  while (const dirent* item = readdir(handle)) {
+    const std::string name = item->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info {};
+    if (!StatPath(Join(folder, name), info)) continue;  // a broken link names nothing
+    entries.push_back({name, S_ISDIR(info.st_mode), static_cast<std::uint64_t>(info.st_dev),
+                       static_cast<std::uint64_t>(info.st_ino)});
+  }
+  closedir(handle);
+  std::sort(entries.begin(), entries.end(),
+            [](const TDirEntry& a, const TDirEntry& b) { return ListingOrderLess(a.Name, b.Name); });
+  return entries;
+}
+
+void ListFilesBelow(const std::string& physicalDir, const std::string& prefix, const std::string& masks,
+                    TStrings& out) {
+  TTreeWalk(masks, out, false).Run(physicalDir, prefix);
+}
+
+void ListDirsBelow(const std::string& physicalDir, const std::string& prefix, TStrings& out) {
+  TTreeWalk(std::string(), out, true).Run(physicalDir, prefix);
+}
+
+}  // namespace corvane

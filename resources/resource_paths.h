@@ -1,0 +1,71 @@
+// The file-system side of the folder and external resource managers: path
+// spelling, existence, dates, folder creation and listings.
+//
+// Applets name their files as they were spelled on a case-blind file
+// system, so a path that does not exist as given is looked up again one
+// component at a time without regard to ASCII case: the exact spelling wins,
+// then the first match in sorted order. Listings are sorted (without case,
+// then bytewise) so they come out the same on every machine, and a folder
+// that links back to one already being listed is neither listed nor
+// entered, so a symlink loop ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+class TStrings;
+
+// A copy of path with every "\" turned into "/".
+std::string CorrectPath(std::string_view path);
+// The path up to and including its last "/" or "\" ("" when there is none).
+std::string ExtractFilePath(std::string_view path);
+
+// Whether the folder exists, one trailing "/" removed first; when it does
+// not, logs "directory no exists " + the path without that "/". "" and "/"
+// do not exist. Exact spelling only.
+bool DirectoryExists(std::string_view path);
+
+// The folder part of a resource's path: "" (a name without a folder) is
+// the current folder and exists; any other is DirectoryExists of the folder
+// as found without case (logging when it is missing).
+bool FolderPartExists(std::string_view dir);
+
+// The path as it exists on disk: unchanged when it exists as given;
+// otherwise each component is matched without case, and the components
+// from the first that matches nothing on are kept as spelled. A relative
+// path stays relative (to the current folder). A trailing "/" is kept.
+std::string ResolvePath(std::string_view path);
+// Whether a regular file (links followed) is there, exact spelling.
+bool FileExists(std::string_view path);
+// The packed date of the file's last change; kNoFileDate when there is none.
+std::int32_t FileAge(std::string_view path);
+// Makes every missing folder of the path, as spelled; whether the folder
+// exists afterwards.
+bool ForceDirectories(std::string_view path);
+
+struct TDirEntry {
+  std::string Name;
+  bool IsDir = false;
+  std::uint64_t Device = 0;
+  std::uint64_t Inode = 0;
+};
+// The entries of a folder but "." and "..", links followed (broken links
+// left out), sorted without case, then bytewise. Empty when the folder
+// cannot be read.
+std::vector<TDirEntry> ListDirectory(std::string_view dir);
+// The listing order: without ASCII case, then bytewise.
+bool ListingOrderLess(std::string_view a, std::string_view b);
+
+// Depth-first listings of a physical folder for the resource managers.
+// Items are prefix + the path below the folder ("/" separated); files are
+// added once for each mask of the ";" list that they match; folders are
+// added without a trailing "/" and then entered.
+void ListFilesBelow(const std::string& physicalDir, const std::string& prefix, const std::string& masks,
+                    TStrings& out);
+void ListDirsBelow(const std::string& physicalDir, const std::string& prefix, TStrings& out);
+
+}  // namespace corvane

@@ -1,0 +1,145 @@
+#include "resources/vfs_res_man.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/class_builder.h"
+#include "base/engine_log.h"
+#include "base/file_stream.h"
+#include "base/number_text.h"
+#include "base/text_convert.h"
+#include "engine/engine.h"
+#include "resources/container_dates.h"
+#include "resources/container_file_stream.h"
+#include "resources/container_file_system.h"
+#include "resources/resource_paths.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TVirtualFileSystemResMan)
+
+TVirtualFileSystemResMan::TVirtualFileSystemResMan(const TCreateContext& context, std::string fileName)
+    : TResourceMan(context, std::move(fileName)) {
+  LogLifeLines();
+}
+
+TVirtualFileSystemResMan::TVirtualFileSystemResMan(TQuiet) : TResourceMan(TCreateContext{}) {
+  LogLifeLines(false);
+  openOnStart_ = false;
+}
+
+TVirtualFileSystemResMan::~TVirtualFileSystemResMan() = default;
+
+void TVirtualFileSystemResMan::AfterConstruction() {
+  TResourceMan::AfterConstruction();
+  if (!openOnStart_) return;
+  const std::string path = ResolvePath(CorrectPath(ResourceFile()));
+  const std::uint16_t fileMode = WriteMode ? fmOpenReadWrite | fmShareDenyWrite : fmOpenRead | fmShareDenyWrite;
+  std::string reason;
+  file_ = TFileStream::Open(path, fileMode, &reason);
+  if (!file_) {
+    EngineError(u"Can't open " + Utf8ToUtf16(path) + u": " + Utf8ToUtf16(reason));
+    return;
+  }
+  fileSystem_ = TFileSystem::CreateOpen(*file_, WriteMode ? vfsCreate : vfsRead);
+  SetActive(fileSystem_ && fileSystem_->Root());
+}
+
+void TVirtualFileSystemResMan::BeforeDestruction() {
+  fileSystem_.reset();
+  file_.reset();
+  TResourceMan::BeforeDestruction();
+}
+
+TVirtualFileSystemResMan* TVirtualFileSystemResMan::CreateEmpty(const std::string& fileName) {
+  auto* man = new TVirtualFileSystemResMan(TQuiet{});
+  man->AfterConstruction();
+  const std::string path = ResolvePath(CorrectPath(fileName));
+  std::string reason;
+  man->file_ = TFileStream::Open(path, fmCreate, &reason);
+  if (!man->file_) {
+    EngineError(u"Can't create " + Utf8ToUtf16(path) + u": " + Utf8ToUtf16(reason));
+    return man;
+  }
+  man->fileSystem_ = TFileSystem::CreateEmpty(*man->file_, true, true);
+  man->SetActive(man->fileSystem_ && man->fileSystem_->Root());
+  return man;
+}
+
+TVirtualFileSystemResMan* TVirtualFileSystemResMan::CreateFromStream(TStream& stream, std::uint16_t mode) {
+  auto* man = new TVirtualFileSystemResMan(TQuiet{});
+  man->AfterConstruction();
+  man->fileSystem_ = TFileSystem::CreateOpen(stream, mode);
+  return man;
+}
+
+std::string TVirtualFileSystemResMan::ToVFSPath(const std::string& name) {
+  std::string path = name;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+namespace {
+
+// Names are relative to the container's root: one that starts at "/" names
+// no file.
+bool IsRelative(const std::string& name) { return name.empty() || (name.front() != '/' && name.front() != '\\'); }
+
+}  // namespace
+
+bool TVirtualFileSystemResMan::StreamExists(const std::string& name) {
+  return fileSystem_ && IsRelative(name) && fileSystem_->FileExists(ToVFSPath(name));
+}
+
+std::unique_ptr<TStream> TVirtualFileSystemResMan::CreateStream(const std::string& name, std::uint16_t mode) {
+  if (!fileSystem_ || !IsRelative(name)) return nullptr;
+  std::uint16_t vfsMode = vfsRead;
+  if (mode == fmCreate) vfsMode = vfsCreate;
+  else if ((mode & 1) != 0) vfsMode = vfsWrite;
+  auto stream = std::make_unique<TFileSystemStream>(*fileSystem_, ToVFSPath(name), vfsMode);
+  if (!stream->File()) return nullptr;
+  return stream;
+}
+
+std::int32_t TVirtualFileSystemResMan::FileDate(const std::string& name) {
+  if (!fileSystem_ || !IsRelative(name)) return kNoFileDate;
+  TFile* file = fileSystem_->OpenFileRead(ToVFSPath(name));
+  if (!file) return kNoFileDate;
+  const std::int32_t date = DateTimeToFileDate(file->Date());
+  fileSystem_->CloseFile(file);
+  return date;
+}
+
+void TVirtualFileSystemResMan::ListFiles(const std::string& path) {
+  std::vector<const void*> visited;
+  ListDir(path, visited);
+}
+
+void TVirtualFileSystemResMan::ListDir(const std::string& path, std::vector<const void*>& visited) {
+  if (!fileSystem_) return;
+  TVFSSearchRec search;
+  if (fileSystem_->FindFirst(path + "*", 0, search) != 0) {
+    EngineLog(u"path is not exists " + Utf8ToUtf16(path));
+    return;
+  }
+  // A directory that points back at one being listed is listed once.
+  const void* dir = search.Handle ? search.Handle->Dir : nullptr;
+  if (std::find(visited.begin(), visited.end(), dir) != visited.end()) {
+    fileSystem_->FindClose(search);
+    return;
+  }
+  visited.push_back(dir);
+  for (bool more = !search.Name.empty(); more; more = fileSystem_->FindNext(search) == 0) {
+    if (search.Name == "." || search.Name == "..") continue;
+    if ((search.Attr & faVFSDirectory) != 0) {
+      const std::string sub = path + search.Name + "\\";
+      EngineLog(Utf8ToUtf16(sub));
+      ListDir(sub, visited);
+    } else {
+      EngineLog(Utf8ToUtf16(path + search.Name) + u" " + IntToStr(static_cast<std::int64_t>(search.Size)) + u"B");
+    }
+  }
+  fileSystem_->FindClose(search);
+}
+
+}  // namespace corvane

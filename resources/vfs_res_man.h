@@ -1,0 +1,61 @@
+// TVirtualFileSystemResMan: the resource manager of an applet shipped as
+// one container file (".applet") or handed over as a stream. Resource
+// names are used inside the container with "/" turned into "\", relative to
+// its root. A container cannot be listed through the manager: FindFiles is
+// empty and FindDirs holds only "/".
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/resource_man.h"
+
+namespace corvane {
+
+class TFileStream;
+class TFileSystem;
+
+class TVirtualFileSystemResMan : public TResourceMan {
+  CORVANE_CLASS(TVirtualFileSystemResMan, TResourceMan)
+  // Opens the container file: for reading and writing when the engine's
+  // WriteMode is set, else for reading. Active when it has a root (its
+  // signature was right).
+  explicit TVirtualFileSystemResMan(const TCreateContext& context, std::string fileName = {});
+  ~TVirtualFileSystemResMan() override;
+  void AfterConstruction() override;
+  // Frees the container, then its file, then logs the closing line.
+  void BeforeDestruction() override;
+
+  // Creates (replaces) the file with a new container stored read-only:
+  // writable while this manager keeps it open, read-only whenever opened
+  // later. Active when it was written; no start line, ResourceFile empty.
+  static TVirtualFileSystemResMan* CreateEmpty(const std::string& fileName);
+  // A container read from the caller's stream at its position; the stream
+  // must outlive the manager. Never Active; no start line.
+  static TVirtualFileSystemResMan* CreateFromStream(TStream& stream, std::uint16_t mode);
+
+  std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override;
+  bool StreamExists(const std::string& name) override;
+  std::int32_t FileDate(const std::string& name) override;
+
+  // Every "/" turned into "\".
+  static std::string ToVFSPath(const std::string& name);
+  // Writes the tree below path (a container folder such as "" or "a\") into
+  // the log, for diagnosis.
+  void ListFiles(const std::string& path);
+
+  TFileSystem* FileSystem() const { return fileSystem_.get(); }
+
+ private:
+  struct TQuiet {};
+  explicit TVirtualFileSystemResMan(TQuiet);
+  void ListDir(const std::string& path, std::vector<const void*>& visited);
+
+  bool openOnStart_ = true;
+  std::unique_ptr<TFileStream> file_;
+  std::unique_ptr<TFileSystem> fileSystem_;
+};
+
+}  // namespace corvane

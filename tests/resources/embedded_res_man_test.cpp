@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/class_builder.h"
+#include "base/class_registry.h"
+#include "base/file_stream.h"
+#include "base/memory_stream.h"
+#include "base/object_text.h"
+#include "engine/object_loader.h"
+#include "resources/embedded_defaults.h"
+#include "resources/embedded_res_man.h"
+#include "tests/resources/resource_helpers.h"
+
+namespace corvane::test {
+
+void RegisterDummyStandIn();
+
+// Stand-ins for the scene's skin classes, enough to read the default skin.
+class TTestRect : public TPersistent {
+  CORVANE_CLASS(TTestRect, TPersistent)
+  using TPersistent::TPersistent;
+  static void Describe(TClassBuilder<TTestRect>& c) {
+    c.Property("Left", &TTestRect::Left);
+    c.Property("Top", &TTestRect::Top);
+    c.Property("Right", &TTestRect::Right);
+    c.Property("Bottom", &TTestRect::Bottom);
+  }
+  std::int32_t Left = -1;
+  std::int32_t Top = -1;
+  std::int32_t Right = -1;
+  std::int32_t Bottom = -1;
+};
+CORVANE_IMPLEMENT_CLASS(TTestRect)
+
+class TTestSkinPixmap : public TPersistent {
+  CORVANE_CLASS(TTestSkinPixmap, TPersistent)
+  using TPersistent::TPersistent;
+  static void Describe(TClassBuilder<TTestSkinPixmap>& c) {
+    c.Property("rect", &TTestSkinPixmap::Rect);
+    c.Property("margins", &TTestSkinPixmap::Margins);
+  }
+  TTestRect* Rect() const { return rect_.get(); }
+  TTestRect* Margins() const { return margins_.get(); }
+
+ private:
+  TOwned<TTestRect> rect_{Create<TTestRect>()};
+  TOwned<TTestRect> margins_{Create<TTestRect>()};
+};
+CORVANE_IMPLEMENT_CLASS(TTestSkinPixmap)
+
+class Skin : public BaseObject {
+  CORVANE_CLASS(Skin, BaseObject)
+  using BaseObject::BaseObject;
+};
+CORVANE_IMPLEMENT_CLASS(Skin)
+
+class SkinElement : public BaseObject {
+  CORVANE_CLASS(SkinElement, BaseObject)
+  using BaseObject::BaseObject;
+  static void Describe(TClassBuilder<SkinElement>& c) { c.Property("pixmap", &SkinElement::Pixmap); }
+  TTestSkinPixmap* Pixmap() const { return pixmap_.get(); }
+
+ private:
+  TOwned<TTestSkinPixmap> pixmap_{Create<TTestSkinPixmap>()};
+};
+CORVANE_IMPLEMENT_CLASS(SkinElement)
+
+namespace {
+
+struct TDefaultFile {
+  const char* key;
+  std::int64_t size;
+};
+constexpr TDefaultFile kDefaults[] = {
+    {"defaultcur_pixmap", 16911},  {"defaultskin_pixmap", 262671}, {"defaulticon_pixmap", 66063},
+    {"defaultpfx_pixmap", 262671}, {"defaultskin_object", 4152},   {"logo_png", 8755},
+    {"logo_mozilla_png", 8163},    {"logo_newton_png", 9020},
+};
+
+class Embedded : public ::testing::Test {
+ protected:
+  Embedded() {
+    ClearEmbeddedResources();
+    RegisterEmbeddedDefaults();
+    man.reset(CreateResMan<TEmbeddedResMan>("/opt/game/"));
+  }
+  ~Embedded() override {
+    man.reset();
+    ClearEmbeddedResources();
+  }
+
+  std::string Bytes(const std::string& name) {
+    std::unique_ptr<TStream> stream = man->CreateStream(name, 0);
+    return stream ? StreamText(*stream) : std::string();
+  }
+
+  TOwned<TEmbeddedResMan> man;
+};
+
+std::uint32_t U32(const std::string& bytes, std::size_t at, bool bigEndian = false) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    const auto byte = static_cast<std::uint8_t>(bytes[at + (bigEndian ? i : 3 - i)]);
+    value = value << 8 | byte;
+  }
+  return value;
+}
+
+// BGRA of texel (x, y) of a pixmap file.
+std::string Texel(const std::string& pixmap, std::uint32_t x, std::uint32_t y) {
+  const std::uint32_t width = U32(pixmap, 7);
+  return pixmap.substr(527 + 4 * (static_cast<std::size_t>(y) * width + x), 4);
+}
+
+TEST_F(Embedded, TheEightDefaultsHaveTheirExactSizes) {
+  for (const TDefaultFile& file : kDefaults) {
+    std::string dotted = file.key;
+    dotted[dotted.rfind('_')] = '.';
+    for (const std::string& name : {std::string(file.key), dotted, AsciiUpperCase(dotted)}) {
+      EXPECT_TRUE(man->StreamExists(name)) << name;
+      std::unique_ptr<TStream> stream = man->CreateStream(name, 0);
+      ASSERT_NE(stream, nullptr) << name;
+      EXPECT_EQ(stream->Size(), file.size) << name;
+      EXPECT_EQ(stream->Position(), 0) << name;
+    }
+  }
+  EXPECT_TRUE(man->StreamExists("defaultskin.object"));
+  EXPECT_FALSE(man->StreamExists("defaultskin/object"));
+  EXPECT_FALSE(man->StreamExists("nothing.png"));
+}
+
+TEST_F(Embedded, StreamsAreReadOnlyCopies) {
+  EXPECT_EQ(man->CreateStream("logo.png", 1), nullptr);
+  EXPECT_EQ(man->CreateStream("logo.png", fmCreate), nullptr);
+  EXPECT_EQ(man->CreateStream("missing.png", 0), nullptr);
+  EXPECT_EQ(man->FileDate("logo.png"), kNoFileDate);
+  std::unique_ptr<TStream> one = man->CreateStream("logo.png", 0);
+  std::unique_ptr<TStream> two = man->CreateStream("LOGO_PNG", 0);
+  ASSERT_TRUE(one && two);
+  one->Write("XXXX", 4);
+  EXPECT_EQ(StreamText(*two).substr(0, 4), "\x89PNG");
+  EXPECT_EQ(Bytes("logo.png").substr(0, 4), "\x89PNG");
+  EXPECT_EQ(man->FindFiles("*")->Count(), 0);
+  EXPECT_EQ(man->FindDirsComma(), "/");
+  EXPECT_FALSE(man->Active());
+  EXPECT_EQ(man->ResourceFile(), "/opt/game/");
+}
+
+TEST_F(Embedded, TheManagerLogsItsLife) {
+  TCaptureLog log;
+  TOwned<TEmbeddedResMan> other(CreateResMan<TEmbeddedResMan>(""));
+  other.reset();
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"(i) Resource manager TEmbeddedResMan starded",
+                                                   "(i) Embedded resource manager started TEmbeddedResMan",
+                                                   "(i) Embedded resource manager closed TEmbeddedResMan",
+                                                   "(i) Resource manager TEmbeddedResMan closed"}));
+}
+
+TEST_F(Embedded, NamesAddedTwiceAreBothKept) {
+  const std::uint8_t first[] = {1};
+  const std::uint8_t second[] = {2, 2};
+  AddResource("twice_bin", first);
+  AddResource("TWICE_BIN", second);
+  EXPECT_EQ(Bytes("twice.bin"), std::string("\x02\x02"));
+  // Names are stored as given and looked up with "." read as "_".
+  AddResource("dotted.name", first);
+  EXPECT_FALSE(man->StreamExists("dotted.name"));
+  ClearEmbeddedResources();
+  EXPECT_FALSE(man->StreamExists("logo.png"));
+  EXPECT_EQ(man->CreateStream("logo.png", 0), nullptr);
+}
+
+TEST_F(Embedded, PixmapsArePixmapbWithTheAgreedTexels) {
+  struct Row {
+    const char* name;
+    std::uint32_t side;
+  } rows[] = {{"defaultcur.pixmap", 64}, {"defaultskin.pixmap", 256}, {"defaulticon.pixmap", 128},
+              {"defaultpfx.pixmap", 256}};
+  for (const Row& r : rows) {
+    const std::string pixmap = Bytes(r.name);
+    EXPECT_EQ(pixmap.substr(0, 7), "PIXMAPB") << r.name;
+    EXPECT_EQ(U32(pixmap, 7), r.side) << r.name;
+    EXPECT_EQ(U32(pixmap, 11), r.side) << r.name;
+    EXPECT_EQ(pixmap.substr(15, 512), std::string(512, '\0')) << r.name;
+  }
+  const std::string white("\xFF\xFF\xFF\xFF", 4);
+  const std::string skin = Bytes("defaultskin.pixmap");
+  for (std::uint32_t y = 0; y < 2; ++y)
+    for (std::uint32_t x = 0; x < 2; ++x) EXPECT_EQ(Texel(skin, x, y), white) << x << "," << y;
+  // The particle: opaque white in the middle, fading to nothing at the rim.
+  const std::string particle = Bytes("defaultpfx.pixmap");
+  EXPECT_EQ(Texel(particle, 128, 128), white);
+  EXPECT_EQ(Texel(particle, 0, 0)[3], '\0');
+  int previous = 256;
+  for (std::uint32_t x = 128; x < 256; x += 16) {
+    const int alpha = static_cast<std::uint8_t>(Texel(particle, x, 128)[3]);
+    EXPECT_LT(alpha, previous) << x;
+    previous = alpha;
+  }
+}
+
+TEST_F(Embedded, LogosArePngOfTheirKinds) {
+  struct Row {
+    const char* name;
+    std::uint8_t colorType;  // 6 RGBA, 4 grey with alpha
+  } rows[] = {{"logo.png", 6}, {"logo_mozilla.png", 4}, {"logo_newton.png", 4}};
+  for (const Row& r : rows) {
+    const std::string png = Bytes(r.name);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n") << r.name;
+    EXPECT_EQ(png.substr(12, 4), "IHDR") << r.name;
+    EXPECT_EQ(U32(png, 16, true), 128u) << r.name;
+    EXPECT_EQ(U32(png, 20, true), 128u) << r.name;
+    EXPECT_EQ(static_cast<std::uint8_t>(png[24]), 8) << r.name;
+    EXPECT_EQ(static_cast<std::uint8_t>(png[25]), r.colorType) << r.name;
+    EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND") << r.name;
+  }
+}
+
+TEST_F(Embedded, TheDefaultSkinParsesWithItsEighteenElements) {
+  const std::string text = Bytes("defaultskin.object");
+  ASSERT_EQ(text.size(), 4152u);
+  EXPECT_EQ(text.rfind("object defSkin: Skin\r\n", 0), 0u);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      EXPECT_EQ(text[i - 1], '\r') << "line end at " << i;
+    }
+  }
+  TMemoryStream in(std::span<const char>(text.data(), text.size()));
+  TMemoryStream binary;
+  EXPECT_TRUE(ObjectTextToBinary(in, binary));
+
+  TTestWorld world;
+  RegisterResourceServices();
+  RegisterDummyStandIn();
+  RegisterClasses({Skin::StaticClass(), SkinElement::StaticClass()});
+  world.log.Clear();
+  // The embedded manager takes no .bin: the skin loads from memory, quietly.
+  BaseObject* skin = LoadObject(man.get(), u"defaultskin.object", world.applet);
+  ASSERT_NE(skin, nullptr) << world.log.Text();
+  EXPECT_EQ(skin->ClassName(), "Skin");
+  EXPECT_EQ(skin->Name(), u"defSkin");
+  EXPECT_FALSE(world.log.Contains("(e)")) << world.log.Text();
+  EXPECT_FALSE(world.log.Contains("Unknown property")) << world.log.Text();
+  const char* names[] = {"empty",      "form",        "widget",        "button",   "edit",        "list",
+                         "item",       "selection",   "buttonhot",     "dropdown", "dropdownhot", "dropdownglyph",
+                         "closebtn",   "closebtnhot", "flipbtn",       "flipbtnhot", "uncheck",   "check"};
+  ASSERT_EQ(skin->count(), 18);
+  for (int i = 0; i < 18; ++i) {
+    auto* element = dynamic_cast<SkinElement*>(skin->children(i));
+    ASSERT_NE(element, nullptr) << i;
+    EXPECT_EQ(Utf16ToUtf8(element->Name()), names[i]);
+    const TTestRect& rect = *element->Pixmap()->Rect();
+    EXPECT_TRUE(0 <= rect.Left && rect.Left < rect.Right && rect.Right <= 256) << names[i];
+    EXPECT_TRUE(0 <= rect.Top && rect.Top < rect.Bottom && rect.Bottom <= 256) << names[i];
+    // Outlines and the caret are drawn with the white corner: no element covers it.
+    EXPECT_FALSE(rect.Left < 2 && rect.Top < 2) << names[i];
+  }
+}
+
+}  // namespace
+}  // namespace corvane::test

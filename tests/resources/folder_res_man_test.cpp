@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <string>
+#include <vector>
+
+#include "base/file_date.h"
+#include "base/file_stream.h"
+#include "base/string_list.h"
+#include "resources/container_format.h"
+#include "resources/folder_res_man.h"
+#include "resources/resource_paths.h"
+#include "tests/resources/resource_helpers.h"
+#include "tests/support/capture_log.h"
+
+namespace corvane::test {
+namespace {
+
+std::vector<std::string> Items(TStrings* list) {
+  std::vector<std::string> items;
+  for (int i = 0; i < list->Count(); ++i) items.push_back(list->Get(i));
+  return items;
+}
+
+std::string ReadThrough(TResourceMan& man, const std::string& name) {
+  std::unique_ptr<TStream> stream = man.CreateStream(name, 0);
+  return stream ? StreamText(*stream) : "<none>";
+}
+
+TEST(FolderResourceMan, NamesReachTheSameFileWhateverTheirSpelling) {
+  TTempDir dir;
+  WriteFile(dir / "x.object", "top");
+  WriteFile(dir / "sub/x.object", "nested");
+  WriteFile(dir / "Mixed/Case.TXT", "mixed");
+  auto man = MakeMan<TFolderResourceMan>(dir.Path());
+  ASSERT_TRUE(man->Active());
+  struct Row {
+    const char* name;
+    const char* bytes;
+  } rows[] = {
+      {"x.object", "top"},          {"/x.object", "top"},          {"sub/x.object", "nested"},
+      {"sub\\x.object", "nested"},  {"/sub\\x.object", "nested"},  {"SUB/X.OBJECT", "nested"},
+      {"mixed/case.txt", "mixed"},  {"MIXED\\CASE.txt", "mixed"},  {"sub/y.object", "<none>"},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(ReadThrough(*man, r.name), r.bytes) << r.name;
+    EXPECT_EQ(man->StreamExists(r.name), std::string(r.bytes) != "<none>") << r.name;
+  }
+  // A root written with "\" separators serves the same files.
+  std::string backslashed = dir.Path();
+  for (char& c : backslashed) c = c == '/' ? '\\' : c;
+  auto other = MakeMan<TFolderResourceMan>(backslashed);
+  EXPECT_TRUE(other->Active());
+  EXPECT_EQ(ReadThrough(*other, "sub/x.object"), "nested");
+}
+
+TEST(FolderResourceMan, ExactSpellingWinsThenTheFirstInSortedOrder) {
+  TTempDir dir;
+  WriteFile(dir / "a.txt", "lower");
+  WriteFile(dir / "A.txt", "upper");
+  auto man = MakeMan<TFolderResourceMan>(dir.Path());
+  EXPECT_EQ(ReadThrough(*man, "a.txt"), "lower");
+  EXPECT_EQ(ReadThrough(*man, "A.txt"), "upper");
+  EXPECT_EQ(ReadThrough(*man, "A.TXT"), "upper");  // "A.txt" sorts before "a.txt"
+}
+
+TEST(FolderResourceMan, ListsSortedAndOncePerMatchingMask) {
+  TTempDir dir;
+  for (const char* name : {"b.png", "a.png", "A.jpg", "ui/c.png", "ui/icons/a.txt", "Zed/z.png", "notes.txt"})
+    WriteFile(dir / name, "x");
+  auto man = MakeMan<TFolderResourceMan>(dir.Path());
+  EXPECT_EQ(Items(man->FindFiles("*.png;a.*")),
+            (std::vector<std::string>{"/A.jpg", "/a.png", "/a.png", "/b.png", "/ui/c.png", "/ui/icons/a.txt",
+                                      "/Zed/z.png"}));
+  EXPECT_EQ(Items(man->FindDirs()), (std::vector<std::string>{"/", "/ui", "/ui/icons", "/Zed"}));
+  EXPECT_EQ(man->FindFilesInDirComma("ui", "*.PNG"), "ui/c.png");  // the folder as given
+  EXPECT_EQ(man->FindFilesInDirComma("/ui", "*.PNG"), "/ui/c.png");
+  EXPECT_EQ(man->FindFilesInDirComma("", "*.txt"), "/notes.txt,/ui/icons/a.txt");
+  EXPECT_EQ(man->FindDirsComma(), "/,/ui,/ui/icons,/Zed");
+  // Each listing replaces the last one in the same list.
+  TStrings* first = man->FindFiles("*.jpg");
+  EXPECT_EQ(first, man->FindFiles("*.txt"));
+}
+
+TEST(FolderResourceMan, ASymlinkLoopEnds) {
+  TTempDir dir;
+  WriteFile(dir / "sub/deep/f.png", "x");
+  ASSERT_EQ(symlink(dir.Path().c_str(), (dir / "sub/deep/up").c_str()), 0);
+  ASSERT_EQ(symlink("../sub", (dir / "sub/self").c_str()), 0);
+  auto man = MakeMan<TFolderResourceMan>(dir.Path());
+  EXPECT_EQ(Items(man->FindFiles("*.png")), (std::vector<std::string>{"/sub/deep/f.png"}));
+  EXPECT_EQ(Items(man->FindDirs()), (std::vector<std::string>{"/", "/sub", "/sub/deep"}));
+}
+
+TEST(FolderResourceMan, AMissingFolderIsLoggedThenTheFile) {
+  TTempDir dir;
+  auto man = MakeMan<TFolderResourceMan>(dir.Path());
+  TCaptureLog log;
+  EXPECT_FALSE(man->StreamExists("nodir/x.object"));
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"(i) directory no exists " + dir.Path() + "nodir",
+                                                   "(e) File nodir/x.object not exists"}));
+  log.Clear();
+  EXPECT_EQ(man->CreateStream("nodir/x.object", 0), nullptr);
+  EXPECT_EQ(man->FileDate("nodir/x.object"), kNoFileDate);
+  EXPECT_EQ(Items(man->FindFilesInDir("/nodir/", "*")), std::vector<std::string>{});
+  EXPECT_TRUE(log.Contains("directory no exists "));
+}
+
+TEST(FolderResourceMan, StartsAndClosesWithItsLogLines) {
+  TTempDir dir;
+  TCaptureLog log;
+  {
+    auto man = MakeMan<TFolderResourceMan>(dir / "missing");
+    EXPECT_FALSE(man->Active());
+    EXPECT_EQ(man->ResourceFile(), dir / "missing/");
+  }
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"(i) Resource manager TFolderResourceMan starded",
+                                                   "(i) directory no exists " + dir / "missing",
+                                                   "(i) Resource manager TFolderResourceMan closed"}));
+}
+
+TEST(FolderResourceMan, AnEmptyRootIsTheCurrentFolder) {
+  TTempDir dir;
+  WriteFile(dir / "x.object", "here");
+  const std::string previous = std::filesystem::current_path().string();
+  ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+  {
+    TCaptureLog log;
+    auto man = MakeMan<TFolderResourceMan>("");
+    EXPECT_TRUE(man->Active());
+    EXPECT_TRUE(man->StreamExists("x.object"));
+    EXPECT_EQ(ReadThrough(*man, "/x.object"), "here");
+    EXPECT_EQ(man->FindFilesComma("*.object"), "/x.object");
+    EXPECT_FALSE(log.Contains("no exists"));
+  }
+  ASSERT_EQ(chdir(previous.c_str()), 0);
+}
+
+TEST(FolderResourceMan, ReadOnlyFilesAndFoldersGiveNoWritingStream) {
+  TTempDir dir;
+  WriteFile(dir / "locked.txt", "old");
+  chmod((dir / "locked.txt").c_str(), 0444);
+  WriteFile(dir / "shut/inside.txt", "in");
+  chmod((dir / "shut").c_str(), 0555);
+  auto man = MakeMan<TFolderResourceMan>(dir.Path());
+  // Also when the tests run as root, who could write anyway.
+  EXPECT_EQ(man->CreateStream("locked.txt", fmOpenWrite), nullptr);
+  EXPECT_EQ(man->CreateStream("locked.txt", fmCreate), nullptr);
+  EXPECT_EQ(man->CreateStream("shut/new.txt", fmCreate), nullptr);
+  EXPECT_EQ(ReadThrough(*man, "locked.txt"), "old");
+  EXPECT_FALSE(PathExists(dir / "shut/new.txt"));
+}
+
+TEST(FolderResourceMan, CreateModeReplacesWholeAndMakesOnlyMissingFolders) {
+  TTempDir dir;
+  WriteFile(dir / "Data/old.txt", "old");
+  auto man = MakeMan<TFolderResourceMan>(dir.Path());
+  {
+    std::unique_ptr<TStream> out = man->CreateStream("data/new/f.txt", fmCreate);
+    ASSERT_NE(out, nullptr);
+    out->Write("fresh", 5);
+    // Nothing is visible before the stream closes.
+    EXPECT_FALSE(PathExists(dir / "Data/new/f.txt"));
+  }
+  EXPECT_EQ(ReadFile(dir / "Data/new/f.txt"), "fresh");
+  EXPECT_FALSE(PathExists(dir / "data"));
+  {
+    std::unique_ptr<TStream> out = man->CreateStream("DATA/OLD.TXT", fmCreate);
+    ASSERT_NE(out, nullptr);
+    out->Write("replaced", 8);
+  }
+  EXPECT_EQ(ReadFile(dir / "Data/old.txt"), "replaced");
+  EXPECT_FALSE(PathExists(dir / "Data/OLD.TXT"));
+}
+
+TEST(FolderResourceMan, ACreateModeWriteThatFailsLeavesTheOldFile) {
+  TTempDir dir;
+  WriteFile(dir / "prefs.prefs", "old settings");
+  auto man = MakeMan<TFolderResourceMan>(dir.Path());
+  std::unique_ptr<TStream> out = man->CreateStream("prefs.prefs", fmCreate);
+  ASSERT_NE(out, nullptr);
+  // Files may not grow past 4 KB while the write runs: it fails half-way.
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const sighandler_t previous = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const std::string big(10000, 'n');
+  const std::int64_t written = out->Write(big.data(), static_cast<std::int64_t>(big.size()));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous);
+  EXPECT_LT(written, static_cast<std::int64_t>(big.size()));
+  out.reset();
+  EXPECT_EQ(ReadFile(dir / "prefs.prefs"), "old settings");
+  EXPECT_EQ(Items(man->FindFiles("*")), (std::vector<std::string>{"/prefs.prefs"}));  // no temporary left
+}
+
+TEST(FolderResourceMan, FileDateIsThePackedModificationTime) {
+  TTempDir dir;
+  WriteFile(dir / "a.bin", "x");
+  SetFileTime(dir / "a.bin", 1700000000);
+  auto man = MakeMan<TFolderResourceMan>(dir.Path());
+  EXPECT_EQ(man->FileDate("a.bin"), UnixTimeToFileDate(1700000000));
+  EXPECT_EQ(man->FileDate("A.BIN"), UnixTimeToFileDate(1700000000));
+  EXPECT_EQ(man->FileDate("b.bin"), kNoFileDate);
+}
+
+TEST(ResourcePaths, MasksAndMaskLists) {
+  struct Row {
+    const char* name;
+    const char* mask;
+    bool match;
+  } rows[] = {
+      {"a.png", "*.png", true},   {"a.PNG", "*.png", true},   {"a.png", "a.*", true},   {"a.pngx", "*.png", false},
+      {"ab.png", "a?.png", true}, {"a.png", "a?.png", false}, {"", "*", true},          {"x", "", false},
+      {"a.b.c", "*.*", true},     {"abc", "*b*", true},       {"abc", "*d*", false},    {"aaa", "a*a*a", true},
+  };
+  for (const Row& r : rows) EXPECT_EQ(MatchesMask(r.name, r.mask), r.match) << r.name << " ~ " << r.mask;
+
+  std::string masks = " *.png ; *.jpg";
+  EXPECT_EQ(TResourceMan::GetMask(masks), "*.png");
+  EXPECT_EQ(masks, "*.jpg");
+  EXPECT_EQ(TResourceMan::GetMask(masks), "*.jpg");
+  EXPECT_EQ(masks, "");
+  EXPECT_EQ(TResourceMan::CompletePath("a"), "a/");
+  EXPECT_EQ(TResourceMan::CompletePath("a/"), "a/");
+  EXPECT_EQ(TResourceMan::CompletePath(""), "");
+  EXPECT_EQ(CorrectPath("a\\b/c\\"), "a/b/c/");
+  EXPECT_EQ(ExtractFilePath("dir\\sub/x.object"), "dir\\sub/");
+  EXPECT_EQ(ExtractFilePath("x.object"), "");
+}
+
+}  // namespace
+}  // namespace corvane::test

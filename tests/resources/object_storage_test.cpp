@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/class_builder.h"
+#include "base/class_registry.h"
+#include "base/memory_stream.h"
+#include "base/object_text.h"
+#include "engine/applet.h"
+#include "engine/object_loader.h"
+#include "resources/cache.h"
+#include "resources/object_storage.h"
+#include "tests/resources/resource_helpers.h"
+
+namespace corvane::test {
+
+// Stands in for the engine's grouping class until a world registers it.
+class Dummy : public BaseObject {
+  CORVANE_CLASS(Dummy, BaseObject)
+  using BaseObject::BaseObject;
+};
+CORVANE_IMPLEMENT_CLASS(Dummy)
+
+void RegisterDummyStandIn() {
+  if (!GetClass("Dummy")) RegisterClass(Dummy::StaticClass());
+}
+
+namespace {
+
+std::string Tree(const std::string& tag) {
+  return "object Root: BaseObject\r\n  tagString = '" + tag +
+         "'\r\n  object Child: BaseObject\r\n    tagInt = 5\r\n  end\r\nend\r\n";
+}
+
+std::string Compiled(const std::string& text) {
+  TMemoryStream in(std::span<const char>(text.data(), text.size()));
+  TMemoryStream out;
+  EXPECT_TRUE(ObjectTextToBinary(in, out));
+  return std::string(out.Memory(), static_cast<std::size_t>(out.Size()));
+}
+
+std::string TagOf(BaseObject* object) { return object ? Utf16ToUtf8(object->TagString()) : "<none>"; }
+
+class ObjectStorage : public ::testing::Test, public TFolderWorld {
+ protected:
+  ObjectStorage() { RegisterDummyStandIn(); }
+
+  BaseObject* Load(const std::u16string& name, bool useCache = false) {
+    return LoadObject(man.get(), name, world->applet, nullptr, useCache);
+  }
+  int Errors() const {
+    int count = 0;
+    for (const std::string& line : Log().Lines()) count += line.rfind("(e) ", 0) == 0;
+    return count;
+  }
+};
+
+TEST_F(ObjectStorage, TextAloneLoadsAndBuildsTheBin) {
+  Write("main.object", Tree("one"));
+  BaseObject* root = Load(u"main.object");
+  ASSERT_NE(root, nullptr) << Log().Text();
+  EXPECT_EQ(root->Name(), u"Root");
+  EXPECT_EQ(TagOf(root), "one");
+  EXPECT_EQ(root->Parent(), world->applet);
+  ASSERT_EQ(root->count(), 1);
+  EXPECT_EQ(root->children(0)->Name(), u"Child");
+  EXPECT_EQ(root->children(0)->TagInt(), 5);
+  EXPECT_EQ(root->children(0)->GetApplet(), world->applet);
+  EXPECT_EQ(ReadFile(dir / "main.bin"), Compiled(Tree("one")));
+  EXPECT_EQ(Errors(), 0) << Log().Text();
+  EXPECT_EQ(CurrentLoadName(), "");
+}
+
+TEST_F(ObjectStorage, TheNewerFormWinsAndEqualDatesKeepTheBin) {
+  const std::time_t t = 1700000000;
+  struct Row {
+    const char* what;
+    std::time_t textTime;
+    std::time_t binTime;
+    const char* loaded;
+    bool binRebuilt;
+  } rows[] = {
+      {"text newer", t + 10, t, "text", true},
+      {"text newer by two seconds", t + 2, t, "text", true},
+      {"same date", t, t, "bin", false},
+      {"text older", t, t + 10, "bin", false},
+  };
+  for (const Row& r : rows) {
+    Write("main.object", Tree("bin"));
+    ASSERT_TRUE(CreateBin(man.get(), "main.object"));
+    Write("main.object", Tree("text"));
+    SetFileTime(dir / "main.object", r.textTime);
+    SetFileTime(dir / "main.bin", r.binTime);
+    BaseObject* root = Load(u"main.object");
+    EXPECT_EQ(TagOf(root), r.loaded) << r.what;
+    EXPECT_EQ(ReadFile(dir / "main.bin"), Compiled(Tree(r.binRebuilt ? "text" : "bin"))) << r.what;
+    if (root) root->Free();
+  }
+}
+
+TEST_F(ObjectStorage, TheBinServesAloneAndAnyExtensionIsReplaced) {
+  Write("main.object", Tree("compiled"));
+  ASSERT_TRUE(CreateBin(man.get(), "main.object"));
+  std::filesystem::remove(dir / "main.object");
+  EXPECT_EQ(TagOf(Load(u"main.object")), "compiled");
+  EXPECT_EQ(TagOf(Load(u"main.bin2")), "compiled");
+  EXPECT_EQ(TagOf(Load(u"MAIN.BIN")), "compiled");
+  EXPECT_EQ(Load(u"other.object"), nullptr);
+}
+
+TEST_F(ObjectStorage, UnregisteredClassesBecomeDummies) {
+  Write("main.object",
+        "object Top: Bar\r\n  tagString = 'top'\r\n  object Inner: Foo\r\n    tagInt = 3\r\n  end\r\n"
+        "  object Plain: BaseObject\r\n  end\r\nend\r\n");
+  BaseObject* root = Load(u"main.object");
+  ASSERT_NE(root, nullptr) << Log().Text();
+  EXPECT_EQ(root->ClassName(), "Dummy");
+  EXPECT_EQ(TagOf(root), "top");
+  ASSERT_EQ(root->count(), 2);
+  EXPECT_EQ(root->children(0)->ClassName(), "Dummy");
+  EXPECT_EQ(root->children(0)->Name(), u"Inner");
+  EXPECT_EQ(root->children(0)->TagInt(), 3);
+  EXPECT_EQ(root->children(1)->ClassName(), "BaseObject");
+  EXPECT_EQ(Log().CountError("Class Foo not found."), 1) << Log().Text();
+  EXPECT_FALSE(Log().Contains("Bar")) << Log().Text();  // the root is replaced silently
+}
+
+TEST_F(ObjectStorage, BrokenTextLeavesNoBinAndNamesTheFile) {
+  Write("main.object", "object Root: BaseObject\r\n  tagInt = \r\nend\r\n");
+  EXPECT_EQ(Load(u"main.object"), nullptr);
+  EXPECT_FALSE(PathExists(dir / "main.bin"));
+  EXPECT_TRUE(Log().Contains("main.object")) << Log().Text();
+  EXPECT_GE(Errors(), 1);
+
+  // An older .bin stays as it was: it is not replaced by half a compilation.
+  Write("old.object", Tree("old"));
+  ASSERT_TRUE(CreateBin(man.get(), "old.object"));
+  Write("old.object", "object Root: BaseObject\r\n  object\r\n");
+  SetFileTime(dir / "old.bin", 1700000000);
+  SetFileTime(dir / "old.object", 1700000010);
+  Log().Clear();
+  EXPECT_EQ(Load(u"old.object"), nullptr);
+  EXPECT_EQ(ReadFile(dir / "old.bin"), Compiled(Tree("old")));
+  EXPECT_TRUE(Log().Contains("old.object")) << Log().Text();
+}
+
+TEST_F(ObjectStorage, ABinThatIsNoObjectStreamGivesWayToItsText) {
+  Write("main.object", Tree("text"));
+  Write("main.bin", "");  // cut short
+  SetFileTime(dir / "main.object", 1700000000);
+  SetFileTime(dir / "main.bin", 1700000010);
+  EXPECT_EQ(TagOf(Load(u"main.object")), "text");
+  EXPECT_EQ(ReadFile(dir / "main.bin"), Compiled(Tree("text")));
+}
+
+TEST_F(ObjectStorage, AFolderThatCannotTakeTheBinIsNoError) {
+  Write("ro/main.object", Tree("read only"));
+  chmod((dir / "ro").c_str(), 0555);
+  auto readOnly = MakeMan<TFolderResourceMan>(dir / "ro");
+  Log().Clear();
+  BaseObject* root = LoadObject(readOnly.get(), u"main.object", world->applet);
+  EXPECT_EQ(TagOf(root), "read only");
+  EXPECT_FALSE(PathExists(dir / "ro/main.bin"));
+  EXPECT_EQ(Errors(), 0) << Log().Text();
+  if (root) root->Free();
+}
+
+TEST_F(ObjectStorage, SavedTextLoadsBackAndLeavesTheBinAlone) {
+  Write("main.object", Tree("saved"));
+  BaseObject* root = Load(u"main.object");
+  ASSERT_NE(root, nullptr);
+  const std::string bin = ReadFile(dir / "main.bin");
+  ASSERT_TRUE(SaveObject(man.get(), "copy.object", root));
+  ASSERT_TRUE(SaveObject(man.get(), "x.bin", root));  // exactly as named: text in a .bin
+  EXPECT_EQ(ReadFile(dir / "x.bin").rfind("object Root: BaseObject", 0), 0u);
+  EXPECT_EQ(ReadFile(dir / "main.bin"), bin);
+  BaseObject* copy = Load(u"copy.object");
+  EXPECT_EQ(TagOf(copy), "saved");
+  ASSERT_NE(copy, nullptr);
+  ASSERT_EQ(copy->count(), 1);
+  EXPECT_EQ(copy->children(0)->TagInt(), 5);
+  EXPECT_FALSE(SaveObject(man.get(), "none.object", nullptr));
+}
+
+TEST_F(ObjectStorage, StreamsCarryTheBinaryForm) {
+  Write("main.object", Tree("streamed"));
+  BaseObject* root = Load(u"main.object");
+  ASSERT_NE(root, nullptr);
+  TMemoryStream stream;
+  stream.Write("pad", 3);
+  ASSERT_TRUE(SaveObjectToStream(stream, root));
+  EXPECT_FALSE(SaveObjectToStream(stream, nullptr));
+  stream.SetPosition(3);
+  BaseObject* copy = LoadObjectFromStream(man.get(), stream, world->applet);
+  EXPECT_EQ(stream.Position(), 3);
+  EXPECT_EQ(TagOf(copy), "streamed");
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->Parent(), world->applet);
+  // Into an existing root.
+  auto* target = Create<BaseObject>(TCreateContext(world->applet));
+  EXPECT_EQ(LoadObjectFromStream(man.get(), stream, nullptr, target), target);
+  EXPECT_EQ(TagOf(target), "streamed");
+  EXPECT_EQ(target->count(), 1);
+}
+
+TEST_F(ObjectStorage, TheCacheServesTheCompiledFormAgain) {
+  Write("main.object", Tree("first"));
+  BaseObject* one = Load(u"main.object", true);
+  EXPECT_EQ(TagOf(one), "first");
+  Write("main.object", Tree("second"));
+  SetFileTime(dir / "main.object", 2000000000);
+  BaseObject* two = Load(u"main.object", true);
+  EXPECT_EQ(TagOf(two), "first");
+  EXPECT_NE(one, two);
+  EXPECT_EQ(world->applet->Cache()->StreamCount(), 1);
+  EXPECT_EQ(TagOf(Load(u"main.object")), "second");  // without the cache: the files
+}
+
+TEST_F(ObjectStorage, NoManagerOrNoFileGivesNothing) {
+  EXPECT_EQ(LoadObject(nullptr, u"main.object", world->applet), nullptr);
+  EXPECT_EQ(Load(u"missing.object"), nullptr);
+  EXPECT_FALSE(CreateBin(man.get(), "missing.object"));
+  EXPECT_FALSE(PathExists(dir / "missing.bin"));
+}
+
+}  // namespace
+}  // namespace corvane::test

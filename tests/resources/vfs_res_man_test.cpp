@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/file_stream.h"
+#include "base/string_list.h"
+#include "engine/engine.h"
+#include "engine/object_loader.h"
+#include "resources/container_dates.h"
+#include "resources/container_file_system.h"
+#include "resources/vfs_res_man.h"
+#include "tests/resources/container_helpers.h"
+#include "tests/resources/resource_helpers.h"
+
+namespace corvane::test {
+namespace {
+
+const char kMainObject[] = "object Main: BaseObject\r\n  tagString = 'boxed'\r\nend\r\n";
+
+class ContainerResMan : public ::testing::Test {
+ protected:
+  ContainerResMan() : savedWriteMode_(WriteMode) { WriteMode = false; }
+  ~ContainerResMan() override { WriteMode = savedWriteMode_; }
+
+  // A writable container file holding main.object and ui\icons\a.pixmap.
+  std::string MakeContainer(const std::string& name) {
+    const std::string path = dir / name;
+    TFixedClock clock;
+    std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate);
+    EXPECT_NE(file, nullptr);
+    {
+      std::unique_ptr<TFileSystem> fs = TFileSystem::CreateEmpty(*file, false, false);
+      EXPECT_TRUE(fs->ForceDir("ui\\icons"));
+      EXPECT_TRUE(WriteFile(*fs, "ui\\icons\\a.pixmap", "pix"));
+      EXPECT_TRUE(WriteFile(*fs, "main.object", kMainObject));
+    }
+    EXPECT_TRUE(file->Close());
+    return path;
+  }
+
+  static std::string Read(TResourceMan& man, const std::string& name) {
+    std::unique_ptr<TStream> stream = man.CreateStream(name, 0);
+    return stream ? StreamText(*stream) : "<none>";
+  }
+
+  TTempDir dir;
+
+ private:
+  bool savedWriteMode_;
+};
+
+TEST_F(ContainerResMan, ServesNamesWithBackslashesInside) {
+  const std::string path = MakeContainer("game.applet");
+  TCaptureLog log;
+  auto man = MakeMan<TVirtualFileSystemResMan>(path);
+  ASSERT_TRUE(man->Active()) << log.Text();
+  EXPECT_EQ(log.CountInfo("Resource manager TVirtualFileSystemResMan starded"), 1);
+  EXPECT_EQ(TVirtualFileSystemResMan::ToVFSPath("ui/icons/a.pixmap"), "ui\\icons\\a.pixmap");
+  struct Row {
+    const char* name;
+    const char* bytes;
+  } rows[] = {
+      {"ui/icons/a.pixmap", "pix"}, {"ui\\icons\\a.pixmap", "pix"}, {"UI/Icons/A.PIXMAP", "pix"},
+      {"/ui/icons/a.pixmap", "<none>"},  // relative to the root only
+      {"\\main.object", "<none>"},
+      {"ui/icons/b.pixmap", "<none>"},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(Read(*man, r.name), r.bytes) << r.name;
+    EXPECT_EQ(man->StreamExists(r.name), std::string(r.bytes) != "<none>") << r.name;
+  }
+  EXPECT_EQ(man->FileDate("main.object"), DateTimeToFileDate(kFixedDate));
+  EXPECT_EQ(man->FileDate("missing.object"), kNoFileDate);
+  EXPECT_EQ(man->FindFiles("*")->Count(), 0);
+  EXPECT_EQ(man->FindDirsComma(), "/");
+  // Read mode: nothing can be written.
+  EXPECT_EQ(man->CreateStream("new.txt", fmCreate), nullptr);
+  EXPECT_EQ(man->CreateStream("main.object", fmOpenWrite), nullptr);
+}
+
+TEST_F(ContainerResMan, WriteModeOpensTheContainerForWriting) {
+  const std::string path = MakeContainer("game.applet");
+  WriteMode = true;
+  {
+    auto man = MakeMan<TVirtualFileSystemResMan>(path);
+    ASSERT_TRUE(man->Active());
+    std::unique_ptr<TStream> out = man->CreateStream("saves/slot1.sav", fmCreate);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->Write("saved", 5), 5);
+  }
+  WriteMode = false;
+  auto man = MakeMan<TVirtualFileSystemResMan>(path);
+  EXPECT_EQ(Read(*man, "saves/slot1.sav"), "saved");
+  EXPECT_EQ(Read(*man, "main.object"), kMainObject);
+}
+
+TEST_F(ContainerResMan, ServesMainObjectToLoadObject) {
+  const std::string path = MakeContainer("game.applet");
+  TTestWorld world;
+  RegisterResourceServices();
+  auto man = MakeMan<TVirtualFileSystemResMan>(path);
+  world.log.Clear();
+  BaseObject* root = LoadObject(man.get(), u"main.object", world.applet);
+  ASSERT_NE(root, nullptr) << world.log.Text();
+  EXPECT_EQ(Utf16ToUtf8(root->TagString()), "boxed");
+  // Opened for reading: the .bin cannot be stored, which is no error.
+  EXPECT_FALSE(man->StreamExists("main.bin"));
+  EXPECT_FALSE(world.log.Contains("(e)")) << world.log.Text();
+}
+
+TEST_F(ContainerResMan, ActiveOnlyWithARootOfItsOwn) {
+  WriteFile(dir / "bad.applet", std::string(8192, 'x'));
+  TCaptureLog log;
+  EXPECT_FALSE(MakeMan<TVirtualFileSystemResMan>(dir / "bad.applet")->Active());
+  EXPECT_TRUE(log.Contains("Unsupported file system")) << log.Text();
+  auto missing = MakeMan<TVirtualFileSystemResMan>(dir / "missing.applet");
+  EXPECT_FALSE(missing->Active());
+  EXPECT_EQ(missing->CreateStream("main.object", 0), nullptr);
+  EXPECT_FALSE(missing->StreamExists("main.object"));
+  EXPECT_EQ(missing->FileDate("main.object"), kNoFileDate);
+
+  // A container handed over as a stream serves files but is never active.
+  const std::string bytes = ReadFile(MakeContainer("game.applet"));
+  TMemoryStream stream(std::span<const char>(bytes.data(), bytes.size()));
+  log.Clear();
+  TOwned<TVirtualFileSystemResMan> fromStream(TVirtualFileSystemResMan::CreateFromStream(stream, vfsRead));
+  EXPECT_FALSE(fromStream->Active());
+  EXPECT_EQ(fromStream->ResourceFile(), "");
+  EXPECT_EQ(Read(*fromStream, "ui/icons/a.pixmap"), "pix");
+  EXPECT_FALSE(log.Contains("starded")) << log.Text();
+}
+
+TEST_F(ContainerResMan, ANewContainerIsReadOnlyWhenOpenedAgain) {
+  const std::string path = dir / "new.applet";
+  {
+    TCaptureLog log;
+    TOwned<TVirtualFileSystemResMan> made(TVirtualFileSystemResMan::CreateEmpty(path));
+    EXPECT_TRUE(made->Active());
+    EXPECT_EQ(made->ResourceFile(), "");
+    EXPECT_FALSE(log.Contains("starded"));
+    std::unique_ptr<TStream> out = made->CreateStream("main.object", fmCreate);
+    ASSERT_NE(out, nullptr);
+    out->Write(kMainObject, static_cast<std::int64_t>(std::strlen(kMainObject)));
+  }
+  WriteMode = true;
+  auto again = MakeMan<TVirtualFileSystemResMan>(path);
+  EXPECT_TRUE(again->Active());
+  EXPECT_EQ(Read(*again, "main.object"), kMainObject);
+  EXPECT_EQ(again->CreateStream("other.object", fmCreate), nullptr);
+}
+
+TEST_F(ContainerResMan, ListFilesWritesTheTreeToTheLog) {
+  auto man = MakeMan<TVirtualFileSystemResMan>(MakeContainer("game.applet"));
+  TCaptureLog log;
+  man->ListFiles("");
+  EXPECT_EQ(log.CountInfo("ui\\"), 1) << log.Text();
+  EXPECT_EQ(log.CountInfo("ui\\icons\\"), 1) << log.Text();
+  EXPECT_EQ(log.CountInfo("ui\\icons\\a.pixmap 3B"), 1) << log.Text();
+  EXPECT_EQ(log.CountInfo("main.object " + std::to_string(std::strlen(kMainObject)) + "B"), 1) << log.Text();
+  log.Clear();
+  man->ListFiles("nowhere\\");
+  EXPECT_EQ(log.CountInfo("path is not exists nowhere\\"), 1) << log.Text();
+}
+
+}  // namespace
+}  // namespace corvane::test
