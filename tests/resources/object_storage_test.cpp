@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 #include "base/class_builder.h"
@@ -20,6 +21,26 @@ class Dummy : public BaseObject {
   using BaseObject::BaseObject;
 };
 CORVANE_IMPLEMENT_CLASS(Dummy)
+
+// Points at another object of the applet by name.
+class TRefHolder : public BaseObject {
+  CORVANE_CLASS(TRefHolder, BaseObject)
+  using BaseObject::BaseObject;
+  static void Describe(TClassBuilder<TRefHolder>& c) { c.Property("target", &TRefHolder::target); }
+  BaseObject* target = nullptr;
+};
+CORVANE_IMPLEMENT_CLASS(TRefHolder)
+
+// Fails at the end of its construction.
+class TFailing : public BaseObject {
+  CORVANE_CLASS(TFailing, BaseObject)
+  using BaseObject::BaseObject;
+  void AfterConstruction() override {
+    BaseObject::AfterConstruction();
+    throw std::runtime_error("boom");
+  }
+};
+CORVANE_IMPLEMENT_CLASS(TFailing)
 
 void RegisterDummyStandIn() {
   if (!GetClass("Dummy")) RegisterClass(Dummy::StaticClass());
@@ -214,6 +235,28 @@ TEST_F(ObjectStorage, TheCacheServesTheCompiledFormAgain) {
   EXPECT_NE(one, two);
   EXPECT_EQ(world->applet->Cache()->StreamCount(), 1);
   EXPECT_EQ(TagOf(Load(u"main.object")), "second");  // without the cache: the files
+}
+
+TEST_F(ObjectStorage, ReferencesAreFoundInTheWholeApplet) {
+  RegisterClasses({TRefHolder::StaticClass(), TFailing::StaticClass()});
+  auto* elsewhere = Create<BaseObject>(TCreateContext(world->applet));
+  elsewhere->SetName(u"Elsewhere");
+  Write("main.object", "object Ref: TRefHolder\r\n  target = Elsewhere\r\nend\r\n");
+  auto* ref = dynamic_cast<TRefHolder*>(Load(u"main.object"));
+  ASSERT_NE(ref, nullptr) << Log().Text();
+  EXPECT_EQ(ref->target, elsewhere);
+}
+
+TEST_F(ObjectStorage, ReaderErrorsNameTheFileAndReadingGoesOn) {
+  RegisterClasses({TFailing::StaticClass()});
+  Write("main.object",
+        "object Top: BaseObject\r\n  object Bad: TFailing\r\n    tagInt = 1\r\n  end\r\n"
+        "  object Good: BaseObject\r\n  end\r\nend\r\n");
+  BaseObject* top = Load(u"main.object");
+  ASSERT_NE(top, nullptr) << Log().Text();
+  ASSERT_EQ(top->count(), 1);
+  EXPECT_EQ(top->children(0)->Name(), u"Good");
+  EXPECT_EQ(Log().CountError("boom in file main.object"), 1) << Log().Text();
 }
 
 TEST_F(ObjectStorage, NoManagerOrNoFileGivesNothing) {
