@@ -258,7 +258,8 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
         return LoadObjectBinary(resMan, textName, *cached, parent, root);
       }
     }
-    return LoadObjectBinary(resMan, textName, *source, parent, root);
+    // Messages name the file the bytes came from.
+    return LoadObjectBinary(resMan, useText ? textName : binName, *source, parent, root);
   } catch (const std::exception& e) {
     ReportInFile(Utf8ToUtf16(e.what()), textName);
     return nullptr;

@@ -174,6 +174,14 @@ TEST_F(ObjectStorage, ABinThatIsNoObjectStreamGivesWayToItsText) {
   EXPECT_EQ(ReadFile(dir / "main.bin"), Compiled(Tree("text")));
 }
 
+TEST_F(ObjectStorage, ADamagedBinIsReportedWithItsName) {
+  const std::string compiled = Compiled(Tree("cut"));
+  Write("main.bin", compiled.substr(0, compiled.size() / 2));
+  BaseObject* root = Load(u"main.object");
+  EXPECT_EQ(Log().CountError("Object stream damaged in file main.bin"), 1) << Log().Text();
+  if (root) root->Free();
+}
+
 TEST_F(ObjectStorage, AFolderThatCannotTakeTheBinIsNoError) {
   Write("ro/main.object", Tree("read only"));
   chmod((dir / "ro").c_str(), 0555);
