@@ -7,13 +7,11 @@
 #include <string>
 
 #include "base/persistent.h"
+#include "platform/window.h"
 
 namespace corvane {
 
 class Applet;
-class TWindow;
-
-CORVANE_ENUM(TWindowStyle, systemStyle, maskStyle, layerStyle);
 
 class TPlatform : public TPersistent {
   CORVANE_CLASS(TPlatform, TPersistent)

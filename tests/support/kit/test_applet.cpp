@@ -2,7 +2,12 @@
 
 #include "base/class_builder.h"
 #include "engine/event.h"
+#include "platform/device.h"
+#include "platform/sound_engine.h"
+#include "platform/window.h"
 #include "resources/cache.h"
+#include "tests/support/kit/recording_device.h"
+#include "tests/support/kit/test_filter.h"
 #include "tests/support/kit/test_script_engine.h"
 
 namespace corvane::test {
@@ -13,9 +18,42 @@ TTestApplet::TTestApplet(const TCreateContext& context, bool withScripts) : Appl
   if (withScripts) scriptEngine_ = Create<TTestScriptEngine>(TCreateContext(this));
   cache_ = Create<TCache>(TCreateContext(this));
   event_ = Create<Event>(TCreateContext(this));
+  // A service outside the tree, as the real applet's filter.
+  TCreateContext filterContext;
+  filterContext.Applet = this;
+  filter_ = Create<TTestFilter>(filterContext);
   ready_ = true;
 }
 
+void TTestApplet::BeforeDestruction() {
+  Applet::BeforeDestruction();
+  if (TSoundEngine* sounds = soundEngine_) {
+    soundEngine_ = nullptr;
+    sounds->Free();
+  }
+  FreeAndNil(filter_);
+  FreeAndNil(device_);
+  FreeAndNil(window_);
+}
+
 TTestScriptEngine* TTestApplet::Scripts() const { return dynamic_cast<TTestScriptEngine*>(ScriptEngine()); }
+
+TTestFilter* TTestApplet::Filters() const { return dynamic_cast<TTestFilter*>(Filter()); }
+
+TRecordingDevice* TTestApplet::UseRecordingDevice(std::int32_t width, std::int32_t height) {
+  FreeAndNil(device_);
+  if (!window_) {
+    window_ = Create<TWindow>(TCreateContext(this));
+    window_->Root = this;
+  }
+  window_->SetClientSize(width, height);
+  window_->BufferWidth = width;
+  window_->BufferHeight = height;
+  auto* device = static_cast<TRecordingDevice*>(CreateDevice(DeviceClassOf<TRecordingDevice>(), window_));
+  device_ = device;
+  return device;
+}
+
+TRecordingDevice* TTestApplet::Recorder() const { return dynamic_cast<TRecordingDevice*>(Device()); }
 
 }  // namespace corvane::test

@@ -1,24 +1,46 @@
-// An applet for tests: an event queue, a cache and (optionally) the test
-// script engine, ready at once, with no window and no device.
+// An applet for tests: an event queue, a cache, a test filter and
+// (optionally) the test script engine, ready at once. It has no window and
+// no device until a test asks for a recording device (or hands it one);
+// whatever it was given goes with it.
 #pragma once
+
+#include <cstdint>
 
 #include "engine/applet.h"
 
+namespace corvane {
+class TDevice;
+}
+
 namespace corvane::test {
 
+class TRecordingDevice;
+class TTestFilter;
 class TTestScriptEngine;
 
 class TTestApplet : public Applet {
   CORVANE_CLASS(TTestApplet, Applet)
   explicit TTestApplet(const TCreateContext& context, bool withScripts = true);
+  // After the applet's own teardown (its cache included): the sound
+  // engine, the filter, the device and the window.
+  void BeforeDestruction() override;
 
   TTestScriptEngine* Scripts() const;
+  TTestFilter* Filters() const;
   void SetFrameRate(std::int32_t fps) { frameRate_ = fps; }
   void SetEffectInScript(bool value) { effectInScript_ = value; }
   void SetScale(float value) { scale_ = value; }
   void SetDebugFormVisible(bool value) { debugFormVisible_ = value; }
   bool DebugFormVisible() const override { return debugFormVisible_; }
   void SetResMan(TResourceMan* resMan) { resMan_ = resMan; }
+
+  // A window of that size (made on first use) with a recording device on
+  // it, replacing any device the applet had.
+  TRecordingDevice* UseRecordingDevice(std::int32_t width = 640, std::int32_t height = 480);
+  TRecordingDevice* Recorder() const;
+  // Takes the device over (e.g. the result of TDevice::CloneDevice, which
+  // has already freed the previous one).
+  void AdoptDevice(TDevice* device) { device_ = device; }
 
  private:
   bool debugFormVisible_ = false;

@@ -1,0 +1,313 @@
+// TDevice: the abstract rendering device of one window. The scene and the
+// GUI draw only through it. The base keeps everything that does not depend
+// on the graphics library: render-state bookkeeping, the save slot, the
+// current matrix, material and texture matrix, the lists of live pixmaps
+// and meshes with their locks, carets, lights and camera, frame statistics
+// and debug lines, screen-mode look-ups, the scratch mesh and the move of
+// every resource to a device of another class. An implementation (OpenGL)
+// supplies the library side through the pure virtual operations.
+//
+// Creation is two-phase: CreateDevice constructs, then AfterConstruction
+// logs the device's name; an implementation prepares its scratch mesh and
+// states (PrepareObjects) in its own AfterConstruction once its context
+// exists, and releases them (ReleaseObjects) in its BeforeDestruction.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/geometry.h"
+#include "base/persistent.h"
+#include "base/vertex_format.h"
+#include "base/wide_string_list.h"
+#include "platform/media.h"
+#include "platform/render_state.h"
+
+namespace corvane {
+
+class Applet;
+class TDevice;
+class TWindow;
+
+template <class C>
+class TClassBuilder;
+
+// Sizes of the scratch mesh, shared by every device. The current sizes grow
+// by the steps on request, up to the caps.
+inline constexpr std::int32_t MaxColorVertex = 100000;
+inline constexpr std::int32_t MaxIndex = 200000;
+inline constexpr std::int32_t MaxPixmapSize = 1024;
+inline constexpr std::int32_t IncColorVertexCount = 9000;
+inline constexpr std::int32_t IncIndexCount = 18000;
+inline constexpr std::int32_t kStartColorVertexCount = 6000;
+inline constexpr std::int32_t kStartIndexCount = 12000;
+extern std::int32_t CurColorVertexCount;
+extern std::int32_t CurIndexCount;
+
+// Texture stages a device binds.
+inline constexpr int kStageCount = 4;
+
+// A registered device class: its class, the name it gives itself ("ogl")
+// and how to construct one on a window.
+struct TDeviceClass {
+  TClass Class = nullptr;
+  std::u16string (*Name)() = nullptr;
+  TDevice* (*Construct)(TWindow* window) = nullptr;
+};
+
+// The entry of a device class D, which has a static ClassDeviceName() and a
+// constructor taking the window.
+template <class D>
+TDeviceClass DeviceClassOf() {
+  return {D::StaticClass(), &D::ClassDeviceName, [](TWindow* window) -> TDevice* { return new D(window); }};
+}
+
+// The registered device classes in registration order.
+const std::vector<TDeviceClass>& DeviceList();
+// Appends the class; returns its index.
+std::int32_t RegisterDevice(const TDeviceClass& deviceClass);
+// The index of the default class in DeviceList; -1 until an implementation
+// registers itself as the default.
+extern std::int32_t DefaultDevice;
+// Constructs a device of the class on the window and runs AfterConstruction.
+TDevice* CreateDevice(const TDeviceClass& deviceClass, TWindow* window);
+
+class TDevice : public TSomePersistent {
+  CORVANE_CLASS(TDevice, TSomePersistent)
+  static void Describe(TClassBuilder<TDevice>& c);
+
+  // The owner is the window's root applet.
+  explicit TDevice(TWindow* window);
+  ~TDevice() override;
+  // Logs "<name> device manager stared".
+  void AfterConstruction() override;
+  // Destroys what is left of the pixmaps and meshes, then logs
+  // "<name> device manager closed".
+  void BeforeDestruction() override;
+
+  TWindow* Window() const { return window_; }
+  Applet* GetApplet() const { return applet_; }
+
+  // ---- the implementation's side
+  virtual std::u16string DeviceName() const = 0;
+  // Prepares the library form of one state (rs2DScene .. rsTexModulate).
+  virtual void CreateRenderStateList(TRenderState state) = 0;
+  // Makes the state effective now.
+  virtual void ApplyRenderState(TRenderState state) = 0;
+  virtual bool IsHardwareSupport(TWindow* window) = 0;
+  // Switches the display mode (-1: the desktop's), then RebuildStates.
+  virtual void FullScreen(bool on, std::int32_t modeIndex) = 0;
+  // The world-space ray under a point in applet coordinates: origin with
+  // w 1, direction normalised with w 1.
+  virtual void Pick(float x, float y, TSpaceVector& origin, TSpaceVector& direction) = 0;
+  virtual TSpaceMatrix ModelViewProj() = 0;
+  // An ARGB colour in the byte order vertex colours need; the base keeps it.
+  virtual std::uint32_t CorrectMeshVertexColor(std::uint32_t color) { return color; }
+  // Draws a frame (RenderScene inside), shows it, follows a window resize.
+  virtual void RenderWindow() = 0;
+  virtual void FlipWindow() = 0;
+  virtual void ResizeDevice() = 0;
+  // Stores and applies a material, a stage's texture, the texture matrix.
+  virtual void SetMaterial(const TMaterial& material) = 0;
+  virtual void SetPixmap(std::int32_t stage, TPixmap* pixmap) = 0;
+  virtual void SetTextureMatrix(const TPlaneMatrix& matrix) = 0;
+  // Draws the locked part of the mesh as triangles with the current matrix,
+  // material, states and textures; adds to TriangleCount.
+  virtual void DrawMesh(TMesh* mesh) = 0;
+  // Draws count points as separate segments (0-1, 2-3, ...) in the current
+  // colour.
+  virtual void DrawLine(const TSpaceVector* points, std::int32_t count, float width) = 0;
+
+  // Once per frame from the applet: grows the scratch mesh when asked to,
+  // blinks the caret.
+  virtual void ProcessTick(float deltaTime, float time);
+  // Stores the model matrix; while rs2DScene is active PixelOffset is added
+  // to its x and y translation.
+  virtual void SetSpaceMatrix(const TSpaceMatrix& matrix);
+
+  // ---- render states
+  // Applies the state unless it is already in force; its partners go off.
+  void SetRenderState(TRenderState state);
+  bool StateActive(TRenderState state) const { return ActiveStates[state]; }
+  // One save slot: the state flags, the model matrix and the material.
+  void saveRenderState();
+  // Restores the matrix and the material, then sets each saved state in
+  // order (those still in force are not applied again).
+  void restoreRenderState();
+  // Prepares every state again (after creation, a resize, a mode change).
+  void RebuildStates();
+  // Material with Lighting off and all three colours the colour.
+  void SetColor(std::uint32_t color);
+
+  // ---- resources. The device keeps every live pixmap and mesh and
+  // destroys what is left when it goes; destroy operations nil the variable.
+  // Null for a negative or oversized count.
+  TMesh* CreateMesh(TVertexFormat format, std::int32_t vertexCount, bool indexed, std::int32_t indexCount,
+                    bool dynamic, bool animated, std::int32_t frameCount);
+  void DestroyMesh(TMesh*& mesh);
+  // Write access from the start of the store. Refused (false) for a count
+  // beyond the store in the mesh's current vertex format; on success
+  // LockedVertexCount := count and BaseVertex := 0.
+  bool LockMeshVertex(TMesh* mesh, std::int32_t count, void*& data);
+  void UnlockMeshVertex(TMesh* mesh);
+  // The same for the 16-bit indices; on success LockedIndexCount := count.
+  bool LockMeshIndex(TMesh* mesh, std::int32_t count, void*& data);
+  void UnlockMeshIndex(TMesh* mesh);
+  TPixmap* CreatePixmap(std::int32_t width, std::int32_t height);
+  void DestroyPixmap(TPixmap*& pixmap);
+  // ARGB pixels of a rectangle inside the pixmap, rows Pitch bytes apart;
+  // with readBack they hold the current picture. A pixmap is locked once at
+  // a time ("Pixmap already locked").
+  bool LockPixmapRectARGB(TPixmap* pixmap, std::int32_t x, std::int32_t y, std::int32_t width,
+                          std::int32_t height, void*& bits, bool readBack);
+  void UnlockPixmap(TPixmap* pixmap);
+  const std::vector<TPixmap*>& Pixmaps() const { return pixmaps_; }
+  const std::vector<TMesh*>& Meshes() const { return meshes_; }
+  // The scratch mesh, then the states.
+  void PrepareObjects();
+  // Destroys every pixmap, last to first, then every mesh.
+  void ReleaseObjects();
+
+  // ---- fonts
+  // A font through SysFontClass, from its cache file when the applet's
+  // resource manager has it; null while no system-font class is registered.
+  virtual TFont* CreateSysFont(const std::string& name, float size, TFontStyles style);
+  virtual void DestroyFont(TFont*& font);
+
+  // ---- drawing through the scratch mesh, in the current colour and matrix
+  // A solid, lit box between the corners: six faces, each counter-clockwise
+  // seen from outside with its outward normal. Nothing for a colour whose
+  // alpha is 0. Without a default pixmap the box is drawn untextured.
+  void FillBox(const TSpaceVector& min, const TSpaceVector& max);
+  // The twelve edges of the box as lines; nothing for a width below 0.
+  void DrawBox(const TSpaceVector& min, const TSpaceVector& max, float lineWidth);
+  void DrawBox(const TAABB& box, float lineWidth) { DrawBox(box.min, box.max, lineWidth); }
+  // One segment.
+  void DrawLine2(const TSpaceVector& a, const TSpaceVector& b, float lineWidth);
+
+  // ---- the scratch mesh
+  // Whether one call of that many vertices (in the format) and indices fits
+  // the scratch mesh; when it does not, a larger mesh is requested for the
+  // next tick and the call must draw nothing.
+  bool ScratchFits(TVertexFormat format, std::int32_t vertices, std::int32_t indices);
+  // Asks for a larger scratch mesh at the next tick.
+  void RequestToInsCreaseDynamicMesh() { GrowRequest = true; }
+  // Grows both sizes by a step (up to the caps) and remakes the mesh.
+  void IncreaseDynamicMesh();
+
+  // ---- carets
+  virtual TCaret* CreateCaret(std::int32_t width, std::int32_t height, std::uint32_t color);
+  virtual void DestroyCaret(TCaret*& caret);
+  virtual void ShowCaret(TCaret* caret);
+  virtual void HideCaret(TCaret* caret);
+  virtual void SetCaretPosition(TCaret* caret, const TSpaceMatrix& matrix, float x, float y);
+  // One step of the blink: 3.0 a second up to 1.0 and down to 0.0.
+  virtual void UpdateCaret(TCaret* caret, float deltaTime, float time);
+
+  // ---- camera and lights
+  void SetCameraPos(const TSpaceVector& position, const TSpaceVector& direction, const TSpaceVector& up);
+  // The next light index (1 .. 7); -1 when all are handed out.
+  std::int32_t AddLight();
+  // Fills light record index (0 .. 7); any other index is ignored.
+  void SetLight(std::int32_t index, const TSpaceVector& position, const TSpaceVector& target, std::uint32_t ambient,
+                std::uint32_t diffuse, std::uint32_t specular, bool screenSpace, bool enabled);
+
+  // ---- frames and statistics
+  // The frame of the implementation's RenderWindow: resets the per-frame
+  // state, starts from the identity matrix, counts the frame rate and posts
+  // the debug lines. Nothing happens before the applet is ready.
+  void RenderScene();
+  // The debug-board lines, while the applet's debug form is shown.
+  void WriteDebugInfo();
+  // The frame-rate summary in the log.
+  void WriteStatistics();
+
+  // ---- screen modes
+  // The width (height) of mode n: the first (second) number of its text;
+  // the desktop's for n < 0, 0 beyond the list or for a text without it.
+  std::int32_t GetScreenWidth(std::int32_t n) const;
+  std::int32_t GetScreenHeight(std::int32_t n) const;
+
+  // Moves every pixmap and mesh of the device into a new device of another
+  // class on the same window and frees the old device. The TPixmap and
+  // TMesh objects stay the same (holders keep valid references); only
+  // their device stores are made anew. Returns the new device.
+  static TDevice* CloneDevice(TDevice* device, const TDeviceClass& deviceClass);
+
+  // ---- state that the implementation and the drawing share
+  TMesh* DynamicMesh = nullptr;   // the scratch mesh of 2D and box drawing
+  // The applet's small white pixmap that fills bind; null until the applet
+  // has loaded it (fills are then drawn untextured).
+  TPixmap* DefaultPixmap = nullptr;
+  TMesh* ParticleMesh = nullptr;  // the particle renderers' scratch mesh
+  bool GrowRequest = false;
+  bool FramePending = false;  // drawn and not yet shown
+  std::int32_t StateChanges = 0;
+  TRenderStateFlags ActiveStates{};
+  std::array<TPixmap*, kStageCount> Stages{};
+  TMesh* CurrentMesh = nullptr;
+  TMaterial Material;
+  TSpaceMatrix SpaceMatrix = IdentitySpaceMatrix;
+  TPlaneMatrix TextureMatrix = IdentityPlaneMatrix;
+  float PixelOffset = 0;
+  // The implementation's prepared form of each state.
+  std::array<std::uintptr_t, kRenderStateCount> StateLists{};
+  // Frame statistics (seconds, frames).
+  float CurrentTime = 0;
+  float LastTime = 0;
+  float Elapsed = 0;
+  std::int32_t FrameCount = 0;
+  std::int32_t TriangleCount = 0;
+  float Fps = 0;
+  float MaxFps = 0;
+  float AvgFps = 0;
+  std::int32_t ParticleCount = 0;
+  // Display modes as texts whose first two numbers are width and height.
+  TWideStringList ScreenModes;
+  std::int32_t ScreenModeIndex = 0;
+  std::int32_t DesktopWidth = 0;
+  std::int32_t DesktopHeight = 0;
+
+ protected:
+  // The library side of the resources. Allocate gives a new object its
+  // stores (the fields are set), Release frees only the stores and handles.
+  // Map returns the store's first byte (for a pixmap, the rectangle's first
+  // pixel with Pitch set) or null; Unmap ends the write.
+  virtual bool AllocateMesh(TMesh& mesh) = 0;
+  virtual void ReleaseMesh(TMesh& mesh) = 0;
+  virtual void* MapMeshVertex(TMesh& mesh) = 0;
+  virtual void UnmapMeshVertex(TMesh& mesh) = 0;
+  virtual void* MapMeshIndex(TMesh& mesh) = 0;
+  virtual void UnmapMeshIndex(TMesh& mesh) = 0;
+  virtual bool AllocatePixmap(TPixmap& pixmap) = 0;
+  virtual void ReleasePixmap(TPixmap& pixmap) = 0;
+  virtual void* MapPixmap(TPixmap& pixmap, std::int32_t x, std::int32_t y, std::int32_t width,
+                          std::int32_t height, bool readBack) = 0;
+  virtual void UnmapPixmap(TPixmap& pixmap) = 0;
+
+ private:
+  struct TSavedState {
+    TRenderStateFlags States{};
+    TSpaceMatrix Matrix = IdentitySpaceMatrix;
+    TMaterial Material;
+  };
+  // Steps of RenderScene.
+  void ResetFrame();
+  void CountFrame();
+  // Forgets the object in the lists and the per-frame pointers.
+  void Forget(TMesh* mesh);
+  void Forget(TPixmap* pixmap);
+  // Takes the objects over from another device: new stores, same objects.
+  void AdoptPixmap(TPixmap* pixmap, const std::vector<std::uint32_t>& pixels);
+  void AdoptMesh(TMesh* mesh, const std::vector<std::uint8_t>& vertices, const std::vector<std::uint16_t>& indices);
+
+  TWindow* window_ = nullptr;
+  Applet* applet_ = nullptr;
+  std::vector<TPixmap*> pixmaps_;
+  std::vector<TMesh*> meshes_;
+  TSavedState saved_;
+};
+
+}  // namespace corvane

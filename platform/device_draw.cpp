@@ -1,0 +1,109 @@
+// The device's own drawing on top of its abstract mesh operations: every
+// call locks what it needs from the start of the scratch mesh, writes,
+// unlocks and draws at once. A call that does not fit the scratch mesh
+// draws nothing and asks for a larger one.
+#include <cstring>
+
+#include "base/vector_math.h"
+#include "platform/device.h"
+
+namespace corvane {
+
+namespace {
+
+// The rectangle pattern: quad k is drawn as 4k+1, 4k, 4k+3, 4k+3, 4k+2,
+// 4k+1 over its vertices left-top, right-top, right-bottom, left-bottom.
+void WriteQuadIndices(std::uint16_t* indices, std::int32_t quad, std::int32_t base) {
+  const auto first = static_cast<std::uint16_t>(base + 4 * quad);
+  const std::uint16_t pattern[6] = {1, 0, 3, 3, 2, 1};
+  for (int i = 0; i < 6; ++i) indices[6 * quad + i] = static_cast<std::uint16_t>(first + pattern[i]);
+}
+
+}  // namespace
+
+bool TDevice::ScratchFits(TVertexFormat format, std::int32_t vertices, std::int32_t indices) {
+  const bool fits = DynamicMesh && vertices >= 0 && indices >= 0 && vertices <= 65536 &&
+                    static_cast<std::int64_t>(vertices) * VertexSize(format) <= DynamicMesh->VertexStoreSize() &&
+                    indices <= DynamicMesh->IndexCount;
+  if (!fits) RequestToInsCreaseDynamicMesh();
+  return fits;
+}
+
+void TDevice::FillBox(const TSpaceVector& min, const TSpaceVector& max) {
+  const std::uint32_t color = CorrectMeshVertexColor(Material.Diffuse);
+  if ((Material.Diffuse >> 24) == 0) return;
+  constexpr std::int32_t kVertices = 24, kIndices = 36;
+  if (!ScratchFits(vfColorPixmapVertexNormal, kVertices, kIndices)) return;
+
+  float u = 0, v = 0;
+  if (DefaultPixmap && DefaultPixmap->Width > 0 && DefaultPixmap->Height > 0) {
+    SetPixmap(0, DefaultPixmap);
+    SetRenderState(rsTexNearest);
+    SetRenderState(rsTexModulate);
+    u = 1.0f / static_cast<float>(DefaultPixmap->Width);
+    v = 1.0f / static_cast<float>(DefaultPixmap->Height);
+  } else {
+    SetRenderState(rsTexDisable);
+  }
+
+  const float x0 = min.x, y0 = min.y, z0 = min.z, x1 = max.x, y1 = max.y, z1 = max.z;
+  // Each face's corners as a screen rectangle's left-top, right-top,
+  // right-bottom, left-bottom seen from outside (up is +y, or -z / +z on
+  // the top and bottom faces).
+  const TVertex faces[6][4] = {
+      {{x0, y1, z1}, {x1, y1, z1}, {x1, y0, z1}, {x0, y0, z1}},  // +z
+      {{x1, y1, z0}, {x0, y1, z0}, {x0, y0, z0}, {x1, y0, z0}},  // -z
+      {{x1, y1, z1}, {x1, y1, z0}, {x1, y0, z0}, {x1, y0, z1}},  // +x
+      {{x0, y1, z0}, {x0, y1, z1}, {x0, y0, z1}, {x0, y0, z0}},  // -x
+      {{x0, y1, z0}, {x1, y1, z0}, {x1, y1, z1}, {x0, y1, z1}},  // +y
+      {{x0, y0, z1}, {x1, y0, z1}, {x1, y0, z0}, {x0, y0, z0}},  // -y
+  };
+  const TTexVector tex[4] = {{0, 0}, {u, 0}, {u, v}, {0, v}};
+
+  TMesh* mesh = DynamicMesh;
+  const TVertexFormat format = mesh->VertexFormat;
+  mesh->VertexFormat = vfColorPixmapVertexNormal;
+  void* vertexData = nullptr;
+  void* indexData = nullptr;
+  if (LockMeshVertex(mesh, kVertices, vertexData)) {
+    if (LockMeshIndex(mesh, kIndices, indexData)) {
+      auto* out = static_cast<TColorPixmapVertexNormal*>(vertexData);
+      auto* indices = static_cast<std::uint16_t*>(indexData);
+      for (int f = 0; f < 6; ++f) {
+        const TSpaceVector lt = VertexToSpaceVector(faces[f][0]), rt = VertexToSpaceVector(faces[f][1]),
+                           lb = VertexToSpaceVector(faces[f][3]);
+        const TSpaceVector n =
+            VectorSpaceNormalize(SpaceVectorCrossProduct(SpaceVectorSubtract(lb, lt), SpaceVectorSubtract(rt, lt)));
+        for (int c = 0; c < 4; ++c) {
+          const TVertex& p = faces[f][c];
+          out[4 * f + c] = ColorPixmapVertexNormal(p.x, p.y, p.z, color, n.x, n.y, n.z, tex[c].u, tex[c].v);
+        }
+        WriteQuadIndices(indices, f, mesh->BaseVertex);
+      }
+      UnlockMeshIndex(mesh);
+      UnlockMeshVertex(mesh);
+      DrawMesh(mesh);
+    } else {
+      UnlockMeshVertex(mesh);
+    }
+  }
+  if (DynamicMesh == mesh) mesh->VertexFormat = format;
+}
+
+void TDevice::DrawBox(const TSpaceVector& min, const TSpaceVector& max, float lineWidth) {
+  if (lineWidth < 0) return;
+  const float x0 = min.x, y0 = min.y, z0 = min.z, x1 = max.x, y1 = max.y, z1 = max.z;
+  const TSpaceVector c[8] = {{x0, y0, z0, 1}, {x1, y0, z0, 1}, {x1, y1, z0, 1}, {x0, y1, z0, 1},
+                             {x0, y0, z1, 1}, {x1, y0, z1, 1}, {x1, y1, z1, 1}, {x0, y1, z1, 1}};
+  const TSpaceVector points[24] = {c[0], c[1], c[1], c[2], c[2], c[3], c[3], c[0],   // the min-z square
+                                   c[4], c[5], c[5], c[6], c[6], c[7], c[7], c[4],   // the max-z square
+                                   c[0], c[4], c[1], c[5], c[2], c[6], c[3], c[7]};  // the four sides
+  DrawLine(points, 24, lineWidth);
+}
+
+void TDevice::DrawLine2(const TSpaceVector& a, const TSpaceVector& b, float lineWidth) {
+  const TSpaceVector points[2] = {a, b};
+  DrawLine(points, 2, lineWidth);
+}
+
+}  // namespace corvane

@@ -1,0 +1,10 @@
+#include "platform/register.h"
+
+#include "base/class_registry.h"
+#include "platform/media.h"
+
+namespace corvane {
+
+void RegisterPlatformClasses() { RegisterClasses({TPixmap::StaticClass(), TFont::StaticClass()}); }
+
+}  // namespace corvane

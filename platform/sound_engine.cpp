@@ -1,0 +1,69 @@
+#include "platform/sound_engine.h"
+
+#include <algorithm>
+
+#include "base/class_builder.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TSound)
+CORVANE_IMPLEMENT_CLASS(TMusic)
+CORVANE_IMPLEMENT_CLASS(TSoundEngine)
+
+TClass SoundEngineClass = nullptr;
+
+void TSoundEngine::Describe(TClassBuilder<TSoundEngine>& c) {
+  c.Property("soundVolume", &TSoundEngine::SoundVolume, &TSoundEngine::SetSoundVolume);
+  c.Property("musicVolume", &TSoundEngine::MusicVolume, &TSoundEngine::SetMusicVolume);
+  c.Property("pause", &TSoundEngine::Pause, &TSoundEngine::SetPause).Default(false);
+}
+
+void TSoundEngine::AfterConstruction() {
+  TSomePersistent::AfterConstruction();
+  SetSoundVolume(0.5f);
+  SetMusicVolume(0.3f);
+}
+
+void TSoundEngine::BeforeDestruction() {
+  while (!sounds_.empty()) {
+    TSound* sound = sounds_.back();
+    DestroySound(sound);
+  }
+  while (!musics_.empty()) {
+    TMusic* music = musics_.back();
+    DestroyMusic(music);
+  }
+  TSomePersistent::BeforeDestruction();
+}
+
+TSound* TSoundEngine::LoadSound(TResourceMan* resMan, const std::string& fileName) {
+  TSound* sound = OpenSound(resMan, fileName);
+  if (sound) sounds_.push_back(sound);
+  return sound;
+}
+
+void TSoundEngine::DestroySound(TSound*& sound) {
+  TSound* s = sound;
+  sound = nullptr;
+  if (!s) return;
+  sounds_.erase(std::remove(sounds_.begin(), sounds_.end(), s), sounds_.end());
+  CloseSound(*s);
+  s->Free();
+}
+
+TMusic* TSoundEngine::LoadMusic(TResourceMan* resMan, const std::string& fileName) {
+  TMusic* music = OpenMusic(resMan, fileName);
+  if (music) musics_.push_back(music);
+  return music;
+}
+
+void TSoundEngine::DestroyMusic(TMusic*& music) {
+  TMusic* m = music;
+  music = nullptr;
+  if (!m) return;
+  musics_.erase(std::remove(musics_.begin(), musics_.end(), m), musics_.end());
+  CloseMusic(*m);
+  m->Free();
+}
+
+}  // namespace corvane

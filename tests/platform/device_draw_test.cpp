@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "base/vector_math.h"
+#include "platform/device.h"
+#include "tests/support/kit/recording_device.h"
+#include "tests/support/kit/test_world.h"
+
+namespace corvane {
+namespace {
+
+class DeviceDrawTest : public ::testing::Test {
+ protected:
+  ~DeviceDrawTest() override {
+    CurColorVertexCount = kStartColorVertexCount;
+    CurIndexCount = kStartIndexCount;
+  }
+  test::TTestWorld world;
+  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
+};
+
+TSpaceVector P(const TVertex& v) { return {v.x, v.y, v.z, 1}; }
+
+TEST_F(DeviceDrawTest, FillBoxFacesPointOutwardsAndTurnCounterClockwise) {
+  const TSpaceVector min{-1, -2, -3, 1}, max{4, 5, 6, 1};
+  const TSpaceVector centre{1.5f, 1.5f, 1.5f, 1};
+  device->SetColor(0xFF00FF00);
+  device->ClearRecords();
+  device->FillBox(min, max);
+  ASSERT_EQ(device->Draws.size(), 1u);
+  const test::TRecordedDraw& draw = device->Draws[0];
+  EXPECT_EQ(draw.Format, vfColorPixmapVertexNormal);
+  ASSERT_EQ(draw.VertexCount(), 24);
+  ASSERT_EQ(draw.Indices.size(), 36u);
+  const std::vector<TColorPixmapVertexNormal> v = draw.As<TColorPixmapVertexNormal>();
+
+  std::set<std::vector<float>> normals;
+  for (int f = 0; f < 6; ++f) {
+    TSpaceVector faceCentre{};
+    for (int c = 0; c < 4; ++c) AddSpaceVector(faceCentre, SpaceVectorScale(P(v[4 * f + c].position), 0.25f));
+    const TSpaceVector outward = SpaceVectorSubtract(faceCentre, centre);
+    for (int c = 0; c < 4; ++c) {
+      const TVertex& n = v[4 * f + c].normal;
+      EXPECT_NEAR(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1.0f, 1e-6f);
+      EXPECT_GT(SpaceVectorDotProduct(P(n), outward), 0) << "face " << f;
+      EXPECT_EQ(v[4 * f + c].color, 0xFF00FF00u);
+    }
+    normals.insert({v[4 * f].normal.x, v[4 * f].normal.y, v[4 * f].normal.z});
+  }
+  EXPECT_EQ(normals.size(), 6u);
+
+  // Counter-clockwise seen from outside: the winding's normal points away
+  // from the centre.
+  for (std::size_t t = 0; t < 12; ++t) {
+    const TSpaceVector a = P(v[draw.Indices[3 * t]].position), b = P(v[draw.Indices[3 * t + 1]].position),
+                       c = P(v[draw.Indices[3 * t + 2]].position);
+    const TSpaceVector winding = SpaceVectorCrossProduct(SpaceVectorSubtract(b, a), SpaceVectorSubtract(c, a));
+    TSpaceVector triangleCentre = SpaceVectorScale(SpaceVectorAdd(SpaceVectorAdd(a, b), c), 1.0f / 3);
+    EXPECT_GT(SpaceVectorDotProduct(winding, SpaceVectorSubtract(triangleCentre, centre)), 0) << "triangle " << t;
+  }
+  // The rectangle pattern over the quads.
+  for (std::uint16_t q = 0; q < 6; ++q) {
+    const std::vector<std::uint16_t> quad(draw.Indices.begin() + 6 * q, draw.Indices.begin() + 6 * q + 6);
+    const std::uint16_t k = static_cast<std::uint16_t>(4 * q);
+    EXPECT_EQ(quad, (std::vector<std::uint16_t>{static_cast<std::uint16_t>(k + 1), k,
+                                                static_cast<std::uint16_t>(k + 3), static_cast<std::uint16_t>(k + 3),
+                                                static_cast<std::uint16_t>(k + 2), static_cast<std::uint16_t>(k + 1)}));
+  }
+  // The scratch mesh keeps its own format; no default pixmap: untextured.
+  EXPECT_EQ(device->DynamicMesh->VertexFormat, vfColorPixmapVertex);
+  EXPECT_TRUE(draw.States[rsTexDisable]);
+  EXPECT_EQ(v[2].tex, (TTexVector{0, 0}));
+}
+
+TEST_F(DeviceDrawTest, FillBoxBindsTheDefaultPixmap) {
+  device->DefaultPixmap = device->CreatePixmap(4, 8);
+  device->SetColor(0x80FFFFFF);
+  device->FillBox({0, 0, 0, 1}, {1, 1, 1, 1});
+  ASSERT_EQ(device->Draws.size(), 1u);
+  const test::TRecordedDraw& draw = device->Draws[0];
+  EXPECT_EQ(draw.Stage0, device->DefaultPixmap);
+  EXPECT_TRUE(draw.States[rsTexNearest] && draw.States[rsTexModulate]);
+  const std::vector<TColorPixmapVertexNormal> v = draw.As<TColorPixmapVertexNormal>();
+  EXPECT_EQ(v[0].tex, (TTexVector{0, 0}));
+  EXPECT_EQ(v[1].tex, (TTexVector{0.25f, 0}));
+  EXPECT_EQ(v[2].tex, (TTexVector{0.25f, 0.125f}));
+  EXPECT_EQ(v[3].tex, (TTexVector{0, 0.125f}));
+}
+
+TEST_F(DeviceDrawTest, FillBoxDrawsNothingTransparentOrTooLarge) {
+  device->SetColor(0x00FFFFFF);
+  device->FillBox({0, 0, 0, 1}, {1, 1, 1, 1});
+  EXPECT_TRUE(device->Draws.empty());
+
+  // A scratch mesh too small for one box: nothing drawn, a larger one asked
+  // for and made at the next tick.
+  device->DestroyMesh(device->DynamicMesh);
+  device->DynamicMesh = device->CreateMesh(vfColorPixmapVertex, 30, true, 36, true, false, 0);
+  device->SetColor(0xFFFFFFFF);
+  device->FillBox({0, 0, 0, 1}, {1, 1, 1, 1});
+  EXPECT_TRUE(device->Draws.empty());
+  EXPECT_TRUE(device->GrowRequest);
+  device->ProcessTick(0.1f, 0);
+  device->FillBox({0, 0, 0, 1}, {1, 1, 1, 1});
+  EXPECT_EQ(device->Draws.size(), 1u);
+
+  // A failed lock draws nothing either.
+  device->FailLocks = true;
+  device->FillBox({0, 0, 0, 1}, {1, 1, 1, 1});
+  EXPECT_EQ(device->Draws.size(), 1u);
+  EXPECT_EQ(device->DynamicMesh->VertexFormat, vfColorPixmapVertex);
+}
+
+TEST_F(DeviceDrawTest, ScratchFitsChecksVerticesIndicesAndTheIndexRange) {
+  struct Case {
+    TVertexFormat format;
+    std::int32_t vertices, indices;
+    bool fits;
+  };
+  const Case cases[] = {
+      {vfColorPixmapVertex, 6000, 12000, true},       {vfColorPixmapVertex, 6001, 6, false},
+      {vfColorPixmapVertex, 4, 12001, false},         {vfColorPixmapVertexNormal, 4000, 6, true},
+      {vfColorPixmapVertexNormal, 4001, 6, false},    {vfColorPixmapVertex, -1, 0, false},
+  };
+  for (const Case& c : cases) {
+    device->GrowRequest = false;
+    EXPECT_EQ(device->ScratchFits(c.format, c.vertices, c.indices), c.fits) << c.vertices << " " << c.indices;
+    EXPECT_EQ(device->GrowRequest, !c.fits);
+  }
+  // No 16-bit index reaches a vertex past 65535, however large the mesh.
+  CurColorVertexCount = MaxColorVertex;
+  CurIndexCount = MaxIndex;
+  device->DestroyMesh(device->DynamicMesh);
+  device->PrepareObjects();
+  EXPECT_TRUE(device->ScratchFits(vfColorPixmapVertex, 65536, 6));
+  EXPECT_FALSE(device->ScratchFits(vfColorPixmapVertex, 65537, 6));
+}
+
+TEST_F(DeviceDrawTest, DrawBoxDrawsTheTwelveEdges) {
+  device->SetColor(0xFFFF0000);
+  device->DrawBox(AABB({0, 0, 0, 1}, {1, 2, 3, 1}), 0.5f);
+  ASSERT_EQ(device->Lines.size(), 1u);
+  const test::TRecordedLine& line = device->Lines[0];
+  EXPECT_EQ(line.Width, 0.5f);
+  EXPECT_EQ(line.Color, 0xFFFF0000u);
+  ASSERT_EQ(line.Points.size(), 24u);
+  std::set<std::vector<float>> edges;
+  int alongAxis[3] = {0, 0, 0};
+  for (std::size_t i = 0; i < 24; i += 2) {
+    const TSpaceVector a = line.Points[i], b = line.Points[i + 1];
+    const float d[3] = {std::abs(b.x - a.x), std::abs(b.y - a.y), std::abs(b.z - a.z)};
+    int moving = 0;
+    for (int axis = 0; axis < 3; ++axis)
+      if (d[axis] != 0) {
+        ++moving;
+        ++alongAxis[axis];
+        EXPECT_EQ(d[axis], static_cast<float>(axis + 1));
+      }
+    EXPECT_EQ(moving, 1);
+    std::vector<float> key{std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z),
+                           std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
+    edges.insert(key);
+  }
+  EXPECT_EQ(edges.size(), 12u);
+  EXPECT_EQ(alongAxis[0], 4);
+  EXPECT_EQ(alongAxis[1], 4);
+  EXPECT_EQ(alongAxis[2], 4);
+
+  device->DrawBox({0, 0, 0, 1}, {1, 1, 1, 1}, -0.1f);
+  device->DrawBox({0, 0, 0, 1}, {1, 1, 1, 1}, 0);
+  EXPECT_EQ(device->Lines.size(), 2u);
+}
+
+TEST_F(DeviceDrawTest, DrawLine2DrawsOneSegment) {
+  device->DrawLine2({1, 2, 3, 1}, {4, 5, 6, 1}, 2);
+  ASSERT_EQ(device->Lines.size(), 1u);
+  EXPECT_EQ(device->Lines[0].Points, (std::vector<TSpaceVector>{{1, 2, 3, 1}, {4, 5, 6, 1}}));
+  EXPECT_EQ(device->Lines[0].Width, 2.0f);
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,213 @@
+#include "tests/support/kit/recording_device.h"
+
+#include <algorithm>
+
+#include "base/class_builder.h"
+#include "base/color.h"
+#include "base/matrix.h"
+#include "base/number_text.h"
+#include "base/text_convert.h"
+#include "base/vector_math.h"
+#include "platform/window.h"
+
+namespace corvane::test {
+
+CORVANE_IMPLEMENT_CLASS(TRecordingDevice)
+
+TRecordingDevice::TRecordingDevice(TWindow* window) : TDevice(window) {
+  for (const char16_t* mode : {u"640x480x32", u"800x600x32", u"1024x768x32"}) ScreenModes.Add(mode);
+  ScreenModeIndex = 2;
+  DesktopWidth = 1024;
+  DesktopHeight = 768;
+}
+
+void TRecordingDevice::AfterConstruction() {
+  TDevice::AfterConstruction();
+  PrepareObjects();
+}
+
+void TRecordingDevice::BeforeDestruction() {
+  ReleaseObjects();
+  TDevice::BeforeDestruction();
+}
+
+void TRecordingDevice::CreateRenderStateList(TRenderState state) {
+  Calls.push_back("CreateRenderStateList " + RenderStateName(state));
+}
+
+void TRecordingDevice::ApplyRenderState(TRenderState state) {
+  Calls.push_back("ApplyRenderState " + RenderStateName(state));
+}
+
+void TRecordingDevice::FullScreen(bool on, std::int32_t modeIndex) {
+  Calls.push_back("FullScreen " + std::to_string(on) + " " + std::to_string(modeIndex));
+  RebuildStates();
+}
+
+void TRecordingDevice::Pick(float, float, TSpaceVector& origin, TSpaceVector& direction) {
+  const TWindow* window = Window();
+  origin = window ? window->CameraPosition : TSpaceVector{};
+  origin.w = 1;
+  direction = VectorSpaceNormalize(window ? window->CameraDirection : TSpaceVector{});
+  direction.w = 1;
+}
+
+TSpaceMatrix TRecordingDevice::ModelViewProj() {
+  const TWindow* window = Window();
+  const float aspect = window && window->BufferWidth > 0
+                           ? static_cast<float>(window->BufferHeight) / static_cast<float>(window->BufferWidth)
+                           : 0.75f;
+  const TSpaceMatrix projection = MatrixPerspectiveFovRH(3.14159265f * 2 / 3, aspect, 1, 2000);
+  return SpaceMatrixMultiply(window ? window->ViewMatrix : IdentitySpaceMatrix, projection);
+}
+
+void TRecordingDevice::RenderWindow() {
+  Calls.push_back("RenderWindow");
+  RenderScene();
+  FramePending = true;
+}
+
+void TRecordingDevice::FlipWindow() {
+  Calls.push_back("FlipWindow");
+  FramePending = false;
+}
+
+void TRecordingDevice::ResizeDevice() {
+  Calls.push_back("ResizeDevice");
+  RebuildStates();
+}
+
+void TRecordingDevice::SetMaterial(const TMaterial& material) {
+  Material = material;
+  Calls.push_back("SetMaterial " + std::string(material.Lighting ? "lit " : "unlit ") +
+                  Utf16ToUtf8(ColorToStr(material.Diffuse)));
+}
+
+void TRecordingDevice::SetPixmap(std::int32_t stage, TPixmap* pixmap) {
+  if (stage < 0 || stage >= kStageCount || Stages[static_cast<std::size_t>(stage)] == pixmap) return;
+  Stages[static_cast<std::size_t>(stage)] = pixmap;
+  Calls.push_back("SetPixmap " + std::to_string(stage));
+}
+
+void TRecordingDevice::SetTextureMatrix(const TPlaneMatrix& matrix) {
+  TextureMatrix = matrix;
+  Calls.push_back("SetTextureMatrix");
+}
+
+void TRecordingDevice::DrawMesh(TMesh* mesh) {
+  if (!mesh) return;
+  TRecordedDraw draw;
+  draw.Format = mesh->VertexFormat;
+  draw.Dynamic = mesh->Dynamic;
+  const std::size_t size = static_cast<std::size_t>(VertexSize(mesh->VertexFormat));
+  const std::size_t first = static_cast<std::size_t>(std::max(mesh->BaseVertex, 0)) * size;
+  const std::size_t count = static_cast<std::size_t>(std::max(mesh->LockedVertexCount, 0)) * size;
+  if (first < mesh->VertexData.size())
+    draw.Vertices.assign(mesh->VertexData.begin() + static_cast<std::ptrdiff_t>(first),
+                         mesh->VertexData.begin() +
+                             static_cast<std::ptrdiff_t>(std::min(first + count, mesh->VertexData.size())));
+  if (mesh->Indexed) {
+    const std::size_t indices = std::min(static_cast<std::size_t>(std::max(mesh->LockedIndexCount, 0)),
+                                         mesh->IndexData.size());
+    draw.Indices.assign(mesh->IndexData.begin(), mesh->IndexData.begin() + static_cast<std::ptrdiff_t>(indices));
+  }
+  draw.Matrix = SpaceMatrix;
+  draw.Material = Material;
+  draw.Stage0 = Stages[0];
+  draw.States = ActiveStates;
+  CurrentMesh = mesh;
+  if (mesh->Dynamic) TriangleCount += mesh->LockedVertexCount / 3;
+  else TriangleCount += (mesh->Indexed ? mesh->LockedIndexCount : mesh->VertexCount) / 3;
+  Calls.push_back("DrawMesh " + std::to_string(draw.VertexCount()) + " " + std::to_string(draw.Indices.size()));
+  Draws.push_back(std::move(draw));
+}
+
+void TRecordingDevice::DrawLine(const TSpaceVector* points, std::int32_t count, float width) {
+  TRecordedLine line;
+  if (points && count > 0) line.Points.assign(points, points + count);
+  line.Width = width;
+  line.Color = Material.Diffuse;
+  line.Matrix = SpaceMatrix;
+  Calls.push_back("DrawLine " + std::to_string(count));
+  Lines.push_back(std::move(line));
+}
+
+int TRecordingDevice::CountCalls(std::string_view prefix) const {
+  return static_cast<int>(std::count_if(Calls.begin(), Calls.end(), [&](const std::string& call) {
+    return std::string_view(call).substr(0, prefix.size()) == prefix;
+  }));
+}
+
+void TRecordingDevice::ClearRecords() {
+  Calls.clear();
+  Draws.clear();
+  Lines.clear();
+}
+
+const std::vector<std::uint32_t>* TRecordingDevice::PixelsOf(const TPixmap* pixmap) const {
+  if (!pixmap) return nullptr;
+  const auto it = pixels_.find(pixmap->TextureHandle);
+  return it == pixels_.end() ? nullptr : &it->second;
+}
+
+bool TRecordingDevice::AllocateMesh(TMesh& mesh) {
+  mesh.VertexData.assign(static_cast<std::size_t>(mesh.VertexStoreSize()), 0);
+  mesh.IndexData.assign(mesh.Indexed ? static_cast<std::size_t>(mesh.IndexCount) : 0, 0);
+  mesh.VertexBufferHandle = ++nextHandle_;
+  mesh.IndexBufferHandle = mesh.Indexed ? ++nextHandle_ : 0;
+  ++liveMeshes_;
+  Calls.push_back("AllocateMesh");
+  return true;
+}
+
+void TRecordingDevice::ReleaseMesh(TMesh& mesh) {
+  if (mesh.VertexBufferHandle) --liveMeshes_;
+  mesh.VertexData.clear();
+  mesh.VertexData.shrink_to_fit();
+  mesh.IndexData.clear();
+  mesh.IndexData.shrink_to_fit();
+  mesh.VertexBufferHandle = 0;
+  mesh.IndexBufferHandle = 0;
+  Calls.push_back("ReleaseMesh");
+}
+
+void* TRecordingDevice::MapMeshVertex(TMesh& mesh) {
+  if (FailLocks || mesh.VertexData.empty()) return nullptr;
+  return mesh.VertexData.data();
+}
+
+void TRecordingDevice::UnmapMeshVertex(TMesh&) {}
+
+void* TRecordingDevice::MapMeshIndex(TMesh& mesh) {
+  if (FailLocks || mesh.IndexData.empty()) return nullptr;
+  return mesh.IndexData.data();
+}
+
+void TRecordingDevice::UnmapMeshIndex(TMesh&) {}
+
+bool TRecordingDevice::AllocatePixmap(TPixmap& pixmap) {
+  pixmap.TextureHandle = ++nextHandle_;
+  pixmap.Pitch = pixmap.Width * 4;
+  pixels_[pixmap.TextureHandle].assign(static_cast<std::size_t>(pixmap.Width) * static_cast<std::size_t>(pixmap.Height),
+                                       0);
+  Calls.push_back("AllocatePixmap " + std::to_string(pixmap.Width) + "x" + std::to_string(pixmap.Height));
+  return true;
+}
+
+void TRecordingDevice::ReleasePixmap(TPixmap& pixmap) {
+  pixels_.erase(pixmap.TextureHandle);
+  pixmap.TextureHandle = 0;
+  Calls.push_back("ReleasePixmap");
+}
+
+void* TRecordingDevice::MapPixmap(TPixmap& pixmap, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t,
+                                  bool) {
+  const auto it = pixels_.find(pixmap.TextureHandle);
+  if (FailLocks || it == pixels_.end() || it->second.empty()) return nullptr;
+  pixmap.Pitch = pixmap.Width * 4;
+  return it->second.data() + static_cast<std::ptrdiff_t>(y) * pixmap.Width + x;
+}
+
+void TRecordingDevice::UnmapPixmap(TPixmap&) {}
+
+}  // namespace corvane::test

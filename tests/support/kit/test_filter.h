@@ -1,0 +1,41 @@
+// A filter for tests: it knows no file until told. Known pixmap names give
+// a device pixmap of the given size, known mesh names a small static mesh,
+// both made through the applet's device; every load is counted.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/filter.h"
+
+namespace corvane::test {
+
+class TTestFilter : public TFilter {
+  CORVANE_CLASS(TTestFilter, TFilter)
+  using TFilter::TFilter;
+
+  TPixmap* LoadPixmap(TResourceMan* resMan, const std::u16string& fileName) override;
+  void SavePixmap(TResourceMan*, const std::u16string& fileName, TPixmap*) override { saved.push_back(fileName); }
+  TMesh* LoadMesh(TResourceMan* resMan, const std::u16string& fileName) override;
+  void SaveMesh(TResourceMan*, const std::u16string& fileName, TMesh*) override { saved.push_back(fileName); }
+  bool LoadRGBAFile(TResourceMan*, const std::string&, std::int32_t&, std::int32_t&,
+                    std::vector<std::uint32_t>&) override {
+    return false;
+  }
+  bool SaveRGBAFile(TResourceMan*, const std::string&, std::int32_t, std::int32_t,
+                    const std::vector<std::uint32_t>&) override {
+    return false;
+  }
+
+  // Files the filter finds: pixmaps with their size, meshes.
+  std::map<std::u16string, std::pair<std::int32_t, std::int32_t>> pixmapFiles;
+  std::set<std::u16string> meshFiles;
+  int pixmapLoads = 0;
+  int meshLoads = 0;
+  std::vector<std::u16string> saved;
+};
+
+}  // namespace corvane::test
