@@ -24,7 +24,9 @@ namespace corvane {
 class Applet;
 class BaseObject;
 class Effect;
+class PositionObject;
 class TScript;
+class VisualObject;
 
 CORVANE_ENUM(BaseObjectStyle, osTick, osScriptable);
 using BaseObjectStyles = TSet<BaseObjectStyle>;
@@ -63,6 +65,7 @@ class BaseObject : public TGComponent {
   void SetTagString(const std::u16string& value) { tagString_ = value; }
   float TagFloat() const { return tagFloat_; }
   std::int32_t TagInt() const { return tagInt_; }
+  void SetTagInt(std::int32_t value) { tagInt_ = value; }
   const std::u16string& OnTick() const { return onTick_; }
   const std::u16string& OnCreate() const { return onCreate_; }
   const std::u16string& OnDestroy() const { return onDestroy_; }
@@ -127,6 +130,10 @@ class BaseObject : public TGComponent {
   // Whether effects on this object advance: a hidden visual object stands
   // its effects still.
   virtual bool IsVisibleForEffects() const { return true; }
+
+  // Cheap type tests for the per-frame walks (paint, hit test, placement).
+  virtual VisualObject* AsVisualObject() { return nullptr; }
+  virtual PositionObject* AsPositionObject() { return nullptr; }
 
   // Per frame.
   virtual void ProcessTick(float dt, float time);

@@ -8,6 +8,8 @@
 #include "base/text_convert.h"
 #include "engine/applet.h"
 #include "engine/engine_log.h"
+#include "engine/gizmo.h"
+#include "engine/screen_gizmo.h"
 #include "platform/platform.h"
 
 namespace corvane {
@@ -141,19 +143,45 @@ void SomeEngine::DesignAddObject(BaseObject* object) {
   if (OnDesignAdd) OnDesignAdd(object);
 }
 
+namespace {
+
+// The selected object went: the manipulators of its applet hide.
+void HideManipulators(const BaseObject* object) {
+  Applet* applet = object ? object->GetApplet() : nullptr;
+  if (!applet) return;
+  if (Gizmo* gizmo = applet->GetGizmo()) gizmo->hide();
+  if (ScreenGizmo* gizmo = applet->GetScreenGizmo()) gizmo->hide();
+}
+
+}  // namespace
+
 void SomeEngine::DesignFreeObject(BaseObject* object) {
-  if (object == designSelected_) designSelected_ = nullptr;
+  if (object && object == designSelected_) {
+    designSelected_ = nullptr;
+    HideManipulators(object);
+  }
   if (OnDesignFree) OnDesignFree(object);
 }
 
 void SomeEngine::DesignSelectObject(BaseObject* object) {
   designSelected_ = object;
   if (!object) return;
+  TWeak<BaseObject> alive(object);
   if (OnDesignSelect) OnDesignSelect(object);
+  PositionObject* positioned = alive.Get() ? object->AsPositionObject() : nullptr;
+  Applet* applet = positioned ? positioned->GetApplet() : nullptr;
+  if (!applet) return;
+  if (positioned->Kind() == okSpace) {
+    if (Gizmo* gizmo = applet->GetGizmo()) gizmo->SetObject(positioned);
+  } else if (ScreenGizmo* gizmo = applet->GetScreenGizmo()) {
+    gizmo->SetObject(positioned);
+  }
 }
 
 void SomeEngine::FreeNotify(BaseObject* object) {
-  if (designSelected_ == object) designSelected_ = nullptr;
+  if (designSelected_ != object) return;
+  designSelected_ = nullptr;
+  HideManipulators(object);
 }
 
 }  // namespace corvane

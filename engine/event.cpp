@@ -10,6 +10,7 @@
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/object_factory.h"
+#include "engine/visual_object.h"
 #include "platform/platform.h"
 
 namespace corvane {
@@ -219,16 +220,18 @@ void Event::FreeNotify(BaseObject* object) {
     if (taken->InProcess) orphans_.push_back(std::move(taken));
   }
   std::erase(resultList_, object);
-  std::erase(listeners_, object);
+  std::erase_if(listeners_, [object](VisualObject* listener) { return listener == object->AsVisualObject(); });
   std::replace(paramObjects_.begin(), paramObjects_.end(), object, static_cast<BaseObject*>(nullptr));
   std::replace(thisStack_.begin(), thisStack_.end(), object, static_cast<BaseObject*>(nullptr));
 }
 
 // --------------------------------------------------------------- listeners
 
-void Event::AddListner(BaseObject* object) { listeners_.push_back(object); }
+void Event::AddListner(VisualObject* object) {
+  if (object) listeners_.push_back(object);
+}
 
-void Event::RemoveListner(BaseObject* object) {
+void Event::RemoveListner(VisualObject* object) {
   const auto it = std::find(listeners_.begin(), listeners_.end(), object);
   if (it != listeners_.end()) listeners_.erase(it);
 }

@@ -42,9 +42,9 @@ class Event : public BaseObject {
   void FreeNotify(BaseObject* object) override;
 
   // Key listeners (not owned; one entry per AddListner).
-  void AddListner(BaseObject* object);
-  void RemoveListner(BaseObject* object);
-  const std::vector<BaseObject*>& Listeners() const { return listeners_; }
+  void AddListner(VisualObject* object);
+  void RemoveListner(VisualObject* object);
+  const std::vector<VisualObject*>& Listeners() const { return listeners_; }
 
   // Keys and buttons.
   bool isKeyDown(std::int32_t key) const;
@@ -105,7 +105,7 @@ class Event : public BaseObject {
   bool mouseAsquired_ = false;
   std::vector<BaseObject*> paramObjects_;
   std::vector<BaseObject*> thisStack_;
-  std::vector<BaseObject*> listeners_;
+  std::vector<VisualObject*> listeners_;
   // Events taken out of the queue while being dispatched: freed by the
   // dispatch when it returns.
   std::vector<std::unique_ptr<TLowEvent>> orphans_;

@@ -3,8 +3,14 @@
 #include "base/class_registry.h"
 #include "engine/applet.h"
 #include "engine/base_object.h"
+#include "engine/container.h"
+#include "engine/dummy.h"
 #include "engine/effect.h"
 #include "engine/event.h"
+#include "engine/mission.h"
+#include "engine/position_object.h"
+#include "engine/trigger.h"
+#include "engine/visual_object.h"
 
 namespace corvane {
 
@@ -15,7 +21,13 @@ void RegisterEngineClasses() {
       BaseObject::StaticClass(),
       Script::StaticClass(),
       ProxyObject::StaticClass(),
+      Mission::StaticClass(),
       Effect::StaticClass(),
+      VisualObject::StaticClass(),
+      Container::StaticClass(),
+      PositionObject::StaticClass(),
+      Dummy::StaticClass(),
+      Trigger::StaticClass(),
   });
   RegisterClasses({Applet::StaticClass(), Event::StaticClass()});
 }

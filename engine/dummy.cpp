@@ -1,0 +1,31 @@
+#include "engine/dummy.h"
+
+#include "base/class_builder.h"
+#include "engine/applet.h"
+#include "gui/gui_object.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(Dummy)
+
+void Dummy::AddChild(BaseObject* child) {
+  PositionObject::AddChild(child);
+  if (!dynamic_cast<GuiObject*>(child)) return;
+  hasGuiChildren_ = true;
+  ReAlign();
+}
+
+void Dummy::RecalcAbsolute() {
+  PositionObject::RecalcAbsolute();
+  if (hasGuiChildren_) ReAlign();
+}
+
+void Dummy::ReAlign() {
+  Applet* applet = GetApplet();
+  if (!hasGuiChildren_ || !applet || !applet->HasWindow()) return;
+  const TRect r = applet->GuiClientRect();
+  RealignGui(r.left, r.top, r.right, r.bottom, applet->RememberedWidth(), applet->RememberedHeight(), count(),
+             [this](std::int32_t i) { return children(i); });
+}
+
+}  // namespace corvane
