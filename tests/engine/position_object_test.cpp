@@ -179,6 +179,8 @@ TEST(PositionObject, PlacementStreamsFromObjectText) {
   direction.y = 0
   zAngle = 370
   friction = 0.5
+  velocity.x = 2
+  gravity.z = -9.5
   object inner: PositionObject
     x = 3
   end
@@ -193,6 +195,8 @@ end
   ExpectNear(mover->Direction()->Coordinates(), {1, 0, 0});
   EXPECT_EQ(mover->ZAngle(), 10);
   EXPECT_EQ(mover->Friction(), 0.5f);
+  EXPECT_TRUE(mover->Moving());
+  EXPECT_EQ(mover->Gravity()->Coordinates().z, -9.5f);
   // Facing +x, the right axis is -y: x = 3 lies 3 units down y.
   ExpectNear(inner->GetAbsolutePosition(), {1.5f, -5, 0});
   // The kind set later reaches every positioned object below.
