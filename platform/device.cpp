@@ -87,6 +87,7 @@ void TDevice::Describe(TClassBuilder<TDevice>& c) {
   c.Method("SetRenderState", &TDevice::SetRenderState);
   c.Method("saveRenderState", &TDevice::saveRenderState);
   c.Method("restoreRenderState", &TDevice::restoreRenderState);
+  c.Method("FillRect", static_cast<void (TDevice::*)(float, float, float, float, float)>(&TDevice::FillRect));
 }
 
 TDevice::TDevice(TWindow* window)
@@ -429,8 +430,22 @@ void TDevice::RenderScene() {
   if (!applet_ || !applet_->Ready()) return;
   ResetFrame();
   SetSpaceMatrix(IdentitySpaceMatrix);
+  DrawCaret();
   CountFrame();
   WriteDebugInfo();
+}
+
+void TDevice::DrawCaret() {
+  const TCaret* caret = window_ ? window_->Caret : nullptr;
+  if (!caret || caret->ShowCount <= 0) return;
+  // The blink's phase is the outline's opacity.
+  const float phase = std::clamp(caret->Phase, 0.0f, 1.0f);
+  const auto alpha = static_cast<std::uint32_t>(255 * phase);
+  SetSpaceMatrix(caret->Matrix);
+  SetColor((alpha << 24) | (caret->Color & 0x00FFFFFF));
+  DrawRect(Rect(caret->X, caret->Y, caret->X + static_cast<float>(caret->Width),
+                caret->Y + static_cast<float>(caret->Height)),
+           1.0f, 0.0f);
 }
 
 void TDevice::ResetFrame() {

@@ -16,14 +16,17 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/geometry.h"
 #include "base/persistent.h"
+#include "base/text_format.h"
 #include "base/vertex_format.h"
 #include "base/wide_string_list.h"
 #include "platform/media.h"
 #include "platform/render_state.h"
+#include "platform/text_layout.h"
 
 namespace corvane {
 
@@ -176,7 +179,58 @@ class TDevice : public TSomePersistent {
   virtual TFont* CreateSysFont(const std::string& name, float size, TFontStyles style);
   virtual void DestroyFont(TFont*& font);
 
-  // ---- drawing through the scratch mesh, in the current colour and matrix
+  // ---- drawing through the scratch mesh, in the current colour and matrix.
+  // Each call locks what it needs from the start of the scratch mesh,
+  // writes, unlocks and draws at once; a call that does not fit draws
+  // nothing and asks for a larger mesh at the next tick.
+  // One untextured rectangle at depth z (the default pixmap is bound when
+  // there is one, but texturing is off).
+  void FillRect(const TRect& rect, float z);
+  void FillRect(float left, float top, float right, float bottom, float z);
+  // An outline lineWidth wide inside the rectangle, as four bands that do
+  // not overlap: top and bottom stop short of one corner each, left and
+  // right of the other. Nothing for a width not above 0. Without a default
+  // pixmap it is drawn untextured.
+  void DrawRect(const TRect& rect, float lineWidth, float z);
+  // The pixmap stretched over the rectangle at depth 0; nothing for null.
+  virtual void DrawPixmap(TPixmap* pixmap, const TRect& rect);
+  // The pixmap at its own size with its top-left corner at (x, y).
+  void DrawPixmapXy(TPixmap* pixmap, float x, float y);
+  // Nine-slice: the corners keep their size, the edges stretch along one
+  // axis and the centre along both. Margins are in texture pixels (the
+  // pixmap's size times the texture matrix's scale); all margins 0 is
+  // DrawPixmap. Nothing when the texture size reads 0.
+  void DrawPixmapMargins(TPixmap* pixmap, const TRect& rect, const TRect& margins);
+  // As DrawPixmapMargins, but the edges and the centre are filled with
+  // tiles of their texture size, the last tile of a row or column cut back
+  // to the cell.
+  void DrawPixmapMarginsTile(TPixmap* pixmap, const TRect& rect, const TRect& margins);
+  // The pixmap repeated at its texture size over the rectangle, the last
+  // row and column cut back.
+  void DrawPixmapTile(TPixmap* pixmap, const TRect& rect);
+  // The text laid out in the rectangle (see TextCalc) and drawn through the
+  // font line by line, each at whole pixels. Nothing for an empty text, a
+  // colour whose alpha is 0, while rsFrame is in force, or without a font.
+  virtual void DrawString(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
+                          std::uint32_t color);
+  // Lays the text out with maxWidth as the fitting width: rect receives
+  // its box and count the characters the last line measured fits. An empty
+  // text gives rect a width of 0.
+  virtual void MeasureString(TFont* font, std::u16string_view text, TRect& rect, TTextFormats formats,
+                             std::int32_t& count, float maxWidth);
+  // One line cut to the characters that fit the rectangle's width (a text
+  // with a line break is not cut), then drawn without word wrap.
+  void DrawStringClip(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
+                      std::uint32_t color);
+  // Measures a text with the font's system font: the layout's callback.
+  TPoint CharSizeCallback(std::int32_t& calcStrLen, float clipWidth, std::u16string_view str, TFont* font);
+  // A key-framed mesh at a time: frame First at time 0, then frameTime
+  // seconds a frame, blending each frame's positions and normals towards
+  // the next. Without loop the range ends on frame Last; with loop it runs
+  // First .. Last-1 again and again (a loop without room, or a frameTime
+  // not above 0, shows frame First). First, Last and the frames shown stay
+  // within the mesh's frames.
+  void DrawAnimatedMesh(TMesh* mesh, float time, float frameTime, std::int32_t first, std::int32_t last, bool loop);
   // A solid, lit box between the corners: six faces, each counter-clockwise
   // seen from outside with its outward normal. Nothing for a colour whose
   // alpha is 0. Without a default pixmap the box is drawn untextured.
@@ -295,6 +349,9 @@ class TDevice : public TSomePersistent {
   };
   // Steps of RenderScene.
   void ResetFrame();
+  // A one-pixel outline of the shown caret, in its matrix, as opaque as
+  // its blink's phase.
+  void DrawCaret();
   void CountFrame();
   // Forgets the object in the lists and the per-frame pointers.
   void Forget(TMesh* mesh);
@@ -308,6 +365,9 @@ class TDevice : public TSomePersistent {
   std::vector<TPixmap*> pixmaps_;
   std::vector<TMesh*> meshes_;
   TSavedState saved_;
+  // The lines of the last text layout, kept so that text drawing reuses
+  // their storage.
+  TTextCalcArray textLines_;
 };
 
 }  // namespace corvane

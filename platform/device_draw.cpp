@@ -2,22 +2,22 @@
 // call locks what it needs from the start of the scratch mesh, writes,
 // unlocks and draws at once. A call that does not fit the scratch mesh
 // draws nothing and asks for a larger one.
-#include <cstring>
-
 #include "base/vector_math.h"
 #include "platform/device.h"
+#include "platform/scratch_quads.h"
 
 namespace corvane {
 
 namespace {
 
-// The rectangle pattern: quad k is drawn as 4k+1, 4k, 4k+3, 4k+3, 4k+2,
-// 4k+1 over its vertices left-top, right-top, right-bottom, left-bottom.
-void WriteQuadIndices(std::uint16_t* indices, std::int32_t quad, std::int32_t base) {
-  const auto first = static_cast<std::uint16_t>(base + 4 * quad);
-  const std::uint16_t pattern[6] = {1, 0, 3, 3, 2, 1};
-  for (int i = 0; i < 6; ++i) indices[6 * quad + i] = static_cast<std::uint16_t>(first + pattern[i]);
+// The texture rectangle of one texel of the default pixmap: fills bind it
+// when there is one. Without one (or with an empty one) u and v stay 0.
+TRect DefaultTexel(const TPixmap* pixmap) {
+  if (!pixmap || pixmap->Width <= 0 || pixmap->Height <= 0) return {};
+  return {0, 0, 1.0f / static_cast<float>(pixmap->Width), 1.0f / static_cast<float>(pixmap->Height)};
 }
+
+bool HasTexel(const TPixmap* pixmap) { return pixmap && pixmap->Width > 0 && pixmap->Height > 0; }
 
 }  // namespace
 
@@ -29,22 +29,59 @@ bool TDevice::ScratchFits(TVertexFormat format, std::int32_t vertices, std::int3
   return fits;
 }
 
+void TDevice::FillRect(const TRect& rect, float z) {
+  TScratchQuads quads(*this, 1, CorrectMeshVertexColor(Material.Diffuse));
+  if (!quads.Fits()) return;
+  if (HasTexel(DefaultPixmap)) {
+    SetPixmap(0, DefaultPixmap);
+    SetRenderState(rsTexNearest);
+  }
+  SetRenderState(rsTexDisable);
+  if (!quads.Lock()) return;
+  quads.Add(rect, DefaultTexel(DefaultPixmap), z);
+  quads.Draw();
+}
+
+void TDevice::FillRect(float left, float top, float right, float bottom, float z) {
+  FillRect(Rect(left, top, right, bottom), z);
+}
+
+void TDevice::DrawRect(const TRect& rect, float lineWidth, float z) {
+  if (!(lineWidth > 0)) return;
+  TScratchQuads quads(*this, 4, CorrectMeshVertexColor(Material.Diffuse));
+  if (!quads.Fits()) return;
+  if (HasTexel(DefaultPixmap)) {
+    SetPixmap(0, DefaultPixmap);
+    SetRenderState(rsTexNearest);
+    SetRenderState(rsTexModulate);
+  } else {
+    SetRenderState(rsTexDisable);
+  }
+  if (!quads.Lock()) return;
+  const float w = lineWidth, l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
+  const TRect texel = DefaultTexel(DefaultPixmap);
+  quads.Add({l, t, r - w, t + w}, texel, z);  // top, short of the right corner
+  quads.Add({l + w, b - w, r, b}, texel, z);  // bottom, short of the left corner
+  quads.Add({l, t + w, l + w, b}, texel, z);  // left, below the top band
+  quads.Add({r - w, t, r, b - w}, texel, z);  // right, above the bottom band
+  quads.Draw();
+}
+
 void TDevice::FillBox(const TSpaceVector& min, const TSpaceVector& max) {
   const std::uint32_t color = CorrectMeshVertexColor(Material.Diffuse);
   if ((Material.Diffuse >> 24) == 0) return;
   constexpr std::int32_t kVertices = 24, kIndices = 36;
   if (!ScratchFits(vfColorPixmapVertexNormal, kVertices, kIndices)) return;
 
-  float u = 0, v = 0;
-  if (DefaultPixmap && DefaultPixmap->Width > 0 && DefaultPixmap->Height > 0) {
+  if (HasTexel(DefaultPixmap)) {
     SetPixmap(0, DefaultPixmap);
     SetRenderState(rsTexNearest);
     SetRenderState(rsTexModulate);
-    u = 1.0f / static_cast<float>(DefaultPixmap->Width);
-    v = 1.0f / static_cast<float>(DefaultPixmap->Height);
   } else {
     SetRenderState(rsTexDisable);
   }
+  const TRect texel = DefaultTexel(DefaultPixmap);
+  const float u = texel.right, v = texel.bottom;
 
   const float x0 = min.x, y0 = min.y, z0 = min.z, x1 = max.x, y1 = max.y, z1 = max.z;
   // Each face's corners as a screen rectangle's left-top, right-top,

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "base/geometry.h"
 #include "base/persistent.h"
@@ -21,6 +22,10 @@ class T3DSysFont : public TSomePersistent {
   // The owner is the applet, whose device makes the atlas.
   using TSomePersistent::TSomePersistent;
 
+  // The glyph atlas, made through the applet's device; the device binds it
+  // before drawing text.
+  TPixmap* Pixmap = nullptr;
+
   // Rasterises the glyphs of the face; with storeCache the atlas and its
   // table are written to cacheFile through resMan.
   virtual void InitFromFont(TResourceMan* resMan, const std::string& cacheFile, const std::string& fontName,
@@ -30,10 +35,10 @@ class T3DSysFont : public TSomePersistent {
                             std::int32_t size, TFontStyles styles, bool storeCache) = 0;
   // Width and height of the text in pixels; count receives how many
   // characters fit into maxWidth.
-  virtual TPoint GetTextExtent(const std::u16string& text, float maxWidth, std::int32_t& count) = 0;
+  virtual TPoint GetTextExtent(std::u16string_view text, float maxWidth, std::int32_t& count) = 0;
   // One line of text at (x, y) in the colour (vertex byte order), through
   // the device's scratch mesh with the states the caller set.
-  virtual void DrawText(float x, float y, std::uint32_t color, const std::u16string& text) = 0;
+  virtual void DrawText(float x, float y, std::uint32_t color, std::u16string_view text) = 0;
 };
 
 // The system font class the device instantiates; nullptr while no font unit

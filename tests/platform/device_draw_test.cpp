@@ -4,6 +4,8 @@
 #include <set>
 #include <vector>
 
+#include "base/class_info.h"
+#include "base/variant.h"
 #include "base/vector_math.h"
 #include "platform/device.h"
 #include "tests/support/kit/recording_device.h"
@@ -137,6 +139,95 @@ TEST_F(DeviceDrawTest, ScratchFitsChecksVerticesIndicesAndTheIndexRange) {
   device->PrepareObjects();
   EXPECT_TRUE(device->ScratchFits(vfColorPixmapVertex, 65536, 6));
   EXPECT_FALSE(device->ScratchFits(vfColorPixmapVertex, 65537, 6));
+}
+
+TEST_F(DeviceDrawTest, DrawRectDrawsFourBandsThatDoNotOverlap) {
+  device->SetColor(0xFF112233);
+  device->DrawRect({0, 0, 10, 10}, 1, 0);
+  ASSERT_EQ(device->Draws.size(), 1u);
+  const TRect none{};
+  constexpr std::uint32_t c = 0xFF112233;
+  EXPECT_EQ(test::QuadsOf(device->Draws[0]), (std::vector<test::TRecordedQuad>{
+                                                 {{0, 0, 9, 1}, none, 0, c},     // top
+                                                 {{1, 9, 10, 10}, none, 0, c},   // bottom
+                                                 {{0, 1, 1, 10}, none, 0, c},    // left
+                                                 {{9, 0, 10, 9}, none, 0, c}}));  // right
+  // No default pixmap: untextured.
+  EXPECT_TRUE(device->Draws[0].States[rsTexDisable]);
+
+  device->DrawRect({0, 0, 10, 10}, 0, 0);
+  device->DrawRect({0, 0, 10, 10}, -1, 0);
+  EXPECT_EQ(device->Draws.size(), 1u);
+}
+
+TEST_F(DeviceDrawTest, DrawRectWithTheDefaultPixmapModulatesOneTexel) {
+  device->DefaultPixmap = device->CreatePixmap(4, 4);
+  device->SetColor(0x80FFFFFF);
+  device->DrawRect({5, 5, 25, 15}, 2, 0.5f);
+  ASSERT_EQ(device->Draws.size(), 1u);
+  const test::TRecordedDraw& draw = device->Draws[0];
+  EXPECT_EQ(draw.Stage0, device->DefaultPixmap);
+  EXPECT_TRUE(draw.States[rsTexNearest] && draw.States[rsTexModulate]);
+  const std::vector<test::TRecordedQuad> quads = test::QuadsOf(draw);
+  ASSERT_EQ(quads.size(), 4u);
+  EXPECT_EQ(quads[0].Rect, (TRect{5, 5, 23, 7}));
+  EXPECT_EQ(quads[3].Rect, (TRect{23, 5, 25, 13}));
+  for (const test::TRecordedQuad& q : quads) {
+    EXPECT_EQ(q.Texture, (TRect{0, 0, 0.25f, 0.25f}));
+    EXPECT_EQ(q.Z, 0.5f);
+  }
+}
+
+TEST_F(DeviceDrawTest, FillRectIsOneUntexturedQuad) {
+  struct Case {
+    bool defaultPixmap;
+    TRect texture;
+  };
+  for (const Case c : {Case{false, {}}, Case{true, {0, 0, 0.5f, 0.125f}}}) {
+    device->DefaultPixmap = c.defaultPixmap ? device->CreatePixmap(2, 8) : nullptr;
+    device->ClearRecords();
+    device->SetColor(0xFF0000FF);
+    device->FillRect(1, 2, 30, 40, 0.25f);  // the scripts' form
+    ASSERT_EQ(device->Draws.size(), 1u);
+    const test::TRecordedDraw& draw = device->Draws[0];
+    EXPECT_EQ(test::QuadsOf(draw),
+              (std::vector<test::TRecordedQuad>{{{1, 2, 30, 40}, c.texture, 0.25f, 0xFF0000FFu}}));
+    EXPECT_TRUE(draw.States[rsTexDisable]);
+    EXPECT_EQ(draw.Stage0, device->DefaultPixmap);
+    EXPECT_EQ(draw.States[rsTexNearest], c.defaultPixmap);
+  }
+}
+
+TEST_F(DeviceDrawTest, FillRectIsPublishedForScripts) {
+  const TMethodInfo* method = device->ClassType()->FindMethod("FillRect");
+  ASSERT_NE(method, nullptr);
+  device->SetColor(0xFFFFFFFF);
+  const std::vector<Variant> args{Variant(1.0), Variant(2.0), Variant(3), Variant(4.5f), Variant(0.0)};
+  method->Invoke(*device, args);
+  ASSERT_EQ(device->Draws.size(), 1u);
+  EXPECT_EQ(test::QuadsOf(device->Draws[0])[0].Rect, (TRect{1, 2, 3, 4.5f}));
+}
+
+TEST_F(DeviceDrawTest, RectanglesThatDoNotFitDrawNothing) {
+  device->DestroyMesh(device->DynamicMesh);
+  device->DynamicMesh = device->CreateMesh(vfColorPixmapVertex, 12, true, 18, true, false, 0);
+  device->SetColor(0xFFFFFFFF);
+  device->DrawRect({0, 0, 10, 10}, 1, 0);
+  EXPECT_TRUE(device->Draws.empty());
+  EXPECT_TRUE(device->GrowRequest);
+  device->GrowRequest = false;
+  device->FillRect({0, 0, 10, 10}, 0);
+  EXPECT_EQ(device->Draws.size(), 1u);
+  EXPECT_FALSE(device->GrowRequest);
+
+  device->FailLocks = true;
+  device->FillRect({0, 0, 10, 10}, 0);
+  device->DrawRect({0, 0, 10, 10}, 1, 0);
+  EXPECT_EQ(device->Draws.size(), 1u);
+}
+
+TEST_F(DeviceDrawTest, TheTextureMatrixStartsAsTheIdentity) {
+  EXPECT_EQ(device->TextureMatrix, IdentityPlaneMatrix);
 }
 
 TEST_F(DeviceDrawTest, DrawBoxDrawsTheTwelveEdges) {

@@ -233,6 +233,27 @@ TEST_F(DeviceTest, RenderSceneStartsEveryFrameClean) {
   EXPECT_TRUE(device->FramePending);
 }
 
+TEST_F(DeviceTest, AShownCaretIsOutlinedAsOpaqueAsItsPhase) {
+  TCaret* caret = device->CreateCaret(2, 14, 0x8000FF00);
+  TSpaceMatrix m = IdentitySpaceMatrix;
+  m[3] = {100, 50, 0, 1};
+  device->SetCaretPosition(caret, m, 3, 4);
+  caret->Phase = 0.5f;
+  device->RenderWindow();
+  EXPECT_TRUE(device->Draws.empty());  // hidden
+
+  device->ShowCaret(caret);
+  device->RenderWindow();
+  ASSERT_EQ(device->Draws.size(), 1u);
+  const test::TRecordedDraw& draw = device->Draws[0];
+  EXPECT_EQ(draw.Matrix, m);
+  EXPECT_EQ(draw.Material.Diffuse, 0x7F00FF00u);
+  const std::vector<test::TRecordedQuad> quads = test::QuadsOf(draw);
+  ASSERT_EQ(quads.size(), 4u);
+  EXPECT_EQ(quads[0].Rect, (TRect{3, 4, 4, 5}));
+  EXPECT_EQ(quads[1].Rect, (TRect{4, 17, 5, 18}));
+}
+
 TEST_F(DeviceTest, ThePixelOffsetMovesOnly2DMatrices) {
   device->PixelOffset = 0.5f;
   TSpaceMatrix m = IdentitySpaceMatrix;

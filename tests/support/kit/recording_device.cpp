@@ -1,5 +1,7 @@
 #include "tests/support/kit/recording_device.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "base/class_builder.h"
@@ -13,6 +15,36 @@
 namespace corvane::test {
 
 CORVANE_IMPLEMENT_CLASS(TRecordingDevice)
+
+std::vector<TRecordedQuad> QuadsOf(const TRecordedDraw& draw) {
+  std::vector<TRecordedQuad> quads;
+  EXPECT_EQ(draw.Format, vfColorPixmapVertex);
+  if (draw.Format != vfColorPixmapVertex) return quads;
+  const std::vector<TColorPixmapVertex> v = draw.As<TColorPixmapVertex>();
+  EXPECT_EQ(v.size() % 4, 0u);
+  EXPECT_EQ(draw.Indices.size(), v.size() / 4 * 6);
+  for (std::size_t k = 0; 4 * k + 3 < v.size(); ++k) {
+    const TColorPixmapVertex &lt = v[4 * k], &rt = v[4 * k + 1], &rb = v[4 * k + 2], &lb = v[4 * k + 3];
+    const bool regular = rt.position.y == lt.position.y && rb.position.x == rt.position.x &&
+                         lb.position.y == rb.position.y && lb.position.x == lt.position.x &&
+                         rt.tex.v == lt.tex.v && rb.tex.u == rt.tex.u && lb.tex.v == rb.tex.v &&
+                         lb.tex.u == lt.tex.u && rt.position.z == lt.position.z && rb.position.z == lt.position.z &&
+                         lb.position.z == lt.position.z && rt.color == lt.color && rb.color == lt.color &&
+                         lb.color == lt.color;
+    EXPECT_TRUE(regular) << "quad " << k;
+    if (6 * k + 5 < draw.Indices.size()) {
+      const std::uint16_t* i = &draw.Indices[6 * k];
+      const std::size_t f = 4 * k;
+      EXPECT_TRUE(i[0] == f + 1 && i[1] == f && i[2] == f + 3 && i[3] == f + 3 && i[4] == f + 2 && i[5] == f + 1)
+          << "indices of quad " << k;
+    }
+    quads.push_back({{lt.position.x, lt.position.y, rb.position.x, rb.position.y},
+                     {lt.tex.u, lt.tex.v, rb.tex.u, rb.tex.v},
+                     lt.position.z,
+                     lt.color});
+  }
+  return quads;
+}
 
 TRecordingDevice::TRecordingDevice(TWindow* window) : TDevice(window) {
   for (const char16_t* mode : {u"640x480x32", u"800x600x32", u"1024x768x32"}) ScreenModes.Add(mode);

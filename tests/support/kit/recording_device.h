@@ -41,6 +41,22 @@ struct TRecordedDraw {
   }
 };
 
+// One rectangle of a 2D draw: four vfColorPixmapVertex vertices and six
+// indices in the rectangle pattern.
+struct TRecordedQuad {
+  TRect Rect;     // left-top and right-bottom corners
+  TRect Texture;  // u and v at those corners
+  float Z = 0;
+  std::uint32_t Color = 0;
+  bool operator==(const TRecordedQuad&) const = default;
+};
+
+// The quads of a draw in vfColorPixmapVertex. Fails the test (and gives
+// what it read so far) unless every quad's vertices run left-top,
+// right-top, right-bottom, left-bottom with matching depth, colour and
+// texture corners, and its indices are 4k+1, 4k, 4k+3, 4k+3, 4k+2, 4k+1.
+std::vector<TRecordedQuad> QuadsOf(const TRecordedDraw& draw);
+
 struct TRecordedLine {
   std::vector<TSpaceVector> Points;
   float Width = 0;

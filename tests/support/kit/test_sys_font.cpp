@@ -30,7 +30,7 @@ void TTestSysFont::InitFromFile(TResourceMan*, const std::string& cacheFile, con
   Journal().push_back("font InitFromFile " + cacheFile);
 }
 
-TPoint TTestSysFont::GetTextExtent(const std::u16string& text, float maxWidth, std::int32_t& count) {
+TPoint TTestSysFont::GetTextExtent(std::u16string_view text, float maxWidth, std::int32_t& count) {
   count = static_cast<std::int32_t>(text.size());
   if (text.empty()) return {0, 0};
   float x = 0, widest = 0;
@@ -44,7 +44,7 @@ TPoint TTestSysFont::GetTextExtent(const std::u16string& text, float maxWidth, s
   return {widest, kLineHeight};
 }
 
-void TTestSysFont::DrawText(float x, float y, std::uint32_t, const std::u16string& text) {
+void TTestSysFont::DrawText(float x, float y, std::uint32_t, std::u16string_view text) {
   Journal().push_back("font DrawText " + FloatToStrGeneral(x) + " " + FloatToStrGeneral(y) + " " +
                       Utf16ToUtf8(text));
 }

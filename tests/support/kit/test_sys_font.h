@@ -26,8 +26,8 @@ class TTestSysFont : public T3DSysFont {
                     std::int32_t size, TFontStyles styles, bool storeCache) override;
   // The widest run of whole characters that fits into maxWidth; count is
   // the position of the last one (the text's length when none fits).
-  TPoint GetTextExtent(const std::u16string& text, float maxWidth, std::int32_t& count) override;
-  void DrawText(float x, float y, std::uint32_t color, const std::u16string& text) override;
+  TPoint GetTextExtent(std::u16string_view text, float maxWidth, std::int32_t& count) override;
+  void DrawText(float x, float y, std::uint32_t color, std::u16string_view text) override;
 };
 
 }  // namespace corvane::test

@@ -1,0 +1,86 @@
+// Text through the device: laid out by TextCalc, measured and drawn by the
+// font's system font, one line at a time, each at whole pixels.
+#include <cmath>
+
+#include "base/rect_math.h"
+#include "platform/device.h"
+#include "platform/sys_font.h"
+
+namespace corvane {
+
+namespace {
+
+T3DSysFont* SysFontOf(const TFont* font) { return font ? font->Handle : nullptr; }
+
+// Quads the font may write for a line: one per character from code 32 on.
+std::int32_t DrawableChars(std::u16string_view line) {
+  std::int32_t count = 0;
+  for (const char16_t c : line) count += c >= 32 ? 1 : 0;
+  return count;
+}
+
+bool HasLineBreak(std::u16string_view text) { return text.find_first_of(u"\r\n") != std::u16string_view::npos; }
+
+}  // namespace
+
+TPoint TDevice::CharSizeCallback(std::int32_t& calcStrLen, float clipWidth, std::u16string_view str, TFont* font) {
+  T3DSysFont* sysFont = SysFontOf(font);
+  if (!sysFont) {
+    calcStrLen = 0;
+    return {};
+  }
+  return sysFont->GetTextExtent(str, clipWidth, calcStrLen);
+}
+
+void TDevice::DrawString(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
+                         std::uint32_t color) {
+  T3DSysFont* sysFont = SysFontOf(font);
+  if (!sysFont || text.empty() || (color >> 24) == 0 || ActiveStates[rsFrame]) return;
+  const std::uint32_t vertexColor = CorrectMeshVertexColor(color);
+  SetPixmap(0, sysFont->Pixmap);
+  SetRenderState(rsTexLinear);
+  SetRenderState(rsTexModulate);
+
+  auto measure = [this](std::int32_t& calcStrLen, float clipWidth, std::u16string_view str, TFont* f) {
+    return CharSizeCallback(calcStrLen, clipWidth, str, f);
+  };
+  std::int32_t count = 0;
+  TRect box = rect;
+  TextCalc(textLines_, count, formats, text, box, measure, 65535.0f, font);
+  for (const TTextCalc& line : textLines_) {
+    // The font writes up to four vertices and six indices a character; a
+    // line that cannot fit is left out and a larger scratch mesh asked for.
+    const std::int32_t chars = DrawableChars(line.Text);
+    if (!ScratchFits(vfColorPixmapVertex, 4 * chars, 6 * chars)) continue;
+    sysFont->DrawText(std::trunc(line.Rect.left), std::trunc(line.Rect.top), vertexColor, line.Text);
+  }
+  // The views point into the caller's text.
+  textLines_.clear();
+}
+
+void TDevice::MeasureString(TFont* font, std::u16string_view text, TRect& rect, TTextFormats formats,
+                            std::int32_t& count, float maxWidth) {
+  if (text.empty()) {
+    rect.right = rect.left;
+    return;
+  }
+  auto measure = [this](std::int32_t& calcStrLen, float clipWidth, std::u16string_view str, TFont* f) {
+    return CharSizeCallback(calcStrLen, clipWidth, str, f);
+  };
+  TextCalc(textLines_, count, formats, text, rect, measure, maxWidth, font);
+  textLines_.clear();
+}
+
+void TDevice::DrawStringClip(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
+                             std::uint32_t color) {
+  formats.Exclude(tfWordWrap);
+  std::int32_t count = 0;
+  TRect box = rect;
+  MeasureString(font, text, box, formats, count, RectWidth(rect));
+  // A text of several lines is drawn whole: the count is only its last
+  // line's.
+  if (!HasLineBreak(text) && count >= 0 && text.size() > static_cast<std::size_t>(count)) text = text.substr(0, count);
+  DrawString(font, text, rect, formats, color);
+}
+
+}  // namespace corvane
