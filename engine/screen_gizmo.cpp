@@ -96,8 +96,18 @@ TRect ScreenGizmo::GetUpdateRect() {
 }
 
 void ScreenGizmo::Paint() {
-  // The outline and the three squares are drawn with the device's 2D
-  // rectangles, which come with its 2D drawing operations.
+  PositionObject* selected = Selected();
+  TDevice* device = selected && selected->GetApplet() ? selected->GetApplet()->Device() : nullptr;
+  if (!device) return;
+  const float w = width_, h = height_;
+  device->SetColor(0xA0FFFF00);
+  device->DrawRect({0, 0, w, h}, 1.0f, 0);
+  device->SetColor(0xA0FFFF00);
+  device->FillRect(Square(w / 2, h / 2), 0);
+  device->SetColor(0xA000FFFF);
+  device->FillRect(Square(w, h), 0);
+  device->SetColor(0xA0FF0000);
+  device->FillRect(Square(w, h / 2), 0);
 }
 
 void ScreenGizmo::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {

@@ -235,6 +235,16 @@ TEST(ScreenGizmo, BandsHandlesAndPixelSteps) {
   EXPECT_EQ(widget->Y(), 92);
   g->MouseUp(mbLeft, {}, 0, 0);
 
+  // The outline and the three squares, only with a selection.
+  d.device->ClearRecords();
+  g->Paint();
+  EXPECT_EQ(d.device->Draws.size(), 4u);
+  Engine->DesignSelectObject(nullptr);
+  d.device->ClearRecords();
+  g->Paint();
+  EXPECT_TRUE(d.device->Draws.empty());
+  Engine->DesignSelectObject(widget);
+
   // A right-button press starts nothing.
   g->MouseDown(mbRight, {ssRight}, 50, 0);
   EXPECT_FALSE(g->Dragging());
