@@ -75,6 +75,25 @@ constexpr THandleSetup kHandles[] = {
 
 }  // namespace
 
+PositionObject* DesignTarget(const PositionObject* manipulator) {
+  BaseObject* selected = Engine ? Engine->DesignSelected() : nullptr;
+  PositionObject* positioned = selected ? selected->AsPositionObject() : nullptr;
+  if (!positioned || positioned == manipulator || manipulator->FindChildObject(positioned, false)) return nullptr;
+  return positioned;
+}
+
+bool CopyPlacement(PositionObject* from, PositionObject* to) {
+  TWeak<PositionObject> source(from), target(to);
+  to->SetAbsolutePosition(from->GetAbsolutePosition());
+  if (!source.Get() || !target.Get()) return false;
+  to->SetAbsoluteDirection(from->GetAbsoluteDirection());
+  if (!source.Get() || !target.Get()) return false;
+  to->SetAbsoluteUp(from->GetAbsoluteUp());
+  if (!source.Get() || !target.Get()) return false;
+  to->SetAnglesDirect(from->ZAngle(), from->YAngle(), from->XAngle());
+  return true;
+}
+
 bool PickRay(const BaseObject* object, float x, float y, TSpaceVector& origin, TSpaceVector& direction) {
   TDevice* device = DeviceOf(object);
   if (!device) return false;
@@ -230,12 +249,7 @@ Gizmo::Gizmo(const TCreateContext& context) : PositionObject(context) {
 
 GizmoBox* Gizmo::Handle(const std::u16string& role) const { return dynamic_cast<GizmoBox*>(findOwnByTagString(role)); }
 
-PositionObject* Gizmo::Selected() const {
-  BaseObject* selected = Engine ? Engine->DesignSelected() : nullptr;
-  PositionObject* positioned = selected ? selected->AsPositionObject() : nullptr;
-  if (!positioned || positioned == this || FindChildObject(positioned, false)) return nullptr;
-  return positioned;
-}
+PositionObject* Gizmo::Selected() const { return DesignTarget(this); }
 
 void Gizmo::SetObject(PositionObject* object) {
   if (!object || object == this) return;
@@ -255,11 +269,7 @@ void Gizmo::RecalcAbsolute() {
   // The selected object may be an ancestor: its move comes back here.
   copying_ = true;
   TWeak<Gizmo> self(this);
-  TWeak<PositionObject> target(selected);
-  selected->SetAbsolutePosition(GetAbsolutePosition());
-  if (target.Get() && self.Get()) selected->SetAbsoluteDirection(GetAbsoluteDirection());
-  if (target.Get() && self.Get()) selected->SetAbsoluteUp(GetAbsoluteUp());
-  if (target.Get() && self.Get()) selected->SetAnglesDirect(ZAngle(), YAngle(), XAngle());
+  CopyPlacement(this, selected);
   if (self.Get()) copying_ = false;
 }
 

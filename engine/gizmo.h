@@ -68,8 +68,7 @@ class Gizmo : public PositionObject {
   void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
 
  private:
-  // The selected positioned object the gizmo edits; nullptr when there is
-  // none (or it is the gizmo or one of its handles).
+  // The selected positioned object the gizmo edits (DesignTarget).
   PositionObject* Selected() const;
 
   bool dragging_ = false;
@@ -77,6 +76,13 @@ class Gizmo : public PositionObject {
   // Set while the placement is copied onto the selected object.
   bool copying_ = false;
 };
+
+// The engine's design-selected positioned object a manipulator edits;
+// nullptr when there is none, or when it is the manipulator or inside it.
+PositionObject* DesignTarget(const PositionObject* manipulator);
+// Copies from's absolute position, direction and up (in that order) and
+// its angles onto to; false when either died on the way.
+bool CopyPlacement(PositionObject* from, PositionObject* to);
 
 // The ray through a point in applet coordinates from the applet's device:
 // origin (w 1) and normalised direction (w 0). False without a device.

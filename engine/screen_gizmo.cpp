@@ -7,7 +7,6 @@
 #include "base/rect_math.h"
 #include "base/vector_math.h"
 #include "engine/applet.h"
-#include "engine/engine.h"
 #include "engine/gizmo.h"
 #include "gui/gui_object.h"
 #include "platform/device.h"
@@ -34,12 +33,7 @@ float ScreenGizmo::SnapPixel(float v) {
   return static_cast<float>(std::trunc(static_cast<double>(v) / 4.0) * 4.0);
 }
 
-PositionObject* ScreenGizmo::Selected() const {
-  BaseObject* selected = Engine ? Engine->DesignSelected() : nullptr;
-  PositionObject* positioned = selected ? selected->AsPositionObject() : nullptr;
-  if (!positioned || positioned == this || FindChildObject(positioned, false)) return nullptr;
-  return positioned;
-}
+PositionObject* ScreenGizmo::Selected() const { return DesignTarget(this); }
 
 void ScreenGizmo::SetObject(PositionObject* object) {
   if (!object || object == this) return;
@@ -63,13 +57,11 @@ void ScreenGizmo::RecalcAbsolute() {
   copying_ = true;
   TWeak<ScreenGizmo> self(this);
   TWeak<PositionObject> target(selected);
-  selected->SetAbsolutePosition(GetAbsolutePosition());
-  if (target.Get() && self.Get()) selected->SetAbsoluteDirection(GetAbsoluteDirection());
-  if (target.Get() && self.Get()) selected->SetAbsoluteUp(GetAbsoluteUp());
-  if (target.Get() && self.Get()) selected->SetAnglesDirect(ZAngle(), YAngle(), XAngle());
-  if (auto* widget = dynamic_cast<GuiObject*>(target.Get()); widget && self.Get()) {
-    widget->SetWidth(width_);
-    if (target.Get() && self.Get()) widget->SetHeight(height_);
+  if (CopyPlacement(this, selected)) {
+    if (auto* widget = dynamic_cast<GuiObject*>(selected)) {
+      widget->SetWidth(width_);
+      if (target.Get() && self.Get()) widget->SetHeight(height_);
+    }
   }
   if (self.Get()) copying_ = false;
 }
