@@ -82,6 +82,13 @@ PositionObject* DesignTarget(const PositionObject* manipulator) {
   return positioned;
 }
 
+void TakePlacement(PositionObject* manipulator, PositionObject* object) {
+  manipulator->SetAbsoluteDirection(object->GetAbsoluteDirection());
+  manipulator->SetAbsoluteUp(object->GetAbsoluteUp());
+  manipulator->SetAbsolutePosition(object->GetAbsolutePosition());
+  manipulator->SetAnglesDirect(object->ZAngle(), object->YAngle(), object->XAngle());
+}
+
 bool CopyPlacement(PositionObject* from, PositionObject* to) {
   TWeak<PositionObject> source(from), target(to);
   to->SetAbsolutePosition(from->GetAbsolutePosition());
@@ -254,10 +261,7 @@ PositionObject* Gizmo::Selected() const { return DesignTarget(this); }
 void Gizmo::SetObject(PositionObject* object) {
   if (!object || object == this) return;
   SetVisible(false);
-  SetAbsoluteDirection(object->GetAbsoluteDirection());
-  SetAbsoluteUp(object->GetAbsoluteUp());
-  SetAbsolutePosition(object->GetAbsolutePosition());
-  SetAnglesDirect(object->ZAngle(), object->YAngle(), object->XAngle());
+  TakePlacement(this, object);
   SetVisible(true);
 }
 

@@ -80,6 +80,9 @@ class Gizmo : public PositionObject {
 // The engine's design-selected positioned object a manipulator edits;
 // nullptr when there is none, or when it is the manipulator or inside it.
 PositionObject* DesignTarget(const PositionObject* manipulator);
+// Puts a (hidden) manipulator on the object: its absolute direction, up
+// and position, in that order, and its angles written without turning.
+void TakePlacement(PositionObject* manipulator, PositionObject* object);
 // Copies from's absolute position, direction and up (in that order) and
 // its angles onto to; false when either died on the way.
 bool CopyPlacement(PositionObject* from, PositionObject* to);

@@ -1,5 +1,6 @@
 #include "engine/position_object.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/class_builder.h"
@@ -631,6 +632,18 @@ TRect PositionObject::GetUpdateRect() {
     if (VisualObject* visual = child->AsVisualObject(); visual && visual->Visible())
       result = UnionRect(result, visual->GetUpdateRect());
   return result;
+}
+
+TRect PositionObject::CornersUpdateRect(float width, float height) {
+  TRect r{4096, 4096, -4096, -4096};
+  for (const TPoint corner : {TPoint{0, 0}, TPoint{width, 0}, TPoint{width, height}, TPoint{0, height}}) {
+    const TPoint p = LocalToAbsolute(corner);
+    r.left = std::min(r.left, p.x);
+    r.top = std::min(r.top, p.y);
+    r.right = std::max(r.right, p.x);
+    r.bottom = std::max(r.bottom, p.y);
+  }
+  return r;
 }
 
 void PositionObject::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {

@@ -149,6 +149,10 @@ class PositionObject : public VisualObject {
   void PaintObject() override;
   virtual void PaintDynamics();
   TRect GetUpdateRect() override;
+  // The update rectangle of a local rectangle (0, 0, width, height): the
+  // smallest one holding its corners in absolute units, grown from
+  // (4096, 4096, -4096, -4096).
+  TRect CornersUpdateRect(float width, float height);
 
   void MouseDown(TMouseButton button, TShiftState shift, float x, float y) override;
   void ProcessTick(float dt, float time) override;

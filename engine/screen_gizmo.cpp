@@ -38,10 +38,7 @@ PositionObject* ScreenGizmo::Selected() const { return DesignTarget(this); }
 void ScreenGizmo::SetObject(PositionObject* object) {
   if (!object || object == this) return;
   SetVisible(false);
-  SetAbsoluteDirection(object->GetAbsoluteDirection());
-  SetAbsoluteUp(object->GetAbsoluteUp());
-  SetAbsolutePosition(object->GetAbsolutePosition());
-  SetAnglesDirect(object->ZAngle(), object->YAngle(), object->XAngle());
+  TakePlacement(this, object);
   if (auto* widget = dynamic_cast<GuiObject*>(object)) {
     width_ = widget->Width();
     height_ = widget->Height();
@@ -75,17 +72,7 @@ bool ScreenGizmo::PointInObject(float x, float y) {
   return std::any_of(std::begin(bands), std::end(bands), [&](const TRect& r) { return PtInRect(p, r); });
 }
 
-TRect ScreenGizmo::GetUpdateRect() {
-  TRect r{4096, 4096, -4096, -4096};
-  for (const TPoint corner : {TPoint{0, 0}, TPoint{width_, 0}, TPoint{width_, height_}, TPoint{0, height_}}) {
-    const TPoint p = LocalToAbsolute(corner);
-    r.left = std::min(r.left, p.x);
-    r.top = std::min(r.top, p.y);
-    r.right = std::max(r.right, p.x);
-    r.bottom = std::max(r.bottom, p.y);
-  }
-  return r;
-}
+TRect ScreenGizmo::GetUpdateRect() { return CornersUpdateRect(width_, height_); }
 
 void ScreenGizmo::Paint() {
   PositionObject* selected = Selected();

@@ -174,14 +174,7 @@ bool GuiObject::PointInObject(float x, float y) {
 }
 
 TRect GuiObject::GetUpdateRect() {
-  TRect r{4096, 4096, -4096, -4096};
-  for (const TPoint corner : {TPoint{0, 0}, TPoint{width_, 0}, TPoint{width_, height_}, TPoint{0, height_}}) {
-    const TPoint p = LocalToAbsolute(corner);
-    r.left = std::min(r.left, p.x);
-    r.top = std::min(r.top, p.y);
-    r.right = std::max(r.right, p.x);
-    r.bottom = std::max(r.bottom, p.y);
-  }
+  TRect r = CornersUpdateRect(width_, height_);
   for (BaseObject* child : ChildList())
     if (VisualObject* visual = child->AsVisualObject(); visual && visual->Visible())
       r = UnionRect(r, visual->GetUpdateRect());
