@@ -409,6 +409,13 @@ void PositionObject::CreateDynamics() {
     applet->SetDynamicEngine(engine);
 }
 
+void PositionObject::RemoveBody() {
+  TDynamicEngine* engine = PhysicsEngine();
+  if (!engine || body_ == 0) return;
+  engine->DestroyBody(body_);
+  body_ = 0;
+}
+
 void PositionObject::recreateDynamic() {
   if (body_ == 0) return;
   DestroyDynamics();

@@ -159,6 +159,10 @@ class PositionObject : public VisualObject {
   void PrepareForDispose() override;
 
  protected:
+  // For descendants' DestroyDynamics: the physics engine (when there is
+  // one) removes the body, and the handle is cleared.
+  void RemoveBody();
+
   virtual void PositionChanged();
   virtual void DirectionChanged();
   virtual void UpChanged();

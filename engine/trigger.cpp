@@ -39,11 +39,7 @@ void Trigger::CreateDynamics() {
 }
 
 void Trigger::DestroyDynamics() {
-  if (TDynamicEngine* engine = PhysicsEngine(); engine && Body() != 0) {
-    std::int32_t body = Body();
-    engine->DestroyBody(body);
-    SetBody(body);
-  }
+  RemoveBody();
   PositionObject::DestroyDynamics();
 }
 

@@ -65,11 +65,7 @@ void Box::CreateDynamics() {
 }
 
 void Box::DestroyDynamics() {
-  if (TDynamicEngine* engine = PhysicsEngine(); engine && Body() != 0) {
-    std::int32_t body = Body();
-    engine->DestroyBody(body);
-    SetBody(body);
-  }
+  RemoveBody();
   PositionObject::DestroyDynamics();
 }
 
