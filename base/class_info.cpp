@@ -87,15 +87,7 @@ TObject* TClassInfo::NewInstance(const TCreateContext& context) const {
 
 TObject* TClassInfo::CreateInstance(const TCreateContext& context) const {
   TObject* object = NewInstance(context);
-  if (!object) return nullptr;
-  try {
-    if (context.Read) context.Read(*object);
-    object->AfterConstruction();
-  } catch (...) {
-    object->Free();
-    throw;
-  }
-  return object;
+  return object ? FinishConstruction(object, context) : nullptr;
 }
 
 const TPropInfo* TClassInfo::FindProperty(std::string_view name) const {

@@ -18,6 +18,14 @@ class TLogTarget {
   virtual void Error(std::u16string_view text) = 0;
 };
 
+// Drops every line: for benchmarks and fuzzers, where the log would only
+// cost time.
+class TSilentLog final : public TLogTarget {
+ public:
+  void Log(std::u16string_view) override {}
+  void Error(std::u16string_view) override {}
+};
+
 // Installs a target (nullptr restores the standard-output default) and
 // returns the previous one.
 TLogTarget* SetLogTarget(TLogTarget* target);

@@ -29,6 +29,17 @@ void TObject::Free() {
   delete this;
 }
 
+TObject* FinishConstruction(TObject* object, const TCreateContext& context) {
+  try {
+    if (context.Read) context.Read(*object);
+    object->AfterConstruction();
+  } catch (...) {
+    object->Free();
+    throw;
+  }
+  return object;
+}
+
 void ReleaseLifeToken(TLifeToken* token) {
   if (--token->Handles == 0 && !token->Alive) delete token;
 }

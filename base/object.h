@@ -110,18 +110,16 @@ using TOwned = std::unique_ptr<T, TObjectDeleter>;
 template <class T>
 T* Create(const TCreateContext& context = {});
 
+// The steps after the C++ constructor: the object's own stream when the
+// context has one, then AfterConstruction; a failure frees the object.
+TObject* FinishConstruction(TObject* object, const TCreateContext& context);
+
 template <class T>
 T* Create(const TCreateContext& context) {
   static_assert(std::is_constructible_v<T, const TCreateContext&>,
                 "a class created generically takes a TCreateContext");
   T* object = new T(context);
-  try {
-    if (context.Read) context.Read(*object);
-    object->AfterConstruction();
-  } catch (...) {
-    object->Free();
-    throw;
-  }
+  FinishConstruction(object, context);
   return object;
 }
 

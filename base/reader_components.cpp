@@ -6,6 +6,7 @@
 #include "base/collection.h"
 #include "base/component.h"
 #include "base/engine_log.h"
+#include "base/restore.h"
 #include "base/exceptions.h"
 #include "base/fixups.h"
 #include "base/memory_stream.h"
@@ -21,19 +22,6 @@ namespace corvane {
 namespace {
 
 const std::u16string kInvalidValue = u"invalid property value";
-
-template <class T>
-class TRestore {
- public:
-  explicit TRestore(T& variable) : variable_(variable), saved_(variable) {}
-  ~TRestore() { variable_ = saved_; }
-  TRestore(const TRestore&) = delete;
-  TRestore& operator=(const TRestore&) = delete;
-
- private:
-  T& variable_;
-  T saved_;
-};
 
 bool Contains(const std::vector<TWeak<TGComponent>>& list, TGComponent* c) {
   return std::any_of(list.begin(), list.end(), [&](const TWeak<TGComponent>& w) { return w.Get() == c; });

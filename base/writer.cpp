@@ -10,6 +10,7 @@
 #include "base/collection.h"
 #include "base/component.h"
 #include "base/engine_log.h"
+#include "base/restore.h"
 #include "base/memory_stream.h"
 #include "base/prop_access.h"
 #include "base/stream.h"
@@ -37,20 +38,6 @@ bool HasUnpairedSurrogate(std::u16string_view text) {
   }
   return false;
 }
-
-// Restores a value when the scope ends, also when an exception passes.
-template <class T>
-class TRestore {
- public:
-  explicit TRestore(T& variable) : variable_(variable), saved_(variable) {}
-  ~TRestore() { variable_ = saved_; }
-  TRestore(const TRestore&) = delete;
-  TRestore& operator=(const TRestore&) = delete;
-
- private:
-  T& variable_;
-  T saved_;
-};
 
 }  // namespace
 

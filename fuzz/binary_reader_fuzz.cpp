@@ -89,20 +89,11 @@ CORVANE_IMPLEMENT_CLASS(TFuzzItem)
 CORVANE_IMPLEMENT_CLASS(TFuzzSub)
 CORVANE_IMPLEMENT_CLASS(TFuzzObject)
 
-namespace {
-
-class TQuietLog final : public TLogTarget {
- public:
-  void Log(std::u16string_view) override {}
-  void Error(std::u16string_view) override {}
-};
-
-}  // namespace
 }  // namespace corvane
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace corvane;
-  static TQuietLog quiet;
+  static TSilentLog quiet;
   static const bool ready = [] {
     SetLogTarget(&quiet);
     RegisterClasses({TFuzzObject::StaticClass()});

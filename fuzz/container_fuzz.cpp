@@ -13,13 +13,6 @@
 
 namespace {
 
-// The log would only slow the fuzzer down.
-class TQuietLog final : public corvane::TLogTarget {
- public:
-  void Log(std::u16string_view) override {}
-  void Error(std::u16string_view) override {}
-};
-
 void ReadEverything(corvane::TFileSystem& fs) {
   using namespace corvane;
   fs.WalkTree([&](const std::string& path, const TFileEntry& entry) {
@@ -42,7 +35,7 @@ void ReadEverything(corvane::TFileSystem& fs) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace corvane;
-  static TQuietLog quiet;
+  static TSilentLog quiet;
   SetLogTarget(&quiet);
   const std::span<const std::uint8_t> bytes(data, size);
   {

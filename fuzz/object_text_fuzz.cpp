@@ -11,20 +11,9 @@
 #include "base/object_text.h"
 #include "base/parser.h"
 
-namespace {
-
-// The log would only slow the fuzzer down.
-class TQuietLog final : public corvane::TLogTarget {
- public:
-  void Log(std::u16string_view) override {}
-  void Error(std::u16string_view) override {}
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace corvane;
-  static TQuietLog quiet;
+  static TSilentLog quiet;
   SetLogTarget(&quiet);
   const std::span<const std::uint8_t> bytes(data, size);
 

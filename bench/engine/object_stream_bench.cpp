@@ -68,12 +68,6 @@ CORVANE_IMPLEMENT_CLASS(TBenchObject)
 
 namespace {
 
-class TQuiet final : public TLogTarget {
- public:
-  void Log(std::u16string_view) override {}
-  void Error(std::u16string_view) override {}
-};
-
 // About 10 MB of text: a root with groups of objects using every kind.
 const std::string& GeneratedText(int* objects) {
   static int count = 0;
@@ -136,7 +130,7 @@ void BinaryToText(benchmark::State& state) {
 BENCHMARK(BinaryToText)->Unit(benchmark::kMillisecond);
 
 void LoadObjects(benchmark::State& state) {
-  static TQuiet quiet;
+  static TSilentLog quiet;
   SetLogTarget(&quiet);
   RegisterClass(TBenchObject::StaticClass());
   TMemoryStream binary;

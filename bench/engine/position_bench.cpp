@@ -13,12 +13,6 @@
 namespace corvane {
 namespace {
 
-class TQuiet final : public TLogTarget {
- public:
-  void Log(std::u16string_view) override {}
-  void Error(std::u16string_view) override {}
-};
-
 std::vector<PositionObject*> BuildTree(int count) {
   std::vector<PositionObject*> objects;
   objects.reserve(static_cast<std::size_t>(count));
@@ -43,7 +37,7 @@ void PerObject(benchmark::State& state, std::size_t count) {
 
 // Every object moves, then every absolute matrix is read.
 void MoveNestedTree(benchmark::State& state) {
-  static TQuiet quiet;
+  static TSilentLog quiet;
   SetLogTarget(&quiet);
   const std::vector<PositionObject*> objects = BuildTree(static_cast<int>(state.range(0)));
   ReadAll(objects);
@@ -65,7 +59,7 @@ BENCHMARK(MoveNestedTree)->Arg(10000)->Unit(benchmark::kMicrosecond);
 // RecalcAbsolute on every object, top down, then every matrix read: the
 // marking and the recomputation without the rest of a move.
 void RecalcAbsoluteNestedTree(benchmark::State& state) {
-  static TQuiet quiet;
+  static TSilentLog quiet;
   SetLogTarget(&quiet);
   const std::vector<PositionObject*> objects = BuildTree(static_cast<int>(state.range(0)));
   ReadAll(objects);
@@ -82,7 +76,7 @@ BENCHMARK(RecalcAbsoluteNestedTree)->Arg(10000)->Unit(benchmark::kMicrosecond);
 // The worst order for the cache: each object's matrix is read right after
 // it moves, so every move marks a clean subtree.
 void MoveAndReadEach(benchmark::State& state) {
-  static TQuiet quiet;
+  static TSilentLog quiet;
   SetLogTarget(&quiet);
   const std::vector<PositionObject*> objects = BuildTree(static_cast<int>(state.range(0)));
   float step = 0;

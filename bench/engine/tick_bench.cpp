@@ -12,12 +12,6 @@
 namespace corvane {
 namespace {
 
-class TQuiet final : public TLogTarget {
- public:
-  void Log(std::u16string_view) override {}
-  void Error(std::u16string_view) override {}
-};
-
 // A tree of groups of 100 objects; every fifth object carries a looping
 // effect.
 BaseObject* BuildTree(int objects) {
@@ -37,7 +31,7 @@ BaseObject* BuildTree(int objects) {
 }
 
 void TickTree(benchmark::State& state) {
-  static TQuiet quiet;
+  static TSilentLog quiet;
   SetLogTarget(&quiet);
   BaseObject* root = BuildTree(static_cast<int>(state.range(0)));
   float time = 0;

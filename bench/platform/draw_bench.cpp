@@ -36,12 +36,6 @@ std::size_t allocations = 0;
 namespace corvane {
 namespace {
 
-class TQuiet final : public TLogTarget {
- public:
-  void Log(std::u16string_view) override {}
-  void Error(std::u16string_view) override {}
-};
-
 // A device whose stores are plain memory and whose drawing only counts.
 class TCountingDevice : public TDevice {
   CORVANE_CLASS(TCountingDevice, TDevice)
@@ -176,7 +170,7 @@ struct TScene {
     SetLogTarget(nullptr);
   }
 
-  TQuiet quiet;
+  TSilentLog quiet;
   TWindow* window = nullptr;
   TCountingDevice* device = nullptr;
   TPixmap* pixmap = nullptr;
