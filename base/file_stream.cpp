@@ -256,4 +256,17 @@ void TFileStream::Abandon() {
   Discard();
 }
 
+bool SaveFileAtomically(const std::string& path, const std::function<bool(TStream&)>& write, std::string* error) {
+  std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate, error);
+  if (!file) return false;
+  if (!write(*file)) {
+    if (error) *error = file->LastError().empty() ? "the file could not be written" : file->LastError();
+    file->Abandon();
+    return false;
+  }
+  if (file->Close()) return true;
+  if (error) *error = file->LastError();
+  return false;
+}
+
 }  // namespace corvane

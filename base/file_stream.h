@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -86,5 +87,11 @@ class TFileStream : public TStream {
   bool closeResult_ = false;
   std::string error_;
 };
+
+// Replaces the file whole or not at all: writes through a create-mode
+// stream and commits only when write reports success. False (reason in
+// *error) when the file was left as it was.
+bool SaveFileAtomically(const std::string& path, const std::function<bool(TStream&)>& write,
+                        std::string* error = nullptr);
 
 }  // namespace corvane

@@ -105,16 +105,7 @@ bool TMemoryStream::LoadFromFile(const std::string& path, std::string* error) {
 }
 
 bool TMemoryStream::SaveToFile(const std::string& path, std::string* error) const {
-  std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate, error);
-  if (!file) return false;
-  if (!SaveToStream(*file)) {
-    if (error) *error = file->LastError().empty() ? "the file could not be written" : file->LastError();
-    file->Abandon();
-    return false;
-  }
-  if (file->Close()) return true;
-  if (error) *error = file->LastError();
-  return false;
+  return SaveFileAtomically(path, [this](TStream& file) { return SaveToStream(file); }, error);
 }
 
 }  // namespace corvane

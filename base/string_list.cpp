@@ -258,17 +258,7 @@ bool TStrings::LoadFromFile(const std::string& path) {
 
 bool TStrings::SaveToFile(const std::string& path) const {
   std::string error;
-  std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate, &error);
-  if (file) {
-    if (!SaveToStream(*file)) {
-      error = file->LastError();
-      file->Abandon();
-    } else if (!file->Close()) {
-      error = file->LastError();
-    } else {
-      return true;
-    }
-  }
+  if (SaveFileAtomically(path, [this](TStream& file) { return SaveToStream(file); }, &error)) return true;
   EngineError(Utf8ToUtf16("Cannot create file \"" + path + "\". " + error));
   return false;
 }

@@ -379,17 +379,7 @@ bool TWideStrings::LoadFromStreamEncrypt(TStream& stream) {
 
 bool TWideStrings::SaveToFile(const std::string& fileName) const {
   std::string error;
-  std::unique_ptr<TFileStream> file = TFileStream::Open(fileName, fmCreate, &error);
-  if (file) {
-    if (!SaveToStream(*file)) {
-      error = file->LastError();
-      file->Abandon();
-    } else if (!file->Close()) {
-      error = file->LastError();
-    } else {
-      return true;
-    }
-  }
+  if (SaveFileAtomically(fileName, [this](TStream& file) { return SaveToStream(file); }, &error)) return true;
   EngineError(Utf8ToUtf16("Cannot create file \"" + fileName + "\". " + error));
   return false;
 }
