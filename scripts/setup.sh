@@ -14,6 +14,9 @@ PACKAGES=(
   # from, the GL headers (types and constants only), and Mesa through EGL for
   # contexts without a display
   khronos-api libgl-dev libgl1 libegl1 libegl-mesa0 libgl1-mesa-dri
+  # the host window and input (SDL2), screenshots (libpng), and an X server
+  # without a display for the window and display-mode tests
+  libsdl2-dev libpng-dev xvfb xauth
 )
 
 missing=()

@@ -1,0 +1,82 @@
+#include "platform/sdl/platform_sdl_png.h"
+
+#include <SDL.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "base/engine_log.h"
+#include "base/text_convert.h"
+#include "engine/applet.h"
+#include "platform/device.h"
+#include "platform/sdl/gl_functions.h"
+#include "platform/sdl/platform_sdl.h"
+#include "platform/window.h"
+
+namespace corvane {
+
+bool WriteRgbPng(const std::string& fileName, std::int32_t width, std::int32_t height,
+                 std::span<const std::uint8_t> rgba, bool bottomUp) {
+  if (width <= 0 || height <= 0 || fileName.empty()) return false;
+  const std::size_t rowPixels = static_cast<std::size_t>(width);
+  const std::size_t rows = static_cast<std::size_t>(height);
+  if (rgba.size() != rowPixels * rows * 4) return false;
+  std::vector<std::uint8_t> rgb(rowPixels * rows * 3);
+  for (std::size_t row = 0; row < rows; ++row) {
+    const std::size_t from = (bottomUp ? rows - 1 - row : row) * rowPixels * 4;
+    std::uint8_t* to = rgb.data() + row * rowPixels * 3;
+    for (std::size_t i = 0; i < rowPixels; ++i) {
+      to[i * 3 + 0] = rgba[from + i * 4 + 0];
+      to[i * 3 + 1] = rgba[from + i * 4 + 1];
+      to[i * 3 + 2] = rgba[from + i * 4 + 2];
+    }
+  }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  const std::string partName = fileName + ".part";
+  const bool written = png_image_write_to_file(&image, partName.c_str(), 0, rgb.data(), 0, nullptr) != 0;
+  png_image_free(&image);
+  if (!written || std::rename(partName.c_str(), fileName.c_str()) != 0) {
+    std::remove(partName.c_str());
+    return false;
+  }
+  return true;
+}
+
+void TPlatformSDL::MakePng(TWindow* window, const std::string& fileName) {
+  const std::u16string name = Utf8ToUtf16(fileName);
+  SDL_Window* host = SDLWindowOf(window);
+  // The device's context on the window, when it has made one.
+  if (host != nullptr && window->GLContext != nullptr && SDL_GL_GetCurrentContext() != window->GLContext) {
+    SDL_GL_MakeCurrent(host, static_cast<SDL_GLContext>(window->GLContext));
+  }
+  if (host == nullptr || glReadPixels == nullptr || SDL_GL_GetCurrentContext() == nullptr) {
+    EngineError(u"Can't make png " + name + u": the window has no OpenGL picture");
+    return;
+  }
+  // The picture is the frame drawn and not yet shown: draw one unless a
+  // frame is pending, and read it before FlipWindow swaps it away.
+  if (window->Root != nullptr) {
+    if (TDevice* device = window->Root->Device()) device->RenderWindow();
+  }
+  int drawableWidth = 0, drawableHeight = 0;
+  SDL_GL_GetDrawableSize(host, &drawableWidth, &drawableHeight);
+  const std::int32_t width = std::min(window->BufferWidth, drawableWidth);
+  const std::int32_t height = std::min(window->BufferHeight, drawableHeight);
+  if (width <= 0 || height <= 0) {
+    EngineError(u"Can't make png " + name + u": the window is empty");
+    return;
+  }
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  if (!WriteRgbPng(fileName, width, height, pixels, true)) EngineError(u"Can't write png " + name);
+}
+
+}  // namespace corvane

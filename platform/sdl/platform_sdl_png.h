@@ -1,0 +1,19 @@
+// The picture half of TPlatformSDL: PNG files of what the window shows.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace corvane {
+
+// Writes width x height RGBA pixels (rows from the top, or from the bottom
+// as OpenGL reads them) as an 8-bit RGB PNG file, dropping alpha: the back
+// buffer's alpha is whatever the clear left there. The file is written
+// beside the target and renamed over it, so it is never half-written.
+// False, with nothing left behind, when the size does not match the pixels
+// or the file cannot be written.
+bool WriteRgbPng(const std::string& fileName, std::int32_t width, std::int32_t height,
+                 std::span<const std::uint8_t> rgba, bool bottomUp);
+
+}  // namespace corvane

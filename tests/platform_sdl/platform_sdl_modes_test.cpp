@@ -1,0 +1,241 @@
+// Display modes: the filter on a given list, and (under an X server of our
+// own, when Xvfb is installed) the real list and the switch to full screen.
+#include "platform/sdl/platform_sdl_modes.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/text_convert.h"
+#include "platform/sdl/gl_loader.h"
+#include "platform/sdl/platform_sdl.h"
+#include "platform/window.h"
+#include "tests/support/kit/test_world.h"
+
+namespace corvane::test {
+namespace {
+
+TDisplayModeInfo Mode(std::int32_t w, std::int32_t h, std::int32_t bits, std::int32_t hz = 60) {
+  TDisplayModeInfo m;
+  m.Width = w;
+  m.Height = h;
+  m.BitsPerPixel = bits;
+  m.RefreshRate = hz;
+  return m;
+}
+
+TEST(ScreenModeFilterTest, KeepsUsableModesOncePerNameAndFindsTheDesktopMode) {
+  struct TCase {
+    const char* name;
+    std::vector<TDisplayModeInfo> modes;
+    TDisplayModeInfo desktop;
+    std::vector<std::u16string> names;
+    std::int32_t current;
+    std::int32_t currentHz;  // refresh rate of the entry kept for the current name
+  };
+  const TCase cases[] = {
+      {"Empty", {}, Mode(1024, 768, 32), {}, -1, 0},
+      {"OnlyTooSmallOrOddDepths",
+       {Mode(639, 480, 32), Mode(800, 399, 32), Mode(800, 600, 24), Mode(800, 600, 8)},
+       Mode(800, 600, 24),
+       {},
+       -1,
+       0},
+      {"SmallestUsable", {Mode(640, 400, 16)}, Mode(640, 400, 16), {u"640x400x16"}, 0, 60},
+      {"RefreshRatesShareAnEntryAndTheDesktopsOneIsKept",
+       {Mode(1920, 1080, 32, 144), Mode(1920, 1080, 32, 60), Mode(1280, 720, 32), Mode(1280, 720, 16)},
+       Mode(1920, 1080, 32, 60),
+       {u"1920x1080x32", u"1280x720x32", u"1280x720x16"},
+       0,
+       60},
+      {"DesktopNotListed",
+       {Mode(1024, 768, 32), Mode(800, 600, 32)},
+       Mode(1366, 768, 32),
+       {u"1024x768x32", u"800x600x32"},
+       -1,
+       0},
+      {"DesktopLaterInTheList",
+       {Mode(800, 600, 32), Mode(640, 480, 32), Mode(1024, 768, 32, 75)},
+       Mode(1024, 768, 32, 75),
+       {u"800x600x32", u"640x480x32", u"1024x768x32"},
+       2,
+       75},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TCaptureLog log;
+    const TScreenModeList list = FilterScreenModes(c.modes, c.desktop);
+    EXPECT_EQ(list.Names, c.names);
+    ASSERT_EQ(list.Modes.size(), list.Names.size());
+    for (std::size_t i = 0; i < list.Names.size(); ++i) EXPECT_EQ(DisplayModeName(list.Modes[i]), list.Names[i]);
+    EXPECT_EQ(list.CurrentIndex, c.current);
+    if (c.current >= 0) {
+      EXPECT_EQ(list.Modes[static_cast<std::size_t>(c.current)].RefreshRate, c.currentHz);
+      EXPECT_TRUE(log.Contains("Current mode ")) << log.Text();
+    }
+    EXPECT_EQ(list.Desktop.Width, c.desktop.Width);
+    EXPECT_EQ(list.Desktop.Height, c.desktop.Height);
+    EXPECT_EQ(log.CountInfo("Current mode is " + Utf16ToUtf8(DisplayModeName(c.desktop))), 1);
+  }
+}
+
+TEST(ScreenModeFilterTest, NothingToReadOrSwitchWithoutVideo) {
+  EXPECT_TRUE(ReadScreenModes().Names.empty());
+  EXPECT_FALSE(SetWindowFullScreen(nullptr, true, 0, 0, 0));
+}
+
+// An X server of the test's own, on a display number it picks itself.
+class XvfbScreenTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const char* candidates[] = {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"};
+    const char* xvfb = nullptr;
+    for (const char* path : candidates) {
+      if (access(path, X_OK) == 0) xvfb = path;
+    }
+    if (xvfb == nullptr) return;
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    const pid_t pid = fork();
+    if (pid == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execl(xvfb, "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    if (pid < 0) {
+      close(fds[0]);
+      return;
+    }
+    std::string number;
+    char c = 0;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty()) {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+      return;
+    }
+    server_ = pid;
+    display_ = ":" + number;
+  }
+
+  static void TearDownTestSuite() {
+    if (server_ > 0) {
+      kill(server_, SIGTERM);
+      waitpid(server_, nullptr, 0);
+    }
+    server_ = 0;
+  }
+
+  void SetUp() override {
+    if (server_ <= 0) GTEST_SKIP() << "no Xvfb: display-mode and window tests need an X server";
+    const char* display = std::getenv("DISPLAY");
+    if (display != nullptr) previousDisplay_ = display;
+    setenv("DISPLAY", display_.c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    platform_ = Create<TPlatformSDL>();
+    window_ = platform_->CreateWindow(world_.applet, "TTestAppletWnd", 0, 0, 320, 240, systemStyle);
+    ASSERT_NE(window_, nullptr) << world_.log.Text();
+  }
+
+  void TearDown() override {
+    if (window_ != nullptr) platform_->DestroyWindow(window_);
+    if (platform_ != nullptr) platform_->Free();
+    if (server_ > 0) {
+      if (previousDisplay_) {
+        setenv("DISPLAY", previousDisplay_->c_str(), 1);
+      } else {
+        unsetenv("DISPLAY");
+      }
+      setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    }
+  }
+
+  static inline pid_t server_ = 0;
+  static inline std::string display_;
+  std::optional<std::string> previousDisplay_;
+  TTestWorld world_;
+  TPlatformSDL* platform_ = nullptr;
+  TWindow* window_ = nullptr;
+};
+
+TEST_F(XvfbScreenTest, ListsTheScreensModeAsCurrentWith32Bits) {
+  const TScreenModeList list = ReadScreenModes();
+  ASSERT_FALSE(list.Names.empty()) << world_.log.Text();
+  ASSERT_GE(list.CurrentIndex, 0);
+  EXPECT_EQ(list.Names[static_cast<std::size_t>(list.CurrentIndex)], u"1280x1024x32");
+  EXPECT_EQ(list.Desktop.Width, 1280);
+  EXPECT_EQ(list.Desktop.Height, 1024);
+  EXPECT_EQ(list.Desktop.BitsPerPixel, 32);
+}
+
+TEST_F(XvfbScreenTest, FullScreenAndBackKeepTheContext) {
+  SDL_Window* host = SDLWindowOf(window_);
+  platform_->ShowWindow(window_);
+  SDL_GLContext context = SDL_GL_CreateContext(host);
+  ASSERT_NE(context, nullptr) << SDL_GetError();
+  ASSERT_TRUE(LoadOpenGL("libGL.so.1"));
+  const TScreenModeList list = ReadScreenModes();
+  ASSERT_GE(list.CurrentIndex, 0);
+  const TDisplayModeInfo& mode = list.Modes[static_cast<std::size_t>(list.CurrentIndex)];
+
+  struct TSwitch {
+    bool on;
+    std::int32_t width, height, bits;
+  };
+  const TSwitch switches[] = {{true, 0, 0, 0}, {false, 0, 0, 0}, {true, mode.Width, mode.Height, 32}, {false, 0, 0, 0}};
+  for (const TSwitch& s : switches) {
+    EXPECT_TRUE(SetWindowFullScreen(window_, s.on, s.width, s.height, s.bits)) << world_.log.Text();
+    EXPECT_EQ((SDL_GetWindowFlags(host) & SDL_WINDOW_FULLSCREEN) != 0, s.on);
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), context);
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    std::uint8_t pixel[4] = {};
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(pixel[1], 255);
+  }
+  FreeOpenGL();
+  SDL_GL_DeleteContext(context);
+}
+
+TEST_F(XvfbScreenTest, RealWindowTakesItsPositionAndSize) {
+  platform_->ShowWindow(window_);
+  platform_->ResizeWindow(window_, 200, 150);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(SDLWindowOf(window_), &w, &h);
+  EXPECT_EQ(w, 200);
+  EXPECT_EQ(h, 150);
+  EXPECT_EQ(window_->BufferWidth, 200);
+  EXPECT_EQ(window_->BufferHeight, 150);
+}
+
+TEST_F(XvfbScreenTest, StylesMapToBorders) {
+  SDL_Window* host = SDLWindowOf(window_);
+  platform_->ShowWindow(window_);
+  struct TCase {
+    TWindowStyle style;
+    TWindowStyle becomes;
+    bool borderless;
+  };
+  const TCase cases[] = {{maskStyle, maskStyle, true}, {systemStyle, systemStyle, false}, {layerStyle, maskStyle, true}};
+  for (const TCase& c : cases) {
+    window_->Style = c.style;
+    platform_->ApplyWindowStyle(window_);
+    EXPECT_EQ(window_->Style, c.becomes);
+    EXPECT_EQ((SDL_GetWindowFlags(host) & SDL_WINDOW_BORDERLESS) != 0, c.borderless);
+  }
+}
+
+}  // namespace
+}  // namespace corvane::test

@@ -1,0 +1,306 @@
+// The SDL platform's windows, mouse acquisition, clock and pictures, under
+// SDL's offscreen driver.
+#include "platform/sdl/platform_sdl.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/class_registry.h"
+#include "engine/applet.h"
+#include "platform/sdl/gl_loader.h"
+#include "platform/sdl/platform_sdl_png.h"
+#include "tests/platform_sdl/sdl_platform_fixture.h"
+
+namespace corvane::test {
+namespace {
+
+using SDLWindowTest = SDLPlatformTest;
+
+// An RGB PNG file as rows of bytes; empty when it cannot be read.
+struct TPngPicture {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  std::vector<std::uint8_t> Rgb;
+  std::uint32_t Pixel(std::int32_t x, std::int32_t y) const {
+    const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)) * 3;
+    return (std::uint32_t{Rgb[at]} << 16) | (std::uint32_t{Rgb[at + 1]} << 8) | Rgb[at + 2];
+  }
+};
+
+TPngPicture ReadPng(const std::string& fileName) {
+  TPngPicture picture;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_file(&image, fileName.c_str()) == 0) return picture;
+  image.format = PNG_FORMAT_RGB;
+  std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) return picture;
+  picture.Width = static_cast<std::int32_t>(image.width);
+  picture.Height = static_cast<std::int32_t>(image.height);
+  picture.Rgb = std::move(rgb);
+  return picture;
+}
+
+bool FileExists(const std::string& fileName) {
+  if (std::FILE* f = std::fopen(fileName.c_str(), "rb")) {
+    std::fclose(f);
+    return true;
+  }
+  return false;
+}
+
+TEST_F(SDLWindowTest, CreateWindowSetsSizesAndOpensAHiddenOpenGLWindow) {
+  EXPECT_EQ(platform->CurrentWindow(), window);
+  EXPECT_EQ(window->Root, world.applet);
+  EXPECT_EQ(window->Owner(), world.applet);
+  EXPECT_EQ(window->Width, kWidth);
+  EXPECT_EQ(window->Height, kHeight);
+  EXPECT_EQ(window->BufferWidth, kWidth);
+  EXPECT_EQ(window->BufferHeight, kHeight);
+  EXPECT_EQ(window->ClientRect.right, static_cast<float>(kWidth));
+  EXPECT_EQ(window->ClientRect.bottom, static_cast<float>(kHeight));
+  EXPECT_EQ(window->Left, 0);
+  EXPECT_EQ(window->Style, systemStyle);
+  SDL_Window* host = SDLWindowOf(window);
+  ASSERT_NE(host, nullptr);
+  const Uint32 flags = SDL_GetWindowFlags(host);
+  EXPECT_NE(flags & SDL_WINDOW_OPENGL, 0u);
+  EXPECT_NE(flags & SDL_WINDOW_HIDDEN, 0u);
+  EXPECT_EQ(flags & SDL_WINDOW_BORDERLESS, 0u);
+  int value = 0;
+  SDL_GL_GetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, &value);
+  EXPECT_EQ(value, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  platform->ShowWindow(window);
+  EXPECT_EQ(SDL_GetWindowFlags(host) & SDL_WINDOW_HIDDEN, 0u);
+}
+
+TEST_F(SDLWindowTest, ResizeReposAndTitle) {
+  platform->ResizeWindow(window, 200, 100);
+  EXPECT_EQ(window->Width, 200);
+  EXPECT_EQ(window->Height, 100);
+  EXPECT_EQ(window->BufferWidth, 200);
+  EXPECT_EQ(window->BufferHeight, 100);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(SDLWindowOf(window), &w, &h);
+  EXPECT_EQ(w, 200);
+  EXPECT_EQ(h, 100);
+  // (-1, -1) keeps the size and brings the buffer size back to it.
+  window->BufferWidth = 5;
+  platform->ResizeWindow(window, -1, -1);
+  EXPECT_EQ(window->Width, 200);
+  EXPECT_EQ(window->BufferWidth, 200);
+  platform->ReposWindow(window, 40, 50);
+  EXPECT_EQ(window->Left, 40);
+  EXPECT_EQ(window->Top, 50);
+  window->Caption = u"Caf\u00E9";
+  platform->UpdateWindowState(window);
+  EXPECT_STREQ(SDL_GetWindowTitle(SDLWindowOf(window)), "Caf\xC3\xA9");
+}
+
+TEST_F(SDLWindowTest, LayeredWindowsBecomeBorderlessMaskStyleWindows) {
+  // (The offscreen driver cannot change borders afterwards: the X server
+  // tests check ApplyWindowStyle's borders.)
+  window->Style = layerStyle;
+  platform->ApplyWindowStyle(window);
+  EXPECT_EQ(window->Style, maskStyle);
+  EXPECT_EQ(world.log.CountInfo("layerStyle is not supported: the window is shown in maskStyle"), 1);
+
+  struct TCase {
+    TWindowStyle style;
+    TWindowStyle becomes;
+    bool borderless;
+  };
+  const TCase cases[] = {{systemStyle, systemStyle, false}, {maskStyle, maskStyle, true}, {layerStyle, maskStyle, true}};
+  for (const TCase& c : cases) {
+    TWindow* made = platform->CreateWindow(world.applet, "TTestAppletWnd", 0, 0, 64, 48, c.style);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->Style, c.becomes);
+    EXPECT_EQ((SDL_GetWindowFlags(SDLWindowOf(made)) & SDL_WINDOW_BORDERLESS) != 0, c.borderless);
+    platform->DestroyWindow(made);
+  }
+  EXPECT_NE(world.applet->WindowStyle(), layerStyle);
+}
+
+TEST_F(SDLWindowTest, DestroyWindowClearsOnlyTheWindowItDestroys) {
+  TWindow* second = platform->CreateWindow(world.applet, "TTestAppletWnd", 0, 0, 64, 48, maskStyle);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(platform->CurrentWindow(), second);
+  const TWeak<TWindow> first = window;
+  platform->DestroyWindow(window);
+  window = nullptr;
+  EXPECT_TRUE(first.Expired()) << "the platform frees the windows it makes";
+  EXPECT_EQ(platform->CurrentWindow(), second);
+  EXPECT_NE(second->Handle, nullptr);
+  EXPECT_EQ(world.log.CountInfo("Window destroyed"), 1);
+  Push(KeyEvent(SDL_KEYDOWN, SDLK_ESCAPE, 0));
+  Drain();
+  const std::vector<TSeenEvent> seen = Taken();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].Window, second);
+  platform->DestroyWindow(nullptr);
+  window = second;  // the fixture destroys it
+}
+
+TEST_F(SDLWindowTest, PlatformGoingFirstClosesTheHostWindowOnly) {
+  platform->Free();
+  platform = nullptr;
+  EXPECT_EQ(world.log.CountInfo("Platrorm finished TPlatformSDL"), 1);
+  EXPECT_EQ(window->Handle, nullptr);
+  window->Free();  // still its owner's
+  window = nullptr;
+}
+
+TEST_F(SDLWindowTest, AcquireCountNeverGoesBelowZero) {
+  struct TStep {
+    bool acquire;
+    std::int32_t count;
+    bool relative;
+  };
+  // Relative mode needs a driver that has it; the count does not.
+  const TStep steps[] = {{true, 1, true},   {true, 2, true},   {false, 1, true}, {false, 0, false},
+                         {false, 0, false}, {false, 0, false}, {true, 1, true},  {false, 0, false}};
+  for (const TStep& step : steps) {
+    if (step.acquire) {
+      platform->AcquireMouse(window);
+    } else {
+      platform->AcquireDisable(window);
+    }
+    EXPECT_EQ(window->AcquireCount, step.count);
+    if (!step.relative) {
+      EXPECT_FALSE(SDL_GetRelativeMouseMode());
+    }
+  }
+  platform->AcquireMouse(nullptr);
+  platform->AcquireDisable(nullptr);
+}
+
+TEST_F(SDLWindowTest, HostCursorIsHiddenOnlyWhileTheMouseIsAcquired) {
+  // The test applet has no cursor object.
+  platform->PeekHandler();
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  platform->AcquireMouse(window);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  platform->AcquireDisable(window);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}
+
+TEST_F(SDLWindowTest, ClockCountsSecondsSinceThePlatformWasMade) {
+  const float first = platform->GetCurrentTime();
+  EXPECT_GE(first, 0.0f);
+  EXPECT_LT(first, 5.0f);
+  platform->Sleep(30);
+  const float second = platform->GetCurrentTime();
+  EXPECT_GE(second - first, 0.025f);
+  EXPECT_LT(second - first, 2.0f);
+}
+
+TEST_F(SDLWindowTest, MakePngWritesTheBackBufferTopRowFirst) {
+  SDL_GLContext context = SDL_GL_CreateContext(SDLWindowOf(window));
+  ASSERT_NE(context, nullptr) << SDL_GetError();
+  ASSERT_TRUE(LoadOpenGL("libGL.so.1")) << world.log.Text();
+  glViewport(0, 0, kWidth, kHeight);
+  glDisable(GL_SCISSOR_TEST);
+  glClearColor(0.0f, 0.0f, 1.0f, 0.0f);  // the device clears with alpha 0
+  glClear(GL_COLOR_BUFFER_BIT);
+  // A red 20 x 10 block in the top left corner (OpenGL counts rows from
+  // the bottom).
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, kHeight - 10, 20, 10);
+  glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+
+  const std::string fileName = ::testing::TempDir() + "corvane_makepng_test.png";
+  std::remove(fileName.c_str());
+  platform->MakePng(window, fileName);
+  EXPECT_FALSE(world.log.Contains("(e) ")) << world.log.Text();
+  const TPngPicture picture = ReadPng(fileName);
+  ASSERT_EQ(picture.Width, kWidth) << world.log.Text();
+  ASSERT_EQ(picture.Height, kHeight);
+  EXPECT_EQ(picture.Pixel(0, 0), 0xFF0000u);
+  EXPECT_EQ(picture.Pixel(19, 9), 0xFF0000u);
+  EXPECT_EQ(picture.Pixel(20, 0), 0x0000FFu);
+  EXPECT_EQ(picture.Pixel(0, 10), 0x0000FFu);
+  EXPECT_EQ(picture.Pixel(kWidth - 1, kHeight - 1), 0x0000FFu);
+  EXPECT_FALSE(FileExists(fileName + ".part"));
+  std::remove(fileName.c_str());
+
+  FreeOpenGL();
+  SDL_GL_DeleteContext(context);
+}
+
+TEST_F(SDLWindowTest, MakePngWithoutAPictureLogsAnError) {
+  const std::string fileName = ::testing::TempDir() + "corvane_makepng_none.png";
+  platform->MakePng(window, fileName);  // no OpenGL loaded, no context
+  EXPECT_TRUE(world.log.Contains("Can't make png")) << world.log.Text();
+  EXPECT_FALSE(FileExists(fileName));
+  platform->MakePng(nullptr, fileName);
+}
+
+TEST(WriteRgbPngTest, WritesRowsInOrderAndRefusesWhatDoesNotFit) {
+  const std::string fileName = ::testing::TempDir() + "corvane_write_png_test.png";
+  // 2 x 2, rows from the bottom: bottom row red, green; top row blue, white.
+  const std::vector<std::uint8_t> rgba = {255, 0, 0, 0, 0, 255, 0, 7, 0, 0, 255, 255, 255, 255, 255, 0};
+  ASSERT_TRUE(WriteRgbPng(fileName, 2, 2, rgba, true));
+  TPngPicture picture = ReadPng(fileName);
+  ASSERT_EQ(picture.Width, 2);
+  EXPECT_EQ(picture.Pixel(0, 0), 0x0000FFu);
+  EXPECT_EQ(picture.Pixel(1, 0), 0xFFFFFFu);
+  EXPECT_EQ(picture.Pixel(0, 1), 0xFF0000u);
+  EXPECT_EQ(picture.Pixel(1, 1), 0x00FF00u);
+  ASSERT_TRUE(WriteRgbPng(fileName, 2, 2, rgba, false));
+  picture = ReadPng(fileName);
+  EXPECT_EQ(picture.Pixel(0, 0), 0xFF0000u);
+
+  struct TBad {
+    const char* name;
+    std::int32_t width, height;
+    std::size_t bytes;
+    std::string file;
+  };
+  const TBad bad[] = {{"TooFewBytes", 2, 2, 15, fileName},
+                      {"TooManyBytes", 2, 2, 17, fileName},
+                      {"ZeroWidth", 0, 2, 0, fileName},
+                      {"NegativeHeight", 2, -2, 0, fileName},
+                      {"MissingFolder", 2, 2, 16, ::testing::TempDir() + "no/such/folder/x.png"}};
+  for (const TBad& b : bad) {
+    SCOPED_TRACE(b.name);
+    const std::vector<std::uint8_t> bytes(b.bytes, 0x80);
+    EXPECT_FALSE(WriteRgbPng(b.file, b.width, b.height, bytes, true));
+    EXPECT_FALSE(FileExists(b.file + ".part"));
+  }
+  // The refused writes left the earlier picture alone.
+  EXPECT_EQ(ReadPng(fileName).Pixel(0, 0), 0xFF0000u);
+  std::remove(fileName.c_str());
+}
+
+TEST(SDLPlatformStartTest, CreateWindowFailsCleanlyWhenSDLCannotStart) {
+  TCaptureLog log;
+  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  TPlatformSDL* platform = Create<TPlatformSDL>();
+  EXPECT_EQ(log.CountInfo("Platrorm started TPlatformSDL"), 1);
+  EXPECT_EQ(platform->CreateWindow(nullptr, "Wnd", 0, 0, 64, 48, systemStyle), nullptr);
+  EXPECT_TRUE(log.Contains("(e) SDL could not start: ")) << log.Text();
+  EXPECT_EQ(platform->CurrentWindow(), nullptr);
+  platform->PeekHandler();
+  platform->Free();
+  EXPECT_EQ(log.CountInfo("Platrorm finished TPlatformSDL"), 1);
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+}
+
+TEST(SDLPlatformStartTest, RegistrationMakesItTheEnginesPlatform) {
+  TCaptureLog log;
+  const TClass previous = PlatformClass;
+  RegisterSDLPlatform();
+  RegisterSDLPlatform();
+  EXPECT_EQ(PlatformClass, TPlatformSDL::StaticClass());
+  EXPECT_EQ(GetClass("TPlatformSDL"), TPlatformSDL::StaticClass());
+  EXPECT_FALSE(log.Contains("Duplicate class")) << log.Text();
+  PlatformClass = previous;
+}
+
+}  // namespace
+}  // namespace corvane::test
