@@ -118,6 +118,11 @@ TWindow* TPlatformSDL::CreateWindow(Applet* root, const std::string& className, 
   window->Root = root;
   window->Style = style;
   window->Handle = host;
+  // Where the window stands from the start: the applet takes its left and
+  // top from here whenever the window changes, and would otherwise store
+  // 0, 0 until the user first moves the window.
+  window->Left = left;
+  window->Top = top;
   ApplyStyle(window, host);
   if (window->Style == systemStyle) {
     int borderTop = 0, borderLeft = 0, borderBottom = 0, borderRight = 0;

@@ -10,6 +10,7 @@
 
 #include "base/class_registry.h"
 #include "engine/applet.h"
+#include "engine/dummy.h"
 #include "platform/sdl/gl_loader.h"
 #include "platform/sdl/platform_sdl_png.h"
 #include "tests/platform_sdl/sdl_platform_fixture.h"
@@ -62,8 +63,12 @@ TEST_F(SDLWindowTest, CreateWindowSetsSizesAndOpensAHiddenOpenGLWindow) {
   EXPECT_EQ(window->BufferHeight, kHeight);
   EXPECT_EQ(window->ClientRect.right, static_cast<float>(kWidth));
   EXPECT_EQ(window->ClientRect.bottom, static_cast<float>(kHeight));
-  EXPECT_EQ(window->Left, 0);
   EXPECT_EQ(window->Style, systemStyle);
+  TWindow* placed = platform->CreateWindow(world.applet, "TTestAppletWnd", 100, 120, 64, 48, systemStyle);
+  ASSERT_NE(placed, nullptr);
+  EXPECT_EQ(placed->Left, 100);
+  EXPECT_EQ(placed->Top, 120);
+  platform->DestroyWindow(placed);
   SDL_Window* host = SDLWindowOf(window);
   ASSERT_NE(host, nullptr);
   const Uint32 flags = SDL_GetWindowFlags(host);
@@ -177,14 +182,23 @@ TEST_F(SDLWindowTest, AcquireCountNeverGoesBelowZero) {
   platform->AcquireDisable(nullptr);
 }
 
-TEST_F(SDLWindowTest, HostCursorIsHiddenOnlyWhileTheMouseIsAcquired) {
-  // The test applet has no cursor object.
+TEST_F(SDLWindowTest, HostCursorIsHiddenWhileTheAppletsCursorDrawsOrTheMouseIsAcquired) {
   platform->PeekHandler();
-  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE) << "no cursor object";
   platform->AcquireMouse(window);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
   platform->AcquireDisable(window);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+
+  auto* cursor = Create<Dummy>(TCreateContext(world.applet));
+  world.applet->SetCursor(cursor);
+  platform->PeekHandler();
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE) << "the applet draws its own";
+  cursor->hide();
+  platform->PeekHandler();
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  world.applet->SetCursor(nullptr);
+  cursor->Free();
 }
 
 TEST_F(SDLWindowTest, ClockCountsSecondsSinceThePlatformWasMade) {
