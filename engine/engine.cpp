@@ -1,11 +1,10 @@
 #include "engine/engine.h"
 
-#include <cmath>
+#include <cstdio>
 
 #include "base/class_builder.h"
-#include "base/number_text.h"
 #include "base/resource_man.h"
-#include "base/text_convert.h"
+#include "base/wide_string_list.h"
 #include "engine/applet.h"
 #include "engine/engine_log.h"
 #include "engine/gizmo.h"
@@ -17,9 +16,26 @@ namespace corvane {
 CORVANE_IMPLEMENT_CLASS(SomeEngine)
 
 SomeEngine* Engine = nullptr;
+bool DisableParams = false;
+bool UseOGL = false;
 bool WriteMode = false;
 
 bool IsEngine(const BaseObject* object) { return object && object == Engine; }
+
+namespace {
+
+std::vector<TClass>& DesignComps() {
+  static std::vector<TClass> classes;
+  return classes;
+}
+
+}  // namespace
+
+const std::vector<TClass>& DesignCompsList() { return DesignComps(); }
+
+void RegisterComponent(std::initializer_list<TClass> classes) {
+  for (TClass cls : classes) DesignComps().push_back(cls);
+}
 
 void SomeEngine::Describe(TClassBuilder<SomeEngine>& c) {
   c.Property("deltaTime", &SomeEngine::deltaTime_);
@@ -30,7 +46,9 @@ void SomeEngine::Describe(TClassBuilder<SomeEngine>& c) {
   c.Method("runStep", &SomeEngine::runStep);
 }
 
-SomeEngine::SomeEngine(const TCreateContext& context) : BaseObject(context), log_(std::make_unique<TEngineLog>()) {
+SomeEngine::SomeEngine(const TCreateContext& context)
+    : BaseObject(context), log_(std::make_unique<TEngineLog>()), params_(Create<TWideStringList>()) {
+  // Everything made from here on may log.
   Engine = this;
   SetLogTarget(log_.get());
   ReceiveFreeNotices();
@@ -38,7 +56,7 @@ SomeEngine::SomeEngine(const TCreateContext& context) : BaseObject(context), log
 
 void SomeEngine::AfterConstruction() {
   BaseObject::AfterConstruction();
-  if (PlatformClass) platform_.reset(static_cast<TPlatform*>(PlatformClass->CreateInstance(TCreateContext{})));
+  StartUp();
 }
 
 SomeEngine::~SomeEngine() {
@@ -47,16 +65,24 @@ SomeEngine::~SomeEngine() {
 
 void SomeEngine::BeforeDestruction() {
   SetPause(true);
+  // Applets store their preferences and scores on the way out.
   DeleteChildren();
+  params_.reset();
   FreeAndNil(embeddedResMan_);
   FreeAndNil(externalResMan_);
   platform_.reset();
+  if (!runFileName_.empty()) {
+    std::remove(runFileName_.c_str());
+    runFileName_.clear();
+  }
   BaseObject::BeforeDestruction();
+  Log(u"=== " + EngineName() + u" " + EngineVer() + u" finished ===");
 }
 
 void SomeEngine::Log(const std::u16string& text) { log_->Log(text); }
 void SomeEngine::Error(const std::u16string& text) { log_->Error(text); }
 void SomeEngine::ShowInfo(const std::u16string& name, const std::u16string& value) { log_->ShowInfo(name, value); }
+const std::string& SomeEngine::LogFileName() const { return log_->LogFileName; }
 
 void SomeEngine::SetEmbeddedResMan(TResourceMan* resMan) {
   if (resMan != embeddedResMan_) FreeAndNil(embeddedResMan_);
@@ -66,77 +92,6 @@ void SomeEngine::SetEmbeddedResMan(TResourceMan* resMan) {
 void SomeEngine::SetExternalResMan(TResourceMan* resMan) {
   if (resMan != externalResMan_) FreeAndNil(externalResMan_);
   externalResMan_ = resMan;
-}
-
-void SomeEngine::SetPause(bool value) {
-  if (pause_ && !value && platform_) {
-    curTime_ = lastTime_ = platform_->GetCurrentTime();
-    deltaTime_ = 0;
-  }
-  pause_ = value;
-}
-
-void SomeEngine::Run() {
-  // The clock starts now: the first frame's time is the time since here.
-  if (platform_) curTime_ = lastTime_ = platform_->GetCurrentTime();
-  deltaTime_ = 0;
-  for (;;) {
-    bool alive = false;
-    for (std::int32_t i = count() - 1; i >= 0 && !alive; --i)
-      if (auto* applet = dynamic_cast<Applet*>(children(i))) alive = !applet->Terminated();
-    RunStep();
-    if (!alive) return;
-  }
-}
-
-bool SomeEngine::RunStep() {
-  if (pause_) return true;
-  if (nestingDepth_ >= kMaxNestedFrames) {
-    if (!nestingReported_) Error(u"Frames nested deeper than " + IntToStr(kMaxNestedFrames) + u" levels");
-    nestingReported_ = true;
-    return false;
-  }
-  if (nestingDepth_ == 0) nestingReported_ = false;
-  ++nestingDepth_;
-  struct Leave {
-    std::int32_t& depth;
-    ~Leave() { --depth; }
-  } leave{nestingDepth_};
-
-  if (platform_) platform_->PeekHandler();
-  lastTime_ = curTime_;
-  if (platform_) curTime_ = platform_->GetCurrentTime();
-  deltaTime_ = (deltaTime_ + (curTime_ - lastTime_)) / 2.0f;
-  time_ += deltaTime_;
-
-  for (std::int32_t i = count() - 1; i >= 0; --i) {
-    auto* applet = dynamic_cast<Applet*>(children(i));
-    if (!applet) continue;
-    TWeak<Applet> alive(applet);
-    if (!applet->Terminated() && applet->Ready()) TickApplet(applet);
-    // Only the outermost frame frees: nested frames run inside ticks that
-    // still use their applet.
-    if (alive.Get() && applet->Terminated() && !embedded_ && nestingDepth_ == 1) applet->Free();
-    if (i > count()) i = count();  // the pass freed children
-  }
-  return true;
-}
-
-void SomeEngine::TickApplet(Applet* applet) {
-  const std::int32_t frameRate = applet->FrameRate();
-  if (frameRate < 1) {
-    applet->ProcessTick(deltaTime_, time_);
-    return;
-  }
-  const auto period = static_cast<float>(1.0 / frameRate);
-  if (curTime_ - lastTime_ >= period) return;  // the next pass ticks it
-  deltaTime_ = period;
-  time_ = lastTime_ + period;
-  applet->ProcessTick(period, lastTime_ + period);
-  if (!platform_) return;
-  const float now = platform_->GetCurrentTime();
-  if (period - (now - curTime_) > 0.0f)
-    platform_->Sleep(static_cast<std::int32_t>(std::trunc((period - (platform_->GetCurrentTime() - curTime_)) * 1000.0f)));
 }
 
 void SomeEngine::DesignAddObject(BaseObject* object) {

@@ -1,16 +1,22 @@
 // SomeEngine: the one engine object (the global `Engine`). It owns the log
-// and debug board, the platform object and the engine-wide resource
-// managers, runs the main loop and is the parent of every running applet.
+// and debug board, the platform object, the engine-wide resource managers
+// and the applet parameters; it reads the command line, launches the applet,
+// runs the main loop and is the parent of every running applet.
 //
 // Waits, modal loops and other blocking operations run whole frames from
 // inside a tick by calling RunStep; the engine counts how deeply such frames
 // are nested, and only the outermost frame frees terminated applets.
+//
+// The object and its published members live in engine.cpp, the start-up
+// and the command line in engine_startup.cpp, the launch of an applet in
+// applet_launcher.cpp and the main loop in main_loop.cpp.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/base_object.h"
 
@@ -20,17 +26,24 @@ class Applet;
 class TEngineLog;
 class TPlatform;
 class TResourceMan;
+class TWideStringList;
 
 inline constexpr std::int32_t kMaxNestedFrames = 32;
+// How long a paused frame waits, in milliseconds.
+inline constexpr std::int32_t kPausedFrameSleep = 10;
 
 class SomeEngine : public BaseObject {
   CORVANE_CLASS(SomeEngine, BaseObject)
   static void Describe(TClassBuilder<SomeEngine>& c);
 
-  // Becomes the global Engine, starts the log (installed as the log target)
-  // and creates the platform object from PlatformClass.
+  // Becomes the global Engine and starts the log (installed as the log
+  // target); AfterConstruction runs the start-up: the banner, the platform,
+  // the resource managers, the command line and the launch.
   explicit SomeEngine(const TCreateContext& context);
   ~SomeEngine() override;
+  void AfterConstruction() override;
+  // The shutdown: pause, free the applets, the services and the running
+  // marker, then the last log line.
   void BeforeDestruction() override;
 
   static std::u16string EngineName() { return u"Corvane engine"; }
@@ -41,6 +54,9 @@ class SomeEngine : public BaseObject {
   void Log(const std::u16string& text);
   void Error(const std::u16string& text);
   void ShowInfo(const std::u16string& name, const std::u16string& value);
+  const std::string& LogFileName() const;
+  // The running marker's path while it exists; "" otherwise.
+  const std::string& RunFileName() const { return runFileName_; }
 
   // Frame timing.
   float DeltaTime() const { return deltaTime_; }
@@ -50,17 +66,37 @@ class SomeEngine : public BaseObject {
   float CurTime() const { return curTime_; }
   float LastTime() const { return lastTime_; }
   bool Pause() const { return pause_; }
+  // Resuming restarts the frame clock, so the paused time is not counted.
   void SetPause(bool value);
 
   // The main loop: RunStep until no applet is alive.
   void Run();
-  // One frame for every applet. False when it could not run because frames
-  // are already nested kMaxNestedFrames deep (a wait inside a tick inside a
-  // wait ...): callers that loop on RunStep then stop waiting.
+  // One frame for every applet. While paused, a frame only takes one host
+  // event, dispatches the applets' window actions (close, activate,
+  // deactivate) and sleeps kPausedFrameSleep ms: no clock, no tick. False
+  // when no frame could run: frames are already nested kMaxNestedFrames
+  // deep (a wait inside a tick inside a wait ...), or the engine is being
+  // destroyed; callers that loop on RunStep then stop waiting.
   bool RunStep();
   void runStep() { RunStep(); }
+  // The timer entry of a host that drives an embedded engine: one frame.
+  void DoEmbeddedTimer() { RunStep(); }
   // How many RunStep passes are running now (0 outside the loop).
   std::int32_t NestingDepth() const { return nestingDepth_; }
+
+  // Launching. RunApplet finds the applet's resource manager by the path
+  // (a ".object"/".bin" file in a folder, an ".applet" container, or a
+  // container carried inside the executable when the path holds
+  // "_applet"), loads "main.object" through it as the engine's child and
+  // names the log after it. The applet, or nullptr (logged) when it cannot
+  // run; whatever a failed launch made is freed.
+  Applet* RunApplet(const std::string& path);
+  // A manager by the path's extension: a folder for ".object" and ".bin",
+  // a container for ".applet"; nullptr (logged) when none is active.
+  TResourceMan* CreateAppletResMan(const std::string& path);
+  // An empty applet over a folder, for authoring: WriteMode is set and no
+  // "main.object" is read.
+  Applet* RunEmpty(const std::string& path);
 
   // Services.
   TPlatform* Platform() const { return platform_.get(); }
@@ -68,7 +104,12 @@ class SomeEngine : public BaseObject {
   TResourceMan* ExternalResMan() const { return externalResMan_; }
   void SetEmbeddedResMan(TResourceMan* resMan);
   void SetExternalResMan(TResourceMan* resMan);
+  // Set by a host that drives the engine itself (its own window and
+  // timer); nothing in this program sets it.
   bool Embedded() const { return embedded_; }
+  void SetEmbedded(bool value) { embedded_ = value; }
+  // The applet parameters: the "+" arguments without their "+".
+  TWideStringList* Params() const { return params_.get(); }
 
   // Design hooks.
   std::function<void(BaseObject*)> OnDesignSelect;
@@ -80,15 +121,31 @@ class SomeEngine : public BaseObject {
   void DesignSelectObject(BaseObject* object);
 
   void FreeNotify(BaseObject* object) override;
-  void AfterConstruction() override;
 
  private:
+  // Start-up pieces (engine_startup.cpp).
+  void StartUp();
+  void LogCommandLine();
+  void CreateResourceManagers();
+  void ReadCommandLine();
+  void WriteRunningMarker();
+  // Launch pieces (applet_launcher.cpp).
+  TResourceMan* CreateEmbeddedAppletResMan(const std::string& path);
+  Applet* LaunchFrom(TResourceMan* resMan, const std::string& path);
+  Applet* AcceptLoaded(BaseObject* loaded, TResourceMan* resMan, const std::string& path);
+  void NameLogAfter(const std::string& path);
+  void MoveExternalFolder(const std::string& path);
+  // Main-loop pieces (main_loop.cpp).
+  void PausedStep();
+  void FreeTerminatedApplets();
   void TickApplet(Applet* applet);
 
   std::unique_ptr<TEngineLog> log_;
   TOwned<TPlatform> platform_;
+  TOwned<TWideStringList> params_;
   TResourceMan* embeddedResMan_ = nullptr;  // owned
   TResourceMan* externalResMan_ = nullptr;  // owned
+  std::string runFileName_;
   float lastTime_ = 0;
   float curTime_ = 0;
   float time_ = 0;
@@ -102,10 +159,20 @@ class SomeEngine : public BaseObject {
 
 // The one engine object; nullptr before it is made and after it is gone.
 extern SomeEngine* Engine;
-// Set by "-writemode": container resource managers open their container for writing.
+// When set, the engine's start-up neither reads the command line nor
+// launches an applet (hosts and tests that launch their own).
+extern bool DisableParams;
+// Set by "-ogl": only chooses the log name of "default_applet".
+extern bool UseOGL;
+// Set by "-writemode" and by RunEmpty: container resource managers open
+// their container for writing.
 extern bool WriteMode;
 
 // Whether the object is the engine itself.
 bool IsEngine(const BaseObject* object);
+
+// Classes offered to a designer, in the order they were registered.
+const std::vector<TClass>& DesignCompsList();
+void RegisterComponent(std::initializer_list<TClass> classes);
 
 }  // namespace corvane

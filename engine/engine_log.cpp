@@ -84,6 +84,10 @@ void TEngineLog::SetLogFileName(const std::string& name) {
   const std::string line = FormatLogLine(clock_(), false, Utf8ToUtf16(name));
   WriteStdout(line);
   LogList.Add(line);
+  ReplayToFile();
+}
+
+void TEngineLog::ReplayToFile() {
   // The file starts over with every line of the run, each once, in the order
   // logged; written beside and renamed, so it is whole or as it was.
   if (!StoreLog || LogFileName.empty()) return;

@@ -49,6 +49,9 @@ class TEngineLog final : public TLogTarget {
   // the file is rewritten with every line of LogList in order, so that the
   // lines logged before it had a name come first with their own times.
   void SetLogFileName(const std::string& name);
+  // Rewrites the log file with every line of LogList in order (nothing
+  // when StoreLog is off or the file has no name).
+  void ReplayToFile();
 
   // Sets name=value on the debug board: replaces the value of the line of
   // that name in place, or adds the line.

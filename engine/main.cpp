@@ -1,6 +1,29 @@
-#include "base/engine_log.h"
+// The program: registers every subsystem's classes, makes the one engine
+// (whose start-up reads the command line and launches the applet), runs the
+// main loop until the applet ends, and frees the engine. Without a host
+// platform nothing can run: the engine logs why and the exit status is 1.
+#include "base/class_registry.h"
+#include "base/file_utils.h"
+#include "engine/engine.h"
+#include "engine/register.h"
+#include "platform/register.h"
+#include "resources/embedded_defaults.h"
+#include "resources/embedded_res_man.h"
+#include "resources/register.h"
 
-int main() {
-  corvane::EngineLog(u"=== Corvane engine 2.0 started ===");
-  return 0;
+int main(int argc, char** argv) {
+  using namespace corvane;
+  SetCommandLine(argc, argv);
+  RegisterEngineClasses();
+  RegisterResourceServices();
+  RegisterEmbeddedDefaults();
+  RegisterPlatformClasses();
+
+  auto* engine = Create<SomeEngine>();
+  const bool runnable = engine->Platform() != nullptr;
+  if (runnable) engine->Run();
+  engine->Free();
+  ClearEmbeddedResources();
+  FinalizeClassRegistry();
+  return runnable ? 0 : 1;
 }

@@ -48,6 +48,7 @@ void TVirtualFileSystemResMan::AfterConstruction() {
 void TVirtualFileSystemResMan::BeforeDestruction() {
   fileSystem_.reset();
   file_.reset();
+  ownedStream_.reset();
   TResourceMan::BeforeDestruction();
 }
 
@@ -70,6 +71,14 @@ TVirtualFileSystemResMan* TVirtualFileSystemResMan::CreateFromStream(TStream& st
   auto* man = new TVirtualFileSystemResMan(TQuiet{});
   man->AfterConstruction();
   man->fileSystem_ = TFileSystem::CreateOpen(stream, mode);
+  return man;
+}
+
+TVirtualFileSystemResMan* TVirtualFileSystemResMan::CreateFromStream(std::unique_ptr<TStream> stream,
+                                                                     std::uint16_t mode) {
+  if (!stream) return nullptr;
+  TVirtualFileSystemResMan* man = CreateFromStream(*stream, mode);
+  man->ownedStream_ = std::move(stream);
   return man;
 }
 

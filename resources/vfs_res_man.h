@@ -35,6 +35,9 @@ class TVirtualFileSystemResMan : public TResourceMan {
   // A container read from the caller's stream at its position; the stream
   // must outlive the manager. Never Active; no start line.
   static TVirtualFileSystemResMan* CreateFromStream(TStream& stream, std::uint16_t mode);
+  // The same on a stream the manager takes over: it frees the stream after
+  // its container (an applet carried inside the executable).
+  static TVirtualFileSystemResMan* CreateFromStream(std::unique_ptr<TStream> stream, std::uint16_t mode);
 
   std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override;
   bool StreamExists(const std::string& name) override;
@@ -55,6 +58,7 @@ class TVirtualFileSystemResMan : public TResourceMan {
 
   bool openOnStart_ = true;
   std::unique_ptr<TFileStream> file_;
+  std::unique_ptr<TStream> ownedStream_;
   std::unique_ptr<TFileSystem> fileSystem_;
 };
 

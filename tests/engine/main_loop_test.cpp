@@ -5,6 +5,8 @@
 #include <numeric>
 
 #include "engine/engine.h"
+#include "engine/event.h"
+#include "engine/low_event.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane {
@@ -44,20 +46,51 @@ TEST(MainLoop, WithoutAFrameRateNothingSleeps) {
   EXPECT_TRUE(world.Platform().Sleeps().empty());
 }
 
-TEST(MainLoop, PauseStopsTheClockAndResumeForgetsThePausedTime) {
+TEST(MainLoop, APausedFrameOnlyHearsTheHostAndResumeForgetsThePausedTime) {
   TTestWorld world;
+  auto* timed = Create<TTimedObject>(TCreateContext(world.applet));
   world.Platform().SetStep(0);
   world.Platform().SetTime(1);
   world.engine->RunStep();
+  const std::size_t ticks = timed->ticks.size();
+  const float time = world.engine->Time();
   world.engine->SetPause(true);
   const int peeks = world.Platform().PeekCount();
   world.Platform().SetTime(100);
   world.engine->RunStep();
-  EXPECT_EQ(world.Platform().PeekCount(), peeks);
+  // One host event and a short sleep; no clock, no tick.
+  EXPECT_EQ(world.Platform().PeekCount(), peeks + 1);
+  EXPECT_EQ(world.Platform().Sleeps(), std::vector<std::int32_t>{kPausedFrameSleep});
+  EXPECT_EQ(timed->ticks.size(), ticks);
+  EXPECT_EQ(world.engine->Time(), time);
   world.engine->SetPause(false);
-  world.Platform().SetTime(100.5f);
+  world.Platform().SetTime(world.Platform().GetCurrentTime() + 0.5f);
   world.engine->RunStep();
   EXPECT_FLOAT_EQ(world.engine->DeltaTime(), 0.25f);  // (0 + 0.5) / 2
+}
+
+TEST(MainLoop, APausedProgramDispatchesOnlyWindowActions) {
+  TTestWorld world;
+  Event* event = world.applet->GetEvent();
+  world.engine->SetPause(true);
+  event->AddEvent(std::make_unique<TKeyEvent>(evKeyDown, nullptr, 13, u'\0', TShiftState{}));
+  event->AddEvent(std::make_unique<TActionEvent>(evActionEvent, nullptr, aeActivate));
+  world.engine->RunStep();
+  ASSERT_EQ(event->QueueCount(), 1);
+  EXPECT_EQ(event->QueuedEvent(0)->EventType, evKeyDown);
+}
+
+TEST(MainLoop, APausedProgramCanBeClosed) {
+  TTestWorld world;
+  TWeak<Applet> applet(world.applet);
+  world.engine->SetPause(true);
+  world.Platform().Inject([&] {
+    world.applet->GetEvent()->AddEvent(std::make_unique<TActionEvent>(evActionEvent, nullptr, aeCloseWindow));
+  });
+  // Bounded: a pause that kept the close request queued would loop for good.
+  for (int i = 0; i < 10 && applet.Get(); ++i) world.engine->RunStep();
+  EXPECT_FALSE(applet.Get());
+  EXPECT_EQ(world.engine->count(), 0);
 }
 
 TEST(MainLoop, RunEndsOneStepAfterTheLastAppletTerminates) {

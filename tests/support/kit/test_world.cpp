@@ -42,7 +42,14 @@ TTestWorld::TTestWorld() : previousPlatform_(PlatformClass) {
   FinalizeClassRegistry();
   RegisterEngineClasses();
   PlatformClass = TNullPlatform::StaticClass();
+  // The world launches its own applet, with no command line and none of
+  // the engine's start-up managers: tests install the ones they need.
+  const bool disableParams = DisableParams;
+  DisableParams = true;
   engine = Create<SomeEngine>();
+  DisableParams = disableParams;
+  engine->SetEmbeddedResMan(nullptr);
+  engine->SetExternalResMan(nullptr);
   SetLogTarget(&log);  // the engine installed its own log; the test reads this one
   applet = Create<TTestApplet>(TCreateContext(engine));
 }

@@ -1,0 +1,187 @@
+// For tests of the program as a whole: the classes a program registers, a
+// null platform whose windows exist, a command line, a fresh folder for the
+// applet's files, and the engine made and freed as the program does it.
+// The engine's own log list is read back without the times.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/class_builder.h"
+#include "base/class_registry.h"
+#include "base/file_stream.h"
+#include "base/file_utils.h"
+#include "base/resource_man.h"
+#include "base/text_convert.h"
+#include "engine/engine.h"
+#include "engine/engine_log.h"
+#include "engine/register.h"
+#include "platform/device.h"
+#include "platform/register.h"
+#include "platform/window.h"
+#include "resources/register.h"
+#include "tests/support/kit/null_platform.h"
+#include "tests/support/kit/recording_device.h"
+#include "tests/support/kit/test_applet.h"
+
+namespace corvane::test {
+namespace {
+
+// The null platform with windows: an applet made on it gets a window of the
+// size it asks for.
+class TWindowedPlatform : public TNullPlatform {
+  CORVANE_CLASS(TWindowedPlatform, TNullPlatform)
+  using TNullPlatform::TNullPlatform;
+  TWindow* CreateWindow(Applet* root, const std::string&, std::int32_t left, std::int32_t top, std::int32_t width,
+                        std::int32_t height, TWindowStyle style) override {
+    auto* window = Create<TWindow>(TCreateContext(root));
+    window->Root = root;
+    window->Left = left;
+    window->Top = top;
+    window->Style = style;
+    window->SetClientSize(width, height);
+    window->BufferWidth = width;
+    window->BufferHeight = height;
+    return window;
+  }
+  void DestroyWindow(TWindow* window) override {
+    if (window) window->Free();
+  }
+};
+CORVANE_IMPLEMENT_CLASS(TWindowedPlatform)
+
+// A stand-in root for launches: takes the launcher's resource manager (and
+// frees it when it goes) and gets a recording device, unless a test wants
+// a root without one.
+inline bool gLaunchWithoutDevice = false;
+
+class TLaunchApplet : public TTestApplet {
+  CORVANE_CLASS(TLaunchApplet, TTestApplet)
+  explicit TLaunchApplet(const TCreateContext& context) : TTestApplet(context) {
+    SetResMan(context.ResMan);
+    if (!gLaunchWithoutDevice) UseRecordingDevice();
+  }
+  void BeforeDestruction() override {
+    TTestApplet::BeforeDestruction();
+    FreeAndNil(resMan_);
+  }
+};
+CORVANE_IMPLEMENT_CLASS(TLaunchApplet)
+
+class TLaunchEnv {
+ public:
+  TLaunchEnv()
+      : previousPlatform_(PlatformClass),
+        previousDevice_(DefaultDevice),
+        storeLog_(StoreLog),
+        writeMode_(WriteMode),
+        useOGL_(UseOGL) {
+    FinalizeClassRegistry();
+    RegisterEngineClasses();
+    RegisterResourceServices();
+    RegisterPlatformClasses();
+    RegisterClasses({TLaunchApplet::StaticClass()});
+    PlatformClass = TWindowedPlatform::StaticClass();
+    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-launch-XXXXXX").string();
+    if (mkdtemp(pattern.data())) folder = pattern + "/";
+  }
+  ~TLaunchEnv() {
+    Finish();
+    SetCommandLine(0, nullptr);
+    PlatformClass = previousPlatform_;
+    DefaultDevice = previousDevice_;
+    StoreLog = storeLog_;
+    WriteMode = writeMode_;
+    UseOGL = useOGL_;
+    gLaunchWithoutDevice = false;
+    FinalizeClassRegistry();
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+  }
+  TLaunchEnv(const TLaunchEnv&) = delete;
+  TLaunchEnv& operator=(const TLaunchEnv&) = delete;
+
+  // The engine as `corvane <arguments>` makes it (argument 0 is "corvane").
+  SomeEngine* Start(const std::vector<std::string>& arguments) {
+    arguments_ = {"corvane"};
+    arguments_.insert(arguments_.end(), arguments.begin(), arguments.end());
+    argv_.clear();
+    for (std::string& argument : arguments_) argv_.push_back(argument.data());
+    SetCommandLine(static_cast<int>(argv_.size()), argv_.data());
+    engine = Create<SomeEngine>();
+    return engine;
+  }
+  // The same, but the start-up launches nothing (the engine of a host).
+  SomeEngine* StartWithoutLaunch(const std::vector<std::string>& arguments) {
+    DisableParams = true;
+    Start(arguments);
+    DisableParams = false;
+    return engine;
+  }
+  // Frees the engine (after its messages were kept in `messages`).
+  void Finish() {
+    if (!engine) return;
+    TakeMessages();
+    engine->Free();
+    engine = nullptr;
+  }
+  TNullPlatform& Platform() const { return *static_cast<TNullPlatform*>(engine->Platform()); }
+
+  // The engine's log so far, each line "(i) text" / "(e) text".
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> lines;
+    const TStringList& list = engine->LogBook().LogList;
+    for (int i = 0; i < list.Count(); ++i) lines.push_back(WithoutTime(list.Get(i)));
+    return lines;
+  }
+  void TakeMessages() { messages = Messages(); }
+  // Index of the first message equal to text at or after from; -1 when none.
+  static int Find(const std::vector<std::string>& lines, const std::string& text, int from = 0) {
+    for (int i = from; i < static_cast<int>(lines.size()); ++i)
+      if (lines[static_cast<std::size_t>(i)] == text) return i;
+    return -1;
+  }
+  static std::string WithoutTime(const std::string& line) { return line.size() > 9 ? line.substr(9) : line; }
+
+  // Files of the applet folder.
+  std::string PathOf(const std::string& name) const { return folder + name; }
+  void Put(const std::string& name, const std::string& bytes) const {
+    std::filesystem::create_directories(std::filesystem::path(PathOf(name)).parent_path());
+    std::ofstream(PathOf(name), std::ios::binary) << bytes;
+  }
+  std::optional<std::string> Bytes(const std::string& name) const {
+    std::ifstream in(PathOf(name), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  bool Exists(const std::string& name) const { return std::filesystem::exists(PathOf(name)); }
+  // The recording device as the default device class (registered once per
+  // process; the registry of device classes has no removal).
+  static void UseRecordingDevices() {
+    static const std::int32_t index = RegisterDevice(DeviceClassOf<TRecordingDevice>());
+    DefaultDevice = index;
+  }
+
+  SomeEngine* engine = nullptr;
+  std::string folder;
+  std::vector<std::string> messages;
+
+ private:
+  TClass previousPlatform_;
+  std::int32_t previousDevice_;
+  bool storeLog_;
+  bool writeMode_;
+  bool useOGL_;
+  std::vector<std::string> arguments_;
+  std::vector<char*> argv_;
+};
+
+}  // namespace
+}  // namespace corvane::test

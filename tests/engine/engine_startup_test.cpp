@@ -1,0 +1,235 @@
+// The program's start-up and shutdown: the command line, the log lines in
+// their order with the system's own texts, the log file, the running marker
+// and the program without a platform.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/wide_string_list.h"
+#include "tests/engine/applet_launch_kit.h"
+
+namespace corvane {
+namespace {
+
+using test::TLaunchEnv;
+using Lines = std::vector<std::string>;
+
+struct TCommandLineCase {
+  const char* Name;
+  std::vector<std::string> Arguments;
+  std::vector<std::u16string> Params;
+  bool WriteMode;
+  bool UseOGL;
+  bool StoreLog;
+  std::string Launched;  // the path launched by parameter; "" for the folder applet
+};
+
+TEST(EngineStartup, CommandLine) {
+  const std::string x = "/nonexistent/x/main.object";
+  const std::vector<TCommandLineCase> cases = {
+      {"options, parameters and a path", {"-ogl", "+level=3", "+difficulty=hard", x},
+       {u"level=3", u"difficulty=hard"}, false, true, true, x},
+      {"the last path wins", {"/nonexistent/a.object", x}, {}, false, false, true, x},
+      {"options are whole words with case", {"-OGL", "-writemodes", "-nostorelog", "-x", x}, {}, false, false, false, x},
+      {"the last of the log options wins", {"-nostorelog", "-storelog", "-writemode", x}, {}, true, false, true, x},
+      {"an empty argument clears the path", {"-nostorelog", x, ""}, {}, false, false, false, ""},
+      {"a parameter may be empty", {"+", "-nostorelog"}, {u""}, false, false, false, ""},
+  };
+  for (const TCommandLineCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TLaunchEnv env;
+    SomeEngine* engine = env.Start(c.Arguments);
+    const Lines lines = env.Messages();
+    EXPECT_EQ(WriteMode, c.WriteMode);
+    EXPECT_EQ(UseOGL, c.UseOGL);
+    EXPECT_EQ(StoreLog, c.StoreLog);
+    std::vector<std::u16string> params;
+    for (int i = 0; i < engine->Params()->Count(); ++i) params.push_back(engine->Params()->Get(i));
+    EXPECT_EQ(params, c.Params);
+    for (std::size_t i = 0; i < c.Params.size(); ++i)
+      EXPECT_GE(TLaunchEnv::Find(lines, "(i) Param " + std::to_string(i + 1) + " = " + Utf16ToUtf8(c.Params[i])), 0);
+    if (!c.Launched.empty()) {
+      const int by = TLaunchEnv::Find(lines, "(i) Launch Applet by param");
+      EXPECT_GE(by, 0);
+      EXPECT_EQ(TLaunchEnv::Find(lines, "(i) Trying to load " + c.Launched), by + 1);
+      EXPECT_EQ(TLaunchEnv::Find(lines, "(i) Trying to load /nonexistent/a.object"), -1);
+    } else {
+      EXPECT_GE(TLaunchEnv::Find(lines, "(i) Launch folder Applet"), 0);
+      EXPECT_EQ(TLaunchEnv::Find(lines, "(i) Trying to load " + x), -1);
+    }
+  }
+}
+
+TEST(EngineStartup, EveryArgumentIsLoggedFirst) {
+  TLaunchEnv env;
+  env.Start({"-nostorelog", "+a b", "/nonexistent/x.object"});
+  const Lines lines = env.Messages();
+  ASSERT_GE(lines.size(), 6u);
+  const Lines head(lines.begin(), lines.begin() + 6);
+  EXPECT_EQ(head, (Lines{"(i) === Corvane engine 2.0 started ===", "(i) executable name corvane", "(i) param 0 corvane",
+                         "(i) param 1 -nostorelog", "(i) param 2 +a b", "(i) param 3 /nonexistent/x.object"}));
+}
+
+TEST(EngineStartup, WithoutAPlatformNothingIsLaunched) {
+  TLaunchEnv env;
+  PlatformClass = nullptr;
+  env.Put("main.object", "object app: TLaunchApplet\nend\n");
+  SomeEngine* engine = env.Start({env.PathOf("main.object")});
+  EXPECT_EQ(engine->Platform(), nullptr);
+  EXPECT_EQ(engine->count(), 0);
+  EXPECT_EQ(env.Messages(), (Lines{"(i) === Corvane engine 2.0 started ===", "(i) executable name corvane",
+                                   "(i) param 0 corvane", "(i) param 1 " + env.PathOf("main.object"),
+                                   "(e) No platform registered"}));
+  env.Finish();
+  EXPECT_EQ(env.messages.size(), 5u);
+  EXPECT_FALSE(env.Exists("main.log"));
+  EXPECT_FALSE(env.Exists("main.bin"));
+}
+
+// The log file of a run split into lines; fails unless every line ends
+// with CR LF.
+Lines LogFileLines(const std::string& bytes) {
+  Lines lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", start);
+    EXPECT_NE(end, std::string::npos) << "no CR LF after: " << bytes.substr(start);
+    if (end == std::string::npos) break;
+    const std::string line = bytes.substr(start, end - start);
+    EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+    lines.push_back(TLaunchEnv::WithoutTime(line));
+    start = end + 2;
+  }
+  return lines;
+}
+
+TEST(EngineStartup, AHeadlessRunFromStartToEnd) {
+  TLaunchEnv env;
+  env.Put("main.object", "object app: TLaunchApplet\n  frameRate = 30\nend\n");
+  const std::string path = env.PathOf("main.object");
+  SomeEngine* engine = env.Start({path});
+  ASSERT_EQ(engine->count(), 1);
+
+  // While it runs, the marker holds the log so far, one line per LF.
+  const std::optional<std::string> marker = env.Bytes("main.run");
+  ASSERT_TRUE(marker.has_value());
+  EXPECT_EQ(engine->RunFileName(), env.PathOf("main.run"));
+  std::string expectedMarker;
+  for (int i = 0; i < engine->LogBook().LogList.Count(); ++i) expectedMarker += engine->LogBook().LogList.Get(i) + "\n";
+  EXPECT_EQ(*marker, expectedMarker);
+
+  env.Platform().SetStep(0.01f);
+  env.Platform().Inject([engine] { static_cast<Applet*>(engine->children(0))->terminate(); });
+  engine->Run();
+  EXPECT_EQ(engine->count(), 0);
+  env.Finish();
+
+  const std::string exe = ExePath();
+  const Lines expected = {
+      "(i) === Corvane engine 2.0 started ===",
+      "(i) executable name corvane",
+      "(i) param 0 corvane",
+      "(i) param 1 " + path,
+      "(i) Resource manager TEmbeddedResMan starded",
+      "(i) Embedded resource manager started TEmbeddedResMan",
+      "(i) Resource manager TExtResourceMan starded",
+      "(i) External resource manager started TExtResourceMan",
+      "(i) Launch Applet by param",
+      "(i) Trying to load " + path,
+      "(i) Try to create Folder ResMan",
+      "(i) Resource manager TFolderResourceMan starded",
+      "(i) Resource manager created for Applet TFolderResourceMan",
+      "(i) Set external resource path to " + env.folder,
+      "(i) recording device manager stared",
+      "(i) " + env.PathOf("main.log"),
+      // The test applet's teardown: its cache, its device, its manager.
+      "(i) cleared",
+      "(i) mesh ok",
+      "(i) script ok",
+      "(i) stream ok",
+      "(i) sound ok",
+      "(i) music ok",
+      "(i) pixmap ok",
+      "(i) font ok",
+      "(i) recording device manager closed",
+      "(i) Resource manager TFolderResourceMan closed",
+      "(i) Embedded resource manager closed TEmbeddedResMan",
+      "(i) Resource manager TEmbeddedResMan closed",
+      "(i) Resource manager TExtResourceMan closed",
+      "(i) === Corvane engine 2.0 finished ===",
+  };
+  const std::optional<std::string> log = env.Bytes("main.log");
+  ASSERT_TRUE(log.has_value());
+  EXPECT_EQ(LogFileLines(*log), expected);
+  // Beside the applet: its compiled form, the log, and no marker.
+  EXPECT_EQ(env.Bytes("main.bin").value_or("").substr(0, 4), "KVF0");
+  EXPECT_FALSE(env.Exists("main.run"));
+}
+
+TEST(EngineStartup, AFailedLaunchKeepsTheLogOfTheEarlierRun) {
+  TLaunchEnv env;
+  env.Put("main.object", "object notAnApplet: BaseObject\nend\n");
+  env.Put("main.log", "12:00:00 (i) an earlier run\r\n");
+  const std::string path = env.PathOf("main.object");
+  SomeEngine* engine = env.Start({path});
+  EXPECT_EQ(engine->count(), 0);
+  EXPECT_TRUE(engine->RunFileName().empty());
+  EXPECT_FALSE(env.Exists("main.run"));
+  engine->Run();
+  env.Finish();
+
+  const Lines lines = LogFileLines(env.Bytes("main.log").value_or(""));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines.front(), "(i) an earlier run");
+  // The lines from the moment the log was named on.
+  EXPECT_EQ(lines[1], "(i) Set external resource path to " + env.folder);
+  EXPECT_GE(TLaunchEnv::Find(lines, "(e) Applet " + path + " can't loaded."), 2);
+  EXPECT_EQ(lines.back(), "(i) === Corvane engine 2.0 finished ===");
+  EXPECT_EQ(TLaunchEnv::Find(lines, "(i) === Corvane engine 2.0 started ==="), -1);
+  EXPECT_FALSE(env.Exists("main.run"));
+}
+
+TEST(EngineStartup, WithoutStoreLogNoFileButTheMarker) {
+  TLaunchEnv env;
+  env.Put("main.object", "object app: TLaunchApplet\nend\n");
+  SomeEngine* engine = env.Start({"-nostorelog", env.PathOf("main.object")});
+  ASSERT_EQ(engine->count(), 1);
+  EXPECT_EQ(engine->LogFileName(), env.PathOf("main.log"));
+  EXPECT_TRUE(env.Exists("main.run"));
+  EXPECT_FALSE(env.Exists("main.log"));
+  env.Finish();
+  EXPECT_FALSE(env.Exists("main.run"));
+  EXPECT_FALSE(env.Exists("main.log"));
+}
+
+// The program itself, as a process: whatever the platform, it ends with a
+// status rather than a crash, and without one it says why and fails.
+TEST(EngineStartup, TheProgramEndsWithAClearStatus) {
+  const std::string program = ExePath() + "corvane";
+  if (!std::filesystem::exists(program)) GTEST_SKIP() << "no " << program;
+  FILE* pipe = popen((program + " /nonexistent/none.object -nostorelog 2>&1").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  const int status = pclose(pipe);
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  Lines lines;
+  for (std::size_t start = 0, end; (end = output.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(TLaunchEnv::WithoutTime(output.substr(start, end - start)));
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front(), "(i) === Corvane engine 2.0 started ===");
+  EXPECT_EQ(lines.back(), "(i) === Corvane engine 2.0 finished ===");
+  if (TLaunchEnv::Find(lines, "(e) No platform registered") >= 0) {
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+  } else {
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+  }
+}
+
+}  // namespace
+}  // namespace corvane
