@@ -65,13 +65,19 @@ inline bool gLaunchWithoutDevice = false;
 class TLaunchApplet : public TTestApplet {
   CORVANE_CLASS(TLaunchApplet, TTestApplet)
   explicit TLaunchApplet(const TCreateContext& context) : TTestApplet(context) {
-    SetResMan(context.ResMan);
+    if (ResMan() != context.ResMan) {
+      SetResMan(context.ResMan);
+      ownsResMan_ = true;
+    }
     if (!gLaunchWithoutDevice) UseRecordingDevice();
   }
   void BeforeDestruction() override {
     TTestApplet::BeforeDestruction();
-    FreeAndNil(resMan_);
+    if (ownsResMan_) FreeAndNil(resMan_);
   }
+
+ private:
+  bool ownsResMan_ = false;
 };
 CORVANE_IMPLEMENT_CLASS(TLaunchApplet)
 
