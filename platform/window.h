@@ -50,6 +50,9 @@ class TWindow : public TSomePersistent {
 
   // The host's window; null when there is none.
   void* Handle = nullptr;
+  // The device's OpenGL context on that window (set and cleared by the
+  // device); null when there is none.
+  void* GLContext = nullptr;
   // The root object whose tree the device paints.
   Applet* Root = nullptr;
 

@@ -281,10 +281,14 @@ TEST_F(DeviceTest, TheCameraIsStoredWithItsViewAndFrustum) {
   const TFrustum expected = ExtractFrustumFromModelViewProjection(device->ModelViewProj());
   for (int p = 0; p < 6; ++p) EXPECT_EQ(Window().Frustum.planes[p], expected.planes[p]);
 
+  // The ray under the window's centre runs from the camera along its
+  // direction.
   TSpaceVector origin, direction;
-  device->Pick(100, 100, origin, direction);
-  EXPECT_EQ(origin, (TSpaceVector{1, 2, 3, 1}));
-  EXPECT_EQ(direction, (TSpaceVector{0, 0, -1, 1}));
+  device->Pick(320, 240, origin, direction);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NEAR(origin[i], (TSpaceVector{1, 2, 3, 1})[i], 1e-4f) << i;
+    EXPECT_NEAR(direction[i], (TSpaceVector{0, 0, -1, 1})[i], 1e-6f) << i;
+  }
 }
 
 TEST_F(DeviceTest, AGrowRequestIsServedAtTheNextTickUpToTheCaps) {

@@ -10,6 +10,8 @@
 #include "base/number_text.h"
 #include "base/text_convert.h"
 #include "base/vector_math.h"
+#include "engine/applet.h"
+#include "platform/view_projection.h"
 #include "platform/window.h"
 
 namespace corvane::test {
@@ -76,21 +78,30 @@ void TRecordingDevice::FullScreen(bool on, std::int32_t modeIndex) {
   RebuildStates();
 }
 
-void TRecordingDevice::Pick(float, float, TSpaceVector& origin, TSpaceVector& direction) {
+void TRecordingDevice::Pick(float x, float y, TSpaceVector& origin, TSpaceVector& direction) {
   const TWindow* window = Window();
-  origin = window ? window->CameraPosition : TSpaceVector{};
-  origin.w = 1;
-  direction = VectorSpaceNormalize(window ? window->CameraDirection : TSpaceVector{});
-  direction.w = 1;
+  if (!window) {
+    origin = {0, 0, 0, 1};
+    direction = {0, 0, -1, 1};
+    return;
+  }
+  ScenePickRay(Projection(), window->ViewMatrix, x, y, Scale(), window->DrawOffsetX, window->DrawOffsetY,
+               window->BufferWidth, window->BufferHeight, origin, direction);
 }
 
 TSpaceMatrix TRecordingDevice::ModelViewProj() {
   const TWindow* window = Window();
+  return SpaceMatrixMultiply(window ? window->ViewMatrix : IdentitySpaceMatrix, Projection());
+}
+
+float TRecordingDevice::Scale() const { return GetApplet() ? GetApplet()->Scale() : 1.0f; }
+
+TSpaceMatrix TRecordingDevice::Projection() const {
+  const TWindow* window = Window();
   const float aspect = window && window->BufferWidth > 0
                            ? static_cast<float>(window->BufferHeight) / static_cast<float>(window->BufferWidth)
                            : 0.75f;
-  const TSpaceMatrix projection = MatrixPerspectiveFovRH(3.14159265f * 2 / 3, aspect, 1, 2000);
-  return SpaceMatrixMultiply(window ? window->ViewMatrix : IdentitySpaceMatrix, projection);
+  return SceneProjection(aspect, Scale());
 }
 
 void TRecordingDevice::RenderWindow() {

@@ -2,9 +2,10 @@
 // Pixmaps and meshes get real stores, every DrawMesh keeps a copy of the
 // vertices and indices it drew with the matrix, material, texture and
 // states in force, and every call to the library side is recorded as a
-// line of text ("ApplyRenderState rsLightOn"). Picking casts the ray from
-// the stored camera along its direction; the screen modes are three fixed
-// texts.
+// line of text ("ApplyRenderState rsLightOn"). Picking and the frustum use
+// the scene projection every device shares (platform/view_projection.h),
+// so the ray under the window's centre runs from the camera along its
+// direction; the screen modes are three fixed texts.
 #pragma once
 
 #include <cstdint>
@@ -118,6 +119,9 @@ class TRecordingDevice : public TDevice {
   void UnmapPixmap(TPixmap& pixmap) override;
 
  private:
+  float Scale() const;
+  TSpaceMatrix Projection() const;
+
   std::map<std::uintptr_t, std::vector<std::uint32_t>> pixels_;
   std::uintptr_t nextHandle_ = 0;
   std::int32_t liveMeshes_ = 0;

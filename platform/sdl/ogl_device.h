@@ -1,0 +1,165 @@
+// TOGLDevice: the rendering device of the Linux host. It draws with OpenGL
+// 1.x fixed-function calls into a compatibility context made on the SDL
+// window that the platform created (TWindow::Handle holds the SDL_Window*),
+// and switches the display mode through SDL. TGenericGLDevice is the class
+// that is registered: it loads the OpenGL library by name with its first
+// instance and frees it with its last, and calls itself "ogl".
+//
+// A device whose context cannot be made logs "Can't create AGL context",
+// reports no hardware support (IsHardwareSupport is false: the applet takes
+// it as no device) and returns at once from every drawing operation.
+//
+// Render states are display lists compiled by RebuildStates and called on a
+// change only. Meshes live in vertex-buffer objects when the renderer has
+// them (animated meshes stay in memory: their frames are blended on the
+// CPU); pixmaps are textures uploaded whole from a locked buffer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/device.h"
+#include "platform/sdl/gl_functions.h"
+
+namespace corvane {
+
+template <class C>
+class TClassBuilder;
+
+// An ARGB colour as four floats red, green, blue, alpha, each byte / 255.
+struct TGLColor {
+  GLfloat rgba[4];
+};
+TGLColor ColorToGLFloat4(std::uint32_t color);
+
+class TOGLDevice : public TDevice {
+  CORVANE_CLASS(TOGLDevice, TDevice)
+  static void Describe(TClassBuilder<TOGLDevice>& c);
+
+  explicit TOGLDevice(TWindow* window);
+  ~TOGLDevice() override;
+  // Logs the start, makes the context on the window, lists the display
+  // modes, logs the renderer and prepares the scratch mesh and states.
+  void AfterConstruction() override;
+  // Releases every resource and the context while OpenGL is still loaded.
+  void BeforeDestruction() override;
+
+  bool HasContext() const { return context_ != nullptr; }
+
+  // ---- TDevice
+  void CreateRenderStateList(TRenderState state) override;
+  void ApplyRenderState(TRenderState state) override;
+  bool IsHardwareSupport(TWindow* window) override;
+  void FullScreen(bool on, std::int32_t modeIndex) override;
+  void Pick(float x, float y, TSpaceVector& origin, TSpaceVector& direction) override;
+  TSpaceMatrix ModelViewProj() override;
+  std::uint32_t CorrectMeshVertexColor(std::uint32_t color) override;
+  void ProcessTick(float deltaTime, float time) override;
+  void RenderWindow() override;
+  void FlipWindow() override;
+  void ResizeDevice() override;
+  void SetMaterial(const TMaterial& material) override;
+  void SetPixmap(std::int32_t stage, TPixmap* pixmap) override;
+  void SetTextureMatrix(const TPlaneMatrix& matrix) override;
+  void DrawMesh(TMesh* mesh) override;
+  void DrawLine(const TSpaceVector* points, std::int32_t count, float width) override;
+  // A layered window's pixel buffer follows the buffer size.
+  virtual void ResizePBuffer();
+
+  // The scene's projection: the applet's scale times the perspective that
+  // faces the right-handed view (see view_projection.h).
+  TSpaceMatrix GetProjMat() const;
+
+  // What the renderer offered at creation. Tests may clear
+  // HasVertexBufferObject before creating meshes to keep them in memory.
+  bool HasVertexBufferObject = false;
+  bool HasBGRA = false;
+  bool HasGenerateMipmap = false;
+  bool HasBlendFuncSeparate = false;
+  // The last value given to FullScreen, and the mode it chose.
+  bool FullScreenOn = false;
+  std::int32_t FullScreenWidth = 0;
+  std::int32_t FullScreenHeight = 0;
+  std::int32_t FullScreenBitsPerPixel = 0;
+  std::int32_t CurrentBitsPerPixel = 0;
+
+ protected:
+  bool AllocateMesh(TMesh& mesh) override;
+  void ReleaseMesh(TMesh& mesh) override;
+  void* MapMeshVertex(TMesh& mesh) override;
+  void UnmapMeshVertex(TMesh& mesh) override;
+  void* MapMeshIndex(TMesh& mesh) override;
+  void UnmapMeshIndex(TMesh& mesh) override;
+  bool AllocatePixmap(TPixmap& pixmap) override;
+  void ReleasePixmap(TPixmap& pixmap) override;
+  void* MapPixmap(TPixmap& pixmap, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                  bool readBack) override;
+  void UnmapPixmap(TPixmap& pixmap) override;
+
+ private:
+  // A locked pixmap's pixels: the rectangle, w x h ARGB pixels.
+  struct TPixmapLock {
+    TPixmap* Pixmap = nullptr;
+    std::int32_t X = 0, Y = 0, Width = 0, Height = 0;
+    std::vector<std::uint32_t> Pixels;
+  };
+
+  // False without a context; otherwise makes it current (another window's
+  // device may have drawn last) and returns true. Every OpenGL call goes
+  // behind it.
+  bool MakeCurrent();
+  bool CreateContext();
+  void DestroyContext();
+  void WriteOGLLog();
+  void ListDisplayModes();
+  // The applet's settings the device reads.
+  std::uint32_t BackgroundColor() const;
+  bool LightingSwitch() const;
+  float AppletScale() const;
+  // Step 1 to 3 of a frame: clear, fixed state, lights.
+  void ClearFrame();
+  void SetFixedState();
+  void SetLights();
+  void RenderLayer();
+  TSpaceMatrix ScreenProjectionMatrix() const;
+
+  // Texture binding: what stage 0 asked for is what is bound, whatever the
+  // pixmap operations bound on the way.
+  void BindTexture(GLuint name);
+  void RestoreStageBinding();
+  // Buffer-object and client-array bookkeeping of DrawMesh.
+  bool UsesBufferObjects(const TMesh& mesh) const;
+  void BindArrayBuffer(GLuint name);
+  void BindElementBuffer(GLuint name);
+  void SetClientArrays(unsigned arrays);
+
+  void* context_ = nullptr;  // SDL_GLContext
+  void* sdlWindow_ = nullptr;
+  GLuint boundTexture_ = 0;   // bound now
+  GLuint stageTexture_ = 0;   // what SetPixmap last bound
+  GLuint boundArrayBuffer_ = 0;
+  GLuint boundElementBuffer_ = 0;
+  unsigned clientArrays_ = 0;  // enabled client arrays (kArray... bits)
+  std::vector<TPixmapLock> locks_;
+  std::vector<std::uint32_t> layerAlpha_;  // the two-pass layer's first pass
+};
+
+// The registered device: loads OpenGL ("libGL.so.1") with the first live
+// instance and frees it with the last.
+class TGenericGLDevice : public TOGLDevice {
+  CORVANE_CLASS(TGenericGLDevice, TOGLDevice)
+  explicit TGenericGLDevice(TWindow* window);
+  ~TGenericGLDevice() override;
+  static std::u16string ClassDeviceName() { return u"ogl"; }
+  std::u16string DeviceName() const override { return ClassDeviceName(); }
+};
+
+// Live TGenericGLDevice instances.
+extern std::int32_t OGLRef;
+
+// Registers TGenericGLDevice in the device list and makes it the default
+// device; returns its index. Called once by the program at start-up.
+std::int32_t RegisterGLDevice();
+
+}  // namespace corvane

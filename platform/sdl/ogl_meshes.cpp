@@ -1,0 +1,239 @@
+// Meshes: vertex and index stores in buffer objects when the renderer has
+// them (animated meshes keep their frames in memory, where the CPU blends
+// them), else in the mesh's own memory; drawn as indexed or plain
+// triangles with one array pointer per attribute of the vertex format.
+#include <new>
+
+#include "platform/sdl/ogl_device.h"
+
+namespace corvane {
+
+namespace {
+
+enum : unsigned {
+  kArrayVertex = 1,
+  kArrayNormal = 2,
+  kArrayColor = 4,
+  kArrayTexture = 8,
+};
+
+// Where each attribute lies in a vertex of the format: the engine's
+// vertices start with the position, then the normal, the colour and the
+// texture coordinates, as present. -1: not drawn.
+struct TArrayLayout {
+  int Normal = -1;
+  int Color = -1;
+  int Texture = -1;
+};
+
+// The colour of vfColorVertexNormal and vfColorPixmapVertexNormal is not
+// drawn: their colour is the material's (the current colour).
+TArrayLayout LayoutOf(TVertexFormat format, bool pixmap) {
+  switch (format) {
+    case vfVertexNormal: return {12, -1, -1};
+    case vfPixmapVertexNormal: return {12, -1, pixmap ? 24 : -1};
+    case vfPixmapVertex: return {-1, -1, pixmap ? 12 : -1};
+    case vfColorVertex: return {-1, 12, -1};
+    case vfColorVertexNormal: return {12, -1, -1};
+    case vfColorPixmapVertex: return {-1, 12, 16};
+    case vfColorPixmapVertexNormal: return {12, -1, 28};
+    default: return {};
+  }
+}
+
+const std::uint8_t* At(const std::uint8_t* base, int offset) { return base + offset; }
+
+// Client memory is read without bounds: an index past the store (a broken
+// mesh file) must not reach the renderer.
+bool IndicesWithin(const std::vector<std::uint16_t>& indices, std::int32_t count, std::int64_t vertices) {
+  if (static_cast<std::size_t>(count) > indices.size()) return false;
+  for (std::int32_t i = 0; i < count; ++i)
+    if (indices[static_cast<std::size_t>(i)] >= vertices) return false;
+  return true;
+}
+
+GLenum Usage(const TMesh& mesh) { return mesh.Dynamic ? GL_DYNAMIC_DRAW_ARB : GL_STATIC_DRAW_ARB; }
+
+}  // namespace
+
+bool TOGLDevice::UsesBufferObjects(const TMesh& mesh) const { return mesh.VertexBufferHandle != 0; }
+
+void TOGLDevice::BindArrayBuffer(GLuint name) {
+  if (boundArrayBuffer_ == name || !HasVertexBufferObject) return;
+  glBindBufferARB(GL_ARRAY_BUFFER_ARB, name);
+  boundArrayBuffer_ = name;
+}
+
+void TOGLDevice::BindElementBuffer(GLuint name) {
+  if (boundElementBuffer_ == name || !HasVertexBufferObject) return;
+  glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, name);
+  boundElementBuffer_ = name;
+}
+
+void TOGLDevice::SetClientArrays(unsigned arrays) {
+  const unsigned change = arrays ^ clientArrays_;
+  if (change == 0) return;
+  const struct {
+    unsigned Bit;
+    GLenum Array;
+  } kArrays[] = {{kArrayVertex, GL_VERTEX_ARRAY},
+                 {kArrayNormal, GL_NORMAL_ARRAY},
+                 {kArrayColor, GL_COLOR_ARRAY},
+                 {kArrayTexture, GL_TEXTURE_COORD_ARRAY}};
+  for (const auto& a : kArrays) {
+    if (!(change & a.Bit)) continue;
+    if (arrays & a.Bit) glEnableClientState(a.Array);
+    else glDisableClientState(a.Array);
+  }
+  clientArrays_ = arrays;
+}
+
+bool TOGLDevice::AllocateMesh(TMesh& mesh) {
+  if (!MakeCurrent()) return false;
+  mesh.VertexBufferHandle = 0;
+  mesh.IndexBufferHandle = 0;
+  if (HasVertexBufferObject && !mesh.Animated) {
+    GLuint names[2] = {0, 0};
+    glGenBuffersARB(mesh.Indexed ? 2 : 1, names);
+    if (names[0] == 0 || (mesh.Indexed && names[1] == 0)) {
+      glDeleteBuffersARB(2, names);
+      return false;
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    BindArrayBuffer(names[0]);
+    glBufferDataARB(GL_ARRAY_BUFFER_ARB, mesh.VertexBufferSize, nullptr, Usage(mesh));
+    if (mesh.Indexed) {
+      BindElementBuffer(names[1]);
+      glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(mesh.IndexCount) * 2, nullptr,
+                      Usage(mesh));
+    }
+    // A size the renderer cannot hold: no mesh rather than a broken one.
+    if (glGetError() != GL_NO_ERROR) {
+      BindArrayBuffer(0);
+      BindElementBuffer(0);
+      glDeleteBuffersARB(2, names);
+      return false;
+    }
+    mesh.VertexBufferHandle = names[0];
+    mesh.IndexBufferHandle = names[1];
+    return true;
+  }
+  try {
+    mesh.VertexData.assign(static_cast<std::size_t>(mesh.VertexStoreSize()), 0);
+    mesh.IndexData.assign(mesh.Indexed ? static_cast<std::size_t>(mesh.IndexCount) : 0, 0);
+  } catch (const std::bad_alloc&) {
+    mesh.VertexData = {};
+    mesh.IndexData = {};
+    return false;
+  }
+  return true;
+}
+
+void TOGLDevice::ReleaseMesh(TMesh& mesh) {
+  if (UsesBufferObjects(mesh) && MakeCurrent()) {
+    const GLuint names[2] = {static_cast<GLuint>(mesh.VertexBufferHandle), static_cast<GLuint>(mesh.IndexBufferHandle)};
+    // Deleting bound buffers unbinds them.
+    for (GLuint name : names) {
+      if (name != 0 && boundArrayBuffer_ == name) boundArrayBuffer_ = 0;
+      if (name != 0 && boundElementBuffer_ == name) boundElementBuffer_ = 0;
+    }
+    glDeleteBuffersARB(names[1] != 0 ? 2 : 1, names);
+  }
+  mesh.VertexBufferHandle = 0;
+  mesh.IndexBufferHandle = 0;
+  mesh.VertexData = {};
+  mesh.IndexData = {};
+}
+
+void* TOGLDevice::MapMeshVertex(TMesh& mesh) {
+  if (!MakeCurrent()) return nullptr;
+  if (!UsesBufferObjects(mesh)) return mesh.VertexData.empty() ? nullptr : mesh.VertexData.data();
+  if (mesh.VertexBufferSize <= 0) return nullptr;
+  BindArrayBuffer(static_cast<GLuint>(mesh.VertexBufferHandle));
+  return glMapBufferARB(GL_ARRAY_BUFFER_ARB, GL_READ_WRITE_ARB);
+}
+
+void TOGLDevice::UnmapMeshVertex(TMesh& mesh) {
+  if (!UsesBufferObjects(mesh) || !MakeCurrent()) return;
+  BindArrayBuffer(static_cast<GLuint>(mesh.VertexBufferHandle));
+  glUnmapBufferARB(GL_ARRAY_BUFFER_ARB);
+}
+
+void* TOGLDevice::MapMeshIndex(TMesh& mesh) {
+  if (!MakeCurrent()) return nullptr;
+  if (!UsesBufferObjects(mesh)) return mesh.IndexData.empty() ? nullptr : mesh.IndexData.data();
+  if (mesh.IndexBufferHandle == 0 || mesh.IndexCount <= 0) return nullptr;
+  BindElementBuffer(static_cast<GLuint>(mesh.IndexBufferHandle));
+  return glMapBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, GL_READ_WRITE_ARB);
+}
+
+void TOGLDevice::UnmapMeshIndex(TMesh& mesh) {
+  if (!UsesBufferObjects(mesh) || mesh.IndexBufferHandle == 0 || !MakeCurrent()) return;
+  BindElementBuffer(static_cast<GLuint>(mesh.IndexBufferHandle));
+  glUnmapBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB);
+}
+
+void TOGLDevice::DrawMesh(TMesh* mesh) {
+  if (!mesh || !MakeCurrent()) return;
+  if (mesh->Animated) {
+    DrawAnimatedMesh(mesh, 0, 0, 0, mesh->FrameCount, false);
+    return;
+  }
+  const std::int32_t stride = VertexSize(mesh->VertexFormat);
+  if (stride == 0) return;
+  const bool buffers = UsesBufferObjects(*mesh);
+  // Nothing is drawn beyond what the stores hold.
+  const std::int64_t storeVertices = mesh->VertexStoreSize() / stride;
+  if (mesh->LockedVertexCount < 0 || mesh->LockedVertexCount > storeVertices) return;
+  if (mesh->Indexed && (mesh->LockedIndexCount < 0 || mesh->LockedIndexCount > mesh->IndexCount)) return;
+  if (!buffers && mesh->VertexData.empty()) return;
+
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glMultMatrixf(&SpaceMatrix[0].x);
+
+  // With buffer objects the pointers are offsets into the bound buffer.
+  const std::uint8_t* base = nullptr;
+  if (buffers) {
+    BindArrayBuffer(static_cast<GLuint>(mesh->VertexBufferHandle));
+  } else {
+    BindArrayBuffer(0);
+    base = mesh->VertexData.data();
+  }
+  const TArrayLayout layout = LayoutOf(mesh->VertexFormat, Stages[0] != nullptr);
+  unsigned arrays = kArrayVertex;
+  glVertexPointer(3, GL_FLOAT, stride, base);
+  if (layout.Normal >= 0) {
+    arrays |= kArrayNormal;
+    glNormalPointer(GL_FLOAT, stride, At(base, layout.Normal));
+  }
+  if (layout.Color >= 0) {
+    arrays |= kArrayColor;
+    glColorPointer(4, GL_UNSIGNED_BYTE, stride, At(base, layout.Color));
+  }
+  if (layout.Texture >= 0) {
+    arrays |= kArrayTexture;
+    glTexCoordPointer(2, GL_FLOAT, stride, At(base, layout.Texture));
+  }
+  SetClientArrays(arrays);
+
+  if (mesh->Indexed) {
+    if (buffers) {
+      BindElementBuffer(static_cast<GLuint>(mesh->IndexBufferHandle));
+      glDrawElements(GL_TRIANGLES, mesh->LockedIndexCount, GL_UNSIGNED_SHORT, nullptr);
+    } else if (IndicesWithin(mesh->IndexData, mesh->LockedIndexCount, storeVertices)) {
+      BindElementBuffer(0);
+      glDrawElements(GL_TRIANGLES, mesh->LockedIndexCount, GL_UNSIGNED_SHORT, mesh->IndexData.data());
+    }
+  } else {
+    glDrawArrays(GL_TRIANGLES, 0, mesh->LockedVertexCount);
+  }
+  glPopMatrix();
+  CurrentMesh = mesh;
+
+  if (mesh->Dynamic) TriangleCount += mesh->LockedVertexCount / 3;
+  else TriangleCount += (mesh->Indexed ? mesh->LockedIndexCount : mesh->VertexCount) / 3;
+}
+
+}  // namespace corvane

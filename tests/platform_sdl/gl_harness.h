@@ -1,0 +1,184 @@
+// A real OpenGL device for tests, without a display: SDL's "offscreen"
+// video driver makes its windows and contexts through EGL, where Mesa's
+// llvmpipe renders in software. A harness owns an engine world, an SDL
+// window of the given size with the attributes the platform asks for, and
+// a TGenericGLDevice on it (adopted by the applet, so pixmaps reach it);
+// pixels are read from the back buffer after RenderWindow and before
+// FlipWindow.
+#pragma once
+
+#include <SDL.h>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <link.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/class_builder.h"
+#include "platform/sdl/ogl_device.h"
+#include "platform/window.h"
+#include "tests/support/kit/test_world.h"
+
+namespace corvane::test {
+
+// Starts SDL's video on the offscreen driver for the life of a test suite
+// and puts the previous driver choice back afterwards.
+class TOffscreenVideo {
+ public:
+  TOffscreenVideo() {
+    if (const char* previous = std::getenv("SDL_VIDEODRIVER")) previous_ = previous, hadPrevious_ = true;
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    started_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!started_) error_ = SDL_GetError();
+  }
+  ~TOffscreenVideo() {
+    if (started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (hadPrevious_) setenv("SDL_VIDEODRIVER", previous_.c_str(), 1);
+    else unsetenv("SDL_VIDEODRIVER");
+  }
+  TOffscreenVideo(const TOffscreenVideo&) = delete;
+  TOffscreenVideo& operator=(const TOffscreenVideo&) = delete;
+
+  bool Started() const { return started_; }
+  const std::string& Error() const { return error_; }
+
+ private:
+  std::string previous_;
+  bool hadPrevious_ = false;
+  bool started_ = false;
+  std::string error_;
+};
+
+// Keeps every shared object loaded now mapped for the rest of the process.
+// Mesa's drivers are unloaded when the video stops; what they keep for the
+// life of the process would then be reported by the leak check without a
+// module name to suppress it by.
+inline void PinLoadedLibraries() {
+  static bool pinned = false;
+  if (pinned) return;
+  pinned = true;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void*) {
+        if (info->dlpi_name && info->dlpi_name[0] != '\0') dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD);
+        return 0;
+      },
+      nullptr);
+}
+
+// An SDL window with the platform's attributes: double buffered RGBA 8,
+// depth 24, a compatibility context.
+inline SDL_Window* CreateGLWindow(int width, int height) {
+  SDL_GL_ResetAttributes();
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  return SDL_CreateWindow("corvane test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+}
+
+class TGLHarness {
+ public:
+  // withHostWindow false: an engine window without a host window, on
+  // which no context can be made.
+  explicit TGLHarness(int width = 640, int height = 480, bool withHostWindow = true)
+      : width_(width), height_(height) {
+    if (withHostWindow) sdlWindow_ = CreateGLWindow(width, height);
+    window = Create<TWindow>(TCreateContext(world.applet));
+    window->Root = world.applet;
+    window->SetClientSize(width, height);
+    window->BufferWidth = width;
+    window->BufferHeight = height;
+    window->Handle = sdlWindow_;
+    device = static_cast<TGenericGLDevice*>(CreateDevice(DeviceClassOf<TGenericGLDevice>(), window));
+    world.applet->AdoptDevice(device);
+  }
+  ~TGLHarness() {
+    world.applet->AdoptDevice(nullptr);
+    device->Free();
+    window->Free();
+    if (sdlWindow_) SDL_DestroyWindow(sdlWindow_);
+  }
+  TGLHarness(const TGLHarness&) = delete;
+  TGLHarness& operator=(const TGLHarness&) = delete;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  SDL_Window* HostWindow() const { return sdlWindow_; }
+
+  // The back buffer as ARGB pixels, row 0 at the top.
+  std::vector<std::uint32_t> ReadPixels() const {
+    std::vector<std::uint32_t> bottomUp(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, bottomUp.data());
+    std::vector<std::uint32_t> pixels(bottomUp.size());
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x)
+        pixels[Index(x, y)] = bottomUp[static_cast<std::size_t>(height_ - 1 - y) * static_cast<std::size_t>(width_) +
+                                       static_cast<std::size_t>(x)];
+    return pixels;
+  }
+  // The red, green and blue of a pixel (alpha dropped).
+  static std::uint32_t Rgb(const std::vector<std::uint32_t>& pixels, int width, int x, int y) {
+    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] &
+           0x00FFFFFF;
+  }
+  std::uint32_t Rgb(const std::vector<std::uint32_t>& pixels, int x, int y) const {
+    return Rgb(pixels, width_, x, y);
+  }
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+  }
+
+  // A frame begun: cleared, fixed state set; 2D drawing from here on.
+  void Begin2D() {
+    device->RenderWindow();
+    device->SetRenderState(rs2DScene);
+  }
+
+  TTestWorld world;
+  TWindow* window = nullptr;
+  TGenericGLDevice* device = nullptr;
+
+ private:
+  int width_;
+  int height_;
+  SDL_Window* sdlWindow_ = nullptr;
+};
+
+// A test with a 640 x 480 device, the offscreen video running for the
+// whole suite.
+class GLDeviceTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { video_ = std::make_unique<TOffscreenVideo>(); }
+  static void TearDownTestSuite() { video_.reset(); }
+  void SetUp() override {
+    ASSERT_TRUE(video_->Started()) << "SDL's offscreen video: " << video_->Error();
+    gl = std::make_unique<TGLHarness>();
+    ASSERT_TRUE(gl->HostWindow()) << SDL_GetError();
+    ASSERT_TRUE(gl->device->HasContext()) << gl->world.log.Text();
+    PinLoadedLibraries();
+  }
+  void TearDown() override { gl.reset(); }
+
+  TGenericGLDevice& Device() const { return *gl->device; }
+  // Pixels whose colour is not black.
+  static int Lit(const std::vector<std::uint32_t>& pixels) {
+    int count = 0;
+    for (std::uint32_t p : pixels) count += (p & 0x00FFFFFF) != 0 ? 1 : 0;
+    return count;
+  }
+
+  std::unique_ptr<TGLHarness> gl;
+
+ private:
+  inline static std::unique_ptr<TOffscreenVideo> video_;
+};
+
+}  // namespace corvane::test
