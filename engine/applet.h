@@ -1,14 +1,32 @@
-// Applet: the root object of one running game, as the object tree sees it:
-// the services every object reaches through its applet (event queue, script
-// engine, cache, resource manager, device, window), the terminated flag and
-// the bookkeeping the tree updates. The full applet (window, device, GUI
-// layers, preferences, scores) builds on this.
+// Applet: the root object of one running game. It owns everything the game
+// needs to run: the window, the rendering device, the script engine, the
+// cache, the filter, the event queue, the materials, the preferences, the
+// score table, the sound and physics engines, and a top layer of
+// engine-made objects (the design manipulators, the inspector, the fade
+// screen, the debug form, the particle renderers, the cursor).
+//
+// Construction follows the two phases of every object: the C++ constructor
+// makes the window, the device and the services and publishes the script
+// globals; the applet's stream is then read into it; AfterConstruction
+// shows the window, applies the preferences and the screen mode, sets up
+// the materials and runs onLoad. The scene and GUI collaborators are made
+// through the class registry by name; a class that is not registered is
+// left out and the applet runs without it, as it does without any service
+// whose class variable is unset.
+//
+// The applet's setters and services are spread over one file per concern:
+// applet.cpp (life and tick), applet_layers.cpp (the top layer and the
+// console), applet_screen.cpp (window, screen modes, devices),
+// applet_services.cpp (what scripts call).
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "base/geometry.h"
 #include "engine/container.h"
+#include "engine/position_object.h"
+#include "platform/media.h"
 
 namespace corvane {
 
@@ -16,24 +34,53 @@ class Dummy;
 class Event;
 class Gizmo;
 class Materials;
+class Preferences;
+class ScoreTable;
 class ScreenGizmo;
 class TCache;
 class TDevice;
 class TDynamicEngine;
 class TFilter;
+class TPixmap;
+class TRectPersistent;
 class TResourceMan;
 class TScriptEngine;
 class TSoundEngine;
+class TWideStringList;
 class TWindow;
+
+// Start-up values of the applet unit. InitNoVisible puts a new window off
+// screen; the InitEmbedded values are what a host that embeds the engine
+// hands over before it launches an applet.
+extern bool InitNoVisible;
+extern std::uint32_t InitEmbeddedHandle;
+extern std::u16string InitEmbeddedColor;
+extern std::int32_t InitEmbeddedWidth;
+extern std::int32_t InitEmbeddedHeight;
+extern bool InitEmbeddedAutoSize;
+
+// The filter class the applet makes its TFilter from; nullptr while no
+// filter unit has set it (the cache then loads no pixmaps or meshes).
+extern TClass FilterClass;
 
 class Applet : public Container {
   CORVANE_CLASS(Applet, Container)
   static void Describe(TClassBuilder<Applet>& c);
+  // The whole construction up to the reading of the stream: the window,
+  // the device, the services, the top layer and the script globals. The
+  // resource manager comes from context.ResMan and is the applet's from
+  // then on.
   explicit Applet(const TCreateContext& context);
   ~Applet() override;
+  // The rest of the construction, after the stream was read.
+  void AfterConstruction() override;
+  // Nothing is read into an applet that got no window or device.
+  void ReadState(TGReader& reader) override;
+  // Stores the preferences and the score table, logs the debug board, then
+  // frees the game's objects before the services they use.
   void BeforeDestruction() override;
 
-  // Services.
+  // ---- services (each null while absent)
   Event* GetEvent() const { return event_; }
   TScriptEngine* ScriptEngine() const { return scriptEngine_; }
   TCache* Cache() const { return cache_; }
@@ -41,36 +88,62 @@ class Applet : public Container {
   TDevice* Device() const { return device_; }
   TWindow* Window() const { return window_; }
   TFilter* Filter() const { return filter_; }
-  // Null until made (by the cache on the first sound or music).
+  Preferences* GetPreferences() const { return preferences_; }
+  ScoreTable* GetScoreTable() const { return scoreTable_; }
+  // Made on demand (by the cache on the first sound or music, or by the
+  // preferences' volumes); owned.
   TSoundEngine* SoundEngine() const { return soundEngine_; }
   void SetSoundEngine(TSoundEngine* engine) { soundEngine_ = engine; }
-
-  // The applet's materials (null until made). A new Materials object
-  // replaces (and frees) the one the applet had.
+  // A new Materials object replaces (and frees) the one the applet had.
   Materials* GetMaterials() const { return materials_; }
   void SetMaterials(Materials* materials);
-  // The physics engine: null until the first object that needs a body makes
-  // it; owned, freed with the applet.
+  // The physics engine: made by the first object that needs a body; owned.
   TDynamicEngine* DynamicEngine() const { return dynamicEngine_; }
   void SetDynamicEngine(TDynamicEngine* engine);
-
-  // The applet's own objects that scripts may not dispose.
+  // The applet's own objects, which scripts may not dispose.
   virtual bool IsServiceObject(const BaseObject* object) const;
 
-  // The top layer and the design manipulators in it (null until made).
+  // ---- the top layer (each null until made or when its class is missing)
   Dummy* MostTop() const { return mostTop_.Get(); }
   Gizmo* GetGizmo() const { return gizmo_.Get(); }
   ScreenGizmo* GetScreenGizmo() const { return screenGizmo_.Get(); }
-  // Makes the top layer (a Dummy named "mostTopLayer", not saved) with the
-  // 3D gizmo and the screen gizmo in it, both hidden; once.
+  VisualObject* Inspector() const { return inspector_.Get(); }
+  VisualObject* FadeScreen() const { return screen_.Get(); }
+  VisualObject* DebugForm() const { return debugForm_.Get(); }
+  VisualObject* Console() const { return console_.Get(); }
+  PositionObject* Cursor() const { return cursor_.Get(); }
+  BaseObject* Renderer(std::int32_t index) const;
+  BaseObject* DefaultSkin() const { return defaultSkin_.Get(); }
+  TPixmap* DefaultPixmap() const { return defaultPixmap_; }
+  VisualObject* DefaultOptions() const { return nullptr; }
+  // The top layer (a Dummy named "mostTopLayer", not saved) with, in
+  // order: the two manipulators, the inspector, the fade screen with its
+  // "show" and "hide" effects, the debug form, the particle renderers and
+  // the cursor. Once.
   void CreateMostTop();
+  void CreateDebugForm();
+  void CreateRenders();
+  // Replaces the cursor object: the file named by cursorFile, else a Dummy
+  // holding the default cursor sprite.
+  void CreateCursor();
+  // Replaces the cursor reference; the previous object is not freed.
+  void SetCursor(PositionObject* object) { cursor_ = object; }
+  void ToggleConsole();
+  void toggleConsole() { ToggleConsole(); }
+  // The console's rectangle: the upper half of the window in applet units.
+  TRect GetConsoleRect() const;
+  // A streamed Materials child takes the place of the applet's own;
+  // otherwise the "default" and "gui" materials are made.
+  void LoadMaterials();
+  // Publishes the script globals and classes through the event object.
+  void SetScriptVars();
 
-  // What painting reads: culling by bounds against the view frustum of each
-  // kind of object, the debug views, and the per-frame draw counters.
+  // ---- painting
   bool BoundsCulling() const { return boundsCulling_; }
   void SetBoundsCulling(bool value) { boundsCulling_ = value; }
   bool DebugWireFrame() const { return debugWireFrame_; }
   bool DebugDynamics() const { return debugDynamics_; }
+  bool DebugInfo() const { return debugInfo_; }
   const TFrustum& ScreenFrustum() const { return screenFrustum_; }
   const TFrustum& SpaceFrustum() const { return spaceFrustum_; }
   void SetViewFrustums(const TFrustum& screen, const TFrustum& space);
@@ -78,13 +151,20 @@ class Applet : public Container {
   std::int32_t VisibleCount() const { return visibleCount_; }
   std::int32_t InvisibleCount() const { return invisibleCount_; }
   void ResetPaintCounts() { visibleCount_ = invisibleCount_ = 0; }
+  std::uint32_t BkColor() const { return bkColor_; }
+  bool Lighting() const { return lighting_; }
+  float ModelScale() const { return modelScale_; }
 
-  // What the GUI layout reads: the applet's size, the window's drawing
-  // offsets (letterboxing) and the remembered extents that the applet and
-  // every grouping object lay their widgets out from.
+  // ---- size and window
   virtual bool HasWindow() const { return window_ != nullptr; }
   std::int32_t Width() const { return width_; }
   std::int32_t Height() const { return height_; }
+  std::int32_t Left() const { return left_; }
+  std::int32_t Top() const { return top_; }
+  void SetLeft(std::int32_t value);
+  void SetTop(std::int32_t value);
+  void SetWidth(std::int32_t value);
+  void SetHeight(std::int32_t value);
   virtual std::int32_t DrawOffsetX() const;
   virtual std::int32_t DrawOffsetY() const;
   // The whole window in applet units: (-mx / scale, -my / scale,
@@ -92,42 +172,131 @@ class Applet : public Container {
   TRect GuiClientRect() const;
   float& RememberedWidth() { return prevWidth_; }
   float& RememberedHeight() { return prevHeight_; }
+  const std::u16string& Title() const { return title_; }
+  void SetTitle(const std::u16string& value);
+  TWindowPlace Place() const { return place_; }
+  void SetPlace(TWindowPlace value);
+  TWindowStyle WindowStyle() const { return style_; }
+  // Values above layerStyle become systemStyle.
+  void SetWindowStyle(TWindowStyle value);
+  float Scale() const { return scale_; }
+  // Refused (with an error) unless above 0.
+  void SetScale(float value);
 
-  // Life.
+  // Window operations.
+  virtual void CreateWindow();
+  virtual void DestroyWindow();
+  virtual void UpdateWindowState();
+  // Renders the window through the platform (layered windows: only while
+  // something asked for a repaint).
+  virtual void UpdateWindow();
+  // After the user moved or resized the window.
+  void UpdateApplet();
+  void SaveWindow();
+  void UpdateScreenMode();
+  // Lays the GUI children out over the window.
+  void ReAlign();
+  void RecalcAbsolute() override;
+  void AddUpdateRect(const TRect& r) override;
+  void NeedUpdate();
+  TRect GetUpdateRect() override;
+  std::int32_t UpdateCount() const { return updateCount_; }
+
+  // Screen modes and devices.
+  bool FullScreen() const { return fullScreen_; }
+  void SetFullScreen(bool value);
+  const std::u16string& ScreenMode() const { return screenMode_; }
+  void SetScreenMode(const std::u16string& name);
+  std::int32_t ScreenModeIndex() const { return screenModeIndex_; }
+  // Refused (with an error) outside the list of modes.
+  void SetScreenModeIndex(std::int32_t index);
+  TWideStringList* ScreenModes() const { return screenModes_; }
+  bool AutoScale() const { return autoScale_; }
+  void SetAutoScale(bool value) { autoScale_ = value; }
+  std::int32_t AutoScaleSizeX() const { return autoScaleSizeX_; }
+  std::int32_t AutoScaleSizeY() const { return autoScaleSizeY_; }
+  // Refused (with an error) unless above 0.
+  void SetAutoScaleSizeX(std::int32_t value);
+  void SetAutoScaleSizeY(std::int32_t value);
+  std::int32_t DeviceCount() const;
+  std::int32_t DeviceIndex() const { return deviceIndex_; }
+  void SetDeviceIndex(std::int32_t index);
+  const std::u16string& DeviceName() const { return deviceName_; }
+  void SetDeviceName(const std::u16string& name);
+
+  // ---- life
   // True once terminate was called or while the applet is being destroyed.
   bool Terminated() const { return terminated_ || HasState(csDestroying) || Freeing(); }
   void SetTerminated(bool value) { terminated_ = value; }
   void terminate();
   // Set once the window, the device and the services exist.
   bool Ready() const { return ready_; }
+  bool Active() const { return active_; }
   std::int32_t FrameRate() const { return frameRate_; }
   bool Paused() const { return pause_; }
-  virtual void SetPause(bool value) { pause_ = value; }
+  // Pauses or resumes the sound engine with the applet.
+  virtual void SetPause(bool value);
+  bool StorePreferenses() const { return storePreferenses_; }
+  void SetStorePreferenses(bool value) { storePreferenses_ = value; }
+  bool ConsoleEnabled() const { return consoleEnabled_; }
 
-  // Settings the tree reads.
   bool EffectInScript() const { return effectInScript_; }
-  float Scale() const { return scale_; }
   // While the debug form is shown, handlers measure their script time.
-  virtual bool DebugFormVisible() const { return false; }
+  virtual bool DebugFormVisible() const;
   void AddScriptTime(float seconds) { scriptTime_ += seconds; }
   float ScriptTime() const { return scriptTime_; }
   void ResetScriptTime() { scriptTime_ = 0; }
 
   // Window actions of the event queue.
-  virtual void Activate() {}
-  virtual void Deactivate() {}
+  virtual void Activate();
+  virtual void Deactivate();
 
-  // Script services the tree asks for (the full applet implements them).
-  virtual void storeObject(BaseObject* object, const std::u16string& fileName) {}
-  virtual void ShowInspector() {}
+  // ---- handlers the event dispatch runs
+  const std::u16string& OnLoad() const { return onLoad_; }
+  const std::u16string& OnFree() const { return onFree_; }
+  const std::u16string& OnMouseMove() const { return onMouseMove_; }
+  const std::u16string& OnMouseUp() const { return onMouseUp_; }
+  const std::u16string& OnMouseWheel() const { return onMouseWheel_; }
+  const std::u16string& OnKeyPress() const { return onKeyPress_; }
 
-  // The applet's tick (Engine core III adds rendering, physics and sound).
+  // ---- services for scripts
+  void sleep(float seconds);
+  BaseObject* New(const std::u16string& className, BaseObject* parent);
+  BaseObject* newFromFile(const std::u16string& fileName, BaseObject* parent);
+  BaseObject* newFromCache(const std::u16string& fileName, BaseObject* parent);
+  BaseObject* startMission(const std::u16string& fileName, BaseObject* parent);
+  BaseObject* editMission(const std::u16string& fileName, BaseObject* parent);
+  virtual void storeObject(BaseObject* object, const std::u16string& fileName);
+  void createBin(const std::u16string& fileName);
+  void showMessage(const std::u16string& text, const std::u16string& secondText);
+  void fadeScreenToColor(const std::u16string& color, float seconds);
+  void hideScreen(float seconds);
+  void fadeScreenToColorWait(const std::u16string& color, float seconds);
+  void hideScreenWait(float seconds);
+  void killParticles();
+  std::u16string devices(std::int32_t index) const;
+  void makepng(const std::u16string& fileName);
+  virtual void ShowInspector();
+  // Registers the object with the script engine under its name.
+  void RegisterObject(BaseObject* object);
+
+  // One frame: render, tick the tree, onTick, the device, the events, the
+  // physics, the debug board, garbage collection, present, top layer last.
   void ProcessTick(float dt, float time) override;
 
   // A dispose of the applet terminates it instead.
   void Dispose() override;
 
+  void BeforeSave() override;
+  void AfterSave() override;
+
  protected:
+  // For applets that tests assemble by hand: no window, no device and no
+  // services are made, and none of the construction or the storing on
+  // teardown runs; the caller hands the services in.
+  struct TTreeOnly {};
+  Applet(const TCreateContext& context, TTreeOnly);
+
   Event* event_ = nullptr;
   TScriptEngine* scriptEngine_ = nullptr;
   TCache* cache_ = nullptr;
@@ -136,29 +305,119 @@ class Applet : public Container {
   TWindow* window_ = nullptr;
   TFilter* filter_ = nullptr;
   TSoundEngine* soundEngine_ = nullptr;
+  Preferences* preferences_ = nullptr;
+  ScoreTable* scoreTable_ = nullptr;
   bool terminated_ = false;
   bool ready_ = false;
   bool pause_ = false;
   bool effectInScript_ = false;
   float scale_ = 1.0f;
   std::int32_t frameRate_ = 0;
-  float scriptTime_ = 0;
+
+ private:
+  // Steps of the construction and the teardown.
+  void Construct();
+  void CreateServices();
+  void LoadDefaults();
+  void LoadPreferences();
+  void StorePreferences();
+  void LogDebugBoard();
+  void FreeGameObjects();
+  void FreeServices();
+  void PostDebugInfo(float tickStart);
+  // The services that are children: excluded from the first teardown pass.
+  bool IsChildService(const BaseObject* object) const;
+  // Top-layer pieces.
+  void CreateFadeScreen();
+  void SetFadeKey(const std::u16string& effect, float seconds);
+  void PrepareFade(float alpha);
+  // Screen-mode pieces.
+  void ApplyWindowSize();
+  void ApplyDevice(std::int32_t index);
+  void RunHandler(const std::u16string& handler);
+
+  bool treeOnly_ = false;
+  bool active_ = true;
+  // Set once the window, the device and the services exist: the stream is
+  // read and the rest of the construction runs.
+  bool constructed_ = false;
   Materials* materials_ = nullptr;
   TDynamicEngine* dynamicEngine_ = nullptr;
   TWeak<Dummy> mostTop_;
   TWeak<Gizmo> gizmo_;
   TWeak<ScreenGizmo> screenGizmo_;
+  TWeak<VisualObject> inspector_;
+  TWeak<VisualObject> screen_;
+  TWeak<VisualObject> debugForm_;
+  TWeak<VisualObject> console_;
+  TWeak<PositionObject> cursor_;
+  TWeak<BaseObject> renderers_[3];
+  TWeak<BaseObject> defaultSkin_;
+  TPixmap* defaultPixmap_ = nullptr;
+
   bool boundsCulling_ = false;
+  bool debugInfo_ = false;
   bool debugWireFrame_ = false;
   bool debugDynamics_ = false;
   TFrustum screenFrustum_{};
   TFrustum spaceFrustum_{};
   std::int32_t visibleCount_ = 0;
   std::int32_t invisibleCount_ = 0;
+  float scriptTime_ = 0;
+  std::int32_t updateCount_ = 0;
+
+  // Published settings.
+  std::u16string deviceName_;
+  std::int32_t deviceIndex_ = -1;
+  float modelScale_ = 1.0f;
+  bool consoleEnabled_ = true;
+  std::uint32_t bkColor_ = 0xFF000000u;
+  bool lighting_ = false;
+  std::int32_t left_ = 100;
+  std::int32_t top_ = 100;
   std::int32_t width_ = 801;
   std::int32_t height_ = 601;
+  std::u16string title_;
+  std::u16string appname_;
+  TWindowPlace place_ = normalPlace;
+  std::string cursorFile_;
+  std::string iconFile_;
+  TWindowStyle style_ = systemStyle;
+  bool storePreferenses_ = true;
+  std::u16string maskFile_;
+  TRectPersistent* maskMargin_ = nullptr;
+  bool autoScale_ = false;
+  std::int32_t autoScaleSizeX_ = 800;
+  std::int32_t autoScaleSizeY_ = 600;
+  bool fullScreen_ = false;
+  TWideStringList* screenModes_ = nullptr;
+  std::int32_t screenModeIndex_ = -1;
+  std::u16string screenMode_;
+  std::u16string onLoad_;
+  std::u16string onFree_;
+  std::u16string onMouseMove_;
+  std::u16string onMouseUp_;
+  std::u16string onMouseWheel_;
+  std::u16string onKeyPress_;
+  std::u16string onActivate_;
+  std::u16string onDeactivate_;
+
+  // Bookkeeping.
+  bool autoSize_ = false;
+  std::uint32_t embeddedHandle_ = 0;
   float prevWidth_ = 801;
   float prevHeight_ = 601;
+  // The window's rectangle and the scale saved on entering full screen.
+  float savedScale_ = 1.0f;
+  std::int32_t savedLeft_ = 0;
+  std::int32_t savedTop_ = 0;
+  std::int32_t savedWidth_ = 0;
+  std::int32_t savedHeight_ = 0;
+  // Values streamed while loading, applied once the applet stands.
+  bool hasPendingFullScreen_ = false;
+  bool pendingFullScreen_ = false;
+  bool hasPendingDeviceName_ = false;
+  std::u16string pendingDeviceName_;
 };
 
 }  // namespace corvane

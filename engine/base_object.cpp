@@ -106,7 +106,7 @@ void BaseObject::Describe(TClassBuilder<BaseObject>& c) {
 }
 
 BaseObject::BaseObject(const TCreateContext& context)
-    : TGComponent(WithoutOwner(context)), serial_(++gNextSerial) {
+    : TGComponent(WithoutOwner(context)), serial_(++gNextSerial), fileName_(Utf8ToUtf16(context.LoadName)) {
   auto* owner = dynamic_cast<BaseObject*>(context.Owner);
   if (auto* applet = dynamic_cast<Applet*>(context.Applet)) applet_ = applet;
   if (owner && owner->applet_ && !applet_) applet_ = owner->applet_;

@@ -38,6 +38,9 @@ void Event::Describe(TClassBuilder<Event>& c) {
   c.Method("addVarToDebug", &Event::addVarToDebug);
   c.Method("acquireMouse", &Event::acquireMouse);
   c.Method("unacquireMouse", &Event::unacquireMouse);
+  c.Method("recordEvent", &Event::recordEvent);
+  c.Method("playEvent", &Event::playEvent);
+  c.Method("stop", &Event::stop);
   c.Method("isKeyDown", &Event::isKeyDown);
   c.Method("waitForEvents", &Event::waitForEvents);
   c.Method("paramList", &Event::paramList);
@@ -51,6 +54,7 @@ Event::Event(const TCreateContext& context) : BaseObject(context) {
   paramNormal_.reset(TSpaceCoord::CreateInitialized(owner, TSpaceVector{0, 0, 0, 1}));
   paramPosition_.reset(TSpaceCoord::CreateInitialized(owner, TSpaceVector{0, 0, 0, 1}));
   debugVars_.reset(Create<TWideStringList>(TCreateContext(owner)));
+  recordList_.reset(Create<TWideStringList>(TCreateContext(owner)));
 }
 
 Event::~Event() = default;
@@ -73,6 +77,7 @@ void Event::AddEvent(std::unique_ptr<TLowEvent> event) {
   const bool inputEvent = event->EventType < evScheduleAction;
   if (inputEvent && GetApplet() && GetApplet()->Paused()) return;  // dropped while paused
   events_.insert(events_.begin(), std::move(event));
+  if (inputEvent && recording_) RecordInput(*events_.front());
 }
 
 void Event::DeleteLastEvent(TLowEventType type) {
@@ -90,6 +95,7 @@ TLowEvent* Event::QueuedEvent(std::int32_t index) const {
 
 void Event::ProcessEvents() {
   TWeak<Event> self(this);
+  PlaybackStep();
   // Oldest first, each queued event once per pass. Handlers may run nested
   // passes that add or remove events, so the walk goes by identity: the
   // next event is always the oldest one not yet visited in this pass.
@@ -122,46 +128,14 @@ void Event::ProcessEvents() {
 
 void Event::TranslateEvent(TLowEvent* event) {
   switch (event->EventType) {
-    case evScheduleAction:
-      DispatchScheduleAction(static_cast<TScheduleActionEvent*>(event));
-      return;
-    case evActionEvent:
-      DispatchWindowAction(static_cast<TActionEvent*>(event));
-      return;
-    case evKeyDown: {
-      auto* key = static_cast<TKeyEvent*>(event);
-      key->Handled = true;
-      if (key->Char != u'`' && key->Key != 0 && !isKeyDown(key->Key)) keysDown_.push_back(key->Key);
-      return;
-    }
-    case evKeyUp: {
-      auto* key = static_cast<TKeyEvent*>(event);
-      if (key->Key != 0) std::erase(keysDown_, key->Key);
-      key->Handled = true;
-      paramKey = key->Key != 0 ? key->Key : key->Char;
-      return;
-    }
-    case evMouseDown: {
-      auto* mouse = static_cast<TMouseEvent*>(event);
-      mouse->Handled = true;
-      if (mouse->Button == mbLeft) isLButtonDown_ = true;
-      if (mouse->Button == mbRight) isRButtonDown_ = true;
-      if (mouse->Shift.Contains(ssAlt)) isAltDown_ = true;
-      return;
-    }
-    case evMouseUp: {
-      auto* mouse = static_cast<TMouseEvent*>(event);
-      mouse->Handled = true;
-      if (GetApplet() && GetApplet()->Paused()) return;
-      if (mouse->Button == mbLeft) isLButtonDown_ = false;
-      if (mouse->Button == mbRight) isRButtonDown_ = false;
-      isAltDown_ = false;
-      return;
-    }
-    case evMouseMove:
-    case evMouseWheel:
-      event->Handled = true;
-      return;
+    case evKeyDown: DispatchKeyDown(static_cast<TKeyEvent*>(event)); return;
+    case evKeyUp: DispatchKeyUp(static_cast<TKeyEvent*>(event)); return;
+    case evMouseDown: DispatchMouseDown(static_cast<TMouseEvent*>(event)); return;
+    case evMouseUp: DispatchMouseUp(static_cast<TMouseEvent*>(event)); return;
+    case evMouseMove: DispatchMouseMove(static_cast<TMouseEvent*>(event)); return;
+    case evMouseWheel: DispatchWheel(static_cast<TWheelEvent*>(event)); return;
+    case evScheduleAction: DispatchScheduleAction(static_cast<TScheduleActionEvent*>(event)); return;
+    case evActionEvent: DispatchWindowAction(static_cast<TActionEvent*>(event)); return;
   }
 }
 
@@ -240,27 +214,6 @@ void Event::RemoveListner(VisualObject* object) {
 
 bool Event::isKeyDown(std::int32_t key) const {
   return std::find(keysDown_.begin(), keysDown_.end(), static_cast<std::uint32_t>(key)) != keysDown_.end();
-}
-
-void Event::acquireMouse() {
-  if (Engine && Engine->Platform() && GetApplet()) Engine->Platform()->AcquireMouse(GetApplet()->Window());
-  mouseAsquired_ = true;
-}
-
-void Event::unacquireMouse() {
-  mouseAsquired_ = false;
-  if (Engine && Engine->Platform() && GetApplet()) Engine->Platform()->AcquireDisable(GetApplet()->Window());
-}
-
-void Event::waitForEvents() {
-  TWeak<Event> self(this);
-  TWeak<Applet> applet(GetApplet());
-  waiting_ = true;
-  while (Engine) {
-    if (!Engine->RunStep()) return;
-    if (!self.Get() || !waiting_) return;
-    if (!applet.Get() || applet->Terminated()) return;
-  }
 }
 
 // ---------------------------------------------------------------- stacks

@@ -2,7 +2,8 @@
 // low-level events (input from the platform, deferred actions from objects),
 // dispatches them once per frame, carries the parameters handlers and
 // scripts read (paramPoint, paramKey, paramObject, paramThis ...), keeps the
-// keys and buttons held down, and publishes the script globals.
+// keys and buttons held down, publishes the script globals, and records
+// input to a file and plays it back.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/geometry.h"
 #include "engine/base_object.h"
 #include "engine/low_event.h"
 
@@ -81,12 +83,47 @@ class Event : public BaseObject {
   std::u16string paramString;
   bool paramResult = false;
 
-  // Waits for input: whole frames run until a key or mouse press arrives.
+  // Waits for input: whole frames run until a key or mouse press arrives,
+  // or the applet terminates.
   void waitForEvents();
   bool Waiting() const { return waiting_; }
   void addVarToDebug(const std::u16string& name) {}
 
+  // Publishes the script globals, the key constants and the modal results,
+  // and the engine's classes; then every registered object class. Nothing
+  // without a script engine.
+  void SetScriptVars();
+  void SetScriptClass();
+
+  // Input recording and playback. Recording keeps one line per input event
+  // queued (its engine time and its text form) and writes them at stop;
+  // playing puts the recorded events back into the queue, one per frame,
+  // when the engine's clock reaches their times.
+  void recordEvent(const std::u16string& fileName);
+  void playEvent(const std::u16string& fileName);
+  void stop();
+  bool Recording() const { return recording_; }
+  bool Playing() const { return playing_; }
+  const std::u16string& RecordFileName() const { return recordFileName_; }
+  const TWideStringList& RecordList() const { return *recordList_; }
+
  private:
+  // The input half of TranslateEvent, one per kind of event.
+  void DispatchKeyDown(TKeyEvent* event);
+  void DispatchKeyUp(TKeyEvent* event);
+  void DispatchMouseDown(TMouseEvent* event);
+  void DispatchMouseUp(TMouseEvent* event);
+  void DispatchMouseMove(TMouseEvent* event);
+  void DispatchWheel(TWheelEvent* event);
+  // A window position in applet units: the drawing offsets taken off, then
+  // divided by the applet's scale.
+  TPoint AppletPoint(std::int32_t x, std::int32_t y) const;
+  // Recording and playback hooks of AddEvent and ProcessEvents.
+  void RecordInput(const TLowEvent& event);
+  void PlaybackStep();
+  // Writes the record file through the applet's resource manager.
+  void SaveRecord();
+
   void SetParamPoint(TPointPersistent* value);
   void SetParamDelta(TPointPersistent* value);
   void SetParamNormal(TSpaceCoord* value);
@@ -116,6 +153,11 @@ class Event : public BaseObject {
   TOwned<TSpaceCoord> paramPosition_;
   bool waiting_ = false;
   TOwned<TWideStringList> debugVars_;
+  bool recording_ = false;
+  bool playing_ = false;
+  float playStart_ = -1.0f;
+  std::u16string recordFileName_;
+  TOwned<TWideStringList> recordList_;
 };
 
 }  // namespace corvane

@@ -146,7 +146,7 @@ TEST(EngineStartup, AHeadlessRunFromStartToEnd) {
       "(i) Set external resource path to " + env.folder,
       "(i) recording device manager stared",
       "(i) " + env.PathOf("main.log"),
-      // The test applet's teardown: its cache, its device, its manager.
+      // The test applet's teardown: its cache, its manager, its device.
       "(i) cleared",
       "(i) mesh ok",
       "(i) script ok",
@@ -155,8 +155,8 @@ TEST(EngineStartup, AHeadlessRunFromStartToEnd) {
       "(i) music ok",
       "(i) pixmap ok",
       "(i) font ok",
-      "(i) recording device manager closed",
       "(i) Resource manager TFolderResourceMan closed",
+      "(i) recording device manager closed",
       "(i) Embedded resource manager closed TEmbeddedResMan",
       "(i) Resource manager TEmbeddedResMan closed",
       "(i) Resource manager TExtResourceMan closed",

@@ -45,10 +45,18 @@ TEST_F(ObjectIncludes, FileNameIncludesTheFileIntoTheObject) {
 
 TEST_F(ObjectIncludes, AFileThatIncludesItselfIsRefused) {
   Write("main.object", "object Self: BaseObject\r\n  fileName = 'main.object'\r\n  tagInt = 4\r\nend\r\n");
+  // A root loaded from a file already names it: naming it again includes
+  // nothing.
   BaseObject* root = LoadObject(man.get(), u"main.object", world->applet);
   ASSERT_NE(root, nullptr) << Log().Text();
   EXPECT_EQ(root->TagInt(), 4);
   EXPECT_EQ(root->count(), 0);
+  EXPECT_EQ(Log().CountError("Object file main.object includes itself"), 0) << Log().Text();
+  // Read into another object, the file includes itself.
+  auto* host = Create<BaseObject>(TCreateContext(world->applet));
+  EXPECT_EQ(LoadObject(man.get(), u"main.object", world->applet, host), host);
+  EXPECT_EQ(host->TagInt(), 4);
+  EXPECT_EQ(host->count(), 0);
   EXPECT_EQ(Log().CountError("Object file main.object includes itself"), 1) << Log().Text();
 
   // Two files that include each other end the same way.

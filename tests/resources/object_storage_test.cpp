@@ -206,8 +206,14 @@ TEST_F(ObjectStorage, SavedTextLoadsBackAndLeavesTheBinAlone) {
   BaseObject* copy = Load(u"copy.object");
   EXPECT_EQ(TagOf(copy), "saved");
   ASSERT_NE(copy, nullptr);
-  ASSERT_EQ(copy->count(), 1);
-  EXPECT_EQ(copy->children(0)->TagInt(), 5);
+  // The saved root names the file it was loaded from, which the copy
+  // includes again: that file's child comes as an external one before the
+  // copy's own.
+  EXPECT_EQ(copy->FileName(), u"main.object");
+  ASSERT_EQ(copy->count(), 2);
+  EXPECT_TRUE(copy->children(0)->HasStyle(csExternal));
+  EXPECT_FALSE(copy->children(1)->HasStyle(csExternal));
+  EXPECT_EQ(copy->children(1)->TagInt(), 5);
   EXPECT_FALSE(SaveObject(man.get(), "none.object", nullptr));
 }
 
@@ -225,11 +231,14 @@ TEST_F(ObjectStorage, StreamsCarryTheBinaryForm) {
   EXPECT_EQ(TagOf(copy), "streamed");
   ASSERT_NE(copy, nullptr);
   EXPECT_EQ(copy->Parent(), world->applet);
+  // The root named the file it was loaded from: the copy includes it.
+  EXPECT_EQ(copy->FileName(), u"main.object");
+  EXPECT_EQ(copy->count(), 2);
   // Into an existing root.
   auto* target = Create<BaseObject>(TCreateContext(world->applet));
   EXPECT_EQ(LoadObjectFromStream(man.get(), stream, nullptr, target), target);
   EXPECT_EQ(TagOf(target), "streamed");
-  EXPECT_EQ(target->count(), 1);
+  EXPECT_EQ(target->count(), 2);
 }
 
 TEST_F(ObjectStorage, TheCacheServesTheCompiledFormAgain) {

@@ -1,6 +1,10 @@
 #include "tests/support/kit/null_platform.h"
 
 #include "base/class_builder.h"
+#include "base/number_text.h"
+#include "base/text_convert.h"
+#include "engine/applet.h"
+#include "platform/window.h"
 
 namespace corvane::test {
 
@@ -23,6 +27,74 @@ float TNullPlatform::GetCurrentTime() {
 void TNullPlatform::Sleep(std::int32_t milliseconds) {
   sleeps_.push_back(milliseconds);
   now_ += static_cast<float>(milliseconds) / 1000.0f;
+}
+
+namespace {
+
+std::string Num(std::int64_t value) { return IntToStr8(value); }
+
+}  // namespace
+
+TWindow* TNullPlatform::CreateWindow(Applet* root, const std::string& className, std::int32_t left,
+                                     std::int32_t top, std::int32_t width, std::int32_t height,
+                                     TWindowStyle style) {
+  WindowCalls.push_back("CreateWindow " + className + " " + Num(left) + " " + Num(top) + " " + Num(width) + " " +
+                        Num(height) + " " + Num(style));
+  if (FailWindows) return nullptr;
+  auto* window = Create<TWindow>(TCreateContext(root));
+  window->Root = root;
+  window->Left = left;
+  window->Top = top;
+  window->SetClientSize(width, height);
+  window->BufferWidth = width;
+  window->BufferHeight = height;
+  window->Style = style;
+  return window;
+}
+
+void TNullPlatform::DestroyWindow(TWindow* window) {
+  WindowCalls.push_back("DestroyWindow");
+  if (!window) return;
+  window->Free();
+}
+
+void TNullPlatform::ApplyWindowStyle(TWindow* window) {
+  WindowCalls.push_back("ApplyWindowStyle " + Num(window ? window->Style : 0));
+}
+
+void TNullPlatform::ShowWindow(TWindow*) { WindowCalls.push_back("ShowWindow"); }
+
+void TNullPlatform::ResizeWindow(TWindow* window, std::int32_t width, std::int32_t height) {
+  WindowCalls.push_back("ResizeWindow " + Num(width) + " " + Num(height));
+  if (!window || (width == -1 && height == -1)) return;
+  window->SetClientSize(width, height);
+}
+
+void TNullPlatform::ReposWindow(TWindow* window, std::int32_t left, std::int32_t top) {
+  WindowCalls.push_back("ReposWindow " + Num(left) + " " + Num(top));
+  if (!window) return;
+  window->Left = left;
+  window->Top = top;
+}
+
+void TNullPlatform::SetIcon(TWindow*, const std::string& fileName) { WindowCalls.push_back("SetIcon " + fileName); }
+
+void TNullPlatform::UpdateWindowState(TWindow* window) {
+  WindowCalls.push_back("UpdateWindowState " + (window ? Utf16ToUtf8(window->Caption) : std::string()));
+}
+
+void TNullPlatform::UpdateWindow(TWindow*, float width, float height) {
+  WindowCalls.push_back("UpdateWindow " + Num(static_cast<std::int64_t>(width)) + " " +
+                        Num(static_cast<std::int64_t>(height)));
+}
+
+void TNullPlatform::MakePng(TWindow*, const std::string& fileName) { WindowCalls.push_back("MakePng " + fileName); }
+
+int TNullPlatform::CountWindowCalls(std::string_view prefix) const {
+  int n = 0;
+  for (const std::string& call : WindowCalls)
+    if (std::string_view(call).substr(0, prefix.size()) == prefix) ++n;
+  return n;
 }
 
 }  // namespace corvane::test

@@ -1,10 +1,14 @@
 // A platform with no host: a clock the test sets, host events the test
-// injects (one handled per PeekHandler, as a real host delivers them), and
-// sleeps that advance the clock instead of waiting.
+// injects (one handled per PeekHandler, as a real host delivers them),
+// sleeps that advance the clock instead of waiting, and windows that exist
+// only in memory: every window operation is kept as a line of text
+// ("ResizeWindow 801 601") and applied to the window's fields.
 #pragma once
 
 #include <deque>
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -32,19 +36,20 @@ class TNullPlatform : public TPlatform {
   float GetCurrentTime() override;
   void Sleep(std::int32_t milliseconds) override;
   void LogLastOSError() override {}
-  TWindow* CreateWindow(Applet*, const std::string&, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                        TWindowStyle) override {
-    return nullptr;
-  }
-  void DestroyWindow(TWindow*) override {}
-  void ApplyWindowStyle(TWindow*) override {}
-  void ShowWindow(TWindow*) override {}
-  void ResizeWindow(TWindow*, std::int32_t, std::int32_t) override {}
-  void ReposWindow(TWindow*, std::int32_t, std::int32_t) override {}
-  void SetIcon(TWindow*, const std::string&) override {}
-  void UpdateWindowState(TWindow*) override {}
-  void UpdateWindow(TWindow*, float, float) override {}
-  void MakePng(TWindow*, const std::string&) override {}
+  // A window of that client size (nullptr while FailWindows is set); the
+  // applet owns it until DestroyWindow frees it.
+  TWindow* CreateWindow(Applet* root, const std::string& className, std::int32_t left, std::int32_t top,
+                        std::int32_t width, std::int32_t height, TWindowStyle style) override;
+  void DestroyWindow(TWindow* window) override;
+  void ApplyWindowStyle(TWindow* window) override;
+  void ShowWindow(TWindow* window) override;
+  // (-1, -1) applies the window's own size again.
+  void ResizeWindow(TWindow* window, std::int32_t width, std::int32_t height) override;
+  void ReposWindow(TWindow* window, std::int32_t left, std::int32_t top) override;
+  void SetIcon(TWindow* window, const std::string& fileName) override;
+  void UpdateWindowState(TWindow* window) override;
+  void UpdateWindow(TWindow* window, float width, float height) override;
+  void MakePng(TWindow* window, const std::string& fileName) override;
   void CaptureMouse(TWindow*) override {}
   void ReleaseMouse() override {}
   void AcquireMouse(TWindow*) override { ++acquired_; }
@@ -52,6 +57,12 @@ class TNullPlatform : public TPlatform {
   std::u16string SelectExternalFile(const std::u16string&) override { return {}; }
   std::u16string GetAppDataFolder() override { return u"/tmp/"; }
   int Acquired() const { return acquired_; }
+
+  // Window operations as they came, and how many of them begin with the
+  // prefix.
+  std::vector<std::string> WindowCalls;
+  int CountWindowCalls(std::string_view prefix) const;
+  bool FailWindows = false;
 
  private:
   float now_ = 0;

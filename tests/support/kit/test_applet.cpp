@@ -14,7 +14,7 @@ namespace corvane::test {
 
 CORVANE_IMPLEMENT_CLASS(TTestApplet)
 
-TTestApplet::TTestApplet(const TCreateContext& context, bool withScripts) : Applet(context) {
+TTestApplet::TTestApplet(const TCreateContext& context, bool withScripts) : Applet(context, TTreeOnly{}) {
   if (withScripts) scriptEngine_ = Create<TTestScriptEngine>(TCreateContext(this));
   cache_ = Create<TCache>(TCreateContext(this));
   event_ = Create<Event>(TCreateContext(this));
@@ -26,6 +26,7 @@ TTestApplet::TTestApplet(const TCreateContext& context, bool withScripts) : Appl
 }
 
 void TTestApplet::BeforeDestruction() {
+  if (resManLent_) resMan_ = nullptr;
   Applet::BeforeDestruction();
   if (TSoundEngine* sounds = soundEngine_) {
     soundEngine_ = nullptr;

@@ -1,7 +1,8 @@
-// An applet for tests: an event queue, a cache, a test filter and
-// (optionally) the test script engine, ready at once. It has no window and
-// no device until a test asks for a recording device (or hands it one);
-// whatever it was given goes with it.
+// An applet for tests of the object tree: an event queue, a cache, a test
+// filter and (optionally) the test script engine, ready at once, without
+// the applet's own construction. It has no window and no device until a
+// test asks for a recording device (or hands it one); whatever it was given
+// goes with it, except a resource manager the test lends.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +33,12 @@ class TTestApplet : public Applet {
   void SetScale(float value) { scale_ = value; }
   void SetDebugFormVisible(bool value) { debugFormVisible_ = value; }
   bool DebugFormVisible() const override { return debugFormVisible_; }
-  void SetResMan(TResourceMan* resMan) { resMan_ = resMan; }
+  // Lends the applet a manager the test keeps (the one handed in through
+  // the creation context is the applet's own, and stays so).
+  void SetResMan(TResourceMan* resMan) {
+    if (resMan != resMan_) resManLent_ = true;
+    resMan_ = resMan;
+  }
 
   // A window of that size (made on first use) with a recording device on
   // it, replacing any device the applet had.
@@ -44,6 +50,7 @@ class TTestApplet : public Applet {
 
  private:
   bool debugFormVisible_ = false;
+  bool resManLent_ = false;
 };
 
 }  // namespace corvane::test

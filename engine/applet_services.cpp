@@ -1,0 +1,244 @@
+// What scripts call on the global "applet": objects made by class name or
+// from object files and made known to the script engine, storing and
+// compiling object files, missions, the modal message box, screen fades,
+// sleeping, particles, devices and window pictures.
+#include <algorithm>
+#include <cmath>
+
+#include "base/class_builder.h"
+#include "base/engine_log.h"
+#include "base/file_utils.h"
+#include "base/number_text.h"
+#include "base/resource_man.h"
+#include "base/text_convert.h"
+#include "engine/applet.h"
+#include "engine/applet_collaborators.h"
+#include "engine/effect.h"
+#include "engine/engine.h"
+#include "engine/mission.h"
+#include "engine/object_factory.h"
+#include "gui/gui_object.h"
+#include "platform/device.h"
+#include "platform/platform.h"
+#include "resources/cache.h"
+#include "resources/object_storage.h"
+#include "script/script_engine.h"
+
+namespace corvane {
+
+namespace {
+
+// The effect sleep waits on: it counts its time even while the applet is
+// hidden (a hidden parent stands ordinary effects still).
+class TSleepEffect : public Effect {
+  CORVANE_CLASS(TSleepEffect, Effect)
+  explicit TSleepEffect(const TCreateContext& context) : Effect(context) { SetKeepProcessing(true); }
+};
+
+CORVANE_IMPLEMENT_CLASS(TSleepEffect)
+
+// The object's class name followed by its identity, for objects that come
+// without a name.
+void GiveAutomaticName(BaseObject* object) {
+  object->SetName(WidenLatin1(object->ClassName()) + IntToStr(static_cast<std::int64_t>(object->Serial())));
+}
+
+// Seconds as frames of 1/30 s, rounded to the nearest (halves to even).
+std::int32_t Frames(float seconds) {
+  const double frames = std::nearbyint(static_cast<double>(seconds) / (1.0 / 30.0));
+  if (!std::isfinite(frames) || frames < 0) return 0;
+  return static_cast<std::int32_t>(std::min(frames, 2147483647.0));
+}
+
+}  // namespace
+
+void Applet::RegisterObject(BaseObject* object) {
+  if (object && scriptEngine_)
+    scriptEngine_->RegisterVariable(object->Name(), WidenLatin1(object->ClassName()), object);
+}
+
+// ---------------------------------------------------------------- objects
+
+BaseObject* Applet::New(const std::u16string& className, BaseObject* parent) {
+  BaseObject* object = CreateObject(NarrowLatin1(className), parent);
+  if (!object) return nullptr;
+  if (object->Name().empty() && !object->ScriptObject()) {
+    GiveAutomaticName(object);
+    RegisterObject(object);
+  }
+  return object;
+}
+
+BaseObject* Applet::newFromFile(const std::u16string& fileName, BaseObject* parent) {
+  BaseObject* object = CreateObjectFromFile(fileName, parent, false);
+  if (!object) return nullptr;
+  TWeak<BaseObject> alive(object);
+  if (!object->ScriptObject()) {
+    if (object->Name().empty()) GiveAutomaticName(object);
+    RegisterObject(object);
+    EngineLog(u"Resiter variable " + object->Name() + u" " + WidenLatin1(object->ClassName()));
+  }
+  if (alive.Get() && object->DesignTime()) {
+    // In a design the object stands for its file: what it holds comes from
+    // the file again, as external children, and is not saved with it.
+    object->DeleteChildren();
+    object->removeExternal();
+    object->SetFileName(u"");  // at design time only stored
+    object->SetDesignTime(false);
+    object->SetFileName(fileName);
+    if (alive.Get()) object->SetDesignTime(true);
+  }
+  return alive.Get();
+}
+
+BaseObject* Applet::newFromCache(const std::u16string& fileName, BaseObject* parent) {
+  BaseObject* object = CreateObjectFromFile(fileName, parent, true);
+  if (!object) return nullptr;
+  if (object->Name().empty() && !object->ScriptObject()) {
+    GiveAutomaticName(object);
+    RegisterObject(object);
+    if (object->DesignTime()) object->removeExternal();
+  }
+  return object;
+}
+
+BaseObject* Applet::startMission(const std::u16string& fileName, BaseObject* parent) {
+  TWeak<BaseObject> object(newFromFile(fileName, parent));
+  if (auto* mission = dynamic_cast<Mission*>(object.Get())) mission->Start();
+  return object.Get();
+}
+
+BaseObject* Applet::editMission(const std::u16string& fileName, BaseObject* parent) {
+  BaseObject* object = newFromFile(fileName, parent);
+  if (object) object->SetDesignTime(true);
+  return object;
+}
+
+void Applet::storeObject(BaseObject* object, const std::u16string& fileName) {
+  if (!object) return;
+  const std::u16string reference = object->FileName();
+  // The next load of any form of the file reads the new one.
+  if (cache_ && !reference.empty()) {
+    const std::u16string base = Utf8ToUtf16(FileNameWithoutExt(Utf16ToUtf8(reference)));
+    cache_->FreeStream(reference);
+    cache_->FreeStream(base + u".object");
+    cache_->FreeStream(base + u".bin");
+  }
+  TResourceMan* resMan = resMan_;
+  if (fileName.find(u"main.object") == std::u16string::npos && fileName.find(u':') != std::u16string::npos &&
+      Engine && Engine->ExternalResMan()) {
+    resMan = Engine->ExternalResMan();
+    EngineLog(u"Use external resource for file " + fileName);
+  }
+  SaveObject(resMan, Utf16ToUtf8(fileName), object);
+}
+
+void Applet::createBin(const std::u16string& fileName) { CreateBin(resMan_, Utf16ToUtf8(fileName)); }
+
+// ------------------------------------------------------------- message box
+
+void Applet::showMessage(const std::u16string& text, const std::u16string&) {
+  TWeak<Applet> self(this);
+  TWeak<VisualObject> form(collaborator::MakeVisual("ImageForm", this));
+  if (!form.Get()) return;
+  collaborator::Set(collaborator::Sub(form.Get(), "pixmap"), "objectName", Variant(std::string("form")));
+  collaborator::Set(form.Get(), "text", Variant(text));
+  collaborator::ExcludeFromSet(form.Get(), "style", "fsMoveable");
+  auto* frame = dynamic_cast<GuiObject*>(form.Get());
+  if (frame) frame->SetBoundsRect({0, 0, static_cast<float>(width_), 150});
+  if (VisualObject* button = collaborator::MakeVisual("Button", form.Get())) {
+    collaborator::Set(button, "width", Variant(70.0f));
+    collaborator::Set(button, "height", Variant(20.0f));
+    collaborator::Set(button, "text", Variant(u"OK"));
+    collaborator::Set(button, "modalResult", Variant(std::int32_t{mrOk}));
+    collaborator::Set(collaborator::Sub(button, "pixmap"), "objectName", Variant(std::string("button")));
+    if (auto* placed = dynamic_cast<GuiObject*>(button); placed && frame) {
+      placed->SetX(std::trunc((frame->Width() - placed->Width()) / 2.0f));
+      placed->SetY(frame->Height() - 50);
+    }
+  }
+  if (!form.Get()) return;
+  enterModal(form.Get());
+  if (!self.Get() || !form.Get()) return;
+  form->hide();
+  if (form.Get()) form->dispose();
+}
+
+// ------------------------------------------------------------------- fades
+
+void Applet::PrepareFade(float alpha) {
+  VisualObject* screen = screen_.Get();
+  screen->SetAlpha(alpha);
+  if (auto* gui = dynamic_cast<GuiObject*>(screen)) gui->SetGuiAlign(gaClient);
+}
+
+void Applet::SetFadeKey(const std::u16string& effect, float seconds) {
+  if (VisualObject* screen = screen_.Get())
+    collaborator::SetAnimationKey(screen->FindEffect(effect), 1, Frames(seconds));
+}
+
+void Applet::fadeScreenToColor(const std::u16string& color, float seconds) {
+  if (!screen_.Get()) return;
+  collaborator::Set(screen_.Get(), "Color", Variant(color));
+  PrepareFade(0.0f);
+  SetFadeKey(u"show", seconds);
+  screen_->fadeShow();
+}
+
+void Applet::hideScreen(float seconds) {
+  if (!screen_.Get()) return;
+  PrepareFade(1.0f);
+  SetFadeKey(u"hide", seconds);
+  screen_->fadeHide();
+}
+
+void Applet::fadeScreenToColorWait(const std::u16string& color, float seconds) {
+  if (!screen_.Get()) return;
+  collaborator::Set(screen_.Get(), "Color", Variant(color));
+  PrepareFade(0.0f);
+  SetFadeKey(u"show", seconds);
+  screen_->fadeShowWait();
+}
+
+void Applet::hideScreenWait(float seconds) {
+  if (!screen_.Get()) return;
+  PrepareFade(1.0f);
+  SetFadeKey(u"hide", seconds);
+  screen_->fadeHideWait();
+}
+
+// ------------------------------------------------------------------ others
+
+void Applet::sleep(float seconds) {
+  // An effect of no duration would never end.
+  if (!(seconds > 0.0f) || !std::isfinite(seconds)) return;
+  auto* effect = Create<TSleepEffect>(TCreateContext(this));
+  effect->IncludeStyle(csExternal);
+  TWeak<Effect> alive(effect);
+  effect->SetRunningTime(seconds);
+  effect->SetRunning(true);
+  effect->WaitFor();
+  if (Effect* done = alive.Get()) done->dispose();
+}
+
+void Applet::killParticles() {
+  for (const TWeak<BaseObject>& renderer : renderers_)
+    if (renderer.Get()) collaborator::Call(renderer.Get(), "KillAll");
+}
+
+std::u16string Applet::devices(std::int32_t index) const {
+  if (index < 0 || index >= DeviceCount()) return {};
+  const TDeviceClass& entry = DeviceList()[static_cast<std::size_t>(index)];
+  return entry.Name ? entry.Name() : std::u16string();
+}
+
+void Applet::makepng(const std::u16string& fileName) {
+  if (TPlatform* platform = Engine ? Engine->Platform() : nullptr; platform && window_)
+    platform->MakePng(window_, Utf16ToUtf8(fileName));
+}
+
+void Applet::ShowInspector() {
+  if (VisualObject* inspector = inspector_.Get()) inspector->show();
+}
+
+}  // namespace corvane
