@@ -46,7 +46,7 @@ namespace {
 bool EngineEmbedded() { return Engine && Engine->Embedded(); }
 
 // The engine's "+" arguments.
-TWideStringList* EngineParams() { return nullptr; }
+TWideStringList* EngineParams() { return Engine ? Engine->Params() : nullptr; }
 TPlatform* ThePlatform() { return Engine ? Engine->Platform() : nullptr; }
 
 // printf's "%8.5f" without the C locale.
@@ -507,8 +507,9 @@ void Applet::PostDebugInfo(float tickStart) {
 
 void Applet::BeforeDestruction() {
   terminated_ = true;
-  if (!treeOnly_) {
-    TWeak<Applet> self(this);
+  // An applet that never stood (no window or device) has nothing to store
+  // or report.
+  if (constructed_) {
     CallScript(onFree_);
     if (storePreferenses_) StorePreferences();
     LogDebugBoard();
@@ -516,7 +517,7 @@ void Applet::BeforeDestruction() {
   }
   FreeGameObjects();
   FreeServices();
-  if (!treeOnly_) EngineLog(u"Objects destroyed");
+  if (constructed_) EngineLog(u"Objects destroyed");
   DestroyWindow();
   defaultPixmap_ = nullptr;
   defaultSkin_ = nullptr;

@@ -4,7 +4,6 @@
 // TModalResult. Published to the script engine in this order.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 namespace corvane {
@@ -14,7 +13,7 @@ struct TScriptConstant {
   std::uint32_t Value;
 };
 
-inline constexpr std::array<TScriptConstant, 89> kScriptConstants{{
+inline constexpr TScriptConstant kScriptConstants[] = {
     {u"VK_BACK", 8},        {u"VK_TAB", 9},         {u"VK_CLEAR", 12},      {u"VK_RETURN", 13},
     {u"VK_SHIFT", 16},      {u"VK_CONTROL", 17},    {u"VK_MENU", 18},       {u"VK_PAUSE", 19},
     {u"VK_CAPITAL", 20},    {u"VK_KANA", 21},       {u"VK_HANGUL", 21},     {u"VK_JUNJA", 23},
@@ -37,7 +36,7 @@ inline constexpr std::array<TScriptConstant, 89> kScriptConstants{{
     {u"VK_F21", 132},       {u"VK_F22", 133},       {u"VK_F23", 134},       {u"VK_F24", 135},
     {u"VK_NUMLOCK", 144},   {u"VK_SCROLL", 145},    {u"MR_NONE", 0},        {u"MR_OK", 1},
     {u"MR_CANCEL", 2},
-}};
+};
 
 // Key codes the dispatch itself acts on.
 inline constexpr std::uint16_t kKeyEscape = 27;

@@ -1,0 +1,161 @@
+#include "tests/support/kit/applet_standins.h"
+
+#include "base/class_builder.h"
+#include "base/class_registry.h"
+#include "base/point_rect_persistent.h"
+#include "engine/applet.h"
+#include "scene/materials.h"
+
+namespace corvane::test {
+
+CORVANE_IMPLEMENT_CLASS(TStandInPixmap)
+CORVANE_IMPLEMENT_CLASS(TPictureWidget)
+CORVANE_IMPLEMENT_CLASS(Skin)
+CORVANE_IMPLEMENT_CLASS(SkinElement)
+CORVANE_IMPLEMENT_CLASS(Screen)
+CORVANE_IMPLEMENT_CLASS(InspectorForm)
+CORVANE_IMPLEMENT_CLASS(DebugForm)
+CORVANE_IMPLEMENT_CLASS(TConsole)
+CORVANE_IMPLEMENT_CLASS(ImageForm)
+CORVANE_IMPLEMENT_CLASS(Button)
+CORVANE_IMPLEMENT_CLASS(Sprite)
+CORVANE_IMPLEMENT_CLASS(TAnimationKey)
+CORVANE_IMPLEMENT_CLASS(AnimationEffect)
+CORVANE_IMPLEMENT_CLASS(ParticleRenderer)
+CORVANE_IMPLEMENT_CLASS(EffectText)
+
+void RegisterAppletStandIns(bool withSkin) {
+  if (withSkin) RegisterClasses({Skin::StaticClass(), SkinElement::StaticClass()});
+  RegisterClasses({Materials::StaticClass(), Material::StaticClass(), Screen::StaticClass(), InspectorForm::StaticClass(),
+                   DebugForm::StaticClass(), TConsole::StaticClass(), ImageForm::StaticClass(),
+                   Button::StaticClass(), Sprite::StaticClass(), AnimationEffect::StaticClass(),
+                   ParticleRenderer::StaticClass(), EffectText::StaticClass()});
+}
+
+// ------------------------------------------------------------ pictures
+
+void TStandInPixmap::Describe(TClassBuilder<TStandInPixmap>& c) {
+  c.Property("objectName", &TStandInPixmap::objectName);
+  c.Property("src", &TStandInPixmap::src);
+  c.Property("rect", &TStandInPixmap::Rect);
+  c.Property("margins", &TStandInPixmap::Margins);
+}
+
+TStandInPixmap::TStandInPixmap(const TCreateContext& context)
+    : TSomePersistent(context),
+      rect_(Create<TRectPersistent>(TCreateContext(this))),
+      margins_(Create<TRectPersistent>(TCreateContext(this))) {}
+
+TStandInPixmap::~TStandInPixmap() {
+  rect_->Free();
+  margins_->Free();
+}
+
+void TPictureWidget::Describe(TClassBuilder<TPictureWidget>& c) {
+  c.Property("pixmap", &TPictureWidget::Pixmap);
+  c.Property("text", &TPictureWidget::text);
+}
+
+TPictureWidget::TPictureWidget(const TCreateContext& context)
+    : GuiObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(GetApplet()))) {}
+
+TPictureWidget::~TPictureWidget() { pixmap_->Free(); }
+
+void SkinElement::Describe(TClassBuilder<SkinElement>& c) {
+  c.Property("pixmap", [](const SkinElement& e) { return e.pixmap_; });
+}
+
+SkinElement::SkinElement(const TCreateContext& context)
+    : BaseObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(GetApplet()))) {}
+
+SkinElement::~SkinElement() { pixmap_->Free(); }
+
+// --------------------------------------------------------------- widgets
+
+void Screen::Describe(TClassBuilder<Screen>& c) { c.Property("Color", &Screen::color); }
+
+TConsole::TConsole(const TCreateContext& context) : GuiObject(context) {
+  auto* edit = Create<GuiObject>(TCreateContext(this));
+  edit->SetName(u"edit");
+  edit->SetStyle(edit->Style() + VisualObjectStyles{vsCanFocused});
+  edit_ = edit;
+}
+
+void ImageForm::Describe(TClassBuilder<ImageForm>& c) { c.Property("style", &ImageForm::style); }
+
+void Button::Describe(TClassBuilder<Button>& c) {
+  c.Property("modalResult", &Button::modalResult).Default(mrNone);
+  c.Method("click", &Button::click);
+}
+
+void Button::MouseUp(TMouseButton button, TShiftState shift, float x, float y) {
+  TPictureWidget::MouseUp(button, shift, x, y);
+  if (button == mbLeft) click();
+}
+
+void Button::click() {
+  if (modalResult != mrNone && GetApplet()) GetApplet()->cancelModal(modalResult);
+}
+
+void Sprite::Describe(TClassBuilder<Sprite>& c) {
+  c.Property("pixmap", &Sprite::Pixmap);
+  c.Property("width", &Sprite::width);
+  c.Property("height", &Sprite::height);
+}
+
+Sprite::Sprite(const TCreateContext& context)
+    : PositionObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(GetApplet()))) {}
+
+Sprite::~Sprite() { pixmap_->Free(); }
+
+// ---------------------------------------------------------------- effects
+
+void TAnimationKey::Describe(TClassBuilder<TAnimationKey>& c) {
+  c.Property("key", &TAnimationKey::key);
+  c.Property("alpha", &TAnimationKey::alpha);
+}
+
+void AnimationEffect::Describe(TClassBuilder<AnimationEffect>& c) { c.Property("keys", &AnimationEffect::Keys); }
+
+AnimationEffect::AnimationEffect(const TCreateContext& context)
+    : Effect(context), keys_(new TCollection(TAnimationKey::StaticClass(), this)) {
+  SetRunningTime(2.0f);
+}
+
+AnimationEffect::~AnimationEffect() { keys_->Free(); }
+
+void AnimationEffect::CalcRunningTime() {
+  if (keys_->Count() >= 2)
+    SetRunningTime(static_cast<float>(static_cast<TAnimationKey*>(keys_->Items(keys_->Count() - 1))->key) / 30.0f);
+}
+
+void AnimationEffect::SetRunning(bool value) {
+  CalcRunningTime();
+  Effect::SetRunning(value);
+}
+
+void AnimationEffect::ProcessEffect(float dt, float) {
+  CalcRunningTime();
+  auto* target = Parent() ? Parent()->AsVisualObject() : nullptr;
+  if (!target || keys_->Count() < 2) return;
+  const float t = Elapsed() + dt;
+  for (int i = 0; i + 1 < keys_->Count(); ++i) {
+    auto* k1 = static_cast<TAnimationKey*>(keys_->Items(i));
+    auto* k2 = static_cast<TAnimationKey*>(keys_->Items(i + 1));
+    const float t1 = static_cast<float>(k1->key) / 30.0f;
+    const float t2 = static_cast<float>(k2->key) / 30.0f;
+    if (t1 < t && t <= t2) {
+      target->SetAlpha(k1->alpha + (k2->alpha - k1->alpha) * (t - t1) / (t2 - t1));
+      return;
+    }
+  }
+  if (t > static_cast<float>(static_cast<TAnimationKey*>(keys_->Items(keys_->Count() - 1))->key) / 30.0f)
+    target->SetAlpha(static_cast<TAnimationKey*>(keys_->Items(keys_->Count() - 1))->alpha);
+}
+
+void ParticleRenderer::Describe(TClassBuilder<ParticleRenderer>& c) {
+  c.Property("shared", &ParticleRenderer::shared);
+  c.Method("KillAll", &ParticleRenderer::KillAll);
+}
+
+}  // namespace corvane::test

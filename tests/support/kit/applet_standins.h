@@ -1,0 +1,186 @@
+// Stand-ins for the scene and GUI classes an applet makes for itself, until
+// the real ones exist: each publishes the members the applet reaches by
+// name ("Color", "keys", "text", "modalResult", "pixmap.objectName" ...)
+// and remembers what was done to it. RegisterAppletStandIns registers them
+// under the real names, with the real Materials and Material.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/collection.h"
+#include "base/persistent.h"
+#include "base/set.h"
+#include "base/type_info.h"
+#include "engine/container.h"
+#include "engine/effect.h"
+#include "gui/gui_object.h"
+
+namespace corvane {
+class TRectPersistent;
+}
+
+// The form styles, kept in the kit's own namespace so that they never meet
+// the real ones.
+namespace corvane::test {
+enum TKitFormStyle : std::uint8_t { fsMoveable, fsSizeble };
+using TFormStyles = TSet<TKitFormStyle>;
+}  // namespace corvane::test
+
+namespace corvane {
+template <>
+struct TTypeInfoOf<test::TKitFormStyle> {
+  static const TTypeInfo* Get() {
+    static const TTypeInfo info = TTypeInfo::Enumeration("TFormStyle", "fsMoveable, fsSizeble");
+    return &info;
+  }
+};
+}  // namespace corvane
+
+namespace corvane::test {
+
+// Every stand-in class and the real Materials and Material, by name; the
+// skin classes only with withSkin (the applet then loads its default skin).
+void RegisterAppletStandIns(bool withSkin = false);
+
+// A skin picture reference: the element's name, a file, its rectangles.
+class TStandInPixmap : public TSomePersistent {
+  CORVANE_CLASS(TStandInPixmap, TSomePersistent)
+  static void Describe(TClassBuilder<TStandInPixmap>& c);
+  explicit TStandInPixmap(const TCreateContext& context);
+  ~TStandInPixmap() override;
+  std::string objectName;
+  std::string src;
+  TRectPersistent* Rect() const { return rect_; }
+  TRectPersistent* Margins() const { return margins_; }
+
+ private:
+  TRectPersistent* rect_;
+  TRectPersistent* margins_;
+};
+
+// A widget with a skin picture.
+class TPictureWidget : public GuiObject {
+  CORVANE_CLASS(TPictureWidget, GuiObject)
+  static void Describe(TClassBuilder<TPictureWidget>& c);
+  explicit TPictureWidget(const TCreateContext& context);
+  ~TPictureWidget() override;
+  TStandInPixmap* Pixmap() const { return pixmap_; }
+  std::u16string text;
+
+ private:
+  TStandInPixmap* pixmap_;
+};
+
+class Skin : public BaseObject {
+  CORVANE_CLASS(Skin, BaseObject)
+  using BaseObject::BaseObject;
+};
+
+class SkinElement : public BaseObject {
+  CORVANE_CLASS(SkinElement, BaseObject)
+  static void Describe(TClassBuilder<SkinElement>& c);
+  explicit SkinElement(const TCreateContext& context);
+  ~SkinElement() override;
+
+ private:
+  TStandInPixmap* pixmap_;
+};
+
+class Screen : public GuiObject {
+  CORVANE_CLASS(Screen, GuiObject)
+  static void Describe(TClassBuilder<Screen>& c);
+  using GuiObject::GuiObject;
+  std::u16string color = u"#FF000000";
+};
+
+class InspectorForm : public GuiObject {
+  CORVANE_CLASS(InspectorForm, GuiObject)
+  using GuiObject::GuiObject;
+};
+
+class DebugForm : public GuiObject {
+  CORVANE_CLASS(DebugForm, GuiObject)
+  using GuiObject::GuiObject;
+};
+
+// The console with its edit line, which takes the focus.
+class TConsole : public GuiObject {
+  CORVANE_CLASS(TConsole, GuiObject)
+  explicit TConsole(const TCreateContext& context);
+  VisualObject* Edit() const { return edit_.Get(); }
+
+ private:
+  TWeak<VisualObject> edit_;
+};
+
+class ImageForm : public TPictureWidget {
+  CORVANE_CLASS(ImageForm, TPictureWidget)
+  static void Describe(TClassBuilder<ImageForm>& c);
+  using TPictureWidget::TPictureWidget;
+  TFormStyles style{fsMoveable};
+};
+
+// Ends the applet's modal loop with its modal result when clicked.
+class Button : public TPictureWidget {
+  CORVANE_CLASS(Button, TPictureWidget)
+  static void Describe(TClassBuilder<Button>& c);
+  using TPictureWidget::TPictureWidget;
+  void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
+  void click();
+  TModalResult modalResult = mrNone;
+};
+
+class Sprite : public PositionObject {
+  CORVANE_CLASS(Sprite, PositionObject)
+  static void Describe(TClassBuilder<Sprite>& c);
+  explicit Sprite(const TCreateContext& context);
+  ~Sprite() override;
+  TStandInPixmap* Pixmap() const { return pixmap_; }
+  float width = 10;
+  float height = 10;
+
+ private:
+  TStandInPixmap* pixmap_;
+};
+
+class TAnimationKey : public TCollectionItem {
+  CORVANE_CLASS(TAnimationKey, TCollectionItem)
+  static void Describe(TClassBuilder<TAnimationKey>& c);
+  using TCollectionItem::TCollectionItem;
+  std::uint32_t key = 0;
+  float alpha = 0;
+};
+
+// Fades its visual parent's alpha between its keys (frames of 1/30 s).
+class AnimationEffect : public Effect {
+  CORVANE_CLASS(AnimationEffect, Effect)
+  static void Describe(TClassBuilder<AnimationEffect>& c);
+  explicit AnimationEffect(const TCreateContext& context);
+  ~AnimationEffect() override;
+  TCollection* Keys() const { return keys_; }
+  void SetRunning(bool value) override;
+
+ protected:
+  void ProcessEffect(float dt, float time) override;
+
+ private:
+  void CalcRunningTime();
+  TCollection* keys_;
+};
+
+class ParticleRenderer : public PositionObject {
+  CORVANE_CLASS(ParticleRenderer, PositionObject)
+  static void Describe(TClassBuilder<ParticleRenderer>& c);
+  using PositionObject::PositionObject;
+  void KillAll() { ++kills; }
+  bool shared = false;
+  int kills = 0;
+};
+
+class EffectText : public GuiObject {
+  CORVANE_CLASS(EffectText, GuiObject)
+  explicit EffectText(const TCreateContext& context) : GuiObject(context) { SetSkipOwnEffects(true); }
+};
+
+}  // namespace corvane::test

@@ -1,0 +1,153 @@
+#include "tests/support/kit/applet_world.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "base/class_registry.h"
+#include "base/engine_log.h"
+#include "base/string_list.h"
+#include "engine/applet.h"
+#include "engine/engine.h"
+#include "engine/engine_log.h"
+#include "engine/register.h"
+#include "platform/device.h"
+#include "platform/register.h"
+#include "platform/sound_engine.h"
+#include "resources/embedded_defaults.h"
+#include "resources/embedded_res_man.h"
+#include "resources/register.h"
+#include "script/script_engine.h"
+#include "tests/support/kit/applet_standins.h"
+#include "tests/support/kit/null_platform.h"
+#include "tests/support/kit/recording_device.h"
+#include "tests/support/kit/test_filter.h"
+#include "tests/support/kit/test_script_engine.h"
+
+namespace corvane::test {
+
+std::int32_t RecordingDeviceIndex() {
+  static const std::int32_t index = RegisterDevice(DeviceClassOf<TRecordingDevice>());
+  return index;
+}
+
+TAppletWorld::TAppletWorld(const TOptions& options)
+    : previousPlatform_(PlatformClass),
+      previousScripts_(ScriptEngineClass),
+      previousFilter_(FilterClass),
+      previousSounds_(SoundEngineClass),
+      previousDevice_(DefaultDevice),
+      previousStoreLog_(StoreLog) {
+  FinalizeClassRegistry();
+  RegisterEngineClasses();
+  RegisterResourceServices();
+  RegisterPlatformClasses();
+  if (options.standIns) RegisterAppletStandIns(options.skin);
+  ClearEmbeddedResources();
+  RegisterEmbeddedDefaults();
+  PlatformClass = TNullPlatform::StaticClass();
+  ScriptEngineClass = options.scripts ? TTestScriptEngine::StaticClass() : nullptr;
+  FilterClass = options.filter ? TTestFilter::StaticClass() : nullptr;
+  SoundEngineClass = nullptr;
+  DefaultDevice = options.devices ? RecordingDeviceIndex() : -1;
+  StoreLog = false;
+  std::string pattern = (std::filesystem::temp_directory_path() / "corvane-applet-XXXXXX").string();
+  if (mkdtemp(pattern.data())) folder = pattern + "/";
+  const bool disableParams = DisableParams;
+  DisableParams = true;
+  engine = Create<SomeEngine>();
+  DisableParams = disableParams;
+}
+
+TAppletWorld::~TAppletWorld() {
+  if (engine) engine->Free();
+  PlatformClass = previousPlatform_;
+  ScriptEngineClass = previousScripts_;
+  FilterClass = previousFilter_;
+  SoundEngineClass = previousSounds_;
+  DefaultDevice = previousDevice_;
+  StoreLog = previousStoreLog_;
+  ClearEmbeddedResources();
+  FinalizeClassRegistry();
+  std::error_code ignored;
+  if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+}
+
+void TAppletWorld::Put(const std::string& name, const std::string& bytes) const {
+  std::ofstream(PathOf(name), std::ios::binary) << bytes;
+}
+
+std::optional<std::string> TAppletWorld::Bytes(const std::string& name) const {
+  std::ifstream in(PathOf(name), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool TAppletWorld::Exists(const std::string& name) const { return std::filesystem::exists(PathOf(name)); }
+
+Applet* TAppletWorld::Launch(const std::string& mainObject) {
+  Put("main.object", mainObject);
+  applet_ = engine->RunApplet(PathOf("main.object"));
+  return applet_.Get();
+}
+
+void TAppletWorld::Steps(int n, float dt) {
+  Platform().SetStep(0);
+  for (int i = 0; i < n; ++i) {
+    Platform().SetTime(Platform().GetCurrentTime() + dt);
+    engine->RunStep();
+  }
+}
+
+void TAppletWorld::FreeApplet() {
+  if (Applet* applet = applet_.Get()) applet->Free();
+}
+
+std::vector<std::string> TAppletWorld::Messages() const {
+  std::vector<std::string> lines;
+  const TStringList& list = engine->LogBook().LogList;
+  for (int i = 0; i < list.Count(); ++i) {
+    const std::string line = list.Get(i);
+    lines.push_back(line.size() > 9 ? line.substr(9) : line);  // "HH:MM:SS " off
+  }
+  return lines;
+}
+
+std::vector<std::string> TAppletWorld::MessagesSince(std::size_t mark) const {
+  std::vector<std::string> lines = Messages();
+  lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(std::min(mark, lines.size())));
+  return lines;
+}
+
+int TAppletWorld::CountInfo(const std::string& text) const {
+  int n = 0;
+  for (const std::string& line : Messages()) n += line == "(i) " + text;
+  return n;
+}
+
+int TAppletWorld::CountError(const std::string& text) const {
+  int n = 0;
+  for (const std::string& line : Messages()) n += line == "(e) " + text;
+  return n;
+}
+
+std::string TAppletWorld::Text() const {
+  std::string text;
+  for (const std::string& line : Messages()) text += line + "\n";
+  return text;
+}
+
+TNullPlatform& TAppletWorld::Platform() const { return *static_cast<TNullPlatform*>(engine->Platform()); }
+
+TTestScriptEngine* TAppletWorld::Scripts() const {
+  return Live() ? dynamic_cast<TTestScriptEngine*>(Live()->ScriptEngine()) : nullptr;
+}
+
+TRecordingDevice* TAppletWorld::Device() const {
+  return Live() ? dynamic_cast<TRecordingDevice*>(Live()->Device()) : nullptr;
+}
+
+}  // namespace corvane::test
