@@ -74,11 +74,16 @@ std::int32_t RegisterDevice(const TDeviceClass& deviceClass) {
 TDevice* CreateDevice(const TDeviceClass& deviceClass, TWindow* window) {
   if (!deviceClass.Construct) return nullptr;
   TDevice* device = deviceClass.Construct(window);
+  if (!device) return nullptr;
   try {
     device->AfterConstruction();
   } catch (...) {
     device->Free();
     throw;
+  }
+  if (!device->IsHardwareSupport(window)) {
+    device->Free();
+    return nullptr;
   }
   return device;
 }

@@ -75,6 +75,8 @@ std::int32_t RegisterDevice(const TDeviceClass& deviceClass);
 // registers itself as the default.
 extern std::int32_t DefaultDevice;
 // Constructs a device of the class on the window and runs AfterConstruction.
+// A device that cannot draw on the window (IsHardwareSupport false, e.g. no
+// context could be made) counts as none: it is freed and nullptr returned.
 TDevice* CreateDevice(const TDeviceClass& deviceClass, TWindow* window);
 
 class TDevice : public TSomePersistent {
@@ -287,7 +289,8 @@ class TDevice : public TSomePersistent {
   // Moves every pixmap and mesh of the device into a new device of another
   // class on the same window and frees the old device. The TPixmap and
   // TMesh objects stay the same (holders keep valid references); only
-  // their device stores are made anew. Returns the new device.
+  // their device stores are made anew. Returns the new device; nullptr when
+  // the new class makes none (the holders then keep store-less objects).
   static TDevice* CloneDevice(TDevice* device, const TDeviceClass& deviceClass);
 
   // ---- state that the implementation and the drawing share

@@ -93,6 +93,7 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
   device->Free();
 
   TDevice* fresh = CreateDevice(deviceClass, window);
+  if (!fresh) return nullptr;
   for (TPixmapCopy& copy : pixmaps) fresh->AdoptPixmap(copy.Pixmap, copy.Pixels);
   for (TMeshCopy& copy : meshes) fresh->AdoptMesh(copy.Mesh, copy.Vertices, copy.Indices);
   fresh->ParticleMesh = particleMesh;

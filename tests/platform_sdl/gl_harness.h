@@ -86,7 +86,8 @@ inline SDL_Window* CreateGLWindow(int width, int height) {
 class TGLHarness {
  public:
   // withHostWindow false: an engine window without a host window, on
-  // which no context can be made.
+  // which no context can be made. device is null when CreateDevice made
+  // none.
   explicit TGLHarness(int width = 640, int height = 480, bool withHostWindow = true)
       : width_(width), height_(height) {
     if (withHostWindow) sdlWindow_ = CreateGLWindow(width, height);
@@ -96,12 +97,19 @@ class TGLHarness {
     window->BufferWidth = width;
     window->BufferHeight = height;
     window->Handle = sdlWindow_;
-    device = static_cast<TGenericGLDevice*>(CreateDevice(DeviceClassOf<TGenericGLDevice>(), window));
+    if (withHostWindow) {
+      device = static_cast<TGenericGLDevice*>(CreateDevice(DeviceClassOf<TGenericGLDevice>(), window));
+    } else {
+      // CreateDevice would free a device without a context: made by hand
+      // to see what such a device does.
+      device = new TGenericGLDevice(window);
+      device->AfterConstruction();
+    }
     world.applet->AdoptDevice(device);
   }
   ~TGLHarness() {
     world.applet->AdoptDevice(nullptr);
-    device->Free();
+    if (device) device->Free();
     window->Free();
     if (sdlWindow_) SDL_DestroyWindow(sdlWindow_);
   }
@@ -162,7 +170,8 @@ class GLDeviceTest : public ::testing::Test {
     ASSERT_TRUE(video_->Started()) << "SDL's offscreen video: " << video_->Error();
     gl = std::make_unique<TGLHarness>();
     ASSERT_TRUE(gl->HostWindow()) << SDL_GetError();
-    ASSERT_TRUE(gl->device->HasContext()) << gl->world.log.Text();
+    ASSERT_NE(gl->device, nullptr) << gl->world.log.Text();
+    ASSERT_TRUE(gl->device->HasContext());
     PinLoadedLibraries();
   }
   void TearDown() override { gl.reset(); }

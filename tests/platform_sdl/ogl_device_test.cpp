@@ -42,7 +42,7 @@ TEST_F(OGLDeviceTest, CreationLogsTheRendererAndPreparesEverything) {
 
 TEST_F(OGLDeviceTest, TheLibraryStaysWhileAnyDeviceLives) {
   auto second = std::make_unique<TGLHarness>(64, 48);
-  ASSERT_TRUE(second->device->HasContext());
+  ASSERT_TRUE(second->device && second->device->HasContext());
   EXPECT_EQ(OGLRef, 2);
   second.reset();
   EXPECT_EQ(OGLRef, 1);
@@ -77,6 +77,10 @@ TEST_F(OGLDeviceTest, ADeviceWithoutAContextCountsAsNoneAndDrawsNothing) {
   device.FlipWindow();
   EXPECT_EQ(device.CreatePixmap(4, 4), nullptr);
   EXPECT_EQ(device.CreateMesh(vfVertex, 3, false, 0, false, false, 0), nullptr);
+  // Made the ordinary way, such a device is none at all.
+  EXPECT_EQ(CreateDevice(DeviceClassOf<TGenericGLDevice>(), none.window), nullptr);
+  EXPECT_EQ(none.world.log.CountError("Can't create AGL context"), 2);
+  EXPECT_EQ(OGLRef, 1);
   for (int i = 0; i < 3; ++i) device.ProcessTick(0.1f, 0);
   EXPECT_EQ(CurColorVertexCount, kStartColorVertexCount) << "no scratch mesh grows without a context";
   // Picking is arithmetic and needs no context.
