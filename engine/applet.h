@@ -329,8 +329,9 @@ class Applet : public Container {
   bool IsChildService(const BaseObject* object) const;
   // Top-layer pieces.
   void CreateFadeScreen();
-  void SetFadeKey(const std::u16string& effect, float seconds);
-  void PrepareFade(float alpha);
+  // Sets the screen up for a fade from alpha, with key 1 of the effect at
+  // the seconds' frame; false when there is no screen or nothing to run.
+  bool PrepareFade(const std::u16string& effect, float alpha, float seconds);
   // Screen-mode pieces.
   void ApplyWindowSize();
   void ApplyDevice(std::int32_t index);

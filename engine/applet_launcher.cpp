@@ -145,6 +145,31 @@ Applet* SomeEngine::RunEmpty(const std::string& path) {
   return nullptr;
 }
 
+namespace {
+
+void SetEmbeddedStart(std::uint32_t handle, std::int32_t width, std::int32_t height, const std::u16string& color,
+                      bool autoSize) {
+  InitEmbeddedHandle = handle;
+  InitEmbeddedWidth = width;
+  InitEmbeddedHeight = height;
+  InitEmbeddedColor = color;
+  InitEmbeddedAutoSize = autoSize;
+}
+
+}  // namespace
+
+Applet* SomeEngine::RunAppletEmbedded(const std::string& path, std::uint32_t handle, std::int32_t width,
+                                      std::int32_t height, const std::u16string& color, bool autoSize) {
+  SetEmbeddedStart(handle, width, height, color, autoSize);
+  return RunApplet(path);
+}
+
+Applet* SomeEngine::RunEmptyEmbedded(const std::string& path, std::uint32_t handle, std::int32_t width,
+                                     std::int32_t height, const std::u16string& color, bool autoSize) {
+  SetEmbeddedStart(handle, width, height, color, autoSize);
+  return RunEmpty(path);
+}
+
 Applet* SomeEngine::AcceptLoaded(BaseObject* loaded, TResourceMan* resMan, const std::string& path) {
   TWeak<TResourceMan> manager(resMan);
   TWeak<BaseObject> root(loaded);

@@ -166,45 +166,39 @@ void Applet::showMessage(const std::u16string& text, const std::u16string&) {
 
 // ------------------------------------------------------------------- fades
 
-void Applet::PrepareFade(float alpha) {
+bool Applet::PrepareFade(const std::u16string& effect, float alpha, float seconds) {
   VisualObject* screen = screen_.Get();
+  if (!screen) return false;
   screen->SetAlpha(alpha);
   if (auto* gui = dynamic_cast<GuiObject*>(screen)) gui->SetGuiAlign(gaClient);
-}
-
-void Applet::SetFadeKey(const std::u16string& effect, float seconds) {
-  if (VisualObject* screen = screen_.Get())
-    collaborator::SetAnimationKey(screen->FindEffect(effect), 1, Frames(seconds));
+  const std::int32_t frames = Frames(seconds);
+  if (frames > 0) {
+    collaborator::SetAnimationKey(screen->FindEffect(effect), 1, frames);
+    return true;
+  }
+  // A fade of no frames would run (and be waited for) without end: it is
+  // over at once.
+  screen->SetAlpha(1.0f - alpha);
+  screen->SetVisible(alpha == 0.0f);
+  return false;
 }
 
 void Applet::fadeScreenToColor(const std::u16string& color, float seconds) {
-  if (!screen_.Get()) return;
   collaborator::Set(screen_.Get(), "Color", Variant(color));
-  PrepareFade(0.0f);
-  SetFadeKey(u"show", seconds);
-  screen_->fadeShow();
+  if (PrepareFade(u"show", 0.0f, seconds)) screen_->fadeShow();
 }
 
 void Applet::hideScreen(float seconds) {
-  if (!screen_.Get()) return;
-  PrepareFade(1.0f);
-  SetFadeKey(u"hide", seconds);
-  screen_->fadeHide();
+  if (PrepareFade(u"hide", 1.0f, seconds)) screen_->fadeHide();
 }
 
 void Applet::fadeScreenToColorWait(const std::u16string& color, float seconds) {
-  if (!screen_.Get()) return;
   collaborator::Set(screen_.Get(), "Color", Variant(color));
-  PrepareFade(0.0f);
-  SetFadeKey(u"show", seconds);
-  screen_->fadeShowWait();
+  if (PrepareFade(u"show", 0.0f, seconds)) screen_->fadeShowWait();
 }
 
 void Applet::hideScreenWait(float seconds) {
-  if (!screen_.Get()) return;
-  PrepareFade(1.0f);
-  SetFadeKey(u"hide", seconds);
-  screen_->fadeHideWait();
+  if (PrepareFade(u"hide", 1.0f, seconds)) screen_->fadeHideWait();
 }
 
 // ------------------------------------------------------------------ others

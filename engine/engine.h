@@ -97,6 +97,13 @@ class SomeEngine : public BaseObject {
   // An empty applet over a folder, for authoring: WriteMode is set and no
   // "main.object" is read.
   Applet* RunEmpty(const std::string& path);
+  // The same two for a host that embeds the engine: the host's window
+  // handle, the size, the background colour and whether the applet follows
+  // the host's size go to the applet's start-up values first.
+  Applet* RunAppletEmbedded(const std::string& path, std::uint32_t handle, std::int32_t width,
+                            std::int32_t height, const std::u16string& color, bool autoSize);
+  Applet* RunEmptyEmbedded(const std::string& path, std::uint32_t handle, std::int32_t width,
+                           std::int32_t height, const std::u16string& color, bool autoSize);
 
   // Services.
   TPlatform* Platform() const { return platform_.get(); }

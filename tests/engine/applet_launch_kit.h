@@ -1,17 +1,20 @@
-// For tests of the program as a whole: the classes a program registers, a
-// null platform whose windows exist, a command line, a fresh folder for the
-// applet's files, and the engine made and freed as the program does it.
-// The engine's own log list is read back without the times.
+// For tests of the program as a whole: the classes a program registers, the
+// null platform (whose windows exist in memory), a command line, a fresh
+// folder for the applet's files, and the engine made and freed as the
+// program does it. The engine's own log list is read back without the times.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/class_builder.h"
@@ -27,35 +30,13 @@
 #include "platform/register.h"
 #include "platform/window.h"
 #include "resources/register.h"
+#include "resources/vfs_res_man.h"
 #include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_applet.h"
 
 namespace corvane::test {
 namespace {
-
-// The null platform with windows: an applet made on it gets a window of the
-// size it asks for.
-class TWindowedPlatform : public TNullPlatform {
-  CORVANE_CLASS(TWindowedPlatform, TNullPlatform)
-  using TNullPlatform::TNullPlatform;
-  TWindow* CreateWindow(Applet* root, const std::string&, std::int32_t left, std::int32_t top, std::int32_t width,
-                        std::int32_t height, TWindowStyle style) override {
-    auto* window = Create<TWindow>(TCreateContext(root));
-    window->Root = root;
-    window->Left = left;
-    window->Top = top;
-    window->Style = style;
-    window->SetClientSize(width, height);
-    window->BufferWidth = width;
-    window->BufferHeight = height;
-    return window;
-  }
-  void DestroyWindow(TWindow* window) override {
-    if (window) window->Free();
-  }
-};
-CORVANE_IMPLEMENT_CLASS(TWindowedPlatform)
 
 // A stand-in root for launches: takes the launcher's resource manager (and
 // frees it when it goes) and gets a recording device, unless a test wants
@@ -94,7 +75,7 @@ class TLaunchEnv {
     RegisterResourceServices();
     RegisterPlatformClasses();
     RegisterClasses({TLaunchApplet::StaticClass()});
-    PlatformClass = TWindowedPlatform::StaticClass();
+    PlatformClass = TNullPlatform::StaticClass();
     std::string pattern = (std::filesystem::temp_directory_path() / "corvane-launch-XXXXXX").string();
     if (mkdtemp(pattern.data())) folder = pattern + "/";
   }
@@ -190,4 +171,37 @@ class TLaunchEnv {
 };
 
 }  // namespace
+
+// Writes a container file holding the files given (name, bytes).
+inline void MakeContainer(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files) {
+  TOwned<TVirtualFileSystemResMan> container(TVirtualFileSystemResMan::CreateEmpty(path));
+  ASSERT_TRUE(container->Active());
+  for (const auto& [name, bytes] : files) {
+    std::unique_ptr<TStream> stream = container->CreateStream(name, fmCreate);
+    ASSERT_NE(stream, nullptr) << name;
+    ASSERT_EQ(stream->Write(bytes.data(), static_cast<std::int64_t>(bytes.size())),
+              static_cast<std::int64_t>(bytes.size()));
+  }
+}
+
+// While it lives, the working folder is the one given (names without a
+// folder land there).
+class TInFolder {
+ public:
+  explicit TInFolder(const std::string& folder) {
+    if (!getcwd(previous_, sizeof previous_)) previous_[0] = '\0';
+    EXPECT_EQ(chdir(folder.c_str()), 0);
+  }
+  ~TInFolder() {
+    if (previous_[0]) {
+      EXPECT_EQ(chdir(previous_), 0);
+    }
+  }
+  TInFolder(const TInFolder&) = delete;
+  TInFolder& operator=(const TInFolder&) = delete;
+
+ private:
+  char previous_[PATH_MAX];
+};
+
 }  // namespace corvane::test

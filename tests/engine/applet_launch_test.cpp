@@ -3,54 +3,19 @@
 // anything behind.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <climits>
 #include <span>
 
 #include "resources/embedded_res_man.h"
-#include "resources/vfs_res_man.h"
 #include "tests/engine/applet_launch_kit.h"
 
 namespace corvane {
 namespace {
 
+using test::MakeContainer;
 using test::TLaunchEnv;
 using Lines = std::vector<std::string>;
 
 const char kLaunchRoot[] = "object app: TLaunchApplet\nend\n";
-
-// Writes a container file holding the files given (name, bytes).
-void MakeContainer(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files) {
-  TOwned<TVirtualFileSystemResMan> container(TVirtualFileSystemResMan::CreateEmpty(path));
-  ASSERT_TRUE(container->Active());
-  for (const auto& [name, bytes] : files) {
-    std::unique_ptr<TStream> stream = container->CreateStream(name, fmCreate);
-    ASSERT_NE(stream, nullptr) << name;
-    ASSERT_EQ(stream->Write(bytes.data(), static_cast<std::int64_t>(bytes.size())),
-              static_cast<std::int64_t>(bytes.size()));
-  }
-}
-
-// Runs the test's body inside the folder (names without a folder land
-// there), then goes back.
-class TInFolder {
- public:
-  explicit TInFolder(const std::string& folder) {
-    if (!getcwd(previous_, sizeof previous_)) previous_[0] = '\0';
-    EXPECT_EQ(chdir(folder.c_str()), 0);
-  }
-  ~TInFolder() {
-    if (previous_[0]) {
-      EXPECT_EQ(chdir(previous_), 0);
-    }
-  }
-  TInFolder(const TInFolder&) = delete;
-  TInFolder& operator=(const TInFolder&) = delete;
-
- private:
-  char previous_[PATH_MAX];
-};
 
 int CountOf(const Lines& lines, const std::string& text) {
   return static_cast<int>(std::count(lines.begin(), lines.end(), text));
@@ -132,7 +97,7 @@ TEST(AppletLaunch, FromAContainerCarriedInTheExecutable) {
   AddResource("launchtest_applet",
               std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
   std::filesystem::remove(env.PathOf("built.applet"));
-  TInFolder inFolder(env.folder);
+  test::TInFolder inFolder(env.folder);
   SomeEngine* engine = env.Start({"launchtest_applet"});
   ASSERT_EQ(engine->count(), 1);
   auto* applet = static_cast<Applet*>(engine->children(0));
@@ -163,7 +128,7 @@ TEST(AppletLaunch, TheDefaultAppletLogIsNamedAfterTheProgram) {
     const std::string bytes = env.Bytes("default.applet").value_or("");
     AddResource("default_applet",
                 std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-    TInFolder inFolder(env.folder);
+    test::TInFolder inFolder(env.folder);
     SomeEngine* engine = env.Start(c.Arguments);
     ASSERT_EQ(engine->count(), 1);
     EXPECT_EQ(engine->LogFileName(), c.LogName);
