@@ -11,7 +11,6 @@
 #include "base/color.h"
 #include "base/engine_log.h"
 #include "base/matrix.h"
-#include "base/prop_access.h"
 #include "base/text_convert.h"
 #include "base/vector_math.h"
 #include "engine/applet.h"
@@ -163,21 +162,12 @@ void TOGLDevice::WriteOGLLog() {
 
 std::uint32_t TOGLDevice::BackgroundColor() const {
   const Applet* applet = GetApplet();
-  const TPropInfo* prop = applet ? GetPropInfo(*applet, "bkColor") : nullptr;
-  if (!prop) return 0xFF000000;  // the applet's own default
-  switch (prop->Kind()) {
-    case pkString:
-    case pkWString: return StrToColor(GetWideStrProp(*applet, *prop));
-    case pkInteger:
-    case pkInt64: return static_cast<std::uint32_t>(GetInt64Prop(*applet, *prop));
-    default: return 0xFF000000;
-  }
+  return applet ? applet->BkColor() : 0xFF000000;  // the applet's own default
 }
 
 bool TOGLDevice::LightingSwitch() const {
   const Applet* applet = GetApplet();
-  const TPropInfo* prop = applet ? GetPropInfo(*applet, "lighting") : nullptr;
-  return prop && prop->Kind() == pkBool && GetOrdProp(*applet, *prop) != 0;
+  return applet && applet->Lighting();
 }
 
 float TOGLDevice::AppletScale() const {
