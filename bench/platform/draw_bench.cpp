@@ -6,32 +6,15 @@
 // heap allocations per frame, which must be none.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "base/class_builder.h"
 #include "base/engine_log.h"
+#include "bench/support/heap_count.h"
 #include "platform/device.h"
 #include "platform/sys_font.h"
 #include "platform/window.h"
-
-namespace {
-
-std::size_t allocations = 0;
-
-}  // namespace
-
-// Every heap allocation of the program is counted. Kept out of line, so
-// that the compiler does not pair an inlined free with the built-in new.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace corvane {
 namespace {
@@ -180,7 +163,7 @@ struct TScene {
 // Seconds per item (shown in ns) and heap allocations per frame.
 void Report(benchmark::State& state, std::size_t allocationsBefore, double itemsPerFrame) {
   const auto frames = static_cast<double>(state.iterations());
-  const auto allocated = static_cast<double>(allocations - allocationsBefore);  // before the counters allocate
+  const auto allocated = static_cast<double>(bench::HeapAllocations() - allocationsBefore);  // before the counters allocate
   state.counters["per item"] =
       benchmark::Counter(frames * itemsPerFrame, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.counters["allocs/frame"] = allocated / frames;
@@ -194,7 +177,7 @@ TRect Cell(int i) {
 void FillRects(benchmark::State& state) {
   TScene scene;
   scene.device->FillRect(Cell(0), 0);  // warm up
-  const std::size_t before = allocations;
+  const std::size_t before = bench::HeapAllocations();
   for (auto _ : state)
     for (int i = 0; i < kPerFrame; ++i) scene.device->FillRect(Cell(i), 0);
   Report(state, before, kPerFrame);
@@ -205,7 +188,7 @@ BENCHMARK(FillRects)->Unit(benchmark::kMillisecond);
 void DrawPixmaps(benchmark::State& state) {
   TScene scene;
   scene.device->DrawPixmap(scene.pixmap, Cell(0));
-  const std::size_t before = allocations;
+  const std::size_t before = bench::HeapAllocations();
   for (auto _ : state)
     for (int i = 0; i < kPerFrame; ++i) scene.device->DrawPixmap(scene.pixmap, Cell(i));
   Report(state, before, kPerFrame);
@@ -218,7 +201,7 @@ void DrawNineSlices(benchmark::State& state) {
   const TRect margins{4, 4, 4, 4};
   constexpr int kCalls = kPerFrame / 9 + 1;
   scene.device->DrawPixmapMargins(scene.pixmap, Cell(0), margins);
-  const std::size_t before = allocations;
+  const std::size_t before = bench::HeapAllocations();
   for (auto _ : state)
     for (int i = 0; i < kCalls; ++i) {
       TRect r = Cell(i);
@@ -240,7 +223,7 @@ void DrawLabels(benchmark::State& state) {
     labels.push_back(label);
   }
   scene.device->DrawString(scene.font, labels[0], {0, 0, 400, 20}, {tfLeft, tfTop}, 0xFFFFFFFF);
-  const std::size_t before = allocations;
+  const std::size_t before = bench::HeapAllocations();
   for (auto _ : state)
     for (int i = 0; i < 250; ++i) {
       const auto y = static_cast<float>(i % 40 * 18);
@@ -259,7 +242,7 @@ void DrawWrappedText(benchmark::State& state) {
   paragraph.resize(1000);
   const TTextFormats wrap{tfLeft, tfTop, tfWordWrap};
   scene.device->DrawString(scene.font, paragraph, {0, 0, 400, 768}, wrap, 0xFFFFFFFF);
-  const std::size_t before = allocations;
+  const std::size_t before = bench::HeapAllocations();
   for (auto _ : state)
     for (int i = 0; i < 10; ++i) scene.device->DrawString(scene.font, paragraph, {0, 0, 400, 768}, wrap, 0xFFFFFFFF);
   Report(state, before, 10.0 * 1000);

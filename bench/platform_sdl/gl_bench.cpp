@@ -10,30 +10,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 
 #include "base/matrix.h"
 #include "base/prop_access.h"
+#include "bench/support/heap_count.h"
 #include "platform/view_projection.h"
 #include "tests/platform_sdl/gl_harness.h"
-
-namespace {
-
-std::size_t allocations = 0;
-
-}  // namespace
-
-// Every heap allocation of the program is counted (Mesa's own, in C, are
-// not). Kept out of line, so that the compiler does not pair an inlined
-// free with the built-in new.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace corvane {
 namespace {
@@ -200,7 +182,7 @@ void RunFrames(benchmark::State& state, double& secondsPerFrame) {
     return;
   }
   Frame(b);  // warm: the first frame compiles the renderer's code
-  const std::size_t before = allocations;
+  const std::size_t before = bench::HeapAllocations();
   const auto start = std::chrono::steady_clock::now();
   std::int64_t frames = 0;
   for (auto _ : state) {
@@ -209,7 +191,7 @@ void RunFrames(benchmark::State& state, double& secondsPerFrame) {
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   secondsPerFrame = elapsed.count() / static_cast<double>(frames);
-  state.counters["allocs/frame"] = static_cast<double>(allocations - before) / static_cast<double>(frames);
+  state.counters["allocs/frame"] = static_cast<double>(bench::HeapAllocations() - before) / static_cast<double>(frames);
   state.counters["fps"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
   state.counters["lit"] = b.lit ? 1 : 0;
 }

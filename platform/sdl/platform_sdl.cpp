@@ -24,6 +24,10 @@ namespace {
 
 static_assert(SDL_NUM_SCANCODES == 512, "the per-key characters are sized for SDL's scancodes");
 
+std::u16string SDLError() { return Utf8ToUtf16(SDL_GetError()); }
+
+}  // namespace
+
 void SetGLAttributes(int depthBits) {
   SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -36,10 +40,6 @@ void SetGLAttributes(int depthBits) {
   // profile does not have.
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 }
-
-std::u16string SDLError() { return Utf8ToUtf16(SDL_GetError()); }
-
-}  // namespace
 
 TPlatformSDL::TPlatformSDL(const TCreateContext& context) : TPlatform(context), start_(std::chrono::steady_clock::now()) {}
 

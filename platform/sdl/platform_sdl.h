@@ -146,6 +146,10 @@ class TPlatformSDL : public TPlatform {
   bool cursorHidden_ = false;
 };
 
+// Sets the attributes of the next SDL window's OpenGL context: double
+// buffered RGBA 8, depthBits of depth, a compatibility context.
+void SetGLAttributes(int depthBits);
+
 // The SDL window behind an engine window; nullptr when it has none.
 SDL_Window* SDLWindowOf(const TWindow* window);
 

@@ -20,6 +20,7 @@
 
 #include "base/class_builder.h"
 #include "platform/sdl/ogl_device.h"
+#include "platform/sdl/platform_sdl.h"
 #include "platform/window.h"
 #include "tests/support/kit/test_world.h"
 
@@ -72,14 +73,7 @@ inline void PinLoadedLibraries() {
 // An SDL window with the platform's attributes: double buffered RGBA 8,
 // depth 24, a compatibility context.
 inline SDL_Window* CreateGLWindow(int width, int height) {
-  SDL_GL_ResetAttributes();
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SetGLAttributes(24);
   return SDL_CreateWindow("corvane test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
 }
 
