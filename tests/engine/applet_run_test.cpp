@@ -39,21 +39,6 @@ void CloseAndRun(TLaunchEnv& env) {
   EXPECT_EQ(env.engine->count(), 0);
 }
 
-// The log file of a run, line by line without the times; fails unless every
-// line ends with CR LF.
-Lines LogFileLines(const std::string& bytes) {
-  Lines lines;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    const std::size_t end = bytes.find("\r\n", start);
-    EXPECT_NE(end, std::string::npos) << "no CR LF after: " << bytes.substr(start);
-    if (end == std::string::npos) break;
-    lines.push_back(TLaunchEnv::WithoutTime(bytes.substr(start, end - start)));
-    start = end + 2;
-  }
-  return lines;
-}
-
 // The lines of the ciphered preference file.
 std::vector<std::u16string> PrefLines(const std::optional<std::string>& bytes) {
   std::vector<std::u16string> lines;
@@ -84,60 +69,41 @@ TEST(AppletRun, AHeadlessRunFromStartToEnd) {
   env.Finish();
 
   // Golden with the classes this test executable registers.
-  const Lines expected = {
-      "(i) === Corvane engine 2.0 started ===",
-      "(i) executable name corvane",
-      "(i) param 0 corvane",
-      "(i) param 1 " + path,
-      "(i) Resource manager TEmbeddedResMan starded",
-      "(i) Embedded resource manager started TEmbeddedResMan",
-      "(i) Resource manager TExtResourceMan starded",
-      "(i) External resource manager started TExtResourceMan",
-      "(i) Launch Applet by param",
-      "(i) Trying to load " + path,
-      "(i) Try to create Folder ResMan",
-      "(i) Resource manager TFolderResourceMan starded",
-      "(i) Resource manager created for Applet TFolderResourceMan",
-      "(i) Set external resource path to " + env.folder,
-      "(i) Start of the root object creation",
-      "(i) Create main window",
-      "(i) Main window created",
-      "(i) Create main device",
-      "(i) recording device manager stared",
-      "(i) Device was created successful",
-      "(i) Create most top layer",
-      "(i) Set script vars",
-      "(i) load main object and script",
-      "(i) main object was loaded",
-      "(i) Score load",
-      "(i) Prefenses load",
-      "(i) Prefenses loaded",
-      "(i) 801.000000000000000x601.000000000000000:801.000000000000000x601.000000000000000",
-      "(i) End of the root object creation",
-      "(i) " + env.PathOf("main.log"),
-      "(i) Last info===========",
-      "(i) =====================",
-      "(i) ==== Device statistics ==========",
-      "(i) Max FPS: 0.00",
-      "(i) Avg FPS: 0.00",
-      "(i) ==== Device statistics finish ===",
-      "(i) cleared",
-      "(i) mesh ok",
-      "(i) script ok",
-      "(i) stream ok",
-      "(i) sound ok",
-      "(i) music ok",
-      "(i) pixmap ok",
-      "(i) font ok",
-      "(i) Resource manager TFolderResourceMan closed",
-      "(i) recording device manager closed",
-      "(i) Objects destroyed",
-      "(i) Embedded resource manager closed TEmbeddedResMan",
-      "(i) Resource manager TEmbeddedResMan closed",
-      "(i) Resource manager TExtResourceMan closed",
-      "(i) === Corvane engine 2.0 finished ===",
-  };
-  EXPECT_EQ(LogFileLines(env.Bytes("main.log").value_or("")), expected);
+  const Lines expected = TLaunchEnv::Joined({
+      env.FolderLaunchLines(path),
+      {
+          "(i) Start of the root object creation",
+          "(i) Create main window",
+          "(i) Main window created",
+          "(i) Create main device",
+          "(i) recording device manager stared",
+          "(i) Device was created successful",
+          "(i) Create most top layer",
+          "(i) Set script vars",
+          "(i) load main object and script",
+          "(i) main object was loaded",
+          "(i) Score load",
+          "(i) Prefenses load",
+          "(i) Prefenses loaded",
+          "(i) 801.000000000000000x601.000000000000000:801.000000000000000x601.000000000000000",
+          "(i) End of the root object creation",
+          "(i) " + env.PathOf("main.log"),
+          "(i) Last info===========",
+          "(i) =====================",
+          "(i) ==== Device statistics ==========",
+          "(i) Max FPS: 0.00",
+          "(i) Avg FPS: 0.00",
+          "(i) ==== Device statistics finish ===",
+      },
+      TLaunchEnv::CacheClearedLines(),
+      {
+          "(i) Resource manager TFolderResourceMan closed",
+          "(i) recording device manager closed",
+          "(i) Objects destroyed",
+      },
+      TLaunchEnv::EngineEndLines(),
+  });
+  EXPECT_EQ(TLaunchEnv::LogFileLines(env.Bytes("main.log").value_or("")), expected);
   // Beside the applet: the compiled root, the log, the preferences; no
   // score file for an empty table, no marker once the program ended.
   EXPECT_EQ(env.Bytes("main.bin").value_or("").substr(0, 4), "KVF0");

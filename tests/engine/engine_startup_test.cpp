@@ -90,23 +90,6 @@ TEST(EngineStartup, WithoutAPlatformNothingIsLaunched) {
   EXPECT_FALSE(env.Exists("main.bin"));
 }
 
-// The log file of a run split into lines; fails unless every line ends
-// with CR LF.
-Lines LogFileLines(const std::string& bytes) {
-  Lines lines;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    const std::size_t end = bytes.find("\r\n", start);
-    EXPECT_NE(end, std::string::npos) << "no CR LF after: " << bytes.substr(start);
-    if (end == std::string::npos) break;
-    const std::string line = bytes.substr(start, end - start);
-    EXPECT_EQ(line.find('\n'), std::string::npos) << line;
-    lines.push_back(TLaunchEnv::WithoutTime(line));
-    start = end + 2;
-  }
-  return lines;
-}
-
 TEST(EngineStartup, AHeadlessRunFromStartToEnd) {
   TLaunchEnv env;
   env.Put("main.object", "object app: TLaunchApplet\n  frameRate = 30\nend\n");
@@ -129,42 +112,17 @@ TEST(EngineStartup, AHeadlessRunFromStartToEnd) {
   env.Finish();
 
   const std::string exe = ExePath();
-  const Lines expected = {
-      "(i) === Corvane engine 2.0 started ===",
-      "(i) executable name corvane",
-      "(i) param 0 corvane",
-      "(i) param 1 " + path,
-      "(i) Resource manager TEmbeddedResMan starded",
-      "(i) Embedded resource manager started TEmbeddedResMan",
-      "(i) Resource manager TExtResourceMan starded",
-      "(i) External resource manager started TExtResourceMan",
-      "(i) Launch Applet by param",
-      "(i) Trying to load " + path,
-      "(i) Try to create Folder ResMan",
-      "(i) Resource manager TFolderResourceMan starded",
-      "(i) Resource manager created for Applet TFolderResourceMan",
-      "(i) Set external resource path to " + env.folder,
-      "(i) recording device manager stared",
-      "(i) " + env.PathOf("main.log"),
+  const Lines expected = TLaunchEnv::Joined({
+      env.FolderLaunchLines(path),
+      {"(i) recording device manager stared", "(i) " + env.PathOf("main.log")},
       // The test applet's teardown: its cache, its manager, its device.
-      "(i) cleared",
-      "(i) mesh ok",
-      "(i) script ok",
-      "(i) stream ok",
-      "(i) sound ok",
-      "(i) music ok",
-      "(i) pixmap ok",
-      "(i) font ok",
-      "(i) Resource manager TFolderResourceMan closed",
-      "(i) recording device manager closed",
-      "(i) Embedded resource manager closed TEmbeddedResMan",
-      "(i) Resource manager TEmbeddedResMan closed",
-      "(i) Resource manager TExtResourceMan closed",
-      "(i) === Corvane engine 2.0 finished ===",
-  };
+      TLaunchEnv::CacheClearedLines(),
+      {"(i) Resource manager TFolderResourceMan closed", "(i) recording device manager closed"},
+      TLaunchEnv::EngineEndLines(),
+  });
   const std::optional<std::string> log = env.Bytes("main.log");
   ASSERT_TRUE(log.has_value());
-  EXPECT_EQ(LogFileLines(*log), expected);
+  EXPECT_EQ(TLaunchEnv::LogFileLines(*log), expected);
   // Beside the applet: its compiled form, the log, and no marker.
   EXPECT_EQ(env.Bytes("main.bin").value_or("").substr(0, 4), "KVF0");
   EXPECT_FALSE(env.Exists("main.run"));
@@ -182,7 +140,7 @@ TEST(EngineStartup, AFailedLaunchKeepsTheLogOfTheEarlierRun) {
   engine->Run();
   env.Finish();
 
-  const Lines lines = LogFileLines(env.Bytes("main.log").value_or(""));
+  const Lines lines = TLaunchEnv::LogFileLines(env.Bytes("main.log").value_or(""));
   ASSERT_GE(lines.size(), 4u);
   EXPECT_EQ(lines.front(), "(i) an earlier run");
   // The lines from the moment the log was named on.
