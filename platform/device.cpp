@@ -435,6 +435,7 @@ void TDevice::RenderScene() {
   if (!applet_ || !applet_->Ready()) return;
   ResetFrame();
   SetSpaceMatrix(IdentitySpaceMatrix);
+  applet_->PaintObject();
   DrawCaret();
   CountFrame();
   WriteDebugInfo();

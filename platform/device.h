@@ -272,8 +272,9 @@ class TDevice : public TSomePersistent {
 
   // ---- frames and statistics
   // The frame of the implementation's RenderWindow: resets the per-frame
-  // state, starts from the identity matrix, counts the frame rate and posts
-  // the debug lines. Nothing happens before the applet is ready.
+  // state, starts from the identity matrix, has the applet paint its tree,
+  // draws the caret, counts the frame rate and posts the debug lines.
+  // Nothing happens before the applet is ready.
   void RenderScene();
   // The debug-board lines, while the applet's debug form is shown.
   void WriteDebugInfo();

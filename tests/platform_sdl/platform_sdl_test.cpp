@@ -2,8 +2,6 @@
 // SDL's offscreen driver.
 #include "platform/sdl/platform_sdl.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,37 +11,13 @@
 #include "engine/dummy.h"
 #include "platform/sdl/gl_loader.h"
 #include "platform/sdl/platform_sdl_png.h"
+#include "tests/platform_sdl/png_picture.h"
 #include "tests/platform_sdl/sdl_platform_fixture.h"
 
 namespace corvane::test {
 namespace {
 
 using SDLWindowTest = SDLPlatformTest;
-
-// An RGB PNG file as rows of bytes; empty when it cannot be read.
-struct TPngPicture {
-  std::int32_t Width = 0;
-  std::int32_t Height = 0;
-  std::vector<std::uint8_t> Rgb;
-  std::uint32_t Pixel(std::int32_t x, std::int32_t y) const {
-    const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)) * 3;
-    return (std::uint32_t{Rgb[at]} << 16) | (std::uint32_t{Rgb[at + 1]} << 8) | Rgb[at + 2];
-  }
-};
-
-TPngPicture ReadPng(const std::string& fileName) {
-  TPngPicture picture;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_file(&image, fileName.c_str()) == 0) return picture;
-  image.format = PNG_FORMAT_RGB;
-  std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
-  if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) return picture;
-  picture.Width = static_cast<std::int32_t>(image.width);
-  picture.Height = static_cast<std::int32_t>(image.height);
-  picture.Rgb = std::move(rgb);
-  return picture;
-}
 
 bool FileExists(const std::string& fileName) {
   if (std::FILE* f = std::fopen(fileName.c_str(), "rb")) {

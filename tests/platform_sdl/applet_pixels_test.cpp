@@ -1,0 +1,369 @@
+// Whole applets on the real host: the program's start-up streams the applet
+// from "main.object", the SDL platform (offscreen driver) opens its window,
+// the OpenGL device draws the tree, and the applet's own makepng writes the
+// picture, which is read back and checked pixel by pixel and against an
+// expected image kept beside this test.
+//
+// CORVANE_UPDATE_EXPECTED=1 writes the expected image (and the README's
+// screenshot of the sample) from this run instead of comparing.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/vector_math.h"
+#include "engine/applet.h"
+#include "engine/event.h"
+#include "engine/low_event.h"
+#include "engine/visual_object.h"
+#include "platform/device.h"
+#include "platform/sdl/ogl_device.h"
+#include "platform/sdl/platform_sdl.h"
+#include "tests/engine/applet_launch_kit.h"
+#include "tests/platform_sdl/gl_harness.h"
+#include "tests/platform_sdl/png_picture.h"
+
+namespace corvane {
+namespace {
+
+using test::ReadPng;
+using test::TLaunchEnv;
+using test::TPngPicture;
+
+// ------------------------------------------------ what the test applet draws
+
+constexpr std::int32_t kWidth = 320;
+constexpr std::int32_t kHeight = 240;
+constexpr std::uint32_t kBackground = 0x204060;
+// A filled rectangle, left/top inclusive, right/bottom exclusive.
+constexpr std::uint32_t kRectColor = 0xE0A020;
+constexpr int kRectLeft = 16, kRectTop = 24, kRectRight = 96, kRectBottom = 64;
+// A 2 x 2 pixmap stretched with nearest filtering over an 80 x 80 square:
+// each texel fills one 40 x 40 quadrant.
+constexpr int kQuadLeft = 208, kQuadTop = 136, kQuadSize = 80;
+constexpr std::uint32_t kTexels[4] = {0xFF0000, 0x00FF00,   // top row: red, green
+                                      0x0000FF, 0xFFFFFF};  // bottom row: blue, white
+// A box around the origin, seen by the applet's default camera.
+constexpr std::uint32_t kBoxColor = 0x30C060;
+constexpr float kBoxHalf = 10;
+
+const char kTestApplet[] =
+    "object pixels: Applet\n"
+    "  title = 'Pixels'\n"
+    "  width = 320\n"
+    "  height = 240\n"
+    "  bkColor = '#FF204060'\n"
+    "  object box: TPixelBox\n"
+    "  end\n"
+    "  object rect: TPixelRect\n"
+    "  end\n"
+    "  object quad: TPixelQuad\n"
+    "  end\n"
+    "end\n";
+
+TDevice* DeviceOf(VisualObject* object) {
+  Applet* applet = object->GetApplet();
+  return applet ? applet->Device() : nullptr;
+}
+
+// Flat 2D drawing in applet units, untouched by depth or light.
+void Begin2D(TDevice& device) {
+  device.SetRenderState(rs2DScene);
+  device.SetSpaceMatrix(IdentitySpaceMatrix);
+  device.SetRenderState(rsZTestOff);
+  device.SetRenderState(rsLightOff);
+  device.SetRenderState(rsBlendNormal);
+}
+
+class TPixelRect : public VisualObject {
+  CORVANE_CLASS(TPixelRect, VisualObject)
+  explicit TPixelRect(const TCreateContext& context) : VisualObject(context) {}
+  void Paint() override {
+    TDevice* device = DeviceOf(this);
+    if (!device) return;
+    Begin2D(*device);
+    device->SetColor(0xFF000000 | kRectColor);
+    device->FillRect(kRectLeft, kRectTop, kRectRight, kRectBottom, 0);
+  }
+};
+CORVANE_IMPLEMENT_CLASS(TPixelRect)
+
+class TPixelQuad : public VisualObject {
+  CORVANE_CLASS(TPixelQuad, VisualObject)
+  explicit TPixelQuad(const TCreateContext& context) : VisualObject(context) {}
+  void BeforeDestruction() override {
+    // Game objects go before the device; the device frees what is left.
+    TDevice* device = DeviceOf(this);
+    if (device && std::ranges::find(device->Pixmaps(), pixmap_) != device->Pixmaps().end())
+      device->DestroyPixmap(pixmap_);
+    VisualObject::BeforeDestruction();
+  }
+  void Paint() override {
+    TDevice* device = DeviceOf(this);
+    if (!device) return;
+    if (!pixmap_ && !MakePixmap(*device)) return;
+    Begin2D(*device);
+    device->SetColor(0xFFFFFFFF);
+    device->SetPixmap(0, pixmap_);
+    device->SetRenderState(rsTexNearest);
+    device->SetRenderState(rsTexReplace);
+    device->DrawPixmap(pixmap_, Rect(kQuadLeft, kQuadTop, kQuadLeft + kQuadSize, kQuadTop + kQuadSize));
+  }
+
+ private:
+  bool MakePixmap(TDevice& device) {
+    pixmap_ = device.CreatePixmap(2, 2);
+    void* bits = nullptr;
+    if (!pixmap_ || !device.LockPixmapRectARGB(pixmap_, 0, 0, 2, 2, bits, false)) return false;
+    for (int y = 0; y < 2; ++y) {
+      auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(bits) + y * pixmap_->Pitch);
+      for (int x = 0; x < 2; ++x) row[x] = 0xFF000000 | kTexels[y * 2 + x];
+    }
+    device.UnlockPixmap(pixmap_);
+    return true;
+  }
+  TPixmap* pixmap_ = nullptr;
+};
+CORVANE_IMPLEMENT_CLASS(TPixelQuad)
+
+class TPixelBox : public VisualObject {
+  CORVANE_CLASS(TPixelBox, VisualObject)
+  explicit TPixelBox(const TCreateContext& context) : VisualObject(context) {}
+  void Paint() override {
+    TDevice* device = DeviceOf(this);
+    if (!device) return;
+    device->SetRenderState(rs3DScene);
+    device->SetSpaceMatrix(IdentitySpaceMatrix);
+    device->SetRenderState(rsZTestOn);
+    device->SetRenderState(rsZWriteOn);
+    device->SetRenderState(rsTexDisable);
+    device->SetColor(0xFF000000 | kBoxColor);
+    device->FillBox({-kBoxHalf, -kBoxHalf, -kBoxHalf, 1}, {kBoxHalf, kBoxHalf, kBoxHalf, 1});
+  }
+};
+CORVANE_IMPLEMENT_CLASS(TPixelBox)
+
+// ----------------------------------------------------------------- the run
+
+bool UpdatingExpected() {
+  const char* value = std::getenv("CORVANE_UPDATE_EXPECTED");
+  return value && std::string(value) == "1";
+}
+
+Applet* RunningApplet(SomeEngine* engine) {
+  return engine && engine->count() == 1 ? dynamic_cast<Applet*>(engine->children(0)) : nullptr;
+}
+
+// A launch on the SDL host with the OpenGL device under the offscreen video
+// driver; the engine's own classes and the picture objects registered.
+class AppletPixelsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    // The registry of device classes has no removal: one entry a process.
+    static const std::int32_t glDevice = RegisterDevice(DeviceClassOf<TGenericGLDevice>());
+    RegisterClasses({TPlatformSDL::StaticClass(), TPixelRect::StaticClass(), TPixelQuad::StaticClass(),
+                     TPixelBox::StaticClass()});
+    PlatformClass = TPlatformSDL::StaticClass();
+    DefaultDevice = glDevice;
+  }
+
+  // Starts the applet stored as main.object and runs a few frames.
+  Applet* Launch() {
+    env.Start({env.PathOf("main.object")});
+    Applet* applet = RunningApplet(env.engine);
+    if (!applet) return nullptr;
+    test::PinLoadedLibraries();
+    for (int i = 0; i < 5 && env.engine->count() > 0; ++i) env.engine->RunStep();
+    return RunningApplet(env.engine);
+  }
+
+  // The applet's picture, through its own makepng, read back.
+  TPngPicture Picture(Applet* applet, const std::string& name) {
+    applet->makepng(Utf8ToUtf16(env.PathOf(name)));
+    return ReadPng(env.PathOf(name));
+  }
+
+  // Asks the window to close, as the host does, and runs the loop until
+  // the program has ended.
+  void CloseAndRun() {
+    Applet* applet = RunningApplet(env.engine);
+    ASSERT_NE(applet, nullptr);
+    applet->GetEvent()->AddEvent(std::make_unique<TActionEvent>(evActionEvent, applet->Window(), aeCloseWindow));
+    for (int i = 0; i < 300 && env.engine->count() > 0; ++i) env.engine->RunStep();
+    EXPECT_EQ(env.engine->count(), 0);
+  }
+
+  void ExpectNoErrors() {
+    for (const std::string& line : env.messages) EXPECT_FALSE(line.starts_with("(e) ")) << line;
+  }
+
+  TLaunchEnv env;
+};
+
+int ChannelDistance(std::uint32_t a, std::uint32_t b) {
+  int most = 0;
+  for (int shift : {16, 8, 0})
+    most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+  return most;
+}
+
+MATCHER_P(ColourNear, expected, "") { return ChannelDistance(arg, expected) <= 1; }
+
+// --------------------------------------------------------------- the tests
+
+TEST_F(AppletPixelsTest, TheBundledSampleShowsItsBackground) {
+  const std::string sample = ExePath() + "../Resources/main.object";
+  if (!std::filesystem::exists(sample)) GTEST_SKIP() << "no " << sample;
+  std::filesystem::copy_file(sample, env.PathOf("main.object"));
+  Applet* applet = Launch();
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+
+  EXPECT_EQ(applet->Width(), 800);
+  EXPECT_EQ(applet->Height(), 600);
+  const TPngPicture picture = Picture(applet, "sample.png");
+  ASSERT_EQ(picture.Width, applet->Width()) << ::testing::PrintToString(env.Messages());
+  ASSERT_EQ(picture.Height, applet->Height());
+  const std::uint32_t background = 0x203040;
+  for (auto [x, y] : std::array<std::pair<int, int>, 5>{{{0, 0}, {799, 0}, {0, 599}, {799, 599}, {400, 300}}})
+    EXPECT_THAT(picture.Pixel(x, y), ColourNear(background)) << x << "," << y;
+  if (UpdatingExpected())
+    std::filesystem::copy_file(env.PathOf("sample.png"), CORVANE_DOCS_DIR "/screenshot.png",
+                               std::filesystem::copy_options::overwrite_existing);
+
+  CloseAndRun();
+  env.Finish();
+  ExpectNoErrors();
+  EXPECT_TRUE(env.Exists("main.prefs"));
+}
+
+// Pixels of one colour in the picture: their count and bounds.
+struct TColourBounds {
+  int Count = 0;
+  int Left = 1 << 30, Top = 1 << 30, Right = -1, Bottom = -1;
+};
+
+TColourBounds BoundsOf(const TPngPicture& picture, std::uint32_t colour) {
+  TColourBounds b;
+  for (int y = 0; y < picture.Height; ++y)
+    for (int x = 0; x < picture.Width; ++x)
+      if (ChannelDistance(picture.Pixel(x, y), colour) <= 1) {
+        ++b.Count;
+        b.Left = std::min(b.Left, x);
+        b.Top = std::min(b.Top, y);
+        b.Right = std::max(b.Right, x);
+        b.Bottom = std::max(b.Bottom, y);
+      }
+  return b;
+}
+
+// The drawn shapes where they were asked for, whatever the expected image
+// says: these checks are what vouch for that image.
+// nearFace: where the device's own projection puts the box's near face
+// (left, top, right, bottom in pixels).
+void ExpectTheShapes(const TPngPicture& picture, const TRect& nearFace) {
+  const std::array<std::pair<int, int>, 4> corners{{{0, 0}, {kWidth - 1, 0}, {0, kHeight - 1}, {kWidth - 1, kHeight - 1}}};
+  for (auto [x, y] : corners)
+    EXPECT_EQ(picture.Pixel(x, y), kBackground) << "corner " << x << "," << y;
+
+  // The rectangle: exactly its pixels, in exactly its colour.
+  const TColourBounds rect = BoundsOf(picture, kRectColor);
+  EXPECT_EQ(rect.Left, kRectLeft);
+  EXPECT_EQ(rect.Top, kRectTop);
+  EXPECT_EQ(rect.Right, kRectRight - 1);
+  EXPECT_EQ(rect.Bottom, kRectBottom - 1);
+  EXPECT_EQ(rect.Count, (kRectRight - kRectLeft) * (kRectBottom - kRectTop));
+  EXPECT_EQ(picture.Pixel(kRectLeft, kRectTop), kRectColor);
+  EXPECT_EQ(picture.Pixel(kRectRight - 1, kRectBottom - 1), kRectColor);
+
+  // The quad: each texel fills its whole quadrant.
+  const int half = kQuadSize / 2;
+  for (int texel = 0; texel < 4; ++texel) {
+    const TColourBounds q = BoundsOf(picture, kTexels[texel]);
+    const int left = kQuadLeft + (texel % 2) * half, top = kQuadTop + (texel / 2) * half;
+    SCOPED_TRACE("texel " + std::to_string(texel));
+    EXPECT_EQ(q.Left, left);
+    EXPECT_EQ(q.Top, top);
+    EXPECT_EQ(q.Right, left + half - 1);
+    EXPECT_EQ(q.Bottom, top + half - 1);
+    EXPECT_EQ(q.Count, half * half);
+  }
+
+  // The box: only its near face shows, a solid square centred in the
+  // picture, where the projection puts it.
+  const TColourBounds box = BoundsOf(picture, kBoxColor);
+  ASSERT_GT(box.Count, 0) << "the box was not drawn";
+  EXPECT_NEAR((box.Left + box.Right) / 2.0, (kWidth - 1) / 2.0, 1.0);
+  EXPECT_NEAR((box.Top + box.Bottom) / 2.0, (kHeight - 1) / 2.0, 1.0);
+  EXPECT_NEAR(box.Right - box.Left, box.Bottom - box.Top, 1) << "square pixels";
+  EXPECT_NEAR(box.Left, nearFace.left, 1.0);
+  EXPECT_NEAR(box.Top, nearFace.top, 1.0);
+  EXPECT_NEAR(box.Right + 1, nearFace.right, 1.0);
+  EXPECT_NEAR(box.Bottom + 1, nearFace.bottom, 1.0);
+  EXPECT_GT(box.Right - box.Left, 20);
+  EXPECT_EQ(box.Count, (box.Right - box.Left + 1) * (box.Bottom - box.Top + 1)) << "a solid square";
+  EXPECT_EQ(picture.Pixel(kWidth / 2, kHeight / 2), kBoxColor);
+}
+
+// The share of pixels whose channels all lie within tolerance of the other
+// picture's; 0 when the sizes differ.
+double ShareAlike(const TPngPicture& a, const TPngPicture& b, int tolerance) {
+  if (a.Width != b.Width || a.Height != b.Height || a.Width == 0) return 0;
+  int alike = 0;
+  for (int y = 0; y < a.Height; ++y)
+    for (int x = 0; x < a.Width; ++x) alike += ChannelDistance(a.Pixel(x, y), b.Pixel(x, y)) <= tolerance ? 1 : 0;
+  return static_cast<double>(alike) / (static_cast<double>(a.Width) * a.Height);
+}
+
+TEST_F(AppletPixelsTest, TheTestAppletMatchesItsExpectedPicture) {
+  env.Put("main.object", kTestApplet);
+  Applet* applet = Launch();
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+
+  const TPngPicture picture = Picture(applet, "pixels.png");
+  ASSERT_EQ(picture.Width, kWidth) << ::testing::PrintToString(env.Messages());
+  ASSERT_EQ(picture.Height, kHeight);
+  // The near face (y = -kBoxHalf, towards the camera) through the device's
+  // model-view-projection, x right and y down.
+  auto project = [applet](const TSpaceVector& p) {
+    const TSpaceVector clip = SpaceVectorTransform(p, applet->Device()->ModelViewProj());
+    return TPoint{(clip.x / clip.w + 1) / 2 * kWidth, (1 - clip.y / clip.w) / 2 * kHeight};
+  };
+  const TPoint topLeft = project({-kBoxHalf, -kBoxHalf, kBoxHalf, 1});
+  const TPoint bottomRight = project({kBoxHalf, -kBoxHalf, -kBoxHalf, 1});
+  ExpectTheShapes(picture, Rect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y));
+
+  const std::string expectedFile = CORVANE_TEST_DATA_DIR "/test_applet.png";
+  if (UpdatingExpected()) {
+    std::filesystem::create_directories(CORVANE_TEST_DATA_DIR);
+    std::filesystem::copy_file(env.PathOf("pixels.png"), expectedFile,
+                               std::filesystem::copy_options::overwrite_existing);
+  } else {
+    const TPngPicture expected = ReadPng(expectedFile);
+    ASSERT_GT(expected.Width, 0) << "no expected picture " << expectedFile
+                                 << " (CORVANE_UPDATE_EXPECTED=1 writes it)";
+    const double alike = ShareAlike(picture, expected, 8);
+    if (alike < 0.995) {
+      const std::string actualFile = ::testing::TempDir() + "test_applet.actual.png";
+      std::filesystem::copy_file(env.PathOf("pixels.png"), actualFile,
+                                 std::filesystem::copy_options::overwrite_existing);
+      ADD_FAILURE() << "the picture differs from " << expectedFile << " (" << expected.Width << "x"
+                    << expected.Height << "): " << alike * 100 << "% of the pixels alike; this run's picture is "
+                    << actualFile;
+    }
+  }
+
+  CloseAndRun();
+  env.Finish();
+  ExpectNoErrors();
+}
+
+}  // namespace
+}  // namespace corvane
