@@ -13,11 +13,13 @@
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
 #include "resources/register.h"
+#include "scene/register.h"
 
 int main(int argc, char** argv) {
   using namespace corvane;
   SetCommandLine(argc, argv);
   RegisterEngineClasses();
+  RegisterSceneClasses();
   RegisterResourceServices();
   RegisterEmbeddedDefaults();
   RegisterPlatformClasses();

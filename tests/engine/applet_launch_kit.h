@@ -32,6 +32,7 @@
 #include "platform/window.h"
 #include "resources/register.h"
 #include "resources/vfs_res_man.h"
+#include "scene/register.h"
 #include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_applet.h"
@@ -73,6 +74,7 @@ class TLaunchEnv {
         useOGL_(UseOGL) {
     FinalizeClassRegistry();
     RegisterEngineClasses();
+    RegisterSceneClasses();
     RegisterResourceServices();
     RegisterPlatformClasses();
     RegisterClasses({TLaunchApplet::StaticClass()});

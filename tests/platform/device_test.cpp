@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "base/bounds.h"
+#include "base/class_builder.h"
+#include "base/class_registry.h"
 #include "base/matrix.h"
 #include "base/text_convert.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"
+#include "engine/visual_object.h"
 #include "platform/device.h"
 #include "platform/window.h"
 #include "tests/support/kit/recording_device.h"
@@ -231,6 +234,32 @@ TEST_F(DeviceTest, RenderSceneStartsEveryFrameClean) {
   EXPECT_EQ(device->DynamicMesh->LockedIndexCount, 0);
   EXPECT_EQ(device->SpaceMatrix, IdentitySpaceMatrix);
   EXPECT_TRUE(device->FramePending);
+}
+
+// A visual object that fills one rectangle in its paint.
+class TPaintedRect : public VisualObject {
+  CORVANE_CLASS(TPaintedRect, VisualObject)
+  using VisualObject::VisualObject;
+  void Paint() override {
+    if (TDevice* device = GetApplet()->Device()) {
+      device->SetColor(0xFF00FF00);
+      device->FillRect(1, 2, 3, 4, 0);
+    }
+  }
+};
+CORVANE_IMPLEMENT_CLASS(TPaintedRect)
+
+TEST_F(DeviceTest, EveryFrameHasTheAppletPaintItsTreeBeforeTheCaret) {
+  RegisterClasses({TPaintedRect::StaticClass()});
+  world.Load("object rect: TPaintedRect\nend\n");
+  TCaret* caret = device->CreateCaret(2, 14, 0xFF0000FF);
+  device->ShowCaret(caret);
+  device->RenderWindow();
+  ASSERT_EQ(device->Draws.size(), 2u);
+  EXPECT_EQ(device->Draws[0].Material.Diffuse, 0xFF00FF00u);  // the rectangle, then the caret
+  device->FlipWindow();
+  device->RenderWindow();
+  EXPECT_EQ(device->Draws.size(), 4u);
 }
 
 TEST_F(DeviceTest, AShownCaretIsOutlinedAsOpaqueAsItsPhase) {

@@ -219,7 +219,7 @@ MATCHER_P(ColourNear, expected, "") { return ChannelDistance(arg, expected) <= 1
 
 // --------------------------------------------------------------- the tests
 
-TEST_F(AppletPixelsTest, TheBundledSampleShowsItsBackground) {
+TEST_F(AppletPixelsTest, TheBundledSampleShowsItsBackgroundAndBoxes) {
   const std::string sample = ExePath() + "../Resources/main.object";
   if (!std::filesystem::exists(sample)) GTEST_SKIP() << "no " << sample;
   std::filesystem::copy_file(sample, env.PathOf("main.object"));
@@ -231,9 +231,12 @@ TEST_F(AppletPixelsTest, TheBundledSampleShowsItsBackground) {
   const TPngPicture picture = Picture(applet, "sample.png");
   ASSERT_EQ(picture.Width, applet->Width()) << ::testing::PrintToString(env.Messages());
   ASSERT_EQ(picture.Height, applet->Height());
+  // Its background at the corners, its middle box (unlit amber) in the
+  // centre.
   const std::uint32_t background = 0x203040;
-  for (auto [x, y] : std::array<std::pair<int, int>, 5>{{{0, 0}, {799, 0}, {0, 599}, {799, 599}, {400, 300}}})
+  for (auto [x, y] : std::array<std::pair<int, int>, 4>{{{0, 0}, {799, 0}, {0, 599}, {799, 599}}})
     EXPECT_THAT(picture.Pixel(x, y), ColourNear(background)) << x << "," << y;
+  EXPECT_THAT(picture.Pixel(400, 300), ColourNear(0xE0A020));
   if (UpdatingExpected())
     std::filesystem::copy_file(env.PathOf("sample.png"), CORVANE_DOCS_DIR "/screenshot.png",
                                std::filesystem::copy_options::overwrite_existing);

@@ -1,0 +1,13 @@
+#include "scene/register.h"
+
+#include "base/class_registry.h"
+#include "scene/box.h"
+#include "scene/materials.h"
+
+namespace corvane {
+
+void RegisterSceneClasses() {
+  RegisterClasses({Material::StaticClass(), Materials::StaticClass(), Box::StaticClass()});
+}
+
+}  // namespace corvane
