@@ -10,33 +10,14 @@
 #include <fstream>
 
 #include "base/file_utils.h"
+#include "tests/base/temp_dir.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder, removed with everything in it (write bits restored first).
-class TTempDir {
- public:
-  TTempDir() {
-    std::string pattern = (fs::temp_directory_path() / "corvane-file-utils-XXXXXX").string();
-    EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-    path_ = pattern;
-  }
-  ~TTempDir() {
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(path_, error); !error && it != fs::end(it); it.increment(error)) {
-      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
-    }
-    fs::remove_all(path_, error);
-  }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  std::string Path() const { return path_.string(); }
-
- private:
-  fs::path path_;
-};
+using test::TTempDir;
 
 void MakeFile(const std::string& path, fs::perms perms) {
   std::ofstream(path) << "x";

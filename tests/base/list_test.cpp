@@ -41,8 +41,6 @@ TEST_F(TListFixture, EditingOperationsKeepTheRightOrder) {
       {"move up", [](TListFixture& f) { f.list.Move(4, 0); }, {4, 0, 1, 2, 3}},
       {"put", [](TListFixture& f) { f.list.Put(1, &f.v[3]); }, {0, 3, 2, 3, 4}},
       {"pack", [](TListFixture& f) { f.list.Put(0, nullptr); f.list.Put(3, nullptr); f.list.Pack(); }, {1, 2, 4}},
-      {"sort descending", [](TListFixture& f) { f.list.Sort([](int* a, int* b) { return *b - *a; }); },
-       {4, 3, 2, 1, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -112,15 +110,6 @@ TEST_F(TListFixture, SortKeepsEqualItemsInOrder) {
   EXPECT_EQ(list[1], &d);
   EXPECT_EQ(list[2], &a);
   EXPECT_EQ(list[3], &c);
-}
-
-TEST_F(TListFixture, CapacityGrowsAndShrinksToRequest) {
-  Fill();
-  list.SetCapacity(100);
-  EXPECT_GE(list.Capacity(), 100);
-  list.SetCapacity(5);
-  EXPECT_EQ(list.Capacity(), 5);
-  EXPECT_EQ(Values(), (std::vector<int>{0, 1, 2, 3, 4}));
 }
 
 }  // namespace

@@ -9,8 +9,7 @@
 #include "base/fixups.h"
 #include "base/reader.h"
 #include "base/writer.h"
-#include "tests/support/capture_log.h"
-#include "tests/support/stream_bytes.h"
+#include "tests/base/streaming_test_base.h"
 
 namespace corvane {
 
@@ -120,21 +119,9 @@ CORVANE_IMPLEMENT_CLASS(TKitchenSink)
 
 namespace {
 
-class ObjectStream : public ::testing::Test {
+class ObjectStream : public test::TStreamingTest {
  protected:
-  void SetUp() override {
-    FinalizeClassRegistry();
-    RegisterClasses({TTestObj::StaticClass(), TKitchenSink::StaticClass()});
-  }
-  void TearDown() override { FinalizeClassRegistry(); }
-
-  template <class T>
-  T* ReadBack(const std::string& bytes) {
-    TMemoryStream in = test::StreamOf(bytes);
-    TGReader reader(in);
-    return dynamic_cast<T*>(reader.ReadRootComponent(nullptr));
-  }
-  test::TCaptureLog log;
+  void SetUp() override { Register({TTestObj::StaticClass(), TKitchenSink::StaticClass()}); }
 };
 
 constexpr const char* kGolden =

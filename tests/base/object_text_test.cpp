@@ -113,7 +113,6 @@ std::string Bytes(int count) {
 // ---------------------------------------------------------------- round trips
 
 TEST(ObjectText, EveryValueKindRoundTrips) {
-  const std::string a100(100, 'a');
   const std::string x300(300, 'x');
   const std::string b40 = Bytes(40);
   struct Case {
@@ -131,15 +130,12 @@ TEST(ObjectText, EveryValueKindRoundTrips) {
       {"wide int64 takes the smallest tag", I64(-2), "-2", I8(-2)},
       {"whole single", Single(2.0f), "2", I8(2)},
       {"whole single above 32 bits", Single(3e9f), "3000000000", I64(3000000000)},
-      {"single", Single(1.5f), "1.5000000000", ""},
       {"small single", Single(-0.1f), "-0.1000000015", ""},
       {"whole single of 2^63 or more", Single(1e20f), "100000002004087734272.0000000000", ""},
       {"single of -2^63", Single(-9223372036854775808.0f), "-9223372036854775808.0000000000", ""},
       {"double becomes single", Double(0.1), "0.100000000000000006", Single(0.1f)},
       {"extended becomes single", Extended(0.5), "0.500000000000000000", Single(0.5f)},
-      {"currency", Curr(15000), "15000.000000000000000c", ""},
       {"currency keeps its cents", Curr(12345678901234), "12345678901234.000000000000000c", ""},
-      {"date", Date(45000.75), "45000.750000000000000d", ""},
       {"date keeps double precision", Date(45000.123456789), "45000.123456788998737d", ""},
       {"ident", Ident("alClient"), "alClient", ""},
       {"dotted ident", Ident("Form1.Button1"), "Form1.Button1", ""},
@@ -156,7 +152,6 @@ TEST(ObjectText, EveryValueKindRoundTrips) {
       {"utf-8 string", U8("caf\xC3\xA9"), "'caf'#233", ""},
       {"cjk", WStr(u"\u65e5\u672c"), "#26085#26412", ""},
       {"surrogate pair", WStr(u"\U0001F600"), "#55357#56832", ""},
-      {"100 characters", S8(a100), "\n    '" + a100.substr(0, 64) + "' +\n    '" + a100.substr(64) + "'", ""},
       {"long string", LStr(x300),
        "\n    '" + std::string(64, 'x') + "' +\n    '" + std::string(64, 'x') + "' +\n    '" + std::string(64, 'x') +
            "' +\n    '" + std::string(64, 'x') + "' +\n    '" + std::string(44, 'x') + "'",
@@ -441,7 +436,6 @@ TEST(ObjectText, InvalidFloatsBecomeZeroWithAMessage) {
   };
   const Case cases[] = {
       {Single(nan), "0"},
-      {Single(static_cast<float>(inf)), "0"},
       {Single(static_cast<float>(-inf)), "0"},
       {Double(-inf), "0.000000000000000000"},
       {Extended(std::numeric_limits<double>::quiet_NaN()), "0.000000000000000000"},
@@ -505,12 +499,9 @@ TEST(ObjectText, TestStreamFormat) {
       {"KVF0\x04TFoo", sofBinary},
       {"\xFF\x0A", sofBinary},
       {"object", sofText},
-      {"Object", sofText},
       {"inherited", sofText},
       {"Inline", sofText},
       {" obj", sofText},
-      {"\tx", sofText},
-      {"\rx", sofText},
       {"\vx", sofText},
       {"\nobject", sofUnknown},
       {"KVF1", sofUnknown},

@@ -127,6 +127,11 @@ TEST(PersistentObjectList, MovingAndBulkEdits) {
       {"add own objects", [](TPersistentObjectList& l) { EXPECT_EQ(l.AddObjects(&l), 4); },
        {&m.a, &m.b, &m.c, &m.d, &m.a, &m.b, &m.c, &m.d}},
       {"add nothing", [](TPersistentObjectList& l) { EXPECT_EQ(l.AddObjects(nullptr), 0); }, abcd},
+      {"push and pop", [&](TPersistentObjectList& l) {
+         l.Push(&m.a);
+         EXPECT_EQ(l.Pop(), &m.a);
+         EXPECT_EQ(l.Pop(), &m.d);
+       }, {&m.a, &m.b, &m.c}},
       {"remove own objects", [](TPersistentObjectList& l) { l.RemoveObjects(&l); }, {}},
       // Members lie at increasing addresses: greatest address first.
       {"sort", [](TPersistentObjectList& l) { l.Sort([](TObject* x, TObject* y) { return x == y ? 0 : (x > y ? -1 : 1); }); },
@@ -140,19 +145,6 @@ TEST(PersistentObjectList, MovingAndBulkEdits) {
     EXPECT_EQ(ItemsOf(list), c.after) << c.name;
     EXPECT_TRUE(log.Lines().empty()) << c.name << "\n" << log.Text();
   }
-}
-
-TEST(PersistentObjectList, StackOperations) {
-  TMarkers m;
-  TPersistentObjectList list;
-  EXPECT_EQ(list.Pop(), nullptr);
-  EXPECT_EQ(list.Count(), 0);
-  list.Push(&m.a);
-  list.Push(&m.b);
-  EXPECT_EQ(list.Pop(), &m.b);
-  EXPECT_EQ(list.Pop(), &m.a);
-  EXPECT_EQ(list.Pop(), nullptr);
-  EXPECT_EQ(list.Count(), 0);
 }
 
 TEST(PersistentObjectList, IndexErrorsAreReportedAndChangeNothing) {
@@ -183,6 +175,7 @@ TEST(PersistentObjectList, IndexErrorsAreReportedAndChangeNothing) {
 
   test::TCaptureLog log;
   TPersistentObjectList empty;
+  EXPECT_EQ(empty.Pop(), nullptr);
   EXPECT_EQ(empty.GetLast(), nullptr);
   empty.SetCount(-1);
   empty.AddNils(-3);

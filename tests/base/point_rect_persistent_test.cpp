@@ -8,12 +8,9 @@
 #include <string>
 
 #include "base/class_builder.h"
-#include "base/class_registry.h"
 #include "base/component.h"
-#include "base/reader.h"
 #include "base/writer.h"
-#include "tests/support/capture_log.h"
-#include "tests/support/stream_bytes.h"
+#include "tests/base/streaming_test_base.h"
 
 namespace corvane {
 
@@ -126,25 +123,12 @@ TEST(RectPersistent, MarginsAndPublishedMethods) {
   r->Free();
 }
 
-TEST(PointPersistent, PointAndAssign) {
-  TPointPersistent* a = Create<TPointPersistent>();
-  TPointPersistent* b = Create<TPointPersistent>();
-  a->SetPoint(Point(1.5f, -2));
-  EXPECT_EQ(a->GetPoint(), Point(1.5f, -2));
-  b->Assign(a);
-  EXPECT_EQ(b->x, 1.5f);
-  EXPECT_EQ(b->y, -2);
-  a->Free();
-  b->Free();
-}
+using PointRectPersistent = test::TStreamingTest;
 
-TEST(PointRectPersistent, StreamRoundTrip) {
-  test::TCaptureLog log;
-  FinalizeClassRegistry();
-  RegisterClasses({TMarginOwner::StaticClass()});
+TEST_F(PointRectPersistent, StreamRoundTrip) {
+  Register({TMarginOwner::StaticClass()});
   TMarginOwner* root = Create<TMarginOwner>();
   root->SetName(u"Panel");
-  EXPECT_FALSE(test::Hex(test::WriteComponentBytes(root)).empty());
   EXPECT_EQ(test::WriteComponentBytes(root).find("margins."), std::string::npos);
 
   root->Margins()->SetRect({4, 0, 8.5f, 2});
@@ -154,9 +138,7 @@ TEST(PointRectPersistent, StreamRoundTrip) {
     EXPECT_NE(bytes.find(name), std::string::npos) << name;
   EXPECT_EQ(bytes.find("margins.top"), std::string::npos);
 
-  TMemoryStream in = test::StreamOf(bytes);
-  TGReader reader(in);
-  auto* back = dynamic_cast<TMarginOwner*>(reader.ReadRootComponent(nullptr));
+  auto* back = ReadBack<TMarginOwner>(bytes);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->Margins()->GetRect(), Rect(4, 0, 8.5f, 2));
   EXPECT_EQ(back->Anchor()->GetPoint(), Point(-1, 3));
@@ -164,7 +146,6 @@ TEST(PointRectPersistent, StreamRoundTrip) {
   EXPECT_TRUE(log.Lines().empty()) << log.Text();
   back->Free();
   root->Free();
-  FinalizeClassRegistry();
 }
 
 }  // namespace

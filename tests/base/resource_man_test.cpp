@@ -4,7 +4,6 @@
 #include <map>
 #include <optional>
 
-#include "base/class_info.h"
 #include "base/file_date.h"
 #include "base/file_utils.h"
 #include "base/resource_man.h"
@@ -54,17 +53,6 @@ std::tm LocalTime(int year, int month, int day, int hour, int minute, int second
   t.tm_min = minute;
   t.tm_sec = second;
   return t;
-}
-
-TEST(ResourceMan, KeepsTheRootAsGivenAndStartsInactive) {
-  TFakeResMan* man = Create<TFakeResMan>();
-  EXPECT_EQ(man->ResourceFile(), "root/");
-  EXPECT_FALSE(man->Active());
-  EXPECT_TRUE(man->Is<TResourceMan>());
-  ASSERT_NE(TResourceMan::StaticClass()->FindProperty("ResourceFile"), nullptr);
-  EXPECT_TRUE(TResourceMan::StaticClass()->FindProperty("ResourceFile")->CanWrite());
-  EXPECT_FALSE(TResourceMan::StaticClass()->FindProperty("Active")->CanWrite());
-  man->Free();
 }
 
 TEST(ResourceMan, IsAgeFile1GreateFile2ComparesDatesOfTheManager) {

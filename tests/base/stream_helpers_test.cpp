@@ -60,19 +60,14 @@ TEST(StreamHelpers, WritersPutLittleEndianBytes) {
        std::endian::native == std::endian::little ? Bytes{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}
                                                   : Bytes{9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
       {"WriteReversedWords", [&](TStream& s) { WriteReversedWords(s, units, 2); }, {0x02, 0x01, 0xFF, 0xFE}},
-      {"WriteReversedWords of 0", [&](TStream& s) { WriteReversedWords(s, units, 0); }, {}},
       {"WriteReversedWords of -1", [&](TStream& s) { WriteReversedWords(s, units, -1); }, {}},
       {"WriteNull of 3", [](TStream& s) { WriteNull(s, 3); }, {0, 0, 0}},
-      {"WriteNull of 0", [](TStream& s) { WriteNull(s, 0); }, {}},
       {"WriteNull of -5", [](TStream& s) { WriteNull(s, -5); }, {}},
       {"WriteString", [](TStream& s) { WriteString(s, "abc"); }, {3, 0, 0, 0, 0x61, 0x62, 0x63}},
-      {"WriteString empty", [](TStream& s) { WriteString(s, ""); }, {0, 0, 0, 0}},
       {"WriteString with a zero byte", [](TStream& s) { WriteString(s, std::string("a\0", 2)); }, {2, 0, 0, 0, 0x61, 0}},
       {"WriteWideStringContent", [](TStream& s) { WriteWideStringContent(s, u"ab"); }, {0x61, 0x00, 0x62, 0x00}},
       {"WriteWideStringContent beyond Latin-1", [](TStream& s) { WriteWideStringContent(s, u"\u20AC"); }, {0xAC, 0x20}},
-      {"WriteWideStringContent empty", [](TStream& s) { WriteWideStringContent(s, u""); }, {}},
       {"WriteBuf", [](TStream& s) { WriteBuf(s, "\x01\x02", 2); }, {1, 2}},
-      {"WriteBuf of 0", [](TStream& s) { WriteBuf(s, "\x01\x02", 0); }, {}},
   };
   for (const Case& c : cases) EXPECT_EQ(Written(c.write), c.expected) << c.what;
 }
@@ -109,7 +104,6 @@ TEST(StreamHelpers, ReadersTakeLittleEndianBytes) {
       // Short streams: what was not delivered stays zero.
       {"ReadLongword short", {0x34, 0x12}, [](TStream& s) { EXPECT_EQ(ReadLongword(s), 0x1234u); }, 2},
       {"ReadInt64 short", {0xFF}, [](TStream& s) { EXPECT_EQ(ReadInt64(s), 0xFF); }, 1},
-      {"ReadDouble empty", {}, [](TStream& s) { EXPECT_EQ(ReadDouble(s), 0.0); }, 0},
       {"ReadWord empty", {}, [](TStream& s) { EXPECT_EQ(ReadWord(s), 0); }, 0},
       {"ReadString of a cut-off count", {2, 0}, [](TStream& s) { EXPECT_EQ(ReadString(s), ""); }, 2},
   };

@@ -1,47 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "base/memory_stream.h"
+#include "tests/base/temp_dir.h"
 
 namespace corvane {
 namespace {
 
 std::string Content(TMemoryStream& s) { return std::string(s.Memory(), static_cast<std::size_t>(s.Size())); }
-
-class TMemoryStreamTempDir {
- public:
-  TMemoryStreamTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-mem-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TMemoryStreamTempDir() { std::filesystem::remove_all(path_); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-TEST(MemoryStream, ClassNameAndConstruction) {
-  TMemoryStream empty;
-  EXPECT_EQ(empty.ClassName(), "TMemoryStream");
-  EXPECT_TRUE(empty.Is<TStream>());
-  EXPECT_EQ(empty.Size(), 0);
-
-  const std::string text = "hello";
-  TMemoryStream fromChars{std::span<const char>(text)};
-  EXPECT_EQ(fromChars.Position(), 0);
-  EXPECT_EQ(Content(fromChars), "hello");
-
-  const std::vector<std::uint8_t> bytes = {1, 2, 0xFF};
-  TMemoryStream fromBytes{std::span<const std::uint8_t>(bytes)};
-  ASSERT_EQ(fromBytes.Size(), 3);
-  EXPECT_EQ(static_cast<unsigned char>(fromBytes.Memory()[2]), 0xFF);
-}
 
 TEST(MemoryStream, WriteGrowsAndReadStopsAtEnd) {
   TMemoryStream s;
@@ -158,7 +126,7 @@ TEST(MemoryStream, LoadAndSaveThroughStreams) {
 }
 
 TEST(MemoryStream, FileRoundTrip) {
-  TMemoryStreamTempDir dir;
+  test::TTempDir dir;
   const std::string bytes("a\0b\xFF\r\n", 6);
   TMemoryStream out{std::span<const char>(bytes)};
   std::string error;
