@@ -108,6 +108,11 @@ TEST_F(DeviceMeshTest, AStaticFrameIsCopied) {
   EXPECT_EQ(device->Draws[0].Indices, (std::vector<std::uint16_t>{2, 1, 0}));
   EXPECT_TRUE(device->Draws[0].Dynamic);
   EXPECT_EQ(device->DynamicMesh->VertexFormat, vfColorPixmapVertex);
+
+  // First and Last beyond the mesh are clamped to its last frame.
+  device->ClearRecords();
+  device->DrawAnimatedMesh(mesh, 7.5f, 1, 99, 99, true);
+  EXPECT_EQ(Drawn().at(0).position, (TVertex{30, 3, 0}));
 }
 
 TEST_F(DeviceMeshTest, PositionsAndNormalsBlendTexturesDoNot) {
@@ -120,17 +125,6 @@ TEST_F(DeviceMeshTest, PositionsAndNormalsBlendTexturesDoNot) {
     EXPECT_EQ(v[i].normal, (TVertex{0, 0, 1.5f}));
     EXPECT_EQ(v[i].tex, (TTexVector{static_cast<float>(i), 0}));
   }
-}
-
-TEST_F(DeviceMeshTest, ALoopWithoutRoomOrNoFrameTimeShowsFrameFirst) {
-  TMesh* mesh = Animated();
-  device->DrawAnimatedMesh(mesh, 7.5f, 1, 1, 1, true);
-  device->DrawAnimatedMesh(mesh, 7.5f, 0, 1, 3, false);
-  device->DrawAnimatedMesh(mesh, 7.5f, 1, 99, 99, true);  // both clamped to the last frame
-  ASSERT_EQ(device->Draws.size(), 3u);
-  for (std::size_t d = 0; d < 2; ++d)
-    EXPECT_EQ(device->Draws[d].As<TPixmapVertexNormal>()[0].position, (TVertex{10, 1, 0})) << d;
-  EXPECT_EQ(device->Draws[2].As<TPixmapVertexNormal>()[0].position, (TVertex{30, 3, 0}));
 }
 
 TEST_F(DeviceMeshTest, AMeshWithoutIndicesIsDrawnInOrder) {

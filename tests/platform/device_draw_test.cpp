@@ -63,21 +63,14 @@ TEST_F(DeviceDrawTest, FillBoxFacesPointOutwardsAndTurnCounterClockwise) {
     TSpaceVector triangleCentre = SpaceVectorScale(SpaceVectorAdd(SpaceVectorAdd(a, b), c), 1.0f / 3);
     EXPECT_GT(SpaceVectorDotProduct(winding, SpaceVectorSubtract(triangleCentre, centre)), 0) << "triangle " << t;
   }
-  // The rectangle pattern over the quads.
-  for (std::uint16_t q = 0; q < 6; ++q) {
-    const std::vector<std::uint16_t> quad(draw.Indices.begin() + 6 * q, draw.Indices.begin() + 6 * q + 6);
-    const std::uint16_t k = static_cast<std::uint16_t>(4 * q);
-    EXPECT_EQ(quad, (std::vector<std::uint16_t>{static_cast<std::uint16_t>(k + 1), k,
-                                                static_cast<std::uint16_t>(k + 3), static_cast<std::uint16_t>(k + 3),
-                                                static_cast<std::uint16_t>(k + 2), static_cast<std::uint16_t>(k + 1)}));
-  }
   // The scratch mesh keeps its own format; no default pixmap: untextured.
   EXPECT_EQ(device->DynamicMesh->VertexFormat, vfColorPixmapVertex);
   EXPECT_TRUE(draw.States[rsTexDisable]);
   EXPECT_EQ(v[2].tex, (TTexVector{0, 0}));
 }
 
-TEST_F(DeviceDrawTest, FillBoxBindsTheDefaultPixmap) {
+TEST_F(DeviceDrawTest, FillBoxBindsTheDefaultPixmapThroughTheIdentityTextureMatrix) {
+  EXPECT_EQ(device->TextureMatrix, IdentityPlaneMatrix);
   device->DefaultPixmap = device->CreatePixmap(4, 8);
   device->SetColor(0x80FFFFFF);
   device->FillBox({0, 0, 0, 1}, {1, 1, 1, 1});
@@ -178,7 +171,7 @@ TEST_F(DeviceDrawTest, DrawRectWithTheDefaultPixmapModulatesOneTexel) {
   }
 }
 
-TEST_F(DeviceDrawTest, FillRectIsOneUntexturedQuad) {
+TEST_F(DeviceDrawTest, FillRectIsOneUntexturedQuadAlsoForScripts) {
   struct Case {
     bool defaultPixmap;
     TRect texture;
@@ -196,12 +189,9 @@ TEST_F(DeviceDrawTest, FillRectIsOneUntexturedQuad) {
     EXPECT_EQ(draw.Stage0, device->DefaultPixmap);
     EXPECT_EQ(draw.States[rsTexNearest], c.defaultPixmap);
   }
-}
-
-TEST_F(DeviceDrawTest, FillRectIsPublishedForScripts) {
   const TMethodInfo* method = device->ClassType()->FindMethod("FillRect");
   ASSERT_NE(method, nullptr);
-  device->SetColor(0xFFFFFFFF);
+  device->ClearRecords();
   const std::vector<Variant> args{Variant(1.0), Variant(2.0), Variant(3), Variant(4.5f), Variant(0.0)};
   method->Invoke(*device, args);
   ASSERT_EQ(device->Draws.size(), 1u);
@@ -224,10 +214,6 @@ TEST_F(DeviceDrawTest, RectanglesThatDoNotFitDrawNothing) {
   device->FillRect({0, 0, 10, 10}, 0);
   device->DrawRect({0, 0, 10, 10}, 1, 0);
   EXPECT_EQ(device->Draws.size(), 1u);
-}
-
-TEST_F(DeviceDrawTest, TheTextureMatrixStartsAsTheIdentity) {
-  EXPECT_EQ(device->TextureMatrix, IdentityPlaneMatrix);
 }
 
 TEST_F(DeviceDrawTest, DrawBoxDrawsTheTwelveEdges) {
@@ -263,13 +249,6 @@ TEST_F(DeviceDrawTest, DrawBoxDrawsTheTwelveEdges) {
   device->DrawBox({0, 0, 0, 1}, {1, 1, 1, 1}, -0.1f);
   device->DrawBox({0, 0, 0, 1}, {1, 1, 1, 1}, 0);
   EXPECT_EQ(device->Lines.size(), 2u);
-}
-
-TEST_F(DeviceDrawTest, DrawLine2DrawsOneSegment) {
-  device->DrawLine2({1, 2, 3, 1}, {4, 5, 6, 1}, 2);
-  ASSERT_EQ(device->Lines.size(), 1u);
-  EXPECT_EQ(device->Lines[0].Points, (std::vector<TSpaceVector>{{1, 2, 3, 1}, {4, 5, 6, 1}}));
-  EXPECT_EQ(device->Lines[0].Width, 2.0f);
 }
 
 }  // namespace

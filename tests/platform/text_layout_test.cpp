@@ -13,13 +13,7 @@ namespace {
 // A fixed-pitch measure: 8 pixels a character from code 32 on, 16 high;
 // count is the characters that fit into the clip width.
 struct TFixedPitch {
-  std::vector<std::u16string> measured;
-  float lastClip = 0;
-  TFont* lastFont = nullptr;
-  TPoint operator()(std::int32_t& count, float clipWidth, std::u16string_view s, TFont* font) {
-    measured.emplace_back(s);
-    lastClip = clipWidth;
-    lastFont = font;
+  TPoint operator()(std::int32_t& count, float clipWidth, std::u16string_view s, TFont*) {
     float width = 0;
     count = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -114,26 +108,6 @@ TEST(TextLayout, WithoutCallbackNothingIsLaidOut) {
   EXPECT_TRUE(TextCalc(count, {tfCenter}, u"abc", rect, TCharSizeCallback(), 100, nullptr).empty());
   EXPECT_EQ(rect, (TRect{1, 2, 3, 4}));
   EXPECT_EQ(count, 7);
-}
-
-TEST(TextLayout, PassesCountClipWidthAndFontThrough) {
-  TFixedPitch pitch;
-  std::int32_t count = -1;
-  TRect rect{0, 0, 100, 100};
-  auto* font = reinterpret_cast<TFont*>(&pitch);  // only compared, never used
-  TextCalc(count, {}, u"abcdef", rect, pitch, 20, font);
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(pitch.lastClip, 20.0f);
-  EXPECT_EQ(pitch.lastFont, font);
-}
-
-TEST(TextLayout, WrapMeasuresTheTextThenEachGrowingLine) {
-  TFixedPitch pitch;
-  std::int32_t count = 0;
-  TRect rect{0, 0, 64, 100};
-  TextCalc(count, kWrap, u"aaa bbb ccc", rect, pitch, 65535, nullptr);
-  EXPECT_EQ(pitch.measured, (std::vector<std::u16string>{u"aaa bbb ccc", u"aaa ", u"aaa bbb ", u"ccc", u"aaa bbb ",
-                                                          u"ccc"}));
 }
 
 TEST(TextLayout, ReusesTheCallersArray) {

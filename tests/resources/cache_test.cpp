@@ -124,13 +124,12 @@ TEST_F(CacheTest, MeshesAreSharedAndDestroyedThroughTheDevice) {
   EXPECT_EQ(device->Meshes().size(), 1u);  // the scratch mesh
 }
 
-TEST_F(CacheTest, WithoutASoundEngineClassThereIsNoSound) {
+TEST_F(CacheTest, TheFirstMusicMakesTheSoundEngineAndRegistersIt) {
+  // Without a sound-engine class there is no sound.
   EXPECT_EQ(cache.LoadSound(nullptr, u"a.wav"), nullptr);
   EXPECT_EQ(cache.LoadMusic(nullptr, u"m.ogg"), nullptr);
   EXPECT_EQ(world.applet->SoundEngine(), nullptr);
-}
 
-TEST_F(CacheTest, TheFirstMusicMakesTheSoundEngineAndRegistersIt) {
   SoundEngineClass = test::TTestSoundEngine::StaticClass();
   TMusic* music = cache.LoadMusic(nullptr, u"theme.ogg");
   ASSERT_NE(music, nullptr);

@@ -36,10 +36,9 @@ int EntriesNamed(TFileSystem& fs, const std::string& name) {
   return count;
 }
 
-TEST(ContainerFaults, AFullContainerChangesNothing) {
-  test::TFixedClock clock;
-  TMemoryStream stream;
-  auto fs = TFileSystem::CreateEmpty(stream, false, false);
+class ContainerFaults : public ::testing::Test, public test::TNewContainer {};
+
+TEST_F(ContainerFaults, AFullContainerChangesNothing) {
   ASSERT_TRUE(WriteFile(*fs, "a", Pattern(100)));
   FillUp(*fs, 1);
   test::TCaptureLog log;
@@ -68,10 +67,7 @@ TEST(ContainerFaults, AFullContainerChangesNothing) {
   EXPECT_EQ(fs->Root()->Count(), 3u);
 }
 
-TEST(ContainerFaults, AnEntryThatCannotBeAddedGivesItsBlockBack) {
-  test::TFixedClock clock;
-  TMemoryStream stream;
-  auto fs = TFileSystem::CreateEmpty(stream, false, false);
+TEST_F(ContainerFaults, AnEntryThatCannotBeAddedGivesItsBlockBack) {
   // 16 entries of 240 bytes leave the root's block 4096 - 3935 bytes: one
   // more entry of that size needs a second block.
   const std::string longName(200, 'n');
@@ -103,28 +99,20 @@ TEST(ContainerFaults, AnEntryThatCannotBeAddedGivesItsBlockBack) {
   EXPECT_EQ(log.CountError("Entry d alredy exists"), 1) << log.Text();
 }
 
-TEST(ContainerFaults, AClosingReaderNeverResurrectsAReplacedFile) {
-  test::TFixedClock clock;
-  TMemoryStream stream;
-  {
-    auto fs = TFileSystem::CreateEmpty(stream, false, false);
-    ASSERT_TRUE(WriteFile(*fs, "a", "old"));
-    TFile* reader = fs->OpenFileRead("a");
-    ASSERT_NE(reader, nullptr);
-    ASSERT_TRUE(WriteFile(*fs, "a", "new"));
-    fs->CloseFile(reader);
-  }
+TEST_F(ContainerFaults, AClosingReaderNeverResurrectsAReplacedFile) {
+  ASSERT_TRUE(WriteFile(*fs, "a", "old"));
+  TFile* reader = fs->OpenFileRead("a");
+  ASSERT_NE(reader, nullptr);
+  ASSERT_TRUE(WriteFile(*fs, "a", "new"));
+  fs->CloseFile(reader);
   TMemoryStream copy = StreamOver(BytesOf(stream));
-  auto fs = TFileSystem::CreateOpen(copy, vfsRead);
-  EXPECT_EQ(ReadFile(*fs, "a"), "new");
-  EXPECT_EQ(EntriesNamed(*fs, "a"), 1);
-  EXPECT_EQ(EntriesNamed(*fs, "*"), 1);
+  auto reopened = TFileSystem::CreateOpen(copy, vfsRead);
+  EXPECT_EQ(ReadFile(*reopened, "a"), "new");
+  EXPECT_EQ(EntriesNamed(*reopened, "a"), 1);
+  EXPECT_EQ(EntriesNamed(*reopened, "*"), 1);
 }
 
-TEST(ContainerFaults, AWriterClosedAfterItsEntryWasErasedWritesNothing) {
-  test::TFixedClock clock;
-  TMemoryStream stream;
-  auto fs = TFileSystem::CreateEmpty(stream, false, false);
+TEST_F(ContainerFaults, AWriterClosedAfterItsEntryWasErasedWritesNothing) {
   ASSERT_TRUE(WriteFile(*fs, "a", "old"));
   TFile* writer = fs->OpenFileWrite("a");
   ASSERT_NE(writer, nullptr);
@@ -136,10 +124,7 @@ TEST(ContainerFaults, AWriterClosedAfterItsEntryWasErasedWritesNothing) {
   EXPECT_EQ(fs->Root()->Entry(2).Size, 3u);
 }
 
-TEST(ContainerFaults, OneWriterPerFile) {
-  test::TFixedClock clock;
-  TMemoryStream stream;
-  auto fs = TFileSystem::CreateEmpty(stream, false, false);
+TEST_F(ContainerFaults, OneWriterPerFile) {
   ASSERT_TRUE(WriteFile(*fs, "dir\\a", "old"));
   TFile* writer = fs->OpenFileWrite("dir\\a");
   ASSERT_NE(writer, nullptr);
@@ -158,10 +143,7 @@ TEST(ContainerFaults, OneWriterPerFile) {
   EXPECT_EQ(ReadFile(*fs, "dir\\a"), "newer");
 }
 
-TEST(ContainerFaults, FilesNeverReplaceFolders) {
-  test::TFixedClock clock;
-  TMemoryStream stream;
-  auto fs = TFileSystem::CreateEmpty(stream, false, false);
+TEST_F(ContainerFaults, FilesNeverReplaceFolders) {
   ASSERT_TRUE(WriteFile(*fs, "data\\inner", "kept"));
   const std::string before = BytesOf(stream);
   test::TCaptureLog log;
@@ -174,27 +156,19 @@ TEST(ContainerFaults, FilesNeverReplaceFolders) {
   EXPECT_EQ(ReadFile(*fs, "data\\inner"), "kept");
 }
 
-TEST(ContainerFaults, OneFolderObjectWhateverThePath) {
-  test::TFixedClock clock;
-  TMemoryStream stream;
-  {
-    auto fs = TFileSystem::CreateEmpty(stream, false, false);
-    ASSERT_TRUE(WriteFile(*fs, "data\\a", "1"));
-    ASSERT_TRUE(WriteFile(*fs, "\\data\\b", "2"));
-    ASSERT_TRUE(WriteFile(*fs, "/DATA/c", "3"));
-    EXPECT_EQ(fs->GetDir("data\\"), fs->GetDir("\\data\\"));
-    EXPECT_EQ(fs->GetDir("data"), fs->GetDir("/Data/"));
-    EXPECT_EQ(fs->GetDir("data\\.\\"), fs->GetDir("data"));
-  }
+TEST_F(ContainerFaults, OneFolderObjectWhateverThePath) {
+  ASSERT_TRUE(WriteFile(*fs, "data\\a", "1"));
+  ASSERT_TRUE(WriteFile(*fs, "\\data\\b", "2"));
+  ASSERT_TRUE(WriteFile(*fs, "/DATA/c", "3"));
+  EXPECT_EQ(fs->GetDir("data\\"), fs->GetDir("\\data\\"));
+  EXPECT_EQ(fs->GetDir("data"), fs->GetDir("/Data/"));
+  EXPECT_EQ(fs->GetDir("data\\.\\"), fs->GetDir("data"));
   TMemoryStream copy = StreamOver(BytesOf(stream));
-  auto fs = TFileSystem::CreateOpen(copy, vfsRead);
-  EXPECT_EQ(ReadFile(*fs, "data\\a") + ReadFile(*fs, "data\\b") + ReadFile(*fs, "data\\c"), "123");
+  auto reopened = TFileSystem::CreateOpen(copy, vfsRead);
+  EXPECT_EQ(ReadFile(*reopened, "data\\a") + ReadFile(*reopened, "data\\b") + ReadFile(*reopened, "data\\c"), "123");
 }
 
-TEST(ContainerFaults, LoadDataReturnsTheTotal) {
-  test::TFixedClock clock;
-  TMemoryStream stream;
-  auto fs = TFileSystem::CreateEmpty(stream, false, false);
+TEST_F(ContainerFaults, LoadDataReturnsTheTotal) {
   // Two files written in turns: chains 1, 3, 5 and 2, 4, 6.
   TFile* a = fs->CreateFile("a");
   TFile* b = fs->CreateFile("b");
@@ -222,7 +196,7 @@ TEST(ContainerFaults, LoadDataReturnsTheTotal) {
   }
 }
 
-TEST(ContainerFaults, AContainerInsideALargerStream) {
+TEST(ContainerOwnStream, AContainerInsideALargerStream) {
   test::TFixedClock clock;
   TMemoryStream alone;
   {
@@ -251,7 +225,7 @@ TEST(ContainerFaults, AContainerInsideALargerStream) {
   EXPECT_EQ(log.CountError("Unsupported file system "), 1) << log.Text();
 }
 
-TEST(ContainerFaults, WithoutARootEverythingGivesNothing) {
+TEST(ContainerOwnStream, WithoutARootEverythingGivesNothing) {
   test::TCaptureLog log;
   TMemoryStream stream = StreamOver(std::string("VFILES_") + std::string(80000, '\0'));
   auto fs = TFileSystem::CreateOpen(stream, vfsCreate);
@@ -281,10 +255,7 @@ TEST(ContainerFaults, WithoutARootEverythingGivesNothing) {
   EXPECT_EQ(BytesOf(stream), before);
 }
 
-TEST(ContainerFaults, EmptyNamesAndFarPositions) {
-  test::TFixedClock clock;
-  TMemoryStream stream;
-  auto fs = TFileSystem::CreateEmpty(stream, false, false);
+TEST_F(ContainerFaults, EmptyNamesAndFarPositions) {
   ASSERT_TRUE(WriteFile(*fs, "d\\f", "abc"));
   const std::string before = BytesOf(stream);
   test::TCaptureLog log;

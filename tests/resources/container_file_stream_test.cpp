@@ -14,10 +14,9 @@ namespace {
 using test::Pattern;
 using test::ReadFile;
 
-TEST(ContainerFileStream, WritesReadsAndSeeks) {
-  test::TFixedClock clock;
-  TMemoryStream container;
-  auto fs = TFileSystem::CreateEmpty(container, false, false);
+class ContainerFileStream : public ::testing::Test, public test::TNewContainer {};
+
+TEST_F(ContainerFileStream, WritesReadsAndSeeks) {
   const std::string data = Pattern(10000);
   {
     TFileSystemStream out(*fs, "s\\t.bin", vfsCreate);
@@ -58,10 +57,7 @@ TEST(ContainerFileStream, WritesReadsAndSeeks) {
   EXPECT_EQ(ReadFile(*fs, "s\\t.bin"), expected + "++");
 }
 
-TEST(ContainerFileStream, MissingFilesAndADeadContainer) {
-  test::TFixedClock clock;
-  TMemoryStream container;
-  auto fs = TFileSystem::CreateEmpty(container, false, false);
+TEST_F(ContainerFileStream, MissingFilesAndADeadContainer) {
   {
     TFileSystemStream missing(*fs, "nothing", vfsRead);
     EXPECT_EQ(missing.File(), nullptr);
@@ -72,16 +68,16 @@ TEST(ContainerFileStream, MissingFilesAndADeadContainer) {
     TFileSystemStream notWritable(*fs, "nothing", vfsWrite);
     EXPECT_EQ(notWritable.File(), nullptr);
   }
-  auto stream = std::make_unique<TFileSystemStream>(*fs, "late", vfsCreate);
-  ASSERT_NE(stream->File(), nullptr);
-  EXPECT_EQ(stream->Write("abc", 3), 3);
+  auto late = std::make_unique<TFileSystemStream>(*fs, "late", vfsCreate);
+  ASSERT_NE(late->File(), nullptr);
+  EXPECT_EQ(late->Write("abc", 3), 3);
   fs.reset();  // the container goes first: its files close with it
-  EXPECT_EQ(stream->File(), nullptr);
-  EXPECT_EQ(stream->Write("abc", 3), 0);
-  stream.reset();
+  EXPECT_EQ(late->File(), nullptr);
+  EXPECT_EQ(late->Write("abc", 3), 0);
+  late.reset();
 
-  container.SetPosition(0);
-  fs = TFileSystem::CreateOpen(container, vfsRead);
+  stream.SetPosition(0);
+  fs = TFileSystem::CreateOpen(stream, vfsRead);
   EXPECT_EQ(ReadFile(*fs, "late"), "abc") << "closed by the container, entry saved";
 }
 

@@ -56,7 +56,8 @@ TEST(ContainerFormat, Masks) {
       {"abc", "*", true},      {"abc", "a?c", true},       {"ABC", "a*", true},     {"abc", "*d", false},
       {"", "*", true},         {"", "", true},             {"a", "", false},        {"abcabc", "*bc", true},
       {"ab", "a*b*", true},    {"aXbXc", "a*b*c", true},   {"ab", "a?b", false},    {"main.object", "*.OBJECT", true},
-      {"*lpha", "\\*", false}, {"abc", "???", true},       {"abcd", "???", false},
+      {"*lpha", "\\*", false}, {"abc", "???", true},       {"abcd", "???", false},    {"a.pngx", "*.png", false},
+      {"a.png", "a?.png", false}, {"a.b.c", "*.*", true},   {"aaa", "a*a*a", true},
   };
   for (const Case& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " ~ " << c.mask;
   // A mask made to backtrack stays quick.

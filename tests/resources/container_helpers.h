@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +27,13 @@ class TFixedClock {
 
  private:
   TDateTimeClock previous_;
+};
+
+// A new, empty container in memory, stamped with the fixed date.
+struct TNewContainer {
+  TFixedClock clock;
+  TMemoryStream stream;
+  std::unique_ptr<TFileSystem> fs = TFileSystem::CreateEmpty(stream, false, false);
 };
 
 inline std::string BytesOf(TMemoryStream& stream) {

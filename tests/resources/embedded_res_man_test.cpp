@@ -7,8 +7,6 @@
 #include "base/class_builder.h"
 #include "base/class_registry.h"
 #include "base/file_stream.h"
-#include "base/memory_stream.h"
-#include "base/object_text.h"
 #include "engine/object_loader.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
@@ -228,9 +226,6 @@ TEST_F(Embedded, TheDefaultSkinParsesWithItsEighteenElements) {
       EXPECT_EQ(text[i - 1], '\r') << "line end at " << i;
     }
   }
-  TMemoryStream in(std::span<const char>(text.data(), text.size()));
-  TMemoryStream binary;
-  EXPECT_TRUE(ObjectTextToBinary(in, binary));
 
   TTestWorld world;
   RegisterResourceServices();

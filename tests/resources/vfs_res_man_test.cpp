@@ -56,7 +56,6 @@ TEST_F(ContainerResMan, ServesNamesWithBackslashesInside) {
   auto man = MakeMan<TVirtualFileSystemResMan>(path);
   ASSERT_TRUE(man->Active()) << log.Text();
   EXPECT_EQ(log.CountInfo("Resource manager TVirtualFileSystemResMan starded"), 1);
-  EXPECT_EQ(TVirtualFileSystemResMan::ToVFSPath("ui/icons/a.pixmap"), "ui\\icons\\a.pixmap");
   struct Row {
     const char* name;
     const char* bytes;
