@@ -34,7 +34,7 @@ namespace corvane {
 CORVANE_IMPLEMENT_CLASS(Applet)
 
 bool InitNoVisible = false;
-std::uint32_t InitEmbeddedHandle = 0;
+std::uintptr_t InitEmbeddedHandle = 0;
 std::u16string InitEmbeddedColor = u"#FF000000";
 std::int32_t InitEmbeddedWidth = 801;
 std::int32_t InitEmbeddedHeight = 601;

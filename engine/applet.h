@@ -53,7 +53,7 @@ class TWindow;
 // screen; the InitEmbedded values are what a host that embeds the engine
 // hands over before it launches an applet.
 extern bool InitNoVisible;
-extern std::uint32_t InitEmbeddedHandle;
+extern std::uintptr_t InitEmbeddedHandle;
 extern std::u16string InitEmbeddedColor;
 extern std::int32_t InitEmbeddedWidth;
 extern std::int32_t InitEmbeddedHeight;
@@ -405,7 +405,7 @@ class Applet : public Container {
 
   // Bookkeeping.
   bool autoSize_ = false;
-  std::uint32_t embeddedHandle_ = 0;
+  std::uintptr_t embeddedHandle_ = 0;
   float prevWidth_ = 801;
   float prevHeight_ = 601;
   // The window's rectangle and the scale saved on entering full screen.

@@ -147,7 +147,7 @@ Applet* SomeEngine::RunEmpty(const std::string& path) {
 
 namespace {
 
-void SetEmbeddedStart(std::uint32_t handle, std::int32_t width, std::int32_t height, const std::u16string& color,
+void SetEmbeddedStart(std::uintptr_t handle, std::int32_t width, std::int32_t height, const std::u16string& color,
                       bool autoSize) {
   InitEmbeddedHandle = handle;
   InitEmbeddedWidth = width;
@@ -158,13 +158,13 @@ void SetEmbeddedStart(std::uint32_t handle, std::int32_t width, std::int32_t hei
 
 }  // namespace
 
-Applet* SomeEngine::RunAppletEmbedded(const std::string& path, std::uint32_t handle, std::int32_t width,
+Applet* SomeEngine::RunAppletEmbedded(const std::string& path, std::uintptr_t handle, std::int32_t width,
                                       std::int32_t height, const std::u16string& color, bool autoSize) {
   SetEmbeddedStart(handle, width, height, color, autoSize);
   return RunApplet(path);
 }
 
-Applet* SomeEngine::RunEmptyEmbedded(const std::string& path, std::uint32_t handle, std::int32_t width,
+Applet* SomeEngine::RunEmptyEmbedded(const std::string& path, std::uintptr_t handle, std::int32_t width,
                                      std::int32_t height, const std::u16string& color, bool autoSize) {
   SetEmbeddedStart(handle, width, height, color, autoSize);
   return RunEmpty(path);

@@ -100,9 +100,9 @@ class SomeEngine : public BaseObject {
   // The same two for a host that embeds the engine: the host's window
   // handle, the size, the background colour and whether the applet follows
   // the host's size go to the applet's start-up values first.
-  Applet* RunAppletEmbedded(const std::string& path, std::uint32_t handle, std::int32_t width,
+  Applet* RunAppletEmbedded(const std::string& path, std::uintptr_t handle, std::int32_t width,
                             std::int32_t height, const std::u16string& color, bool autoSize);
-  Applet* RunEmptyEmbedded(const std::string& path, std::uint32_t handle, std::int32_t width,
+  Applet* RunEmptyEmbedded(const std::string& path, std::uintptr_t handle, std::int32_t width,
                            std::int32_t height, const std::u16string& color, bool autoSize);
 
   // Services.
