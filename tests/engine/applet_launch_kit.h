@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -154,43 +153,6 @@ class TLaunchEnv {
       lines.push_back(WithoutTime(line));
       start = end + 2;
     }
-    return lines;
-  }
-
-  // The log of a program started on the applet at path (a folder's root
-  // file named on the command line), up to the applet's own lines.
-  std::vector<std::string> FolderLaunchLines(const std::string& path) const {
-    return {
-        "(i) === Corvane engine 2.0 started ===",
-        "(i) executable name corvane",
-        "(i) param 0 corvane",
-        "(i) param 1 " + path,
-        "(i) Resource manager TEmbeddedResMan starded",
-        "(i) Embedded resource manager started TEmbeddedResMan",
-        "(i) Resource manager TExtResourceMan starded",
-        "(i) External resource manager started TExtResourceMan",
-        "(i) Launch Applet by param",
-        "(i) Trying to load " + path,
-        "(i) Try to create Folder ResMan",
-        "(i) Resource manager TFolderResourceMan starded",
-        "(i) Resource manager created for Applet TFolderResourceMan",
-        "(i) Set external resource path to " + folder,
-    };
-  }
-  // The applet's cache emptied at its teardown.
-  static std::vector<std::string> CacheClearedLines() {
-    return {"(i) cleared",   "(i) mesh ok",  "(i) script ok", "(i) stream ok",
-            "(i) sound ok",  "(i) music ok", "(i) pixmap ok", "(i) font ok"};
-  }
-  // The engine's own shutdown after the applets are gone.
-  static std::vector<std::string> EngineEndLines() {
-    return {"(i) Embedded resource manager closed TEmbeddedResMan", "(i) Resource manager TEmbeddedResMan closed",
-            "(i) Resource manager TExtResourceMan closed", "(i) === Corvane engine 2.0 finished ==="};
-  }
-  // Lines of the parts given, one after the other.
-  static std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {
-    std::vector<std::string> lines;
-    for (const std::vector<std::string>& part : parts) lines.insert(lines.end(), part.begin(), part.end());
     return lines;
   }
 

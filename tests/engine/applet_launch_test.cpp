@@ -1,6 +1,7 @@
-// Launching an applet: the resource manager chosen by the path, the folder,
-// container and embedded routes, and launches that fail without leaving
-// anything behind.
+// Launching an applet: the resource manager chosen by the path, the log
+// named after the program for the embedded default applet, and launches
+// that fail without leaving anything behind (the routes that succeed are
+// run whole with the real applet).
 #include <gtest/gtest.h>
 
 #include <span>
@@ -69,50 +70,6 @@ TEST(AppletLaunch, TheManagerFollowsTheExtension) {
     }
     EXPECT_EQ(errors, expected);
   }
-}
-
-TEST(AppletLaunch, FromAContainerFile) {
-  TLaunchEnv env;
-  MakeContainer(env.PathOf("game.applet"), {{"main.object", "object app: TLaunchApplet\n  frameRate = 25\nend\n"}});
-  SomeEngine* engine = env.Start({env.PathOf("game.applet")});
-  ASSERT_EQ(engine->count(), 1);
-  auto* applet = static_cast<Applet*>(engine->children(0));
-  EXPECT_EQ(applet->FrameRate(), 25);
-  ASSERT_NE(applet->ResMan(), nullptr);
-  EXPECT_EQ(applet->ResMan()->ClassName(), "TVirtualFileSystemResMan");
-  const Lines lines = env.Messages();
-  EXPECT_GE(TLaunchEnv::Find(lines, "(i) Try to create VFSResMan"), 0);
-  EXPECT_GE(TLaunchEnv::Find(lines, "(i) Resource manager created for Applet TVirtualFileSystemResMan"), 0);
-  EXPECT_EQ(engine->LogFileName(), env.PathOf("game.log"));
-  EXPECT_TRUE(env.Exists("game.run"));
-  env.Finish();
-  EXPECT_TRUE(env.Exists("game.log"));
-  EXPECT_FALSE(env.Exists("game.run"));
-}
-
-TEST(AppletLaunch, FromAContainerCarriedInTheExecutable) {
-  TLaunchEnv env;
-  MakeContainer(env.PathOf("built.applet"), {{"main.object", "object app: TLaunchApplet\n  frameRate = 40\nend\n"}});
-  const std::string bytes = env.Bytes("built.applet").value_or("");
-  AddResource("launchtest_applet",
-              std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-  std::filesystem::remove(env.PathOf("built.applet"));
-  test::TInFolder inFolder(env.folder);
-  SomeEngine* engine = env.Start({"launchtest_applet"});
-  ASSERT_EQ(engine->count(), 1);
-  auto* applet = static_cast<Applet*>(engine->children(0));
-  EXPECT_EQ(applet->FrameRate(), 40);
-  ASSERT_NE(applet->ResMan(), nullptr);
-  EXPECT_EQ(applet->ResMan()->ClassName(), "TVirtualFileSystemResMan");
-  // The container's copy stays with the manager while the applet runs.
-  EXPECT_TRUE(applet->ResMan()->StreamExists("main.object"));
-  EXPECT_EQ(engine->LogFileName(), "launchtest_applet.log");
-  env.Platform().Inject([applet] { applet->terminate(); });
-  engine->Run();
-  env.Finish();
-  EXPECT_TRUE(env.Exists("launchtest_applet.log"));
-  EXPECT_FALSE(env.Exists("launchtest_applet.run"));
-  EXPECT_EQ(CountOf(env.messages, "(i) Trying to load launchtest_applet"), 1);
 }
 
 TEST(AppletLaunch, TheDefaultAppletLogIsNamedAfterTheProgram) {
@@ -184,20 +141,6 @@ TEST(AppletLaunch, FailedLaunchesLeaveNothing) {
     EXPECT_FALSE(env.Exists("main.run"));
     env.Finish();
   }
-}
-
-TEST(AppletLaunch, AnEmptyAppletForAuthoringOpensContainersForWriting) {
-  TLaunchEnv env;
-  SomeEngine* engine = env.StartWithoutLaunch({});
-  EXPECT_FALSE(WriteMode);
-  engine->RunEmpty(env.folder);
-  EXPECT_TRUE(WriteMode);
-  // The plain applet of this build makes no device: it is not run, and its
-  // manager went with it.
-  EXPECT_EQ(engine->count(), 0);
-  const Lines lines = env.Messages();
-  EXPECT_GE(TLaunchEnv::Find(lines, "(e) Applet " + env.folder + " can't loaded."), 0);
-  EXPECT_EQ(CountOf(lines, "(i) Resource manager TFolderResourceMan closed"), 1);
 }
 
 }  // namespace

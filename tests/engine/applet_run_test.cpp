@@ -4,6 +4,7 @@
 // the three routes to an applet, the frame rate and the pause.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 #include <span>
 
@@ -64,71 +65,74 @@ TEST(AppletRun, AHeadlessRunFromStartToEnd) {
   env.Start({path});
   ASSERT_NE(RunningApplet(env.engine), nullptr);
   EXPECT_EQ(RunningApplet(env.engine)->Title(), u"Game");
-  EXPECT_TRUE(env.Exists("main.run"));
+  // While it runs, the marker holds the log so far, one line per LF.
+  EXPECT_EQ(env.engine->RunFileName(), env.PathOf("main.run"));
+  std::string marker;
+  for (int i = 0; i < env.engine->LogBook().LogList.Count(); ++i) marker += env.engine->LogBook().LogList.Get(i) + "\n";
+  EXPECT_EQ(env.Bytes("main.run"), marker);
   CloseAndRun(env);
   env.Finish();
 
   // Golden with the classes this test executable registers.
-  const Lines expected = TLaunchEnv::Joined({
-      env.FolderLaunchLines(path),
-      {
-          "(i) Start of the root object creation",
-          "(i) Create main window",
-          "(i) Main window created",
-          "(i) Create main device",
-          "(i) recording device manager stared",
-          "(i) Device was created successful",
-          "(i) Create most top layer",
-          "(i) Set script vars",
-          "(i) load main object and script",
-          "(i) main object was loaded",
-          "(i) Score load",
-          "(i) Prefenses load",
-          "(i) Prefenses loaded",
-          "(i) 801.000000000000000x601.000000000000000:801.000000000000000x601.000000000000000",
-          "(i) End of the root object creation",
-          "(i) " + env.PathOf("main.log"),
-          "(i) Last info===========",
-          "(i) =====================",
-          "(i) ==== Device statistics ==========",
-          "(i) Max FPS: 0.00",
-          "(i) Avg FPS: 0.00",
-          "(i) ==== Device statistics finish ===",
-      },
-      TLaunchEnv::CacheClearedLines(),
-      {
-          "(i) Resource manager TFolderResourceMan closed",
-          "(i) recording device manager closed",
-          "(i) Objects destroyed",
-      },
-      TLaunchEnv::EngineEndLines(),
-  });
+  const Lines expected = {
+      "(i) === Corvane engine 2.0 started ===",
+      "(i) executable name corvane",
+      "(i) param 0 corvane",
+      "(i) param 1 " + path,
+      "(i) Resource manager TEmbeddedResMan starded",
+      "(i) Embedded resource manager started TEmbeddedResMan",
+      "(i) Resource manager TExtResourceMan starded",
+      "(i) External resource manager started TExtResourceMan",
+      "(i) Launch Applet by param",
+      "(i) Trying to load " + path,
+      "(i) Try to create Folder ResMan",
+      "(i) Resource manager TFolderResourceMan starded",
+      "(i) Resource manager created for Applet TFolderResourceMan",
+      "(i) Set external resource path to " + env.folder,
+      "(i) Start of the root object creation",
+      "(i) Create main window",
+      "(i) Main window created",
+      "(i) Create main device",
+      "(i) recording device manager stared",
+      "(i) Device was created successful",
+      "(i) Create most top layer",
+      "(i) Set script vars",
+      "(i) load main object and script",
+      "(i) main object was loaded",
+      "(i) Score load",
+      "(i) Prefenses load",
+      "(i) Prefenses loaded",
+      "(i) 801.000000000000000x601.000000000000000:801.000000000000000x601.000000000000000",
+      "(i) End of the root object creation",
+      "(i) " + env.PathOf("main.log"),
+      "(i) Last info===========",
+      "(i) =====================",
+      "(i) ==== Device statistics ==========",
+      "(i) Max FPS: 0.00",
+      "(i) Avg FPS: 0.00",
+      "(i) ==== Device statistics finish ===",
+      "(i) cleared",
+      "(i) mesh ok",
+      "(i) script ok",
+      "(i) stream ok",
+      "(i) sound ok",
+      "(i) music ok",
+      "(i) pixmap ok",
+      "(i) font ok",
+      "(i) Resource manager TFolderResourceMan closed",
+      "(i) recording device manager closed",
+      "(i) Objects destroyed",
+      "(i) Embedded resource manager closed TEmbeddedResMan",
+      "(i) Resource manager TEmbeddedResMan closed",
+      "(i) Resource manager TExtResourceMan closed",
+      "(i) === Corvane engine 2.0 finished ===",
+  };
   EXPECT_EQ(TLaunchEnv::LogFileLines(env.Bytes("main.log").value_or("")), expected);
   // Beside the applet: the compiled root, the log, the preferences; no
   // score file for an empty table, no marker once the program ended.
   EXPECT_EQ(env.Bytes("main.bin").value_or("").substr(0, 4), "KVF0");
   EXPECT_EQ(PrefLines(env.Bytes("main.prefs")), kStoredPrefs);
   EXPECT_FALSE(env.Exists("main.score"));
-  EXPECT_FALSE(env.Exists("main.run"));
-}
-
-TEST(AppletRun, WithoutADeviceClassTheAppletIsNotRun) {
-  TLaunchEnv env;
-  DefaultDevice = -1;
-  env.Put("main.object", kApplet);
-  const std::string path = env.PathOf("main.object");
-  env.Start({path});
-  EXPECT_EQ(env.engine->count(), 0);
-  const Lines lines = env.Messages();
-  const int noDevice = TLaunchEnv::Find(lines, "(e) No suported devices registered");
-  ASSERT_GE(noDevice, 0);
-  EXPECT_EQ(TLaunchEnv::Find(lines, "(e) Applet " + path + " can't loaded."), noDevice + 1);
-  EXPECT_GT(TLaunchEnv::Find(lines, "(i) Resource manager TFolderResourceMan closed", noDevice), noDevice + 1);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "(i) Resource manager TFolderResourceMan closed"), 1);
-  env.engine->Run();
-  env.Finish();
-  // Nothing of the applet was stored, and no marker was ever written.
-  EXPECT_FALSE(env.Exists("main.prefs"));
   EXPECT_FALSE(env.Exists("main.run"));
 }
 
@@ -141,6 +145,9 @@ TEST(AppletRun, FromAContainerFile) {
   ASSERT_NE(applet, nullptr);
   EXPECT_EQ(applet->Title(), u"Game");
   EXPECT_EQ(applet->ResMan()->ClassName(), "TVirtualFileSystemResMan");
+  EXPECT_GE(TLaunchEnv::Find(env.Messages(), "(i) Try to create VFSResMan"), 0);
+  EXPECT_EQ(env.engine->LogFileName(), env.PathOf("game.log"));
+  EXPECT_TRUE(env.Exists("game.run"));
   CloseAndRun(env);
   env.Finish();
   EXPECT_EQ(PrefLines(env.Bytes("game.prefs")), kStoredPrefs);
@@ -161,8 +168,12 @@ TEST(AppletRun, FromAContainerCarriedInTheExecutable) {
   Applet* applet = RunningApplet(env.engine);
   ASSERT_NE(applet, nullptr);
   EXPECT_EQ(applet->Title(), u"Game");
+  // The container's copy stays with the manager while the applet runs.
+  EXPECT_TRUE(applet->ResMan()->StreamExists("main.object"));
+  EXPECT_EQ(env.engine->LogFileName(), "runtest_applet.log");
   CloseAndRun(env);
   env.Finish();
+  EXPECT_EQ(std::count(env.messages.begin(), env.messages.end(), "(i) Trying to load runtest_applet"), 1);
   // Its files go to the working folder, named after the path.
   EXPECT_EQ(PrefLines(env.Bytes("runtest_applet.prefs")), kStoredPrefs);
   EXPECT_TRUE(env.Exists("runtest_applet.log"));
@@ -230,6 +241,7 @@ TEST(AppletRun, AnEmptyAppletForAuthoring) {
   TLaunchEnv env;
   TLaunchEnv::UseRecordingDevices();
   env.StartWithoutLaunch({"-nostorelog"});
+  EXPECT_FALSE(WriteMode);
   Applet* applet = env.engine->RunEmpty(env.folder);
   ASSERT_NE(applet, nullptr);
   EXPECT_TRUE(WriteMode);

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "base/class_registry.h"
-#include "base/prop_access.h"
 #include "engine/effect.h"
 #include "engine/engine.h"
 #include "engine/event.h"
@@ -204,17 +203,6 @@ end
   EXPECT_EQ(world.log.CountInfo("custom"), 1);
   EXPECT_EQ(world.applet->GetEvent()->paramString, u"before");
   EXPECT_EQ(world.applet->GetEvent()->ParamThis(), nullptr);  // every push was popped
-}
-
-TEST(BaseObject, ScriptMethodsAreCallableByName) {
-  TTestWorld world;
-  BaseObject* root = world.Load(kTree);
-  const TMethodInfo* children = root->ClassType()->FindMethod("children");
-  Variant index[] = {Variant(1)};
-  EXPECT_EQ(children->Invoke(*root, index).AsObject(), root->findByName(u"b"));
-  Variant name[] = {Variant(u"a1")};
-  EXPECT_EQ(root->ClassType()->FindMethod("findByName")->Invoke(*root, name).AsObject(), root->findByName(u"a1"));
-  EXPECT_EQ(GetPropValue(*root, "count").AsInteger(), 2);
 }
 
 TEST(BaseObject, AutomaticNamesAndSaving) {

@@ -62,20 +62,6 @@ TEST_F(EventTest, InputIsDroppedWhilePausedButWindowActionsRun) {
   EXPECT_TRUE(world.applet->Terminated());
 }
 
-TEST_F(EventTest, KeysHeldDownAreTrackedOnce) {
-  for (int i = 0; i < 2; ++i) event.AddEvent(std::make_unique<TKeyEvent>(evKeyDown, nullptr, 37, u'\0', TShiftState{}));
-  event.AddEvent(std::make_unique<TKeyEvent>(evKeyDown, nullptr, 0, u'a', TShiftState{}));
-  event.ProcessEvents();
-  EXPECT_EQ(event.KeysDown(), (std::vector<std::uint32_t>{37}));
-  EXPECT_TRUE(event.isKeyDown(37));
-  event.AddEvent(std::make_unique<TKeyEvent>(evKeyUp, nullptr, 0, u'a', TShiftState{}));
-  event.ProcessEvents();
-  EXPECT_EQ(event.paramKey, 97u);  // a character's code
-  event.AddEvent(std::make_unique<TKeyEvent>(evKeyUp, nullptr, 37, u'\0', TShiftState{}));
-  event.ProcessEvents();
-  EXPECT_FALSE(event.isKeyDown(37));
-}
-
 TEST_F(EventTest, StacksKeepTheirDepthWhenAnObjectDies) {
   BaseObject* a = Child(u"a");
   BaseObject* b = Child(u"b");

@@ -1,4 +1,4 @@
-// Frames run from inside frames (waits, effect waits, waitForEvents) while
+// Frames run from inside frames (waits in handlers and in code) while
 // objects and applets come and go: nothing may touch freed memory.
 #include <gtest/gtest.h>
 
@@ -69,18 +69,6 @@ end
   EXPECT_EQ(root->findByName(u"a"), nullptr);
   EXPECT_EQ(root->findByName(u"c"), nullptr);
   EXPECT_EQ(root->findByName(u"b")->Parent(), root);
-}
-
-TEST(NestedFrames, WaitForEventsEndsWithInputOrTermination) {
-  TTestWorld world;
-  world.Platform().Inject([] {});
-  world.Platform().Inject([&] {
-    world.applet->GetEvent()->AddEvent(
-        std::make_unique<TKeyEvent>(evKeyDown, nullptr, 13, u'\0', TShiftState{}));
-  });
-  world.applet->GetEvent()->waitForEvents();
-  EXPECT_FALSE(world.applet->GetEvent()->Waiting());
-  EXPECT_EQ(world.Platform().Pending(), 0u);
 }
 
 // Ten thousand objects whose handlers (each runs once) dispose random

@@ -113,10 +113,6 @@ TEST(PositionObject, AnglesAreBookkeepingOfTurns) {
   ExpectNear(o->Up()->Coordinates(), {0, 0, 1});
   o->SetZAngle(370);
   EXPECT_FLOAT_EQ(o->ZAngle(), 10);
-  o->SetAnglesDirect(1, 2, 3);
-  EXPECT_EQ(o->ZAngle(), 1);
-  EXPECT_EQ(o->YAngle(), 2);
-  EXPECT_EQ(o->XAngle(), 3);
 }
 
 TEST(PositionObject, AChildMovesWithItsParent) {

@@ -78,10 +78,6 @@ TEST(VisualObject, ScheduledShowAndHideRunFromTheQueue) {
   leaf->scheduleShow(0);
   world.Steps(2);
   EXPECT_TRUE(leaf->Visible());
-  // An object freed first takes its pending action with it.
-  leaf->scheduleHide(0.2f);
-  leaf->Free();
-  EXPECT_EQ(world.applet->GetEvent()->QueueCount(), 0);
 }
 
 TEST(VisualObject, FadeHideWaitSurvivesTheObjectBeingFreedDuringTheWait) {
