@@ -60,56 +60,40 @@ const char kTestApplet[] =
     "  width = 320\n"
     "  height = 240\n"
     "  bkColor = '#FF204060'\n"
-    "  object box: TPixelBox\n"
-    "  end\n"
-    "  object rect: TPixelRect\n"
-    "  end\n"
-    "  object quad: TPixelQuad\n"
+    "  object shapes: TPixelShapes\n"
     "  end\n"
     "end\n";
 
-TDevice* DeviceOf(VisualObject* object) {
-  Applet* applet = object->GetApplet();
-  return applet ? applet->Device() : nullptr;
-}
-
-// Flat 2D drawing in applet units, untouched by depth or light.
-void Begin2D(TDevice& device) {
-  device.SetRenderState(rs2DScene);
-  device.SetSpaceMatrix(IdentitySpaceMatrix);
-  device.SetRenderState(rsZTestOff);
-  device.SetRenderState(rsLightOff);
-  device.SetRenderState(rsBlendNormal);
-}
-
-class TPixelRect : public VisualObject {
-  CORVANE_CLASS(TPixelRect, VisualObject)
-  explicit TPixelRect(const TCreateContext& context) : VisualObject(context) {}
-  void Paint() override {
-    TDevice* device = DeviceOf(this);
-    if (!device) return;
-    Begin2D(*device);
-    device->SetColor(0xFF000000 | kRectColor);
-    device->FillRect(kRectLeft, kRectTop, kRectRight, kRectBottom, 0);
-  }
-};
-CORVANE_IMPLEMENT_CLASS(TPixelRect)
-
-class TPixelQuad : public VisualObject {
-  CORVANE_CLASS(TPixelQuad, VisualObject)
-  explicit TPixelQuad(const TCreateContext& context) : VisualObject(context) {}
+// Draws the box in 3D, then the rectangle and the quad flat in applet
+// units, untouched by depth or light.
+class TPixelShapes : public VisualObject {
+  CORVANE_CLASS(TPixelShapes, VisualObject)
+  explicit TPixelShapes(const TCreateContext& context) : VisualObject(context) {}
   void BeforeDestruction() override {
     // Game objects go before the device; the device frees what is left.
-    TDevice* device = DeviceOf(this);
+    TDevice* device = Device();
     if (device && std::ranges::find(device->Pixmaps(), pixmap_) != device->Pixmaps().end())
       device->DestroyPixmap(pixmap_);
     VisualObject::BeforeDestruction();
   }
   void Paint() override {
-    TDevice* device = DeviceOf(this);
-    if (!device) return;
-    if (!pixmap_ && !MakePixmap(*device)) return;
-    Begin2D(*device);
+    TDevice* device = Device();
+    if (!device || (!pixmap_ && !MakePixmap(*device))) return;
+    device->SetRenderState(rs3DScene);
+    device->SetSpaceMatrix(IdentitySpaceMatrix);
+    device->SetRenderState(rsZTestOn);
+    device->SetRenderState(rsZWriteOn);
+    device->SetRenderState(rsTexDisable);
+    device->SetColor(0xFF000000 | kBoxColor);
+    device->FillBox({-kBoxHalf, -kBoxHalf, -kBoxHalf, 1}, {kBoxHalf, kBoxHalf, kBoxHalf, 1});
+
+    device->SetRenderState(rs2DScene);
+    device->SetSpaceMatrix(IdentitySpaceMatrix);
+    device->SetRenderState(rsZTestOff);
+    device->SetRenderState(rsLightOff);
+    device->SetRenderState(rsBlendNormal);
+    device->SetColor(0xFF000000 | kRectColor);
+    device->FillRect(kRectLeft, kRectTop, kRectRight, kRectBottom, 0);
     device->SetColor(0xFFFFFFFF);
     device->SetPixmap(0, pixmap_);
     device->SetRenderState(rsTexNearest);
@@ -118,6 +102,10 @@ class TPixelQuad : public VisualObject {
   }
 
  private:
+  TDevice* Device() {
+    Applet* applet = GetApplet();
+    return applet ? applet->Device() : nullptr;
+  }
   bool MakePixmap(TDevice& device) {
     pixmap_ = device.CreatePixmap(2, 2);
     void* bits = nullptr;
@@ -131,24 +119,7 @@ class TPixelQuad : public VisualObject {
   }
   TPixmap* pixmap_ = nullptr;
 };
-CORVANE_IMPLEMENT_CLASS(TPixelQuad)
-
-class TPixelBox : public VisualObject {
-  CORVANE_CLASS(TPixelBox, VisualObject)
-  explicit TPixelBox(const TCreateContext& context) : VisualObject(context) {}
-  void Paint() override {
-    TDevice* device = DeviceOf(this);
-    if (!device) return;
-    device->SetRenderState(rs3DScene);
-    device->SetSpaceMatrix(IdentitySpaceMatrix);
-    device->SetRenderState(rsZTestOn);
-    device->SetRenderState(rsZWriteOn);
-    device->SetRenderState(rsTexDisable);
-    device->SetColor(0xFF000000 | kBoxColor);
-    device->FillBox({-kBoxHalf, -kBoxHalf, -kBoxHalf, 1}, {kBoxHalf, kBoxHalf, kBoxHalf, 1});
-  }
-};
-CORVANE_IMPLEMENT_CLASS(TPixelBox)
+CORVANE_IMPLEMENT_CLASS(TPixelShapes)
 
 // ----------------------------------------------------------------- the run
 
@@ -169,8 +140,7 @@ class AppletPixelsTest : public ::testing::Test {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     // The registry of device classes has no removal: one entry a process.
     static const std::int32_t glDevice = RegisterDevice(DeviceClassOf<TGenericGLDevice>());
-    RegisterClasses({TPlatformSDL::StaticClass(), TPixelRect::StaticClass(), TPixelQuad::StaticClass(),
-                     TPixelBox::StaticClass()});
+    RegisterClasses({TPlatformSDL::StaticClass(), TPixelShapes::StaticClass()});
     PlatformClass = TPlatformSDL::StaticClass();
     DefaultDevice = glDevice;
   }

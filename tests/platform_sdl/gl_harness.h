@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <link.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -26,20 +27,16 @@
 
 namespace corvane::test {
 
-// Starts SDL's video on the offscreen driver for the life of a test suite
-// and puts the previous driver choice back afterwards.
+// Starts SDL's video on the offscreen driver for the life of a test suite.
 class TOffscreenVideo {
  public:
   TOffscreenVideo() {
-    if (const char* previous = std::getenv("SDL_VIDEODRIVER")) previous_ = previous, hadPrevious_ = true;
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     started_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (!started_) error_ = SDL_GetError();
   }
   ~TOffscreenVideo() {
     if (started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    if (hadPrevious_) setenv("SDL_VIDEODRIVER", previous_.c_str(), 1);
-    else unsetenv("SDL_VIDEODRIVER");
   }
   TOffscreenVideo(const TOffscreenVideo&) = delete;
   TOffscreenVideo& operator=(const TOffscreenVideo&) = delete;
@@ -48,20 +45,15 @@ class TOffscreenVideo {
   const std::string& Error() const { return error_; }
 
  private:
-  std::string previous_;
-  bool hadPrevious_ = false;
   bool started_ = false;
   std::string error_;
 };
 
 // Keeps every shared object loaded now mapped for the rest of the process.
-// Mesa's drivers are unloaded when the video stops; what they keep for the
-// life of the process would then be reported by the leak check without a
-// module name to suppress it by.
+// SDL unloads EGL and OpenGL with its last window and Mesa its driver with
+// its display; what they keep for the life of the process would then be
+// reported by the leak check without a module name to suppress it by.
 inline void PinLoadedLibraries() {
-  static bool pinned = false;
-  if (pinned) return;
-  pinned = true;
   dl_iterate_phdr(
       [](dl_phdr_info* info, std::size_t, void*) {
         if (info->dlpi_name && info->dlpi_name[0] != '\0') dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD);
@@ -116,26 +108,18 @@ class TGLHarness {
 
   // The back buffer as ARGB pixels, row 0 at the top.
   std::vector<std::uint32_t> ReadPixels() const {
-    std::vector<std::uint32_t> bottomUp(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, bottomUp.data());
-    std::vector<std::uint32_t> pixels(bottomUp.size());
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x)
-        pixels[Index(x, y)] = bottomUp[static_cast<std::size_t>(height_ - 1 - y) * static_cast<std::size_t>(width_) +
-                                       static_cast<std::size_t>(x)];
+    glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    // OpenGL counts rows from the bottom.
+    for (int y = 0; y < height_ / 2; ++y)
+      std::swap_ranges(pixels.begin() + Index(0, y), pixels.begin() + Index(width_, y),
+                       pixels.begin() + Index(0, height_ - 1 - y));
     return pixels;
   }
   // The red, green and blue of a pixel (alpha dropped).
-  static std::uint32_t Rgb(const std::vector<std::uint32_t>& pixels, int width, int x, int y) {
-    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] &
-           0x00FFFFFF;
-  }
   std::uint32_t Rgb(const std::vector<std::uint32_t>& pixels, int x, int y) const {
-    return Rgb(pixels, width_, x, y);
-  }
-  std::size_t Index(int x, int y) const {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+    return pixels[Index(x, y)] & 0x00FFFFFF;
   }
 
   // A frame begun: cleared, fixed state set; 2D drawing from here on.
@@ -149,6 +133,8 @@ class TGLHarness {
   TGenericGLDevice* device = nullptr;
 
  private:
+  std::ptrdiff_t Index(int x, int y) const { return static_cast<std::ptrdiff_t>(y) * width_ + x; }
+
   int width_;
   int height_;
   SDL_Window* sdlWindow_ = nullptr;

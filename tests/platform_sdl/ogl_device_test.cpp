@@ -140,20 +140,6 @@ TEST_F(OGLDeviceTest, FullScreenTakesOnlyTheModesItLists) {
 
 // ------------------------------------------------------------ 2D drawing
 
-TEST_F(OGLDeviceTest, FillRectLightsExactlyItsPixels) {
-  gl->Begin2D();
-  Device().SetColor(0xFFFFFFFF);
-  Device().FillRect(Rect(10, 10, 30, 20), 0);
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
-  EXPECT_EQ(Lit(pixels), 200);
-  for (int y = 0; y < gl->Height(); ++y)
-    for (int x = 0; x < gl->Width(); ++x) {
-      const bool inside = x >= 10 && x < 30 && y >= 10 && y < 20;
-      ASSERT_EQ(gl->Rgb(pixels, x, y), inside ? 0xFFFFFFu : 0u) << x << "," << y;
-    }
-}
-
 TEST_F(OGLDeviceTest, ColoursBlendByTheirAlphaInTheirOwnByteOrder) {
   struct TCase {
     std::uint32_t color;

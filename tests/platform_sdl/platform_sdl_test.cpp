@@ -3,13 +3,13 @@
 #include "platform/sdl/platform_sdl.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "base/class_registry.h"
 #include "engine/applet.h"
 #include "engine/dummy.h"
-#include "platform/sdl/gl_loader.h"
 #include "platform/sdl/platform_sdl_png.h"
 #include "tests/platform_sdl/png_picture.h"
 #include "tests/platform_sdl/sdl_platform_fixture.h"
@@ -19,14 +19,6 @@ namespace {
 
 using SDLWindowTest = SDLPlatformTest;
 
-bool FileExists(const std::string& fileName) {
-  if (std::FILE* f = std::fopen(fileName.c_str(), "rb")) {
-    std::fclose(f);
-    return true;
-  }
-  return false;
-}
-
 TEST_F(SDLWindowTest, CreateWindowSetsSizesAndOpensAHiddenOpenGLWindow) {
   EXPECT_EQ(platform->CurrentWindow(), window);
   EXPECT_EQ(window->Root, world.applet);
@@ -35,9 +27,7 @@ TEST_F(SDLWindowTest, CreateWindowSetsSizesAndOpensAHiddenOpenGLWindow) {
   EXPECT_EQ(window->Height, kHeight);
   EXPECT_EQ(window->BufferWidth, kWidth);
   EXPECT_EQ(window->BufferHeight, kHeight);
-  EXPECT_EQ(window->ClientRect.right, static_cast<float>(kWidth));
-  EXPECT_EQ(window->ClientRect.bottom, static_cast<float>(kHeight));
-  EXPECT_EQ(window->Style, systemStyle);
+  EXPECT_EQ(window->ClientRect, Rect(0, 0, kWidth, kHeight));
   TWindow* placed = platform->CreateWindow(world.applet, "TTestAppletWnd", 100, 120, 64, 48, systemStyle);
   ASSERT_NE(placed, nullptr);
   EXPECT_EQ(placed->Left, 100);
@@ -185,46 +175,11 @@ TEST_F(SDLWindowTest, ClockCountsSecondsSinceThePlatformWasMade) {
   EXPECT_LT(second - first, 2.0f);
 }
 
-TEST_F(SDLWindowTest, MakePngWritesTheBackBufferTopRowFirst) {
-  SDL_GLContext context = SDL_GL_CreateContext(SDLWindowOf(window));
-  ASSERT_NE(context, nullptr) << SDL_GetError();
-  ASSERT_TRUE(LoadOpenGL("libGL.so.1")) << world.log.Text();
-  glViewport(0, 0, kWidth, kHeight);
-  glDisable(GL_SCISSOR_TEST);
-  glClearColor(0.0f, 0.0f, 1.0f, 0.0f);  // the device clears with alpha 0
-  glClear(GL_COLOR_BUFFER_BIT);
-  // A red 20 x 10 block in the top left corner (OpenGL counts rows from
-  // the bottom).
-  glEnable(GL_SCISSOR_TEST);
-  glScissor(0, kHeight - 10, 20, 10);
-  glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  glDisable(GL_SCISSOR_TEST);
-
-  const std::string fileName = ::testing::TempDir() + "corvane_makepng_test.png";
-  std::remove(fileName.c_str());
-  platform->MakePng(window, fileName);
-  EXPECT_FALSE(world.log.Contains("(e) ")) << world.log.Text();
-  const TPngPicture picture = ReadPng(fileName);
-  ASSERT_EQ(picture.Width, kWidth) << world.log.Text();
-  ASSERT_EQ(picture.Height, kHeight);
-  EXPECT_EQ(picture.Pixel(0, 0), 0xFF0000u);
-  EXPECT_EQ(picture.Pixel(19, 9), 0xFF0000u);
-  EXPECT_EQ(picture.Pixel(20, 0), 0x0000FFu);
-  EXPECT_EQ(picture.Pixel(0, 10), 0x0000FFu);
-  EXPECT_EQ(picture.Pixel(kWidth - 1, kHeight - 1), 0x0000FFu);
-  EXPECT_FALSE(FileExists(fileName + ".part"));
-  std::remove(fileName.c_str());
-
-  FreeOpenGL();
-  SDL_GL_DeleteContext(context);
-}
-
 TEST_F(SDLWindowTest, MakePngWithoutAPictureLogsAnError) {
   const std::string fileName = ::testing::TempDir() + "corvane_makepng_none.png";
   platform->MakePng(window, fileName);  // no OpenGL loaded, no context
   EXPECT_TRUE(world.log.Contains("Can't make png")) << world.log.Text();
-  EXPECT_FALSE(FileExists(fileName));
+  EXPECT_FALSE(std::filesystem::exists(fileName));
   platform->MakePng(nullptr, fileName);
 }
 
@@ -258,7 +213,7 @@ TEST(WriteRgbPngTest, WritesRowsInOrderAndRefusesWhatDoesNotFit) {
     SCOPED_TRACE(b.name);
     const std::vector<std::uint8_t> bytes(b.bytes, 0x80);
     EXPECT_FALSE(WriteRgbPng(b.file, b.width, b.height, bytes, true));
-    EXPECT_FALSE(FileExists(b.file + ".part"));
+    EXPECT_FALSE(std::filesystem::exists(b.file + ".part"));
   }
   // The refused writes left the earlier picture alone.
   EXPECT_EQ(ReadPng(fileName).Pixel(0, 0), 0xFF0000u);

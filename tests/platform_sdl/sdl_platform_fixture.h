@@ -4,7 +4,6 @@
 #pragma once
 
 #include <SDL.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,6 +14,7 @@
 #include "engine/low_event.h"
 #include "platform/sdl/platform_sdl.h"
 #include "platform/window.h"
+#include "tests/platform_sdl/gl_harness.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane::test {
@@ -96,20 +96,6 @@ inline SDL_Event QuitEvent() {
   return e;
 }
 
-// SDL unloads EGL and OpenGL with its last window, and Mesa unloads its
-// driver with its display. What Mesa keeps for the life of the process
-// then has no library name when the leak check runs at exit, and the
-// suppressions of Mesa's libraries miss it: the test program keeps them
-// all mapped from its start.
-inline bool KeepOpenGLMapped() {
-  const char* libraries[] = {"libEGL.so.1", "libGL.so.1", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
-                             "/usr/lib64/dri/swrast_dri.so", "/usr/lib/dri/swrast_dri.so"};
-  bool any = false;
-  for (const char* library : libraries) any = dlopen(library, RTLD_NOW | RTLD_NODELETE) != nullptr || any;
-  return any;
-}
-inline const bool kOpenGLKeptMapped = KeepOpenGLMapped();
-
 class SDLPlatformTest : public ::testing::Test {
  protected:
   static constexpr std::int32_t kWidth = 320;
@@ -128,6 +114,7 @@ class SDLPlatformTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    PinLoadedLibraries();
     SDL_SetModState(KMOD_NONE);
     if (window != nullptr) platform->DestroyWindow(window);
     if (platform != nullptr) platform->Free();
