@@ -78,7 +78,6 @@ TConsole::TConsole(const TCreateContext& context) : GuiObject(context) {
   auto* edit = Create<GuiObject>(TCreateContext(this));
   edit->SetName(u"edit");
   edit->SetStyle(edit->Style() + VisualObjectStyles{vsCanFocused});
-  edit_ = edit;
 }
 
 void ImageForm::Describe(TClassBuilder<ImageForm>& c) { c.Property("style", &ImageForm::style); }

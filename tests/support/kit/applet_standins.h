@@ -108,10 +108,6 @@ class DebugForm : public GuiObject {
 class TConsole : public GuiObject {
   CORVANE_CLASS(TConsole, GuiObject)
   explicit TConsole(const TCreateContext& context);
-  VisualObject* Edit() const { return edit_.Get(); }
-
- private:
-  TWeak<VisualObject> edit_;
 };
 
 class ImageForm : public TPictureWidget {
@@ -173,9 +169,8 @@ class ParticleRenderer : public PositionObject {
   CORVANE_CLASS(ParticleRenderer, PositionObject)
   static void Describe(TClassBuilder<ParticleRenderer>& c);
   using PositionObject::PositionObject;
-  void KillAll() { ++kills; }
+  void KillAll() {}
   bool shared = false;
-  int kills = 0;
 };
 
 class EffectText : public GuiObject {

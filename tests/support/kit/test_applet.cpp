@@ -55,6 +55,4 @@ TRecordingDevice* TTestApplet::UseRecordingDevice(std::int32_t width, std::int32
   return device;
 }
 
-TRecordingDevice* TTestApplet::Recorder() const { return dynamic_cast<TRecordingDevice*>(Device()); }
-
 }  // namespace corvane::test

@@ -28,8 +28,6 @@ class TTestApplet : public Applet {
 
   TTestScriptEngine* Scripts() const;
   TTestFilter* Filters() const;
-  void SetFrameRate(std::int32_t fps) { frameRate_ = fps; }
-  void SetEffectInScript(bool value) { effectInScript_ = value; }
   void SetScale(float value) { scale_ = value; }
   void SetDebugFormVisible(bool value) { debugFormVisible_ = value; }
   bool DebugFormVisible() const override { return debugFormVisible_; }
@@ -43,7 +41,6 @@ class TTestApplet : public Applet {
   // A window of that size (made on first use) with a recording device on
   // it, replacing any device the applet had.
   TRecordingDevice* UseRecordingDevice(std::int32_t width = 640, std::int32_t height = 480);
-  TRecordingDevice* Recorder() const;
   // Takes the device over (e.g. the result of TDevice::CloneDevice, which
   // has already freed the previous one).
   void AdoptDevice(TDevice* device) { device_ = device; }

@@ -18,9 +18,9 @@ class TTestFilter : public TFilter {
   using TFilter::TFilter;
 
   TPixmap* LoadPixmap(TResourceMan* resMan, const std::u16string& fileName) override;
-  void SavePixmap(TResourceMan*, const std::u16string& fileName, TPixmap*) override { saved.push_back(fileName); }
+  void SavePixmap(TResourceMan*, const std::u16string&, TPixmap*) override {}
   TMesh* LoadMesh(TResourceMan* resMan, const std::u16string& fileName) override;
-  void SaveMesh(TResourceMan*, const std::u16string& fileName, TMesh*) override { saved.push_back(fileName); }
+  void SaveMesh(TResourceMan*, const std::u16string&, TMesh*) override {}
   bool LoadRGBAFile(TResourceMan*, const std::string&, std::int32_t&, std::int32_t&,
                     std::vector<std::uint32_t>&) override {
     return false;
@@ -35,7 +35,6 @@ class TTestFilter : public TFilter {
   std::set<std::u16string> meshFiles;
   int pixmapLoads = 0;
   int meshLoads = 0;
-  std::vector<std::u16string> saved;
 };
 
 }  // namespace corvane::test

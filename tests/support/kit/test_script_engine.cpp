@@ -115,10 +115,6 @@ void TTestScriptEngine::FreeScript(TScript* script) {
   script->Free();
 }
 
-void TTestScriptEngine::ObjectDestroing(TObject* object) {
-  if (auto* b = dynamic_cast<BaseObject*>(object)) destroyed.push_back(b->Name());
-}
-
 void TTestScriptEngine::RegisterVariable(const std::u16string& name, const std::u16string&, TObject*) {
   variables.push_back(name);
 }

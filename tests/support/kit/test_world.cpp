@@ -11,7 +11,8 @@
 
 namespace corvane::test {
 
-BaseObject* LoadTreeFromText(const std::string& objectText, BaseObject* parent) {
+BaseObject* TTestWorld::Load(const std::string& objectText, BaseObject* parent) {
+  if (!parent) parent = applet;
   TMemoryStream text(std::span<const char>(objectText.data(), objectText.size()));
   TMemoryStream binary;
   if (!ObjectTextToBinary(text, binary)) return nullptr;
@@ -61,10 +62,6 @@ TTestWorld::~TTestWorld() {
 }
 
 TNullPlatform& TTestWorld::Platform() const { return *static_cast<TNullPlatform*>(engine->Platform()); }
-
-BaseObject* TTestWorld::Load(const std::string& objectText, BaseObject* parent) {
-  return LoadTreeFromText(objectText, parent ? parent : applet);
-}
 
 void TTestWorld::Steps(int n, float dt) {
   Platform().SetStep(0);

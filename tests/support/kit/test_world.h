@@ -41,7 +41,4 @@ class TTestWorld {
   TClass previousPlatform_;
 };
 
-// The same compile-and-read for any parent, without a world.
-BaseObject* LoadTreeFromText(const std::string& objectText, BaseObject* parent);
-
 }  // namespace corvane::test
