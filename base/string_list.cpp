@@ -8,6 +8,7 @@
 #include "base/engine_log.h"
 #include "base/file_stream.h"
 #include "base/list.h"
+#include "base/quoted_items.h"
 #include "base/stream.h"
 #include "base/text_convert.h"
 
@@ -19,9 +20,6 @@ CORVANE_IMPLEMENT_CLASS(TStringList)
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-// Blanks and control characters: what separates unquoted delimited items.
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 void SortedListError() { EngineError(u"Operation not allowed on sorted list"); }
 
@@ -158,63 +156,17 @@ std::string TStrings::JoinDelimited(char delimiter, char quoteChar) const {
   std::string text;
   for (int i = 0; i < count; ++i) {
     if (i > 0) text += delimiter;
-    const std::string item = Get(i);
-    const bool quote = std::any_of(item.begin(), item.end(),
-                                   [&](char c) { return IsBlank(c) || c == delimiter || c == quoteChar; });
-    if (!quote) {
-      text += item;
-      continue;
-    }
-    text += quoteChar;
-    for (char c : item) {
-      if (c == quoteChar) text += quoteChar;
-      text += c;
-    }
-    text += quoteChar;
+    AppendQuotedItem<char>(text, Get(i), delimiter, quoteChar);
   }
   return text;
 }
 
 void TStrings::SplitDelimited(std::string_view text, char delimiter, char quoteChar) {
   text = text.substr(0, text.find('\0'));  // the text ends at a NUL as it always did
-  const std::size_t size = text.size();
-  std::size_t p = 0;
-  auto skipBlanks = [&] {
-    while (p < size && IsBlank(text[p])) ++p;
-  };
   BeginUpdate();
   Clear();
-  skipBlanks();
-  while (p < size) {
-    std::string item;
-    if (text[p] == quoteChar) {
-      // To the closing quote (or the end); a doubled quote is one.
-      ++p;
-      while (p < size) {
-        if (text[p] == quoteChar) {
-          if (p + 1 < size && text[p + 1] == quoteChar) {
-            item += quoteChar;
-            p += 2;
-            continue;
-          }
-          ++p;
-          break;
-        }
-        item += text[p++];
-      }
-    } else {
-      const std::size_t start = p;
-      while (p < size && !IsBlank(text[p]) && text[p] != delimiter) ++p;
-      item.assign(text.substr(start, p - start));
-    }
-    Add(item);
-    skipBlanks();
-    if (p < size && text[p] == delimiter) {
-      if (p + 1 == size) Add(std::string());  // a trailing delimiter ends with an empty item
-      ++p;
-      skipBlanks();
-    }
-  }
+  SplitQuotedItems(text, delimiter, quoteChar, /*emptyAfterTrailingDelimiter=*/true,
+                   [this](std::string item) { Add(item); });
   EndUpdate();
 }
 

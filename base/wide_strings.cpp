@@ -6,6 +6,7 @@
 #include "base/engine_log.h"
 #include "base/file_stream.h"
 #include "base/good_text.h"
+#include "base/quoted_items.h"
 #include "base/reader.h"
 #include "base/string_list.h"
 #include "base/text_convert.h"
@@ -23,15 +24,6 @@ namespace {
 // Where a line of the text form ends; a NUL ends the whole text.
 bool IsLineBreak(char16_t c) {
   return c == 0 || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r' || c == u'\u2028' || c == u'\u2029';
-}
-
-// Separates items of the comma form, like the comma itself.
-bool IsBlank(char16_t c) { return c >= 1 && c <= 0x20; }
-
-bool NeedsQuotes(std::u16string_view item) {
-  for (const char16_t c : item)
-    if (c <= 0x20 || c == u'"' || c == u',') return true;
-  return false;
 }
 
 bool IsStringTag(TValueType tag) {
@@ -240,17 +232,7 @@ std::u16string TWideStrings::GetCommaText() const {
   std::u16string text;
   for (int i = 0, n = GetCount(); i < n; ++i) {
     if (i > 0) text += u',';
-    const std::u16string item = Get(i);
-    if (!NeedsQuotes(item)) {
-      text += item;
-      continue;
-    }
-    text += u'"';
-    for (const char16_t c : item) {
-      if (c == u'"') text += u'"';
-      text += c;
-    }
-    text += u'"';
+    AppendQuotedItem<char16_t>(text, Get(i), u',', u'"');
   }
   return text;
 }
@@ -258,41 +240,9 @@ std::u16string TWideStrings::GetCommaText() const {
 void TWideStrings::SetCommaText(std::u16string_view text) {
   TUpdateScope update(*this);
   Clear();
-  const std::size_t n = text.size();
-  std::size_t p = 0;
-  auto skipBlanks = [&] {
-    while (p < n && IsBlank(text[p])) ++p;
-  };
-  skipBlanks();
   // A NUL outside quotes ends the text, as in a zero-terminated string.
-  while (p < n && text[p] != 0) {
-    std::u16string item;
-    if (text[p] == u'"') {
-      ++p;
-      while (p < n) {
-        if (text[p] == u'"') {
-          if (p + 1 < n && text[p + 1] == u'"') {
-            item += u'"';
-            p += 2;
-            continue;
-          }
-          ++p;
-          break;
-        }
-        item += text[p++];
-      }
-    } else {
-      const std::size_t start = p;
-      while (p < n && text[p] > 0x20 && text[p] != u',') ++p;
-      item.assign(text.substr(start, p - start));
-    }
-    Add(item);
-    skipBlanks();
-    if (p < n && text[p] == u',') {
-      ++p;
-      skipBlanks();
-    }
-  }
+  SplitQuotedItems(text, u',', u'"', /*emptyAfterTrailingDelimiter=*/false,
+                   [this](std::u16string item) { Add(item); });
 }
 
 // ---- updates and flags -----------------------------------------------------
