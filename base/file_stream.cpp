@@ -269,4 +269,11 @@ bool SaveFileAtomically(const std::string& path, const std::function<bool(TStrea
   return false;
 }
 
+bool SaveFileAtomicallyOrReport(const std::string& path, const std::function<bool(TStream&)>& write) {
+  std::string error;
+  if (SaveFileAtomically(path, write, &error)) return true;
+  EngineError(Utf8ToUtf16("Cannot create file \"" + path + "\". " + error));
+  return false;
+}
+
 }  // namespace corvane

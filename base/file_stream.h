@@ -93,5 +93,8 @@ class TFileStream : public TStream {
 // *error) when the file was left as it was.
 bool SaveFileAtomically(const std::string& path, const std::function<bool(TStream&)>& write,
                         std::string* error = nullptr);
+// The same, with the error line "Cannot create file "<path>". <reason>" when
+// the file was left as it was.
+bool SaveFileAtomicallyOrReport(const std::string& path, const std::function<bool(TStream&)>& write);
 
 }  // namespace corvane

@@ -209,10 +209,7 @@ bool TStrings::LoadFromFile(const std::string& path) {
 }
 
 bool TStrings::SaveToFile(const std::string& path) const {
-  std::string error;
-  if (SaveFileAtomically(path, [this](TStream& file) { return SaveToStream(file); }, &error)) return true;
-  EngineError(Utf8ToUtf16("Cannot create file \"" + path + "\". " + error));
-  return false;
+  return SaveFileAtomicallyOrReport(path, [this](TStream& file) { return SaveToStream(file); });
 }
 
 void TStrings::BeginUpdate() {

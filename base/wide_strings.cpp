@@ -328,10 +328,7 @@ bool TWideStrings::LoadFromStreamEncrypt(TStream& stream) {
 }
 
 bool TWideStrings::SaveToFile(const std::string& fileName) const {
-  std::string error;
-  if (SaveFileAtomically(fileName, [this](TStream& file) { return SaveToStream(file); }, &error)) return true;
-  EngineError(Utf8ToUtf16("Cannot create file \"" + fileName + "\". " + error));
-  return false;
+  return SaveFileAtomicallyOrReport(fileName, [this](TStream& file) { return SaveToStream(file); });
 }
 
 bool TWideStrings::SaveToStream(TStream& stream) const { return WriteMarkedWideText(stream, GetTextStr()); }
