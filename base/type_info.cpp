@@ -13,9 +13,7 @@ TCurrency TCurrency::FromDouble(double amount) {
 
 TTypeInfo TTypeInfo::Ordinal(TPropKind kind, std::string name, TOrdType ordType, std::int64_t min,
                              std::int64_t max) {
-  TTypeInfo t;
-  t.kind_ = kind;
-  t.name_ = std::move(name);
+  TTypeInfo t = Simple(kind, std::move(name));
   t.ordType_ = ordType;
   t.min_ = min;
   t.max_ = max;
@@ -23,18 +21,14 @@ TTypeInfo TTypeInfo::Ordinal(TPropKind kind, std::string name, TOrdType ordType,
 }
 
 TTypeInfo TTypeInfo::Int64(std::string name) {
-  TTypeInfo t;
-  t.kind_ = pkInt64;
-  t.name_ = std::move(name);
+  TTypeInfo t = Simple(pkInt64, std::move(name));
   t.min_ = INT64_MIN;
   t.max_ = INT64_MAX;
   return t;
 }
 
 TTypeInfo TTypeInfo::Float(std::string name, TFloatType floatType) {
-  TTypeInfo t;
-  t.kind_ = pkFloat;
-  t.name_ = std::move(name);
+  TTypeInfo t = Simple(pkFloat, std::move(name));
   t.floatType_ = floatType;
   return t;
 }
@@ -62,9 +56,7 @@ TTypeInfo TTypeInfo::Enumeration(std::string name, std::string_view names) {
 }
 
 TTypeInfo TTypeInfo::Enumeration(std::string name, std::vector<std::string> names) {
-  TTypeInfo t;
-  t.kind_ = pkEnumeration;
-  t.name_ = std::move(name);
+  TTypeInfo t = Simple(pkEnumeration, std::move(name));
   t.ordType_ = otUByte;
   t.min_ = 0;
   t.max_ = static_cast<std::int64_t>(names.size()) - 1;
@@ -73,9 +65,7 @@ TTypeInfo TTypeInfo::Enumeration(std::string name, std::vector<std::string> name
 }
 
 TTypeInfo TTypeInfo::SetOf(std::string name, const TTypeInfo* element) {
-  TTypeInfo t;
-  t.kind_ = pkSet;
-  t.name_ = std::move(name);
+  TTypeInfo t = Simple(pkSet, std::move(name));
   t.ordType_ = otULong;
   t.compType_ = element;
   return t;
