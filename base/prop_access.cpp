@@ -116,14 +116,8 @@ void SetSetProp(TObject& instance, const TPropInfo& prop, std::string_view text)
 
 Variant GetPropValue(const TObject& instance, const TPropInfo& prop, bool preferStrings) {
   const TTypeInfo& type = *prop.PropType();
+  if (type.IsOrdinal()) return OrdinalToVariant(GetOrdProp(instance, prop), type, preferStrings);
   switch (prop.Kind()) {
-    case pkInteger:
-    case pkChar:
-    case pkWChar:
-    case pkEnumeration:
-    case pkSet:
-    case pkBool:
-      return OrdinalToVariant(GetOrdProp(instance, prop), type, preferStrings);
     case pkInt64:
       return Variant(GetInt64Prop(instance, prop));
     case pkFloat:
@@ -145,7 +139,7 @@ Variant GetPropValue(const TObject& instance, const TPropInfo& prop, bool prefer
       const TMethod m = GetMethodProp(instance, prop);
       return m.Code ? Variant(m.Code->Name()) : Variant();
     }
-    case pkUnknown:
+    default:  // pkUnknown; the ordinal kinds are answered above
       break;
   }
   throw EPropertyError("Property " + prop.Name() + " has no value");
@@ -158,16 +152,11 @@ Variant GetPropValue(const TObject& instance, std::string_view name, bool prefer
 void SetPropValue(TObject& instance, const TPropInfo& prop, const Variant& value) {
   CheckWritable(prop);
   const TTypeInfo& type = *prop.PropType();
+  if (type.IsOrdinal() || prop.Kind() == pkInt64) {
+    prop.Access().SetOrd(instance, VariantToOrdinal(value, type));
+    return;
+  }
   switch (prop.Kind()) {
-    case pkInteger:
-    case pkChar:
-    case pkWChar:
-    case pkEnumeration:
-    case pkSet:
-    case pkBool:
-    case pkInt64:
-      prop.Access().SetOrd(instance, VariantToOrdinal(value, type));
-      return;
     case pkFloat:
       prop.Access().SetFloat(instance, VariantToFloat(value, type));
       return;
@@ -189,7 +178,7 @@ void SetPropValue(TObject& instance, const TPropInfo& prop, const Variant& value
         return;
       }
       break;
-    case pkUnknown:
+    default:  // pkUnknown; the ordinal kinds and pkInt64 are set above
       break;
   }
   throw EConvertError("Cannot assign a " + std::string(VarTypeName(value.VarType())) + " to property " + prop.Name());

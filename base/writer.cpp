@@ -404,17 +404,12 @@ bool TGWriter::IsDefaultPropertyValue(TPersistent* instance, const TPropInfo& pr
   if (ancestorProp && ancestorProp->Kind() != prop.Kind()) ancestorProp = nullptr;
   const bool predicate = prop.StoredRule() == srPredicate;
 
+  if (prop.PropType()->IsOrdinal()) {
+    const std::int64_t value = GetOrdProp(*instance, prop);
+    if (ancestorProp) return value == GetOrdProp(*ancestor_, *ancestorProp);
+    return prop.Default() != kNoDefault && value == prop.Default();
+  }
   switch (prop.Kind()) {
-    case pkInteger:
-    case pkChar:
-    case pkWChar:
-    case pkEnumeration:
-    case pkSet:
-    case pkBool: {
-      const std::int64_t value = GetOrdProp(*instance, prop);
-      if (ancestorProp) return value == GetOrdProp(*ancestor_, *ancestorProp);
-      return prop.Default() != kNoDefault && value == prop.Default();
-    }
     case pkInt64: {
       const std::int64_t value = GetInt64Prop(*instance, prop);
       if (ancestorProp) return value == GetInt64Prop(*ancestor_, *ancestorProp);
