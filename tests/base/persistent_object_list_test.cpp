@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/base/list_items.h"
 #include "tests/support/capture_log.h"
 
 namespace corvane {
@@ -35,16 +36,8 @@ struct TMarkers {
   TObject a, b, c, d;
 };
 
-std::vector<TObject*> ItemsOf(const TPersistentObjectList& list) {
-  std::vector<TObject*> out;
-  for (int i = 0; i < list.Count(); ++i) out.push_back(list.Get(i));
-  return out;
-}
-
-void Fill(TPersistentObjectList& list, const std::vector<TObject*>& items) {
-  list.Clear();
-  for (TObject* item : items) list.Add(item);
-}
+using test::Fill;
+using test::ItemsOf;
 
 TEST(PersistentObjectList, GrowsByItsDelta) {
   TPersistentObjectList list;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/memory_stream.h"
+#include "tests/base/list_items.h"
 #include "tests/base/temp_dir.h"
 #include "tests/support/capture_log.h"
 
@@ -15,16 +16,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines LinesOf(const TStrings& list) {
-  Lines out;
-  for (int i = 0; i < list.Count(); ++i) out.push_back(list.Get(i));
-  return out;
-}
-
-void Fill(TStrings& list, const Lines& lines) {
-  list.Clear();
-  for (const std::string& line : lines) list.Add(line);
-}
+using test::Fill;
+using test::ItemsOf;
 
 // Counts its destructions, to check that owned objects die exactly once.
 class TCounted : public TObject {
@@ -66,7 +59,7 @@ TEST(StringList, IndexErrorsAreReportedAndLeaveTheListIntact) {
     test::TCaptureLog log;
     c.call(list);
     EXPECT_EQ(log.CountError(c.message), 1) << log.Text();
-    EXPECT_EQ(LinesOf(list), (Lines{"a", "b=1", "c"}));
+    EXPECT_EQ(ItemsOf(list), (Lines{"a", "b=1", "c"}));
     EXPECT_EQ(changes, 0);
   }
 }
@@ -93,7 +86,7 @@ TEST(StringList, SortedAddFollowsTheDuplicatesPolicy) {
     std::vector<int> indexes;
     for (const char* s : {"b", "a", "B", "c", "A"}) indexes.push_back(list.Add(s));
     EXPECT_EQ(indexes, c.indexes);
-    EXPECT_EQ(LinesOf(list), c.lines);
+    EXPECT_EQ(ItemsOf(list), c.lines);
     EXPECT_EQ(log.CountError("String list does not allow duplicates"), c.errors) << log.Text();
   }
 }
@@ -102,7 +95,7 @@ TEST(StringList, SortedListFindsByBinarySearchAndRefusesDisorder) {
   TStringList list;
   Fill(list, {"pear", "Apple", "fig", "banana"});
   list.SetSorted(true);
-  EXPECT_EQ(LinesOf(list), (Lines{"Apple", "banana", "fig", "pear"}));
+  EXPECT_EQ(ItemsOf(list), (Lines{"Apple", "banana", "fig", "pear"}));
   int index = -1;
   EXPECT_TRUE(list.Find("APPLE", index));
   EXPECT_EQ(index, 0);
@@ -116,12 +109,12 @@ TEST(StringList, SortedListFindsByBinarySearchAndRefusesDisorder) {
   list.Exchange(0, 1);
   list.Move(0, 3);
   EXPECT_EQ(log.CountError("Operation not allowed on sorted list"), 4);
-  EXPECT_EQ(LinesOf(list), (Lines{"Apple", "banana", "fig", "pear"}));
+  EXPECT_EQ(ItemsOf(list), (Lines{"Apple", "banana", "fig", "pear"}));
 
   // Case-sensitive order puts upper-case letters first.
   list.Add("Zoo");
   list.SetCaseSensitive(true);
-  EXPECT_EQ(LinesOf(list), (Lines{"Apple", "Zoo", "banana", "fig", "pear"}));
+  EXPECT_EQ(ItemsOf(list), (Lines{"Apple", "Zoo", "banana", "fig", "pear"}));
   EXPECT_EQ(list.IndexOf("apple"), -1);
 }
 
@@ -188,7 +181,7 @@ TEST(StringList, TextSplitsAtEveryLineBreakAndJoinsWithLineFeeds) {
     SCOPED_TRACE(c.name);
     TStringList list;
     list.SetText(c.text);
-    EXPECT_EQ(LinesOf(list), c.lines);
+    EXPECT_EQ(ItemsOf(list), c.lines);
   }
   TStringList list;
   Fill(list, {"a", "", "b"});
@@ -214,7 +207,7 @@ TEST(StringList, CommaTextRoundTripsAwkwardItems) {
     TStringList copy;
     copy.Add("stale");
     copy.SetCommaText(text);
-    EXPECT_EQ(LinesOf(copy), items);
+    EXPECT_EQ(ItemsOf(copy), items);
   }
   TStringList list;
   Fill(list, {"a b", "c\"d", "e"});
@@ -240,13 +233,13 @@ TEST(StringList, CommaTextReading) {
     SCOPED_TRACE(c.text);
     TStringList list;
     list.SetCommaText(c.text);
-    EXPECT_EQ(LinesOf(list), c.lines);
+    EXPECT_EQ(ItemsOf(list), c.lines);
   }
   TStringList list;
   list.SetDelimiter(';');
   list.SetQuoteChar('\'');
   list.SetDelimitedText("'it''s';b,c");
-  EXPECT_EQ(LinesOf(list), (Lines{"it's", "b,c"}));
+  EXPECT_EQ(ItemsOf(list), (Lines{"it's", "b,c"}));
   EXPECT_EQ(list.DelimitedText(), "'it''s';b,c");
   EXPECT_EQ(list.CommaText(), "it's,\"b,c\"");
 }
@@ -270,7 +263,7 @@ TEST(StringList, StreamsLoadTheRestAsLinesAndSaveEveryLineEnded) {
     TStringList list;
     list.Add("old");
     list.LoadFromStream(stream);
-    EXPECT_EQ(LinesOf(list), c.lines);
+    EXPECT_EQ(ItemsOf(list), c.lines);
   }
   // Only from the current position on.
   const std::string bytes = "skip\nkeep\n";
@@ -278,7 +271,7 @@ TEST(StringList, StreamsLoadTheRestAsLinesAndSaveEveryLineEnded) {
   stream.SetPosition(5);
   TStringList list;
   list.LoadFromStream(stream);
-  EXPECT_EQ(LinesOf(list), (Lines{"keep"}));
+  EXPECT_EQ(ItemsOf(list), (Lines{"keep"}));
 
   Fill(list, {"a", "", "b"});
   TMemoryStream saved;
@@ -295,11 +288,11 @@ TEST(StringList, FilesRoundTripAndFailuresLeaveThingsAlone) {
   EXPECT_EQ(ReadFile(path), "first\nsecond\n");
   TStringList back;
   ASSERT_TRUE(back.LoadFromFile(path));
-  EXPECT_EQ(LinesOf(back), (Lines{"first", "second"}));
+  EXPECT_EQ(ItemsOf(back), (Lines{"first", "second"}));
 
   test::TCaptureLog log;
   EXPECT_FALSE(back.LoadFromFile(dir.File("missing.txt")));
-  EXPECT_EQ(LinesOf(back), (Lines{"first", "second"}));
+  EXPECT_EQ(ItemsOf(back), (Lines{"first", "second"}));
   EXPECT_FALSE(list.SaveToFile(dir.File("no/such/folder.txt")));
   EXPECT_TRUE(log.Contains("Cannot open file \"" + dir.File("missing.txt") + "\"")) << log.Text();
   EXPECT_TRUE(log.Contains("Cannot create file \"" + dir.File("no/such/folder.txt") + "\"")) << log.Text();
@@ -369,14 +362,14 @@ TEST(StringList, ObjectsTravelWithTheirLines) {
   list.InsertObject(0, "c", &c);
   list.Move(0, 2);
   list.Exchange(0, 1);
-  EXPECT_EQ(LinesOf(list), (Lines{"b", "a", "c"}));
+  EXPECT_EQ(ItemsOf(list), (Lines{"b", "a", "c"}));
   EXPECT_EQ(list.Objects(0), &b);
   EXPECT_EQ(list.Objects(1), &a);
   EXPECT_EQ(list.IndexOfObject(&c), 2);
   list.SetString(2, "z");
   EXPECT_EQ(list.Objects(2), &c);
   list.SetSorted(true);
-  EXPECT_EQ(LinesOf(list), (Lines{"a", "b", "z"}));
+  EXPECT_EQ(ItemsOf(list), (Lines{"a", "b", "z"}));
   EXPECT_EQ(list.Objects(0), &a);
   EXPECT_EQ(list.IndexOfObject(&list), -1);
 }
@@ -385,12 +378,12 @@ TEST(StringList, SortAndCustomSort) {
   TStringList list;
   Fill(list, {"b", "B", "a", "c", "A"});
   list.Sort();
-  EXPECT_EQ(LinesOf(list), (Lines{"a", "A", "b", "B", "c"}));  // equal lines keep their order
+  EXPECT_EQ(ItemsOf(list), (Lines{"a", "A", "b", "B", "c"}));  // equal lines keep their order
   list.CustomSort([](const TStringList& l, int i, int j) { return l.CompareStrings(l.Get(j), l.Get(i)); });
-  EXPECT_EQ(LinesOf(list), (Lines{"c", "b", "B", "a", "A"}));
+  EXPECT_EQ(ItemsOf(list), (Lines{"c", "b", "B", "a", "A"}));
   list.SetSorted(true);
   list.CustomSort([](const TStringList&, int, int) { return 1; });  // a sorted list is left alone
-  EXPECT_EQ(LinesOf(list), (Lines{"a", "A", "b", "B", "c"}));
+  EXPECT_EQ(ItemsOf(list), (Lines{"a", "A", "b", "B", "c"}));
 }
 
 TEST(StringList, AssignCopiesLinesAndObjects) {
@@ -401,14 +394,14 @@ TEST(StringList, AssignCopiesLinesAndObjects) {
   int changes = 0;
   target.OnChange = [&](TObject*) { ++changes; };
   target.Assign(&source);
-  EXPECT_EQ(LinesOf(target), (Lines{"one", "two"}));
+  EXPECT_EQ(ItemsOf(target), (Lines{"one", "two"}));
   EXPECT_EQ(target.Objects(0), &source);
   EXPECT_EQ(changes, 1);
 
   target.Assign(&target);  // onto itself: kept
-  EXPECT_EQ(LinesOf(target), (Lines{"one", "two"}));
+  EXPECT_EQ(ItemsOf(target), (Lines{"one", "two"}));
   target.AddStrings(target);
-  EXPECT_EQ(LinesOf(target), (Lines{"one", "two", "one", "two"}));
+  EXPECT_EQ(ItemsOf(target), (Lines{"one", "two", "one", "two"}));
 
   test::TCaptureLog log;
   target.Assign(nullptr);
@@ -444,7 +437,7 @@ TEST(ExtractStrings, SplitsItemsAndKeepsQuotedStretchesWhole) {
     EXPECT_EQ(ExtractStrings(c.separators, c.whiteSpace, c.content, &list), static_cast<int>(c.items.size()));
     Lines expected{"kept"};
     expected.insert(expected.end(), c.items.begin(), c.items.end());
-    EXPECT_EQ(LinesOf(list), expected);
+    EXPECT_EQ(ItemsOf(list), expected);
     EXPECT_EQ(changes, 1);
   }
   TStringList list;

@@ -9,6 +9,7 @@
 
 #include "base/memory_stream.h"
 #include "base/wide_string_list.h"
+#include "tests/base/list_items.h"
 #include "tests/base/temp_dir.h"
 #include "tests/support/capture_log.h"
 #include "tests/support/stream_bytes.h"
@@ -21,11 +22,7 @@ using test::StreamOf;
 using test::Unhex;
 using Items = std::vector<std::u16string>;
 
-Items ItemsOf(const TWideStrings& list) {
-  Items out;
-  for (int i = 0; i < list.Count(); ++i) out.push_back(list.Get(i));
-  return out;
-}
+using test::ItemsOf;
 
 TEST(WideStringFile, MarkedFormStartsWithTheMarkInHostOrder) {
   TWideStringList list;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/base/list_items.h"
 #include "tests/support/capture_log.h"
 
 namespace corvane {
@@ -16,11 +17,7 @@ namespace {
 
 using Items = std::vector<std::u16string>;
 
-Items ItemsOf(const TWideStrings& list) {
-  Items out;
-  for (int i = 0; i < list.Count(); ++i) out.push_back(list.Get(i));
-  return out;
-}
+using test::ItemsOf;
 
 // A score or other number kept in an item's object slot.
 TObject* Slot(std::uintptr_t value) { return reinterpret_cast<TObject*>(value); }

@@ -14,6 +14,7 @@
 #include "base/variant.h"
 #include "base/wide_string_list.h"
 #include "base/writer.h"
+#include "tests/base/list_items.h"
 #include "tests/base/streaming_test_base.h"
 
 namespace corvane {
@@ -40,16 +41,8 @@ namespace {
 
 using Items = std::vector<std::u16string>;
 
-Items ItemsOf(const TWideStrings& list) {
-  Items out;
-  for (int i = 0; i < list.Count(); ++i) out.push_back(list.Get(i));
-  return out;
-}
-
-void Fill(TWideStrings& list, const Items& items) {
-  list.Clear();
-  for (const std::u16string& item : items) list.Add(item);
-}
+using test::Fill;
+using test::ItemsOf;
 
 TEST(WideStrings, TextFormSplitsAtEveryBreakAndJoinsWithCrLf) {
   const struct Case {
