@@ -19,6 +19,15 @@ TRect DefaultTexel(const TPixmap* pixmap) {
 
 bool HasTexel(const TPixmap* pixmap) { return pixmap && pixmap->Width > 0 && pixmap->Height > 0; }
 
+// Binds the default pixmap to stage 0 with nearest filtering when it has a
+// texel to show; says whether it did.
+bool BindDefaultPixmap(TDevice& device) {
+  if (!HasTexel(device.DefaultPixmap)) return false;
+  device.SetPixmap(0, device.DefaultPixmap);
+  device.SetRenderState(rsTexNearest);
+  return true;
+}
+
 }  // namespace
 
 bool TDevice::ScratchFits(TVertexFormat format, std::int32_t vertices, std::int32_t indices) {
@@ -32,10 +41,8 @@ bool TDevice::ScratchFits(TVertexFormat format, std::int32_t vertices, std::int3
 void TDevice::FillRect(const TRect& rect, float z) {
   TScratchQuads quads(*this, 1, CorrectMeshVertexColor(Material.Diffuse));
   if (!quads.Fits()) return;
-  if (HasTexel(DefaultPixmap)) {
-    SetPixmap(0, DefaultPixmap);
-    SetRenderState(rsTexNearest);
-  }
+  // Bound as for the outlines, but the fill itself is drawn untextured.
+  BindDefaultPixmap(*this);
   SetRenderState(rsTexDisable);
   if (!quads.Lock()) return;
   quads.Add(rect, DefaultTexel(DefaultPixmap), z);
@@ -50,13 +57,7 @@ void TDevice::DrawRect(const TRect& rect, float lineWidth, float z) {
   if (!(lineWidth > 0)) return;
   TScratchQuads quads(*this, 4, CorrectMeshVertexColor(Material.Diffuse));
   if (!quads.Fits()) return;
-  if (HasTexel(DefaultPixmap)) {
-    SetPixmap(0, DefaultPixmap);
-    SetRenderState(rsTexNearest);
-    SetRenderState(rsTexModulate);
-  } else {
-    SetRenderState(rsTexDisable);
-  }
+  SetRenderState(BindDefaultPixmap(*this) ? rsTexModulate : rsTexDisable);
   if (!quads.Lock()) return;
   const float w = lineWidth, l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
   const TRect texel = DefaultTexel(DefaultPixmap);
@@ -73,13 +74,7 @@ void TDevice::FillBox(const TSpaceVector& min, const TSpaceVector& max) {
   constexpr std::int32_t kVertices = 24, kIndices = 36;
   if (!ScratchFits(vfColorPixmapVertexNormal, kVertices, kIndices)) return;
 
-  if (HasTexel(DefaultPixmap)) {
-    SetPixmap(0, DefaultPixmap);
-    SetRenderState(rsTexNearest);
-    SetRenderState(rsTexModulate);
-  } else {
-    SetRenderState(rsTexDisable);
-  }
+  SetRenderState(BindDefaultPixmap(*this) ? rsTexModulate : rsTexDisable);
   const TRect texel = DefaultTexel(DefaultPixmap);
   const float u = texel.right, v = texel.bottom;
 
