@@ -2,6 +2,7 @@
 // tiled with or without margins. The pixmap is bound to stage 0; the
 // caller's render states and texture matrix stay as they are.
 #include <cmath>
+#include <optional>
 
 #include "platform/device.h"
 #include "platform/pixmap_slices.h"
@@ -33,14 +34,34 @@ void TilePixmapRect(TScratchQuads& quads, const TTileCell& cell, float tw, float
     }
 }
 
+// Once the quads are known to fit, binds the pixmap to stage 0 and locks
+// them; false when nothing may be drawn.
+bool BindAndLock(TDevice& device, TScratchQuads& quads, TPixmap* pixmap) {
+  if (!quads.Fits()) return false;
+  device.SetPixmap(0, pixmap);
+  return quads.Lock();
+}
+
+// The cut of a margin draw. None when there is nothing to cut: no pixmap or
+// no texture size to cut by (nothing is drawn), or margins all zero, which
+// are drawn here as the plain stretched pixmap.
+std::optional<TPixmapSlices> MarginSlices(TDevice& device, TPixmap* pixmap, const TRect& rect, const TRect& margins) {
+  if (!pixmap) return std::nullopt;
+  if (NoMargins(margins)) {
+    device.DrawPixmap(pixmap, rect);
+    return std::nullopt;
+  }
+  float tw = 0, th = 0;
+  if (!TextureSize(pixmap, device.TextureMatrix, tw, th)) return std::nullopt;
+  return PixmapSlices(rect, margins, tw, th);
+}
+
 }  // namespace
 
 void TDevice::DrawPixmap(TPixmap* pixmap, const TRect& rect) {
   if (!pixmap) return;
   TScratchQuads quads(*this, 1, CorrectMeshVertexColor(Material.Diffuse));
-  if (!quads.Fits()) return;
-  SetPixmap(0, pixmap);
-  if (!quads.Lock()) return;
+  if (!BindAndLock(*this, quads, pixmap)) return;
   quads.Add(rect, {0, 0, 1, 1});
   quads.Draw();
 }
@@ -51,40 +72,25 @@ void TDevice::DrawPixmapXy(TPixmap* pixmap, float x, float y) {
 }
 
 void TDevice::DrawPixmapMargins(TPixmap* pixmap, const TRect& rect, const TRect& margins) {
-  if (!pixmap) return;
-  if (NoMargins(margins)) {
-    DrawPixmap(pixmap, rect);
-    return;
-  }
-  float tw = 0, th = 0;
-  if (!TextureSize(pixmap, TextureMatrix, tw, th)) return;
+  const std::optional<TPixmapSlices> slices = MarginSlices(*this, pixmap, rect, margins);
+  if (!slices) return;
   TScratchQuads quads(*this, 9, CorrectMeshVertexColor(Material.Diffuse));
-  if (!quads.Fits()) return;
-  SetPixmap(0, pixmap);
-  if (!quads.Lock()) return;
-  const TPixmapSlices slices = PixmapSlices(rect, margins, tw, th);
+  if (!BindAndLock(*this, quads, pixmap)) return;
   for (int row = 0; row < 3; ++row)
-    for (int column = 0; column < 3; ++column) quads.Add(slices.Cell(column, row), slices.TextureCell(column, row));
+    for (int column = 0; column < 3; ++column) quads.Add(slices->Cell(column, row), slices->TextureCell(column, row));
   quads.Draw();
 }
 
 void TDevice::DrawPixmapMarginsTile(TPixmap* pixmap, const TRect& rect, const TRect& margins) {
-  if (!pixmap) return;
-  if (NoMargins(margins)) {
-    DrawPixmap(pixmap, rect);
-    return;
-  }
-  float tw = 0, th = 0;
-  if (!TextureSize(pixmap, TextureMatrix, tw, th)) return;
-  const TPixmapSlices slices = PixmapSlices(rect, margins, tw, th);
+  const std::optional<TPixmapSlices> slices = MarginSlices(*this, pixmap, rect, margins);
+  if (!slices) return;
   // First pass: count; second: write exactly that many.
-  TScratchQuads quads(*this, MarginTileQuadCount(slices, margins), CorrectMeshVertexColor(Material.Diffuse));
-  if (!quads.Fits()) return;
-  SetPixmap(0, pixmap);
-  if (!quads.Lock()) return;
+  TScratchQuads quads(*this, MarginTileQuadCount(*slices, margins), CorrectMeshVertexColor(Material.Diffuse));
+  if (!BindAndLock(*this, quads, pixmap)) return;
   for (int row : {0, 2})
-    for (int column : {0, 2}) quads.Add(slices.Cell(column, row), slices.TextureCell(column, row));
-  for (const TTileCell& cell : MarginTileCells(slices, margins)) TilePixmapRect(quads, cell, tw, th);
+    for (int column : {0, 2}) quads.Add(slices->Cell(column, row), slices->TextureCell(column, row));
+  for (const TTileCell& cell : MarginTileCells(*slices, margins))
+    TilePixmapRect(quads, cell, slices->TextureWidth, slices->TextureHeight);
   quads.Draw();
 }
 
@@ -96,9 +102,7 @@ void TDevice::DrawPixmapTile(TPixmap* pixmap, const TRect& rect) {
   const std::int64_t count = TileGrid(cell).Count();
   if (count == 0) return;
   TScratchQuads quads(*this, count, CorrectMeshVertexColor(Material.Diffuse));
-  if (!quads.Fits()) return;
-  SetPixmap(0, pixmap);
-  if (!quads.Lock()) return;
+  if (!BindAndLock(*this, quads, pixmap)) return;
   TilePixmapRect(quads, cell, tw, th);
   quads.Draw();
 }
