@@ -3,7 +3,6 @@
 // named after it. A launch that fails frees everything it made: the
 // manager, and the loaded root when it is not a runnable applet.
 #include <algorithm>
-#include <exception>
 
 #include "base/file_stream.h"
 #include "base/file_utils.h"
@@ -52,6 +51,21 @@ void FreeUnlessTaken(const BaseObject& engine, TWeak<TResourceMan>& resMan) {
   if (!taken) man->Free();
 }
 
+// Runs a launch that notes its manager in the weak handle it is given:
+// whatever the launch raises is reported once, and then the manager goes
+// unless an applet of the engine took it.
+template <typename Launch>
+Applet* GuardedLaunch(SomeEngine& engine, Launch launch) {
+  TWeak<TResourceMan> resMan;
+  try {
+    return launch(resMan);
+  } catch (...) {
+    engine.Error(u"Can't run applet");
+  }
+  FreeUnlessTaken(engine, resMan);
+  return nullptr;
+}
+
 }  // namespace
 
 TResourceMan* SomeEngine::CreateAppletResMan(const std::string& path) {
@@ -93,8 +107,7 @@ TResourceMan* SomeEngine::CreateEmbeddedAppletResMan(const std::string& path) {
 }
 
 Applet* SomeEngine::RunApplet(const std::string& path) {
-  TWeak<TResourceMan> resMan;
-  try {
+  return GuardedLaunch(*this, [&](TWeak<TResourceMan>& resMan) -> Applet* {
     Log(u"Trying to load " + Utf8ToUtf16(path));
     if (path.find("_applet") != std::string::npos) {
       resMan = CreateEmbeddedAppletResMan(path);
@@ -119,30 +132,17 @@ Applet* SomeEngine::RunApplet(const std::string& path) {
     MoveExternalFolder(path);
     Log(u"Set external resource path to " + Utf8ToUtf16(ExtractFilePath(path)));
     return AcceptLoaded(LoadObject(resMan.Get(), u"main.object", this), resMan.Get(), path);
-  } catch (const std::exception&) {
-    Error(u"Can't run applet");
-  } catch (...) {
-    Error(u"Can't run applet");
-  }
-  FreeUnlessTaken(*this, resMan);
-  return nullptr;
+  });
 }
 
 Applet* SomeEngine::RunEmpty(const std::string& path) {
-  TWeak<TResourceMan> resMan;
-  try {
+  return GuardedLaunch(*this, [&](TWeak<TResourceMan>& resMan) {
     WriteMode = true;
     resMan = CreateResMan<TFolderResourceMan>(path);
     TCreateContext context(this);
     context.ResMan = resMan.Get();
     return AcceptLoaded(Create<Applet>(context), resMan.Get(), path);
-  } catch (const std::exception&) {
-    Error(u"Can't run applet");
-  } catch (...) {
-    Error(u"Can't run applet");
-  }
-  FreeUnlessTaken(*this, resMan);
-  return nullptr;
+  });
 }
 
 namespace {
