@@ -29,8 +29,25 @@ char16_t FirstUnit(const char* utf8) {
   return text.empty() ? 0 : text.front();
 }
 
+TShiftState ShiftState(std::uint16_t modifiers, std::uint32_t buttons) {
+  return SDLModifierShiftState(modifiers) + SDLButtonShiftState(buttons);
+}
+
 TShiftState MouseShiftState(std::uint32_t buttons) {
-  return SDLModifierShiftState(static_cast<std::uint16_t>(SDL_GetModState())) + SDLButtonShiftState(buttons);
+  return ShiftState(static_cast<std::uint16_t>(SDL_GetModState()), buttons);
+}
+
+// A key as the engine reports it: the space bar is the character ' ' with
+// no key code, any other key its virtual key (0 for one without, whose
+// character the caller finds).
+struct TEngineKey {
+  std::uint16_t Key = 0;
+  char16_t Char = 0;
+};
+
+TEngineKey EngineKey(std::uint16_t virtualKey) {
+  if (virtualKey == kVirtualKeySpace) return {0, u' '};
+  return {virtualKey, 0};
 }
 
 }  // namespace
@@ -126,14 +143,10 @@ void TPlatformSDL::HandleKeyDown(const SDL_KeyboardEvent& key) {
   // the two are one keystroke.
   SDL_Event next;
   const char16_t typed = TakeNext(SDL_TEXTINPUT, next) ? FirstUnit(next.text.text) : 0;
-  const TShiftState shift = SDLModifierShiftState(key.keysym.mod) + SDLButtonShiftState(buttons_);
+  const TShiftState shift = ShiftState(key.keysym.mod, buttons_);
   const std::uint16_t virtualKey = SDLVirtualKey(keycode);
-  std::uint16_t engineKey = virtualKey;
-  char16_t ch = 0;
-  if (virtualKey == kVirtualKeySpace) {
-    engineKey = 0;
-    ch = u' ';
-  } else if (virtualKey == 0) {
+  auto [engineKey, ch] = EngineKey(virtualKey);
+  if (virtualKey == 0) {
     ch = SDLKeypadCharacter(keycode);
     if (ch == 0) ch = typed;
     if (ch == 0 && (key.keysym.mod & KMOD_CTRL) != 0) ch = SDLControlLetter(keycode, key.keysym.mod);
@@ -152,13 +165,9 @@ void TPlatformSDL::HandleKeyUp(const SDL_KeyboardEvent& key) {
     RequestClose();
     return;
   }
-  const TShiftState shift = SDLModifierShiftState(key.keysym.mod) + SDLButtonShiftState(buttons_);
-  std::uint16_t engineKey = virtualKey;
-  char16_t ch = 0;
-  if (virtualKey == kVirtualKeySpace) {
-    engineKey = 0;
-    ch = u' ';
-  } else if (virtualKey == 0) {
+  const TShiftState shift = ShiftState(key.keysym.mod, buttons_);
+  auto [engineKey, ch] = EngineKey(virtualKey);
+  if (virtualKey == 0) {
     const int scancode = key.keysym.scancode;
     if (scancode >= 0 && scancode < kScancodeCount) {
       ch = keyChars_[static_cast<std::size_t>(scancode)];
