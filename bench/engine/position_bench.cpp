@@ -35,62 +35,60 @@ void PerObject(benchmark::State& state, std::size_t count) {
                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-// Every object moves, then every absolute matrix is read.
-void MoveNestedTree(benchmark::State& state) {
+// Whether every absolute matrix is read once before the timing starts, so
+// that the first tick finds the caches clean.
+enum class TWarmUp { kReadAll, kNone };
+
+// One benchmark on a fresh tree of state.range(0) objects with the log
+// silenced: tick is the work timed each iteration.
+template <typename Tick>
+void RunOnTree(benchmark::State& state, TWarmUp warmUp, Tick tick) {
   static TSilentLog quiet;
   SetLogTarget(&quiet);
   const std::vector<PositionObject*> objects = BuildTree(static_cast<int>(state.range(0)));
-  ReadAll(objects);
+  if (warmUp == TWarmUp::kReadAll) ReadAll(objects);
+  for (auto _ : state) tick(objects);
+  PerObject(state, objects.size());
+  objects.front()->Free();
+  SetLogTarget(nullptr);
+}
+
+// Every object moves, then every absolute matrix is read.
+void MoveNestedTree(benchmark::State& state) {
   float step = 0;
-  for (auto _ : state) {
+  RunOnTree(state, TWarmUp::kReadAll, [&step](const std::vector<PositionObject*>& objects) {
     step += 0.01f;
     for (PositionObject* o : objects) {
       const TSpaceVector& p = o->Position()->Coordinates();
       o->Position()->SetValues(p.x + step, p.y, p.z);
     }
     ReadAll(objects);
-  }
-  PerObject(state, objects.size());
-  objects.front()->Free();
-  SetLogTarget(nullptr);
+  });
 }
 BENCHMARK(MoveNestedTree)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 // RecalcAbsolute on every object, top down, then every matrix read: the
 // marking and the recomputation without the rest of a move.
 void RecalcAbsoluteNestedTree(benchmark::State& state) {
-  static TSilentLog quiet;
-  SetLogTarget(&quiet);
-  const std::vector<PositionObject*> objects = BuildTree(static_cast<int>(state.range(0)));
-  ReadAll(objects);
-  for (auto _ : state) {
+  RunOnTree(state, TWarmUp::kReadAll, [](const std::vector<PositionObject*>& objects) {
     for (PositionObject* o : objects) o->RecalcAbsolute();
     ReadAll(objects);
-  }
-  PerObject(state, objects.size());
-  objects.front()->Free();
-  SetLogTarget(nullptr);
+  });
 }
 BENCHMARK(RecalcAbsoluteNestedTree)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 // The worst order for the cache: each object's matrix is read right after
 // it moves, so every move marks a clean subtree.
 void MoveAndReadEach(benchmark::State& state) {
-  static TSilentLog quiet;
-  SetLogTarget(&quiet);
-  const std::vector<PositionObject*> objects = BuildTree(static_cast<int>(state.range(0)));
   float step = 0;
-  for (auto _ : state) {
+  RunOnTree(state, TWarmUp::kNone, [&step](const std::vector<PositionObject*>& objects) {
     step += 0.01f;
     for (PositionObject* o : objects) {
       const TSpaceVector& p = o->Position()->Coordinates();
       o->Position()->SetValues(p.x + step, p.y, p.z);
       benchmark::DoNotOptimize(o->GetAbsoluteMatrix()[3].x);
     }
-  }
-  PerObject(state, objects.size());
-  objects.front()->Free();
-  SetLogTarget(nullptr);
+  });
 }
 BENCHMARK(MoveAndReadEach)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
