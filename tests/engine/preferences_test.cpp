@@ -14,8 +14,8 @@
 #include "engine/engine.h"
 #include "engine/engine_log.h"
 #include "engine/preferences.h"
+#include "tests/engine/applet_data_file_fixture.h"
 #include "tests/engine/applet_files_kit.h"
-#include "tests/support/kit/test_world.h"
 
 namespace corvane {
 namespace {
@@ -23,35 +23,20 @@ namespace {
 using Lines = std::vector<std::u16string>;
 using test::Cipher;
 using test::Decipher;
-using test::TTempFolderResMan;
-using test::TTestWorld;
 
-class PreferencesTest : public ::testing::Test {
+class PreferencesTest : public test::TAppletDataFileTest {
  protected:
-  PreferencesTest() {
-    files = Create<TTempFolderResMan>();
-    world.engine->SetExternalResMan(files);
-    world.engine->LogBook().LogFileName = files->PathOf("game.log");
-    prefs = Create<Preferences>(TCreateContext(world.applet));
-  }
-  // The log must not go on naming a file in the folder that goes away.
-  ~PreferencesTest() override { world.engine->LogBook().LogFileName.clear(); }
+  PreferencesTest() { prefs = Create<Preferences>(TCreateContext(world.applet)); }
 
-  Lines Entries() const {
-    Lines lines;
-    for (int i = 0; i < prefs->Entries().Count(); ++i) lines.push_back(prefs->Entries().Get(i));
-    return lines;
-  }
+  Lines Entries() const { return LinesOf(prefs->Entries()); }
   void SetEntries(const Lines& lines) const {
     prefs->Entries().Clear();
     for (const auto& line : lines) prefs->Entries().Add(line);
   }
   Variant Call(const char* method, const std::vector<Variant>& args = {}) const {
-    return prefs->ClassType()->FindMethod(method)->Invoke(*prefs, args);
+    return CallMethod(*prefs, method, args);
   }
 
-  TTestWorld world;
-  TTempFolderResMan* files = nullptr;
   Preferences* prefs = nullptr;
 };
 

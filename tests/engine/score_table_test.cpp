@@ -13,8 +13,8 @@
 #include "engine/engine.h"
 #include "engine/engine_log.h"
 #include "engine/score_table.h"
+#include "tests/engine/applet_data_file_fixture.h"
 #include "tests/engine/applet_files_kit.h"
-#include "tests/support/kit/test_world.h"
 
 namespace corvane {
 namespace {
@@ -22,36 +22,22 @@ namespace {
 using Lines = std::vector<std::u16string>;
 using test::Cipher;
 using test::Decipher;
-using test::TTempFolderResMan;
-using test::TTestWorld;
 
-class ScoreTableTest : public ::testing::Test {
+class ScoreTableTest : public test::TAppletDataFileTest {
  protected:
-  ScoreTableTest() {
-    files = Create<TTempFolderResMan>();
-    world.engine->SetExternalResMan(files);
-    world.engine->LogBook().LogFileName = files->PathOf("game.log");
-    table = NewTable();
-  }
-  ~ScoreTableTest() override { world.engine->LogBook().LogFileName.clear(); }
+  ScoreTableTest() { table = NewTable(); }
 
   ScoreTable* NewTable() const { return Create<ScoreTable>(TCreateContext(world.applet)); }
-  static Lines Entries(const ScoreTable& t) {
-    Lines lines;
-    for (int i = 0; i < t.Entries().Count(); ++i) lines.push_back(t.Entries().Get(i));
-    return lines;
-  }
+  static Lines Entries(const ScoreTable& t) { return LinesOf(t.Entries()); }
   static std::vector<std::int32_t> Scores(const ScoreTable& t) {
     std::vector<std::int32_t> scores;
     for (int i = 0; i < t.ScoreCount(); ++i) scores.push_back(t.Scores(i));
     return scores;
   }
   Variant Call(const char* method, const std::vector<Variant>& args = {}) const {
-    return table->ClassType()->FindMethod(method)->Invoke(*table, args);
+    return CallMethod(*table, method, args);
   }
 
-  TTestWorld world;
-  TTempFolderResMan* files = nullptr;
   ScoreTable* table = nullptr;
 };
 
