@@ -26,6 +26,11 @@ std::vector<PositionObject*> BuildTree(int count) {
   return objects;
 }
 
+void MoveAlongX(PositionObject& o, float step) {
+  const TSpaceVector& p = o.Position()->Coordinates();
+  o.Position()->SetValues(p.x + step, p.y, p.z);
+}
+
 void ReadAll(const std::vector<PositionObject*>& objects) {
   for (PositionObject* o : objects) benchmark::DoNotOptimize(o->GetAbsoluteMatrix()[3].x);
 }
@@ -58,10 +63,7 @@ void MoveNestedTree(benchmark::State& state) {
   float step = 0;
   RunOnTree(state, TWarmUp::kReadAll, [&step](const std::vector<PositionObject*>& objects) {
     step += 0.01f;
-    for (PositionObject* o : objects) {
-      const TSpaceVector& p = o->Position()->Coordinates();
-      o->Position()->SetValues(p.x + step, p.y, p.z);
-    }
+    for (PositionObject* o : objects) MoveAlongX(*o, step);
     ReadAll(objects);
   });
 }
@@ -84,8 +86,7 @@ void MoveAndReadEach(benchmark::State& state) {
   RunOnTree(state, TWarmUp::kNone, [&step](const std::vector<PositionObject*>& objects) {
     step += 0.01f;
     for (PositionObject* o : objects) {
-      const TSpaceVector& p = o->Position()->Coordinates();
-      o->Position()->SetValues(p.x + step, p.y, p.z);
+      MoveAlongX(*o, step);
       benchmark::DoNotOptimize(o->GetAbsoluteMatrix()[3].x);
     }
   });
