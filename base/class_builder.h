@@ -7,6 +7,9 @@
 //     c.Property("scale", &TFoo::GetScale, &TFoo::SetScale)
 //         .Stored(&TFoo::IsScaleStored);                            // accessors
 //     c.Method("reset", &TFoo::Reset);                              // by name
+//     c.Method("fill", [](TFoo& foo, const std::vector<TRect>& rects) {  // adapted
+//       foo.Fill(rects.data(), rects.size());
+//     });
 //   }
 //
 // Getters and setters are fields, member functions or callables taking the
@@ -135,10 +138,60 @@ template <class R, class C, class... A>
 struct MemberFunctionTraits<R (C::*)(A...)> {
   using Result = R;
   using Class = C;
+  // As declared, and as held while a call converts its arguments.
+  using Params = std::tuple<A...>;
   using Args = std::tuple<std::decay_t<A>...>;
 };
 template <class R, class C, class... A>
 struct MemberFunctionTraits<R (C::*)(A...) const> : MemberFunctionTraits<R (C::*)(A...)> {};
+
+// A published method that is a function (or a lambda without captures)
+// taking the object first: Class is the object's type, Params the rest.
+template <class F>
+struct FreeMethodTraits : FreeMethodTraits<decltype(&F::operator())> {};
+template <class R, class C, class... A>
+struct FreeMethodTraits<R (*)(C&, A...)> {
+  using Result = R;
+  using Class = C;
+  using Params = std::tuple<A...>;
+  using Args = std::tuple<std::decay_t<A>...>;
+};
+template <class R, class L, class C, class... A>
+struct FreeMethodTraits<R (L::*)(C&, A...) const> : FreeMethodTraits<R (*)(C&, A...)> {};
+
+template <class M>
+using MethodTraits = std::conditional_t<std::is_member_function_pointer_v<M>, MemberFunctionTraits<M>,
+                                        FreeMethodTraits<M>>;
+
+// A parameter the method may change: a reference to non-const.
+template <class P>
+constexpr bool kIsVarParam = std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>>;
+
+// A held argument as the parameter takes it: references bind to it, by-value
+// parameters take it over.
+template <class P, class A>
+decltype(auto) PassArg(A& held) {
+  if constexpr (std::is_lvalue_reference_v<P>) return (held);
+  else return std::move(held);
+}
+
+template <class Params, class Args, class F, std::size_t... I>
+decltype(auto) CallWithArgs(F&& call, Args& args, std::index_sequence<I...>) {
+  return call(PassArg<std::tuple_element_t<I, Params>>(std::get<I>(args))...);
+}
+
+// The value of each var parameter after the call, into its argument.
+template <class P, class A>
+void WriteBackVarArg(const A& held, std::span<Variant> out, std::size_t index) {
+  if constexpr (kIsVarParam<P>) {
+    if (index < out.size()) out[index] = ToVariant(held);
+  }
+}
+template <class Params, class Args, std::size_t... I>
+void WriteBackVarArgs([[maybe_unused]] const Args& args, [[maybe_unused]] std::span<Variant> out,
+                      std::index_sequence<I...>) {
+  (WriteBackVarArg<std::tuple_element_t<I, Params>>(std::get<I>(args), out, I), ...);
+}
 
 template <class T>
 const TTypeInfo* TypeInfoOrNull() {
@@ -220,26 +273,35 @@ class TClassBuilder {
     return Add(std::move(name), getter, setter);
   }
 
-  // A member function callable by name with Variant arguments.
+  // A member function callable by name with Variant arguments; or a
+  // function or capture-less lambda taking the object first, which adapts a
+  // member to what Variants carry. Parameters that are references to
+  // non-const are var parameters (see TMethodInfo::InvokeVar).
   template <class M>
   TClassBuilder& Method(std::string name, M method) {
-    using Traits = detail::MemberFunctionTraits<M>;
+    using Traits = detail::MethodTraits<M>;
+    using Params = typename Traits::Params;
     using Args = typename Traits::Args;
     using R = typename Traits::Result;
+    using Index = std::make_index_sequence<std::tuple_size_v<Args>>;
+    static_assert(std::is_base_of_v<typename Traits::Class, C>, "the method belongs to another class");
     auto info = std::make_unique<TMethodInfo>();
     info->name_ = std::move(name);
     info->owner_ = &info_;
     info->result_ = detail::TypeInfoOrNull<R>();
-    AddParamTypes<Args>(info->params_, std::make_index_sequence<std::tuple_size_v<Args>>());
-    info->invoke_ = [method](TObject& self, std::span<const Variant> args) -> Variant {
-      Args converted = detail::ConvertArgs<Args>(args, std::make_index_sequence<std::tuple_size_v<Args>>());
-      auto call = [&](auto&&... a) -> decltype(auto) { return (static_cast<C&>(self).*method)(std::move(a)...); };
-      if constexpr (std::is_void_v<R>) {
-        std::apply(call, std::move(converted));
-        return Variant();
-      } else {
-        return ToVariant<std::decay_t<R>>(std::apply(call, std::move(converted)));
-      }
+    AddParams<Params>(*info, Index());
+    info->invoke_ = [method](TObject& self, std::span<const Variant> in, std::span<Variant> out) -> Variant {
+      Args held = detail::ConvertArgs<Args>(in, Index());
+      auto call = [&](auto&&... a) -> decltype(auto) {
+        auto& object = static_cast<C&>(self);
+        if constexpr (std::is_member_function_pointer_v<M>) return (object.*method)(std::forward<decltype(a)>(a)...);
+        else return method(object, std::forward<decltype(a)>(a)...);
+      };
+      Variant result;
+      if constexpr (std::is_void_v<R>) detail::CallWithArgs<Params>(call, held, Index());
+      else result = ToVariant<std::decay_t<R>>(detail::CallWithArgs<Params>(call, held, Index()));
+      detail::WriteBackVarArgs<Params>(held, out, Index());
+      return result;
     };
     info_.methods_.push_back(std::move(info));
     return *this;
@@ -262,6 +324,7 @@ class TClassBuilder {
   TPropBuilder<C> Add(std::string name, G getter, S setter) {
     using T = detail::GetterValue<C, G>;
     static_assert(THasTypeInfo<T>::value, "the property's type has no description");
+    static_assert(!kIsCallOnlyType<T>, "records, arrays and pointers are method parameters and results only");
     auto prop = std::make_unique<TPropInfo>();
     prop->name_ = std::move(name);
     prop->type_ = TTypeInfoOf<T>::Get();
@@ -272,9 +335,10 @@ class TClassBuilder {
     return TPropBuilder<C>(ref);
   }
 
-  template <class Args, std::size_t... I>
-  static void AddParamTypes(std::vector<const TTypeInfo*>& out, std::index_sequence<I...>) {
-    (out.push_back(TTypeInfoOf<std::tuple_element_t<I, Args>>::Get()), ...);
+  template <class Params, std::size_t... I>
+  static void AddParams(TMethodInfo& info, std::index_sequence<I...>) {
+    (info.params_.push_back(TTypeInfoOf<std::decay_t<std::tuple_element_t<I, Params>>>::Get()), ...);
+    (info.varParams_.push_back(detail::kIsVarParam<std::tuple_element_t<I, Params>>), ...);
   }
 
   TClassInfo& info_;

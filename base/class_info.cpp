@@ -36,9 +36,12 @@ bool TPropInfo::IsStored(const TObject& instance) const {
   return true;
 }
 
-
 Variant TMethodInfo::Invoke(TObject& instance, std::span<const Variant> args) const {
-  return invoke_(instance, args);
+  return invoke_(instance, args, {});
+}
+
+Variant TMethodInfo::InvokeVar(TObject& instance, std::span<Variant> args) const {
+  return invoke_(instance, args, args);
 }
 
 TClassInfo::TClassInfo(std::string name, TClass parent, Factory factory, Describer describe)

@@ -84,17 +84,27 @@ class TPropInfo {
 
 class TMethodInfo {
  public:
-  using Invoker = std::function<Variant(TObject&, std::span<const Variant>)>;
+  // Converts `in`, calls, and writes the var parameters back into `out`
+  // (which may be empty, or the same array as `in`).
+  using Invoker = std::function<Variant(TObject&, std::span<const Variant> in, std::span<Variant> out)>;
 
   const std::string& Name() const { return name_; }
   TClass OwnerClass() const { return owner_; }
   const std::vector<const TTypeInfo*>& ParamTypes() const { return params_; }
+  // A var parameter: the method takes its value and may change it (an
+  // out-parameter, a variable the method clears).
+  bool IsVarParam(std::size_t index) const { return index < varParams_.size() && varParams_[index]; }
   // nullptr for a procedure.
   const TTypeInfo* ResultType() const { return result_; }
   // Calls the method on the instance. Missing arguments are empty (zero,
   // empty text, no object); extra ones are ignored. A value that cannot take
-  // its parameter's type throws EConvertError.
+  // its parameter's type throws EConvertError. What the method leaves in its
+  // var parameters is dropped.
   Variant Invoke(TObject& instance, std::span<const Variant> args) const;
+  // As Invoke, then each var parameter's value after the call replaces its
+  // argument in args (a var parameter past the end of args is dropped).
+  // Nothing is written back when the call throws.
+  Variant InvokeVar(TObject& instance, std::span<Variant> args) const;
 
  private:
   template <class C>
@@ -102,6 +112,7 @@ class TMethodInfo {
   std::string name_;
   TClass owner_ = nullptr;
   std::vector<const TTypeInfo*> params_;
+  std::vector<bool> varParams_;
   const TTypeInfo* result_ = nullptr;
   Invoker invoke_;
 };

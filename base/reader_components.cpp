@@ -392,6 +392,9 @@ void TGReader::ReadPropValue(TPersistent* instance, const TPropInfo& prop) {
       return;
     }
     case pkUnknown:
+    case pkRecord:  // never a property's kind
+    case pkArray:
+    case pkPointer:
       SkipValue();
       return;
   }

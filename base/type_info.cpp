@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/class_info.h"
+#include "base/number_text.h"
 #include "base/text_convert.h"
 
 namespace corvane {
@@ -68,6 +69,21 @@ TTypeInfo TTypeInfo::SetOf(std::string name, const TTypeInfo* element) {
   TTypeInfo t = Simple(pkSet, std::move(name));
   t.ordType_ = otULong;
   t.compType_ = element;
+  return t;
+}
+
+TTypeInfo TTypeInfo::Record(std::string name, std::vector<TRecordFieldInfo> fields) {
+  TTypeInfo t = Simple(pkRecord, std::move(name));
+  t.fields_ = std::move(fields);
+  return t;
+}
+
+TTypeInfo TTypeInfo::ArrayOf(const TTypeInfo* element, std::int32_t count, std::string name) {
+  if (name.empty())
+    name = (count < 0 ? std::string("array") : "array[0.." + IntToStr8(count - 1) + "]") + " of " + element->Name();
+  TTypeInfo t = Simple(pkArray, std::move(name));
+  t.compType_ = element;
+  t.elementCount_ = count < 0 ? -1 : count;
   return t;
 }
 

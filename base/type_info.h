@@ -1,8 +1,11 @@
 // Run-time description of the types a published property or a published
 // method parameter can have. `TTypeInfoOf<T>::Get()` gives the description of
-// a C++ type; enumerations declared with CORVANE_ENUM carry their names.
+// a C++ type; enumerations declared with CORVANE_ENUM carry their names,
+// records described in TRecordOf (base/record_type.h) their fields.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,6 +39,10 @@ enum TPropKind : std::uint8_t {
   pkVariant,
   pkClass,    // object reference or persistent sub-object
   pkMethod,   // event: object plus published method
+  // Method parameters and results only, never properties:
+  pkRecord,   // a plain struct: its fields in order (Fields)
+  pkArray,    // elements of CompType: ElementCount of them, or any number
+  pkPointer,  // an untyped address (a locked store)
 };
 
 enum TOrdType : std::uint8_t { otSByte, otUByte, otSWord, otUWord, otSLong, otULong };
@@ -67,6 +74,14 @@ struct TMethod {
   bool operator==(const TMethod&) const = default;
 };
 
+class TTypeInfo;
+
+// One field of a record type, in declaration order.
+struct TRecordFieldInfo {
+  std::string Name;
+  const TTypeInfo* Type = nullptr;
+};
+
 class TTypeInfo {
  public:
   static TTypeInfo Ordinal(TPropKind kind, std::string name, TOrdType ordType, std::int64_t min,
@@ -79,6 +94,10 @@ class TTypeInfo {
   static TTypeInfo Enumeration(std::string name, std::vector<std::string> names);
   static TTypeInfo SetOf(std::string name, const TTypeInfo* element);
   static TTypeInfo Class(TClass (*resolve)());
+  static TTypeInfo Record(std::string name, std::vector<TRecordFieldInfo> fields);
+  // count < 0: an open array, of any length. Without a name it is called
+  // "array of <element>" or "array[0..<count - 1>] of <element>".
+  static TTypeInfo ArrayOf(const TTypeInfo* element, std::int32_t count, std::string name = {});
 
   TPropKind Kind() const { return kind_; }
   const std::string& Name() const;
@@ -88,8 +107,12 @@ class TTypeInfo {
   std::int64_t MaxValue() const { return max_; }
   TFloatType FloatType() const { return floatType_; }
   const std::vector<std::string>& EnumNames() const { return enumNames_; }
+  // The element type of a set or an array.
   const TTypeInfo* CompType() const { return compType_; }
   TClass ClassType() const;
+  const std::vector<TRecordFieldInfo>& Fields() const { return fields_; }
+  // The length of a fixed array; -1 for an open one.
+  std::int32_t ElementCount() const { return elementCount_; }
 
   // The name of an enumeration value; empty outside the enumeration.
   std::string EnumName(std::int64_t value) const;
@@ -106,6 +129,8 @@ class TTypeInfo {
   TFloatType floatType_ = ftSingle;
   std::vector<std::string> enumNames_;
   const TTypeInfo* compType_ = nullptr;
+  std::vector<TRecordFieldInfo> fields_;
+  std::int32_t elementCount_ = -1;
   // Classes may refer to each other's pointer types while they are being
   // described, so the class is resolved on first use.
   TClass (*resolveClass_)() = nullptr;
@@ -140,12 +165,29 @@ CORVANE_SIMPLE_TYPE_INFO(TDateTime, TTypeInfo::Float("TDateTime", ftDate));
 CORVANE_SIMPLE_TYPE_INFO(std::string, TTypeInfo::Simple(pkString, "AnsiString"));
 CORVANE_SIMPLE_TYPE_INFO(std::u16string, TTypeInfo::Simple(pkWString, "WideString"));
 CORVANE_SIMPLE_TYPE_INFO(TMethod, TTypeInfo::Simple(pkMethod, "TMethod"));
+CORVANE_SIMPLE_TYPE_INFO(void*, TTypeInfo::Simple(pkPointer, "Pointer"));
 
 template <class E>
 struct TTypeInfoOf<TSet<E>> {
   static const TTypeInfo* Get() {
     static const TTypeInfo info =
         TTypeInfo::SetOf("set of " + TTypeInfoOf<E>::Get()->Name(), TTypeInfoOf<E>::Get());
+    return &info;
+  }
+};
+
+// Arrays of described elements: a fixed std::array, an open std::vector.
+template <class E, std::size_t N>
+struct TTypeInfoOf<std::array<E, N>> {
+  static const TTypeInfo* Get() {
+    static const TTypeInfo info = TTypeInfo::ArrayOf(TTypeInfoOf<E>::Get(), static_cast<std::int32_t>(N));
+    return &info;
+  }
+};
+template <class E>
+struct TTypeInfoOf<std::vector<E>> {
+  static const TTypeInfo* Get() {
+    static const TTypeInfo info = TTypeInfo::ArrayOf(TTypeInfoOf<E>::Get(), -1);
     return &info;
   }
 };

@@ -70,6 +70,20 @@ TObject* VariantToObject(const Variant& v, const TTypeInfo& type) {
   return object;
 }
 
+const std::vector<Variant>& VariantItems(const Variant& v, std::ptrdiff_t count, const TTypeInfo& type) {
+  static const std::vector<Variant> kNone;
+  if (v.IsEmpty()) return kNone;
+  if (v.VarType() != varArray) {
+    throw EConvertError("An array expected for " + type.Name() + ", not a " + VarTypeName(v.VarType()));
+  }
+  const std::vector<Variant>& items = v.AsArray();
+  if (count >= 0 && static_cast<std::ptrdiff_t>(items.size()) != count) {
+    throw EConvertError(type.Name() + " takes " + IntToStr8(count) + " values, not " +
+                        IntToStr8(static_cast<std::int64_t>(items.size())));
+  }
+  return items;
+}
+
 Variant OrdinalToVariant(std::int64_t value, const TTypeInfo& type, bool preferStrings) {
   switch (type.Kind()) {
     case pkBool:
