@@ -7,20 +7,13 @@
 #include <cstdint>
 
 #include "base/geometry.h"
+#include "base/type_info.h"
 
 namespace corvane {
 
-enum TVertexFormat : std::uint8_t {
-  vfVertex,
-  vfVertexNormal,
-  vfPixmapVertexNormal,
-  vfPixmapVertex,
-  vfColorVertex,
-  vfColorVertexNormal,
-  vfColorPixmapVertex,
-  vfColorPixmapVertexNormal,
-  vfNone
-};
+// Named, so that scripts can pass a format by name.
+CORVANE_ENUM(TVertexFormat, vfVertex, vfVertexNormal, vfPixmapVertexNormal, vfPixmapVertex, vfColorVertex,
+             vfColorVertexNormal, vfColorPixmapVertex, vfColorPixmapVertexNormal, vfNone);
 
 struct TVertex {
   float x = 0, y = 0, z = 0;

@@ -10,10 +10,12 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/geometry.h"
 #include "base/persistent.h"
+#include "base/record_type.h"
 #include "base/set.h"
 #include "base/vertex_format.h"
 
@@ -46,6 +48,14 @@ struct TMaterial {
   std::uint32_t Ambient = 0;
   std::uint32_t Specular = 0;
   bool operator==(const TMaterial&) const = default;
+};
+// By name a material is [Lighting, Diffuse, Ambient, Specular].
+template <>
+struct TRecordOf<TMaterial> {
+  static constexpr const char* kName = "TMaterial";
+  static constexpr auto kFields =
+      std::make_tuple(RecordField("Lighting", &TMaterial::Lighting), RecordField("Diffuse", &TMaterial::Diffuse),
+                      RecordField("Ambient", &TMaterial::Ambient), RecordField("Specular", &TMaterial::Specular));
 };
 
 // One light record of the window (see TWindow::Lights).

@@ -6,11 +6,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "base/class_builder.h"
 #include "base/color.h"
 #include "base/engine_log.h"
+#include "base/exceptions.h"
+#include "base/geometry_records.h"
 #include "base/matrix.h"
+#include "base/number_text.h"
 #include "base/text_convert.h"
 #include "base/vector_math.h"
 #include "engine/applet.h"
@@ -44,15 +48,31 @@ TGLColor ColorToGLFloat4(std::uint32_t color) {
 }
 
 void TOGLDevice::Describe(TClassBuilder<TOGLDevice>& c) {
-  // What scripts can call with plain values; the operations with
-  // out-parameters (Pick, the locks, the destroys) stay native.
   c.Method("FullScreen", &TOGLDevice::FullScreen);
+  c.Method("Pick", &TOGLDevice::Pick);
+  c.Method("ModelViewProj", &TOGLDevice::ModelViewProj);
   c.Method("CreatePixmap", &TDevice::CreatePixmap);
+  c.Method("DestroyPixmap", &TDevice::DestroyPixmap);
+  c.Method("LockPixmapRectARGB", &TDevice::LockPixmapRectARGB);
   c.Method("UnlockPixmap", &TDevice::UnlockPixmap);
   c.Method("SetPixmap", &TOGLDevice::SetPixmap);
+  c.Method("SetTextureMatrix", &TOGLDevice::SetTextureMatrix);
+  c.Method("CreateMesh", &TDevice::CreateMesh);
+  c.Method("DestroyMesh", &TDevice::DestroyMesh);
+  c.Method("LockMeshVertex", &TDevice::LockMeshVertex);
   c.Method("UnlockMeshVertex", &TDevice::UnlockMeshVertex);
+  c.Method("LockMeshIndex", &TDevice::LockMeshIndex);
   c.Method("UnlockMeshIndex", &TDevice::UnlockMeshIndex);
   c.Method("DrawMesh", &TOGLDevice::DrawMesh);
+  // By name the points come as an array, which Count may not reach past.
+  c.Method("DrawLine", [](TOGLDevice& device, const std::vector<TSpaceVector>& points, std::int32_t count,
+                          float width) {
+    if (count > 0 && static_cast<std::size_t>(count) > points.size())
+      throw EConvertError("DrawLine: " + IntToStr8(count) + " points asked, " +
+                          IntToStr8(static_cast<std::int64_t>(points.size())) + " given");
+    device.DrawLine(points.data(), count, width);
+  });
+  c.Method("SetMaterial", &TOGLDevice::SetMaterial);
 }
 
 // ------------------------------------------------------------------ life
