@@ -14,6 +14,11 @@ namespace corvane {
 
 CORVANE_IMPLEMENT_CLASS(TEmbeddedResMan)
 
+void TEmbeddedResMan::Describe(TClassBuilder<TEmbeddedResMan>& c) {
+  c.Method("IntFindFilesInDir", &TEmbeddedResMan::IntFindFilesInDir);
+  c.Method("IntFindDirInDir", &TEmbeddedResMan::IntFindDirInDir);
+}
+
 namespace {
 
 // The list owns the streams its items point at.

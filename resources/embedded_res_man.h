@@ -25,6 +25,7 @@ std::string ResourceNameToKey(std::string_view name);
 
 class TEmbeddedResMan : public TResourceMan {
   CORVANE_CLASS(TEmbeddedResMan, TResourceMan)
+  static void Describe(TClassBuilder<TEmbeddedResMan>& c);
   // root (the executable's folder) is kept in ResourceFile and used for
   // nothing else; the manager is never Active.
   explicit TEmbeddedResMan(const TCreateContext& context, std::string root = {});
@@ -38,6 +39,10 @@ class TEmbeddedResMan : public TResourceMan {
   bool StreamExists(const std::string& name) override;
   // Always kNoFileDate: the resources have no date.
   std::int32_t FileDate(const std::string& name) override { return kNoFileDate; }
+  // The resources lie in no folder: both add nothing, so FindFiles lists
+  // none and FindDirs only "/" (published, so public here).
+  void IntFindFilesInDir(const std::string& dir, const std::string& masks) override {}
+  void IntFindDirInDir(const std::string& dir) override {}
 };
 
 }  // namespace corvane

@@ -147,6 +147,38 @@ TEST_F(Embedded, StreamsAreReadOnlyCopies) {
   EXPECT_EQ(man->ResourceFile(), "/opt/game/");
 }
 
+TEST_F(Embedded, ScriptsReachTheManagerByNameAndItsListingsAddNothing) {
+  const TClass cls = man->ClassType();
+  for (const char* method : {"IntFindFilesInDir", "IntFindDirInDir", "CreateStream", "StreamExists", "FileDate"})
+    EXPECT_NE(cls->FindMethod(method), nullptr) << method;
+  const TMethodInfo* findFiles = cls->FindMethod("IntFindFilesInDir");
+  const TMethodInfo* findDirs = cls->FindMethod("IntFindDirInDir");
+  ASSERT_TRUE(findFiles && findDirs);
+  EXPECT_EQ(findFiles->OwnerClass(), TEmbeddedResMan::StaticClass());
+  EXPECT_EQ(findDirs->OwnerClass(), TEmbeddedResMan::StaticClass());
+
+  // Called by name on the shared result list, the two listings leave it as
+  // the listing calls made it.
+  TStrings* files = man->FindFiles("*");
+  const Variant inDir[] = {Variant(std::string("/")), Variant(std::string("*"))};
+  EXPECT_TRUE(findFiles->Invoke(*man, inDir).IsEmpty());
+  EXPECT_EQ(files->Count(), 0);
+  TStrings* dirs = man->FindDirs();
+  const Variant root[] = {Variant(std::string("/"))};
+  EXPECT_TRUE(findDirs->Invoke(*man, root).IsEmpty());
+  ASSERT_EQ(dirs->Count(), 1);
+  EXPECT_EQ(dirs->Get(0), "/");
+
+  const Variant logo[] = {Variant(std::string("logo.png"))};
+  EXPECT_TRUE(cls->FindMethod("StreamExists")->Invoke(*man, logo).AsBoolean());
+  EXPECT_EQ(cls->FindMethod("FileDate")->Invoke(*man, logo).AsInteger(), kNoFileDate);
+  const Variant open[] = {Variant(std::string("logo.png")), Variant(0)};
+  TObject* stream = cls->FindMethod("CreateStream")->Invoke(*man, open).AsObject();
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(static_cast<TStream*>(stream)->Size(), 8755);
+  stream->Free();
+}
+
 TEST_F(Embedded, TheManagerLogsItsLife) {
   TCaptureLog log;
   TOwned<TEmbeddedResMan> other(CreateResMan<TEmbeddedResMan>(""));
