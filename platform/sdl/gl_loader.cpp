@@ -6,13 +6,23 @@
 
 #include "base/engine_log.h"
 #include "base/text_convert.h"
+#include "resources/library_loader.h"
 
 namespace corvane {
 
 namespace {
 
+// The library: opened by the system's loader, or by the engine's (soLib,
+// while soLoader) for a name with "_lib" in it.
 void* libGL = nullptr;
+TLibHandle soLib = 0;
+bool soLoader = false;
 TGLProcResolver procResolver = nullptr;
+
+void* LibrarySymbol(const char* name) {
+  if (soLoader) return LoadProc(soLib, name);
+  return libGL != nullptr ? dlsym(libGL, name) : nullptr;
+}
 
 // dlsym hands out functions as void*; POSIX guarantees the round trip.
 static_assert(sizeof(void (*)()) == sizeof(void*), "function and data pointers differ in size");
@@ -53,13 +63,18 @@ bool LoadExtension(std::string_view name) {
 
 bool LoadOpenGL(const std::string& name) {
   FreeOpenGL();
-  if (!name.empty()) libGL = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (libGL == nullptr) {
+  if (name.find("_lib") != std::string::npos) {
+    soLib = LoadLib(kEngineLoadedOpenGL, true, false);
+    soLoader = soLib != 0;
+  } else if (!name.empty()) {
+    libGL = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
+  if (LibGL() == nullptr) {
     EngineError(u"Could not load OpenGL from " + Utf8ToUtf16(name));
     return false;
   }
   for (const TGLEntryPoint& entry : GLCoreEntryPoints) {
-    void* address = dlsym(libGL, entry.name);
+    void* address = LibrarySymbol(entry.name);
     if (address == nullptr) {
       EngineError(u"Failed loading " + Utf8ToUtf16(entry.name) + u" from " + Utf8ToUtf16(name));
       FreeOpenGL();
@@ -75,9 +90,14 @@ void FreeOpenGL() {
   for (const TGLExtension& extension : GLExtensions) ClearPointers(extension.entryPoints);
   if (libGL != nullptr) dlclose(libGL);
   libGL = nullptr;
+  FreeLib(soLib);
+  soLib = 0;
+  soLoader = false;
 }
 
-void* LibGL() { return libGL; }
+void* LibGL() { return soLoader ? reinterpret_cast<void*>(soLib) : libGL; }
+
+bool SOLoader() { return soLoader; }
 
 TGLProcResolver SetGLProcResolver(TGLProcResolver resolver) {
   TGLProcResolver previous = procResolver;
@@ -87,7 +107,7 @@ TGLProcResolver SetGLProcResolver(TGLProcResolver resolver) {
 
 void* wglGetProcAddress(const char* name) {
   if (procResolver != nullptr) return procResolver(name);
-  return libGL != nullptr ? dlsym(libGL, name) : nullptr;
+  return LibrarySymbol(name);
 }
 
 bool ExtensionListed(const char* extensions, std::string_view name) {

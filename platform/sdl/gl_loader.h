@@ -13,23 +13,35 @@
 
 namespace corvane {
 
-// Frees what was loaded, then opens the library (dlopen of the name, e.g.
-// "libGL.so.1") and looks up all 336 OpenGL 1.0/1.1 entry points. True when
-// every one of them was found. Otherwise logs "Could not load OpenGL from "
+// The library a name with "_lib" in it stands for: the engine's library
+// loader opens "lib" + this + ".so" beside the executable.
+inline constexpr const char* kEngineLoadedOpenGL = "opengl32";
+
+// Frees what was loaded, then opens the library and looks up all 336
+// OpenGL 1.0/1.1 entry points. A name containing "_lib" is not opened
+// itself: the engine's library loader loads kEngineLoadedOpenGL, and every
+// look-up and the final unload go through it (SOLoader); any other name is
+// opened by the system's loader (dlopen, e.g. "libGL.so.1"). True when
+// every entry point was found. Otherwise logs "Could not load OpenGL from "
 // + name, or "Failed loading " + entry point + " from " + name, leaves
 // nothing loaded (every pointer nullptr) and returns false: a missing entry
 // point would otherwise be a crash on the device's first call.
 bool LoadOpenGL(const std::string& name);
 // Sets every pointer to nullptr (extension pointers too) and closes the
-// library. Harmless when nothing is loaded.
+// library through the loader that opened it. Harmless when nothing is
+// loaded.
 void FreeOpenGL();
 // The handle of the loaded library; nullptr when none.
 void* LibGL();
+// Whether the loaded library came through the engine's library loader;
+// false again once it is freed, so the next load chooses afresh.
+bool SOLoader();
 
 // Looks an extension entry point up by name; nullptr when it is unknown.
 using TGLProcResolver = void* (*)(const char* name);
 // Installs the resolver the extension loaders use and returns the previous
-// one; nullptr restores the default, a symbol look-up in the loaded library.
+// one; nullptr restores the default, a symbol look-up in the loaded library
+// through the loader that opened it.
 TGLProcResolver SetGLProcResolver(TGLProcResolver resolver);
 // The look-up the extension loaders use (named after the Windows call the
 // device code was first written against): the installed resolver, else the

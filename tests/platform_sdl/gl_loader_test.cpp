@@ -5,12 +5,16 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "base/file_utils.h"
+#include "resources/library_loader.h"
 #include "tests/platform_sdl/gl_harness.h"
 #include "tests/support/capture_log.h"
+#include "tests/support/kit/test_world.h"
 
 namespace corvane {
 namespace {
@@ -121,6 +125,31 @@ TEST_F(GLLoaderTest, FailedLoadsReportOnceAndLeaveNothingLoaded) {
     FreeOpenGL();
     EXPECT_FALSE(Load_GL_EXT_bgra());
   }
+}
+
+TEST_F(GLLoaderTest, ANameWithLibNeedsOpengl32BesideTheExecutable) {
+  test::TTestWorld world;
+  const std::string path = LibraryFileName(kEngineLoadedOpenGL);
+  ASSERT_EQ(path, ExePath() + "libopengl32.so");
+  ASSERT_FALSE(std::filesystem::exists(path)) << "only opengl32_route_tests has one beside it";
+  for (const char* name : {"opengl_lib", "/usr/lib_lib/x86_64-linux-gnu/libGL.so.1"}) {
+    SCOPED_TRACE(name);
+    // A working load before the failing one must not survive it.
+    ASSERT_TRUE(LoadOpenGL(kMesaGL));
+    world.log.Clear();
+    EXPECT_FALSE(LoadOpenGL(name));
+    EXPECT_EQ(world.log.Lines(), (std::vector<std::string>{"(i) Try to load library opengl32",
+                                                           "(i) Shared library " + path + " not exists",
+                                                           "(i) Library " + path + " loading failed.",
+                                                           std::string("(e) Could not load OpenGL from ") + name}));
+    EXPECT_FALSE(SOLoader());
+    EXPECT_EQ(LibGL(), nullptr);
+    EXPECT_EQ(CountAllSet(), 0);
+  }
+  // The system's loader still serves a plain name afterwards.
+  ASSERT_TRUE(LoadOpenGL(kMesaGL));
+  EXPECT_FALSE(SOLoader());
+  EXPECT_EQ(CountSet(GLCoreEntryPoints), 336);
 }
 
 TEST_F(GLLoaderTest, ExtensionListedMatchesWholeWords) {
