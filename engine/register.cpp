@@ -9,6 +9,8 @@
 #include "engine/event.h"
 #include "engine/mission.h"
 #include "engine/position_object.h"
+#include "engine/preferences.h"
+#include "engine/score_table.h"
 #include "engine/trigger.h"
 #include "engine/visual_object.h"
 
@@ -29,7 +31,9 @@ void RegisterEngineClasses() {
       Dummy::StaticClass(),
       Trigger::StaticClass(),
   });
-  RegisterClasses({Applet::StaticClass(), Event::StaticClass()});
+  // The applet unit's own classes, after the ten.
+  RegisterClasses(
+      {Applet::StaticClass(), Event::StaticClass(), ScoreTable::StaticClass(), Preferences::StaticClass()});
 }
 
 }  // namespace corvane

@@ -4,7 +4,8 @@
 
 namespace corvane {
 
-// The scene-object base classes, in the registry's fixed order.
+// The scene-object base classes, in the registry's fixed order, then the
+// applet's own: Applet, Event, ScoreTable and Preferences.
 void RegisterEngineClasses();
 
 }  // namespace corvane

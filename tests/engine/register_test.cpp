@@ -1,5 +1,6 @@
 // The engine core's one registration call: the scene-object base classes
-// in their fixed order; the design manipulators stay unregistered.
+// in their fixed order, then the applet's own classes; the design
+// manipulators stay unregistered.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "base/class_registry.h"
+#include "engine/preferences.h"
+#include "engine/score_table.h"
 #include "engine/trigger.h"
 #include "tests/support/kit/test_world.h"
 
@@ -24,10 +27,14 @@ TEST(Registration, TheBaseClassesInTheirOrder) {
   // PositionObject and VisualObject behind Mission).
   const std::vector<std::string> want = {"BaseObject", "TGComponent",    "TPersistent",  "Script",
                                          "ProxyObject", "Mission",       "PositionObject", "VisualObject",
-                                         "Effect",      "Container",     "Dummy",          "Trigger"};
+                                         "Effect",      "Container",     "Dummy",          "Trigger",
+                                         "Applet",      "Event",         "ScoreTable",     "Preferences"};
   ASSERT_GE(names.size(), want.size());
   EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + static_cast<long>(want.size())), want);
   EXPECT_EQ(GetClass("tRIGGER"), Trigger::StaticClass());
+  // By name, as object files and scripts' new find them.
+  EXPECT_EQ(GetClass("scoretable"), ScoreTable::StaticClass());
+  EXPECT_EQ(GetClass("Preferences"), Preferences::StaticClass());
   for (const char* unregistered : {"Gizmo", "GizmoBox", "ScreenGizmo"}) EXPECT_EQ(GetClass(unregistered), nullptr);
 }
 
