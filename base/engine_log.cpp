@@ -24,6 +24,8 @@ class TStdoutLog final : public TLogTarget {
 TStdoutLog gStdoutLog;
 TLogTarget* gTarget = &gStdoutLog;
 
+bool IsControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
 void TwoDigits(std::string& out, int v) {
   out += static_cast<char>('0' + (v / 10) % 10);
   out += static_cast<char>('0' + v % 10);
@@ -42,6 +44,29 @@ TLogTarget& LogTarget() { return *gTarget; }
 void EngineLog(std::u16string_view text) { gTarget->Log(text); }
 void EngineError(std::u16string_view text) { gTarget->Error(text); }
 
+std::string LogLineText(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (!IsControl(c)) continue;
+    out += Utf16ToUtf8(text.substr(run, i - run));
+    run = i + 1;
+    switch (c) {
+      case u'\t': out += "\\t"; break;
+      case u'\n': out += "\\n"; break;
+      case u'\r': out += "\\r"; break;
+      default:
+        out += "\\x";
+        out += "0123456789ABCDEF"[c >> 4];
+        out += "0123456789ABCDEF"[c & 15];
+    }
+  }
+  out += Utf16ToUtf8(text.substr(run));
+  return out;
+}
+
 std::string FormatLogLine(std::tm t, bool isError, std::u16string_view text) {
   std::string line;
   line.reserve(16 + text.size());
@@ -51,7 +76,7 @@ std::string FormatLogLine(std::tm t, bool isError, std::u16string_view text) {
   line += ':';
   TwoDigits(line, t.tm_sec);
   line += isError ? " (e) " : " (i) ";
-  line += Utf16ToUtf8(text);
+  line += LogLineText(text);
   return line;
 }
 

@@ -35,7 +35,16 @@ TLogTarget& LogTarget();
 void EngineLog(std::u16string_view text);
 void EngineError(std::u16string_view text);
 
-// "HH:MM:SS (i) text" or "HH:MM:SS (e) text", in UTF-8, without a line end.
+// The text of a log line in UTF-8, with every control character written as
+// a visible escape: a line read from a file can neither split a log line
+// nor send the terminal an escape sequence. Tab, LF and CR become "\t",
+// "\n" and "\r"; the other controls below U+0020, U+007F and the C1
+// controls U+0080..U+009F become "\x" and two upper-case hexadecimal
+// digits ("\x1B"). A backslash stays as it is (paths keep their look).
+std::string LogLineText(std::u16string_view text);
+
+// "HH:MM:SS (i) text" or "HH:MM:SS (e) text", in UTF-8, without a line end;
+// the text through LogLineText.
 std::string FormatLogLine(std::tm localTime, bool isError, std::u16string_view text);
 // The same for the current local time.
 std::string FormatLogLineNow(bool isError, std::u16string_view text);

@@ -56,7 +56,7 @@ void TEngineLog::Write(bool isError, std::u16string_view message) {
   Store(line);
 }
 
-void TEngineLog::LogWOFormat(std::u16string_view line) { Store(Utf16ToUtf8(line)); }
+void TEngineLog::LogWOFormat(std::u16string_view line) { Store(LogLineText(line)); }
 
 void TEngineLog::Store(const std::string& line) {
   LogList.Add(line);

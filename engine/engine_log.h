@@ -2,7 +2,9 @@
 // installs it as the log target, so every EngineLog / EngineError of every
 // subsystem lands here.
 //
-// A log line is "HH:MM:SS (i) message" (or "(e)" for an error), in UTF-8. It
+// A log line is "HH:MM:SS (i) message" (or "(e)" for an error), in UTF-8,
+// control characters of the message written as visible escapes
+// (LogLineText). It
 // goes to standard output with a LF, to LogList without a line end, and,
 // once the log file is named, to the end of that file with CR LF. Lines
 // logged before the file is named wait in LogList and are written to the
@@ -39,8 +41,9 @@ class TEngineLog final : public TLogTarget {
   // One time-stamped line, "(i)" or "(e)"; the message is taken as it is.
   void Log(std::u16string_view message) override;
   void Error(std::u16string_view message) override;
-  // Stores an already formatted line: in LogList and at the end of the log
-  // file; no time stamp, no standard output.
+  // Stores an already formatted line (its control characters escaped as in
+  // every line): in LogList and at the end of the log file; no time stamp,
+  // no standard output.
   void LogWOFormat(std::u16string_view line);
   // Truncates the log file (creates it empty).
   void ClearLog();

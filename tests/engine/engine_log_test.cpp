@@ -122,6 +122,14 @@ TEST_F(EngineLogTest, LineFormatOnStdoutAndInTheList) {
       {At(0, 5, 9), false, u"", "00:05:09 (i) "},
       {At(0, 0, 0), true, u"Gr\u00FC\u00DFe \u20AC \U0001F600",
        "00:00:00 (e) Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80"},
+      // Control characters from files (a class name read from a .bin) can
+      // neither split the line nor reach the terminal as an escape sequence;
+      // a backslash is kept as it is.
+      {At(1, 2, 3), true, u"Class A\nB\rC\tD not found.", "01:02:03 (e) Class A\\nB\\rC\\tD not found."},
+      {At(1, 2, 3), false, u"\x1B[31mred\x1B[0m \x7F\u009B\x01",
+       "01:02:03 (i) \\x1B[31mred\\x1B[0m \\x7F\\x9B\\x01"},
+      {At(1, 2, 3), false, std::u16string(u"nul\0end", 7) + u" C:\\games \u00A0",
+       "01:02:03 (i) nul\\x00end C:\\games \xC2\xA0"},
   };
   TEngineLog log;
   std::string expectedOut;
@@ -154,7 +162,7 @@ TEST_F(EngineLogTest, NamingReplaysEarlierLinesOnceWithTheirTimes) {
   const std::string beforeNaming = ReadFile(file);
   log.SetLogFileName(file.string());
   log.Log(u"after");
-  log.LogWOFormat(u"preformatted");
+  log.LogWOFormat(u"preformatted\r\nline");
   const std::string printed = out.Stop();
 
   EXPECT_EQ(beforeNaming, "a line of the previous run\r\n");
@@ -164,7 +172,7 @@ TEST_F(EngineLogTest, NamingReplaysEarlierLinesOnceWithTheirTimes) {
       "09:00:01 (e) Resource manager not actived",
       "09:00:02 (i) " + file.string(),
       "09:00:03 (i) after",
-      "preformatted",
+      "preformatted\\r\\nline",
   };
   EXPECT_EQ(Lines(log.LogList), expected);
   std::string fileText;
