@@ -26,18 +26,30 @@ std::string AppletDataFileName(std::string_view extension) {
   return FileNameWithoutExt(logName) + std::string(extension);
 }
 
-bool LoadAppletDataFile(const std::string& fileName, TWideStrings& list) {
-  TResourceMan* resMan = ExternalManager();
-  if (!resMan) return false;
-  const std::unique_ptr<TStream> stream = resMan->CreateStream(fileName, fmOpenRead);
-  if (!stream) return false;
-  return list.LoadFromStreamEncrypt(*stream);
+const std::string& TAppletDataFile::Name() {
+  if (!name_) name_ = AppletDataFileName(extension_);
+  return *name_;
 }
 
-bool StoreAppletDataFile(const std::string& fileName, const TWideStrings& list) {
+bool TAppletDataFile::Load(TWideStrings& list) {
   TResourceMan* resMan = ExternalManager();
   if (!resMan) return false;
-  const std::unique_ptr<TStream> stream = resMan->CreateStream(fileName, fmCreate);
+  const std::string& name = Name();
+  const std::unique_ptr<TStream> stream = resMan->CreateStream(name, fmOpenRead);
+  unread_ = stream ? !list.LoadFromStreamEncrypt(*stream) : resMan->StreamExists(name);
+  if (unread_) EngineError(u"Can't read " + Utf8ToUtf16(name) + u": the file is kept as it is");
+  return stream && !unread_;
+}
+
+bool TAppletDataFile::Store(const TWideStrings& list) {
+  TResourceMan* resMan = ExternalManager();
+  if (!resMan) return false;
+  const std::string& name = Name();
+  if (unread_) {
+    EngineError(u"Not stored: " + Utf8ToUtf16(name) + u" could not be read and is kept as it is");
+    return false;
+  }
+  const std::unique_ptr<TStream> stream = resMan->CreateStream(name, fmCreate);
   if (!stream) return false;
   bool written = list.SaveToStreamEncrypt(*stream);
   // A file stream commits in its destructor unless a write failed; say so
@@ -47,7 +59,7 @@ bool StoreAppletDataFile(const std::string& fileName, const TWideStrings& list) 
     if (written) written = file->Close();
     else file->Abandon();
   }
-  if (!written) EngineError(u"Can't write " + Utf8ToUtf16(fileName));
+  if (!written) EngineError(u"Can't write " + Utf8ToUtf16(name));
   return written;
 }
 

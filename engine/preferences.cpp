@@ -77,16 +77,13 @@ Preferences::Preferences(const TCreateContext& context) : BaseObject(context) { 
 
 // ---------------------------------------------------------------- the file
 
-std::string Preferences::DataFileName() {
-  if (!fileName_) fileName_ = AppletDataFileName(".prefs");
-  return *fileName_;
-}
+std::string Preferences::DataFileName() { return file_.Name(); }
 
 void Preferences::Load() {
-  if (LoadAppletDataFile(DataFileName(), entries_)) userName_ = entries_.getValue(kCurrentUser);
+  if (file_.Load(entries_)) userName_ = entries_.getValue(kCurrentUser);
 }
 
-void Preferences::Store() { StoreAppletDataFile(DataFileName(), entries_); }
+void Preferences::Store() { file_.Store(entries_); }
 
 // ------------------------------------------------------------------- users
 

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "base/wide_string_list.h"
+#include "engine/applet_data_file.h"
 #include "engine/base_object.h"
 
 namespace corvane {
@@ -28,7 +29,8 @@ class Preferences : public BaseObject {
   explicit Preferences(const TCreateContext& context);
 
   // The file through the engine's external manager. Without one, or when
-  // the file cannot be opened or created, nothing happens.
+  // the file cannot be opened or created, nothing happens; a file that is
+  // there but could not be read is kept (TAppletDataFile).
   void Load();
   void Store();
   // The file's name: the applet's name (from the log file's) + ".prefs".
@@ -88,7 +90,7 @@ class Preferences : public BaseObject {
 
   TWideStringList entries_;
   std::u16string userName_;
-  std::optional<std::string> fileName_;
+  TAppletDataFile file_{".prefs"};
 };
 
 }  // namespace corvane

@@ -71,20 +71,17 @@ std::int32_t ScoreTable::Scores(std::int32_t index) const {
   return SlotScore(entries_.GetObject(index));
 }
 
-std::string ScoreTable::DataFileName() {
-  if (!fileName_) fileName_ = AppletDataFileName(".score");
-  return *fileName_;
-}
+std::string ScoreTable::DataFileName() { return file_.Name(); }
 
 void ScoreTable::Load() {
-  if (!LoadAppletDataFile(DataFileName(), entries_)) return;
+  if (!file_.Load(entries_)) return;
   // The lines stay in file order; the scores are read back from the text.
   for (int i = 0; i < entries_.Count(); ++i) entries_.PutObject(i, ScoreSlot(ParseScore(entries_.Get(i))));
 }
 
 void ScoreTable::Store() {
   if (entries_.Count() == 0) return;
-  StoreAppletDataFile(DataFileName(), entries_);
+  file_.Store(entries_);
 }
 
 }  // namespace corvane

@@ -5,10 +5,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "base/wide_string_list.h"
+#include "engine/applet_data_file.h"
 #include "engine/base_object.h"
 
 namespace corvane {
@@ -33,7 +33,8 @@ class ScoreTable : public BaseObject {
 
   // The file through the engine's external manager. Loading keeps the
   // file's line order; a score that is no 32-bit integer reads 0. An empty
-  // table is never stored, so it never replaces an earlier file.
+  // table is never stored, so it never replaces an earlier file; nor is a
+  // file that is there but could not be read (TAppletDataFile).
   void Load();
   void Store();
   // The applet's name (from the log file's) + ".score", fixed by the first
@@ -45,7 +46,7 @@ class ScoreTable : public BaseObject {
 
  private:
   TWideStringList entries_;
-  std::optional<std::string> fileName_;
+  TAppletDataFile file_{".score"};
 };
 
 }  // namespace corvane

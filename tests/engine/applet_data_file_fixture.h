@@ -5,12 +5,15 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "base/class_info.h"
 #include "base/variant.h"
+#include "base/wide_string_file.h"
 #include "base/wide_string_list.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"
@@ -37,6 +40,31 @@ class TAppletDataFileTest : public ::testing::Test {
   // A method the object publishes, called by its script name.
   static Variant CallMethod(TObject& object, const char* method, const std::vector<Variant>& args) {
     return object.ClassType()->FindMethod(method)->Invoke(object, args);
+  }
+
+  // The ways a data file can be there and yet not be read.
+  enum class TUnreadable { TooLarge, NoRegularFile };
+  static constexpr TUnreadable kUnreadable[] = {TUnreadable::TooLarge, TUnreadable::NoRegularFile};
+  static const char* NameOf(TUnreadable kind) { return kind == TUnreadable::TooLarge ? "too large" : "a FIFO"; }
+  // Puts such a file under name (a sparse one, when too large); what it is
+  // afterwards reads back through Describe.
+  void PutUnreadable(TUnreadable kind, const std::string& name) const {
+    const std::string path = files->PathOf(name);
+    std::filesystem::remove(path);
+    if (kind == TUnreadable::TooLarge) {
+      files->Put(name, "");
+      std::filesystem::resize_file(path, kMaxWideTextBytes + 2);
+    } else {
+      ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    }
+  }
+  std::string Describe(const std::string& name) const {
+    const std::filesystem::path path = files->PathOf(name);
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status)) return "missing";
+    if (std::filesystem::is_fifo(status)) return "FIFO";
+    return "file of " + std::to_string(std::filesystem::file_size(path)) + " bytes";
   }
 
   TTestWorld world;
