@@ -2,6 +2,7 @@
 // form; and the small helpers both directions share.
 #include "base/object_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include "base/engine_log.h"
 #include "base/number_text.h"
+#include "base/parser.h"
 #include "base/reader.h"
 #include "base/stream.h"
 #include "base/text_convert.h"
@@ -35,6 +37,37 @@ int HexValue(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
+}
+
+// The words that end a property list where a property name would stand.
+bool IsListKeyword(std::string_view name) {
+  const std::string_view first = name.substr(0, name.find('.'));
+  return SameText(first, "end") || SameText(first, "object") || SameText(first, "inherited") ||
+         SameText(first, "inline");
+}
+
+// The identifiers the text reader turns into other values.
+bool IsValueWord(std::string_view ident) {
+  return SameText(ident, "True") || SameText(ident, "False") || SameText(ident, "nil") || SameText(ident, "Null");
+}
+
+// A set element reads back as a symbol, as the text of an integer token
+// ("-" and decimal digits, digits, "$" and hexadecimal digits: the reader
+// keeps that text as it is), or as a character code "#" and the decimal
+// code, as the reader writes a character element.
+bool SetElementReadsBack(std::string_view element) {
+  auto decimal = [](char c) { return c >= '0' && c <= '9'; };
+  auto hex = [](char c) { return HexValue(c) >= 0; };
+  if (IsSymbolText(element)) return true;
+  if (element.starts_with('$')) return std::all_of(element.begin() + 1, element.end(), hex);
+  if (element.starts_with('-')) return std::all_of(element.begin() + 1, element.end(), decimal);
+  if (!element.starts_with('#')) return std::all_of(element.begin(), element.end(), decimal);
+  const std::string_view code = element.substr(1);
+  if (code.empty() || code.size() > 5 || (code.size() > 1 && code[0] == '0')) return false;
+  if (!std::all_of(code.begin(), code.end(), decimal)) return false;
+  std::uint32_t value = 0;
+  for (const char c : code) value = value * 10 + static_cast<std::uint32_t>(c - '0');
+  return value <= 0xFFFF;
 }
 
 class TBinaryToText {
@@ -63,6 +96,11 @@ class TBinaryToText {
   void PutFixed(double value, int decimals, std::string_view suffix);
   void InvalidNumber();
   bool UnknownTag(TValueType tag);
+  // A text the reader would not read back as it stands (a name that is no
+  // identifier, say 'M\xE9n'): the conversion stops and says so, rather
+  // than write a file the engine's own parser refuses.
+  // The owner is the object the text belongs to.
+  bool Unwritable(std::u16string_view what, std::string_view text, std::string_view owner);
 
   void Put(std::string_view text) {
     out_.append(text);
@@ -104,6 +142,8 @@ bool TBinaryToText::ConvertObject() {
   const std::string className = reader_.ReadStr();
   const std::string name = reader_.ReadStr();
   if (reader_.Failed()) return false;
+  if (!IsSymbolText(className)) return Unwritable(u"class name", className, name);
+  if (!name.empty() && !IsSymbolText(name)) return Unwritable(u"name", name, className);
   PutIndent();
   if (flags.Contains(ffInherited)) Put("inherited ");
   else if (flags.Contains(ffInline)) Put("inline ");
@@ -138,6 +178,8 @@ bool TBinaryToText::ConvertObject() {
 
 bool TBinaryToText::ConvertProperty() {
   propName_ = reader_.ReadStr();
+  if (!reader_.Failed() && (!IsSymbolText(propName_, true) || IsListKeyword(propName_)))
+    return Unwritable(u"property name", propName_, objectName_);
   PutIndent();
   Put(propName_);
   Put(" = ");
@@ -170,7 +212,13 @@ bool TBinaryToText::ConvertValue() {
     case vaDate:
       PutFixed(reader_.ReadDate().Value, 15, "d");
       break;
-    case vaIdent:
+    case vaIdent: {
+      const std::string ident = reader_.ReadIdent();
+      if (!reader_.Failed() && (!IsSymbolText(ident, true) || IsValueWord(ident)))
+        return Unwritable(u"identifier", ident, objectName_);
+      Put(ident);
+      break;
+    }
     case vaFalse:
     case vaTrue:
     case vaNil:
@@ -266,6 +314,10 @@ void TBinaryToText::ConvertSet() {
   for (;;) {
     const std::string name = reader_.ReadStr();
     if (name.empty() || reader_.Failed()) break;
+    if (!SetElementReadsBack(name)) {
+      Unwritable(u"set element", name, objectName_);
+      break;
+    }
     if (!first) Put(", ");
     Put(name);
     first = false;
@@ -365,6 +417,13 @@ void TBinaryToText::PutFixed(double value, int decimals, std::string_view suffix
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   Put(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
   Put(suffix);
+}
+
+bool TBinaryToText::Unwritable(std::u16string_view what, std::string_view text, std::string_view owner) {
+  std::u16string message = u"Can't write the " + std::u16string(what) + u" '" + WidenLatin1(text) + u"'";
+  if (!owner.empty()) message += u" of " + WidenLatin1(owner);
+  reader_.Abort(message + u" as text: it would not read back");
+  return false;
 }
 
 void TBinaryToText::InvalidNumber() {

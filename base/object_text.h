@@ -16,7 +16,9 @@ namespace corvane {
 class TStream;
 
 // Renders the binary stream at input's position as text at output's
-// position. Every text written is plain ASCII.
+// position. Every text written is plain ASCII and reads back: a name,
+// property name, identifier or set element that the text reader would not
+// take as it stands ends the conversion with an error.
 bool ObjectBinaryToText(TStream& input, TStream& output);
 // Compiles the text at input's position into a binary stream (signature
 // first) at output's position.

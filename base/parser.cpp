@@ -120,6 +120,21 @@ const char* LineStart(const char* buffer, const char* position) {
   return buffer;
 }
 
+bool IsSymbolText(std::string_view text, bool dotted) {
+  bool partStart = true;
+  for (const char c : text) {
+    if (partStart) {
+      if (!Is(c, kIdentStart)) return false;
+      partStart = false;
+    } else if (c == '.' && dotted) {
+      partStart = true;
+    } else if (!Is(c, kIdentChar)) {
+      return false;
+    }
+  }
+  return !partStart;
+}
+
 TParser::TParser(TStream& stream, TErrorEvent onError)
     : OnError(std::move(onError)), stream_(stream), buffer_(kBufferSize) {
   char* b = buffer_.data();

@@ -32,6 +32,11 @@ enum : int {
 // before position: that line feed's position, or buffer when there is none.
 const char* LineStart(const char* buffer, const char* position);
 
+// Whether text reads back from the text form as one symbol token: a letter
+// or "_", then letters, digits and "_" (ASCII only). Dotted, symbols joined
+// by single dots (a property path, a component reference) also count.
+bool IsSymbolText(std::string_view text, bool dotted = false);
+
 class TParser {
  public:
   // The parser, the message (" parser ..." or the bare message) and whether

@@ -466,6 +466,55 @@ TEST(ObjectText, TextWrittenIsPlainAscii) {
   }
 }
 
+// Names come from objects, and an object keeps a name that is no
+// identifier (after "InvalidName"): such text is refused rather than
+// written as a file the parser would reject or read differently.
+TEST(ObjectText, TextThatWouldNotReadBackIsRefused) {
+  const auto named = [](std::string_view cls, std::string_view name) { return "KVF0" + Record(Str(cls) + Str(name), ""); };
+  struct Case {
+    std::string binary;
+    std::string error;
+  };
+  const Case cases[] = {
+      {named("Dummy", "M\xE9n"), "(e) Can't write the name 'M\xC3\xA9n' of Dummy as text: it would not read back"},
+      {named("Dummy", "a b"), "(e) Can't write the name 'a b' of Dummy as text: it would not read back"},
+      {named("Dummy", "1x"), "(e) Can't write the name '1x' of Dummy as text: it would not read back"},
+      {named("Bad\nClass", ""), "(e) Can't write the class name 'Bad\nClass' as text: it would not read back"},
+      {Root("", Record(Str("TBar") + Str("M\xE9n"), "")),
+       "(e) Can't write the name 'M\xC3\xA9n' of TBar as text: it would not read back"},
+      {Root(Prop("P Q", I8(1))), "(e) Can't write the property name 'P Q' of Main as text: it would not read back"},
+      {Root(Prop("end", I8(1))), "(e) Can't write the property name 'end' of Main as text: it would not read back"},
+      {Root(Prop("Inline.x", I8(1))),
+       "(e) Can't write the property name 'Inline.x' of Main as text: it would not read back"},
+      {Root(Prop("Font.", I8(1))), "(e) Can't write the property name 'Font.' of Main as text: it would not read back"},
+      {Root(Prop("P", Ident("Owner.M\xE9n"))),
+       "(e) Can't write the identifier 'Owner.M\xC3\xA9n' of Main as text: it would not read back"},
+      {Root(Prop("P", Ident("nil"))), "(e) Can't write the identifier 'nil' of Main as text: it would not read back"},
+      {Root(Prop("P", List({Ident("null")}))),
+       "(e) Can't write the identifier 'null' of Main as text: it would not read back"},
+      {Root(Prop("P", Set({"a", "x y"}))), "(e) Can't write the set element 'x y' of Main as text: it would not read back"},
+      {Root(Prop("P", Set({"#0233"}))), "(e) Can't write the set element '#0233' of Main as text: it would not read back"},
+      {Root(Prop("P", Set({"5.5"}))), "(e) Can't write the set element '5.5' of Main as text: it would not read back"},
+  };
+  for (const Case& c : cases) {
+    test::TCaptureLog log;
+    EXPECT_FALSE(ToText(c.binary).ok) << c.error;
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{c.error});
+  }
+
+  // What reads back is written, and reads back to the same text.
+  const std::string fine = "KVF0" + Record(Str("TFoo") + Str("_a1"),
+                                           Prop("Font.Size", I8(1)) + Prop("P", Ident("Owner.Child")) +
+                                               Prop("S", Set({"a", "5", "-3", "$FF", "#233", "#0", "-", "$"})));
+  const TOut text = ToText(fine);
+  ASSERT_TRUE(text.ok);
+  EXPECT_EQ(text.bytes,
+            "object _a1: TFoo\n  Font.Size = 1\n  P = Owner.Child\n  S = [a, 5, -3, $FF, #233, #0, -, $]\nend\n");
+  const TOut back = ToBinary(text.bytes);
+  ASSERT_TRUE(back.ok);
+  EXPECT_EQ(back.bytes, fine);
+}
+
 TEST(ObjectText, ConvertersLeaveTheInputJustAfterWhatTheyUsed) {
   const std::string text = "object A: T\nend\nrest";
   TMemoryStream in(std::span<const char>(text.data(), text.size()));

@@ -220,6 +220,31 @@ TEST_F(ObjectStorage, SavedTextLoadsBackAndLeavesTheBinAlone) {
   EXPECT_FALSE(SaveObject(man.get(), "none.object", nullptr));
 }
 
+// An object keeps a name that is no identifier: its text would not load
+// back, so the save fails, says so and leaves the old file; with a name
+// that is one, the text loads back.
+TEST_F(ObjectStorage, ANameThatWouldNotReadBackIsNotSavedAsText) {
+  Write("main.object", Tree("named"));
+  BaseObject* root = Load(u"main.object");
+  ASSERT_NE(root, nullptr);
+  Write("copy.object", "old");
+  root->children(0)->SetName(u"M\u00E9n");
+  EXPECT_TRUE(Log().Contains("InvalidName M\xC3\xA9n")) << Log().Text();
+  EXPECT_FALSE(SaveObject(man.get(), "copy.object", root));
+  EXPECT_TRUE(Log().Contains("Can't write the name 'M\xC3\xA9n' of BaseObject as text: it would not read back"))
+      << Log().Text();
+  EXPECT_TRUE(Log().Contains("Object not saved to copy.object")) << Log().Text();
+  EXPECT_EQ(ReadFile(dir / "copy.object"), "old");
+
+  root->children(0)->SetName(u"Men");
+  ASSERT_TRUE(SaveObject(man.get(), "copy.object", root));
+  BaseObject* copy = Load(u"copy.object");
+  ASSERT_NE(copy, nullptr);
+  // After the child of main.object, which the copy includes again.
+  ASSERT_EQ(copy->count(), 2);
+  EXPECT_EQ(copy->children(1)->Name(), u"Men");
+}
+
 TEST_F(ObjectStorage, StreamsCarryTheBinaryForm) {
   Write("main.object", Tree("streamed"));
   BaseObject* root = Load(u"main.object");
