@@ -436,6 +436,11 @@ void Applet::terminate() {
   if (!EngineEmbedded()) terminated_ = true;
 }
 
+void Applet::CloseRequested() {
+  for (BaseObject* object = this; object && !IsEngine(object); object = object->Parent())
+    if (auto* applet = dynamic_cast<Applet*>(object)) applet->terminate();
+}
+
 void Applet::Dispose() { terminate(); }
 
 void Applet::SetPause(bool value) {

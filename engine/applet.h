@@ -229,6 +229,11 @@ class Applet : public Container {
   bool Terminated() const { return terminated_ || HasState(csDestroying) || Freeing(); }
   void SetTerminated(bool value) { terminated_ = value; }
   void terminate();
+  // A close request of the host (its window closed, Ctrl+C, SIGTERM) ends
+  // the program whatever the tree holds: this applet terminates, and so
+  // does every applet it lies inside, up to the engine's child, which the
+  // main loop frees with the applets nested in it.
+  void CloseRequested();
   // Set once the window, the device and the services exist.
   bool Ready() const { return ready_; }
   bool Active() const { return active_; }

@@ -167,7 +167,7 @@ void Event::DispatchWindowAction(TActionEvent* event) {
   Applet* applet = GetApplet();
   if (!applet) return;
   switch (event->Action) {
-    case aeCloseWindow: applet->terminate(); break;
+    case aeCloseWindow: applet->CloseRequested(); break;
     case aeActivate: applet->Activate(); break;
     case aeDeactivate: applet->Deactivate(); break;
   }

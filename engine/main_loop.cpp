@@ -2,6 +2,7 @@
 // alive; each RunStep takes one host event, reads the clock, smooths the
 // frame time and ticks every applet, free-running or at its frame rate.
 #include <cmath>
+#include <vector>
 
 #include "base/number_text.h"
 #include "engine/applet.h"
@@ -33,6 +34,26 @@ void DispatchWindowActions(Event& event) {
     // The oldest action not in hand is this one.
     next->InProcess = false;
     event.DeleteLastEvent(evActionEvent);
+  }
+}
+
+// The window actions of an applet and of every applet nested in its tree:
+// a nested applet has a window of its own, and the host's events for that
+// window land in its queue.
+void DispatchTreeWindowActions(Applet& root) {
+  std::vector<TWeak<Applet>> applets;
+  std::vector<BaseObject*> pending = {&root};
+  while (!pending.empty()) {
+    BaseObject* object = pending.back();
+    pending.pop_back();
+    if (auto* applet = dynamic_cast<Applet*>(object)) applets.emplace_back(applet);
+    const auto& children = object->ChildList();
+    pending.insert(pending.end(), children.rbegin(), children.rend());
+  }
+  for (const TWeak<Applet>& handle : applets) {
+    Applet* applet = handle.Get();
+    if (!applet || applet->Terminated()) continue;
+    if (Event* event = applet->GetEvent()) DispatchWindowActions(*event);
   }
 }
 
@@ -106,8 +127,7 @@ void SomeEngine::PausedStep() {
   if (platform_) platform_->PeekHandler();
   for (std::int32_t i = count() - 1; i >= 0; --i) {
     auto* applet = dynamic_cast<Applet*>(children(i));
-    if (!applet || applet->Terminated()) continue;
-    if (Event* event = applet->GetEvent()) DispatchWindowActions(*event);
+    if (applet && !applet->Terminated()) DispatchTreeWindowActions(*applet);
     if (i > count()) i = count();
   }
   FreeTerminatedApplets();

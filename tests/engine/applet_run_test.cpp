@@ -28,10 +28,11 @@ Applet* RunningApplet(SomeEngine* engine) {
   return engine->count() == 1 ? dynamic_cast<Applet*>(engine->children(0)) : nullptr;
 }
 
-// Asks the applet's window to close, as the host does, and runs the loop
-// until the program ends (at most a few hundred frames).
-void CloseAndRun(TLaunchEnv& env) {
-  Applet* applet = RunningApplet(env.engine);
+// Asks the window of the applet (the running one unless given) to close,
+// as the host does, and runs the loop until the program ends (at most a few
+// hundred frames).
+void CloseAndRun(TLaunchEnv& env, Applet* applet = nullptr) {
+  if (!applet) applet = RunningApplet(env.engine);
   ASSERT_NE(applet, nullptr);
   env.Platform().Inject([applet] {
     applet->GetEvent()->AddEvent(std::make_unique<TActionEvent>(evActionEvent, applet->Window(), aeCloseWindow));
@@ -235,6 +236,31 @@ TEST(AppletRun, APausedProgramClosesAndStoresItsPreferences) {
   env.Finish();
   EXPECT_EQ(PrefLines(env.Bytes("main.prefs")), kStoredPrefs);
   EXPECT_FALSE(env.Exists("main.run"));
+}
+
+// An applet nested in the root has a window of its own, and the host's
+// close request goes to it: the program ends all the same, running or
+// paused, with the nested applet freed by the root's end.
+TEST(AppletRun, AProgramWithANestedAppletCloses) {
+  for (const bool paused : {false, true}) {
+    SCOPED_TRACE(paused ? "paused" : "running");
+    TLaunchEnv env;
+    TLaunchEnv::UseRecordingDevices();
+    env.Put("main.object", "object outer: Applet\n  object inner: Applet\n    title = 'Inner'\n  end\nend\n");
+    env.Start({env.PathOf("main.object")});
+    Applet* outer = RunningApplet(env.engine);
+    ASSERT_NE(outer, nullptr);
+    auto* inner = dynamic_cast<Applet*>(outer->findByName(u"inner"));
+    ASSERT_NE(inner, nullptr);
+    ASSERT_NE(inner->Window(), nullptr);
+    EXPECT_EQ(env.Platform().CountWindowCalls("CreateWindow"), 2);
+    env.engine->RunStep();
+    if (paused) env.engine->SetPause(true);
+    CloseAndRun(env, inner);
+    EXPECT_EQ(env.Platform().CountWindowCalls("DestroyWindow"), 2);
+    env.Finish();
+    EXPECT_FALSE(env.Exists("main.run"));
+  }
 }
 
 TEST(AppletRun, AnEmptyAppletForAuthoring) {
