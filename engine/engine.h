@@ -57,6 +57,9 @@ class SomeEngine : public BaseObject {
   const std::string& LogFileName() const;
   // The running marker's path while it exists; "" otherwise.
   const std::string& RunFileName() const { return runFileName_; }
+  // Whether the start-up launched an applet (the program's exit status
+  // tells it: 0 when one ran, 1 when none could be launched).
+  bool LaunchedApplet() const { return launchedApplet_; }
 
   // Frame timing.
   float DeltaTime() const { return deltaTime_; }
@@ -72,8 +75,8 @@ class SomeEngine : public BaseObject {
   // The main loop: RunStep until no applet is alive.
   void Run();
   // One frame for every applet. While paused, a frame only takes one host
-  // event, dispatches the applets' window actions (close, activate,
-  // deactivate) and sleeps kPausedFrameSleep ms: no clock, no tick. False
+  // event, dispatches the window actions (close, activate, deactivate) of
+  // the applets, nested ones included, and sleeps kPausedFrameSleep ms: no clock, no tick. False
   // when no frame could run: frames are already nested kMaxNestedFrames
   // deep (a wait inside a tick inside a wait ...), or the engine is being
   // destroyed; callers that loop on RunStep then stop waiting.
@@ -153,6 +156,7 @@ class SomeEngine : public BaseObject {
   TResourceMan* embeddedResMan_ = nullptr;  // owned
   TResourceMan* externalResMan_ = nullptr;  // owned
   std::string runFileName_;
+  bool launchedApplet_ = false;
   float lastTime_ = 0;
   float curTime_ = 0;
   float time_ = 0;

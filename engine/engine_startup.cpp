@@ -89,12 +89,12 @@ void SomeEngine::ReadCommandLine() {
   }
   if (!path.empty()) {
     Log(u"Launch Applet by param");
-    RunApplet(path);
+    launchedApplet_ = RunApplet(path) != nullptr;
     return;
   }
   Log(u"Launch folder Applet");
   const std::string bundled = BundledAppletPath();
-  if (!bundled.empty()) RunApplet(bundled);
+  if (!bundled.empty()) launchedApplet_ = RunApplet(bundled) != nullptr;
 }
 
 void SomeEngine::WriteRunningMarker() {

@@ -1,8 +1,10 @@
 // The program: registers every subsystem's classes, makes the one engine
 // (whose start-up reads the command line and launches the applet), runs the
 // main loop until the applet ends, and frees the engine. The host is SDL
-// with the OpenGL device; should the platform not come up, nothing can run:
-// the engine logs why and the exit status is 1.
+// with the OpenGL device. The exit status is 0 when an applet ran and 1
+// when none could: the platform did not come up, or no applet could be
+// launched (a missing path, a file that holds no applet, a damaged
+// container, no display for its window); the log says why.
 #include "base/class_registry.h"
 #include "base/file_utils.h"
 #include "engine/engine.h"
@@ -27,10 +29,10 @@ int main(int argc, char** argv) {
   RegisterGLDevice();
 
   auto* engine = Create<SomeEngine>();
-  const bool runnable = engine->Platform() != nullptr;
-  if (runnable) engine->Run();
+  const bool ran = engine->Platform() != nullptr && engine->LaunchedApplet();
+  if (engine->Platform() != nullptr) engine->Run();
   engine->Free();
   ClearEmbeddedResources();
   FinalizeClassRegistry();
-  return runnable ? 0 : 1;
+  return ran ? 0 : 1;
 }

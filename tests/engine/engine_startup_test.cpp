@@ -3,9 +3,6 @@
 // without a platform (a whole run's log is checked with the real applet).
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -121,31 +118,6 @@ TEST(EngineStartup, WithoutStoreLogNoFileButTheMarker) {
   env.Finish();
   EXPECT_FALSE(env.Exists("main.run"));
   EXPECT_FALSE(env.Exists("main.log"));
-}
-
-// The program itself, as a process: whatever the platform, it ends with a
-// status rather than a crash, and without one it says why and fails.
-TEST(EngineStartup, TheProgramEndsWithAClearStatus) {
-  const std::string program = ExePath() + "corvane";
-  if (!std::filesystem::exists(program)) GTEST_SKIP() << "no " << program;
-  FILE* pipe = popen((program + " /nonexistent/none.object -nostorelog 2>&1").c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  const int status = pclose(pipe);
-  ASSERT_TRUE(WIFEXITED(status)) << output;
-  Lines lines;
-  for (std::size_t start = 0, end; (end = output.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(TLaunchEnv::WithoutTime(output.substr(start, end - start)));
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.front(), "(i) === Corvane engine 2.0 started ===");
-  EXPECT_EQ(lines.back(), "(i) === Corvane engine 2.0 finished ===");
-  if (TLaunchEnv::Find(lines, "(e) No platform registered") >= 0) {
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-  } else {
-    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
-  }
 }
 
 }  // namespace
