@@ -87,4 +87,17 @@ class TWindow : public TSomePersistent {
   void SetClientSize(std::int32_t width, std::int32_t height);
 };
 
+// The largest client size, in pixels, a host can give a window and draw.
+struct TWindowLimit {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+};
+
+// The size a host gives a window asked for at width x height: each side at
+// least 1 pixel and at most the limit's (a limit side of 0 or less bounds
+// nothing). A size beyond the limit is refused with an error line naming
+// both sizes ("Window size 40000x600 refused: 1280x600 used"), and the
+// largest that works is used instead.
+void BoundWindowSize(std::int32_t& width, std::int32_t& height, TWindowLimit limit);
+
 }  // namespace corvane

@@ -13,6 +13,7 @@
 #include "engine/event.h"
 #include "engine/position_object.h"
 #include "platform/device.h"
+#include "platform/sdl/gl_functions.h"
 #include "platform/sdl/gl_loader.h"
 #include "platform/window.h"
 
@@ -25,6 +26,9 @@ namespace {
 static_assert(SDL_NUM_SCANCODES == 512, "the per-key characters are sized for SDL's scancodes");
 
 std::u16string SDLError() { return Utf8ToUtf16(SDL_GetError()); }
+
+// GL_MAX_RENDERBUFFER_SIZE, which the OpenGL 1.x headers may lack.
+constexpr GLenum kGLMaxRenderbufferSize = 0x84E8;
 
 }  // namespace
 
@@ -94,9 +98,41 @@ bool TPlatformSDL::StartVideo() {
   return true;
 }
 
+TWindowLimit TPlatformSDL::WindowLimit(const TWindow* window, std::int32_t left, std::int32_t top) const {
+  TWindowLimit limit;
+  if (videoStarted_) {
+    const SDL_Point point{left, top};
+    SDL_Window* host = SDLWindowOf(window);
+    int display = host != nullptr ? SDL_GetWindowDisplayIndex(host) : SDL_GetPointDisplayIndex(&point);
+    if (display < 0) display = 0;
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) limit = {bounds.w, bounds.h};
+  }
+  if (SDL_GL_GetCurrentContext() != nullptr && glGetIntegerv != nullptr && glGetString != nullptr) {
+    const auto narrow = [](std::int32_t& side, GLint most) {
+      if (most > 0 && (side <= 0 || most < side)) side = most;
+    };
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    narrow(limit.Width, viewport[0]);
+    narrow(limit.Height, viewport[1]);
+    // Renderbuffers came with OpenGL 3.0; an older context would only take
+    // the question as an error.
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (version != nullptr && version[0] >= '3' && version[0] <= '9') {
+      GLint renderbuffer = 0;
+      glGetIntegerv(kGLMaxRenderbufferSize, &renderbuffer);
+      narrow(limit.Width, renderbuffer);
+      narrow(limit.Height, renderbuffer);
+    }
+  }
+  return limit;
+}
+
 TWindow* TPlatformSDL::CreateWindow(Applet* root, const std::string& className, std::int32_t left, std::int32_t top,
                                     std::int32_t width, std::int32_t height, TWindowStyle style) {
   if (!StartVideo()) return nullptr;
+  BoundWindowSize(width, height, WindowLimit(nullptr, left, top));
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
   if (style != systemStyle) flags |= SDL_WINDOW_BORDERLESS;
   // "At least 16 bits of depth, the largest preferred".
@@ -187,6 +223,7 @@ void TPlatformSDL::ShowWindow(TWindow* window) {
 void TPlatformSDL::ResizeWindow(TWindow* window, std::int32_t width, std::int32_t height) {
   if (window == nullptr) return;
   if (width > 0) {
+    BoundWindowSize(width, height, WindowLimit(window));
     if (SDL_Window* host = SDLWindowOf(window)) SDL_SetWindowSize(host, width, height);
     window->SetClientSize(width, height);
   }

@@ -52,8 +52,8 @@ class TPlatformSDL : public TPlatform {
 
   // Starts SDL's video when it has not yet (its error logged and nullptr
   // returned when it cannot), then opens a hidden window of the client
-  // size for OpenGL (double buffer, RGBA 8 bits, depth 24 or else 16, a
-  // compatibility context). The new TWindow (owner and root: root) becomes
+  // size, bounded by WindowLimit, for OpenGL (double buffer, RGBA 8 bits,
+  // depth 24 or else 16, a compatibility context). The new TWindow (owner and root: root) becomes
   // CurrentWindow, to be given back to DestroyWindow; the caption is not
   // shown.
   TWindow* CreateWindow(Applet* root, const std::string& className, std::int32_t left, std::int32_t top,
@@ -67,9 +67,9 @@ class TPlatformSDL : public TPlatform {
   // the applet's style follows, and a line is logged.
   void ApplyWindowStyle(TWindow* window) override;
   void ShowWindow(TWindow* window) override;
-  // Width > 0 sets the client size; then the buffer size follows the
-  // client size, the applet updates (UpdateApplet) and the device follows
-  // (ResizeDevice).
+  // Width > 0 sets the client size, bounded by WindowLimit; then the
+  // buffer size follows the client size, the applet updates (UpdateApplet)
+  // and the device follows (ResizeDevice).
   void ResizeWindow(TWindow* window, std::int32_t width, std::int32_t height) override;
   void ReposWindow(TWindow* window, std::int32_t left, std::int32_t top) override;
   void SetIcon(TWindow* window, const std::string& fileName) override {}
@@ -91,6 +91,13 @@ class TPlatformSDL : public TPlatform {
   void AcquireDisable(TWindow* window) override;
   std::u16string SelectExternalFile(const std::u16string& filter) override { return {}; }
   std::u16string GetAppDataFolder() override { return {}; }
+
+  // The largest window this host can show and draw now: the bounds of the
+  // display it stands on (the host window's, or the one holding the point
+  // left, top) and, while an OpenGL context is current, the largest
+  // viewport and renderbuffer that context takes. A larger one ends the
+  // program in the window system or in the buffer swap.
+  TWindowLimit WindowLimit(const TWindow* window, std::int32_t left = 0, std::int32_t top = 0) const;
 
   // The window every host event applies to; nullptr when there is none.
   TWindow* CurrentWindow() const { return currentWindow_.Get(); }

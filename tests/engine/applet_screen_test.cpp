@@ -149,5 +149,35 @@ TEST(AppletScreenStream, StreamedSettingsApplyOnceTheAppletStands) {
   EXPECT_EQ(applet->WindowStyle(), maskStyle);
 }
 
+// A host whose display is smaller than what the applet asks for: the size
+// times the scale stays a number the host can take (no overflow), the host
+// refuses what it cannot show, and the applet goes on in the largest window
+// there is.
+TEST(AppletScreenStream, SizesBeyondTheHostGoOnInTheLargestWindow) {
+  struct TCase {
+    const char* properties;
+    std::string created;
+    std::string refused;
+  };
+  const TCase cases[] = {
+      {"  width = 40000\n  height = 40000\n", "CreateWindow AppletWnd 100 100 801 601 0",
+       "Window size 40000x40000 refused: 1024x768 used"},
+      {"  width = 320\n  scale = 1000000000000\n", "CreateWindow AppletWnd 100 100 801 601 0",
+       "Window size 2147483647x2147483647 refused: 1024x768 used"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.properties);
+    TAppletWorld world;
+    world.Platform().WindowLimit = {1024, 768};
+    Applet* applet = world.Launch(std::string("object Game: Applet\n") + c.properties + "end\n");
+    ASSERT_NE(applet, nullptr) << world.Text();
+    EXPECT_EQ(world.Platform().WindowCalls.front(), c.created);
+    EXPECT_EQ(world.CountError(c.refused), 1) << world.Text();
+    world.Steps(3);
+    EXPECT_LE(applet->Window()->Width, 1024);
+    EXPECT_LE(applet->Window()->Height, 768);
+  }
+}
+
 }  // namespace
 }  // namespace corvane

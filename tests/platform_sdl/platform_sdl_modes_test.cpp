@@ -1,5 +1,6 @@
 // Display modes: the filter on a given list, and (under an X server of our
-// own, when Xvfb is installed) the real list and the switch to full screen.
+// own, when Xvfb is installed) the real list, the switch to full screen and
+// the real window: its size, its borders and the largest size it takes.
 #include "platform/sdl/platform_sdl_modes.h"
 
 #include <SDL.h>
@@ -8,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -95,7 +97,8 @@ TEST(ScreenModeFilterTest, NothingToReadOrSwitchWithoutVideo) {
 // An X server of the test's own, on a display number it picks itself.
 class XvfbScreenTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
+  static void SetUpTestSuite() { StartServer("1280x1024x24"); }
+  static void StartServer(const char* screen) {
     const char* xvfb = "/usr/bin/Xvfb";
     if (access(xvfb, X_OK) != 0) return;
     int fds[2];
@@ -104,7 +107,7 @@ class XvfbScreenTest : public ::testing::Test {
     if (pid == 0) {
       close(fds[0]);
       const std::string fd = std::to_string(fds[1]);
-      execl(xvfb, "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+      execl(xvfb, "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0", screen, "-nolisten", "tcp",
             static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -230,6 +233,83 @@ TEST_F(XvfbScreenTest, RealWindowTakesItsSizeAndItsStylesBorders) {
     EXPECT_EQ(window_->Style, c.becomes);
     EXPECT_EQ((SDL_GetWindowFlags(host) & SDL_WINDOW_BORDERLESS) != 0, c.borderless);
   }
+}
+
+// Sizes far beyond the screen come out as the largest window that works,
+// with a line in the log: the window shows, and its buffers swap (a window
+// larger than the X server takes ended the program there).
+TEST_F(XvfbScreenTest, AWindowTooLargeForTheScreenTakesTheLargestThatWorks) {
+  platform_->DestroyWindow(window_);
+  world_.log.Clear();
+  window_ = platform_->CreateWindow(world_.applet, "TTestAppletWnd", 0, 0, INT_MAX, INT_MAX, systemStyle);
+  ASSERT_NE(window_, nullptr) << world_.log.Text();
+  EXPECT_EQ(window_->Width, 1280);
+  EXPECT_EQ(window_->Height, 1024);
+  EXPECT_EQ(world_.log.CountError("Window size 2147483647x2147483647 refused: 1280x1024 used"), 1)
+      << world_.log.Text();
+
+  SDL_Window* host = SDLWindowOf(window_);
+  platform_->ShowWindow(window_);
+  SDL_GLContext context = SDL_GL_CreateContext(host);
+  ASSERT_NE(context, nullptr) << SDL_GetError();
+  ASSERT_TRUE(LoadOpenGL("libGL.so.1"));
+  struct TCase {
+    std::int32_t width, height;
+    int shownWidth, shownHeight;
+  };
+  const TCase cases[] = {{40000, 40000, 1280, 1024}, {320, 1 << 30, 320, 1024}, {INT_MAX, 200, 1280, 200},
+                         {0, 0, 1280, 200}, {640, 480, 640, 480}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+    platform_->ResizeWindow(window_, c.width, c.height);  // width 0: no change
+    int w = 0, h = 0;
+    SDL_GetWindowSize(host, &w, &h);
+    EXPECT_EQ(w, c.shownWidth);
+    EXPECT_EQ(h, c.shownHeight);
+    EXPECT_EQ(window_->Width, c.shownWidth);
+    EXPECT_EQ(window_->BufferHeight, c.shownHeight);
+    glViewport(0, 0, w, h);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapWindow(host);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  }
+  FreeOpenGL();
+  SDL_GL_DeleteContext(context);
+}
+
+// A screen wider than OpenGL draws (16384 pixels on llvmpipe).
+class XvfbWideScreenTest : public XvfbScreenTest {
+ protected:
+  static void SetUpTestSuite() { StartServer("20000x256x24"); }
+};
+
+// There the window's context bounds the window.
+TEST_F(XvfbWideScreenTest, AWindowWiderThanOpenGLDrawsTakesTheWidestItDraws) {
+  SDL_Window* host = SDLWindowOf(window_);
+  platform_->ShowWindow(window_);
+  const std::int32_t screenWidth = platform_->WindowLimit(window_).Width;
+  SDL_GLContext context = SDL_GL_CreateContext(host);
+  ASSERT_NE(context, nullptr) << SDL_GetError();
+  ASSERT_TRUE(LoadOpenGL("libGL.so.1"));
+  GLint most[2] = {0, 0};
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
+  if (screenWidth <= most[0]) GTEST_SKIP() << "the screen is no wider than OpenGL draws";
+  world_.log.Clear();
+  platform_->ResizeWindow(window_, 40000, 100);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(host, &w, &h);
+  EXPECT_LE(w, most[0]);
+  EXPECT_GT(w, 1280);
+  EXPECT_GT(screenWidth, w);
+  EXPECT_EQ(h, 100);
+  EXPECT_EQ(world_.log.CountError("Window size 40000x100 refused: " + std::to_string(w) + "x100 used"), 1)
+      << world_.log.Text();
+  glViewport(0, 0, w, h);
+  glClear(GL_COLOR_BUFFER_BIT);
+  SDL_GL_SwapWindow(host);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  FreeOpenGL();
+  SDL_GL_DeleteContext(context);
 }
 
 }  // namespace

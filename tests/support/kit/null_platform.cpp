@@ -41,6 +41,7 @@ TWindow* TNullPlatform::CreateWindow(Applet* root, const std::string& className,
   WindowCalls.push_back("CreateWindow " + className + " " + Num(left) + " " + Num(top) + " " + Num(width) + " " +
                         Num(height) + " " + Num(style));
   if (FailWindows) return nullptr;
+  if (WindowLimit.Width > 0 || WindowLimit.Height > 0) BoundWindowSize(width, height, WindowLimit);
   auto* window = Create<TWindow>(TCreateContext(root));
   window->Root = root;
   window->Left = left;
@@ -67,6 +68,7 @@ void TNullPlatform::ShowWindow(TWindow*) { WindowCalls.push_back("ShowWindow"); 
 void TNullPlatform::ResizeWindow(TWindow* window, std::int32_t width, std::int32_t height) {
   WindowCalls.push_back("ResizeWindow " + Num(width) + " " + Num(height));
   if (!window || (width == -1 && height == -1)) return;
+  if (width > 0 && (WindowLimit.Width > 0 || WindowLimit.Height > 0)) BoundWindowSize(width, height, WindowLimit);
   window->SetClientSize(width, height);
 }
 

@@ -36,14 +36,15 @@ class TNullPlatform : public TPlatform {
   float GetCurrentTime() override;
   void Sleep(std::int32_t milliseconds) override;
   void LogLastOSError() override {}
-  // A window of that client size (nullptr while FailWindows is set); the
-  // applet owns it until DestroyWindow frees it.
+  // A window of that client size (nullptr while FailWindows is set),
+  // bounded by WindowLimit; the applet owns it until DestroyWindow frees it.
   TWindow* CreateWindow(Applet* root, const std::string& className, std::int32_t left, std::int32_t top,
                         std::int32_t width, std::int32_t height, TWindowStyle style) override;
   void DestroyWindow(TWindow* window) override;
   void ApplyWindowStyle(TWindow* window) override;
   void ShowWindow(TWindow* window) override;
-  // (-1, -1) applies the window's own size again.
+  // (-1, -1) applies the window's own size again; a width above 0 is
+  // bounded by WindowLimit.
   void ResizeWindow(TWindow* window, std::int32_t width, std::int32_t height) override;
   void ReposWindow(TWindow* window, std::int32_t left, std::int32_t top) override;
   void SetIcon(TWindow* window, const std::string& fileName) override;
@@ -63,6 +64,8 @@ class TNullPlatform : public TPlatform {
   std::vector<std::string> WindowCalls;
   int CountWindowCalls(std::string_view prefix) const;
   bool FailWindows = false;
+  // The largest window this host gives (none: any size).
+  TWindowLimit WindowLimit;
 
  private:
   float now_ = 0;
