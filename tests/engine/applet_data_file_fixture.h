@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,24 +43,32 @@ class TAppletDataFileTest : public ::testing::Test {
     return object.ClassType()->FindMethod(method)->Invoke(object, args);
   }
 
-  // The ways a data file can be there and yet not be read.
-  enum class TUnreadable { TooLarge, NoRegularFile };
-  static constexpr TUnreadable kUnreadable[] = {TUnreadable::TooLarge, TUnreadable::NoRegularFile};
-  static const char* NameOf(TUnreadable kind) { return kind == TUnreadable::TooLarge ? "too large" : "a FIFO"; }
-  // Puts such a file under name (a sparse one, when too large); what it is
-  // afterwards reads back through Describe.
-  void PutUnreadable(TUnreadable kind, const std::string& name) const {
-    const std::string path = files->PathOf(name);
-    std::filesystem::remove(path);
-    if (kind == TUnreadable::TooLarge) {
-      files->Put(name, "");
-      std::filesystem::resize_file(path, kMaxWideTextBytes + 2);
-    } else {
-      ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  // For each way a data file can be there and yet not be read (too large
+  // for a list, or no regular file): the file stays as it is through the
+  // load and the store given, each of which says so once.
+  void ExpectUnreadableFileKept(const std::string& name, const std::function<void()>& load,
+                                const std::function<void()>& store) {
+    for (const bool tooLarge : {true, false}) {
+      SCOPED_TRACE(tooLarge ? "too large" : "a FIFO");
+      const std::string path = files->PathOf(name);
+      std::filesystem::remove(path);
+      if (tooLarge) {
+        files->Put(name, "");
+        std::filesystem::resize_file(path, kMaxWideTextBytes + 2);  // sparse: nothing is written
+      } else {
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+      }
+      const std::string before = Describe(path);
+      world.log.Clear();
+      load();
+      EXPECT_EQ(world.log.CountError("Can't read " + name + ": the file is kept as it is"), 1) << world.log.Text();
+      store();
+      EXPECT_EQ(Describe(path), before);
+      EXPECT_EQ(world.log.CountError("Not stored: " + name + " could not be read and is kept as it is"), 1)
+          << world.log.Text();
     }
   }
-  std::string Describe(const std::string& name) const {
-    const std::filesystem::path path = files->PathOf(name);
+  static std::string Describe(const std::filesystem::path& path) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status)) return "missing";

@@ -12,10 +12,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tests/base/temp_dir.h"
 
 extern char** environ;
 
@@ -33,26 +34,11 @@ struct TRun {
   std::string output;
 };
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class ProgramTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "corvane-program-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-
-  fs::path PathOf(const std::string& name) const { return folder_ / name; }
+  std::string PathOf(const std::string& name) const { return folder_ / name; }
   void Put(const std::string& name, const std::string& bytes) const {
-    fs::create_directories(PathOf(name).parent_path());
+    fs::create_directories(fs::path(PathOf(name)).parent_path());
     std::ofstream(PathOf(name), std::ios::binary) << bytes;
   }
 
@@ -80,8 +66,8 @@ class ProgramTest : public ::testing::Test {
     std::string program = CORVANE_PROGRAM;
     std::string arg = argument;
     char* argv[] = {program.data(), arg.data(), nullptr};
-    const fs::path outputPath = PathOf("output.txt");
-    const std::string folder = folder_.string();
+    const std::string outputPath = PathOf("output.txt");
+    const std::string folder = folder_.Path();
 
     const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (out < 0) {
@@ -108,7 +94,7 @@ class ProgramTest : public ::testing::Test {
     for (int i = 0; i < kPolls && done == 0; ++i) {
       poll(nullptr, 0, 50);
       done = waitpid(pid, &status, WNOHANG);
-      if (done == 0 && !signalled && ReadAll(outputPath).find(until) != std::string::npos) {
+      if (done == 0 && !signalled && test::ReadFile(outputPath).find(until) != std::string::npos) {
         kill(pid, SIGTERM);
         signalled = true;
       }
@@ -122,12 +108,12 @@ class ProgramTest : public ::testing::Test {
     } else {
       ADD_FAILURE() << "the program ended by signal " << WTERMSIG(status) << ": " << argument;
     }
-    run.output = ReadAll(outputPath);
+    run.output = test::ReadFile(outputPath);
     EXPECT_TRUE(signalled) << "never saw '" << until << "'";
     return run;
   }
 
-  fs::path folder_;
+  test::TTempDir folder_;
 };
 
 const std::vector<std::string> kOffscreen = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"};

@@ -273,27 +273,16 @@ TEST_F(PreferencesTest, AFailedWriteLeavesTheOldFileWhole) {
 // A file that is there but cannot be read is the player's: the store that
 // replaced it at exit would lose everything in it.
 TEST_F(PreferencesTest, AFileThatCannotBeReadIsKeptAsItIs) {
-  for (const TUnreadable kind : kUnreadable) {
-    SCOPED_TRACE(NameOf(kind));
-    PutUnreadable(kind, "game.prefs");
-    const std::string before = Describe("game.prefs");
-    auto* fresh = Create<Preferences>(TCreateContext(world.applet));
-    world.log.Clear();
-    fresh->Load();
-    EXPECT_EQ(LinesOf(fresh->Entries()), Lines{u"0"});
-    EXPECT_EQ(world.log.CountError("Can't read game.prefs: the file is kept as it is"), 1) << world.log.Text();
-    fresh->SetValue(u"left", u"100");
-    fresh->Store();
-    EXPECT_EQ(Describe("game.prefs"), before);
-    EXPECT_EQ(world.log.CountError("Not stored: game.prefs could not be read and is kept as it is"), 1)
-        << world.log.Text();
-    // Once it is gone, the next load finds nothing to keep.
-    std::filesystem::remove(files->PathOf("game.prefs"));
-    fresh->Load();
-    fresh->Store();
-    EXPECT_EQ(Decipher(files->Bytes("game.prefs").value_or("")), u"0\r\nuser1.left=100\r\n");
-    fresh->Free();
-  }
+  prefs->SetValue(u"left", u"100");
+  const Lines before = Entries();
+  ExpectUnreadableFileKept(
+      "game.prefs", [&] { prefs->Load(); }, [&] { prefs->Store(); });
+  EXPECT_EQ(Entries(), before);
+  // Once it is gone, the next load finds nothing to keep.
+  std::filesystem::remove(files->PathOf("game.prefs"));
+  prefs->Load();
+  prefs->Store();
+  EXPECT_EQ(Decipher(files->Bytes("game.prefs").value_or("")), u"0\r\nuser1.left=100\r\n");
 }
 
 // The log file is renamed after the applet is loaded (the "default_applet"

@@ -162,6 +162,14 @@ class XvfbScreenTest : public ::testing::Test {
     }
   }
 
+  // Clears a frame of that size and shows it: no OpenGL error on the way.
+  static void ExpectFrameShown(SDL_Window* host, int width, int height) {
+    glViewport(0, 0, width, height);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapWindow(host);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  }
+
   static inline pid_t server_ = 0;
   static inline std::string display_;
   std::optional<std::string> previousDisplay_;
@@ -268,10 +276,7 @@ TEST_F(XvfbScreenTest, AWindowTooLargeForTheScreenTakesTheLargestThatWorks) {
     EXPECT_EQ(h, c.shownHeight);
     EXPECT_EQ(window_->Width, c.shownWidth);
     EXPECT_EQ(window_->BufferHeight, c.shownHeight);
-    glViewport(0, 0, w, h);
-    glClear(GL_COLOR_BUFFER_BIT);
-    SDL_GL_SwapWindow(host);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    ExpectFrameShown(host, w, h);
   }
   FreeOpenGL();
   SDL_GL_DeleteContext(context);
@@ -304,10 +309,7 @@ TEST_F(XvfbWideScreenTest, AWindowWiderThanOpenGLDrawsTakesTheWidestItDraws) {
   EXPECT_EQ(h, 100);
   EXPECT_EQ(world_.log.CountError("Window size 40000x100 refused: " + std::to_string(w) + "x100 used"), 1)
       << world_.log.Text();
-  glViewport(0, 0, w, h);
-  glClear(GL_COLOR_BUFFER_BIT);
-  SDL_GL_SwapWindow(host);
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  ExpectFrameShown(host, w, h);
   FreeOpenGL();
   SDL_GL_DeleteContext(context);
 }
