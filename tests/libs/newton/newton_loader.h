@@ -1,0 +1,51 @@
+// libnewton.so loaded the way the engine loads it: "lib" + "newton" + ".so"
+// from the executable's folder, every entry point looked up by name and
+// typed from the library's header. Shared by the library's tests and its
+// benchmark.
+#pragma once
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "libs/newton/newton_api.h"
+
+namespace corvane {
+
+struct TNewtonLibrary {
+  void* handle = nullptr;
+  std::vector<std::string> missing;  // entry points the library lacks
+#define CORVANE_NEWTON_FIELD(name) decltype(&::name) name = nullptr;
+  NEWTON_API_ENTRY_POINTS(CORVANE_NEWTON_FIELD)
+#undef CORVANE_NEWTON_FIELD
+
+  bool Loaded() const { return handle && missing.empty(); }
+};
+
+inline std::string ExecutableFolder() {
+  std::string path(4096, '\0');
+  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (length <= 0) return "./";
+  path.resize(static_cast<std::size_t>(length));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
+// Loaded once per process and kept: tests and benchmarks share it.
+inline const TNewtonLibrary& NewtonLibrary() {
+  static const TNewtonLibrary library = [] {
+    TNewtonLibrary lib;
+    lib.handle = dlopen((ExecutableFolder() + "libnewton.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!lib.handle) return lib;
+#define CORVANE_NEWTON_BIND(name)                                        \
+  lib.name = reinterpret_cast<decltype(&::name)>(dlsym(lib.handle, #name)); \
+  if (!lib.name) lib.missing.push_back(#name);
+    NEWTON_API_ENTRY_POINTS(CORVANE_NEWTON_BIND)
+#undef CORVANE_NEWTON_BIND
+    return lib;
+  }();
+  return library;
+}
+
+}  // namespace corvane
