@@ -10,6 +10,11 @@ using namespace newton;
 
 namespace {
 
+// Points farther apart than this are no contact. Bullet's pair test hands
+// over the closest points of shapes even when they are apart; a body
+// resting on another sits at a distance of about 0, either side.
+constexpr btScalar kTouching = btScalar(1e-4);
+
 bool Overlap(const btVector3& minA, const btVector3& maxA, const btVector3& minB, const btVector3& maxB) {
   for (int axis = 0; axis < 3; ++axis) {
     if (maxA[axis] < minB[axis] || minA[axis] > maxB[axis]) return false;
@@ -50,7 +55,7 @@ struct TContactCollector : btCollisionWorld::ContactResultCallback {
     const bool aFirst = first->getCollisionObject() == a;
     const btVector3 normal = aFirst ? point.m_normalWorldOnB : -point.m_normalWorldOnB;
     const btVector3 middle = (point.m_positionWorldOnA + point.m_positionWorldOnB) * btScalar(0.5);
-    if (!normal.fuzzyZero()) contacts.push_back({middle, normal.normalized(), point.getDistance()});
+    if (point.getDistance() <= kTouching && !normal.fuzzyZero()) contacts.push_back({middle, normal.normalized(), point.getDistance()});
     return 0;
   }
 };

@@ -23,6 +23,20 @@ bool SizeFrom(float value, btScalar& out) {
   return true;
 }
 
+// Bullet's cone takes its box from support points that already carry the
+// margin and then adds the margin again; this one's box is the shape's.
+ATTRIBUTE_ALIGNED16(class) TConeShapeX : public btConeShapeX {
+ public:
+  BT_DECLARE_ALIGNED_ALLOCATOR();
+  using btConeShapeX::btConeShapeX;
+  void getAabb(const btTransform& transform, btVector3& minPoint, btVector3& maxPoint) const override {
+    getAabbSlow(transform, minPoint, maxPoint);
+    const btVector3 margin(getMargin(), getMargin(), getMargin());
+    minPoint += margin;
+    maxPoint -= margin;
+  }
+};
+
 // At most a tenth of the smallest half size, as Bullet's own safe margin.
 btScalar MarginFor(btScalar smallestHalfSize) { return std::min(kMargin, btScalar(0.1) * smallestHalfSize); }
 
@@ -72,7 +86,7 @@ NtCollision NewtonCreateCone(NtWorld worldHandle, float radius, float height, co
   // Bullet's cone carries its margin outside: shrink it by the margin so
   // the outer surface has the requested size.
   const btScalar margin = MarginFor(std::min(r, h / 2));
-  auto cone = std::make_unique<btConeShapeX>(r - margin, h - 2 * margin);
+  auto cone = std::make_unique<TConeShapeX>(r - margin, h - 2 * margin);
   cone->setMargin(margin);
   return Register(*world, std::move(cone), offsetMatrix);
 }

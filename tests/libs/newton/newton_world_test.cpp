@@ -48,6 +48,7 @@ TEST_F(NewtonTest, UpdatesSplitIntoSubstepsOfAtMostOneSixtieth) {
   };
   const TCase cases[] = {
       {1.0f / 60, 1, 8.9f / 3600},          // one step: v = g h, z -= v h
+      {0.0166667f, 1, 8.9f / 3600},         // a measured frame a hair over 1/60
       {1.0f / 30, 2, 3 * 8.9f / 3600},      // two steps of 1/60
       {0.02f, 2, 3 * 8.9f * 0.0001f},       // two steps of 0.01
       {1.0f, 10, 55 * 8.9f / 3600},         // capped: ten steps of 1/60, the rest dropped
