@@ -17,6 +17,8 @@ PACKAGES=(
   # the host window and input (SDL2), screenshots (libpng), and an X server
   # without a display for the window and display-mode tests
   libsdl2-dev libpng-dev xvfb xauth
+  # rigid bodies: Bullet under our libnewton.so, and its run-time libraries
+  libbullet-dev libbullet3.24
 )
 
 missing=()

@@ -5,8 +5,8 @@
 #pragma once
 
 #include <dlfcn.h>
-#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,19 +24,19 @@ struct TNewtonLibrary {
   bool Loaded() const { return handle && missing.empty(); }
 };
 
-inline std::string ExecutableFolder() {
-  std::string path(4096, '\0');
-  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (length <= 0) return "./";
-  path.resize(static_cast<std::size_t>(length));
-  return path.substr(0, path.rfind('/') + 1);
+// The library file beside the running executable.
+inline std::string NewtonLibraryPath() {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) path = std::filesystem::current_path() / "program";
+  return (path.parent_path() / "libnewton.so").string();
 }
 
 // Loaded once per process and kept: tests and benchmarks share it.
 inline const TNewtonLibrary& NewtonLibrary() {
   static const TNewtonLibrary library = [] {
     TNewtonLibrary lib;
-    lib.handle = dlopen((ExecutableFolder() + "libnewton.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    lib.handle = dlopen(NewtonLibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!lib.handle) return lib;
 #define CORVANE_NEWTON_BIND(name)                                        \
   lib.name = reinterpret_cast<decltype(&::name)>(dlsym(lib.handle, #name)); \
