@@ -89,8 +89,11 @@ TEST_F(NewtonTest, ContactsNormalFromTheOtherShapeToTheFirst) {
     float depth;
     TVector point;
   };
+  static const float shifted[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 1};
   const TCase cases[] = {
       {"box above box", BoxShape(1, 1, 1), BoxShape(1, 1, 1), {0, 0, 0.9f}, {0, 0, 1}, 0.1f, {0, 0, 0.45f}},
+      {"offset box above box", BoxShape(1, 1, 1, shifted), BoxShape(1, 1, 1), {-1, 0, 0.9f}, {0, 0, 1}, 0.1f,
+       {0, 0, 0.45f}},
       {"box beside box", BoxShape(1, 1, 1), BoxShape(1, 1, 1), {-0.95f, 0, 0}, {-1, 0, 0}, 0.05f, {-0.475f, 0, 0}},
       {"sphere on box", SphereShape(0.5f, 0.5f, 0.5f), BoxShape(1, 1, 1), {0, 0, 0.9f}, {0, 0, 1}, 0.1f, {0, 0, 0.45f}},
       {"sphere on sphere", SphereShape(0.5f, 0.5f, 0.5f), SphereShape(0.5f, 0.5f, 0.5f), {0.6f, 0.6f, 0},
