@@ -157,8 +157,11 @@ BaseObject* BaseObject::children(std::int32_t index) const {
 }
 
 std::int32_t BaseObject::IndexOfChild(const BaseObject* object) const {
-  const auto it = std::find(children_.begin(), children_.end(), object);
-  return it == children_.end() ? -1 : static_cast<std::int32_t>(it - children_.begin());
+  // From the end: the child asked for is most often the one just added (the
+  // stream reader places each new child, which takes it out and adds it
+  // again). A child is in the list once, so the index is the same.
+  const auto it = std::find(children_.rbegin(), children_.rend(), object);
+  return it == children_.rend() ? -1 : static_cast<std::int32_t>(children_.rend() - it) - 1;
 }
 
 void BaseObject::ExchangeChildren(std::int32_t i, std::int32_t j) {

@@ -12,7 +12,7 @@ void Dummy::AddChild(BaseObject* child) {
   PositionObject::AddChild(child);
   if (!dynamic_cast<GuiObject*>(child)) return;
   hasGuiChildren_ = true;
-  ReAlign();
+  if (!RecalcAfterRead()) ReAlign();
 }
 
 void Dummy::RecalcAbsolute() {

@@ -1,5 +1,7 @@
 #include "engine/visual_object.h"
 
+#include <utility>
+
 #include "base/bounds.h"
 #include "base/class_builder.h"
 #include "base/point_rect_persistent.h"
@@ -77,8 +79,23 @@ void VisualObject::Loaded() {
 void VisualObject::AddChild(BaseObject* child) {
   BaseObject::AddChild(child);
   if (!child || child->Parent() != this) return;
-  RecalcAbsolute();
+  if (!RecalcAfterRead()) RecalcAbsolute();
   if (VisualObject* visual = child->AsVisualObject(); visual && alpha_ < 1.0f) visual->alpha_ = alpha_;
+}
+
+bool VisualObject::RecalcAfterRead() {
+  if (!HasState(csReading)) return false;
+  recalcAfterRead_ = true;
+  return true;
+}
+
+void VisualObject::ReadState(TGReader& reader) {
+  TWeak<VisualObject> self(this);
+  BaseObject::ReadState(reader);
+  if (!self.Get()) return;
+  // A read nested in this one (a file included by a property) may have
+  // done it already.
+  if (std::exchange(recalcAfterRead_, false)) RecalcAbsolute();
 }
 
 void VisualObject::SetAlpha(float value) {

@@ -35,8 +35,13 @@ class VisualObject : public BaseObject {
   void AfterConstruction() override;
   void Loaded() override;
   // Adopts the child, then recalculates this object (a visual child under a
-  // translucent parent takes the parent's alpha).
+  // translucent parent takes the parent's alpha). While a stream is read
+  // into this object the recalculation waits for the end of the read.
   void AddChild(BaseObject* child) override;
+  // Reads the object, then recalculates it once when children arrived: a
+  // recalculation (and the layout that rides on it) per child would make
+  // loading N siblings cost N squared.
+  void ReadState(TGReader& reader) override;
   VisualObject* AsVisualObject() override { return this; }
 
   // Published state.
@@ -89,6 +94,11 @@ class VisualObject : public BaseObject {
   virtual TPoint LocalToAbsolute(const TPoint& p) { return p; }
   virtual TSpaceVector VectorAbsoluteToLocal(const TSpaceVector& v) { return v; }
   virtual TSpaceVector VectorLocalToAbsolute(const TSpaceVector& v) { return v; }
+
+  // Whether a stream is being read into this object; the recalculation is
+  // then owed and done once the read ends. Descendants that lay out their
+  // children as they arrive ask this first.
+  bool RecalcAfterRead();
 
   // Dirty rectangles: handed up to the applet.
   virtual void AddUpdateRect(const TRect& r);
@@ -148,6 +158,8 @@ class VisualObject : public BaseObject {
   // An alpha set while the object is loading, applied once it is loaded;
   // below 0 when none.
   float deferredAlpha_ = -1.0f;
+  // Children arrived while a stream was read into the object.
+  bool recalcAfterRead_ = false;
   THitTest hitTest_ = htNone;
   bool transparent_ = false;
   bool visible_ = true;

@@ -158,7 +158,7 @@ void GuiObject::Realign() {
 
 void GuiObject::AddChild(BaseObject* child) {
   PositionObject::AddChild(child);
-  Realign();
+  if (!RecalcAfterRead()) Realign();
 }
 
 void GuiObject::RecalcAbsolute() {
