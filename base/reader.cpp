@@ -15,6 +15,7 @@
 #include "base/number_text.h"
 #include "base/prop_access.h"
 #include "base/stream.h"
+#include "base/stream_nesting.h"
 #include "base/text_convert.h"
 #include "base/value_convert.h"
 #include "base/variant.h"
@@ -36,6 +37,8 @@ TGReader::TGReader(TStream& stream, int bufferSize)
     : TGFiler(stream, bufferSize), streamPos_(stream.Position()), streamEnd_(stream.Size()) {}
 
 TGReader::~TGReader() {
+  // Levels still held (a read left by an exception) go back to the budget.
+  for (; depth_ > 0; --depth_) LeaveStreamNesting();
   // Hand the stream on positioned just after what was used.
   if (bufEnd_ > bufPos_) stream_.Seek(-(bufEnd_ - bufPos_), soCurrent);
 }
@@ -94,8 +97,13 @@ void TGReader::ReportExhausted() {
 
 void TGReader::Abort(const std::u16string& message) {
   if (aborted_) return;
-  aborted_ = true;
   EngineError(message);
+  Stop();
+}
+
+void TGReader::Stop() {
+  if (aborted_) return;
+  aborted_ = true;
   // What is buffered is dropped too: nothing more is read from this stream.
   streamPos_ -= bufEnd_ - bufPos_;
   stream_.Seek(-(bufEnd_ - bufPos_), soCurrent);
@@ -154,9 +162,15 @@ std::int64_t TGReader::ReadLength(int unitSize) {
 }
 
 bool TGReader::EnterNesting() {
-  if (++depth_ <= kMaxStreamDepth) return true;
+  ++depth_;
+  if (EnterStreamNesting()) return true;
   Abort(u"Object stream nested deeper than " + IntToStr(kMaxStreamDepth) + u" levels");
   return false;
+}
+
+void TGReader::LeaveNesting() {
+  --depth_;
+  LeaveStreamNesting();
 }
 
 // ------------------------------------------------------------------- values

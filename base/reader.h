@@ -6,7 +6,8 @@
 // is logged as "invalid property value" and skipped whole; a stream that
 // runs dry is reported once ("ReadError 2 ...") and then reads as zero
 // bytes, which end every list; lengths are bounded by the bytes left;
-// nesting is bounded by kMaxStreamDepth.
+// nesting is bounded by kMaxStreamDepth, shared with every other stream
+// being read (base/stream_nesting.h).
 #pragma once
 
 #include <cstdint>
@@ -65,6 +66,8 @@ class TGReader : public TGFiler {
   bool Failed() const { return exhausted_ || aborted_; }
   // Reports the message once and stops reading this stream.
   void Abort(const std::u16string& message);
+  // Stops reading this stream without a word (the caller has said why).
+  void Stop();
 
   // Values.
   TValueType ReadValue() { return static_cast<TValueType>(ReadByte()); }
@@ -155,8 +158,10 @@ class TGReader : public TGFiler {
   // unitSize bytes); reports exhaustion when it had to be cut.
   std::int64_t ReadLength(int unitSize);
   void ReportExhausted();
+  // A level of nesting, taken from the budget every stream being read
+  // shares (base/stream_nesting.h); false when none was left.
   bool EnterNesting();
-  void LeaveNesting() { --depth_; }
+  void LeaveNesting();
   // Skips the payload of the value whose tag was just read.
   void SkipAfterTag(TValueType tag);
   // A typed read met the wrong tag: skip the whole value and say so.
@@ -185,7 +190,7 @@ class TGReader : public TGFiler {
   std::int64_t streamEnd_ = 0;
   bool exhausted_ = false;
   bool aborted_ = false;
-  int depth_ = 0;
+  int depth_ = 0;  // levels this reader holds
 };
 
 }  // namespace corvane

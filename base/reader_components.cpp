@@ -118,7 +118,8 @@ TGComponent* TGReader::ReadRootComponent(TGComponent* root) {
 TGComponent* TGReader::CreateComponent(TClass cls, TGFilerFlags flags) {
   TGComponent* component = nullptr;
   if (OnCreateComponent) OnCreateComponent(*this, cls, component);
-  if (component) return component;
+  // A handler that stopped the read refused the object.
+  if (component || Failed()) return component;
   if (!cls->CanCreate()) return nullptr;
   TCreateContext context(owner_);
   context.InitialState.Include(csLoading);

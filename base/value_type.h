@@ -40,7 +40,9 @@ using TGFilerFlags = TSet<TGFilerFlag>;
 inline constexpr char kObjectSignature[4] = {'K', 'V', 'F', '0'};
 
 // How deep records, lists, sets and collections may nest in a stream or a
-// text before the reader or converter gives up on it.
+// text before the reader or converter gives up on it. Streams read into
+// objects share it with the files included while they are read
+// (base/stream_nesting.h).
 inline constexpr int kMaxStreamDepth = 256;
 
 }  // namespace corvane

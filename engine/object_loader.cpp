@@ -6,6 +6,8 @@
 #include "base/engine_log.h"
 #include "base/good_text.h"
 #include "base/number_text.h"
+#include "base/stream_nesting.h"
+#include "base/value_type.h"
 
 namespace corvane {
 
@@ -26,7 +28,38 @@ std::vector<TLoading>& Loading() {
   return loading;
 }
 
+// What the load in progress has read so far.
+struct TLoadBudget {
+  std::u16string FileName;  // the file the load began with
+  int Files = 0;
+  std::int64_t Bytes = 0;
+  std::int64_t Objects = 0;
+  bool Spent = false;
+};
+
+TLoadLimits& Limits() {
+  static TLoadLimits limits;
+  return limits;
+}
+
+TLoadBudget& Budget() {
+  static TLoadBudget budget;
+  return budget;
+}
+
+// Stops the load; the first refusal says why.
+bool Spend(const std::u16string& what) {
+  TLoadBudget& budget = Budget();
+  if (!budget.Spent) EngineError(u"Loading of " + budget.FileName + u" stopped: more than " + what);
+  budget.Spent = true;
+  return false;
+}
+
 }  // namespace
+
+const TLoadLimits& LoadLimits() { return Limits(); }
+
+void SetLoadLimits(const TLoadLimits& limits) { Limits() = limits; }
 
 void SetObjectLoader(TObjectLoader loader) { Loader() = std::move(loader); }
 
@@ -39,6 +72,8 @@ BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, Bas
     return nullptr;
   }
   std::vector<TLoading>& loading = Loading();
+  if (loading.empty()) Budget() = TLoadBudget{fileName};
+  else if (Budget().Spent) return nullptr;  // said once already
   const bool repeat = std::any_of(loading.begin(), loading.end(), [&](const TLoading& l) {
     return l.ResMan == resMan && GOODCompareText(l.FileName, fileName) == 0;
   });
@@ -50,11 +85,38 @@ BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, Bas
     EngineError(u"Object files nested deeper than " + IntToStr(kMaxLoadDepth) + u" levels at " + fileName);
     return nullptr;
   }
+  TStreamNestingLevel level;
+  if (!level.Entered()) {
+    EngineError(u"Object stream nested deeper than " + IntToStr(kMaxStreamDepth) + u" levels at " + fileName);
+    return nullptr;
+  }
+  if (Budget().Files >= Limits().Files) {
+    Spend(IntToStr(Limits().Files) + u" object files");
+    return nullptr;
+  }
+  ++Budget().Files;
   loading.push_back({resMan, fileName});
   struct Pop {
     ~Pop() { Loading().pop_back(); }
   } pop;
   return Loader()(resMan, fileName, parent, root, useCache);
+}
+
+bool ChargeLoadBytes(std::int64_t bytes) {
+  if (Loading().empty()) return true;
+  TLoadBudget& budget = Budget();
+  if (budget.Spent) return false;
+  budget.Bytes += std::max<std::int64_t>(bytes, 0);
+  if (budget.Bytes > Limits().Bytes) return Spend(IntToStr(Limits().Bytes) + u" bytes of object files");
+  return true;
+}
+
+bool ChargeLoadObject() {
+  if (Loading().empty()) return true;
+  TLoadBudget& budget = Budget();
+  if (budget.Spent) return false;
+  if (++budget.Objects > Limits().Objects) return Spend(IntToStr(Limits().Objects) + u" objects");
+  return true;
 }
 
 }  // namespace corvane

@@ -17,6 +17,7 @@
 #include "base/writer.h"
 #include "engine/applet.h"
 #include "engine/base_object.h"
+#include "engine/object_loader.h"
 #include "resources/cache.h"
 
 namespace corvane {
@@ -188,6 +189,10 @@ void TSomeReader::DoFindComponentClass(const std::string& className, TClass& cls
 
 void TSomeReader::DoCreateComponent(TClass cls, TGComponent*& component) {
   if (!IsObjectClass(cls)) return;  // not an engine object: the reader's own way
+  if (!ChargeLoadObject()) {
+    Stop();
+    return;
+  }
   // Made in its place at once (the reader's current parent), knowing its
   // applet before its constructor runs.
   auto* owner = dynamic_cast<BaseObject*>(Parent());
@@ -227,6 +232,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
   try {
     if (cache) {
       if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
+        if (!ChargeLoadBytes(cached->Size())) return nullptr;
         return LoadObjectBinary(resMan, textName, *cached, parent, root);
       }
     }
@@ -251,7 +257,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
       ReplaceResource(resMan, binName, compiled);
       source = &compiled;
     }
-    if (!source) return nullptr;
+    if (!source || !ChargeLoadBytes(source->Size())) return nullptr;
     if (cache) {
       cache->AddStream(resMan, cacheKey, *source);
       if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {

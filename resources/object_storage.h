@@ -8,8 +8,9 @@
 // error: the object loads from the compiled memory.
 //
 // The tree loads files through engine/object_loader.h's LoadObject, which
-// refuses a file that includes itself; RegisterResourceServices installs
-// LoadStoredObject there.
+// refuses a file that includes itself and bounds the work of a load (the
+// bytes and objects read here are charged to it); RegisterResourceServices
+// installs LoadStoredObject there.
 #pragma once
 
 #include <functional>

@@ -3,8 +3,12 @@
 // its `src` names, and objects made from files at run time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "base/stream_nesting.h"
+#include "base/value_type.h"
 #include "engine/applet.h"
 #include "engine/effect.h"
 #include "engine/object_factory.h"
@@ -26,7 +30,37 @@ class ObjectIncludes : public ::testing::Test, public TFolderWorld {
           "object Part: BaseObject\r\n  tagString = 'part'\r\n  object PartChild: BaseObject\r\n"
           "    tagInt = 7\r\n  end\r\nend\r\n");
   }
+  ~ObjectIncludes() override { SetLoadLimits(savedLimits_); }
+
+ private:
+  TLoadLimits savedLimits_ = LoadLimits();
 };
+
+// Objects in the subtree, the root included, and its depth in objects.
+std::pair<int, int> Extent(BaseObject* root) {
+  int count = 0;
+  int depth = 0;
+  std::vector<std::pair<BaseObject*, int>> stack{{root, 1}};
+  while (!stack.empty()) {
+    auto [object, level] = stack.back();
+    stack.pop_back();
+    ++count;
+    depth = std::max(depth, level);
+    for (std::int32_t i = 0; i < object->count(); ++i) stack.push_back({object->children(i), level + 1});
+  }
+  return {count, depth};
+}
+
+// An object file whose objects nest `levels` deep; the innermost includes
+// `next` when given.
+std::string NestedFile(int levels, const std::string& next) {
+  std::string text;
+  for (int i = 0; i < levels; ++i) text += std::string(2 * static_cast<std::size_t>(i), ' ') + "object L" +
+                                           std::to_string(i) + ": BaseObject\n";
+  if (!next.empty()) text += std::string(2 * static_cast<std::size_t>(levels), ' ') + "fileName = '" + next + "'\n";
+  for (int i = levels - 1; i >= 0; --i) text += std::string(2 * static_cast<std::size_t>(i), ' ') + "end\n";
+  return text;
+}
 
 TEST_F(ObjectIncludes, FileNameIncludesTheFileIntoTheObject) {
   BaseObject* host = world->Load("object Host: BaseObject\n  tagInt = 1\n  fileName = 'part.object'\nend\n");
@@ -65,6 +99,84 @@ TEST_F(ObjectIncludes, AFileThatIncludesItselfIsRefused) {
   Log().Clear();
   EXPECT_NE(LoadObject(man.get(), u"a.object", world->applet), nullptr);
   EXPECT_EQ(Log().CountError("Object file a.object includes itself"), 1) << Log().Text();
+}
+
+TEST_F(ObjectIncludes, IncludedFilesAndTheirStreamsShareOneBudgetOfNesting) {
+  // Sixteen files of 250 levels, each including the next at its deepest
+  // object: apart, the limits of files and of levels would allow 4,000.
+  constexpr int kFiles = 16;
+  for (int i = 0; i < kFiles; ++i)
+    Write("f" + std::to_string(i) + ".object",
+          NestedFile(250, i + 1 < kFiles ? "f" + std::to_string(i + 1) + ".object" : ""));
+  BaseObject* root = LoadObject(man.get(), u"f0.object", world->applet);
+  ASSERT_NE(root, nullptr) << Log().Text();
+  const auto [count, depth] = Extent(root);
+  EXPECT_LE(depth, kMaxStreamDepth + 1);
+  EXPECT_GT(depth, 250);  // the first include went in, its levels within the budget
+  EXPECT_EQ(Log().CountError("Object stream nested deeper than 256 levels"), 1) << Log().Text();
+  EXPECT_EQ(StreamNestingDepth(), 0);  // every level given back
+  root->Free();
+
+  // The budget is free again: a file within it loads whole.
+  Log().Clear();
+  Write("deep.object", NestedFile(kMaxStreamDepth - 1, ""));
+  root = LoadObject(man.get(), u"deep.object", world->applet);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Extent(root).second, kMaxStreamDepth - 1);
+  EXPECT_FALSE(Log().Contains("nested deeper")) << Log().Text();
+}
+
+TEST_F(ObjectIncludes, ALoadStopsOnceItsBudgetIsSpentAndSaysSoOnce) {
+  // Six files whose children include every other file: without a budget
+  // one load reads about 5! * e = 326 files, and ten files 9.9 million.
+  for (int i = 0; i < 6; ++i) {
+    std::string text = "object F" + std::to_string(i) + ": BaseObject\n";
+    for (int j = 0; j < 6; ++j)
+      if (j != i) text += "  object C" + std::to_string(j) + ": BaseObject\n    fileName = 'f" + std::to_string(j) +
+                          ".object'\n  end\n";
+    Write("f" + std::to_string(i) + ".object", text + "end\n");
+  }
+  // A file of 20 objects included by 10 children.
+  std::string many = "object Many: BaseObject\n";
+  for (int i = 0; i < 19; ++i) many += "  object M" + std::to_string(i) + ": BaseObject\n  end\n";
+  Write("many.object", many + "end\n");
+  std::string fans = "object Fans: BaseObject\n";
+  for (int i = 0; i < 10; ++i) fans += "  object P" + std::to_string(i) + ": BaseObject\n    fileName = 'many.object'\n  end\n";
+  Write("fans.object", fans + "end\n");
+
+  struct Row {
+    const char* file;
+    TLoadLimits limits;
+    const char* refusal;
+    int maxObjects;  // in the loaded tree
+  };
+  const Row rows[] = {
+      {"f0.object", {40, std::int64_t{1} << 30, 1'000'000}, "Loading of f0.object stopped: more than 40 object files", 6 * 40},
+      {"fans.object", {4096, std::int64_t{1} << 30, 100}, "Loading of fans.object stopped: more than 100 objects", 101},
+      {"fans.object", {4096, 2000, 1'000'000}, "Loading of fans.object stopped: more than 2000 bytes of object files",
+       11 + 4 * 20},
+  };
+  for (const Row& row : rows) {
+    SetLoadLimits(row.limits);
+    Log().Clear();
+    BaseObject* root = LoadObject(man.get(), Utf8ToUtf16(row.file), world->applet);
+    ASSERT_NE(root, nullptr) << row.refusal << "\n" << Log().Text();
+    EXPECT_EQ(Log().CountError(row.refusal), 1) << Log().Text();
+    EXPECT_LE(Extent(root).first, row.maxObjects) << row.refusal;
+    root->Free();
+    // Every load has a budget of its own.
+    Log().Clear();
+    EXPECT_NE(LoadObject(man.get(), u"part.object", world->applet), nullptr);
+    EXPECT_FALSE(Log().Contains("stopped")) << Log().Text();
+  }
+
+  // Within the budget a file is included in every place that names it.
+  SetLoadLimits(TLoadLimits{});
+  Log().Clear();
+  BaseObject* fansRoot = LoadObject(man.get(), u"fans.object", world->applet);
+  ASSERT_NE(fansRoot, nullptr);
+  EXPECT_EQ(Extent(fansRoot).first, 1 + 10 * 20) << Log().Text();
+  EXPECT_FALSE(Log().Contains("stopped")) << Log().Text();
 }
 
 TEST_F(ObjectIncludes, AProxyIsReplacedByTheFileItNames) {
