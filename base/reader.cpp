@@ -98,11 +98,16 @@ void TGReader::ReportExhausted() {
 void TGReader::Abort(const std::u16string& message) {
   if (aborted_) return;
   EngineError(message);
-  Stop();
+  Cut();
 }
 
 void TGReader::Stop() {
   if (aborted_) return;
+  stopped_ = true;
+  Cut();
+}
+
+void TGReader::Cut() {
   aborted_ = true;
   // What is buffered is dropped too: nothing more is read from this stream.
   streamPos_ -= bufEnd_ - bufPos_;

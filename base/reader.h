@@ -68,6 +68,8 @@ class TGReader : public TGFiler {
   void Abort(const std::u16string& message);
   // Stops reading this stream without a word (the caller has said why).
   void Stop();
+  // Stopped by Stop rather than by what the stream holds.
+  bool Stopped() const { return stopped_; }
 
   // Values.
   TValueType ReadValue() { return static_cast<TValueType>(ReadByte()); }
@@ -158,6 +160,8 @@ class TGReader : public TGFiler {
   // unitSize bytes); reports exhaustion when it had to be cut.
   std::int64_t ReadLength(int unitSize);
   void ReportExhausted();
+  // Nothing more is read from the stream.
+  void Cut();
   // A level of nesting, taken from the budget every stream being read
   // shares (base/stream_nesting.h); false when none was left.
   bool EnterNesting();
@@ -190,6 +194,7 @@ class TGReader : public TGFiler {
   std::int64_t streamEnd_ = 0;
   bool exhausted_ = false;
   bool aborted_ = false;
+  bool stopped_ = false;
   int depth_ = 0;  // levels this reader holds
 };
 

@@ -35,6 +35,7 @@ struct TLoadBudget {
   std::int64_t Bytes = 0;
   std::int64_t Objects = 0;
   bool Spent = false;
+  std::vector<std::u16string> SelfIncluding;  // reported already
 };
 
 TLoadLimits& Limits() {
@@ -72,13 +73,23 @@ BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, Bas
     return nullptr;
   }
   std::vector<TLoading>& loading = Loading();
-  if (loading.empty()) Budget() = TLoadBudget{fileName};
+  if (loading.empty()) {
+    Budget() = TLoadBudget();
+    Budget().FileName = fileName;
+  }
   else if (Budget().Spent) return nullptr;  // said once already
   const bool repeat = std::any_of(loading.begin(), loading.end(), [&](const TLoading& l) {
     return l.ResMan == resMan && GOODCompareText(l.FileName, fileName) == 0;
   });
   if (repeat) {
-    EngineError(u"Object file " + fileName + u" includes itself");
+    // Once per file and load: files that name one another meet themselves
+    // at every turn.
+    std::vector<std::u16string>& reported = Budget().SelfIncluding;
+    if (std::none_of(reported.begin(), reported.end(),
+                     [&](const std::u16string& name) { return GOODCompareText(name, fileName) == 0; })) {
+      reported.push_back(fileName);
+      EngineError(u"Object file " + fileName + u" includes itself");
+    }
     return nullptr;
   }
   if (static_cast<int>(loading.size()) >= kMaxLoadDepth) {

@@ -59,7 +59,8 @@ void ReadRootInto(TStream& stream, BaseObject& root, const std::string& fileName
   TWeak<BaseObject> handle(&root);
   TSomeReader reader(stream, &root, fileName, true);
   reader.ReadRootComponent(&root);
-  if (reader.Failed()) ReportInFile(u"Object stream damaged", fileName);
+  // A read stopped by the budget of the load was reported as that.
+  if (reader.Failed() && !reader.Stopped()) ReportInFile(u"Object stream damaged", fileName);
   if (BaseObject* loaded = handle.Get()) {
     const std::int32_t size = Clamp32(stream.Size());
     loaded->LoadProgress(size, size);

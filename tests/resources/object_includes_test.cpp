@@ -53,13 +53,24 @@ std::pair<int, int> Extent(BaseObject* root) {
 
 // An object file whose objects nest `levels` deep; the innermost includes
 // `next` when given.
+// "f<i>.object".
+std::string NumberedFile(int i) {
+  const std::string number = std::to_string(i);
+  return "f" + number + ".object";
+}
+
 std::string NestedFile(int levels, const std::string& next) {
-  std::string text;
-  for (int i = 0; i < levels; ++i) text += std::string(2 * static_cast<std::size_t>(i), ' ') + "object L" +
-                                           std::to_string(i) + ": BaseObject\n";
-  if (!next.empty()) text += std::string(2 * static_cast<std::size_t>(levels), ' ') + "fileName = '" + next + "'\n";
-  for (int i = levels - 1; i >= 0; --i) text += std::string(2 * static_cast<std::size_t>(i), ' ') + "end\n";
-  return text;
+  std::string opening;
+  std::vector<std::string> closing;
+  std::string indent;
+  for (int i = 0; i < levels; ++i) {
+    opening += indent + "object L" + std::to_string(i) + ": BaseObject\n";
+    closing.push_back(indent + "end\n");
+    indent += "  ";
+  }
+  if (!next.empty()) opening += indent + "fileName = '" + next + "'\n";
+  for (auto it = closing.rbegin(); it != closing.rend(); ++it) opening += *it;
+  return opening;
 }
 
 TEST_F(ObjectIncludes, FileNameIncludesTheFileIntoTheObject) {
@@ -106,8 +117,7 @@ TEST_F(ObjectIncludes, IncludedFilesAndTheirStreamsShareOneBudgetOfNesting) {
   // object: apart, the limits of files and of levels would allow 4,000.
   constexpr int kFiles = 16;
   for (int i = 0; i < kFiles; ++i)
-    Write("f" + std::to_string(i) + ".object",
-          NestedFile(250, i + 1 < kFiles ? "f" + std::to_string(i + 1) + ".object" : ""));
+    Write(NumberedFile(i), NestedFile(250, i + 1 < kFiles ? NumberedFile(i + 1) : ""));
   BaseObject* root = LoadObject(man.get(), u"f0.object", world->applet);
   ASSERT_NE(root, nullptr) << Log().Text();
   const auto [count, depth] = Extent(root);
@@ -132,9 +142,8 @@ TEST_F(ObjectIncludes, ALoadStopsOnceItsBudgetIsSpentAndSaysSoOnce) {
   for (int i = 0; i < 6; ++i) {
     std::string text = "object F" + std::to_string(i) + ": BaseObject\n";
     for (int j = 0; j < 6; ++j)
-      if (j != i) text += "  object C" + std::to_string(j) + ": BaseObject\n    fileName = 'f" + std::to_string(j) +
-                          ".object'\n  end\n";
-    Write("f" + std::to_string(i) + ".object", text + "end\n");
+      if (j != i) text += "  object C" + std::to_string(j) + ": BaseObject\n    fileName = '" + NumberedFile(j) + "'\n  end\n";
+    Write(NumberedFile(i), text + "end\n");
   }
   // A file of 20 objects included by 10 children.
   std::string many = "object Many: BaseObject\n";
@@ -162,6 +171,11 @@ TEST_F(ObjectIncludes, ALoadStopsOnceItsBudgetIsSpentAndSaysSoOnce) {
     BaseObject* root = LoadObject(man.get(), Utf8ToUtf16(row.file), world->applet);
     ASSERT_NE(root, nullptr) << row.refusal << "\n" << Log().Text();
     EXPECT_EQ(Log().CountError(row.refusal), 1) << Log().Text();
+    // A stopped read is no damaged file, and files meeting themselves at
+    // every turn are named once.
+    EXPECT_FALSE(Log().Contains("damaged")) << Log().Text();
+    for (int i = 0; i < 6; ++i)
+      EXPECT_LE(Log().CountError("Object file " + NumberedFile(i) + " includes itself"), 1) << Log().Text();
     EXPECT_LE(Extent(root).first, row.maxObjects) << row.refusal;
     root->Free();
     // Every load has a budget of its own.
