@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <set>
 #include <utility>
 
 #include "base/engine_log.h"
@@ -66,11 +67,15 @@ bool MasksMatch(const std::string& name, std::string masks, int& count) {
 struct TFolderId {
   std::uint64_t Device;
   std::uint64_t Inode;
-  bool operator==(const TFolderId&) const = default;
+  bool operator<(const TFolderId& other) const {
+    return Device != other.Device ? Device < other.Device : Inode < other.Inode;
+  }
 };
 
-// One listing walk: the folders on the current path, so that a link back to
-// one of them is skipped.
+// One listing walk. Each real folder (device and inode) is entered once, under
+// the first name that reaches it: a link back up would loop, and folders
+// holding several links to the next would be walked once per path through
+// them, twice as often at every level.
 class TTreeWalk {
  public:
   TTreeWalk(const std::string& masks, TStrings& out, bool folders) : masks_(masks), out_(out), folders_(folders) {}
@@ -78,9 +83,8 @@ class TTreeWalk {
   void Run(const std::string& physicalDir, const std::string& prefix) {
     struct stat info {};
     if (!StatPath(physicalDir.empty() ? "." : physicalDir, info)) return;
-    path_.push_back({static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)});
+    visited_.insert({static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)});
     Walk(physicalDir, prefix);
-    path_.pop_back();
   }
 
  private:
@@ -92,19 +96,16 @@ class TTreeWalk {
           for (int i = 0; i < matches; ++i) out_.Add(prefix + entry.Name);
         continue;
       }
-      const TFolderId id{entry.Device, entry.Inode};
-      if (std::find(path_.begin(), path_.end(), id) != path_.end()) continue;  // a link back up
+      if (!visited_.insert({entry.Device, entry.Inode}).second) continue;
       if (folders_) out_.Add(prefix + entry.Name);
-      path_.push_back(id);
       Walk(Join(physicalDir, entry.Name), prefix + entry.Name + '/');
-      path_.pop_back();
     }
   }
 
   const std::string& masks_;
   TStrings& out_;
   bool folders_;
-  std::vector<TFolderId> path_;
+  std::set<TFolderId> visited_;
 };
 
 }  // namespace

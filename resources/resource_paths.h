@@ -63,7 +63,8 @@ bool ListingOrderLess(std::string_view a, std::string_view b);
 // Depth-first listings of a physical folder for the resource managers.
 // Items are prefix + the path below the folder ("/" separated); files are
 // added once for each mask of the ";" list that they match; folders are
-// added without a trailing "/" and then entered.
+// added without a trailing "/" and then entered. A folder that links make
+// reachable by several names is listed and entered once, under the first.
 void ListFilesBelow(const std::string& physicalDir, const std::string& prefix, const std::string& masks,
                     TStrings& out);
 void ListDirsBelow(const std::string& physicalDir, const std::string& prefix, TStrings& out);

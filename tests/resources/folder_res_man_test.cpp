@@ -93,6 +93,36 @@ TEST(FolderResourceMan, ASymlinkLoopEnds) {
   EXPECT_EQ(Items(man->FindDirs()), (std::vector<std::string>{"/", "/sub", "/sub/deep"}));
 }
 
+TEST(FolderResourceMan, AFolderReachedByManyLinksIsListedOnce) {
+  // A chain of folders outside the root, each holding a file and two links
+  // to the next; the root links twice to the first. Walked path by path,
+  // each level would double the listing (2^13 files here).
+  TTempDir dir;
+  constexpr int kLevels = 12;
+  for (int i = 1; i <= kLevels; ++i) {
+    const std::string folder = dir / ("chain/d" + std::to_string(i));
+    WriteFile(folder + "/x" + std::to_string(i) + ".txt", "x");
+    if (i == kLevels) continue;
+    for (const char* link : {"/a", "/b"})
+      ASSERT_EQ(symlink(("../d" + std::to_string(i + 1)).c_str(), (folder + link).c_str()), 0);
+  }
+  std::filesystem::create_directories(dir / "root");
+  for (const char* link : {"a", "b"})
+    ASSERT_EQ(symlink((dir / "chain/d1").c_str(), (dir / "root/" + link).c_str()), 0);
+  auto man = MakeMan<TFolderResourceMan>(dir / "root");
+  std::vector<std::string> files;
+  std::vector<std::string> dirs{"/"};
+  std::string path;
+  for (int i = 1; i <= kLevels; ++i) {
+    path += "/a";
+    // The links sort before the file: the deepest file comes first.
+    files.insert(files.begin(), path + "/x" + std::to_string(i) + ".txt");
+    dirs.push_back(path);
+  }
+  EXPECT_EQ(Items(man->FindFiles("*.txt")), files);
+  EXPECT_EQ(Items(man->FindDirs()), dirs);
+}
+
 TEST(FolderResourceMan, AMissingFolderIsLoggedThenTheFile) {
   TTempDir dir;
   auto man = MakeMan<TFolderResourceMan>(dir.Path());
