@@ -141,9 +141,10 @@ void TVirtualFileSystemResMan::ListDir(const std::string& path, std::vector<cons
   for (bool more = !search.Name.empty(); more; more = fileSystem_->FindNext(search) == 0) {
     if (search.Name == "." || search.Name == "..") continue;
     if ((search.Attr & faVFSDirectory) != 0) {
-      const std::string sub = path + search.Name + "\\";
-      EngineLog(Utf8ToUtf16(sub));
-      ListDir(sub, visited);
+      EngineLog(Utf8ToUtf16(path + search.Name + "\\"));
+      // Below a folder the path takes a separator of its own as well
+      // ("ui\" lists "ui\\icons\"), which the container reads as one.
+      ListDir(path.empty() ? search.Name + "\\" : path + "\\" + search.Name + "\\", visited);
     } else {
       EngineLog(Utf8ToUtf16(path + search.Name) + u" " + IntToStr(static_cast<std::int64_t>(search.Size)) + u"B");
     }

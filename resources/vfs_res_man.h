@@ -46,7 +46,9 @@ class TVirtualFileSystemResMan : public TResourceMan {
   // Every "/" turned into "\".
   static std::string ToVFSPath(const std::string& name);
   // Writes the tree below path (a container folder such as "" or "a\") into
-  // the log, for diagnosis.
+  // the log, for diagnosis: each folder as path + name + "\", listed in turn
+  // below name + "\" at the top and below path + "\" + name + "\" further
+  // down; each file as path + name, a blank, its size and "B".
   void ListFiles(const std::string& path);
 
   TFileSystem* FileSystem() const { return fileSystem_.get(); }

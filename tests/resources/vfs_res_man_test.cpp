@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -150,16 +152,44 @@ TEST_F(ContainerResMan, ANewContainerIsReadOnlyWhenOpenedAgain) {
 }
 
 TEST_F(ContainerResMan, ListFilesWritesTheTreeToTheLog) {
-  auto man = MakeMan<TVirtualFileSystemResMan>(MakeContainer("game.applet"));
+  const std::string path = dir / "deep.applet";
+  {
+    TFixedClock clock;
+    std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate);
+    ASSERT_NE(file, nullptr);
+    std::unique_ptr<TFileSystem> fs = TFileSystem::CreateEmpty(*file, false, false);
+    ASSERT_TRUE(fs->ForceDir("ui\\icons\\deep"));
+    ASSERT_TRUE(WriteFile(*fs, "ui\\icons\\a.pixmap", "pix"));
+    ASSERT_TRUE(WriteFile(*fs, "ui\\icons\\deep\\b.txt", "b"));
+    ASSERT_TRUE(WriteFile(*fs, "main.object", kMainObject));
+    fs.reset();
+    ASSERT_TRUE(file->Close());
+  }
+  auto man = MakeMan<TVirtualFileSystemResMan>(path);
   TCaptureLog log;
-  man->ListFiles("");
-  EXPECT_EQ(log.CountInfo("ui\\"), 1) << log.Text();
-  EXPECT_EQ(log.CountInfo("ui\\icons\\"), 1) << log.Text();
-  EXPECT_EQ(log.CountInfo("ui\\icons\\a.pixmap 3B"), 1) << log.Text();
-  EXPECT_EQ(log.CountInfo("main.object " + std::to_string(std::strlen(kMainObject)) + "B"), 1) << log.Text();
-  log.Clear();
-  man->ListFiles("nowhere\\");
-  EXPECT_EQ(log.CountInfo("path is not exists nowhere\\"), 1) << log.Text();
+  // Below the top the folder is listed under path + "\" + name + "\", so
+  // the separators double from the second level on.
+  const std::string main = "main.object " + std::to_string(std::strlen(kMainObject)) + "B";
+  struct Row {
+    const char* path;
+    std::vector<std::string> lines;
+  };
+  const Row rows[] = {
+      {"", {"ui\\", "ui\\icons\\", "ui\\\\icons\\a.pixmap 3B", "ui\\\\icons\\deep\\", "ui\\\\icons\\\\deep\\b.txt 1B"}},
+      {"ui\\", {"ui\\icons\\", "ui\\\\icons\\a.pixmap 3B", "ui\\\\icons\\deep\\", "ui\\\\icons\\\\deep\\b.txt 1B"}},
+      {"nowhere\\", {"path is not exists nowhere\\"}},
+  };
+  for (const Row& row : rows) {
+    log.Clear();
+    man->ListFiles(row.path);
+    std::vector<std::string> expected;
+    for (const std::string& line : row.lines) expected.push_back("(i) " + line);
+    if (std::string(row.path).empty()) expected.push_back("(i) " + main);
+    std::vector<std::string> listed = log.Lines();
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected) << row.path;
+  }
 }
 
 }  // namespace
