@@ -119,6 +119,37 @@ TEST_F(ObjectStorage, TheNewerFormWinsAndEqualDatesKeepTheBin) {
   }
 }
 
+TEST_F(ObjectStorage, TheAgesAreComparedWhateverTheSpellingOfTheFiles) {
+  const std::time_t t = 1700000000;
+  struct Row {
+    const char* text;
+    const char* bin;
+    std::time_t textTime;
+    const char* loaded;
+  } rows[] = {
+      {"MAIN.OBJECT", "main.bin", t + 10, "text"}, {"Main.Object", "MAIN.BIN", t + 10, "text"},
+      {"MAIN.OBJECT", "main.bin", t - 10, "bin"},  {"main.object", "Main.Bin", t + 10, "text"},
+  };
+  for (const Row& r : rows) {
+    Write("main.object", Tree("bin"));
+    ASSERT_TRUE(CreateBin(man.get(), "main.object"));
+    std::filesystem::rename(dir / "main.object", dir / r.text);
+    std::filesystem::rename(dir / "main.bin", dir / r.bin);
+    Write(r.text, Tree("text"));
+    SetFileTime(dir / r.text, r.textTime);
+    SetFileTime(dir / r.bin, t);
+    BaseObject* root = Load(u"main.object");
+    const std::string what = std::string(r.text) + " and " + r.bin;
+    EXPECT_EQ(TagOf(root), r.loaded) << what;
+    // A rebuilt binary replaces the stale one, in its spelling.
+    EXPECT_EQ(ReadFile(dir / r.bin), Compiled(Tree(r.loaded == std::string("text") ? "text" : "bin"))) << what;
+    EXPECT_FALSE(PathExists(dir / "main.bin") && std::string(r.bin) != "main.bin") << what;
+    if (root) root->Free();
+    std::filesystem::remove(dir / r.text);
+    std::filesystem::remove(dir / r.bin);
+  }
+}
+
 TEST_F(ObjectStorage, TheBinServesAloneAndAnyExtensionIsReplaced) {
   EXPECT_FALSE(CreateBin(man.get(), "main.object"));
   EXPECT_FALSE(PathExists(dir / "main.bin"));
