@@ -25,8 +25,10 @@ class ContainerResMan : public ::testing::Test {
   ContainerResMan() : savedWriteMode_(WriteMode) { WriteMode = false; }
   ~ContainerResMan() override { WriteMode = savedWriteMode_; }
 
-  // A writable container file holding main.object and ui\icons\a.pixmap.
-  std::string MakeContainer(const std::string& name) {
+  // A writable container file holding main.object and ui\icons\a.pixmap,
+  // and the files of more (name, bytes) in folders of their own.
+  std::string MakeContainer(const std::string& name,
+                            const std::vector<std::pair<std::string, std::string>>& more = {}) {
     const std::string path = dir / name;
     TFixedClock clock;
     std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate);
@@ -36,6 +38,10 @@ class ContainerResMan : public ::testing::Test {
       EXPECT_TRUE(fs->ForceDir("ui\\icons"));
       EXPECT_TRUE(WriteFile(*fs, "ui\\icons\\a.pixmap", "pix"));
       EXPECT_TRUE(WriteFile(*fs, "main.object", kMainObject));
+      for (const auto& [entry, bytes] : more) {
+        EXPECT_TRUE(fs->ForceDir(ExtractVFSPath(entry)));
+        EXPECT_TRUE(WriteFile(*fs, entry, bytes));
+      }
     }
     EXPECT_TRUE(file->Close());
     return path;
@@ -152,19 +158,7 @@ TEST_F(ContainerResMan, ANewContainerIsReadOnlyWhenOpenedAgain) {
 }
 
 TEST_F(ContainerResMan, ListFilesWritesTheTreeToTheLog) {
-  const std::string path = dir / "deep.applet";
-  {
-    TFixedClock clock;
-    std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate);
-    ASSERT_NE(file, nullptr);
-    std::unique_ptr<TFileSystem> fs = TFileSystem::CreateEmpty(*file, false, false);
-    ASSERT_TRUE(fs->ForceDir("ui\\icons\\deep"));
-    ASSERT_TRUE(WriteFile(*fs, "ui\\icons\\a.pixmap", "pix"));
-    ASSERT_TRUE(WriteFile(*fs, "ui\\icons\\deep\\b.txt", "b"));
-    ASSERT_TRUE(WriteFile(*fs, "main.object", kMainObject));
-    fs.reset();
-    ASSERT_TRUE(file->Close());
-  }
+  const std::string path = MakeContainer("deep.applet", {{"ui\\icons\\deep\\b.txt", "b"}});
   auto man = MakeMan<TVirtualFileSystemResMan>(path);
   TCaptureLog log;
   // Below the top the folder is listed under path + "\" + name + "\", so
