@@ -1,6 +1,7 @@
 #include "engine/object_loader.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "base/engine_log.h"
@@ -96,8 +97,10 @@ BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, Bas
     EngineError(u"Object files nested deeper than " + IntToStr(kMaxLoadDepth) + u" levels at " + fileName);
     return nullptr;
   }
-  TStreamNestingLevel level;
-  if (!level.Entered()) {
+  // A file included while another is read nests in it; the first does not.
+  std::optional<TStreamNestingLevel> level;
+  if (!loading.empty()) level.emplace();
+  if (level && !level->Entered()) {
     EngineError(u"Object stream nested deeper than " + IntToStr(kMaxStreamDepth) + u" levels at " + fileName);
     return nullptr;
   }

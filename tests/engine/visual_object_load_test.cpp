@@ -125,9 +125,9 @@ TNode Scene() {
   top.push_back({"Dummy",
                  "Group",
                  {{"position.x", "5"}, {"position.y", "7"}, {"scale.z", "2"}},
-                 {Widget("GroupClient", "gaClient", {}),
-                  Widget("GroupCorner", "gaTopRight", {{"position.x", "600"}, {"width", "20"}}),
-                  {"Box", "GroupBox", {{"position.y", "3"}}, {}}}});
+                 {{"Box", "GroupBox", {{"position.y", "3"}}, {}},
+                  Widget("GroupClient", "gaClient", {}),
+                  Widget("GroupCorner", "gaTopRight", {{"position.x", "600"}, {"width", "20"}})}});
   top.push_back(Widget("Left", "gaLeft", {{"width", "30"}}));
   top.push_back(Widget("Top", "gaTop", {{"height", "25"}}));
   top.push_back(Widget("Panel", "gaClient", {{"width", "100"}, {"height", "80"}},

@@ -129,10 +129,10 @@ TEST_F(ObjectIncludes, IncludedFilesAndTheirStreamsShareOneBudgetOfNesting) {
 
   // The budget is free again: a file within it loads whole.
   Log().Clear();
-  Write("deep.object", NestedFile(kMaxStreamDepth - 1, ""));
+  Write("deep.object", NestedFile(kMaxStreamDepth, ""));
   root = LoadObject(man.get(), u"deep.object", world->applet);
   ASSERT_NE(root, nullptr);
-  EXPECT_EQ(Extent(root).second, kMaxStreamDepth - 1);
+  EXPECT_EQ(Extent(root).second, kMaxStreamDepth);
   EXPECT_FALSE(Log().Contains("nested deeper")) << Log().Text();
 }
 
