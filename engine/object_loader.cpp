@@ -77,8 +77,9 @@ BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, Bas
   if (loading.empty()) {
     Budget() = TLoadBudget();
     Budget().FileName = fileName;
+  } else if (Budget().Spent) {
+    return nullptr;  // said once already
   }
-  else if (Budget().Spent) return nullptr;  // said once already
   const bool repeat = std::any_of(loading.begin(), loading.end(), [&](const TLoading& l) {
     return l.ResMan == resMan && GOODCompareText(l.FileName, fileName) == 0;
   });

@@ -183,7 +183,8 @@ TEST(VisualObjectLoad, SiblingsReadFromAStreamAreRecalculatedOncePerObject) {
   for (const auto& c : kCases) {
     std::string text = std::string("object Main: Applet\n") + c.open;
     for (int i = 0; i < kSiblings; ++i)
-      text += "    object B" + std::to_string(i) + ": CountingBox\n      position.x = " + std::to_string(i) + "\n    end\n";
+      text += "    object B" + std::to_string(i) + ": CountingBox\n      position.x = " + std::to_string(i) +
+              "\n    end\n";
     text += std::string(c.close) + "end\n";
     gRecalcs = 0;
     Applet* applet = world.Launch(text);

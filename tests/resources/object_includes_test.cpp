@@ -138,11 +138,12 @@ TEST_F(ObjectIncludes, IncludedFilesAndTheirStreamsShareOneBudgetOfNesting) {
 
 TEST_F(ObjectIncludes, ALoadStopsOnceItsBudgetIsSpentAndSaysSoOnce) {
   // Six files whose children include every other file: without a budget
-  // one load reads about 5! * e = 326 files, and ten files 9.9 million.
+  // one load reads about 5! * e = 326 files, and ten files nearly a million.
   for (int i = 0; i < 6; ++i) {
     std::string text = "object F" + std::to_string(i) + ": BaseObject\n";
     for (int j = 0; j < 6; ++j)
-      if (j != i) text += "  object C" + std::to_string(j) + ": BaseObject\n    fileName = '" + NumberedFile(j) + "'\n  end\n";
+      if (j != i)
+        text += "  object C" + std::to_string(j) + ": BaseObject\n    fileName = '" + NumberedFile(j) + "'\n  end\n";
     Write(NumberedFile(i), text + "end\n");
   }
   // A file of 20 objects included by 10 children.
@@ -150,7 +151,8 @@ TEST_F(ObjectIncludes, ALoadStopsOnceItsBudgetIsSpentAndSaysSoOnce) {
   for (int i = 0; i < 19; ++i) many += "  object M" + std::to_string(i) + ": BaseObject\n  end\n";
   Write("many.object", many + "end\n");
   std::string fans = "object Fans: BaseObject\n";
-  for (int i = 0; i < 10; ++i) fans += "  object P" + std::to_string(i) + ": BaseObject\n    fileName = 'many.object'\n  end\n";
+  for (int i = 0; i < 10; ++i)
+    fans += "  object P" + std::to_string(i) + ": BaseObject\n    fileName = 'many.object'\n  end\n";
   Write("fans.object", fans + "end\n");
 
   struct Row {
@@ -160,7 +162,8 @@ TEST_F(ObjectIncludes, ALoadStopsOnceItsBudgetIsSpentAndSaysSoOnce) {
     int maxObjects;  // in the loaded tree
   };
   const Row rows[] = {
-      {"f0.object", {40, std::int64_t{1} << 30, 1'000'000}, "Loading of f0.object stopped: more than 40 object files", 6 * 40},
+      {"f0.object", {40, std::int64_t{1} << 30, 1'000'000}, "Loading of f0.object stopped: more than 40 object files",
+       6 * 40},
       {"fans.object", {4096, std::int64_t{1} << 30, 100}, "Loading of fans.object stopped: more than 100 objects", 101},
       {"fans.object", {4096, 2000, 1'000'000}, "Loading of fans.object stopped: more than 2000 bytes of object files",
        11 + 4 * 20},
