@@ -19,6 +19,10 @@ PACKAGES=(
   libsdl2-dev libpng-dev xvfb xauth
   # rigid bodies: Bullet under our libnewton.so, and its run-time libraries
   libbullet-dev libbullet3.24
+  # our own sound library libbass.so: samples and streams through libsndfile
+  # (its Vorbis, FLAC and MP3 support comes with it), tracker modules through
+  # libopenmpt
+  libsndfile1-dev libopenmpt-dev
 )
 
 missing=()

@@ -1,0 +1,163 @@
+/* The C interface of libbass.so, our own small sound library: sample
+ * playback, looping streams pulled through a file callback, tracker modules,
+ * per-channel volume, pause and resume, mixed into one 32-bit float stereo
+ * output through SDL2's audio device.
+ *
+ * The library is loaded by name at run time, so this header declares the
+ * type of each entry point (BassInitFunc, ...) for the function pointers a
+ * binding fetches with dlsym; the prototypes themselves are declared only
+ * while the library itself is built.
+ *
+ * Every handle is a 32-bit value, 0 meaning none. A call made before a
+ * successful BASS_Init, after BASS_Free, or on 0, a freed or an unknown handle
+ * (or a handle of the wrong kind) does nothing and returns 0 / BASS_FALSE.
+ * The entry points are called from one thread; the mixing runs on SDL's audio
+ * thread, and each change of what it plays is made under the device's lock.
+ */
+#ifndef LIBS_BASS_BASS_API_H
+#define LIBS_BASS_BASS_API_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int32_t BassBool; /* nonzero is true */
+typedef uint32_t BassHandle; /* 0 is no handle */
+
+#define BASS_TRUE 1
+#define BASS_FALSE 0
+
+/* Devices of BASS_Init. BASS_DEVICE_MANUAL opens no audio device at all:
+ * the mix advances only through BassManual_Render (for tests). */
+#define BASS_DEVICE_DEFAULT (-1) /* SDL's default driver (SDL_AUDIODRIVER honoured) */
+#define BASS_DEVICE_NOSOUND (-2) /* SDL's "dummy" driver: a clock, no sound */
+#define BASS_DEVICE_MANUAL (-3)
+
+/* Flags: a sample whose channels, a stream or a module that starts again
+ * from its first frame when it reaches its end. */
+#define BASS_SAMPLE_LOOP 0x4u
+#define BASS_MUSIC_LOOP BASS_SAMPLE_LOOP
+
+/* Results of BASS_ChannelIsActive. */
+#define BASS_ACTIVE_STOPPED 0u
+#define BASS_ACTIVE_PLAYING 1u
+#define BASS_ACTIVE_PAUSED 3u
+
+/* Values of BASS_ChannelSetAttributes that leave an attribute as it is. */
+#define BASS_KEEP_FREQUENCY (-1)
+#define BASS_KEEP_VOLUME (-1)
+#define BASS_KEEP_PAN (-101)
+
+/* Actions of a stream's file callback. */
+#define BASS_FILE_CLOSE 0u /* the stream is done with its source; result unused */
+#define BASS_FILE_READ 1u /* read param1 bytes into param2; result: bytes read */
+#define BASS_FILE_LENGTH 3u /* result: the source's size in bytes */
+#define BASS_FILE_SEEK 4u /* go to byte param1 from the start; result: nonzero on success */
+
+/* The file callback of BASS_StreamCreateFileUser. It is called on the
+ * caller's thread while the stream is created and on the mixing thread while
+ * it plays, never from two threads at once; BASS_FILE_CLOSE comes exactly
+ * once, from BASS_StreamFree or BASS_Free. */
+typedef uint64_t (*BassFileProc)(uint32_t action, uint64_t param1, void* param2, void* user);
+
+/* Opens the output: frequency is the mix rate in Hz (8000-192000), flags,
+ * window and reserved are unused. Fails while already open, for an unknown
+ * device, or when the driver or its device cannot be opened. The output is
+ * silent until BASS_Start. */
+typedef BassBool BassInitFunc(int32_t device, uint32_t frequency, uint32_t flags, void* window,
+                              const void* reserved);
+/* Starts the output opened by BASS_Init. */
+typedef BassBool BassStartFunc(void);
+/* Closes the output (joining the mixing thread) and frees every sample,
+ * stream and module still loaded, each stream's callback getting its close.
+ * A second call returns BASS_FALSE and does nothing. */
+typedef BassBool BassFreeFunc(void);
+
+/* Decodes a whole sample (WAV, AIFF, FLAC, OGG Vorbis, MP3, ...) from the
+ * length bytes at data + offset; the bytes may be freed on return. Only
+ * fromMemory = BASS_TRUE is supported. maxPlaybacks (1-65535) bounds the
+ * channels of the sample; flags may hold BASS_SAMPLE_LOOP. 0 for data that
+ * does not decode or holds no frame, for more than 8 channels, and for more
+ * than ten minutes at 44.1 kHz (declared or decoded). */
+typedef BassHandle BassSampleLoadFunc(BassBool fromMemory, const void* data, uint32_t offset,
+                                      uint32_t length, uint32_t maxPlaybacks, uint32_t flags);
+/* A channel playing the sample: a new one while the sample has fewer than
+ * maxPlaybacks, otherwise (unless onlyNew) one of its channels that is not
+ * playing; 0 when there is none. The channel starts stopped, at volume 100. */
+typedef BassHandle BassSampleGetChannelFunc(BassHandle sample, BassBool onlyNew);
+/* Frees the sample and every channel of it. */
+typedef BassBool BassSampleFreeFunc(BassHandle sample);
+
+/* Loads a tracker module (MOD, XM, S3M, IT, ...) from the length bytes at
+ * data + offset; the bytes may be freed on return. Only fromMemory =
+ * BASS_TRUE and reserved = 0 are supported; flags may hold BASS_MUSIC_LOOP.
+ * 0 for data that is no module. The module is its own channel: it starts
+ * stopped, at volume 100. */
+typedef BassHandle BassMusicLoadFunc(BassBool fromMemory, const void* data, uint32_t offset,
+                                     uint32_t length, uint32_t flags, uint32_t reserved);
+/* Stops and frees the module. */
+typedef BassBool BassMusicFreeFunc(BassHandle music);
+
+/* A stream decoded in blocks, as it plays, from the bytes proc delivers
+ * (any format of BassSampleLoadFunc); buffered is unused, flags may hold
+ * BASS_SAMPLE_LOOP. The stream is its own channel: it starts stopped, at
+ * volume 100. On failure (no proc, undecodable data) the result is 0 and the
+ * callback never gets BASS_FILE_CLOSE: the source stays the caller's. */
+typedef BassHandle BassStreamCreateFileUserFunc(BassBool buffered, uint32_t flags, BassFileProc proc,
+                                                void* user);
+/* Stops the stream under the lock, so the mixing thread reads no more,
+ * then frees it; its callback gets BASS_FILE_CLOSE. */
+typedef BassBool BassStreamFreeFunc(BassHandle stream);
+
+/* Plays a channel (a sample's channel, a stream or a module): from its first
+ * frame with restart, else from where it stopped or paused (from the first
+ * frame again when it had played to its end). */
+typedef BassBool BassChannelPlayFunc(BassHandle channel, BassBool restart);
+/* Stops the channel where it is. */
+typedef BassBool BassChannelStopFunc(BassHandle channel);
+/* Pauses a playing or paused channel; BASS_FALSE for a stopped one. */
+typedef BassBool BassChannelPauseFunc(BassHandle channel);
+/* BASS_ACTIVE_STOPPED (also for a channel that played to its end, and for
+ * no channel), BASS_ACTIVE_PLAYING or BASS_ACTIVE_PAUSED. */
+typedef uint32_t BassChannelIsActiveFunc(BassHandle channel);
+/* Sets the volume, 0-100, a linear gain of volume / 100 (BASS_KEEP_VOLUME
+ * leaves it). Every source plays at its own rate and centred, so frequency
+ * must be BASS_KEEP_FREQUENCY or 0 and pan BASS_KEEP_PAN or 0; any other
+ * value of the three fails the call, changing nothing. */
+typedef BassBool BassChannelSetAttributesFunc(BassHandle channel, int32_t frequency, int32_t volume,
+                                              int32_t pan);
+
+/* Test seam, not a BASS entry point: with the output opened on
+ * BASS_DEVICE_MANUAL and started, mixes the next frameCount frames into
+ * stereoFrames (2 floats a frame, each in [-1, 1]) and returns frameCount;
+ * before BASS_Start it writes silence and the channels stay where they are.
+ * 0, writing nothing, for any other output. */
+typedef uint32_t BassManualRenderFunc(float* stereoFrames, uint32_t frameCount);
+
+#ifdef BASS_API_BUILDING_LIBRARY
+#define BASS_API_EXPORT __attribute__((visibility("default")))
+BASS_API_EXPORT BassInitFunc BASS_Init;
+BASS_API_EXPORT BassStartFunc BASS_Start;
+BASS_API_EXPORT BassFreeFunc BASS_Free;
+BASS_API_EXPORT BassSampleLoadFunc BASS_SampleLoad;
+BASS_API_EXPORT BassSampleGetChannelFunc BASS_SampleGetChannel;
+BASS_API_EXPORT BassSampleFreeFunc BASS_SampleFree;
+BASS_API_EXPORT BassMusicLoadFunc BASS_MusicLoad;
+BASS_API_EXPORT BassMusicFreeFunc BASS_MusicFree;
+BASS_API_EXPORT BassStreamCreateFileUserFunc BASS_StreamCreateFileUser;
+BASS_API_EXPORT BassStreamFreeFunc BASS_StreamFree;
+BASS_API_EXPORT BassChannelPlayFunc BASS_ChannelPlay;
+BASS_API_EXPORT BassChannelStopFunc BASS_ChannelStop;
+BASS_API_EXPORT BassChannelPauseFunc BASS_ChannelPause;
+BASS_API_EXPORT BassChannelIsActiveFunc BASS_ChannelIsActive;
+BASS_API_EXPORT BassChannelSetAttributesFunc BASS_ChannelSetAttributes;
+BASS_API_EXPORT BassManualRenderFunc BassManual_Render;
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* LIBS_BASS_BASS_API_H */

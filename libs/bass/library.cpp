@@ -1,0 +1,216 @@
+#include "libs/bass/library.h"
+
+#include <algorithm>
+#include <mutex>
+#include <optional>
+
+#include "libs/bass/module_voice.h"
+#include "libs/bass/stream_voice.h"
+
+namespace libbass {
+
+namespace {
+
+using Hold = std::lock_guard<AudioOutput>;
+
+constexpr std::uint32_t kMinRate = 8000;
+constexpr std::uint32_t kMaxRate = 192000;
+constexpr std::size_t kMixChunkFrames = 1024;
+
+}  // namespace
+
+Library::~Library() { Free(); }
+
+bool Library::Init(std::int32_t device, std::uint32_t rate) {
+  if (initialised_ || rate < kMinRate || rate > kMaxRate) return false;
+  if (!output_.Open(device, rate, &Library::Render, this)) return false;
+  rate_ = rate;
+  initialised_ = true;
+  return true;
+}
+
+bool Library::Start() {
+  if (!initialised_) return false;
+  output_.Start();
+  return true;
+}
+
+bool Library::Free() {
+  if (!initialised_) return false;
+  initialised_ = false;
+  output_.Close();  // no mixing from here on
+  table_.TakeAll();  // each stream closes its source as it goes
+  return true;
+}
+
+BassHandle Library::LoadSample(const void* bytes, std::size_t size, std::uint32_t maxChannels,
+                               std::uint32_t flags) {
+  if (!initialised_ || !bytes || maxChannels < 1 || maxChannels > 0xFFFF) return 0;
+  std::shared_ptr<const SampleData> data = DecodeSample(bytes, size, (flags & BASS_SAMPLE_LOOP) != 0);
+  if (!data) return 0;
+  Hold hold(output_);
+  return table_.Add(SampleEntry{std::move(data), maxChannels, {}});
+}
+
+BassHandle Library::SampleChannel(BassHandle sample, bool onlyNew) {
+  if (!initialised_) return 0;
+  Hold hold(output_);
+  auto* entry = table_.Find(sample);
+  auto* s = entry ? std::get_if<SampleEntry>(entry) : nullptr;
+  if (!s) return 0;
+  if (s->channels.size() < s->maxChannels) {
+    ChannelEntry channel{ChannelKind::kSample, std::make_unique<SampleVoice>(s->data, rate_)};
+    channel.sample = sample;
+    const BassHandle handle = table_.Add(std::move(channel));
+    // The table may have moved its entries: look the sample up again.
+    if (handle != 0) std::get<SampleEntry>(*table_.Find(sample)).channels.push_back(handle);
+    return handle;
+  }
+  if (onlyNew) return 0;
+  for (BassHandle handle : s->channels) {
+    const ChannelEntry* channel = FindChannel(handle);
+    if (channel && channel->state != PlayState::kPlaying) return handle;
+  }
+  return 0;
+}
+
+bool Library::FreeSample(BassHandle sample) {
+  if (!initialised_) return false;
+  std::vector<Entry> freed;
+  {
+    Hold hold(output_);
+    auto* entry = table_.Find(sample);
+    if (!entry || !std::holds_alternative<SampleEntry>(*entry)) return false;
+    for (BassHandle channel : std::get<SampleEntry>(*entry).channels)
+      freed.push_back(std::move(*table_.Remove(channel)));
+    freed.push_back(std::move(*table_.Remove(sample)));
+  }
+  return true;  // the decoded frames go here, outside the lock
+}
+
+BassHandle Library::AddChannel(ChannelKind kind, std::unique_ptr<Voice> voice) {
+  Hold hold(output_);
+  return table_.Add(ChannelEntry{kind, std::move(voice)});
+}
+
+BassHandle Library::LoadMusic(const void* bytes, std::size_t size, std::uint32_t flags) {
+  if (!initialised_ || !bytes) return 0;
+  std::unique_ptr<Voice> voice = ModuleVoice::Create(bytes, size, (flags & BASS_MUSIC_LOOP) != 0, rate_);
+  if (!voice) return 0;
+  return AddChannel(ChannelKind::kMusic, std::move(voice));
+}
+
+BassHandle Library::CreateStream(BassFileProc proc, void* user, std::uint32_t flags) {
+  if (!initialised_) return 0;
+  std::unique_ptr<Voice> voice =
+      StreamVoice::Create(proc, user, (flags & BASS_SAMPLE_LOOP) != 0, rate_);
+  if (!voice) return 0;
+  return AddChannel(ChannelKind::kStream, std::move(voice));
+}
+
+bool Library::FreeChannel(BassHandle channel, ChannelKind kind) {
+  if (!initialised_) return false;
+  std::optional<Entry> freed;
+  {
+    Hold hold(output_);
+    ChannelEntry* entry = FindChannel(channel);
+    if (!entry || entry->kind != kind) return false;
+    freed = table_.Remove(channel);
+  }
+  freed.reset();  // a stream's source closes here, with the mixing thread clear of it
+  return true;
+}
+
+ChannelEntry* Library::FindChannel(BassHandle channel) {
+  auto* entry = table_.Find(channel);
+  return entry ? std::get_if<ChannelEntry>(entry) : nullptr;
+}
+
+bool Library::Play(BassHandle channel, bool restart) {
+  if (!initialised_) return false;
+  Hold hold(output_);
+  ChannelEntry* entry = FindChannel(channel);
+  if (!entry) return false;
+  if (restart || entry->ended) entry->rewind = true;
+  entry->ended = false;
+  entry->state = PlayState::kPlaying;
+  return true;
+}
+
+bool Library::Stop(BassHandle channel) {
+  if (!initialised_) return false;
+  Hold hold(output_);
+  ChannelEntry* entry = FindChannel(channel);
+  if (!entry) return false;
+  entry->state = PlayState::kStopped;
+  return true;
+}
+
+bool Library::Pause(BassHandle channel) {
+  if (!initialised_) return false;
+  Hold hold(output_);
+  ChannelEntry* entry = FindChannel(channel);
+  if (!entry || entry->state == PlayState::kStopped) return false;
+  entry->state = PlayState::kPaused;
+  return true;
+}
+
+std::uint32_t Library::IsActive(BassHandle channel) {
+  if (!initialised_) return BASS_ACTIVE_STOPPED;
+  Hold hold(output_);
+  ChannelEntry* entry = FindChannel(channel);
+  if (!entry) return BASS_ACTIVE_STOPPED;
+  switch (entry->state) {
+    case PlayState::kPlaying:
+      return BASS_ACTIVE_PLAYING;
+    case PlayState::kPaused:
+      return BASS_ACTIVE_PAUSED;
+    case PlayState::kStopped:
+      break;
+  }
+  return BASS_ACTIVE_STOPPED;
+}
+
+bool Library::SetAttributes(BassHandle channel, std::int32_t frequency, std::int32_t volume,
+                            std::int32_t pan) {
+  if (!initialised_) return false;
+  if (frequency != BASS_KEEP_FREQUENCY && frequency != 0) return false;
+  if (pan != BASS_KEEP_PAN && pan != 0) return false;
+  if (volume != BASS_KEEP_VOLUME && (volume < 0 || volume > 100)) return false;
+  Hold hold(output_);
+  ChannelEntry* entry = FindChannel(channel);
+  if (!entry) return false;
+  if (volume != BASS_KEEP_VOLUME) entry->gain = static_cast<float>(volume) / 100.0f;
+  return true;
+}
+
+std::uint32_t Library::RenderManual(float* stereo, std::uint32_t frames) {
+  if (!initialised_ || !output_.IsManual() || !stereo) return 0;
+  output_.RenderManual(stereo, frames);
+  return frames;
+}
+
+void Library::Render(void* self, float* stereo, std::size_t frames) {
+  auto* library = static_cast<Library*>(self);
+  for (std::size_t done = 0; done < frames; done += kMixChunkFrames)
+    library->MixChunk(stereo + 2 * done, std::min(kMixChunkFrames, frames - done));
+}
+
+void Library::MixChunk(float* stereo, std::size_t frames) {
+  std::fill(stereo, stereo + 2 * frames, 0.0f);
+  table_.ForEach([&](BassHandle, Entry& entry) {
+    auto* channel = std::get_if<ChannelEntry>(&entry);
+    if (!channel || channel->state != PlayState::kPlaying) return;
+    if (channel->rewind) {
+      channel->voice->Rewind();
+      channel->rewind = false;
+    }
+    if (channel->voice->Mix(stereo, frames, channel->gain) < frames) {
+      channel->state = PlayState::kStopped;
+      channel->ended = true;
+    }
+  });
+  for (std::size_t i = 0; i < 2 * frames; ++i) stereo[i] = std::clamp(stereo[i], -1.0f, 1.0f);
+}
+
+}  // namespace libbass

@@ -1,0 +1,45 @@
+// Samples: decoded whole into memory when loaded, then played by any number
+// of channels, each with its own position.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "libs/bass/frame_mix.h"
+#include "libs/bass/voice.h"
+
+namespace libbass {
+
+struct SampleData {
+  // count + 1 frames: after the last comes the frame it runs on into,
+  // the first for a looping sample and silence otherwise.
+  std::vector<float> frames;
+  std::size_t count = 0;
+  int channels = 1;
+  std::uint32_t rate = 0;
+  bool loop = false;
+};
+
+// The longest sample, declared or decoded: ten minutes at 44.1 kHz.
+constexpr std::size_t kMaxSampleFrames = 600 * 44100;
+
+// The decoded bytes; nullptr when they do not decode, hold no frame or
+// run past kMaxSampleFrames. Headers are not trusted: the buffer grows with the
+// frames actually read.
+std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t size, bool loop);
+
+class SampleVoice final : public Voice {
+ public:
+  SampleVoice(std::shared_ptr<const SampleData> data, std::uint32_t outputRate);
+  std::size_t Mix(float* mix, std::size_t frames, float gain) override;
+  void Rewind() override { pos_ = 0; }
+
+ private:
+  std::shared_ptr<const SampleData> data_;
+  FramePos step_;
+  FramePos pos_ = 0;
+};
+
+}  // namespace libbass

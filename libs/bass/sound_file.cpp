@@ -1,0 +1,52 @@
+#include "libs/bass/sound_file.h"
+
+#include <algorithm>
+
+#include "libs/bass/frame_mix.h"
+
+namespace libbass {
+
+namespace {
+
+constexpr std::size_t kReadBlockFrames = 4096;
+
+}  // namespace
+
+std::unique_ptr<SoundFile> SoundFile::Open(SF_VIRTUAL_IO& io, void* user) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, user);
+  if (!file) return nullptr;
+  std::unique_ptr<SoundFile> opened(new SoundFile(file, info));
+  if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate < 1 ||
+      static_cast<std::uint32_t>(info.samplerate) > kMaxRate)
+    return nullptr;
+  opened->raw_.resize(kReadBlockFrames * static_cast<std::size_t>(info.channels));
+  return opened;
+}
+
+SoundFile::~SoundFile() { sf_close(file_); }
+
+int SoundFile::Channels() const { return KeptChannels(info_.channels); }
+
+std::int64_t SoundFile::DeclaredFrames() const {
+  // libsndfile reports a length it cannot know as the largest count.
+  return info_.frames < 0 || info_.frames == SF_COUNT_MAX ? -1 : info_.frames;
+}
+
+std::size_t SoundFile::Read(float* kept, std::size_t frames) {
+  const std::size_t keptChannels = static_cast<std::size_t>(Channels());
+  std::size_t done = 0;
+  while (done < frames) {
+    const std::size_t want = std::min(frames - done, kReadBlockFrames);
+    const sf_count_t got = sf_readf_float(file_, raw_.data(), static_cast<sf_count_t>(want));
+    if (got <= 0) break;
+    const std::size_t n = std::min(static_cast<std::size_t>(got), want);
+    KeepFrames(raw_.data(), info_.channels, kept + done * keptChannels, n);
+    done += n;
+  }
+  return done;
+}
+
+bool SoundFile::Rewind() { return sf_seek(file_, 0, SEEK_SET) == 0; }
+
+}  // namespace libbass
