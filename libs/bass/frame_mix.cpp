@@ -2,50 +2,89 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace libbass {
 
 namespace {
 
-float Clean(float value) { return std::isfinite(value) ? std::clamp(value, -1.0f, 1.0f) : 0.0f; }
+// Branch-free, so that the loops over it vectorise: NaN and the infinities
+// fail the magnitude test.
+float Clean(float value) {
+  const float held = std::min(std::max(value, -1.0f), 1.0f);
+  return std::fabs(value) <= std::numeric_limits<float>::max() ? held : 0.0f;
+}
 
-float Lerp(float a, float b, float t) {
-  // Weighted, not a + (b - a) t: the difference of two large values could
-  // overflow where the weighted sum cannot.
-  return a * (1.0f - t) + b * t;
+// Adds the frame t of the way from a to the next one, times gain, into
+// one frame of the bus. KeepFrames holds every value in [-1, 1], so the
+// difference of two is safe.
+template <int Channels>
+inline void MixFrame(const float* a, float t, float gain, float* out) {
+  for (int c = 0; c < Channels; ++c) out[c] += (a[c] + (a[Channels + c] - a[c]) * t) * gain;
 }
 
 template <int Channels>
 std::size_t MixAt(const float* frames, std::size_t limit, FramePos& pos, FramePos step, float gain,
-                  float* mix, std::size_t room) {
-  std::size_t written = 0;
-  if (step == kOneFrame && (pos & (kOneFrame - 1)) == 0) {
+                  float* bus, std::size_t room) {
+  const FramePos end = FramePos{limit} << 32;
+  if (pos >= end) return 0;
+  FramePos p = pos;
+  if (step == kOneFrame && (p & (kOneFrame - 1)) == 0) {
     // The source runs at the output's rate: every frame as it is.
-    const std::size_t first = static_cast<std::size_t>(pos >> 32);
-    if (first >= limit) return 0;
-    written = std::min(room, limit - first);
+    const std::size_t first = static_cast<std::size_t>(p >> 32);
+    const std::size_t n = std::min(room, limit - first);
     const float* from = frames + first * Channels;
-    for (std::size_t i = 0; i < written; ++i) {
-      const float left = from[i * Channels];
-      const float right = from[i * Channels + Channels - 1];
-      mix[2 * i] += left * gain;
-      mix[2 * i + 1] += right * gain;
+    for (std::size_t i = 0; i < n * Channels; ++i) bus[i] += from[i] * gain;
+    pos = p + (FramePos{n} << 32);
+    return n;
+  }
+  // The output frames before the position reaches the limit, counted up
+  // front so that the loop itself tests nothing.
+  const std::size_t n = static_cast<std::size_t>(std::min<FramePos>(room, (end - p + step - 1) / step));
+  constexpr float kFraction = 1.0f / 4294967296.0f;
+  for (std::size_t i = 0; i < n; ++i, p += step) {
+    const float* a = frames + static_cast<std::size_t>(p >> 32) * Channels;
+    const float t = static_cast<float>(static_cast<std::uint32_t>(p)) * kFraction;
+    MixFrame<Channels>(a, t, gain, bus + Channels * i);
+  }
+  pos = p;
+  return n;
+}
+
+// A source at a half or a quarter of the output's rate (22.05 or 11.025 kHz
+// into 44.1 kHz): whole source frames at a time, each giving Ratio output
+// frames at fixed fractions, which the compiler can vectorise. The same
+// arithmetic as MixAt, so the two give the same values.
+template <int Channels, int Ratio>
+std::size_t MixUpsampled(const float* frames, std::size_t limit, FramePos& pos, float gain,
+                         float* bus, std::size_t room) {
+  constexpr FramePos step = kOneFrame / Ratio;
+  // Up to the next source frame, and then the frames after the whole ones.
+  const auto lead = static_cast<std::size_t>(((kOneFrame - (pos & (kOneFrame - 1))) & (kOneFrame - 1)) / step);
+  std::size_t written = MixAt<Channels>(frames, limit, pos, step, gain, bus, std::min(room, lead));
+  const auto first = static_cast<std::size_t>(pos >> 32);
+  if (written < room && first < limit) {
+    const std::size_t whole = std::min((room - written) / Ratio, limit - first);
+    float* out = bus + Channels * written;
+    for (std::size_t i = 0; i < whole; ++i) {
+      const float* a = frames + (first + i) * Channels;
+      for (int j = 0; j < Ratio; ++j)
+        MixFrame<Channels>(a, static_cast<float>(j) / Ratio, gain, out + Channels * (i * Ratio + static_cast<std::size_t>(j)));
     }
-    pos += FramePos{written} << 32;
-    return written;
+    written += whole * Ratio;
+    pos += FramePos{whole} << 32;
   }
-  while (written < room) {
-    const std::size_t index = static_cast<std::size_t>(pos >> 32);
-    if (index >= limit) break;
-    const float t = static_cast<float>(pos & (kOneFrame - 1)) * (1.0f / 4294967296.0f);
-    const float* a = frames + index * Channels;
-    const float* b = a + Channels;
-    mix[2 * written] += Lerp(a[0], b[0], t) * gain;
-    mix[2 * written + 1] += Lerp(a[Channels - 1], b[Channels - 1], t) * gain;
-    ++written;
-    pos += step;
+  return written + MixAt<Channels>(frames, limit, pos, step, gain, bus + Channels * written, room - written);
+}
+
+template <int Channels>
+std::size_t MixChannels(const float* frames, std::size_t limit, FramePos& pos, FramePos step,
+                        float gain, float* bus, std::size_t room) {
+  if ((pos & (step - 1)) == 0) {
+    if (step == kOneFrame / 2) return MixUpsampled<Channels, 2>(frames, limit, pos, gain, bus, room);
+    if (step == kOneFrame / 4) return MixUpsampled<Channels, 4>(frames, limit, pos, gain, bus, room);
   }
-  return written;
+  return MixAt<Channels>(frames, limit, pos, step, gain, bus, room);
 }
 
 }  // namespace
@@ -55,20 +94,33 @@ void KeepFrames(const float* source, int sourceChannels, float* kept, std::size_
     for (std::size_t i = 0; i < frames; ++i) kept[i] = Clean(source[i]);
     return;
   }
+  if (sourceChannels == 2) {
+    for (std::size_t i = 0; i < 2 * frames; ++i) kept[i] = Clean(source[i]);
+    return;
+  }
+  const auto stride = static_cast<std::size_t>(sourceChannels);
   for (std::size_t i = 0; i < frames; ++i) {
-    kept[2 * i] = Clean(source[i * sourceChannels]);
-    kept[2 * i + 1] = Clean(source[i * sourceChannels + 1]);
+    kept[2 * i] = Clean(source[i * stride]);
+    kept[2 * i + 1] = Clean(source[i * stride + 1]);
   }
 }
 
 std::size_t MixResampled(const float* frames, int channels, std::size_t limit, FramePos& pos,
-                         FramePos step, float gain, float* mix, std::size_t room) {
-  return channels == 1 ? MixAt<1>(frames, limit, pos, step, gain, mix, room)
-                       : MixAt<2>(frames, limit, pos, step, gain, mix, room);
+                         FramePos step, float gain, float* bus, std::size_t room) {
+  return channels == 1 ? MixChannels<1>(frames, limit, pos, step, gain, bus, room)
+                       : MixChannels<2>(frames, limit, pos, step, gain, bus, room);
 }
 
-void MixStereo(const float* stereo, float gain, float* mix, std::size_t count) {
-  for (std::size_t i = 0; i < 2 * count; ++i) mix[i] += Clean(stereo[i]) * gain;
+void MixStereo(const float* stereo, float gain, float* bus, std::size_t count) {
+  for (std::size_t i = 0; i < 2 * count; ++i) bus[i] += Clean(stereo[i]) * gain;
+}
+
+void JoinBuses(const MixBuses& buses, std::size_t frames) {
+  for (std::size_t i = 0; i < frames; ++i) {
+    const float mono = buses.mono[i];
+    buses.stereo[2 * i] = std::clamp(buses.stereo[2 * i] + mono, -1.0f, 1.0f);
+    buses.stereo[2 * i + 1] = std::clamp(buses.stereo[2 * i + 1] + mono, -1.0f, 1.0f);
+  }
 }
 
 }  // namespace libbass

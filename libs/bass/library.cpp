@@ -15,7 +15,6 @@ using Hold = std::lock_guard<AudioOutput>;
 
 constexpr std::uint32_t kMinRate = 8000;
 constexpr std::uint32_t kMaxRate = 192000;
-constexpr std::size_t kMixChunkFrames = 1024;
 
 }  // namespace
 
@@ -197,7 +196,9 @@ void Library::Render(void* self, float* stereo, std::size_t frames) {
 }
 
 void Library::MixChunk(float* stereo, std::size_t frames) {
-  std::fill(stereo, stereo + 2 * frames, 0.0f);
+  const MixBuses buses{monoBus_.data(), stereo};
+  std::fill(buses.mono, buses.mono + frames, 0.0f);
+  std::fill(buses.stereo, buses.stereo + 2 * frames, 0.0f);
   table_.ForEach([&](BassHandle, Entry& entry) {
     auto* channel = std::get_if<ChannelEntry>(&entry);
     if (!channel || channel->state != PlayState::kPlaying) return;
@@ -205,12 +206,12 @@ void Library::MixChunk(float* stereo, std::size_t frames) {
       channel->voice->Rewind();
       channel->rewind = false;
     }
-    if (channel->voice->Mix(stereo, frames, channel->gain) < frames) {
+    if (channel->voice->Mix(buses, frames, channel->gain) < frames) {
       channel->state = PlayState::kStopped;
       channel->ended = true;
     }
   });
-  for (std::size_t i = 0; i < 2 * frames; ++i) stereo[i] = std::clamp(stereo[i], -1.0f, 1.0f);
+  JoinBuses(buses, frames);
 }
 
 }  // namespace libbass

@@ -41,6 +41,9 @@ using Entry = std::variant<SampleEntry, ChannelEntry>;
 
 class Library {
  public:
+  // The frames mixed at a time.
+  static constexpr std::size_t kMixChunkFrames = 1024;
+
   ~Library();
 
   bool Init(std::int32_t device, std::uint32_t rate);
@@ -75,6 +78,7 @@ class Library {
   std::uint32_t rate_ = 0;
   AudioOutput output_;
   HandleTable<Entry> table_;
+  std::vector<float> monoBus_ = std::vector<float>(kMixChunkFrames);
 };
 
 }  // namespace libbass

@@ -31,13 +31,13 @@ std::unique_ptr<ModuleVoice> ModuleVoice::Create(const void* bytes, std::size_t 
 
 ModuleVoice::~ModuleVoice() { openmpt_module_destroy(module_); }
 
-std::size_t ModuleVoice::Mix(float* mix, std::size_t frames, float gain) {
+std::size_t ModuleVoice::Mix(const MixBuses& buses, std::size_t frames, float gain) {
   std::size_t written = 0;
   while (written < frames) {
     const std::size_t want = std::min(frames - written, kRenderFrames);
     const std::size_t got =
         openmpt_module_read_interleaved_float_stereo(module_, rate_, want, rendered_.data());
-    MixStereo(rendered_.data(), gain, mix + 2 * written, std::min(got, want));
+    MixStereo(rendered_.data(), gain, buses.stereo + 2 * written, std::min(got, want));
     written += std::min(got, want);
     if (got < want) break;
   }

@@ -22,7 +22,7 @@ class ModuleVoice final : public Voice {
   ModuleVoice(const ModuleVoice&) = delete;
   ModuleVoice& operator=(const ModuleVoice&) = delete;
 
-  std::size_t Mix(float* mix, std::size_t frames, float gain) override;
+  std::size_t Mix(const MixBuses& buses, std::size_t frames, float gain) override;
   void Rewind() override;
 
  private:

@@ -82,12 +82,12 @@ std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t si
 SampleVoice::SampleVoice(std::shared_ptr<const SampleData> data, std::uint32_t outputRate)
     : data_(std::move(data)), step_(StepFor(data_->rate, outputRate)) {}
 
-std::size_t SampleVoice::Mix(float* mix, std::size_t frames, float gain) {
+std::size_t SampleVoice::Mix(const MixBuses& buses, std::size_t frames, float gain) {
   const SampleData& d = *data_;
   std::size_t written = 0;
   for (;;) {
-    written += MixResampled(d.frames.data(), d.channels, d.count, pos_, step_, gain, mix + 2 * written,
-                            frames - written);
+    written += MixResampled(d.frames.data(), d.channels, d.count, pos_, step_, gain,
+                            buses.After(written).For(d.channels), frames - written);
     if (written == frames || !d.loop) return written;
     pos_ %= FramePos{d.count} << 32;
   }

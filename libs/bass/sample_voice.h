@@ -33,7 +33,7 @@ std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t si
 class SampleVoice final : public Voice {
  public:
   SampleVoice(std::shared_ptr<const SampleData> data, std::uint32_t outputRate);
-  std::size_t Mix(float* mix, std::size_t frames, float gain) override;
+  std::size_t Mix(const MixBuses& buses, std::size_t frames, float gain) override;
   void Rewind() override { pos_ = 0; }
 
  private:

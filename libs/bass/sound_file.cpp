@@ -8,7 +8,7 @@ namespace libbass {
 
 namespace {
 
-constexpr std::size_t kReadBlockFrames = 4096;
+constexpr std::size_t kReadBlockFrames = 1024;
 
 }  // namespace
 

@@ -7,7 +7,7 @@ namespace libbass {
 
 namespace {
 
-constexpr std::size_t kStreamBlockFrames = 4096;
+constexpr std::size_t kStreamBlockFrames = 1024;
 
 using Source = StreamVoice::Source;
 
@@ -93,14 +93,14 @@ void StreamVoice::Refill() {
   }
 }
 
-std::size_t StreamVoice::Mix(float* mix, std::size_t frames, float gain) {
+std::size_t StreamVoice::Mix(const MixBuses& buses, std::size_t frames, float gain) {
   const int channels = file_->Channels();
   std::size_t written = 0;
   while (written < frames) {
     // Until the last block only frames with a decoded successor are mixed.
     const std::size_t limit = last_ ? frames_ : frames_ > 0 ? frames_ - 1 : 0;
-    written += MixResampled(block_.data(), channels, limit, pos_, step_, gain, mix + 2 * written,
-                            frames - written);
+    written += MixResampled(block_.data(), channels, limit, pos_, step_, gain,
+                            buses.After(written).For(channels), frames - written);
     if (written == frames || last_) break;
     Refill();
   }

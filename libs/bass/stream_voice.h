@@ -24,7 +24,7 @@ class StreamVoice final : public Voice {
   // Closes the decoder, then gives the callback its one BASS_FILE_CLOSE.
   ~StreamVoice() override;
 
-  std::size_t Mix(float* mix, std::size_t frames, float gain) override;
+  std::size_t Mix(const MixBuses& buses, std::size_t frames, float gain) override;
   void Rewind() override;
 
   // The callback's source as libsndfile sees it.

@@ -4,14 +4,16 @@
 
 #include <cstddef>
 
+#include "libs/bass/frame_mix.h"
+
 namespace libbass {
 
 class Voice {
  public:
   virtual ~Voice() = default;
-  // Adds up to `frames` output frames × gain into `mix` (stereo); fewer
-  // only when the voice reaches its end (a looping voice has none).
-  virtual std::size_t Mix(float* mix, std::size_t frames, float gain) = 0;
+  // Adds up to `frames` output frames × gain into the buses; fewer only
+  // when the voice reaches its end (a looping voice has none).
+  virtual std::size_t Mix(const MixBuses& buses, std::size_t frames, float gain) = 0;
   // Back to the first frame.
   virtual void Rewind() = 0;
 };
