@@ -4,9 +4,10 @@
  * output through SDL2's audio device.
  *
  * The library is loaded by name at run time, so this header declares the
- * type of each entry point (BassInitFunc, ...) for the function pointers a
- * binding fetches with dlsym; the prototypes themselves are declared only
- * while the library itself is built.
+ * type of each entry point (BassInitFunc, ...) and lists them by name
+ * (BASS_API_ENTRY_POINTS) for the function pointers a binding fetches with
+ * dlsym, which may then carry the entry points' own names; the prototypes
+ * themselves are declared only while the library itself is built.
  *
  * Every handle is a 32-bit value, 0 meaning none. A call made before a
  * successful BASS_Init, after BASS_Free, or on 0, a freed or an unknown handle
@@ -136,24 +137,32 @@ typedef BassBool BassChannelSetAttributesFunc(BassHandle channel, int32_t freque
  * 0, writing nothing, for any other output. */
 typedef uint32_t BassManualRenderFunc(float* stereoFrames, uint32_t frameCount);
 
+/* Every BASS entry point the library exports, with its type, for binding
+ * it by hand:
+ * #define BIND(name, type) name = reinterpret_cast<type*>(LoadProc(lib, #name)); */
+#define BASS_API_ENTRY_POINTS(X)                              \
+  X(BASS_Init, BassInitFunc)                                  \
+  X(BASS_Start, BassStartFunc)                                \
+  X(BASS_Free, BassFreeFunc)                                  \
+  X(BASS_SampleLoad, BassSampleLoadFunc)                      \
+  X(BASS_SampleGetChannel, BassSampleGetChannelFunc)          \
+  X(BASS_SampleFree, BassSampleFreeFunc)                      \
+  X(BASS_MusicLoad, BassMusicLoadFunc)                        \
+  X(BASS_MusicFree, BassMusicFreeFunc)                        \
+  X(BASS_StreamCreateFileUser, BassStreamCreateFileUserFunc)  \
+  X(BASS_StreamFree, BassStreamFreeFunc)                      \
+  X(BASS_ChannelPlay, BassChannelPlayFunc)                    \
+  X(BASS_ChannelStop, BassChannelStopFunc)                    \
+  X(BASS_ChannelPause, BassChannelPauseFunc)                  \
+  X(BASS_ChannelIsActive, BassChannelIsActiveFunc)            \
+  X(BASS_ChannelSetAttributes, BassChannelSetAttributesFunc)
+
 #ifdef BASS_API_BUILDING_LIBRARY
 #define BASS_API_EXPORT __attribute__((visibility("default")))
-BASS_API_EXPORT BassInitFunc BASS_Init;
-BASS_API_EXPORT BassStartFunc BASS_Start;
-BASS_API_EXPORT BassFreeFunc BASS_Free;
-BASS_API_EXPORT BassSampleLoadFunc BASS_SampleLoad;
-BASS_API_EXPORT BassSampleGetChannelFunc BASS_SampleGetChannel;
-BASS_API_EXPORT BassSampleFreeFunc BASS_SampleFree;
-BASS_API_EXPORT BassMusicLoadFunc BASS_MusicLoad;
-BASS_API_EXPORT BassMusicFreeFunc BASS_MusicFree;
-BASS_API_EXPORT BassStreamCreateFileUserFunc BASS_StreamCreateFileUser;
-BASS_API_EXPORT BassStreamFreeFunc BASS_StreamFree;
-BASS_API_EXPORT BassChannelPlayFunc BASS_ChannelPlay;
-BASS_API_EXPORT BassChannelStopFunc BASS_ChannelStop;
-BASS_API_EXPORT BassChannelPauseFunc BASS_ChannelPause;
-BASS_API_EXPORT BassChannelIsActiveFunc BASS_ChannelIsActive;
-BASS_API_EXPORT BassChannelSetAttributesFunc BASS_ChannelSetAttributes;
+#define BASS_API_DECLARE(name, type) BASS_API_EXPORT type name;
+BASS_API_ENTRY_POINTS(BASS_API_DECLARE)
 BASS_API_EXPORT BassManualRenderFunc BassManual_Render;
+#undef BASS_API_DECLARE
 #endif
 
 #ifdef __cplusplus

@@ -116,6 +116,7 @@ TEST(LibBassDevice, TheNoSoundDeviceRunsItsClockAndUnloadingAfterFreeLeavesNoThr
   const std::size_t threadsBefore = ThreadCount();
   {
     RecordingSource source(Encode(Tone(220, 0.5, 44100, 2, 44100), 2, 44100, kOggVorbis));
+    RecordingSource freedSource(Encode(Tone(330, 0.5, 44100, 1, 44100), 1, 44100, kMp3));
     LoadedLibBass lib;
     ASSERT_TRUE(lib.Loaded());
     ASSERT_TRUE(lib.BASS_Init(BASS_DEVICE_NOSOUND, 44100, 0, nullptr, nullptr));
@@ -131,14 +132,26 @@ TEST(LibBassDevice, TheNoSoundDeviceRunsItsClockAndUnloadingAfterFreeLeavesNoThr
       ASSERT_NE(h, 0u);
       ASSERT_TRUE(lib.BASS_ChannelPlay(h, BASS_TRUE));
     }
+    const BassHandle freed = lib.BASS_StreamCreateFileUser(BASS_FALSE, BASS_SAMPLE_LOOP, &RecordingSource::Proc, &freedSource);
+    ASSERT_NE(freed, 0u);
+    ASSERT_TRUE(lib.BASS_ChannelPlay(freed, BASS_FALSE));
     EXPECT_TRUE(WaitFor([&] { return lib.BASS_ChannelIsActive(channel) == BASS_ACTIVE_STOPPED; },
                         std::chrono::seconds(20)))
         << "the sample never ended";
+    // A stream freed while the mixing thread plays it is out of the mix
+    // before its source closes, and is never read again.
+    std::uint32_t stateAtClose = BASS_ACTIVE_PLAYING;
+    freedSource.onClose = [&] { stateAtClose = lib.BASS_ChannelIsActive(freed); };
+    ASSERT_TRUE(lib.BASS_StreamFree(freed));
+    EXPECT_EQ(freedSource.closes, 1);
+    EXPECT_EQ(stateAtClose, BASS_ACTIVE_STOPPED);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // more mixing, without it
     EXPECT_EQ(lib.BASS_ChannelIsActive(stream), BASS_ACTIVE_PLAYING);
     EXPECT_EQ(lib.BASS_ChannelIsActive(music), BASS_ACTIVE_PLAYING);
     lib.Unload();  // BASS_Free with all of it loaded, then dlclose
     EXPECT_EQ(source.closes, 1);
     EXPECT_EQ(source.callsAfterClose, 0);
+    EXPECT_EQ(freedSource.callsAfterClose, 0);
   }
   EXPECT_EQ(ThreadCount(), threadsBefore);
   EXPECT_EQ(dlopen(LoadedLibBass::Path(), RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library stayed loaded";

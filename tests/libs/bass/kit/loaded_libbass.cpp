@@ -20,21 +20,9 @@ LoadedLibBass::LoadedLibBass() {
   library_ = dlopen(Path(), RTLD_NOW | RTLD_LOCAL);
   if (!library_) return;
   bool all = true;
-  all &= Fetch(library_, "BASS_Init", BASS_Init);
-  all &= Fetch(library_, "BASS_Start", BASS_Start);
-  all &= Fetch(library_, "BASS_Free", BASS_Free);
-  all &= Fetch(library_, "BASS_SampleLoad", BASS_SampleLoad);
-  all &= Fetch(library_, "BASS_SampleGetChannel", BASS_SampleGetChannel);
-  all &= Fetch(library_, "BASS_SampleFree", BASS_SampleFree);
-  all &= Fetch(library_, "BASS_MusicLoad", BASS_MusicLoad);
-  all &= Fetch(library_, "BASS_MusicFree", BASS_MusicFree);
-  all &= Fetch(library_, "BASS_StreamCreateFileUser", BASS_StreamCreateFileUser);
-  all &= Fetch(library_, "BASS_StreamFree", BASS_StreamFree);
-  all &= Fetch(library_, "BASS_ChannelPlay", BASS_ChannelPlay);
-  all &= Fetch(library_, "BASS_ChannelStop", BASS_ChannelStop);
-  all &= Fetch(library_, "BASS_ChannelPause", BASS_ChannelPause);
-  all &= Fetch(library_, "BASS_ChannelIsActive", BASS_ChannelIsActive);
-  all &= Fetch(library_, "BASS_ChannelSetAttributes", BASS_ChannelSetAttributes);
+#define LIBBASS_TEST_FETCH(name, type) all &= Fetch(library_, #name, name);
+  BASS_API_ENTRY_POINTS(LIBBASS_TEST_FETCH)
+#undef LIBBASS_TEST_FETCH
   all &= Fetch(library_, "BassManual_Render", BassManual_Render);
   complete_ = all;
 }

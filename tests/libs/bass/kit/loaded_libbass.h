@@ -23,21 +23,9 @@ class LoadedLibBass {
   // A symbol of the library by name (nullptr when absent).
   void* Symbol(const char* name) const;
 
-  BassInitFunc* BASS_Init = nullptr;
-  BassStartFunc* BASS_Start = nullptr;
-  BassFreeFunc* BASS_Free = nullptr;
-  BassSampleLoadFunc* BASS_SampleLoad = nullptr;
-  BassSampleGetChannelFunc* BASS_SampleGetChannel = nullptr;
-  BassSampleFreeFunc* BASS_SampleFree = nullptr;
-  BassMusicLoadFunc* BASS_MusicLoad = nullptr;
-  BassMusicFreeFunc* BASS_MusicFree = nullptr;
-  BassStreamCreateFileUserFunc* BASS_StreamCreateFileUser = nullptr;
-  BassStreamFreeFunc* BASS_StreamFree = nullptr;
-  BassChannelPlayFunc* BASS_ChannelPlay = nullptr;
-  BassChannelStopFunc* BASS_ChannelStop = nullptr;
-  BassChannelPauseFunc* BASS_ChannelPause = nullptr;
-  BassChannelIsActiveFunc* BASS_ChannelIsActive = nullptr;
-  BassChannelSetAttributesFunc* BASS_ChannelSetAttributes = nullptr;
+#define LIBBASS_TEST_FIELD(name, type) type* name = nullptr;
+  BASS_API_ENTRY_POINTS(LIBBASS_TEST_FIELD)
+#undef LIBBASS_TEST_FIELD
   BassManualRenderFunc* BassManual_Render = nullptr;
 
  private:

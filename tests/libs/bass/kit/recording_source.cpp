@@ -13,6 +13,7 @@ std::uint64_t RecordingSource::Proc(std::uint32_t action, std::uint64_t param1, 
   if (s.closes > 0) ++s.callsAfterClose;
   switch (action) {
     case BASS_FILE_CLOSE:
+      if (s.onClose) s.onClose();
       ++s.closes;
       return 0;
     case BASS_FILE_READ: {

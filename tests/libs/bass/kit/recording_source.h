@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "tests/libs/bass/kit/sound_media.h"
 
@@ -22,6 +23,8 @@ struct RecordingSource {
   int closes = 0;
   int callsAfterClose = 0;
   int unknownActions = 0;
+  // Runs when the close comes, before it is counted.
+  std::function<void()> onClose;
 };
 
 }  // namespace libbass::test
