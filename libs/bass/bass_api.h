@@ -102,7 +102,9 @@ typedef BassHandle BassMusicLoadFunc(BassBool fromMemory, const void* data, uint
 typedef BassBool BassMusicFreeFunc(BassHandle music);
 
 /* A stream decoded in blocks, as it plays, from the bytes proc delivers
- * (any format of BassSampleLoadFunc); buffered is unused, flags may hold
+ * from the source's first byte on (the source is asked for its length,
+ * then sought to 0: one that cannot seek gives no stream), in any format
+ * of BassSampleLoadFunc; buffered is unused, flags may hold
  * BASS_SAMPLE_LOOP. The stream is its own channel: it starts stopped, at
  * volume 100. On failure (no proc, undecodable data) the result is 0 and the
  * callback never gets BASS_FILE_CLOSE: the source stays the caller's. */

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "libs/bass/module_voice.h"
 #include "libs/bass/stream_voice.h"
@@ -80,8 +81,10 @@ bool Library::FreeSample(BassHandle sample) {
     Hold hold(output_);
     auto* entry = table_.Find(sample);
     if (!entry || !std::holds_alternative<SampleEntry>(*entry)) return false;
-    for (BassHandle channel : std::get<SampleEntry>(*entry).channels)
-      freed.push_back(std::move(*table_.Remove(channel)));
+    const std::vector<BassHandle> channels = std::get<SampleEntry>(*entry).channels;
+    freed.reserve(channels.size() + 1);
+    for (BassHandle channel : channels)
+      if (std::optional<Entry> taken = table_.Remove(channel)) freed.push_back(std::move(*taken));
     freed.push_back(std::move(*table_.Remove(sample)));
   }
   return true;  // the decoded frames go here, outside the lock
@@ -101,10 +104,15 @@ BassHandle Library::LoadMusic(const void* bytes, std::size_t size, std::uint32_t
 
 BassHandle Library::CreateStream(BassFileProc proc, void* user, std::uint32_t flags) {
   if (!initialised_) return 0;
-  std::unique_ptr<Voice> voice =
+  std::unique_ptr<StreamVoice> voice =
       StreamVoice::Create(proc, user, (flags & BASS_SAMPLE_LOOP) != 0, rate_);
   if (!voice) return 0;
-  return AddChannel(ChannelKind::kStream, std::move(voice));
+  // Until the stream has its handle its source stays the caller's: a full
+  // table (or a failed allocation) drops the stream without closing it.
+  StreamVoice* stream = voice.get();
+  const BassHandle handle = AddChannel(ChannelKind::kStream, std::move(voice));
+  if (handle != 0) stream->TakeSource();
+  return handle;
 }
 
 bool Library::FreeChannel(BassHandle channel, ChannelKind kind) {
@@ -125,62 +133,62 @@ ChannelEntry* Library::FindChannel(BassHandle channel) {
   return entry ? std::get_if<ChannelEntry>(entry) : nullptr;
 }
 
-bool Library::Play(BassHandle channel, bool restart) {
-  if (!initialised_) return false;
+template <class F>
+auto Library::OnChannel(BassHandle channel, F&& use) -> decltype(use(std::declval<ChannelEntry&>())) {
+  if (!initialised_) return {};
   Hold hold(output_);
   ChannelEntry* entry = FindChannel(channel);
-  if (!entry) return false;
-  if (restart || entry->ended) entry->rewind = true;
-  entry->ended = false;
-  entry->state = PlayState::kPlaying;
-  return true;
+  return entry ? use(*entry) : decltype(use(*entry)){};
+}
+
+bool Library::Play(BassHandle channel, bool restart) {
+  return OnChannel(channel, [&](ChannelEntry& entry) {
+    if (restart || entry.ended) entry.rewind = true;
+    entry.ended = false;
+    entry.state = PlayState::kPlaying;
+    return true;
+  });
 }
 
 bool Library::Stop(BassHandle channel) {
-  if (!initialised_) return false;
-  Hold hold(output_);
-  ChannelEntry* entry = FindChannel(channel);
-  if (!entry) return false;
-  entry->state = PlayState::kStopped;
-  return true;
+  return OnChannel(channel, [](ChannelEntry& entry) {
+    entry.state = PlayState::kStopped;
+    return true;
+  });
 }
 
 bool Library::Pause(BassHandle channel) {
-  if (!initialised_) return false;
-  Hold hold(output_);
-  ChannelEntry* entry = FindChannel(channel);
-  if (!entry || entry->state == PlayState::kStopped) return false;
-  entry->state = PlayState::kPaused;
-  return true;
+  return OnChannel(channel, [](ChannelEntry& entry) {
+    if (entry.state == PlayState::kStopped) return false;
+    entry.state = PlayState::kPaused;
+    return true;
+  });
 }
 
 std::uint32_t Library::IsActive(BassHandle channel) {
-  if (!initialised_) return BASS_ACTIVE_STOPPED;
-  Hold hold(output_);
-  ChannelEntry* entry = FindChannel(channel);
-  if (!entry) return BASS_ACTIVE_STOPPED;
-  switch (entry->state) {
-    case PlayState::kPlaying:
-      return BASS_ACTIVE_PLAYING;
-    case PlayState::kPaused:
-      return BASS_ACTIVE_PAUSED;
-    case PlayState::kStopped:
-      break;
-  }
-  return BASS_ACTIVE_STOPPED;
+  // No channel reads as stopped (0).
+  return OnChannel(channel, [](ChannelEntry& entry) -> std::uint32_t {
+    switch (entry.state) {
+      case PlayState::kPlaying:
+        return BASS_ACTIVE_PLAYING;
+      case PlayState::kPaused:
+        return BASS_ACTIVE_PAUSED;
+      case PlayState::kStopped:
+        break;
+    }
+    return BASS_ACTIVE_STOPPED;
+  });
 }
 
 bool Library::SetAttributes(BassHandle channel, std::int32_t frequency, std::int32_t volume,
                             std::int32_t pan) {
-  if (!initialised_) return false;
   if (frequency != BASS_KEEP_FREQUENCY && frequency != 0) return false;
   if (pan != BASS_KEEP_PAN && pan != 0) return false;
   if (volume != BASS_KEEP_VOLUME && (volume < 0 || volume > 100)) return false;
-  Hold hold(output_);
-  ChannelEntry* entry = FindChannel(channel);
-  if (!entry) return false;
-  if (volume != BASS_KEEP_VOLUME) entry->gain = static_cast<float>(volume) / 100.0f;
-  return true;
+  return OnChannel(channel, [&](ChannelEntry& entry) {
+    if (volume != BASS_KEEP_VOLUME) entry.gain = static_cast<float>(volume) / 100.0f;
+    return true;
+  });
 }
 
 std::uint32_t Library::RenderManual(float* stereo, std::uint32_t frames) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -72,6 +73,10 @@ class Library {
   static void Render(void* self, float* stereo, std::size_t frames);
   void MixChunk(float* stereo, std::size_t frames);
   ChannelEntry* FindChannel(BassHandle channel);
+  // use(entry) under the lock; the empty result without an output or for
+  // no such channel.
+  template <class F>
+  auto OnChannel(BassHandle channel, F&& use) -> decltype(use(std::declval<ChannelEntry&>()));
   BassHandle AddChannel(ChannelKind kind, std::unique_ptr<Voice> voice);
 
   bool initialised_ = false;

@@ -53,11 +53,10 @@ std::unique_ptr<StreamVoice> StreamVoice::Create(BassFileProc proc, void* user, 
   if (!proc) return nullptr;
   std::unique_ptr<StreamVoice> voice(new StreamVoice(proc, user, loop));
   voice->source_.length = proc(BASS_FILE_LENGTH, 0, nullptr, user);
+  // Decoding starts from the first byte, wherever the source stands.
+  if (proc(BASS_FILE_SEEK, 0, nullptr, user) == 0) return nullptr;
   voice->file_ = SoundFile::Open(kSourceIo, &voice->source_);
-  if (!voice->file_) {
-    voice->source_.proc = nullptr;  // not ours to close
-    return nullptr;
-  }
+  if (!voice->file_) return nullptr;
   voice->step_ = StepFor(voice->file_->Rate(), outputRate);
   voice->block_.resize((kStreamBlockFrames + 2) * static_cast<std::size_t>(voice->file_->Channels()));
   return voice;
@@ -65,7 +64,7 @@ std::unique_ptr<StreamVoice> StreamVoice::Create(BassFileProc proc, void* user, 
 
 StreamVoice::~StreamVoice() {
   file_.reset();
-  if (source_.proc) source_.proc(BASS_FILE_CLOSE, 0, nullptr, source_.user);
+  if (ownsSource_) source_.proc(BASS_FILE_CLOSE, 0, nullptr, source_.user);
 }
 
 void StreamVoice::Rewind() {

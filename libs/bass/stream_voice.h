@@ -17,12 +17,15 @@ namespace libbass {
 
 class StreamVoice final : public Voice {
  public:
-  // nullptr when the bytes do not decode; the callback has then had no
-  // BASS_FILE_CLOSE and its source is still the caller's.
+  // nullptr when the bytes do not decode. The source stays the caller's
+  // (no BASS_FILE_CLOSE) until TakeSource.
   static std::unique_ptr<StreamVoice> Create(BassFileProc proc, void* user, bool loop,
                                              std::uint32_t outputRate);
-  // Closes the decoder, then gives the callback its one BASS_FILE_CLOSE.
+  // Closes the decoder, then, once the source is the stream's, gives the
+  // callback its one BASS_FILE_CLOSE.
   ~StreamVoice() override;
+
+  void TakeSource() { ownsSource_ = true; }
 
   std::size_t Mix(const MixBuses& buses, std::size_t frames, float gain) override;
   void Rewind() override;
@@ -44,6 +47,7 @@ class StreamVoice final : public Voice {
 
   Source source_;
   bool loop_;
+  bool ownsSource_ = false;
   std::unique_ptr<SoundFile> file_;
   FramePos step_ = kOneFrame;
   std::vector<float> block_;  // the carried frame, a decoded block, a guard frame

@@ -184,5 +184,27 @@ TEST_F(LibBassHandles, SampleChannelsAreBoundedByThePlaybacksAndReusedWhenNotPla
   EXPECT_EQ(lib.BASS_SampleGetChannel(sample, BASS_FALSE), 0u) << "all playing";
 }
 
+TEST_F(LibBassHandles, AFullTableGivesNoHandleAndAStreamThatFindsNoSlotLeavesItsSourceOpen) {
+  const Bytes wav = Encode(Tone(440, 0.5, kRate, 1, 441), 1, kRate, kWavFloat);
+  const Bytes mod = TrackerModule(2);
+  const BassHandle sample = LoadSample(wav, 0, 0xFFFF);
+  ASSERT_NE(sample, 0u);
+  std::size_t channels = 0;
+  while (lib.BASS_SampleGetChannel(sample, BASS_TRUE) != 0) ASSERT_LT(++channels, 0x10000u);
+  EXPECT_EQ(channels, 0xFFFEu) << "the sample and its channels fill every slot";
+
+  RecordingSource& source = Source(wav);
+  EXPECT_EQ(Stream(source, 0), 0u);
+  EXPECT_EQ(source.closes, 0) << "the caller still owns the source";
+  EXPECT_EQ(LoadSample(wav), 0u);
+  EXPECT_EQ(lib.BASS_MusicLoad(BASS_TRUE, mod.data(), 0, static_cast<std::uint32_t>(mod.size()), 0, 0), 0u);
+
+  ASSERT_TRUE(lib.BASS_SampleFree(sample));
+  const BassHandle stream = Stream(source, 0);
+  EXPECT_NE(stream, 0u);
+  lib.BASS_StreamFree(stream);
+  EXPECT_EQ(source.closes, 1);
+}
+
 }  // namespace
 }  // namespace libbass::test

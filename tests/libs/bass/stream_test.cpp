@@ -101,6 +101,22 @@ TEST_F(LibBassStream, ARestartPlaysTheStreamFromItsFirstFrame) {
   EXPECT_EQ(rest[0], Ramp(1, 900)[600]) << "a stop keeps the place";
 }
 
+TEST_F(LibBassStream, AStreamStartsAtItsSourcesFirstByteAndNeedsASourceThatSeeks) {
+  const std::vector<float> ramp = Ramp(1, 500);
+  RecordingSource& moved = Source(Encode(ramp, 1, kRate, kWavFloat));
+  moved.pos = 123;  // left there by an earlier reader
+  const BassHandle stream = Stream(moved, 0);
+  ASSERT_NE(stream, 0u);
+  lib.BASS_ChannelPlay(stream, BASS_FALSE);
+  const std::vector<float> mix = Render(500);
+  for (std::size_t i = 0; i < 500; ++i) ASSERT_EQ(mix[2 * i], ramp[i]) << i;
+
+  RecordingSource& fixed = Source(Encode(ramp, 1, kRate, kWavFloat));
+  fixed.refuseSeeks = true;
+  EXPECT_EQ(Stream(fixed, BASS_SAMPLE_LOOP), 0u);
+  EXPECT_EQ(fixed.closes, 0);
+}
+
 TEST_F(LibBassStream, AnEmptyLoopingStreamEndsInsteadOfSpinning) {
   RecordingSource& source = Source(Encode({}, 1, kRate, kWav16));
   const BassHandle stream = Stream(source, BASS_SAMPLE_LOOP);

@@ -28,7 +28,7 @@ std::uint64_t RecordingSource::Proc(std::uint32_t action, std::uint64_t param1, 
       return s.bytes.size();
     case BASS_FILE_SEEK:
       ++s.seeks;
-      if (param1 > s.bytes.size()) return BASS_FALSE;
+      if (s.refuseSeeks || param1 > s.bytes.size()) return BASS_FALSE;
       s.pos = param1;
       return BASS_TRUE;
     default:

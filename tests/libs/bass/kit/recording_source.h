@@ -23,6 +23,7 @@ struct RecordingSource {
   int closes = 0;
   int callsAfterClose = 0;
   int unknownActions = 0;
+  bool refuseSeeks = false;
   // Runs when the close comes, before it is counted.
   std::function<void()> onClose;
 };
