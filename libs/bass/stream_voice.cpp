@@ -1,6 +1,7 @@
 #include "libs/bass/stream_voice.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace libbass {
@@ -52,7 +53,8 @@ std::unique_ptr<StreamVoice> StreamVoice::Create(BassFileProc proc, void* user, 
                                                  std::uint32_t outputRate) {
   if (!proc) return nullptr;
   std::unique_ptr<StreamVoice> voice(new StreamVoice(proc, user, loop));
-  voice->source_.length = proc(BASS_FILE_LENGTH, 0, nullptr, user);
+  // libsndfile counts in signed 64 bits.
+  voice->source_.length = std::min<std::uint64_t>(proc(BASS_FILE_LENGTH, 0, nullptr, user), INT64_MAX);
   // Decoding starts from the first byte, wherever the source stands.
   if (proc(BASS_FILE_SEEK, 0, nullptr, user) == 0) return nullptr;
   voice->file_ = SoundFile::Open(kSourceIo, &voice->source_);
