@@ -1,5 +1,6 @@
 #include "base/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -91,6 +92,17 @@ std::string FloatToStrGeneral(double value) {
   if (value == 0) value = 0;
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+  return std::string(buf, res.ptr);
+}
+
+std::string FloatToStrFixed(double value, int decimals) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  if (value == 0) value = 0;
+  decimals = std::clamp(decimals, 0, 20);
+  // A double has at most 309 integer digits; the decimals, a sign, a point.
+  char buf[340];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
   return std::string(buf, res.ptr);
 }
 

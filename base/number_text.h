@@ -21,6 +21,10 @@ std::optional<double> TryStrToDouble(std::string_view text);
 // General text of a number: up to 15 significant digits, shortest form
 // ("0.1", "100", "1e+20"); used where the text is read by people (the log).
 std::string FloatToStrGeneral(double value);
+// Fixed-point text with decimals digits after the point (0 to 20, clamped),
+// rounded to nearest: (2.5, 2) -> "2.50", (-1, 0) -> "-1". NaN is "NAN",
+// infinities "INF"/"-INF".
+std::string FloatToStrFixed(double value, int decimals);
 
 std::u16string IntToStr(std::int64_t value);
 std::string IntToStr8(std::int64_t value);

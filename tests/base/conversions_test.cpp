@@ -57,6 +57,20 @@ TEST(NumberText, IntegersParseDecimalAndHex) {
   EXPECT_EQ(IntToStr(-7), u"-7");
 }
 
+TEST(NumberText, FixedDecimals) {
+  struct Row {
+    double value;
+    int decimals;
+    const char* text;
+  } rows[] = {
+      {2.5, 2, "2.50"},     {-1, 0, "-1"},    {0.125, 2, "0.12"},  // to nearest even, as stored
+      {0.126, 2, "0.13"},   {-0.0, 2, "0.00"}, {1e20, 1, "100000000000000000000.0"},
+      {1.5, -3, "2"},       {1, 40, "1.00000000000000000000"},
+      {std::numeric_limits<double>::quiet_NaN(), 2, "NAN"}, {-HUGE_VAL, 2, "-INF"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(FloatToStrFixed(r.value, r.decimals), r.text) << r.value;
+}
+
 // The engine never uses the C locale for numbers: a comma-decimal locale
 // changes nothing.
 TEST(NumberText, LocaleIndependent) {
@@ -66,6 +80,7 @@ TEST(NumberText, LocaleIndependent) {
   EXPECT_EQ(StrToFloat(u"1.25"), 1.25f);
   EXPECT_THROW(StrToFloat(u"1,25"), EConvertError);
   EXPECT_EQ(FloatToStrGeneral(2.5), "2.5");
+  EXPECT_EQ(FloatToStrFixed(2.5, 2), "2.50");
   EXPECT_EQ(Variant(u"3.75").AsDouble(), 3.75);
   EXPECT_EQ(Variant(0.5).AsString(), "0.5");
   std::setlocale(LC_ALL, previous.c_str());
