@@ -1,0 +1,75 @@
+// Runs every extraction of a loaded TFile3DS and the dump at every level,
+// as a hostile file would meet them. Only the reader's own errors may come
+// out of any of them; each is caught so the next one still runs.
+#pragma once
+
+#include "base/string_list.h"
+#include "formats/3ds/errors.h"
+#include "formats/3ds/file.h"
+#include "formats/3ds/keyframer.h"
+#include "formats/3ds/lights_cameras.h"
+#include "formats/3ds/materials.h"
+#include "formats/3ds/meshes.h"
+#include "formats/3ds/scene_settings.h"
+
+namespace corvane::test3ds {
+
+// The number of calls that raised E3DSError. The medium dump runs the
+// maximum dump's code less its per-element lines, so quick runs skip it.
+inline int ExerciseFile3DS(TFile3DS& file, bool mediumDump = true) {
+  int errors = 0;
+  auto attempt = [&](auto&& call) {
+    try {
+      call();
+    } catch (const E3DSError&) {
+      ++errors;
+    }
+  };
+  TObjectList& objects = file.Objects();
+  attempt([&] {
+    for (int i = 0; i < objects.GetMeshObjectCount(); ++i) attempt([&] { objects.GetMesh(i); });
+  });
+  attempt([&] {
+    for (int i = 0; i < objects.GetOmniCount(); ++i) attempt([&] { objects.GetOmniLight(i); });
+  });
+  attempt([&] {
+    for (int i = 0; i < objects.GetSpotCount(); ++i) attempt([&] { objects.GetSpotLight(i); });
+  });
+  attempt([&] {
+    for (int i = 0; i < objects.GetCamCount(); ++i) attempt([&] { objects.GetCamera(i); });
+  });
+  attempt([&] {
+    for (int i = 0; i < file.Materials().GetCount(); ++i) attempt([&] { file.Materials().GetMaterial(i); });
+  });
+  TKeyFramer& kf = file.KeyFramer();
+  attempt([&] {
+    for (int i = 0; i < kf.GetMeshMotionCount(); ++i) attempt([&] { kf.GetMeshMotion(i); });
+  });
+  attempt([&] {
+    for (int i = 0; i < kf.GetOmniMotionCount(); ++i) attempt([&] { kf.GetOmniLightMotion(i); });
+  });
+  attempt([&] {
+    for (int i = 0; i < kf.GetSpotMotionCount(); ++i) attempt([&] { kf.GetSpotLightMotion(i); });
+  });
+  attempt([&] {
+    for (int i = 0; i < kf.GetCamMotionCount(); ++i) attempt([&] { kf.GetCameraMotion(i); });
+  });
+  attempt([&] { kf.GetAmbientMotion(); });
+  attempt([&] { file.GetMeshSettings(); });
+  attempt([&] { file.GetAtmosphereData(); });
+  attempt([&] { file.GetBackgroundData(); });
+  attempt([&] { file.GetViewportData(); });
+  attempt([&] { file.GetDatabaseRelease(); });
+  attempt([&] { GetKFRelease(file); });
+  for (TDumpLevel level : {dlTerseDump, dlMediumDump, dlMaximumDump}) {
+    if (level == dlMediumDump && !mediumDump) continue;
+    attempt([&] {
+      TStringList lines;
+      file.DumpDatabase(lines, level);
+    });
+  }
+  attempt([&] { kf.GetKFSets(); });  // last: it may add a chunk to the tree
+  return errors;
+}
+
+}  // namespace corvane::test3ds
