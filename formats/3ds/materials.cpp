@@ -127,28 +127,46 @@ TChunk3DS* MaterialParent(TFile3DS& file) {
 
 }  // namespace
 
-void InitBitmap3DS(TBitmap3DS& bitmap) {
-  bitmap = TBitmap3DS();
+namespace {
+
+TBitmap3DS DefaultBitmap() {
+  TBitmap3DS bitmap;
   bitmap.UScale = 1.0f;
   bitmap.VScale = 1.0f;
   bitmap.Tint2 = {1, 1, 1};
   bitmap.RedTint = {1, 0, 0};
   bitmap.GreenTint = {0, 1, 0};
   bitmap.BlueTint = {0, 0, 1};
+  return bitmap;
 }
 
-void InitMaterial3DS(TMaterial3DS& m) {
-  m = TMaterial3DS();
+TMaterial3DS DefaultMaterial() {
+  TMaterial3DS m;
   m.WireSize = 1.0f;
   m.Shading = stPhong;
   m.Reflect.AutoMap.MapSize = 100;
   m.Reflect.AutoMap.NthFrame = 1;
   for (TMapSet3DS* set : {&m.Texture, &m.Texture2, &m.Opacity, &m.Bump, &m.SpecMap, &m.ShinMap, &m.IllumMap}) {
-    InitBitmap3DS(set->Map);
-    InitBitmap3DS(set->Mask);
+    set->Map = DefaultBitmap();
+    set->Mask = DefaultBitmap();
   }
-  InitBitmap3DS(m.Reflect.Map);
-  InitBitmap3DS(m.Reflect.Mask);
+  m.Reflect.Map = DefaultBitmap();
+  m.Reflect.Mask = DefaultBitmap();
+  return m;
+}
+
+}  // namespace
+
+// Copies of prototypes: a material holds seventeen maps, and building each
+// afresh costs more than the rest of reading a small entry.
+void InitBitmap3DS(TBitmap3DS& bitmap) {
+  static const TBitmap3DS prototype = DefaultBitmap();
+  bitmap = prototype;
+}
+
+void InitMaterial3DS(TMaterial3DS& m) {
+  static const TMaterial3DS prototype = DefaultMaterial();
+  m = prototype;
 }
 
 void RebuildMaterialEntryList(TFile3DS& file) {
