@@ -189,7 +189,8 @@ TKFCamera3DS* TKeyFramer::GetCameraMotion(int index) {
 }
 
 TKFAmbient3DS* TKeyFramer::GetAmbientMotion() {
-  if (!ambient_) ambient_ = std::make_unique<TKFAmbient3DS>(GetAmbientLightMotion(owner_));
+  if (!ambient_)
+    ambient_ = WithNoMemError3DS([&] { return std::make_unique<TKFAmbient3DS>(GetAmbientLightMotion(owner_)); });
   return ambient_.get();
 }
 

@@ -50,6 +50,27 @@ THeaderInfo ReadHeaderInfo(TFile3DS& file, TChunk3DS* node) {
   return info;
 }
 
+// The header's name, parent and flags into a motion record.
+template <class Motion>
+void TakeHeader(TFile3DS& file, TChunk3DS* node, Motion& m) {
+  THeaderInfo header = ReadHeaderInfo(file, node);
+  m.Name = std::move(header.Name);
+  m.Parent = std::move(header.Parent);
+  m.Flags1 = header.Flags1;
+  m.Flags2 = header.Flags2;
+}
+
+// The target node of a camera or spot: parent, flags, position track.
+template <class Motion>
+void TakeTarget(TFile3DS& file, TChunk3DS* targetNode, Motion& m) {
+  if (targetNode == nullptr) return;
+  const THeaderInfo target = ReadHeaderInfo(file, targetNode);
+  m.TParent = target.Parent;
+  m.TFlags1 = target.Flags1;
+  m.TFlags2 = target.Flags2;
+  TakeTrack(file, targetNode, POS_TRACK_TAG, m.TPos);
+}
+
 }  // namespace
 
 void InitObjectMotion(TKFMesh3DS& m, std::uint32_t pos, std::uint32_t rot, std::uint32_t scale, std::uint32_t morph,
@@ -96,11 +117,7 @@ void InitAmbientLightMotion(TKFAmbient3DS& m, std::uint32_t color) {
 TKFMesh3DS ReadObjectMotionFromNode(TFile3DS& file, TChunk3DS* node) {
   if (node == nullptr || node->Tag != OBJECT_NODE_TAG) ShowError(error3ds_wrong_object);
   TKFMesh3DS m;
-  const THeaderInfo header = ReadHeaderInfo(file, node);
-  m.Name = header.Name;
-  m.Parent = header.Parent;
-  m.Flags1 = header.Flags1;
-  m.Flags2 = header.Flags2;
+  TakeHeader(file, node, m);
   if (TChunk3DS* instance = FindChunk(node, INSTANCE_NAME)) {
     m.Instance = TakeValue<std::string>(file, instance);
     m.Name += "." + m.Instance;
@@ -121,31 +138,17 @@ TKFMesh3DS ReadObjectMotionFromNode(TFile3DS& file, TChunk3DS* node) {
 
 TKFCamera3DS GetCameraMotion(TFile3DS& file, TChunk3DS* cameraNode, TChunk3DS* targetNode) {
   TKFCamera3DS m;
-  const THeaderInfo header = ReadHeaderInfo(file, cameraNode);
-  m.Name = header.Name;
-  m.Parent = header.Parent;
-  m.Flags1 = header.Flags1;
-  m.Flags2 = header.Flags2;
+  TakeHeader(file, cameraNode, m);
   TakeTrack(file, cameraNode, POS_TRACK_TAG, m.Pos);
   TakeTrack(file, cameraNode, FOV_TRACK_TAG, m.FOV);
   TakeTrack(file, cameraNode, ROLL_TRACK_TAG, m.Roll);
-  if (targetNode != nullptr) {
-    const THeaderInfo target = ReadHeaderInfo(file, targetNode);
-    m.TParent = target.Parent;
-    m.TFlags1 = target.Flags1;
-    m.TFlags2 = target.Flags2;
-    TakeTrack(file, targetNode, POS_TRACK_TAG, m.TPos);
-  }
+  TakeTarget(file, targetNode, m);
   return m;
 }
 
 TKFOmni3DS ReadOmniLightMotionFromNode(TFile3DS& file, TChunk3DS* node) {
   TKFOmni3DS m;
-  const THeaderInfo header = ReadHeaderInfo(file, node);
-  m.Name = header.Name;
-  m.Parent = header.Parent;
-  m.Flags1 = header.Flags1;
-  m.Flags2 = header.Flags2;
+  TakeHeader(file, node, m);
   TakeTrack(file, node, POS_TRACK_TAG, m.Pos);
   TakeTrack(file, node, COL_TRACK_TAG, m.Color);
   return m;
@@ -153,23 +156,13 @@ TKFOmni3DS ReadOmniLightMotionFromNode(TFile3DS& file, TChunk3DS* node) {
 
 TKFSpot3DS ReadSpotLightMotionFromNode(TFile3DS& file, TChunk3DS* node, TChunk3DS* targetNode) {
   TKFSpot3DS m;
-  const THeaderInfo header = ReadHeaderInfo(file, node);
-  m.Name = header.Name;
-  m.Parent = header.Parent;
-  m.Flags1 = header.Flags1;
-  m.Flags2 = header.Flags2;
+  TakeHeader(file, node, m);
   TakeTrack(file, node, POS_TRACK_TAG, m.Pos);
   TakeTrack(file, node, COL_TRACK_TAG, m.Color);
   TakeTrack(file, node, HOT_TRACK_TAG, m.Hot);
   TakeTrack(file, node, FALL_TRACK_TAG, m.Fall);
   TakeTrack(file, node, ROLL_TRACK_TAG, m.Roll);
-  if (targetNode != nullptr) {
-    const THeaderInfo target = ReadHeaderInfo(file, targetNode);
-    m.TParent = target.Parent;
-    m.TFlags1 = target.Flags1;
-    m.TFlags2 = target.Flags2;
-    TakeTrack(file, targetNode, POS_TRACK_TAG, m.TPos);
-  }
+  TakeTarget(file, targetNode, m);
   return m;
 }
 

@@ -1,7 +1,7 @@
 // The lazy list behind every cache of a TFile3DS: sized to its count on the
 // first query while empty, each entry extracted on its first request and
 // kept until Clear. An extraction that throws leaves its entry empty, so a
-// later request tries again.
+// later request tries again; running out of memory is error3ds_no_mem.
 #pragma once
 
 #include <memory>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/number_text.h"
+#include "formats/3ds/errors.h"
 
 namespace corvane {
 
@@ -31,7 +32,7 @@ class TRecordCache3DS {
     if (index < 0 || static_cast<std::size_t>(index) >= items_.size())
       throw std::out_of_range("List index out of bounds (" + IntToStr8(index) + ")");
     std::unique_ptr<T>& entry = items_[static_cast<std::size_t>(index)];
-    if (!entry) entry = std::make_unique<T>(extract());
+    if (!entry) entry = WithNoMemError3DS([&] { return std::make_unique<T>(extract()); });
     return entry.get();
   }
 

@@ -43,6 +43,17 @@ inline TMemoryStream StreamOf(std::string_view bytes) {
   return TMemoryStream(std::span<const char>(bytes.data(), bytes.size()));
 }
 
+// A memory stream that counts the reads reaching it.
+class TCountingStream : public TMemoryStream {
+ public:
+  using TMemoryStream::TMemoryStream;
+  std::int64_t Read(void* buffer, std::int64_t count) override {
+    ++reads;
+    return TMemoryStream::Read(buffer, count);
+  }
+  int reads = 0;
+};
+
 // The bytes of a committed fixture ("cube.3ds", ...).
 std::string Fixture(std::string_view name);
 

@@ -14,17 +14,6 @@ namespace {
 using namespace chunk3ds;
 using namespace test3ds;
 
-// Counts the reads that reach the stream.
-class TCountingStream : public TMemoryStream {
- public:
-  using TMemoryStream::TMemoryStream;
-  std::int64_t Read(void* buffer, std::int64_t count) override {
-    ++reads;
-    return TMemoryStream::Read(buffer, count);
-  }
-  int reads = 0;
-};
-
 std::vector<std::uint16_t> ChildTags(TChunk3DS* chunk) {
   std::vector<std::uint16_t> tags;
   for (TChunk3DS* c = chunk ? chunk->Children() : nullptr; c != nullptr; c = c->Sibling()) tags.push_back(c->Tag);

@@ -90,8 +90,15 @@ TEST(Errors, FixedTextsFormattingAndTranslation) {
     EXPECT_STREQ(e.what(), "Falsches Objekt");
   }
   SetError3DSText(error3ds_wrong_object, Error3DSDefaultText(error3ds_wrong_object));
-  // The reader's read error is one of its own errors.
+  // The reader's read error is one of its own errors, and so is running
+  // out of memory.
   EXPECT_THROW(throw E3DSReadError(), E3DSError);
+  try {
+    WithNoMemError3DS([]() -> int { throw std::bad_alloc(); });
+    FAIL();
+  } catch (const E3DSError& e) {
+    EXPECT_EQ(e.what(), Error3DSText(error3ds_no_mem));
+  }
 }
 
 TEST(Dump, TerseDumpHasOneLinePerChunk) {

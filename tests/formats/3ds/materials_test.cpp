@@ -134,6 +134,19 @@ TEST(Materials, EntryChildrenAreCheckedStrictly) {
   }
 }
 
+TEST(Materials, ShadingValues) {
+  struct Row {
+    std::int16_t value;
+    TShadeType3DS shading;
+  } rows[] = {{0, stWire}, {1, stFlat}, {2, stGouraud}, {4, stMetal}, {9, stPhong}, {-1, stPhong}};  // unknown: the default
+  for (const Row& r : rows) {
+    TMemoryStream stream =
+        StreamOf(Chunk(MLIBMAGIC, {}, {Chunk(MAT_ENTRY, {}, {Chunk(MAT_NAME, Str("m")), Chunk(MAT_SHADING, U16(static_cast<std::uint16_t>(r.value)))})}));
+    TFile3DS file(stream);
+    EXPECT_EQ(file.Materials().GetMaterial(0)->Shading, r.shading) << r.value;
+  }
+}
+
 TEST(Materials, EntryWithoutNameIsListedWithAnEmptyOne) {
   const std::string entry = Chunk(MAT_ENTRY, {}, {Chunk(MAT_DIFFUSE, {}, {Chunk(COLOR_24, std::string("\xff\x00\x00", 3))})});
   TMemoryStream stream = StreamOf(Chunk(M3DMAGIC, {}, {Chunk(MDATA, {}, {entry})}));

@@ -12,16 +12,6 @@ namespace {
 using namespace chunk3ds;
 using namespace test3ds;
 
-class TCountingStream : public TMemoryStream {
- public:
-  using TMemoryStream::TMemoryStream;
-  std::int64_t Read(void* buffer, std::int64_t count) override {
-    ++reads;
-    return TMemoryStream::Read(buffer, count);
-  }
-  int reads = 0;
-};
-
 struct TLoaded {
   explicit TLoaded(std::string_view name) : bytes(Fixture(name)), stream(StreamOf(bytes)), file(stream) {}
   std::string bytes;
