@@ -25,6 +25,7 @@ EXTENSIONS = (
     "GL_EXT_bgra",
     "GL_SGIS_generate_mipmap",
     "GL_EXT_blend_func_separate",
+    "GL_EXT_draw_range_elements",
 )
 
 

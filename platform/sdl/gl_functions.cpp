@@ -356,6 +356,8 @@ void (*glGetBufferPointervARB)(GLenum target, GLenum pname, void **params) = nul
 
 void (*glBlendFuncSeparateEXT)(GLenum sfactorRGB, GLenum dfactorRGB, GLenum sfactorAlpha, GLenum dfactorAlpha) = nullptr;
 
+void (*glDrawRangeElementsEXT)(GLenum mode, GLuint start, GLuint end, GLsizei count, GLenum type, const void *indices) = nullptr;
+
 const std::array<TGLEntryPoint, kGLCoreEntryPointCount> GLCoreEntryPoints = {{
     {"glAccum", &glAccum},
     {"glAlphaFunc", &glAlphaFunc},
@@ -715,13 +717,18 @@ const std::array<TGLEntryPoint, 1> GLEXTBlendFuncSeparateEntryPoints = {{
     {"glBlendFuncSeparateEXT", &glBlendFuncSeparateEXT},
 }};
 
+const std::array<TGLEntryPoint, 1> GLEXTDrawRangeElementsEntryPoints = {{
+    {"glDrawRangeElementsEXT", &glDrawRangeElementsEXT},
+}};
+
 }  // namespace
 
-const std::array<TGLExtension, 4> GLExtensions = {{
+const std::array<TGLExtension, 5> GLExtensions = {{
     {"GL_ARB_vertex_buffer_object", GLARBVertexBufferObjectEntryPoints},
     {"GL_EXT_bgra", {}},
     {"GL_SGIS_generate_mipmap", {}},
     {"GL_EXT_blend_func_separate", GLEXTBlendFuncSeparateEntryPoints},
+    {"GL_EXT_draw_range_elements", GLEXTDrawRangeElementsEntryPoints},
 }};
 
 }  // namespace corvane

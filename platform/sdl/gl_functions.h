@@ -376,6 +376,9 @@ extern void (*glGetBufferPointervARB)(GLenum target, GLenum pname, void **params
 // GL_EXT_blend_func_separate
 extern void (*glBlendFuncSeparateEXT)(GLenum sfactorRGB, GLenum dfactorRGB, GLenum sfactorAlpha, GLenum dfactorAlpha);
 
+// GL_EXT_draw_range_elements
+extern void (*glDrawRangeElementsEXT)(GLenum mode, GLuint start, GLuint end, GLsizei count, GLenum type, const void *indices);
+
 // An entry point's name and the pointer variable that receives its
 // address (the variable's own address, written as a function pointer).
 struct TGLEntryPoint {
@@ -392,6 +395,6 @@ struct TGLExtension {
 
 inline constexpr std::size_t kGLCoreEntryPointCount = 336;
 extern const std::array<TGLEntryPoint, kGLCoreEntryPointCount> GLCoreEntryPoints;
-extern const std::array<TGLExtension, 4> GLExtensions;
+extern const std::array<TGLExtension, 5> GLExtensions;
 
 }  // namespace corvane

@@ -129,5 +129,6 @@ bool Load_GL_ARB_vertex_buffer_object() { return LoadExtension("GL_ARB_vertex_bu
 bool Load_GL_EXT_bgra() { return LoadExtension("GL_EXT_bgra"); }
 bool Load_GL_SGIS_generate_mipmap() { return LoadExtension("GL_SGIS_generate_mipmap"); }
 bool Load_GL_EXT_blend_func_separate() { return LoadExtension("GL_EXT_blend_func_separate"); }
+bool Load_GL_EXT_draw_range_elements() { return LoadExtension("GL_EXT_draw_range_elements"); }
 
 }  // namespace corvane

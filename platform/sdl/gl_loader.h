@@ -60,5 +60,6 @@ bool Load_GL_ARB_vertex_buffer_object();
 bool Load_GL_EXT_bgra();
 bool Load_GL_SGIS_generate_mipmap();
 bool Load_GL_EXT_blend_func_separate();
+bool Load_GL_EXT_draw_range_elements();
 
 }  // namespace corvane

@@ -185,6 +185,7 @@ TEST_F(GLLoaderTest, ExtensionsAreRefusedWithoutAContext) {
   EXPECT_FALSE(Load_GL_EXT_bgra());
   EXPECT_FALSE(Load_GL_SGIS_generate_mipmap());
   EXPECT_FALSE(Load_GL_EXT_blend_func_separate());
+  EXPECT_FALSE(Load_GL_EXT_draw_range_elements());
   EXPECT_EQ(CountAllSet(), 336);
 }
 
@@ -211,7 +212,8 @@ TEST_F(GLLoaderTest, ExtensionsLoadWithAContext) {
   EXPECT_TRUE(Load_GL_EXT_bgra());
   EXPECT_TRUE(Load_GL_SGIS_generate_mipmap());
   EXPECT_TRUE(Load_GL_EXT_blend_func_separate());
-  EXPECT_EQ(CountAllSet(), 336 + 11 + 1);
+  EXPECT_TRUE(Load_GL_EXT_draw_range_elements());
+  EXPECT_EQ(CountAllSet(), 336 + 11 + 1 + 1);
 
   // The loaded pointers work: a buffer object round trip.
   GLuint buffer = 0;
@@ -237,6 +239,7 @@ TEST_F(GLLoaderTest, ExtensionsLoadWithAContext) {
   EXPECT_EQ(SetGLProcResolver(RefusingResolver), &RecordingResolver);
   EXPECT_FALSE(Load_GL_ARB_vertex_buffer_object());
   EXPECT_FALSE(Load_GL_EXT_blend_func_separate());
+  EXPECT_FALSE(Load_GL_EXT_draw_range_elements());
   EXPECT_TRUE(Load_GL_EXT_bgra());
   EXPECT_TRUE(Load_GL_SGIS_generate_mipmap());
   EXPECT_EQ(CountAllSet(), 336);
