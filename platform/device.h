@@ -121,6 +121,11 @@ class TDevice : public TSomePersistent {
   // Draws the locked part of the mesh as triangles with the current matrix,
   // material, states and textures; adds to TriangleCount.
   virtual void DrawMesh(TMesh* mesh) = 0;
+  // DrawMesh of a mesh whose locked indices are known to lie within first ..
+  // last (the device's own drawing writes them so): an implementation may
+  // hand the range to the renderer, which then need not search the indices
+  // for it. The base draws as DrawMesh.
+  virtual void DrawMeshRange(TMesh* mesh, std::int32_t first, std::int32_t last) { DrawMesh(mesh); }
   // Draws count points as separate segments (0-1, 2-3, ...) in the current
   // colour.
   virtual void DrawLine(const TSpaceVector* points, std::int32_t count, float width) = 0;
@@ -180,6 +185,28 @@ class TDevice : public TSomePersistent {
   // resource manager has it; null while no system-font class is registered.
   virtual TFont* CreateSysFont(const std::string& name, float size, TFontStyles style);
   virtual void DestroyFont(TFont*& font);
+
+  // ---- draw calls
+  // One of the device's own drawing calls, from its first library call to
+  // its last: nothing but the device runs in between, so an implementation
+  // may make its context current once per call rather than before every
+  // step. Calls nest; the outermost one counts.
+  class TDrawCall {
+   public:
+    explicit TDrawCall(TDevice& device) : device_(device) {
+      // 0 stands for "no call": the serial skips it when it wraps.
+      if (device_.drawCallDepth_++ == 0 && ++device_.drawCallSerial_ == 0) device_.drawCallSerial_ = 1;
+    }
+    ~TDrawCall() { --device_.drawCallDepth_; }
+    TDrawCall(const TDrawCall&) = delete;
+    TDrawCall& operator=(const TDrawCall&) = delete;
+
+   private:
+    TDevice& device_;
+  };
+  // Tells the draw call in progress apart from every earlier one; 0 outside
+  // a draw call.
+  std::uint32_t DrawCallSerial() const { return drawCallDepth_ > 0 ? drawCallSerial_ : 0; }
 
   // ---- drawing through the scratch mesh, in the current colour and matrix.
   // Each call locks what it needs from the start of the scratch mesh,
@@ -372,6 +399,8 @@ class TDevice : public TSomePersistent {
   // The lines of the last text layout, kept so that text drawing reuses
   // their storage.
   TTextCalcArray textLines_;
+  std::int32_t drawCallDepth_ = 0;
+  std::uint32_t drawCallSerial_ = 0;
 };
 
 }  // namespace corvane

@@ -69,6 +69,7 @@ void TDevice::DrawRect(const TRect& rect, float lineWidth, float z) {
 }
 
 void TDevice::FillBox(const TSpaceVector& min, const TSpaceVector& max) {
+  const TDrawCall call(*this);
   const std::uint32_t color = CorrectMeshVertexColor(Material.Diffuse);
   if ((Material.Diffuse >> 24) == 0) return;
   constexpr std::int32_t kVertices = 24, kIndices = 36;
@@ -91,6 +92,22 @@ void TDevice::FillBox(const TSpaceVector& min, const TSpaceVector& max) {
       {{x0, y0, z1}, {x1, y0, z1}, {x1, y0, z0}, {x0, y0, z0}},  // -y
   };
   const TTexVector tex[4] = {{0, 0}, {u, 0}, {u, v}, {0, v}};
+  // Each face's outward normal from its edges. A box whose max lies above
+  // its min on every axis gets the unit axes, which are what its edges
+  // give, without the arithmetic.
+  static constexpr TSpaceVector kAxes[6] = {{0, 0, 1, 0}, {0, 0, -1, 0}, {1, 0, 0, 0},
+                                            {-1, 0, 0, 0}, {0, 1, 0, 0}, {0, -1, 0, 0}};
+  const bool proper = x1 > x0 && y1 > y0 && z1 > z0;
+  TSpaceVector normals[6];
+  for (int f = 0; f < 6; ++f) {
+    if (proper) {
+      normals[f] = kAxes[f];
+      continue;
+    }
+    const TSpaceVector lt = VertexToSpaceVector(faces[f][0]), rt = VertexToSpaceVector(faces[f][1]),
+                       lb = VertexToSpaceVector(faces[f][3]);
+    normals[f] = VectorSpaceNormalize(SpaceVectorCrossProduct(SpaceVectorSubtract(lb, lt), SpaceVectorSubtract(rt, lt)));
+  }
 
   TMesh* mesh = DynamicMesh;
   const TVertexFormat format = mesh->VertexFormat;
@@ -102,10 +119,7 @@ void TDevice::FillBox(const TSpaceVector& min, const TSpaceVector& max) {
       auto* out = static_cast<TColorPixmapVertexNormal*>(vertexData);
       auto* indices = static_cast<std::uint16_t*>(indexData);
       for (int f = 0; f < 6; ++f) {
-        const TSpaceVector lt = VertexToSpaceVector(faces[f][0]), rt = VertexToSpaceVector(faces[f][1]),
-                           lb = VertexToSpaceVector(faces[f][3]);
-        const TSpaceVector n =
-            VectorSpaceNormalize(SpaceVectorCrossProduct(SpaceVectorSubtract(lb, lt), SpaceVectorSubtract(rt, lt)));
+        const TSpaceVector& n = normals[f];
         for (int c = 0; c < 4; ++c) {
           const TVertex& p = faces[f][c];
           out[4 * f + c] = ColorPixmapVertexNormal(p.x, p.y, p.z, color, n.x, n.y, n.z, tex[c].u, tex[c].v);
@@ -114,7 +128,7 @@ void TDevice::FillBox(const TSpaceVector& min, const TSpaceVector& max) {
       }
       UnlockMeshIndex(mesh);
       UnlockMeshVertex(mesh);
-      DrawMesh(mesh);
+      DrawMeshRange(mesh, mesh->BaseVertex, mesh->BaseVertex + kVertices - 1);
     } else {
       UnlockMeshVertex(mesh);
     }

@@ -64,6 +64,7 @@ TAnimationFrame AnimationFrame(float time, float frameTime, std::int32_t first, 
 
 void TDevice::DrawAnimatedMesh(TMesh* mesh, float time, float frameTime, std::int32_t first, std::int32_t last,
                                bool loop) {
+  const TDrawCall call(*this);
   TMesh* scratch = DynamicMesh;
   if (!mesh || !scratch || mesh == scratch) return;
   const std::int32_t frameCount = mesh->Animated ? mesh->FrameCount : 1;
@@ -114,7 +115,7 @@ void TDevice::DrawAnimatedMesh(TMesh* mesh, float time, float frameTime, std::in
       UnlockMeshIndex(scratch);
     }
     UnlockMeshVertex(scratch);
-    if (complete) DrawMesh(scratch);
+    if (complete) DrawMeshRange(scratch, scratch->BaseVertex, scratch->BaseVertex + vertexCount - 1);
   }
   if (DynamicMesh == scratch) scratch->VertexFormat = scratchFormat;
 }

@@ -8,7 +8,7 @@
 namespace corvane {
 
 TScratchQuads::TScratchQuads(TDevice& device, std::int64_t count, std::uint32_t color)
-    : device_(device), count_(count), color_(color) {}
+    : device_(device), call_(device), count_(count), color_(color) {}
 
 TScratchQuads::~TScratchQuads() { Unlock(); }
 
@@ -53,10 +53,10 @@ void TScratchQuads::Draw() {
   if (!vertices_) return;
   TMesh* mesh = device_.DynamicMesh;
   Unlock();
-  // Only what was written is drawn.
+  // Only what was written is drawn; its indices lie within its vertices.
   mesh->LockedVertexCount = 4 * added_;
   mesh->LockedIndexCount = 6 * added_;
-  device_.DrawMesh(mesh);
+  device_.DrawMeshRange(mesh, mesh->BaseVertex, mesh->BaseVertex + mesh->LockedVertexCount - 1);
 }
 
 void TScratchQuads::Unlock() {

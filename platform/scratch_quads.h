@@ -1,18 +1,17 @@
 // Rectangles written into the device's scratch mesh for one drawing call:
 // four vfColorPixmapVertex vertices each (left-top, right-top, right-bottom,
 // left-bottom) and six indices in the rectangle pattern. A call checks the
-// room first, sets its states, locks, adds its quads and draws; nothing is
-// kept across calls.
+// room first, sets its states, locks, adds its quads and draws, all of it
+// one draw call of the device; nothing is kept across calls.
 #pragma once
 
 #include <cstdint>
 
 #include "base/geometry.h"
 #include "base/vertex_format.h"
+#include "platform/device.h"
 
 namespace corvane {
-
-class TDevice;
 
 // The rectangle pattern: quad k is drawn as 4k+1, 4k, 4k+3, 4k+3, 4k+2,
 // 4k+1 from the base vertex.
@@ -49,6 +48,7 @@ class TScratchQuads {
   void Unlock();
 
   TDevice& device_;
+  TDevice::TDrawCall call_;
   std::int64_t count_;
   std::uint32_t color_;
   TColorPixmapVertex* vertices_ = nullptr;

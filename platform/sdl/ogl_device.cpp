@@ -134,12 +134,17 @@ void TOGLDevice::DestroyContext() {
   boundTexture_ = stageTexture_ = 0;
   boundArrayBuffer_ = boundElementBuffer_ = 0;
   clientArrays_ = 0;
+  arraysValid_ = false;
+  currentInCall_ = 0;
 }
 
-bool TOGLDevice::MakeCurrent() {
+bool TOGLDevice::MakeCurrentThroughSDL() {
   if (!context_) return false;
-  if (SDL_GL_GetCurrentContext() != context_)
-    return SDL_GL_MakeCurrent(static_cast<SDL_Window*>(sdlWindow_), static_cast<SDL_GLContext>(context_)) == 0;
+  if (SDL_GL_GetCurrentContext() != context_ &&
+      SDL_GL_MakeCurrent(static_cast<SDL_Window*>(sdlWindow_), static_cast<SDL_GLContext>(context_)) != 0)
+    return false;
+  // Within one draw call only this device runs: once is enough.
+  currentInCall_ = DrawCallSerial();
   return true;
 }
 
@@ -175,6 +180,9 @@ void TOGLDevice::WriteOGLLog() {
   HasBlendFuncSeparate = Load_GL_EXT_blend_func_separate();
   EngineLog(HasBlendFuncSeparate ? u"GL_EXT_blend_func_separate supported"
                                  : u"GL_EXT_blend_func_separate not supported");
+  // Used when present, not reported: DrawMeshRange then tells the renderer
+  // the range of the indices.
+  HasDrawRangeElements = Load_GL_EXT_draw_range_elements();
   EngineLog(rule);
 }
 

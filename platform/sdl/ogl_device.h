@@ -63,6 +63,7 @@ class TOGLDevice : public TDevice {
   void SetPixmap(std::int32_t stage, TPixmap* pixmap) override;
   void SetTextureMatrix(const TPlaneMatrix& matrix) override;
   void DrawMesh(TMesh* mesh) override;
+  void DrawMeshRange(TMesh* mesh, std::int32_t first, std::int32_t last) override;
   void DrawLine(const TSpaceVector* points, std::int32_t count, float width) override;
   // A layered window's pixel buffer follows the buffer size.
   virtual void ResizePBuffer();
@@ -77,6 +78,7 @@ class TOGLDevice : public TDevice {
   bool HasBGRA = false;
   bool HasGenerateMipmap = false;
   bool HasBlendFuncSeparate = false;
+  bool HasDrawRangeElements = false;  // loaded silently: not in the log
   // The last value given to FullScreen, and the mode it chose.
   bool FullScreenOn = false;
   std::int32_t FullScreenWidth = 0;
@@ -107,8 +109,10 @@ class TOGLDevice : public TDevice {
 
   // False without a context; otherwise makes it current (another window's
   // device may have drawn last) and returns true. Every OpenGL call goes
-  // behind it.
-  bool MakeCurrent();
+  // behind it; within one draw call it asks SDL only the first time.
+  bool MakeCurrent() { return (currentInCall_ != 0 && currentInCall_ == DrawCallSerial()) || MakeCurrentThroughSDL(); }
+  // Asks SDL which context is current and switches to this one if needed.
+  bool MakeCurrentThroughSDL();
   bool CreateContext();
   void DestroyContext();
   void WriteOGLLog();
@@ -128,19 +132,40 @@ class TOGLDevice : public TDevice {
   // pixmap operations bound on the way.
   void BindTexture(GLuint name);
   void RestoreStageBinding();
+  // DrawMesh, with the range of its indices when it is known.
+  struct TIndexRange {
+    std::int32_t First = 0;
+    std::int32_t Last = 0;
+  };
+  void DrawLocked(TMesh* mesh, const TIndexRange* range);
   // Buffer-object and client-array bookkeeping of DrawMesh.
   bool UsesBufferObjects(const TMesh& mesh) const;
   void BindArrayBuffer(GLuint name);
   void BindElementBuffer(GLuint name);
   void SetClientArrays(unsigned arrays);
+  // Where the vertex arrays of a draw come from: the buffer (0: client
+  // memory at Base), the vertex format and whether stage 0 has a pixmap.
+  struct TArraySource {
+    GLuint Buffer = 0;
+    const std::uint8_t* Base = nullptr;
+    TVertexFormat Format = vfNone;
+    bool Pixmap = false;
+    bool operator==(const TArraySource&) const = default;
+  };
+  // Points the client arrays at the source and enables those its format
+  // draws, unless they already are.
+  void SetArrayPointers(const TArraySource& source);
 
   void* context_ = nullptr;  // SDL_GLContext
+  std::uint32_t currentInCall_ = 0;  // the draw call it was found current in
   void* sdlWindow_ = nullptr;
   GLuint boundTexture_ = 0;   // bound now
   GLuint stageTexture_ = 0;   // what SetPixmap last bound
   GLuint boundArrayBuffer_ = 0;
   GLuint boundElementBuffer_ = 0;
   unsigned clientArrays_ = 0;  // enabled client arrays (kArray... bits)
+  TArraySource arraySource_;   // what the array pointers were given
+  bool arraysValid_ = false;   // false: they must be given again
   std::vector<TPixmapLock> locks_;
   std::vector<std::uint32_t> layerAlpha_;  // the two-pass layer's first pass
 };

@@ -2,6 +2,7 @@
 // them (animated meshes keep their frames in memory, where the CPU blends
 // them), else in the mesh's own memory; drawn as indexed or plain
 // triangles with one array pointer per attribute of the vertex format.
+#include <cstring>
 #include <new>
 
 #include "platform/sdl/ogl_device.h"
@@ -88,6 +89,32 @@ void TOGLDevice::SetClientArrays(unsigned arrays) {
   clientArrays_ = arrays;
 }
 
+void TOGLDevice::SetArrayPointers(const TArraySource& source) {
+  // The pointers stay with the client state: the same buffer, store and
+  // layout as the last draw need none of them again.
+  if (arraysValid_ && source == arraySource_) return;
+  const std::int32_t stride = VertexSize(source.Format);
+  const TArrayLayout layout = LayoutOf(source.Format, source.Pixmap);
+  const std::uint8_t* base = source.Base;
+  unsigned arrays = kArrayVertex;
+  glVertexPointer(3, GL_FLOAT, stride, base);
+  if (layout.Normal >= 0) {
+    arrays |= kArrayNormal;
+    glNormalPointer(GL_FLOAT, stride, At(base, layout.Normal));
+  }
+  if (layout.Color >= 0) {
+    arrays |= kArrayColor;
+    glColorPointer(4, GL_UNSIGNED_BYTE, stride, At(base, layout.Color));
+  }
+  if (layout.Texture >= 0) {
+    arrays |= kArrayTexture;
+    glTexCoordPointer(2, GL_FLOAT, stride, At(base, layout.Texture));
+  }
+  SetClientArrays(arrays);
+  arraySource_ = source;
+  arraysValid_ = true;
+}
+
 bool TOGLDevice::AllocateMesh(TMesh& mesh) {
   if (!MakeCurrent()) return false;
   mesh.VertexBufferHandle = 0;
@@ -133,10 +160,11 @@ bool TOGLDevice::AllocateMesh(TMesh& mesh) {
 void TOGLDevice::ReleaseMesh(TMesh& mesh) {
   if (UsesBufferObjects(mesh) && MakeCurrent()) {
     const GLuint names[2] = {static_cast<GLuint>(mesh.VertexBufferHandle), static_cast<GLuint>(mesh.IndexBufferHandle)};
-    // Deleting bound buffers unbinds them.
+    // Deleting bound buffers unbinds them, from the array pointers too.
     for (GLuint name : names) {
       if (name != 0 && boundArrayBuffer_ == name) boundArrayBuffer_ = 0;
       if (name != 0 && boundElementBuffer_ == name) boundElementBuffer_ = 0;
+      if (name != 0 && arraySource_.Buffer == name) arraysValid_ = false;
     }
     glDeleteBuffersARB(names[1] != 0 ? 2 : 1, names);
   }
@@ -174,7 +202,14 @@ void TOGLDevice::UnmapMeshIndex(TMesh& mesh) {
   glUnmapBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB);
 }
 
-void TOGLDevice::DrawMesh(TMesh* mesh) {
+void TOGLDevice::DrawMesh(TMesh* mesh) { DrawLocked(mesh, nullptr); }
+
+void TOGLDevice::DrawMeshRange(TMesh* mesh, std::int32_t first, std::int32_t last) {
+  const TIndexRange range{first, last};
+  DrawLocked(mesh, first <= last ? &range : nullptr);
+}
+
+void TOGLDevice::DrawLocked(TMesh* mesh, const TIndexRange* range) {
   if (!mesh || !MakeCurrent()) return;
   if (mesh->Animated) {
     DrawAnimatedMesh(mesh, 0, 0, 0, mesh->FrameCount, false);
@@ -189,9 +224,15 @@ void TOGLDevice::DrawMesh(TMesh* mesh) {
   if (mesh->Indexed && (mesh->LockedIndexCount < 0 || mesh->LockedIndexCount > mesh->IndexCount)) return;
   if (!buffers && mesh->VertexData.empty()) return;
 
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glMultMatrixf(&SpaceMatrix[0].x);
+  // The model-view matrix holds the scene's own; an identity model matrix
+  // (all 2D drawing that is not moved) leaves it as it is. Compared bit for
+  // bit: a matrix that only equals the identity (a -0) is multiplied.
+  const bool moved = std::memcmp(&SpaceMatrix, &IdentitySpaceMatrix, sizeof SpaceMatrix) != 0;
+  if (moved) {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMultMatrixf(&SpaceMatrix[0].x);
+  }
 
   // With buffer objects the pointers are offsets into the bound buffer.
   const std::uint8_t* base = nullptr;
@@ -201,27 +242,19 @@ void TOGLDevice::DrawMesh(TMesh* mesh) {
     BindArrayBuffer(0);
     base = mesh->VertexData.data();
   }
-  const TArrayLayout layout = LayoutOf(mesh->VertexFormat, Stages[0] != nullptr);
-  unsigned arrays = kArrayVertex;
-  glVertexPointer(3, GL_FLOAT, stride, base);
-  if (layout.Normal >= 0) {
-    arrays |= kArrayNormal;
-    glNormalPointer(GL_FLOAT, stride, At(base, layout.Normal));
-  }
-  if (layout.Color >= 0) {
-    arrays |= kArrayColor;
-    glColorPointer(4, GL_UNSIGNED_BYTE, stride, At(base, layout.Color));
-  }
-  if (layout.Texture >= 0) {
-    arrays |= kArrayTexture;
-    glTexCoordPointer(2, GL_FLOAT, stride, At(base, layout.Texture));
-  }
-  SetClientArrays(arrays);
+  SetArrayPointers({static_cast<GLuint>(buffers ? mesh->VertexBufferHandle : 0), base, mesh->VertexFormat,
+                    Stages[0] != nullptr});
 
   if (mesh->Indexed) {
     if (buffers) {
       BindElementBuffer(static_cast<GLuint>(mesh->IndexBufferHandle));
-      glDrawElements(GL_TRIANGLES, mesh->LockedIndexCount, GL_UNSIGNED_SHORT, nullptr);
+      // A range inside the store spares the renderer reading the indices
+      // back to find it.
+      if (range && range->First >= 0 && range->Last < storeVertices && HasDrawRangeElements)
+        glDrawRangeElementsEXT(GL_TRIANGLES, static_cast<GLuint>(range->First), static_cast<GLuint>(range->Last),
+                               mesh->LockedIndexCount, GL_UNSIGNED_SHORT, nullptr);
+      else
+        glDrawElements(GL_TRIANGLES, mesh->LockedIndexCount, GL_UNSIGNED_SHORT, nullptr);
     } else if (IndicesWithin(mesh->IndexData, mesh->LockedIndexCount, storeVertices)) {
       BindElementBuffer(0);
       glDrawElements(GL_TRIANGLES, mesh->LockedIndexCount, GL_UNSIGNED_SHORT, mesh->IndexData.data());
@@ -229,7 +262,7 @@ void TOGLDevice::DrawMesh(TMesh* mesh) {
   } else {
     glDrawArrays(GL_TRIANGLES, 0, mesh->LockedVertexCount);
   }
-  glPopMatrix();
+  if (moved) glPopMatrix();
   CurrentMesh = mesh;
 
   if (mesh->Dynamic) TriangleCount += mesh->LockedVertexCount / 3;

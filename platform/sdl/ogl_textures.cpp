@@ -31,9 +31,12 @@ void TOGLDevice::SetPixmap(std::int32_t stage, TPixmap* pixmap) {
   const bool changed = Stages[static_cast<std::size_t>(stage)] != pixmap;
   Stages[static_cast<std::size_t>(stage)] = pixmap;
   // Stage 0 is the one texture unit drawn with.
-  if (stage != 0 || !MakeCurrent()) return;
+  if (stage != 0 || !HasContext()) return;
   const GLuint name = pixmap ? TextureName(*pixmap) : 0;
   const bool rebind = name != 0 && boundTexture_ != name;
+  // The same texture again (every quad of a run of one pixmap) needs no
+  // OpenGL call, nor the context.
+  if (rebind && !MakeCurrent()) return;
   if (name != 0) {
     BindTexture(name);
     stageTexture_ = name;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/sdl/gl_loader.h"
 #include "tests/platform_sdl/gl_harness.h"
 
@@ -26,7 +28,7 @@ TEST_F(OGLDeviceTest, CreationLogsTheRendererAndPreparesEverything) {
   EXPECT_EQ(log.CountError("Can't create AGL context"), 0);
   EXPECT_TRUE(Device().IsHardwareSupport(gl->window));
   EXPECT_TRUE(Device().HasVertexBufferObject && Device().HasBGRA && Device().HasGenerateMipmap &&
-              Device().HasBlendFuncSeparate);
+              Device().HasBlendFuncSeparate && Device().HasDrawRangeElements);
   EXPECT_EQ(gl->window->GLContext, SDL_GL_GetCurrentContext());
   ASSERT_NE(Device().DynamicMesh, nullptr);
   EXPECT_NE(Device().DynamicMesh->VertexBufferHandle, 0u) << "the scratch mesh lives in a buffer object";
@@ -138,7 +140,59 @@ TEST_F(OGLDeviceTest, FullScreenTakesOnlyTheModesItLists) {
   Device().FlipWindow();
 }
 
+TEST_F(OGLDeviceTest, DrawCallsOfTwoDevicesLandInTheirOwnWindows) {
+  // Each draw call finds its own context current, however the calls of the
+  // two devices interleave.
+  TGLHarness second(64, 48);
+  ASSERT_TRUE(second.device && second.device->HasContext());
+  TGenericGLDevice& other = *second.device;
+  gl->Begin2D();
+  second.Begin2D();
+  const TRect rects[] = {Rect(0, 0, 8, 8), Rect(16, 0, 24, 8), Rect(32, 0, 40, 8)};
+  for (const TRect& r : rects) {
+    Device().SetColor(0xFFFF0000);
+    Device().FillRect(r, 0);
+    other.SetColor(0xFF00FF00);
+    other.DrawRect(r, 1, 0);
+  }
+  auto pixelsOf = [](TGLHarness& harness) {
+    SDL_GL_MakeCurrent(harness.HostWindow(), static_cast<SDL_GLContext>(harness.window->GLContext));
+    return harness.ReadPixels();
+  };
+  const std::vector<std::uint32_t> mine = pixelsOf(*gl), theirs = pixelsOf(second);
+  for (const TRect& r : rects) {
+    const int x = static_cast<int>(r.left);
+    EXPECT_EQ(gl->Rgb(mine, x + 4, 4), 0xFF0000u) << x;
+    EXPECT_EQ(gl->Rgb(mine, x, 0), 0xFF0000u) << x << ": no outline of the other device";
+    EXPECT_EQ(second.Rgb(theirs, x, 0), 0x00FF00u) << x;
+    EXPECT_EQ(second.Rgb(theirs, x + 4, 4), 0u) << x << ": no fill of the other device";
+  }
+  EXPECT_EQ(Lit(mine), 3 * 64);
+  EXPECT_EQ(Lit(theirs), 3 * (64 - 36));
+  Device().FlipWindow();
+  other.FlipWindow();
+}
+
 // ------------------------------------------------------------ 2D drawing
+
+TEST_F(OGLDeviceTest, AMovedDrawLeavesTheNextOneWhereItsOwnMatrixPutsIt) {
+  TSpaceMatrix moved = IdentitySpaceMatrix;
+  moved[3] = {100, 50, 0, 1};
+  gl->Begin2D();
+  Device().SetColor(0xFFFFFFFF);
+  Device().SetSpaceMatrix(moved);
+  Device().FillRect(Rect(0, 0, 10, 10), 0);
+  Device().SetSpaceMatrix(IdentitySpaceMatrix);
+  Device().FillRect(Rect(0, 0, 10, 10), 0);
+  Device().SetSpaceMatrix(moved);
+  Device().FillRect(Rect(20, 0, 30, 10), 0);
+  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
+  Device().FlipWindow();
+  EXPECT_EQ(Lit(pixels), 3 * 100);
+  for (const auto& [x, y] : {std::pair{105, 55}, std::pair{5, 5}, std::pair{125, 55}})
+    EXPECT_NE(gl->Rgb(pixels, x, y), 0u) << x << "," << y;
+}
+
 
 TEST_F(OGLDeviceTest, ColoursBlendByTheirAlphaInTheirOwnByteOrder) {
   struct TCase {

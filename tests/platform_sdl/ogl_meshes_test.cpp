@@ -117,6 +117,44 @@ TEST_F(OGLMeshesTest, EveryFormatDrawsTheSameFromBufferObjectsAndFromMemory) {
   }
 }
 
+TEST_F(OGLMeshesTest, AMeshInTheBufferOfADestroyedOneDrawsItsOwnVertices) {
+  TMesh* first = MakeQuadMesh(Device(), vfColorVertex);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(Lit(DrawnQuad(*gl, nullptr, first)), 40 * 40);
+  Device().DestroyMesh(first);
+  // The same format, likely the same buffer names again: the vertices of
+  // the new mesh are drawn, 100 pixels to the right.
+  TMesh* second = MakeQuadMesh(Device(), vfColorVertex);
+  ASSERT_NE(second, nullptr);
+  void* data = nullptr;
+  ASSERT_TRUE(Device().LockMeshVertex(second, 4, data));
+  for (int i = 0; i < 4; ++i) static_cast<TColorVertex*>(data)[i].position.x += 100;
+  Device().UnlockMeshVertex(second);
+  const std::vector<std::uint32_t> pixels = DrawnQuad(*gl, nullptr, second);
+  EXPECT_EQ(Lit(pixels), 40 * 40);
+  EXPECT_EQ(gl->Rgb(pixels, 140, 40), 0xFF00FFu);  // its own magenta
+  EXPECT_EQ(gl->Rgb(pixels, 40, 40), 0u);
+}
+
+TEST_F(OGLMeshesTest, TextureCoordinatesAreDrawnOnlyWhileStageZeroHoldsAPixmap) {
+  TPixmap* texture = Device().CreatePixmap(2, 1);
+  void* bits = nullptr;
+  ASSERT_TRUE(Device().LockPixmapRectARGB(texture, 0, 0, 2, 1, bits, false));
+  static_cast<std::uint32_t*>(bits)[0] = 0xFFFFFF00;
+  static_cast<std::uint32_t*>(bits)[1] = 0xFFFFFFFF;
+  Device().UnlockPixmap(texture);
+  TMesh* mesh = MakeQuadMesh(Device(), vfPixmapVertex);
+  ASSERT_NE(mesh, nullptr);
+  // With the pixmap the right (white) texel; without it the coordinates
+  // stay off and the bound texture shows its left (yellow) one. And back.
+  const struct {
+    TPixmap* stage;
+    std::uint32_t centre;
+  } draws[] = {{texture, 0x808080}, {nullptr, 0x808000}, {texture, 0x808080}};
+  for (const auto& d : draws)
+    EXPECT_EQ(gl->Rgb(DrawnQuad(*gl, d.stage, mesh), 40, 40), d.centre) << (d.stage ? "with" : "without");
+}
+
 TEST_F(OGLMeshesTest, AnAnimatedMeshShowsItsFirstFrameThroughTheScratchMesh) {
   TPixmap* texture = Device().CreatePixmap(2, 1);
   texture->Clear(0xFFFFFFFF);
