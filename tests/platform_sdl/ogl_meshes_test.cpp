@@ -58,6 +58,17 @@ TMesh* MakeQuadMesh(TDevice& device, TVertexFormat format, bool animated = false
   return mesh;
 }
 
+// A 2 x 1 texture, its left texel yellow and its right one white.
+TPixmap* YellowWhiteTexture(TDevice& device) {
+  TPixmap* texture = device.CreatePixmap(2, 1);
+  void* bits = nullptr;
+  if (!device.LockPixmapRectARGB(texture, 0, 0, 2, 1, bits, false)) return nullptr;
+  static_cast<std::uint32_t*>(bits)[0] = 0xFFFFFF00;
+  static_cast<std::uint32_t*>(bits)[1] = 0xFFFFFFFF;
+  device.UnlockPixmap(texture);
+  return texture;
+}
+
 // The mesh drawn in 2D, gray, modulating a texture whose left texel is
 // yellow and right texel white: the centre pixel tells whether the colour
 // array (magenta) and the texture coordinates (the white texel) were used.
@@ -74,12 +85,8 @@ std::vector<std::uint32_t> DrawnQuad(test::TGLHarness& gl, TPixmap* texture, TMe
 }
 
 TEST_F(OGLMeshesTest, EveryFormatDrawsTheSameFromBufferObjectsAndFromMemory) {
-  TPixmap* texture = Device().CreatePixmap(2, 1);
-  void* bits = nullptr;
-  ASSERT_TRUE(Device().LockPixmapRectARGB(texture, 0, 0, 2, 1, bits, false));
-  static_cast<std::uint32_t*>(bits)[0] = 0xFFFFFF00;
-  static_cast<std::uint32_t*>(bits)[1] = 0xFFFFFFFF;
-  Device().UnlockPixmap(texture);
+  TPixmap* texture = YellowWhiteTexture(Device());
+  ASSERT_NE(texture, nullptr);
 
   struct TCase {
     TVertexFormat format;
@@ -137,12 +144,8 @@ TEST_F(OGLMeshesTest, AMeshInTheBufferOfADestroyedOneDrawsItsOwnVertices) {
 }
 
 TEST_F(OGLMeshesTest, TextureCoordinatesAreDrawnOnlyWhileStageZeroHoldsAPixmap) {
-  TPixmap* texture = Device().CreatePixmap(2, 1);
-  void* bits = nullptr;
-  ASSERT_TRUE(Device().LockPixmapRectARGB(texture, 0, 0, 2, 1, bits, false));
-  static_cast<std::uint32_t*>(bits)[0] = 0xFFFFFF00;
-  static_cast<std::uint32_t*>(bits)[1] = 0xFFFFFFFF;
-  Device().UnlockPixmap(texture);
+  TPixmap* texture = YellowWhiteTexture(Device());
+  ASSERT_NE(texture, nullptr);
   TMesh* mesh = MakeQuadMesh(Device(), vfPixmapVertex);
   ASSERT_NE(mesh, nullptr);
   // With the pixmap the right (white) texel; without it the coordinates
