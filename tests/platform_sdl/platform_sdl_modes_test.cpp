@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,6 +95,26 @@ TEST(ScreenModeFilterTest, NothingToReadOrSwitchWithoutVideo) {
   EXPECT_FALSE(SetWindowFullScreen(nullptr, true, 0, 0, 0));
 }
 
+// Sets an environment variable for the life of the object and puts the
+// previous value (or its absence) back afterwards.
+class TEnvOverride {
+ public:
+  TEnvOverride(const char* name, const std::string& value) : name_(name) {
+    if (const char* previous = std::getenv(name)) previous_ = previous;
+    setenv(name, value.c_str(), 1);
+  }
+  ~TEnvOverride() {
+    if (previous_) setenv(name_, previous_->c_str(), 1);
+    else unsetenv(name_);
+  }
+  TEnvOverride(const TEnvOverride&) = delete;
+  TEnvOverride& operator=(const TEnvOverride&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
 // An X server of the test's own, on a display number it picks itself.
 class XvfbScreenTest : public ::testing::Test {
  protected:
@@ -101,12 +122,18 @@ class XvfbScreenTest : public ::testing::Test {
   static void StartServer(const char* screen) {
     const char* xvfb = "/usr/bin/Xvfb";
     if (access(xvfb, X_OK) != 0) return;
+    installed_ = true;
     int fds[2];
-    if (pipe(fds) != 0) return;
+    if (pipe(fds) != 0) {
+      startError_ = "no pipe for the display number";
+      return;
+    }
     const pid_t pid = fork();
     if (pid == 0) {
       close(fds[0]);
       const std::string fd = std::to_string(fds[1]);
+      // -noreset: without it the server resets whenever its last client
+      // disconnects, and a test connecting during the reset is refused.
       execl(xvfb, "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0", screen, "-nolisten", "tcp",
             static_cast<char*>(nullptr));
       _exit(127);
@@ -114,19 +141,33 @@ class XvfbScreenTest : public ::testing::Test {
     close(fds[1]);
     if (pid < 0) {
       close(fds[0]);
+      startError_ = "could not fork";
       return;
     }
-    std::string number;
-    char c = 0;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    const std::string number = ReadDisplayNumber(fds[0]);
     close(fds[0]);
     if (number.empty()) {
       kill(pid, SIGTERM);
       waitpid(pid, nullptr, 0);
+      startError_ = "Xvfb told no display number within " + std::to_string(startLimitMs / 1000) + " s";
       return;
     }
     server_ = pid;
     display_ = ":" + number;
+  }
+
+  // The line Xvfb writes once it accepts connections; empty when it ends
+  // or stays silent for startLimitMs.
+  static std::string ReadDisplayNumber(int fd) {
+    std::string number;
+    pollfd ready{fd, POLLIN, 0};
+    while (poll(&ready, 1, startLimitMs) == 1) {
+      char c = 0;
+      if (read(fd, &c, 1) != 1) return {};
+      if (c == '\n') return number;
+      number += c;
+    }
+    return {};
   }
 
   static void TearDownTestSuite() {
@@ -138,10 +179,12 @@ class XvfbScreenTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (server_ <= 0) GTEST_SKIP() << "no Xvfb: display-mode and window tests need an X server";
-    const char* display = std::getenv("DISPLAY");
-    if (display != nullptr) previousDisplay_ = display;
-    setenv("DISPLAY", display_.c_str(), 1);
+    if (!installed_) GTEST_SKIP() << "no Xvfb: display-mode and window tests need an X server";
+    ASSERT_GT(server_, 0) << "Xvfb is installed but did not start: " << startError_;
+    displayOverride_.emplace("DISPLAY", display_);
+    // The server has no session bus: without an address libdbus would try
+    // to autolaunch one for its display.
+    busOverride_.emplace("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null/no-session-bus");
     setenv("SDL_VIDEODRIVER", "x11", 1);
     platform_ = Create<TPlatformSDL>();
     window_ = platform_->CreateWindow(world_.applet, "TTestAppletWnd", 0, 0, 320, 240, systemStyle);
@@ -152,14 +195,9 @@ class XvfbScreenTest : public ::testing::Test {
     PinLoadedLibraries();
     if (window_ != nullptr) platform_->DestroyWindow(window_);
     if (platform_ != nullptr) platform_->Free();
-    if (server_ > 0) {
-      if (previousDisplay_) {
-        setenv("DISPLAY", previousDisplay_->c_str(), 1);
-      } else {
-        unsetenv("DISPLAY");
-      }
-      setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    }
+    if (server_ > 0) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    busOverride_.reset();
+    displayOverride_.reset();
   }
 
   // Clears a frame of that size and shows it: no OpenGL error on the way.
@@ -170,9 +208,13 @@ class XvfbScreenTest : public ::testing::Test {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   }
 
+  static constexpr int startLimitMs = 30000;
+  static inline bool installed_ = false;
   static inline pid_t server_ = 0;
   static inline std::string display_;
-  std::optional<std::string> previousDisplay_;
+  static inline std::string startError_;
+  std::optional<TEnvOverride> displayOverride_;
+  std::optional<TEnvOverride> busOverride_;
   TTestWorld world_;
   TPlatformSDL* platform_ = nullptr;
   TWindow* window_ = nullptr;
