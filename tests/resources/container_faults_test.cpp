@@ -112,6 +112,37 @@ TEST_F(ContainerFaults, AClosingReaderNeverResurrectsAReplacedFile) {
   EXPECT_EQ(EntriesNamed(*reopened, "*"), 1);
 }
 
+TEST_F(ContainerFaults, AReaderClosedAfterAWriterNeverCutsTheFileBack) {
+  // A reader's copy of the entry holds the size it saw; only the writer's
+  // copy may reach the directory.
+  enum class TReaderOpens { BeforeTheWriter, AfterTheWriterWrote };
+  const TReaderOpens cases[] = {TReaderOpens::BeforeTheWriter, TReaderOpens::AfterTheWriterWrote};
+  const std::string old = Pattern(100);
+  const std::string appended = Pattern(5000, 2);
+  for (const TReaderOpens opens : cases) {
+    SCOPED_TRACE(opens == TReaderOpens::BeforeTheWriter ? "reader opened before the writer"
+                                                        : "reader opened after the writer wrote");
+    ASSERT_TRUE(WriteFile(*fs, "dir\\a", old));
+    TFile* reader = opens == TReaderOpens::BeforeTheWriter ? fs->OpenFileRead("dir\\a") : nullptr;
+    TFile* writer = fs->OpenFileWrite("dir\\a");
+    ASSERT_NE(writer, nullptr);
+    writer->SetPosition(writer->Size());
+    ASSERT_EQ(fs->Write(writer, appended.data(), static_cast<std::uint32_t>(appended.size())), appended.size());
+    if (!reader) reader = fs->OpenFileRead("dir\\a");
+    ASSERT_NE(reader, nullptr);
+    fs->CloseFile(writer);
+    fs->CloseFile(reader);
+
+    TMemoryStream copy = StreamOver(BytesOf(stream));
+    auto reopened = TFileSystem::CreateOpen(copy, vfsRead);
+    for (TFileSystem* container : {fs.get(), reopened.get()}) {
+      const std::string read = ReadFile(*container, "dir\\a");
+      EXPECT_EQ(read.size(), old.size() + appended.size()) << (container == fs.get() ? "open" : "as stored");
+      EXPECT_TRUE(read == old + appended);
+    }
+  }
+}
+
 TEST_F(ContainerFaults, AWriterClosedAfterItsEntryWasErasedWritesNothing) {
   ASSERT_TRUE(WriteFile(*fs, "a", "old"));
   TFile* writer = fs->OpenFileWrite("a");
