@@ -1,5 +1,11 @@
 #include "tests/support/kit/null_platform.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include "base/class_builder.h"
 #include "base/number_text.h"
 #include "base/text_convert.h"
@@ -11,7 +17,15 @@ namespace corvane::test {
 CORVANE_IMPLEMENT_CLASS(TNullPlatform)
 
 void TNullPlatform::PeekHandler() {
-  ++peeks_;
+  if (++peeks_ > kFrameLimit) {
+    // The loop asking for frames would ask forever; no frame can end it
+    // from here, so end the process with the reason.
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    ADD_FAILURE() << (test ? std::string(test->test_suite_name()) + "." + test->name() + ": " : std::string())
+                  << "more than " << kFrameLimit << " host frames: a wait or loop that should have ended did not";
+    std::fflush(nullptr);
+    std::abort();
+  }
   if (pending_.empty()) return;
   std::function<void()> next = std::move(pending_.front());
   pending_.pop_front();

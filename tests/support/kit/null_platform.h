@@ -3,6 +3,9 @@
 // sleeps that advance the clock instead of waiting, and windows that exist
 // only in memory: every window operation is kept as a line of text
 // ("ResizeWindow 801 601") and applied to the window's fields.
+//
+// Host frames are bounded: a wait, modal loop or main loop that never ends
+// fails its test with a message at the bound instead of hanging it.
 #pragma once
 
 #include <deque>
@@ -27,6 +30,9 @@ class TNullPlatform : public TPlatform {
   std::size_t Pending() const { return pending_.size(); }
   const std::vector<std::int32_t>& Sleeps() const { return sleeps_; }
   int PeekCount() const { return peeks_; }
+  // Far more host frames than any test runs (the longest runs a few
+  // hundred); past it, the test fails and the process ends.
+  static constexpr int kFrameLimit = 10000;
 
   bool CreateConsole() override { return false; }
   bool DestroyConsole() override { return false; }
