@@ -21,6 +21,7 @@
 #include "platform/sdl/platform_sdl.h"
 #include "platform/window.h"
 #include "tests/platform_sdl/gl_harness.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane::test {
@@ -94,26 +95,6 @@ TEST(ScreenModeFilterTest, NothingToReadOrSwitchWithoutVideo) {
   EXPECT_TRUE(ReadScreenModes().Names.empty());
   EXPECT_FALSE(SetWindowFullScreen(nullptr, true, 0, 0, 0));
 }
-
-// Sets an environment variable for the life of the object and puts the
-// previous value (or its absence) back afterwards.
-class TEnvOverride {
- public:
-  TEnvOverride(const char* name, const std::string& value) : name_(name) {
-    if (const char* previous = std::getenv(name)) previous_ = previous;
-    setenv(name, value.c_str(), 1);
-  }
-  ~TEnvOverride() {
-    if (previous_) setenv(name_, previous_->c_str(), 1);
-    else unsetenv(name_);
-  }
-  TEnvOverride(const TEnvOverride&) = delete;
-  TEnvOverride& operator=(const TEnvOverride&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
 
 // An X server of the test's own, on a display number it picks itself.
 class XvfbScreenTest : public ::testing::Test {
@@ -213,8 +194,8 @@ class XvfbScreenTest : public ::testing::Test {
   static inline pid_t server_ = 0;
   static inline std::string display_;
   static inline std::string startError_;
-  std::optional<TEnvOverride> displayOverride_;
-  std::optional<TEnvOverride> busOverride_;
+  std::optional<TScopedEnv> displayOverride_;
+  std::optional<TScopedEnv> busOverride_;
   TTestWorld world_;
   TPlatformSDL* platform_ = nullptr;
   TWindow* window_ = nullptr;

@@ -20,11 +20,13 @@
 #include "tests/libs/bass/kit/recording_source.h"
 #include "tests/libs/bass/kit/sound_media.h"
 #include "tests/libs/bass/kit/tracker_module.h"
+#include "tests/support/scoped_env.h"
 
 namespace libbass::test {
 namespace {
 
 namespace fs = std::filesystem;
+using corvane::test::TScopedEnv;
 
 std::size_t FileSize(const fs::path& path) {
   struct stat info {};
@@ -48,25 +50,6 @@ std::size_t ThreadCount() {
   return n;
 }
 
-// SDL's environment for one test, restored after it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_.empty())
-      unsetenv(name_);
-    else
-      setenv(name_, old_.c_str(), 1);
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-};
-
 BassHandle ChannelOfFile(LoadedLibBass& lib, const Bytes& file, std::uint32_t flags = 0) {
   const BassHandle sample = lib.BASS_SampleLoad(BASS_TRUE, file.data(), 0, static_cast<std::uint32_t>(file.size()), 1, flags);
   return lib.BASS_SampleGetChannel(sample, BASS_FALSE);
@@ -74,9 +57,9 @@ BassHandle ChannelOfFile(LoadedLibBass& lib, const Bytes& file, std::uint32_t fl
 
 TEST(LibBassDevice, TheDiskDriverGetsSilenceBeforePlayThenTheToneAtItsVolume) {
   const fs::path out = fs::temp_directory_path() / ("libbass_disk_" + std::to_string(getpid()) + ".raw");
-  ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-  ScopedEnv file("SDL_DISKAUDIOFILE", out.string());
-  ScopedEnv delay("SDL_DISKAUDIODELAY", "0");  // as fast as it can write
+  TScopedEnv driver("SDL_AUDIODRIVER", "disk");
+  TScopedEnv file("SDL_DISKAUDIOFILE", out.string());
+  TScopedEnv delay("SDL_DISKAUDIODELAY", "0");  // as fast as it can write
   {
     LoadedLibBass lib;
     ASSERT_TRUE(lib.Loaded());
@@ -161,7 +144,7 @@ TEST(LibBassDevice, TheNoSoundDeviceRunsItsClockAndUnloadingAfterFreeLeavesNoThr
 }
 
 TEST(LibBassDevice, ADefaultDriverThatDoesNotOpenFailsInitAndTheNoSoundDeviceStillOpens) {
-  ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+  TScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
   LoadedLibBass lib;
   ASSERT_TRUE(lib.Loaded());
   EXPECT_EQ(lib.BASS_Init(BASS_DEVICE_DEFAULT, 44100, 0, nullptr, nullptr), BASS_FALSE);
