@@ -23,7 +23,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/geometry.h"
+#include "base/geometry/geometry.h"
 #include "engine/container.h"
 #include "engine/position_object.h"
 #include "platform/media.h"

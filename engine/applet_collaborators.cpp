@@ -3,10 +3,10 @@
 #include <exception>
 #include <string>
 
-#include "base/class_info.h"
-#include "base/class_registry.h"
-#include "base/collection.h"
-#include "base/prop_access.h"
+#include "base/lists/collection.h"
+#include "base/reflection/class_info.h"
+#include "base/reflection/class_registry.h"
+#include "base/reflection/prop_access.h"
 #include "engine/applet.h"
 #include "engine/base_object.h"
 #include "engine/visual_object.h"

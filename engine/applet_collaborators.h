@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "base/variant.h"
+#include "base/reflection/variant.h"
 
 namespace corvane {
 

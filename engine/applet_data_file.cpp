@@ -2,12 +2,12 @@
 
 #include <memory>
 
-#include "base/engine_log.h"
-#include "base/file_stream.h"
-#include "base/file_utils.h"
-#include "base/resource_man.h"
-#include "base/text_convert.h"
-#include "base/wide_strings.h"
+#include "base/lists/wide_strings.h"
+#include "base/streams/file_stream.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"
 

@@ -4,10 +4,10 @@
 // manager, and the loaded root when it is not a runnable applet.
 #include <algorithm>
 
-#include "base/file_stream.h"
-#include "base/file_utils.h"
-#include "base/resource_man.h"
-#include "base/text_convert.h"
+#include "base/streams/file_stream.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"

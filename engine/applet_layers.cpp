@@ -1,7 +1,7 @@
 // The applet's top layer (the design manipulators, the inspector, the fade
 // screen, the debug form, the particle renderers and the cursor) and the
 // console that it toggles over the game.
-#include "base/text_convert.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/applet_collaborators.h"
 #include "engine/dummy.h"

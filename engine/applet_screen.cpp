@@ -4,12 +4,12 @@
 #include <cmath>
 #include <limits>
 
-#include "base/engine_log.h"
-#include "base/number_text.h"
-#include "base/point_rect_persistent.h"
-#include "base/rect_math.h"
-#include "base/text_convert.h"
-#include "base/wide_string_list.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/geometry/rect_math.h"
+#include "base/lists/wide_string_list.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "gui/gui_object.h"

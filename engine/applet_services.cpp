@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/file_utils.h"
-#include "base/number_text.h"
-#include "base/resource_man.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/applet_collaborators.h"
 #include "engine/effect.h"

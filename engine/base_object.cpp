@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/good_text.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "base/text/good_text.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/effect.h"
 #include "engine/engine.h"

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "base/component.h"
-#include "base/set.h"
+#include "base/reflection/component.h"
+#include "base/reflection/set.h"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
 #include "engine/dummy.h"
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "gui/gui_object.h"
 

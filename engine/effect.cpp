@@ -1,6 +1,6 @@
 #include "engine/effect.h"
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "resources/cache.h"

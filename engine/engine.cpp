@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "base/class_builder.h"
-#include "base/resource_man.h"
-#include "base/wide_string_list.h"
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/class_builder.h"
+#include "base/streams/resource_man.h"
 #include "engine/applet.h"
 #include "engine/engine_log.h"
 #include "engine/gizmo.h"

@@ -4,9 +4,9 @@
 #include <memory>
 #include <utility>
 
-#include "base/file_stream.h"
-#include "base/file_utils.h"
-#include "base/text_convert.h"
+#include "base/streams/file_stream.h"
+#include "base/system/file_utils.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <string_view>
 
-#include "base/engine_log.h"
-#include "base/hashed_string_list.h"
-#include "base/string_list.h"
+#include "base/lists/hashed_string_list.h"
+#include "base/lists/string_list.h"
+#include "base/system/log_target.h"
 
 namespace corvane {
 

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "base/class_info.h"
-#include "base/file_utils.h"
-#include "base/number_text.h"
-#include "base/resource_man.h"
-#include "base/text_convert.h"
-#include "base/wide_string_list.h"
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/class_info.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"
 #include "platform/platform.h"
@@ -35,7 +35,7 @@ std::string BundledAppletPath() {
 }  // namespace
 
 void SomeEngine::StartUp() {
-  // Number text never follows the C locale (base/number_text.h), so there
+  // Number text never follows the C locale (base/text/number_text.h), so there
   // is no decimal separator to fix here.
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   log_->LogFileName.clear();

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "base/class_builder.h"
-#include "base/coord.h"
-#include "base/engine_log.h"
-#include "base/point_rect_persistent.h"
-#include "base/wide_string_list.h"
+#include "base/geometry/coord.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/object_factory.h"

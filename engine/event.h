@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "base/geometry.h"
+#include "base/geometry/geometry.h"
 #include "engine/base_object.h"
 #include "engine/low_event.h"
 

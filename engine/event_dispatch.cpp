@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/class_registry.h"
-#include "base/point_rect_persistent.h"
-#include "base/resource_man.h"
-#include "base/text_convert.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/reflection/class_registry.h"
+#include "base/streams/resource_man.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/container.h"
 #include "engine/dummy.h"

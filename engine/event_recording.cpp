@@ -7,13 +7,13 @@
 #include <memory>
 #include <optional>
 
-#include "base/engine_log.h"
-#include "base/file_stream.h"
-#include "base/file_utils.h"
-#include "base/number_text.h"
-#include "base/resource_man.h"
-#include "base/text_convert.h"
-#include "base/wide_string_list.h"
+#include "base/lists/wide_string_list.h"
+#include "base/streams/file_stream.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/event.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/class_builder.h"
-#include "base/point_rect_persistent.h"
-#include "base/ray_cast.h"
-#include "base/vector_math.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/geometry/ray_cast.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/event.h"

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "base/class_builder.h"
-#include "base/file_utils.h"
-#include "base/number_text.h"
+#include "base/reflection/class_builder.h"
+#include "base/system/file_utils.h"
+#include "base/text/number_text.h"
 
 namespace corvane {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/object.h"
-#include "base/set.h"
+#include "base/reflection/object.h"
+#include "base/reflection/set.h"
 
 namespace corvane {
 

@@ -5,8 +5,8 @@
 // when none could: the platform did not come up, or no applet could be
 // launched (a missing path, a file that holds no applet, a damaged
 // container, no display for its window); the log says why.
-#include "base/class_registry.h"
-#include "base/file_utils.h"
+#include "base/reflection/class_registry.h"
+#include "base/system/file_utils.h"
 #include "engine/engine.h"
 #include "engine/register.h"
 #include "platform/register.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "base/number_text.h"
+#include "base/text/number_text.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/event.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/event.h"

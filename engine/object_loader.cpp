@@ -4,11 +4,11 @@
 #include <optional>
 #include <vector>
 
-#include "base/engine_log.h"
-#include "base/good_text.h"
-#include "base/number_text.h"
-#include "base/stream_nesting.h"
-#include "base/value_type.h"
+#include "base/streams/stream_nesting.h"
+#include "base/streams/value_type.h"
+#include "base/system/log_target.h"
+#include "base/text/good_text.h"
+#include "base/text/number_text.h"
 
 namespace corvane {
 

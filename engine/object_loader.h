@@ -3,7 +3,7 @@
 // LoadObject. A file being loaded cannot be loaded again inside itself, and
 // loads nest at most kMaxLoadDepth deep, each nested load taking a level of
 // the nesting budget it shares with the streams being read
-// (base/stream_nesting.h): an object file that includes itself is refused
+// (base/streams/stream_nesting.h): an object file that includes itself is refused
 // instead of recursing without end.
 //
 // A load (one LoadObject and every load nested in it) has a budget of work:

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/matrix.h"
-#include "base/ray_cast.h"
-#include "base/rect_math.h"
-#include "base/text_convert.h"
-#include "base/vector_math.h"
+#include "base/geometry/matrix.h"
+#include "base/geometry/ray_cast.h"
+#include "base/geometry/rect_math.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/event.h"

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "base/coord.h"
-#include "base/geometry.h"
+#include "base/geometry/coord.h"
+#include "base/geometry/geometry.h"
 #include "engine/visual_object.h"
 
 namespace corvane {

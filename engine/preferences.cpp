@@ -5,10 +5,10 @@
 #include <set>
 #include <string_view>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet_data_file.h"
 
 namespace corvane {

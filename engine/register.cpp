@@ -1,6 +1,6 @@
 #include "engine/register.h"
 
-#include "base/class_registry.h"
+#include "base/reflection/class_registry.h"
 #include "engine/applet.h"
 #include "engine/base_object.h"
 #include "engine/container.h"

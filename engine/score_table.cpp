@@ -3,8 +3,8 @@
 #include <limits>
 #include <string_view>
 
-#include "base/class_builder.h"
-#include "base/number_text.h"
+#include "base/reflection/class_builder.h"
+#include "base/text/number_text.h"
 #include "engine/applet_data_file.h"
 
 namespace corvane {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/wide_string_list.h"
+#include "base/lists/wide_string_list.h"
 #include "engine/applet_data_file.h"
 #include "engine/base_object.h"
 

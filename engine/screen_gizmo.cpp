@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/class_builder.h"
-#include "base/rect_math.h"
-#include "base/vector_math.h"
+#include "base/geometry/rect_math.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "engine/gizmo.h"
 #include "gui/gui_object.h"

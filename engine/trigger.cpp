@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "engine/event.h"
 #include "platform/device.h"

@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "base/bounds.h"
-#include "base/class_builder.h"
-#include "base/point_rect_persistent.h"
-#include "base/rect_math.h"
+#include "base/geometry/bounds.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/geometry/rect_math.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "engine/container.h"
 #include "engine/engine.h"

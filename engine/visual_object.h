@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "base/geometry.h"
-#include "base/set.h"
+#include "base/geometry/geometry.h"
+#include "base/reflection/set.h"
 #include "engine/base_object.h"
 #include "engine/low_event.h"
 #include "platform/media.h"

@@ -3,15 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/collection.h"
-#include "base/component.h"
-#include "base/engine_log.h"
-#include "base/memory_stream.h"
-#include "base/reader.h"
-#include "base/variant.h"
-#include "base/writer.h"
+#include "base/lists/collection.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/reflection/component.h"
+#include "base/reflection/variant.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/reader.h"
+#include "base/streams/writer.h"
+#include "base/system/log_target.h"
 
 namespace corvane {
 

@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
-#include "base/engine_log.h"
-#include "base/memory_stream.h"
+#include "base/streams/memory_stream.h"
+#include "base/system/log_target.h"
 #include "resources/container_file_stream.h"
 #include "resources/container_file_system.h"
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/memory_stream.h"
+#include "base/streams/memory_stream.h"
 #include "formats/3ds/errors.h"
 #include "formats/3ds/file.h"
 #include "tests/formats/3ds/exercise.h"

@@ -8,10 +8,10 @@
 #include <span>
 #include <string_view>
 
-#include "base/engine_log.h"
-#include "base/memory_stream.h"
-#include "base/object_text.h"
-#include "base/parser.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/object_text.h"
+#include "base/streams/parser.h"
+#include "base/system/log_target.h"
 
 namespace {
 

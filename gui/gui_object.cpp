@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/rect_math.h"
+#include "base/geometry/rect_math.h"
+#include "base/reflection/class_builder.h"
 
 namespace corvane {
 

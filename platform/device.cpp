@@ -6,14 +6,14 @@
 #include <cstring>
 #include <limits>
 
-#include "base/bounds.h"
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/file_utils.h"
-#include "base/matrix.h"
-#include "base/number_text.h"
-#include "base/resource_man.h"
-#include "base/text_convert.h"
+#include "base/geometry/bounds.h"
+#include "base/geometry/matrix.h"
+#include "base/reflection/class_builder.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "platform/platform.h"

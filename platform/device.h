@@ -19,11 +19,11 @@
 #include <string_view>
 #include <vector>
 
-#include "base/geometry.h"
-#include "base/persistent.h"
-#include "base/text_format.h"
-#include "base/vertex_format.h"
-#include "base/wide_string_list.h"
+#include "base/geometry/geometry.h"
+#include "base/geometry/vertex_format.h"
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/persistent.h"
+#include "base/text/text_format.h"
 #include "platform/media.h"
 #include "platform/render_state.h"
 #include "platform/text_layout.h"

@@ -2,7 +2,7 @@
 // call locks what it needs from the start of the scratch mesh, writes,
 // unlocks and draws at once. A call that does not fit the scratch mesh
 // draws nothing and asks for a larger one.
-#include "base/vector_math.h"
+#include "base/geometry/vector_math.h"
 #include "platform/device.h"
 #include "platform/scratch_quads.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/scalar_math.h"
+#include "base/geometry/scalar_math.h"
 #include "platform/device.h"
 #include "platform/mesh_animation.h"
 

@@ -2,7 +2,7 @@
 // font's system font, one line at a time, each at whole pixels.
 #include <cmath>
 
-#include "base/rect_math.h"
+#include "base/geometry/rect_math.h"
 #include "platform/device.h"
 #include "platform/sys_font.h"
 

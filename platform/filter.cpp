@@ -1,8 +1,8 @@
 #include "platform/filter.h"
 
-#include "base/class_builder.h"
-#include "base/resource_man.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/streams/resource_man.h"
+#include "base/text/text_convert.h"
 #include "platform/media.h"
 
 namespace corvane {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/set.h"
+#include "base/reflection/set.h"
 #include "engine/base_object.h"
 
 namespace corvane {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "platform/device.h"
 #include "platform/sys_font.h"

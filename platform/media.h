@@ -13,11 +13,11 @@
 #include <tuple>
 #include <vector>
 
-#include "base/geometry.h"
-#include "base/persistent.h"
-#include "base/record_type.h"
-#include "base/set.h"
-#include "base/vertex_format.h"
+#include "base/geometry/geometry.h"
+#include "base/geometry/vertex_format.h"
+#include "base/reflection/persistent.h"
+#include "base/reflection/record_type.h"
+#include "base/reflection/set.h"
 
 namespace corvane {
 

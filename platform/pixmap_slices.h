@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "base/geometry.h"
+#include "base/geometry/geometry.h"
 
 namespace corvane {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/persistent.h"
+#include "base/reflection/persistent.h"
 #include "platform/window.h"
 
 namespace corvane {

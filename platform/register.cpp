@@ -1,6 +1,6 @@
 #include "platform/register.h"
 
-#include "base/class_registry.h"
+#include "base/reflection/class_registry.h"
 #include "platform/media.h"
 
 namespace corvane {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/type_info.h"
+#include "base/reflection/type_info.h"
 
 namespace corvane {
 

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "base/geometry.h"
-#include "base/vertex_format.h"
+#include "base/geometry/geometry.h"
+#include "base/geometry/vertex_format.h"
 #include "platform/device.h"
 
 namespace corvane {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "base/persistent.h"
+#include "base/reflection/persistent.h"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
 #include "platform/sys_font.h"
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 
 namespace corvane {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/rect_math.h"
+#include "base/geometry/rect_math.h"
 
 namespace corvane {
 

@@ -10,8 +10,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "base/geometry.h"
-#include "base/text_format.h"
+#include "base/geometry/geometry.h"
+#include "base/text/text_format.h"
 
 namespace corvane {
 

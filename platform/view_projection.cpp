@@ -1,7 +1,7 @@
 #include "platform/view_projection.h"
 
-#include "base/matrix.h"
-#include "base/vector_math.h"
+#include "base/geometry/matrix.h"
+#include "base/geometry/vector_math.h"
 
 namespace corvane {
 

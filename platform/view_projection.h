@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "base/geometry.h"
+#include "base/geometry/geometry.h"
 
 namespace corvane {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/number_text.h"
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "platform/media.h"
 
 namespace corvane {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/geometry.h"
-#include "base/persistent.h"
+#include "base/geometry/geometry.h"
+#include "base/reflection/persistent.h"
 #include "platform/media.h"
 
 namespace corvane {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "base/hashed_string_list.h"
+#include "base/lists/hashed_string_list.h"
 #include "engine/base_object.h"
 #include "platform/media.h"
 

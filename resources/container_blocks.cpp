@@ -4,9 +4,9 @@
 #include <limits>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/number_text.h"
-#include "base/stream_helpers.h"
+#include "base/reflection/class_builder.h"
+#include "base/streams/stream_helpers.h"
+#include "base/text/number_text.h"
 #include "resources/container_file_system.h"
 
 namespace corvane {

@@ -4,7 +4,7 @@
 #include <ctime>
 #include <utility>
 
-#include "base/file_date.h"
+#include "base/system/file_date.h"
 
 namespace corvane {
 

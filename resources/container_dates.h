@@ -23,7 +23,7 @@ double DateTimeNow();
 double EncodeDateTime(int year, int month, int day, int hour, int minute, int second);
 // Whether a stored date can be a date at all: finite, years 1 to 9999.
 bool IsValidDateTime(double dateTime);
-// The packed file date (base/file_date.h) of a date-time; 0 for what packs
+// The packed file date (base/system/file_date.h) of a date-time; 0 for what packs
 // into no file date: not a valid date, or a year before 1980 or after 2107.
 std::int32_t DateTimeToFileDate(double dateTime);
 

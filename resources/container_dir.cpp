@@ -4,9 +4,9 @@
 #include <bit>
 #include <cstring>
 
-#include "base/class_builder.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "resources/container_dates.h"
 #include "resources/container_file_system.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/object.h"
+#include "base/reflection/object.h"
 #include "resources/container_format.h"
 
 namespace corvane {

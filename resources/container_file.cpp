@@ -1,6 +1,6 @@
 #include "resources/container_file.h"
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "resources/container_dates.h"
 #include "resources/container_dir.h"
 #include "resources/container_file_system.h"

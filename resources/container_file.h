@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "base/object.h"
+#include "base/reflection/object.h"
 #include "resources/container_format.h"
 
 namespace corvane {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 
 namespace corvane {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/stream.h"
+#include "base/streams/stream.h"
 #include "resources/container_file_system.h"
 
 namespace corvane {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <unordered_set>
 
-#include "base/text_convert.h"
+#include "base/text/text_convert.h"
 #include "resources/container_dates.h"
 
 namespace corvane {

@@ -18,8 +18,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/object.h"
-#include "base/stream.h"
+#include "base/reflection/object.h"
+#include "base/streams/stream.h"
 #include "resources/container_dir.h"
 #include "resources/container_file.h"
 #include "resources/container_format.h"

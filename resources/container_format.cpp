@@ -1,7 +1,7 @@
 #include "resources/container_format.h"
 
-#include "base/engine_log.h"
-#include "base/text_convert.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 

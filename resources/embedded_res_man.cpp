@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/file_stream.h"
-#include "base/hashed_string_list.h"
-#include "base/memory_stream.h"
-#include "base/text_convert.h"
+#include "base/lists/hashed_string_list.h"
+#include "base/reflection/class_builder.h"
+#include "base/streams/file_stream.h"
+#include "base/streams/memory_stream.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 

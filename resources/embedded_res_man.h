@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/resource_man.h"
+#include "base/streams/resource_man.h"
 
 namespace corvane {
 

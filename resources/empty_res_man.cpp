@@ -1,6 +1,6 @@
 #include "resources/empty_res_man.h"
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 
 namespace corvane {
 

@@ -1,11 +1,11 @@
 #include "resources/folder_res_man.h"
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/file_stream.h"
-#include "base/file_utils.h"
-#include "base/string_list.h"
-#include "base/text_convert.h"
+#include "base/lists/string_list.h"
+#include "base/reflection/class_builder.h"
+#include "base/streams/file_stream.h"
+#include "base/system/file_utils.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 #include "resources/resource_paths.h"
 
 namespace corvane {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "base/resource_man.h"
+#include "base/streams/resource_man.h"
 
 namespace corvane {
 

@@ -3,9 +3,9 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
-#include "base/engine_log.h"
-#include "base/file_utils.h"
-#include "base/text_convert.h"
+#include "base/system/file_utils.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 #include "engine/engine.h"
 
 namespace corvane {

@@ -16,7 +16,7 @@
 #include <functional>
 #include <string>
 
-#include "base/reader.h"
+#include "base/streams/reader.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #include "resources/register.h"
 
-#include "base/class_registry.h"
-#include "base/resource_man.h"
+#include "base/reflection/class_registry.h"
+#include "base/streams/resource_man.h"
 #include "engine/object_loader.h"
 #include "resources/cache.h"
 #include "resources/embedded_res_man.h"

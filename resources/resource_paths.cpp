@@ -8,11 +8,11 @@
 #include <set>
 #include <utility>
 
-#include "base/engine_log.h"
-#include "base/file_date.h"
-#include "base/resource_man.h"
-#include "base/string_list.h"
-#include "base/text_convert.h"
+#include "base/lists/string_list.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_date.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 #include "resources/container_format.h"  // MatchesMask, shared with container listings
 
 namespace corvane {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/file_stream.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/streams/file_stream.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/engine.h"
 #include "resources/container_dates.h"
 #include "resources/container_file_stream.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "base/resource_man.h"
+#include "base/streams/resource_man.h"
 
 namespace corvane {
 

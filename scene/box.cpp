@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/class_builder.h"
-#include "base/vector_math.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "platform/device.h"
 #include "scene/dynamic_engine.h"

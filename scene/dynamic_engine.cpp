@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "base/class_builder.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/geometry.h"
-#include "base/persistent.h"
+#include "base/geometry/geometry.h"
+#include "base/reflection/persistent.h"
 
 namespace corvane {
 

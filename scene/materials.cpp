@@ -1,7 +1,7 @@
 #include "scene/materials.h"
 
-#include "base/class_builder.h"
-#include "base/color.h"
+#include "base/geometry/color.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "platform/device.h"
 

@@ -1,6 +1,6 @@
 #include "scene/register.h"
 
-#include "base/class_registry.h"
+#include "base/reflection/class_registry.h"
 #include "scene/box.h"
 #include "scene/materials.h"
 

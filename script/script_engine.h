@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/persistent.h"
+#include "base/reflection/persistent.h"
 
 namespace corvane {
 

@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "base/matrix.h"
-#include "base/vector_math.h"
+#include "base/geometry/matrix.h"
+#include "base/geometry/vector_math.h"
 
 namespace corvane {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "base/text_convert.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "scene/register.h"
 #include "tests/support/kit/applet_world.h"

@@ -5,15 +5,15 @@
 
 #include <string>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/collection.h"
-#include "base/component.h"
-#include "base/engine_log.h"
-#include "base/memory_stream.h"
-#include "base/object_text.h"
-#include "base/reader.h"
-#include "base/variant.h"
+#include "base/lists/collection.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/reflection/component.h"
+#include "base/reflection/variant.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/object_text.h"
+#include "base/streams/reader.h"
+#include "base/system/log_target.h"
 #include "engine/base_object.h"
 
 namespace corvane {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "base/engine_log.h"
+#include "base/system/log_target.h"
 #include "engine/position_object.h"
 
 namespace corvane {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "base/engine_log.h"
+#include "base/system/log_target.h"
 #include "engine/base_object.h"
 #include "engine/effect.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_stream.h"
+#include "base/streams/memory_stream.h"
 #include "formats/3ds/chunk_ids.h"
 #include "formats/3ds/file.h"
 #include "formats/3ds/lights_cameras.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
 #include "bench/support/heap_count.h"
 #include "platform/device.h"
 #include "platform/sys_font.h"

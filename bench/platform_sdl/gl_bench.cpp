@@ -21,9 +21,9 @@
 #include <ctime>
 #include <vector>
 
-#include "base/matrix.h"
-#include "base/prop_access.h"
-#include "base/vector_math.h"
+#include "base/geometry/matrix.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/prop_access.h"
 #include "bench/support/heap_count.h"
 #include "platform/view_projection.h"
 #include "tests/platform_sdl/gl_harness.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "base/file_stream.h"
-#include "base/memory_stream.h"
+#include "base/streams/file_stream.h"
+#include "base/streams/memory_stream.h"
 #include "resources/container_file_stream.h"
 #include "resources/container_file_system.h"
 

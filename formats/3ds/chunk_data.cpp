@@ -3,7 +3,7 @@
 // against the bytes the chunk holds before anything is allocated.
 #include <bit>
 
-#include "base/stream.h"
+#include "base/streams/stream.h"
 #include "formats/3ds/chunk_data.h"
 #include "formats/3ds/chunk_ids.h"
 #include "formats/3ds/errors.h"

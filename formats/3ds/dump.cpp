@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/string_list.h"
+#include "base/lists/string_list.h"
 #include "formats/3ds/chunk_ids.h"
 #include "formats/3ds/chunk_names.h"
 #include "formats/3ds/pascal_format.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "base/stream.h"
+#include "base/streams/stream.h"
 #include "formats/3ds/chunk_ids.h"
 #include "formats/3ds/errors.h"
 #include "formats/3ds/keyframer.h"

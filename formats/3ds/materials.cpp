@@ -1,6 +1,6 @@
 #include "formats/3ds/materials.h"
 
-#include "base/text_convert.h"
+#include "base/text/text_convert.h"
 #include "formats/3ds/chunk_ids.h"
 #include "formats/3ds/errors.h"
 #include "formats/3ds/extract.h"

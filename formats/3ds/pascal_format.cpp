@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/number_text.h"
+#include "base/text/number_text.h"
 
 namespace corvane {
 

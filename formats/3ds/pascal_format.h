@@ -4,7 +4,7 @@
 // with the types d (decimal), u (unsigned decimal), x (upper-case hex),
 // f (fixed, 2 decimals unless a precision is given) and s (string); "%%" is
 // a percent sign. An index picks the argument (from 0) and the directives
-// after it go on from there. Numbers go through base/number_text.h, so the
+// after it go on from there. Numbers go through base/text/number_text.h, so the
 // decimal separator is always ".".
 //
 // A directive with no argument left, or of a type its argument cannot

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "base/number_text.h"
+#include "base/text/number_text.h"
 #include "formats/3ds/errors.h"
 
 namespace corvane {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "base/engine_log.h"
-#include "base/text_convert.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 #include "resources/library_loader.h"
 
 namespace corvane {

@@ -1,9 +1,9 @@
 // Display modes: the list the device offers (read through SDL at creation)
 // and the switch to full screen and back. The window keeps its context
 // through both.
-#include "base/engine_log.h"
-#include "base/file_utils.h"
-#include "base/number_text.h"
+#include "base/system/file_utils.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl_modes.h"
 #include "platform/window.h"

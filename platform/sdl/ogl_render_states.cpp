@@ -2,7 +2,7 @@
 // recompiled by RebuildStates (after creation, a resize, a mode change) so
 // that the lists holding matrices follow the window; a state is applied by
 // calling its list, and only on a change (TDevice::SetRenderState).
-#include "base/matrix.h"
+#include "base/geometry/matrix.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/window.h"
 

@@ -4,11 +4,11 @@
 
 #include <cstdio>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/engine_log.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/event.h"
 #include "engine/position_object.h"

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "base/engine_log.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "platform/sdl/platform_sdl.h"
 #include "platform/window.h"
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "base/engine_log.h"
-#include "base/text_convert.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "platform/device.h"
 #include "platform/sdl/gl_functions.h"

@@ -2,8 +2,8 @@
 // into the engine's events for the applet of the current window.
 #include <SDL.h>
 
-#include "base/engine_log.h"
-#include "base/text_convert.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/event.h"
 #include "platform/device.h"

@@ -1,10 +1,10 @@
 // Boxes, frusta and ray casts. Touching counts as inside throughout.
-#include "base/bounds.h"
+#include "base/geometry/bounds.h"
 
 #include <gtest/gtest.h>
 
-#include "base/matrix.h"
-#include "base/ray_cast.h"
+#include "base/geometry/matrix.h"
+#include "base/geometry/ray_cast.h"
 
 namespace corvane {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/component.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/reflection/component.h"
 #include "tests/support/capture_log.h"
 
 namespace corvane {

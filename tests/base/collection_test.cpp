@@ -1,4 +1,4 @@
-#include "base/collection.h"
+#include "base/lists/collection.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "tests/support/capture_log.h"
 
 namespace corvane {

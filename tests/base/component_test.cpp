@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/component.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/component.h"
+#include "base/text/text_convert.h"
 #include "tests/support/capture_log.h"
 
 namespace corvane {

@@ -5,11 +5,11 @@
 #include <limits>
 #include <string>
 
-#include "base/exceptions.h"
-#include "base/good_text.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
-#include "base/variant.h"
+#include "base/reflection/exceptions.h"
+#include "base/reflection/variant.h"
+#include "base/text/good_text.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 namespace {

@@ -1,18 +1,18 @@
 // Coordinate objects: every operation with its notification count, the
 // published methods called by name, and the stream round trips of an owner
 // whose coordinates start away from zero.
-#include "base/coord.h"
+#include "base/geometry/coord.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-#include "base/class_builder.h"
-#include "base/component.h"
-#include "base/point_rect_persistent.h"
-#include "base/prop_access.h"
-#include "base/writer.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/component.h"
+#include "base/reflection/prop_access.h"
+#include "base/streams/writer.h"
 #include "tests/base/streaming_test_base.h"
 
 namespace corvane {

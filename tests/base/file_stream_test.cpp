@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "base/file_stream.h"
+#include "base/streams/file_stream.h"
 #include "tests/base/temp_dir.h"
 #include "tests/support/capture_log.h"
 

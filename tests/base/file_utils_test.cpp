@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "base/file_utils.h"
+#include "base/system/file_utils.h"
 #include "tests/base/temp_dir.h"
 
 namespace corvane {

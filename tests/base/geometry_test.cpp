@@ -7,13 +7,13 @@
 #include <limits>
 #include <string>
 
-#include "base/color.h"
-#include "base/geometry.h"
-#include "base/geometry_log.h"
-#include "base/rect_math.h"
-#include "base/scalar_math.h"
-#include "base/vector_math.h"
-#include "base/vertex_format.h"
+#include "base/geometry/color.h"
+#include "base/geometry/geometry.h"
+#include "base/geometry/geometry_log.h"
+#include "base/geometry/rect_math.h"
+#include "base/geometry/scalar_math.h"
+#include "base/geometry/vector_math.h"
+#include "base/geometry/vertex_format.h"
 #include "tests/support/capture_log.h"
 
 namespace corvane {

@@ -1,5 +1,5 @@
 // The hashed wide-string list and the chained hash table behind it.
-#include "base/hashed_string_list.h"
+#include "base/lists/hashed_string_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "base/list.h"
+#include "base/lists/list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Matrix products, inversion, rotations, the projection and look-at builders
 // (golden values) and the decomposition.
-#include "base/matrix.h"
+#include "base/geometry/matrix.h"
 
 #include <gtest/gtest.h>
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/component.h"
-#include "base/exceptions.h"
-#include "base/geometry_records.h"
-#include "base/variant.h"
+#include "base/geometry/geometry_records.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/component.h"
+#include "base/reflection/exceptions.h"
+#include "base/reflection/variant.h"
 
 namespace corvane {
 

@@ -2,13 +2,13 @@
 // the reflection layer, byte for byte.
 #include <gtest/gtest.h>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/collection.h"
-#include "base/component.h"
-#include "base/fixups.h"
-#include "base/reader.h"
-#include "base/writer.h"
+#include "base/lists/collection.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/reflection/component.h"
+#include "base/streams/fixups.h"
+#include "base/streams/reader.h"
+#include "base/streams/writer.h"
 #include "tests/base/streaming_test_base.h"
 
 namespace corvane {

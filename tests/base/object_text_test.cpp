@@ -1,4 +1,4 @@
-#include "base/object_text.h"
+#include "base/streams/object_text.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_stream.h"
-#include "base/value_type.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/value_type.h"
 #include "tests/support/capture_log.h"
 
 namespace corvane {

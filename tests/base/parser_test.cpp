@@ -1,4 +1,4 @@
-#include "base/parser.h"
+#include "base/streams/parser.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_stream.h"
+#include "base/streams/memory_stream.h"
 #include "tests/support/capture_log.h"
 
 namespace corvane {

@@ -1,6 +1,6 @@
 // The persistent object list: growth, nil slots, stack and bulk operations,
 // index errors and freeing items whose destruction changes the list.
-#include "base/persistent_object_list.h"
+#include "base/lists/persistent_object_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // The point and rectangle persistents: change notifications, margins and
 // their stream round trip as nested properties.
-#include "base/point_rect_persistent.h"
+#include "base/geometry/point_rect_persistent.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-#include "base/class_builder.h"
-#include "base/component.h"
-#include "base/writer.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/component.h"
+#include "base/streams/writer.h"
 #include "tests/base/streaming_test_base.h"
 
 namespace corvane {

@@ -4,11 +4,11 @@
 
 #include <random>
 
-#include "base/class_registry.h"
-#include "base/component.h"
-#include "base/reader.h"
-#include "base/variant.h"
-#include "base/writer.h"
+#include "base/reflection/class_registry.h"
+#include "base/reflection/component.h"
+#include "base/reflection/variant.h"
+#include "base/streams/reader.h"
+#include "base/streams/writer.h"
 #include "tests/support/capture_log.h"
 #include "tests/support/stream_bytes.h"
 

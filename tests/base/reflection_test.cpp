@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "base/class_builder.h"
-#include "base/component.h"
-#include "base/exceptions.h"
-#include "base/prop_access.h"
-#include "base/variant.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/component.h"
+#include "base/reflection/exceptions.h"
+#include "base/reflection/prop_access.h"
+#include "base/reflection/variant.h"
 #include "tests/support/capture_log.h"
 
 namespace corvane {

@@ -4,9 +4,9 @@
 #include <map>
 #include <optional>
 
-#include "base/file_date.h"
-#include "base/file_utils.h"
-#include "base/resource_man.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_date.h"
+#include "base/system/file_utils.h"
 
 namespace corvane {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_stream.h"
-#include "base/stream_helpers.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/stream_helpers.h"
 
 namespace corvane {
 namespace {

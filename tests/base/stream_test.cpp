@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "base/memory_stream.h"
+#include "base/streams/memory_stream.h"
 #include "tests/base/temp_dir.h"
 
 namespace corvane {

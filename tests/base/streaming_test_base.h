@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "base/class_registry.h"
-#include "base/reader.h"
+#include "base/reflection/class_registry.h"
+#include "base/streams/reader.h"
 #include "tests/support/capture_log.h"
 #include "tests/support/stream_bytes.h"
 

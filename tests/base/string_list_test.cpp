@@ -1,4 +1,4 @@
-#include "base/string_list.h"
+#include "base/lists/string_list.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_stream.h"
+#include "base/streams/memory_stream.h"
 #include "tests/base/list_items.h"
 #include "tests/base/temp_dir.h"
 #include "tests/support/capture_log.h"

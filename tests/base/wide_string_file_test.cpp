@@ -1,14 +1,14 @@
 // The stored forms of a wide-string list: UTF-16 with a byte-order mark in
 // either order, the ciphered form, and files replaced whole.
-#include "base/wide_string_file.h"
+#include "base/lists/wide_string_file.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "base/memory_stream.h"
-#include "base/wide_string_list.h"
+#include "base/lists/wide_string_list.h"
+#include "base/streams/memory_stream.h"
 #include "tests/base/list_items.h"
 #include "tests/base/temp_dir.h"
 #include "tests/support/capture_log.h"

@@ -1,6 +1,6 @@
 // The array wide-string list: index errors, sorting by text and by object,
 // duplicates, growth and change events.
-#include "base/wide_string_list.h"
+#include "base/lists/wide_string_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,19 +1,19 @@
 // The abstract wide-string list's behaviour (through the array list): the
 // text and comma forms, name=value items, assignment, scripts' view and the
 // "strings" property of object streams.
-#include "base/wide_strings.h"
+#include "base/lists/wide_strings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/component.h"
-#include "base/prop_access.h"
-#include "base/variant.h"
-#include "base/wide_string_list.h"
-#include "base/writer.h"
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/component.h"
+#include "base/reflection/prop_access.h"
+#include "base/reflection/variant.h"
+#include "base/streams/writer.h"
 #include "tests/base/list_items.h"
 #include "tests/base/streaming_test_base.h"
 

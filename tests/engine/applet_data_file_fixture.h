@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "base/class_info.h"
-#include "base/variant.h"
-#include "base/wide_string_file.h"
-#include "base/wide_string_list.h"
+#include "base/lists/wide_string_file.h"
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/class_info.h"
+#include "base/reflection/variant.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"
 #include "tests/engine/applet_files_kit.h"

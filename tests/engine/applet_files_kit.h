@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "base/file_date.h"
-#include "base/file_stream.h"
-#include "base/resource_man.h"
+#include "base/streams/file_stream.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_date.h"
 
 namespace corvane::test {
 

@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/point_rect_persistent.h"
-#include "base/text_convert.h"
-#include "base/wide_string_list.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/class_builder.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/event.h"
 #include "engine/visual_object.h"
+#include "script/script_engine.h"
 #include "tests/support/kit/applet_world.h"
 #include "tests/support/kit/null_platform.h"
-#include "script/script_engine.h"
 #include "tests/support/kit/test_script_engine.h"
 
 namespace corvane {

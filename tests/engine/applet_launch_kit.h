@@ -17,12 +17,12 @@
 #include <utility>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/file_stream.h"
-#include "base/file_utils.h"
-#include "base/resource_man.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/streams/file_stream.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
+#include "base/text/text_convert.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"
 #include "engine/register.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/dummy.h"
 #include "engine/engine.h"

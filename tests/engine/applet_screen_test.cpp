@@ -6,9 +6,9 @@
 #include <cmath>
 #include <limits>
 
-#include "base/prop_access.h"
-#include "base/variant.h"
-#include "base/wide_string_list.h"
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/prop_access.h"
+#include "base/reflection/variant.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "platform/window.h"

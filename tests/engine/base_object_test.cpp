@@ -1,7 +1,7 @@
 // The object tree: children and parents, look-ups, handlers, dispose.
 #include <gtest/gtest.h>
 
-#include "base/class_registry.h"
+#include "base/reflection/class_registry.h"
 #include "engine/effect.h"
 #include "engine/engine.h"
 #include "engine/event.h"

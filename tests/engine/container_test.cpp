@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/point_rect_persistent.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
 #include "engine/container.h"
 #include "engine/engine.h"
 #include "engine/event.h"

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
 #include "engine/effect.h"
 #include "engine/engine.h"
 #include "tests/support/kit/test_world.h"

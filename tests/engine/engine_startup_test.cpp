@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/wide_string_list.h"
+#include "base/lists/wide_string_list.h"
 #include "tests/engine/applet_launch_kit.h"
 
 namespace corvane {

@@ -1,9 +1,9 @@
 // The applet's event queue: order, deferred actions, stacks and parameters.
 #include <gtest/gtest.h>
 
-#include "base/coord.h"
-#include "base/point_rect_persistent.h"
-#include "base/prop_access.h"
+#include "base/geometry/coord.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/reflection/prop_access.h"
 #include "engine/engine.h"
 #include "engine/event.h"
 #include "tests/support/kit/test_world.h"

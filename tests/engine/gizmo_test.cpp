@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "base/point_rect_persistent.h"
+#include "base/geometry/point_rect_persistent.h"
 #include "engine/dummy.h"
 #include "engine/engine.h"
 #include "engine/event.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "base/text_convert.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 namespace {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "base/class_registry.h"
-#include "base/vector_math.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/class_registry.h"
 #include "engine/applet.h"
 #include "engine/event.h"
 #include "engine/position_object.h"

@@ -4,10 +4,10 @@
 
 #include <random>
 
+#include "base/text/number_text.h"
 #include "engine/effect.h"
 #include "engine/engine.h"
 #include "engine/event.h"
-#include "base/number_text.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane {

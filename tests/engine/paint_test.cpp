@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/prop_access.h"
-#include "base/variant.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/reflection/prop_access.h"
+#include "base/reflection/variant.h"
 #include "engine/mission.h"
 #include "engine/position_object.h"
 #include "scene/materials.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "base/vector_math.h"
+#include "base/geometry/vector_math.h"
 #include "engine/position_object.h"
 #include "tests/support/kit/test_world.h"
 

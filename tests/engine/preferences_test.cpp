@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "base/class_info.h"
-#include "base/number_text.h"
-#include "base/prop_access.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_info.h"
+#include "base/reflection/prop_access.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"
 #include "engine/preferences.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/class_registry.h"
+#include "base/reflection/class_registry.h"
 #include "engine/preferences.h"
 #include "engine/score_table.h"
 #include "engine/trigger.h"

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
 #include "engine/applet.h"
 #include "engine/event.h"
 #include "engine/trigger.h"

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/prop_access.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/reflection/prop_access.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/dummy.h"
 #include "engine/position_object.h"

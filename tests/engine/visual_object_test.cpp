@@ -2,7 +2,7 @@
 // show and hide, and painting through the recording device.
 #include <gtest/gtest.h>
 
-#include "base/class_registry.h"
+#include "base/reflection/class_registry.h"
 #include "engine/effect.h"
 #include "engine/engine.h"
 #include "engine/event.h"

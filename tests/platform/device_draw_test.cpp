@@ -4,9 +4,9 @@
 #include <set>
 #include <vector>
 
-#include "base/class_info.h"
-#include "base/variant.h"
-#include "base/vector_math.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/class_info.h"
+#include "base/reflection/variant.h"
 #include "platform/device.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_world.h"

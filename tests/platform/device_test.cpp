@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "base/bounds.h"
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/matrix.h"
-#include "base/text_convert.h"
+#include "base/geometry/bounds.h"
+#include "base/geometry/matrix.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/text/text_convert.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"
 #include "engine/visual_object.h"

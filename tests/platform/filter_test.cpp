@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "base/class_builder.h"
-#include "base/class_info.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_info.h"
 #include "platform/filter.h"
 
 namespace corvane {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/resource_man.h"
+#include "base/streams/resource_man.h"
 #include "platform/device.h"
 #include "platform/sys_font.h"
 #include "tests/support/kit/recording_device.h"

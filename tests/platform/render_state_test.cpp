@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "base/class_info.h"
-#include "base/variant.h"
+#include "base/reflection/class_info.h"
+#include "base/reflection/variant.h"
 #include "platform/device.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_world.h"

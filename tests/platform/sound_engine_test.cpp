@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "base/prop_access.h"
-#include "base/variant.h"
+#include "base/reflection/prop_access.h"
+#include "base/reflection/variant.h"
 #include "platform/sound_engine.h"
 #include "tests/support/kit/test_sound_engine.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/text_convert.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "base/matrix.h"
+#include "base/geometry/matrix.h"
 
 namespace corvane {
 namespace {

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "base/vector_math.h"
+#include "base/geometry/vector_math.h"
 #include "engine/applet.h"
 #include "engine/event.h"
 #include "engine/low_event.h"

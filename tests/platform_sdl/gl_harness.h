@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
 #include "platform/window.h"

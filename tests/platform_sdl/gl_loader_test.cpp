@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "base/file_utils.h"
+#include "base/system/file_utils.h"
 #include "resources/library_loader.h"
 #include "tests/platform_sdl/gl_harness.h"
 #include "tests/support/capture_log.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/exceptions.h"
-#include "base/geometry_records.h"
+#include "base/geometry/geometry_records.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/exceptions.h"
 #include "platform/scratch_quads.h"
 #include "tests/platform_sdl/gl_harness.h"
 

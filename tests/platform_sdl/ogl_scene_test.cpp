@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/bounds.h"
-#include "base/prop_access.h"
-#include "base/vector_math.h"
+#include "base/geometry/bounds.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/prop_access.h"
 #include "tests/platform_sdl/gl_harness.h"
 
 namespace corvane {

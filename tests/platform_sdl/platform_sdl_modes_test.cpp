@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "base/text_convert.h"
+#include "base/text/text_convert.h"
 #include "platform/sdl/gl_loader.h"
 #include "platform/sdl/platform_sdl.h"
 #include "platform/window.h"

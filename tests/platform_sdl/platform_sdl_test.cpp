@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/class_registry.h"
+#include "base/reflection/class_registry.h"
 #include "engine/applet.h"
 #include "engine/dummy.h"
 #include "platform/sdl/platform_sdl_png.h"

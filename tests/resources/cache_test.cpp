@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_stream.h"
+#include "base/streams/memory_stream.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"
 #include "platform/sound_engine.h"

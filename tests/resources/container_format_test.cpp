@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "base/file_date.h"
+#include "base/system/file_date.h"
 #include "resources/container_dates.h"
 
 namespace corvane {

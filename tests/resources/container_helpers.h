@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/memory_stream.h"
+#include "base/streams/memory_stream.h"
 #include "resources/container_dates.h"
 #include "resources/container_file_system.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/file_stream.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/streams/file_stream.h"
 #include "engine/object_loader.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "base/file_date.h"
-#include "base/file_stream.h"
-#include "base/string_list.h"
+#include "base/lists/string_list.h"
+#include "base/streams/file_stream.h"
+#include "base/system/file_date.h"
 #include "resources/folder_res_man.h"
 #include "resources/resource_paths.h"
 #include "tests/resources/resource_helpers.h"

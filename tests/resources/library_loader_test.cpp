@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "base/file_utils.h"
+#include "base/system/file_utils.h"
 #include "resources/library_loader.h"
 #include "tests/support/capture_log.h"
 #include "tests/support/kit/test_world.h"

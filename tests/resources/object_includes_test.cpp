@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "base/stream_nesting.h"
-#include "base/value_type.h"
+#include "base/streams/stream_nesting.h"
+#include "base/streams/value_type.h"
 #include "engine/applet.h"
 #include "engine/effect.h"
 #include "engine/object_factory.h"

@@ -3,10 +3,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/memory_stream.h"
-#include "base/object_text.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/object_text.h"
 #include "engine/applet.h"
 #include "engine/object_loader.h"
 #include "resources/cache.h"

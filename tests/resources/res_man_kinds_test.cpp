@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "base/class_info.h"
-#include "base/class_registry.h"
-#include "base/file_date.h"
-#include "base/file_stream.h"
-#include "base/string_list.h"
-#include "base/variant.h"
+#include "base/lists/string_list.h"
+#include "base/reflection/class_info.h"
+#include "base/reflection/class_registry.h"
+#include "base/reflection/variant.h"
+#include "base/streams/file_stream.h"
+#include "base/system/file_date.h"
 #include "resources/empty_res_man.h"
 #include "resources/ext_res_man.h"
 #include "tests/resources/resource_helpers.h"

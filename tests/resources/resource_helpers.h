@@ -15,10 +15,10 @@
 #include <memory>
 #include <string>
 
-#include "base/object.h"
-#include "base/resource_man.h"
-#include "base/string_list.h"
-#include "base/text_convert.h"
+#include "base/lists/string_list.h"
+#include "base/reflection/object.h"
+#include "base/streams/resource_man.h"
+#include "base/text/text_convert.h"
 #include "resources/folder_res_man.h"
 #include "resources/register.h"
 #include "tests/support/kit/test_world.h"

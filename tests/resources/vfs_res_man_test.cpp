@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "base/file_stream.h"
-#include "base/string_list.h"
+#include "base/lists/string_list.h"
+#include "base/streams/file_stream.h"
 #include "engine/engine.h"
 #include "engine/object_loader.h"
 #include "resources/container_dates.h"

@@ -1,7 +1,7 @@
 // Materials: look-up by name and tag, colours as text, Apply with alpha.
 #include <gtest/gtest.h>
 
-#include "base/prop_access.h"
+#include "base/reflection/prop_access.h"
 #include "engine/applet.h"
 #include "scene/materials.h"
 #include "tests/support/kit/recording_device.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/text_convert.h"
+#include "base/text/text_convert.h"
 
 namespace corvane::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/engine_log.h"
+#include "base/system/log_target.h"
 
 namespace corvane::test {
 

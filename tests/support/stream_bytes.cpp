@@ -1,7 +1,7 @@
 #include "tests/support/stream_bytes.h"
 
-#include "base/component.h"
-#include "base/writer.h"
+#include "base/reflection/component.h"
+#include "base/streams/writer.h"
 
 namespace corvane::test {
 

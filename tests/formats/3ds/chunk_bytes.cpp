@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/memory_stream.h"
+#include "base/streams/memory_stream.h"
 
 namespace corvane::test3ds {
 

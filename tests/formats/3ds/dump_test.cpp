@@ -4,7 +4,7 @@
 #include <clocale>
 #include <set>
 
-#include "base/string_list.h"
+#include "base/lists/string_list.h"
 #include "formats/3ds/chunk_ids.h"
 #include "formats/3ds/chunk_names.h"
 #include "formats/3ds/dump.h"

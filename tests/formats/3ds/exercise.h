@@ -3,7 +3,7 @@
 // out of any of them; each is caught so the next one still runs.
 #pragma once
 
-#include "base/string_list.h"
+#include "base/lists/string_list.h"
 #include "formats/3ds/errors.h"
 #include "formats/3ds/file.h"
 #include "formats/3ds/keyframer.h"

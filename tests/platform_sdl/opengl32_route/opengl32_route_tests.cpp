@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/file_utils.h"
+#include "base/system/file_utils.h"
 #include "platform/sdl/gl_loader.h"
 #include "resources/library_loader.h"
 #include "tests/platform_sdl/gl_harness.h"

@@ -1,8 +1,8 @@
 #include "tests/support/kit/applet_standins.h"
 
-#include "base/class_builder.h"
-#include "base/class_registry.h"
-#include "base/point_rect_persistent.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
 #include "engine/applet.h"
 #include "scene/materials.h"
 

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
-#include "base/collection.h"
-#include "base/persistent.h"
-#include "base/set.h"
-#include "base/type_info.h"
+#include "base/lists/collection.h"
+#include "base/reflection/persistent.h"
+#include "base/reflection/set.h"
+#include "base/reflection/type_info.h"
 #include "engine/container.h"
 #include "engine/effect.h"
 #include "gui/gui_object.h"

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "base/class_registry.h"
-#include "base/engine_log.h"
-#include "base/string_list.h"
+#include "base/lists/string_list.h"
+#include "base/reflection/class_registry.h"
+#include "base/system/log_target.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/engine_log.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "base/object.h"
+#include "base/reflection/object.h"
 
 namespace corvane {
 class Applet;

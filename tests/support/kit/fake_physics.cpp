@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "base/bounds.h"
-#include "base/class_builder.h"
-#include "base/vector_math.h"
+#include "base/geometry/bounds.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/class_builder.h"
 #include "engine/position_object.h"
 
 namespace corvane::test {

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/class_builder.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "platform/window.h"
 

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "base/class_builder.h"
-#include "base/color.h"
-#include "base/matrix.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
-#include "base/vector_math.h"
+#include "base/geometry/color.h"
+#include "base/geometry/matrix.h"
+#include "base/geometry/vector_math.h"
+#include "base/reflection/class_builder.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "platform/view_projection.h"
 #include "platform/window.h"

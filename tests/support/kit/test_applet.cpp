@@ -1,6 +1,6 @@
 #include "tests/support/kit/test_applet.h"
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "engine/event.h"
 #include "platform/device.h"
 #include "platform/sound_engine.h"

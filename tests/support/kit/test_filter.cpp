@@ -1,6 +1,6 @@
 #include "tests/support/kit/test_filter.h"
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "platform/device.h"
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "base/class_builder.h"
-#include "base/engine_log.h"
-#include "base/number_text.h"
-#include "base/prop_access.h"
-#include "base/text_convert.h"
-#include "base/variant.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/prop_access.h"
+#include "base/reflection/variant.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/applet.h"
 #include "engine/event.h"
 #include "engine/object_factory.h"

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 
 namespace corvane::test {
 

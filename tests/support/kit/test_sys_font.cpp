@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "base/class_builder.h"
-#include "base/number_text.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_builder.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 
 namespace corvane::test {
 

@@ -1,11 +1,11 @@
 #include "tests/support/kit/test_world.h"
 
-#include "base/class_registry.h"
-#include "base/engine_log.h"
-#include "base/memory_stream.h"
-#include "base/object_text.h"
-#include "base/reader.h"
-#include "base/text_convert.h"
+#include "base/reflection/class_registry.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/object_text.h"
+#include "base/streams/reader.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 #include "engine/engine.h"
 #include "engine/register.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/kit/top_view_device.h"
 
-#include "base/class_builder.h"
+#include "base/reflection/class_builder.h"
 #include "platform/window.h"
 
 namespace corvane::test {

@@ -1,0 +1,52 @@
+#include "base/reflection/object.h"
+
+#include "base/reflection/class_builder.h"
+
+namespace corvane {
+
+TClass TObject::StaticClass() {
+  static const TClassInfo info("TObject", nullptr, nullptr, nullptr);
+  return &info;
+}
+
+TObject::~TObject() {
+  if (life_) {
+    life_->Alive = false;
+    if (life_->Handles == 0) delete life_;
+  }
+}
+
+const std::string& TObject::ClassName() const { return ClassType()->Name(); }
+
+bool TObject::InheritsFrom(TClass cls) const { return ClassType()->InheritsFrom(cls); }
+
+void TObject::Free() {
+  if (freeing_) return;  // already on its way out (an owner freeing it again)
+  freeing_ = true;
+  BeforeDestruction();
+  // Weak handles see the object gone before any C++ destructor runs.
+  if (life_) life_->Alive = false;
+  delete this;
+}
+
+TObject* FinishConstruction(TObject* object, const TCreateContext& context) {
+  try {
+    if (context.Read) context.Read(*object);
+    object->AfterConstruction();
+  } catch (...) {
+    object->Free();
+    throw;
+  }
+  return object;
+}
+
+void ReleaseLifeToken(TLifeToken* token) {
+  if (--token->Handles == 0 && !token->Alive) delete token;
+}
+
+TLifeToken* TObject::LifeToken() const {
+  if (!life_) life_ = new TLifeToken;
+  return life_;
+}
+
+}  // namespace corvane

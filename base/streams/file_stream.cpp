@@ -1,0 +1,279 @@
+#include "base/streams/file_stream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <system_error>
+
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
+
+namespace corvane {
+
+static_assert(sizeof(off_t) == 8, "file positions need 64 bits");
+
+CORVANE_IMPLEMENT_CLASS(TFileStream)
+
+namespace {
+
+// The largest count handed to one read() or write(); the kernel moves at
+// most about this much per call anyway.
+constexpr std::int64_t kMaxChunk = std::int64_t{1} << 30;
+// Room left for the temporary's prefix and suffix within NAME_MAX.
+constexpr std::size_t kMaxTempStem = 200;
+constexpr int kTempAttempts = 100;
+
+std::string Reason(int err) { return std::generic_category().message(err); }
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+  int fd;
+  do {
+    fd = ::open(path, flags, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Root passes access(W_OK) for any file, so a file without a single write
+// bit counts as read-only whoever asks.
+bool IsWritable(const std::string& path, const struct stat& st) {
+  return (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
+std::string RandomSuffix() {
+  static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 generator{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof(kChars) - 2);
+  std::string suffix(6, ' ');
+  for (char& c : suffix) c = kChars[pick(generator)];
+  return suffix;
+}
+
+std::nullptr_t Refuse(std::string* error, std::string reason) {
+  if (error) *error = std::move(reason);
+  return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, std::uint16_t mode,
+                                               std::string* error) {
+  if (path.empty()) return Refuse(error, "no file name");
+  if (path.find('\0') != std::string::npos) return Refuse(error, "invalid file name");
+
+  if ((mode & 0xFF00) != 0xFF00) {
+    const int accessMode = mode & 3;
+    if (accessMode == 3) return Refuse(error, "invalid open mode");
+    const int flags = accessMode == fmOpenRead ? O_RDONLY : accessMode == fmOpenWrite ? O_WRONLY : O_RDWR;
+    // Non-blocking only while opening, so that a FIFO planted in place of a
+    // file cannot stall the engine before it is refused below.
+    const int fd = OpenRetrying(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return Refuse(error, Reason(errno));
+    std::unique_ptr<TFileStream> stream(new TFileStream(path, fd));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return Refuse(error, Reason(errno));
+    if (S_ISDIR(st.st_mode)) return Refuse(error, "is a directory");
+    if (!S_ISREG(st.st_mode)) return Refuse(error, "not a regular file");
+    if (accessMode != fmOpenRead && !IsWritable(path, st)) return Refuse(error, "the file is read-only");
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return stream;
+  }
+
+  // Create: replace the file the path names; through a symbolic link, the
+  // file it points to (the link itself stays).
+  std::string target = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+  }
+  int targetMode = -1;
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return Refuse(error, "is a directory");
+    if (!S_ISREG(st.st_mode)) return Refuse(error, "not a regular file");
+    if (!IsWritable(target, st)) return Refuse(error, "the file is read-only");
+    targetMode = static_cast<int>(st.st_mode & 0777);
+  } else if (errno != ENOENT) {
+    return Refuse(error, Reason(errno));
+  }
+
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return Refuse(error, "no file name");
+
+  // The kernel applies the umask to a new file's 0644.
+  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+    std::string temp = folder + "." + name.substr(0, kMaxTempStem) + "." + RandomSuffix();
+    const int fd = OpenRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return Refuse(error, Reason(errno));
+    }
+    std::unique_ptr<TFileStream> stream(new TFileStream(path, fd));
+    stream->creating_ = true;
+    stream->tempPath_ = std::move(temp);
+    stream->targetPath_ = std::move(target);
+    stream->targetMode_ = targetMode;
+    return stream;
+  }
+  return Refuse(error, "no free name for a temporary file");
+}
+
+TFileStream::~TFileStream() {
+  if (closed_) return;
+  const bool committing = creating_ && !failed_;
+  if (!Close() && committing) {
+    EngineError(u"Can't store file " + Utf8ToUtf16(path_) + u": " + Utf8ToUtf16(error_));
+  }
+}
+
+void TFileStream::Fail(const std::string& reason) {
+  if (!failed_) error_ = reason;
+  failed_ = true;
+}
+
+std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
+  if (fd_ < 0 || buffer == nullptr || count <= 0) return 0;
+  auto* bytes = static_cast<char*>(buffer);
+  std::int64_t total = 0;
+  while (total < count) {
+    const auto chunk = static_cast<std::size_t>(std::min(count - total, kMaxChunk));
+    const ssize_t n = ::read(fd_, bytes + total, chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    total += n;
+  }
+  return total;
+}
+
+std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
+  if (fd_ < 0 || buffer == nullptr || count <= 0) return 0;
+  // A create-mode file that missed a write will not be committed; stop
+  // early so that the caller sees the failure too.
+  if (creating_ && failed_) return 0;
+  const auto* bytes = static_cast<const char*>(buffer);
+  std::int64_t total = 0;
+  while (total < count) {
+    const auto chunk = static_cast<std::size_t>(std::min(count - total, kMaxChunk));
+    const ssize_t n = ::write(fd_, bytes + total, chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Fail(Reason(errno));
+      break;
+    }
+    if (n == 0) {
+      Fail("nothing could be written");
+      break;
+    }
+    total += n;
+  }
+  return total;
+}
+
+std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+  if (fd_ < 0) return 0;
+  const off_t current = ::lseek(fd_, 0, SEEK_CUR);
+  std::int64_t base = 0;
+  if (origin == soCurrent) base = std::max<std::int64_t>(0, current);
+  else if (origin == soEnd) base = Size();
+  std::int64_t target = 0;
+  if (__builtin_add_overflow(base, offset, &target)) {
+    target = offset > 0 ? std::numeric_limits<std::int64_t>::max() : 0;
+  }
+  const off_t moved = ::lseek(fd_, std::max<std::int64_t>(0, target), SEEK_SET);
+  return moved >= 0 ? moved : std::max<std::int64_t>(0, current);
+}
+
+std::int64_t TFileStream::Size() {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return 0;
+  return st.st_size;
+}
+
+bool TFileStream::SetSize(std::int64_t size) {
+  if (fd_ < 0 || size < 0) return false;
+  int result;
+  do {
+    result = ::ftruncate(fd_, size);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    // A create-mode file whose size could not be set is not what the
+    // caller meant to store.
+    if (creating_) Fail(Reason(errno));
+    return false;
+  }
+  if (Position() > size) SetPosition(size);
+  return true;
+}
+
+bool TFileStream::Commit() {
+  if (::fsync(fd_) != 0) Fail(Reason(errno));
+  if (!failed_ && targetMode_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(targetMode_)) != 0) {
+    Fail(Reason(errno));
+  }
+  // close() may be the first to report a deferred write error.
+  if (::close(fd_) != 0 && !failed_) Fail(Reason(errno));
+  fd_ = -1;
+  if (!failed_ && ::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) Fail(Reason(errno));
+  if (failed_) ::unlink(tempPath_.c_str());
+  return !failed_;
+}
+
+void TFileStream::Discard() {
+  ::close(fd_);
+  fd_ = -1;
+  if (creating_) ::unlink(tempPath_.c_str());
+}
+
+bool TFileStream::Close() {
+  if (closed_) return closeResult_;
+  closed_ = true;
+  if (creating_) {
+    if (failed_) Discard();
+    else closeResult_ = Commit();
+  } else {
+    if (::close(fd_) != 0) Fail(Reason(errno));
+    fd_ = -1;
+    closeResult_ = !failed_;
+  }
+  return closeResult_;
+}
+
+void TFileStream::Abandon() {
+  if (closed_) return;
+  closed_ = true;
+  closeResult_ = false;
+  Discard();
+}
+
+bool SaveFileAtomically(const std::string& path, const std::function<bool(TStream&)>& write, std::string* error) {
+  std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate, error);
+  if (!file) return false;
+  if (!write(*file)) {
+    if (error) *error = file->LastError().empty() ? "the file could not be written" : file->LastError();
+    file->Abandon();
+    return false;
+  }
+  if (file->Close()) return true;
+  if (error) *error = file->LastError();
+  return false;
+}
+
+bool SaveFileAtomicallyOrReport(const std::string& path, const std::function<bool(TStream&)>& write) {
+  std::string error;
+  if (SaveFileAtomically(path, write, &error)) return true;
+  EngineError(Utf8ToUtf16("Cannot create file \"" + path + "\". " + error));
+  return false;
+}
+
+}  // namespace corvane

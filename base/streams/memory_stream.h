@@ -1,0 +1,66 @@
+// TMemoryStream: a stream over bytes it owns. Loaders read whole files into
+// one before parsing, and writers build a file in one before storing it in
+// a single atomic step.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/streams/stream.h"
+
+namespace corvane {
+
+class TMemoryStream : public TStream {
+  CORVANE_CLASS(TMemoryStream, TStream)
+
+  // No memory stream grows beyond this; larger sizes are refused as if the
+  // memory had run out (a hostile seek then write must fail, not abort).
+  static constexpr std::int64_t kMaxSize = std::int64_t{1} << 40;
+
+  TMemoryStream() = default;
+  // A copy of the bytes, positioned at the start.
+  explicit TMemoryStream(std::span<const char> bytes);
+  explicit TMemoryStream(std::span<const std::uint8_t> bytes);
+
+  std::int64_t Read(void* buffer, std::int64_t count) override;
+  // Writing past the end grows the stream; a gap left by an earlier seek
+  // past the end reads as zero bytes. Writes nothing when the memory cannot
+  // grow.
+  std::int64_t Write(const void* buffer, std::int64_t count) override;
+  // Positions past the end are allowed.
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+  // A position past the new end moves back to it.
+  bool SetSize(std::int64_t size) override;
+
+  // The bytes, Size() of them (may be null when empty). Valid until the
+  // next call that changes the size.
+  char* Memory() { return data_.data(); }
+  const char* Memory() const { return data_.data(); }
+
+  // Empty, at position 0, memory released.
+  void Clear();
+  // Replaces the content with all of source, read from its start; the
+  // position goes to 0. False when source did not deliver all its bytes
+  // (what it delivered is kept) or the memory ran out (the stream is empty).
+  bool LoadFromStream(TStream& source);
+  // Writes the whole content (whatever the position) at dest's position;
+  // false when dest took fewer bytes.
+  bool SaveToStream(TStream& dest) const;
+  // False (reason in *error) when the file cannot be read whole.
+  bool LoadFromFile(const std::string& path, std::string* error = nullptr);
+  // Stores through a create-mode file stream: the file is replaced whole
+  // or left untouched. False (reason in *error) when it was not replaced.
+  bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
+
+ private:
+  // Grows the content to at least size bytes (new bytes zero).
+  bool GrowTo(std::int64_t size);
+
+  std::vector<char> data_;
+  std::int64_t position_ = 0;
+};
+
+}  // namespace corvane

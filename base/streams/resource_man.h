@@ -1,0 +1,117 @@
+// TResourceMan: where an applet's bytes come from. Every loader asks a
+// resource manager for a stream by a resource name ("main.object",
+// "ui/button.png"); the kinds (a folder, a container file, the embedded
+// defaults, nothing at all) decide where the bytes live.
+//
+// The listing operations share one result list owned by the manager: each
+// call clears it, refills it and returns it, so its contents change at the
+// next listing call and the caller never frees it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "base/reflection/persistent.h"
+#include "base/streams/stream.h"
+#include "base/system/file_date.h"
+
+namespace corvane {
+
+template <class C>
+class TClassBuilder;
+class TStringList;
+class TStrings;
+
+class TResourceMan : public TPersistent {
+  CORVANE_CLASS(TResourceMan, TPersistent)
+  static void Describe(TClassBuilder<TResourceMan>& c);
+
+  // `name` is the root the manager serves, kept as given; the kinds complete it.
+  explicit TResourceMan(const TCreateContext& context, std::string name = {});
+  ~TResourceMan() override;
+  // The engine's kinds log "Resource manager <class> starded" here ...
+  void AfterConstruction() override;
+  // ... and "Resource manager <class> closed" here (see LogLifeLines).
+  void BeforeDestruction() override;
+
+  // The stream of a resource, owned by the caller; nullptr when it cannot be
+  // opened. Mode 0 reads an existing resource, a mode with bit 0 set writes
+  // one, $FFFF creates (or replaces) it, making the missing folders.
+  virtual std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) = 0;
+  virtual bool StreamExists(const std::string& name) = 0;
+  // The packed date-time of the resource (see base/system/file_date.h), kNoFileDate
+  // when it does not exist. Compare two dates with IsFileDateLater.
+  virtual std::int32_t FileDate(const std::string& name) = 0;
+
+  // Listings. Dir ends with "/"; masks are separated by ";" ("*" any run,
+  // "?" one character, letters without case), and a file is listed once
+  // for every mask it matches.
+  virtual TStrings* FindFiles(const std::string& mask);
+  virtual std::string FindFilesComma(const std::string& mask);
+  virtual TStrings* FindFilesInDir(const std::string& dir, const std::string& mask);
+  // Adds the "/" that dir lacks ("" searches "/").
+  virtual std::string FindFilesInDirComma(const std::string& dir, const std::string& mask);
+  // Always starts with the item "/".
+  TStrings* FindDirs();
+  std::string FindDirsComma();
+
+  // A non-empty path without a trailing "/" gets one.
+  static std::string CompletePath(const std::string& path);
+  // Splits the first mask off a ";"-separated list: returns it trimmed and
+  // leaves the rest, trimmed, in masks.
+  static std::string GetMask(std::string& masks);
+
+  // The root: a folder path, the executable's folder or a container file (UTF-8).
+  const std::string& ResourceFile() const { return resourceFile_; }
+  void SetResourceFile(std::string value) { resourceFile_ = std::move(value); }
+  // True once the manager found its root.
+  bool Active() const { return active_; }
+  void SetActive(bool value) { active_ = value; }
+
+  // For scripts: the stream, which the caller then owns; nullptr when none.
+  TStream* ScriptCreateStream(const std::string& name, std::int32_t mode);
+  std::string ScriptCompletePath(const std::string& path) { return CompletePath(path); }
+
+ protected:
+  // Add the files below dir matching the masks, and the folders below dir,
+  // to the result list. The base kind holds nothing.
+  virtual void IntFindFilesInDir(const std::string& dir, const std::string& masks) {}
+  virtual void IntFindDirInDir(const std::string& dir) {}
+  TStringList& Results() { return *results_; }
+  // Called by the constructors of the engine's kinds: their managers log
+  // their start (unless start is false: a new container, a stream) and
+  // their end. Stand-ins made by tests stay quiet.
+  void LogLifeLines(bool start = true) {
+    logStart_ = start;
+    logClose_ = true;
+  }
+
+ private:
+  std::string resourceFile_;
+  bool active_ = false;
+  bool logStart_ = false;
+  bool logClose_ = false;
+  std::unique_ptr<TStringList> results_;
+};
+
+// The class of the engine's embedded manager; nullptr until the resources
+// subsystem registers its services.
+extern TClass EmbeddedResManClass;
+
+// Makes a manager of kind T over root: construction, then AfterConstruction
+// (where the kinds log their start and look for their root).
+template <class T>
+T* CreateResMan(std::string root) {
+  T* man = new T(TCreateContext{}, std::move(root));
+  try {
+    man->AfterConstruction();
+  } catch (...) {
+    man->Free();
+    throw;
+  }
+  return man;
+}
+
+}  // namespace corvane
