@@ -24,7 +24,7 @@
 #include "platform/platform.h"
 #include "platform/sound_engine.h"
 #include "platform/window.h"
-#include "resources/cache.h"
+#include "resources/cache/cache.h"
 #include "scene/dynamic_engine.h"
 #include "scene/materials.h"
 #include "script/script_engine.h"

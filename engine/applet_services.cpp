@@ -20,8 +20,8 @@
 #include "gui/gui_object.h"
 #include "platform/device.h"
 #include "platform/platform.h"
-#include "resources/cache.h"
-#include "resources/object_storage.h"
+#include "resources/cache/cache.h"
+#include "resources/cache/object_storage.h"
 #include "script/script_engine.h"
 
 namespace corvane {

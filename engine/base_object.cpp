@@ -13,7 +13,7 @@
 #include "engine/event.h"
 #include "engine/object_loader.h"
 #include "platform/platform.h"
-#include "resources/cache.h"
+#include "resources/cache/cache.h"
 #include "script/script_engine.h"
 
 namespace corvane {

@@ -3,7 +3,7 @@
 #include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "engine/engine.h"
-#include "resources/cache.h"
+#include "resources/cache/cache.h"
 #include "script/script_engine.h"
 
 namespace corvane {

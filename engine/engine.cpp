@@ -10,6 +10,7 @@
 #include "engine/gizmo.h"
 #include "engine/screen_gizmo.h"
 #include "platform/platform.h"
+#include "resources/library_loader.h"
 
 namespace corvane {
 
@@ -18,7 +19,6 @@ CORVANE_IMPLEMENT_CLASS(SomeEngine)
 SomeEngine* Engine = nullptr;
 bool DisableParams = false;
 bool UseOGL = false;
-bool WriteMode = false;
 
 bool IsEngine(const BaseObject* object) { return object && object == Engine; }
 
@@ -51,6 +51,7 @@ SomeEngine::SomeEngine(const TCreateContext& context)
   // Everything made from here on may log.
   Engine = this;
   SetLogTarget(log_.get());
+  SetLibraryLoaderLog(true);
   ReceiveFreeNotices();
 }
 
@@ -60,7 +61,9 @@ void SomeEngine::AfterConstruction() {
 }
 
 SomeEngine::~SomeEngine() {
-  if (Engine == this) Engine = nullptr;
+  if (Engine != this) return;
+  Engine = nullptr;
+  SetLibraryLoaderLog(false);
 }
 
 void SomeEngine::BeforeDestruction() {

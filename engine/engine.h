@@ -175,9 +175,6 @@ extern SomeEngine* Engine;
 extern bool DisableParams;
 // Set by "-ogl": only chooses the log name of "default_applet".
 extern bool UseOGL;
-// Set by "-writemode" and by RunEmpty: container resource managers open
-// their container for writing.
-extern bool WriteMode;
 
 // Whether the object is the engine itself.
 bool IsEngine(const BaseObject* object);

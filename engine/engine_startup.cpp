@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "resources/ext_res_man.h"
 #include "resources/resource_paths.h"
+#include "resources/vfs_res_man.h"
 
 namespace corvane {
 
@@ -67,7 +68,12 @@ void SomeEngine::CreateResourceManagers() {
     context.Read = [](TObject& object) { static_cast<TResourceMan&>(object).SetResourceFile(ExePath()); };
     SetEmbeddedResMan(static_cast<TResourceMan*>(EmbeddedResManClass->CreateInstance(context)));
   }
-  SetExternalResMan(CreateResMan<TExtResourceMan>(Utf16ToUtf8(platform_->GetAppDataFolder())));
+  auto* external = CreateResMan<TExtResourceMan>(Utf16ToUtf8(platform_->GetAppDataFolder()));
+  if (external)
+    external->SetFileChooser([this](const std::u16string& filter) {
+      return platform_ ? platform_->SelectExternalFile(filter) : std::u16string();
+    });
+  SetExternalResMan(external);
 }
 
 void SomeEngine::ReadCommandLine() {

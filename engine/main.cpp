@@ -12,9 +12,9 @@
 #include "platform/register.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
+#include "resources/cache/register.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
-#include "resources/register.h"
 #include "scene/register.h"
 
 int main(int argc, char** argv) {

@@ -6,8 +6,6 @@
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
-#include "engine/engine.h"
-#include "platform/platform.h"
 #include "resources/resource_paths.h"
 
 namespace corvane {
@@ -72,8 +70,7 @@ void TExtResourceMan::IntFindDirInDir(const std::string& dir) {
 }
 
 std::u16string TExtResourceMan::selectExternalFile(const std::u16string& filter) {
-  if (!Engine || !Engine->Platform()) return {};
-  return Engine->Platform()->SelectExternalFile(filter);
+  return chooser_ ? chooser_(filter) : std::u16string();
 }
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 // regard to case.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,14 +25,21 @@ class TExtResourceMan : public TResourceMan {
 
   // The file of a name: the name itself when it is a full path, else root + name.
   std::string FullName(const std::string& name) const;
-  // Lets the user pick a file through the platform; its full path or "".
+  // Lets the user pick a file through the chooser; its full path or "".
   std::u16string selectExternalFile(const std::u16string& filter);
+  // What asks the user for a file: the host's file dialog, handed over by
+  // the engine that makes the manager. Without one no file is picked.
+  using TFileChooser = std::function<std::u16string(const std::u16string& filter)>;
+  void SetFileChooser(TFileChooser chooser) { chooser_ = std::move(chooser); }
 
  protected:
   // Dir is a physical folder as given; "/" (the start of FindFiles and
   // FindDirs) counts as no folder and lists nothing.
   void IntFindFilesInDir(const std::string& dir, const std::string& masks) override;
   void IntFindDirInDir(const std::string& dir) override;
+
+ private:
+  TFileChooser chooser_;
 };
 
 }  // namespace corvane

@@ -6,7 +6,6 @@
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
-#include "engine/engine.h"
 
 namespace corvane {
 
@@ -18,10 +17,10 @@ struct TLibEntry {
   void* Handle = nullptr;
 };
 
-// The loader speaks only while the engine object exists (a binding may be
-// torn down after it).
+bool gLoaderLog = false;
+
 void LoaderLog(const std::string& text) {
-  if (Engine) EngineLog(Utf8ToUtf16(text));
+  if (gLoaderLog) EngineLog(Utf8ToUtf16(text));
 }
 
 bool RegularFileExists(const std::string& path) {
@@ -70,5 +69,7 @@ void FreeLib(TLibHandle lib) {
   if (entry->Handle) dlclose(entry->Handle);
   delete entry;
 }
+
+void SetLibraryLoaderLog(bool on) { gLoaderLog = on; }
 
 }  // namespace corvane

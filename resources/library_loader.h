@@ -1,7 +1,7 @@
 // Run-time libraries loaded by name: the bindings of outside libraries
 // (sound, physics) load "lib" + name + ".so" from the executable's folder
 // when they start, fetch their entry points by name and unload it when
-// done. Every step is logged while the engine object exists.
+// done. Every step is logged while the engine runs.
 #pragma once
 
 #include <cstdint>
@@ -22,5 +22,10 @@ TLibHandle LoadLib(const std::string& name, bool skipPlainName = true, bool flag
 void* LoadProc(TLibHandle lib, const std::string& procName);
 // Unloads the library and frees the value; nothing for 0.
 void FreeLib(TLibHandle lib);
+
+// Whether the loader's steps go to the log: the engine turns it on when it
+// starts and off when it ends, so that a binding torn down after the engine
+// says nothing.
+void SetLibraryLoaderLog(bool on);
 
 }  // namespace corvane

@@ -13,7 +13,7 @@
 #include "base/system/file_date.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
-#include "resources/container_format.h"  // MatchesMask, shared with container listings
+#include "resources/container/container_format.h"  // MatchesMask, shared with container listings
 
 namespace corvane {
 

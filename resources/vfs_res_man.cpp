@@ -8,15 +8,16 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/engine.h"
-#include "resources/container_dates.h"
-#include "resources/container_file_stream.h"
-#include "resources/container_file_system.h"
+#include "resources/container/container_dates.h"
+#include "resources/container/container_file_stream.h"
+#include "resources/container/container_file_system.h"
 #include "resources/resource_paths.h"
 
 namespace corvane {
 
 CORVANE_IMPLEMENT_CLASS(TVirtualFileSystemResMan)
+
+bool WriteMode = false;
 
 TVirtualFileSystemResMan::TVirtualFileSystemResMan(const TCreateContext& context, std::string fileName)
     : TResourceMan(context, std::move(fileName)) {

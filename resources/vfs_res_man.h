@@ -17,6 +17,10 @@ namespace corvane {
 class TFileStream;
 class TFileSystem;
 
+// Set by "-writemode" and by an applet made empty for authoring: container
+// resource managers open their container for writing.
+extern bool WriteMode;
+
 class TVirtualFileSystemResMan : public TResourceMan {
   CORVANE_CLASS(TVirtualFileSystemResMan, TResourceMan)
   // Opens the container file: for reading and writing when the engine's

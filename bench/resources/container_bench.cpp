@@ -13,8 +13,8 @@
 
 #include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
-#include "resources/container_file_stream.h"
-#include "resources/container_file_system.h"
+#include "resources/container/container_file_stream.h"
+#include "resources/container/container_file_system.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include "platform/device.h"
 #include "platform/register.h"
 #include "platform/window.h"
-#include "resources/register.h"
+#include "resources/cache/register.h"
 #include "resources/vfs_res_man.h"
 #include "scene/register.h"
 #include "tests/support/kit/null_platform.h"

@@ -19,7 +19,7 @@
 #include "engine/preferences.h"
 #include "platform/sound_engine.h"
 #include "platform/window.h"
-#include "resources/cache.h"
+#include "resources/cache/cache.h"
 #include "scene/materials.h"
 #include "script/script_engine.h"
 #include "tests/support/kit/applet_standins.h"

@@ -12,6 +12,7 @@
 #include "engine/event.h"
 #include "engine/low_event.h"
 #include "resources/embedded_res_man.h"
+#include "resources/vfs_res_man.h"
 #include "tests/engine/applet_files_kit.h"
 #include "tests/engine/applet_launch_kit.h"
 

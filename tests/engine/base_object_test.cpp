@@ -5,7 +5,7 @@
 #include "engine/effect.h"
 #include "engine/engine.h"
 #include "engine/event.h"
-#include "resources/cache.h"
+#include "resources/cache/cache.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane {

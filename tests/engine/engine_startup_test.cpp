@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/lists/wide_string_list.h"
+#include "resources/vfs_res_man.h"
 #include "tests/engine/applet_launch_kit.h"
 
 namespace corvane {

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "base/streams/memory_stream.h"
-#include "resources/container_dates.h"
-#include "resources/container_file_system.h"
+#include "resources/container/container_dates.h"
+#include "resources/container/container_file_system.h"
 
 namespace corvane::test {
 

@@ -19,8 +19,8 @@
 #include "base/reflection/object.h"
 #include "base/streams/resource_man.h"
 #include "base/text/text_convert.h"
+#include "resources/cache/register.h"
 #include "resources/folder_res_man.h"
-#include "resources/register.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane::test {

@@ -5,7 +5,7 @@
 #include "platform/device.h"
 #include "platform/sound_engine.h"
 #include "platform/window.h"
-#include "resources/cache.h"
+#include "resources/cache/cache.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_filter.h"
 #include "tests/support/kit/test_script_engine.h"

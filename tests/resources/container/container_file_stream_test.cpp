@@ -1,4 +1,4 @@
-#include "resources/container_file_stream.h"
+#include "resources/container/container_file_stream.h"
 
 #include <gtest/gtest.h>
 

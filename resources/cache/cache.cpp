@@ -1,4 +1,4 @@
-#include "resources/cache.h"
+#include "resources/cache/cache.h"
 
 #include "base/reflection/class_builder.h"
 #include "base/streams/memory_stream.h"

@@ -1,12 +1,12 @@
 // TFileSystem: directories, files and listings.
-#include "resources/container_file_system.h"
+#include "resources/container/container_file_system.h"
 
 #include <algorithm>
 #include <limits>
 #include <unordered_set>
 
 #include "base/text/text_convert.h"
-#include "resources/container_dates.h"
+#include "resources/container/container_dates.h"
 
 namespace corvane {
 

@@ -7,7 +7,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/streams/stream_helpers.h"
 #include "base/text/number_text.h"
-#include "resources/container_file_system.h"
+#include "resources/container/container_file_system.h"
 
 namespace corvane {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/reflection/object.h"
-#include "resources/container_format.h"
+#include "resources/container/container_format.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "resources/container_format.h"
+#include "resources/container/container_format.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/system/file_date.h"
-#include "resources/container_dates.h"
+#include "resources/container/container_dates.h"
 
 namespace corvane {
 namespace {

@@ -9,8 +9,8 @@
 #include "base/streams/object_text.h"
 #include "engine/applet.h"
 #include "engine/object_loader.h"
-#include "resources/cache.h"
-#include "resources/object_storage.h"
+#include "resources/cache/cache.h"
+#include "resources/cache/object_storage.h"
 #include "tests/resources/resource_helpers.h"
 
 namespace corvane::test {

@@ -1,4 +1,4 @@
-#include "resources/container_dates.h"
+#include "resources/container/container_dates.h"
 
 #include <cmath>
 #include <ctime>

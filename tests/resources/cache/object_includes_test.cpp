@@ -13,7 +13,7 @@
 #include "engine/effect.h"
 #include "engine/object_factory.h"
 #include "engine/object_loader.h"
-#include "resources/object_storage.h"
+#include "resources/cache/object_storage.h"
 #include "tests/resources/resource_helpers.h"
 
 namespace corvane::test {

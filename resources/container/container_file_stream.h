@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/streams/stream.h"
-#include "resources/container_file_system.h"
+#include "resources/container/container_file_system.h"
 
 namespace corvane {
 

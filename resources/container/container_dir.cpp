@@ -1,4 +1,4 @@
-#include "resources/container_dir.h"
+#include "resources/container/container_dir.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,8 +7,8 @@
 #include "base/reflection/class_builder.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "resources/container_dates.h"
-#include "resources/container_file_system.h"
+#include "resources/container/container_dates.h"
+#include "resources/container/container_file_system.h"
 
 namespace corvane {
 

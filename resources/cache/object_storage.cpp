@@ -1,4 +1,4 @@
-#include "resources/object_storage.h"
+#include "resources/cache/object_storage.h"
 
 #include <algorithm>
 #include <exception>
@@ -18,7 +18,7 @@
 #include "engine/applet.h"
 #include "engine/base_object.h"
 #include "engine/object_loader.h"
-#include "resources/cache.h"
+#include "resources/cache/cache.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "resources/container_format.h"
+#include "resources/container/container_format.h"
 
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "base/reflection/object.h"
-#include "resources/container_format.h"
+#include "resources/container/container_format.h"
 
 namespace corvane {
 

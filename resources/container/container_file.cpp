@@ -1,9 +1,9 @@
-#include "resources/container_file.h"
+#include "resources/container/container_file.h"
 
 #include "base/reflection/class_builder.h"
-#include "resources/container_dates.h"
-#include "resources/container_dir.h"
-#include "resources/container_file_system.h"
+#include "resources/container/container_dates.h"
+#include "resources/container/container_dir.h"
+#include "resources/container/container_file_system.h"
 
 namespace corvane {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "resources/container_file_stream.h"
-#include "resources/container_file_system.h"
+#include "resources/container/container_file_stream.h"
+#include "resources/container/container_file_system.h"
 #include "tests/resources/container_helpers.h"
 #include "tests/support/capture_log.h"
 

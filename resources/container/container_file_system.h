@@ -20,9 +20,9 @@
 
 #include "base/reflection/object.h"
 #include "base/streams/stream.h"
-#include "resources/container_dir.h"
-#include "resources/container_file.h"
-#include "resources/container_format.h"
+#include "resources/container/container_dir.h"
+#include "resources/container/container_file.h"
+#include "resources/container/container_format.h"
 
 namespace corvane {
 

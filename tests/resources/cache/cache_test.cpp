@@ -9,7 +9,7 @@
 #include "engine/engine_log.h"
 #include "platform/sound_engine.h"
 #include "platform/sys_font.h"
-#include "resources/cache.h"
+#include "resources/cache/cache.h"
 #include "script/script_engine.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_filter.h"

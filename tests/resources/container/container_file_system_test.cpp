@@ -1,4 +1,4 @@
-#include "resources/container_file_system.h"
+#include "resources/container/container_file_system.h"
 
 #include <gtest/gtest.h>
 
