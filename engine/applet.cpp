@@ -20,7 +20,7 @@
 #include "engine/preferences.h"
 #include "engine/score_table.h"
 #include "platform/device.h"
-#include "platform/filter.h"
+#include "platform/filters/filter.h"
 #include "platform/platform.h"
 #include "platform/sound_engine.h"
 #include "platform/window.h"
@@ -39,7 +39,6 @@ std::u16string InitEmbeddedColor = u"#FF000000";
 std::int32_t InitEmbeddedWidth = 801;
 std::int32_t InitEmbeddedHeight = 601;
 bool InitEmbeddedAutoSize = false;
-TClass FilterClass = nullptr;
 
 namespace {
 
@@ -602,6 +601,22 @@ void Applet::AfterSave() {
   Container::AfterSave();
   if (VisualObject* form = debugForm_.Get(); form && !form->Parent()) AddChild(form);
   if (VisualObject* console = console_.Get(); console && !console->Parent()) AddChild(console);
+}
+
+// --------------------------------------------------------- window host
+
+bool Applet::DrawsOwnCursor() const {
+  const PositionObject* cursor = cursor_.Get();
+  return cursor && cursor->isVisible();
+}
+
+void Applet::QueueEvent(std::unique_ptr<TLowEvent> event) {
+  if (event_) event_->AddEvent(std::move(event));
+}
+
+float Applet::CurrentTime() const {
+  TPlatform* platform = ThePlatform();
+  return platform ? platform->GetCurrentTime() : 0.0f;
 }
 
 }  // namespace corvane

@@ -21,12 +21,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/geometry/geometry.h"
 #include "engine/container.h"
 #include "engine/position_object.h"
 #include "platform/media.h"
+#include "platform/window_host.h"
 
 namespace corvane {
 
@@ -59,11 +61,7 @@ extern std::int32_t InitEmbeddedWidth;
 extern std::int32_t InitEmbeddedHeight;
 extern bool InitEmbeddedAutoSize;
 
-// The filter class the applet makes its TFilter from; nullptr while no
-// filter unit has set it (the cache then loads no pixmaps or meshes).
-extern TClass FilterClass;
-
-class Applet : public Container {
+class Applet : public Container, public TWindowHost {
   CORVANE_CLASS(Applet, Container)
   static void Describe(TClassBuilder<Applet>& c);
   // The whole construction up to the reading of the stream: the window,
@@ -84,8 +82,8 @@ class Applet : public Container {
   Event* GetEvent() const { return event_; }
   TScriptEngine* ScriptEngine() const { return scriptEngine_; }
   TCache* Cache() const { return cache_; }
-  TResourceMan* ResMan() const { return resMan_; }
-  TDevice* Device() const { return device_; }
+  TResourceMan* ResMan() const override { return resMan_; }
+  TDevice* Device() const override { return device_; }
   TWindow* Window() const { return window_; }
   TFilter* Filter() const { return filter_; }
   Preferences* GetPreferences() const { return preferences_; }
@@ -151,8 +149,8 @@ class Applet : public Container {
   std::int32_t VisibleCount() const { return visibleCount_; }
   std::int32_t InvisibleCount() const { return invisibleCount_; }
   void ResetPaintCounts() { visibleCount_ = invisibleCount_ = 0; }
-  std::uint32_t BkColor() const { return bkColor_; }
-  bool Lighting() const { return lighting_; }
+  std::uint32_t BkColor() const override { return bkColor_; }
+  bool Lighting() const override { return lighting_; }
   float ModelScale() const { return modelScale_; }
 
   // ---- size and window
@@ -176,10 +174,10 @@ class Applet : public Container {
   void SetTitle(const std::u16string& value);
   TWindowPlace Place() const { return place_; }
   void SetPlace(TWindowPlace value);
-  TWindowStyle WindowStyle() const { return style_; }
+  TWindowStyle WindowStyle() const override { return style_; }
   // Values above layerStyle become systemStyle.
-  void SetWindowStyle(TWindowStyle value);
-  float Scale() const { return scale_; }
+  void SetWindowStyle(TWindowStyle value) override;
+  float Scale() const override { return scale_; }
   // Refused (with an error) unless above 0.
   void SetScale(float value);
 
@@ -191,7 +189,7 @@ class Applet : public Container {
   // something asked for a repaint).
   virtual void UpdateWindow();
   // After the user moved or resized the window.
-  void UpdateApplet();
+  void UpdateApplet() override;
   void SaveWindow();
   void UpdateScreenMode();
   // Lays the GUI children out over the window.
@@ -235,7 +233,7 @@ class Applet : public Container {
   // main loop frees with the applets nested in it.
   void CloseRequested();
   // Set once the window, the device and the services exist.
-  bool Ready() const { return ready_; }
+  bool Ready() const override { return ready_; }
   bool Active() const { return active_; }
   std::int32_t FrameRate() const { return frameRate_; }
   bool Paused() const { return pause_; }
@@ -247,7 +245,7 @@ class Applet : public Container {
 
   bool EffectInScript() const { return effectInScript_; }
   // While the debug form is shown, handlers measure their script time.
-  virtual bool DebugFormVisible() const;
+  bool DebugFormVisible() const override;
   void AddScriptTime(float seconds) { scriptTime_ += seconds; }
   float ScriptTime() const { return scriptTime_; }
   void ResetScriptTime() { scriptTime_ = 0; }
@@ -291,6 +289,15 @@ class Applet : public Container {
 
   // A dispose of the applet terminates it instead.
   void Dispose() override;
+
+  // ---- the window's host
+  TObject* HostObject() override { return this; }
+  void PaintTree() override { PaintObject(); }
+  // While the cursor object is shown.
+  bool DrawsOwnCursor() const override;
+  bool CanQueueEvents() const override { return event_ != nullptr; }
+  void QueueEvent(std::unique_ptr<TLowEvent> event) override;
+  float CurrentTime() const override;
 
   void BeforeSave() override;
   void AfterSave() override;

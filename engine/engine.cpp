@@ -51,6 +51,7 @@ SomeEngine::SomeEngine(const TCreateContext& context)
   // Everything made from here on may log.
   Engine = this;
   SetLogTarget(log_.get());
+  SetInfoBoard(log_.get());
   SetLibraryLoaderLog(true);
   ReceiveFreeNotices();
 }

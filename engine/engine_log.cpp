@@ -42,6 +42,7 @@ TEngineLog::TEngineLog() : clock_(LocalTimeNow) {}
 
 TEngineLog::~TEngineLog() {
   if (&LogTarget() == this) SetLogTarget(nullptr);
+  if (InfoBoard() == this) SetInfoBoard(nullptr);
 }
 
 void TEngineLog::SetClock(TClock clock) { clock_ = clock ? std::move(clock) : TClock(LocalTimeNow); }

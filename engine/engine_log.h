@@ -27,13 +27,13 @@ namespace corvane {
 // the list and standard output still get every line.
 extern bool StoreLog;
 
-class TEngineLog final : public TLogTarget {
+class TEngineLog final : public TLogTarget, public TInfoBoard {
  public:
   // The local time of day used for the time stamps; tests fix it.
   using TClock = std::function<std::tm()>;
 
   TEngineLog();
-  // Stops being the log target when it still is one.
+  // Stops being the log target and the board when it still is one.
   ~TEngineLog() override;
   TEngineLog(const TEngineLog&) = delete;
   TEngineLog& operator=(const TEngineLog&) = delete;
@@ -58,7 +58,7 @@ class TEngineLog final : public TLogTarget {
 
   // Sets name=value on the debug board: replaces the value of the line of
   // that name in place, or adds the line.
-  void ShowInfo(std::u16string_view name, std::u16string_view value);
+  void ShowInfo(std::u16string_view name, std::u16string_view value) override;
 
   void SetClock(TClock clock);
 

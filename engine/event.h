@@ -13,7 +13,7 @@
 
 #include "base/geometry/geometry.h"
 #include "engine/base_object.h"
-#include "engine/low_event.h"
+#include "engine/schedule_event.h"
 
 namespace corvane {
 

@@ -21,7 +21,7 @@
 #include "engine/score_table.h"
 #include "gui/gui_object.h"
 #include "platform/device.h"
-#include "platform/filter.h"
+#include "platform/filters/filter.h"
 #include "platform/platform.h"
 #include "scene/materials.h"
 #include "script/script_engine.h"

@@ -8,7 +8,7 @@
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "engine/event.h"
-#include "engine/low_event.h"
+#include "platform/low_event.h"
 #include "platform/platform.h"
 
 namespace corvane {

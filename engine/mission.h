@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/position_object.h"
+#include "engine/schedule_event.h"
 
 namespace corvane {
 

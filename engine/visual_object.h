@@ -11,7 +11,7 @@
 #include "base/geometry/geometry.h"
 #include "base/reflection/set.h"
 #include "engine/base_object.h"
-#include "engine/low_event.h"
+#include "platform/low_event.h"
 #include "platform/media.h"
 
 namespace corvane {

@@ -14,11 +14,10 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
-#include "engine/engine.h"
 #include "platform/platform.h"
 #include "platform/sys_font.h"
 #include "platform/window.h"
+#include "platform/window_host.h"
 
 namespace corvane {
 
@@ -96,9 +95,11 @@ void TDevice::Describe(TClassBuilder<TDevice>& c) {
 }
 
 TDevice::TDevice(TWindow* window)
-    : TSomePersistent(TCreateContext(window ? window->Root : nullptr)),
+    : TSomePersistent(TCreateContext(window && window->Root ? window->Root->HostObject() : nullptr)),
       window_(window),
-      applet_(window ? window->Root : nullptr) {}
+      host_(window ? window->Root : nullptr) {}
+
+TObject* TDevice::MediaOwner() const { return host_ ? host_->HostObject() : nullptr; }
 
 TDevice::~TDevice() = default;
 
@@ -177,7 +178,7 @@ TMesh* TDevice::CreateMesh(TVertexFormat format, std::int32_t vertexCount, bool 
                 u" indices, " + IntToStr(frameCount) + u" frames");
     return nullptr;
   }
-  auto* mesh = Create<TMesh>(TCreateContext(applet_));
+  auto* mesh = Create<TMesh>(TCreateContext(MediaOwner()));
   mesh->VertexFormat = format;
   mesh->VertexCount = vertexCount;
   mesh->VertexBufferSize = static_cast<std::int32_t>(bytes);
@@ -252,7 +253,7 @@ TPixmap* TDevice::CreatePixmap(std::int32_t width, std::int32_t height) {
     EngineError(u"Can't create pixmap of " + IntToStr(width) + u"x" + IntToStr(height));
     return nullptr;
   }
-  auto* pixmap = Create<TPixmap>(TCreateContext(applet_));
+  auto* pixmap = Create<TPixmap>(TCreateContext(MediaOwner()));
   pixmap->Width = width;
   pixmap->Height = height;
   if (!AllocatePixmap(*pixmap)) {
@@ -329,16 +330,16 @@ void TDevice::IncreaseDynamicMesh() {
 
 TFont* TDevice::CreateSysFont(const std::string& name, float size, TFontStyles style) {
   if (!SysFontClass || !SysFontClass->InheritsFrom(T3DSysFont::StaticClass())) return nullptr;
-  auto* handle = dynamic_cast<T3DSysFont*>(SysFontClass->CreateInstance(TCreateContext(applet_)));
+  auto* handle = dynamic_cast<T3DSysFont*>(SysFontClass->CreateInstance(TCreateContext(MediaOwner())));
   if (!handle) return nullptr;
-  auto* font = Create<TFont>(TCreateContext(applet_));
+  auto* font = Create<TFont>(TCreateContext(MediaOwner()));
   font->Name = name;
   font->Size = size;
   font->Style = style;
   font->Handle = handle;
   const std::int32_t whole = TruncFontSize(size);
   const std::string cacheFile = "cache/" + name + IntToStr8(whole) + FontStyleToStr(style) + ".fnbin";
-  TResourceMan* resMan = applet_ ? applet_->ResMan() : nullptr;
+  TResourceMan* resMan = host_ ? host_->ResMan() : nullptr;
   if (resMan && resMan->StreamExists(cacheFile))
     handle->InitFromFile(resMan, cacheFile, name, whole, style, true);
   else
@@ -351,7 +352,7 @@ void TDevice::DestroyFont(TFont*& font) { FreeAndNil(font); }
 // ------------------------------------------------------------------- carets
 
 TCaret* TDevice::CreateCaret(std::int32_t width, std::int32_t height, std::uint32_t color) {
-  auto* caret = Create<TCaret>(TCreateContext(applet_));
+  auto* caret = Create<TCaret>(TCreateContext(MediaOwner()));
   caret->Width = width;
   caret->Height = height;
   caret->Color = color;
@@ -432,10 +433,10 @@ void TDevice::SetLight(std::int32_t index, const TSpaceVector& position, const T
 // ------------------------------------------------------ frames and statistics
 
 void TDevice::RenderScene() {
-  if (!applet_ || !applet_->Ready()) return;
+  if (!host_ || !host_->Ready()) return;
   ResetFrame();
   SetSpaceMatrix(IdentitySpaceMatrix);
-  applet_->PaintObject();
+  host_->PaintTree();
   DrawCaret();
   CountFrame();
   WriteDebugInfo();
@@ -471,7 +472,7 @@ void TDevice::ResetFrame() {
 }
 
 void TDevice::CountFrame() {
-  CurrentTime = Engine && Engine->Platform() ? Engine->Platform()->GetCurrentTime() : 0.0f;
+  CurrentTime = host_ ? host_->CurrentTime() : 0.0f;
   Elapsed += CurrentTime - LastTime;
   LastTime = CurrentTime;
   ++FrameCount;
@@ -485,18 +486,18 @@ void TDevice::CountFrame() {
 }
 
 void TDevice::WriteDebugInfo() {
-  if (!Engine || !applet_ || !applet_->DebugFormVisible()) return;
-  Engine->ShowInfo(u"Render:", DeviceName());
-  Engine->ShowInfo(u"FPS:", Fixed2(Fps, 4));
-  Engine->ShowInfo(u"Avg FPS:", Fixed2(AvgFps, 4));
-  Engine->ShowInfo(u"Max FPS:", Fixed2(MaxFps, 4));
-  Engine->ShowInfo(u"Tri Count:", PaddedInt(TriangleCount, 6));
+  if (!host_ || !host_->DebugFormVisible()) return;
+  EngineShowInfo(u"Render:", DeviceName());
+  EngineShowInfo(u"FPS:", Fixed2(Fps, 4));
+  EngineShowInfo(u"Avg FPS:", Fixed2(AvgFps, 4));
+  EngineShowInfo(u"Max FPS:", Fixed2(MaxFps, 4));
+  EngineShowInfo(u"Tri Count:", PaddedInt(TriangleCount, 6));
   if (window_)
-    Engine->ShowInfo(u"Buffer Size:", IntToStr(window_->BufferWidth) + u"x" + IntToStr(window_->BufferHeight));
-  Engine->ShowInfo(u"Pixmap N:", IntToStr(static_cast<std::int64_t>(pixmaps_.size())));
-  Engine->ShowInfo(u"Mesh N:", IntToStr(static_cast<std::int64_t>(meshes_.size())));
-  Engine->ShowInfo(u"States:", IntToStr(StateChanges));
-  Engine->ShowInfo(u"Particle Count:", IntToStr(ParticleCount));
+    EngineShowInfo(u"Buffer Size:", IntToStr(window_->BufferWidth) + u"x" + IntToStr(window_->BufferHeight));
+  EngineShowInfo(u"Pixmap N:", IntToStr(static_cast<std::int64_t>(pixmaps_.size())));
+  EngineShowInfo(u"Mesh N:", IntToStr(static_cast<std::int64_t>(meshes_.size())));
+  EngineShowInfo(u"States:", IntToStr(StateChanges));
+  EngineShowInfo(u"Particle Count:", IntToStr(ParticleCount));
 }
 
 void TDevice::WriteStatistics() {

@@ -30,7 +30,7 @@
 
 namespace corvane {
 
-class Applet;
+class TWindowHost;
 class TDevice;
 class TWindow;
 
@@ -83,7 +83,7 @@ class TDevice : public TSomePersistent {
   CORVANE_CLASS(TDevice, TSomePersistent)
   static void Describe(TClassBuilder<TDevice>& c);
 
-  // The owner is the window's root applet.
+  // The owner is the window's host (the applet).
   explicit TDevice(TWindow* window);
   ~TDevice() override;
   // Logs "<name> device manager stared".
@@ -93,7 +93,7 @@ class TDevice : public TSomePersistent {
   void BeforeDestruction() override;
 
   TWindow* Window() const { return window_; }
-  Applet* GetApplet() const { return applet_; }
+  TWindowHost* Host() const { return host_; }
 
   // ---- the implementation's side
   virtual std::u16string DeviceName() const = 0;
@@ -378,6 +378,8 @@ class TDevice : public TSomePersistent {
     TSpaceMatrix Matrix = IdentitySpaceMatrix;
     TMaterial Material;
   };
+  // What the device makes is owned by its host.
+  TObject* MediaOwner() const;
   // Steps of RenderScene.
   void ResetFrame();
   // A one-pixel outline of the shown caret, in its matrix, as opaque as
@@ -392,7 +394,7 @@ class TDevice : public TSomePersistent {
   void AdoptMesh(TMesh* mesh, const std::vector<std::uint8_t>& vertices, const std::vector<std::uint16_t>& indices);
 
   TWindow* window_ = nullptr;
-  Applet* applet_ = nullptr;
+  TWindowHost* host_ = nullptr;
   std::vector<TPixmap*> pixmaps_;
   std::vector<TMesh*> meshes_;
   TSavedState saved_;

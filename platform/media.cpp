@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "base/reflection/class_builder.h"
-#include "engine/applet.h"
 #include "platform/device.h"
 #include "platform/sys_font.h"
+#include "platform/window_host.h"
 
 namespace corvane {
 
@@ -33,8 +33,8 @@ void TFont::BeforeDestruction() {
 }
 
 void TPixmap::Clear(std::uint32_t color) {
-  auto* applet = dynamic_cast<Applet*>(Owner());
-  TDevice* device = applet ? applet->Device() : nullptr;
+  auto* host = dynamic_cast<TWindowHost*>(Owner());
+  TDevice* device = host ? host->Device() : nullptr;
   if (!device) return;
   void* bits = nullptr;
   if (!device->LockPixmapRectARGB(this, 0, 0, Width, Height, bits, false)) return;

@@ -11,7 +11,7 @@
 
 namespace corvane {
 
-class Applet;
+class TWindowHost;
 
 class TPlatform : public TPersistent {
   CORVANE_CLASS(TPlatform, TPersistent)
@@ -29,7 +29,7 @@ class TPlatform : public TPersistent {
   // Waits about that long (the frame-rate cap); tests advance a clock.
   virtual void Sleep(std::int32_t milliseconds) = 0;
   virtual void LogLastOSError() = 0;
-  virtual TWindow* CreateWindow(Applet* root, const std::string& className, std::int32_t left, std::int32_t top,
+  virtual TWindow* CreateWindow(TWindowHost* root, const std::string& className, std::int32_t left, std::int32_t top,
                                 std::int32_t width, std::int32_t height, TWindowStyle style) = 0;
   virtual void DestroyWindow(TWindow* window) = 0;
   virtual void ApplyWindowStyle(TWindow* window) = 0;

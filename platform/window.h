@@ -15,7 +15,7 @@
 
 namespace corvane {
 
-class Applet;
+class TWindowHost;
 
 inline constexpr std::int32_t kWindowLightCount = 8;
 
@@ -53,8 +53,8 @@ class TWindow : public TSomePersistent {
   // The device's OpenGL context on that window (set and cleared by the
   // device); null when there is none.
   void* GLContext = nullptr;
-  // The root object whose tree the device paints.
-  Applet* Root = nullptr;
+  // The host whose tree the device paints: the applet.
+  TWindowHost* Root = nullptr;
 
   // The one caret of the window (set by the device's CreateCaret, cleared
   // by its DestroyCaret); owned by the window while set.

@@ -23,6 +23,7 @@ class TStdoutLog final : public TLogTarget {
 
 TStdoutLog gStdoutLog;
 TLogTarget* gTarget = &gStdoutLog;
+TInfoBoard* gBoard = nullptr;
 
 bool IsControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
@@ -43,6 +44,18 @@ TLogTarget& LogTarget() { return *gTarget; }
 
 void EngineLog(std::u16string_view text) { gTarget->Log(text); }
 void EngineError(std::u16string_view text) { gTarget->Error(text); }
+
+TInfoBoard* SetInfoBoard(TInfoBoard* board) {
+  TInfoBoard* previous = gBoard;
+  gBoard = board;
+  return previous;
+}
+
+TInfoBoard* InfoBoard() { return gBoard; }
+
+void EngineShowInfo(std::u16string_view name, std::u16string_view value) {
+  if (gBoard) gBoard->ShowInfo(name, value);
+}
 
 std::string LogLineText(std::u16string_view text) {
   std::string out;

@@ -1,6 +1,7 @@
-// The seam through which every subsystem writes the engine log. The engine
-// object installs itself as the target when it starts; until then (and in
-// tools) lines go to standard output in the log's own line format.
+// The seams through which every subsystem writes the engine log and the
+// debug board. The engine object installs itself as the target of both
+// when it starts; until then (and in tools) log lines go to standard output
+// in the log's own line format and board entries nowhere.
 #pragma once
 
 #include <ctime>
@@ -34,6 +35,20 @@ TLogTarget& LogTarget();
 // What the rest of the engine calls: `Engine.Log` and `Engine.Error`.
 void EngineLog(std::u16string_view text);
 void EngineError(std::u16string_view text);
+
+// The debug board: name=value entries, each replacing the value of its name.
+class TInfoBoard {
+ public:
+  virtual ~TInfoBoard() = default;
+  virtual void ShowInfo(std::u16string_view name, std::u16string_view value) = 0;
+};
+
+// Installs a board (nullptr: none) and returns the previous one.
+TInfoBoard* SetInfoBoard(TInfoBoard* board);
+TInfoBoard* InfoBoard();
+// What the rest of the engine calls: `Engine.ShowInfo`; nothing without a
+// board.
+void EngineShowInfo(std::u16string_view name, std::u16string_view value);
 
 // The text of a log line in UTF-8, with every control character written as
 // a visible escape: a line read from a file can neither split a log line

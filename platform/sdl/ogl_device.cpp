@@ -17,10 +17,10 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
 #include "platform/sdl/gl_loader.h"
 #include "platform/view_projection.h"
 #include "platform/window.h"
+#include "platform/window_host.h"
 
 namespace corvane {
 
@@ -189,18 +189,18 @@ void TOGLDevice::WriteOGLLog() {
 // ------------------------------------------------------- applet settings
 
 std::uint32_t TOGLDevice::BackgroundColor() const {
-  const Applet* applet = GetApplet();
-  return applet ? applet->BkColor() : 0xFF000000;  // the applet's own default
+  const TWindowHost* host = Host();
+  return host ? host->BkColor() : 0xFF000000;  // the applet's own default
 }
 
 bool TOGLDevice::LightingSwitch() const {
-  const Applet* applet = GetApplet();
-  return applet && applet->Lighting();
+  const TWindowHost* host = Host();
+  return host && host->Lighting();
 }
 
 float TOGLDevice::AppletScale() const {
-  const Applet* applet = GetApplet();
-  return applet ? applet->Scale() : 1.0f;
+  const TWindowHost* host = Host();
+  return host ? host->Scale() : 1.0f;
 }
 
 // ---------------------------------------------------------------- frames

@@ -9,13 +9,12 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
-#include "engine/event.h"
-#include "engine/position_object.h"
 #include "platform/device.h"
+#include "platform/low_event.h"
 #include "platform/sdl/gl_functions.h"
 #include "platform/sdl/gl_loader.h"
 #include "platform/window.h"
+#include "platform/window_host.h"
 
 namespace corvane {
 
@@ -129,7 +128,7 @@ TWindowLimit TPlatformSDL::WindowLimit(const TWindow* window, std::int32_t left,
   return limit;
 }
 
-TWindow* TPlatformSDL::CreateWindow(Applet* root, const std::string& className, std::int32_t left, std::int32_t top,
+TWindow* TPlatformSDL::CreateWindow(TWindowHost* root, const std::string& className, std::int32_t left, std::int32_t top,
                                     std::int32_t width, std::int32_t height, TWindowStyle style) {
   if (!StartVideo()) return nullptr;
   BoundWindowSize(width, height, WindowLimit(nullptr, left, top));
@@ -147,7 +146,7 @@ TWindow* TPlatformSDL::CreateWindow(Applet* root, const std::string& className, 
     return nullptr;
   }
 
-  TWindow* window = Create<TWindow>(TCreateContext(root));
+  TWindow* window = Create<TWindow>(TCreateContext(root ? root->HostObject() : nullptr));
   window->SetClientSize(width, height);
   window->BufferWidth = width;
   window->BufferHeight = height;
@@ -204,8 +203,8 @@ void TPlatformSDL::ApplyStyle(TWindow* window, SDL_Window* host) {
     // this host it becomes an ordinary borderless window.
     window->Style = maskStyle;
     EngineLog(u"layerStyle is not supported: the window is shown in maskStyle");
-    if (Applet* applet = window->Root; applet != nullptr && applet->WindowStyle() == layerStyle) {
-      applet->SetWindowStyle(maskStyle);
+    if (TWindowHost* host = window->Root; host != nullptr && host->WindowStyle() == layerStyle) {
+      host->SetWindowStyle(maskStyle);
     }
   }
   SDL_SetWindowBordered(host, window->Style == systemStyle ? SDL_TRUE : SDL_FALSE);
@@ -229,9 +228,9 @@ void TPlatformSDL::ResizeWindow(TWindow* window, std::int32_t width, std::int32_
   }
   window->BufferWidth = window->Width;
   window->BufferHeight = window->Height;
-  if (Applet* applet = window->Root) {
-    applet->UpdateApplet();
-    if (TDevice* device = applet->Device()) device->ResizeDevice();
+  if (TWindowHost* host = window->Root) {
+    host->UpdateApplet();
+    if (TDevice* device = host->Device()) device->ResizeDevice();
   }
 }
 
@@ -287,8 +286,7 @@ void TPlatformSDL::UpdateCursor() {
   TWindow* window = CurrentWindow();
   bool hide = false;
   if (window != nullptr && window->Handle != nullptr) {
-    const PositionObject* cursor = window->Root ? window->Root->Cursor() : nullptr;
-    hide = window->AcquireCount > 0 || (cursor != nullptr && cursor->isVisible());
+    hide = window->AcquireCount > 0 || (window->Root != nullptr && window->Root->DrawsOwnCursor());
   }
   if (hide == cursorHidden_) return;
   cursorHidden_ = hide;
@@ -297,13 +295,13 @@ void TPlatformSDL::UpdateCursor() {
 
 void TPlatformSDL::Queue(std::unique_ptr<TLowEvent> event) {
   TWindow* window = CurrentWindow();
-  Applet* applet = window ? window->Root : nullptr;
-  if (applet != nullptr && applet->GetEvent() != nullptr) applet->GetEvent()->AddEvent(std::move(event));
+  TWindowHost* host = window ? window->Root : nullptr;
+  if (host != nullptr && host->CanQueueEvents()) host->QueueEvent(std::move(event));
 }
 
 void TPlatformSDL::RequestClose() {
   TWindow* window = CurrentWindow();
-  if (window == nullptr || window->Root == nullptr || window->Root->GetEvent() == nullptr) {
+  if (window == nullptr || window->Root == nullptr || !window->Root->CanQueueEvents()) {
     quitPending_ = true;
     return;
   }

@@ -56,7 +56,7 @@ class TPlatformSDL : public TPlatform {
   // depth 24 or else 16, a compatibility context). The new TWindow (owner and root: root) becomes
   // CurrentWindow, to be given back to DestroyWindow; the caption is not
   // shown.
-  TWindow* CreateWindow(Applet* root, const std::string& className, std::int32_t left, std::int32_t top,
+  TWindow* CreateWindow(TWindowHost* root, const std::string& className, std::int32_t left, std::int32_t top,
                         std::int32_t width, std::int32_t height, TWindowStyle style) override;
   // Closes the host window, logging "Window destroyed", and frees the
   // TWindow made by CreateWindow. CurrentWindow is cleared only when it is

@@ -9,11 +9,11 @@
 
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
 #include "platform/device.h"
 #include "platform/sdl/gl_functions.h"
 #include "platform/sdl/platform_sdl.h"
 #include "platform/window.h"
+#include "platform/window_host.h"
 
 namespace corvane {
 

@@ -4,12 +4,11 @@
 
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
-#include "engine/event.h"
 #include "platform/device.h"
 #include "platform/sdl/platform_sdl.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/window.h"
+#include "platform/window_host.h"
 
 namespace corvane {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "engine/low_event.h"
+#include "platform/low_event.h"
 
 namespace corvane {
 

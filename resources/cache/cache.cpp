@@ -8,7 +8,7 @@
 #include "engine/applet.h"
 #include "engine/engine.h"
 #include "platform/device.h"
-#include "platform/filter.h"
+#include "platform/filters/filter.h"
 #include "platform/sound_engine.h"
 #include "script/script_engine.h"
 

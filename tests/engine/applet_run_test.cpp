@@ -10,7 +10,7 @@
 
 #include "engine/applet.h"
 #include "engine/event.h"
-#include "engine/low_event.h"
+#include "platform/low_event.h"
 #include "resources/embedded_res_man.h"
 #include "resources/vfs_res_man.h"
 #include "tests/engine/applet_files_kit.h"

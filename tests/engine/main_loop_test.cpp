@@ -4,7 +4,7 @@
 
 #include "engine/engine.h"
 #include "engine/event.h"
-#include "engine/low_event.h"
+#include "platform/low_event.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane {

@@ -21,7 +21,7 @@
 #include "base/geometry/vector_math.h"
 #include "engine/applet.h"
 #include "engine/event.h"
-#include "engine/low_event.h"
+#include "platform/low_event.h"
 #include "engine/visual_object.h"
 #include "platform/device.h"
 #include "platform/sdl/ogl_device.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/event.h"
-#include "engine/low_event.h"
+#include "platform/low_event.h"
 #include "platform/sdl/platform_sdl.h"
 #include "platform/window.h"
 #include "tests/platform_sdl/gl_harness.h"

@@ -9,8 +9,8 @@
 #include "base/reflection/class_builder.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
 #include "platform/window.h"
+#include "platform/window_host.h"
 
 namespace corvane::test {
 
@@ -49,14 +49,14 @@ std::string Num(std::int64_t value) { return IntToStr8(value); }
 
 }  // namespace
 
-TWindow* TNullPlatform::CreateWindow(Applet* root, const std::string& className, std::int32_t left,
+TWindow* TNullPlatform::CreateWindow(TWindowHost* root, const std::string& className, std::int32_t left,
                                      std::int32_t top, std::int32_t width, std::int32_t height,
                                      TWindowStyle style) {
   WindowCalls.push_back("CreateWindow " + className + " " + Num(left) + " " + Num(top) + " " + Num(width) + " " +
                         Num(height) + " " + Num(style));
   if (FailWindows) return nullptr;
   if (WindowLimit.Width > 0 || WindowLimit.Height > 0) BoundWindowSize(width, height, WindowLimit);
-  auto* window = Create<TWindow>(TCreateContext(root));
+  auto* window = Create<TWindow>(TCreateContext(root ? root->HostObject() : nullptr));
   window->Root = root;
   window->Left = left;
   window->Top = top;

@@ -44,7 +44,7 @@ class TNullPlatform : public TPlatform {
   void LogLastOSError() override {}
   // A window of that client size (nullptr while FailWindows is set),
   // bounded by WindowLimit; the applet owns it until DestroyWindow frees it.
-  TWindow* CreateWindow(Applet* root, const std::string& className, std::int32_t left, std::int32_t top,
+  TWindow* CreateWindow(TWindowHost* root, const std::string& className, std::int32_t left, std::int32_t top,
                         std::int32_t width, std::int32_t height, TWindowStyle style) override;
   void DestroyWindow(TWindow* window) override;
   void ApplyWindowStyle(TWindow* window) override;

@@ -10,9 +10,9 @@
 #include "base/reflection/class_builder.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
 #include "platform/view_projection.h"
 #include "platform/window.h"
+#include "platform/window_host.h"
 
 namespace corvane::test {
 
@@ -94,7 +94,7 @@ TSpaceMatrix TRecordingDevice::ModelViewProj() {
   return SpaceMatrixMultiply(window ? window->ViewMatrix : IdentitySpaceMatrix, Projection());
 }
 
-float TRecordingDevice::Scale() const { return GetApplet() ? GetApplet()->Scale() : 1.0f; }
+float TRecordingDevice::Scale() const { return Host() ? Host()->Scale() : 1.0f; }
 
 TSpaceMatrix TRecordingDevice::Projection() const {
   const TWindow* window = Window();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/filter.h"
+#include "platform/filters/filter.h"
 
 namespace corvane::test {
 

@@ -96,4 +96,8 @@ class TFilter : public BaseObject {
                             std::int32_t height, const std::vector<std::uint32_t>& pixels) = 0;
 };
 
+// The filter class the applet makes its TFilter from; nullptr while no
+// filter unit has set it (the cache then loads no pixmaps or meshes).
+extern TClass FilterClass;
+
 }  // namespace corvane

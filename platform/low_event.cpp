@@ -1,4 +1,4 @@
-#include "engine/low_event.h"
+#include "platform/low_event.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,8 +13,6 @@ CORVANE_IMPLEMENT_CLASS(TLowEvent)
 CORVANE_IMPLEMENT_CLASS(TKeyEvent)
 CORVANE_IMPLEMENT_CLASS(TMouseEvent)
 CORVANE_IMPLEMENT_CLASS(TWheelEvent)
-CORVANE_IMPLEMENT_CLASS(TScheduleEvent)
-CORVANE_IMPLEMENT_CLASS(TScheduleActionEvent)
 CORVANE_IMPLEMENT_CLASS(TActionEvent)
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/filter.h"
+#include "platform/filters/filter.h"
 
 #include "base/reflection/class_builder.h"
 #include "base/streams/resource_man.h"
@@ -6,6 +6,8 @@
 #include "platform/media.h"
 
 namespace corvane {
+
+TClass FilterClass = nullptr;
 
 CORVANE_IMPLEMENT_CLASS(TAbstractFilter)
 CORVANE_IMPLEMENT_CLASS(TPixmapFilter)

@@ -1,8 +1,9 @@
 // Low-level events: the small records of what happened to the applet's
-// window (keys, mouse, wheel, window actions) and of actions an object asked
-// to have done later. The applet's event object queues them, dispatches each
-// once per frame and frees it. Key and mouse events also have a one-line
-// text form, used to record input and play it back.
+// window (keys, mouse, wheel, window actions), as the host layer makes them,
+// and the base of the deferred actions objects ask for
+// (engine/schedule_event.h). The applet's event object queues them,
+// dispatches each once per frame and frees it. Key and mouse events also
+// have a one-line text form, used to record input and play it back.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +17,6 @@
 namespace corvane {
 
 class TWindow;
-class BaseObject;
 
 // Ordinals are stored in 8 bits and written in the text form.
 enum TLowEventType : std::uint8_t {
@@ -34,9 +34,6 @@ enum TMouseButton : std::uint8_t { mbNone, mbLeft, mbRight };
 
 // What happened to the window.
 enum TAction : std::uint8_t { aeCloseWindow, aeActivate, aeDeactivate };
-
-// Deferred actions on an object of the tree.
-enum TScheduleAction : std::uint8_t { seaHide, seaShow, seaDispose, seaMissionFinish, seaMissionRestart };
 
 enum TShiftStateEnum : std::uint8_t {
   ssShift,
@@ -115,27 +112,6 @@ class TWheelEvent : public TLowEvent {
   std::int32_t Delta;
   TShiftState Shift;
   TWindow* Window;
-};
-
-class TScheduleEvent : public TLowEvent {
-  CORVANE_CLASS(TScheduleEvent, TLowEvent)
-  TScheduleEvent(TLowEventType eventType, float delay) : TLowEvent(eventType), Delay(delay) {}
-
-  // Seconds counted so far.
-  float Elapsed = 0.0f;
-  // Seconds after which the event is due.
-  float Delay;
-};
-
-class TScheduleActionEvent : public TScheduleEvent {
-  CORVANE_CLASS(TScheduleActionEvent, TScheduleEvent)
-  TScheduleActionEvent(TLowEventType eventType, float delay, BaseObject* obj, TScheduleAction action)
-      : TScheduleEvent(eventType, delay), Obj(obj), Action(action) {}
-
-  // The object the action applies to; cleared once the action is done, and
-  // by the event queue when the object dies first. Not owned.
-  BaseObject* Obj;
-  TScheduleAction Action;
 };
 
 class TActionEvent : public TLowEvent {

@@ -4,7 +4,7 @@
 
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_info.h"
-#include "platform/filter.h"
+#include "platform/filters/filter.h"
 
 namespace corvane {
 

@@ -1,10 +1,11 @@
-#include "engine/low_event.h"
+#include "platform/low_event.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "base/text/text_convert.h"
+#include "engine/schedule_event.h"
 
 namespace corvane {
 namespace {
