@@ -25,8 +25,8 @@
 #include "platform/sound_engine.h"
 #include "platform/window.h"
 #include "resources/cache/cache.h"
-#include "scene/dynamic_engine.h"
 #include "scene/materials.h"
+#include "scene/physics/dynamic_engine.h"
 #include "script/script_engine.h"
 
 namespace corvane {

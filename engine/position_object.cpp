@@ -15,7 +15,7 @@
 #include "engine/event.h"
 #include "engine/trigger.h"
 #include "platform/device.h"
-#include "scene/dynamic_engine.h"
+#include "scene/physics/dynamic_engine.h"
 
 namespace corvane {
 

@@ -6,7 +6,7 @@
 #include "engine/applet.h"
 #include "engine/event.h"
 #include "platform/device.h"
-#include "scene/dynamic_engine.h"
+#include "scene/physics/dynamic_engine.h"
 
 namespace corvane {
 

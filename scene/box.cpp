@@ -7,7 +7,7 @@
 #include "base/reflection/class_builder.h"
 #include "engine/applet.h"
 #include "platform/device.h"
-#include "scene/dynamic_engine.h"
+#include "scene/physics/dynamic_engine.h"
 
 namespace corvane {
 

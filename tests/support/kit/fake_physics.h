@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "scene/dynamic_engine.h"
+#include "scene/physics/dynamic_engine.h"
 
 namespace corvane::test {
 

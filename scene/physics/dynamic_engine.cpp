@@ -1,4 +1,4 @@
-#include "scene/dynamic_engine.h"
+#include "scene/physics/dynamic_engine.h"
 
 #include <map>
 
