@@ -2,7 +2,7 @@
 
 #include "base/reflection/class_builder.h"
 #include "engine/applet.h"
-#include "gui/gui_object.h"
+#include "engine/gui_layout.h"
 
 namespace corvane {
 
@@ -10,7 +10,8 @@ CORVANE_IMPLEMENT_CLASS(Dummy)
 
 void Dummy::AddChild(BaseObject* child) {
   PositionObject::AddChild(child);
-  if (!dynamic_cast<GuiObject*>(child)) return;
+  PositionObject* positioned = child ? child->AsPositionObject() : nullptr;
+  if (!positioned || !positioned->AsGuiPlacement()) return;
   hasGuiChildren_ = true;
   if (!RecalcAfterRead()) ReAlign();
 }

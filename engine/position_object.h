@@ -24,6 +24,7 @@
 namespace corvane {
 
 class TDynamicEngine;
+class TGuiPlacement;
 
 CORVANE_ENUM(TPositionObjectKind, okScreen, okSpace);
 
@@ -34,6 +35,9 @@ class PositionObject : public VisualObject {
   ~PositionObject() override;
   void BeforeDestruction() override;
   PositionObject* AsPositionObject() override { return this; }
+  // The cheap test for widgets: their placement in the GUI layout of their
+  // parent; nullptr for every other positioned object.
+  virtual TGuiPlacement* AsGuiPlacement() { return nullptr; }
 
   // Published state.
   TPositionObjectKind Kind() const { return kind_; }

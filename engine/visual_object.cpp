@@ -11,7 +11,6 @@
 #include "engine/engine.h"
 #include "engine/event.h"
 #include "engine/position_object.h"
-#include "gui/gui_object.h"
 #include "platform/device.h"
 #include "platform/platform.h"
 #include "scene/materials.h"
@@ -166,7 +165,7 @@ void VisualObject::PaintObject() {
     }
     Paint();
     if (!self.Get()) return;
-    if (positioned && device && applet->DebugWireFrame() && !dynamic_cast<GuiObject*>(this)) {
+    if (positioned && device && applet->DebugWireFrame() && !positioned->AsGuiPlacement()) {
       device->SetRenderState(rsLightOff);
       DepthStates(device, positioned->ZTest());
       device->SetRenderState(rsFrame);

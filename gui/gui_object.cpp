@@ -1,7 +1,6 @@
 #include "gui/gui_object.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "base/geometry/rect_math.h"
 #include "base/reflection/class_builder.h"
@@ -9,96 +8,6 @@
 namespace corvane {
 
 CORVANE_IMPLEMENT_CLASS(GuiObject)
-
-namespace {
-
-// The visible widgets among the children, in index order.
-std::vector<GuiObject*> Widgets(std::int32_t count, const TChildrenFunc& children) {
-  std::vector<GuiObject*> widgets;
-  for (std::int32_t i = 0; i < count; ++i)
-    if (auto* widget = dynamic_cast<GuiObject*>(children(i)); widget && widget->Visible()) widgets.push_back(widget);
-  return widgets;
-}
-
-void Shift(GuiObject* widget, float dx, float dy) {
-  TSpaceCoord* p = widget->Position();
-  p->SetValues(p->Coordinates().x + dx, p->Coordinates().y + dy, p->Coordinates().z);
-}
-
-}  // namespace
-
-void RealignGui(float left, float top, float right, float bottom, float& rememberedWidth, float& rememberedHeight,
-                std::int32_t count, const TChildrenFunc& children) {
-  if (!children || count <= 0) {
-    rememberedWidth = right;
-    rememberedHeight = bottom;
-    return;
-  }
-  const std::vector<GuiObject*> widgets = Widgets(count, children);
-  // Corner anchors follow the change of the right and bottom edges.
-  const float dx = right - rememberedWidth;
-  const float dy = bottom - rememberedHeight;
-  if (right != rememberedWidth)
-    for (GuiObject* w : widgets)
-      if (w->Align() == gaTopRight) Shift(w, dx, 0);
-  if (right != rememberedWidth || bottom != rememberedHeight)
-    for (GuiObject* w : widgets)
-      if (w->Align() == gaBottomRight) Shift(w, dx, dy);
-  if (bottom != rememberedHeight)
-    for (GuiObject* w : widgets)
-      if (w->Align() == gaBottomLeft) Shift(w, 0, dy);
-  rememberedWidth = right;
-  rememberedHeight = bottom;
-
-  TRect W{left, top, right, bottom};
-  auto sides = [&W](GuiObject* w, TGuiAlign leftAlign, TGuiAlign rightAlign) {
-    if (w->Align() == leftAlign) {
-      const float width = w->Width();
-      w->SetBoundsRect({W.left, W.top, W.left + width, W.bottom});
-      W.left += width;
-    } else if (w->Align() == rightAlign) {
-      const float width = w->Width();
-      w->SetBoundsRect({W.right - width, W.top, W.right, W.bottom});
-      W.right -= width;
-    }
-  };
-  for (GuiObject* w : widgets) sides(w, gaMostLeft, gaMostRight);
-  for (GuiObject* w : widgets) {
-    if (w->Align() == gaTop) {
-      const float height = w->Height();
-      w->SetBoundsRect({W.left, W.top, W.right, W.top + height});
-      W.top += height;
-    } else if (w->Align() == gaBottom) {
-      const float height = w->Height();
-      w->SetBoundsRect({W.left, W.bottom - height, W.right, W.bottom});
-      W.bottom -= height;
-    }
-  }
-  for (GuiObject* w : widgets) sides(w, gaLeft, gaRight);
-  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
-    GuiObject* w = *it;
-    if (w->Align() != gaCenter) continue;
-    const float l = W.left + ((W.right - W.left) - w->Width()) / 2;
-    const float t = W.top + ((W.bottom - W.top) - w->Height()) / 2;
-    w->SetBoundsRect({l, t, l + w->Width(), t + w->Height()});
-  }
-  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
-    GuiObject* w = *it;
-    if (w->Align() != gaVertCenter) continue;
-    const float t = W.top + ((W.bottom - W.top) - w->Height()) / 2;
-    w->SetBoundsRect({w->X(), t, w->X() + w->Width(), t + w->Height()});
-  }
-  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
-    GuiObject* w = *it;
-    if (w->Align() != gaHorzCenter) continue;
-    const float l = W.left + ((W.right - W.left) - w->Width()) / 2;
-    w->SetBoundsRect({l, w->Y(), l + w->Width(), w->Y() + w->Height()});
-  }
-  for (GuiObject* w : widgets)
-    if (w->Align() == gaClient) w->SetBoundsRect(W);
-  for (GuiObject* w : widgets)
-    if (w->Align() == gaContents) w->SetBoundsRect({left, top, right, bottom});
-}
 
 void GuiObject::Describe(TClassBuilder<GuiObject>& c) {
   c.Property("align", &GuiObject::Align, &GuiObject::SetGuiAlign).Default(gaTopLeft);

@@ -1,53 +1,38 @@
 // GuiObject: the base of every widget, a positioned screen object with a
-// size, an alignment inside its parent and hit testing in its own
-// rectangle; and RealignGui, the layout routine the applet, grouping
-// objects and widgets share. Text, fonts and painting come with the
-// widgets themselves.
+// size, an alignment inside its parent (its placement in the layout of
+// engine/gui_layout.h) and hit testing in its own rectangle. Text, fonts
+// and painting come with the widgets themselves.
 #pragma once
 
-#include <cstdint>
-#include <functional>
-
+#include "engine/gui_layout.h"
 #include "engine/position_object.h"
 
 namespace corvane {
 
-CORVANE_ENUM(TGuiAlign, gaTop, gaLeft, gaRight, gaBottom, gaMostLeft, gaMostRight, gaCenter, gaVertCenter,
-             gaHorzCenter, gaClient, gaContents, gaTopLeft, gaTopRight, gaBottomLeft, gaBottomRight);
-
-// Child i of the object being laid out.
-using TChildrenFunc = std::function<BaseObject*(std::int32_t index)>;
-
-// Lays out the visible GuiObject children 0 .. count-1 inside the rectangle
-// by their alignment, from the remembered size to the current one (corner
-// anchored children move by the change of right and bottom), and updates the
-// two remembered extents.
-void RealignGui(float left, float top, float right, float bottom, float& rememberedWidth, float& rememberedHeight,
-                std::int32_t count, const TChildrenFunc& children);
-
-class GuiObject : public PositionObject {
+class GuiObject : public PositionObject, public TGuiPlacement {
   CORVANE_CLASS(GuiObject, PositionObject)
   static void Describe(TClassBuilder<GuiObject>& c);
   explicit GuiObject(const TCreateContext& context);
 
-  float Width() const { return width_; }
-  float Height() const { return height_; }
+  float Width() const override { return width_; }
+  float Height() const override { return height_; }
   float RememberedWidth() const { return rememberedWidth_; }
   float RememberedHeight() const { return rememberedHeight_; }
-  TGuiAlign Align() const { return align_; }
+  TGuiAlign Align() const override { return align_; }
   // Stores the alignment and lays out a widget parent again.
   void SetGuiAlign(TGuiAlign align);
   // A changed size remembers the old one, lays the children out and
   // repaints.
-  virtual void SetWidth(float value);
-  virtual void SetHeight(float value);
+  void SetWidth(float value) override;
+  void SetHeight(float value) override;
   // Position := (left, top, 0), then the size of the rectangle.
-  void SetBoundsRect(const TRect& r);
+  void SetBoundsRect(const TRect& r) override;
   TRect GetBoundsRectInt() const;
   TRect GetClientRect() const { return {0, 0, width_, height_}; }
   // Lays the children out in the widget's own frame (0, 0, width, height).
   virtual void Realign();
 
+  TGuiPlacement* AsGuiPlacement() override { return this; }
   void AddChild(BaseObject* child) override;
   void RecalcAbsolute() override;
   // Strictly inside (0, 0, width, height) in local units, while visible.
