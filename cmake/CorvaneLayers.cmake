@@ -1,13 +1,19 @@
-# The layer map: every library of the engine with its folder, so that
-# scripts/check_layers.py can check the layering against the real link
-# graph. A layer's files are the sources and headers of its folder (and of
-# its sub-folders when it is declared RECURSE, except those that are layers
-# of their own).
+# The engine's libraries and their layer map.
+#
+#   corvane_layer(<target> <folder> <link>...)
+#
+# makes one static library from every .cpp of the folder (its sub-folders
+# are libraries of their own) that links the libraries below it, and
+# declares it in the layer map.
 #
 #   corvane_declare_layer(<target> <folder> [RECURSE])
 #
-# corvane_write_layer_map() writes the map, with each layer's link
-# libraries as CMake finally has them, to <build>/layer_map.txt.
+# declares a target made otherwise (the base library, which takes its
+# sub-folders, the 3DS reader, our shared libraries, the program, the test
+# kit). corvane_write_layer_map() writes the map, each layer's link
+# libraries as CMake finally has them, to <build>/layer_map.txt, which
+# scripts/check_layers.py reads: no cycle, and no include of a library that
+# is not below.
 function(corvane_declare_layer target folder)
   cmake_parse_arguments(LAYER "RECURSE" "" "" ${ARGN})
   set(recurse 0)
@@ -16,6 +22,15 @@ function(corvane_declare_layer target folder)
   endif()
   set_property(GLOBAL APPEND PROPERTY CORVANE_LAYERS ${target})
   set_property(GLOBAL PROPERTY CORVANE_LAYER_ROW_${target} "${target}|${folder}|${recurse}")
+endfunction()
+
+function(corvane_layer target folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARGN})
+  corvane_warnings(${target})
+  corvane_declare_layer(${target} ${folder})
 endfunction()
 
 function(corvane_write_layer_map)

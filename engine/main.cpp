@@ -7,8 +7,8 @@
 // container, no display for its window); the log says why.
 #include "base/reflection/class_registry.h"
 #include "base/system/file_utils.h"
-#include "engine/engine.h"
-#include "engine/register.h"
+#include "engine/shell/engine.h"
+#include "engine/shell/register.h"
 #include "platform/register.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"

@@ -1,11 +1,11 @@
 // GuiObject: the base of every widget, a positioned screen object with a
 // size, an alignment inside its parent (its placement in the layout of
-// engine/gui_layout.h) and hit testing in its own rectangle. Text, fonts
+// engine/core/gui_layout.h) and hit testing in its own rectangle. Text, fonts
 // and painting come with the widgets themselves.
 #pragma once
 
-#include "engine/gui_layout.h"
-#include "engine/position_object.h"
+#include "engine/core/gui_layout.h"
+#include "engine/core/position_object.h"
 
 namespace corvane {
 

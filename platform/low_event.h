@@ -1,7 +1,7 @@
 // Low-level events: the small records of what happened to the applet's
 // window (keys, mouse, wheel, window actions), as the host layer makes them,
 // and the base of the deferred actions objects ask for
-// (engine/schedule_event.h). The applet's event object queues them,
+// (engine/core/schedule_event.h). The applet's event object queues them,
 // dispatches each once per frame and frees it. Key and mouse events also
 // have a one-line text form, used to record input and play it back.
 #pragma once

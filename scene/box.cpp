@@ -5,7 +5,7 @@
 
 #include "base/geometry/vector_math.h"
 #include "base/reflection/class_builder.h"
-#include "engine/applet.h"
+#include "engine/core/applet_services.h"
 #include "platform/device.h"
 #include "scene/physics/dynamic_engine.h"
 

@@ -3,7 +3,7 @@
 // and by rays through its faces, and gets a box body when spawned.
 #pragma once
 
-#include "engine/position_object.h"
+#include "engine/core/position_object.h"
 
 namespace corvane {
 

@@ -2,7 +2,7 @@
 
 #include "base/geometry/color.h"
 #include "base/reflection/class_builder.h"
-#include "engine/applet.h"
+#include "engine/core/applet_services.h"
 #include "platform/device.h"
 
 namespace corvane {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/base_object.h"
+#include "engine/core/base_object.h"
 #include "platform/media.h"
 
 namespace corvane {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
+#include "engine/shell/applet.h"
 #include "scene/register.h"
 #include "tests/support/kit/applet_world.h"
 

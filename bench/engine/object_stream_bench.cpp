@@ -14,7 +14,7 @@
 #include "base/streams/object_text.h"
 #include "base/streams/reader.h"
 #include "base/system/log_target.h"
-#include "engine/base_object.h"
+#include "engine/core/base_object.h"
 
 namespace corvane {
 

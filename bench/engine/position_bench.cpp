@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/system/log_target.h"
-#include "engine/position_object.h"
+#include "engine/core/position_object.h"
 
 namespace corvane {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/system/log_target.h"
-#include "engine/base_object.h"
-#include "engine/effect.h"
+#include "engine/core/base_object.h"
+#include "engine/core/effect.h"
 
 namespace corvane {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/reflection/set.h"
-#include "engine/base_object.h"
+#include "engine/core/base_object.h"
 
 namespace corvane {
 

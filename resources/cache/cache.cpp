@@ -5,8 +5,8 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
-#include "engine/engine.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/container.h"
 #include "platform/device.h"
 #include "platform/filters/filter.h"
 #include "platform/sound_engine.h"
@@ -70,10 +70,10 @@ TDevice* TCache::Device() const { return GetApplet() ? GetApplet()->Device() : n
 TScriptEngine* TCache::Scripts() const { return GetApplet() ? GetApplet()->ScriptEngine() : nullptr; }
 
 TSoundEngine* TCache::SoundEngine() {
-  Applet* applet = GetApplet();
+  TAppletServices* applet = GetApplet();
   if (!applet) return nullptr;
   if (!applet->SoundEngine() && SoundEngineClass && SoundEngineClass->InheritsFrom(TSoundEngine::StaticClass())) {
-    auto* engine = static_cast<TSoundEngine*>(SoundEngineClass->CreateInstance(TCreateContext(applet)));
+    auto* engine = static_cast<TSoundEngine*>(SoundEngineClass->CreateInstance(TCreateContext(applet->AppletObject())));
     if (!engine) return nullptr;  // an abstract class: nothing to make
     applet->SetSoundEngine(engine);
     engine->SetPause(applet->Paused());
@@ -177,7 +177,7 @@ void TCache::FreeScript(TScript* script) {
 }
 
 void TCache::Destroy(TObject* object) {
-  Applet* applet = GetApplet();
+  TAppletServices* applet = GetApplet();
   TDevice* device = Device();
   TSoundEngine* sounds = applet ? applet->SoundEngine() : nullptr;
   if (auto* pixmap = dynamic_cast<TPixmap*>(object)) {
@@ -272,14 +272,13 @@ void TCache::Clear() {
 }
 
 void TCache::WriteStat() {
-  if (!Engine) return;
-  Engine->ShowInfo(u"Cache Font", IntToStr(FontCount()));
-  Engine->ShowInfo(u"Cache Pixmap", IntToStr(PixmapCount()));
-  Engine->ShowInfo(u"Cache Mesh", IntToStr(MeshCount()));
-  Engine->ShowInfo(u"Cache Script", IntToStr(ScriptCount()));
-  Engine->ShowInfo(u"Cache Stream", IntToStr(StreamCount()));
-  Engine->ShowInfo(u"Cache Sound", IntToStr(SoundCount()));
-  Engine->ShowInfo(u"Cache Music", IntToStr(MusicCount()));
+  EngineShowInfo(u"Cache Font", IntToStr(FontCount()));
+  EngineShowInfo(u"Cache Pixmap", IntToStr(PixmapCount()));
+  EngineShowInfo(u"Cache Mesh", IntToStr(MeshCount()));
+  EngineShowInfo(u"Cache Script", IntToStr(ScriptCount()));
+  EngineShowInfo(u"Cache Stream", IntToStr(StreamCount()));
+  EngineShowInfo(u"Cache Sound", IntToStr(SoundCount()));
+  EngineShowInfo(u"Cache Music", IntToStr(MusicCount()));
 }
 
 }  // namespace corvane

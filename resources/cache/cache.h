@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "base/lists/hashed_string_list.h"
-#include "engine/base_object.h"
+#include "engine/core/base_object.h"
+#include "engine/core/object_cache.h"
 #include "platform/media.h"
 
 namespace corvane {
@@ -31,7 +32,7 @@ class TSound;
 class TSoundEngine;
 class TStream;
 
-class TCache : public BaseObject {
+class TCache : public BaseObject, public TObjectCache {
   CORVANE_CLASS(TCache, BaseObject)
   explicit TCache(const TCreateContext& context);
   ~TCache() override;
@@ -52,7 +53,7 @@ class TCache : public BaseObject {
   TSound* LoadSound(TResourceMan* resMan, const std::u16string& name);
   TMusic* LoadMusic(TResourceMan* resMan, const std::u16string& name);
   // Compiled scripts, loaded through the applet's script engine on a miss.
-  TScript* LoadScript(TResourceMan* resMan, const std::u16string& name);
+  TScript* LoadScript(TResourceMan* resMan, const std::u16string& name) override;
 
   // Count - 1; at 0 the object is destroyed through its creator and
   // forgotten. Null and objects the cache does not hold are ignored.
@@ -61,13 +62,13 @@ class TCache : public BaseObject {
   void FreeMesh(TMesh* mesh);
   void FreeSound(TSound* sound);
   void FreeMusic(TMusic* music);
-  void FreeScript(TScript* script);
+  void FreeScript(TScript* script) override;
 
   // Object-file streams: AddStream copies a stream in once; LoadStream
   // serves it (rewound, count + 1); FreeStream releases it (count - 1).
   void AddStream(TResourceMan* resMan, const std::u16string& name, TStream& stream);
   TStream* LoadStream(TResourceMan* resMan, const std::u16string& name);
-  void FreeStream(const std::u16string& name);
+  void FreeStream(const std::u16string& name) override;
 
   std::int32_t FontCount() const { return fonts_.Count(); }
   std::int32_t PixmapCount() const { return pixmaps_.Count(); }

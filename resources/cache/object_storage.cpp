@@ -15,9 +15,10 @@
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
-#include "engine/base_object.h"
-#include "engine/object_loader.h"
+#include "engine/core/base_object.h"
+#include "engine/core/container.h"
+#include "engine/core/object_loader.h"
+#include "engine/core/applet_services.h"
 #include "resources/cache/cache.h"
 
 namespace corvane {
@@ -94,7 +95,7 @@ BaseObject* ReadObjectStream(TResourceMan* resMan, const std::string& fileName, 
     return nullptr;
   }
   TCreateContext context(parent);
-  if (parent) context.Applet = parent->GetApplet();
+  if (parent) context.Applet = AppletObjectOf(parent);
   context.ResMan = resMan;
   context.LoadName = LoadName();
   context.Read = [&](TObject& object) {
@@ -199,14 +200,14 @@ void TSomeReader::DoCreateComponent(TClass cls, TGComponent*& component) {
   auto* owner = dynamic_cast<BaseObject*>(Parent());
   if (!owner) owner = loadParent_;
   TCreateContext context(owner);
-  if (loadParent_) context.Applet = loadParent_->GetApplet();
+  if (loadParent_) context.Applet = AppletObjectOf(loadParent_);
   context.InitialState.Include(csLoading);
   component = static_cast<TGComponent*>(cls->CreateInstance(context));
   if (progressStream_ && loadParent_) loadParent_->LoadProgress(Clamp32(GetPosition()), Clamp32(progressStream_->Size()));
 }
 
 void TSomeReader::DoFindComponentInstance(const std::string& name, TGComponent*& instance) {
-  Applet* applet = loadParent_ ? loadParent_->GetApplet() : nullptr;
+  Container* applet = AppletObjectOf(loadParent_);
   instance = applet ? applet->findByName(WidenLatin1(name)) : nullptr;
 }
 

@@ -7,7 +7,7 @@
 // the ".bin" (embedded defaults, read-only folders and containers) is no
 // error: the object loads from the compiled memory.
 //
-// The tree loads files through engine/object_loader.h's LoadObject, which
+// The tree loads files through engine/core/object_loader.h's LoadObject, which
 // refuses a file that includes itself and bounds the work of a load (the
 // bytes and objects read here are charged to it); RegisterResourceServices
 // installs LoadStoredObject there.

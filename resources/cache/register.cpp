@@ -2,7 +2,7 @@
 
 #include "base/reflection/class_registry.h"
 #include "base/streams/resource_man.h"
-#include "engine/object_loader.h"
+#include "engine/core/object_loader.h"
 #include "resources/cache/cache.h"
 #include "resources/cache/object_storage.h"
 #include "resources/embedded_res_man.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/text/text_convert.h"
-#include "engine/schedule_event.h"
+#include "engine/core/schedule_event.h"
 
 namespace corvane {
 namespace {

@@ -19,14 +19,14 @@
 #include <vector>
 
 #include "base/geometry/vector_math.h"
-#include "engine/applet.h"
-#include "engine/event.h"
-#include "platform/low_event.h"
-#include "engine/visual_object.h"
+#include "engine/core/event.h"
+#include "engine/core/visual_object.h"
+#include "engine/shell/applet.h"
 #include "platform/device.h"
+#include "platform/low_event.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
-#include "tests/engine/applet_launch_kit.h"
+#include "tests/engine/shell/applet_launch_kit.h"
 #include "tests/platform_sdl/gl_harness.h"
 #include "tests/platform_sdl/png_picture.h"
 
@@ -103,7 +103,7 @@ class TPixelShapes : public VisualObject {
 
  private:
   TDevice* Device() {
-    Applet* applet = GetApplet();
+    Applet* applet = AppletOf(this);
     return applet ? applet->Device() : nullptr;
   }
   bool MakePixmap(TDevice& device) {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/reflection/class_registry.h"
-#include "engine/applet.h"
-#include "engine/dummy.h"
+#include "engine/core/dummy.h"
+#include "engine/shell/applet.h"
 #include "platform/sdl/platform_sdl_png.h"
 #include "tests/platform_sdl/png_picture.h"
 #include "tests/platform_sdl/sdl_platform_fixture.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/event.h"
+#include "engine/core/event.h"
 #include "platform/low_event.h"
 #include "platform/sdl/platform_sdl.h"
 #include "platform/window.h"

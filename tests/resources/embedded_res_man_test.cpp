@@ -7,7 +7,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "base/streams/file_stream.h"
-#include "engine/object_loader.h"
+#include "engine/core/object_loader.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
 #include "tests/resources/resource_helpers.h"

@@ -7,8 +7,8 @@
 
 #include "base/lists/string_list.h"
 #include "base/streams/file_stream.h"
-#include "engine/engine.h"
-#include "engine/object_loader.h"
+#include "engine/core/object_loader.h"
+#include "engine/shell/engine.h"
 #include "resources/container/container_dates.h"
 #include "resources/container/container_file_system.h"
 #include "resources/vfs_res_man.h"

@@ -1,7 +1,7 @@
 // The box: bounds, point and ray hit tests, its body and its fill.
 #include <gtest/gtest.h>
 
-#include "engine/applet.h"
+#include "engine/shell/applet.h"
 #include "scene/box.h"
 #include "tests/support/kit/fake_physics.h"
 #include "tests/support/kit/recording_device.h"

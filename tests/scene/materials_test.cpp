@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "base/reflection/prop_access.h"
-#include "engine/applet.h"
+#include "engine/shell/applet.h"
 #include "scene/materials.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_world.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/streams/memory_stream.h"
-#include "engine/engine.h"
-#include "engine/engine_log.h"
+#include "engine/shell/engine.h"
+#include "engine/shell/engine_log.h"
 #include "platform/sound_engine.h"
 #include "platform/sys_font.h"
 #include "resources/cache/cache.h"

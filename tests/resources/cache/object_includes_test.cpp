@@ -9,10 +9,10 @@
 
 #include "base/streams/stream_nesting.h"
 #include "base/streams/value_type.h"
-#include "engine/applet.h"
-#include "engine/effect.h"
-#include "engine/object_factory.h"
-#include "engine/object_loader.h"
+#include "engine/core/effect.h"
+#include "engine/core/object_factory.h"
+#include "engine/core/object_loader.h"
+#include "engine/shell/applet.h"
 #include "resources/cache/object_storage.h"
 #include "tests/resources/resource_helpers.h"
 

@@ -3,7 +3,7 @@
 #include "base/geometry/point_rect_persistent.h"
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
-#include "engine/applet.h"
+#include "engine/shell/applet.h"
 #include "scene/materials.h"
 
 namespace corvane::test {
@@ -57,7 +57,7 @@ void TPictureWidget::Describe(TClassBuilder<TPictureWidget>& c) {
 }
 
 TPictureWidget::TPictureWidget(const TCreateContext& context)
-    : GuiObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(GetApplet()))) {}
+    : GuiObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(AppletObjectOf(this)))) {}
 
 TPictureWidget::~TPictureWidget() { pixmap_->Free(); }
 
@@ -66,7 +66,7 @@ void SkinElement::Describe(TClassBuilder<SkinElement>& c) {
 }
 
 SkinElement::SkinElement(const TCreateContext& context)
-    : BaseObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(GetApplet()))) {}
+    : BaseObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(AppletObjectOf(this)))) {}
 
 SkinElement::~SkinElement() { pixmap_->Free(); }
 
@@ -93,7 +93,7 @@ void Button::MouseUp(TMouseButton button, TShiftState shift, float x, float y) {
 }
 
 void Button::click() {
-  if (modalResult != mrNone && GetApplet()) GetApplet()->cancelModal(modalResult);
+  if (Container* applet = AppletObjectOf(this); modalResult != mrNone && applet) applet->cancelModal(modalResult);
 }
 
 void Sprite::Describe(TClassBuilder<Sprite>& c) {
@@ -103,7 +103,7 @@ void Sprite::Describe(TClassBuilder<Sprite>& c) {
 }
 
 Sprite::Sprite(const TCreateContext& context)
-    : PositionObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(GetApplet()))) {}
+    : PositionObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(AppletObjectOf(this)))) {}
 
 Sprite::~Sprite() { pixmap_->Free(); }
 

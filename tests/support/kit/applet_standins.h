@@ -12,8 +12,8 @@
 #include "base/reflection/persistent.h"
 #include "base/reflection/set.h"
 #include "base/reflection/type_info.h"
-#include "engine/container.h"
-#include "engine/effect.h"
+#include "engine/core/container.h"
+#include "engine/core/effect.h"
 #include "gui/gui_object.h"
 
 namespace corvane {

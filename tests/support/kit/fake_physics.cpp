@@ -5,7 +5,7 @@
 #include "base/geometry/bounds.h"
 #include "base/geometry/vector_math.h"
 #include "base/reflection/class_builder.h"
-#include "engine/position_object.h"
+#include "engine/core/position_object.h"
 
 namespace corvane::test {
 

@@ -1,7 +1,7 @@
 #include "tests/support/kit/test_applet.h"
 
 #include "base/reflection/class_builder.h"
-#include "engine/event.h"
+#include "engine/core/event.h"
 #include "platform/device.h"
 #include "platform/sound_engine.h"
 #include "platform/window.h"

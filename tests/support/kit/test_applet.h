@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "engine/applet.h"
+#include "engine/shell/applet.h"
 
 namespace corvane {
 class TDevice;

@@ -1,7 +1,7 @@
 #include "tests/support/kit/test_filter.h"
 
 #include "base/reflection/class_builder.h"
-#include "engine/applet.h"
+#include "engine/shell/applet.h"
 #include "platform/device.h"
 
 namespace corvane::test {

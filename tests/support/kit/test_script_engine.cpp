@@ -8,9 +8,9 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/applet.h"
-#include "engine/event.h"
-#include "engine/object_factory.h"
+#include "engine/core/event.h"
+#include "engine/core/object_factory.h"
+#include "engine/shell/applet.h"
 
 namespace corvane::test {
 

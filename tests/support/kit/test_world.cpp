@@ -6,8 +6,10 @@
 #include "base/streams/reader.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
-#include "engine/engine.h"
-#include "engine/register.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/container.h"
+#include "engine/shell/engine.h"
+#include "engine/shell/register.h"
 
 namespace corvane::test {
 
@@ -30,7 +32,7 @@ BaseObject* TTestWorld::Load(const std::string& objectText, BaseObject* parent) 
   const TClass cls = FindClass(className);
   if (!cls || !cls->InheritsFrom(BaseObject::StaticClass())) return nullptr;
   TCreateContext context(parent);
-  if (parent) context.Applet = parent->GetApplet();
+  if (parent) context.Applet = AppletObjectOf(parent);
   context.Read = [&binary](TObject& root) {
     binary.SetPosition(0);
     TGReader reader(binary);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/base_object.h"
+#include "engine/core/base_object.h"
 #include "tests/support/capture_log.h"
 #include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/test_applet.h"

@@ -1,0 +1,567 @@
+#include "engine/core/base_object.h"
+
+#include <algorithm>
+
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "base/text/good_text.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/container.h"
+#include "engine/core/effect.h"
+#include "engine/core/engine_services.h"
+#include "engine/core/event.h"
+#include "engine/core/object_cache.h"
+#include "engine/core/object_loader.h"
+#include "platform/platform.h"
+#include "script/script_engine.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(BaseObject)
+
+namespace {
+
+std::uint64_t gNextSerial = 0;
+std::int32_t gLiveCount = 0;
+
+// The objects that asked for free notices. Iterated while objects die, and
+// a notice may itself end an object, so removal keeps the walk in step.
+class TNoticeList {
+ public:
+  void Add(BaseObject* object) { list_.push_back(object); }
+  void Remove(BaseObject* object) {
+    const auto it = std::find(list_.begin(), list_.end(), object);
+    if (it == list_.end()) return;
+    const auto index = static_cast<std::size_t>(it - list_.begin());
+    list_.erase(it);
+    for (std::size_t* cursor : cursors_)
+      if (index < *cursor) --*cursor;
+  }
+  void Broadcast(BaseObject* freed) {
+    std::size_t i = 0;
+    cursors_.push_back(&i);
+    for (; i < list_.size(); ++i) list_[i]->FreeNotify(freed);
+    cursors_.pop_back();
+  }
+
+ private:
+  std::vector<BaseObject*> list_;
+  std::vector<std::size_t*> cursors_;
+};
+
+TNoticeList& Notices() {
+  static TNoticeList list;
+  return list;
+}
+
+TCreateContext WithoutOwner(const TCreateContext& context) {
+  TCreateContext own;
+  own.InitialState = context.InitialState;
+  return own;
+}
+
+bool IsAncestorOf(const BaseObject* candidate, const BaseObject* object) {
+  for (const BaseObject* p = object; p; p = p->Parent())
+    if (p == candidate) return true;
+  return false;
+}
+
+}  // namespace
+
+void BaseObject::Describe(TClassBuilder<BaseObject>& c) {
+  c.Property("count", &BaseObject::count).Stored(false);
+  c.Property("objectStyle", &BaseObject::objectStyle_).Stored(false);
+  c.Property("fileName", &BaseObject::FileName, &BaseObject::SetFileName);
+  c.Property("designTime", &BaseObject::DesignTime, &BaseObject::SetDesignTime).Stored(false);
+  c.Property("timeFactor", &BaseObject::timeFactor_).Stored([](const BaseObject& o) { return o.timeFactor_ != 1.0f; });
+  c.Property("str", &BaseObject::tagString_);
+  c.Property("tagString", &BaseObject::tagString_);
+  c.Property("tagFloat", &BaseObject::tagFloat_);
+  c.Property("tagInt", &BaseObject::tagInt_);
+  c.Property("Tag", &TGComponent::Tag, &TGComponent::SetTag).Stored(false);
+  c.Property("onTick", &BaseObject::onTick_);
+  c.Property("onCreate", &BaseObject::onCreate_);
+  c.Property("onDestroy", &BaseObject::onDestroy_);
+  c.Property("onCustomEvent", &BaseObject::onCustomEvent_);
+
+  c.Method("dispose", &BaseObject::dispose);
+  c.Method("store", &BaseObject::store);
+  c.Method("scheduleDispose", &BaseObject::scheduleDispose);
+  c.Method("deleteChildren", &BaseObject::deleteChildren);
+  c.Method("customEvent", &BaseObject::customEvent);
+  c.Method("design", &BaseObject::design);
+  c.Method("getParent", &BaseObject::getParent);
+  c.Method("children", &BaseObject::children);
+  c.Method("moveTo", &BaseObject::moveTo);
+  c.Method("findByTagString", &BaseObject::findByTagString);
+  c.Method("findOwnByTagString", &BaseObject::findOwnByTagString);
+  c.Method("findAllByTagString", &BaseObject::findAllByTagString);
+  c.Method("findAllOwnByTagString", &BaseObject::findAllOwnByTagString);
+  c.Method("findByName", &BaseObject::findByName);
+  c.Method("removeExternal", &BaseObject::removeExternal);
+  c.Method("runEffect", &BaseObject::RunEffect);
+  c.Method("runEffectWait", &BaseObject::RunEffectWait);
+  c.Method("stopEffect", &BaseObject::StopEffect);
+}
+
+BaseObject::BaseObject(const TCreateContext& context)
+    : TGComponent(WithoutOwner(context)), serial_(++gNextSerial), fileName_(Utf8ToUtf16(context.LoadName)) {
+  auto* owner = dynamic_cast<BaseObject*>(context.Owner);
+  if (auto* applet = dynamic_cast<TAppletServices*>(context.Applet)) applet_ = applet;
+  if (owner && owner->applet_ && !applet_) applet_ = owner->applet_;
+  if (owner) owner->AddChild(this);
+  ++gLiveCount;
+}
+
+BaseObject::~BaseObject() = default;
+
+void BaseObject::AfterConstruction() {
+  TGComponent::AfterConstruction();
+  if (TEngineServices* engine = RunningEngine(); designTime_ && engine) engine->DesignAddObject(this);
+}
+
+void BaseObject::BeforeDestruction() {
+  if (TEngineServices* engine = RunningEngine(); designTime_ && engine) engine->DesignFreeObject(this);
+  if (applet_ && applet_->ScriptEngine()) {
+    if (!prepared_) {
+      CallScript(onDestroy_);
+      prepared_ = true;
+    }
+    if (applet_ && applet_->ScriptEngine()) applet_->ScriptEngine()->ObjectDestroing(this);
+    if (script_ && applet_ && applet_->ObjectCache()) applet_->ObjectCache()->FreeScript(script_);
+    script_ = nullptr;
+  }
+  if (!fileName_.empty() && applet_ && applet_->ObjectCache()) applet_->ObjectCache()->FreeStream(fileName_);
+  if (receivesFreeNotices_) Notices().Remove(this);
+  Notices().Broadcast(this);
+  if (parent_) parent_->Remove(this);
+  DeleteChildren();
+  --gLiveCount;
+  TGComponent::BeforeDestruction();
+}
+
+std::int32_t BaseObject::LiveCount() { return gLiveCount; }
+
+void BaseObject::ReceiveFreeNotices() {
+  if (receivesFreeNotices_) return;
+  receivesFreeNotices_ = true;
+  Notices().Add(this);
+}
+
+// ---------------------------------------------------------------- children
+
+BaseObject* BaseObject::children(std::int32_t index) const {
+  if (index < 0 || index >= count()) return nullptr;
+  return children_[static_cast<std::size_t>(index)];
+}
+
+std::int32_t BaseObject::IndexOfChild(const BaseObject* object) const {
+  // From the end: the child asked for is most often the one just added (the
+  // stream reader places each new child, which takes it out and adds it
+  // again). A child is in the list once, so the index is the same.
+  const auto it = std::find(children_.rbegin(), children_.rend(), object);
+  return it == children_.rend() ? -1 : static_cast<std::int32_t>(children_.rend() - it) - 1;
+}
+
+void BaseObject::ExchangeChildren(std::int32_t i, std::int32_t j) {
+  if (i < 0 || j < 0 || i >= count() || j >= count()) return;
+  std::swap(children_[static_cast<std::size_t>(i)], children_[static_cast<std::size_t>(j)]);
+}
+
+void BaseObject::MoveChildren(std::int32_t from, std::int32_t to) {
+  if (from < 0 || from >= count() || from == to) return;
+  to = std::clamp(to, 0, count() - 1);
+  BaseObject* child = children_[static_cast<std::size_t>(from)];
+  children_.erase(children_.begin() + from);
+  children_.insert(children_.begin() + to, child);
+}
+
+BaseObject* BaseObject::AddNewChild(TClass cls) {
+  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass())) return nullptr;
+  auto* child = static_cast<BaseObject*>(cls->CreateInstance(TCreateContext(this)));
+  if (child) AddChild(child);
+  return child;
+}
+
+BaseObject* BaseObject::AddNewChildFirst(TClass cls) {
+  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass())) return nullptr;
+  TCreateContext context;
+  context.Applet = applet_ ? applet_->AppletObject() : nullptr;
+  auto* child = static_cast<BaseObject*>(cls->CreateInstance(context));
+  if (child) Insert(0, child);
+  return child;
+}
+
+void BaseObject::AddChild(BaseObject* child) {
+  // The parent link says whether it is in this list (every edit keeps the
+  // two together), without a search.
+  if (!child || child->parent_ == this) return;
+  if (IsAncestorOf(child, this)) {
+    EngineError(u"Can't add " + WidenLatin1(child->ClassName()) + u" " + child->Name() + u" below itself");
+    return;
+  }
+  // Out of any previous parent first, so that one list alone owns it.
+  if (child->parent_) child->parent_->Remove(child);
+  children_.push_back(child);
+  child->SetParent(this);
+  if (!child->applet_) child->applet_ = applet_;
+  if (HasState(csLoadingProps)) child->IncludeStyle(csExternal);
+  if (designTime_) child->SetDesignTime(true);
+}
+
+void BaseObject::Insert(std::int32_t index, BaseObject* child) {
+  if (!child || child->parent_ == this) return;
+  if (IsAncestorOf(child, this)) {
+    EngineError(u"Can't add " + WidenLatin1(child->ClassName()) + u" " + child->Name() + u" below itself");
+    return;
+  }
+  if (child->parent_) child->parent_->Remove(child);
+  index = std::clamp(index, 0, count());
+  children_.insert(children_.begin() + index, child);
+  child->SetParent(this);
+  if (!child->applet_) child->applet_ = applet_;
+}
+
+void BaseObject::Remove(BaseObject* child) {
+  const std::int32_t index = IndexOfChild(child);
+  if (index < 0 || child->parent_ != this) return;
+  if (child->Owner() == this) RemoveComponent(child);
+  children_.erase(children_.begin() + index);
+  child->SetParent(nullptr);
+}
+
+void BaseObject::BringToFront() {
+  if (!parent_) return;
+  auto& list = parent_->children_;
+  const auto it = std::find(list.begin(), list.end(), this);
+  if (it == list.end()) return;
+  list.erase(it);
+  list.push_back(this);
+}
+
+void BaseObject::SendToBack() {
+  if (!parent_) return;
+  auto& list = parent_->children_;
+  const auto it = std::find(list.begin(), list.end(), this);
+  if (it == list.end()) return;
+  list.erase(it);
+  list.insert(list.begin(), this);
+}
+
+void BaseObject::MoveTo(BaseObject* newParent) {
+  if (parent_) parent_->Remove(this);
+  if (newParent) newParent->AddChild(this);
+}
+
+void BaseObject::SetParentComponent(TGComponent* parent) { MoveTo(dynamic_cast<BaseObject*>(parent)); }
+
+void BaseObject::DeleteChildren() {
+  // First to last. Taking each from the front of a vector would move the
+  // rest every time; the list is turned round once and taken from its end.
+  std::reverse(children_.begin(), children_.end());
+  while (!children_.empty()) {
+    BaseObject* child = children_.back();
+    children_.pop_back();
+    child->SetParent(nullptr);
+    child->Free();
+  }
+}
+
+void BaseObject::ForEach(const TForEachProc& proc) {
+  proc(this);
+  for (std::size_t i = 0; i < children_.size(); ++i) children_[i]->ForEach(proc);
+}
+
+void BaseObject::GetChildren(const TGetChildProc& proc, TGComponent*) {
+  if (HasState(csLoading) || HasStyle(csUnstoreable)) return;
+  for (BaseObject* child : children_)
+    if (!child->HasStyle(csExternal)) proc(child);
+}
+
+// ------------------------------------------------------------------ state
+
+void BaseObject::SetDesignTime(bool value) {
+  designTime_ = value;
+  for (BaseObject* child : children_) child->SetDesignTime(value);
+}
+
+void BaseObject::SetName(const TGComponentName& newName) { TGComponent::SetName(newName); }
+
+std::u16string BaseObject::AutomaticName() const {
+  return WidenLatin1(AsciiLowerCase(ClassName())) + IntToStr(static_cast<std::int64_t>(serial_));
+}
+
+void BaseObject::Loaded() {
+  TGComponent::Loaded();
+  if (objectStyle_.Contains(osScriptable) && Name().empty()) SetName(AutomaticName());
+  if (applet_ && applet_->ScriptEngine())
+    applet_->ScriptEngine()->RegisterVariable(Name(), WidenLatin1(ClassName()), this);
+  CallScript(onCreate_);
+}
+
+void BaseObject::BeforeSave() {
+  if (GOODCompareText(Name(), AutomaticName()) == 0) SetName(u"");
+  for (BaseObject* child : children_) child->BeforeSave();
+}
+
+void BaseObject::AfterSave() {
+  if (Name().empty()) SetName(WidenLatin1(ClassName()) + IntToStr(static_cast<std::int64_t>(serial_)));
+  for (BaseObject* child : children_) child->AfterSave();
+}
+
+void BaseObject::SetFileName(const std::u16string& value) {
+  if (value == fileName_) return;
+  fileName_ = value;
+  if (designTime_) return;
+  TResourceMan* resMan = applet_ ? applet_->ResMan() : nullptr;
+  if (isProxy_) {
+    BaseObject* loaded = LoadObject(resMan, value, parent_, nullptr, false);
+    if (!loaded) {
+      EngineError(u"ProxyObject not loaded " + value);
+      return;
+    }
+    EngineLog(u"ProxyObject loaded " + value);
+    if (parent_ && loaded->parent_ == parent_)
+      parent_->ExchangeChildren(parent_->IndexOfChild(this), parent_->IndexOfChild(loaded));
+    Dispose();
+    return;
+  }
+  IncludeState(csLoadingProps);
+  TWeak<BaseObject> self(this);
+  LoadObject(resMan, value, parent_, this, false);
+  if (!self.Get()) return;
+  ExcludeState(csLoadingProps);
+  if (!script_) LoadCompanionScript(value);
+}
+
+void BaseObject::LoadCompanionScript(const std::u16string& name) {
+  if (applet_ && applet_->ObjectCache()) script_ = applet_->ObjectCache()->LoadScript(applet_->ResMan(), name);
+}
+
+// --------------------------------------------------------------- per frame
+
+void BaseObject::ProcessTick(float dt, float time) {
+  if (children_.empty()) return;
+  TWeak<BaseObject> self(this);
+  for (std::size_t i = 0; i < children_.size(); ++i) {
+    BaseObject* child = children_[i];
+    if (!child->objectStyle_.Contains(osTick)) continue;
+    TWeak<BaseObject> alive(child);
+    child->ProcessTick(dt * child->timeFactor_, time);
+    // The tick may have freed this object, the child or its siblings
+    // (nested frames run the scheduler).
+    if (!self.Get() || children_.size() <= i) return;
+    if (!alive.Get() || children_[i] != child) continue;
+    if (!child->MissionPaused()) child->CallScript(child->onTick_);
+    if (!self.Get()) return;
+  }
+}
+
+// -------------------------------------------------------- dispose and free
+
+void BaseObject::PrepareForDispose() {
+  if (prepared_) return;
+  TWeak<BaseObject> self(this);
+  CallScript(onDestroy_);
+  if (!self.Get()) return;
+  onDestroy_.clear();
+  prepared_ = true;
+  for (std::size_t i = 0; i < children_.size(); ++i) {
+    children_[i]->PrepareForDispose();
+    if (!self.Get()) return;
+  }
+}
+
+namespace {
+
+// The engine and an applet's own services are not for scripts to dispose.
+bool RefusesDispose(BaseObject* object) {
+  if (IsEngineObject(object) || (object->GetApplet() && object->GetApplet()->IsServiceObject(object))) {
+    const std::u16string name = object->Name().empty() ? WidenLatin1(object->ClassName()) : object->Name();
+    EngineError(u"Can't dispose " + name);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void BaseObject::Dispose() { scheduleDispose(0.2f); }
+
+void BaseObject::scheduleDispose(float delay) {
+  if (RefusesDispose(this)) return;
+  if (auto* applet = dynamic_cast<TAppletServices*>(this)) {
+    applet->terminate();
+    return;
+  }
+  TWeak<BaseObject> self(this);
+  CallScript(onDestroy_);
+  if (!self.Get()) return;
+  onDestroy_.clear();
+  PrepareForDispose();
+  if (!self.Get()) return;
+  if (applet_ && applet_->GetEvent()) applet_->GetEvent()->ScheduleAction(this, seaDispose, delay);
+}
+
+// ---------------------------------------------------------------- handlers
+
+void BaseObject::CallScript(const std::u16string& text) {
+  if (designTime_ || text.empty() || !applet_) return;
+  TAppletServices* applet = applet_;
+  TScriptEngine* scripts = applet->ScriptEngine();
+  if (!scripts) return;
+  TPlatform* platform = RunningEngine() ? RunningEngine()->Platform() : nullptr;
+  const bool measure = platform && applet->DebugFormVisible();
+  const float start = measure ? platform->GetCurrentTime() : 0.0f;
+  TWeak<TAppletServices> appletAlive(applet);
+  TWeak<Event> event(applet->GetEvent());
+  if (event.Get()) event->PushThis(this);
+  // The handler may free this object: only locals from here on.
+  scripts->CallScript(text);
+  if (event.Get()) event->PopThis();
+  if (measure && appletAlive.Get()) applet->AddScriptTime(platform->GetCurrentTime() - start);
+}
+
+void BaseObject::customEvent(const std::u16string& name) {
+  if (name.empty() || onCustomEvent_.empty()) return;
+  Event* event = applet_ ? applet_->GetEvent() : nullptr;
+  if (!event) {
+    CallScript(onCustomEvent_);
+    return;
+  }
+  TWeak<Event> alive(event);
+  const std::u16string saved = event->paramString;
+  event->paramString = name;
+  CallScript(onCustomEvent_);
+  if (alive.Get()) event->paramString = saved;
+}
+
+void BaseObject::Log(const std::u16string& text) { EngineLog(text); }
+void BaseObject::Error(const std::u16string& text) { EngineError(text); }
+
+// ----------------------------------------------------------------- look-ups
+
+BaseObject* BaseObject::findByName(const std::u16string& name) const {
+  for (BaseObject* child : children_) {
+    if (child->Name() == name) return child;
+    if (BaseObject* found = child->findByName(name)) return found;
+  }
+  return nullptr;
+}
+
+BaseObject* BaseObject::findByTagString(const std::u16string& text) const {
+  for (BaseObject* child : children_) {
+    if (child->tagString_ == text) return child;
+    if (BaseObject* found = child->findByTagString(text)) return found;
+  }
+  return nullptr;
+}
+
+BaseObject* BaseObject::findOwnByTagString(const std::u16string& text) const {
+  for (BaseObject* child : children_)
+    if (child->tagString_ == text) return child;
+  return nullptr;
+}
+
+void BaseObject::CollectByTag(const std::u16string& text, bool recursive) {
+  Event* event = applet_ ? applet_->GetEvent() : nullptr;
+  if (!event) return;
+  for (BaseObject* child : children_) {
+    if (child->tagString_ == text) event->AddResult(child);
+    if (recursive) child->CollectByTag(text, true);
+  }
+}
+
+std::int32_t BaseObject::findAllByTagString(const std::u16string& text) {
+  if (children_.empty()) return 0;
+  CollectByTag(text, true);
+  Event* event = applet_ ? applet_->GetEvent() : nullptr;
+  return event ? event->paramListCount() : 0;
+}
+
+std::int32_t BaseObject::findAllOwnByTagString(const std::u16string& text) {
+  if (children_.empty()) return 0;
+  CollectByTag(text, false);
+  Event* event = applet_ ? applet_->GetEvent() : nullptr;
+  return event ? event->paramListCount() : 0;
+}
+
+BaseObject* BaseObject::FindByClass(const std::string& className) {
+  if (SameText(ClassName(), className)) return this;
+  for (BaseObject* child : children_)
+    if (BaseObject* found = child->FindByClass(className)) return found;
+  return nullptr;
+}
+
+BaseObject* BaseObject::FindChildObject(const BaseObject* object, bool directOnly) const {
+  for (BaseObject* child : children_)
+    if (child == object) return child;
+  if (directOnly) return nullptr;
+  for (BaseObject* child : children_)
+    if (BaseObject* found = child->FindChildObject(object, false)) return found;
+  return nullptr;
+}
+
+bool BaseObject::HaveEffect(const std::u16string& name) const {
+  for (BaseObject* child : children_)
+    if (dynamic_cast<Effect*>(child) && GOODCompareText(child->Name(), name) == 0) return true;
+  for (BaseObject* child : children_)
+    if (child->HaveEffect(name)) return true;
+  return false;
+}
+
+Effect* BaseObject::FindEffect(const std::u16string& name) const {
+  if (!skipOwnEffects_)
+    for (BaseObject* child : children_)
+      if (auto* effect = dynamic_cast<Effect*>(child); effect && GOODCompareText(child->Name(), name) == 0)
+        return effect;
+  for (BaseObject* child : children_)
+    if (Effect* found = child->FindEffect(name)) return found;
+  return nullptr;
+}
+
+// ----------------------------------------------------------------- effects
+
+void BaseObject::RunEffect(const std::u16string& name) {
+  if (Effect* effect = FindEffect(name)) effect->SetRunning(true);
+}
+
+void BaseObject::RunEffectWait(const std::u16string& name) {
+  Effect* effect = FindEffect(name);
+  if (!effect) return;
+  effect->SetRunning(true);
+  effect->WaitFor();
+}
+
+void BaseObject::StopEffect(const std::u16string& name) {
+  if (Effect* effect = FindEffect(name)) effect->SetRunning(false);
+}
+
+void BaseObject::RunEffectVar(Effect* effect) {
+  if (effect) effect->SetRunning(true);
+}
+
+void BaseObject::Wait(float seconds) {
+  TWeak<BaseObject> self(this);
+  TWeak<TAppletServices> applet(applet_);
+  float waited = 0;
+  while (waited < seconds && RunningEngine()) {
+    if (!RunningEngine()->RunStep()) return;
+    if (!self.Get()) return;
+    if (applet_ && (!applet.Get() || applet_->Terminated())) return;
+    waited += RunningEngine()->DeltaTime();
+  }
+}
+
+void BaseObject::store() {
+  if (!fileName_.empty() && applet_) applet_->storeObject(this, fileName_);
+}
+
+void BaseObject::design() {
+  SetDesignTime(true);
+  if (applet_) applet_->ShowInspector();
+}
+
+}  // namespace corvane

@@ -1,0 +1,48 @@
+// TEngineServices: what the objects of the tree reach of the running
+// engine: the platform, nested frames for waits and modal loops, the frame
+// clock, the engine-wide resource managers and the design hooks. The
+// engine object implements it and installs itself while it lives;
+// RunningEngine() is null before and after.
+#pragma once
+
+namespace corvane {
+
+class BaseObject;
+class TPlatform;
+class TResourceMan;
+
+class TEngineServices {
+ public:
+  // The engine as an object (scripts see it as "engine").
+  virtual BaseObject* EngineObject() = 0;
+  virtual TPlatform* Platform() const = 0;
+  // One frame for every applet; false when no frame could run (callers
+  // that loop on it stop waiting).
+  virtual bool RunStep() = 0;
+  // The last frame's length and the engine's clock, in seconds.
+  virtual float DeltaTime() const = 0;
+  virtual float Time() const = 0;
+  // Input playback sets the clock to the recorded times.
+  virtual void SetTime(float value) = 0;
+  virtual TResourceMan* EmbeddedResMan() const = 0;
+  virtual TResourceMan* ExternalResMan() const = 0;
+
+  // Design-time editing: the selected object and the tree's notices.
+  virtual BaseObject* DesignSelected() const = 0;
+  virtual void DesignAddObject(BaseObject* object) = 0;
+  virtual void DesignFreeObject(BaseObject* object) = 0;
+  virtual void DesignSelectObject(BaseObject* object) = 0;
+
+ protected:
+  ~TEngineServices() = default;
+};
+
+// The engine while it runs; nullptr before it is made and after it is gone.
+TEngineServices* RunningEngine();
+// Installs the running engine (nullptr when it goes).
+void SetRunningEngine(TEngineServices* engine);
+
+// Whether the object is the running engine itself.
+bool IsEngineObject(const BaseObject* object);
+
+}  // namespace corvane

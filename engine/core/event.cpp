@@ -1,0 +1,259 @@
+#include "engine/core/event.h"
+
+#include <algorithm>
+
+#include "base/geometry/coord.h"
+#include "base/geometry/point_rect_persistent.h"
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/container.h"
+#include "engine/core/engine_services.h"
+#include "engine/core/object_factory.h"
+#include "engine/core/visual_object.h"
+#include "platform/platform.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(Event)
+
+void Event::Describe(TClassBuilder<Event>& c) {
+  auto ignore = [](Event&, bool) {};
+  c.Property("isAltDown", &Event::IsAltDown, ignore).Stored(false);
+  c.Property("isLButtonDown", &Event::IsLButtonDown, ignore).Stored(false);
+  c.Property("isRButtonDown", &Event::IsRButtonDown, ignore).Stored(false);
+  c.Property("mouseAsquired", &Event::MouseAsquired).Stored(false);
+  c.Property("paramListCount", &Event::paramListCount, [](Event&, std::int32_t) {}).Stored(false);
+  c.Property("paramPoint", &Event::ParamPoint, &Event::SetParamPoint).Stored(false);
+  c.Property("paramDelta", &Event::ParamDelta, &Event::SetParamDelta).Stored(false);
+  c.Property("paramNormal", &Event::ParamNormal, &Event::SetParamNormal).Stored(false);
+  c.Property("paramPosition", &Event::ParamPosition, &Event::SetParamPosition).Stored(false);
+  c.Property("paramKey", &Event::paramKey).Stored(false);
+  c.Property("paramInt", &Event::paramInt).Stored(false);
+  c.Property("paramString", &Event::paramString).Stored(false);
+  c.Property("paramResult", &Event::paramResult).Stored(false);
+  c.Property("paramObject", &Event::ParamObject, &Event::SetParamObject).Stored(false);
+  c.Property("paramThis", &Event::ParamThis, &Event::SetParamThis).Stored(false);
+
+  c.Method("addVarToDebug", &Event::addVarToDebug);
+  c.Method("acquireMouse", &Event::acquireMouse);
+  c.Method("unacquireMouse", &Event::unacquireMouse);
+  c.Method("recordEvent", &Event::recordEvent);
+  c.Method("playEvent", &Event::playEvent);
+  c.Method("stop", &Event::stop);
+  c.Method("isKeyDown", &Event::isKeyDown);
+  c.Method("waitForEvents", &Event::waitForEvents);
+  c.Method("paramList", &Event::paramList);
+}
+
+Event::Event(const TCreateContext& context) : BaseObject(context) {
+  ReceiveFreeNotices();
+  TObject* owner = AppletObjectOf(this);
+  paramPoint_.reset(Create<TPointPersistent>(TCreateContext(owner)));
+  paramDelta_.reset(Create<TPointPersistent>(TCreateContext(owner)));
+  paramNormal_.reset(TSpaceCoord::CreateInitialized(owner, TSpaceVector{0, 0, 0, 1}));
+  paramPosition_.reset(TSpaceCoord::CreateInitialized(owner, TSpaceVector{0, 0, 0, 1}));
+  debugVars_.reset(Create<TWideStringList>(TCreateContext(owner)));
+  recordList_.reset(Create<TWideStringList>(TCreateContext(owner)));
+}
+
+Event::~Event() = default;
+
+void Event::BeforeDestruction() {
+  FreeQueue();
+  BaseObject::BeforeDestruction();
+}
+
+void Event::FreeQueue() {
+  events_.clear();
+  orphans_.clear();
+}
+
+// ------------------------------------------------------------------- queue
+
+void Event::AddEvent(std::unique_ptr<TLowEvent> event) {
+  if (!event) return;
+  if (event->EventType < evMouseUp) waiting_ = false;
+  const bool inputEvent = event->EventType < evScheduleAction;
+  if (inputEvent && GetApplet() && GetApplet()->Paused()) return;  // dropped while paused
+  events_.insert(events_.begin(), std::move(event));
+  if (inputEvent && recording_) RecordInput(*events_.front());
+}
+
+void Event::DeleteLastEvent(TLowEventType type) {
+  for (auto it = events_.rbegin(); it != events_.rend(); ++it)
+    if ((*it)->EventType == type && !(*it)->InProcess) {
+      events_.erase(std::next(it).base());
+      return;
+    }
+}
+
+TLowEvent* Event::QueuedEvent(std::int32_t index) const {
+  if (index < 0 || index >= QueueCount()) return nullptr;
+  return events_[static_cast<std::size_t>(index)].get();
+}
+
+void Event::ProcessEvents() {
+  TWeak<Event> self(this);
+  PlaybackStep();
+  // Oldest first, each queued event once per pass. Handlers may run nested
+  // passes that add or remove events, so the walk goes by identity: the
+  // next event is always the oldest one not yet visited in this pass.
+  std::vector<const TLowEvent*> visited;
+  for (;;) {
+    TLowEvent* event = nullptr;
+    for (auto it = events_.rbegin(); it != events_.rend(); ++it) {
+      TLowEvent* e = it->get();
+      if (!e->Handled && !e->InProcess && std::find(visited.begin(), visited.end(), e) == visited.end()) {
+        event = e;
+        break;
+      }
+    }
+    if (!event) return;
+    visited.push_back(event);
+    event->InProcess = true;
+    TranslateEvent(event);
+    if (!self.Get()) return;  // the dispatch ended the applet and its queue
+    const auto orphan = std::find_if(orphans_.begin(), orphans_.end(), [&](const auto& e) { return e.get() == event; });
+    if (orphan != orphans_.end()) {
+      orphans_.erase(orphan);  // taken out of the queue while dispatched: ours to free
+      continue;
+    }
+    const auto queued = std::find_if(events_.begin(), events_.end(), [&](const auto& e) { return e.get() == event; });
+    if (queued == events_.end()) continue;
+    if (event->Handled) events_.erase(queued);
+    else event->InProcess = false;
+  }
+}
+
+void Event::TranslateEvent(TLowEvent* event) {
+  switch (event->EventType) {
+    case evKeyDown: DispatchKeyDown(static_cast<TKeyEvent*>(event)); return;
+    case evKeyUp: DispatchKeyUp(static_cast<TKeyEvent*>(event)); return;
+    case evMouseDown: DispatchMouseDown(static_cast<TMouseEvent*>(event)); return;
+    case evMouseUp: DispatchMouseUp(static_cast<TMouseEvent*>(event)); return;
+    case evMouseMove: DispatchMouseMove(static_cast<TMouseEvent*>(event)); return;
+    case evMouseWheel: DispatchWheel(static_cast<TWheelEvent*>(event)); return;
+    case evScheduleAction: DispatchScheduleAction(static_cast<TScheduleActionEvent*>(event)); return;
+    case evActionEvent: DispatchWindowAction(static_cast<TActionEvent*>(event)); return;
+  }
+}
+
+void Event::DispatchScheduleAction(TScheduleActionEvent* event) {
+  TWeak<BaseObject> target(event->Obj);
+  if (event->Action == seaDispose && target.Get()) target->PrepareForDispose();
+  BaseObject* mission = GetObjectMission(target.Get());
+  const bool stopped = mission && mission->MissionPaused() && !mission->Prepared();
+  if (!stopped && RunningEngine()) event->Elapsed += RunningEngine()->DeltaTime();
+  if (event->Elapsed <= event->Delay && target.Get()) {
+    event->Handled = false;
+    return;
+  }
+  if (BaseObject* object = target.Get()) {
+    event->Obj = nullptr;
+    switch (event->Action) {
+      case seaHide: object->ScheduledHide(); break;
+      case seaShow: object->ScheduledShow(); break;
+      case seaDispose: object->Free(); break;
+      case seaMissionFinish: object->ScheduledMissionFinish(); break;
+      case seaMissionRestart: object->ScheduledMissionRestart(); break;
+    }
+  }
+  event->Handled = true;
+}
+
+void Event::DispatchWindowAction(TActionEvent* event) {
+  event->Handled = true;
+  TAppletServices* applet = GetApplet();
+  if (!applet) return;
+  switch (event->Action) {
+    case aeCloseWindow: applet->CloseRequested(); break;
+    case aeActivate: applet->Activate(); break;
+    case aeDeactivate: applet->Deactivate(); break;
+  }
+}
+
+void Event::ScheduleAction(BaseObject* object, TScheduleAction action, double delay) {
+  for (auto it = events_.rbegin(); it != events_.rend(); ++it)
+    if ((*it)->EventType == evScheduleAction) {
+      auto* scheduled = static_cast<TScheduleActionEvent*>(it->get());
+      if (scheduled->Obj == object && scheduled->Action == action) return;
+    }
+  AddEvent(std::make_unique<TScheduleActionEvent>(evScheduleAction, static_cast<float>(delay), object, action));
+}
+
+void Event::FreeNotify(BaseObject* object) {
+  BaseObject::FreeNotify(object);
+  for (std::size_t i = events_.size(); i-- > 0;) {
+    if (events_[i]->EventType != evScheduleAction) continue;
+    auto* scheduled = static_cast<TScheduleActionEvent*>(events_[i].get());
+    if (scheduled->Obj != object) continue;
+    scheduled->Obj = nullptr;
+    std::unique_ptr<TLowEvent> taken = std::move(events_[i]);
+    events_.erase(events_.begin() + static_cast<std::ptrdiff_t>(i));
+    if (taken->InProcess) orphans_.push_back(std::move(taken));
+  }
+  std::erase(resultList_, object);
+  std::erase_if(listeners_, [object](VisualObject* listener) { return listener == object->AsVisualObject(); });
+  std::replace(paramObjects_.begin(), paramObjects_.end(), object, static_cast<BaseObject*>(nullptr));
+  std::replace(thisStack_.begin(), thisStack_.end(), object, static_cast<BaseObject*>(nullptr));
+}
+
+// --------------------------------------------------------------- listeners
+
+void Event::AddListner(VisualObject* object) {
+  if (object) listeners_.push_back(object);
+}
+
+void Event::RemoveListner(VisualObject* object) {
+  const auto it = std::find(listeners_.begin(), listeners_.end(), object);
+  if (it != listeners_.end()) listeners_.erase(it);
+}
+
+// ----------------------------------------------------------------- input
+
+bool Event::isKeyDown(std::int32_t key) const {
+  return std::find(keysDown_.begin(), keysDown_.end(), static_cast<std::uint32_t>(key)) != keysDown_.end();
+}
+
+// ---------------------------------------------------------------- stacks
+
+BaseObject* Event::paramList(std::int32_t index) const {
+  if (index < 0 || index >= paramListCount()) return nullptr;
+  return resultList_[static_cast<std::size_t>(index)];
+}
+
+void Event::PushParamObject(BaseObject* object) { paramObjects_.push_back(object); }
+
+void Event::PopParamObject() {
+  if (paramObjects_.empty()) EngineError(u"Broken PopXXX call for ParamObject");
+  else paramObjects_.pop_back();
+}
+
+void Event::PushThis(BaseObject* object) { thisStack_.push_back(object); }
+
+void Event::PopThis() {
+  if (thisStack_.empty()) EngineError(u"Broken PopXXX call for This");
+  else thisStack_.pop_back();
+}
+
+BaseObject* Event::ParamObject() const { return paramObjects_.empty() ? nullptr : paramObjects_.back(); }
+BaseObject* Event::ParamThis() const { return thisStack_.empty() ? nullptr : thisStack_.back(); }
+
+void Event::SetParamPoint(TPointPersistent*) { EngineError(u"Incorrect setting ParamPoint"); }
+void Event::SetParamDelta(TPointPersistent*) { EngineError(u"Incorrect setting ParamDelta"); }
+void Event::SetParamObject(BaseObject*) { EngineError(u"Incorrect setting ParamObject"); }
+void Event::SetParamThis(BaseObject*) { EngineError(u"Incorrect setting This"); }
+
+// An assigned coordinate is copied into the event's own: nothing changes
+// owner, nothing is freed twice.
+void Event::SetParamNormal(TSpaceCoord* value) {
+  if (value && value != paramNormal_.get()) paramNormal_->Assign(value);
+}
+
+void Event::SetParamPosition(TSpaceCoord* value) {
+  if (value && value != paramPosition_.get()) paramPosition_->Assign(value);
+}
+
+}  // namespace corvane

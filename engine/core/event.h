@@ -1,0 +1,157 @@
+// Event: the applet's single road for input and deferred work. It queues
+// low-level events (input from the platform, deferred actions from objects),
+// dispatches them once per frame, carries the parameters handlers and
+// scripts read (paramPoint, paramKey, paramObject, paramThis ...), keeps the
+// keys and buttons held down, publishes the script globals, and records
+// input to a file and plays it back.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/geometry/geometry.h"
+#include "engine/core/base_object.h"
+#include "engine/core/schedule_event.h"
+
+namespace corvane {
+
+class TPointPersistent;
+class TSpaceCoord;
+class TStringList;
+class TWideStringList;
+
+class Event : public BaseObject {
+  CORVANE_CLASS(Event, BaseObject)
+  static void Describe(TClassBuilder<Event>& c);
+  explicit Event(const TCreateContext& context);
+  ~Event() override;
+  void BeforeDestruction() override;
+
+  // The queue: newest first; the queue owns its events.
+  void AddEvent(std::unique_ptr<TLowEvent> event);
+  void DeleteLastEvent(TLowEventType type);
+  std::int32_t QueueCount() const { return static_cast<std::int32_t>(events_.size()); }
+  TLowEvent* QueuedEvent(std::int32_t index) const;
+  // The per-frame dispatch, oldest first.
+  void ProcessEvents();
+  void TranslateEvent(TLowEvent* event);
+  // Asks for the action on the object after delay seconds; a second request
+  // for the same object and action while the first waits adds nothing.
+  void ScheduleAction(BaseObject* object, TScheduleAction action, double delay);
+
+  void FreeNotify(BaseObject* object) override;
+
+  // Key listeners (not owned; one entry per AddListner).
+  void AddListner(VisualObject* object);
+  void RemoveListner(VisualObject* object);
+  const std::vector<VisualObject*>& Listeners() const { return listeners_; }
+
+  // Keys and buttons.
+  bool isKeyDown(std::int32_t key) const;
+  const std::vector<std::uint32_t>& KeysDown() const { return keysDown_; }
+  bool IsAltDown() const { return isAltDown_; }
+  bool IsLButtonDown() const { return isLButtonDown_; }
+  bool IsRButtonDown() const { return isRButtonDown_; }
+  bool MouseAsquired() const { return mouseAsquired_; }
+  void acquireMouse();
+  void unacquireMouse();
+
+  // Results of findAllByTagString and its kin.
+  void AddResult(BaseObject* object) { resultList_.push_back(object); }
+  void ClearResults() { resultList_.clear(); }
+  std::int32_t paramListCount() const { return static_cast<std::int32_t>(resultList_.size()); }
+  BaseObject* paramList(std::int32_t index) const;
+
+  // The object stacks: paramObject and paramThis are their tops. A freed
+  // object's entries become none, so every pop still matches its push.
+  void PushParamObject(BaseObject* object);
+  void PopParamObject();
+  void PushThis(BaseObject* object);
+  void PopThis();
+  BaseObject* ParamObject() const;
+  BaseObject* ParamThis() const;
+
+  // Parameters.
+  TPointPersistent* ParamPoint() const { return paramPoint_.get(); }
+  TPointPersistent* ParamDelta() const { return paramDelta_.get(); }
+  TSpaceCoord* ParamNormal() const { return paramNormal_.get(); }
+  TSpaceCoord* ParamPosition() const { return paramPosition_.get(); }
+  std::uint32_t paramKey = 0;
+  std::uint32_t paramInt = 0;
+  std::u16string paramString;
+  bool paramResult = false;
+
+  // Waits for input: whole frames run until a key or mouse press arrives,
+  // or the applet terminates.
+  void waitForEvents();
+  bool Waiting() const { return waiting_; }
+  void addVarToDebug(const std::u16string& name) {}
+
+  // Input recording and playback. Recording keeps one line per input event
+  // queued (its engine time and its text form) and writes them at stop;
+  // playing puts the recorded events back into the queue, one per frame,
+  // when the engine's clock reaches their times.
+  void recordEvent(const std::u16string& fileName);
+  void playEvent(const std::u16string& fileName);
+  void stop();
+  bool Recording() const { return recording_; }
+  bool Playing() const { return playing_; }
+  const std::u16string& RecordFileName() const { return recordFileName_; }
+  const TWideStringList& RecordList() const { return *recordList_; }
+
+ private:
+  // The input half of TranslateEvent, one per kind of event.
+  void DispatchKeyDown(TKeyEvent* event);
+  void DispatchKeyUp(TKeyEvent* event);
+  void DispatchMouseDown(TMouseEvent* event);
+  void DispatchMouseUp(TMouseEvent* event);
+  void DispatchMouseMove(TMouseEvent* event);
+  void DispatchWheel(TWheelEvent* event);
+  // A window position in applet units: the drawing offsets taken off, then
+  // divided by the applet's scale.
+  TPoint AppletPoint(std::int32_t x, std::int32_t y) const;
+  // Recording and playback hooks of AddEvent and ProcessEvents.
+  void RecordInput(const TLowEvent& event);
+  void PlaybackStep();
+  // Writes the record file through the applet's resource manager.
+  void SaveRecord();
+
+  void SetParamPoint(TPointPersistent* value);
+  void SetParamDelta(TPointPersistent* value);
+  void SetParamNormal(TSpaceCoord* value);
+  void SetParamPosition(TSpaceCoord* value);
+  void SetParamObject(BaseObject* value);
+  void SetParamThis(BaseObject* value);
+  void DispatchScheduleAction(TScheduleActionEvent* event);
+  void DispatchWindowAction(TActionEvent* event);
+  void FreeQueue();
+
+  std::vector<std::unique_ptr<TLowEvent>> events_;  // index 0 is the newest
+  std::vector<std::uint32_t> keysDown_;
+  bool isLButtonDown_ = false;
+  bool isRButtonDown_ = false;
+  bool isAltDown_ = false;
+  bool mouseAsquired_ = false;
+  std::vector<BaseObject*> paramObjects_;
+  std::vector<BaseObject*> thisStack_;
+  std::vector<VisualObject*> listeners_;
+  // Events taken out of the queue while being dispatched: freed by the
+  // dispatch when it returns.
+  std::vector<std::unique_ptr<TLowEvent>> orphans_;
+  std::vector<BaseObject*> resultList_;
+  TOwned<TPointPersistent> paramPoint_;
+  TOwned<TPointPersistent> paramDelta_;
+  TOwned<TSpaceCoord> paramNormal_;
+  TOwned<TSpaceCoord> paramPosition_;
+  bool waiting_ = false;
+  TOwned<TWideStringList> debugVars_;
+  bool recording_ = false;
+  bool playing_ = false;
+  float playStart_ = -1.0f;
+  std::u16string recordFileName_;
+  TOwned<TWideStringList> recordList_;
+};
+
+}  // namespace corvane

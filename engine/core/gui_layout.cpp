@@ -1,0 +1,116 @@
+#include "engine/core/gui_layout.h"
+
+#include <vector>
+
+#include "base/geometry/coord.h"
+#include "engine/core/position_object.h"
+
+namespace corvane {
+
+namespace {
+
+// A widget child: the positioned object and its placement.
+struct TWidget {
+  PositionObject* object;
+  TGuiPlacement* place;
+  TGuiAlign Align() const { return place->Align(); }
+  float Width() const { return place->Width(); }
+  float Height() const { return place->Height(); }
+  float X() const { return object->X(); }
+  float Y() const { return object->Y(); }
+  void SetBoundsRect(const TRect& r) const { place->SetBoundsRect(r); }
+};
+
+// The visible widgets among the children, in index order.
+std::vector<TWidget> Widgets(std::int32_t count, const TChildrenFunc& children) {
+  std::vector<TWidget> widgets;
+  for (std::int32_t i = 0; i < count; ++i) {
+    BaseObject* child = children(i);
+    PositionObject* object = child ? child->AsPositionObject() : nullptr;
+    TGuiPlacement* place = object ? object->AsGuiPlacement() : nullptr;
+    if (place && object->Visible()) widgets.push_back({object, place});
+  }
+  return widgets;
+}
+
+void Shift(const TWidget& widget, float dx, float dy) {
+  TSpaceCoord* p = widget.object->Position();
+  p->SetValues(p->Coordinates().x + dx, p->Coordinates().y + dy, p->Coordinates().z);
+}
+
+}  // namespace
+
+void RealignGui(float left, float top, float right, float bottom, float& rememberedWidth, float& rememberedHeight,
+                std::int32_t count, const TChildrenFunc& children) {
+  if (!children || count <= 0) {
+    rememberedWidth = right;
+    rememberedHeight = bottom;
+    return;
+  }
+  const std::vector<TWidget> widgets = Widgets(count, children);
+  // Corner anchors follow the change of the right and bottom edges.
+  const float dx = right - rememberedWidth;
+  const float dy = bottom - rememberedHeight;
+  if (right != rememberedWidth)
+    for (const TWidget& w : widgets)
+      if (w.Align() == gaTopRight) Shift(w, dx, 0);
+  if (right != rememberedWidth || bottom != rememberedHeight)
+    for (const TWidget& w : widgets)
+      if (w.Align() == gaBottomRight) Shift(w, dx, dy);
+  if (bottom != rememberedHeight)
+    for (const TWidget& w : widgets)
+      if (w.Align() == gaBottomLeft) Shift(w, 0, dy);
+  rememberedWidth = right;
+  rememberedHeight = bottom;
+
+  TRect W{left, top, right, bottom};
+  auto sides = [&W](const TWidget& w, TGuiAlign leftAlign, TGuiAlign rightAlign) {
+    if (w.Align() == leftAlign) {
+      const float width = w.Width();
+      w.SetBoundsRect({W.left, W.top, W.left + width, W.bottom});
+      W.left += width;
+    } else if (w.Align() == rightAlign) {
+      const float width = w.Width();
+      w.SetBoundsRect({W.right - width, W.top, W.right, W.bottom});
+      W.right -= width;
+    }
+  };
+  for (const TWidget& w : widgets) sides(w, gaMostLeft, gaMostRight);
+  for (const TWidget& w : widgets) {
+    if (w.Align() == gaTop) {
+      const float height = w.Height();
+      w.SetBoundsRect({W.left, W.top, W.right, W.top + height});
+      W.top += height;
+    } else if (w.Align() == gaBottom) {
+      const float height = w.Height();
+      w.SetBoundsRect({W.left, W.bottom - height, W.right, W.bottom});
+      W.bottom -= height;
+    }
+  }
+  for (const TWidget& w : widgets) sides(w, gaLeft, gaRight);
+  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
+    const TWidget& w = *it;
+    if (w.Align() != gaCenter) continue;
+    const float l = W.left + ((W.right - W.left) - w.Width()) / 2;
+    const float t = W.top + ((W.bottom - W.top) - w.Height()) / 2;
+    w.SetBoundsRect({l, t, l + w.Width(), t + w.Height()});
+  }
+  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
+    const TWidget& w = *it;
+    if (w.Align() != gaVertCenter) continue;
+    const float t = W.top + ((W.bottom - W.top) - w.Height()) / 2;
+    w.SetBoundsRect({w.X(), t, w.X() + w.Width(), t + w.Height()});
+  }
+  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
+    const TWidget& w = *it;
+    if (w.Align() != gaHorzCenter) continue;
+    const float l = W.left + ((W.right - W.left) - w.Width()) / 2;
+    w.SetBoundsRect({l, w.Y(), l + w.Width(), w.Y() + w.Height()});
+  }
+  for (const TWidget& w : widgets)
+    if (w.Align() == gaClient) w.SetBoundsRect(W);
+  for (const TWidget& w : widgets)
+    if (w.Align() == gaContents) w.SetBoundsRect({left, top, right, bottom});
+}
+
+}  // namespace corvane

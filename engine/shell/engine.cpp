@@ -1,0 +1,148 @@
+#include "engine/shell/engine.h"
+
+#include <cstdio>
+
+#include "base/lists/wide_string_list.h"
+#include "base/reflection/class_builder.h"
+#include "base/streams/resource_man.h"
+#include "engine/shell/applet.h"
+#include "engine/shell/engine_log.h"
+#include "engine/shell/gizmo.h"
+#include "engine/shell/screen_gizmo.h"
+#include "platform/platform.h"
+#include "resources/library_loader.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(SomeEngine)
+
+SomeEngine* Engine = nullptr;
+bool DisableParams = false;
+bool UseOGL = false;
+
+bool IsEngine(const BaseObject* object) { return object && object == Engine; }
+
+namespace {
+
+std::vector<TClass>& DesignComps() {
+  static std::vector<TClass> classes;
+  return classes;
+}
+
+}  // namespace
+
+const std::vector<TClass>& DesignCompsList() { return DesignComps(); }
+
+void RegisterComponent(std::initializer_list<TClass> classes) {
+  for (TClass cls : classes) DesignComps().push_back(cls);
+}
+
+void SomeEngine::Describe(TClassBuilder<SomeEngine>& c) {
+  c.Property("deltaTime", &SomeEngine::deltaTime_);
+  c.Property("time", &SomeEngine::time_);
+  c.Property("pause", &SomeEngine::Pause, &SomeEngine::SetPause);
+  c.Method("log", &SomeEngine::Log);
+  c.Method("error", &SomeEngine::Error);
+  c.Method("runStep", &SomeEngine::runStep);
+}
+
+SomeEngine::SomeEngine(const TCreateContext& context)
+    : BaseObject(context), log_(std::make_unique<TEngineLog>()), params_(Create<TWideStringList>()) {
+  // Everything made from here on may log.
+  Engine = this;
+  SetRunningEngine(this);
+  SetLogTarget(log_.get());
+  SetInfoBoard(log_.get());
+  SetLibraryLoaderLog(true);
+  ReceiveFreeNotices();
+}
+
+void SomeEngine::AfterConstruction() {
+  BaseObject::AfterConstruction();
+  StartUp();
+}
+
+SomeEngine::~SomeEngine() {
+  if (Engine != this) return;
+  Engine = nullptr;
+  SetRunningEngine(nullptr);
+  SetLibraryLoaderLog(false);
+}
+
+void SomeEngine::BeforeDestruction() {
+  SetPause(true);
+  // Applets store their preferences and scores on the way out.
+  DeleteChildren();
+  params_.reset();
+  FreeAndNil(embeddedResMan_);
+  FreeAndNil(externalResMan_);
+  platform_.reset();
+  if (!runFileName_.empty()) {
+    std::remove(runFileName_.c_str());
+    runFileName_.clear();
+  }
+  BaseObject::BeforeDestruction();
+  Log(u"=== " + EngineName() + u" " + EngineVer() + u" finished ===");
+}
+
+void SomeEngine::Log(const std::u16string& text) { log_->Log(text); }
+void SomeEngine::Error(const std::u16string& text) { log_->Error(text); }
+void SomeEngine::ShowInfo(const std::u16string& name, const std::u16string& value) { log_->ShowInfo(name, value); }
+const std::string& SomeEngine::LogFileName() const { return log_->LogFileName; }
+
+void SomeEngine::SetEmbeddedResMan(TResourceMan* resMan) {
+  if (resMan != embeddedResMan_) FreeAndNil(embeddedResMan_);
+  embeddedResMan_ = resMan;
+}
+
+void SomeEngine::SetExternalResMan(TResourceMan* resMan) {
+  if (resMan != externalResMan_) FreeAndNil(externalResMan_);
+  externalResMan_ = resMan;
+}
+
+void SomeEngine::DesignAddObject(BaseObject* object) {
+  if (OnDesignAdd) OnDesignAdd(object);
+}
+
+namespace {
+
+// The selected object went: the manipulators of its applet hide.
+void HideManipulators(const BaseObject* object) {
+  Applet* applet = AppletOf(object);
+  if (!applet) return;
+  if (Gizmo* gizmo = applet->GetGizmo()) gizmo->hide();
+  if (ScreenGizmo* gizmo = applet->GetScreenGizmo()) gizmo->hide();
+}
+
+}  // namespace
+
+void SomeEngine::DesignFreeObject(BaseObject* object) {
+  if (object && object == designSelected_) {
+    designSelected_ = nullptr;
+    HideManipulators(object);
+  }
+  if (OnDesignFree) OnDesignFree(object);
+}
+
+void SomeEngine::DesignSelectObject(BaseObject* object) {
+  designSelected_ = object;
+  if (!object) return;
+  TWeak<BaseObject> alive(object);
+  if (OnDesignSelect) OnDesignSelect(object);
+  PositionObject* positioned = alive.Get() ? object->AsPositionObject() : nullptr;
+  Applet* applet = AppletOf(positioned);
+  if (!applet) return;
+  if (positioned->Kind() == okSpace) {
+    if (Gizmo* gizmo = applet->GetGizmo()) gizmo->SetObject(positioned);
+  } else if (ScreenGizmo* gizmo = applet->GetScreenGizmo()) {
+    gizmo->SetObject(positioned);
+  }
+}
+
+void SomeEngine::FreeNotify(BaseObject* object) {
+  if (designSelected_ != object) return;
+  designSelected_ = nullptr;
+  HideManipulators(object);
+}
+
+}  // namespace corvane

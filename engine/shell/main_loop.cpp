@@ -1,0 +1,163 @@
+// The main loop and frame timing: Run repeats RunStep until no applet is
+// alive; each RunStep takes one host event, reads the clock, smooths the
+// frame time and ticks every applet, free-running or at its frame rate.
+#include <cmath>
+#include <vector>
+
+#include "base/text/number_text.h"
+#include "engine/core/event.h"
+#include "engine/shell/applet.h"
+#include "engine/shell/engine.h"
+#include "platform/low_event.h"
+#include "platform/platform.h"
+
+namespace corvane {
+
+namespace {
+
+// The window actions (close, activate, deactivate) queued for one applet,
+// oldest first, each once; every other event stays queued for the frames
+// after the pause. An action in hand is marked, so that a frame nested in
+// its handler passes it by.
+void DispatchWindowActions(Event& event) {
+  TWeak<Event> alive(&event);
+  for (;;) {
+    TLowEvent* next = nullptr;
+    for (std::int32_t i = event.QueueCount() - 1; i >= 0 && !next; --i) {
+      TLowEvent* queued = event.QueuedEvent(i);
+      if (queued->EventType == evActionEvent && !queued->InProcess && !queued->Handled) next = queued;
+    }
+    if (!next) return;
+    next->InProcess = true;
+    event.TranslateEvent(next);
+    if (!alive.Get()) return;  // the handler ended the applet and its queue
+    // The oldest action not in hand is this one.
+    next->InProcess = false;
+    event.DeleteLastEvent(evActionEvent);
+  }
+}
+
+// The window actions of an applet and of every applet nested in its tree:
+// a nested applet has a window of its own, and the host's events for that
+// window land in its queue.
+void DispatchTreeWindowActions(Applet& root) {
+  std::vector<TWeak<Applet>> applets;
+  std::vector<BaseObject*> pending = {&root};
+  while (!pending.empty()) {
+    BaseObject* object = pending.back();
+    pending.pop_back();
+    if (auto* applet = dynamic_cast<Applet*>(object)) applets.emplace_back(applet);
+    const auto& children = object->ChildList();
+    pending.insert(pending.end(), children.rbegin(), children.rend());
+  }
+  for (const TWeak<Applet>& handle : applets) {
+    Applet* applet = handle.Get();
+    if (!applet || applet->Terminated()) continue;
+    if (Event* event = applet->GetEvent()) DispatchWindowActions(*event);
+  }
+}
+
+}  // namespace
+
+void SomeEngine::SetPause(bool value) {
+  if (pause_ && !value && platform_) {
+    // The time spent paused is not counted.
+    curTime_ = lastTime_ = platform_->GetCurrentTime();
+    deltaTime_ = 0;
+  }
+  pause_ = value;
+}
+
+void SomeEngine::Run() {
+  // The first frame's time is the time since here, not the whole clock.
+  if (platform_) curTime_ = lastTime_ = platform_->GetCurrentTime();
+  deltaTime_ = 0;
+  for (;;) {
+    bool alive = false;
+    for (std::int32_t i = count() - 1; i >= 0 && !alive; --i)
+      if (auto* applet = dynamic_cast<Applet*>(children(i))) alive = !applet->Terminated();
+    RunStep();
+    if (!alive) return;
+  }
+}
+
+bool SomeEngine::RunStep() {
+  // While the engine goes, applets freed by its shutdown may still wait.
+  if (Freeing() || HasState(csDestroying)) return false;
+  if (nestingDepth_ >= kMaxNestedFrames) {
+    if (!nestingReported_) Error(u"Frames nested deeper than " + IntToStr(kMaxNestedFrames) + u" levels");
+    nestingReported_ = true;
+    return false;
+  }
+  if (nestingDepth_ == 0) nestingReported_ = false;
+  ++nestingDepth_;
+  struct Leave {
+    std::int32_t& depth;
+    ~Leave() { --depth; }
+  } leave{nestingDepth_};
+
+  if (pause_) {
+    PausedStep();
+    return true;
+  }
+  if (platform_) platform_->PeekHandler();
+  lastTime_ = curTime_;
+  if (platform_) curTime_ = platform_->GetCurrentTime();
+  deltaTime_ = (deltaTime_ + (curTime_ - lastTime_)) / 2.0f;
+  time_ += deltaTime_;
+
+  // Last to first; a child added during the pass waits for the next one.
+  for (std::int32_t i = count() - 1; i >= 0; --i) {
+    auto* applet = dynamic_cast<Applet*>(children(i));
+    if (!applet) continue;
+    TWeak<Applet> alive(applet);
+    if (!applet->Terminated() && applet->Ready()) TickApplet(applet);
+    // Only the outermost frame frees: nested frames run inside ticks that
+    // still use their applet.
+    if (alive.Get() && applet->Terminated() && !embedded_ && nestingDepth_ == 1) applet->Free();
+    if (i > count()) i = count();  // the pass freed children
+  }
+  return true;
+}
+
+void SomeEngine::PausedStep() {
+  // A paused program still hears its host, so it can be closed (or
+  // brought back) and is never stuck: one host event, the window actions
+  // it queued, then a short sleep instead of a frame.
+  if (platform_) platform_->PeekHandler();
+  for (std::int32_t i = count() - 1; i >= 0; --i) {
+    auto* applet = dynamic_cast<Applet*>(children(i));
+    if (applet && !applet->Terminated()) DispatchTreeWindowActions(*applet);
+    if (i > count()) i = count();
+  }
+  FreeTerminatedApplets();
+  if (platform_) platform_->Sleep(kPausedFrameSleep);
+}
+
+void SomeEngine::FreeTerminatedApplets() {
+  if (embedded_ || nestingDepth_ != 1) return;
+  for (std::int32_t i = count() - 1; i >= 0; --i) {
+    auto* applet = dynamic_cast<Applet*>(children(i));
+    if (applet && applet->Terminated()) applet->Free();
+    if (i > count()) i = count();
+  }
+}
+
+void SomeEngine::TickApplet(Applet* applet) {
+  const std::int32_t frameRate = applet->FrameRate();
+  if (frameRate < 1) {
+    applet->ProcessTick(deltaTime_, time_);
+    return;
+  }
+  const auto period = static_cast<float>(1.0 / frameRate);
+  if (curTime_ - lastTime_ >= period) return;  // the next pass ticks it
+  deltaTime_ = period;
+  time_ = lastTime_ + period;
+  applet->ProcessTick(period, lastTime_ + period);
+  if (!platform_) return;
+  const float now = platform_->GetCurrentTime();
+  if (period - (now - curTime_) > 0.0f)
+    platform_->Sleep(static_cast<std::int32_t>(std::trunc((period - (platform_->GetCurrentTime() - curTime_)) * 1000.0f)));
+}
+
+}  // namespace corvane

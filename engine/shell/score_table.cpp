@@ -1,0 +1,87 @@
+#include "engine/shell/score_table.h"
+
+#include <limits>
+#include <string_view>
+
+#include "base/reflection/class_builder.h"
+#include "base/text/number_text.h"
+#include "engine/shell/applet_data_file.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(ScoreTable)
+
+namespace {
+
+// A score travels as its line's object: the 32-bit value in the low bits
+// of the slot, never dereferenced.
+TObject* ScoreSlot(std::int32_t score) {
+  return reinterpret_cast<TObject*>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(score)));
+}
+
+std::int32_t SlotScore(const TObject* slot) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(slot)));
+}
+
+// The split of a line: the score is what follows the last "=", so a name
+// may hold "=" itself. A line without "=" is all name.
+std::size_t ScoreSeparator(std::u16string_view line) { return line.rfind(u'='); }
+
+std::int32_t ParseScore(std::u16string_view line) {
+  const std::size_t equals = ScoreSeparator(line);
+  if (equals == std::u16string_view::npos) return 0;
+  const std::optional<std::int64_t> value = TryStrToInt64(line.substr(equals + 1));
+  if (!value || *value < std::numeric_limits<std::int32_t>::min() || *value > std::numeric_limits<std::int32_t>::max())
+    return 0;
+  return static_cast<std::int32_t>(*value);
+}
+
+}  // namespace
+
+void ScoreTable::Describe(TClassBuilder<ScoreTable>& c) {
+  c.Property("count", &ScoreTable::ScoreCount, [](ScoreTable&, std::int32_t) {}).Stored(false);
+  c.Method("store", &ScoreTable::Store);
+  c.Method("load", &ScoreTable::Load);
+  c.Method("addScore", &ScoreTable::AddScore);
+  c.Method("names", &ScoreTable::Names);
+  c.Method("scores", &ScoreTable::Scores);
+}
+
+ScoreTable::ScoreTable(const TCreateContext& context) : BaseObject(context) {
+  entries_.SetSortByObject(true);
+  entries_.SetSorted(true);
+}
+
+void ScoreTable::AddScore(const std::u16string& name, std::int32_t score) {
+  // A list sorted by object appends; switching sorted off and on sorts all.
+  entries_.AddObject(name + u"=" + IntToStr(score), ScoreSlot(score));
+  entries_.SetSorted(false);
+  entries_.SetSorted(true);
+}
+
+std::u16string ScoreTable::Names(std::int32_t index) const {
+  if (index < 0 || index >= entries_.Count()) return {};
+  const std::u16string line = entries_.Get(index);
+  const std::size_t equals = ScoreSeparator(line);
+  return equals == std::u16string::npos ? line : line.substr(0, equals);
+}
+
+std::int32_t ScoreTable::Scores(std::int32_t index) const {
+  if (index < 0 || index >= entries_.Count()) return 0;
+  return SlotScore(entries_.GetObject(index));
+}
+
+std::string ScoreTable::DataFileName() { return file_.Name(); }
+
+void ScoreTable::Load() {
+  if (!file_.Load(entries_)) return;
+  // The lines stay in file order; the scores are read back from the text.
+  for (int i = 0; i < entries_.Count(); ++i) entries_.PutObject(i, ScoreSlot(ParseScore(entries_.Get(i))));
+}
+
+void ScoreTable::Store() {
+  if (entries_.Count() == 0) return;
+  file_.Store(entries_);
+}
+
+}  // namespace corvane

@@ -1,0 +1,52 @@
+// ScoreTable: the applet's list of names with integer scores, highest
+// first (script global "scoreTable"), saved beside the applet in a ".score"
+// file. Each line is name "=" score; the score is also the line's object,
+// which is what the order uses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/lists/wide_string_list.h"
+#include "engine/core/base_object.h"
+#include "engine/shell/applet_data_file.h"
+
+namespace corvane {
+
+class ScoreTable : public BaseObject {
+  CORVANE_CLASS(ScoreTable, BaseObject)
+  static void Describe(TClassBuilder<ScoreTable>& c);
+
+  // An empty table, sorted by object.
+  explicit ScoreTable(const TCreateContext& context);
+
+  // Adds the line and sorts the whole table again; a name already listed is
+  // added again.
+  void AddScore(const std::u16string& name, std::int32_t score);
+  // count: the number of lines.
+  std::int32_t ScoreCount() const { return entries_.Count(); }
+  // The name of line index: everything before its last "=" (a name may
+  // hold "=" itself); "" outside the table.
+  std::u16string Names(std::int32_t index) const;
+  // The score of line index; 0 outside the table.
+  std::int32_t Scores(std::int32_t index) const;
+
+  // The file through the engine's external manager. Loading keeps the
+  // file's line order; a score that is no 32-bit integer reads 0. An empty
+  // table is never stored, so it never replaces an earlier file; nor is a
+  // file that is there but could not be read (TAppletDataFile).
+  void Load();
+  void Store();
+  // The applet's name (from the log file's) + ".score", fixed by the first
+  // Load or Store.
+  std::string DataFileName();
+
+  TWideStringList& Entries() { return entries_; }
+  const TWideStringList& Entries() const { return entries_; }
+
+ private:
+  TWideStringList entries_;
+  TAppletDataFile file_{".score"};
+};
+
+}  // namespace corvane

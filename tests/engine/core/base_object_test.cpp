@@ -1,0 +1,222 @@
+// The object tree: children and parents, look-ups, handlers, dispose.
+#include <gtest/gtest.h>
+
+#include "base/reflection/class_registry.h"
+#include "engine/core/effect.h"
+#include "engine/core/event.h"
+#include "engine/shell/engine.h"
+#include "resources/cache/cache.h"
+#include "tests/support/kit/test_world.h"
+
+namespace corvane {
+namespace {
+
+using test::TTestWorld;
+
+const char* kTree = R"(object root: BaseObject
+  tagString = 'top'
+  onCreate = 'log created root'
+  object a: BaseObject
+    tagString = 'x'
+    object a1: BaseObject
+      tagString = 'x'
+    end
+  end
+  object b: BaseObject
+    tagString = 'x'
+    timeFactor = 0.5
+  end
+end
+)";
+
+TEST(BaseObject, TreeLoadsFromTextWithNamesAndParents) {
+  TTestWorld world;
+  BaseObject* root = world.Load(kTree);
+  ASSERT_NE(root, nullptr) << world.log.Text();
+  EXPECT_EQ(root->Parent(), world.applet);
+  EXPECT_EQ(root->GetApplet(), world.applet);
+  ASSERT_EQ(root->count(), 2);
+  BaseObject* a = root->findByName(u"a");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->Parent(), root);
+  EXPECT_EQ(a->GetApplet(), world.applet);
+  EXPECT_EQ(root->findByName(u"a1")->Parent(), a);
+  EXPECT_EQ(root->findByName(u"b")->TimeFactor(), 0.5f);
+  EXPECT_EQ(root->findByName(u"root"), nullptr);  // the object itself is not searched
+  EXPECT_EQ(root->findByName(u"A"), nullptr);     // names match with case
+  EXPECT_EQ(world.log.CountInfo("created root"), 1);
+  // Loaded registered every object with the script engine.
+  EXPECT_NE(std::find(world.Scripts().variables.begin(), world.Scripts().variables.end(), u"a1"),
+            world.Scripts().variables.end());
+}
+
+TEST(BaseObject, TagLookupsWalkInPreOrder) {
+  TTestWorld world;
+  BaseObject* root = world.Load(kTree);
+  Event* event = world.applet->GetEvent();
+  EXPECT_EQ(root->findByTagString(u"x"), root->findByName(u"a"));
+  EXPECT_EQ(root->findOwnByTagString(u"x"), root->findByName(u"a"));
+  EXPECT_EQ(root->findAllByTagString(u"x"), 3);
+  EXPECT_EQ(event->paramList(0), root->findByName(u"a"));
+  EXPECT_EQ(event->paramList(1), root->findByName(u"a1"));
+  EXPECT_EQ(event->paramList(2), root->findByName(u"b"));
+  EXPECT_EQ(event->paramList(3), nullptr);
+  EXPECT_EQ(root->findAllOwnByTagString(u"x"), 5);  // the list is not cleared here
+  EXPECT_EQ(root->findByName(u"a1")->findAllByTagString(u"x"), 0);  // a leaf
+  // A freed object leaves the result list.
+  root->findByName(u"a")->Free();
+  for (std::int32_t i = 0; i < event->paramListCount(); ++i)
+    EXPECT_NE(event->paramList(i)->Name(), u"a1");
+}
+
+TEST(BaseObject, ChildListEditsKeepOneParent) {
+  TTestWorld world;
+  BaseObject* root = world.Load(kTree);
+  BaseObject* a = root->findByName(u"a");
+  BaseObject* b = root->findByName(u"b");
+  BaseObject* a1 = root->findByName(u"a1");
+  // AddChild takes the child out of its previous parent first.
+  b->AddChild(a1);
+  EXPECT_EQ(a->count(), 0);
+  EXPECT_EQ(b->children(0), a1);
+  EXPECT_EQ(a1->Parent(), b);
+  // Remove clears the parent link.
+  b->Remove(a1);
+  EXPECT_EQ(a1->Parent(), nullptr);
+  // Insert and AddChild lend the applet to an object without one.
+  BaseObject* loose = Create<BaseObject>();
+  EXPECT_EQ(loose->GetApplet(), nullptr);
+  root->Insert(0, loose);
+  EXPECT_EQ(loose->GetApplet(), world.applet);
+  EXPECT_EQ(root->children(0), loose);
+  root->AddChild(a1);
+  EXPECT_EQ(root->children(root->count() - 1), a1);
+  // Out of range gives nothing; an ancestor cannot become a child.
+  EXPECT_EQ(root->children(-1), nullptr);
+  EXPECT_EQ(root->children(99), nullptr);
+  world.log.Clear();
+  a->AddChild(root);
+  EXPECT_EQ(root->Parent(), world.applet);
+  EXPECT_EQ(world.log.Lines().size(), 1u);
+  a1->BringToFront();
+  EXPECT_EQ(root->children(root->count() - 1), a1);
+  a1->SendToBack();
+  EXPECT_EQ(root->children(0), a1);
+}
+
+TEST(BaseObject, NewObjectsByClassNameAreExternal) {
+  TTestWorld world;
+  BaseObject* root = world.Load(kTree);
+  world.log.Clear();
+  root->CallScript(u"new baseobject fresh; new NoSuchClass");
+  BaseObject* fresh = root->findByName(u"fresh");
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_TRUE(fresh->HasStyle(csExternal));
+  EXPECT_EQ(world.log.CountError("Can't found class NoSuchClass"), 1);
+}
+
+TEST(BaseObject, DisposeRunsOnDestroyOnceAndFreesAfterTheDelay) {
+  TTestWorld world;
+  BaseObject* root = world.Load(R"(object root: BaseObject
+  object victim: BaseObject
+    onDestroy = 'log bye victim'
+    object inner: BaseObject
+      onDestroy = 'log bye inner'
+    end
+  end
+end
+)");
+  BaseObject* victim = root->findByName(u"victim");
+  TWeak<BaseObject> alive(victim);
+  victim->dispose();
+  victim->dispose();  // a second request adds nothing
+  EXPECT_EQ(world.log.CountInfo("bye victim"), 1);
+  EXPECT_EQ(world.log.CountInfo("bye inner"), 1);
+  EXPECT_TRUE(alive.Get());
+  EXPECT_EQ(world.applet->GetEvent()->QueueCount(), 1);
+  // Frame times of 0.1 s: 0.1, then 0.2 (not more than the delay), then free.
+  world.engine->SetDeltaTime(0.1f);
+  world.applet->GetEvent()->ProcessEvents();
+  world.applet->GetEvent()->ProcessEvents();
+  EXPECT_TRUE(alive.Get());
+  world.applet->GetEvent()->ProcessEvents();
+  EXPECT_FALSE(alive.Get());
+  EXPECT_EQ(root->count(), 0);
+  EXPECT_EQ(world.log.CountInfo("bye victim"), 1);  // not again at destruction
+  EXPECT_EQ(world.applet->GetEvent()->QueueCount(), 0);
+}
+
+TEST(BaseObject, ServicesAndTheEngineRefuseDisposeAndTheAppletTerminates) {
+  TTestWorld world;
+  world.log.Clear();
+  world.applet->GetEvent()->dispose();
+  world.engine->scheduleDispose(1);
+  world.applet->Cache()->dispose();
+  EXPECT_EQ(world.log.Lines(), (std::vector<std::string>{"(e) Can't dispose Event", "(e) Can't dispose SomeEngine",
+                                                         "(e) Can't dispose TCache"}));
+  EXPECT_EQ(world.applet->GetEvent()->QueueCount(), 0);
+  EXPECT_FALSE(world.applet->Terminated());
+  world.applet->dispose();
+  EXPECT_TRUE(world.applet->Terminated());
+}
+
+TEST(BaseObject, FreeingRemovesFromTheParentAndFreesTheSubtree) {
+  TTestWorld world;
+  BaseObject* root = world.Load(kTree);
+  TWeak<BaseObject> a1(root->findByName(u"a1"));
+  const std::int32_t live = BaseObject::LiveCount();
+  root->findByName(u"a")->Free();
+  EXPECT_FALSE(a1.Get());
+  EXPECT_EQ(root->count(), 1);
+  EXPECT_EQ(BaseObject::LiveCount(), live - 2);
+}
+
+TEST(BaseObject, TicksScaleTimeDownTheTreeAndRunOnTick) {
+  TTestWorld world;
+  BaseObject* root = world.Load(R"(object root: BaseObject
+  timeFactor = 0.5
+  onTick = 'log tick root'
+  object child: BaseObject
+    timeFactor = 2
+    onTick = 'log tick child'
+  end
+  object still: BaseObject
+    onTick = 'log tick still'
+  end
+end
+)");
+  root->findByName(u"still")->SetObjectStyle({osScriptable});
+  world.log.Clear();
+  world.applet->ProcessTick(0.1f, 1.0f);
+  // The child's whole subtree ticks before its own onTick; "still" does not tick.
+  EXPECT_EQ(world.log.Lines(), (std::vector<std::string>{"(i) tick child", "(i) tick root"}));
+}
+
+TEST(BaseObject, CustomEventPassesItsNameAndRestoresTheParameter) {
+  TTestWorld world;
+  BaseObject* root = world.Load(R"(object root: BaseObject
+  onCustomEvent = 'log custom'
+end
+)");
+  world.applet->GetEvent()->paramString = u"before";
+  root->customEvent(u"ping");
+  EXPECT_EQ(world.log.CountInfo("custom"), 1);
+  EXPECT_EQ(world.applet->GetEvent()->paramString, u"before");
+  EXPECT_EQ(world.applet->GetEvent()->ParamThis(), nullptr);  // every push was popped
+}
+
+TEST(BaseObject, AutomaticNamesAndSaving) {
+  TTestWorld world;
+  BaseObject* root = world.Load("object BaseObject\nend\n");
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->Name(), root->AutomaticName());
+  EXPECT_EQ(root->Name().rfind(u"baseobject", 0), 0u);
+  root->BeforeSave();
+  EXPECT_TRUE(root->Name().empty());
+  root->AfterSave();
+  EXPECT_EQ(root->Name().rfind(u"BaseObject", 0), 0u);
+  EXPECT_NE(root->Name(), root->AutomaticName());
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,317 @@
+// Whole applets end to end: the real Applet streamed from "main.object" by
+// the program's start-up, on the null platform with the recording device,
+// run by the main loop and shut down; the log, the files beside the applet,
+// the three routes to an applet, the frame rate and the pause.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <span>
+
+#include "engine/core/event.h"
+#include "engine/shell/applet.h"
+#include "platform/low_event.h"
+#include "resources/embedded_res_man.h"
+#include "resources/vfs_res_man.h"
+#include "tests/engine/shell/applet_files_kit.h"
+#include "tests/engine/shell/applet_launch_kit.h"
+
+namespace corvane {
+namespace {
+
+using test::MakeContainer;
+using test::TLaunchEnv;
+using Lines = std::vector<std::string>;
+
+const char kApplet[] = "object game: Applet\n  title = 'Game'\nend\n";
+
+Applet* RunningApplet(SomeEngine* engine) {
+  return engine->count() == 1 ? dynamic_cast<Applet*>(engine->children(0)) : nullptr;
+}
+
+// Asks the window of the applet (the running one unless given) to close,
+// as the host does, and runs the loop until the program ends (at most a few
+// hundred frames).
+void CloseAndRun(TLaunchEnv& env, Applet* applet = nullptr) {
+  if (!applet) applet = RunningApplet(env.engine);
+  ASSERT_NE(applet, nullptr);
+  env.Platform().Inject([applet] {
+    applet->GetEvent()->AddEvent(std::make_unique<TActionEvent>(evActionEvent, applet->Window(), aeCloseWindow));
+  });
+  for (int i = 0; i < 300 && env.engine->count() > 0; ++i) env.engine->RunStep();
+  EXPECT_EQ(env.engine->count(), 0);
+}
+
+// The lines of the ciphered preference file.
+std::vector<std::u16string> PrefLines(const std::optional<std::string>& bytes) {
+  std::vector<std::u16string> lines;
+  if (!bytes) return lines;
+  const std::u16string text = test::Decipher(*bytes);
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find(u"\r\n", start)) != std::u16string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  EXPECT_EQ(start, text.size()) << "a last line without CR LF";
+  return lines;
+}
+
+// What a run from a folder stores beside the applet: its window place and
+// screen mode for the one (unnamed) user.
+const std::vector<std::u16string> kStoredPrefs = {u"0", u"user1.screenmode=1024x768x32", u"user1.fullscreen=FALSE",
+                                                  u"user1.left=100", u"user1.top=100"};
+
+TEST(AppletRun, AHeadlessRunFromStartToEnd) {
+  TLaunchEnv env;
+  TLaunchEnv::UseRecordingDevices();
+  env.Put("main.object", kApplet);
+  const std::string path = env.PathOf("main.object");
+  env.Start({path});
+  ASSERT_NE(RunningApplet(env.engine), nullptr);
+  EXPECT_EQ(RunningApplet(env.engine)->Title(), u"Game");
+  // While it runs, the marker holds the log so far, one line per LF.
+  EXPECT_EQ(env.engine->RunFileName(), env.PathOf("main.run"));
+  std::string marker;
+  for (int i = 0; i < env.engine->LogBook().LogList.Count(); ++i) marker += env.engine->LogBook().LogList.Get(i) + "\n";
+  EXPECT_EQ(env.Bytes("main.run"), marker);
+  CloseAndRun(env);
+  env.Finish();
+
+  // Golden with the classes this test executable registers.
+  const Lines expected = {
+      "(i) === Corvane engine 2.0 started ===",
+      "(i) executable name corvane",
+      "(i) param 0 corvane",
+      "(i) param 1 " + path,
+      "(i) Resource manager TEmbeddedResMan starded",
+      "(i) Embedded resource manager started TEmbeddedResMan",
+      "(i) Resource manager TExtResourceMan starded",
+      "(i) External resource manager started TExtResourceMan",
+      "(i) Launch Applet by param",
+      "(i) Trying to load " + path,
+      "(i) Try to create Folder ResMan",
+      "(i) Resource manager TFolderResourceMan starded",
+      "(i) Resource manager created for Applet TFolderResourceMan",
+      "(i) Set external resource path to " + env.folder,
+      "(i) Start of the root object creation",
+      "(i) Create main window",
+      "(i) Main window created",
+      "(i) Create main device",
+      "(i) recording device manager stared",
+      "(i) Device was created successful",
+      "(i) Create most top layer",
+      "(i) Set script vars",
+      "(i) load main object and script",
+      "(i) main object was loaded",
+      "(i) Score load",
+      "(i) Prefenses load",
+      "(i) Prefenses loaded",
+      "(i) 801.000000000000000x601.000000000000000:801.000000000000000x601.000000000000000",
+      "(i) End of the root object creation",
+      "(i) " + env.PathOf("main.log"),
+      "(i) Last info===========",
+      "(i) =====================",
+      "(i) ==== Device statistics ==========",
+      "(i) Max FPS: 0.00",
+      "(i) Avg FPS: 0.00",
+      "(i) ==== Device statistics finish ===",
+      "(i) cleared",
+      "(i) mesh ok",
+      "(i) script ok",
+      "(i) stream ok",
+      "(i) sound ok",
+      "(i) music ok",
+      "(i) pixmap ok",
+      "(i) font ok",
+      "(i) Resource manager TFolderResourceMan closed",
+      "(i) recording device manager closed",
+      "(i) Objects destroyed",
+      "(i) Embedded resource manager closed TEmbeddedResMan",
+      "(i) Resource manager TEmbeddedResMan closed",
+      "(i) Resource manager TExtResourceMan closed",
+      "(i) === Corvane engine 2.0 finished ===",
+  };
+  EXPECT_EQ(TLaunchEnv::LogFileLines(env.Bytes("main.log").value_or("")), expected);
+  // Beside the applet: the compiled root, the log, the preferences; no
+  // score file for an empty table, no marker once the program ended.
+  EXPECT_EQ(env.Bytes("main.bin").value_or("").substr(0, 4), "KVF0");
+  EXPECT_EQ(PrefLines(env.Bytes("main.prefs")), kStoredPrefs);
+  EXPECT_FALSE(env.Exists("main.score"));
+  EXPECT_FALSE(env.Exists("main.run"));
+}
+
+TEST(AppletRun, FromAContainerFile) {
+  TLaunchEnv env;
+  TLaunchEnv::UseRecordingDevices();
+  MakeContainer(env.PathOf("game.applet"), {{"main.object", kApplet}});
+  env.Start({env.PathOf("game.applet")});
+  Applet* applet = RunningApplet(env.engine);
+  ASSERT_NE(applet, nullptr);
+  EXPECT_EQ(applet->Title(), u"Game");
+  EXPECT_EQ(applet->ResMan()->ClassName(), "TVirtualFileSystemResMan");
+  EXPECT_GE(TLaunchEnv::Find(env.Messages(), "(i) Try to create VFSResMan"), 0);
+  EXPECT_EQ(env.engine->LogFileName(), env.PathOf("game.log"));
+  EXPECT_TRUE(env.Exists("game.run"));
+  CloseAndRun(env);
+  env.Finish();
+  EXPECT_EQ(PrefLines(env.Bytes("game.prefs")), kStoredPrefs);
+  EXPECT_TRUE(env.Exists("game.log"));
+  EXPECT_FALSE(env.Exists("game.run"));
+}
+
+TEST(AppletRun, FromAContainerCarriedInTheExecutable) {
+  TLaunchEnv env;
+  TLaunchEnv::UseRecordingDevices();
+  MakeContainer(env.PathOf("built.applet"), {{"main.object", kApplet}});
+  const std::string bytes = env.Bytes("built.applet").value_or("");
+  AddResource("runtest_applet",
+              std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  std::filesystem::remove(env.PathOf("built.applet"));
+  test::TInFolder inFolder(env.folder);
+  env.Start({"runtest_applet"});
+  Applet* applet = RunningApplet(env.engine);
+  ASSERT_NE(applet, nullptr);
+  EXPECT_EQ(applet->Title(), u"Game");
+  // The container's copy stays with the manager while the applet runs.
+  EXPECT_TRUE(applet->ResMan()->StreamExists("main.object"));
+  EXPECT_EQ(env.engine->LogFileName(), "runtest_applet.log");
+  CloseAndRun(env);
+  env.Finish();
+  EXPECT_EQ(std::count(env.messages.begin(), env.messages.end(), "(i) Trying to load runtest_applet"), 1);
+  // Its files go to the working folder, named after the path.
+  EXPECT_EQ(PrefLines(env.Bytes("runtest_applet.prefs")), kStoredPrefs);
+  EXPECT_TRUE(env.Exists("runtest_applet.log"));
+  EXPECT_FALSE(env.Exists("runtest_applet.run"));
+}
+
+// Counts the frames of the applet it lives in.
+class TFrameCounter : public BaseObject {
+  CORVANE_CLASS(TFrameCounter, BaseObject)
+  using BaseObject::BaseObject;
+  void ProcessTick(float dt, float time) override {
+    ticks.push_back(dt);
+    BaseObject::ProcessTick(dt, time);
+  }
+  static inline std::vector<float> ticks;
+};
+CORVANE_IMPLEMENT_CLASS(TFrameCounter)
+
+struct TFrameRateCase {
+  const char* Name;
+  int FrameRate;
+};
+
+TEST(AppletRun, FrameRate) {
+  for (const TFrameRateCase& c : {TFrameRateCase{"30 frames a second", 30}, TFrameRateCase{"free-running", 0}}) {
+    SCOPED_TRACE(c.Name);
+    TLaunchEnv env;
+    TLaunchEnv::UseRecordingDevices();
+    RegisterClasses({TFrameCounter::StaticClass()});
+    TFrameCounter::ticks.clear();
+    env.Put("main.object", "object game: Applet\n  frameRate = " + std::to_string(c.FrameRate) +
+                               "\n  object counter: TFrameCounter\n  end\nend\n");
+    env.Start({"-nostorelog", env.PathOf("main.object")});
+    ASSERT_NE(RunningApplet(env.engine), nullptr);
+    env.Platform().SetStep(0.001f);
+    for (int i = 0; i < 100 && TFrameCounter::ticks.size() < 30; ++i) env.engine->RunStep();
+    ASSERT_EQ(TFrameCounter::ticks.size(), 30u);
+    const std::vector<std::int32_t>& sleeps = env.Platform().Sleeps();
+    if (c.FrameRate > 0) {
+      for (float dt : TFrameCounter::ticks) EXPECT_EQ(dt, static_cast<float>(1.0 / c.FrameRate));
+      EXPECT_NEAR(std::accumulate(sleeps.begin(), sleeps.end(), 0), 1000, 100);
+    } else {
+      EXPECT_TRUE(sleeps.empty());
+    }
+  }
+}
+
+TEST(AppletRun, APausedProgramClosesAndStoresItsPreferences) {
+  TLaunchEnv env;
+  TLaunchEnv::UseRecordingDevices();
+  RegisterClasses({TFrameCounter::StaticClass()});
+  TFrameCounter::ticks.clear();
+  env.Put("main.object", "object game: Applet\n  object counter: TFrameCounter\n  end\nend\n");
+  env.Start({env.PathOf("main.object")});
+  ASSERT_NE(RunningApplet(env.engine), nullptr);
+  env.engine->SetPause(true);
+  CloseAndRun(env);
+  EXPECT_TRUE(TFrameCounter::ticks.empty());
+  env.Finish();
+  EXPECT_EQ(PrefLines(env.Bytes("main.prefs")), kStoredPrefs);
+  EXPECT_FALSE(env.Exists("main.run"));
+}
+
+// An applet nested in the root has a window of its own, and the host's
+// close request goes to it: the program ends all the same, running or
+// paused, with the nested applet freed by the root's end.
+TEST(AppletRun, AProgramWithANestedAppletCloses) {
+  for (const bool paused : {false, true}) {
+    SCOPED_TRACE(paused ? "paused" : "running");
+    TLaunchEnv env;
+    TLaunchEnv::UseRecordingDevices();
+    env.Put("main.object", "object outer: Applet\n  object inner: Applet\n    title = 'Inner'\n  end\nend\n");
+    env.Start({env.PathOf("main.object")});
+    Applet* outer = RunningApplet(env.engine);
+    ASSERT_NE(outer, nullptr);
+    auto* inner = dynamic_cast<Applet*>(outer->findByName(u"inner"));
+    ASSERT_NE(inner, nullptr);
+    ASSERT_NE(inner->Window(), nullptr);
+    EXPECT_EQ(env.Platform().CountWindowCalls("CreateWindow"), 2);
+    env.engine->RunStep();
+    if (paused) env.engine->SetPause(true);
+    CloseAndRun(env, inner);
+    EXPECT_EQ(env.Platform().CountWindowCalls("DestroyWindow"), 2);
+    env.Finish();
+    EXPECT_FALSE(env.Exists("main.run"));
+  }
+}
+
+TEST(AppletRun, AnEmptyAppletForAuthoring) {
+  TLaunchEnv env;
+  TLaunchEnv::UseRecordingDevices();
+  env.StartWithoutLaunch({"-nostorelog"});
+  EXPECT_FALSE(WriteMode);
+  Applet* applet = env.engine->RunEmpty(env.folder);
+  ASSERT_NE(applet, nullptr);
+  EXPECT_TRUE(WriteMode);
+  EXPECT_EQ(RunningApplet(env.engine), applet);
+  EXPECT_EQ(applet->Title(), u"New Applet");
+  ASSERT_NE(applet->ResMan(), nullptr);
+  EXPECT_EQ(applet->ResMan()->ClassName(), "TFolderResourceMan");
+  CloseAndRun(env);
+}
+
+TEST(AppletRun, AnAppletInAHostsWindow) {
+  TLaunchEnv env;
+  TLaunchEnv::UseRecordingDevices();
+  env.Put("main.object", kApplet);
+  env.StartWithoutLaunch({"-nostorelog"});
+  env.engine->SetEmbedded(true);
+  Applet* applet =
+      env.engine->RunAppletEmbedded(env.PathOf("main.object"), 7, 320, 200, u"#FF102030", false);
+  ASSERT_NE(applet, nullptr);
+  EXPECT_EQ(applet->Width(), 320);
+  EXPECT_EQ(applet->Height(), 200);
+  EXPECT_EQ(applet->BkColor(), 0xFF102030u);
+  EXPECT_EQ(applet->WindowStyle(), maskStyle);
+  // A host's applet is neither ended by a script nor freed by a frame.
+  applet->terminate();
+  env.engine->RunStep();
+  EXPECT_EQ(RunningApplet(env.engine), applet);
+}
+
+// The sample the build places beside the program loads and runs cleanly.
+TEST(AppletRun, TheBundledSample) {
+  const std::string sample = ExePath() + "../Resources/main.object";
+  if (!std::filesystem::exists(sample)) GTEST_SKIP() << "no " << sample;
+  TLaunchEnv env;
+  TLaunchEnv::UseRecordingDevices();
+  std::filesystem::copy_file(sample, env.PathOf("main.object"));
+  env.Start({env.PathOf("main.object")});
+  ASSERT_NE(RunningApplet(env.engine), nullptr);
+  for (int i = 0; i < 10; ++i) env.engine->RunStep();
+  CloseAndRun(env);
+  env.Finish();
+  for (const std::string& line : env.messages) EXPECT_FALSE(line.starts_with("(e) ")) << line;
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,302 @@
+#include "engine/shell/engine_log.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Redirects file descriptor 1 into a temporary file until Stop(), which
+// gives what was printed. Assertions come after Stop(), so that their own
+// messages reach the console.
+class TCaptureStdout {
+ public:
+  TCaptureStdout() : file_(std::tmpfile()) {
+    std::fflush(stdout);
+    saved_ = dup(STDOUT_FILENO);
+    dup2(fileno(file_), STDOUT_FILENO);
+  }
+  ~TCaptureStdout() { Stop(); }
+  TCaptureStdout(const TCaptureStdout&) = delete;
+  TCaptureStdout& operator=(const TCaptureStdout&) = delete;
+
+  std::string Stop() {
+    if (!file_) return text_;
+    std::fflush(stdout);
+    dup2(saved_, STDOUT_FILENO);
+    close(saved_);
+    std::rewind(file_);
+    for (int c; (c = std::fgetc(file_)) != EOF;) text_ += static_cast<char>(c);
+    std::fclose(file_);
+    file_ = nullptr;
+    return text_;
+  }
+
+ private:
+  std::FILE* file_;
+  int saved_ = -1;
+  std::string text_;
+};
+
+class TStoreLogGuard {
+ public:
+  explicit TStoreLogGuard(bool value) : saved_(StoreLog) { StoreLog = value; }
+  ~TStoreLogGuard() { StoreLog = saved_; }
+  TStoreLogGuard(const TStoreLogGuard&) = delete;
+  TStoreLogGuard& operator=(const TStoreLogGuard&) = delete;
+
+ private:
+  bool saved_;
+};
+
+std::tm At(int h, int m, int s) {
+  std::tm t{};
+  t.tm_hour = h;
+  t.tm_min = m;
+  t.tm_sec = s;
+  return t;
+}
+
+// A clock that starts at 09:00:00 and moves one second per line.
+TEngineLog::TClock Ticking() {
+  auto seconds = std::make_shared<int>(0);
+  return [seconds] {
+    const int s = (*seconds)++;
+    return At(9, s / 60, s % 60);
+  };
+}
+
+std::vector<std::string> Lines(const TStringList& list) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Get(i));
+  return lines;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+class EngineLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "corvane_log_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(dir_, ec);
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(EngineLogTest, LineFormatOnStdoutAndInTheList) {
+  const struct {
+    std::tm Time;
+    bool IsError;
+    std::u16string Message;
+    std::string Line;
+  } cases[] = {
+      {At(14, 3, 27), false, u"Trying to load /games/x/main.object", "14:03:27 (i) Trying to load /games/x/main.object"},
+      {At(14, 3, 27), true, u"Can't run applet", "14:03:27 (e) Can't run applet"},
+      {At(23, 59, 59), false, u"100% %s %d %%", "23:59:59 (i) 100% %s %d %%"},
+      {At(0, 5, 9), false, u"", "00:05:09 (i) "},
+      {At(0, 0, 0), true, u"Gr\u00FC\u00DFe \u20AC \U0001F600",
+       "00:00:00 (e) Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80"},
+      // Control characters from files (a class name read from a .bin) can
+      // neither split the line nor reach the terminal as an escape sequence;
+      // a backslash is kept as it is.
+      {At(1, 2, 3), true, u"Class A\nB\rC\tD not found.", "01:02:03 (e) Class A\\nB\\rC\\tD not found."},
+      {At(1, 2, 3), false, u"\x1B[31mred\x1B[0m \x7F\u009B\x01",
+       "01:02:03 (i) \\x1B[31mred\\x1B[0m \\x7F\\x9B\\x01"},
+      {At(1, 2, 3), false, std::u16string(u"nul\0end", 7) + u" C:\\games \u00A0",
+       "01:02:03 (i) nul\\x00end C:\\games \xC2\xA0"},
+  };
+  TEngineLog log;
+  std::string expectedOut;
+  std::vector<std::string> expectedList;
+  TCaptureStdout out;
+  for (const auto& c : cases) {
+    log.SetClock([&c] { return c.Time; });
+    if (c.IsError) {
+      log.Error(c.Message);
+    } else {
+      log.Log(c.Message);
+    }
+    expectedOut += c.Line + "\n";
+    expectedList.push_back(c.Line);
+  }
+  EXPECT_EQ(out.Stop(), expectedOut);
+  EXPECT_EQ(Lines(log.LogList), expectedList);
+}
+
+TEST_F(EngineLogTest, NamingReplaysEarlierLinesOnceWithTheirTimes) {
+  TStoreLogGuard store(true);
+  const fs::path file = dir_ / "main.log";
+  WriteFile(file, "a line of the previous run\r\n");
+  TEngineLog log;
+  log.SetClock(Ticking());
+  TCaptureStdout out;
+
+  log.Log(u"=== Corvane engine 2.0 started ===");
+  log.Error(u"Resource manager not actived");
+  const std::string beforeNaming = ReadFile(file);
+  log.SetLogFileName(file.string());
+  log.Log(u"after");
+  log.LogWOFormat(u"preformatted\r\nline");
+  const std::string printed = out.Stop();
+
+  EXPECT_EQ(beforeNaming, "a line of the previous run\r\n");
+
+  const std::vector<std::string> expected = {
+      "09:00:00 (i) === Corvane engine 2.0 started ===",
+      "09:00:01 (e) Resource manager not actived",
+      "09:00:02 (i) " + file.string(),
+      "09:00:03 (i) after",
+      "preformatted\\r\\nline",
+  };
+  EXPECT_EQ(Lines(log.LogList), expected);
+  std::string fileText;
+  for (const auto& line : expected) fileText += line + "\r\n";
+  EXPECT_EQ(ReadFile(file), fileText);
+  // Standard output got each logged line once, without CR; never the
+  // preformatted one.
+  EXPECT_EQ(printed, expected[0] + "\n" + expected[1] + "\n" + expected[2] + "\n" + expected[3] + "\n");
+
+  // Naming it again (the engine names the file a second time at launch)
+  // still leaves every line once in the list and in the file.
+  TCaptureStdout again;
+  log.SetLogFileName(file.string());
+  again.Stop();
+  EXPECT_EQ(log.LogList.Count(), 6);
+  fileText += "09:00:04 (i) " + file.string() + "\r\n";
+  EXPECT_EQ(ReadFile(file), fileText);
+
+  log.ClearLog();
+  EXPECT_EQ(ReadFile(file), "");
+  EXPECT_EQ(log.LogList.Count(), 6);
+}
+
+TEST_F(EngineLogTest, LinesGoToAFileNamedDirectly) {
+  TStoreLogGuard store(true);
+  const fs::path file = dir_ / "x.log";
+  WriteFile(file, "");
+  TEngineLog log;
+  log.SetClock([] { return At(23, 59, 59); });
+  TCaptureStdout out;
+  log.LogFileName = file.string();
+  log.Log(u"one");
+  log.Error(u"two");
+  out.Stop();
+  EXPECT_EQ(ReadFile(file), "23:59:59 (i) one\r\n23:59:59 (e) two\r\n");
+}
+
+TEST_F(EngineLogTest, WithoutStoreLogNoFileIsTouched) {
+  TStoreLogGuard store(false);
+  const fs::path existing = dir_ / "old.log";
+  const fs::path missing = dir_ / "new.log";
+  WriteFile(existing, "kept\r\n");
+  for (const fs::path& file : {existing, missing}) {
+    TEngineLog log;
+    log.SetClock([] { return At(1, 2, 3); });
+    TCaptureStdout out;
+    log.Log(u"before");
+    log.SetLogFileName(file.string());
+    log.ClearLog();
+    log.Error(u"after");
+    log.LogWOFormat(u"raw");
+    EXPECT_EQ(out.Stop(), "01:02:03 (i) before\n01:02:03 (i) " + file.string() + "\n01:02:03 (e) after\n");
+    EXPECT_EQ(Lines(log.LogList), (std::vector<std::string>{"01:02:03 (i) before", "01:02:03 (i) " + file.string(),
+                                                            "01:02:03 (e) after", "raw"}));
+    EXPECT_EQ(log.LogFileName, file.string());
+  }
+  EXPECT_EQ(ReadFile(existing), "kept\r\n");
+  EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(EngineLogTest, FileFailuresLoseTheLineForTheFileOnly) {
+  TStoreLogGuard store(true);
+  const fs::path readOnly = dir_ / "ro.log";
+  const fs::path deleted = dir_ / "gone.log";
+  const fs::path noFolder = dir_ / "none" / "x.log";
+  const struct {
+    fs::path File;
+    bool MakeReadOnly;
+    bool DeleteAfterNaming;
+    std::string Content;  // what the file holds at the end; "-" when absent
+  } cases[] = {
+      {readOnly, true, false, "12:00:00 (i) " + readOnly.string() + "\r\n"},
+      {deleted, false, true, "-"},
+      {noFolder, false, false, "-"},
+  };
+  for (const auto& c : cases) {
+    TEngineLog log;
+    log.SetClock([] { return At(12, 0, 0); });
+    TCaptureStdout out;
+    log.SetLogFileName(c.File.string());
+    if (c.MakeReadOnly) fs::permissions(c.File, fs::perms::owner_read | fs::perms::group_read);
+    if (c.DeleteAfterNaming) fs::remove(c.File);
+    log.Log(u"lost for the file");
+    log.LogWOFormat(u"raw");
+    const std::string printed = out.Stop();
+    EXPECT_EQ(log.LogList.Count(), 3) << c.File;
+    EXPECT_EQ(log.LogList.Get(1), "12:00:00 (i) lost for the file") << c.File;
+    EXPECT_NE(printed.find("12:00:00 (i) lost for the file\n"), std::string::npos) << c.File;
+    EXPECT_EQ(fs::exists(c.File) ? ReadFile(c.File) : "-", c.Content) << c.File;
+  }
+}
+
+TEST_F(EngineLogTest, ShowInfoReplacesInPlaceOrAdds) {
+  TEngineLog log;
+  const struct {
+    std::u16string Name, Value;
+  } posts[] = {
+      {u"fps", u"60"}, {u"objects", u"12"}, {u"fps", u"59.5"}, {u"script", u"a=b"},
+      {u"objects", u""}, {u"script", u"c"},
+  };
+  for (const auto& p : posts) log.ShowInfo(p.Name, p.Value);
+  const std::vector<std::u16string> expected = {u"fps=59.5", u"objects=", u"script=c"};
+  ASSERT_EQ(log.Info.Count(), static_cast<int>(expected.size()));
+  for (int i = 0; i < log.Info.Count(); ++i) EXPECT_EQ(log.Info.Get(i), expected[i]) << i;
+}
+
+TEST_F(EngineLogTest, InstalledAsTheTargetUntilDestroyed) {
+  TCaptureStdout out;
+  std::vector<std::string> seen;
+  {
+    TEngineLog log;
+    log.SetClock([] { return At(8, 0, 0); });
+    ASSERT_EQ(SetLogTarget(&log), nullptr);
+    EngineLog(u"through the seam");
+    EngineError(u"an error");
+    seen = Lines(log.LogList);
+  }
+  // The destroyed log took itself out: this line reaches the default target.
+  EngineLog(u"after the log is gone");
+  const std::string printed = out.Stop();
+  EXPECT_EQ(seen, (std::vector<std::string>{"08:00:00 (i) through the seam", "08:00:00 (e) an error"}));
+  EXPECT_NE(printed.find("08:00:00 (e) an error\n"), std::string::npos);
+  EXPECT_NE(printed.find("(i) after the log is gone\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane

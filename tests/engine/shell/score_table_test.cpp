@@ -1,0 +1,165 @@
+// The applet's score table: order, look-ups by position and the ".score"
+// file beside the applet.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "base/reflection/class_info.h"
+#include "base/reflection/prop_access.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+#include "engine/shell/engine.h"
+#include "engine/shell/engine_log.h"
+#include "engine/shell/score_table.h"
+#include "tests/engine/shell/applet_data_file_fixture.h"
+#include "tests/engine/shell/applet_files_kit.h"
+
+namespace corvane {
+namespace {
+
+using Lines = std::vector<std::u16string>;
+using test::Cipher;
+using test::Decipher;
+
+class ScoreTableTest : public test::TAppletDataFileTest {
+ protected:
+  ScoreTableTest() { table = NewTable(); }
+
+  ScoreTable* NewTable() const { return Create<ScoreTable>(TCreateContext(world.applet)); }
+  static Lines Entries(const ScoreTable& t) { return LinesOf(t.Entries()); }
+  static std::vector<std::int32_t> Scores(const ScoreTable& t) {
+    std::vector<std::int32_t> scores;
+    for (int i = 0; i < t.ScoreCount(); ++i) scores.push_back(t.Scores(i));
+    return scores;
+  }
+  Variant Call(const char* method, const std::vector<Variant>& args = {}) const {
+    return CallMethod(*table, method, args);
+  }
+
+  ScoreTable* table = nullptr;
+};
+
+TEST_F(ScoreTableTest, ScoresAreKeptHighestFirst) {
+  Call("addScore", {u"Ann", std::int32_t{10}});
+  Call("addScore", {u"Bob", std::int32_t{30}});
+  Call("addScore", {u"Cid", std::int32_t{20}});
+  EXPECT_EQ(Entries(*table), (Lines{u"Bob=30", u"Cid=20", u"Ann=10"}));
+  EXPECT_EQ(Call("names", {std::int32_t{0}}).AsWideString(), u"Bob");
+  EXPECT_EQ(Call("scores", {std::int32_t{0}}).AsInteger(), 30);
+  EXPECT_EQ(GetPropValue(*table, "count").AsInteger(), 3);
+  SetPropValue(*table, "count", Variant(std::int32_t{7}));  // ignored
+  EXPECT_EQ(table->ScoreCount(), 3);
+
+  const struct {
+    std::int32_t index;
+    const char16_t* name;
+    std::int32_t score;
+  } outside[] = {{3, u"", 0}, {-1, u"", 0}, {std::numeric_limits<std::int32_t>::min(), u"", 0}};
+  for (const auto& c : outside) {
+    EXPECT_EQ(table->Names(c.index), c.name) << c.index;
+    EXPECT_EQ(table->Scores(c.index), c.score) << c.index;
+  }
+
+  table->AddScore(u"Dan", -5);
+  table->AddScore(u"Eve", 0);
+  table->AddScore(u"Bob", std::numeric_limits<std::int32_t>::max());
+  table->AddScore(u"Fay", std::numeric_limits<std::int32_t>::min());
+  EXPECT_EQ(Scores(*table), (std::vector<std::int32_t>{std::numeric_limits<std::int32_t>::max(), 30, 20, 10, 0, -5,
+                                                       std::numeric_limits<std::int32_t>::min()}));
+  EXPECT_EQ(table->Names(0), u"Bob");
+  EXPECT_EQ(table->Names(6), u"Fay");
+  EXPECT_EQ(world.log.Lines().size(), 0u) << world.log.Text();
+}
+
+TEST_F(ScoreTableTest, LoadingKeepsTheFileOrderAndReadsBadScoresAsZero) {
+  files->Put("game.score", Cipher(u"Ann=10\r\nBob=x\r\nCid=30\r\nDan\r\nEve=99999999999\r\nFay=\r\nGus= -4 \r\n"));
+  table->Load();
+  EXPECT_EQ(table->ScoreCount(), 7);
+  const struct {
+    const char16_t* name;
+    std::int32_t score;
+  } expected[] = {{u"Ann", 10}, {u"Bob", 0}, {u"Cid", 30}, {u"Dan", 0}, {u"Eve", 0}, {u"Fay", 0}, {u"Gus", -4}};
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(table->Names(i), expected[i].name) << i;
+    EXPECT_EQ(table->Scores(i), expected[i].score) << i;
+  }
+  EXPECT_EQ(world.log.Lines().size(), 0u) << world.log.Text();
+
+  table->AddScore(u"Hal", 20);  // the next score sorts everything
+  EXPECT_EQ(Scores(*table), (std::vector<std::int32_t>{30, 20, 10, 0, 0, 0, 0, -4}));
+}
+
+// A name may hold "=": the line splits at the last one.
+TEST_F(ScoreTableTest, TheFileIsTheCipheredLinesHighestFirstAndReadsBack) {
+  table->AddScore(u"Ann", 10);
+  table->AddScore(u"\u00C5sa", 30);
+  table->AddScore(u"a=b", 5);
+  table->AddScore(u"=", 7);
+  Call("store");
+  EXPECT_EQ(Decipher(files->Bytes("game.score").value_or("")), u"\u00C5sa=30\r\nAnn=10\r\n==7\r\na=b=5\r\n");
+  EXPECT_EQ(files->Listing(), "game.score;");
+  ScoreTable* loaded = NewTable();
+  loaded->Load();
+  EXPECT_EQ(Entries(*loaded), Entries(*table));
+  EXPECT_EQ(Scores(*loaded), (std::vector<std::int32_t>{30, 10, 7, 5}));
+  EXPECT_EQ(loaded->Names(2), u"=");
+  EXPECT_EQ(loaded->Names(3), u"a=b");
+}
+
+TEST_F(ScoreTableTest, AnEmptyTableWritesNoFileAndKeepsAnOldOne) {
+  table->Store();
+  EXPECT_EQ(files->Listing(), "");
+
+  const std::string old = Cipher(u"Ann=10\r\n");
+  files->Put("game.score", old);
+  NewTable()->Store();
+  EXPECT_EQ(files->Bytes("game.score"), old);
+
+  table->Load();
+  table->Store();  // loaded and stored unchanged
+  EXPECT_EQ(files->Bytes("game.score"), old);
+}
+
+TEST_F(ScoreTableTest, AFailedWriteLeavesTheOldFileWhole) {
+  const std::string old = Cipher(u"Ann=10\r\n");
+  files->Put("game.score", old);
+  for (int i = 0; i < 100; ++i) table->AddScore(u"player" + IntToStr(i), i);
+  {
+    test::TFileSizeLimit limit(1024);
+    table->Store();
+  }
+  EXPECT_EQ(files->Bytes("game.score"), old);
+  EXPECT_EQ(files->Listing(), "game.score;");
+  EXPECT_EQ(world.log.CountError("Can't write game.score"), 1) << world.log.Text();
+}
+
+TEST_F(ScoreTableTest, AFileThatCannotBeReadIsKeptAsItIs) {
+  table->AddScore(u"Ann", 10);
+  ExpectUnreadableFileKept(
+      "game.score", [&] { table->Load(); }, [&] { table->Store(); });
+  EXPECT_EQ(Entries(*table), Lines{u"Ann=10"});
+}
+
+TEST_F(ScoreTableTest, WithoutAManagerNothingHappens) {
+  world.engine->SetExternalResMan(nullptr);
+  table->AddScore(u"Ann", 1);
+  table->Store();
+  table->Load();
+  EXPECT_EQ(Entries(*table), Lines{u"Ann=1"});
+}
+
+TEST_F(ScoreTableTest, TheFileNameIsFixedWhenItIsLoaded) {
+  files->Put("default_applet.score", Cipher(u"Ann=10\r\n"));
+  world.engine->LogBook().LogFileName = "default_applet.log";
+  table->Load();
+  world.engine->LogBook().LogFileName = files->PathOf("corvanedx.log");
+  table->AddScore(u"Bob", 20);
+  table->Store();
+  EXPECT_EQ(files->Listing(), "default_applet.score;");
+  EXPECT_EQ(Decipher(files->Bytes("default_applet.score").value_or("")), u"Bob=20\r\nAnn=10\r\n");
+}
+
+}  // namespace
+}  // namespace corvane
