@@ -264,7 +264,7 @@ void Applet::CreateServices() {
   event_->IncludeStyle(csExternal);
   // The materials are the game's: saved with the applet, read back by
   // LoadMaterials.
-  materials_ = dynamic_cast<Materials*>(collaborator::Make("Materials", this));
+  materials_ = collaborator::MakeAs<Materials>("Materials", this, u"Materials");
   if (materials_) materials_->ExcludeStyle(csExternal);
   preferences_ = Create<Preferences>(TCreateContext(this));
   preferences_->IncludeStyle(csExternal);
@@ -372,7 +372,7 @@ void Applet::LoadMaterials() {
   if (!materials_) return;
   auto make = [this](const char16_t* name, const char16_t* ambient, const char16_t* diffuse,
                      const char16_t* specular, bool lighting) {
-    auto* material = dynamic_cast<Material*>(collaborator::Make("Material", materials_));
+    auto* material = collaborator::MakeAs<Material>("Material", materials_, u"Material");
     if (!material) return;
     material->ExcludeStyle(csExternal);
     material->SetName(name);

@@ -1,22 +1,19 @@
-// How the applet reaches the scene and GUI classes it makes for itself (the
+// How the applet makes the scene and GUI objects it keeps for itself (the
 // fade screen, the inspector, the debug form, the console, the message box,
-// the particle renderers, the cursor sprite, the skin): by class name
-// through the registry, and through their published members, as scripts
-// do. A class that is not registered gives no object, a member a class
-// does not publish is skipped, and the applet runs on without them.
+// the particle renderers, the cursor sprite, the materials, the skin): by
+// class name through the registry, so that a subsystem whose classes are
+// not registered is left out and the applet runs on without it. What it
+// asks of each object goes through the object's class (GuiObject,
+// Materials) or a role interface of the scene or the GUI
+// (scene/applet_roles.h, gui/applet_roles.h); a registered class that does
+// not provide it is logged and its object freed.
 #pragma once
 
-#include <cstdint>
-#include <initializer_list>
 #include <string_view>
-
-#include "base/reflection/variant.h"
 
 namespace corvane {
 
 class BaseObject;
-class TObject;
-class VisualObject;
 
 namespace collaborator {
 
@@ -26,23 +23,25 @@ bool Registered(std::string_view className);
 // that it is never saved with its parent; nullptr when the class is
 // missing.
 BaseObject* Make(std::string_view className, BaseObject* owner);
-VisualObject* MakeVisual(std::string_view className, BaseObject* owner);
-// Sets a published property; false when the object does not publish it or
-// the value does not convert (nothing is logged).
-bool Set(TObject* object, std::string_view property, const Variant& value);
-// Reads a published property; an empty value when there is none.
-Variant Get(const TObject* object, std::string_view property);
-// A published object property; nullptr when there is none.
-TObject* Sub(const TObject* object, std::string_view property);
-// Calls a published method; an empty value when there is none.
-Variant Call(TObject* object, std::string_view method, std::initializer_list<Variant> args = {});
-// Removes one element from a published set property.
-void ExcludeFromSet(TObject* object, std::string_view property, std::string_view element);
-// Sets key index of an animation effect's "keys" collection to the frame,
-// adding keys up to it as needed, with the value as the key's alpha when
-// given.
-void SetAnimationKey(BaseObject* effect, int index, std::int32_t frame);
-void AddAnimationKey(BaseObject* effect, std::int32_t frame, float alpha);
+// Logs "Class <class> is not a <role>" and frees the object.
+void Refuse(BaseObject* object, std::u16string_view role);
+
+// The object as a T; nullptr for none, and for an object that is no T
+// (refused: logged and freed).
+template <class T>
+T* As(BaseObject* object, std::u16string_view role) {
+  if (!object) return nullptr;
+  if (auto* typed = dynamic_cast<T*>(object)) return typed;
+  Refuse(object, role);
+  return nullptr;
+}
+
+// A new object of the registered class as a T: nullptr when the class is
+// missing (nothing logged) or makes no T (refused).
+template <class T>
+T* MakeAs(std::string_view className, BaseObject* owner, std::u16string_view role) {
+  return As<T>(Make(className, owner), role);
+}
 
 }  // namespace collaborator
 }  // namespace corvane

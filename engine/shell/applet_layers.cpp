@@ -9,7 +9,9 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/gizmo.h"
 #include "engine/shell/screen_gizmo.h"
+#include "gui/applet_roles.h"
 #include "gui/gui_object.h"
+#include "scene/applet_roles.h"
 #include "platform/window.h"
 
 namespace corvane {
@@ -24,10 +26,11 @@ struct TFadeKey {
 
 void AddFadeEffect(BaseObject* screen, const char16_t* name, TFadeKey first, TFadeKey last) {
   BaseObject* effect = collaborator::Make("AnimationEffect", screen);
-  if (!effect) return;
+  auto* animation = collaborator::As<TAlphaAnimation>(effect, u"TAlphaAnimation");
+  if (!animation) return;
   effect->SetName(name);
-  collaborator::AddAnimationKey(effect, first.frame, first.alpha);
-  collaborator::AddAnimationKey(effect, last.frame, last.alpha);
+  animation->AddAlphaKey(first.frame, first.alpha);
+  animation->AddAlphaKey(last.frame, last.alpha);
 }
 
 }  // namespace
@@ -42,11 +45,11 @@ void Applet::CreateMostTop() {
   gizmo_->hide();
   screenGizmo_ = Create<ScreenGizmo>(TCreateContext(layer));
   screenGizmo_->hide();
-  if (VisualObject* inspector = collaborator::MakeVisual("InspectorForm", layer)) {
+  if (auto* inspector = collaborator::MakeAs<GuiObject>("InspectorForm", layer, u"GuiObject")) {
     inspector_ = inspector;
-    collaborator::Set(inspector, "width", Variant(200.0f));
-    collaborator::Set(inspector, "height", Variant(600.0f));
-    collaborator::Set(inspector, "x", Variant(600.0f));
+    inspector->SetWidth(200);
+    inspector->SetHeight(600);
+    inspector->SetX(600);
     if (inspector_.Get()) inspector_->hide();
   }
   CreateFadeScreen();
@@ -56,10 +59,11 @@ void Applet::CreateMostTop() {
 }
 
 void Applet::CreateFadeScreen() {
-  VisualObject* screen = collaborator::MakeVisual("Screen", mostTop_.Get());
-  if (!screen) return;
+  auto* screen = collaborator::MakeAs<GuiObject>("Screen", mostTop_.Get(), u"GuiObject");
+  auto* fill = collaborator::As<TScreenFill>(screen, u"TScreenFill");
+  if (!fill) return;
   screen_ = screen;
-  collaborator::Set(screen, "Color", Variant(u"#FF000000"));
+  fill->SetFillColor(u"#FF000000");
   screen->hide();
   AddFadeEffect(screen, u"show", {0, 0.0f}, {10, 1.0f});
   AddFadeEffect(screen, u"hide", {0, 1.0f}, {10, 0.0f});
@@ -67,11 +71,11 @@ void Applet::CreateFadeScreen() {
 
 void Applet::CreateDebugForm() {
   BaseObject* layer = mostTop_.Get() ? static_cast<BaseObject*>(mostTop_.Get()) : this;
-  VisualObject* form = collaborator::MakeVisual("DebugForm", layer);
+  auto* form = collaborator::MakeAs<GuiObject>("DebugForm", layer, u"GuiObject");
   if (!form) return;
   debugForm_ = form;
   form->SetName(u"debugForm");
-  collaborator::Set(form, "height", Variant(120.0f));
+  form->SetHeight(120);
   if (debugForm_.Get()) debugForm_->SetVisible(debugInfo_);
 }
 
@@ -81,9 +85,10 @@ void Applet::CreateRenders() {
   // objects.
   for (int i = 0; i < 3; ++i) {
     BaseObject* renderer = collaborator::Make("ParticleRenderer", layer);
-    if (!renderer) return;
+    auto* rendering = collaborator::As<TParticleRendering>(renderer, u"TParticleRendering");
+    if (!rendering) return;
     renderers_[i] = renderer;
-    if (i == 0) collaborator::Set(renderer, "shared", Variant(true));
+    if (i == 0) rendering->SetShared(true);
     else if (PositionObject* positioned = renderer->AsPositionObject())
       positioned->SetKind(i == 1 ? okScreen : okSpace);
   }
@@ -106,15 +111,14 @@ void Applet::CreateCursor() {
   auto* holder = Create<Dummy>(TCreateContext(layer));
   holder->IncludeStyle(csExternal);
   cursor_ = holder;
-  BaseObject* sprite = collaborator::Make("Sprite", holder);
-  PositionObject* positioned = sprite ? sprite->AsPositionObject() : nullptr;
-  if (!positioned) return;
+  auto* positioned = collaborator::MakeAs<PositionObject>("Sprite", holder, u"PositionObject");
+  auto* picture = collaborator::As<TSpritePicture>(positioned, u"TSpritePicture");
+  if (!picture) return;
   positioned->SetMaterialName(u"gui");
   positioned->SetX(8);
   positioned->SetY(18);
-  collaborator::Set(positioned, "width", Variant(64.0f));
-  collaborator::Set(positioned, "height", Variant(64.0f));
-  collaborator::Set(collaborator::Sub(positioned, "pixmap"), "src", Variant(std::string("defaultcur_pixmap")));
+  picture->SetSpriteSize(64, 64);
+  picture->SetPicture("defaultcur_pixmap");
 }
 
 TRect Applet::GetConsoleRect() const {
@@ -129,7 +133,8 @@ void Applet::ToggleConsole() {
   TWeak<Applet> self(this);
   if (!console_.Get()) {
     Dummy* layer = mostTop_.Get();
-    VisualObject* made = collaborator::MakeVisual("TConsole", layer ? static_cast<BaseObject*>(layer) : this);
+    GuiObject* made =
+        collaborator::MakeAs<GuiObject>("TConsole", layer ? static_cast<BaseObject*>(layer) : this, u"GuiObject");
     if (!made) return;
     made->hide();
     console_ = made;

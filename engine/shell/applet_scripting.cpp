@@ -25,7 +25,9 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/preferences.h"
 #include "engine/shell/score_table.h"
+#include "gui/applet_roles.h"
 #include "gui/gui_object.h"
+#include "scene/applet_roles.h"
 #include "platform/device.h"
 #include "platform/filters/filter.h"
 #include "platform/platform.h"
@@ -149,23 +151,25 @@ void Applet::createBin(const std::u16string& fileName) { CreateBin(resMan_, Utf1
 
 void Applet::showMessage(const std::u16string& text, const std::u16string&) {
   TWeak<Applet> self(this);
-  TWeak<VisualObject> form(collaborator::MakeVisual("ImageForm", this));
+  auto* frame = collaborator::MakeAs<GuiObject>("ImageForm", this, u"GuiObject");
+  auto* skinned = collaborator::As<TSkinnedWidget>(frame, u"TSkinnedWidget");
+  auto* movable = skinned ? collaborator::As<TMovableForm>(frame, u"TMovableForm") : nullptr;
+  TWeak<VisualObject> form(movable ? frame : nullptr);
   if (!form.Get()) return;
-  collaborator::Set(collaborator::Sub(form.Get(), "pixmap"), "objectName", Variant(std::string("form")));
-  collaborator::Set(form.Get(), "text", Variant(text));
-  collaborator::ExcludeFromSet(form.Get(), "style", "fsMoveable");
-  auto* frame = dynamic_cast<GuiObject*>(form.Get());
-  if (frame) frame->SetBoundsRect({0, 0, static_cast<float>(width_), 150});
-  if (VisualObject* button = collaborator::MakeVisual("Button", form.Get())) {
-    collaborator::Set(button, "width", Variant(70.0f));
-    collaborator::Set(button, "height", Variant(20.0f));
-    collaborator::Set(button, "text", Variant(u"OK"));
-    collaborator::Set(button, "modalResult", Variant(std::int32_t{mrOk}));
-    collaborator::Set(collaborator::Sub(button, "pixmap"), "objectName", Variant(std::string("button")));
-    if (auto* placed = dynamic_cast<GuiObject*>(button); placed && frame) {
-      placed->SetX(std::trunc((frame->Width() - placed->Width()) / 2.0f));
-      placed->SetY(frame->Height() - 50);
-    }
+  skinned->SetSkinElement("form");
+  skinned->SetCaption(text);
+  movable->SetMovable(false);
+  frame->SetBoundsRect({0, 0, static_cast<float>(width_), 150});
+  auto* button = collaborator::MakeAs<GuiObject>("Button", frame, u"GuiObject");
+  auto* caption = collaborator::As<TSkinnedWidget>(button, u"TSkinnedWidget");
+  if (auto* modal = caption ? collaborator::As<TModalButton>(button, u"TModalButton") : nullptr) {
+    button->SetWidth(70);
+    button->SetHeight(20);
+    caption->SetCaption(u"OK");
+    modal->SetModalResult(mrOk);
+    caption->SetSkinElement("button");
+    button->SetX(std::trunc((frame->Width() - button->Width()) / 2.0f));
+    button->SetY(frame->Height() - 50);
   }
   if (!form.Get()) return;
   enterModal(form.Get());
@@ -183,7 +187,7 @@ bool Applet::PrepareFade(const std::u16string& effect, float alpha, float second
   if (auto* gui = dynamic_cast<GuiObject*>(screen)) gui->SetGuiAlign(gaClient);
   const std::int32_t frames = Frames(seconds);
   if (frames > 0) {
-    collaborator::SetAnimationKey(screen->FindEffect(effect), 1, frames);
+    if (auto* animation = dynamic_cast<TAlphaAnimation*>(screen->FindEffect(effect))) animation->SetKeyFrame(1, frames);
     return true;
   }
   // A fade of no frames would run (and be waited for) without end: it is
@@ -194,7 +198,7 @@ bool Applet::PrepareFade(const std::u16string& effect, float alpha, float second
 }
 
 void Applet::fadeScreenToColor(const std::u16string& color, float seconds) {
-  collaborator::Set(screen_.Get(), "Color", Variant(color));
+  if (auto* fill = dynamic_cast<TScreenFill*>(screen_.Get())) fill->SetFillColor(color);
   if (PrepareFade(u"show", 0.0f, seconds)) screen_->fadeShow();
 }
 
@@ -203,7 +207,7 @@ void Applet::hideScreen(float seconds) {
 }
 
 void Applet::fadeScreenToColorWait(const std::u16string& color, float seconds) {
-  collaborator::Set(screen_.Get(), "Color", Variant(color));
+  if (auto* fill = dynamic_cast<TScreenFill*>(screen_.Get())) fill->SetFillColor(color);
   if (PrepareFade(u"show", 0.0f, seconds)) screen_->fadeShowWait();
 }
 
@@ -227,7 +231,7 @@ void Applet::sleep(float seconds) {
 
 void Applet::killParticles() {
   for (const TWeak<BaseObject>& renderer : renderers_)
-    if (renderer.Get()) collaborator::Call(renderer.Get(), "KillAll");
+    if (auto* rendering = dynamic_cast<TParticleRendering*>(renderer.Get())) rendering->KillAll();
 }
 
 std::u16string Applet::devices(std::int32_t index) const {

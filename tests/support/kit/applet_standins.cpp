@@ -128,6 +128,20 @@ void AnimationEffect::CalcRunningTime() {
     SetRunningTime(static_cast<float>(static_cast<TAnimationKey*>(keys_->Items(keys_->Count() - 1))->key) / 30.0f);
 }
 
+void AnimationEffect::AddAlphaKey(std::int32_t frame, float alpha) {
+  auto* key = static_cast<TAnimationKey*>(keys_->Add());
+  if (!key) return;
+  key->key = static_cast<std::uint32_t>(frame);
+  key->alpha = alpha;
+}
+
+void AnimationEffect::SetKeyFrame(std::int32_t index, std::int32_t frame) {
+  if (index < 0) return;
+  while (keys_->Count() <= index)
+    if (!keys_->Add()) return;
+  static_cast<TAnimationKey*>(keys_->Items(index))->key = static_cast<std::uint32_t>(frame);
+}
+
 void AnimationEffect::SetRunning(bool value) {
   CalcRunningTime();
   Effect::SetRunning(value);

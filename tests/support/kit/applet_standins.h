@@ -1,8 +1,10 @@
 // Stand-ins for the scene and GUI classes an applet makes for itself, until
-// the real ones exist: each publishes the members the applet reaches by
-// name ("Color", "keys", "text", "modalResult", "pixmap.objectName" ...)
-// and remembers what was done to it. RegisterAppletStandIns registers them
-// under the real names, with the real Materials and Material.
+// the real ones exist: each plays its role for the applet
+// (scene/applet_roles.h, gui/applet_roles.h), publishes what scripts and
+// streams see of it ("Color", "keys", "text", "modalResult",
+// "pixmap.objectName" ...) and remembers what was done to it.
+// RegisterAppletStandIns registers them under the real names, with the real
+// Materials and Material.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +16,9 @@
 #include "base/reflection/type_info.h"
 #include "engine/core/container.h"
 #include "engine/core/effect.h"
+#include "gui/applet_roles.h"
 #include "gui/gui_object.h"
+#include "scene/applet_roles.h"
 
 namespace corvane {
 class TRectPersistent;
@@ -60,12 +64,14 @@ class TStandInPixmap : public TSomePersistent {
 };
 
 // A widget with a skin picture.
-class TPictureWidget : public GuiObject {
+class TPictureWidget : public GuiObject, public TSkinnedWidget {
   CORVANE_CLASS(TPictureWidget, GuiObject)
   static void Describe(TClassBuilder<TPictureWidget>& c);
   explicit TPictureWidget(const TCreateContext& context);
   ~TPictureWidget() override;
   TStandInPixmap* Pixmap() const { return pixmap_; }
+  void SetSkinElement(const std::string& name) override { pixmap_->objectName = name; }
+  void SetCaption(const std::u16string& value) override { text = value; }
   std::u16string text;
 
  private:
@@ -87,10 +93,11 @@ class SkinElement : public BaseObject {
   TStandInPixmap* pixmap_;
 };
 
-class Screen : public GuiObject {
+class Screen : public GuiObject, public TScreenFill {
   CORVANE_CLASS(Screen, GuiObject)
   static void Describe(TClassBuilder<Screen>& c);
   using GuiObject::GuiObject;
+  void SetFillColor(const std::u16string& value) override { color = value; }
   std::u16string color = u"#FF000000";
 };
 
@@ -110,29 +117,36 @@ class TConsole : public GuiObject {
   explicit TConsole(const TCreateContext& context);
 };
 
-class ImageForm : public TPictureWidget {
+class ImageForm : public TPictureWidget, public TMovableForm {
   CORVANE_CLASS(ImageForm, TPictureWidget)
   static void Describe(TClassBuilder<ImageForm>& c);
   using TPictureWidget::TPictureWidget;
+  void SetMovable(bool value) override { style.Set(fsMoveable, value); }
   TFormStyles style{fsMoveable};
 };
 
 // Ends the applet's modal loop with its modal result when clicked.
-class Button : public TPictureWidget {
+class Button : public TPictureWidget, public TModalButton {
   CORVANE_CLASS(Button, TPictureWidget)
   static void Describe(TClassBuilder<Button>& c);
   using TPictureWidget::TPictureWidget;
+  void SetModalResult(TModalResult result) override { modalResult = result; }
   void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
   void click();
   TModalResult modalResult = mrNone;
 };
 
-class Sprite : public PositionObject {
+class Sprite : public PositionObject, public TSpritePicture {
   CORVANE_CLASS(Sprite, PositionObject)
   static void Describe(TClassBuilder<Sprite>& c);
   explicit Sprite(const TCreateContext& context);
   ~Sprite() override;
   TStandInPixmap* Pixmap() const { return pixmap_; }
+  void SetSpriteSize(float w, float h) override {
+    width = w;
+    height = h;
+  }
+  void SetPicture(const std::string& name) override { pixmap_->src = name; }
   float width = 10;
   float height = 10;
 
@@ -149,13 +163,15 @@ class TAnimationKey : public TCollectionItem {
 };
 
 // Fades its visual parent's alpha between its keys (frames of 1/30 s).
-class AnimationEffect : public Effect {
+class AnimationEffect : public Effect, public TAlphaAnimation {
   CORVANE_CLASS(AnimationEffect, Effect)
   static void Describe(TClassBuilder<AnimationEffect>& c);
   explicit AnimationEffect(const TCreateContext& context);
   ~AnimationEffect() override;
   TCollection* Keys() const { return keys_; }
   void SetRunning(bool value) override;
+  void AddAlphaKey(std::int32_t frame, float alpha) override;
+  void SetKeyFrame(std::int32_t index, std::int32_t frame) override;
 
  protected:
   void ProcessEffect(float dt, float time) override;
@@ -165,11 +181,12 @@ class AnimationEffect : public Effect {
   TCollection* keys_;
 };
 
-class ParticleRenderer : public PositionObject {
+class ParticleRenderer : public PositionObject, public TParticleRendering {
   CORVANE_CLASS(ParticleRenderer, PositionObject)
   static void Describe(TClassBuilder<ParticleRenderer>& c);
   using PositionObject::PositionObject;
-  void KillAll() {}
+  void SetShared(bool value) override { shared = value; }
+  void KillAll() override {}
   bool shared = false;
 };
 
