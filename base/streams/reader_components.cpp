@@ -268,11 +268,15 @@ void TGReader::ReadProperty(TPersistent* instance) {
     start = dot + 1;
   }
   propName_ = path.substr(start);
-  if (const TPropInfo* prop = current->ClassType()->FindProperty(propName_)) {
+  const TClass cls = current->ClassType();
+  if (const TPropInfo* prop = cls->FindProperty(propName_)) {
     try {
       ReadPropValue(current, *prop);
-    } catch (const std::exception&) {
-      // A value that cannot be assigned is dropped; the next property reads on.
+    } catch (const std::exception& e) {
+      // A value that cannot be assigned (its setter refused it) is dropped
+      // and reported; the next property reads on.
+      EngineError(u"Property " + Utf8ToUtf16(propName_) + u" of " + WidenLatin1(cls->Name()) + u" not set: " +
+                  Utf8ToUtf16(e.what()));
     }
     return;
   }

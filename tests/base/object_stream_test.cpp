@@ -2,6 +2,8 @@
 // the reflection layer, byte for byte.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "base/lists/collection.h"
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
@@ -112,7 +114,24 @@ class TKitchenSink : public TGComponent {
   TMethod onClick;
 };
 
+// A setter that refuses odd values.
+class TPicky : public TGComponent {
+  CORVANE_CLASS(TPicky, TGComponent)
+  static void Describe(TClassBuilder<TPicky>& c) {
+    c.Property("Even", &TPicky::even, &TPicky::SetEven);
+    c.Property("F", &TPicky::F);
+  }
+  using TGComponent::TGComponent;
+  void SetEven(std::int32_t value) {
+    if (value % 2 != 0) throw std::invalid_argument("odd value refused");
+    even = value;
+  }
+  std::int32_t even = 0;
+  float F = 0;
+};
+
 CORVANE_IMPLEMENT_CLASS(TTestObj)
+CORVANE_IMPLEMENT_CLASS(TPicky)
 CORVANE_IMPLEMENT_CLASS(TKeyItem)
 CORVANE_IMPLEMENT_CLASS(TVec)
 CORVANE_IMPLEMENT_CLASS(TKitchenSink)
@@ -328,6 +347,29 @@ TEST_F(ObjectStream, ReadOnlyAndUnknownPropertiesAreReportedAndSkipped) {
   EXPECT_EQ(back->Name(), u"N2");
   EXPECT_EQ(log.Lines(), (std::vector<std::string>{"(i) Unknown property nope", "(i) SInvalidPropertyPath",
                                                    "(i) invalid property value"}));
+  back->Free();
+}
+
+TEST_F(ObjectStream, AValueItsSetterRefusesIsReportedAndTheNextPropertyRead) {
+  Register({TPicky::StaticClass()});
+  TMemoryStream out;
+  {
+    TGWriter w(out);
+    w.WriteSignature();
+    w.WriteStr("TPicky");
+    w.WriteStr("P");
+    w.WriteStr("Even");
+    w.WriteInteger(3);
+    w.WriteStr("F");
+    w.WriteSingle(2.5f);
+    w.WriteListEnd();
+    w.WriteListEnd();
+  }
+  TPicky* back = ReadBack<TPicky>(std::string(out.Memory(), static_cast<std::size_t>(out.Size())));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->even, 0);
+  EXPECT_EQ(back->F, 2.5f);
+  EXPECT_EQ(log.Lines(), std::vector<std::string>{"(e) Property Even of TPicky not set: odd value refused"});
   back->Free();
 }
 
