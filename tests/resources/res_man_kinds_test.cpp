@@ -71,6 +71,19 @@ TEST(EmptyResourceMan, HoldsNothing) {
   EXPECT_EQ(log.CountInfo("Resource manager TEmptyResourceMan starded"), 1);
 }
 
+TEST(ExtResourceMan, PicksAFileThroughItsChooser) {
+  TCaptureLog log;
+  auto man = MakeMan<TExtResourceMan>("/tmp");
+  EXPECT_EQ(man->selectExternalFile(u"*.png"), u"");  // no chooser: nothing picked
+  std::u16string asked;
+  man->SetFileChooser([&asked](const std::u16string& filter) {
+    asked = filter;
+    return std::u16string(u"/home/me/a.png");
+  });
+  EXPECT_EQ(man->selectExternalFile(u"*.png"), u"/home/me/a.png");
+  EXPECT_EQ(asked, u"*.png");
+}
+
 TEST(ResourceMan, ScriptsReachTheManagersByName) {
   TTempDir dir;
   WriteFile(dir / "a.txt", "abc");
