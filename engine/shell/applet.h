@@ -3,7 +3,9 @@
 // cache, the filter, the event queue, the materials, the preferences, the
 // score table, the sound and physics engines, and a top layer of
 // engine-made objects (the design manipulators, the inspector, the fade
-// screen, the debug form, the particle renderers, the cursor).
+// screen, the debug form, the particle renderers, the cursor). The objects
+// of its tree see it as TAppletServices, its window's host layer and device
+// as TWindowHost.
 //
 // Construction follows the two phases of every object: the C++ constructor
 // makes the window, the device and the services and publishes the script

@@ -1,7 +1,8 @@
 // SomeEngine: the one engine object (the global `Engine`). It owns the log
 // and debug board, the platform object, the engine-wide resource managers
 // and the applet parameters; it reads the command line, launches the applet,
-// runs the main loop and is the parent of every running applet.
+// runs the main loop and is the parent of every running applet. The objects
+// of the tree see it as TEngineServices (RunningEngine()).
 //
 // Waits, modal loops and other blocking operations run whole frames from
 // inside a tick by calling RunStep; the engine counts how deeply such frames
