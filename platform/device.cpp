@@ -411,8 +411,21 @@ void TDevice::SetCameraPos(const TSpaceVector& position, const TSpaceVector& dir
 
 std::int32_t TDevice::AddLight() {
   if (!window_) return -1;
-  ++window_->LightCount;
-  return window_->LightCount > kWindowLightCount - 1 ? -1 : window_->LightCount;
+  // The lowest free slot, so that lights made after others went (a mission
+  // restarted) find one again.
+  for (std::int32_t i = 1; i < kWindowLightCount; ++i) {
+    bool& taken = window_->LightTaken[static_cast<std::size_t>(i)];
+    if (taken) continue;
+    taken = true;
+    return i;
+  }
+  return -1;
+}
+
+void TDevice::FreeLight(std::int32_t index) {
+  if (!window_ || index < 1 || index >= kWindowLightCount) return;
+  window_->LightTaken[static_cast<std::size_t>(index)] = false;
+  window_->Lights[static_cast<std::size_t>(index)] = TLight{};
 }
 
 void TDevice::SetLight(std::int32_t index, const TSpaceVector& position, const TSpaceVector& target,

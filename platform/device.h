@@ -291,8 +291,11 @@ class TDevice : public TSomePersistent {
 
   // ---- camera and lights
   void SetCameraPos(const TSpaceVector& position, const TSpaceVector& direction, const TSpaceVector& up);
-  // The next light index (1 .. 7); -1 when all are handed out.
+  // The lowest free light slot (1 .. 7); -1 when all are taken.
   std::int32_t AddLight();
+  // Hands a slot back, its record cleared (switched off); other indices
+  // are ignored.
+  void FreeLight(std::int32_t index);
   // Fills light record index (0 .. 7); any other index is ignored.
   void SetLight(std::int32_t index, const TSpaceVector& position, const TSpaceVector& target, std::uint32_t ambient,
                 std::uint32_t diffuse, std::uint32_t specular, bool screenSpace, bool enabled);

@@ -70,9 +70,10 @@ class TWindow : public TSomePersistent {
   TSpaceVector CameraDirection;
   TSpaceVector CameraUp;
 
-  // Lights handed out by the device's AddLight (1 to 7; record 0 is never
-  // handed out) and the records its SetLight fills.
-  std::int32_t LightCount = 0;
+  // The slots the device's AddLight has handed out and FreeLight not yet
+  // taken back (1 to 7; record 0 is never handed out), and the records its
+  // SetLight fills.
+  std::array<bool, kWindowLightCount> LightTaken{};
   std::array<TLight, kWindowLightCount> Lights;
 
   // What the host layer keeps for itself: the picture a layered window

@@ -32,7 +32,8 @@ void Material::Describe(TClassBuilder<Material>& c) {
   c.Property("specular", &Material::GetSpecular, &Material::SetSpecular).Stored([](const Material& m) {
     return m.record_.Specular != kDefaultSpecular;
   });
-  c.Property("lighting", &Material::Lighting, &Material::SetLighting).Default(false);
+  // Written always, off as well as on.
+  c.Property("lighting", &Material::Lighting, &Material::SetLighting).NoDefault();
 }
 
 Material::Material(const TCreateContext& context) : BaseObject(context) {

@@ -24,6 +24,7 @@ class TDynamicEngine;
 class TFilter;
 struct TLifeToken;
 class TObjectCache;
+class TPixmap;
 class TResourceMan;
 class TScriptEngine;
 class TSoundEngine;
@@ -58,6 +59,10 @@ class TAppletServices {
   // Makes the material of that name current on the device, its colours'
   // alpha scaled as Material::Apply does; nothing when there is none.
   virtual void ApplyMaterial(const std::u16string& name, float alpha) = 0;
+  // What picture references fall back on: the applet's small default
+  // picture and its default skin (each null until loaded).
+  virtual TPixmap* DefaultPixmap() const = 0;
+  virtual BaseObject* DefaultSkin() const = 0;
   // The applet's own objects, which scripts may not dispose.
   virtual bool IsServiceObject(const BaseObject* object) const = 0;
 

@@ -114,8 +114,8 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   VisualObject* Console() const { return console_.Get(); }
   PositionObject* Cursor() const override { return cursor_.Get(); }
   BaseObject* Renderer(std::int32_t index) const;
-  BaseObject* DefaultSkin() const { return defaultSkin_.Get(); }
-  TPixmap* DefaultPixmap() const { return defaultPixmap_; }
+  BaseObject* DefaultSkin() const override { return defaultSkin_.Get(); }
+  TPixmap* DefaultPixmap() const override { return defaultPixmap_; }
   VisualObject* DefaultOptions() const { return nullptr; }
   // The top layer (a Dummy named "mostTopLayer", not saved) with, in
   // order: the two manipulators, the inspector, the fade screen with its

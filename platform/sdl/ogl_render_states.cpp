@@ -1,7 +1,9 @@
 // Render states as display lists: each prepared state owns one list,
 // recompiled by RebuildStates (after creation, a resize, a mode change) so
 // that the lists holding matrices follow the window; a state is applied by
-// calling its list, and only on a change (TDevice::SetRenderState).
+// calling its list, and only on a change (TDevice::SetRenderState). What
+// changes while the applet runs is read when a state is applied, not
+// compiled: the lights of each scene and the applet's lighting switch.
 #include "base/geometry/matrix.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/window.h"
@@ -42,23 +44,16 @@ void TOGLDevice::CreateRenderStateList(TRenderState state) {
   auto& list = StateLists[state];
   if (list == 0) list = glGenLists(1);
   if (list == 0) return;
-  const TWindow& window = *Window();
   glNewList(static_cast<GLuint>(list), GL_COMPILE);
   switch (state) {
     case rs2DScene:
       LoadMatrix(GL_PROJECTION, ScreenProjectionMatrix());
       LoadMatrix(GL_TEXTURE, IdentitySpaceMatrix);
       LoadMatrix(GL_MODELVIEW, IdentitySpaceMatrix);
-      SceneLights(window, true);
       break;
     case rs3DScene:
       LoadMatrix(GL_PROJECTION, GetProjMat());
       LoadMatrix(GL_MODELVIEW, IdentitySpaceMatrix);
-      SceneLights(window, false);
-      break;
-    case rsLightOn:
-      // The applet's switch as it stands now; the next rebuild reads it again.
-      if (LightingSwitch()) glEnable(GL_LIGHTING);
       break;
     case rsLightOff: glDisable(GL_LIGHTING); break;
     case rsZTestOn:
@@ -87,9 +82,15 @@ void TOGLDevice::ApplyRenderState(TRenderState state) {
     glCallList(static_cast<GLuint>(StateLists[state]));
   const bool layered = Window()->Style == layerStyle;
   switch (state) {
+    case rs2DScene: SceneLights(*Window(), true); break;
     case rs3DScene:
       glMatrixMode(GL_MODELVIEW);
       glLoadMatrixf(&Window()->ViewMatrix[0].x);
+      SceneLights(*Window(), false);
+      break;
+    case rsLightOn:
+      if (LightingSwitch()) glEnable(GL_LIGHTING);
+      else glDisable(GL_LIGHTING);
       break;
     case rsBlendAdditive:
       if (layered && HasBlendFuncSeparate) glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);

@@ -82,7 +82,14 @@ TEST_F(DeviceTest, CaretsBlinkCountShowsAndGoWithTheirPointer) {
 TEST_F(DeviceTest, LightsStopAtEightAndIndicesOutsideAreIgnored) {
   for (std::int32_t i = 1; i <= 7; ++i) EXPECT_EQ(device->AddLight(), i);
   EXPECT_EQ(device->AddLight(), -1);
-  EXPECT_EQ(Window().LightCount, 8);
+  // A slot handed back is the next one handed out, its record cleared.
+  device->SetLight(3, {1, 2, 3, 1}, {0, 0, 0, 1}, 1, 2, 3, false, true);
+  device->FreeLight(3);
+  EXPECT_FALSE(Window().Lights[3].Enabled);
+  EXPECT_EQ(Window().Lights[3].Diffuse, 0u);
+  for (std::int32_t index : {0, -1, 8}) device->FreeLight(index);
+  EXPECT_EQ(device->AddLight(), 3);
+  EXPECT_EQ(device->AddLight(), -1);
 
   const TSpaceVector p{1, 2, 3, 1}, t{4, 5, 6, 1};
   device->SetLight(7, p, t, 0x01, 0x02, 0x03, true, true);

@@ -21,6 +21,7 @@
 #include "platform/window.h"
 #include "resources/cache/cache.h"
 #include "scene/materials.h"
+#include "scene/pixmap_persistent.h"
 #include "script/script_engine.h"
 #include "tests/support/kit/applet_standins.h"
 #include "tests/support/kit/applet_world.h"
@@ -306,7 +307,7 @@ TEST(AppletLife, TheTopLayerHoldsTheEngineMadeObjectsAndComesLast) {
   ASSERT_NE(applet->Cursor(), nullptr);
   auto* sprite = dynamic_cast<test::Sprite*>(applet->Cursor()->children(0));
   ASSERT_NE(sprite, nullptr);
-  EXPECT_EQ(sprite->Pixmap()->src, "defaultcur_pixmap");
+  EXPECT_EQ(sprite->Pixmap()->FileName(), "defaultcur_pixmap");
   EXPECT_EQ(sprite->X(), 8);
   EXPECT_EQ(sprite->Y(), 18);
   EXPECT_EQ(sprite->MaterialName(), u"gui");

@@ -5,13 +5,13 @@
 #include "base/reflection/class_registry.h"
 #include "engine/shell/applet.h"
 #include "scene/materials.h"
+#include "scene/pixmap_persistent.h"
+#include "scene/skin.h"
+#include "scene/skin_pixmap_persistent.h"
 
 namespace corvane::test {
 
-CORVANE_IMPLEMENT_CLASS(TStandInPixmap)
 CORVANE_IMPLEMENT_CLASS(TPictureWidget)
-CORVANE_IMPLEMENT_CLASS(Skin)
-CORVANE_IMPLEMENT_CLASS(SkinElement)
 CORVANE_IMPLEMENT_CLASS(Screen)
 CORVANE_IMPLEMENT_CLASS(InspectorForm)
 CORVANE_IMPLEMENT_CLASS(DebugForm)
@@ -34,41 +34,15 @@ void RegisterAppletStandIns(bool withSkin) {
 
 // ------------------------------------------------------------ pictures
 
-void TStandInPixmap::Describe(TClassBuilder<TStandInPixmap>& c) {
-  c.Property("objectName", &TStandInPixmap::objectName);
-  c.Property("src", &TStandInPixmap::src);
-  c.Property("rect", &TStandInPixmap::Rect);
-  c.Property("margins", &TStandInPixmap::Margins);
-}
-
-TStandInPixmap::TStandInPixmap(const TCreateContext& context)
-    : TSomePersistent(context),
-      rect_(Create<TRectPersistent>(TCreateContext(this))),
-      margins_(Create<TRectPersistent>(TCreateContext(this))) {}
-
-TStandInPixmap::~TStandInPixmap() {
-  rect_->Free();
-  margins_->Free();
-}
-
 void TPictureWidget::Describe(TClassBuilder<TPictureWidget>& c) {
   c.Property("pixmap", &TPictureWidget::Pixmap);
   c.Property("text", &TPictureWidget::text);
 }
 
 TPictureWidget::TPictureWidget(const TCreateContext& context)
-    : GuiObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(AppletObjectOf(this)))) {}
+    : GuiObject(context), pixmap_(Create<TSkinPixmapPersistent>(TCreateContext(AppletObjectOf(this)))) {}
 
-TPictureWidget::~TPictureWidget() { pixmap_->Free(); }
-
-void SkinElement::Describe(TClassBuilder<SkinElement>& c) {
-  c.Property("pixmap", [](const SkinElement& e) { return e.pixmap_; });
-}
-
-SkinElement::SkinElement(const TCreateContext& context)
-    : BaseObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(AppletObjectOf(this)))) {}
-
-SkinElement::~SkinElement() { pixmap_->Free(); }
+TPictureWidget::~TPictureWidget() { FreeAndNil(pixmap_); }
 
 // --------------------------------------------------------------- widgets
 
@@ -97,15 +71,19 @@ void Button::click() {
 }
 
 void Sprite::Describe(TClassBuilder<Sprite>& c) {
-  c.Property("pixmap", &Sprite::Pixmap);
+  c.Property("pixmap", &Sprite::Pixmap, &Sprite::SetPixmap);
   c.Property("width", &Sprite::width);
   c.Property("height", &Sprite::height);
 }
 
 Sprite::Sprite(const TCreateContext& context)
-    : PositionObject(context), pixmap_(Create<TStandInPixmap>(TCreateContext(AppletObjectOf(this)))) {}
+    : PositionObject(context), pixmap_(Create<TPixmapPersistent>(TCreateContext(AppletObjectOf(this)))) {}
 
-Sprite::~Sprite() { pixmap_->Free(); }
+Sprite::~Sprite() { FreeAndNil(pixmap_); }
+
+void Sprite::SetPixmap(TPixmapPersistent* value) {
+  if (value) pixmap_->Assign(value);
+}
 
 // ---------------------------------------------------------------- effects
 

@@ -2,9 +2,9 @@
 // the real ones exist: each plays its role for the applet
 // (scene/applet_roles.h, gui/applet_roles.h), publishes what scripts and
 // streams see of it ("Color", "keys", "text", "modalResult",
-// "pixmap.objectName" ...) and remembers what was done to it.
-// RegisterAppletStandIns registers them under the real names, with the real
-// Materials and Material.
+// "pixmap.objectName" ...) and remembers what was done to it. Pictures are
+// the scene's real picture references. RegisterAppletStandIns registers
+// them under the real names, with the real Materials, Material and skins.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +19,9 @@
 #include "gui/applet_roles.h"
 #include "gui/gui_object.h"
 #include "scene/applet_roles.h"
+#include "scene/pixmap_persistent.h"
+#include "scene/skin_pixmap_persistent.h"
 
-namespace corvane {
-class TRectPersistent;
-}
 
 // The form styles, kept in the kit's own namespace so that they never meet
 // the real ones.
@@ -44,24 +43,9 @@ struct TTypeInfoOf<test::TKitFormStyle> {
 namespace corvane::test {
 
 // Every stand-in class and the real Materials and Material, by name; the
-// skin classes only with withSkin (the applet then loads its default skin).
+// real skin classes only with withSkin (the applet then loads its default
+// skin).
 void RegisterAppletStandIns(bool withSkin = false);
-
-// A skin picture reference: the element's name, a file, its rectangles.
-class TStandInPixmap : public TSomePersistent {
-  CORVANE_CLASS(TStandInPixmap, TSomePersistent)
-  static void Describe(TClassBuilder<TStandInPixmap>& c);
-  explicit TStandInPixmap(const TCreateContext& context);
-  ~TStandInPixmap() override;
-  std::string objectName;
-  std::string src;
-  TRectPersistent* Rect() const { return rect_; }
-  TRectPersistent* Margins() const { return margins_; }
-
- private:
-  TRectPersistent* rect_;
-  TRectPersistent* margins_;
-};
 
 // A widget with a skin picture.
 class TPictureWidget : public GuiObject, public TSkinnedWidget {
@@ -69,28 +53,13 @@ class TPictureWidget : public GuiObject, public TSkinnedWidget {
   static void Describe(TClassBuilder<TPictureWidget>& c);
   explicit TPictureWidget(const TCreateContext& context);
   ~TPictureWidget() override;
-  TStandInPixmap* Pixmap() const { return pixmap_; }
-  void SetSkinElement(const std::string& name) override { pixmap_->objectName = name; }
+  TSkinPixmapPersistent* Pixmap() const { return pixmap_; }
+  void SetSkinElement(const std::string& name) override { pixmap_->SetObjectName(name); }
   void SetCaption(const std::u16string& value) override { text = value; }
   std::u16string text;
 
  private:
-  TStandInPixmap* pixmap_;
-};
-
-class Skin : public BaseObject {
-  CORVANE_CLASS(Skin, BaseObject)
-  using BaseObject::BaseObject;
-};
-
-class SkinElement : public BaseObject {
-  CORVANE_CLASS(SkinElement, BaseObject)
-  static void Describe(TClassBuilder<SkinElement>& c);
-  explicit SkinElement(const TCreateContext& context);
-  ~SkinElement() override;
-
- private:
-  TStandInPixmap* pixmap_;
+  TSkinPixmapPersistent* pixmap_;
 };
 
 class Screen : public GuiObject, public TScreenFill {
@@ -141,17 +110,19 @@ class Sprite : public PositionObject, public TSpritePicture {
   static void Describe(TClassBuilder<Sprite>& c);
   explicit Sprite(const TCreateContext& context);
   ~Sprite() override;
-  TStandInPixmap* Pixmap() const { return pixmap_; }
+  TPixmapPersistent* Pixmap() const { return pixmap_; }
+  // Assigning a picture copies its values.
+  void SetPixmap(TPixmapPersistent* value);
   void SetSpriteSize(float w, float h) override {
     width = w;
     height = h;
   }
-  void SetPicture(const std::string& name) override { pixmap_->src = name; }
+  void SetPicture(const std::string& name) override { pixmap_->SetFileName(name); }
   float width = 10;
   float height = 10;
 
  private:
-  TStandInPixmap* pixmap_;
+  TPixmapPersistent* pixmap_;
 };
 
 class TAnimationKey : public TCollectionItem {
