@@ -39,6 +39,9 @@ void TMeshPersistent::Release() {
   if (TCache* cache = applet ? applet->Cache() : nullptr) cache->FreeMesh(mesh);
 }
 
+Effect* TMeshPersistent::DrivingEffect() const { return drivingEffect_.Get(); }
+void TMeshPersistent::SetDrivingEffect(Effect* effect) { drivingEffect_ = effect; }
+
 bool TMeshPersistent::Animated() const { return mesh_ && mesh_->Animated; }
 
 std::int32_t TMeshPersistent::KeyCount() const { return mesh_ ? std::max(mesh_->FrameCount - 1, 0) : 0; }

@@ -44,8 +44,8 @@ class TMeshPersistent : public TSomePersistent {
   void SetKey(std::int32_t key);
 
   // The effect that plays the model now; null when none (or once it is gone).
-  Effect* DrivingEffect() const { return drivingEffect_.Get(); }
-  void SetDrivingEffect(Effect* effect) { drivingEffect_ = effect; }
+  Effect* DrivingEffect() const;
+  void SetDrivingEffect(Effect* effect);
 
   // After every change of the name, once the new model is loaded (or
   // failed to load).

@@ -334,6 +334,10 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   bool effectInScript_ = false;
   float scale_ = 1.0f;
   std::int32_t frameRate_ = 0;
+  // The default skin (a child of the applet) and the default picture (held
+  // in the cache).
+  TWeak<BaseObject> defaultSkin_;
+  TPixmap* defaultPixmap_ = nullptr;
 
  private:
   // Steps of the construction and the teardown.
@@ -376,8 +380,6 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   TWeak<VisualObject> console_;
   TWeak<PositionObject> cursor_;
   TWeak<BaseObject> renderers_[3];
-  TWeak<BaseObject> defaultSkin_;
-  TPixmap* defaultPixmap_ = nullptr;
 
   bool boundsCulling_ = false;
   bool debugInfo_ = false;

@@ -41,6 +41,15 @@ TTestScriptEngine* TTestApplet::Scripts() const { return dynamic_cast<TTestScrip
 
 TTestFilter* TTestApplet::Filters() const { return dynamic_cast<TTestFilter*>(Filter()); }
 
+TPixmap* TTestApplet::UseDefaultPixmap(std::int32_t width, std::int32_t height) {
+  Filters()->pixmapFiles[u"defaultskin.pixmap"] = {width, height};
+  if (defaultPixmap_) cache_->FreePixmap(defaultPixmap_);
+  defaultPixmap_ = nullptr;
+  if (width > 0 && height > 0) defaultPixmap_ = cache_->LoadPixmap(resMan_, u"defaultskin.pixmap");
+  if (device_) device_->DefaultPixmap = defaultPixmap_;
+  return defaultPixmap_;
+}
+
 TRecordingDevice* TTestApplet::UseRecordingDevice(std::int32_t width, std::int32_t height) {
   FreeAndNil(device_);
   if (!window_) {

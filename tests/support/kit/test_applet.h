@@ -41,6 +41,12 @@ class TTestApplet : public Applet {
   // A window of that size (made on first use) with a recording device on
   // it, replacing any device the applet had.
   TRecordingDevice* UseRecordingDevice(std::int32_t width = 640, std::int32_t height = 480);
+  // The applet's default picture: a known pixmap of the test filter, loaded
+  // through the cache as the applet loads its own (and bound to the device
+  // when there is one); null when the size has a side of 0 or no device
+  // can make it.
+  TPixmap* UseDefaultPixmap(std::int32_t width, std::int32_t height);
+  void SetDefaultSkin(BaseObject* skin) { defaultSkin_ = skin; }
   // Takes the device over (e.g. the result of TDevice::CloneDevice, which
   // has already freed the previous one).
   void AdoptDevice(TDevice* device) { device_ = device; }

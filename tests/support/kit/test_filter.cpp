@@ -1,5 +1,7 @@
 #include "tests/support/kit/test_filter.h"
 
+#include <cstring>
+
 #include "base/reflection/class_builder.h"
 #include "engine/shell/applet.h"
 #include "platform/device.h"
@@ -8,18 +10,35 @@ namespace corvane::test {
 
 CORVANE_IMPLEMENT_CLASS(TTestFilter)
 
-TPixmap* TTestFilter::LoadPixmap(TResourceMan*, const std::u16string& fileName) {
+TPixmap* TTestFilter::LoadPixmap(TResourceMan* resMan, const std::u16string& fileName) {
   ++pixmapLoads;
+  pixmapRequests.push_back({resMan, fileName});
   const auto it = pixmapFiles.find(fileName);
   TDevice* device = GetApplet() ? GetApplet()->Device() : nullptr;
   if (it == pixmapFiles.end() || !device) return nullptr;
-  return device->CreatePixmap(it->second.first, it->second.second);
+  TPixmap* pixmap = device->CreatePixmap(it->second.first, it->second.second);
+  const auto texels = pixmapTexels.find(fileName);
+  void* bits = nullptr;
+  if (pixmap && texels != pixmapTexels.end() &&
+      texels->second.size() == static_cast<std::size_t>(pixmap->Width) * static_cast<std::size_t>(pixmap->Height) &&
+      device->LockPixmapRectARGB(pixmap, 0, 0, pixmap->Width, pixmap->Height, bits, false)) {
+    for (std::int32_t y = 0; y < pixmap->Height; ++y)
+      std::memcpy(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch,
+                  texels->second.data() + static_cast<std::ptrdiff_t>(y) * pixmap->Width,
+                  static_cast<std::size_t>(pixmap->Width) * 4);
+    device->UnlockPixmap(pixmap);
+  }
+  return pixmap;
 }
 
-TMesh* TTestFilter::LoadMesh(TResourceMan*, const std::u16string& fileName) {
+TMesh* TTestFilter::LoadMesh(TResourceMan* resMan, const std::u16string& fileName) {
   ++meshLoads;
+  meshRequests.push_back({resMan, fileName});
   TDevice* device = GetApplet() ? GetApplet()->Device() : nullptr;
-  if (!meshFiles.count(fileName) || !device) return nullptr;
+  if (!device) return nullptr;
+  if (const auto it = animatedMeshFiles.find(fileName); it != animatedMeshFiles.end())
+    return device->CreateMesh(vfPixmapVertexNormal, 3, true, 3, false, true, it->second);
+  if (!meshFiles.count(fileName)) return nullptr;
   return device->CreateMesh(vfVertex, 3, true, 3, false, false, 0);
 }
 

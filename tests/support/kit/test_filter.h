@@ -1,6 +1,8 @@
 // A filter for tests: it knows no file until told. Known pixmap names give
-// a device pixmap of the given size, known mesh names a small static mesh,
-// both made through the applet's device; every load is counted.
+// a device pixmap of the given size (filled with its texels when the test
+// gives them), known mesh names a small static mesh or an animated one of
+// the given frames, all made through the applet's device; every load is
+// counted and recorded with the resource manager it was asked of.
 #pragma once
 
 #include <cstdint>
@@ -33,8 +35,18 @@ class TTestFilter : public TFilter {
   // Files the filter finds: pixmaps with their size, meshes.
   std::map<std::u16string, std::pair<std::int32_t, std::int32_t>> pixmapFiles;
   std::set<std::u16string> meshFiles;
+  // Pixmaps whose pixels are known: ARGB, row by row from the top.
+  std::map<std::u16string, std::vector<std::uint32_t>> pixmapTexels;
+  // Animated meshes with their frame counts.
+  std::map<std::u16string, std::int32_t> animatedMeshFiles;
   int pixmapLoads = 0;
   int meshLoads = 0;
+  struct TRequest {
+    TResourceMan* ResMan;
+    std::u16string Name;
+  };
+  std::vector<TRequest> pixmapRequests;
+  std::vector<TRequest> meshRequests;
 };
 
 }  // namespace corvane::test
