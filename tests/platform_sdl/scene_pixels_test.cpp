@@ -1,0 +1,189 @@
+// Scene objects on the real OpenGL device (SDL offscreen, Mesa llvmpipe),
+// read back: lights shining on lit boxes and going dark when they are off,
+// a camera's view, and pictures drawn whole and by sub-rectangle.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/geometry/point_rect_persistent.h"
+#include "base/reflection/prop_access.h"
+#include "engine/shell/applet.h"
+#include "resources/empty_res_man.h"
+#include "scene/box.h"
+#include "scene/camera.h"
+#include "scene/light.h"
+#include "scene/materials.h"
+#include "scene/pixmap_persistent.h"
+#include "scene/register.h"
+#include "tests/platform_sdl/gl_harness.h"
+#include "tests/support/kit/test_filter.h"
+
+namespace corvane {
+namespace {
+
+class ScenePixelsTest : public test::GLDeviceTest {
+ protected:
+  void SetUp() override {
+    test::GLDeviceTest::SetUp();
+    if (HasFatalFailure()) return;
+    RegisterSceneClasses();
+    Applet& applet = *gl->world.applet;
+    SetOrdProp(applet, PropByName(applet, "lighting"), 1);
+    auto* materials = Create<Materials>(TCreateContext(&applet));
+    applet.SetMaterials(materials);
+    auto* lit = Create<Material>(TCreateContext(materials));
+    lit->SetName(u"lit");
+    lit->SetLighting(true);
+    lit->SetDiffuse(u"#FFFFFFFF");
+    lit->SetAmbient(u"#FF000000");
+    lit->SetSpecular(u"#FF000000");
+    auto* red = Create<Material>(TCreateContext(materials));
+    red->SetName(u"red");
+    red->SetDiffuse(u"#FFFF0000");
+    resMan_.reset(new TEmptyResourceMan(TCreateContext()));
+    FinishConstruction(resMan_.get(), TCreateContext());
+    gl->world.applet->SetResMan(resMan_.get());
+  }
+  void TearDown() override {
+    gl.reset();
+    resMan_.reset();
+  }
+
+  // One frame of the applet's tree, read back.
+  std::vector<std::uint32_t> Frame() {
+    Device().RenderWindow();
+    std::vector<std::uint32_t> pixels = gl->ReadPixels();
+    Device().FlipWindow();
+    return pixels;
+  }
+  // A lit screen box, 200 pixels a side, in the middle of the window.
+  Box* ScreenBox() {
+    auto* box = Create<Box>(TCreateContext(gl->world.applet));
+    box->SetWidth(200);
+    box->SetHeight(200);
+    box->SetDepth(200);
+    box->Position()->SetValues(320, 240, 0);
+    box->SetMaterialName(u"lit");
+    return box;
+  }
+  Light* ScreenLight(float z) {
+    auto* light = Create<Light>(TCreateContext(gl->world.applet));
+    light->Position()->SetValues(320, 240, z);
+    return light;
+  }
+  std::uint32_t Centre(const std::vector<std::uint32_t>& pixels) const { return gl->Rgb(pixels, 320, 240); }
+  static int MinChannel(std::uint32_t rgb) {
+    return std::min({static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)});
+  }
+  static int MaxChannel(std::uint32_t rgb) {
+    return std::max({static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)});
+  }
+
+  TOwned<TEmptyResourceMan> resMan_;
+};
+
+TEST_F(ScenePixelsTest, AScreenLightOnTheViewersSideLightsTheFrontFace) {
+  ScreenBox();
+  Light* light = ScreenLight(-1000);
+  const std::uint32_t front = Centre(Frame());
+  EXPECT_GE(MinChannel(front), 200) << std::hex << front;
+  // Behind the box.
+  light->SetZ(1000);
+  const std::uint32_t behind = Centre(Frame());
+  EXPECT_LE(MaxChannel(behind), 40) << std::hex << behind;
+}
+
+TEST_F(ScenePixelsTest, ALightSwitchedOffGoesDarkInTheNextFrame) {
+  ScreenBox();
+  Light* light = ScreenLight(-1000);
+  ASSERT_GE(MinChannel(Centre(Frame())), 200);
+  light->SetEnabled(false);
+  EXPECT_LE(MaxChannel(Centre(Frame())), 40);
+  light->SetEnabled(true);
+  EXPECT_GE(MinChannel(Centre(Frame())), 200);
+  // Destroyed: dark as well.
+  light->Free();
+  EXPECT_LE(MaxChannel(Centre(Frame())), 40);
+}
+
+TEST_F(ScenePixelsTest, ALightSavedDisabledStaysDark) {
+  ScreenBox();
+  BaseObject* light = gl->world.Load("object l: Light\n  x = 320\n  y = 240\n  z = -1000\n  enabled = False\nend\n");
+  ASSERT_NE(dynamic_cast<Light*>(light), nullptr) << gl->world.log.Text();
+  EXPECT_LE(MaxChannel(Centre(Frame())), 40);
+}
+
+TEST_F(ScenePixelsTest, ASpaceCameraSeesWhatLiesAheadWhereItLies) {
+  auto* camera = Create<Camera>(TCreateContext(gl->world.applet));
+  camera->SetKind(okSpace);
+  camera->Position()->SetValues(0, -20, 0);
+  auto* box = Create<Box>(TCreateContext(gl->world.applet));
+  box->SetKind(okSpace);
+  box->SetWidth(4);
+  box->SetHeight(4);
+  box->SetDepth(4);
+  box->SetMaterialName(u"red");
+  // The centroid of the red pixels.
+  auto centroid = [&](const std::vector<std::uint32_t>& pixels) {
+    double sx = 0, sy = 0;
+    int n = 0;
+    for (int y = 0; y < gl->Height(); ++y)
+      for (int x = 0; x < gl->Width(); ++x)
+        if (gl->Rgb(pixels, x, y) == 0xFF0000u) {
+          sx += x;
+          sy += y;
+          ++n;
+        }
+    EXPECT_GT(n, 0) << "no red pixel";
+    return std::pair<double, double>{n ? sx / n : -1, n ? sy / n : -1};
+  };
+  const double cx = (gl->Width() - 1) / 2.0, cy = (gl->Height() - 1) / 2.0;
+  auto [x0, y0] = centroid(Frame());
+  EXPECT_NEAR(x0, cx, 2.0);
+  EXPECT_NEAR(y0, cy, 2.0);
+  box->SetX(5);
+  auto [x1, y1] = centroid(Frame());
+  EXPECT_GT(x1, cx + 20);
+  EXPECT_NEAR(y1, cy, 2.0);
+  box->SetX(0);
+  box->SetZ(5);
+  auto [x2, y2] = centroid(Frame());
+  EXPECT_NEAR(x2, cx, 2.0);
+  EXPECT_LT(y2, cy - 20) << "+z is up";
+}
+
+TEST_F(ScenePixelsTest, APictureShowsUprightAndItsSubRectangle) {
+  test::TTestFilter* filter = gl->world.applet->Filters();
+  std::vector<std::uint32_t> texels(64 * 64);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x)
+      texels[static_cast<std::size_t>(y * 64 + x)] =
+          y < 32 ? (x < 32 ? 0xFFFF0000 : 0xFF00FF00) : (x < 32 ? 0xFF0000FF : 0xFFFFFFFF);
+  filter->pixmapFiles[u"quadrants.pixmap"] = {64, 64};
+  filter->pixmapTexels[u"quadrants.pixmap"] = texels;
+  auto* pixmap = Create<TPixmapPersistent>(TCreateContext(gl->world.applet));
+  pixmap->SetFileName("quadrants.pixmap");
+  ASSERT_NE(pixmap->Loaded(), nullptr);
+  auto draw = [&] {
+    gl->Begin2D();
+    Device().SetColor(0xFFFFFFFF);
+    Device().SetRenderState(rsZTestOff);
+    pixmap->Draw({100, 100, 228, 228});
+    std::vector<std::uint32_t> pixels = gl->ReadPixels();
+    Device().FlipWindow();
+    return pixels;
+  };
+  std::vector<std::uint32_t> pixels = draw();
+  EXPECT_EQ(gl->Rgb(pixels, 132, 132), 0xFF0000u);
+  EXPECT_EQ(gl->Rgb(pixels, 196, 132), 0x00FF00u);
+  EXPECT_EQ(gl->Rgb(pixels, 132, 196), 0x0000FFu);
+  EXPECT_EQ(gl->Rgb(pixels, 196, 196), 0xFFFFFFu);
+  pixmap->Rect()->SetRect({32, 0, 64, 32});
+  pixels = draw();
+  for (int y = 102; y < 226; y += 8)
+    for (int x = 102; x < 226; x += 8) ASSERT_EQ(gl->Rgb(pixels, x, y), 0x00FF00u) << x << "," << y;
+  pixmap->Free();
+}
+
+}  // namespace
+}  // namespace corvane
