@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "base/reflection/prop_access.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/object_text.h"
 #include "engine/shell/applet.h"
 #include "scene/materials.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_world.h"
+#include "tests/support/stream_bytes.h"
 
 namespace corvane {
 namespace {
@@ -45,6 +48,21 @@ TEST(Materials, FindByNameAndApplyWithAlpha) {
   // Only a changed colour is written.
   EXPECT_TRUE(GetPropInfo(*plain, "diffuse")->IsStored(*plain));
   EXPECT_FALSE(GetPropInfo(*plain, "ambient")->IsStored(*plain));
+}
+
+TEST(Materials, LightingIsWrittenOffAsWellAsOn) {
+  TTestWorld world;
+  auto* material = Create<Material>(TCreateContext(world.applet));
+  material->SetName(u"m");
+  for (bool lit : {false, true}) {
+    material->SetLighting(lit);
+    const std::string bytes = test::WriteComponentBytes(material);
+    TMemoryStream binary = test::StreamOf(bytes), text;
+    ASSERT_TRUE(ObjectBinaryToText(binary, text));
+    const std::string written(static_cast<const char*>(text.Memory()), static_cast<std::size_t>(text.Size()));
+    EXPECT_NE(written.find(lit ? "lighting = True" : "lighting = False"), std::string::npos) << written;
+  }
+  material->Free();
 }
 
 }  // namespace

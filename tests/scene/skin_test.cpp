@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "base/geometry/point_rect_persistent.h"
+#include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "base/reflection/prop_access.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/object_text.h"
 #include "engine/core/object_loader.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
@@ -20,6 +23,7 @@
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_filter.h"
 #include "tests/support/kit/test_world.h"
+#include "tests/support/stream_bytes.h"
 
 namespace corvane {
 namespace {
@@ -171,6 +175,50 @@ TEST(Skin, AFreedSkinOrElementReadsAsNone) {
   ref->SetObjectName("edit");
   EXPECT_EQ(ref->SkinObject(), nullptr);
   ref->Free();
+}
+
+}  // namespace
+}  // namespace corvane
+namespace corvane {
+
+// A widget-like holder of a skinned picture.
+class TSkinnedHolder : public BaseObject {
+  CORVANE_CLASS(TSkinnedHolder, BaseObject)
+  static void Describe(TClassBuilder<TSkinnedHolder>& c) { c.Property("pixmap", &TSkinnedHolder::Pixmap); }
+  explicit TSkinnedHolder(const TCreateContext& context)
+      : BaseObject(context), pixmap_(Create<TSkinPixmapPersistent>(TCreateContext(AppletObjectOf(this)))) {}
+  TSkinPixmapPersistent* Pixmap() const { return pixmap_.get(); }
+
+ private:
+  TOwned<TSkinPixmapPersistent> pixmap_;
+};
+CORVANE_IMPLEMENT_CLASS(TSkinnedHolder)
+
+namespace {
+
+// The default skin lives outside the saved tree: a reference to it by name
+// would read back as none, so a reference left at the default saves no
+// skin and finds its element again after loading.
+TEST(Skin, AReferenceToTheDefaultSkinSurvivesTheStream) {
+  TSkinWorld w;
+  ASSERT_NE(w.skin, nullptr);
+  RegisterClasses({TSkinnedHolder::StaticClass()});
+  auto* holder = Create<TSkinnedHolder>(TCreateContext(w.world.applet));
+  holder->SetName(u"h");
+  holder->Pixmap()->SetObjectName("button");
+  const std::string bytes = test::WriteComponentBytes(holder);
+  TMemoryStream binary = test::StreamOf(bytes), text;
+  ASSERT_TRUE(ObjectBinaryToText(binary, text));
+  const std::string written(static_cast<const char*>(text.Memory()), static_cast<std::size_t>(text.Size()));
+  EXPECT_EQ(written.find("skin"), std::string::npos) << written;
+  EXPECT_NE(written.find("pixmap.objectName = 'button'"), std::string::npos) << written;
+  holder->Free();
+  auto* again = dynamic_cast<TSkinnedHolder*>(w.world.Load(written));
+  ASSERT_NE(again, nullptr) << w.world.log.Text();
+  EXPECT_EQ(again->Pixmap()->GetSkin(), w.skin);
+  ASSERT_NE(again->Pixmap()->SkinObject(), nullptr);
+  EXPECT_EQ(again->Pixmap()->SkinObject()->Name(), u"button");
+  again->Free();
 }
 
 }  // namespace
