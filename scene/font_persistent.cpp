@@ -4,7 +4,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/text/text_convert.h"
 #include "resources/cache/cache.h"
-#include "scene/owner_applet.h"
+#include "engine/core/applet_services.h"
 
 namespace corvane {
 
@@ -34,11 +34,11 @@ void TFontPersistent::Describe(TClassBuilder<TFontPersistent>& c) {
   c.Method("font", &TFontPersistent::font);
 }
 
-TFontPersistent::TFontPersistent(const TCreateContext& context) : TSomePersistent(context) {}
+TFontPersistent::TFontPersistent(const TCreateContext& context) : TSomePersistent(context), applet_(context.Owner) {}
 
 TFontPersistent::~TFontPersistent() { Release(); }
 
-TAppletServices* TFontPersistent::Applet() const { return OwnerApplet(Owner()); }
+TAppletServices* TFontPersistent::Applet() const { return applet_.Get(); }
 
 void TFontPersistent::Assign(const TPersistent* source) {
   const auto* other = dynamic_cast<const TFontPersistent*>(source);
@@ -90,6 +90,8 @@ void TFontPersistent::RebuildFont() {
 }
 
 TFont* TFontPersistent::Font() {
+  // The font lives in the applet's cache: gone with the applet.
+  if (!Applet()) return nullptr;
   if (!font_) RebuildFont();
   return font_;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/reflection/persistent.h"
+#include "scene/owner_applet.h"
 #include "platform/media.h"
 
 namespace corvane {
@@ -47,6 +48,7 @@ class TFontPersistent : public TSomePersistent {
   TFont* font() { return Font(); }
 
  private:
+  TOwnerApplet applet_;
   TAppletServices* Applet() const;
   void Release();
 

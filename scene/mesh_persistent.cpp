@@ -8,7 +8,7 @@
 #include "engine/core/engine_services.h"
 #include "platform/media.h"
 #include "resources/cache/cache.h"
-#include "scene/owner_applet.h"
+#include "engine/core/applet_services.h"
 
 namespace corvane {
 
@@ -25,11 +25,11 @@ void TMeshPersistent::Describe(TClassBuilder<TMeshPersistent>& c) {
   c.Method("empty", &TMeshPersistent::empty);
 }
 
-TMeshPersistent::TMeshPersistent(const TCreateContext& context) : TSomePersistent(context) {}
+TMeshPersistent::TMeshPersistent(const TCreateContext& context) : TSomePersistent(context), applet_(context.Owner) {}
 
 TMeshPersistent::~TMeshPersistent() { Release(); }
 
-TAppletServices* TMeshPersistent::Applet() const { return OwnerApplet(Owner()); }
+TAppletServices* TMeshPersistent::Applet() const { return applet_.Get(); }
 
 void TMeshPersistent::Release() {
   if (!mesh_) return;
@@ -42,15 +42,17 @@ void TMeshPersistent::Release() {
 Effect* TMeshPersistent::DrivingEffect() const { return drivingEffect_.Get(); }
 void TMeshPersistent::SetDrivingEffect(Effect* effect) { drivingEffect_ = effect; }
 
-bool TMeshPersistent::Animated() const { return mesh_ && mesh_->Animated; }
+TMesh* TMeshPersistent::Mesh() const { return Applet() ? mesh_ : nullptr; }
 
-std::int32_t TMeshPersistent::KeyCount() const { return mesh_ ? std::max(mesh_->FrameCount - 1, 0) : 0; }
+bool TMeshPersistent::Animated() const { return Mesh() && Mesh()->Animated; }
+
+std::int32_t TMeshPersistent::KeyCount() const { return Mesh() ? std::max(Mesh()->FrameCount - 1, 0) : 0; }
 
 void TMeshPersistent::SetKey(std::int32_t key) {
   if (key == key_) return;
   key_ = std::max(key, 0);
   // Without a model the key waits for one: it is read before the file name.
-  if (mesh_) key_ = std::min(key_, KeyCount());
+  if (Mesh()) key_ = std::min(key_, KeyCount());
 }
 
 void TMeshPersistent::SetFileName(const std::string& name) {

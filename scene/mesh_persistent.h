@@ -11,6 +11,7 @@
 #include "base/reflection/notify_event.h"
 #include "base/reflection/object.h"
 #include "base/reflection/persistent.h"
+#include "scene/owner_applet.h"
 
 namespace corvane {
 
@@ -34,8 +35,9 @@ class TMeshPersistent : public TSomePersistent {
   // OnChange called.
   void SetFileName(const std::string& name);
 
-  TMesh* Mesh() const { return mesh_; }
-  bool empty() const { return mesh_ == nullptr; }
+  // The model lives in the applet's cache: gone with the applet.
+  TMesh* Mesh() const;
+  bool empty() const { return Mesh() == nullptr; }
   bool Animated() const;
   // The last frame's index; 0 without a model.
   std::int32_t KeyCount() const;
@@ -52,6 +54,7 @@ class TMeshPersistent : public TSomePersistent {
   TNotifyEvent OnChange;
 
  private:
+  TOwnerApplet applet_;
   TAppletServices* Applet() const;
   void Release();
 

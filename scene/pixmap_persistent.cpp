@@ -6,7 +6,7 @@
 #include "engine/core/engine_services.h"
 #include "platform/device.h"
 #include "resources/cache/cache.h"
-#include "scene/owner_applet.h"
+#include "engine/core/applet_services.h"
 
 namespace corvane {
 
@@ -36,6 +36,7 @@ void TPixmapPersistent::Describe(TClassBuilder<TPixmapPersistent>& c) {
 
 TPixmapPersistent::TPixmapPersistent(const TCreateContext& context)
     : TSomePersistent(context),
+      applet_(context.Owner),
       margins_(Create<TRectPersistent>(TCreateContext(context.Owner))),
       rect_(Create<TRectPersistent>(TCreateContext(context.Owner))),
       offset_(Create<TPointPersistent>(TCreateContext(context.Owner))) {}
@@ -47,7 +48,10 @@ TPixmapPersistent::~TPixmapPersistent() {
   Release();
 }
 
-TAppletServices* TPixmapPersistent::Applet() const { return OwnerApplet(Owner()); }
+TAppletServices* TPixmapPersistent::Applet() const { return applet_.Get(); }
+
+// The picture lives in the applet's cache: gone with the applet.
+TPixmap* TPixmapPersistent::Loaded() const { return Applet() ? pixmap_ : nullptr; }
 
 void TPixmapPersistent::Assign(const TPersistent* source) {
   const auto* other = dynamic_cast<const TPixmapPersistent*>(source);
@@ -109,14 +113,14 @@ void TPixmapPersistent::SetOffset(TPointPersistent* value) {
 }
 
 TPixmap* TPixmapPersistent::Pixmap() const {
-  if (pixmap_) return pixmap_;
+  if (TPixmap* loaded = Loaded()) return loaded;
   if (!useDefault_) return nullptr;
   TAppletServices* applet = Applet();
   return applet ? applet->DefaultPixmap() : nullptr;
 }
 
 bool TPixmapPersistent::empty() const {
-  if (pixmap_ && pixmap_->Width > 0) return false;
+  if (const TPixmap* loaded = Loaded(); loaded && loaded->Width > 0) return false;
   return !useDefault_;
 }
 

@@ -14,6 +14,7 @@
 
 #include "base/geometry/geometry.h"
 #include "base/reflection/persistent.h"
+#include "scene/owner_applet.h"
 
 namespace corvane {
 
@@ -61,7 +62,7 @@ class TPixmapPersistent : public TSomePersistent {
   // default picture; otherwise null.
   TPixmap* Pixmap() const;
   // The loaded picture alone.
-  TPixmap* Loaded() const { return pixmap_; }
+  TPixmap* Loaded() const;
   // False when a picture with a width is loaded, or with useDefault.
   bool empty() const;
   // The drawn picture's size in pixels; 0 when empty.
@@ -81,6 +82,7 @@ class TPixmapPersistent : public TSomePersistent {
   TAppletServices* Applet() const;
 
  private:
+  TOwnerApplet applet_;
   // A picture the device can draw: both sides above 0.
   TPixmap* Drawable() const;
   void Release();

@@ -2,7 +2,7 @@
 
 #include "base/reflection/class_builder.h"
 #include "base/text/text_convert.h"
-#include "scene/owner_applet.h"
+#include "engine/core/applet_services.h"
 #include "scene/skin.h"
 
 namespace corvane {

@@ -441,3 +441,39 @@ TEST(MeshPersistent, KeysClampToTheModelAndSurviveTheStream) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// A reference kept outside every tree may outlive its applet: it then
+// finds no applet, gives nothing back and frees cleanly.
+TEST(PropertyObjects, AReferenceThatOutlivesItsApplet) {
+  TTestWorld world;
+  auto* applet = Create<test::TTestApplet>(TCreateContext(world.engine));
+  applet->UseRecordingDevice();
+  TOwned<TEmptyResourceMan> resMan(NewResMan("applet"));
+  applet->SetResMan(resMan.get());
+  applet->Filters()->pixmapFiles[u"a.pixmap"] = {8, 8};
+  applet->Filters()->meshFiles.insert(u"a.mesh");
+  auto* pixmap = Create<TPixmapPersistent>(TCreateContext(applet));
+  auto* mesh = Create<TMeshPersistent>(TCreateContext(applet));
+  auto* font = Create<TFontPersistent>(TCreateContext(applet));
+  pixmap->SetFileName("a.pixmap");
+  mesh->SetFileName("a.mesh");
+  ASSERT_NE(pixmap->Loaded(), nullptr);
+  ASSERT_NE(mesh->Mesh(), nullptr);
+  applet->Free();
+  EXPECT_EQ(pixmap->Pixmap(), nullptr);
+  EXPECT_EQ(pixmap->width(), 0);
+  EXPECT_TRUE(mesh->empty());
+  pixmap->SetFileName("b.pixmap");
+  mesh->SetFileName("");
+  pixmap->Draw({0, 0, 4, 4});
+  EXPECT_EQ(font->Font(), nullptr);
+  pixmap->Free();
+  mesh->Free();
+  font->Free();
+}
+
+}  // namespace
+}  // namespace corvane
