@@ -477,3 +477,44 @@ TEST(PropertyObjects, AReferenceThatOutlivesItsApplet) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// Values a hostile or careless file may hold read without harm.
+TEST(PropertyObjects, HostileStreamValuesReadAndDrawSafely) {
+  TPictureWorld w;
+  w.filter->pixmapFiles[u"a.pixmap"] = {64, 64};
+  w.filter->animatedMeshFiles[u"walk.mesh"] = 3;
+  const std::string text =
+      "object h: TPropertyHolder\n"
+      "  pixmap.rect.left = -1E30\n"
+      "  pixmap.rect.right = 1E30\n"
+      "  pixmap.margins.left = 1E30\n"
+      "  pixmap.offset.x = -1E30\n"
+      "  pixmap.src = 'a.pixmap'\n"
+      "  pixmap.tile = True\n"
+      "  mesh.key = -2147483648\n"
+      "  mesh.fileName = 'walk.mesh'\n"
+      "  font.color = 'not a colour'\n"
+      "  font.name = ''\n"
+      "end\n";
+  auto* holder = dynamic_cast<TPropertyHolder*>(w.world.Load(text));
+  ASSERT_NE(holder, nullptr) << w.world.log.Text();
+  EXPECT_EQ(holder->Mesh()->Key(), 0);
+  holder->Pixmap()->Draw({0, 0, 100, 100});
+  holder->Pixmap()->Margins()->SetRect({0, 0, 0, 0});
+  holder->Pixmap()->Draw({0, 0, 100, 100});
+  // A sub-rectangle next to nothing makes tiles next to nothing.
+  holder->Pixmap()->Rect()->SetRect({0, 0, 1E-30f, 1E-30f});
+  holder->Pixmap()->Draw({0, 0, 100, 100});
+  holder->Pixmap()->Margins()->SetRect({8, 8, 8, 8});
+  holder->Pixmap()->Draw({0, 0, 100, 100});
+  holder->Mesh()->SetKey(2147483647);
+  EXPECT_EQ(holder->Mesh()->Key(), 2);
+  holder->Free();
+  EXPECT_EQ(w.Cache().PixmapCount(), 0);
+}
+
+}  // namespace
+}  // namespace corvane
