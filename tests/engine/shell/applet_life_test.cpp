@@ -22,6 +22,7 @@
 #include "resources/cache/cache.h"
 #include "scene/materials.h"
 #include "scene/pixmap_persistent.h"
+#include "scene/skin.h"
 #include "script/script_engine.h"
 #include "tests/support/kit/applet_standins.h"
 #include "tests/support/kit/applet_world.h"
@@ -332,6 +333,12 @@ TEST(AppletLife, TheDefaultSkinLoadsOnlyWhenSkinIsRegistered) {
     EXPECT_EQ(applet->DefaultSkin()->ClassName(), "Skin");
     EXPECT_NE(applet->DefaultSkin()->findByName(u"form"), nullptr);
     EXPECT_TRUE(applet->DefaultSkin()->HasStyle(csExternal));
+    // A skinned widget made now looks its element up in that skin.
+    auto* button = Create<test::Button>(TCreateContext(applet));
+    button->SetSkinElement("button");
+    ASSERT_NE(button->Pixmap()->SkinObject(), nullptr);
+    EXPECT_EQ(button->Pixmap()->SkinObject()->Name(), u"button");
+    EXPECT_EQ(button->Pixmap()->GetSkin(), applet->DefaultSkin());
   }
 }
 
