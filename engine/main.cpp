@@ -15,6 +15,7 @@
 #include "resources/cache/register.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
+#include "scene/particles/register.h"
 #include "scene/register.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   SetCommandLine(argc, argv);
   RegisterEngineClasses();
   RegisterSceneClasses();
+  RegisterParticleClasses();
   RegisterResourceServices();
   RegisterEmbeddedDefaults();
   RegisterPlatformClasses();

@@ -206,6 +206,7 @@ void TDevice::Forget(TPixmap* pixmap) {
   pixmaps_.erase(std::remove(pixmaps_.begin(), pixmaps_.end(), pixmap), pixmaps_.end());
   for (TPixmap*& stage : Stages)
     if (stage == pixmap) stage = nullptr;
+  if (ParticlePixmap == pixmap) ParticlePixmap = nullptr;
 }
 
 void TDevice::DestroyMesh(TMesh*& mesh) {

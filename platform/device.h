@@ -330,6 +330,9 @@ class TDevice : public TSomePersistent {
   // has loaded it (fills are then drawn untextured).
   TPixmap* DefaultPixmap = nullptr;
   TMesh* ParticleMesh = nullptr;  // the particle renderers' scratch mesh
+  // The particle renderers' shared default picture, loaded by the first
+  // renderer and destroyed with the device's other pixmaps.
+  TPixmap* ParticlePixmap = nullptr;
   bool GrowRequest = false;
   bool FramePending = false;  // drawn and not yet shown
   std::int32_t StateChanges = 0;

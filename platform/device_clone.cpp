@@ -82,6 +82,7 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
   // Detach: the old device lets go of the objects and frees only their
   // stores; what it still lists (its scratch mesh) goes with it.
   TMesh* particleMesh = device->ParticleMesh;
+  TPixmap* particlePixmap = device->ParticlePixmap;
   for (TPixmapCopy& copy : pixmaps) {
     device->Forget(copy.Pixmap);
     device->ReleasePixmap(*copy.Pixmap);
@@ -97,6 +98,7 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
   for (TPixmapCopy& copy : pixmaps) fresh->AdoptPixmap(copy.Pixmap, copy.Pixels);
   for (TMeshCopy& copy : meshes) fresh->AdoptMesh(copy.Mesh, copy.Vertices, copy.Indices);
   fresh->ParticleMesh = particleMesh;
+  fresh->ParticlePixmap = particlePixmap;
   return fresh;
 }
 

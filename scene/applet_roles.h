@@ -23,11 +23,10 @@ class TAlphaAnimation {
   ~TAlphaAnimation() = default;
 };
 
-// What draws the particles of the applet's particle effects.
+// What draws the particles of the applet's particle effects; the applet
+// sets its blending and depth test through its published properties.
 class TParticleRendering {
  public:
-  // The renderer shared by screen and space particles.
-  virtual void SetShared(bool value) = 0;
   // Ends every particle it draws.
   virtual void KillAll() = 0;
 

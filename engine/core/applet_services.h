@@ -65,6 +65,9 @@ class TAppletServices {
   virtual BaseObject* DefaultSkin() const = 0;
   // The applet's own objects, which scripts may not dispose.
   virtual bool IsServiceObject(const BaseObject* object) const = 0;
+  // Its particle renderers: 0 additive, 1 blended, 2 additive with the
+  // depth test; null outside 0 .. 2 or when not made.
+  virtual BaseObject* Renderer(std::int32_t index) const = 0;
 
   // ---- painting
   virtual bool BoundsCulling() const = 0;

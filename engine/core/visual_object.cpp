@@ -120,7 +120,7 @@ namespace {
 // Whether the object is drawn itself or culled (its children are walked in
 // either case).
 bool ShouldDraw(VisualObject* object, TAppletServices* applet) {
-  if (!applet || !applet->BoundsCulling()) return true;
+  if (!applet || !applet->BoundsCulling() || object->NeverCulled()) return true;
   if (object->IsGroupingObject()) return false;
   PositionObject* positioned = object->AsPositionObject();
   if (!positioned) return true;

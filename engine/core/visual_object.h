@@ -86,6 +86,9 @@ class VisualObject : public BaseObject {
   // Grouping objects (Dummy, Mission) are never drawn themselves while the
   // applet culls by bounds; their children still are.
   virtual bool IsGroupingObject() const { return false; }
+  // Drawn whatever the bounds say (what it draws lies anywhere, e.g. the
+  // particle renderers').
+  virtual bool NeverCulled() const { return false; }
 
   // Placement: the cached absolute transforms of the subtree are out of
   // date (positioned objects mark theirs, then the children follow).

@@ -113,7 +113,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   VisualObject* DebugForm() const { return debugForm_.Get(); }
   VisualObject* Console() const { return console_.Get(); }
   PositionObject* Cursor() const override { return cursor_.Get(); }
-  BaseObject* Renderer(std::int32_t index) const;
+  BaseObject* Renderer(std::int32_t index) const override;
   BaseObject* DefaultSkin() const override { return defaultSkin_.Get(); }
   TPixmap* DefaultPixmap() const override { return defaultPixmap_; }
   VisualObject* DefaultOptions() const { return nullptr; }

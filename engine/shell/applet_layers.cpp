@@ -1,6 +1,9 @@
 // The applet's top layer (the design manipulators, the inspector, the fade
 // screen, the debug form, the particle renderers and the cursor) and the
 // console that it toggles over the game.
+#include "base/reflection/prop_access.h"
+#include "base/reflection/variant.h"
+#include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 #include "engine/core/dummy.h"
 #include "engine/core/event.h"
@@ -81,16 +84,24 @@ void Applet::CreateDebugForm() {
 
 void Applet::CreateRenders() {
   BaseObject* layer = mostTop_.Get() ? static_cast<BaseObject*>(mostTop_.Get()) : this;
-  // The shared renderer, then one for screen objects and one for space
-  // objects.
+  // Additive, blended, and additive with the depth test: the index an
+  // effect picks by its blending mode and depth test.
+  struct TRendering {
+    const char16_t* blending;
+    bool zTest;
+  };
+  static constexpr TRendering kRenderings[3] = {{u"bmAdditive", false}, {u"bmBlend", false}, {u"bmAdditive", true}};
   for (int i = 0; i < 3; ++i) {
     BaseObject* renderer = collaborator::Make("ParticleRenderer", layer);
     auto* rendering = collaborator::As<TParticleRendering>(renderer, u"TParticleRendering");
     if (!rendering) return;
     renderers_[i] = renderer;
-    if (i == 0) rendering->SetShared(true);
-    else if (PositionObject* positioned = renderer->AsPositionObject())
-      positioned->SetKind(i == 1 ? okScreen : okSpace);
+    try {
+      SetPropValue(*renderer, "blendingMode", Variant(std::u16string(kRenderings[i].blending)));
+      SetPropValue(*renderer, "zTest", Variant(kRenderings[i].zTest));
+    } catch (const std::exception& e) {
+      EngineError(u"ParticleRenderer: " + Utf8ToUtf16(e.what()));
+    }
   }
 }
 

@@ -10,6 +10,8 @@
 
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
+#include "base/reflection/prop_access.h"
+#include "base/reflection/variant.h"
 #include "base/text/text_convert.h"
 #include "engine/core/dummy.h"
 #include "engine/core/event.h"
@@ -302,8 +304,12 @@ TEST(AppletLife, TheTopLayerHoldsTheEngineMadeObjectsAndComesLast) {
   EXPECT_FALSE(applet->FadeScreen()->Visible());
   EXPECT_NE(applet->FadeScreen()->FindEffect(u"show"), nullptr);
   EXPECT_NE(applet->FadeScreen()->FindEffect(u"hide"), nullptr);
-  EXPECT_TRUE(dynamic_cast<test::ParticleRenderer*>(applet->Renderer(0))->shared);
-  EXPECT_EQ(applet->Renderer(2)->AsPositionObject()->Kind(), okSpace);
+  // Additive, blended, additive with the depth test.
+  EXPECT_EQ(GetPropValue(*applet->Renderer(0), "blendingMode").AsString(), "bmAdditive");
+  EXPECT_EQ(GetPropValue(*applet->Renderer(1), "blendingMode").AsString(), "bmBlend");
+  EXPECT_EQ(GetPropValue(*applet->Renderer(2), "blendingMode").AsString(), "bmAdditive");
+  EXPECT_FALSE(applet->Renderer(1)->AsPositionObject()->ZTest());
+  EXPECT_TRUE(applet->Renderer(2)->AsPositionObject()->ZTest());
   // The cursor sprite.
   ASSERT_NE(applet->Cursor(), nullptr);
   auto* sprite = dynamic_cast<test::Sprite*>(applet->Cursor()->children(0));

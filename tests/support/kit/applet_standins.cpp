@@ -8,6 +8,7 @@
 #include "scene/pixmap_persistent.h"
 #include "scene/skin.h"
 #include "scene/skin_pixmap_persistent.h"
+#include "scene/particles/register.h"
 
 namespace corvane::test {
 
@@ -21,7 +22,6 @@ CORVANE_IMPLEMENT_CLASS(Button)
 CORVANE_IMPLEMENT_CLASS(Sprite)
 CORVANE_IMPLEMENT_CLASS(TAnimationKey)
 CORVANE_IMPLEMENT_CLASS(AnimationEffect)
-CORVANE_IMPLEMENT_CLASS(ParticleRenderer)
 CORVANE_IMPLEMENT_CLASS(EffectText)
 
 void RegisterAppletStandIns(bool withSkin) {
@@ -29,7 +29,8 @@ void RegisterAppletStandIns(bool withSkin) {
   RegisterClasses({Materials::StaticClass(), Material::StaticClass(), Screen::StaticClass(), InspectorForm::StaticClass(),
                    DebugForm::StaticClass(), TConsole::StaticClass(), ImageForm::StaticClass(),
                    Button::StaticClass(), Sprite::StaticClass(), AnimationEffect::StaticClass(),
-                   ParticleRenderer::StaticClass(), EffectText::StaticClass()});
+                   EffectText::StaticClass()});
+  RegisterParticleClasses();
 }
 
 // ------------------------------------------------------------ pictures
@@ -142,11 +143,6 @@ void AnimationEffect::ProcessEffect(float dt, float) {
   }
   if (t > static_cast<float>(static_cast<TAnimationKey*>(keys_->Items(keys_->Count() - 1))->key) / 30.0f)
     target->SetAlpha(static_cast<TAnimationKey*>(keys_->Items(keys_->Count() - 1))->alpha);
-}
-
-void ParticleRenderer::Describe(TClassBuilder<ParticleRenderer>& c) {
-  c.Property("shared", &ParticleRenderer::shared);
-  c.Method("KillAll", &ParticleRenderer::KillAll);
 }
 
 }  // namespace corvane::test

@@ -4,7 +4,8 @@
 // streams see of it ("Color", "keys", "text", "modalResult",
 // "pixmap.objectName" ...) and remembers what was done to it. Pictures are
 // the scene's real picture references. RegisterAppletStandIns registers
-// them under the real names, with the real Materials, Material and skins.
+// them under the real names, with the real Materials, Material, skins and
+// particle classes.
 #pragma once
 
 #include <cstdint>
@@ -150,15 +151,6 @@ class AnimationEffect : public Effect, public TAlphaAnimation {
  private:
   void CalcRunningTime();
   TCollection* keys_;
-};
-
-class ParticleRenderer : public PositionObject, public TParticleRendering {
-  CORVANE_CLASS(ParticleRenderer, PositionObject)
-  static void Describe(TClassBuilder<ParticleRenderer>& c);
-  using PositionObject::PositionObject;
-  void SetShared(bool value) override { shared = value; }
-  void KillAll() override {}
-  bool shared = false;
 };
 
 class EffectText : public GuiObject {

@@ -1,0 +1,9 @@
+// Registers the particle classes that applets name: the effect and the
+// renderer (with the key and particle classes they stream).
+#pragma once
+
+namespace corvane {
+
+void RegisterParticleClasses();
+
+}  // namespace corvane
