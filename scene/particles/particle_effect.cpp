@@ -76,6 +76,8 @@ TSpaceCoord* MakeCoord(TObject* owner, const TSpaceVector& value) {
 }
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
+// Seconds, far below any frame time.
+constexpr float kAgeAllowance = 1e-5f;
 constexpr std::uint32_t kClearWhite = 0x00FFFFFF;
 
 }  // namespace
@@ -433,7 +435,10 @@ void ParticleEffect::ProcessEffect(float dt, float) {
         p->position.z += ownerDelta.z;
       }
     }
-    if (lifeTime_ - dt <= p->age) {
+    // Ages are sums of frame times, which fall short of the exact sum by
+    // a few units in the last place: without the allowance a particle
+    // would live a frame longer than its life.
+    if (lifeTime_ - dt <= p->age + kAgeAllowance) {
       particles_->RemoveAndFreeItem(p);
       removed = true;
       continue;
