@@ -69,8 +69,12 @@ void ParticleRenderer::AfterConstruction() {
     TResourceMan* embedded = RunningEngine() ? RunningEngine()->EmbeddedResMan() : nullptr;
     if (filter && embedded) device->ParticlePixmap = filter->LoadPixmap(embedded, kDefaultPicture);
   }
-  if (!device->ParticleMesh)
-    device->ParticleMesh = device->CreateMesh(vfColorPixmapVertex, ParticleVertex, true, ParticleIndex, true, false, 0);
+  MakeMesh(*device);
+}
+
+void ParticleRenderer::MakeMesh(TDevice& device) {
+  if (!device.ParticleMesh)
+    device.ParticleMesh = device.CreateMesh(vfColorPixmapVertex, ParticleVertex, true, ParticleIndex, true, false, 0);
 }
 
 void ParticleRenderer::BeforeDestruction() {
@@ -265,6 +269,8 @@ void ParticleRenderer::PaintPass(TDevice& device, TPositionObjectKind kind, std:
 void ParticleRenderer::Paint() {
   TDevice* device = Device();
   if (!device || effects_.empty()) return;
+  // A device made after this renderer has no mesh yet.
+  MakeMesh(*device);
   PaintPass(*device, okScreen, ParticleVertex);
   PaintPass(*device, okSpace, MaxColorVertex);
 }

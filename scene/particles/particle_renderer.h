@@ -65,6 +65,8 @@ class ParticleRenderer : public PositionObject, public TParticleRendering {
 
  private:
   TDevice* Device() const;
+  // The device's shared mesh, made when it has none.
+  static void MakeMesh(TDevice& device);
   // One pass over the effects whose parent is of the kind; maxVertices
   // bounds the pass.
   void PaintPass(TDevice& device, TPositionObjectKind kind, std::int32_t maxVertices);

@@ -1,0 +1,293 @@
+// The renderer on the recording device: what one pass writes into the
+// shared mesh, the states it draws with and leaves behind, and that
+// nothing dangles when effects or renderers go first. The applet's three
+// renderers and the effects' choice among them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "base/geometry/point_rect_persistent.h"
+#include "base/geometry/vector_math.h"
+#include "base/geometry/vertex_format.h"
+#include "engine/shell/applet.h"
+#include "platform/device.h"
+#include "platform/window.h"
+#include "scene/particles/particle_renderer.h"
+#include "tests/scene/particles/particle_test_kit.h"
+#include "tests/support/kit/applet_world.h"
+#include "tests/support/kit/recording_device.h"
+#include "tests/support/kit/test_filter.h"
+
+namespace corvane {
+namespace {
+
+using test::TEmitter;
+using test::TRecordedDraw;
+using test::TRecordingDevice;
+
+// An emitter whose effect draws through a renderer of its own on the
+// recording device; it releases only what the test bursts.
+struct TRendered : TEmitter {
+  explicit TRendered(TPositionObjectKind kind = okScreen) : TEmitter(kind) {
+    device = world.applet->UseRecordingDevice();
+    renderer = Create<ParticleRenderer>(TCreateContext(world.applet));
+    effect->SetRenderer(renderer);
+    Quiet();
+  }
+  // The renderer's own paint, the records cleared before.
+  void Paint() {
+    device->ClearRecords();
+    renderer->Paint();
+  }
+  TRecordingDevice* device = nullptr;
+  ParticleRenderer* renderer = nullptr;
+};
+
+TEST(ParticleRenderer, TheFirstRendererMakesTheSharedMesh) {
+  TRendered r;
+  TMesh* mesh = r.device->ParticleMesh;
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->VertexFormat, vfColorPixmapVertex);
+  EXPECT_EQ(mesh->VertexCount, ParticleVertex);
+  EXPECT_EQ(mesh->IndexCount, ParticleIndex);
+  EXPECT_TRUE(mesh->Dynamic);
+  auto* second = Create<ParticleRenderer>(TCreateContext(r.world.applet));
+  EXPECT_EQ(r.device->ParticleMesh, mesh);
+  second->Free();
+  // The test filter has no default picture: none is shared.
+  EXPECT_EQ(r.renderer->Pixmap(), nullptr);
+}
+
+TEST(ParticleRenderer, AScreenPassIsCappedAtItsShareOfTheMesh) {
+  TRendered r;
+  r.effect->Burst(0, 200);
+  r.Paint();
+  ASSERT_EQ(r.device->Draws.size(), 1u);
+  EXPECT_EQ(r.device->Draws[0].VertexCount(), 552);
+  EXPECT_EQ(r.device->Draws[0].Indices.size(), 828u);
+  EXPECT_EQ(r.device->ParticleCount, 138);
+}
+
+TEST(ParticleRenderer, ASpacePassDrawsTwoHundredParticles) {
+  TRendered r(okSpace);
+  r.effect->Burst(0, 200);
+  r.Paint();
+  ASSERT_EQ(r.device->Draws.size(), 1u);
+  EXPECT_EQ(r.device->Draws[0].VertexCount(), 800);
+  EXPECT_EQ(r.device->Draws[0].Indices.size(), 1200u);
+  EXPECT_TRUE(r.device->Draws[0].States[rs3DScene]);
+  EXPECT_EQ(r.device->ParticleCount, 200);
+  r.Paint();
+  EXPECT_EQ(r.device->ParticleCount, 400);  // grows by what each paint drew
+}
+
+TEST(ParticleRenderer, AScreenQuadSitsAroundItsParticle) {
+  TRendered r;
+  r.parent->Position()->SetValues(50, 60, 0);
+  r.effect->SetScaleMin(10);
+  r.effect->SetScaleMax(10);
+  r.effect->Rect()->SetRect({0.25f, 0.5f, 0.75f, 1});
+  r.effect->Burst(0, 1);
+  r.Paint();
+  ASSERT_EQ(r.device->Draws.size(), 1u);
+  const TRecordedDraw& draw = r.device->Draws[0];
+  const std::vector<test::TRecordedQuad> quads = test::QuadsOf(draw);
+  ASSERT_EQ(quads.size(), 1u);
+  EXPECT_EQ(quads[0].Rect, (TRect{45, 55, 55, 65}));
+  EXPECT_EQ(quads[0].Texture, (TRect{0.25f, 0.5f, 0.75f, 1}));
+  EXPECT_FLOAT_EQ(quads[0].Z, 0.9f);
+  EXPECT_EQ(quads[0].Color, r.device->CorrectMeshVertexColor(0xFFFFFFFF));
+  EXPECT_EQ(draw.Indices, (std::vector<std::uint16_t>{1, 0, 3, 3, 2, 1}));
+  EXPECT_TRUE(draw.States[rs2DScene]);
+}
+
+TEST(ParticleRenderer, SpinTurnsTheCornersAboutTheCentre) {
+  TRendered r;
+  r.parent->Position()->SetValues(50, 60, 0);
+  r.effect->SetScaleMin(10);
+  r.effect->SetScaleMax(10);
+  r.effect->SetSpinMin(90);
+  r.effect->SetSpinMax(90);
+  r.effect->Burst(0, 1);
+  r.Paint();
+  ASSERT_EQ(r.device->Draws.size(), 1u);
+  const std::vector<TColorPixmapVertex> v = r.device->Draws[0].As<TColorPixmapVertex>();
+  ASSERT_EQ(v.size(), 4u);
+  // A quarter turn: each corner takes the place of the next.
+  const float expected[4][2] = {{55, 55}, {55, 65}, {45, 65}, {45, 55}};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_NEAR(v[k].position.x, expected[k][0], 1e-4f) << k;
+    EXPECT_NEAR(v[k].position.y, expected[k][1], 1e-4f) << k;
+    EXPECT_FLOAT_EQ(v[k].position.z, 0.9f);
+  }
+  // The texture corners stay with the vertices.
+  EXPECT_EQ(v[0].tex, (TTexVector{0, 0}));
+  EXPECT_EQ(v[2].tex, (TTexVector{1, 1}));
+}
+
+TEST(ParticleRenderer, BillboardsFaceTheCamera) {
+  TRendered r(okSpace);
+  const TSpaceVector direction = VectorSpaceNormalize({1, 2, -3, 0});
+  r.device->SetCameraPos({0, 0, 50, 1}, direction, {0, 0, 1, 0});
+  r.parent->Position()->SetValues(3, 4, 5);
+  r.effect->SetScaleMin(2);
+  r.effect->SetScaleMax(2);
+  r.effect->Burst(0, 1);
+  r.Paint();
+  ASSERT_EQ(r.device->Draws.size(), 1u);
+  const std::vector<TColorPixmapVertex> v = r.device->Draws[0].As<TColorPixmapVertex>();
+  ASSERT_EQ(v.size(), 4u);
+  const TSpaceVector centre{3, 4, 5, 1};
+  for (const TColorPixmapVertex& corner : v) {
+    const TSpaceVector offset = SpaceVectorSubtract(VertexToSpaceVector(corner.position), centre);
+    EXPECT_NEAR(SpaceVectorDotProduct(offset, direction), 0, 1e-4f);
+    // Half the size across and half up: the corner lies sqrt(2) away.
+    EXPECT_NEAR(SpaceVectorLength(offset), std::sqrt(2.0f), 1e-4f);
+  }
+  // Opposite corners across the centre, neighbours a side apart.
+  const TSpaceVector side = SpaceVectorSubtract(VertexToSpaceVector(v[1].position), VertexToSpaceVector(v[0].position));
+  EXPECT_NEAR(SpaceVectorLength(side), 2, 1e-4f);
+}
+
+TEST(ParticleRenderer, NothingToDrawLocksNothingAndChangesNoState) {
+  TRendered r;
+  TMesh* mesh = r.device->ParticleMesh;
+  mesh->LockedVertexCount = 7;  // a lock would reset it
+  const std::int32_t changes = r.device->StateChanges;
+  r.Paint();  // an effect without particles
+  r.effect->SetRenderer(nullptr);
+  r.Paint();  // no effect at all
+  EXPECT_TRUE(r.device->Calls.empty());
+  EXPECT_TRUE(r.device->Draws.empty());
+  EXPECT_EQ(r.device->StateChanges, changes);
+  EXPECT_EQ(mesh->LockedVertexCount, 7);
+  EXPECT_EQ(r.device->ParticleCount, 0);
+}
+
+TEST(ParticleRenderer, DrawsAdditiveWithoutDepthWritesAndPutsTheStatesBack) {
+  TRendered r;
+  r.effect->Burst(0, 3);
+  r.Paint();
+  ASSERT_EQ(r.device->Draws.size(), 1u);
+  const TRecordedDraw& draw = r.device->Draws[0];
+  EXPECT_TRUE(draw.States[rsBlendAdditive]);
+  EXPECT_TRUE(draw.States[rsZWriteOff]);
+  EXPECT_TRUE(draw.States[rsLightOff]);
+  EXPECT_TRUE(draw.States[rsTexLinear]);
+  EXPECT_TRUE(draw.States[rsTexDisable]);  // no picture: the colours alone
+  EXPECT_TRUE(r.device->StateActive(rsBlendNormal));
+  EXPECT_TRUE(r.device->StateActive(rsZWriteOn));
+
+  // Blended with depth writes: nothing to put back.
+  r.renderer->SetBlendingMode(bmBlend);
+  r.renderer->SetZWrite(true);
+  r.device->SetRenderState(rsBlendAdditive);
+  r.Paint();
+  ASSERT_EQ(r.device->Draws.size(), 1u);
+  EXPECT_TRUE(r.device->Draws[0].States[rsBlendNormal]);
+  EXPECT_TRUE(r.device->Draws[0].States[rsZWriteOn]);
+}
+
+TEST(ParticleRenderer, APictureOfItsOwnIsDrawnAndGivenBack) {
+  TRendered r;
+  r.world.applet->Filters()->pixmapFiles[u"spark.pixmap"] = {8, 8};
+  r.renderer->SetPixmap("spark.pixmap");
+  TPixmap* spark = r.renderer->Pixmap();
+  ASSERT_NE(spark, nullptr);
+  r.effect->Burst(0, 1);
+  r.Paint();
+  ASSERT_EQ(r.device->Draws.size(), 1u);
+  EXPECT_EQ(r.device->Draws[0].Stage0, spark);
+  EXPECT_TRUE(r.device->Draws[0].States[rsTexModulate]);
+  // Back to the shared picture (none here): the own one goes to the cache.
+  r.renderer->SetPixmap("");
+  EXPECT_EQ(r.renderer->Pixmap(), nullptr);
+  EXPECT_EQ(std::find(r.device->Pixmaps().begin(), r.device->Pixmaps().end(), spark), r.device->Pixmaps().end());
+}
+
+TEST(ParticleRenderer, IsNeverCulled) {
+  TRendered r;
+  r.effect->Burst(0, 2);
+  // Frustums that hold nothing near the origin, where the renderer is.
+  TFrustum far{};
+  for (TSpaceVector& plane : far.planes) plane = {0, 0, 1, -1000};
+  r.world.applet->SetViewFrustums(far, far);
+  r.world.applet->SetBoundsCulling(true);
+  r.device->ClearRecords();
+  r.renderer->PaintObject();
+  EXPECT_EQ(r.device->Draws.size(), 1u);
+}
+
+// -------------------------------------------------------- nothing dangles
+
+TEST(ParticleRenderer, AFreedEffectLeavesItsRenderersList) {
+  TRendered r;
+  r.effect->Burst(0, 5);
+  ASSERT_EQ(r.renderer->Effects().size(), 1u);
+  r.effect->Free();
+  EXPECT_TRUE(r.renderer->Effects().empty());
+  r.Paint();
+  EXPECT_TRUE(r.device->Draws.empty());
+}
+
+TEST(ParticleRenderer, AnEffectOutlivesItsRenderer) {
+  TRendered r;
+  r.effect->Burst(0, 5);
+  r.renderer->Free();
+  EXPECT_EQ(r.effect->Renderer(), nullptr);
+  r.Frames(10);
+  EXPECT_EQ(r.effect->ParticleCount(), 5);
+  r.effect->SetRenderer(nullptr);
+  r.effect->Free();
+}
+
+TEST(ParticleRenderer, KillAllEndsEveryEffectsParticles) {
+  TRendered r;
+  auto* other = Create<ParticleEffect>(TCreateContext(r.parent));
+  other->SetRenderer(r.renderer);
+  r.effect->Burst(0, 4);
+  other->Burst(0, 6);
+  r.renderer->KillAll();
+  EXPECT_EQ(r.effect->ParticleCount(), 0);
+  EXPECT_EQ(other->ParticleCount(), 0);
+}
+
+// ----------------------------------------------- the applet's renderers
+
+TEST(ParticleRenderer, EffectsPickTheAppletsRendererByBlendingAndDepthTest) {
+  test::TAppletWorld world;
+  Applet* applet = world.Launch(
+      "object Game: Applet\n"
+      "  object holder: PositionObject\n"
+      "    object add: ParticleEffect\n    end\n"
+      "    object blend: ParticleEffect\n      blendingMode = bmBlend\n    end\n"
+      "    object deep: ParticleEffect\n      blendingMode = bmBlend\n      zTest = True\n    end\n"
+      "  end\n"
+      "end\n");
+  ASSERT_NE(applet, nullptr) << world.Text();
+  auto effect = [&](const char16_t* name) { return dynamic_cast<ParticleEffect*>(applet->findByName(name)); };
+  ASSERT_NE(effect(u"add"), nullptr) << world.Text();
+  for (int i = 0; i < 3; ++i) ASSERT_NE(dynamic_cast<ParticleRenderer*>(applet->Renderer(i)), nullptr) << i;
+  EXPECT_EQ(effect(u"add")->Renderer(), applet->Renderer(0));
+  EXPECT_EQ(effect(u"blend")->Renderer(), applet->Renderer(1));
+  EXPECT_EQ(effect(u"deep")->Renderer(), applet->Renderer(2));
+  // Changed at run time, chosen again at once.
+  effect(u"deep")->SetZTest(false);
+  EXPECT_EQ(effect(u"deep")->Renderer(), applet->Renderer(1));
+  effect(u"blend")->SetBlendingMode(bmAdditive);
+  EXPECT_EQ(effect(u"blend")->Renderer(), applet->Renderer(0));
+  EXPECT_EQ(dynamic_cast<ParticleRenderer*>(applet->Renderer(0))->Effects().size(), 2u);
+
+  // Streamed with both keys at frame 0, their particles would not live.
+  for (const char16_t* name : {u"add", u"blend", u"deep"}) effect(name)->SetLifeTime(1);
+  world.Steps(5);
+  for (const char16_t* name : {u"add", u"blend", u"deep"}) EXPECT_GT(effect(name)->ParticleCount(), 0);
+  applet->killParticles();
+  for (const char16_t* name : {u"add", u"blend", u"deep"}) EXPECT_EQ(effect(name)->ParticleCount(), 0);
+  world.FreeApplet();
+}
+
+}  // namespace
+}  // namespace corvane
