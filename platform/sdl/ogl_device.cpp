@@ -220,6 +220,9 @@ void TOGLDevice::RenderWindow() {
 
 void TOGLDevice::ClearFrame() {
   const std::uint32_t color = BackgroundColor();
+  // Depth writes may have been left off by the last frame's rsZWriteOff;
+  // the clear needs them.
+  glDepthMask(GL_TRUE);
   glClearDepth(1.0);
   const TGLColor c = ColorToGLFloat4(color);
   glClearColor(c.rgba[0], c.rgba[1], c.rgba[2], 0);
@@ -269,6 +272,7 @@ void TOGLDevice::RenderLayer() {
   const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   if (window->LayerPixels.size() != pixels) window->LayerPixels.assign(pixels, 0);
   auto clear = [] {
+    glDepthMask(GL_TRUE);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   };

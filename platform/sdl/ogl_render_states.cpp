@@ -101,6 +101,10 @@ void TOGLDevice::ApplyRenderState(TRenderState state) {
         glBlendFuncSeparateEXT(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
       else glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
       break;
+    // Depth writes follow the states, so that what is drawn with the depth
+    // test but without writes (particles) hides nothing behind it.
+    case rsZWriteOn: glDepthMask(GL_TRUE); break;
+    case rsZWriteOff: glDepthMask(GL_FALSE); break;
     case rsFrame: glPolygonMode(GL_FRONT, GL_LINE); break;
     case rsSolid: glPolygonMode(GL_FRONT, GL_FILL); break;
     default: break;

@@ -154,7 +154,7 @@ void PutQuad(TColorPixmapVertex* vertices, std::uint16_t* indices, std::int32_t 
 struct TBillboard {
   TSpaceVector direction;  // normalised view direction
   TSpaceVector right;      // unit, across the view
-  TSpaceVector up;         // unit, up the view
+  TSpaceVector up;         // unit, down the view (the corners' second axis)
 };
 
 TBillboard BillboardOf(const TWindow* window) {
@@ -163,8 +163,11 @@ TBillboard BillboardOf(const TWindow* window) {
   const TSpaceVector u = window ? window->CameraUp : TSpaceVector{0, 1, 0, 0};
   b.direction = VectorSpaceNormalize(d);
   b.right = VectorSpaceNormalize(SpaceVectorCrossProduct(b.direction, u));
-  const TSpaceVector back{-b.direction.x, -b.direction.y, -b.direction.z, 0};
-  b.up = VectorSpaceNormalize(SpaceVectorCrossProduct(back, b.right));
+  // Down the view, as y runs down the screen: the corners then run as a
+  // screen quad's do, its triangles wind counter-clockwise towards the
+  // camera (up the view they would face away and be culled) and the
+  // picture stands upright.
+  b.up = VectorSpaceNormalize(SpaceVectorCrossProduct(b.direction, b.right));
   return b;
 }
 
@@ -197,7 +200,8 @@ void ParticleRenderer::PaintPass(TDevice& device, TPositionObjectKind kind, std:
   }
   auto* vertices = static_cast<TColorPixmapVertex*>(vertexData);
   auto* indices = static_cast<std::uint16_t*>(indexData);
-  const TBillboard view = kind == okSpace ? BillboardOf(GetApplet()->Window()) : TBillboard{};
+  // The camera of the window the device draws on.
+  const TBillboard view = kind == okSpace ? BillboardOf(device.Window()) : TBillboard{};
   std::int32_t written = 0;
   for (ParticleEffect* effect : effects_) {
     if (written >= count) break;

@@ -146,6 +146,19 @@ TEST(ParticleRenderer, BillboardsFaceTheCamera) {
     // Half the size across and half up: the corner lies sqrt(2) away.
     EXPECT_NEAR(SpaceVectorLength(offset), std::sqrt(2.0f), 1e-4f);
   }
+  // Both triangles wind counter-clockwise as the camera sees them (their
+  // normal points back at it), so culling keeps them.
+  const std::vector<std::uint16_t>& index = r.device->Draws[0].Indices;
+  for (std::size_t t = 0; t + 2 < index.size(); t += 3) {
+    const TSpaceVector a = VertexToSpaceVector(v[index[t]].position);
+    const TSpaceVector b = VertexToSpaceVector(v[index[t + 1]].position);
+    const TSpaceVector c = VertexToSpaceVector(v[index[t + 2]].position);
+    const TSpaceVector normal = SpaceVectorCrossProduct(SpaceVectorSubtract(b, a), SpaceVectorSubtract(c, a));
+    EXPECT_LT(SpaceVectorDotProduct(normal, direction), 0) << t;
+  }
+  // The first texture corner is the upper left one, as on the screen.
+  EXPECT_GT(SpaceVectorDotProduct(VertexToSpaceVector(v[0].position), {0, 0, 1, 0}),
+            SpaceVectorDotProduct(VertexToSpaceVector(v[3].position), {0, 0, 1, 0}));
   // Opposite corners across the centre, neighbours a side apart.
   const TSpaceVector side = SpaceVectorSubtract(VertexToSpaceVector(v[1].position), VertexToSpaceVector(v[0].position));
   EXPECT_NEAR(SpaceVectorLength(side), 2, 1e-4f);
