@@ -12,8 +12,10 @@
 #include "base/geometry/vector_math.h"
 #include "base/geometry/vertex_format.h"
 #include "engine/shell/applet.h"
+#include "engine/shell/engine.h"
 #include "platform/device.h"
 #include "platform/window.h"
+#include "resources/embedded_res_man.h"
 #include "scene/particles/particle_renderer.h"
 #include "tests/scene/particles/particle_test_kit.h"
 #include "tests/support/kit/applet_world.h"
@@ -58,6 +60,33 @@ TEST(ParticleRenderer, TheFirstRendererMakesTheSharedMesh) {
   second->Free();
   // The test filter has no default picture: none is shared.
   EXPECT_EQ(r.renderer->Pixmap(), nullptr);
+}
+
+TEST(ParticleRenderer, TheDefaultPictureIsLoadedOnceAndGoesWithTheDevice) {
+  TEmitter e;
+  TRecordingDevice* device = e.world.applet->UseRecordingDevice();
+  e.world.engine->SetEmbeddedResMan(Create<TEmbeddedResMan>(TCreateContext(e.world.engine)));
+  test::TTestFilter* filter = e.world.applet->Filters();
+  filter->pixmapFiles[u"defaultpfx.pixmap"] = {256, 256};
+  auto* first = Create<ParticleRenderer>(TCreateContext(e.world.applet));
+  auto* second = Create<ParticleRenderer>(TCreateContext(e.world.applet));
+  EXPECT_EQ(filter->pixmapLoads, 1);
+  ASSERT_NE(device->ParticlePixmap, nullptr);
+  EXPECT_EQ(first->Pixmap(), device->ParticlePixmap);
+  EXPECT_EQ(second->Pixmap(), device->ParticlePixmap);
+  // A renderer's own picture, given back, leaves the shared one alone.
+  filter->pixmapFiles[u"spark.pixmap"] = {8, 8};
+  first->SetPixmap("spark.pixmap");
+  first->SetPixmap("");
+  first->Free();
+  EXPECT_EQ(second->Pixmap(), device->ParticlePixmap);
+  EXPECT_NE(std::find(device->Pixmaps().begin(), device->Pixmaps().end(), device->ParticlePixmap),
+            device->Pixmaps().end());
+  // Destroyed with the device's other pixmaps: nothing points at it.
+  TPixmap* shared = device->ParticlePixmap;
+  device->DestroyPixmap(shared);
+  EXPECT_EQ(device->ParticlePixmap, nullptr);
+  EXPECT_EQ(second->Pixmap(), nullptr);
 }
 
 TEST(ParticleRenderer, AScreenPassIsCappedAtItsShareOfTheMesh) {
