@@ -144,13 +144,15 @@ TParticle* ParticleEffect::CreateParticle() {
   auto* particle = Create<TParticle>(TCreateContext(AppletObjectOf(this)));
   particle->birthTime = Elapsed();
   particle->age = 0;
-  particles_->AddItem(particle);
+  const int index = particles_->AddItem(particle);
   if (onCreateParticle_.Assigned() && onCreateParticle_.Data) {
     TWeak<ParticleEffect> self(this);
     const std::array<Variant, 2> args{Variant(static_cast<TObject*>(this)), Variant(static_cast<TObject*>(particle))};
     onCreateParticle_.Code->Invoke(*onCreateParticle_.Data, args);
-    // A handler that freed the effect took the particle with it.
+    // A handler that freed the effect, or killed its particles, took the
+    // new one with it.
     if (!self.Get()) return nullptr;
+    if (index >= particles_->ItemCount() || particles_->Items(index) != particle) return nullptr;
   }
   return particle;
 }
@@ -282,6 +284,21 @@ std::uint32_t ChannelLerp(std::uint32_t a, std::uint32_t b, float f) {
 
 }  // namespace
 
+void ParticleEffect::ComputeLook(float age, float& scale, float& spin, std::uint32_t& color) {
+  TParticleKey *k1, *k2;
+  if (!FindKeys(age, k1, k2)) {
+    scale = spin = 0;
+    color = 0;
+    return;
+  }
+  const float f = KeyFraction(age, k1, k2);
+  scale = Lerp(k1->Scale(), k2->Scale(), f);
+  spin = Lerp(k1->Spin(), k2->Spin(), f);
+  color = 0;
+  for (int shift : {24, 16, 8, 0})
+    color |= ChannelLerp((k1->Color() >> shift) & 0xFF, (k2->Color() >> shift) & 0xFF, f) << shift;
+}
+
 bool ParticleEffect::ComputeSizeScale(float age, float& scale) {
   TParticleKey *k1, *k2;
   if (!FindKeys(age, k1, k2)) {
@@ -346,7 +363,8 @@ void ParticleEffect::SetRect(TRectPersistent* value) {
 }
 
 void ParticleEffect::SetLifeTime(float value) {
-  if (value == lifeTime_) return;
+  // Not a number is no life at all: the particles would never end.
+  if (value == lifeTime_ || std::isnan(value)) return;
   lifeTime_ = value;
   keyErrorLogged_ = false;
   if (keys_->Count() != 2) return;
@@ -422,13 +440,14 @@ void ParticleEffect::ProcessEffect(float dt, float) {
   TSpaceVector axis{0, 0, 1, 0};
   bool axisTaken = false;
   const TSpaceVector& gravity = gravity_->Coordinates();
+  const float frameFactor = particleFriction_ != 1.0f ? Power(particleFriction_, dt) : 1.0f;
   for (int i = 0; i < particles_->ItemCount(); ++i) {
     TParticle* p = particles_->Items(i);
     if (!p) continue;
     touched = true;
     float factor = 1.0f;
     if (p->effect) {
-      if (particleFriction_ != 1.0f) factor = Power(particleFriction_, dt);
+      factor = frameFactor;
       if (followToOwner_) {
         p->position.x += ownerDelta.x;
         p->position.y += ownerDelta.y;

@@ -73,6 +73,8 @@ class ParticleEffect : public Effect {
   bool ComputeSizeScale(float age, float& scale);
   bool ComputeSpinAngle(float age, float& spin);
   std::uint32_t ComputeCurColor(float age);
+  // The three at once, from one look-up.
+  void ComputeLook(float age, float& scale, float& spin, std::uint32_t& color);
 
   // ---- published state
   TBlendingMode BlendingMode() const { return blendingMode_; }

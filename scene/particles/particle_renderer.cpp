@@ -213,9 +213,10 @@ void ParticleRenderer::PaintPass(TDevice& device, TPositionObjectKind kind, std:
       if (!p) continue;
       const float a = std::min(p->age, effect->LifeTime());
       float s = 0, spin = 0;
-      effect->ComputeSizeScale(a, s);
-      const std::uint32_t color = device.CorrectMeshVertexColor(effect->ComputeCurColor(a));
-      const bool spinning = effect->ComputeSpinAngle(a, spin);
+      std::uint32_t look = 0;
+      effect->ComputeLook(a, s, spin, look);
+      const std::uint32_t color = device.CorrectMeshVertexColor(look);
+      const bool spinning = spin != 0;
       TSpaceVector corners[4];
       if (kind == okScreen) {
         const float x0 = p->position.x - s / 2, y0 = p->position.y - s / 2;

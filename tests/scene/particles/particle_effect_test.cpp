@@ -9,6 +9,8 @@
 #include "base/geometry/coord.h"
 #include "base/geometry/point_rect_persistent.h"
 #include "base/geometry/vector_math.h"
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_info.h"
 #include "base/reflection/prop_access.h"
 #include "base/reflection/variant.h"
 #include "base/text/number_text.h"
@@ -17,6 +19,24 @@
 #include "tests/scene/particles/particle_test_kit.h"
 
 namespace corvane {
+
+// Hears of every new particle; may end them all from inside the handler.
+class TParticleListener : public BaseObject {
+  CORVANE_CLASS(TParticleListener, BaseObject)
+  static void Describe(TClassBuilder<TParticleListener>& c) { c.Method("made", &TParticleListener::made); }
+  using BaseObject::BaseObject;
+  void made(BaseObject* sender, TParticle* particle) {
+    ++heard;
+    last = particle;
+    if (killAll)
+      if (auto* effect = dynamic_cast<ParticleEffect*>(sender)) effect->KillAll();
+  }
+  int heard = 0;
+  TParticle* last = nullptr;
+  bool killAll = false;
+};
+CORVANE_IMPLEMENT_CLASS(TParticleListener)
+
 namespace {
 
 using test::kFrame;
@@ -97,6 +117,8 @@ TEST(ParticleEffect, SetLifeTimeWithTwoKeysKeepsAWholeNumberOfFrames) {
   // Nothing before the first frame, whatever a script hands in.
   e.effect->SetLifeTime(-5);
   EXPECT_EQ(e.effect->Keys()->Key(1)->Key(), 0u);
+  EXPECT_EQ(e.effect->LifeTime(), 0);
+  e.effect->SetLifeTime(std::numeric_limits<float>::quiet_NaN());
   EXPECT_EQ(e.effect->LifeTime(), 0);
   // With three keys the life is taken as given.
   e.effect->Keys()->AddKey();
@@ -349,6 +371,21 @@ TEST(ParticleEffect, EveryBoundStoresAndStreams) {
   EXPECT_EQ(effect->Friction(), 1.0f);  // the effect's own speed is untouched
   EXPECT_EQ(effect->Gravity()->Coordinates().y, 9);
   EXPECT_EQ(effect->Rect()->Right(), 0.5f);
+}
+
+TEST(ParticleEffect, OnCreateParticleHearsOfEveryNewParticle) {
+  TEmitter e;
+  auto* listener = Create<TParticleListener>(TCreateContext(e.world.applet));
+  e.effect->SetOnCreateParticle({listener, TParticleListener::StaticClass()->FindMethod("made")});
+  e.Quiet();
+  e.effect->Burst(0, 3);
+  EXPECT_EQ(listener->heard, 3);
+  EXPECT_EQ(listener->last, e.Particle(2));
+  // A handler that ends the particles ends the burst's use of them.
+  listener->killAll = true;
+  e.effect->Burst(0, 3);
+  EXPECT_EQ(e.effect->ParticleCount(), 0);
+  e.Frames(2);
 }
 
 // ------------------------------------------------------------ bad input
