@@ -393,15 +393,17 @@ TEST_F(DeviceTest, ReleaseObjectsDestroysEveryPixmapAndMesh) {
   device->CreatePixmap(2, 2);
   device->CreateMesh(vfVertex, 3, true, 3, false, false, 0);
   device->ParticleMesh = device->CreateMesh(vfColorPixmapVertex, 8, true, 12, true, false, 0);
+  device->ParticlePixmap = device->CreatePixmap(4, 4);
   device->ClearRecords();
   device->ReleaseObjects();
+  EXPECT_EQ(device->ParticlePixmap, nullptr);
   EXPECT_TRUE(device->Pixmaps().empty());
   EXPECT_TRUE(device->Meshes().empty());
   EXPECT_EQ(device->DynamicMesh, nullptr);
   EXPECT_EQ(device->ParticleMesh, nullptr);
   EXPECT_EQ(device->LivePixmapStores(), 0u);
   EXPECT_EQ(device->LiveMeshStores(), 0);
-  EXPECT_EQ(device->CountCalls("ReleasePixmap"), 2);
+  EXPECT_EQ(device->CountCalls("ReleasePixmap"), 3);
   EXPECT_EQ(device->CountCalls("ReleaseMesh"), 3);
 }
 
@@ -433,6 +435,7 @@ TEST_F(DeviceTest, CloneDeviceKeepsThePixmapAndMeshObjects) {
 
   TMesh* particles = device->CreateMesh(vfColorPixmapVertex, 8, true, 12, true, false, 0);
   device->ParticleMesh = particles;
+  device->ParticlePixmap = pixmap;
 
   TDevice* fresh = TDevice::CloneDevice(device, DeviceClassOf<test::TRecordingDevice>());
   world.applet->AdoptDevice(fresh);
@@ -450,6 +453,7 @@ TEST_F(DeviceTest, CloneDeviceKeepsThePixmapAndMeshObjects) {
   EXPECT_EQ(clone->Meshes()[2], animated);
   EXPECT_EQ(clone->Meshes()[3], particles);
   EXPECT_EQ(clone->ParticleMesh, particles);
+  EXPECT_EQ(clone->ParticlePixmap, pixmap);
 
   EXPECT_EQ(mesh->LockedVertexCount, 3);
   EXPECT_EQ(mesh->LockedIndexCount, 3);
