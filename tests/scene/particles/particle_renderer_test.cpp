@@ -326,6 +326,16 @@ TEST(ParticleRenderer, EffectsPickTheAppletsRendererByBlendingAndDepthTest) {
   for (const char16_t* name : {u"add", u"blend", u"deep"}) effect(name)->SetLifeTime(1);
   world.Steps(5);
   for (const char16_t* name : {u"add", u"blend", u"deep"}) EXPECT_GT(effect(name)->ParticleCount(), 0);
+  // The applet's frame draws them through its renderers: screen emitters
+  // here, one draw per renderer.
+  auto* device = dynamic_cast<TRecordingDevice*>(applet->Device());
+  ASSERT_NE(device, nullptr);
+  device->ClearRecords();
+  device->RenderWindow();
+  EXPECT_GT(device->ParticleCount, 0);
+  int particleDraws = 0;
+  for (const TRecordedDraw& draw : device->Draws) particleDraws += draw.Format == vfColorPixmapVertex && draw.Dynamic;
+  EXPECT_GE(particleDraws, 2);
   applet->killParticles();
   for (const char16_t* name : {u"add", u"blend", u"deep"}) EXPECT_EQ(effect(name)->ParticleCount(), 0);
   world.FreeApplet();
