@@ -26,6 +26,8 @@
 #include "platform/low_event.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
+#include "scene/particles/particle_effect.h"
+#include "scene/particles/particle_renderer.h"
 #include "tests/engine/shell/applet_launch_kit.h"
 #include "tests/platform_sdl/gl_harness.h"
 #include "tests/platform_sdl/png_picture.h"
@@ -332,6 +334,48 @@ TEST_F(AppletPixelsTest, TheTestAppletMatchesItsExpectedPicture) {
                     << actualFile;
     }
   }
+
+  CloseAndRun();
+  env.Finish();
+  ExpectNoErrors();
+}
+
+// Particles through the applet's own renderers: a red emitter standing at
+// (100, 100) lights the pixels around it once its first particles are out.
+TEST_F(AppletPixelsTest, AnEmitterLightsItsPlace) {
+  env.Put("main.object",
+          "object sparks: Applet\n"
+          "  width = 320\n"
+          "  height = 240\n"
+          "  bkColor = '#FF000000'\n"
+          "  object emitter: PositionObject\n"
+          "    x = 100\n"
+          "    y = 100\n"
+          "    object fx: ParticleEffect\n"
+          "      keys = <\n"
+          "        item\n          key = 0\n          color = '#FFFF0000'\n          scale = 20\n        end\n"
+          "        item\n          key = 60\n          color = '#FFFF0000'\n          scale = 20\n        end>\n"
+          "    end\n"
+          "  end\n"
+          "end\n");
+  Applet* applet = Launch();
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  auto* effect = dynamic_cast<ParticleEffect*>(applet->findByName(u"fx"));
+  ASSERT_NE(effect, nullptr) << ::testing::PrintToString(env.Messages());
+  EXPECT_FLOAT_EQ(effect->LifeTime(), 2.0f);
+  EXPECT_EQ(static_cast<BaseObject*>(effect->Renderer()), applet->Renderer(0));
+  // Frames run on the real clock: as many as it takes for a release.
+  for (int i = 0; i < 2000 && effect->ParticleCount() == 0 && env.engine->count() > 0; ++i) env.engine->RunStep();
+  ASSERT_GT(effect->ParticleCount(), 0);
+  env.engine->RunStep();
+
+  const TPngPicture picture = Picture(applet, "sparks.png");
+  ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
+  const std::uint32_t centre = picture.Pixel(100, 100);
+  EXPECT_GE((centre >> 16) & 0xFF, 200u) << std::hex << centre;
+  EXPECT_LE((centre >> 8) & 0xFF, 40u) << std::hex << centre;
+  EXPECT_EQ(picture.Pixel(20, 20), 0u);
+  EXPECT_EQ(picture.Pixel(200, 100), 0u);
 
   CloseAndRun();
   env.Finish();

@@ -31,6 +31,7 @@
 #include "platform/window.h"
 #include "resources/cache/register.h"
 #include "resources/vfs_res_man.h"
+#include "scene/particles/register.h"
 #include "scene/register.h"
 #include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/recording_device.h"
@@ -74,6 +75,7 @@ class TLaunchEnv {
     FinalizeClassRegistry();
     RegisterEngineClasses();
     RegisterSceneClasses();
+    RegisterParticleClasses();
     RegisterResourceServices();
     RegisterPlatformClasses();
     RegisterClasses({TLaunchApplet::StaticClass()});
