@@ -17,6 +17,9 @@
 #include "resources/embedded_res_man.h"
 #include "scene/particles/register.h"
 #include "scene/register.h"
+#ifdef CORVANE_WITH_JS
+#include "script/js/register.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace corvane;
@@ -29,6 +32,9 @@ int main(int argc, char** argv) {
   RegisterPlatformClasses();
   RegisterSDLPlatform();
   RegisterGLDevice();
+#ifdef CORVANE_WITH_JS
+  RegisterJavaScriptEngine();
+#endif
 
   auto* engine = Create<SomeEngine>();
   const bool ran = engine->Platform() != nullptr && engine->LaunchedApplet();

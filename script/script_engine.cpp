@@ -1,6 +1,10 @@
 #include "script/script_engine.h"
 
+#include <utility>
+#include <vector>
+
 #include "base/reflection/class_builder.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 
@@ -8,5 +12,25 @@ CORVANE_IMPLEMENT_CLASS(TScript)
 CORVANE_IMPLEMENT_CLASS(TScriptEngine)
 
 TClass ScriptEngineClass = nullptr;
+
+namespace {
+
+std::vector<std::pair<std::string, TClass>>& Registry() {
+  static std::vector<std::pair<std::string, TClass>> registry;
+  return registry;
+}
+
+}  // namespace
+
+void RegisterScript(const std::string& key, TClass cls) {
+  if (!cls || RegisteredScriptEngine(key)) return;
+  Registry().emplace_back(key, cls);
+}
+
+TClass RegisteredScriptEngine(const std::string& key) {
+  for (const auto& [name, cls] : Registry())
+    if (SameText(name, key)) return cls;
+  return nullptr;
+}
 
 }  // namespace corvane

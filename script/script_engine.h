@@ -46,4 +46,12 @@ class TScriptEngine : public TSomePersistent {
 // The script-engine class the applet instantiates; nullptr when none.
 extern TClass ScriptEngineClass;
 
+// The registry of script-engine classes by key (".js"). The engine in use
+// is always ScriptEngineClass; the registry only records what the program
+// registered. A key registered again keeps its first class.
+void RegisterScript(const std::string& key, TClass cls);
+// The class registered under the key (compared without case); nullptr when
+// none.
+TClass RegisteredScriptEngine(const std::string& key);
+
 }  // namespace corvane

@@ -32,6 +32,8 @@ PACKAGES=(
   # (its Vorbis, FLAC and MP3 support comes with it), tracker modules through
   # libopenmpt
   libsndfile1-dev libopenmpt-dev
+  # the JavaScript engine: SpiderMonkey 102, linked directly
+  libmozjs-102-dev
   # Python runs the layer check (a test) and wrote the 3DS test files;
   # lib3ds is what the 3DS reader's benchmark compares against (bench only)
   python3 lib3ds-dev

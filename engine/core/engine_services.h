@@ -5,6 +5,8 @@
 // RunningEngine() is null before and after.
 #pragma once
 
+#include <cstdint>
+
 namespace corvane {
 
 class BaseObject;
@@ -22,6 +24,9 @@ class TEngineServices {
   // The last frame's length and the engine's clock, in seconds.
   virtual float DeltaTime() const = 0;
   virtual float Time() const = 0;
+  // Frames begun so far, nested and paused ones included: what tells a
+  // watcher that the engine still runs frames while a call is in progress.
+  virtual std::uint64_t FrameCount() const = 0;
   // Input playback sets the clock to the recorded times.
   virtual void SetTime(float value) = 0;
   virtual TResourceMan* EmbeddedResMan() const = 0;

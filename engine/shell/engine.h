@@ -69,6 +69,7 @@ class SomeEngine : public BaseObject, public TEngineServices {
   float Time() const override { return time_; }
   void SetTime(float value) override { time_ = value; }
   float CurTime() const { return curTime_; }
+  std::uint64_t FrameCount() const override { return frameCount_; }
   float LastTime() const { return lastTime_; }
   bool Pause() const { return pause_; }
   // Resuming restarts the frame clock, so the paused time is not counted.
@@ -167,6 +168,7 @@ class SomeEngine : public BaseObject, public TEngineServices {
   bool pause_ = false;
   bool embedded_ = false;
   std::int32_t nestingDepth_ = 0;
+  std::uint64_t frameCount_ = 0;
   bool nestingReported_ = false;
   BaseObject* designSelected_ = nullptr;
 };

@@ -91,6 +91,7 @@ bool SomeEngine::RunStep() {
   }
   if (nestingDepth_ == 0) nestingReported_ = false;
   ++nestingDepth_;
+  ++frameCount_;
   struct Leave {
     std::int32_t& depth;
     ~Leave() { --depth; }

@@ -49,7 +49,8 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   ClearEmbeddedResources();
   RegisterEmbeddedDefaults();
   PlatformClass = TNullPlatform::StaticClass();
-  ScriptEngineClass = options.scripts ? TTestScriptEngine::StaticClass() : nullptr;
+  ScriptEngineClass =
+      !options.scripts ? nullptr : options.scriptClass ? options.scriptClass : TTestScriptEngine::StaticClass();
   FilterClass = options.filter ? TTestFilter::StaticClass() : nullptr;
   SoundEngineClass = nullptr;
   DefaultDevice = options.devices ? RecordingDeviceIndex() : -1;

@@ -30,6 +30,7 @@ class TAppletWorld {
   struct TOptions {
     bool devices = true;   // the recording device as the default class
     bool scripts = true;   // the test script engine
+    TClass scriptClass = nullptr;  // another script-engine class in its place
     bool filter = true;    // the test filter
     bool standIns = true;  // the stand-in collaborators, Materials and Material
     bool skin = false;     // "Skin" and "SkinElement" too (the default skin loads)

@@ -1,0 +1,120 @@
+#include "script/js/js_context.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include <js-config.h>
+#include <js/BuildId.h>
+#include <js/Initialization.h>
+#include <js/Warnings.h>
+#include <jsapi.h>
+
+#include "base/system/log_target.h"
+#include "script/js/js_error_report.h"
+#include "script/js/js_watchdog.h"
+
+namespace corvane::js {
+
+namespace {
+
+enum class TProcessState { Fresh, Running, Failed };
+TProcessState gProcess = TProcessState::Fresh;
+JSContext* gContext = nullptr;
+int gHolders = 0;
+std::thread::id gContextThread;
+
+bool ProcessBuildId(JS::BuildIdCharVector* id) {
+  const std::string text = BuildId();
+  return id->append(text.data(), text.size());
+}
+
+// JS_Init once; JS_ShutDown at the exit (leaving main without it crashes
+// in the library's own static destructors), never earlier: the library
+// cannot start again after it.
+bool StartProcess() {
+  if (gProcess == TProcessState::Fresh) {
+    // Before JS_Init: without a build id the library cannot encode scripts.
+    JS::SetProcessBuildIdOp(ProcessBuildId);
+    if (JS_Init()) {
+      std::atexit(JS_ShutDown);
+      gProcess = TProcessState::Running;
+    } else {
+      gProcess = TProcessState::Failed;
+    }
+  }
+  if (gProcess == TProcessState::Failed) EngineError(u"The JavaScript library could not start");
+  return gProcess == TProcessState::Running;
+}
+
+// The calling thread's stack, less room for the engine's own frames below
+// the deepest script frame (deep under the sanitizers); the library's
+// default stops near 1 MiB.
+std::size_t StackQuota() {
+  std::size_t size = 8u << 20;
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+    void* base = nullptr;
+    std::size_t found = 0;
+    if (pthread_attr_getstack(&attr, &base, &found) == 0 && found > 0) size = found;
+    pthread_attr_destroy(&attr);
+  }
+  size = std::min<std::size_t>(size, 256u << 20);
+  const std::size_t reserve = std::max<std::size_t>(size / 4, 1u << 20);
+  return size > reserve * 2 ? size - reserve : size / 2;
+}
+
+}  // namespace
+
+std::string BuildId() {
+  return "mozjs-" + std::to_string(MOZJS_MAJOR_VERSION) + "." + std::to_string(MOZJS_MINOR_VERSION) +
+         " corvane-2.0 compiled-script-1";
+}
+
+JSContext* AcquireContext() {
+  if (gContext) {
+    if (std::this_thread::get_id() != gContextThread) {
+      EngineError(u"The JavaScript context belongs to another thread");
+      return nullptr;
+    }
+    ++gHolders;
+    return gContext;
+  }
+  if (!StartProcess()) return nullptr;
+  JSContext* cx = JS_NewContext(0xffffffffu);
+  if (!cx) {
+    EngineError(u"The JavaScript context could not be made");
+    return nullptr;
+  }
+  // The default heap limit is a hard cap: a few million small objects
+  // would end in "out of memory".
+  JS_SetGCParameter(cx, JSGC_MAX_BYTES, 0xffffffffu);
+  JS_SetNativeStackQuota(cx, StackQuota());
+  if (!JS::InitSelfHostedCode(cx)) {
+    EngineError(u"The JavaScript context could not be made");
+    JS_DestroyContext(cx);
+    return nullptr;
+  }
+  JS::SetWarningReporter(cx, ReportWarning);
+  gContext = cx;
+  gContextThread = std::this_thread::get_id();
+  gHolders = 1;
+  StartWatchdog(cx);
+  return cx;
+}
+
+void ReleaseContext() {
+  if (!gContext || gHolders <= 0) return;
+  if (--gHolders > 0) return;
+  StopWatchdog();
+  JSContext* cx = gContext;
+  gContext = nullptr;
+  JS_DestroyContext(cx);
+}
+
+JSContext* SharedContext() { return gContext; }
+
+}  // namespace corvane::js

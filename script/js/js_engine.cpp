@@ -1,0 +1,448 @@
+#include "script/js/js_engine.h"
+
+#include <chrono>
+#include <limits>
+
+#include <js/CompilationAndEvaluation.h>
+#include <js/Conversions.h>
+#include <js/GlobalObject.h>
+#include <js/PropertyAndElement.h>
+#include <js/PropertyDescriptor.h>
+#include <js/Realm.h>
+#include <js/SourceText.h>
+#include <js/String.h>
+
+#include "base/reflection/class_builder.h"
+#include "base/streams/file_stream.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/base_object.h"
+#include "engine/core/engine_services.h"
+#include "script/js/js_compiled_script.h"
+#include "script/js/js_context.h"
+#include "script/js/js_error_report.h"
+#include "script/js/js_object_link.h"
+#include "script/js/js_source_text.h"
+#include "script/js/js_watchdog.h"
+
+namespace corvane {
+
+using js::TJSObjectLink;
+
+CORVANE_IMPLEMENT_CLASS(TJavaScriptEngine)
+
+namespace {
+
+constexpr JSClass kGlobalClass = {"global", JSCLASS_GLOBAL_FLAGS, &JS::DefaultGlobalClassOps, nullptr, nullptr, nullptr};
+
+// On the shared context one collection collects every applet: once per
+// engine frame is enough.
+std::uint64_t gLastCollectedFrame = std::numeric_limits<std::uint64_t>::max();
+
+// The whole stream into bytes; false when it is larger than a script file
+// may be (or cannot be read).
+bool ReadWhole(TStream& stream, std::string& bytes) {
+  const std::int64_t size = stream.Size() - stream.Position();
+  if (size < 0 || size > js::kMaxScriptFileBytes) return false;
+  bytes.resize(static_cast<std::size_t>(size));
+  std::int64_t done = 0;
+  while (done < size) {
+    const std::int64_t got = stream.Read(bytes.data() + done, size - done);
+    if (got <= 0) break;
+    done += got;
+  }
+  bytes.resize(static_cast<std::size_t>(done));
+  return true;
+}
+
+std::u16string CopyString(JSContext* cx, JSString* string) {
+  std::u16string text(JS_GetStringLength(string), u'\0');
+  if (!JS_CopyStringChars(cx, mozilla::Range<char16_t>(text.data(), text.size()), string)) return {};
+  return text;
+}
+
+std::u16string Seconds(double value) { return Utf8ToUtf16(FloatToStrFixed(value, 6)); }
+
+}  // namespace
+
+// One wrapped object: the names it was registered under and its wrapper,
+// rooted while the object is registered.
+struct TJavaScriptEngine::TWrapped {
+  TWrapped(JSContext* cx, JSObject* object) : wrapper(cx, object) {}
+  TWeak<TObject> object;
+  std::vector<std::u16string> names;
+  JS::PersistentRootedObject wrapper;
+};
+
+// Every call into the library: in the engine's realm, watched, and with its
+// failure reported.
+class TJavaScriptEngine::TEntry {
+ public:
+  explicit TEntry(const TJavaScriptEngine& engine) : cx_(engine.cx_), realm_(engine.cx_, engine.global_->get()) {}
+  // The result of the call, its failure logged: the pending exception, or
+  // (when there is none and the guard did not stop it) that the script
+  // stopped.
+  bool Done(bool ok) {
+    if (!ok && !js::ReportPendingException(cx_) && !watched_.Stopped()) EngineError(u"Script stopped");
+    return ok;
+  }
+  JSContext* Context() const { return cx_; }
+
+ private:
+  JSContext* cx_;
+  JSAutoRealm realm_;
+  js::TWatchedCall watched_;
+};
+
+TJavaScriptEngine::TJavaScriptEngine(const TCreateContext& context) : TScriptEngine(context) {}
+
+TJavaScriptEngine::~TJavaScriptEngine() = default;
+
+void TJavaScriptEngine::AfterConstruction() {
+  TScriptEngine::AfterConstruction();
+  EngineLog(u"Mozzila Spider Monkey scripting engine started " + WidenLatin1(ClassName()));
+  JSContext* cx = js::AcquireContext();
+  if (!cx) return;
+  JS::RealmOptions options;
+  options.creationOptions().setNewCompartmentAndZone();
+  JS::RootedObject global(cx, JS_NewGlobalObject(cx, &kGlobalClass, nullptr, JS::FireOnNewGlobalHook, options));
+  bool ok = global != nullptr;
+  if (ok) {
+    JSAutoRealm realm(cx, global);
+    JS::SetRealmPrivate(JS::GetObjectRealmOrNull(global), this);
+    ok = JS::InitRealmStandardClasses(cx);
+  }
+  if (!ok) {
+    js::ReportPendingException(cx);
+    EngineError(u"The script engine's global object could not be made");
+    js::ReleaseContext();
+    return;
+  }
+  cx_ = cx;
+  global_ = std::make_unique<JS::PersistentRootedObject>(cx, global);
+}
+
+void TJavaScriptEngine::BeforeDestruction() {
+  // Wrappers may outlive the engine in the collector's heap: none of them
+  // may still reach an object, and no object its wrapper.
+  for (auto& [object, wrapped] : wrapped_) {
+    if (TJSObjectLink* link = js::LinkOf(wrapped->wrapper)) link->Instance.Reset();
+    auto* base = dynamic_cast<BaseObject*>(wrapped->object.Get());
+    if (base && base->ScriptObject() == wrapped.get()) base->SetScriptObject(nullptr);
+  }
+  wrapped_.clear();
+  classTable_.clear();
+  objectCount_ = 0;
+  if (global_) {
+    JS::SetRealmPrivate(JS::GetObjectRealmOrNull(*global_), nullptr);
+    global_.reset();
+  }
+  EngineLog(u"Mozzila Spider Monkey scripting engine finished " + WidenLatin1(ClassName()));
+  if (cx_) {
+    cx_ = nullptr;
+    js::ReleaseContext();
+  }
+  TScriptEngine::BeforeDestruction();
+}
+
+TJavaScriptEngine* TJavaScriptEngine::EngineOf(JSContext* cx) {
+  JS::Realm* realm = cx ? JS::GetCurrentRealmOrNull(cx) : nullptr;
+  return realm ? static_cast<TJavaScriptEngine*>(JS::GetRealmPrivate(realm)) : nullptr;
+}
+
+TAppletServices* TJavaScriptEngine::Applet() const { return dynamic_cast<TAppletServices*>(Owner()); }
+
+// ------------------------------------------------------------- handlers
+
+bool TJavaScriptEngine::CallScript(const std::u16string& text) {
+  if (text.empty()) return true;
+  if (!cx_) return false;
+  TEntry entry(*this);
+  JS::SourceText<char16_t> source;
+  if (!source.init(cx_, text.data(), text.size(), JS::SourceOwnership::Borrowed)) return entry.Done(false);
+  // Handler texts have no file and count their lines from 0.
+  JS::CompileOptions options(cx_);
+  options.setFileAndLine("", 0);
+  JS::RootedValue result(cx_);
+  return entry.Done(JS::Evaluate(cx_, options, source, &result));
+}
+
+// ---------------------------------------------------------- script files
+
+RefPtr<JS::Stencil> TJavaScriptEngine::CompileFile(TResourceMan* resMan, const std::string& jsName,
+                                                   const std::string& binName, bool& opened) {
+  std::unique_ptr<TStream> stream = resMan->CreateStream(jsName, 0);
+  opened = stream != nullptr;
+  if (!stream) return nullptr;
+  const std::u16string name = Utf8ToUtf16(jsName);
+  std::string bytes;
+  if (!ReadWhole(*stream, bytes)) {
+    EngineError(name + u" is larger than " + IntToStr(js::kMaxScriptFileBytes) + u" bytes");
+    EngineError(u"Can't compile " + name + u" script");
+    return nullptr;
+  }
+  stream.reset();
+  const std::u16string text = js::ScriptSourceText(bytes);
+  JS::SourceText<char16_t> source;
+  RefPtr<JS::Stencil> stencil;
+  if (source.init(cx_, text.data(), text.size(), JS::SourceOwnership::Borrowed)) {
+    // Lines count from 1, as editors count them.
+    JS::CompileOptions options(cx_);
+    options.setFileAndLine(jsName.c_str(), 1);
+    stencil = JS::CompileGlobalScriptToStencil(cx_, options, source);
+  }
+  if (!stencil) {
+    js::ReportPendingException(cx_);
+    EngineError(u"Can't compile " + name + u" script");
+    return nullptr;
+  }
+  EngineLog(name + u" was compiled successful");
+  SaveCompiled(resMan, binName, stencil);
+  return stencil;
+}
+
+void TJavaScriptEngine::SaveCompiled(TResourceMan* resMan, const std::string& binName, JS::Stencil* stencil) {
+  std::string bytes;
+  if (!js::EncodeCompiledScript(cx_, stencil, bytes)) {
+    EngineError(u"The compiled script code may be corrupted; unable to save it to disk.");
+    return;
+  }
+  // A manager that cannot take the file is no error: the script runs.
+  std::unique_ptr<TStream> out = resMan->CreateStream(binName, fmCreate);
+  if (!out) return;
+  const bool written = out->Write(bytes.data(), static_cast<std::int64_t>(bytes.size())) ==
+                       static_cast<std::int64_t>(bytes.size());
+  // A file is written beside and renamed over the old one only when whole.
+  if (auto* file = dynamic_cast<TFileStream*>(out.get())) {
+    if (written)
+      file->Close();
+    else
+      file->Abandon();
+  }
+}
+
+TScript* TJavaScriptEngine::LoadScript(TResourceMan* resMan, const std::u16string& fileName) {
+  if (!cx_ || !resMan) return nullptr;
+  const std::string base = FileNameWithoutExt(Utf16ToUtf8(fileName));
+  const std::string jsName = base + ".js";
+  const std::string binName = base + ".jsbin";
+  const std::u16string name = Utf8ToUtf16(jsName);
+  const bool hasSource = resMan->StreamExists(jsName);
+  const bool hasCompiled = resMan->StreamExists(binName);
+  if (!hasSource && !hasCompiled) return nullptr;
+
+  TEntry entry(*this);
+  RefPtr<JS::Stencil> stencil;
+  bool sourceOpened = false;
+  if (hasSource && (!hasCompiled || IsAgeFile1GreateFile2(resMan, jsName, binName))) {
+    stencil = CompileFile(resMan, jsName, binName, sourceOpened);
+    if (sourceOpened && !stencil) return nullptr;
+  }
+  if (!stencil && hasCompiled) {
+    JS::CompileOptions options(cx_);
+    options.setFileAndLine(jsName.c_str(), 1);
+    std::string bytes;
+    if (std::unique_ptr<TStream> in = resMan->CreateStream(binName, 0); in && ReadWhole(*in, bytes))
+      stencil = js::DecodeCompiledScript(cx_, options, bytes);
+    // A compiled file that does not decode (damaged, of another build) is
+    // compiled again from its source, and replaced.
+    if (!stencil && hasSource && !sourceOpened) {
+      stencil = CompileFile(resMan, jsName, binName, sourceOpened);
+      if (sourceOpened && !stencil) return nullptr;
+    }
+    if (!stencil && !hasSource) {
+      EngineError(u"Can't load compiled script " + Utf8ToUtf16(binName));
+      return nullptr;
+    }
+  }
+  if (!stencil) {
+    // The source is there but cannot be opened, and nothing compiled stands in.
+    EngineError(u"Can't compile " + name + u" script");
+    return nullptr;
+  }
+
+  // The file's top level runs once now: its functions and globals.
+  JS::CompileOptions options(cx_);
+  options.setFileAndLine(jsName.c_str(), 1);
+  JS::InstantiateOptions instantiate(options);
+  JS::RootedScript script(cx_, JS::InstantiateGlobalStencil(cx_, instantiate, stencil));
+  JS::RootedValue result(cx_);
+  if (!entry.Done(script && JS_ExecuteScript(cx_, script, &result))) {
+    EngineError(u"Can't execute script " + name);
+    return nullptr;
+  }
+  auto* loaded = Create<js::TJSScript>(TCreateContext(Owner()));
+  loaded->SetStencil(std::move(stencil));
+  return loaded;
+}
+
+void TJavaScriptEngine::FreeScript(TScript* script) {
+  if (script) script->Free();
+}
+
+// ----------------------------------------------------------- the globals
+
+bool TJavaScriptEngine::DefineGlobal(JSContext* cx, const std::u16string& name, JS::HandleValue value) {
+  JS::RootedObject global(cx, *global_);
+  bool exists = false;
+  if (!JS_AlreadyHasOwnUCProperty(cx, global, name.data(), name.size(), &exists)) return false;
+  if (exists) return JS_SetUCProperty(cx, global, name.data(), name.size(), value);
+  return JS_DefineUCProperty(cx, global, name.data(), name.size(), value, 0);
+}
+
+JSObject* TJavaScriptEngine::IntRegisterClass(TClass cls) {
+  if (!cls || !cx_) return nullptr;
+  if (auto found = classTable_.find(cls); found != classTable_.end()) return found->second->get();
+  TEntry entry(*this);
+  auto link = std::make_unique<TJSObjectLink>();
+  link->ClassRef = cls;
+  // Under Object.prototype, so that wrappers convert to text as any object.
+  JS::RootedObject base(cx_, JS::GetRealmObjectPrototype(cx_));
+  JS::RootedObject prototype(cx_, base ? js::NewLinkedObject(cx_, js::PrototypeClass(), base, std::move(link)) : nullptr);
+  if (!prototype) {
+    entry.Done(false);
+    return nullptr;
+  }
+  classTable_[cls] = std::make_unique<JS::PersistentRootedObject>(cx_, prototype);
+  if (!js::ObjectBinding().DescribeClass(cx_, prototype, cls)) entry.Done(false);
+  JS::RootedValue value(cx_, JS::ObjectValue(*prototype));
+  if (!DefineGlobal(cx_, WidenLatin1(cls->Name()), value)) entry.Done(false);
+  return prototype;
+}
+
+JSObject* TJavaScriptEngine::WrapperOf(const TObject* object) const {
+  auto found = wrapped_.find(object);
+  return found != wrapped_.end() && found->second->object.Get() == object ? found->second->wrapper.get() : nullptr;
+}
+
+JSObject* TJavaScriptEngine::AddObject(JSObject* prototypeObject, TObject* object, std::u16string name) {
+  if (!object || !cx_) return nullptr;
+  if (name.empty())
+    name = WidenLatin1(AsciiLowerCase(object->ClassName())) +
+           IntToStr(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(object)));
+  TEntry entry(*this);
+  auto found = wrapped_.find(object);
+  if (found != wrapped_.end() && found->second->object.Get() != object) {
+    // A freed object's address, taken by a new one: the old wrapper keeps
+    // its globals but reaches nothing.
+    if (TJSObjectLink* link = js::LinkOf(found->second->wrapper)) link->Instance.Reset();
+    wrapped_.erase(found);
+    --objectCount_;
+    found = wrapped_.end();
+  }
+  if (found == wrapped_.end()) {
+    auto link = std::make_unique<TJSObjectLink>();
+    link->Instance = object;
+    JS::RootedObject prototype(cx_, prototypeObject);
+    JS::RootedObject wrapper(cx_, js::NewLinkedObject(cx_, js::WrapperClass(), prototype, std::move(link)));
+    if (!wrapper) {
+      entry.Done(false);
+      return nullptr;
+    }
+    auto wrapped = std::make_unique<TWrapped>(cx_, wrapper);
+    wrapped->object = object;
+    if (auto* base = dynamic_cast<BaseObject*>(object)) base->SetScriptObject(wrapped.get());
+    found = wrapped_.emplace(object, std::move(wrapped)).first;
+    ++objectCount_;
+    if (!js::ObjectBinding().DescribeObject(cx_, wrapper, object)) entry.Done(false);
+  }
+  TWrapped& wrapped = *found->second;
+  JS::RootedValue value(cx_, JS::ObjectValue(*wrapped.wrapper));
+  if (!DefineGlobal(cx_, name, value)) {
+    entry.Done(false);
+    return wrapped.wrapper;
+  }
+  bool known = false;
+  for (const std::u16string& registered : wrapped.names) known = known || registered == name;
+  if (!known) wrapped.names.push_back(name);
+  return wrapped.wrapper;
+}
+
+void TJavaScriptEngine::RegisterVariable(const std::u16string& name, const std::u16string&, TObject* object) {
+  if (!object) return;
+  if (JSObject* prototype = IntRegisterClass(object->ClassType())) AddObject(prototype, object, name);
+}
+
+void TJavaScriptEngine::RegisterConst(const std::u16string& name, std::uint32_t value) {
+  if (name.empty() || !cx_) return;
+  TEntry entry(*this);
+  JS::RootedObject global(cx_, *global_);
+  // Every 32-bit value as it is (a number, not a 31-bit integer).
+  entry.Done(JS_DefineUCProperty(cx_, global, name.data(), name.size(), static_cast<double>(value), JSPROP_ENUMERATE));
+}
+
+void TJavaScriptEngine::RegisterClass(TClass cls) {
+  if (cls) IntRegisterClass(cls);
+}
+
+void TJavaScriptEngine::ObjectDestroing(TObject* object) {
+  auto found = wrapped_.find(object);
+  if (found == wrapped_.end()) return;
+  std::unique_ptr<TWrapped> wrapped = std::move(found->second);
+  wrapped_.erase(found);
+  --objectCount_;
+  if (cx_) {
+    TEntry entry(*this);
+    JS::RootedObject global(cx_, *global_);
+    for (const std::u16string& name : wrapped->names) {
+      // Only while the global still holds this object's wrapper: a script
+      // may have put something else there, or another object taken the name.
+      JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> descriptor(cx_);
+      if (!JS_GetOwnUCPropertyDescriptor(cx_, global, name.data(), name.size(), &descriptor)) {
+        JS_ClearPendingException(cx_);
+        continue;
+      }
+      if (descriptor.isNothing() || !descriptor->hasValue() || !descriptor->value().isObject() ||
+          &descriptor->value().toObject() != wrapped->wrapper.get())
+        continue;
+      JS::ObjectOpResult result;
+      if (!JS_DeleteUCProperty(cx_, global, name.data(), name.size(), result) || !result.ok()) {
+        JS_ClearPendingException(cx_);
+        EngineError(u"Object can't deleted " + name);
+      }
+    }
+  }
+  if (TJSObjectLink* link = js::LinkOf(wrapped->wrapper)) link->Instance.Reset();
+  auto* base = dynamic_cast<BaseObject*>(wrapped->object.Get());
+  if (base && base->ScriptObject() == wrapped.get()) base->SetScriptObject(nullptr);
+}
+
+std::u16string TJavaScriptEngine::GetVarValue(const std::u16string& name) {
+  if (!cx_) return {};
+  TEntry entry(*this);
+  JS::RootedObject global(cx_, *global_);
+  bool exists = false;
+  if (!entry.Done(JS_HasUCProperty(cx_, global, name.data(), name.size(), &exists)) || !exists) return {};
+  JS::RootedValue value(cx_);
+  if (!entry.Done(JS_GetUCProperty(cx_, global, name.data(), name.size(), &value))) return {};
+  JS::RootedString text(cx_, JS::ToString(cx_, value));
+  if (!entry.Done(text != nullptr)) return {};
+  return CopyString(cx_, text);
+}
+
+// ------------------------------------------------------------ collection
+
+void TJavaScriptEngine::ProcessGarbageColection() {
+  if (!cx_) return;
+  const TEngineServices* running = RunningEngine();
+  if (running) {
+    if (running->FrameCount() == gLastCollectedFrame) return;
+    gLastCollectedFrame = running->FrameCount();
+  }
+  TAppletServices* applet = Applet();
+  const bool show = applet && applet->DebugFormVisible();
+  const auto start = std::chrono::steady_clock::now();
+  JS_GC(cx_);
+  if (!show) return;
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::u16string elapsed = Seconds(seconds);
+  while (elapsed.size() < 8) elapsed.insert(elapsed.begin(), u' ');
+  EngineShowInfo(u"JS GC:", elapsed);
+  EngineShowInfo(u"JS Objects:", IntToStr(objectCount_));
+}
+
+}  // namespace corvane

@@ -1,0 +1,57 @@
+#include "script/js/js_error_report.h"
+
+#include <js/ErrorReport.h>
+#include <js/Exception.h>
+#include <jsapi.h>
+
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+
+namespace corvane::js {
+
+std::u16string FormatReport(const JSErrorReport& report) {
+  // Only the parser quotes the source line; everything else counts from 1.
+  const bool fromParser = report.linebuf() != nullptr;
+  std::uint32_t column = report.column;
+  if (!fromParser && column > 0) --column;
+  std::u16string line = Utf8ToUtf16(report.filename ? report.filename : "");
+  line += u"(" + IntToStr(report.lineno) + u":" + IntToStr(column) + u") ";
+  if (report.message()) line += Utf8ToUtf16(report.message().c_str());
+  line += u" \"";
+  if (fromParser) {
+    std::u16string_view source(report.linebuf(), report.linebufLength());
+    // The library keeps the line's end with it.
+    while (!source.empty() && (source.back() == u'\n' || source.back() == u'\r')) source.remove_suffix(1);
+    line += source;
+  }
+  line += u"\"";
+  return line;
+}
+
+bool ReportPendingException(JSContext* cx) {
+  if (!JS_IsExceptionPending(cx)) return false;
+  JS::ExceptionStack stack(cx);
+  if (!JS::StealPendingExceptionStack(cx, &stack)) {
+    JS_ClearPendingException(cx);
+    EngineError(u"Script error");
+    return true;
+  }
+  JS::ErrorReportBuilder builder(cx);
+  if (!builder.init(cx, stack, JS::ErrorReportBuilder::WithSideEffects) || !builder.report()) {
+    JS_ClearPendingException(cx);
+    EngineError(u"Script error");
+    return true;
+  }
+  // Building the report may run script (a thrown object's toString); what
+  // that leaves behind is not this error's.
+  JS_ClearPendingException(cx);
+  EngineError(FormatReport(*builder.report()));
+  return true;
+}
+
+void ReportWarning(JSContext*, JSErrorReport* report) {
+  if (report) EngineError(FormatReport(*report));
+}
+
+}  // namespace corvane::js

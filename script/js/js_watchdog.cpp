@@ -1,0 +1,120 @@
+#include "script/js/js_watchdog.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include <jsapi.h>
+
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+#include "engine/core/engine_services.h"
+
+namespace corvane::js {
+
+namespace {
+
+constexpr auto kPollPeriod = std::chrono::milliseconds(250);
+
+double gLimit = 10.0;
+
+// The watchdog thread's side.
+std::thread gThread;
+std::mutex gMutex;
+std::condition_variable gWake;
+bool gQuit = false;
+std::atomic<int> gRunning{0};
+
+// The main thread's side.
+double gCallStart = 0;
+std::uint64_t gFrames = 0;
+double gFrameSeen = 0;
+bool gStopped = false;
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+std::uint64_t EngineFrames() {
+  const TEngineServices* engine = RunningEngine();
+  return engine ? engine->FrameCount() : 0;
+}
+
+// Notes a frame begun since the last look (a frame inside a call counts
+// for the calls around it too).
+void ObserveFrames(double now) {
+  if (const std::uint64_t frames = EngineFrames(); frames != gFrames) {
+    gFrames = frames;
+    gFrameSeen = now;
+  }
+}
+
+bool OnInterrupt(JSContext* cx) {
+  if (gRunning.load() == 0 || !(gLimit > 0)) return true;
+  const double now = Now();
+  ObserveFrames(now);
+  if (now - std::max(gCallStart, gFrameSeen) < gLimit) return true;
+  JS::AutoFilename file;
+  unsigned line = 0;
+  unsigned column = 0;
+  JS::DescribeScriptedCaller(cx, &file, &line, &column);
+  EngineError(Utf8ToUtf16(file.get() ? file.get() : "") + u"(" + IntToStr(line) + u":" + IntToStr(column) +
+              u") script stopped: no frame for " + Utf8ToUtf16(FloatToStrGeneral(gLimit)) + u" s");
+  gStopped = true;
+  return false;
+}
+
+void WatchdogLoop(JSContext* cx) {
+  std::unique_lock<std::mutex> lock(gMutex);
+  while (!gQuit) {
+    gWake.wait_for(lock, kPollPeriod, [] { return gQuit; });
+    if (!gQuit && gRunning.load() > 0) JS_RequestInterruptCallback(cx);
+  }
+}
+
+}  // namespace
+
+double ScriptTimeLimit() { return gLimit; }
+
+void SetScriptTimeLimit(double seconds) { gLimit = seconds > 0 ? seconds : 0; }
+
+void StartWatchdog(JSContext* cx) {
+  JS_AddInterruptCallback(cx, OnInterrupt);
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    gQuit = false;
+  }
+  gThread = std::thread(WatchdogLoop, cx);
+}
+
+void StopWatchdog() {
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    gQuit = true;
+  }
+  gWake.notify_all();
+  if (gThread.joinable()) gThread.join();
+}
+
+TWatchedCall::TWatchedCall() : previousStart_(gCallStart), previousStopped_(gStopped) {
+  gCallStart = Now();
+  ObserveFrames(gCallStart);
+  gStopped = false;
+  ++gRunning;
+}
+
+TWatchedCall::~TWatchedCall() {
+  --gRunning;
+  ObserveFrames(Now());
+  gCallStart = previousStart_;
+  gStopped = previousStopped_;
+}
+
+bool TWatchedCall::Stopped() const { return gStopped; }
+
+}  // namespace corvane::js

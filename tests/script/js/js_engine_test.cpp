@@ -1,0 +1,139 @@
+// The JavaScript engine of an applet: handlers evaluated in its global,
+// errors in the log with file, line and column, constants, global values,
+// several engines on the one context.
+#include <gtest/gtest.h>
+
+#include "script/js/js_context.h"
+#include "script/js/register.h"
+#include "tests/script/js/js_world.h"
+
+namespace corvane {
+namespace {
+
+using test::TJsWorld;
+using Lines = std::vector<std::string>;
+
+TEST(JsEngineTest, HandlersRunInTheGlobalAndReportTheirErrors) {
+  TJsWorld world;
+  ASSERT_NE(world.Start(), nullptr);
+  TJavaScriptEngine* js = world.Js();
+  ASSERT_NE(js, nullptr);
+
+  EXPECT_TRUE(js->CallScript(u""));
+  std::size_t mark = world.Mark();
+  EXPECT_FALSE(js->CallScript(u"x = 1; undefinedFn()"));
+  EXPECT_EQ(world.ErrorsSince(mark), Lines{"(0:7) undefinedFn is not defined \"\""});
+  // The statement before the error ran, and the next handler runs.
+  EXPECT_TRUE(js->CallScript(u"y = x + 1"));
+  EXPECT_EQ(js->GetVarValue(u"y"), u"2");
+
+  // A handler's syntax error quotes its line; a later line counts from 0.
+  mark = world.Mark();
+  EXPECT_FALSE(js->CallScript(u"a = 1;\nb = ;"));
+  EXPECT_EQ(world.ErrorsSince(mark), Lines{"(1:4) expected expression, got ';' \"b = ;\""});
+
+  // A thrown value that is no error object.
+  mark = world.Mark();
+  EXPECT_FALSE(js->CallScript(u"throw 5"));
+  EXPECT_EQ(world.ErrorsSince(mark), Lines{"(0:0) uncaught exception: 5 \"\""});
+
+  // Endless recursion is an error like any other.
+  mark = world.Mark();
+  EXPECT_FALSE(js->CallScript(u"function f(){f()} f()"));
+  const Lines errors = world.ErrorsSince(mark);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("too much recursion"), std::string::npos) << errors[0];
+  EXPECT_TRUE(js->CallScript(u"z = 3"));
+}
+
+TEST(JsEngineTest, ConstantsKeepAllThirtyTwoBits) {
+  TJsWorld world;
+  ASSERT_NE(world.Start(), nullptr);
+  TJavaScriptEngine* js = world.Js();
+  ASSERT_NE(js, nullptr);
+  // The applet published the key constants.
+  EXPECT_EQ(js->GetVarValue(u"VK_LEFT"), u"37");
+  js->RegisterConst(u"BIG", 0xFFFFFFFFu);
+  EXPECT_EQ(js->GetVarValue(u"BIG"), u"4294967295");
+  js->RegisterConst(u"HIGH", 0x80000000u);
+  EXPECT_TRUE(js->CallScript(u"if (HIGH <= 0) throw 'sign'"));
+  EXPECT_TRUE(js->CallScript(u"n = 0; n = Object.keys(this).length"));
+  const std::u16string before = js->GetVarValue(u"n");
+  js->RegisterConst(u"", 1);
+  EXPECT_TRUE(js->CallScript(u"n = Object.keys(this).length"));
+  EXPECT_EQ(js->GetVarValue(u"n"), before);
+  EXPECT_EQ(js->GetVarValue(u""), u"");
+}
+
+TEST(JsEngineTest, GlobalValuesAsText) {
+  TJsWorld world;
+  ASSERT_NE(world.Start(), nullptr);
+  TJavaScriptEngine* js = world.Js();
+  ASSERT_TRUE(js->CallScript(u"s = 'Grüße'; f = 1.5; o = {toString() { return 'me'; }}"));
+  EXPECT_EQ(js->GetVarValue(u"s"), u"Grüße");
+  EXPECT_EQ(js->GetVarValue(u"f"), u"1.5");
+  EXPECT_EQ(js->GetVarValue(u"o"), u"me");
+  EXPECT_EQ(js->GetVarValue(u"missing"), u"");
+  // The engine's globals are wrapped objects; classes are named globals.
+  EXPECT_EQ(js->GetVarValue(u"applet"), u"[object Object]");
+  EXPECT_EQ(js->GetVarValue(u"Applet"), u"[object Object]");
+  // A value whose conversion throws gives nothing, and says why.
+  ASSERT_TRUE(js->CallScript(u"bad = {toString() { throw new Error('no text'); }}"));
+  const std::size_t mark = world.Mark();
+  EXPECT_EQ(js->GetVarValue(u"bad"), u"");
+  EXPECT_EQ(world.ErrorsSince(mark), Lines{"(0:26) no text \"\""});
+}
+
+TEST(JsEngineTest, EnginesKeepTheirGlobalsApartAndShareOneContext) {
+  TJsWorld world;
+  Applet* applet = world.Start();
+  ASSERT_NE(applet, nullptr);
+  auto* first = Create<TJavaScriptEngine>(TCreateContext(applet));
+  auto* second = Create<TJavaScriptEngine>(TCreateContext(applet));
+  ASSERT_NE(first->Context(), nullptr);
+  EXPECT_EQ(first->Context(), second->Context());
+  EXPECT_NE(first->GlobalObject(), second->GlobalObject());
+  EXPECT_TRUE(first->CallScript(u"only = 'first'"));
+  EXPECT_EQ(first->GetVarValue(u"only"), u"first");
+  EXPECT_EQ(second->GetVarValue(u"only"), u"");
+  EXPECT_FALSE(second->CallScript(u"only.length"));
+  first->Free();
+  second->Free();
+  // The applet's own engine still runs; after every engine has gone a new
+  // one makes the context again.
+  EXPECT_TRUE(world.Js()->CallScript(u"q = 1"));
+  world.FreeApplet();
+  EXPECT_EQ(js::SharedContext(), nullptr);
+  auto* third = Create<TJavaScriptEngine>(TCreateContext());
+  EXPECT_TRUE(third->CallScript(u"r = 2 * 21"));
+  EXPECT_EQ(third->GetVarValue(u"r"), u"42");
+  third->Free();
+}
+
+TEST(JsEngineTest, RegistrationMakesItTheScriptEngine) {
+  const TClass previous = ScriptEngineClass;
+  RegisterJavaScriptEngine();
+  EXPECT_EQ(ScriptEngineClass, TJavaScriptEngine::StaticClass());
+  EXPECT_EQ(RegisteredScriptEngine(".JS"), TJavaScriptEngine::StaticClass());
+  EXPECT_EQ(RegisteredScriptEngine(".lua"), nullptr);
+  ScriptEngineClass = previous;
+}
+
+TEST(JsEngineTest, TheAppletsScriptLifecycle) {
+  TJsWorld world;
+  world.Put("main.js", "var loaded = 1;\nfunction started() { loadedRuns = loaded + 1; }\n");
+  Applet* applet = world.Start(
+      "object Game: Applet\n  onLoad = 'started()'\n  onTick = 'ticks = (typeof ticks == \"number\" ? ticks : 0) + 1'\nend\n");
+  ASSERT_NE(applet, nullptr);
+  EXPECT_EQ(world.CountInfo("main.js was compiled successful"), 1);
+  EXPECT_TRUE(world.Exists("main.jsbin"));
+  EXPECT_EQ(world.Js()->GetVarValue(u"loadedRuns"), u"2");
+  world.Steps(3);
+  EXPECT_EQ(world.Js()->GetVarValue(u"ticks"), u"3");
+  EXPECT_EQ(world.Js()->GetVarValue(u"Game"), u"[object Object]");
+  world.FreeApplet();
+  EXPECT_EQ(world.CountInfo("Mozzila Spider Monkey scripting engine finished TJavaScriptEngine"), 1);
+}
+
+}  // namespace
+}  // namespace corvane
