@@ -1,6 +1,7 @@
 #include "script/js/js_compiled_script.h"
 
 #include <cstring>
+#include <unordered_set>
 
 #include <jsapi.h>
 
@@ -26,6 +27,23 @@ std::uint64_t GetLittle(std::string_view in, std::size_t at, int bytes) {
 }  // namespace
 
 CORVANE_IMPLEMENT_CLASS(TJSScript)
+
+namespace {
+
+std::unordered_set<TJSScript*>& LiveScripts() {
+  static std::unordered_set<TJSScript*> live;
+  return live;
+}
+
+}  // namespace
+
+TJSScript::TJSScript(const TCreateContext& context) : TScript(context) { LiveScripts().insert(this); }
+
+TJSScript::~TJSScript() { LiveScripts().erase(this); }
+
+void TJSScript::ReleaseAllStencils() {
+  for (TJSScript* script : LiveScripts()) script->SetStencil(nullptr);
+}
 
 void TJSScript::SetStencil(RefPtr<JS::Stencil> stencil) {
   stencil_ = std::move(stencil);

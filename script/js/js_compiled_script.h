@@ -22,11 +22,16 @@ namespace corvane::js {
 inline constexpr std::int64_t kMaxScriptFileBytes = 64 << 20;
 
 // A loaded script file: Handle points at this record's stencil holder.
+// Stencils must not outlive the context they were made on: when it goes,
+// every script still alive lets its stencil go (and has no code).
 class TJSScript : public TScript {
   CORVANE_CLASS(TJSScript, TScript)
-  using TScript::TScript;
+  explicit TJSScript(const TCreateContext& context);
+  ~TJSScript() override;
   const RefPtr<JS::Stencil>& Stencil() const { return stencil_; }
   void SetStencil(RefPtr<JS::Stencil> stencil);
+  // Called before the shared context is destroyed.
+  static void ReleaseAllStencils();
 
  private:
   RefPtr<JS::Stencil> stencil_;

@@ -14,6 +14,7 @@
 #include <jsapi.h>
 
 #include "base/system/log_target.h"
+#include "script/js/js_compiled_script.h"
 #include "script/js/js_error_report.h"
 #include "script/js/js_watchdog.h"
 
@@ -110,6 +111,7 @@ void ReleaseContext() {
   if (!gContext || gHolders <= 0) return;
   if (--gHolders > 0) return;
   StopWatchdog();
+  TJSScript::ReleaseAllStencils();
   JSContext* cx = gContext;
   gContext = nullptr;
   JS_DestroyContext(cx);

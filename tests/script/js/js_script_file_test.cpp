@@ -1,0 +1,187 @@
+// Script files: found by the base of the name, compiled and stored as
+// ".jsbin", the compiled form used while it is not older than the source,
+// damaged or foreign compiled files replaced, and the errors of files.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "script/js/js_compiled_script.h"
+#include "script/js/js_context.h"
+#include "tests/script/js/js_world.h"
+
+namespace corvane {
+namespace {
+
+using test::TJsWorld;
+using Lines = std::vector<std::string>;
+
+class JsScriptFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(world.Start(), nullptr); }
+  TScript* Load(const std::u16string& name) {
+    TScript* script = world.Js()->LoadScript(world.Live()->ResMan(), name);
+    if (script) loaded.push_back(script);
+    return script;
+  }
+  // A script outlives its engine harmlessly (its code went with the
+  // context); it is freed all the same.
+  void TearDown() override {
+    for (TScript* script : loaded) script->Free();
+  }
+  // Moves a file's date by whole seconds (file dates step by 2 s).
+  void Age(const std::string& name, int seconds) {
+    const auto path = world.PathOf(name);
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(seconds));
+  }
+
+  TJsWorld world;
+  std::vector<TScript*> loaded;
+};
+
+const char kMain[] = "var answer = 42;\nfunction outer() {\n  function inner(x) { return x * 2; }\n  return inner(answer);\n}\n";
+
+TEST_F(JsScriptFileTest, SourceIsCompiledStoredAndRun) {
+  world.Put("main.js", kMain);
+  const std::size_t mark = world.Mark();
+  TScript* script = Load(u"main.txt");
+  ASSERT_NE(script, nullptr);
+  EXPECT_NE(script->Handle, nullptr);
+  EXPECT_EQ(script->RefCount, 0);
+  const Lines lines = world.MessagesSince(mark);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "(i) main.js was compiled successful"), 1);
+  EXPECT_TRUE(world.Exists("main.jsbin"));
+  EXPECT_EQ(world.Js()->GetVarValue(u"answer"), u"42");
+  EXPECT_TRUE(world.Js()->CallScript(u"result = outer()"));
+  EXPECT_EQ(world.Js()->GetVarValue(u"result"), u"84");
+  EXPECT_EQ(Load(u"absent.js"), nullptr);
+}
+
+TEST_F(JsScriptFileTest, CompiledFileAloneRunsWithItsNestedFunctions) {
+  world.Put("main.js", kMain);
+  ASSERT_NE(Load(u"main.js"), nullptr);
+  const std::optional<std::string> compiled = world.Bytes("main.jsbin");
+  ASSERT_TRUE(compiled);
+  std::filesystem::remove(world.PathOf("main.js"));
+  world.FreeApplet();
+  // The last engine took the context, and the script's code with it.
+  EXPECT_EQ(loaded.back()->Handle, nullptr);
+
+  TJsWorld fresh;
+  fresh.Put("main.jsbin", *compiled);
+  ASSERT_NE(fresh.Start(), nullptr);
+  const std::size_t mark = fresh.Mark();
+  TScript* script = fresh.Js()->LoadScript(fresh.Live()->ResMan(), u"main.js");
+  ASSERT_NE(script, nullptr);
+  EXPECT_EQ(fresh.ErrorsSince(mark), Lines{});
+  EXPECT_EQ(fresh.CountInfo("main.js was compiled successful"), 0);
+  EXPECT_EQ(fresh.Js()->GetVarValue(u"answer"), u"42");
+  EXPECT_TRUE(fresh.Js()->CallScript(u"result = outer()"));
+  EXPECT_EQ(fresh.Js()->GetVarValue(u"result"), u"84");
+  // Nothing was written: the file is as it was.
+  EXPECT_EQ(fresh.Bytes("main.jsbin"), compiled);
+  fresh.Js()->FreeScript(script);
+}
+
+TEST_F(JsScriptFileTest, TheNewerOfSourceAndCompiledFileIsUsed) {
+  world.Put("main.js", "var version = 1;");
+  ASSERT_NE(Load(u"main.js"), nullptr);
+  // A source of the same date as its compiled file: the compiled one.
+  world.Put("main.js", "var version = 2;");
+  std::filesystem::last_write_time(world.PathOf("main.js"), std::filesystem::last_write_time(world.PathOf("main.jsbin")));
+  ASSERT_NE(Load(u"main.js"), nullptr);
+  EXPECT_EQ(world.Js()->GetVarValue(u"version"), u"1");
+  // Two seconds newer: compiled again and stored.
+  Age("main.js", 2);
+  const std::size_t mark = world.Mark();
+  ASSERT_NE(Load(u"main.js"), nullptr);
+  EXPECT_EQ(world.Js()->GetVarValue(u"version"), u"2");
+  const Lines lines = world.MessagesSince(mark);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "(i) main.js was compiled successful"), 1);
+}
+
+TEST_F(JsScriptFileTest, UnusableCompiledFilesAreReplacedFromTheSource) {
+  world.Put("main.js", kMain);
+  ASSERT_NE(Load(u"main.js"), nullptr);
+  const std::string good = *world.Bytes("main.jsbin");
+
+  // Another build's file: the library's own build id in it differs (the
+  // header still matches, so the library sees it and refuses it).
+  std::string foreign = good;
+  const std::string id = js::BuildId();
+  const std::size_t at = foreign.find(id);
+  ASSERT_NE(at, std::string::npos);
+  foreign[at + id.size() - 1] ^= 1;
+  const std::string payload = foreign.substr(16);
+  const std::uint64_t hash = js::CompiledScriptHash(payload);
+  for (int i = 0; i < 8; ++i) foreign[8 + i] = static_cast<char>((hash >> (8 * i)) & 0xFF);
+
+  std::string junk(64, '\0');
+  for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>(i * 37 + 11);
+  std::string flipped = good;
+  flipped[flipped.size() / 2] ^= 0x10;
+  const std::string truncated = good.substr(0, good.size() / 2);
+
+  for (const std::string& bad : {junk, foreign, flipped, truncated, std::string()}) {
+    world.Put("main.jsbin", bad);
+    Age("main.js", -10);
+    ASSERT_TRUE(world.Js()->CallScript(u"answer = 0"));
+    const std::size_t mark = world.Mark();
+    ASSERT_NE(Load(u"main.js"), nullptr);
+    EXPECT_EQ(world.ErrorsSince(mark), Lines{});
+    EXPECT_EQ(world.Js()->GetVarValue(u"answer"), u"42");
+    // Rewritten, and good again.
+    EXPECT_EQ(world.Bytes("main.jsbin"), good);
+  }
+
+  // Alone, a damaged file is reported and gives nothing.
+  std::filesystem::remove(world.PathOf("main.js"));
+  for (const std::string& bad : {junk, foreign, flipped, truncated}) {
+    world.Put("main.jsbin", bad);
+    const std::size_t mark = world.Mark();
+    EXPECT_EQ(Load(u"main.js"), nullptr);
+    EXPECT_EQ(world.ErrorsSince(mark), Lines{"Can't load compiled script main.jsbin"});
+  }
+}
+
+TEST_F(JsScriptFileTest, ErrorsNameTheFileAndItsLine) {
+  world.Put("main.js", "var a = 1;\nvar b = ;");
+  std::size_t mark = world.Mark();
+  EXPECT_EQ(Load(u"main.js"), nullptr);
+  EXPECT_EQ(world.ErrorsSince(mark),
+            (Lines{"main.js(2:8) expected expression, got ';' \"var b = ;\"", "Can't compile main.js script"}));
+  EXPECT_FALSE(world.Exists("main.jsbin"));
+
+  // A run-time error in a function of the file, called from a handler.
+  world.Put("lib.js", "// helpers\n\nvar unused = 0;\nfunction bad(){ return null.x; }\n");
+  ASSERT_NE(Load(u"lib.js"), nullptr);
+  mark = world.Mark();
+  EXPECT_FALSE(world.Js()->CallScript(u"bad()"));
+  Lines errors = world.ErrorsSince(mark);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].rfind("lib.js(4:", 0), 0u) << errors[0];
+
+  // The top level throws: the file is not loaded.
+  world.Put("thrower.js", "var before = 1;\nthrow new Error('stop here');\n");
+  mark = world.Mark();
+  EXPECT_EQ(Load(u"thrower.js"), nullptr);
+  EXPECT_EQ(world.ErrorsSince(mark), (Lines{"thrower.js(2:6) stop here \"\"", "Can't execute script thrower.js"}));
+}
+
+TEST_F(JsScriptFileTest, SourceTextIsUtf8OrLatin1WithoutItsMark) {
+  world.Put("utf8.js", "\xEF\xBB\xBFvar word = 'Gr\xC3\xBC\xC3\x9F" "e';");
+  ASSERT_NE(Load(u"utf8.js"), nullptr);
+  EXPECT_EQ(world.Js()->GetVarValue(u"word"), u"Grüße");
+  world.Put("latin.js", "var old = 'Gr\xFC\xDF" "e';");
+  ASSERT_NE(Load(u"latin.js"), nullptr);
+  EXPECT_EQ(world.Js()->GetVarValue(u"old"), u"Grüße");
+  // Lines end any way an editor ends them; the line numbers hold.
+  world.Put("crlf.js", "var x = 1;\r\nvar y = ;\r\n");
+  const std::size_t mark = world.Mark();
+  EXPECT_EQ(Load(u"crlf.js"), nullptr);
+  EXPECT_EQ(world.ErrorsSince(mark),
+            (Lines{"crlf.js(2:8) expected expression, got ';' \"var y = ;\"", "Can't compile crlf.js script"}));
+}
+
+}  // namespace
+}  // namespace corvane
