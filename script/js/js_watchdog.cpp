@@ -35,6 +35,7 @@ double gCallStart = 0;
 std::uint64_t gFrames = 0;
 double gFrameSeen = 0;
 bool gStopped = false;
+bool gStopWarning = false;
 
 double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -66,6 +67,7 @@ bool OnInterrupt(JSContext* cx) {
   EngineError(Utf8ToUtf16(file.get() ? file.get() : "") + u"(" + IntToStr(line) + u":" + IntToStr(column) +
               u") script stopped: no frame for " + Utf8ToUtf16(FloatToStrGeneral(gLimit)) + u" s");
   gStopped = true;
+  gStopWarning = true;
   return false;
 }
 
@@ -80,6 +82,12 @@ void WatchdogLoop(JSContext* cx) {
 }  // namespace
 
 double ScriptTimeLimit() { return gLimit; }
+
+bool TakeStopWarning() {
+  const bool pending = gStopWarning;
+  gStopWarning = false;
+  return pending;
+}
 
 void SetScriptTimeLimit(double seconds) { gLimit = seconds > 0 ? seconds : 0; }
 
@@ -110,6 +118,7 @@ TWatchedCall::TWatchedCall() : previousStart_(gCallStart), previousStopped_(gSto
 
 TWatchedCall::~TWatchedCall() {
   --gRunning;
+  gStopWarning = false;
   ObserveFrames(Now());
   gCallStart = previousStart_;
   gStopped = previousStopped_;

@@ -21,6 +21,10 @@ void SetScriptTimeLimit(double seconds);
 void StartWatchdog(JSContext* cx);
 void StopWatchdog();
 
+// True once after a stop: the library then warns "Script terminated by
+// timeout" itself, which the stop's own line already says.
+bool TakeStopWarning();
+
 // One call into the library, watched while it lives. Calls nest (a script
 // runs frames whose handlers run scripts); a stop ends the innermost one.
 class TWatchedCall {
