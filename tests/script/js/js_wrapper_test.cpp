@@ -1,0 +1,118 @@
+// Wrapped engine objects: one wrapper per object under every name it was
+// registered with, globals removed only while they hold the destroyed
+// object's wrapper, links detached so a kept wrapper reaches nothing, and
+// a teardown that leaves no object pointing at a freed engine.
+#include <gtest/gtest.h>
+
+#include "base/text/number_text.h"
+#include "engine/core/dummy.h"
+#include "engine/shell/engine.h"
+#include "script/js/js_object_link.h"
+#include "tests/script/js/js_world.h"
+
+namespace corvane {
+namespace {
+
+using test::TJsWorld;
+
+BaseObject* Named(Applet* applet, const std::u16string& name) {
+  auto* object = Create<Dummy>(TCreateContext(applet));
+  object->SetName(name);
+  return object;
+}
+
+TEST(JsWrapperTest, OneWrapperPerObjectLinkedWeakly) {
+  TJsWorld world;
+  Applet* applet = world.Start();
+  ASSERT_NE(applet, nullptr);
+  TJavaScriptEngine* js = world.Js();
+  BaseObject* door = Named(applet, u"door");
+  js->RegisterVariable(u"door", u"Dummy", door);
+  js->RegisterVariable(u"entrance", u"Dummy", door);
+  ASSERT_NE(door->ScriptObject(), nullptr);
+  JSObject* wrapper = js->WrapperOf(door);
+  ASSERT_NE(wrapper, nullptr);
+  EXPECT_EQ(js::GetJSPrivateObject(wrapper), door);
+  EXPECT_EQ(js::LinkOf(wrapper)->ClassRef, nullptr);
+  EXPECT_TRUE(js->CallScript(u"if (door !== entrance) throw 'two wrappers'; kept = door"));
+  // The class is a global of its own, the wrapper's prototype.
+  EXPECT_TRUE(js->CallScript(u"if (Object.getPrototypeOf(door) !== Dummy) throw 'prototype'"));
+
+  const std::int32_t before = js->ObjectCount();
+  door->Free();
+  EXPECT_EQ(js->ObjectCount(), before - 1);
+  EXPECT_EQ(js->GetVarValue(u"door"), u"");
+  EXPECT_EQ(js->GetVarValue(u"entrance"), u"");
+  // The script's own reference stays, and names no object.
+  EXPECT_TRUE(js->CallScript(u"if (typeof kept != 'object') throw 'gone'"));
+  // Never wrapped: nothing happens.
+  BaseObject* plain = Create<Dummy>(TCreateContext(applet));
+  js->ObjectDestroing(plain);
+  plain->Free();
+}
+
+TEST(JsWrapperTest, DestroyedObjectsDeleteOnlyTheirOwnGlobals) {
+  TJsWorld world;
+  Applet* applet = world.Start();
+  ASSERT_NE(applet, nullptr);
+  TJavaScriptEngine* js = world.Js();
+
+  // Renamed after registration: its registered name goes with it.
+  BaseObject* renamed = Named(applet, u"before");
+  js->RegisterVariable(u"before", u"Dummy", renamed);
+  renamed->SetName(u"after");
+  renamed->Free();
+  EXPECT_EQ(js->GetVarValue(u"before"), u"");
+
+  // Two objects of one name: the global is the later one's, and stays its.
+  BaseObject* first = Named(applet, u"twin");
+  BaseObject* second = Named(applet, u"twin");
+  js->RegisterVariable(u"twin", u"Dummy", first);
+  js->RegisterVariable(u"twin", u"Dummy", second);
+  ASSERT_TRUE(js->CallScript(u"secondTwin = twin"));
+  first->Free();
+  EXPECT_TRUE(js->CallScript(u"if (twin !== secondTwin) throw 'lost'"));
+  second->Free();
+  EXPECT_EQ(js->GetVarValue(u"twin"), u"");
+
+  // A script that put its own value there keeps it.
+  BaseObject* shadowed = Named(applet, u"spot");
+  js->RegisterVariable(u"spot", u"Dummy", shadowed);
+  ASSERT_TRUE(js->CallScript(u"spot = 'mine'"));
+  shadowed->Free();
+  EXPECT_EQ(js->GetVarValue(u"spot"), u"mine");
+}
+
+TEST(JsWrapperTest, ManyObjectsThroughCollectionsAndTeardown) {
+  TJsWorld world;
+  Applet* applet = world.Start();
+  ASSERT_NE(applet, nullptr);
+  TJavaScriptEngine* js = world.Js();
+  std::vector<TWeak<BaseObject>> objects;
+  for (int i = 0; i < 5000; ++i) {
+    const std::u16string name = u"obj" + IntToStr(i);
+    BaseObject* object = Named(applet, name);
+    js->RegisterVariable(name, u"Dummy", object);
+    objects.emplace_back(object);
+  }
+  ASSERT_TRUE(js->CallScript(u"kept = []; for (var i = 0; i < 5000; i += 7) kept.push(this['obj' + i]);"));
+  for (int step = 0; step < 3; ++step) {
+    world.Steps(1);
+    // Every object of a tenth is renamed and freed between collections.
+    for (std::size_t i = step; i < objects.size(); i += 10)
+      if (BaseObject* object = objects[i].Get()) {
+        object->SetName(u"moved");
+        object->Free();
+      }
+  }
+  EXPECT_EQ(js->GetVarValue(u"obj0"), u"");
+  EXPECT_EQ(js->GetVarValue(u"obj3"), u"[object Object]");
+  EXPECT_TRUE(js->CallScript(u"if (kept.length != 715) throw kept.length"));
+  // The engine object outlives the applet: its pointer to the wrapper goes.
+  ASSERT_NE(world.engine->ScriptObject(), nullptr);
+  world.FreeApplet();
+  EXPECT_EQ(world.engine->ScriptObject(), nullptr);
+}
+
+}  // namespace
+}  // namespace corvane
