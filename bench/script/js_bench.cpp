@@ -22,6 +22,21 @@ void BM_FullCollection(benchmark::State& state) {
 }
 BENCHMARK(BM_FullCollection)->Arg(10000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
+// The same heap collected in slices of about 2 ms, one per frame.
+void BM_IncrementalSlice(benchmark::State& state) {
+  TSilentLog silent;
+  TLogTarget* previous = SetLogTarget(&silent);
+  TJavaScriptEngine::SetCollectionSlice(2);
+  auto* js = Create<TJavaScriptEngine>(TCreateContext());
+  js->RegisterConst(u"count", static_cast<std::uint32_t>(state.range(0)));
+  js->CallScript(u"keep = []; for (var i = 0; i < count; ++i) keep.push({i: i, s: 'x' + i});");
+  for (auto _ : state) js->ProcessGarbageColection();
+  js->Free();
+  TJavaScriptEngine::SetCollectionSlice(0);
+  SetLogTarget(previous);
+}
+BENCHMARK(BM_IncrementalSlice)->Arg(200000)->Unit(benchmark::kMillisecond);
+
 void BM_OneLineHandler(benchmark::State& state) {
   TSilentLog silent;
   TLogTarget* previous = SetLogTarget(&silent);

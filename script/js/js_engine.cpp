@@ -4,6 +4,8 @@
 #include <limits>
 
 #include <js/CompilationAndEvaluation.h>
+#include <js/GCAPI.h>
+#include <js/SliceBudget.h>
 #include <js/Conversions.h>
 #include <js/GlobalObject.h>
 #include <js/PropertyAndElement.h>
@@ -42,6 +44,7 @@ constexpr JSClass kGlobalClass = {"global", JSCLASS_GLOBAL_FLAGS, &JS::DefaultGl
 // On the shared context one collection collects every applet: once per
 // engine frame is enough.
 std::uint64_t gLastCollectedFrame = std::numeric_limits<std::uint64_t>::max();
+double gCollectionSlice = 0;
 
 // The whole stream into bytes; false when it is larger than a script file
 // may be (or cannot be read).
@@ -152,6 +155,12 @@ void TJavaScriptEngine::BeforeDestruction() {
 TJavaScriptEngine* TJavaScriptEngine::EngineOf(JSContext* cx) {
   JS::Realm* realm = cx ? JS::GetCurrentRealmOrNull(cx) : nullptr;
   return realm ? static_cast<TJavaScriptEngine*>(JS::GetRealmPrivate(realm)) : nullptr;
+}
+
+double TJavaScriptEngine::CollectionSlice() { return gCollectionSlice; }
+
+void TJavaScriptEngine::SetCollectionSlice(double milliseconds) {
+  gCollectionSlice = milliseconds > 0 ? milliseconds : 0;
 }
 
 TAppletServices* TJavaScriptEngine::Applet() const { return dynamic_cast<TAppletServices*>(Owner()); }
@@ -436,7 +445,19 @@ void TJavaScriptEngine::ProcessGarbageColection() {
   TAppletServices* applet = Applet();
   const bool show = applet && applet->DebugFormVisible();
   const auto start = std::chrono::steady_clock::now();
-  JS_GC(cx_);
+  if (gCollectionSlice > 0) {
+    const ::js::SliceBudget budget{::js::TimeBudget(static_cast<std::int64_t>(std::max(1.0, gCollectionSlice)))};
+    JS_SetGCParameter(cx_, JSGC_INCREMENTAL_GC_ENABLED, 1);
+    if (JS::IsIncrementalGCInProgress(cx_)) {
+      JS::PrepareForIncrementalGC(cx_);
+      JS::IncrementalGCSlice(cx_, JS::GCReason::API, budget);
+    } else {
+      JS::PrepareForFullGC(cx_);
+      JS::StartIncrementalGC(cx_, JS::GCOptions::Normal, JS::GCReason::API, budget);
+    }
+  } else {
+    JS_GC(cx_);
+  }
   if (!show) return;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::u16string elapsed = Seconds(seconds);

@@ -49,6 +49,12 @@ class TJavaScriptEngine : public TScriptEngine {
   void ProcessGarbageColection() override;
   std::u16string GetVarValue(const std::u16string& name) override;
 
+  // The per-frame collection: a full one (0, the default), or an
+  // incremental slice of about this many milliseconds, for applets whose
+  // many live objects make a full collection too long for a frame.
+  static double CollectionSlice();
+  static void SetCollectionSlice(double milliseconds);
+
   // Engine objects wrapped as globals now.
   std::int32_t ObjectCount() const { return objectCount_; }
   // For the object binding: the context, the global, the prototype of a

@@ -17,7 +17,11 @@ std::u16string FormatReport(const JSErrorReport& report) {
   std::uint32_t column = report.column;
   if (!fromParser && column > 0) --column;
   std::u16string line = Utf8ToUtf16(report.filename ? report.filename : "");
-  line += u"(" + IntToStr(report.lineno) + u":" + IntToStr(column) + u") ";
+  line += u'(';
+  line += IntToStr(report.lineno);
+  line += u':';
+  line += IntToStr(column);
+  line += u") ";
   if (report.message()) line += Utf8ToUtf16(report.message().c_str());
   line += u" \"";
   if (fromParser) {

@@ -116,3 +116,28 @@ TEST(JsWrapperTest, ManyObjectsThroughCollectionsAndTeardown) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(JsWrapperTest, IncrementalCollectionKeepsWhatScriptsHold) {
+  TJavaScriptEngine::SetCollectionSlice(1);
+  {
+    test::TJsWorld world;
+    Applet* applet = world.Start();
+    ASSERT_NE(applet, nullptr);
+    TJavaScriptEngine* js = world.Js();
+    ASSERT_TRUE(js->CallScript(u"keep = []; for (var i = 0; i < 50000; ++i) keep.push({i: i});"));
+    for (int step = 0; step < 30; ++step) {
+      world.Steps(1);
+      // New garbage every frame, while the kept objects stay whole.
+      ASSERT_TRUE(js->CallScript(u"for (var j = 0; j < 2000; ++j) ({garbage: j});"
+                                 u"if (keep[49999].i != 49999) throw 'lost';"));
+    }
+    world.FreeApplet();
+  }
+  TJavaScriptEngine::SetCollectionSlice(0);
+}
+
+}  // namespace
+}  // namespace corvane
