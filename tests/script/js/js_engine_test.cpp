@@ -3,6 +3,9 @@
 // several engines on the one context.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "engine/shell/engine.h"
 #include "script/js/js_context.h"
 #include "script/js/register.h"
 #include "tests/script/js/js_world.h"
@@ -133,6 +136,45 @@ TEST(JsEngineTest, TheAppletsScriptLifecycle) {
   EXPECT_EQ(world.Js()->GetVarValue(u"Game"), u"[object Object]");
   world.FreeApplet();
   EXPECT_EQ(world.CountInfo("Mozzila Spider Monkey scripting engine finished TJavaScriptEngine"), 1);
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(JsEngineTest, TwoAppletsKeepTheirGlobalsApart) {
+  test::TJsWorld world;
+  world.Put("main.js", "var who = 'first';");
+  Applet* first = world.Start();
+  ASSERT_NE(first, nullptr);
+  std::filesystem::create_directory(world.PathOf("second"));
+  world.Put("second/main.object", "object Other: Applet\nend\n");
+  world.Put("second/main.js", "var who = 'second'; var onlySecond = 1;");
+  TWeak<Applet> second(world.engine->RunApplet(world.PathOf("second/main.object")));
+  ASSERT_NE(second.Get(), nullptr);
+  auto* firstJs = dynamic_cast<TJavaScriptEngine*>(first->ScriptEngine());
+  auto* secondJs = dynamic_cast<TJavaScriptEngine*>(second->ScriptEngine());
+  ASSERT_NE(firstJs, nullptr);
+  ASSERT_NE(secondJs, nullptr);
+  EXPECT_EQ(firstJs->GetVarValue(u"who"), u"first");
+  EXPECT_EQ(secondJs->GetVarValue(u"who"), u"second");
+  EXPECT_EQ(firstJs->GetVarValue(u"onlySecond"), u"");
+  world.Steps(2);
+  second->Free();
+  world.FreeApplet();
+  EXPECT_EQ(js::SharedContext(), nullptr);
+  // A third applet after both: the context is made again.
+  std::filesystem::create_directory(world.PathOf("third"));
+  world.Put("third/main.object", "object Third: Applet\nend\n");
+  world.Put("third/main.js", "var who = 'third';");
+  TWeak<Applet> third(world.engine->RunApplet(world.PathOf("third/main.object")));
+  ASSERT_NE(third.Get(), nullptr);
+  auto* thirdJs = dynamic_cast<TJavaScriptEngine*>(third->ScriptEngine());
+  ASSERT_NE(thirdJs, nullptr);
+  EXPECT_EQ(thirdJs->GetVarValue(u"who"), u"third");
+  third->Free();
 }
 
 }  // namespace
