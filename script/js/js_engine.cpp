@@ -45,6 +45,7 @@ constexpr JSClass kGlobalClass = {"global", JSCLASS_GLOBAL_FLAGS, &JS::DefaultGl
 // engine frame is enough.
 std::uint64_t gLastCollectedFrame = std::numeric_limits<std::uint64_t>::max();
 double gCollectionSlice = 0;
+double gLastCollectionSeconds = 0;
 
 // The whole stream into bytes; false when it is larger than a script file
 // may be (or cannot be read).
@@ -438,32 +439,36 @@ std::u16string TJavaScriptEngine::GetVarValue(const std::u16string& name) {
 void TJavaScriptEngine::ProcessGarbageColection() {
   if (!cx_) return;
   const TEngineServices* running = RunningEngine();
-  if (running) {
-    if (running->FrameCount() == gLastCollectedFrame) return;
-    gLastCollectedFrame = running->FrameCount();
+  const bool collect = !running || running->FrameCount() != gLastCollectedFrame;
+  if (collect) {
+    if (running) gLastCollectedFrame = running->FrameCount();
+    const auto start = std::chrono::steady_clock::now();
+    Collect();
+    gLastCollectionSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
+  // Every applet showing its board sees the frame's one collection.
   TAppletServices* applet = Applet();
-  const bool show = applet && applet->DebugFormVisible();
-  const auto start = std::chrono::steady_clock::now();
-  if (gCollectionSlice > 0) {
-    const ::js::SliceBudget budget{::js::TimeBudget(static_cast<std::int64_t>(std::max(1.0, gCollectionSlice)))};
-    JS_SetGCParameter(cx_, JSGC_INCREMENTAL_GC_ENABLED, 1);
-    if (JS::IsIncrementalGCInProgress(cx_)) {
-      JS::PrepareForIncrementalGC(cx_);
-      JS::IncrementalGCSlice(cx_, JS::GCReason::API, budget);
-    } else {
-      JS::PrepareForFullGC(cx_);
-      JS::StartIncrementalGC(cx_, JS::GCOptions::Normal, JS::GCReason::API, budget);
-    }
-  } else {
-    JS_GC(cx_);
-  }
-  if (!show) return;
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::u16string elapsed = Seconds(seconds);
+  if (!applet || !applet->DebugFormVisible()) return;
+  std::u16string elapsed = Seconds(gLastCollectionSeconds);
   while (elapsed.size() < 8) elapsed.insert(elapsed.begin(), u' ');
   EngineShowInfo(u"JS GC:", elapsed);
   EngineShowInfo(u"JS Objects:", IntToStr(objectCount_));
+}
+
+void TJavaScriptEngine::Collect() {
+  if (gCollectionSlice <= 0) {
+    JS_GC(cx_);
+    return;
+  }
+  const ::js::SliceBudget budget{::js::TimeBudget(static_cast<std::int64_t>(std::max(1.0, gCollectionSlice)))};
+  JS_SetGCParameter(cx_, JSGC_INCREMENTAL_GC_ENABLED, 1);
+  if (JS::IsIncrementalGCInProgress(cx_)) {
+    JS::PrepareForIncrementalGC(cx_);
+    JS::IncrementalGCSlice(cx_, JS::GCReason::API, budget);
+  } else {
+    JS::PrepareForFullGC(cx_);
+    JS::StartIncrementalGC(cx_, JS::GCOptions::Normal, JS::GCReason::API, budget);
+  }
 }
 
 }  // namespace corvane

@@ -72,6 +72,8 @@ class TJavaScriptEngine : public TScriptEngine {
   class TEntry;
 
   TAppletServices* Applet() const;
+  // A full collection, or a slice of one (CollectionSlice).
+  void Collect();
   JSObject* AddObject(JSObject* prototype, TObject* object, std::u16string name);
   bool DefineGlobal(JSContext* cx, const std::u16string& name, JS::HandleValue value);
   RefPtr<JS::Stencil> CompileFile(TResourceMan* resMan, const std::string& jsName, const std::string& binName,

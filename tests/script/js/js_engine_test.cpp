@@ -5,7 +5,10 @@
 
 #include <filesystem>
 
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/shell/engine.h"
+#include "engine/shell/engine_log.h"
 #include "script/js/js_context.h"
 #include "script/js/register.h"
 #include "tests/script/js/js_world.h"
@@ -175,6 +178,36 @@ TEST(JsEngineTest, TwoAppletsKeepTheirGlobalsApart) {
   ASSERT_NE(thirdJs, nullptr);
   EXPECT_EQ(thirdJs->GetVarValue(u"who"), u"third");
   third->Free();
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(JsEngineTest, OneCollectionPerEngineFrameShownOnTheBoard) {
+  test::TJsWorld world;
+  Applet* first = world.Start("object Game: Applet\n  debugInfo = True\nend\n");
+  ASSERT_NE(first, nullptr);
+  std::filesystem::create_directory(world.PathOf("second"));
+  world.Put("second/main.object", "object Other: Applet\nend\n");
+  TWeak<Applet> second(world.engine->RunApplet(world.PathOf("second/main.object")));
+  ASSERT_NE(second.Get(), nullptr);
+  JSContext* cx = js::SharedContext();
+  ASSERT_NE(cx, nullptr);
+  world.Steps(1);
+  const std::uint32_t before = JS_GetGCParameter(cx, JSGC_NUMBER);
+  world.Steps(3);
+  // Both applets ticked each frame; the shared heap was collected once.
+  EXPECT_EQ(JS_GetGCParameter(cx, JSGC_NUMBER) - before, 3u);
+  const auto& board = world.engine->LogBook().Info;
+  const std::u16string elapsed = board.getValue(u"JS GC:");
+  EXPECT_EQ(elapsed.size(), 8u) << Utf16ToUtf8(elapsed);
+  EXPECT_NE(elapsed.find(u'.'), std::u16string::npos);
+  EXPECT_EQ(board.getValue(u"JS Objects:"),
+            IntToStr(dynamic_cast<TJavaScriptEngine*>(first->ScriptEngine())->ObjectCount()));
+  second->Free();
 }
 
 }  // namespace
