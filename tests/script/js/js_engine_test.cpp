@@ -212,3 +212,27 @@ TEST(JsEngineTest, OneCollectionPerEngineFrameShownOnTheBoard) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(JsEngineTest, HostileNestingIsAnErrorNotACrash) {
+  test::TJsWorld world;
+  ASSERT_NE(world.Start(), nullptr);
+  TJavaScriptEngine* js = world.Js();
+  for (const std::size_t depth : {std::size_t{10000}, std::size_t{200000}}) {
+    const std::u16string deep = u"x = " + std::u16string(depth, u'(') + u"1" + std::u16string(depth, u')');
+    const std::size_t mark = world.Mark();
+    EXPECT_FALSE(js->CallScript(deep)) << depth;
+    EXPECT_EQ(world.ErrorsSince(mark).size(), 1u) << depth;
+    std::u16string arrays = u"y = ";
+    for (std::size_t i = 0; i < depth; ++i) arrays += u"[";
+    EXPECT_FALSE(js->CallScript(arrays));
+  }
+  // Deep script recursion through a native frame of the engine's own.
+  EXPECT_FALSE(js->CallScript(u"function r(n) { return [n].map(r); } r(0)"));
+  EXPECT_TRUE(js->CallScript(u"ok = 1"));
+}
+
+}  // namespace
+}  // namespace corvane
