@@ -42,6 +42,10 @@ bool StartProcess() {
     JS::SetProcessBuildIdOp(ProcessBuildId);
     if (JS_Init()) {
       std::atexit(JS_ShutDown);
+      // Before it: a program that exits with a context still alive must
+      // not leave the watchdog thread running (its destructor would end
+      // the program with std::terminate).
+      std::atexit(StopWatchdog);
       gProcess = TProcessState::Running;
     } else {
       gProcess = TProcessState::Failed;

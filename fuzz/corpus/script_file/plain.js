@@ -1,0 +1,2 @@
+var a = 1;
+function f(x) { return x * 2 + a; }
