@@ -141,3 +141,37 @@ TEST(JsWrapperTest, IncrementalCollectionKeepsWhatScriptsHold) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(JsWrapperTest, UnnamedObjectsAndGlobalsThatCannotGo) {
+  test::TJsWorld world;
+  Applet* applet = world.Start();
+  ASSERT_NE(applet, nullptr);
+  TJavaScriptEngine* js = world.Js();
+  // Without a name: the class in lower case and the object's address.
+  BaseObject* unnamed = Create<Dummy>(TCreateContext(applet));
+  js->RegisterVariable(u"", u"Dummy", unnamed);
+  const std::u16string name =
+      u"dummy" + IntToStr(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(unnamed)));
+  EXPECT_EQ(js->GetVarValue(name), u"[object Object]");
+  unnamed->Free();
+  EXPECT_EQ(js->GetVarValue(name), u"");
+
+  // A script's `var` of the same name makes a global that cannot be
+  // deleted: the engine says so, and the link still goes.
+  ASSERT_TRUE(js->CallScript(u"var fixed;"));
+  BaseObject* pinned = Named(applet, u"fixed");
+  js->RegisterVariable(u"fixed", u"Dummy", pinned);
+  JSObject* wrapper = js->WrapperOf(pinned);
+  ASSERT_NE(wrapper, nullptr);
+  JS::RootedObject kept(js->Context(), wrapper);
+  const std::size_t mark = world.Mark();
+  pinned->Free();
+  EXPECT_EQ(world.ErrorsSince(mark), std::vector<std::string>{"Object can't deleted fixed"});
+  EXPECT_EQ(js::GetJSPrivateObject(kept), nullptr);
+}
+
+}  // namespace
+}  // namespace corvane
