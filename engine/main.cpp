@@ -1,14 +1,16 @@
 // The program: registers every subsystem's classes, makes the one engine
 // (whose start-up reads the command line and launches the applet), runs the
 // main loop until the applet ends, and frees the engine. The host is SDL
-// with the OpenGL device. The exit status is 0 when an applet ran and 1
-// when none could: the platform did not come up, or no applet could be
-// launched (a missing path, a file that holds no applet, a damaged
-// container, no display for its window); the log says why.
+// with the OpenGL device; sound plays on libbass.so. The exit status is 0
+// when an applet ran and 1 when none could: the platform did not come up,
+// or no applet could be launched (a missing path, a file that holds no
+// applet, a damaged container, no display for its window); the log says
+// why.
 #include "base/reflection/class_registry.h"
 #include "base/system/file_utils.h"
 #include "engine/shell/engine.h"
 #include "engine/shell/register.h"
+#include "platform/bass/sound_engine_bass.h"
 #include "platform/register.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
   RegisterPlatformClasses();
   RegisterSDLPlatform();
   RegisterGLDevice();
+  RegisterBassSoundEngine();
 #ifdef CORVANE_WITH_JS
   RegisterJavaScriptEngine();
 #endif

@@ -17,6 +17,7 @@
 namespace corvane {
 
 class TResourceMan;
+class TStream;
 
 template <class C>
 class TClassBuilder;
@@ -25,7 +26,8 @@ class TClassBuilder;
 class TSound : public TSomePersistent {
   CORVANE_CLASS(TSound, TSomePersistent)
   using TSomePersistent::TSomePersistent;
-  std::uintptr_t Handle = 0;  // the library's handle
+  std::uintptr_t Handle = 0;   // the library's handle of the sample
+  std::uintptr_t Channel = 0;  // the channel that plays it
   std::int32_t RefCount = 0;
 };
 
@@ -35,6 +37,11 @@ class TMusic : public TSomePersistent {
   using TSomePersistent::TSomePersistent;
   std::uintptr_t Handle = 0;
   std::int32_t RefCount = 0;
+  // Paused by the engine's pause (not by a script): resumed when it ends.
+  bool PausedByEngine = false;
+  // What a streamed piece is read from, owned by the library's stream
+  // until it closes it; nullptr for a module.
+  TStream* Source = nullptr;
 };
 
 class TSoundEngine : public TSomePersistent {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "libs/bass/bass_api.h"
+#include "libs/bass/api/bass_api.h"
 
 namespace libbass {
 

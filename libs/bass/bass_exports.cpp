@@ -1,6 +1,6 @@
 // The C entry points: each forwards to the one Library, and no C++
 // exception crosses into the caller (a failed allocation is a failed call).
-#include "libs/bass/bass_api.h"
+#include "libs/bass/api/bass_api.h"
 #include "libs/bass/library.h"
 
 namespace {

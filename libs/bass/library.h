@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "libs/bass/audio_output.h"
-#include "libs/bass/bass_api.h"
+#include "libs/bass/api/bass_api.h"
 #include "libs/bass/handle_table.h"
 #include "libs/bass/sample_voice.h"
 #include "libs/bass/voice.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "libs/bass/bass_api.h"
+#include "libs/bass/api/bass_api.h"
 #include "libs/bass/frame_mix.h"
 #include "libs/bass/sound_file.h"
 #include "libs/bass/voice.h"

@@ -3,7 +3,7 @@
 // first, so nothing of it runs once it is gone.
 #pragma once
 
-#include "libs/bass/bass_api.h"
+#include "libs/bass/api/bass_api.h"
 
 namespace libbass::test {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "libs/bass/bass_api.h"
+#include "libs/bass/api/bass_api.h"
 
 namespace libbass::test {
 

@@ -15,8 +15,8 @@
  * The entry points are called from one thread; the mixing runs on SDL's audio
  * thread, and each change of what it plays is made under the device's lock.
  */
-#ifndef LIBS_BASS_BASS_API_H
-#define LIBS_BASS_BASS_API_H
+#ifndef LIBS_BASS_API_BASS_API_H
+#define LIBS_BASS_API_BASS_API_H
 
 #include <stdint.h>
 
@@ -171,4 +171,4 @@ BASS_API_EXPORT BassManualRenderFunc BassManual_Render;
 }
 #endif
 
-#endif /* LIBS_BASS_BASS_API_H */
+#endif /* LIBS_BASS_API_BASS_API_H */

@@ -1,0 +1,248 @@
+#include "platform/bass/sound_engine_bass.h"
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/resource_man.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+#include "platform/bass/bass_binding.h"
+#include "platform/bass/bass_file_proc.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TSoundEngineBass)
+
+std::string TSoundEngineBass::LibraryName = "bass";
+std::int32_t TSoundEngineBass::FirstDevice = BASS_DEVICE_DEFAULT;
+
+namespace {
+
+// Live engines, and whether the library's output was started for them.
+int gSoundEngineRef = 0;
+bool gBassStarted = false;
+
+constexpr std::uint32_t kMixRate = 44100;
+// How many playbacks of one sample may sound at once.
+constexpr std::uint32_t kSamplePlaybacks = 6;
+
+// The whole file in memory; nullptr when it does not open.
+std::unique_ptr<TMemoryStream> ReadWhole(TResourceMan* resMan, const std::string& fileName) {
+  if (!resMan) return nullptr;
+  std::unique_ptr<TStream> file = resMan->CreateStream(fileName, 0);
+  if (!file) return nullptr;
+  auto memory = std::make_unique<TMemoryStream>();
+  // A file that delivers less than its size is decoded as far as it came.
+  memory->LoadFromStream(*file);
+  return memory;
+}
+
+// The library takes 32-bit lengths; a larger file does not load.
+bool FitsLength(TMemoryStream& memory) {
+  return memory.Size() <= static_cast<std::int64_t>(std::numeric_limits<std::uint32_t>::max());
+}
+
+void DecodeError(const char* what, const std::string& fileName) {
+  EngineError(u"Can't decode " + Utf8ToUtf16(what) + u" " + Utf8ToUtf16(fileName));
+}
+
+}  // namespace
+
+void TSoundEngineBass::Describe(TClassBuilder<TSoundEngineBass>& c) {
+  c.Method("LoadSound", &TSoundEngine::LoadSound);
+  c.Method("DestroySound", &TSoundEngine::DestroySound);
+  c.Method("PlaySound", &TSoundEngineBass::PlaySound);
+  c.Method("StopSound", &TSoundEngineBass::StopSound);
+  c.Method("LoadMusic", &TSoundEngine::LoadMusic);
+  c.Method("DestroyMusic", &TSoundEngine::DestroyMusic);
+  c.Method("PlayMusic", &TSoundEngineBass::PlayMusic);
+  c.Method("PauseMusic", &TSoundEngineBass::PauseMusic);
+  c.Method("StopMusic", &TSoundEngineBass::StopMusic);
+}
+
+TSoundEngineBass::TSoundEngineBass(const TCreateContext& context) : TSoundEngine(context) {
+  // Later engines never try again while the library is absent.
+  if (gSoundEngineRef == 0 && !Load_BASSDLL(LibraryName)) EngineError(u"Can't load Bass");
+  ++gSoundEngineRef;
+}
+
+void TSoundEngineBass::AfterConstruction() {
+  TSoundEngine::AfterConstruction();  // the starting volumes
+  if (BASS_Handle != 0 && !gBassStarted) {
+    EngineLog(u"Soun1dEngine - BASS - create");
+    if (!BASS_Init(FirstDevice, kMixRate, 0, nullptr, nullptr)) {
+      EngineError(u"BASS: Error initializing audio!");
+      if (!BASS_Init(BASS_DEVICE_NOSOUND, kMixRate, 0, nullptr, nullptr))
+        EngineError(u"BASS: Error initializing nosound!");
+    }
+    BASS_Start();
+    gBassStarted = true;
+  }
+  enabled_ = gBassStarted;
+}
+
+TSoundEngineBass::~TSoundEngineBass() {
+  // The sounds and music went in BeforeDestruction, while the output was
+  // still open.
+  if (--gSoundEngineRef > 0) return;
+  if (gBassStarted) {
+    gBassStarted = false;
+    BASS_Free();
+    EngineLog(u"SoundEngine - BASS - finished");
+  }
+  Unload_BASSDLL();
+}
+
+std::int32_t TSoundEngineBass::LibraryVolume(float value) {
+  if (!std::isfinite(value) || value <= 0) return 0;
+  if (value >= 1) return 100;
+  return static_cast<std::int32_t>(value * 100);  // truncated
+}
+
+bool TSoundEngineBass::IsStreamedMusic(const std::string& fileName) {
+  const std::string lower = AsciiLowerCase(fileName);
+  return lower.find(".ogg") != std::string::npos || lower.find(".mp3") != std::string::npos;
+}
+
+void TSoundEngineBass::SetSoundVolume(float value) {
+  TSoundEngine::SetSoundVolume(value);
+  if (!enabled_) return;
+  for (TSound* sound : Sounds())
+    BASS_ChannelSetAttributes(static_cast<BassHandle>(sound->Channel), BASS_KEEP_FREQUENCY,
+                              LibraryVolume(value), BASS_KEEP_PAN);
+}
+
+void TSoundEngineBass::SetMusicVolume(float value) {
+  TSoundEngine::SetMusicVolume(value);
+  for (TMusic* music : Musics()) {
+    if (enabled_)
+      BASS_ChannelSetAttributes(static_cast<BassHandle>(music->Handle), BASS_KEEP_FREQUENCY,
+                                LibraryVolume(value), BASS_KEEP_PAN);
+    EngineLog(u"music volume " + Utf8ToUtf16(FloatToStrGeneral(value)));
+  }
+}
+
+void TSoundEngineBass::SetPause(bool value) {
+  if (value == Pause()) return;
+  TSoundEngine::SetPause(value);
+  if (!enabled_) return;
+  for (TMusic* music : Musics()) {
+    const auto handle = static_cast<BassHandle>(music->Handle);
+    if (value) {
+      if (BASS_ChannelIsActive(handle) != BASS_ACTIVE_PLAYING) continue;
+      BASS_ChannelPause(handle);
+      music->PausedByEngine = true;
+    } else if (music->PausedByEngine) {
+      // Music asked to play during the pause has had no volume yet.
+      BASS_ChannelSetAttributes(handle, BASS_KEEP_FREQUENCY, LibraryVolume(MusicVolume()), BASS_KEEP_PAN);
+      BASS_ChannelPlay(handle, BASS_FALSE);
+      music->PausedByEngine = false;
+    }
+  }
+}
+
+void TSoundEngineBass::PlaySound(TSound* sound) {
+  if (!enabled_ || !sound) return;
+  const auto channel = static_cast<BassHandle>(sound->Channel);
+  BASS_ChannelSetAttributes(channel, BASS_KEEP_FREQUENCY, LibraryVolume(SoundVolume()), BASS_KEEP_PAN);
+  BASS_ChannelPlay(channel, BASS_TRUE);
+}
+
+void TSoundEngineBass::StopSound(TSound* sound) {
+  if (!enabled_ || !sound) return;
+  BASS_ChannelPause(static_cast<BassHandle>(sound->Channel));
+}
+
+void TSoundEngineBass::PlayMusic(TMusic* music) {
+  if (!enabled_ || !music) return;
+  if (Pause()) {
+    music->PausedByEngine = true;
+    return;
+  }
+  const auto handle = static_cast<BassHandle>(music->Handle);
+  BASS_ChannelSetAttributes(handle, BASS_KEEP_FREQUENCY, LibraryVolume(MusicVolume()), BASS_KEEP_PAN);
+  BASS_ChannelPlay(handle, BASS_FALSE);
+}
+
+void TSoundEngineBass::PauseMusic(TMusic* music) {
+  if (!enabled_ || !music) return;
+  BASS_ChannelPause(static_cast<BassHandle>(music->Handle));
+  music->PausedByEngine = false;
+}
+
+void TSoundEngineBass::StopMusic(TMusic* music) {
+  if (!enabled_ || !music) return;
+  BASS_ChannelStop(static_cast<BassHandle>(music->Handle));
+  music->PausedByEngine = false;
+}
+
+TSound* TSoundEngineBass::OpenSound(TResourceMan* resMan, const std::string& fileName) {
+  if (!enabled_) return nullptr;
+  std::unique_ptr<TMemoryStream> memory = ReadWhole(resMan, fileName);
+  if (!memory) return nullptr;
+  auto* sound = Create<TSound>(TCreateContext(Owner()));
+  if (FitsLength(*memory))
+    sound->Handle = BASS_SampleLoad(BASS_TRUE, memory->Memory(), 0, static_cast<std::uint32_t>(memory->Size()),
+                                    kSamplePlaybacks, 0);
+  if (sound->Handle != 0)
+    sound->Channel = BASS_SampleGetChannel(static_cast<BassHandle>(sound->Handle), BASS_FALSE);
+  else
+    DecodeError("sound", fileName);  // the record stays, silent
+  return sound;
+}
+
+void TSoundEngineBass::CloseSound(TSound& sound) {
+  if (!enabled_) return;
+  BASS_SampleFree(static_cast<BassHandle>(sound.Handle));
+  sound.Handle = 0;
+  sound.Channel = 0;
+}
+
+TMusic* TSoundEngineBass::OpenMusic(TResourceMan* resMan, const std::string& fileName) {
+  if (!enabled_) return nullptr;
+  // Even a streamed piece is read whole first: the mixing thread then reads
+  // memory of its own, never the applet's file (a container shares its file
+  // with the main thread's reads).
+  std::unique_ptr<TMemoryStream> memory = ReadWhole(resMan, fileName);
+  if (!memory) return nullptr;
+  auto* music = Create<TMusic>(TCreateContext(Owner()));
+  if (IsStreamedMusic(fileName)) {
+    TMemoryStream* source = memory.release();
+    music->Handle = BASS_StreamCreateFileUser(BASS_FALSE, BASS_SAMPLE_LOOP, &BassFileUserProc, source);
+    if (music->Handle != 0) {
+      music->Source = source;
+    } else {
+      source->Free();  // a stream that was not made never closes its source
+    }
+  } else if (FitsLength(*memory)) {
+    music->Handle = BASS_MusicLoad(BASS_TRUE, memory->Memory(), 0, static_cast<std::uint32_t>(memory->Size()),
+                                   BASS_MUSIC_LOOP, 0);
+  }
+  if (music->Handle == 0) DecodeError("music", fileName);
+  return music;
+}
+
+void TSoundEngineBass::CloseMusic(TMusic& music) {
+  if (!enabled_) return;
+  const auto handle = static_cast<BassHandle>(music.Handle);
+  BASS_ChannelStop(handle);
+  if (music.Source) {
+    BASS_StreamFree(handle);  // closes the source through the callback
+    music.Source = nullptr;
+  } else {
+    BASS_MusicFree(handle);
+  }
+  music.Handle = 0;
+}
+
+void RegisterBassSoundEngine() {
+  SoundEngineClass = TSoundEngineBass::StaticClass();
+  if (GetClass(SoundEngineClass->Name()) != SoundEngineClass) RegisterClass(SoundEngineClass);
+}
+
+}  // namespace corvane
