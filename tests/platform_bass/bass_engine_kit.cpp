@@ -37,7 +37,7 @@ TSoundEngineBass& BassEngineTest::Engine() {
 
 void BassEngineTest::FreeEngine() { engine_.reset(); }
 
-std::vector<float> BassEngineTest::Render(std::size_t frames) {
+std::vector<float> RenderManual(std::size_t frames) {
   std::vector<float> mix(2 * frames, -2.0f);
   auto* render = reinterpret_cast<BassManualRenderFunc*>(LoadProc(BASS_Handle, "BassManual_Render"));
   EXPECT_NE(render, nullptr) << "libbass.so is not loaded";
@@ -45,7 +45,7 @@ std::vector<float> BassEngineTest::Render(std::size_t frames) {
   return mix;
 }
 
-float BassEngineTest::Peak(const std::vector<float>& mix, std::size_t from, std::size_t to) {
+float PeakOf(const std::vector<float>& mix, std::size_t from, std::size_t to) {
   float peak = 0;
   for (std::size_t i = 2 * from; i < std::min(mix.size(), 2 * to); ++i) peak = std::max(peak, std::fabs(mix[i]));
   return peak;

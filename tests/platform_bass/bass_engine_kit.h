@@ -49,6 +49,11 @@ class TBassEngineSetting {
   std::int32_t device_;
 };
 
+// The next frames of the manual output's mix, two floats a frame.
+std::vector<float> RenderManual(std::size_t frames);
+// The largest magnitude in frames [from, to) of a mix.
+float PeakOf(const std::vector<float>& mix, std::size_t from = 0, std::size_t to = static_cast<std::size_t>(-1));
+
 class BassEngineTest : public ::testing::Test {
  protected:
   static constexpr int kRate = 44100;
@@ -60,11 +65,11 @@ class BassEngineTest : public ::testing::Test {
   TSoundEngineBass& Engine();
   void FreeEngine();
 
-  // The next frames of the mix, two floats a frame (the manual device).
-  std::vector<float> Render(std::size_t frames);
-  // The largest magnitude in frames [from, to) of a mix.
+  static std::vector<float> Render(std::size_t frames) { return RenderManual(frames); }
   static float Peak(const std::vector<float>& mix, std::size_t from = 0,
-                    std::size_t to = static_cast<std::size_t>(-1));
+                    std::size_t to = static_cast<std::size_t>(-1)) {
+    return PeakOf(mix, from, to);
+  }
   static std::size_t Frames(double seconds) { return static_cast<std::size_t>(seconds * kRate); }
 
   TSound* LoadSound(const std::string& name, Bytes bytes);

@@ -1,0 +1,55 @@
+// The engine as an applet gets it: made by the cache on the first music,
+// following the applet's pause, freed with the applet.
+#include <gtest/gtest.h>
+
+#include "platform/bass/bass_binding.h"
+#include "resources/cache/cache.h"
+#include "tests/libs/bass/kit/sound_media.h"
+#include "tests/libs/bass/kit/tracker_module.h"
+#include "tests/platform_bass/bass_engine_kit.h"
+#include "tests/support/kit/test_world.h"
+
+namespace corvane::test {
+namespace {
+
+TEST(AppletSound, TheCacheMakesTheBassEngineWhichFollowsTheAppletsPauseAndGoesWithTheApplet) {
+  TBassEngineSetting manual("bass", BASS_DEVICE_MANUAL);
+  TBytesResMan files;
+  files.Put("song.xm", libbass::test::TrackerModule(8));
+  files.Put("shot.wav", libbass::test::Encode(libbass::test::Tone(440, 0.5, 44100, 1, 44100), 1, 44100,
+                                              libbass::test::kWav16));
+  int finished = 0;
+  {
+    TTestWorld world;
+    SoundEngineClass = TSoundEngineBass::StaticClass();
+    TCache& cache = *world.applet->Cache();
+    TMusic* music = cache.LoadMusic(&files, u"song.xm");
+    ASSERT_NE(music, nullptr);
+    auto* engine = dynamic_cast<TSoundEngineBass*>(world.applet->SoundEngine());
+    ASSERT_NE(engine, nullptr);
+    EXPECT_TRUE(engine->Enabled());
+    EXPECT_EQ(engine->Owner(), world.applet);
+
+    world.applet->SetPause(true);
+    engine->PlayMusic(music);
+    EXPECT_EQ(PeakOf(RenderManual(2048)), 0.0f);
+    world.applet->SetPause(false);
+    EXPECT_GT(PeakOf(RenderManual(4410)), 0.05f);
+
+    TSound* shot = cache.LoadSound(&files, u"shot.wav");
+    ASSERT_NE(shot, nullptr);
+    engine->PlaySound(shot);
+    EXPECT_EQ(BASS_ChannelIsActive(static_cast<BassHandle>(shot->Channel)), BASS_ACTIVE_PLAYING);
+    cache.FreeSound(shot);
+    EXPECT_EQ(world.log.CountInfo("SoundEngine - BASS - finished"), 0);
+    SoundEngineClass = nullptr;
+    world.applet->Free();
+    world.applet = nullptr;
+    finished = world.log.CountInfo("SoundEngine - BASS - finished");
+  }
+  EXPECT_EQ(finished, 1);
+  EXPECT_EQ(BASS_Handle, 0u);
+}
+
+}  // namespace
+}  // namespace corvane::test
