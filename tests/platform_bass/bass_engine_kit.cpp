@@ -41,7 +41,9 @@ std::vector<float> RenderManual(std::size_t frames) {
   std::vector<float> mix(2 * frames, -2.0f);
   auto* render = reinterpret_cast<BassManualRenderFunc*>(LoadProc(BASS_Handle, "BassManual_Render"));
   EXPECT_NE(render, nullptr) << "libbass.so is not loaded";
-  if (render) EXPECT_EQ(render(mix.data(), static_cast<std::uint32_t>(frames)), frames);
+  if (render) {
+    EXPECT_EQ(render(mix.data(), static_cast<std::uint32_t>(frames)), frames);
+  }
   return mix;
 }
 
