@@ -2,11 +2,19 @@
 // following the applet's pause, freed with the applet.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "platform/bass/bass_binding.h"
+#include "engine/shell/applet.h"
+#include "engine/shell/engine.h"
+#include "engine/shell/preferences.h"
 #include "resources/cache/cache.h"
 #include "tests/libs/bass/kit/sound_media.h"
 #include "tests/libs/bass/kit/tracker_module.h"
 #include "tests/platform_bass/bass_engine_kit.h"
+#include "tests/support/kit/applet_world.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane::test {
@@ -48,6 +56,32 @@ TEST(AppletSound, TheCacheMakesTheBassEngineWhichFollowsTheAppletsPauseAndGoesWi
     finished = world.log.CountInfo("SoundEngine - BASS - finished");
   }
   EXPECT_EQ(finished, 1);
+  EXPECT_EQ(BASS_Handle, 0u);
+}
+
+TEST(AppletSound, AnAppletWhosePreferencesHoldTheVolumesStartsTheBassEngineWithThem) {
+  TBassEngineSetting manual("bass", BASS_DEVICE_MANUAL);
+  TAppletWorld world;
+  Applet* first = world.Launch("object Game: Applet\nend\n");
+  ASSERT_NE(first, nullptr);
+  first->GetPreferences()->SetValue(u"soundvolume", u"0.75");
+  first->GetPreferences()->SetValue(u"musicvolume", u"0.25");
+  world.FreeApplet();
+
+  SoundEngineClass = TSoundEngineBass::StaticClass();
+  const std::size_t mark = world.Mark();
+  Applet* applet = world.engine->RunApplet(world.PathOf("main.object"));
+  ASSERT_NE(applet, nullptr) << world.Text();
+  auto* engine = dynamic_cast<TSoundEngineBass*>(applet->SoundEngine());
+  ASSERT_NE(engine, nullptr);
+  EXPECT_TRUE(engine->Enabled());
+  EXPECT_FLOAT_EQ(engine->SoundVolume(), 0.75f);
+  EXPECT_FLOAT_EQ(engine->MusicVolume(), 0.25f);
+  EXPECT_EQ(world.CountInfo("Soun1dEngine - BASS - create"), 1) << world.Text();
+  applet->Free();
+  SoundEngineClass = nullptr;
+  std::vector<std::string> since = world.MessagesSince(mark);
+  EXPECT_EQ(std::count(since.begin(), since.end(), "(i) SoundEngine - BASS - finished"), 1);
   EXPECT_EQ(BASS_Handle, 0u);
 }
 
