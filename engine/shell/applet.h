@@ -307,6 +307,8 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   bool CanQueueEvents() const override { return event_ != nullptr; }
   void QueueEvent(std::unique_ptr<TLowEvent> event) override;
   float CurrentTime() const override;
+  TPixmap* LoadPixmapFile(TResourceMan* resMan, const std::string& fileName) override;
+  void SavePixmapFile(TResourceMan* resMan, const std::string& fileName, TPixmap* pixmap) override;
 
   void BeforeSave() override;
   void AfterSave() override;
