@@ -128,6 +128,8 @@ void DrawGlyph(FT_BitmapGlyph bitmap, std::int32_t penX, std::int32_t baseline, 
 
 }  // namespace
 
+T3DSysFontFreeType::T3DSysFontFreeType(const TCreateContext& context) : T3DSysFont(context) {}
+
 T3DSysFontFreeType::~T3DSysFontFreeType() = default;
 
 void T3DSysFontFreeType::RebuildTexture() {

@@ -16,7 +16,7 @@ namespace corvane {
 
 class T3DSysFontFreeType : public T3DSysFont {
   CORVANE_CLASS(T3DSysFontFreeType, T3DSysFont)
-  using T3DSysFont::T3DSysFont;
+  explicit T3DSysFontFreeType(const TCreateContext& context);
   ~T3DSysFontFreeType() override;
 
   void RebuildTexture() override;
