@@ -11,7 +11,6 @@
 #include "base/text/text_convert.h"
 #include "platform/device.h"
 #include "platform/font_cache_file.h"
-#include "platform/pixmap_pixels.h"
 #include "platform/scratch_quads.h"
 #include "platform/window_host.h"
 
@@ -186,17 +185,22 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
   quads.Draw();
 }
 
-void T3DSysFont::UseAtlas(const TGlyphPacking& packing, const std::vector<std::uint32_t>& pixels) {
+void T3DSysFont::UseAtlas(const TGlyphPacking& packing, const TDrawAtlas& draw) {
   TDevice* device = Device();
   const std::int32_t side = packing.Side;
-  if (!device || side <= 0 || pixels.size() != static_cast<std::size_t>(side) * static_cast<std::size_t>(side))
-    return;
+  if (!device || side <= 0) return;
   TPixmap* atlas = device->CreatePixmap(side, side);
   if (!atlas) return;
-  if (!WritePixmapPixels(*device, *atlas, pixels)) {
+  void* bits = nullptr;
+  if (!device->LockPixmapRectARGB(atlas, 0, 0, side, side, bits, false)) {
     device->DestroyPixmap(atlas);
     return;
   }
+  const std::size_t stride = atlas->Pitch >= side * 4 ? static_cast<std::size_t>(atlas->Pitch) / 4 : side;
+  auto* pixels = static_cast<std::uint32_t*>(bits);
+  for (std::int32_t row = 0; row < side; ++row) std::fill_n(pixels + row * stride, side, 0u);
+  draw(pixels, stride);
+  device->UnlockPixmap(atlas);
   DestroyAtlas();
   Pixmap = atlas;
   TextureWidth = TextureHeight = side;

@@ -7,7 +7,9 @@
 // Without one the device makes no fonts and draws no text.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,12 +77,14 @@ class T3DSysFont : public TSomePersistent {
  protected:
   // The device of the owner applet; null without one.
   TDevice* Device() const;
-  // What a rasteriser calls once it has drawn the used glyphs into pixels
-  // (ARGB, packing.Side squared, rows from the top) at the packing's cells:
-  // the pixels become the new atlas, the cells the table's, and with
-  // StoreCache the cache is written. Nothing changes when the device makes
-  // no atlas.
-  void UseAtlas(const TGlyphPacking& packing, const std::vector<std::uint32_t>& pixels);
+  // What a rasteriser calls once it has packed the used glyphs: draw gets
+  // the new atlas locked and zeroed (ARGB pixels, rows from the top, each
+  // row stride pixels after the last) and draws each glyph into its cell.
+  // The atlas then replaces the old one, the cells become the table's, and
+  // with StoreCache the cache is written. Nothing changes when the device
+  // makes no atlas.
+  using TDrawAtlas = std::function<void(std::uint32_t* pixels, std::size_t stride)>;
+  void UseAtlas(const TGlyphPacking& packing, const TDrawAtlas& draw);
 
  private:
   void StoreArguments(TResourceMan* resMan, const std::string& cacheFile, const std::string& fontName,

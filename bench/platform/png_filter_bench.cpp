@@ -76,11 +76,13 @@ TBench& Bench() {
 }
 
 void BM_PngFilterLoads(benchmark::State& state) {
-  for (auto _ : state) Bench().FilterRound();
+  TBench& b = Bench();
+  for (auto _ : state) b.FilterRound();
   state.SetItemsProcessed(state.iterations() * kFiles);
 }
 void BM_PlainLibpngDecodes(benchmark::State& state) {
-  for (auto _ : state) Bench().PlainRound();
+  TBench& b = Bench();
+  for (auto _ : state) b.PlainRound();
   state.SetItemsProcessed(state.iterations() * kFiles);
 }
 BENCHMARK(BM_PngFilterLoads)->Unit(benchmark::kMillisecond);

@@ -50,14 +50,14 @@ class TStandInRaster : public T3DSysFont {
     }
     TGlyphPacking packing;
     if (!PackGlyphs(metrics, MaxPixmapSize, packing)) return;
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(packing.Side) * packing.Side);
-    for (std::size_t g = 0; g < codes.size(); ++g) {
-      const TGlyphCell& cell = packing.Cells[g];
-      for (std::int32_t y = cell.Y; y < cell.Y + packing.LineHeight; ++y)
-        for (std::int32_t x = cell.X; x < cell.X + cell.Width; ++x)
-          pixels[static_cast<std::size_t>(y) * packing.Side + x] = 0xFF000000u | static_cast<std::uint32_t>(codes[g]);
-    }
-    UseAtlas(packing, pixels);
+    UseAtlas(packing, [&](std::uint32_t* pixels, std::size_t stride) {
+      for (std::size_t g = 0; g < codes.size(); ++g) {
+        const TGlyphCell& cell = packing.Cells[g];
+        for (std::int32_t y = cell.Y; y < cell.Y + packing.LineHeight; ++y)
+          for (std::int32_t x = cell.X; x < cell.X + cell.Width; ++x)
+            pixels[static_cast<std::size_t>(y) * stride + x] = 0xFF000000u | static_cast<std::uint32_t>(codes[g]);
+      }
+    });
   }
 };
 CORVANE_IMPLEMENT_CLASS(TStandInRaster)
