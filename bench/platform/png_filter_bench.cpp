@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 #include <png.h>
 
-#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -37,7 +36,8 @@ struct TBench {
       std::vector<std::uint32_t> pixels(kSide * kSide);
       for (int y = 0; y < kSide; ++y)
         for (int x = 0; x < kSide; ++x)
-          pixels[y * kSide + x] = static_cast<std::uint32_t>((x + i) & 255) << 24 | static_cast<std::uint32_t>(y) << 16 |
+          pixels[y * kSide + x] = static_cast<std::uint32_t>((x + i) & 255) << 24 |
+                                  static_cast<std::uint32_t>(y) << 16 |
                                   static_cast<std::uint32_t>((x * y) & 255) << 8 | (random() & 15);
       Filter()->SaveRGBAToFile(folder.get(), FileName(i), kSide, kSide, pixels);
     }
@@ -100,9 +100,5 @@ BENCHMARK(BM_FilterOverPlain)->Unit(benchmark::kMillisecond)->Iterations(1);
 }  // namespace corvane
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  if (corvane::ratio > 0) std::printf("PNG filter / plain libpng, median of the rounds: %.2f\n", corvane::ratio);
-  return 0;
+  return corvane::bench::RunWithRatio(argc, argv, "PNG filter / plain libpng", corvane::ratio);
 }

@@ -11,7 +11,6 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <cstdio>
 
 #include "bench/support/paired_rounds.h"
 #include "platform/device.h"
@@ -91,9 +90,5 @@ BENCHMARK(BM_AtlasOverFreeType)->Unit(benchmark::kMillisecond)->Iterations(1);
 }  // namespace corvane
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  if (corvane::ratio > 0) std::printf("font atlas rebuilt / FreeType alone, median of the rounds: %.2f\n", corvane::ratio);
-  return 0;
+  return corvane::bench::RunWithRatio(argc, argv, "font atlas rebuilt / FreeType alone", corvane::ratio);
 }

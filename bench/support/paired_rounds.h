@@ -3,8 +3,11 @@
 // and the median of the rounds' ratios of wall time.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <vector>
 
 namespace corvane::bench {
@@ -30,6 +33,16 @@ double MedianRatio(int rounds, Engine engine, Plain plain) {
   }
   std::sort(ratios.begin(), ratios.end());
   return ratios.empty() ? 0 : ratios[ratios.size() / 2];
+}
+
+// The program's body: runs the benchmarks, then prints the ratio after its
+// label when one was measured.
+inline int RunWithRatio(int argc, char** argv, const char* label, const double& ratio) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (ratio > 0) std::printf("%s, median of the rounds: %.2f\n", label, ratio);
+  return 0;
 }
 
 }  // namespace corvane::bench

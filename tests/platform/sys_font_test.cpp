@@ -62,15 +62,6 @@ class TStandInRaster : public T3DSysFont {
 };
 CORVANE_IMPLEMENT_CLASS(TStandInRaster)
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 int ErrorLines(const test::TCaptureLog& log) {
   int count = 0;
   for (const std::string& line : log.Lines()) count += line.rfind("(e) ", 0) == 0 ? 1 : 0;
@@ -90,7 +81,7 @@ class SysFontTest : public ::testing::Test {
   TFont* NewFont() { return device->CreateSysFont("verdana", 10.0f, {fsBold}); }
   static T3DSysFont& Sys(TFont* font) { return *font->Handle; }
   std::string CachePath() const { return dir.File("cache/verdana10bold.fnbin"); }
-  std::string Cache() const { return ReadBytes(CachePath()); }
+  std::string Cache() const { return test::ReadFile(CachePath()); }
   // The atlas as the recording device holds it.
   std::vector<std::uint32_t> AtlasPixels(TFont* font) const { return *device->PixelsOf(Sys(font).Pixmap); }
 
@@ -189,7 +180,7 @@ TEST_F(SysFontTest, ADamagedCacheIsRasterisedAnew) {
   TFont* first = NewFont();
   device->DestroyFont(first);
   const std::string good = Cache();
-  const std::string goodPng = ReadBytes(dir.File("cache/verdana10bold.png"));
+  const std::string goodPng = test::ReadFile(dir.File("cache/verdana10bold.png"));
   auto withLongword = [&](std::size_t offset, std::uint32_t value) {
     std::string bytes = good;
     for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
@@ -230,11 +221,11 @@ TEST_F(SysFontTest, ADamagedCacheIsRasterisedAnew) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteBytes(CachePath(), c.fnbin);
+    test::WriteFile(CachePath(), c.fnbin);
     if (c.png.empty())
       std::filesystem::remove(dir.File("cache/verdana10bold.png"));
     else
-      WriteBytes(dir.File("cache/verdana10bold.png"), c.png);
+      test::WriteFile(dir.File("cache/verdana10bold.png"), c.png);
     TStandInRaster::Rebuilds() = 0;
     world.log.Clear();
     TFont* font = NewFont();

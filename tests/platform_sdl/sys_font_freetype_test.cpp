@@ -41,11 +41,6 @@ class TCountingFreeType : public T3DSysFontFreeType {
 };
 CORVANE_IMPLEMENT_CLASS(TCountingFreeType)
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The fonts' files in a fresh folder, pictures through the PNG filter.
 struct TFontFiles {
   explicit TFontFiles(test::TTestApplet* applet) {
@@ -71,7 +66,7 @@ TEST_F(FreeTypeFontTest, VerdanaBoldIsCachedAndReadBackWithoutRasterising) {
   TFont* font = device->CreateSysFont("verdana", 10.0f, {fsBold});
   ASSERT_NE(font, nullptr);
   EXPECT_EQ(TCountingFreeType::Rebuilds(), 1);
-  const std::string bytes = ReadBytes(files.dir.File("cache/verdana10bold.fnbin"));
+  const std::string bytes = test::ReadFile(files.dir.File("cache/verdana10bold.fnbin"));
   ASSERT_EQ(bytes.size(), 1923u);
   TMemoryStream stream(std::span<const char>(bytes.data(), bytes.size()));
   TFontCache cache;

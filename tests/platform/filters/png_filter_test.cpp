@@ -23,15 +23,6 @@
 namespace corvane {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 // The CRC-32 of PNG chunks.
 std::uint32_t Crc32(const std::string& bytes) {
   std::uint32_t crc = 0xFFFFFFFF;
@@ -64,7 +55,7 @@ class PngFilterTest : public ::testing::Test {
   }
   // Loads the bytes as "p.png" both ways; true when either gave a picture.
   bool LoadsBoth(const std::string& bytes) {
-    WriteBytes(dir.File("p.png"), bytes);
+    test::WriteFile(dir.File("p.png"), bytes);
     std::int32_t w = 0, h = 0;
     std::vector<std::uint32_t> pixels;
     const bool raw = Filter()->LoadRGBAFromFile(folder.get(), "p.png", w, h, pixels);
@@ -88,7 +79,7 @@ TEST_F(PngFilterTest, PixelsAndAlphaRoundTripInBothForms) {
   EXPECT_EQ(TPixmapPngFilter::Options(), (TFilterOptions{foCanLoad, foCanSave}));
 
   ASSERT_TRUE(Filter()->SaveRGBAToFile(folder.get(), "raw.png", 3, 2, kPicture));
-  EXPECT_EQ(ReadBytes(dir.File("raw.png")).substr(1, 3), "PNG");
+  EXPECT_EQ(test::ReadFile(dir.File("raw.png")).substr(1, 3), "PNG");
   std::int32_t w = 0, h = 0;
   std::vector<std::uint32_t> pixels;
   ASSERT_TRUE(Filter()->LoadRGBAFromFile(folder.get(), "raw.png", w, h, pixels));
@@ -104,7 +95,7 @@ TEST_F(PngFilterTest, PixelsAndAlphaRoundTripInBothForms) {
   EXPECT_FALSE(pixmap->Locked());
 
   Filter()->SaveToFile(folder.get(), "sub/copy.png", pixmap);
-  EXPECT_EQ(ReadBytes(dir.File("sub/copy.png")), ReadBytes(dir.File("raw.png")));
+  EXPECT_EQ(test::ReadFile(dir.File("sub/copy.png")), test::ReadFile(dir.File("raw.png")));
   device->DestroyPixmap(pixmap);
   EXPECT_EQ(ErrorLines(), 0) << world.log.Text();
 }
@@ -129,7 +120,7 @@ TEST_F(PngFilterTest, MissingFilesAndOtherFormatsAreSilent) {
 // anything of that size is allocated.
 TEST_F(PngFilterTest, OversizedSidesAreRefusedOnce) {
   ASSERT_TRUE(Filter()->SaveRGBAToFile(folder.get(), "raw.png", 3, 2, kPicture));
-  const std::string good = ReadBytes(dir.File("raw.png"));
+  const std::string good = test::ReadFile(dir.File("raw.png"));
   for (const auto& [width, height] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
            {kMaxPngSide + 1, 2}, {3, kMaxPngSide + 1}, {0x7FFFFFFF, 0x7FFFFFFF}}) {
     std::string bytes = good;
@@ -149,13 +140,13 @@ TEST_F(PngFilterTest, TruncatedAndMutatedFilesEndCleanly) {
   std::vector<std::uint32_t> big(37 * 23);
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint32_t>(i * 2654435761u);
   ASSERT_TRUE(Filter()->SaveRGBAToFile(folder.get(), "big.png", 37, 23, big));
-  const std::string good = ReadBytes(dir.File("big.png"));
+  const std::string good = test::ReadFile(dir.File("big.png"));
   for (std::size_t length = 0; length < good.size(); ++length) {
     SCOPED_TRACE(length);
     world.log.Clear();
     std::int32_t w = 0, h = 0;
     std::vector<std::uint32_t> pixels;
-    WriteBytes(dir.File("p.png"), good.substr(0, length));
+    test::WriteFile(dir.File("p.png"), good.substr(0, length));
     // Only the end marker may go missing: the picture is whole before it.
     if (Filter()->LoadRGBAFromFile(folder.get(), "p.png", w, h, pixels)) {
       EXPECT_GE(length, good.size() - 12);
