@@ -125,12 +125,13 @@ void AnimationEffect::Apply(const TAnimationKey& k1, const TAnimationKey& k2, fl
   auto on = [channels](TAnimationChannel channel) { return (channels & channel) != 0; };
   auto lerp = [f](float a, float b) { return Lerp(a, b, f); };
 
-  if (VisualObject* visual = parent->AsVisualObject(); visual && on(acAlpha))
-    visual->SetAlpha(lerp(k1.alpha, k2.alpha));
+  // A positioned object is visual too: one question where most parents are.
+  PositionObject* position = parent->AsPositionObject();
+  VisualObject* visual = position ? position : parent->AsVisualObject();
+  if (visual && on(acAlpha)) visual->SetAlpha(lerp(k1.alpha, k2.alpha));
   // The colour channel reaches no object; the second colour a widget's font.
   if (on(acSecondColor))
     if (TFontPersistent* font = FontOf(*parent)) font->SetColorNative(ColorLerp(k1.secondColor, k2.secondColor, f));
-  PositionObject* position = parent->AsPositionObject();
   if (!position) return;
   if (on(acXAngle)) position->SetXAngle(lerp(k1.xAngle, k2.xAngle));
   if (on(acYAngle)) position->SetYAngle(lerp(k1.yAngle, k2.yAngle));
