@@ -7,11 +7,9 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/core/applet_services.h"
 #include "formats/3ds/errors.h"
 #include "formats/3ds/file.h"
 #include "formats/3ds/meshes.h"
-#include "platform/device.h"
 #include "platform/filters/model_mesh.h"
 #include "platform/media.h"
 
@@ -91,29 +89,20 @@ void Build3DSModel(TFile3DS& file, const std::string& name, TModelMesh& model) {
 }
 
 TMesh* TMesh3DSFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
-  std::string error;
-  // Payloads are decoded lazily from the stream, so it stays in memory
-  // while the meshes are taken out.
-  std::unique_ptr<TMemoryStream> bytes = ReadModelFile(resMan, name, error);
-  if (!bytes) {
-    if (!error.empty()) ModelFileError(name, error);
-    return nullptr;
-  }
-  TModelMesh model;
-  try {
-    TFile3DS file;
-    file.LoadFromStream(*bytes);
-    Build3DSModel(file, name, model);
-  } catch (const E3DSError& e) {
-    ModelFileError(name, e.what());
-    return nullptr;
-  }
-  EngineLog(u"3ds mesh was loaded");
-  bytes.reset();
-
-  TAppletServices* applet = FilterApplet(*this);
-  TDevice* device = applet ? applet->Device() : nullptr;
-  return device ? CreateModelMesh(*device, model, applet->ModelScale()) : nullptr;
+  // Payloads are decoded lazily from the bytes, which stay in memory while
+  // the meshes are taken out.
+  return LoadModelMesh(*this, resMan, name, [&name](TMemoryStream& bytes, TModelMesh& model, std::string& error) {
+    try {
+      TFile3DS file;
+      file.LoadFromStream(bytes);
+      Build3DSModel(file, name, model);
+    } catch (const E3DSError& e) {
+      error = e.what();
+      return false;
+    }
+    EngineLog(u"3ds mesh was loaded");
+    return true;
+  });
 }
 
 }  // namespace corvane

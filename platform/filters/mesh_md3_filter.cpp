@@ -12,8 +12,6 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
-#include "engine/core/applet_services.h"
-#include "platform/device.h"
 #include "platform/filters/animation_list.h"
 #include "platform/filters/md3_file.h"
 #include "platform/filters/model_mesh.h"
@@ -102,29 +100,15 @@ bool BuildMD3Model(const TFileMD3& file, TModelMesh& model, std::string& error) 
 }
 
 TMesh* TMeshMD3Filter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
-  std::string error;
-  std::unique_ptr<TMemoryStream> bytes = ReadModelFile(resMan, name, error);
-  if (!bytes) {
-    if (!error.empty()) ModelFileError(name, error);
-    return nullptr;
-  }
-  TModelMesh model;
-  {
-    TFileMD3 file;
-    if (!file.LoadFromStream(*bytes, error) || !BuildMD3Model(file, model, error)) {
-      ModelFileError(name, error);
-      return nullptr;
-    }
-  }
-  bytes.reset();
-
-  TAppletServices* applet = FilterApplet(*this);
-  TDevice* device = applet ? applet->Device() : nullptr;
-  if (!device) return nullptr;
-  EngineLog(u"mesh " + Utf8ToUtf16(name) + u" have " + IntToStr(model.FrameCount) +
-            (model.Animated ? u" and loaded as dynamic" : u" and loaded as static"));
-  TMesh* mesh = CreateModelMesh(*device, model, applet->ModelScale());
-  if (mesh && model.Animated) ReadAnimations(*resMan, name, *mesh);
+  TMesh* mesh =
+      LoadModelMesh(*this, resMan, name, [&name](TMemoryStream& bytes, TModelMesh& model, std::string& error) {
+        TFileMD3 file;
+        if (!file.LoadFromStream(bytes, error) || !BuildMD3Model(file, model, error)) return false;
+        EngineLog(u"mesh " + Utf8ToUtf16(name) + u" have " + IntToStr(model.FrameCount) +
+                  (model.Animated ? u" and loaded as dynamic" : u" and loaded as static"));
+        return true;
+      });
+  if (mesh && mesh->Animated) ReadAnimations(*resMan, name, *mesh);
   return mesh;
 }
 

@@ -28,8 +28,8 @@ namespace {
 
 TSpaceVector Scaled(const TSpaceVector& v, float scale) { return {v.x * scale, v.y * scale, v.z * scale, v.w}; }
 
-}  // namespace
-
+// The device mesh of the model; null (nothing left on the device) when the
+// device refuses it.
 TMesh* CreateModelMesh(TDevice& device, const TModelMesh& model, float scale) {
   const auto indexCount = static_cast<std::int32_t>(model.Indices.size());
   TMesh* mesh = device.CreateMesh(vfPixmapVertexNormal, model.VertexCount, true, indexCount, false, model.Animated,
@@ -63,11 +63,14 @@ TMesh* CreateModelMesh(TDevice& device, const TModelMesh& model, float scale) {
   return mesh;
 }
 
+// The applet the filter works for (its owner); null without one.
 TAppletServices* FilterApplet(const TAbstractFilter& filter) {
   const auto* owner = dynamic_cast<const BaseObject*>(filter.Owner());
   return owner ? owner->GetApplet() : nullptr;
 }
 
+// The whole file; null when it cannot be opened (no error) or read whole
+// (error says why).
 std::unique_ptr<TMemoryStream> ReadModelFile(TResourceMan* resMan, const std::string& name, std::string& error) {
   error.clear();
   if (!resMan) return nullptr;
@@ -81,8 +84,21 @@ std::unique_ptr<TMemoryStream> ReadModelFile(TResourceMan* resMan, const std::st
   return bytes;
 }
 
-void ModelFileError(const std::string& name, const std::string& reason) {
-  EngineError(u"Can't load mesh " + Utf8ToUtf16(name) + u": " + Utf8ToUtf16(reason));
+}  // namespace
+
+TMesh* LoadModelMesh(const TAbstractFilter& filter, TResourceMan* resMan, const std::string& name,
+                     const TModelBuilder& build) {
+  std::string error;
+  std::unique_ptr<TMemoryStream> bytes = ReadModelFile(resMan, name, error);
+  TModelMesh model;
+  if (!bytes || !build(*bytes, model, error)) {
+    if (!error.empty()) EngineError(u"Can't load mesh " + Utf8ToUtf16(name) + u": " + Utf8ToUtf16(error));
+    return nullptr;
+  }
+  bytes.reset();
+  TAppletServices* applet = FilterApplet(filter);
+  TDevice* device = applet ? applet->Device() : nullptr;
+  return device ? CreateModelMesh(*device, model, applet->ModelScale()) : nullptr;
 }
 
 }  // namespace corvane

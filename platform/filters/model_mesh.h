@@ -1,10 +1,9 @@
 // What the model filters (3DS, MD3) share: the model as they build it in
-// memory, the device mesh made from it, the file read whole, and the
-// applet a filter works for.
+// memory, and the road from the file to the device mesh made from it.
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,8 +13,6 @@
 namespace corvane {
 
 class TAbstractFilter;
-class TAppletServices;
-class TDevice;
 class TMemoryStream;
 class TMesh;
 class TResourceMan;
@@ -38,20 +35,18 @@ struct TModelMesh {
   void Widen(const TVertex& position);
 };
 
-// The device mesh of the model: positions and bounds times scale; static
-// unless the model is animated. Null (nothing left on the device) when the
-// device refuses it.
-TMesh* CreateModelMesh(TDevice& device, const TModelMesh& model, float scale);
+// Builds a model from the bytes of a file; false, with the reason in
+// error, for a file it refuses.
+using TModelBuilder = std::function<bool(TMemoryStream& bytes, TModelMesh& model, std::string& error)>;
 
-// The applet the filter works for (its owner); null without one.
-TAppletServices* FilterApplet(const TAbstractFilter& filter);
-
-// The whole file in memory, read once. Null when it cannot be opened (no
-// error) or read whole (error says why).
-std::unique_ptr<TMemoryStream> ReadModelFile(TResourceMan* resMan, const std::string& name, std::string& error);
-
-// Reports a file the filter refused: one "Can't load mesh <name>: <why>"
-// line.
-void ModelFileError(const std::string& name, const std::string& reason);
+// What every model filter's LoadFromFile does: reads the file whole into
+// memory once, builds the model from it, and makes the device mesh on the
+// filter's applet: positions and bounds times the applet's ModelScale,
+// static unless the model is animated. Null when the file cannot be opened
+// (silently), when it is refused or cannot be read whole (one "Can't load
+// mesh <name>: <why>" line), without a device, or when the device refuses
+// the mesh (nothing is left on the device).
+TMesh* LoadModelMesh(const TAbstractFilter& filter, TResourceMan* resMan, const std::string& name,
+                     const TModelBuilder& build);
 
 }  // namespace corvane
