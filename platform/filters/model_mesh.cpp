@@ -98,7 +98,10 @@ TMesh* LoadModelMesh(const TAbstractFilter& filter, TResourceMan* resMan, const 
   bytes.reset();
   TAppletServices* applet = FilterApplet(filter);
   TDevice* device = applet ? applet->Device() : nullptr;
-  return device ? CreateModelMesh(*device, model, applet->ModelScale()) : nullptr;
+  if (!device) return nullptr;
+  TMesh* mesh = CreateModelMesh(*device, model, applet->ModelScale());
+  if (!mesh) EngineError(u"Can't load mesh " + Utf8ToUtf16(name) + u": the device did not take it");
+  return mesh;
 }
 
 }  // namespace corvane

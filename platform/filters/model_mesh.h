@@ -43,9 +43,9 @@ using TModelBuilder = std::function<bool(TMemoryStream& bytes, TModelMesh& model
 // memory once, builds the model from it, and makes the device mesh on the
 // filter's applet: positions and bounds times the applet's ModelScale,
 // static unless the model is animated. Null when the file cannot be opened
-// (silently), when it is refused or cannot be read whole (one "Can't load
-// mesh <name>: <why>" line), without a device, or when the device refuses
-// the mesh (nothing is left on the device).
+// (silently), without a device, and when the file is refused, cannot be
+// read whole or the device does not take the mesh (one "Can't load mesh
+// <name>: <why>" line; nothing is left on the device).
 TMesh* LoadModelMesh(const TAbstractFilter& filter, TResourceMan* resMan, const std::string& name,
                      const TModelBuilder& build);
 

@@ -169,10 +169,29 @@ TEST_F(MD3FilterTest, AnimationListsThatAreNoneOrBad) {
   }
 }
 
-TEST_F(MD3FilterTest, MissingFilesAreSilent) {
+TEST_F(MD3FilterTest, EveryTruncatedListKeepsTheRangesReadSoFar) {
+  const std::string whole = ModelFixture("walker.aaf");
+  for (std::size_t size = 0; size < whole.size(); ++size) {
+    files.Put("walker.aaf", whole.substr(0, size));
+    world.log.Clear();
+    TMesh* mesh = Load("walker.md3");
+    ASSERT_NE(mesh, nullptr) << size;
+    EXPECT_LE(mesh->Animations.size(), 2u) << size;
+    EXPECT_LE(Errors(), 1) << size << "\n" << world.log.Text();
+    device->DestroyMesh(mesh);
+  }
+}
+
+TEST_F(MD3FilterTest, MissingFilesAreSilentAndFailedLocksLeaveNothing) {
   world.log.Clear();
   EXPECT_EQ(Load("gone.md3"), nullptr);
   EXPECT_TRUE(world.log.Lines().empty()) << world.log.Text();
+
+  const std::size_t meshes = device->Meshes().size();
+  device->FailLocks = true;
+  EXPECT_EQ(Load("walker.md3"), nullptr);
+  EXPECT_EQ(device->Meshes().size(), meshes);
+  EXPECT_EQ(world.log.CountError("Can't load mesh walker.md3: the device did not take it"), 1) << world.log.Text();
 }
 
 TEST_F(MD3FilterTest, UntrustedModelsAreRefused) {
