@@ -162,7 +162,8 @@ bool TFileMD3::LoadFromStream(TStream& stream, std::string& error) {
     return false;
   }
 
-  std::int64_t start = kHeaderSize + std::int64_t{FrameCount} * kFrameSize + std::int64_t{FrameCount} * TagCount * kTagSize;
+  std::int64_t start =
+      kHeaderSize + std::int64_t{FrameCount} * kFrameSize + std::int64_t{FrameCount} * TagCount * kTagSize;
   for (std::int32_t s = 0; s < surfaceCount; ++s) {
     TMD3Surface surface;
     std::int64_t end = 0;
