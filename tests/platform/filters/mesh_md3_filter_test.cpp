@@ -120,11 +120,11 @@ TEST_F(MD3FilterTest, FramesBecomeAnAnimatedMeshDrivenByItsNamedRanges) {
   EXPECT_EQ(mesh->Animations[1].Name, "jump");
   EXPECT_EQ(mesh->Animations[1].FirstFrame, 10u);
   EXPECT_EQ(mesh->Animations[1].LastFrame, 19u);
-  // Frame f holds vertex v at (f, v, 0); texture coordinates repeat in
-  // every frame.
+  // Frame f holds (f, 0, 0), (f + 1, 0, 0), (f, 1, 0); texture coordinates
+  // repeat in every frame.
   const std::vector<TPixmapVertexNormal> v = VerticesOf<TPixmapVertexNormal>(*mesh);
   ASSERT_EQ(v.size(), 60u);
-  EXPECT_EQ(v[3 * 17 + 2].position, (TVertex{17, 2, 0}));
+  EXPECT_EQ(v[3 * 17 + 2].position, (TVertex{17, 1, 0}));
   EXPECT_EQ(v[3 * 17 + 1].tex, (TTexVector{1, 0}));
 
   // Half way from frame 12 to 13 of "jump", at one frame a second.
@@ -134,12 +134,12 @@ TEST_F(MD3FilterTest, FramesBecomeAnAnimatedMeshDrivenByItsNamedRanges) {
   ASSERT_EQ(device->Draws.size(), 1u);
   const std::vector<TPixmapVertexNormal> drawn = device->Draws[0].As<TPixmapVertexNormal>();
   ASSERT_EQ(drawn.size(), 3u);
-  EXPECT_EQ(drawn[1].position, (TVertex{12.5f, 1, 0}));
+  EXPECT_EQ(drawn[1].position, (TVertex{13.5f, 0, 0}));
   // "run" past its end holds its last frame.
   const TMeshAni& run = mesh->Animations[0];
   device->DrawAnimatedMesh(mesh, 50, 1, static_cast<std::int32_t>(run.FirstFrame),
                            static_cast<std::int32_t>(run.LastFrame), false);
-  EXPECT_EQ(device->Draws.at(1).As<TPixmapVertexNormal>().at(2).position, (TVertex{9, 2, 0}));
+  EXPECT_EQ(device->Draws.at(1).As<TPixmapVertexNormal>().at(2).position, (TVertex{9, 1, 0}));
 }
 
 TEST_F(MD3FilterTest, AnimationListsThatAreNoneOrBad) {
