@@ -8,11 +8,12 @@
 
 namespace corvane {
 
-// Filters of the test's own, registered only here.
+// Filters of the test's own, registered only here, for names no other
+// filter takes: the list lives as long as the process.
 class TFakePixmapFilter : public TPixmapFilter {
   CORVANE_CLASS(TFakePixmapFilter, TPixmapFilter)
   using TPixmapFilter::TPixmapFilter;
-  static bool IsSupport(std::string_view name) { return FileNameContains(name, ".pixmap"); }
+  static bool IsSupport(std::string_view name) { return FileNameContains(name, ".fakepix"); }
   static TFilterOptions Options() { return {foCanLoad, foCanSave}; }
   bool LoadRGBAFromFile(TResourceMan*, const std::string&, std::int32_t&, std::int32_t&,
                         std::vector<std::uint32_t>&) override {
@@ -26,11 +27,11 @@ class TFakePixmapFilter : public TPixmapFilter {
   void SaveToFile(TResourceMan*, const std::string&, TPixmap*) override {}
 };
 
-// Takes every name: only its kind keeps it from pixmap look-ups.
+// Takes picture names too: only its kind keeps it from pixmap look-ups.
 class TGreedyMeshFilter : public TMeshFilter {
   CORVANE_CLASS(TGreedyMeshFilter, TMeshFilter)
   using TMeshFilter::TMeshFilter;
-  static bool IsSupport(std::string_view) { return true; }
+  static bool IsSupport(std::string_view name) { return FileNameContains(name, ".fakepix"); }
   static TFilterOptions Options() { return {foCanLoad}; }
   TMesh* LoadFromFile(TResourceMan*, const std::string&) override { return nullptr; }
   void SaveToFile(TResourceMan*, const std::string&, TMesh*) override {}
@@ -52,18 +53,19 @@ TEST(FilterTest, ContainmentAnywhereInTheLowerCasedName) {
 }
 
 TEST(FilterTest, FindPicksTheFirstRegisteredFilterOfTheKind) {
-  EXPECT_EQ(FindPixmapFilter("a.pixmap"), nullptr);  // nothing registered yet
-  EXPECT_EQ(FindMeshFilter("a.mesh"), nullptr);
+  EXPECT_EQ(FindPixmapFilter("a.fakepix"), nullptr);
+  const std::size_t before = FilterList().size();
   RegisterFilter(FilterClassOf<TGreedyMeshFilter>());
   RegisterFilter(FilterClassOf<TFakePixmapFilter>());
-  ASSERT_EQ(FilterList().size(), 2u);
+  RegisterFilter(FilterClassOf<TGreedyMeshFilter>());  // listed once
+  ASSERT_EQ(FilterList().size(), before + 2);
 
-  const TFilterClass* pixmap = FindPixmapFilter("Skin.PIXMAP");
+  const TFilterClass* pixmap = FindPixmapFilter("Skin.FAKEPIX");
   ASSERT_NE(pixmap, nullptr);
   EXPECT_EQ(pixmap->Class, TFakePixmapFilter::StaticClass());
   EXPECT_TRUE(pixmap->Options().Contains(foCanSave));
-  EXPECT_EQ(FindPixmapFilter("model.3ds"), nullptr);
-  const TFilterClass* mesh = FindMeshFilter("a.pixmap");
+  EXPECT_EQ(FindPixmapFilter("model.unknown"), nullptr);
+  const TFilterClass* mesh = FindMeshFilter("a.fakepix");
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->Class, TGreedyMeshFilter::StaticClass());
   EXPECT_FALSE(mesh->Options().Contains(foCanSave));

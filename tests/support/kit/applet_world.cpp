@@ -15,6 +15,7 @@
 #include "engine/shell/engine_log.h"
 #include "engine/shell/register.h"
 #include "platform/device.h"
+#include "platform/filters/register.h"
 #include "platform/register.h"
 #include "platform/sound_engine.h"
 #include "resources/cache/register.h"
@@ -45,13 +46,15 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   RegisterEngineClasses();
   RegisterResourceServices();
   RegisterPlatformClasses();
+  RegisterFilterClasses();
   if (options.standIns) RegisterAppletStandIns(options.skin);
   ClearEmbeddedResources();
   RegisterEmbeddedDefaults();
   PlatformClass = TNullPlatform::StaticClass();
   ScriptEngineClass =
       !options.scripts ? nullptr : options.scriptClass ? options.scriptClass : TTestScriptEngine::StaticClass();
-  FilterClass = options.filter ? TTestFilter::StaticClass() : nullptr;
+  FilterClass =
+      !options.filter ? nullptr : options.filterClass ? options.filterClass : TTestFilter::StaticClass();
   SoundEngineClass = nullptr;
   DefaultDevice = options.devices ? RecordingDeviceIndex() : -1;
   StoreLog = false;

@@ -1,0 +1,101 @@
+#include "platform/filters/file_reader.h"
+
+#include <bit>
+#include <cstring>
+
+#include "base/streams/stream.h"
+#include "base/streams/stream_helpers.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+
+namespace corvane {
+
+TFileReader::TFileReader(TStream& stream) : stream_(stream), left_(stream.Remaining()) {}
+
+void TFileReader::Fail(std::u16string_view reason) {
+  if (failed_) return;
+  failed_ = true;
+  reason_ = reason;
+}
+
+bool TFileReader::Need(std::int64_t count, std::int64_t size, std::u16string_view what) {
+  if (failed_) return false;
+  // Divided, not multiplied: a product of stored counts may not fit.
+  if (count < 0 || size < 0 || (size > 0 && count > left_ / size)) {
+    Fail(std::u16string(what) + u" (" + IntToStr(count) + u") beyond the end of the file");
+    return false;
+  }
+  return true;
+}
+
+bool TFileReader::Bytes(void* data, std::int64_t count) {
+  if (failed_ || count < 0) return false;
+  if (count > left_) {
+    Fail(u"the file ends early");
+    return false;
+  }
+  if (count == 0) return true;
+  const std::int64_t got = stream_.Read(data, count);
+  left_ -= got > 0 ? got : 0;
+  if (got != count) {
+    Fail(u"the file ends early");
+    return false;
+  }
+  return true;
+}
+
+bool TFileReader::Matches(std::string_view expected) {
+  std::string got(expected.size(), '\0');
+  if (failed_ || static_cast<std::int64_t>(expected.size()) > left_) return false;
+  return Bytes(got.data(), static_cast<std::int64_t>(got.size())) && got == expected;
+}
+
+bool TFileReader::Skip(std::int64_t count) {
+  if (failed_ || count < 0) return false;
+  if (count > left_) {
+    Fail(u"the file ends early");
+    return false;
+  }
+  stream_.Seek(count, soCurrent);
+  left_ -= count;
+  return true;
+}
+
+std::uint32_t TFileReader::Longword() {
+  std::uint32_t value = 0;
+  if (!Longwords(&value, 1)) return 0;
+  return value;
+}
+
+float TFileReader::Single() { return std::bit_cast<float>(Longword()); }
+
+bool TFileReader::Longwords(void* data, std::int64_t count) {
+  if (!Need(count, 4, u"words") || !Bytes(data, count * 4)) return false;
+  if constexpr (std::endian::native == std::endian::big) {
+    auto* bytes = static_cast<std::uint8_t*>(data);
+    for (std::int64_t i = 0; i < count; ++i) ReverseBytes(bytes + i * 4, 4);
+  }
+  return true;
+}
+
+bool TFileReader::Words(std::uint16_t* data, std::int64_t count) {
+  if (!Need(count, 2, u"words") || !Bytes(data, count * 2)) return false;
+  if constexpr (std::endian::native == std::endian::big)
+    ReverseByteOrderInWords(data, static_cast<std::int32_t>(count));
+  return true;
+}
+
+std::string TFileReader::String() {
+  const std::uint32_t length = Longword();
+  if (!Need(length, 1, u"a name")) return {};
+  std::string text(length, '\0');
+  if (!Bytes(text.data(), length)) return {};
+  return text;
+}
+
+void ReportBadFile(std::string_view name, std::u16string_view reason) {
+  EngineError(u"Can't load " + Utf8ToUtf16(name) + u": " + std::u16string(reason));
+}
+
+}  // namespace corvane

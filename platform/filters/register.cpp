@@ -1,0 +1,17 @@
+#include "platform/filters/register.h"
+
+#include "platform/filters/filter.h"
+#include "platform/filters/mesh_binary_filter.h"
+#include "platform/filters/pixmap_binary_filter.h"
+
+namespace corvane {
+
+void RegisterFilterClasses() {
+  FilterClass = TFilter::StaticClass();
+  // The order is the look-up order: the first filter that takes a name
+  // reads it.
+  RegisterFilter(FilterClassOf<TPixmapBinaryFilter>());
+  RegisterFilter(FilterClassOf<TMeshBinaryFilter>());
+}
+
+}  // namespace corvane
