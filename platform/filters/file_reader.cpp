@@ -19,10 +19,11 @@ void TFileReader::Fail(std::u16string_view reason) {
   reason_ = reason;
 }
 
-bool TFileReader::Need(std::int64_t count, std::int64_t size, std::u16string_view what) {
+bool TFileReader::Need(std::int64_t count, std::int64_t size, std::u16string_view what, std::int64_t before) {
   if (failed_) return false;
+  const std::int64_t left = left_ - before;
   // Divided, not multiplied: a product of stored counts may not fit.
-  if (count < 0 || size < 0 || (size > 0 && count > left_ / size)) {
+  if (count < 0 || size < 0 || left < 0 || (size > 0 && count > left / size)) {
     Fail(std::u16string(what) + u" (" + IntToStr(count) + u") beyond the end of the file");
     return false;
   }
@@ -71,7 +72,12 @@ std::uint32_t TFileReader::Longword() {
 float TFileReader::Single() { return std::bit_cast<float>(Longword()); }
 
 bool TFileReader::Longwords(void* data, std::int64_t count) {
-  if (!Need(count, 4, u"words") || !Bytes(data, count * 4)) return false;
+  if (failed_ || count < 0) return false;
+  if (count > left_ / 4) {
+    Fail(u"the file ends early");
+    return false;
+  }
+  if (!Bytes(data, count * 4)) return false;
   if constexpr (std::endian::native == std::endian::big) {
     auto* bytes = static_cast<std::uint8_t*>(data);
     for (std::int64_t i = 0; i < count; ++i) ReverseBytes(bytes + i * 4, 4);
@@ -80,7 +86,12 @@ bool TFileReader::Longwords(void* data, std::int64_t count) {
 }
 
 bool TFileReader::Words(std::uint16_t* data, std::int64_t count) {
-  if (!Need(count, 2, u"words") || !Bytes(data, count * 2)) return false;
+  if (failed_ || count < 0) return false;
+  if (count > left_ / 2) {
+    Fail(u"the file ends early");
+    return false;
+  }
+  if (!Bytes(data, count * 2)) return false;
   if constexpr (std::endian::native == std::endian::big)
     ReverseByteOrderInWords(data, static_cast<std::int32_t>(count));
   return true;

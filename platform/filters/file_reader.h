@@ -26,9 +26,9 @@ class TFileReader {
   // Bytes left unread.
   std::int64_t Left() const { return left_; }
 
-  // Whether count items of size bytes are left; fails naming what when not
-  // (or when count is negative).
-  bool Need(std::int64_t count, std::int64_t size, std::u16string_view what);
+  // Whether count items of size bytes are left after the next before
+  // bytes; fails naming what when not (or when count is negative).
+  bool Need(std::int64_t count, std::int64_t size, std::u16string_view what, std::int64_t before = 0);
   // Reads count bytes whole; false (and failed) when fewer are left or come.
   bool Bytes(void* data, std::int64_t count);
   // Whether the next bytes are exactly these; a mismatch consumes them but

@@ -43,8 +43,10 @@ struct THeader {
   std::int64_t Frames() const { return Animated ? FrameCount : 1; }
 };
 
+// A corner of the box: a point, so that matrices move it (w = 1).
 TSpaceVector ReadPoint(TFileReader& reader) {
   TSpaceVector point;
+  point.w = 1;
   point.x = reader.Single();
   point.y = reader.Single();
   point.z = reader.Single();
@@ -83,10 +85,12 @@ bool ReadHeader(TFileReader& reader, THeader& header) {
     reader.Fail(u"a count above 2^31");
   else if (header.Animated && header.FrameCount < 1)
     reader.Fail(u"an animated mesh without frames");
-  else if (reader.Need(static_cast<std::int64_t>(header.VertexCount) * header.Frames(),
-                       VertexSize(static_cast<TVertexFormat>(header.Format)), u"vertices") &&
-           header.Indexed)
-    reader.Need(header.IndexCount, 2, u"indices");
+  else {
+    const std::int64_t vertices = static_cast<std::int64_t>(header.VertexCount) * header.Frames();
+    const std::int32_t size = VertexSize(static_cast<TVertexFormat>(header.Format));
+    if (reader.Need(vertices, size, u"vertices") && header.Indexed)
+      reader.Need(header.IndexCount, 2, u"indices", vertices * size);
+  }
   return !reader.Failed();
 }
 

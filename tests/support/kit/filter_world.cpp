@@ -21,6 +21,7 @@ TFilterWorld::TFilterWorld() {
   TCreateContext context;
   context.Applet = world.applet;
   filter = Create<TFilter>(context);
+  world.log.Clear();  // tests read what the filters write
 }
 
 TFilterWorld::~TFilterWorld() {
