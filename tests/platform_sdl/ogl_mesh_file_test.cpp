@@ -1,0 +1,80 @@
+// Mesh files on the OpenGL device: a static mesh lives only in buffer
+// objects, and saving it reads them back through the device's locks.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/filters/mesh_binary_filter.h"
+#include "resources/folder_res_man.h"
+#include "tests/platform_sdl/gl_harness.h"
+#include "tests/support/kit/filter_files.h"
+
+namespace corvane {
+namespace {
+
+class OGLMeshFileTest : public test::GLDeviceTest {
+ protected:
+  void SetUp() override {
+    test::GLDeviceTest::SetUp();
+    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-glmesh-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern + "/";
+    resMan_.reset(CreateResMan<TFolderResourceMan>(folder_));
+  }
+  void TearDown() override {
+    resMan_.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+    test::GLDeviceTest::TearDown();
+  }
+  TOwned<TMeshBinaryFilter> Filter() const {
+    return TOwned<TMeshBinaryFilter>(Create<TMeshBinaryFilter>(TCreateContext(gl->world.applet)));
+  }
+  void Put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(folder_ + name, std::ios::binary) << bytes;
+  }
+  std::string Bytes(const std::string& name) const {
+    std::ifstream in(folder_ + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  std::string folder_;
+  TOwned<TResourceMan> resMan_;
+};
+
+TEST_F(OGLMeshFileTest, AMeshInBufferObjectsSavesAndLoadsBackByteIdentical) {
+  for (int f = vfVertex; f < vfNone; ++f) {
+    const auto format = static_cast<TVertexFormat>(f);
+    SCOPED_TRACE(testing::Message() << "format " << f);
+    const std::string bytes = test::MeshFileBytes(test::CountingMesh(format, 6, true));
+    Put("in.mesh", bytes);
+    TMesh* mesh = Filter()->LoadFromFile(resMan_.get(), "in.mesh");
+    ASSERT_NE(mesh, nullptr) << gl->world.log.Text();
+    EXPECT_NE(mesh->VertexBufferHandle, 0u);
+    EXPECT_NE(mesh->IndexBufferHandle, 0u);
+    EXPECT_TRUE(mesh->VertexData.empty() && mesh->IndexData.empty()) << "held only by the renderer";
+    Filter()->SaveToFile(resMan_.get(), "out.mesh", mesh);
+    EXPECT_EQ(Bytes("out.mesh"), bytes);
+    TMesh* again = Filter()->LoadFromFile(resMan_.get(), "out.mesh");
+    ASSERT_NE(again, nullptr);
+    Filter()->SaveToFile(resMan_.get(), "again.mesh", again);
+    EXPECT_EQ(Bytes("again.mesh"), bytes);
+    Device().DestroyMesh(mesh);
+    Device().DestroyMesh(again);
+  }
+  // Animated meshes keep their frames in memory on this device too.
+  const std::string animated = test::MeshFileBytes(test::CountingMesh(vfPixmapVertexNormal, 4, true, 3));
+  Put("walk.mesh", animated);
+  TMesh* mesh = Filter()->LoadFromFile(resMan_.get(), "walk.mesh");
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->VertexBufferHandle, 0u);
+  Filter()->SaveToFile(resMan_.get(), "walk2.mesh", mesh);
+  EXPECT_EQ(Bytes("walk2.mesh"), animated);
+}
+
+}  // namespace
+}  // namespace corvane
