@@ -1,5 +1,6 @@
 #include "platform/filters/file_reader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -36,13 +37,33 @@ bool TFileReader::Bytes(void* data, std::int64_t count) {
     Fail(u"the file ends early");
     return false;
   }
-  if (count == 0) return true;
-  const std::int64_t got = stream_.Read(data, count);
-  left_ -= got > 0 ? got : 0;
-  if (got != count) {
-    Fail(u"the file ends early");
-    return false;
+  auto* out = static_cast<std::uint8_t*>(data);
+  const std::size_t fromBuffer = static_cast<std::size_t>(std::min<std::int64_t>(count, Buffered()));
+  if (fromBuffer > 0) std::memcpy(out, buffer_.data() + next_, fromBuffer);
+  next_ += fromBuffer;
+  std::int64_t rest = count - static_cast<std::int64_t>(fromBuffer);
+  out += fromBuffer;
+  if (rest >= kBufferSize) {
+    if (stream_.Read(out, rest) != rest) {
+      Fail(u"the file ends early");
+      return false;
+    }
+  } else if (rest > 0) {
+    // The buffer is empty here: refill it with what the file still holds.
+    const std::int64_t want = std::min<std::int64_t>(kBufferSize, left_ - static_cast<std::int64_t>(fromBuffer));
+    if (buffer_.size() < static_cast<std::size_t>(want)) buffer_.resize(static_cast<std::size_t>(want));
+    const std::int64_t got = stream_.Read(buffer_.data(), want);
+    next_ = 0;
+    end_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+    if (got < rest) {
+      end_ = 0;
+      Fail(u"the file ends early");
+      return false;
+    }
+    std::memcpy(out, buffer_.data(), static_cast<std::size_t>(rest));
+    next_ = static_cast<std::size_t>(rest);
   }
+  left_ -= count;
   return true;
 }
 
@@ -58,7 +79,9 @@ bool TFileReader::Skip(std::int64_t count) {
     Fail(u"the file ends early");
     return false;
   }
-  stream_.Seek(count, soCurrent);
+  const std::size_t fromBuffer = static_cast<std::size_t>(std::min<std::int64_t>(count, Buffered()));
+  next_ += fromBuffer;
+  if (count > static_cast<std::int64_t>(fromBuffer)) stream_.Seek(count - static_cast<std::int64_t>(fromBuffer), soCurrent);
   left_ -= count;
   return true;
 }

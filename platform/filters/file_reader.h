@@ -3,12 +3,15 @@
 // against what is left (in 64 bits) before anything is allocated or read.
 // The first shortfall, short read or refused value fails the reader and
 // keeps its reason; every later read gives zeros and does nothing, so a
-// loader reads its fields in a row and looks once at Failed().
+// loader reads its fields in a row and looks once at Failed(). Reads below
+// the buffer's size come from a buffer of up to 64 KB, so a small file costs
+// one read of the stream.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane {
 
@@ -23,7 +26,7 @@ class TFileReader {
   const std::u16string& Reason() const { return reason_; }
   // Fails with the reason unless failed already.
   void Fail(std::u16string_view reason);
-  // Bytes left unread.
+  // Bytes left unread (by the caller).
   std::int64_t Left() const { return left_; }
 
   // Whether count items of size bytes are left after the next before
@@ -45,8 +48,14 @@ class TFileReader {
   std::string String();
 
  private:
+  static constexpr std::int64_t kBufferSize = 64 * 1024;
+  std::size_t Buffered() const { return end_ - next_; }
+
   TStream& stream_;
   std::int64_t left_ = 0;
+  std::vector<std::uint8_t> buffer_;  // sized at the first fill, never beyond the file
+  std::size_t next_ = 0;  // the buffered bytes not yet handed out: next_ .. end_
+  std::size_t end_ = 0;
   bool failed_ = false;
   std::u16string reason_;
 };

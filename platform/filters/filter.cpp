@@ -107,6 +107,8 @@ typename TKind<Kind>::Object* LoadDerived(TResourceMan* resMan, const std::strin
     TOwned<Kind> filter = make(K::Find(derived));
     return filter ? filter->LoadFromFile(resMan, derived) : nullptr;
   };
+  // A derived file named itself is read as it is.
+  if (derived == name) return loadDerived();
   const TFilterClass* sourceClass = K::Find(name);
   const bool derivedExists = resMan->StreamExists(derived);
   if (!sourceClass) return derivedExists ? loadDerived() : nullptr;

@@ -1,5 +1,6 @@
 #include "platform/filters/mesh_binary_filter.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -113,12 +114,13 @@ void ReadData(TFileReader& reader, TDevice& device, TMesh& mesh, const THeader& 
     return;
   }
   auto* indices = static_cast<std::uint16_t*>(data);
-  if (reader.Words(indices, header.IndexCount))
-    for (std::uint32_t i = 0; i < header.IndexCount; ++i)
-      if (indices[i] >= header.VertexCount) {
-        reader.Fail(u"index " + IntToStr(indices[i]) + u" beyond " + IntToStr(header.VertexCount) + u" vertices");
-        break;
-      }
+  if (reader.Words(indices, header.IndexCount)) {
+    // The largest index, in one pass without branches.
+    std::uint16_t largest = 0;
+    for (std::uint32_t i = 0; i < header.IndexCount; ++i) largest = std::max(largest, indices[i]);
+    if (largest >= header.VertexCount)
+      reader.Fail(u"index " + IntToStr(largest) + u" beyond " + IntToStr(header.VertexCount) + u" vertices");
+  }
   device.UnlockMeshIndex(&mesh);
 }
 

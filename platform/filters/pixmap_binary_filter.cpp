@@ -110,8 +110,11 @@ TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::stri
   if (device->LockPixmapRectARGB(pixmap, 0, 0, width, height, bits, false)) {
     // The bytes go as they stand: the locked buffer holds the file's order.
     const std::int64_t row = static_cast<std::int64_t>(width) * 4;
-    for (std::int32_t y = 0; y < height && !reader.Failed(); ++y)
-      reader.Bytes(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
+    if (pixmap->Pitch == row)
+      reader.Bytes(bits, row * height);
+    else
+      for (std::int32_t y = 0; y < height && !reader.Failed(); ++y)
+        reader.Bytes(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
     device->UnlockPixmap(pixmap);
   } else {
     reader.Fail(u"the device gave no pixels to fill");
