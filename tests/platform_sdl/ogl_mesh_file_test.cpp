@@ -2,15 +2,12 @@
 // objects, and saving it reads them back through the device's locks.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/filters/mesh_binary_filter.h"
 #include "resources/folder_res_man.h"
 #include "tests/platform_sdl/gl_harness.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/kit/filter_files.h"
 
 namespace corvane {
@@ -20,9 +17,8 @@ class OGLMeshFileTest : public test::GLDeviceTest {
  protected:
   void SetUp() override {
     test::GLDeviceTest::SetUp();
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-glmesh-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern + "/";
+    folder_ = test::MakeTempFolder("corvane-glmesh-");
+    ASSERT_FALSE(folder_.empty());
     resMan_.reset(CreateResMan<TFolderResourceMan>(folder_));
   }
   void TearDown() override {
@@ -34,13 +30,8 @@ class OGLMeshFileTest : public test::GLDeviceTest {
   TOwned<TMeshBinaryFilter> Filter() const {
     return TOwned<TMeshBinaryFilter>(Create<TMeshBinaryFilter>(TCreateContext(gl->world.applet)));
   }
-  void Put(const std::string& name, const std::string& bytes) const {
-    std::ofstream(folder_ + name, std::ios::binary) << bytes;
-  }
-  std::string Bytes(const std::string& name) const {
-    std::ifstream in(folder_ + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  void Put(const std::string& name, const std::string& bytes) const { test::WriteFileBytes(folder_ + name, bytes); }
+  std::optional<std::string> Bytes(const std::string& name) const { return test::ReadFileBytes(folder_ + name); }
 
   std::string folder_;
   TOwned<TResourceMan> resMan_;

@@ -50,20 +50,12 @@ class TGreedyMeshFilter : public TMeshFilter {
 
 // A picture source: ".testpic" files hold one byte, the side of a square
 // pixmap filled with that grey; an empty file is damaged.
-class TTestPictureFilter : public TPixmapFilter {
-  CORVANE_CLASS(TTestPictureFilter, TPixmapFilter)
-  using TPixmapFilter::TPixmapFilter;
+class TTestPictureFilter : public TFakePixmapFilter {
+  CORVANE_CLASS(TTestPictureFilter, TFakePixmapFilter)
+  using TFakePixmapFilter::TFakePixmapFilter;
   static bool IsSupport(std::string_view name) { return FileNameContains(name, ".testpic"); }
   static TFilterOptions Options() { return {foCanLoad}; }
   static inline int loads = 0;
-  bool LoadRGBAFromFile(TResourceMan*, const std::string&, std::int32_t&, std::int32_t&,
-                        std::vector<std::uint32_t>&) override {
-    return false;
-  }
-  bool SaveRGBAToFile(TResourceMan*, const std::string&, std::int32_t, std::int32_t,
-                      const std::vector<std::uint32_t>&) override {
-    return false;
-  }
   TPixmap* LoadFromFile(TResourceMan* resMan, const std::string& name) override {
     ++loads;
     std::unique_ptr<TStream> stream = resMan->CreateStream(name, 0);
@@ -73,7 +65,6 @@ class TTestPictureFilter : public TPixmapFilter {
     pixmap->Clear(0xFF000000u | side * 0x010101u);
     return pixmap;
   }
-  void SaveToFile(TResourceMan*, const std::string&, TPixmap*) override {}
 };
 
 // A model source: any ".testmodel" file is a triangle.

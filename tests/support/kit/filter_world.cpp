@@ -1,21 +1,18 @@
 #include "tests/support/kit/filter_world.h"
 
 #include <sys/time.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "resources/folder_res_man.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/kit/recording_device.h"
 
 namespace corvane::test {
 
 // The world registered the filters.
 TFilterWorld::TFilterWorld() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "corvane-filter-XXXXXX").string();
-  if (mkdtemp(pattern.data())) folder = pattern + "/";
+  folder = MakeTempFolder("corvane-filter-");
   resMan = CreateResMan<TFolderResourceMan>(folder);
   device = world.applet->UseRecordingDevice();
   TCreateContext context;
@@ -31,15 +28,9 @@ TFilterWorld::~TFilterWorld() {
   if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
 }
 
-void TFilterWorld::Put(const std::string& name, const std::string& bytes) const {
-  std::ofstream(PathOf(name), std::ios::binary) << bytes;
-}
+void TFilterWorld::Put(const std::string& name, const std::string& bytes) const { WriteFileBytes(PathOf(name), bytes); }
 
-std::optional<std::string> TFilterWorld::Bytes(const std::string& name) const {
-  std::ifstream in(PathOf(name), std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::optional<std::string> TFilterWorld::Bytes(const std::string& name) const { return ReadFileBytes(PathOf(name)); }
 
 bool TFilterWorld::Exists(const std::string& name) const { return std::filesystem::exists(PathOf(name)); }
 
