@@ -1,10 +1,12 @@
-// Mesh files on the OpenGL device: a static mesh lives only in buffer
-// objects, and saving it reads them back through the device's locks.
+// Pixmap and mesh files on the OpenGL device: pictures live in textures, a
+// static mesh only in buffer objects, and saving reads them back through the
+// device's locks.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "platform/filters/mesh_binary_filter.h"
+#include "platform/filters/pixmap_binary_filter.h"
 #include "resources/folder_res_man.h"
 #include "tests/platform_sdl/gl_harness.h"
 #include "tests/support/file_bytes.h"
@@ -13,7 +15,7 @@
 namespace corvane {
 namespace {
 
-class OGLMeshFileTest : public test::GLDeviceTest {
+class OGLFilterFilesTest : public test::GLDeviceTest {
  protected:
   void SetUp() override {
     test::GLDeviceTest::SetUp();
@@ -27,8 +29,9 @@ class OGLMeshFileTest : public test::GLDeviceTest {
     std::filesystem::remove_all(folder_, ignored);
     test::GLDeviceTest::TearDown();
   }
-  TOwned<TMeshBinaryFilter> Filter() const {
-    return TOwned<TMeshBinaryFilter>(Create<TMeshBinaryFilter>(TCreateContext(gl->world.applet)));
+  template <class F = TMeshBinaryFilter>
+  TOwned<F> Filter() const {
+    return TOwned<F>(Create<F>(TCreateContext(gl->world.applet)));
   }
   void Put(const std::string& name, const std::string& bytes) const { test::WriteFileBytes(folder_ + name, bytes); }
   std::optional<std::string> Bytes(const std::string& name) const { return test::ReadFileBytes(folder_ + name); }
@@ -37,7 +40,7 @@ class OGLMeshFileTest : public test::GLDeviceTest {
   TOwned<TResourceMan> resMan_;
 };
 
-TEST_F(OGLMeshFileTest, AMeshInBufferObjectsSavesAndLoadsBackByteIdentical) {
+TEST_F(OGLFilterFilesTest, AMeshInBufferObjectsSavesAndLoadsBackByteIdentical) {
   for (int f = vfVertex; f < vfNone; ++f) {
     const auto format = static_cast<TVertexFormat>(f);
     SCOPED_TRACE(testing::Message() << "format " << f);
@@ -65,6 +68,18 @@ TEST_F(OGLMeshFileTest, AMeshInBufferObjectsSavesAndLoadsBackByteIdentical) {
   EXPECT_EQ(mesh->VertexBufferHandle, 0u);
   Filter()->SaveToFile(resMan_.get(), "walk2.mesh", mesh);
   EXPECT_EQ(Bytes("walk2.mesh"), animated);
+}
+
+TEST_F(OGLFilterFilesTest, APictureInATextureSavesAndLoadsBackByteIdentical) {
+  const std::vector<std::uint32_t> pixels = {0xFF0000FFu, 0x80FF0000u, 0x00000000u, 0xFFFFFFFFu, 0x7F102030u, 0xFF00FF00u};
+  const std::string bytes = test::PixmapFileBytes(3, 2, pixels);
+  Put("in.pixmap", bytes);
+  TPixmap* pixmap = Filter<TPixmapBinaryFilter>()->LoadFromFile(resMan_.get(), "in.pixmap");
+  ASSERT_NE(pixmap, nullptr) << gl->world.log.Text();
+  EXPECT_NE(pixmap->TextureHandle, 0u);
+  Filter<TPixmapBinaryFilter>()->SaveToFile(resMan_.get(), "out.pixmap", pixmap);
+  EXPECT_EQ(Bytes("out.pixmap"), bytes);
+  Device().DestroyPixmap(pixmap);
 }
 
 }  // namespace
