@@ -6,6 +6,7 @@
 
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_info.h"
+#include "base/reflection/variant.h"
 #include "base/streams/stream.h"
 #include "engine/shell/applet.h"
 #include "platform/device.h"
@@ -235,6 +236,19 @@ TEST_F(DerivedFileTest, ModelsAreCachedAsMeshFilesAndOnlyFiltersThatSaveWrite) {
   EXPECT_EQ(w.Bytes("copy.mesh"), w.Bytes("m.mesh"));
   w.filter->SavePixmap(w.resMan, u"p.testpic", LoadPixmap(u"copy.unknown"));
   EXPECT_FALSE(w.Exists("p.testpic"));
+}
+
+TEST_F(DerivedFileTest, ScriptsLoadAndSaveByMethodName) {
+  w.Put("m.testmodel", "triangle");
+  const TClass cls = TFilter::StaticClass();
+  const Variant load[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"m.testmodel")};
+  TObject* mesh = cls->FindMethod("loadMesh")->Invoke(*w.filter, load).AsObject();
+  ASSERT_NE(dynamic_cast<TMesh*>(mesh), nullptr);
+  const Variant save[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"copy.mesh"), Variant(mesh)};
+  cls->FindMethod("saveMesh")->Invoke(*w.filter, save);
+  EXPECT_EQ(w.Bytes("copy.mesh"), w.Bytes("m.mesh"));
+  const Variant missing[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"none.pixmap")};
+  EXPECT_EQ(cls->FindMethod("loadPixmap")->Invoke(*w.filter, missing).AsObject(), nullptr);
 }
 
 TEST_F(DerivedFileTest, RawPicturesPreferThePixmapBesideTheirName) {
