@@ -39,7 +39,7 @@ bool TFileReader::Bytes(void* data, std::int64_t count) {
   }
   auto* out = static_cast<std::uint8_t*>(data);
   const std::size_t fromBuffer = static_cast<std::size_t>(std::min<std::int64_t>(count, Buffered()));
-  if (fromBuffer > 0) std::memcpy(out, buffer_.data() + next_, fromBuffer);
+  if (fromBuffer > 0) std::memcpy(out, buffer_.get() + next_, fromBuffer);
   next_ += fromBuffer;
   std::int64_t rest = count - static_cast<std::int64_t>(fromBuffer);
   out += fromBuffer;
@@ -51,8 +51,11 @@ bool TFileReader::Bytes(void* data, std::int64_t count) {
   } else if (rest > 0) {
     // The buffer is empty here: refill it with what the file still holds.
     const std::int64_t want = std::min<std::int64_t>(kBufferSize, left_ - static_cast<std::int64_t>(fromBuffer));
-    if (buffer_.size() < static_cast<std::size_t>(want)) buffer_.resize(static_cast<std::size_t>(want));
-    const std::int64_t got = stream_.Read(buffer_.data(), want);
+    if (capacity_ < static_cast<std::size_t>(want)) {
+      capacity_ = static_cast<std::size_t>(want);
+      buffer_.reset(new std::uint8_t[capacity_]);
+    }
+    const std::int64_t got = stream_.Read(buffer_.get(), want);
     next_ = 0;
     end_ = got > 0 ? static_cast<std::size_t>(got) : 0;
     if (got < rest) {
@@ -60,7 +63,7 @@ bool TFileReader::Bytes(void* data, std::int64_t count) {
       Fail(u"the file ends early");
       return false;
     }
-    std::memcpy(out, buffer_.data(), static_cast<std::size_t>(rest));
+    std::memcpy(out, buffer_.get(), static_cast<std::size_t>(rest));
     next_ = static_cast<std::size_t>(rest);
   }
   left_ -= count;

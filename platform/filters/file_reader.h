@@ -9,9 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace corvane {
 
@@ -53,7 +53,10 @@ class TFileReader {
 
   TStream& stream_;
   std::int64_t left_ = 0;
-  std::vector<std::uint8_t> buffer_;  // sized at the first fill, never beyond the file
+  // Made at the first fill, never larger than the file; left uninitialised
+  // (the reads fill it).
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  std::size_t capacity_ = 0;
   std::size_t next_ = 0;  // the buffered bytes not yet handed out: next_ .. end_
   std::size_t end_ = 0;
   bool failed_ = false;
