@@ -11,6 +11,7 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/register.h"
 #include "platform/bass/sound_engine_bass.h"
+#include "platform/filters/register.h"
 #include "platform/register.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
   RegisterResourceServices();
   RegisterEmbeddedDefaults();
   RegisterPlatformClasses();
+  RegisterFilterClasses();
   RegisterSDLPlatform();
   RegisterGLDevice();
   RegisterFreeTypeSysFont();
