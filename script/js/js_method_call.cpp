@@ -59,10 +59,16 @@ bool ConvertArguments(JSContext* cx, const TMethodInfo& method, const JS::CallAr
   return true;
 }
 
+void FillMissingParent(const TMethodInfo& method, TObject* applet, std::vector<Variant>& arguments) {
+  if (applet && arguments.size() > 1 && MissingParentIsApplet(method.Name()) && !arguments[1].AsObject())
+    arguments[1] = Variant(applet);
+}
+
 bool CallTyped(JSContext* cx, TObject& target, const TMethodInfo& method, const JS::CallArgs& args,
                unsigned given) {
   std::vector<Variant> arguments;
   if (!ConvertArguments(cx, method, args, given, arguments)) return false;
+  FillMissingParent(method, AppletOf(target), arguments);
   const Variant result = method.Invoke(target, arguments);
   return ResultFor(cx, method.ResultType(), result, args.rval());
 }
@@ -80,7 +86,8 @@ bool CallSpecial(JSContext* cx, const TSpecialMethod& special, TObject& receiver
   }
   applied = true;
   TObject* applet = nullptr;
-  if (special.Target == TSpecialTarget::Applet || special.Action != TSpecialAction::None) {
+  if (special.Target == TSpecialTarget::Applet || special.Action != TSpecialAction::None ||
+      MissingParentIsApplet(special.Name)) {
     applet = AppletOf(receiver);
     if (!applet) {
       EngineError(u"Incorrect Applet");
@@ -100,13 +107,10 @@ bool CallSpecial(JSContext* cx, const TSpecialMethod& special, TObject& receiver
       if (TAppletServices* services = ServicesOf(applet); services && services->GetEvent())
         services->GetEvent()->ClearResults();
       break;
-    case TSpecialAction::ParentIsApplet:
-      // Nobody ticks or frees an object without a parent.
-      if (arguments.size() > 1 && !arguments[1].AsObject()) arguments[1] = Variant(applet);
-      break;
     default:
       break;
   }
+  FillMissingParent(*called, applet, arguments);
   const Variant result = called->Invoke(*target, arguments);
   if (special.Action == TSpecialAction::FreePixmap) {
     // The pixmap was loaded for its cached file alone.

@@ -217,6 +217,22 @@ class TReflectionBinding final : public TJSObjectBinding {
   }
 
   bool Construct(JSContext* cx, JS::CallArgs& args) override {
+    try {
+      return ConstructObject(cx, args);
+    } catch (const std::exception& error) {
+      return ThrowEngineError(cx, u"Can't create object", error);
+    }
+  }
+
+  bool AddWrapperProperty(JSContext* cx, JS::HandleObject wrapper, JS::HandleId id) override {
+    const std::u16string name = id.isString() ? StringChars(cx, id.toString()) : u"(symbol)";
+    TObject* object = GetJSPrivateObject(wrapper);
+    return ThrowTypeError(cx, name + u" is not a published property of " +
+                                  (object ? WidenLatin1(object->ClassName()) : std::u16string(u"a gone object")));
+  }
+
+ private:
+  static bool ConstructObject(JSContext* cx, JS::CallArgs& args) {
     TJSObjectLink* link = LinkOf(&args.callee());
     TClass cls = link ? link->ClassRef : nullptr;
     if (!cls) return ThrowTypeError(cx, u"Not a class of the engine");
@@ -260,13 +276,6 @@ class TReflectionBinding final : public TJSObjectBinding {
     }
     args.rval().setObject(*wrapper);
     return true;
-  }
-
-  bool AddWrapperProperty(JSContext* cx, JS::HandleObject wrapper, JS::HandleId id) override {
-    const std::u16string name = id.isString() ? StringChars(cx, id.toString()) : u"(symbol)";
-    TObject* object = GetJSPrivateObject(wrapper);
-    return ThrowTypeError(cx, name + u" is not a published property of " +
-                                  (object ? WidenLatin1(object->ClassName()) : std::u16string(u"a gone object")));
   }
 };
 

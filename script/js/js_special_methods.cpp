@@ -47,10 +47,10 @@ constexpr std::array<TSpecialMethod, 46> kSpecialMethods = {{
     {"renameUser", 2, "Preferences", Receiver, Null, None},
     {"addScore", 2, "ScoreTable", Receiver, Null, None},
     {"setItem", 2, "TWideStrings", Receiver, Null, None},
-    {"new", 2, nullptr, Applet, Typed, ParentIsApplet},
-    {"startMission", 2, nullptr, Applet, Typed, ParentIsApplet},
-    {"editMission", 2, nullptr, Applet, Typed, ParentIsApplet},
-    {"newFromCache", 2, nullptr, Applet, Typed, ParentIsApplet},
+    {"new", 2, nullptr, Applet, Typed, None},
+    {"startMission", 2, nullptr, Applet, Typed, None},
+    {"editMission", 2, nullptr, Applet, Typed, None},
+    {"newFromCache", 2, nullptr, Applet, Typed, None},
     {"setValue", 2, "Preferences", Receiver, Null, None},
     {"fadeScreenToColor", 2, "Applet", Receiver, Null, None},
     {"fadeScreenToColorWait", 2, "Applet", Receiver, Null, None},
@@ -62,6 +62,12 @@ constexpr std::array<TSpecialMethod, 46> kSpecialMethods = {{
 }};
 
 }  // namespace
+
+bool MissingParentIsApplet(std::string_view name) {
+  for (const char* maker : {"new", "newFromFile", "newFromCache", "startMission", "editMission"})
+    if (name == maker) return true;
+  return false;
+}
 
 const TSpecialMethod* FindSpecialMethod(std::string_view name) {
   for (const TSpecialMethod& special : kSpecialMethods)

@@ -23,7 +23,6 @@ enum class TSpecialResult : std::uint8_t {
 enum class TSpecialAction : std::uint8_t {
   None,
   ClearFound,      // the applet's list of found objects is emptied first
-  ParentIsApplet,  // a missing parent (second argument) is the applet
   FreePixmap,      // the loaded pixmap is freed (its cached file stays)
 };
 
@@ -35,6 +34,10 @@ struct TSpecialMethod {
   TSpecialResult Result;
   TSpecialAction Action;
 };
+
+// Methods that make a tree object under a parent given second: a missing
+// or null parent is the applet (nobody ticks or frees an orphan).
+bool MissingParentIsApplet(std::string_view name);
 
 // The entry of that name (each name has one); nullptr when none.
 const TSpecialMethod* FindSpecialMethod(std::string_view name);

@@ -191,6 +191,10 @@ TEST_F(JsObjectBindingTest, ClassesArePrototypesAndConstructors) {
   EXPECT_TRUE(js->CallScript(u"filed = new Box(applet, 'crate.object'); if (filed.width != 6) throw filed.width"));
   EXPECT_TRUE(js->CallScript(u"again = new Box('crate.object'); if (again === filed) throw 'one'"));
 
+  // A named object registers itself as it loads, and keeps that wrapper.
+  world.Put("named.object", "object lid: Box\nend\n");
+  EXPECT_TRUE(js->CallScript(u"named = new Box('named.object'); if (named !== lid) throw 'named'"));
+
   // A class that makes no tree object.
   EXPECT_TRUE(js->CallScript(u"crate.position"));  // its class is published on first need
   std::size_t mark = world.Mark();

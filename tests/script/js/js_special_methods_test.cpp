@@ -74,6 +74,10 @@ TEST_F(JsSpecialMethodsTest, NoArguments) {
   EXPECT_EQ(Value(u"crate.findByName()"), "null");
   EXPECT_EQ(Value(u"crate.hide()"), "undefined");
   EXPECT_EQ(Value(u"crate.isVisible()"), "false");
+  // One argument of any kind, by the parameter's type both ways.
+  EXPECT_EQ(Value(u"event.isKeyDown(VK_SHIFT)"), "false");
+  EXPECT_EQ(Value(u"event.isKeyDown('16')"), "false");
+  EXPECT_EQ(Value(u"crate.findByName(5)"), "null");
 }
 
 TEST_F(JsSpecialMethodsTest, ListsPreferencesAndScores) {
@@ -219,6 +223,9 @@ TEST_F(JsSpecialMethodsTest, ObjectsMadeLoadedAndStored) {
   EXPECT_EQ(Value(u"applet.startMission('quest.object', null).getParent() === applet"), "true");
   EXPECT_EQ(Value(u"applet.editMission('quest.object', undefined).designTime"), "true");
   EXPECT_EQ(Value(u"applet.new('Nothing', null)"), "null");
+  // With one argument too.
+  EXPECT_EQ(Value(u"applet.new('Box').getParent() === applet"), "true");
+  EXPECT_EQ(Value(u"applet.newFromFile('crate.object').getParent() === applet"), "true");
 
   MakeBox(u"kept");
   EXPECT_EQ(Value(u"applet.storeObject(kept, 'kept.object')"), "undefined");
