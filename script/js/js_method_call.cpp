@@ -59,16 +59,16 @@ bool ConvertArguments(JSContext* cx, const TMethodInfo& method, const JS::CallAr
   return true;
 }
 
-void FillMissingParent(const TMethodInfo& method, TObject* applet, std::vector<Variant>& arguments) {
-  if (applet && arguments.size() > 1 && MissingParentIsApplet(method.Name()) && !arguments[1].AsObject())
-    arguments[1] = Variant(applet);
+void FillMissingParent(const TMethodInfo& method, TObject& receiver, std::vector<Variant>& arguments) {
+  if (arguments.size() < 2 || !MissingParentIsApplet(method.Name()) || arguments[1].AsObject()) return;
+  if (TObject* applet = AppletOf(receiver)) arguments[1] = Variant(applet);
 }
 
 bool CallTyped(JSContext* cx, TObject& target, const TMethodInfo& method, const JS::CallArgs& args,
                unsigned given) {
   std::vector<Variant> arguments;
   if (!ConvertArguments(cx, method, args, given, arguments)) return false;
-  FillMissingParent(method, AppletOf(target), arguments);
+  FillMissingParent(method, target, arguments);
   const Variant result = method.Invoke(target, arguments);
   return ResultFor(cx, method.ResultType(), result, args.rval());
 }
@@ -86,8 +86,7 @@ bool CallSpecial(JSContext* cx, const TSpecialMethod& special, TObject& receiver
   }
   applied = true;
   TObject* applet = nullptr;
-  if (special.Target == TSpecialTarget::Applet || special.Action != TSpecialAction::None ||
-      MissingParentIsApplet(special.Name)) {
+  if (special.Target == TSpecialTarget::Applet || special.Action != TSpecialAction::None) {
     applet = AppletOf(receiver);
     if (!applet) {
       EngineError(u"Incorrect Applet");
@@ -110,7 +109,7 @@ bool CallSpecial(JSContext* cx, const TSpecialMethod& special, TObject& receiver
     default:
       break;
   }
-  FillMissingParent(*called, applet, arguments);
+  FillMissingParent(*called, receiver, arguments);
   const Variant result = called->Invoke(*target, arguments);
   if (special.Action == TSpecialAction::FreePixmap) {
     // The pixmap was loaded for its cached file alone.
