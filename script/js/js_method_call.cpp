@@ -86,13 +86,14 @@ bool CallSpecial(JSContext* cx, const TSpecialMethod& special, TObject& receiver
   }
   applied = true;
   TObject* applet = nullptr;
-  if (special.Target == TSpecialTarget::Applet || special.Action != TSpecialAction::None) {
+  if (special.Target == TSpecialTarget::Applet || special.Action != TSpecialAction::None)
     applet = AppletOf(receiver);
+  if (special.Target == TSpecialTarget::Applet) {
     if (!applet) {
       EngineError(u"Incorrect Applet");
       return true;
     }
-    if (special.Target == TSpecialTarget::Applet) target = applet;
+    target = applet;
   }
   const TMethodInfo* called = target == &receiver ? &method : target->ClassType()->FindMethod(method.Name());
   if (!called) {
@@ -101,13 +102,9 @@ bool CallSpecial(JSContext* cx, const TSpecialMethod& special, TObject& receiver
   }
   std::vector<Variant> arguments;
   if (!ConvertArguments(cx, *called, args, static_cast<unsigned>(special.Arguments), arguments)) return false;
-  switch (special.Action) {
-    case TSpecialAction::ClearFound:
-      if (TAppletServices* services = ServicesOf(applet); services && services->GetEvent())
-        services->GetEvent()->ClearResults();
-      break;
-    default:
-      break;
+  if (special.Action == TSpecialAction::ClearFound) {
+    if (TAppletServices* services = ServicesOf(applet); services && services->GetEvent())
+      services->GetEvent()->ClearResults();
   }
   FillMissingParent(*called, receiver, arguments);
   const Variant result = called->Invoke(*target, arguments);
