@@ -317,8 +317,7 @@ JSObject* TJavaScriptEngine::ClassPrototype(JSContext* cx, TClass cls) {
   JS::RootedObject base(cx, JS::GetRealmObjectPrototype(cx));
   JS::RootedObject prototype(cx, base ? js::NewLinkedObject(cx, js::PrototypeClass(), base, std::move(link)) : nullptr);
   if (!prototype) return nullptr;
-  // Rooted and listed before it is described: describing reaches the
-  // prototypes of the classes of nested objects, and may come back here.
+  // Rooted and listed before it is described, which may collect.
   classTable_[cls] = std::make_unique<JS::PersistentRootedObject>(cx, prototype);
   JS::RootedValue value(cx, JS::ObjectValue(*prototype));
   if (!js::ObjectBinding().DescribeClass(cx, prototype, cls) || !DefineGlobal(cx, WidenLatin1(cls->Name()), value))
