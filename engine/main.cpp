@@ -14,6 +14,7 @@
 #include "platform/register.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
+#include "platform/sdl/sys_font_freetype.h"
 #include "resources/cache/register.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
   RegisterPlatformClasses();
   RegisterSDLPlatform();
   RegisterGLDevice();
+  RegisterFreeTypeSysFont();
   RegisterBassSoundEngine();
 #ifdef CORVANE_WITH_JS
   RegisterJavaScriptEngine();
