@@ -17,6 +17,7 @@
 #include "platform/device.h"
 #include "platform/low_event.h"
 #include "resources/ext_res_man.h"
+#include "scene/animation_effect.h"
 #include "scene/box.h"
 #include "script/js/js_watchdog.h"
 #include "tests/script/js/js_world.h"
@@ -199,14 +200,14 @@ TEST_F(JsSpecialMethodsTest, ModalLoopsAndFades) {
   EXPECT_EQ(Value(u"applet.showMessage('hi', '')"), "undefined");
   closer->SetOnTick(u"");
 
-  auto* hide = dynamic_cast<test::AnimationEffect*>(applet->FadeScreen()->FindEffect(u"hide"));
+  auto* hide = dynamic_cast<AnimationEffect*>(applet->FadeScreen()->FindEffect(u"hide"));
   ASSERT_NE(hide, nullptr);
   EXPECT_EQ(Value(u"applet.hideScreen(0.5)"), "null");
-  EXPECT_EQ(static_cast<test::TAnimationKey*>(hide->Keys()->Items(1))->key, 15u);
+  EXPECT_EQ(hide->Keys()->Key(1)->key, 15u);
   EXPECT_EQ(Value(u"applet.fadeScreenToColor('#FF000000', 1)"), "null");
-  auto* show = dynamic_cast<test::AnimationEffect*>(applet->FadeScreen()->FindEffect(u"show"));
+  auto* show = dynamic_cast<AnimationEffect*>(applet->FadeScreen()->FindEffect(u"show"));
   ASSERT_NE(show, nullptr);
-  EXPECT_EQ(static_cast<test::TAnimationKey*>(show->Keys()->Items(1))->key, 30u);
+  EXPECT_EQ(show->Keys()->Key(1)->key, 30u);
   // The waiting forms run frames until the fade is over.
   const float start = Engine->Time();
   EXPECT_EQ(Value(u"applet.hideScreenWait(0.1)"), "null");
