@@ -15,6 +15,9 @@
 #include "engine/shell/preferences.h"
 #include "engine/shell/score_table.h"
 #include "platform/device.h"
+#include "platform/filters/filter.h"
+#include "platform/filters/png_image.h"
+#include "platform/filters/register.h"
 #include "platform/low_event.h"
 #include "resources/ext_res_man.h"
 #include "scene/animation_effect.h"
@@ -265,6 +268,28 @@ TEST_F(JsSpecialMethodsTest, PhysicsScreenAndFilter) {
   EXPECT_EQ(filter->pixmapLoads, loads + 1);
   EXPECT_EQ(filter->pixmapRequests.back().ResMan, applet->ResMan());
   EXPECT_EQ(filter->pixmapRequests.back().Name, u"p.png");
+  EXPECT_EQ(applet->Device()->Pixmaps().size(), pixmaps);
+}
+
+// The engine's own filter on real files: the picture converts to its
+// ".pixmap" beside it, and the pixmap the script never sees is freed.
+TEST(JsSpecialMethodsOnFiles, LoadPixmapWritesTheDerivedFileAndFreesThePixmap) {
+  RegisterFilterClasses();
+  test::TAppletWorld::TOptions options = test::JavaScriptOptions();
+  options.filterClass = TFilter::StaticClass();
+  test::TAppletWorld world(options);
+  std::vector<std::uint8_t> png;
+  const std::vector<std::uint32_t> pixels(16, 0xFF336699u);
+  ASSERT_TRUE(EncodePng(4, 4, pixels, png));
+  world.Put("p.png", std::string(png.begin(), png.end()));
+  Applet* applet = world.Launch("object Game: Applet\nend\n");
+  ASSERT_NE(applet, nullptr);
+  auto* js = dynamic_cast<TJavaScriptEngine*>(applet->ScriptEngine());
+  ASSERT_NE(js, nullptr);
+  const std::size_t pixmaps = applet->Device()->Pixmaps().size();
+  EXPECT_TRUE(js->CallScript(u"loaded = String(filter.loadPixmap(resMan, 'p.png'))"));
+  EXPECT_EQ(js->GetVarValue(u"loaded"), u"null");
+  EXPECT_TRUE(world.Exists("p.pixmap"));
   EXPECT_EQ(applet->Device()->Pixmaps().size(), pixmaps);
 }
 
