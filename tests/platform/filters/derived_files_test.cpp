@@ -1,7 +1,8 @@
 // The applet's TFilter over the engine's own filters on real files: a PNG
-// picture and a 3DS model are converted into the ".pixmap" and ".mesh"
-// beside them, read from there while the source keeps its date, converted
-// again once the source is newer, and a damaged source writes nothing.
+// picture and 3DS and MD3 models are converted into the ".pixmap" and
+// ".mesh" beside them, read from there while the source keeps its date,
+// converted again once the source is newer; a damaged source writes
+// nothing.
 // File dates step by 2 seconds: every date set here is even.
 #include <gtest/gtest.h>
 
@@ -132,6 +133,31 @@ TEST_F(DerivedFilesTest, A3dsModelIsConvertedOnceReadFromItsMeshAndConvertedAgai
   EXPECT_EQ(LoadMesh(u"model.3ds"), nullptr);
   EXPECT_EQ(Errors(), 1) << w.world.log.Text();
   EXPECT_EQ(w.Bytes("model.mesh"), rewritten);
+}
+
+// An animated model keeps its frames and the named ranges of its ".aaf"
+// in the ".mesh" it is converted into.
+TEST_F(DerivedFilesTest, AnMd3ModelKeepsItsFramesAndRangesInItsMeshFile) {
+  for (const char* name : {"walker.md3", "walker.aaf"}) w.Put(name, test::ModelFixture(name));
+  TMesh* converted = LoadMesh(u"walker.md3");
+  ASSERT_NE(converted, nullptr) << w.world.log.Text();
+  ASSERT_TRUE(w.Exists("walker.mesh"));
+  w.world.log.Clear();
+  TMesh* cached = LoadMesh(u"walker.md3");
+  ASSERT_NE(cached, nullptr) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.CountInfo("file was loaded walker.mesh"), 1) << w.world.log.Text();
+  EXPECT_TRUE(cached->Animated);
+  EXPECT_EQ(cached->FrameCount, converted->FrameCount);
+  EXPECT_EQ(cached->VertexData, converted->VertexData);
+  EXPECT_EQ(cached->IndexData, converted->IndexData);
+  EXPECT_EQ(cached->Bounds, converted->Bounds);
+  ASSERT_EQ(cached->Animations.size(), converted->Animations.size());
+  for (std::size_t i = 0; i < cached->Animations.size(); ++i) {
+    EXPECT_EQ(cached->Animations[i].Name, converted->Animations[i].Name) << i;
+    EXPECT_EQ(cached->Animations[i].FirstFrame, converted->Animations[i].FirstFrame) << i;
+    EXPECT_EQ(cached->Animations[i].LastFrame, converted->Animations[i].LastFrame) << i;
+    EXPECT_EQ(cached->Animations[i].Speed, converted->Animations[i].Speed) << i;
+  }
 }
 
 TEST_F(DerivedFilesTest, ATruncated3dsFileIsOneErrorLineAndWritesNoMesh) {
