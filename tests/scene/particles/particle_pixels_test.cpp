@@ -13,7 +13,6 @@
 #include "base/system/random.h"
 #include "engine/core/position_object.h"
 #include "engine/shell/engine.h"
-#include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
 #include "scene/particles/particle.h"
 #include "scene/particles/particle_effect.h"
@@ -21,6 +20,7 @@
 #include "scene/particles/particle_renderer.h"
 #include "scene/particles/register.h"
 #include "tests/platform_sdl/gl_harness.h"
+#include "tests/support/kit/embedded_defaults_scope.h"
 
 namespace corvane {
 namespace {
@@ -125,14 +125,7 @@ TEST_F(ParticlePixels, TheDepthTestedRendererAddsUpParticlesBehindOneAnother) {
 // middle, half as bright half-way out and dark in its corners, where an
 // untextured quad would be as bright as its middle.
 TEST_F(ParticlePixels, TheEmbeddedDefaultPictureShapesEveryParticle) {
-  // The engine's embedded files for this test alone.
-  struct TDefaults {
-    TDefaults() {
-      ClearEmbeddedResources();
-      RegisterEmbeddedDefaults();
-    }
-    ~TDefaults() { ClearEmbeddedResources(); }
-  } defaults;
+  const test::TEmbeddedDefaultsScope defaults;
   gl->world.engine->SetEmbeddedResMan(Create<TEmbeddedResMan>(TCreateContext(gl->world.engine)));
   applet->UseEngineFilter();
   auto* textured = Create<ParticleRenderer>(TCreateContext(applet));
