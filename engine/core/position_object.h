@@ -89,6 +89,8 @@ class PositionObject : public VisualObject {
   float Friction() const { return friction_; }
   void SetFriction(float value) { friction_ = value; }
   const std::u16string& OnTrigger() const { return onTrigger_; }
+  // Run by the physics engine for each object a complex query reaches.
+  const std::u16string& OnComplexCollise() const { return onComplexCollise_; }
   void SetOnCollise(const std::u16string& text) { onCollise_ = text; }
   void SetOnTrigger(const std::u16string& text) { onTrigger_ = text; }
   bool Moving() const { return moving_; }

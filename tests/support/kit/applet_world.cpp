@@ -22,6 +22,7 @@
 #include "resources/embedded_res_man.h"
 #include "script/script_engine.h"
 #include "tests/support/kit/applet_standins.h"
+#include "tests/support/kit/newton_physics.h"
 #include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_filter.h"
@@ -46,6 +47,7 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   RegisterResourceServices();
   RegisterPlatformClasses();
   if (options.standIns) RegisterAppletStandIns(options.skin);
+  if (options.physics) physics_ = std::make_unique<TUseNewtonPhysics>();
   ClearEmbeddedResources();
   RegisterEmbeddedDefaults();
   PlatformClass = TNullPlatform::StaticClass();
@@ -65,6 +67,7 @@ TAppletWorld::TAppletWorld(const TOptions& options)
 
 TAppletWorld::~TAppletWorld() {
   if (engine) engine->Free();
+  physics_.reset();
   PlatformClass = previousPlatform_;
   ScriptEngineClass = previousScripts_;
   FilterClass = previousFilter_;
