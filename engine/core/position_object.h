@@ -91,6 +91,7 @@ class PositionObject : public VisualObject {
   const std::u16string& OnTrigger() const { return onTrigger_; }
   // Run by the physics engine for each object a complex query reaches.
   const std::u16string& OnComplexCollise() const { return onComplexCollise_; }
+  void SetOnComplexCollise(const std::u16string& text) { onComplexCollise_ = text; }
   void SetOnCollise(const std::u16string& text) { onCollise_ = text; }
   void SetOnTrigger(const std::u16string& text) { onTrigger_ = text; }
   bool Moving() const { return moving_; }
