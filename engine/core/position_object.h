@@ -227,6 +227,10 @@ class PositionObject : public VisualObject {
   float lastStep_ = 0;
   TSpaceVector lastNormal_{};
   std::vector<PositionObject*> contacts_;
+  // The body's matrix last copied into the object, and the object's
+  // absolute matrix right after (zero before any copy).
+  TSpaceMatrix copiedBody_{};
+  TSpaceMatrix copiedAbsolute_{};
   bool nonFiniteReported_ = false;
 };
 
