@@ -65,13 +65,7 @@ void ThroughTheEngine(benchmark::State& state) {
   state.counters["awake at end"] = awake;
 }
 BENCHMARK(ThroughTheEngine)->Unit(benchmark::kMillisecond)->MinTime(3)->UseManualTime();
-
-void DirectlyOnBullet(benchmark::State& state) {
-  const std::vector<TBoxPlace> boxes = Boxes();
-  int awake = 0;
-  for (auto _ : state) awake = FallDirectlyOnBullet(boxes);
-  state.counters["awake at end"] = awake;
-}
+// The same scene on Bullet itself, in the same run.
 BENCHMARK(DirectlyOnBullet)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 }  // namespace

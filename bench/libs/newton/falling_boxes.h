@@ -4,6 +4,7 @@
 // directly on Bullet, the yardstick for both.
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <btBulletDynamicsCommon.h>
 
 #include <memory>
@@ -66,6 +67,15 @@ inline int FallDirectlyOnBullet(const std::vector<TBoxPlace>& boxes) {
   for (std::size_t i = 1; i < bodies.size(); ++i) awake += bodies[i]->isActive();
   for (auto& body : bodies) world.removeRigidBody(body.get());
   return awake;
+}
+
+// The benchmark of the scene on Bullet, registered by each program that
+// compares against it.
+inline void DirectlyOnBullet(benchmark::State& state) {
+  const std::vector<TBoxPlace> boxes = Boxes();
+  int awake = 0;
+  for (auto _ : state) awake = FallDirectlyOnBullet(boxes);
+  state.counters["awake at end"] = awake;
 }
 
 }  // namespace corvane::bench

@@ -71,12 +71,6 @@ void ThroughTheLibrary(benchmark::State& state) {
 BENCHMARK(ThroughTheLibrary)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 // The same scene on Bullet itself.
-void DirectlyOnBullet(benchmark::State& state) {
-  const std::vector<TBoxPlace> boxes = Boxes();
-  int awake = 0;
-  for (auto _ : state) awake = FallDirectlyOnBullet(boxes);
-  state.counters["awake at end"] = awake;
-}
 BENCHMARK(DirectlyOnBullet)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 }  // namespace
