@@ -11,9 +11,11 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/register.h"
 #include "platform/bass/sound_engine_bass.h"
+#include "platform/filters/register.h"
 #include "platform/register.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
+#include "platform/sdl/sys_font_freetype.h"
 #include "resources/cache/register.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
@@ -33,8 +35,10 @@ int main(int argc, char** argv) {
   RegisterResourceServices();
   RegisterEmbeddedDefaults();
   RegisterPlatformClasses();
+  RegisterFilterClasses();
   RegisterSDLPlatform();
   RegisterGLDevice();
+  RegisterFreeTypeSysFont();
   RegisterBassSoundEngine();
   RegisterNewtonEngine();
 #ifdef CORVANE_WITH_JS

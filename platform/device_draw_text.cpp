@@ -37,9 +37,6 @@ void TDevice::DrawString(TFont* font, std::u16string_view text, const TRect& rec
   T3DSysFont* sysFont = SysFontOf(font);
   if (!sysFont || text.empty() || (color >> 24) == 0 || ActiveStates[rsFrame]) return;
   const std::uint32_t vertexColor = CorrectMeshVertexColor(color);
-  SetPixmap(0, sysFont->Pixmap);
-  SetRenderState(rsTexLinear);
-  SetRenderState(rsTexModulate);
 
   auto measure = [this](std::int32_t& calcStrLen, float clipWidth, std::u16string_view str, TFont* f) {
     return CharSizeCallback(calcStrLen, clipWidth, str, f);
@@ -47,6 +44,11 @@ void TDevice::DrawString(TFont* font, std::u16string_view text, const TRect& rec
   std::int32_t count = 0;
   TRect box = rect;
   TextCalc(textLines_, count, formats, text, box, measure, 65535.0f, font);
+  // Measuring may have rebuilt the atlas for characters new to the font:
+  // the atlas is bound once the layout is done.
+  SetPixmap(0, sysFont->Pixmap);
+  SetRenderState(rsTexLinear);
+  SetRenderState(rsTexModulate);
   for (const TTextCalc& line : textLines_) {
     // The font writes up to four vertices and six indices a character; a
     // line that cannot fit is left out and a larger scratch mesh asked for.

@@ -1,11 +1,215 @@
 #include "platform/sys_font.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "base/reflection/class_builder.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
+#include "platform/device.h"
+#include "platform/font_cache_file.h"
+#include "platform/scratch_quads.h"
+#include "platform/window_host.h"
 
 namespace corvane {
 
 CORVANE_IMPLEMENT_CLASS(T3DSysFont)
 
 TClass SysFontClass = nullptr;
+
+namespace {
+
+std::vector<TCharCoord> DefaultTable() { return std::vector<TCharCoord>(kDefaultGlyphEntries, TCharCoord{1}); }
+
+}  // namespace
+
+std::string T3DSysFont::AtlasFileName(const std::string& cacheFile) { return FileNameWithoutExt(cacheFile) + ".png"; }
+
+TDevice* T3DSysFont::Device() const {
+  auto* host = dynamic_cast<TWindowHost*>(Owner());
+  return host ? host->Device() : nullptr;
+}
+
+void T3DSysFont::BeforeDestruction() {
+  DestroyAtlas();
+  TSomePersistent::BeforeDestruction();
+}
+
+void T3DSysFont::DestroyAtlas() {
+  TPixmap* atlas = Pixmap;
+  Pixmap = nullptr;
+  // A device released before its fonts has destroyed the atlas already.
+  TDevice* device = Device();
+  if (!atlas || !device) return;
+  const auto& live = device->Pixmaps();
+  if (std::find(live.begin(), live.end(), atlas) != live.end()) device->DestroyPixmap(atlas);
+}
+
+void T3DSysFont::StoreArguments(TResourceMan* resMan, const std::string& cacheFile, const std::string& fontName,
+                                std::int32_t size, TFontStyles styles, bool storeCache) {
+  ResMan = resMan;
+  CacheFile = cacheFile;
+  FontName = fontName;
+  FontSize = size;
+  FontStyles = styles;
+  StoreCache = storeCache;
+}
+
+void T3DSysFont::InitFromFont(TResourceMan* resMan, const std::string& cacheFile, const std::string& fontName,
+                              std::int32_t size, TFontStyles styles, bool storeCache) {
+  StoreArguments(resMan, cacheFile, fontName, size, styles, storeCache);
+  Chars = DefaultTable();
+  RebuildTexture();
+}
+
+void T3DSysFont::InitFromFile(TResourceMan* resMan, const std::string& cacheFile, const std::string& fontName,
+                              std::int32_t size, TFontStyles styles, bool storeCache) {
+  StoreArguments(resMan, cacheFile, fontName, size, styles, false);
+  TFontCache cache;
+  bool tableRead = false;
+  if (resMan) {
+    if (std::unique_ptr<TStream> stream = resMan->CreateStream(cacheFile, 0))
+      tableRead = ReadFontCache(*stream, MaxPixmapSize, cache);
+  }
+  if (tableRead) {
+    auto* host = dynamic_cast<TWindowHost*>(Owner());
+    TPixmap* atlas = host ? host->LoadPixmapFile(resMan, AtlasFileName(cacheFile)) : nullptr;
+    if (atlas && atlas->Width == cache.Side && atlas->Height == cache.Side) {
+      DestroyAtlas();
+      Pixmap = atlas;
+      TextureWidth = TextureHeight = cache.Side;
+      Chars = std::move(cache.Chars);
+      StoreCache = true;
+      return;
+    }
+    // A missing or unreadable picture is the filter's to report.
+    if (atlas) {
+      EngineError(u"Font cache " + Utf8ToUtf16(AtlasFileName(cacheFile)) + u" has another size");
+      host->Device()->DestroyPixmap(atlas);
+    }
+  } else {
+    EngineError(u"Bad font cache " + Utf8ToUtf16(cacheFile));
+  }
+  // The glyphs are rasterised anew and the cache written again.
+  InitFromFont(resMan, cacheFile, fontName, size, styles, storeCache);
+}
+
+void T3DSysFont::SaveToFile(TResourceMan* resMan, const std::string& cacheFile) {
+  ResMan = resMan;
+  CacheFile = cacheFile;
+  if (!resMan || !Pixmap) return;
+  std::unique_ptr<TStream> stream = resMan->CreateStream(cacheFile, 0xFFFF);
+  if (!stream) return;
+  TMemoryStream bytes;
+  WriteFontCache(bytes, {TextureWidth, Chars});
+  stream->Write(bytes.Memory(), bytes.Size());
+  stream.reset();
+  StoreCache = true;
+  auto* host = dynamic_cast<TWindowHost*>(Owner());
+  if (!host) return;
+  host->SavePixmapFile(resMan, AtlasFileName(cacheFile), Pixmap);
+  // A converted copy of an earlier atlas may carry a date the new picture
+  // does not exceed (dates have 2-second steps): it is written anew too.
+  host->SavePixmapFile(resMan, FileNameWithoutExt(cacheFile) + ".pixmap", Pixmap);
+}
+
+void T3DSysFont::CheckText(std::u16string_view text) {
+  bool changed = false;
+  for (const char16_t c : text) {
+    if (c < kFirstGlyphCode) continue;
+    const std::size_t index = c - kFirstGlyphCode;
+    if (index >= Chars.size()) Chars.resize(index + 1);
+    if (Chars[index].Used == 0) {
+      Chars[index].Used = 1;
+      changed = true;
+    }
+  }
+  if (changed && StoreCache) RebuildTexture();
+}
+
+TPoint T3DSysFont::GetTextExtent(std::u16string_view text, float maxWidth, std::int32_t& count) {
+  count = static_cast<std::int32_t>(text.size());
+  if (text.empty()) return {0, 0};
+  CheckText(text);
+  const float lineHeight = Chars.empty() ? 0.0f : (Chars[0].Bottom - Chars[0].Top) * static_cast<float>(TextureHeight);
+  float x = 0, widest = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t index = text[i] - static_cast<std::size_t>(kFirstGlyphCode);
+    if (text[i] < kFirstGlyphCode || index >= Chars.size()) continue;
+    const float advance = (Chars[index].Right - Chars[index].Left) * static_cast<float>(TextureWidth);
+    if (x + advance > maxWidth) break;
+    x += advance;
+    widest = std::max(widest, x);
+    count = static_cast<std::int32_t>(i + 1);
+  }
+  return {std::trunc(widest), std::trunc(lineHeight)};
+}
+
+void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_view text) {
+  if (text.empty()) return;
+  CheckText(text);
+  TDevice* device = Device();
+  if (!device) return;
+  std::int64_t drawable = 0;
+  for (const char16_t c : text) drawable += c > kFirstGlyphCode ? 1 : 0;
+  TScratchQuads quads(*device, drawable, color);
+  if (!quads.Fits()) return;
+  if (!quads.Lock()) {
+    EngineError(u"Can't lock vertex buffer");
+    return;
+  }
+  const auto width = static_cast<float>(TextureWidth);
+  const auto height = static_cast<float>(TextureHeight);
+  for (const char16_t c : text) {
+    if (c < kFirstGlyphCode) continue;
+    const std::size_t index = c - static_cast<std::size_t>(kFirstGlyphCode);
+    if (index >= Chars.size()) {
+      EngineError(u"Unsupported char " + std::u16string(1, c));
+      continue;
+    }
+    const TCharCoord& cell = Chars[index];
+    const float w = (cell.Right - cell.Left) * width;
+    const float h = (cell.Bottom - cell.Top) * height;
+    if (c != kFirstGlyphCode) {
+      if (6 * (quads.Added() + 1) > MaxColorVertex - 6) {
+        EngineError(u"Text \"" + std::u16string(text) + u"\" too long.");
+        break;
+      }
+      quads.Add({x, y, x + w, y + h}, {cell.Left, cell.Top, cell.Right, cell.Bottom});
+    }
+    x += w;
+  }
+  quads.Draw();
+}
+
+void T3DSysFont::UseAtlas(const TGlyphPacking& packing, const TDrawAtlas& draw) {
+  TDevice* device = Device();
+  const std::int32_t side = packing.Side;
+  if (!device || side <= 0) return;
+  TPixmap* atlas = device->CreatePixmap(side, side);
+  if (!atlas) return;
+  void* bits = nullptr;
+  if (!device->LockPixmapRectARGB(atlas, 0, 0, side, side, bits, false)) {
+    device->DestroyPixmap(atlas);
+    return;
+  }
+  const std::size_t stride = atlas->Pitch >= side * 4 ? static_cast<std::size_t>(atlas->Pitch) / 4 : side;
+  auto* pixels = static_cast<std::uint32_t*>(bits);
+  for (std::int32_t row = 0; row < side; ++row) std::fill_n(pixels + row * stride, side, 0u);
+  draw(pixels, stride);
+  device->UnlockPixmap(atlas);
+  DestroyAtlas();
+  Pixmap = atlas;
+  TextureWidth = TextureHeight = side;
+  std::size_t next = 0;
+  for (TCharCoord& entry : Chars) {
+    if (entry.Used == 0 || next >= packing.Cells.size()) continue;
+    SetCharCoord(entry, packing.Cells[next++], packing.LineHeight, side);
+  }
+  if (StoreCache && ResMan && !CacheFile.empty()) SaveToFile(ResMan, CacheFile);
+}
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/media.h"
 
@@ -26,6 +27,11 @@ class TWindowHost {
   virtual TDevice* Device() const = 0;
   // Where the device's font caches are read and written.
   virtual TResourceMan* ResMan() const = 0;
+  // Pictures through the host's filter, which keeps converted copies
+  // beside them: a device pixmap, or null; the save does nothing without
+  // a filter that writes the name.
+  virtual TPixmap* LoadPixmapFile(TResourceMan* resMan, const std::string& fileName) = 0;
+  virtual void SavePixmapFile(TResourceMan* resMan, const std::string& fileName, TPixmap* pixmap) = 0;
 
   // Paints the host's tree through its device.
   virtual void PaintTree() = 0;

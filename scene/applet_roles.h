@@ -23,10 +23,12 @@ class TAlphaAnimation {
   ~TAlphaAnimation() = default;
 };
 
-// What draws the particles of the applet's particle effects; the applet
-// sets its blending and depth test through its published properties.
+// What draws the particles of the applet's particle effects.
 class TParticleRendering {
  public:
+  // How it draws: adding the particles' light (else blending them by their
+  // alpha), and with the depth test or without.
+  virtual void SetRendering(bool additive, bool zTest) = 0;
   // Ends every particle it draws.
   virtual void KillAll() = 0;
 

@@ -22,10 +22,13 @@ PACKAGES=(
   # (windows on an X server), Mesa through EGL (contexts without a display)
   # and Mesa's drivers (llvmpipe, software rendering for the tests)
   khronos-api libgl-dev libgl1 libglx-mesa0 libegl1 libegl-mesa0 libgl1-mesa-dri
-  # the host window and input (SDL2), screenshots (libpng), and an X server
+  # the host window and input (SDL2), screenshots and PNG pictures (libpng), and an X server
   # without a display for the window and display-mode tests (xauth for
   # xvfb-run)
   libsdl2-dev libpng-dev xvfb xauth
+  # system fonts: FreeType rasterises the glyphs, fontconfig finds the faces;
+  # the DejaVu faces are the ones the font tests pin
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # rigid bodies: Bullet under our libnewton.so, and its run-time libraries
   libbullet-dev libbullet3.24
   # our own sound library libbass.so: samples and streams through libsndfile

@@ -74,6 +74,9 @@ class TAppletServices {
   virtual const TFrustum& ScreenFrustum() const = 0;
   virtual const TFrustum& SpaceFrustum() const = 0;
   virtual void CountPainted(bool drawn) = 0;
+  // The factor every model converted from a file is scaled by
+  // ("modelScale").
+  virtual float ModelScale() const = 0;
   virtual bool DebugWireFrame() const = 0;
   virtual bool DebugDynamics() const = 0;
   // While the debug form is shown, handlers measure their script time.

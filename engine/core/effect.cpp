@@ -66,8 +66,9 @@ void Effect::ProcessTick(float dt, float time) {
   if (finishPending_) {
     ProcessEffect(runningTime_ - previousElapsed_, time);
     if (!self.Get()) return;
+    // Clears the pending finish; a handler run on the stop may free the
+    // effect, so nothing touches it afterwards.
     SetRunning(false);
-    finishPending_ = false;
     return;
   }
   if (shiftTime_ != 0) {

@@ -626,4 +626,12 @@ float Applet::CurrentTime() const {
   return platform ? platform->GetCurrentTime() : 0.0f;
 }
 
+TPixmap* Applet::LoadPixmapFile(TResourceMan* resMan, const std::string& fileName) {
+  return filter_ ? filter_->LoadPixmap(resMan, Utf8ToUtf16(fileName)) : nullptr;
+}
+
+void Applet::SavePixmapFile(TResourceMan* resMan, const std::string& fileName, TPixmap* pixmap) {
+  if (filter_) filter_->SavePixmap(resMan, Utf8ToUtf16(fileName), pixmap);
+}
+
 }  // namespace corvane

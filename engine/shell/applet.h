@@ -156,7 +156,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   void ResetPaintCounts() { visibleCount_ = invisibleCount_ = 0; }
   std::uint32_t BkColor() const override { return bkColor_; }
   bool Lighting() const override { return lighting_; }
-  float ModelScale() const { return modelScale_; }
+  float ModelScale() const override { return modelScale_; }
 
   // ---- size and window
   bool HasWindow() const override { return window_ != nullptr; }
@@ -307,6 +307,8 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   bool CanQueueEvents() const override { return event_ != nullptr; }
   void QueueEvent(std::unique_ptr<TLowEvent> event) override;
   float CurrentTime() const override;
+  TPixmap* LoadPixmapFile(TResourceMan* resMan, const std::string& fileName) override;
+  void SavePixmapFile(TResourceMan* resMan, const std::string& fileName, TPixmap* pixmap) override;
 
   void BeforeSave() override;
   void AfterSave() override;

@@ -1,8 +1,6 @@
 // The applet's top layer (the design manipulators, the inspector, the fade
 // screen, the debug form, the particle renderers and the cursor) and the
 // console that it toggles over the game.
-#include "base/reflection/prop_access.h"
-#include "base/reflection/variant.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 #include "engine/core/dummy.h"
@@ -87,21 +85,16 @@ void Applet::CreateRenders() {
   // Additive, blended, and additive with the depth test: the index an
   // effect picks by its blending mode and depth test.
   struct TRendering {
-    const char16_t* blending;
+    bool additive;
     bool zTest;
   };
-  static constexpr TRendering kRenderings[3] = {{u"bmAdditive", false}, {u"bmBlend", false}, {u"bmAdditive", true}};
+  static constexpr TRendering kRenderings[3] = {{true, false}, {false, false}, {true, true}};
   for (int i = 0; i < 3; ++i) {
     BaseObject* renderer = collaborator::Make("ParticleRenderer", layer);
     auto* rendering = collaborator::As<TParticleRendering>(renderer, u"TParticleRendering");
     if (!rendering) return;
     renderers_[i] = renderer;
-    try {
-      SetPropValue(*renderer, "blendingMode", Variant(std::u16string(kRenderings[i].blending)));
-      SetPropValue(*renderer, "zTest", Variant(kRenderings[i].zTest));
-    } catch (const std::exception& e) {
-      EngineError(u"ParticleRenderer: " + Utf8ToUtf16(e.what()));
-    }
+    rendering->SetRendering(kRenderings[i].additive, kRenderings[i].zTest);
   }
 }
 

@@ -2,7 +2,10 @@
 
 #include "base/reflection/class_builder.h"
 #include "base/streams/resource_man.h"
+#include "base/system/file_utils.h"
 #include "base/text/text_convert.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/container.h"
 #include "platform/media.h"
 
 namespace corvane {
@@ -32,7 +35,11 @@ const TFilterClass* FindFilter(TClass kind, std::string_view fileName) {
 
 const std::vector<TFilterClass>& FilterList() { return Registry(); }
 
-void RegisterFilter(const TFilterClass& filterClass) { Registry().push_back(filterClass); }
+void RegisterFilter(const TFilterClass& filterClass) {
+  for (const TFilterClass& entry : Registry())
+    if (entry.Class == filterClass.Class) return;
+  Registry().push_back(filterClass);
+}
 
 const TFilterClass* FindPixmapFilter(std::string_view fileName) {
   return FindFilter(TPixmapFilter::StaticClass(), fileName);
@@ -44,6 +51,124 @@ const TFilterClass* FindMeshFilter(std::string_view fileName) {
 
 bool FileNameContains(std::string_view fileName, std::string_view extension) {
   return AsciiLowerCase(fileName).find(AsciiLowerCase(extension)) != std::string::npos;
+}
+
+TDevice* TAbstractFilter::Device() const {
+  TAppletServices* applet = dynamic_cast<TAppletServices*>(Owner());
+  if (!applet)
+    if (auto* object = dynamic_cast<BaseObject*>(Owner())) applet = object->GetApplet();
+  return applet ? applet->Device() : nullptr;
+}
+
+// ------------------------------------------------------------------ TFilter
+
+namespace {
+
+// What tells pixmap and mesh loading apart: the filter kind, its object
+// and the extension of the derived file.
+template <class Kind>
+struct TKind;
+template <>
+struct TKind<TPixmapFilter> {
+  using Object = TPixmap;
+  static constexpr std::string_view kDerived = ".pixmap";
+  static const TFilterClass* Find(std::string_view name) { return FindPixmapFilter(name); }
+};
+template <>
+struct TKind<TMeshFilter> {
+  using Object = TMesh;
+  static constexpr std::string_view kDerived = ".mesh";
+  static const TFilterClass* Find(std::string_view name) { return FindMeshFilter(name); }
+};
+
+}  // namespace
+
+template <class F>
+TOwned<F> TFilter::MakeFilter(const TFilterClass* filterClass) const {
+  if (!filterClass || !filterClass->Class || !filterClass->Class->CanCreate()) return nullptr;
+  TObject* owner = GetApplet() ? GetApplet()->AppletObject() : nullptr;
+  TOwned<TObject> made(filterClass->Class->CreateInstance(TCreateContext(owner)));
+  auto* filter = dynamic_cast<F*>(made.get());
+  if (!filter) return nullptr;
+  made.release();
+  return TOwned<F>(filter);
+}
+
+namespace {
+
+// Loads through the filter of the name, converting the source into the
+// derived file beside it when that file is missing or older.
+template <class Kind, class MakeFn>
+typename TKind<Kind>::Object* LoadDerived(TResourceMan* resMan, const std::string& name, MakeFn make) {
+  using K = TKind<Kind>;
+  if (!resMan) return nullptr;
+  const std::string derived = FileNameWithoutExt(name) + std::string(K::kDerived);
+  const auto loadDerived = [&]() -> typename K::Object* {
+    TOwned<Kind> filter = make(K::Find(derived));
+    return filter ? filter->LoadFromFile(resMan, derived) : nullptr;
+  };
+  // A derived file named itself is read as it is.
+  if (derived == name) return loadDerived();
+  const TFilterClass* sourceClass = K::Find(name);
+  const bool derivedExists = resMan->StreamExists(derived);
+  if (!sourceClass) return derivedExists ? loadDerived() : nullptr;
+  if (resMan->StreamExists(name) && (!derivedExists || IsAgeFile1GreateFile2(resMan, name, derived))) {
+    TOwned<Kind> source = make(sourceClass);
+    typename K::Object* object = source ? source->LoadFromFile(resMan, name) : nullptr;
+    source.reset();
+    if (object)
+      if (TOwned<Kind> target = make(K::Find(derived))) target->SaveToFile(resMan, derived, object);
+    return object;
+  }
+  return derivedExists ? loadDerived() : nullptr;
+}
+
+// Saves through the filter of the name when it can save.
+template <class Kind, class MakeFn>
+void SaveThrough(TResourceMan* resMan, const std::string& name, typename TKind<Kind>::Object* object, MakeFn make) {
+  const TFilterClass* filterClass = TKind<Kind>::Find(name);
+  if (!resMan || !object || !filterClass || !filterClass->Options || !filterClass->Options().Contains(foCanSave))
+    return;
+  if (TOwned<Kind> filter = make(filterClass)) filter->SaveToFile(resMan, name, object);
+}
+
+}  // namespace
+
+TPixmap* TFilter::LoadPixmap(TResourceMan* resMan, const std::u16string& fileName) {
+  return LoadDerived<TPixmapFilter>(resMan, Utf16ToUtf8(fileName),
+                                    [this](const TFilterClass* c) { return MakeFilter<TPixmapFilter>(c); });
+}
+
+void TFilter::SavePixmap(TResourceMan* resMan, const std::u16string& fileName, TPixmap* pixmap) {
+  SaveThrough<TPixmapFilter>(resMan, Utf16ToUtf8(fileName), pixmap,
+                             [this](const TFilterClass* c) { return MakeFilter<TPixmapFilter>(c); });
+}
+
+TMesh* TFilter::LoadMesh(TResourceMan* resMan, const std::u16string& fileName) {
+  return LoadDerived<TMeshFilter>(resMan, Utf16ToUtf8(fileName),
+                                  [this](const TFilterClass* c) { return MakeFilter<TMeshFilter>(c); });
+}
+
+void TFilter::SaveMesh(TResourceMan* resMan, const std::u16string& fileName, TMesh* mesh) {
+  SaveThrough<TMeshFilter>(resMan, Utf16ToUtf8(fileName), mesh,
+                           [this](const TFilterClass* c) { return MakeFilter<TMeshFilter>(c); });
+}
+
+bool TFilter::LoadRGBAFile(TResourceMan* resMan, const std::string& fileName, std::int32_t& width,
+                           std::int32_t& height, std::vector<std::uint32_t>& pixels) {
+  if (!resMan) return false;
+  const std::string derived = FileNameWithoutExt(fileName) + ".pixmap";
+  const TFilterClass* derivedClass = FindPixmapFilter(derived);
+  const bool useDerived = derivedClass && resMan->StreamExists(derived);
+  TOwned<TPixmapFilter> filter = MakeFilter<TPixmapFilter>(useDerived ? derivedClass : FindPixmapFilter(fileName));
+  return filter && filter->LoadRGBAFromFile(resMan, useDerived ? derived : fileName, width, height, pixels);
+}
+
+bool TFilter::SaveRGBAFile(TResourceMan* resMan, const std::string& fileName, std::int32_t width,
+                           std::int32_t height, const std::vector<std::uint32_t>& pixels) {
+  if (!resMan) return false;
+  TOwned<TPixmapFilter> filter = MakeFilter<TPixmapFilter>(FindPixmapFilter(fileName));
+  return filter && filter->SaveRGBAToFile(resMan, fileName, width, height, pixels);
 }
 
 void TFilter::Describe(TClassBuilder<TFilter>& c) {

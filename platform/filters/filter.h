@@ -15,6 +15,7 @@
 
 namespace corvane {
 
+class TDevice;
 class TMesh;
 class TPixmap;
 class TResourceMan;
@@ -31,12 +32,16 @@ using TFilterOptions = TSet<TFilterOption>;
 class TAbstractFilter : public TSomePersistent {
   CORVANE_CLASS(TAbstractFilter, TSomePersistent)
   using TSomePersistent::TSomePersistent;
+  // The owner applet's rendering device; null without one.
+  TDevice* Device() const;
 };
 
 class TPixmapFilter : public TAbstractFilter {
   CORVANE_CLASS(TPixmapFilter, TAbstractFilter)
   using TAbstractFilter::TAbstractFilter;
-  // RGBA pixels, width x height of them.
+  // Raw pictures: width x height 32-bit ARGB values (in memory the bytes
+  // blue, green, red, alpha on a little-endian host), row after row from
+  // the top; the caller owns them.
   virtual bool LoadRGBAFromFile(TResourceMan* resMan, const std::string& name, std::int32_t& width,
                                 std::int32_t& height, std::vector<std::uint32_t>& pixels) = 0;
   virtual bool SaveRGBAToFile(TResourceMan* resMan, const std::string& name, std::int32_t width,
@@ -68,6 +73,8 @@ TFilterClass FilterClassOf() {
 
 // The registered filter classes in registration order.
 const std::vector<TFilterClass>& FilterList();
+// Appends the class; a class already listed keeps its place (the register
+// functions run again for every test world).
 void RegisterFilter(const TFilterClass& filterClass);
 // The first registered pixmap (mesh) filter that takes the name; null when
 // none does.
@@ -77,7 +84,11 @@ const TFilterClass* FindMeshFilter(std::string_view fileName);
 // also matches "a.pixmap.bak"): the test the registered filters use.
 bool FileNameContains(std::string_view fileName, std::string_view extension);
 
-// The applet's filter, one per applet.
+// The applet's filter, one per applet. Each step that needs a file kind
+// makes an instance of the registered filter class (owned by the applet),
+// calls it and frees it. A picture or model "a.png" is converted once into
+// "a.pixmap" ("a.mesh") beside it, and converted again whenever the source
+// is newer than that derived file.
 class TFilter : public BaseObject {
   CORVANE_CLASS(TFilter, BaseObject)
   static void Describe(TClassBuilder<TFilter>& c);
@@ -85,19 +96,28 @@ class TFilter : public BaseObject {
 
   // A device pixmap (mesh) from the file, converted and cached beside its
   // source as needed; null when it cannot be loaded.
-  virtual TPixmap* LoadPixmap(TResourceMan* resMan, const std::u16string& fileName) = 0;
-  virtual void SavePixmap(TResourceMan* resMan, const std::u16string& fileName, TPixmap* pixmap) = 0;
-  virtual TMesh* LoadMesh(TResourceMan* resMan, const std::u16string& fileName) = 0;
-  virtual void SaveMesh(TResourceMan* resMan, const std::u16string& fileName, TMesh* mesh) = 0;
-  // Raw RGBA pictures.
+  virtual TPixmap* LoadPixmap(TResourceMan* resMan, const std::u16string& fileName);
+  // Through the filter of the name when it can save; nothing otherwise.
+  virtual void SavePixmap(TResourceMan* resMan, const std::u16string& fileName, TPixmap* pixmap);
+  virtual TMesh* LoadMesh(TResourceMan* resMan, const std::u16string& fileName);
+  virtual void SaveMesh(TResourceMan* resMan, const std::u16string& fileName, TMesh* mesh);
+  // Raw pictures (see TPixmapFilter): the ".pixmap" beside the file when
+  // there is one, else the file itself; false when no filter reads it.
   virtual bool LoadRGBAFile(TResourceMan* resMan, const std::string& fileName, std::int32_t& width,
-                            std::int32_t& height, std::vector<std::uint32_t>& pixels) = 0;
+                            std::int32_t& height, std::vector<std::uint32_t>& pixels);
   virtual bool SaveRGBAFile(TResourceMan* resMan, const std::string& fileName, std::int32_t width,
-                            std::int32_t height, const std::vector<std::uint32_t>& pixels) = 0;
+                            std::int32_t height, const std::vector<std::uint32_t>& pixels);
+
+ private:
+  // An instance of the registered class for the name, owned by the caller;
+  // null when none is registered.
+  template <class F>
+  TOwned<F> MakeFilter(const TFilterClass* filterClass) const;
 };
 
 // The filter class the applet makes its TFilter from; nullptr while no
 // filter unit has set it (the cache then loads no pixmaps or meshes).
+// RegisterFilterClasses (platform/filters/register.h) sets it.
 extern TClass FilterClass;
 
 }  // namespace corvane

@@ -100,6 +100,11 @@ void ParticleRenderer::UnregisterEffect(ParticleEffect* effect) {
   if (it != effects_.end()) effects_.erase(it);
 }
 
+void ParticleRenderer::SetRendering(bool additive, bool zTest) {
+  SetBlendingMode(additive ? bmAdditive : bmBlend);
+  SetZTest(zTest);
+}
+
 void ParticleRenderer::KillAll() {
   for (std::size_t i = effects_.size(); i-- > 0;)
     if (i < effects_.size()) effects_[i]->KillAll();

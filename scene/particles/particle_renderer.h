@@ -46,6 +46,7 @@ class ParticleRenderer : public PositionObject, public TParticleRendering {
   void RegisterEffect(ParticleEffect* effect);
   void UnregisterEffect(ParticleEffect* effect);
   const std::vector<ParticleEffect*>& Effects() const { return effects_; }
+  void SetRendering(bool additive, bool zTest) override;
   // KillAll of every registered effect, last to first.
   void KillAll() override;
 

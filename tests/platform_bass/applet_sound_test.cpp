@@ -11,6 +11,7 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/preferences.h"
 #include "resources/cache/cache.h"
+#include "scene/media_effects.h"
 #include "tests/libs/bass/kit/sound_media.h"
 #include "tests/libs/bass/kit/tracker_module.h"
 #include "tests/platform_bass/bass_engine_kit.h"
@@ -57,6 +58,27 @@ TEST(AppletSound, TheCacheMakesTheBassEngineWhichFollowsTheAppletsPauseAndGoesWi
   }
   EXPECT_EQ(finished, 1);
   EXPECT_EQ(BASS_Handle, 0u);
+}
+
+TEST(AppletSound, ASoundEffectIsHeardWhileItRuns) {
+  TBassEngineSetting manual("bass", BASS_DEVICE_MANUAL);
+  TBytesResMan files;
+  files.Put("shot.wav", libbass::test::Encode(libbass::test::Tone(440, 0.5, 44100, 1, 44100), 1, 44100,
+                                              libbass::test::kWav16));
+  TTestWorld world;
+  world.applet->SetResMan(&files);
+  SoundEngineClass = TSoundEngineBass::StaticClass();
+  auto* effect = Create<SoundEffect>(TCreateContext(world.applet));
+  effect->SetFileName("shot.wav");
+  ASSERT_NE(effect->Sound(), nullptr) << world.log.Text();
+  EXPECT_EQ(PeakOf(RenderManual(2048)), 0.0f);
+  effect->SetRunning(true);
+  // The tone's 0.5 at the default sound volume of 0.5.
+  EXPECT_NEAR(PeakOf(RenderManual(4410)), 0.25f, 0.01f);
+  effect->SetRunning(false);
+  EXPECT_EQ(PeakOf(RenderManual(2048)), 0.0f);
+  effect->Free();
+  SoundEngineClass = nullptr;
 }
 
 TEST(AppletSound, AnAppletWhosePreferencesHoldTheVolumesStartsTheBassEngineWithThem) {

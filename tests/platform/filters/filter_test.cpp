@@ -1,18 +1,31 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_info.h"
+#include "base/reflection/variant.h"
+#include "base/streams/stream.h"
+#include "engine/shell/applet.h"
+#include "platform/device.h"
+#include "resources/cache/cache.h"
 #include "platform/filters/filter.h"
+#include "platform/filters/pixmap_binary_filter.h"
+#include "tests/support/kit/filter_files.h"
+#include "tests/support/kit/applet_world.h"
+#include "tests/support/kit/filter_world.h"
+#include "tests/support/kit/recording_device.h"
 
 namespace corvane {
 
-// Filters of the test's own, registered only here.
+// Filters of the test's own, registered only here, for names no other
+// filter takes: the list lives as long as the process.
 class TFakePixmapFilter : public TPixmapFilter {
   CORVANE_CLASS(TFakePixmapFilter, TPixmapFilter)
   using TPixmapFilter::TPixmapFilter;
-  static bool IsSupport(std::string_view name) { return FileNameContains(name, ".pixmap"); }
+  static bool IsSupport(std::string_view name) { return FileNameContains(name, ".fakepix"); }
   static TFilterOptions Options() { return {foCanLoad, foCanSave}; }
   bool LoadRGBAFromFile(TResourceMan*, const std::string&, std::int32_t&, std::int32_t&,
                         std::vector<std::uint32_t>&) override {
@@ -26,18 +39,60 @@ class TFakePixmapFilter : public TPixmapFilter {
   void SaveToFile(TResourceMan*, const std::string&, TPixmap*) override {}
 };
 
-// Takes every name: only its kind keeps it from pixmap look-ups.
+// Takes picture names too: only its kind keeps it from pixmap look-ups.
 class TGreedyMeshFilter : public TMeshFilter {
   CORVANE_CLASS(TGreedyMeshFilter, TMeshFilter)
   using TMeshFilter::TMeshFilter;
-  static bool IsSupport(std::string_view) { return true; }
+  static bool IsSupport(std::string_view name) { return FileNameContains(name, ".fakepix"); }
   static TFilterOptions Options() { return {foCanLoad}; }
   TMesh* LoadFromFile(TResourceMan*, const std::string&) override { return nullptr; }
   void SaveToFile(TResourceMan*, const std::string&, TMesh*) override {}
 };
 
+// A picture source: ".testpic" files hold one byte, the side of a square
+// pixmap filled with that grey; an empty file is damaged.
+class TTestPictureFilter : public TFakePixmapFilter {
+  CORVANE_CLASS(TTestPictureFilter, TFakePixmapFilter)
+  using TFakePixmapFilter::TFakePixmapFilter;
+  static bool IsSupport(std::string_view name) { return FileNameContains(name, ".testpic"); }
+  static TFilterOptions Options() { return {foCanLoad}; }
+  static inline int loads = 0;
+  TPixmap* LoadFromFile(TResourceMan* resMan, const std::string& name) override {
+    ++loads;
+    std::unique_ptr<TStream> stream = resMan->CreateStream(name, 0);
+    std::uint8_t side = 0;
+    if (!stream || stream->Read(&side, 1) != 1 || side == 0) return nullptr;
+    TPixmap* pixmap = Device()->CreatePixmap(side, side);
+    pixmap->Clear(0xFF000000u | side * 0x010101u);
+    return pixmap;
+  }
+};
+
+// A model source: any ".testmodel" file is a triangle.
+class TTestModelFilter : public TMeshFilter {
+  CORVANE_CLASS(TTestModelFilter, TMeshFilter)
+  using TMeshFilter::TMeshFilter;
+  static bool IsSupport(std::string_view name) { return FileNameContains(name, ".testmodel"); }
+  static TFilterOptions Options() { return {foCanLoad}; }
+  static inline int loads = 0;
+  TMesh* LoadFromFile(TResourceMan*, const std::string&) override {
+    ++loads;
+    TMesh* mesh = Device()->CreateMesh(vfVertex, 3, false, 0, false, false, 0);
+    void* data = nullptr;
+    if (Device()->LockMeshVertex(mesh, 3, data)) {
+      const TVertex corners[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+      std::memcpy(data, corners, sizeof corners);
+      Device()->UnlockMeshVertex(mesh);
+    }
+    return mesh;
+  }
+  void SaveToFile(TResourceMan*, const std::string& name, TMesh*) override { ADD_FAILURE() << "saved " << name; }
+};
+
 CORVANE_IMPLEMENT_CLASS(TFakePixmapFilter)
 CORVANE_IMPLEMENT_CLASS(TGreedyMeshFilter)
+CORVANE_IMPLEMENT_CLASS(TTestPictureFilter)
+CORVANE_IMPLEMENT_CLASS(TTestModelFilter)
 
 namespace {
 
@@ -52,18 +107,19 @@ TEST(FilterTest, ContainmentAnywhereInTheLowerCasedName) {
 }
 
 TEST(FilterTest, FindPicksTheFirstRegisteredFilterOfTheKind) {
-  EXPECT_EQ(FindPixmapFilter("a.pixmap"), nullptr);  // nothing registered yet
-  EXPECT_EQ(FindMeshFilter("a.mesh"), nullptr);
+  EXPECT_EQ(FindPixmapFilter("a.fakepix"), nullptr);
+  const std::size_t before = FilterList().size();
   RegisterFilter(FilterClassOf<TGreedyMeshFilter>());
   RegisterFilter(FilterClassOf<TFakePixmapFilter>());
-  ASSERT_EQ(FilterList().size(), 2u);
+  RegisterFilter(FilterClassOf<TGreedyMeshFilter>());  // listed once
+  ASSERT_EQ(FilterList().size(), before + 2);
 
-  const TFilterClass* pixmap = FindPixmapFilter("Skin.PIXMAP");
+  const TFilterClass* pixmap = FindPixmapFilter("Skin.FAKEPIX");
   ASSERT_NE(pixmap, nullptr);
   EXPECT_EQ(pixmap->Class, TFakePixmapFilter::StaticClass());
   EXPECT_TRUE(pixmap->Options().Contains(foCanSave));
-  EXPECT_EQ(FindPixmapFilter("model.3ds"), nullptr);
-  const TFilterClass* mesh = FindMeshFilter("a.pixmap");
+  EXPECT_EQ(FindPixmapFilter("model.unknown"), nullptr);
+  const TFilterClass* mesh = FindMeshFilter("a.fakepix");
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->Class, TGreedyMeshFilter::StaticClass());
   EXPECT_FALSE(mesh->Options().Contains(foCanSave));
@@ -72,6 +128,158 @@ TEST(FilterTest, FindPicksTheFirstRegisteredFilterOfTheKind) {
 TEST(FilterTest, ScriptsReachTheAppletFilterByName) {
   for (const char* name : {"loadPixmap", "savePixmap", "loadMesh", "saveMesh"})
     EXPECT_NE(TFilter::StaticClass()->FindMethod(name), nullptr) << name;
+}
+
+TEST(FilterTest, TheEngineFiltersComeInTheirFixedOrder) {
+  test::TFilterWorld w;
+  EXPECT_EQ(FilterClass, TFilter::StaticClass());
+  const TFilterClass* pixmap = FindPixmapFilter("ui/button.PIXMAP");
+  ASSERT_NE(pixmap, nullptr);
+  EXPECT_EQ(pixmap->Class->Name(), "TPixmapBinaryFilter");
+  const TFilterClass* mesh = FindMeshFilter("a.mesh");
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->Class->Name(), "TMeshBinaryFilter");
+  const auto at = [](TClass cls) {
+    for (std::size_t i = 0; i < FilterList().size(); ++i)
+      if (FilterList()[i].Class == cls) return i;
+    return FilterList().size();
+  };
+  EXPECT_EQ(at(mesh->Class), at(pixmap->Class) + 1);
+}
+
+class DerivedFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterFilter(FilterClassOf<TTestPictureFilter>());
+    RegisterFilter(FilterClassOf<TTestModelFilter>());
+    TTestPictureFilter::loads = 0;
+    TTestModelFilter::loads = 0;
+  }
+  TPixmap* LoadPixmap(const std::u16string& name) { return w.filter->LoadPixmap(w.resMan, name); }
+
+  test::TFilterWorld w;
+};
+
+TEST_F(DerivedFileTest, ASourceIsConvertedOnceAndAgainWhenItBecomesNewer) {
+  const std::time_t start = 1700000000;  // an even second: dates step by 2 s
+  w.Put("a.testpic", "\x02");
+  w.SetTime("a.testpic", start);
+  TPixmap* first = LoadPixmap(u"a.testpic");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(TTestPictureFilter::loads, 1);
+  const std::vector<std::uint32_t> grey(4, 0xFF020202u);
+  EXPECT_EQ(w.Bytes("a.pixmap"), test::PixmapFileBytes(2, 2, grey)) << "written beside the source";
+  w.SetTime("a.pixmap", start);
+
+  // Up to date: read from the derived file.
+  TPixmap* second = LoadPixmap(u"a.testpic");
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(TTestPictureFilter::loads, 1);
+  EXPECT_EQ(*w.device->PixelsOf(second), grey);
+
+  // A source made 10 s newer (a new picture) is converted again.
+  w.Put("a.testpic", "\x03");
+  w.SetTime("a.testpic", start + 10);
+  TPixmap* third = LoadPixmap(u"a.testpic");
+  ASSERT_NE(third, nullptr);
+  EXPECT_EQ(TTestPictureFilter::loads, 2);
+  EXPECT_EQ(third->Width, 3);
+  EXPECT_EQ(w.Bytes("a.pixmap"), test::PixmapFileBytes(3, 3, std::vector<std::uint32_t>(9, 0xFF030303u)));
+
+  // Without its source the derived file still serves; with neither, nil.
+  w.Remove("a.testpic");
+  TPixmap* alone = LoadPixmap(u"a.testpic");
+  ASSERT_NE(alone, nullptr);
+  EXPECT_EQ(alone->Width, 3);
+  w.Remove("a.pixmap");
+  EXPECT_EQ(LoadPixmap(u"a.testpic"), nullptr);
+}
+
+TEST_F(DerivedFileTest, NamesWithoutAFilterFallBackOnTheirDerivedFile) {
+  EXPECT_EQ(LoadPixmap(u"b.unknown"), nullptr);
+  w.Put("b.pixmap", test::PixmapFileBytes(1, 1, {0xFF112233u}));
+  TPixmap* pixmap = LoadPixmap(u"b.unknown");
+  ASSERT_NE(pixmap, nullptr);
+  EXPECT_EQ(*w.device->PixelsOf(pixmap), std::vector<std::uint32_t>{0xFF112233u});
+  // The containment test: a further extension still names a pixmap file.
+  w.Put("c.pixmap.bak", test::PixmapFileBytes(1, 1, {0xFF445566u}));
+  TPixmap* backup = LoadPixmap(u"c.pixmap.bak");
+  ASSERT_NE(backup, nullptr);
+  EXPECT_EQ(*w.device->PixelsOf(backup), std::vector<std::uint32_t>{0xFF445566u});
+}
+
+TEST_F(DerivedFileTest, AFailedConversionWritesNothing) {
+  w.Put("bad.testpic", "");
+  const std::size_t pixmaps = w.device->Pixmaps().size();
+  EXPECT_EQ(LoadPixmap(u"bad.testpic"), nullptr);
+  EXPECT_EQ(TTestPictureFilter::loads, 1);
+  EXPECT_FALSE(w.Exists("bad.pixmap"));
+  EXPECT_EQ(w.device->Pixmaps().size(), pixmaps);
+}
+
+TEST_F(DerivedFileTest, ModelsAreCachedAsMeshFilesAndOnlyFiltersThatSaveWrite) {
+  w.Put("m.testmodel", "triangle");
+  TMesh* converted = w.filter->LoadMesh(w.resMan, u"m.testmodel");
+  ASSERT_NE(converted, nullptr);
+  ASSERT_TRUE(w.Exists("m.mesh"));
+  w.world.log.Clear();
+  TMesh* cached = w.filter->LoadMesh(w.resMan, u"m.testmodel");
+  ASSERT_NE(cached, nullptr);
+  EXPECT_EQ(TTestModelFilter::loads, 1);
+  EXPECT_EQ(w.world.log.CountInfo("file was loaded m.mesh"), 1);
+  EXPECT_EQ(cached->VertexData, converted->VertexData);
+
+  // A load-only filter's name saves nothing; a ".mesh" name does.
+  w.filter->SaveMesh(w.resMan, u"copy.testmodel", cached);
+  EXPECT_FALSE(w.Exists("copy.testmodel"));
+  w.filter->SaveMesh(w.resMan, u"copy.mesh", cached);
+  EXPECT_EQ(w.Bytes("copy.mesh"), w.Bytes("m.mesh"));
+  w.filter->SavePixmap(w.resMan, u"p.testpic", LoadPixmap(u"copy.unknown"));
+  EXPECT_FALSE(w.Exists("p.testpic"));
+}
+
+TEST_F(DerivedFileTest, ScriptsLoadAndSaveByMethodName) {
+  w.Put("m.testmodel", "triangle");
+  const TClass cls = TFilter::StaticClass();
+  const Variant load[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"m.testmodel")};
+  TObject* mesh = cls->FindMethod("loadMesh")->Invoke(*w.filter, load).AsObject();
+  ASSERT_NE(dynamic_cast<TMesh*>(mesh), nullptr);
+  const Variant save[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"copy.mesh"), Variant(mesh)};
+  cls->FindMethod("saveMesh")->Invoke(*w.filter, save);
+  EXPECT_EQ(w.Bytes("copy.mesh"), w.Bytes("m.mesh"));
+  const Variant missing[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"none.pixmap")};
+  EXPECT_EQ(cls->FindMethod("loadPixmap")->Invoke(*w.filter, missing).AsObject(), nullptr);
+}
+
+TEST_F(DerivedFileTest, RawPicturesPreferThePixmapBesideTheirName) {
+  const std::vector<std::uint32_t> pixels = {0xFF0000FFu, 0x80FF0000u};
+  EXPECT_TRUE(w.filter->SaveRGBAFile(w.resMan, "r.pixmap", 2, 1, pixels));
+  EXPECT_EQ(w.Bytes("r.pixmap"), test::PixmapFileBytes(2, 1, pixels));
+  EXPECT_FALSE(w.filter->SaveRGBAFile(w.resMan, "r.unknown", 2, 1, pixels)) << "no filter for the name";
+
+  std::int32_t width = 0, height = 0;
+  std::vector<std::uint32_t> read;
+  ASSERT_TRUE(w.filter->LoadRGBAFile(w.resMan, "r.testpic", width, height, read)) << "r.pixmap beside it";
+  EXPECT_EQ(width, 2);
+  EXPECT_EQ(height, 1);
+  EXPECT_EQ(read, pixels);
+  EXPECT_FALSE(w.filter->LoadRGBAFile(w.resMan, "q.unknown", width, height, read));
+  EXPECT_FALSE(w.filter->LoadRGBAFile(w.resMan, "q.testpic", width, height, read)) << "its filter reads no RGBA";
+}
+
+TEST(FilterTest, AnAppletLoadsThroughTheEngineFilter) {
+  test::TAppletWorld::TOptions options;
+  options.filterClass = TFilter::StaticClass();
+  test::TAppletWorld applet(options);
+  applet.Put("pic.pixmap", test::PixmapFileBytes(1, 1, {0xFFABCDEFu}));
+  Applet* running = applet.Launch("object Game: Applet\nend\n");
+  ASSERT_NE(running, nullptr);
+  ASSERT_NE(dynamic_cast<TFilter*>(running->Filter()), nullptr);
+  EXPECT_EQ(running->Filter()->ClassType(), TFilter::StaticClass());
+  TPixmap* pixmap = running->Cache()->LoadPixmap(running->ResMan(), u"pic.pixmap");
+  ASSERT_NE(pixmap, nullptr);
+  EXPECT_EQ(*applet.Device()->PixelsOf(pixmap), std::vector<std::uint32_t>{0xFFABCDEFu});
+  running->Cache()->FreePixmap(pixmap);
 }
 
 }  // namespace

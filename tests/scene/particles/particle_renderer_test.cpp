@@ -311,7 +311,18 @@ TEST(ParticleRenderer, EffectsPickTheAppletsRendererByBlendingAndDepthTest) {
   ASSERT_NE(applet, nullptr) << world.Text();
   auto effect = [&](const char16_t* name) { return dynamic_cast<ParticleEffect*>(applet->findByName(name)); };
   ASSERT_NE(effect(u"add"), nullptr) << world.Text();
-  for (int i = 0; i < 3; ++i) ASSERT_NE(dynamic_cast<ParticleRenderer*>(applet->Renderer(i)), nullptr) << i;
+  // Additive, blended, and additive with the depth test.
+  const struct {
+    TBlendingMode blending;
+    bool zTest;
+  } kRenderings[3] = {{bmAdditive, false}, {bmBlend, false}, {bmAdditive, true}};
+  for (int i = 0; i < 3; ++i) {
+    const auto* renderer = dynamic_cast<ParticleRenderer*>(applet->Renderer(i));
+    ASSERT_NE(renderer, nullptr) << i;
+    EXPECT_EQ(renderer->BlendingMode(), kRenderings[i].blending) << i;
+    EXPECT_EQ(renderer->ZTest(), kRenderings[i].zTest) << i;
+  }
+  EXPECT_EQ(world.Text().find("(e)"), std::string::npos) << world.Text();
   EXPECT_EQ(effect(u"add")->Renderer(), applet->Renderer(0));
   EXPECT_EQ(effect(u"blend")->Renderer(), applet->Renderer(1));
   EXPECT_EQ(effect(u"deep")->Renderer(), applet->Renderer(2));

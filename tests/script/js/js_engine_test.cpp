@@ -10,6 +10,7 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/engine_log.h"
 #include "script/js/js_context.h"
+#include "scene/register.h"
 #include "script/js/register.h"
 #include "tests/script/js/js_world.h"
 
@@ -146,6 +147,25 @@ TEST(JsEngineTest, TheAppletsScriptLifecycle) {
 
 namespace corvane {
 namespace {
+
+TEST(JsEngineTest, ATimersHandlerRunsInJavaScript) {
+  TJsWorld world;
+  RegisterSceneClasses();
+  Applet* applet = world.Start(
+      "object Game: Applet\n"
+      "  object clock: Timer\n"
+      "    interval = 0.25\n"
+      "    onTimer = 'fired = (typeof fired == \"number\" ? fired : 0) + 1'\n"
+      "    enabled = True\n"
+      "  end\n"
+      "end\n");
+  ASSERT_NE(applet, nullptr);
+  EXPECT_EQ(world.Js()->GetVarValue(u"fired"), u"1") << "enabled while loading: fired at once";
+  world.Steps(10, 0.1f);
+  const std::int32_t fired = StrToInt(world.Js()->GetVarValue(u"fired"));
+  EXPECT_GE(fired, 3);
+  EXPECT_LE(fired, 6);
+}
 
 TEST(JsEngineTest, TwoAppletsKeepTheirGlobalsApart) {
   test::TJsWorld world;

@@ -168,6 +168,24 @@ TEST_F(JsScriptFileTest, ErrorsNameTheFileAndItsLine) {
   EXPECT_EQ(world.ErrorsSince(mark), (Lines{"thrower.js(2:6) stop here \"\"", "Can't execute script thrower.js"}));
 }
 
+TEST_F(JsScriptFileTest, FilesBeyondTheSizeCapAreRefusedUnread) {
+  // Sparse files: the cap is checked before a byte is read.
+  const std::uintmax_t tooLarge = static_cast<std::uintmax_t>(js::kMaxScriptFileBytes) + 1;
+  world.Put("huge.js", "var huge = 1;");
+  std::filesystem::resize_file(world.PathOf("huge.js"), tooLarge);
+  std::size_t mark = world.Mark();
+  EXPECT_EQ(Load(u"huge.js"), nullptr);
+  EXPECT_EQ(world.ErrorsSince(mark),
+            (Lines{"huge.js is larger than 67108864 bytes", "Can't compile huge.js script"}));
+  EXPECT_FALSE(world.Exists("huge.jsbin"));
+
+  world.Put("alone.jsbin", "CJSB");
+  std::filesystem::resize_file(world.PathOf("alone.jsbin"), tooLarge);
+  mark = world.Mark();
+  EXPECT_EQ(Load(u"alone.js"), nullptr);
+  EXPECT_EQ(world.ErrorsSince(mark), Lines{"Can't load compiled script alone.jsbin"});
+}
+
 TEST_F(JsScriptFileTest, SourceTextIsUtf8OrLatin1WithoutItsMark) {
   world.Put("utf8.js", "\xEF\xBB\xBFvar word = 'Gr\xC3\xBC\xC3\x9F" "e';");
   ASSERT_NE(Load(u"utf8.js"), nullptr);

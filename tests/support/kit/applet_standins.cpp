@@ -4,6 +4,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "engine/shell/applet.h"
+#include "scene/animation_effect.h"
 #include "scene/materials.h"
 #include "scene/pixmap_persistent.h"
 #include "scene/skin.h"
@@ -20,8 +21,6 @@ CORVANE_IMPLEMENT_CLASS(TConsole)
 CORVANE_IMPLEMENT_CLASS(ImageForm)
 CORVANE_IMPLEMENT_CLASS(Button)
 CORVANE_IMPLEMENT_CLASS(Sprite)
-CORVANE_IMPLEMENT_CLASS(TAnimationKey)
-CORVANE_IMPLEMENT_CLASS(AnimationEffect)
 CORVANE_IMPLEMENT_CLASS(EffectText)
 
 void RegisterAppletStandIns(bool withSkin) {
@@ -29,6 +28,7 @@ void RegisterAppletStandIns(bool withSkin) {
   RegisterClasses({Materials::StaticClass(), Material::StaticClass(), Screen::StaticClass(), InspectorForm::StaticClass(),
                    DebugForm::StaticClass(), TConsole::StaticClass(), ImageForm::StaticClass(),
                    Button::StaticClass(), Sprite::StaticClass(), AnimationEffect::StaticClass(),
+                   TAnimationKey::StaticClass(), TAnimationKeys::StaticClass(),
                    EffectText::StaticClass()});
   RegisterParticleClasses();
 }
@@ -84,65 +84,6 @@ Sprite::~Sprite() { FreeAndNil(pixmap_); }
 
 void Sprite::SetPixmap(TPixmapPersistent* value) {
   if (value) pixmap_->Assign(value);
-}
-
-// ---------------------------------------------------------------- effects
-
-void TAnimationKey::Describe(TClassBuilder<TAnimationKey>& c) {
-  c.Property("key", &TAnimationKey::key);
-  c.Property("alpha", &TAnimationKey::alpha);
-}
-
-void AnimationEffect::Describe(TClassBuilder<AnimationEffect>& c) { c.Property("keys", &AnimationEffect::Keys); }
-
-AnimationEffect::AnimationEffect(const TCreateContext& context)
-    : Effect(context), keys_(new TCollection(TAnimationKey::StaticClass(), this)) {
-  SetRunningTime(2.0f);
-}
-
-AnimationEffect::~AnimationEffect() { keys_->Free(); }
-
-void AnimationEffect::CalcRunningTime() {
-  if (keys_->Count() >= 2)
-    SetRunningTime(static_cast<float>(static_cast<TAnimationKey*>(keys_->Items(keys_->Count() - 1))->key) / 30.0f);
-}
-
-void AnimationEffect::AddAlphaKey(std::int32_t frame, float alpha) {
-  auto* key = static_cast<TAnimationKey*>(keys_->Add());
-  if (!key) return;
-  key->key = static_cast<std::uint32_t>(frame);
-  key->alpha = alpha;
-}
-
-void AnimationEffect::SetKeyFrame(std::int32_t index, std::int32_t frame) {
-  if (index < 0) return;
-  while (keys_->Count() <= index)
-    if (!keys_->Add()) return;
-  static_cast<TAnimationKey*>(keys_->Items(index))->key = static_cast<std::uint32_t>(frame);
-}
-
-void AnimationEffect::SetRunning(bool value) {
-  CalcRunningTime();
-  Effect::SetRunning(value);
-}
-
-void AnimationEffect::ProcessEffect(float dt, float) {
-  CalcRunningTime();
-  auto* target = Parent() ? Parent()->AsVisualObject() : nullptr;
-  if (!target || keys_->Count() < 2) return;
-  const float t = Elapsed() + dt;
-  for (int i = 0; i + 1 < keys_->Count(); ++i) {
-    auto* k1 = static_cast<TAnimationKey*>(keys_->Items(i));
-    auto* k2 = static_cast<TAnimationKey*>(keys_->Items(i + 1));
-    const float t1 = static_cast<float>(k1->key) / 30.0f;
-    const float t2 = static_cast<float>(k2->key) / 30.0f;
-    if (t1 < t && t <= t2) {
-      target->SetAlpha(k1->alpha + (k2->alpha - k1->alpha) * (t - t1) / (t2 - t1));
-      return;
-    }
-  }
-  if (t > static_cast<float>(static_cast<TAnimationKey*>(keys_->Items(keys_->Count() - 1))->key) / 30.0f)
-    target->SetAlpha(static_cast<TAnimationKey*>(keys_->Items(keys_->Count() - 1))->alpha);
 }
 
 }  // namespace corvane::test

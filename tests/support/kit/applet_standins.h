@@ -1,11 +1,11 @@
 // Stand-ins for the scene and GUI classes an applet makes for itself, until
 // the real ones exist: each plays its role for the applet
 // (scene/applet_roles.h, gui/applet_roles.h), publishes what scripts and
-// streams see of it ("Color", "keys", "text", "modalResult",
+// streams see of it ("Color", "text", "modalResult",
 // "pixmap.objectName" ...) and remembers what was done to it. Pictures are
 // the scene's real picture references. RegisterAppletStandIns registers
-// them under the real names, with the real Materials, Material, skins and
-// particle classes.
+// them under the real names, with the real Materials, Material, skins,
+// animation effect and particle classes.
 #pragma once
 
 #include <cstdint>
@@ -124,33 +124,6 @@ class Sprite : public PositionObject, public TSpritePicture {
 
  private:
   TPixmapPersistent* pixmap_;
-};
-
-class TAnimationKey : public TCollectionItem {
-  CORVANE_CLASS(TAnimationKey, TCollectionItem)
-  static void Describe(TClassBuilder<TAnimationKey>& c);
-  using TCollectionItem::TCollectionItem;
-  std::uint32_t key = 0;
-  float alpha = 0;
-};
-
-// Fades its visual parent's alpha between its keys (frames of 1/30 s).
-class AnimationEffect : public Effect, public TAlphaAnimation {
-  CORVANE_CLASS(AnimationEffect, Effect)
-  static void Describe(TClassBuilder<AnimationEffect>& c);
-  explicit AnimationEffect(const TCreateContext& context);
-  ~AnimationEffect() override;
-  TCollection* Keys() const { return keys_; }
-  void SetRunning(bool value) override;
-  void AddAlphaKey(std::int32_t frame, float alpha) override;
-  void SetKeyFrame(std::int32_t index, std::int32_t frame) override;
-
- protected:
-  void ProcessEffect(float dt, float time) override;
-
- private:
-  void CalcRunningTime();
-  TCollection* keys_;
 };
 
 class EffectText : public GuiObject {

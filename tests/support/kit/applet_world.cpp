@@ -1,11 +1,7 @@
 #include "tests/support/kit/applet_world.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "base/lists/string_list.h"
 #include "base/reflection/class_registry.h"
@@ -15,12 +11,14 @@
 #include "engine/shell/engine_log.h"
 #include "engine/shell/register.h"
 #include "platform/device.h"
+#include "platform/filters/register.h"
 #include "platform/register.h"
 #include "platform/sound_engine.h"
 #include "resources/cache/register.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
 #include "script/script_engine.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/kit/applet_standins.h"
 #include "tests/support/kit/newton_physics.h"
 #include "tests/support/kit/null_platform.h"
@@ -46,6 +44,7 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   RegisterEngineClasses();
   RegisterResourceServices();
   RegisterPlatformClasses();
+  RegisterFilterClasses();
   if (options.standIns) RegisterAppletStandIns(options.skin);
   if (options.physics) physics_ = std::make_unique<TUseNewtonPhysics>();
   ClearEmbeddedResources();
@@ -53,12 +52,12 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   PlatformClass = TNullPlatform::StaticClass();
   ScriptEngineClass =
       !options.scripts ? nullptr : options.scriptClass ? options.scriptClass : TTestScriptEngine::StaticClass();
-  FilterClass = options.filter ? TTestFilter::StaticClass() : nullptr;
+  FilterClass =
+      !options.filter ? nullptr : options.filterClass ? options.filterClass : TTestFilter::StaticClass();
   SoundEngineClass = nullptr;
   DefaultDevice = options.devices ? RecordingDeviceIndex() : -1;
   StoreLog = false;
-  std::string pattern = (std::filesystem::temp_directory_path() / "corvane-applet-XXXXXX").string();
-  if (mkdtemp(pattern.data())) folder = pattern + "/";
+  folder = MakeTempFolder("corvane-applet-");
   const bool disableParams = DisableParams;
   DisableParams = true;
   engine = Create<SomeEngine>();
@@ -80,15 +79,9 @@ TAppletWorld::~TAppletWorld() {
   if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
 }
 
-void TAppletWorld::Put(const std::string& name, const std::string& bytes) const {
-  std::ofstream(PathOf(name), std::ios::binary) << bytes;
-}
+void TAppletWorld::Put(const std::string& name, const std::string& bytes) const { WriteFileBytes(PathOf(name), bytes); }
 
-std::optional<std::string> TAppletWorld::Bytes(const std::string& name) const {
-  std::ifstream in(PathOf(name), std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::optional<std::string> TAppletWorld::Bytes(const std::string& name) const { return ReadFileBytes(PathOf(name)); }
 
 bool TAppletWorld::Exists(const std::string& name) const { return std::filesystem::exists(PathOf(name)); }
 

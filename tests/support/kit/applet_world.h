@@ -34,6 +34,7 @@ class TAppletWorld {
     bool scripts = true;   // the test script engine
     TClass scriptClass = nullptr;  // another script-engine class in its place
     bool filter = true;    // the test filter
+    TClass filterClass = nullptr;  // another filter class in its place (TFilter reads real files)
     bool standIns = true;  // the stand-in collaborators, Materials and Material
     bool skin = false;     // "Skin" and "SkinElement" too (the default skin loads)
     bool physics = false;  // the Newton engine on libnewton.so as the physics-engine class

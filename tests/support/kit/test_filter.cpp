@@ -4,6 +4,7 @@
 
 #include "base/reflection/class_builder.h"
 #include "engine/shell/applet.h"
+#include "base/text/text_convert.h"
 #include "platform/device.h"
 
 namespace corvane::test {
@@ -15,7 +16,11 @@ TPixmap* TTestFilter::LoadPixmap(TResourceMan* resMan, const std::u16string& fil
   pixmapRequests.push_back({resMan, fileName});
   const auto it = pixmapFiles.find(fileName);
   TDevice* device = GetApplet() ? GetApplet()->Device() : nullptr;
-  if (it == pixmapFiles.end() || !device) return nullptr;
+  if (it == pixmapFiles.end()) {
+    TOwned<TPixmapFilter> filter = PictureFilterFor(fileName);
+    return filter ? filter->LoadFromFile(resMan, Utf16ToUtf8(fileName)) : nullptr;
+  }
+  if (!device) return nullptr;
   TPixmap* pixmap = device->CreatePixmap(it->second.first, it->second.second);
   const auto texels = pixmapTexels.find(fileName);
   void* bits = nullptr;
@@ -29,6 +34,18 @@ TPixmap* TTestFilter::LoadPixmap(TResourceMan* resMan, const std::u16string& fil
     device->UnlockPixmap(pixmap);
   }
   return pixmap;
+}
+
+void TTestFilter::SavePixmap(TResourceMan* resMan, const std::u16string& fileName, TPixmap* pixmap) {
+  pixmapSaves.push_back(fileName);
+  if (TOwned<TPixmapFilter> filter = PictureFilterFor(fileName)) filter->SaveToFile(resMan, Utf16ToUtf8(fileName), pixmap);
+}
+
+TOwned<TPixmapFilter> TTestFilter::PictureFilterFor(const std::u16string& fileName) const {
+  const std::string name = Utf16ToUtf8(fileName);
+  if (!pictureFilter.Class || !pictureFilter.IsSupport(name) || !GetApplet()) return {};
+  return TOwned<TPixmapFilter>(
+      dynamic_cast<TPixmapFilter*>(pictureFilter.Class->CreateInstance(TCreateContext(GetApplet()->AppletObject()))));
 }
 
 TMesh* TTestFilter::LoadMesh(TResourceMan* resMan, const std::u16string& fileName) {

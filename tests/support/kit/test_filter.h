@@ -2,7 +2,9 @@
 // a device pixmap of the given size (filled with its texels when the test
 // gives them), known mesh names a small static mesh or an animated one of
 // the given frames, all made through the applet's device; every load is
-// counted and recorded with the resource manager it was asked of.
+// counted and recorded with the resource manager it was asked of. Given a
+// real pixmap filter class, the names it takes go through it on the
+// applet's files (loads and saves), and every save is recorded.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +22,7 @@ class TTestFilter : public TFilter {
   using TFilter::TFilter;
 
   TPixmap* LoadPixmap(TResourceMan* resMan, const std::u16string& fileName) override;
-  void SavePixmap(TResourceMan*, const std::u16string&, TPixmap*) override {}
+  void SavePixmap(TResourceMan* resMan, const std::u16string& fileName, TPixmap* pixmap) override;
   TMesh* LoadMesh(TResourceMan* resMan, const std::u16string& fileName) override;
   void SaveMesh(TResourceMan*, const std::u16string&, TMesh*) override {}
   bool LoadRGBAFile(TResourceMan*, const std::string&, std::int32_t&, std::int32_t&,
@@ -39,6 +41,9 @@ class TTestFilter : public TFilter {
   std::map<std::u16string, std::vector<std::uint32_t>> pixmapTexels;
   // Animated meshes with their frame counts.
   std::map<std::u16string, std::int32_t> animatedMeshFiles;
+  // The pixmap filter for real files, unset by default.
+  TFilterClass pictureFilter;
+  std::vector<std::u16string> pixmapSaves;
   int pixmapLoads = 0;
   int meshLoads = 0;
   struct TRequest {
@@ -47,6 +52,9 @@ class TTestFilter : public TFilter {
   };
   std::vector<TRequest> pixmapRequests;
   std::vector<TRequest> meshRequests;
+
+ private:
+  TOwned<TPixmapFilter> PictureFilterFor(const std::u16string& fileName) const;
 };
 
 }  // namespace corvane::test

@@ -28,6 +28,8 @@ class TTestSysFont : public T3DSysFont {
   // the position of the last one (the text's length when none fits).
   TPoint GetTextExtent(std::u16string_view text, float maxWidth, std::int32_t& count) override;
   void DrawText(float x, float y, std::uint32_t color, std::u16string_view text) override;
+  // No glyphs are drawn: the atlas stays as it is.
+  void RebuildTexture() override {}
 };
 
 }  // namespace corvane::test

@@ -10,6 +10,8 @@
 #include "engine/core/container.h"
 #include "engine/shell/engine.h"
 #include "engine/shell/register.h"
+#include "platform/filters/filter.h"
+#include "platform/filters/register.h"
 
 namespace corvane::test {
 
@@ -41,9 +43,10 @@ BaseObject* TTestWorld::Load(const std::string& objectText, BaseObject* parent) 
   return static_cast<BaseObject*>(cls->CreateInstance(context));
 }
 
-TTestWorld::TTestWorld() : previousPlatform_(PlatformClass) {
+TTestWorld::TTestWorld() : previousPlatform_(PlatformClass), previousFilter_(FilterClass) {
   FinalizeClassRegistry();
   RegisterEngineClasses();
+  RegisterFilterClasses();
   PlatformClass = TNullPlatform::StaticClass();
   // The world launches its own applet, with no command line and none of
   // the engine's start-up managers: tests install the ones they need.
@@ -60,6 +63,7 @@ TTestWorld::TTestWorld() : previousPlatform_(PlatformClass) {
 TTestWorld::~TTestWorld() {
   if (engine) engine->Free();
   PlatformClass = previousPlatform_;
+  FilterClass = previousFilter_;
   FinalizeClassRegistry();
 }
 

@@ -39,6 +39,7 @@ class TTestWorld {
 
  private:
   TClass previousPlatform_;
+  TClass previousFilter_;
 };
 
 }  // namespace corvane::test

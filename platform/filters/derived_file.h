@@ -1,0 +1,18 @@
+// Writing a file a filter made: the whole file is built in memory first,
+// then handed to the resource manager's create stream in one write, so a
+// file is written complete or not at all (the folder manager writes a
+// temporary beside the target and renames it over the target).
+#pragma once
+
+#include <string>
+
+namespace corvane {
+
+class TMemoryStream;
+class TResourceMan;
+
+// False when the manager gives no stream (a read-only container) or the
+// write falls short; the target is then left as it was.
+bool StoreFile(TResourceMan& resMan, const std::string& name, TMemoryStream& bytes);
+
+}  // namespace corvane

@@ -1,0 +1,144 @@
+#include "platform/filters/pixmap_binary_filter.h"
+
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "base/reflection/class_builder.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/resource_man.h"
+#include "base/streams/stream_helpers.h"
+#include "base/text/number_text.h"
+#include "platform/device.h"
+#include "platform/filters/derived_file.h"
+#include "platform/filters/file_reader.h"
+#include "platform/media.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TPixmapBinaryFilter)
+
+namespace {
+
+constexpr std::string_view kSignature = "PIXMAPB";
+constexpr std::int32_t kReserved = 512;
+
+// Reads the header up to the pixels. False for another signature (the
+// reader then has not failed) or a refused header (it has).
+bool ReadHeader(TFileReader& reader, std::int32_t& width, std::int32_t& height) {
+  if (!reader.Matches(kSignature)) return false;
+  const std::uint32_t w = reader.Longword();
+  const std::uint32_t h = reader.Longword();
+  reader.Skip(kReserved);
+  if (reader.Failed()) return false;
+  if (w == 0 || h == 0 || w > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()) ||
+      h > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) {
+    reader.Fail(u"a picture of " + IntToStr(w) + u"x" + IntToStr(h));
+    return false;
+  }
+  if (!reader.Need(static_cast<std::int64_t>(w) * h, 4, u"pixels")) return false;
+  width = static_cast<std::int32_t>(w);
+  height = static_cast<std::int32_t>(h);
+  return true;
+}
+
+void WriteHeader(TStream& out, std::int32_t width, std::int32_t height) {
+  out.Write(kSignature.data(), static_cast<std::int64_t>(kSignature.size()));
+  WriteLongword(out, static_cast<std::uint32_t>(width));
+  WriteLongword(out, static_cast<std::uint32_t>(height));
+  const char zeros[kReserved] = {};
+  out.Write(zeros, kReserved);
+}
+
+// count ARGB values as little-endian words.
+void WritePixels(TStream& out, const std::uint32_t* pixels, std::int64_t count) {
+  if constexpr (std::endian::native == std::endian::little) {
+    out.Write(pixels, count * 4);
+  } else {
+    for (std::int64_t i = 0; i < count; ++i) WriteLongword(out, pixels[i]);
+  }
+}
+
+}  // namespace
+
+bool TPixmapBinaryFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::string& name, std::int32_t& width,
+                                           std::int32_t& height, std::vector<std::uint32_t>& pixels) {
+  width = height = 0;
+  pixels.clear();
+  std::unique_ptr<TStream> stream = resMan ? resMan->CreateStream(name, 0) : nullptr;
+  if (!stream) return false;
+  TFileReader reader(*stream);
+  std::int32_t w = 0, h = 0;
+  std::vector<std::uint32_t> read;
+  if (ReadHeader(reader, w, h)) {
+    read.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    reader.Longwords(read.data(), static_cast<std::int64_t>(read.size()));
+  }
+  if (reader.Failed()) ReportBadFile(name, reader.Reason());
+  if (reader.Failed() || read.empty()) return false;
+  width = w;
+  height = h;
+  pixels = std::move(read);
+  return true;
+}
+
+bool TPixmapBinaryFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string& name, std::int32_t width,
+                                         std::int32_t height, const std::vector<std::uint32_t>& pixels) {
+  if (!resMan || width < 1 || height < 1 ||
+      pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+    return false;
+  TMemoryStream out;
+  WriteHeader(out, width, height);
+  WritePixels(out, pixels.data(), static_cast<std::int64_t>(pixels.size()));
+  return StoreFile(*resMan, name, out);
+}
+
+TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
+  std::unique_ptr<TStream> stream = resMan ? resMan->CreateStream(name, 0) : nullptr;
+  if (!stream) return nullptr;
+  TFileReader reader(*stream);
+  std::int32_t width = 0, height = 0;
+  if (!ReadHeader(reader, width, height)) {
+    if (reader.Failed()) ReportBadFile(name, reader.Reason());
+    return nullptr;
+  }
+  TDevice* device = Device();
+  TPixmap* pixmap = device ? device->CreatePixmap(width, height) : nullptr;
+  if (!pixmap) return nullptr;
+  void* bits = nullptr;
+  if (device->LockPixmapRectARGB(pixmap, 0, 0, width, height, bits, false)) {
+    // The bytes go as they stand: the locked buffer holds the file's order.
+    const std::int64_t row = static_cast<std::int64_t>(width) * 4;
+    if (pixmap->Pitch == row)
+      reader.Bytes(bits, row * height);
+    else
+      for (std::int32_t y = 0; y < height && !reader.Failed(); ++y)
+        reader.Bytes(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
+    device->UnlockPixmap(pixmap);
+  } else {
+    reader.Fail(u"the device gave no pixels to fill");
+  }
+  if (reader.Failed()) {
+    device->DestroyPixmap(pixmap);
+    ReportBadFile(name, reader.Reason());
+    return nullptr;
+  }
+  return pixmap;
+}
+
+void TPixmapBinaryFilter::SaveToFile(TResourceMan* resMan, const std::string& name, TPixmap* pixmap) {
+  TDevice* device = Device();
+  if (!resMan || !device || !pixmap || pixmap->Width < 1 || pixmap->Height < 1) return;
+  TMemoryStream out;
+  WriteHeader(out, pixmap->Width, pixmap->Height);
+  void* bits = nullptr;
+  if (!device->LockPixmapRectARGB(pixmap, 0, 0, pixmap->Width, pixmap->Height, bits, true)) return;
+  const std::int64_t row = static_cast<std::int64_t>(pixmap->Width) * 4;
+  for (std::int32_t y = 0; y < pixmap->Height; ++y)
+    out.Write(static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
+  device->UnlockPixmap(pixmap);
+  StoreFile(*resMan, name, out);
+}
+
+}  // namespace corvane

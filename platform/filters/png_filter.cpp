@@ -1,0 +1,97 @@
+#include "platform/filters/png_filter.h"
+
+#include "base/reflection/class_builder.h"
+#include "base/streams/resource_man.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/base_object.h"
+#include "platform/device.h"
+#include "platform/filters/png_image.h"
+#include "platform/pixmap_pixels.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TPixmapPngFilter)
+
+namespace {
+
+// Far beyond what the largest picture compresses to.
+constexpr std::int64_t kMaxPngFileBytes = std::int64_t{4} * kMaxPngSide * kMaxPngSide + (1 << 20);
+
+// The device of the applet that owns the filter, or of the owner's applet.
+TDevice* DeviceOf(TObject* owner) {
+  if (auto* applet = dynamic_cast<TAppletServices*>(owner)) return applet->Device();
+  if (auto* object = dynamic_cast<BaseObject*>(owner); object && object->GetApplet())
+    return object->GetApplet()->Device();
+  return nullptr;
+}
+
+void ReportBadPicture(const std::string& name, const std::string& reason) {
+  EngineError(u"Can't load picture " + Utf8ToUtf16(name) + u": " + Utf8ToUtf16(reason));
+}
+
+// The whole file, or nothing for a missing or oversized one.
+bool ReadWholeFile(TResourceMan* resMan, const std::string& name, std::vector<std::uint8_t>& bytes) {
+  std::unique_ptr<TStream> stream = resMan ? resMan->CreateStream(name, 0) : nullptr;
+  if (!stream) return false;
+  const std::int64_t size = stream->Size();
+  if (size < 0 || size > kMaxPngFileBytes) {
+    ReportBadPicture(name, "file too large");
+    return false;
+  }
+  bytes.resize(static_cast<std::size_t>(size));
+  if (stream->Read(bytes.data(), size) != size) {
+    ReportBadPicture(name, "short read");
+    return false;
+  }
+  return true;
+}
+
+bool WriteWholeFile(TResourceMan* resMan, const std::string& name, const std::vector<std::uint8_t>& bytes) {
+  std::unique_ptr<TStream> stream = resMan ? resMan->CreateStream(name, 0xFFFF) : nullptr;
+  if (!stream) return false;
+  return stream->Write(bytes.data(), static_cast<std::int64_t>(bytes.size())) ==
+         static_cast<std::int64_t>(bytes.size());
+}
+
+}  // namespace
+
+bool TPixmapPngFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::string& name, std::int32_t& width,
+                                        std::int32_t& height, std::vector<std::uint32_t>& pixels) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(resMan, name, bytes) || !IsPngSignature(bytes)) return false;
+  std::string reason;
+  if (!DecodePng(bytes, width, height, pixels, reason)) {
+    ReportBadPicture(name, reason);
+    return false;
+  }
+  return true;
+}
+
+bool TPixmapPngFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string& name, std::int32_t width,
+                                      std::int32_t height, const std::vector<std::uint32_t>& pixels) {
+  std::vector<std::uint8_t> bytes;
+  return EncodePng(width, height, pixels, bytes) && WriteWholeFile(resMan, name, bytes);
+}
+
+TPixmap* TPixmapPngFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
+  TDevice* device = DeviceOf(Owner());
+  std::int32_t width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  if (!device || !LoadRGBAFromFile(resMan, name, width, height, pixels)) return nullptr;
+  TPixmap* pixmap = device->CreatePixmap(width, height);
+  if (pixmap && !WritePixmapPixels(*device, *pixmap, pixels)) device->DestroyPixmap(pixmap);
+  return pixmap;
+}
+
+void TPixmapPngFilter::SaveToFile(TResourceMan* resMan, const std::string& name, TPixmap* pixmap) {
+  TDevice* device = DeviceOf(Owner());
+  std::vector<std::uint32_t> pixels;
+  if (!device || !pixmap || !ReadPixmapPixels(*device, *pixmap, pixels)) return;
+  SaveRGBAToFile(resMan, name, pixmap->Width, pixmap->Height, pixels);
+}
+
+void RegisterPngFilter() { RegisterFilter(FilterClassOf<TPixmapPngFilter>()); }
+
+}  // namespace corvane

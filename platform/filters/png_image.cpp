@@ -1,0 +1,71 @@
+#include "platform/filters/png_image.h"
+
+#include <png.h>
+
+#include <cstring>
+
+namespace corvane {
+
+namespace {
+
+// libpng's simplified API must be told the sides fit; it also caps the
+// decoded size itself.
+bool SidesInRange(std::uint64_t width, std::uint64_t height) {
+  return width > 0 && height > 0 && width <= kMaxPngSide && height <= kMaxPngSide;
+}
+
+}  // namespace
+
+bool IsPngSignature(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= 8 && png_sig_cmp(bytes.data(), 0, 8) == 0;
+}
+
+bool DecodePng(std::span<const std::uint8_t> bytes, std::int32_t& width, std::int32_t& height,
+               std::vector<std::uint32_t>& pixels, std::string& error) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
+    error = image.message;
+    return false;
+  }
+  if (!SidesInRange(image.width, image.height)) {
+    error = "picture too large";
+    png_image_free(&image);
+    return false;
+  }
+  image.format = PNG_FORMAT_BGRA;
+  std::vector<std::uint32_t> decoded(static_cast<std::size_t>(image.width) * image.height);
+  if (!png_image_finish_read(&image, nullptr, decoded.data(), 0, nullptr)) {
+    error = image.message;
+    png_image_free(&image);
+    return false;
+  }
+  width = static_cast<std::int32_t>(image.width);
+  height = static_cast<std::int32_t>(image.height);
+  pixels = std::move(decoded);
+  return true;
+}
+
+bool EncodePng(std::int32_t width, std::int32_t height, std::span<const std::uint32_t> pixels,
+               std::vector<std::uint8_t>& bytes) {
+  if (width <= 0 || height <= 0 || !SidesInRange(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)) ||
+      pixels.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+    return false;
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_BGRA;
+  png_alloc_size_t size = 0;
+  // The first call measures, the second writes.
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr)) return false;
+  std::vector<std::uint8_t> out(size);
+  if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr)) return false;
+  out.resize(size);
+  bytes = std::move(out);
+  return true;
+}
+
+}  // namespace corvane

@@ -1,0 +1,169 @@
+// The PNG pixmap filter on a real folder and the recording device: pixels
+// and alpha round trip in both forms, and hostile files end in a clean
+// refusal with at most one error line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/reflection/class_builder.h"
+#include "platform/device.h"
+#include "platform/filters/png_filter.h"
+#include "platform/filters/png_image.h"
+#include "resources/empty_res_man.h"
+#include "resources/folder_res_man.h"
+#include "tests/base/temp_dir.h"
+#include "tests/support/kit/recording_device.h"
+#include "tests/support/kit/test_world.h"
+
+namespace corvane {
+namespace {
+
+// The CRC-32 of PNG chunks.
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (const char c : bytes) {
+    crc ^= static_cast<std::uint8_t>(c);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void PutBigEndian(std::string& bytes, std::size_t offset, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(value >> (24 - 8 * i));
+}
+
+const std::vector<std::uint32_t> kPicture = {0xFFFF0000, 0x8000FF00, 0x000000FF,
+                                             0xFF123456, 0x01FFFFFF, 0xC0808080};
+
+class PngFilterTest : public ::testing::Test {
+ protected:
+  PngFilterTest() { world.applet->SetResMan(folder.get()); }
+
+  // A filter instance as the applet's filter makes one.
+  TOwned<TPixmapPngFilter> Filter() const {
+    return TOwned<TPixmapPngFilter>(Create<TPixmapPngFilter>(TCreateContext(world.applet)));
+  }
+  int ErrorLines() const {
+    int count = 0;
+    for (const std::string& line : world.log.Lines()) count += line.rfind("(e) ", 0) == 0 ? 1 : 0;
+    return count;
+  }
+  // Loads the bytes as "p.png" both ways; true when either gave a picture.
+  bool LoadsBoth(const std::string& bytes) {
+    test::WriteFile(dir.File("p.png"), bytes);
+    std::int32_t w = 0, h = 0;
+    std::vector<std::uint32_t> pixels;
+    const bool raw = Filter()->LoadRGBAFromFile(folder.get(), "p.png", w, h, pixels);
+    TPixmap* pixmap = Filter()->LoadFromFile(folder.get(), "p.png");
+    EXPECT_EQ(raw, pixmap != nullptr);
+    if (raw) EXPECT_EQ(pixels.size(), static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    if (pixmap) device->DestroyPixmap(pixmap);
+    return raw;
+  }
+
+  test::TTempDir dir;
+  TOwned<TFolderResourceMan> folder{CreateResMan<TFolderResourceMan>(dir.Path() + "/")};
+  test::TTestWorld world;
+  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
+};
+
+TEST_F(PngFilterTest, PixelsAndAlphaRoundTripInBothForms) {
+  EXPECT_TRUE(TPixmapPngFilter::IsSupport("ui/Button.PNG"));
+  EXPECT_TRUE(TPixmapPngFilter::IsSupport("a.png.bak"));
+  EXPECT_FALSE(TPixmapPngFilter::IsSupport("a.pixmap"));
+  EXPECT_EQ(TPixmapPngFilter::Options(), (TFilterOptions{foCanLoad, foCanSave}));
+
+  ASSERT_TRUE(Filter()->SaveRGBAToFile(folder.get(), "raw.png", 3, 2, kPicture));
+  EXPECT_EQ(test::ReadFile(dir.File("raw.png")).substr(1, 3), "PNG");
+  std::int32_t w = 0, h = 0;
+  std::vector<std::uint32_t> pixels;
+  ASSERT_TRUE(Filter()->LoadRGBAFromFile(folder.get(), "raw.png", w, h, pixels));
+  EXPECT_EQ(w, 3);
+  EXPECT_EQ(h, 2);
+  EXPECT_EQ(pixels, kPicture);
+
+  TPixmap* pixmap = Filter()->LoadFromFile(folder.get(), "raw.png");
+  ASSERT_NE(pixmap, nullptr);
+  EXPECT_EQ(pixmap->Width, 3);
+  EXPECT_EQ(pixmap->Height, 2);
+  EXPECT_EQ(*device->PixelsOf(pixmap), kPicture);
+  EXPECT_FALSE(pixmap->Locked());
+
+  Filter()->SaveToFile(folder.get(), "sub/copy.png", pixmap);
+  EXPECT_EQ(test::ReadFile(dir.File("sub/copy.png")), test::ReadFile(dir.File("raw.png")));
+  device->DestroyPixmap(pixmap);
+  EXPECT_EQ(ErrorLines(), 0) << world.log.Text();
+}
+
+TEST_F(PngFilterTest, MissingFilesAndOtherFormatsAreSilent) {
+  std::int32_t w = 0, h = 0;
+  std::vector<std::uint32_t> pixels;
+  EXPECT_FALSE(Filter()->LoadRGBAFromFile(folder.get(), "none.png", w, h, pixels));
+  EXPECT_EQ(Filter()->LoadFromFile(folder.get(), "none.png"), nullptr);
+  EXPECT_FALSE(LoadsBoth("GIF89a not a png at all"));
+  EXPECT_FALSE(LoadsBoth(""));
+  EXPECT_EQ(ErrorLines(), 0) << world.log.Text();
+
+  // Nowhere to write: nothing written, no pixmap needed.
+  TOwned<TEmptyResourceMan> empty{CreateResMan<TEmptyResourceMan>("")};
+  EXPECT_FALSE(Filter()->SaveRGBAToFile(empty.get(), "a.png", 3, 2, kPicture));
+  EXPECT_FALSE(Filter()->SaveRGBAToFile(folder.get(), "short.png", 3, 3, kPicture));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("short.png")));
+}
+
+// A header may claim any size: sides beyond the bound are refused before
+// anything of that size is allocated.
+TEST_F(PngFilterTest, OversizedSidesAreRefusedOnce) {
+  ASSERT_TRUE(Filter()->SaveRGBAToFile(folder.get(), "raw.png", 3, 2, kPicture));
+  const std::string good = test::ReadFile(dir.File("raw.png"));
+  for (const auto& [width, height] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+           {kMaxPngSide + 1, 2}, {3, kMaxPngSide + 1}, {0x7FFFFFFF, 0x7FFFFFFF}}) {
+    std::string bytes = good;
+    // IHDR: length at 8, type at 12, width and height at 16 and 20, its CRC at 29.
+    PutBigEndian(bytes, 16, width);
+    PutBigEndian(bytes, 20, height);
+    PutBigEndian(bytes, 29, Crc32(bytes.substr(12, 17)));
+    world.log.Clear();
+    EXPECT_FALSE(LoadsBoth(bytes));
+    EXPECT_EQ(ErrorLines(), 2) << world.log.Text();  // one per load
+  }
+}
+
+// Every truncation and a run of seeded mutations end in a picture or a
+// refusal with one error line at most, under the sanitizers.
+TEST_F(PngFilterTest, TruncatedAndMutatedFilesEndCleanly) {
+  std::vector<std::uint32_t> big(37 * 23);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint32_t>(i * 2654435761u);
+  ASSERT_TRUE(Filter()->SaveRGBAToFile(folder.get(), "big.png", 37, 23, big));
+  const std::string good = test::ReadFile(dir.File("big.png"));
+  for (std::size_t length = 0; length < good.size(); ++length) {
+    SCOPED_TRACE(length);
+    world.log.Clear();
+    std::int32_t w = 0, h = 0;
+    std::vector<std::uint32_t> pixels;
+    test::WriteFile(dir.File("p.png"), good.substr(0, length));
+    // Only the end marker may go missing: the picture is whole before it.
+    if (Filter()->LoadRGBAFromFile(folder.get(), "p.png", w, h, pixels)) {
+      EXPECT_GE(length, good.size() - 12);
+      EXPECT_EQ(pixels, big);
+    }
+    EXPECT_LE(ErrorLines(), 1);
+  }
+  std::mt19937 random(17);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes = good;
+    const int changes = 1 + static_cast<int>(random() % 4);
+    for (int k = 0; k < changes; ++k) bytes[random() % bytes.size()] = static_cast<char>(random());
+    world.log.Clear();
+    LoadsBoth(bytes);
+    EXPECT_LE(ErrorLines(), 2) << "round " << round;  // one per load
+  }
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,210 @@
+// The FreeType system font with fontconfig pinned to the DejaVu Sans faces:
+// its cache file and atlas across runs, growth, packing at every size, and
+// text drawn for real on the OpenGL device.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "base/reflection/class_builder.h"
+#include "base/streams/memory_stream.h"
+#include "platform/device.h"
+#include "platform/filters/png_filter.h"
+#include "platform/font_cache_file.h"
+#include "platform/sdl/sys_font_freetype.h"
+#include "resources/folder_res_man.h"
+#include "tests/base/temp_dir.h"
+#include "tests/platform_sdl/gl_harness.h"
+#include "tests/platform_sdl/pinned_fonts.h"
+#include "tests/support/kit/recording_device.h"
+#include "tests/support/kit/test_filter.h"
+
+namespace corvane {
+namespace {
+
+// Counts the rasterisations.
+class TCountingFreeType : public T3DSysFontFreeType {
+  CORVANE_CLASS(TCountingFreeType, T3DSysFontFreeType)
+  using T3DSysFontFreeType::T3DSysFontFreeType;
+  static int& Rebuilds() {
+    static int count = 0;
+    return count;
+  }
+  void RebuildTexture() override {
+    ++Rebuilds();
+    T3DSysFontFreeType::RebuildTexture();
+  }
+};
+CORVANE_IMPLEMENT_CLASS(TCountingFreeType)
+
+// The fonts' files in a fresh folder, pictures through the PNG filter.
+struct TFontFiles {
+  explicit TFontFiles(test::TTestApplet* applet) {
+    test::PinDejaVuSans();
+    SysFontClass = TCountingFreeType::StaticClass();
+    TCountingFreeType::Rebuilds() = 0;
+    applet->SetResMan(folder.get());
+    applet->Filters()->pictureFilter = FilterClassOf<TPixmapPngFilter>();
+  }
+  ~TFontFiles() { SysFontClass = nullptr; }
+  test::TTempDir dir;
+  TOwned<TFolderResourceMan> folder{CreateResMan<TFolderResourceMan>(dir.Path() + "/")};
+};
+
+class FreeTypeFontTest : public ::testing::Test {
+ protected:
+  test::TTestWorld world;
+  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
+  TFontFiles files{world.applet};
+};
+
+TEST_F(FreeTypeFontTest, VerdanaBoldIsCachedAndReadBackWithoutRasterising) {
+  TFont* font = device->CreateSysFont("verdana", 10.0f, {fsBold});
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 1);
+  const std::string bytes = test::ReadFile(files.dir.File("cache/verdana10bold.fnbin"));
+  ASSERT_EQ(bytes.size(), 1923u);
+  TMemoryStream stream(std::span<const char>(bytes.data(), bytes.size()));
+  TFontCache cache;
+  ASSERT_TRUE(ReadFontCache(stream, MaxPixmapSize, cache));
+  EXPECT_EQ(cache.Chars.size(), 95u);
+  EXPECT_LE(cache.Side, 1024);
+  EXPECT_EQ(cache.Side & (cache.Side - 1), 0);
+  EXPECT_TRUE(std::filesystem::exists(files.dir.File("cache/verdana10bold.png")));
+
+  // DejaVu Sans Bold at 10 pixels: lines of ascender - descender.
+  T3DSysFont& sys = *font->Handle;
+  std::int32_t count = 0;
+  const TPoint extent = sys.GetTextExtent(u"Hello", 1000, count);
+  EXPECT_EQ(extent.y, 13);
+  EXPECT_GT(extent.x, 25);
+  EXPECT_LT(extent.x, 45);
+  // Coverage is white with its alpha; nothing else.
+  const std::vector<std::uint32_t> atlas = *device->PixelsOf(sys.Pixmap);
+  EXPECT_TRUE(std::all_of(atlas.begin(), atlas.end(), [](std::uint32_t p) { return p == 0 || (p & 0xFFFFFF) == 0xFFFFFF; }));
+  EXPECT_GT(std::count_if(atlas.begin(), atlas.end(), [](std::uint32_t p) { return p >> 24 == 0xFF; }), 100);
+  const std::vector<TCharCoord> table = sys.Chars;
+  device->DestroyFont(font);
+
+  TFont* again = device->CreateSysFont("verdana", 10.0f, {fsBold});
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 1);
+  EXPECT_EQ(again->Handle->Chars, table);
+  EXPECT_EQ(*device->PixelsOf(again->Handle->Pixmap), atlas);
+
+  // A character beyond 126 grows the table and rasterises again, and the
+  // next run reads it from the cache.
+  again->Handle->GetTextExtent(u"\u00C9t\u00E9 \u03A9", 1000, count);
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 2);
+  EXPECT_EQ(again->Handle->Chars.size(), 0x3A9u - 31);
+  const TCharCoord omega = again->Handle->Chars[0x3A9 - 32];
+  EXPECT_GT(omega.Right, omega.Left);
+  device->DestroyFont(again);
+  TFont* third = device->CreateSysFont("verdana", 10.0f, {fsBold});
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 2);
+  EXPECT_EQ(third->Handle->Chars[0x3A9 - 32], omega);
+  device->DestroyFont(third);
+}
+
+// Every size a font may have packs its cells inside the atlas, none over
+// another, each row ending inside.
+TEST_F(FreeTypeFontTest, PackingKeepsEveryCellInsideAndApart) {
+  world.applet->SetResMan(nullptr);
+  for (int size = 6; size <= 64; ++size) {
+    SCOPED_TRACE(size);
+    TFont* font = device->CreateSysFont("DejaVu Sans", static_cast<float>(size), {fsBold});
+    T3DSysFont& sys = *font->Handle;
+    std::int32_t count = 0;
+    sys.GetTextExtent(u"\u00E9\u00DF\u20AC", 1000, count);
+    ASSERT_NE(sys.Pixmap, nullptr);
+    const auto side = static_cast<float>(sys.TextureWidth);
+    struct Cell {
+      float l, t, r, b;
+    };
+    std::vector<Cell> cells;
+    for (const TCharCoord& c : sys.Chars) {
+      if (!c.Used) continue;
+      for (float v : {c.Left, c.Top, c.Right, c.Bottom}) {
+        ASSERT_GE(v, 0.0f);
+        ASSERT_LE(v, 1.0f);
+      }
+      cells.push_back({c.Left * side, c.Top * side, c.Right * side, c.Bottom * side});
+    }
+    EXPECT_EQ(cells.size(), 98u);
+    for (std::size_t i = 0; i < cells.size(); ++i)
+      for (std::size_t j = i + 1; j < cells.size(); ++j) {
+        const Cell& a = cells[i];
+        const Cell& b = cells[j];
+        const bool overlap = a.l < b.r && b.l < a.r && a.t < b.b && b.t < a.b;
+        ASSERT_FALSE(overlap) << "cells " << i << " and " << j;
+      }
+    device->DestroyFont(font);
+  }
+}
+
+// Text on the OpenGL device, white on black.
+class FreeTypeTextPixels : public test::GLDeviceTest {
+ protected:
+  void SetUp() override {
+    test::GLDeviceTest::SetUp();
+    files = std::make_unique<TFontFiles>(gl->world.applet);
+  }
+  void TearDown() override {
+    test::GLDeviceTest::TearDown();
+    files.reset();
+  }
+  std::vector<std::uint32_t> Draw(TFont* font, const std::u16string& text, float x, float y) {
+    gl->Begin2D();
+    Device().SetRenderState(rsBlendNormal);
+    Device().DrawString(font, text, {x, y, x + 400, y + 100}, {}, 0xFFFFFFFF);
+    std::vector<std::uint32_t> pixels = gl->ReadPixels();
+    Device().FlipWindow();
+    return pixels;
+  }
+  std::unique_ptr<TFontFiles> files;
+};
+
+TEST_F(FreeTypeTextPixels, AStringLightsPixelsOnlyInsideItsExtent) {
+  TFont* font = Device().CreateSysFont("verdana", 16.0f, {});
+  ASSERT_NE(font, nullptr);
+  const std::u16string text = u"Hello, World! gjpqy";
+  std::int32_t count = 0;
+  const TPoint extent = font->Handle->GetTextExtent(text, 1000, count);
+  const std::vector<std::uint32_t> pixels = Draw(font, text, 40, 30);
+  int inside = 0, outside = 0;
+  for (int y = 0; y < gl->Height(); ++y)
+    for (int x = 0; x < gl->Width(); ++x) {
+      if (gl->Rgb(pixels, x, y) == 0) continue;
+      const bool in = x >= 40 && x < 40 + extent.x && y >= 30 && y < 30 + extent.y;
+      (in ? inside : outside) += 1;
+    }
+  EXPECT_GT(inside, 200);
+  EXPECT_EQ(outside, 0);
+  Device().DestroyFont(font);
+
+  // The next run reads the cache and draws the same pixels.
+  TFont* cached = Device().CreateSysFont("verdana", 16.0f, {});
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 1);
+  EXPECT_EQ(Draw(cached, text, 40, 30), pixels);
+  Device().DestroyFont(cached);
+}
+
+// A character new to the font rebuilds the atlas while the line is laid
+// out: that first frame draws it from the new atlas, as every later one.
+TEST_F(FreeTypeTextPixels, TheFirstFrameWithANewCharacterDrawsItTextured) {
+  TFont* font = Device().CreateSysFont("verdana", 24.0f, {fsBold});
+  ASSERT_NE(font, nullptr);
+  const std::vector<std::uint32_t> first = Draw(font, u"\u00C9\u00E9\u03A9", 10, 10);
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 2);
+  const std::vector<std::uint32_t> second = Draw(font, u"\u00C9\u00E9\u03A9", 10, 10);
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 2);
+  EXPECT_GT(Lit(first), 100);
+  EXPECT_EQ(first, second);
+  Device().DestroyFont(font);
+}
+
+}  // namespace
+}  // namespace corvane
