@@ -110,6 +110,17 @@ TEST_F(NewtonContacts, InvisibleDisposingAndUnwrappedObjectsTakeNoPart) {
   EXPECT_EQ(mover->Seen.size(), 1u);
 }
 
+TEST_F(NewtonContacts, ABodyOutlivingItsObjectNamesNoObject) {
+  TContactProbe* mover = Probe("mover", 0, kTracking);
+  TContactProbe* gone = Probe("gone", 0.5f);
+  const std::int32_t body = gone->Body();
+  gone->SetBody(0);  // a script cleared it: the object goes without its body
+  gone->Free();
+  EXPECT_EQ(Engine()->ObjectByBody(body), nullptr);
+  mover->forward(0.1f);
+  EXPECT_TRUE(mover->Seen.empty());
+}
+
 TEST_F(NewtonContacts, AHandlerMayDisposeTheMover) {
   TContactProbe* mover = Probe("mover", 0, kTracking + "  onCollise = 'dispose'\n");
   for (int i = 0; i < 5; ++i) Probe("other" + std::to_string(i), 0.1f * static_cast<float>(i + 1));
