@@ -29,6 +29,7 @@
 #include "script/js/js_error_report.h"
 #include "script/js/js_object_link.h"
 #include "script/js/js_source_text.h"
+#include "script/js/js_values.h"
 #include "script/js/js_watchdog.h"
 
 namespace corvane {
@@ -61,12 +62,6 @@ bool ReadWhole(TStream& stream, std::string& bytes) {
   }
   bytes.resize(static_cast<std::size_t>(done));
   return true;
-}
-
-std::u16string CopyString(JSContext* cx, JSString* string) {
-  std::u16string text(JS_GetStringLength(string), u'\0');
-  if (!JS_CopyStringChars(cx, mozilla::Range<char16_t>(text.data(), text.size()), string)) return {};
-  return text;
 }
 
 std::u16string Seconds(double value) { return Utf8ToUtf16(FloatToStrFixed(value, 6)); }
@@ -308,20 +303,37 @@ JSObject* TJavaScriptEngine::IntRegisterClass(TClass cls) {
   if (!cls || !cx_) return nullptr;
   if (auto found = classTable_.find(cls); found != classTable_.end()) return found->second->get();
   TEntry entry(*this);
+  JSObject* prototype = ClassPrototype(cx_, cls);
+  if (!prototype) entry.Done(false);
+  return prototype;
+}
+
+JSObject* TJavaScriptEngine::ClassPrototype(JSContext* cx, TClass cls) {
+  if (!cls || !cx_) return nullptr;
+  if (auto found = classTable_.find(cls); found != classTable_.end()) return found->second->get();
   auto link = std::make_unique<TJSObjectLink>();
   link->ClassRef = cls;
   // Under Object.prototype, so that wrappers convert to text as any object.
-  JS::RootedObject base(cx_, JS::GetRealmObjectPrototype(cx_));
-  JS::RootedObject prototype(cx_, base ? js::NewLinkedObject(cx_, js::PrototypeClass(), base, std::move(link)) : nullptr);
-  if (!prototype) {
-    entry.Done(false);
+  JS::RootedObject base(cx, JS::GetRealmObjectPrototype(cx));
+  JS::RootedObject prototype(cx, base ? js::NewLinkedObject(cx, js::PrototypeClass(), base, std::move(link)) : nullptr);
+  if (!prototype) return nullptr;
+  // Rooted and listed before it is described, which may collect.
+  classTable_[cls] = std::make_unique<JS::PersistentRootedObject>(cx, prototype);
+  JS::RootedValue value(cx, JS::ObjectValue(*prototype));
+  if (!js::ObjectBinding().DescribeClass(cx, prototype, cls) || !DefineGlobal(cx, WidenLatin1(cls->Name()), value))
     return nullptr;
-  }
-  classTable_[cls] = std::make_unique<JS::PersistentRootedObject>(cx_, prototype);
-  if (!js::ObjectBinding().DescribeClass(cx_, prototype, cls)) entry.Done(false);
-  JS::RootedValue value(cx_, JS::ObjectValue(*prototype));
-  if (!DefineGlobal(cx_, WidenLatin1(cls->Name()), value)) entry.Done(false);
   return prototype;
+}
+
+JSObject* TJavaScriptEngine::NewWrapper(JSContext* cx, TObject* object) {
+  if (!object) return nullptr;
+  JS::RootedObject prototype(cx, ClassPrototype(cx, object->ClassType()));
+  if (!prototype) return nullptr;
+  auto link = std::make_unique<TJSObjectLink>();
+  link->Instance = object;
+  JS::RootedObject wrapper(cx, js::NewLinkedObject(cx, js::WrapperClass(), prototype, std::move(link)));
+  if (!wrapper || !js::ObjectBinding().DescribeObject(cx, wrapper, object)) return nullptr;
+  return wrapper;
 }
 
 JSObject* TJavaScriptEngine::WrapperOf(const TObject* object) const {
@@ -431,7 +443,7 @@ std::u16string TJavaScriptEngine::GetVarValue(const std::u16string& name) {
   if (!entry.Done(JS_GetUCProperty(cx_, global, name.data(), name.size(), &value))) return {};
   JS::RootedString text(cx_, JS::ToString(cx_, value));
   if (!entry.Done(text != nullptr)) return {};
-  return CopyString(cx_, text);
+  return js::StringChars(cx_, text);
 }
 
 // ------------------------------------------------------------ collection

@@ -64,6 +64,14 @@ class TJavaScriptEngine : public TScriptEngine {
   JSObject* GlobalObject() const { return global_ ? global_->get() : nullptr; }
   JSObject* IntRegisterClass(TClass cls);
   JSObject* WrapperOf(const TObject* object) const;
+  // Inside a call into the library (natives, hooks): the prototype of a
+  // class, made on first need, and a new wrapper of an object that is not
+  // registered (a nested or listed object), owned by the collector. Both
+  // nullptr with an exception pending when the library fails.
+  JSObject* ClassPrototype(JSContext* cx, TClass cls);
+  JSObject* NewWrapper(JSContext* cx, TObject* object);
+  // The applet the engine belongs to; nullptr when it has none.
+  TAppletServices* Applet() const;
   // The engine whose global the context is in now; nullptr in none.
   static TJavaScriptEngine* EngineOf(JSContext* cx);
 
@@ -71,7 +79,6 @@ class TJavaScriptEngine : public TScriptEngine {
   struct TWrapped;
   class TEntry;
 
-  TAppletServices* Applet() const;
   // A full collection, or a slice of one (CollectionSlice).
   void Collect();
   JSObject* AddObject(JSObject* prototype, TObject* object, std::u16string name);

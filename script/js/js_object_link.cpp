@@ -2,6 +2,8 @@
 
 #include <js/Object.h>
 
+#include "script/js/js_object_binding.h"
+
 namespace corvane::js {
 
 namespace {
@@ -12,33 +14,55 @@ void FinalizeLinked(JS::GCContext*, JSObject* object) {
   delete JS::GetMaybePtrFromReservedSlot<TJSObjectLink>(object, kLinkSlot);
 }
 
-constexpr JSClassOps kLinkedOps = {
-    nullptr,         // addProperty
-    nullptr,         // delProperty
-    nullptr,         // enumerate
-    nullptr,         // newEnumerate
-    nullptr,         // resolve
-    nullptr,         // mayResolve
-    FinalizeLinked,  // finalize
-    nullptr,         // call
-    nullptr,         // construct
-    nullptr,         // trace
+bool ResolvePrototype(JSContext* cx, JS::HandleObject object, JS::HandleId id, bool* resolved) {
+  *resolved = false;
+  return ObjectBinding().ResolvePrototype(cx, object, id, resolved);
+}
+
+bool ConstructObject(JSContext* cx, unsigned argc, JS::Value* vp) {
+  JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
+  return ObjectBinding().Construct(cx, args);
+}
+
+bool AddWrapperProperty(JSContext* cx, JS::HandleObject object, JS::HandleId id, JS::HandleValue) {
+  return ObjectBinding().AddWrapperProperty(cx, object, id);
+}
+
+// Prototypes resolve other spellings of property names and serve `new`;
+// wrappers take no properties of their own.
+constexpr JSClassOps kPrototypeOps = {
+    nullptr,           // addProperty
+    nullptr,           // delProperty
+    nullptr,           // enumerate
+    nullptr,           // newEnumerate
+    ResolvePrototype,  // resolve
+    nullptr,           // mayResolve
+    FinalizeLinked,    // finalize
+    nullptr,           // call
+    ConstructObject,   // construct
+    nullptr,           // trace
+};
+
+constexpr JSClassOps kWrapperOps = {
+    AddWrapperProperty,  // addProperty
+    nullptr,             // delProperty
+    nullptr,             // enumerate
+    nullptr,             // newEnumerate
+    nullptr,             // resolve
+    nullptr,             // mayResolve
+    FinalizeLinked,      // finalize
+    nullptr,             // call
+    nullptr,             // construct
+    nullptr,             // trace
 };
 
 // Finalized on the main thread: the link's weak handle is not thread-safe.
 constexpr std::uint32_t kLinkedFlags = JSCLASS_HAS_RESERVED_SLOTS(1) | JSCLASS_FOREGROUND_FINALIZE;
 
-constexpr JSClass kPrototypeClass = {"object", kLinkedFlags, &kLinkedOps, nullptr, nullptr, nullptr};
-constexpr JSClass kWrapperClass = {"c", kLinkedFlags, &kLinkedOps, nullptr, nullptr, nullptr};
+constexpr JSClass kPrototypeClass = {"object", kLinkedFlags, &kPrototypeOps, nullptr, nullptr, nullptr};
+constexpr JSClass kWrapperClass = {"c", kLinkedFlags, &kWrapperOps, nullptr, nullptr, nullptr};
 
-class TBareBinding final : public TJSObjectBinding {
- public:
-  bool DescribeClass(JSContext*, JS::HandleObject, TClass) override { return true; }
-  bool DescribeObject(JSContext*, JS::HandleObject, TObject*) override { return true; }
-};
-
-TBareBinding gBare;
-TJSObjectBinding* gBinding = &gBare;
+TJSObjectBinding* gBinding = &ReflectionBinding();
 
 }  // namespace
 
@@ -67,6 +91,6 @@ TObject* GetJSPrivateObject(JSObject* object) {
 
 TJSObjectBinding& ObjectBinding() { return *gBinding; }
 
-void SetObjectBinding(TJSObjectBinding* binding) { gBinding = binding ? binding : &gBare; }
+void SetObjectBinding(TJSObjectBinding* binding) { gBinding = binding ? binding : &ReflectionBinding(); }
 
 }  // namespace corvane::js

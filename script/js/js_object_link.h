@@ -7,7 +7,7 @@
 //
 // What the prototypes and wrappers hold beyond the link (published
 // properties and methods, constructors) comes from the object binding, a
-// seam: the bare binding here adds nothing; the full one is installed with
+// seam: the reflection binding by default, another installed with
 // SetObjectBinding.
 #pragma once
 
@@ -39,16 +39,27 @@ TJSObjectLink* LinkOf(JSObject* object);
 TObject* GetJSPrivateObject(JSObject* object);
 
 // What a binding adds to the prototype of a class and to the wrapper of an
-// object. False with an exception pending when it fails.
+// object, and how prototypes and wrappers answer the library's hooks. False
+// with an exception pending when it fails.
 class TJSObjectBinding {
  public:
   virtual ~TJSObjectBinding() = default;
   virtual bool DescribeClass(JSContext* cx, JS::HandleObject prototype, TClass cls) = 0;
   virtual bool DescribeObject(JSContext* cx, JS::HandleObject wrapper, TObject* object) = 0;
+  // A name not found on a prototype: define it there (setting *resolved)
+  // or leave it.
+  virtual bool ResolvePrototype(JSContext*, JS::HandleObject, JS::HandleId, bool*) { return true; }
+  // `new` on a prototype.
+  virtual bool Construct(JSContext*, JS::CallArgs& args) {
+    args.rval().setUndefined();
+    return true;
+  }
+  // A script adds a property of its own to a wrapper.
+  virtual bool AddWrapperProperty(JSContext*, JS::HandleObject, JS::HandleId) { return true; }
 };
 
-// The binding in use: the bare one until another is installed (nullptr
-// restores the bare one). Not owned.
+// The binding in use: the reflection binding (js_object_binding.h) unless
+// another is installed; nullptr restores it. Not owned.
 TJSObjectBinding& ObjectBinding();
 void SetObjectBinding(TJSObjectBinding* binding);
 

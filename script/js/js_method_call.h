@@ -1,0 +1,25 @@
+// The native of every published method. The function carries its method;
+// the receiver is the wrapper it is called on. Arguments become Variants by
+// the method's parameter types (absent ones empty) and the result comes back
+// by its type. Forty-six methods are called by name in a table of their
+// own: some on the receiver's applet or the engine's external resource
+// manager, some with a result script code relies on (null where the method
+// gives nothing, nothing where it gives something). With two or more
+// arguments only the table's two-argument methods are called; any other
+// call of that many arguments does nothing.
+#pragma once
+
+#include <jsapi.h>
+
+namespace corvane {
+class TMethodInfo;
+}
+
+namespace corvane::js {
+
+// The script function of a published method; nullptr with an exception
+// pending when the library cannot make it.
+JSObject* NewMethodFunction(JSContext* cx, const TMethodInfo& method);
+bool CallPublishedMethod(JSContext* cx, unsigned argc, JS::Value* vp);
+
+}  // namespace corvane::js

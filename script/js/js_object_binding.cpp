@@ -1,0 +1,289 @@
+#include "script/js/js_object_binding.h"
+
+#include <string>
+#include <unordered_set>
+
+#include <js/Conversions.h>
+#include <js/PropertyAndElement.h>
+#include <js/PropertyDescriptor.h>
+#include <js/String.h>
+#include <jsfriendapi.h>
+
+#include "base/reflection/class_info.h"
+#include "base/reflection/prop_access.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/base_object.h"
+#include "engine/core/container.h"
+#include "engine/core/object_factory.h"
+#include "script/js/js_engine.h"
+#include "script/js/js_method_call.h"
+#include "script/js/js_values.h"
+
+namespace corvane::js {
+
+namespace {
+
+constexpr std::size_t kDescriptionSlot = 0;
+
+template <class T>
+const T* DescriptionOfCallee(const JS::CallArgs& args) {
+  return static_cast<const T*>(::js::GetFunctionNativeReserved(&args.callee(), kDescriptionSlot).toPrivate());
+}
+
+TObject* InstanceOfThis(const JS::CallArgs& args) { return ObjectOfValue(args.thisv()); }
+
+std::u16string PropName(const TPropInfo& prop) { return WidenLatin1(prop.Name()); }
+
+// The name of a property key; false for symbols and names no engine name
+// can match (beyond Latin-1).
+bool KeyName(JSContext* cx, JS::HandleId id, std::u16string& name) {
+  if (!id.isString()) return false;
+  name = StringChars(cx, id.toString());
+  for (char16_t c : name)
+    if (c > 0xFF) return false;
+  return true;
+}
+
+bool ReadProperty(JSContext* cx, TObject& instance, const TPropInfo& prop, JS::MutableHandleValue out) {
+  switch (prop.Kind()) {
+    case pkInteger:
+    case pkChar:
+    case pkWChar:
+    case pkEnumeration:
+      out.setNumber(static_cast<double>(GetOrdProp(instance, prop)));
+      return true;
+    case pkInt64:
+      out.setNumber(static_cast<double>(GetInt64Prop(instance, prop)));
+      return true;
+    case pkBool:
+      out.setBoolean(GetOrdProp(instance, prop) >= 1);
+      return true;
+    case pkFloat:
+      out.setNumber(GetFloatProp(instance, prop));
+      return true;
+    case pkString:
+    case pkWString:
+      return TextValue(cx, GetWideStrProp(instance, prop), out);
+    case pkClass:
+      // Read anew each time: a nested object may have been replaced.
+      return WrapResult(cx, GetObjectProp(instance, prop), out);
+    default:
+      out.setNull();
+      return true;
+  }
+}
+
+bool WriteProperty(JSContext* cx, TObject& instance, const TPropInfo& prop, JS::HandleValue value) {
+  switch (prop.Kind()) {
+    case pkInteger:
+    case pkChar:
+    case pkEnumeration:
+    case pkBool: {
+      if (prop.Kind() == pkInteger && prop.PropType()->OrdType() == otULong) {
+        std::uint32_t number = 0;
+        if (!JS::ToUint32(cx, value, &number)) return false;
+        SetOrdProp(instance, prop, number);
+        return true;
+      }
+      std::int32_t number = 0;
+      if (!JS::ToInt32(cx, value, &number)) return false;
+      SetOrdProp(instance, prop, number);
+      return true;
+    }
+    case pkInt64:
+    case pkFloat: {
+      Variant number;
+      if (!ArgumentFor(cx, prop.PropType(), value, number)) return false;
+      if (prop.Kind() == pkInt64)
+        SetInt64Prop(instance, prop, number.AsInt64());
+      else
+        SetFloatProp(instance, prop, number.AsDouble());
+      return true;
+    }
+    case pkString:
+    case pkWString: {
+      std::u16string text;
+      if (!ValueToText(cx, value, text)) return false;
+      SetWideStrProp(instance, prop, text);
+      return true;
+    }
+    case pkClass: {
+      // Only a tree object of the property's class is stored; anything
+      // else leaves the value.
+      auto* object = dynamic_cast<BaseObject*>(ObjectOfValue(value));
+      if (object && object->InheritsFrom(prop.PropType()->ClassType())) SetObjectProp(instance, prop, object);
+      return true;
+    }
+    default:
+      EngineError(u"invalide propert type " + PropName(prop));
+      return true;
+  }
+}
+
+bool GetPublishedProperty(JSContext* cx, unsigned argc, JS::Value* vp) {
+  JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
+  const TPropInfo& prop = *DescriptionOfCallee<TPropInfo>(args);
+  args.rval().setUndefined();
+  TObject* instance = InstanceOfThis(args);
+  if (!instance) return true;
+  try {
+    return ReadProperty(cx, *instance, prop, args.rval());
+  } catch (const std::exception& error) {
+    return ThrowEngineError(cx, u"Can't read property " + PropName(prop), error);
+  }
+}
+
+bool SetPublishedProperty(JSContext* cx, unsigned argc, JS::Value* vp) {
+  JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
+  const TPropInfo& prop = *DescriptionOfCallee<TPropInfo>(args);
+  args.rval().setUndefined();
+  TObject* instance = InstanceOfThis(args);
+  if (!instance) return true;
+  if (!prop.CanWrite())
+    return ThrowTypeError(cx, u"Property " + PropName(prop) + u" of " + WidenLatin1(instance->ClassName()) +
+                                  u" is read-only");
+  try {
+    return WriteProperty(cx, *instance, prop, args.get(0));
+  } catch (const std::exception& error) {
+    return ThrowEngineError(cx, u"Can't set property " + PropName(prop), error);
+  }
+}
+
+// A function of the binding carrying its description.
+JSObject* DescribedFunction(JSContext* cx, JSNative native, unsigned arity, const std::string& name,
+                            const void* description) {
+  JSFunction* function = ::js::NewFunctionWithReserved(cx, native, arity, 0, name.c_str());
+  if (!function) return nullptr;
+  JSObject* object = JS_GetFunctionObject(function);
+  ::js::SetFunctionNativeReserved(object, kDescriptionSlot, JS::PrivateValue(const_cast<void*>(description)));
+  return object;
+}
+
+bool DefineMethods(JSContext* cx, JS::HandleObject prototype, TClass cls) {
+  // Most derived first: a method a descendant publishes again is its own.
+  std::unordered_set<std::string> defined;
+  for (TClass walk = cls; walk; walk = walk->Parent()) {
+    for (const std::unique_ptr<TMethodInfo>& method : walk->OwnMethods()) {
+      if (!defined.insert(method->Name()).second) continue;
+      JS::RootedObject function(cx, NewMethodFunction(cx, *method));
+      if (!function || !JS_DefineProperty(cx, prototype, method->Name().c_str(), function, 0)) return false;
+    }
+  }
+  return true;
+}
+
+bool DefineProperties(JSContext* cx, JS::HandleObject prototype, TClass cls) {
+  for (const TPropInfo* prop : cls->Properties()) {
+    JS::RootedObject getter(cx, DescribedFunction(cx, GetPublishedProperty, 0, prop->Name(), prop));
+    JS::RootedObject setter(cx, getter ? DescribedFunction(cx, SetPublishedProperty, 1, prop->Name(), prop) : nullptr);
+    if (!setter) return false;
+    // A property shadows a method of its name, as reads find properties first.
+    if (!JS_DefineProperty(cx, prototype, prop->Name().c_str(), getter, setter, JSPROP_ENUMERATE)) {
+      JS_ClearPendingException(cx);
+      EngineError(u"Can't export property " + PropName(*prop));
+    }
+  }
+  return true;
+}
+
+class TReflectionBinding final : public TJSObjectBinding {
+ public:
+  bool DescribeClass(JSContext* cx, JS::HandleObject prototype, TClass cls) override {
+    if (!DefineMethods(cx, prototype, cls) || !DefineProperties(cx, prototype, cls)) return false;
+    JS::RootedValue self(cx, JS::ObjectValue(*prototype));
+    return JS_DefineProperty(cx, prototype, "prototype", self, 0);
+  }
+
+  bool DescribeObject(JSContext*, JS::HandleObject, TObject*) override { return true; }
+
+  bool ResolvePrototype(JSContext* cx, JS::HandleObject prototype, JS::HandleId id, bool* resolved) override {
+    TJSObjectLink* link = LinkOf(prototype);
+    std::u16string name;
+    if (!link || !link->ClassRef || !KeyName(cx, id, name)) return true;
+    const std::string narrow = NarrowLatin1(name);
+    const TPropInfo* prop = link->ClassRef->FindProperty(narrow);
+    // The published spelling is defined when the prototype is described.
+    if (!prop || prop->Name() == narrow) return true;
+    JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> published(cx);
+    if (!JS_GetOwnPropertyDescriptor(cx, prototype, prop->Name().c_str(), &published)) return false;
+    if (published.isNothing() || !published->isAccessorDescriptor()) return true;
+    JS::RootedObject getter(cx, published->getter());
+    JS::RootedObject setter(cx, published->setter());
+    if (!JS_DefinePropertyById(cx, prototype, id, getter, setter, 0)) return false;
+    *resolved = true;
+    return true;
+  }
+
+  bool Construct(JSContext* cx, JS::CallArgs& args) override {
+    try {
+      return ConstructObject(cx, args);
+    } catch (const std::exception& error) {
+      return ThrowEngineError(cx, u"Can't create object", error);
+    }
+  }
+
+  bool AddWrapperProperty(JSContext* cx, JS::HandleObject wrapper, JS::HandleId id) override {
+    const std::u16string name = id.isString() ? StringChars(cx, id.toString()) : u"(symbol)";
+    TObject* object = GetJSPrivateObject(wrapper);
+    return ThrowTypeError(cx, name + u" is not a published property of " +
+                                  (object ? WidenLatin1(object->ClassName()) : std::u16string(u"a gone object")));
+  }
+
+ private:
+  static bool ConstructObject(JSContext* cx, JS::CallArgs& args) {
+    TJSObjectLink* link = LinkOf(&args.callee());
+    TClass cls = link ? link->ClassRef : nullptr;
+    if (!cls) return ThrowTypeError(cx, u"Not a class of the engine");
+    const std::u16string className = WidenLatin1(cls->Name());
+    if (!cls->InheritsFrom(BaseObject::StaticClass())) {
+      EngineError(u"Create invalide object " + className);
+      return ThrowTypeError(cx, u"Create invalide object " + className);
+    }
+    TJavaScriptEngine* engine = TJavaScriptEngine::EngineOf(cx);
+    TAppletServices* applet = engine ? engine->Applet() : nullptr;
+    Container* appletObject = applet ? applet->AppletObject() : nullptr;
+    if (!appletObject) {
+      EngineError(u"Incorrect Applet");
+      return ThrowTypeError(cx, u"Incorrect Applet");
+    }
+    // A parent object and a file name, in either order; the later of a kind
+    // counts. No parent, or null, is the applet.
+    BaseObject* parent = appletObject;
+    std::u16string fileName;
+    for (unsigned i = 0; i < 2 && i < args.length(); ++i) {
+      if (args[i].isObject()) {
+        auto* object = dynamic_cast<BaseObject*>(ObjectOfValue(args[i]));
+        parent = object ? object : appletObject;
+      } else if (args[i].isString()) {
+        fileName = StringChars(cx, args[i].toString());
+      }
+    }
+    BaseObject* object = fileName.empty() ? CreateObject(cls->Name(), parent)
+                                          : CreateObjectFromFile(fileName, parent, true);
+    TWeak<BaseObject> alive(object);
+    // An object that registered itself while it loaded keeps that wrapper;
+    // any other is named first, so that its global goes with it.
+    if (object && !engine->WrapperOf(object)) {
+      if (object->Name().empty()) object->SetName(object->AutomaticName());
+      engine->RegisterVariable(object->Name(), className, object);
+    }
+    JSObject* wrapper = alive.Get() ? engine->WrapperOf(alive.Get()) : nullptr;
+    if (!wrapper) {
+      if (JS_IsExceptionPending(cx)) return false;
+      return ThrowTypeError(cx, u"Can't create " + className + (fileName.empty() ? u"" : u" from " + fileName));
+    }
+    args.rval().setObject(*wrapper);
+    return true;
+  }
+};
+
+}  // namespace
+
+TJSObjectBinding& ReflectionBinding() {
+  static TReflectionBinding binding;
+  return binding;
+}
+
+}  // namespace corvane::js

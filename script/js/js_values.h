@@ -1,0 +1,51 @@
+// Values crossing between scripts and engine objects: script values as the
+// Variants a published method takes (by its parameter types), results and
+// property values back as script values, engine objects as this engine's
+// wrappers, and the catchable errors natives and hooks throw.
+#pragma once
+
+#include <exception>
+#include <string>
+
+#include <jsapi.h>
+
+#include "base/reflection/variant.h"
+
+namespace corvane {
+class TObject;
+class TTypeInfo;
+}  // namespace corvane
+
+namespace corvane::js {
+
+// Throws a TypeError with the message in the script; always false.
+bool ThrowTypeError(JSContext* cx, const std::u16string& message);
+// A C++ exception out of a property access or a call: its text goes to the
+// log, and an Error with that text is thrown in the script; always false.
+bool ThrowEngineError(JSContext* cx, const std::u16string& where, const std::exception& error);
+
+// The characters of a string.
+std::u16string StringChars(JSContext* cx, JSString* string);
+// Any value as text (JS::ToString); false with an exception pending.
+bool ValueToText(JSContext* cx, JS::HandleValue value, std::u16string& text);
+// A new string value; false with an exception pending.
+bool TextValue(JSContext* cx, const std::u16string& text, JS::MutableHandleValue out);
+
+// The engine object a value names: a wrapper's living object, else nullptr.
+TObject* ObjectOfValue(const JS::Value& value);
+
+// An engine object as a script value in the current realm: null for none,
+// the object's wrapper in this engine when it is registered, null with
+// "Need to create object" for an unregistered tree object, and a new
+// wrapper for anything else (nested and listed objects). False with an
+// exception pending.
+bool WrapResult(JSContext* cx, TObject* object, JS::MutableHandleValue out);
+
+// A script argument as the Variant a parameter of this type takes; an
+// absent argument (undefined) is empty. Integers truncate (ToInt32), text
+// parameters take the text of any value. False with an exception pending.
+bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Variant& out);
+// A method's result by its declared type (nullptr: a procedure, undefined).
+bool ResultFor(JSContext* cx, const TTypeInfo* type, const Variant& result, JS::MutableHandleValue out);
+
+}  // namespace corvane::js
