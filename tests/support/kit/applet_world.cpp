@@ -20,6 +20,7 @@
 #include "script/script_engine.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/kit/applet_standins.h"
+#include "tests/support/kit/newton_physics.h"
 #include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_filter.h"
@@ -45,6 +46,7 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   RegisterPlatformClasses();
   RegisterFilterClasses();
   if (options.standIns) RegisterAppletStandIns(options.skin);
+  if (options.physics) physics_ = std::make_unique<TUseNewtonPhysics>();
   ClearEmbeddedResources();
   RegisterEmbeddedDefaults();
   PlatformClass = TNullPlatform::StaticClass();
@@ -64,6 +66,7 @@ TAppletWorld::TAppletWorld(const TOptions& options)
 
 TAppletWorld::~TAppletWorld() {
   if (engine) engine->Free();
+  physics_.reset();
   PlatformClass = previousPlatform_;
   ScriptEngineClass = previousScripts_;
   FilterClass = previousFilter_;
