@@ -367,7 +367,9 @@ void VisualObject::focus() {
 void VisualObject::capture() {
   Container* container = GeContainer();
   if (!container) return;
-  previousCapture_ = container->CapturedObject();
+  // Capturing again while holding the capture keeps what came before: an
+  // object that remembered itself would keep the capture once released.
+  if (container->CapturedObject() != this) previousCapture_ = container->CapturedObject();
   container->SetCaptured(this);
   TPlatform* platform = RunningEngine() ? RunningEngine()->Platform() : nullptr;
   if (platform && GetApplet()) platform->CaptureMouse(GetApplet()->Window());

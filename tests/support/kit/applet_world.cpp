@@ -10,6 +10,7 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/register.h"
+#include "gui/register.h"
 #include "platform/device.h"
 #include "platform/filters/register.h"
 #include "platform/register.h"
@@ -44,6 +45,7 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   RegisterResourceServices();
   RegisterPlatformClasses();
   RegisterFilterClasses();
+  RegisterGuiClasses();
   if (options.standIns) RegisterAppletStandIns(options.skin);
   ClearEmbeddedResources();
   RegisterEmbeddedDefaults();
