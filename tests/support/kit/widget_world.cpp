@@ -5,6 +5,7 @@
 
 #include "engine/core/event.h"
 #include "platform/sys_font.h"
+#include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_sys_font.h"
 
 namespace corvane::test {
@@ -42,6 +43,10 @@ void TWidgetWorld::Move(float x, float y) {
 void TWidgetWorld::Release(float x, float y, TMouseButton button) {
   if (button == mbLeft) leftDown_ = false;
   Mouse(evMouseUp, x, y, button, {});
+}
+
+void TWidgetWorld::Paint() {
+  if (TRecordingDevice* device = world.Device()) device->RenderWindow();
 }
 
 void TWidgetWorld::Wheel(std::int32_t notches) {

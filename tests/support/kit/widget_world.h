@@ -2,7 +2,8 @@
 // release, wheel notch and key goes into the applet's event queue and is
 // dispatched by the next frame. Text is measured with the kit's fixed-pitch
 // system font (8 units a character); handlers run in the test script
-// engine ("log clicked"), so the engine's log tells what ran.
+// engine ("log clicked"), so the engine's log tells what ran; the recording
+// device draws.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +46,9 @@ class TWidgetWorld {
   void Key(std::uint16_t key, TShiftState shift = {});
   void Type(const std::u16string& text);
   void Frames(int n = 1) { world.Steps(n); }
+  // Draws the applet's tree on the recording device, as a host's paint
+  // does (the null host never paints by itself).
+  void Paint();
   // How many times the handler logged the line.
   int Count(const std::string& line) const { return world.CountInfo(line); }
 
