@@ -61,7 +61,16 @@ void GuiObject::SetHeight(float value) {
 }
 
 void GuiObject::SetBoundsRect(const TRect& r) {
-  Position()->SetValues(r.left, r.top, 0);
+  // The move recalculates the subtree, which would lay this widget out
+  // again before the layout below: a widget placed by its parent's layout
+  // would be laid out twice, its children four times, and so on down the
+  // tree. The same place is not set again, and a move lays out only once.
+  if (X() != r.left || Y() != r.top || Z() != 0) {
+    const bool outer = !placing_;
+    placing_ = true;
+    Position()->SetValues(r.left, r.top, 0);
+    if (outer) placing_ = false;
+  }
   if (RectWidth(r) != width_) {
     rememberedWidth_ = width_;
     width_ = RectWidth(r);
@@ -94,7 +103,7 @@ void GuiObject::AddChild(BaseObject* child) {
 
 void GuiObject::RecalcAbsolute() {
   PositionObject::RecalcAbsolute();
-  Realign();
+  if (!placing_) Realign();
   repaint();
 }
 

@@ -88,6 +88,8 @@ class GuiObject : public PositionObject, public TGuiPlacement {
   bool autoShow_ = false;
   TGuiAlign align_ = gaTopLeft;
   TOwned<TFontPersistent> font_;
+  // While SetBoundsRect moves the widget (it lays out once afterwards).
+  bool placing_ = false;
 };
 
 }  // namespace corvane

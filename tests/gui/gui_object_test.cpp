@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "base/reflection/component.h"
 #include "engine/core/container.h"
@@ -15,6 +16,22 @@
 #include "tests/support/kit/widget_world.h"
 
 namespace corvane {
+
+// A widget that counts its layouts.
+class TCountingWidget : public GuiObject {
+  CORVANE_CLASS(TCountingWidget, GuiObject)
+  using GuiObject::GuiObject;
+  void Realign() override {
+    ++Layouts();
+    GuiObject::Realign();
+  }
+  static int& Layouts() {
+    static int n = 0;
+    return n;
+  }
+};
+CORVANE_IMPLEMENT_CLASS(TCountingWidget)
+
 namespace {
 
 using test::TWidgetWorld;
@@ -85,6 +102,40 @@ TEST(GuiObject, AnUnchangedSizeRepaintsNothingAndTheRayMeetsThePlane) {
   EXPECT_FALSE(box->RayCastIntersect({30, 20, -5, 1}, {0, 0, -1, 0})) << "heading away";
   EXPECT_FALSE(box->RayCastIntersect({300, 20, -5, 1}, {0, 0, 1, 0}));
   EXPECT_TRUE(box->RayCastIntersect({30, 20, 5, 1}, {0, 0, -1, 0}));
+}
+
+TEST(GuiObject, ANestedTreeIsLaidOutABoundedNumberOfTimesPerWidget) {
+  TWidgetWorld w;
+  RegisterClasses({TCountingWidget::StaticClass()});
+  // Six widgets, each the client of the one above beside a most-left strip.
+  std::string tree = "  object root: TCountingWidget\n    width = 400\n    height = 300\n";
+  std::string tail = "  end\n";
+  for (int depth = 1; depth < 6; ++depth) {
+    const std::string pad(2 * depth + 2, ' ');
+    tree += pad + "object strip" + std::to_string(depth) + ": TCountingWidget\n" + pad + "  align = gaMostLeft\n" +
+            pad + "  width = 10\n" + pad + "end\n";
+    tree += pad + "object level" + std::to_string(depth) + ": TCountingWidget\n" + pad + "  align = gaClient\n";
+    tail = pad + "end\n" + tail;
+  }
+  ASSERT_TRUE(w.Launch(tree + tail)) << w.world.Text();
+  auto* root = w.Find<GuiObject>(u"root");
+  auto* deepest = w.Find<GuiObject>(u"level5");
+  ASSERT_NE(deepest, nullptr);
+  EXPECT_EQ(deepest->GetBoundsRectInt(), (TRect{10, 0, 360, 300}));
+  TCountingWidget::Layouts() = 0;
+  root->SetWidth(500);
+  EXPECT_EQ(deepest->GetBoundsRectInt(), (TRect{10, 0, 460, 300}));
+  EXPECT_EQ(w.Find<GuiObject>(u"strip5")->GetBoundsRectInt(), (TRect{0, 0, 10, 300}));
+  // Eleven widgets, each laid out once (a move used to lay a widget out
+  // again, doubling with every level: 287 layouts).
+  EXPECT_EQ(TCountingWidget::Layouts(), 11);
+
+  // Moving the root keeps every place and lays the tree out a bounded
+  // number of times.
+  TCountingWidget::Layouts() = 0;
+  root->SetX(20);
+  EXPECT_EQ(deepest->GetBoundsRectInt(), (TRect{10, 0, 460, 300}));
+  EXPECT_LE(TCountingWidget::Layouts(), 6 * 11);
 }
 
 TEST(GuiObject, TextAlignmentsGiveTheirLayoutFlags) {
