@@ -83,6 +83,21 @@ TEST(StdList, ItemRectanglesLeaveRoomForTheThumbOnlyWhenItemsOverflow) {
   EXPECT_EQ(list->GetItemRect(8), (TRect{}));
 }
 
+TEST(StdList, AStreamedCurrentItemSurvivesTheItemsStreamedAfterIt) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object list: TStdList\n    itemIndex = 3\n    items.strings = " + Items(5) + "\n  end\n"
+                       "  object dropdown: TStdDropdown\n    itemIndex = 2\n    items.strings = " + Items(5) +
+                       "\n  end\n"))
+      << w.world.Text();
+  auto* list = w.Find<TStdList>(u"list");
+  EXPECT_EQ(list->ItemIndex(), 3);
+  EXPECT_EQ(list->Text(), u"i3");
+  auto* dropdown = w.Find<TStdDropdown>(u"dropdown");
+  EXPECT_EQ(dropdown->ItemIndex(), 2);
+  EXPECT_EQ(dropdown->Text(), u"i2");
+  EXPECT_EQ(dropdown->Popup()->Parent(), dropdown) << "closed, the pop-up stays the drop-down's own";
+}
+
 struct DropdownWorld {
   TWidgetWorld w;
   TStdDropdown* dropdown = nullptr;
