@@ -85,6 +85,20 @@ TEST(GuiObject, AWidgetThatBecomesVisibleTakesItsPlaceInTheParentsLayout) {
   EXPECT_EQ(client->GetBoundsRectInt(), (TRect{0, 0, 200, 100}));
 }
 
+TEST(GuiObject, AWidgetOnTheAppletTakesItsPlaceInTheWindowsLayout) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object client: GuiObject\n    align = gaClient\n  end\n"
+                       "  object strip: GuiObject\n    align = gaLeft\n    visible = False\n    width = 40\n  end\n"))
+      << w.world.Text();
+  auto* client = w.Find<GuiObject>(u"client");
+  auto* strip = w.Find<GuiObject>(u"strip");
+  const TRect whole = client->GetBoundsRectInt();
+  ASSERT_GT(whole.right - whole.left, 100);
+  strip->show();
+  EXPECT_EQ(strip->GetBoundsRectInt(), (TRect{whole.left, whole.top, whole.left + 40, whole.bottom}));
+  EXPECT_EQ(client->GetBoundsRectInt(), (TRect{whole.left + 40, whole.top, whole.right, whole.bottom}));
+}
+
 TEST(GuiObject, AnUnchangedSizeRepaintsNothingAndTheRayMeetsThePlane) {
   TWidgetWorld w;
   ASSERT_TRUE(w.Launch(kObjects)) << w.world.Text();
