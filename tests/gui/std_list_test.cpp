@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "base/lists/wide_string_list.h"
 #include "engine/core/container.h"
 #include "gui/std_dropdown.h"
 #include "gui/std_list.h"
+#include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/widget_world.h"
 
 namespace corvane {
@@ -52,6 +54,30 @@ TEST(StdList, RowsSnapToWholeItemsAndTheWheelStaysWithinThem) {
   list->SetItemIndex(-5);
   EXPECT_EQ(list->ItemIndex(), -1);
   EXPECT_EQ(list->Text(), u"i19") << "no item leaves the text as it was";
+}
+
+// The quads the recording device drew in one colour since the last clear.
+std::vector<TRect> QuadsIn(const test::TRecordingDevice& device, std::uint32_t color) {
+  std::vector<TRect> rects;
+  for (const test::TRecordedDraw& d : device.Draws)
+    for (const test::TRecordedQuad& q : test::QuadsOf(d))
+      if (q.Color == color) rects.push_back(q.Rect);
+  return rects;
+}
+
+TEST(StdList, PaintsTheCurrentItemsBandAndAThumbInProportion) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object list: TStdList\n    width = 100\n    height = 100\n"
+                       "    items.strings = " + Items(20) + "\n    itemIndex = 2\n  end\n"))
+      << w.world.Text();
+  test::TRecordingDevice* device = w.world.Device();
+  ASSERT_NE(device, nullptr);
+  device->ClearRecords();
+  w.Paint();
+  // Seven rows of 14 fit: the thumb spans 7 / 20 of the track.
+  EXPECT_EQ(QuadsIn(*device, 0x660000FF),
+            (std::vector<TRect>{{91, 2, 98, 36}, {2, 30, 89, 44}}));
+  EXPECT_EQ(QuadsIn(*device, 0xFF808080), (std::vector<TRect>{{0, 0, 100, 102}}));
 }
 
 TEST(StdList, RowsOfNoHeightHoldNothingAndDivideByNothing) {
