@@ -108,6 +108,9 @@ TEST(GuiObject, AnUnchangedSizeRepaintsNothingAndTheRayMeetsThePlane) {
   EXPECT_EQ(w.applet->UpdateCount(), before);
   box->SetWidth(71);
   EXPECT_GT(w.applet->UpdateCount(), before);
+  box->SetClientRect({5, 5, 55, 25});
+  EXPECT_EQ(box->GetBoundsRectInt(), (TRect{10, 10, 60, 30}));
+  box->SetBoundsRect({10, 10, 80, 40});
 
   // A ray along +z from z = -5 over the widget hits it; one parallel to its
   // plane, or one beside it, misses.
