@@ -152,6 +152,12 @@ TEST(Container, CaptureRemembersThePreviousObjectOnlyWhileItLives) {
   EXPECT_EQ(applet->CapturedObject(), other);
   other->releaseCapture();
   EXPECT_EQ(applet->CapturedObject(), button);
+  // Capturing again while holding the capture keeps what came before, so
+  // that the release does not hand the capture back to the object itself.
+  other->capture();
+  other->capture();
+  other->releaseCapture();
+  EXPECT_EQ(applet->CapturedObject(), button);
   other->capture();
   button->Free();  // the remembered one dies
   EXPECT_EQ(applet->CapturedObject(), other);
