@@ -10,6 +10,7 @@
 #include "base/system/file_utils.h"
 #include "engine/shell/engine.h"
 #include "engine/shell/register.h"
+#include "gui/register.h"
 #include "platform/bass/sound_engine_bass.h"
 #include "platform/filters/register.h"
 #include "platform/register.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
   SetCommandLine(argc, argv);
   RegisterEngineClasses();
   RegisterSceneClasses();
+  RegisterGuiClasses();
   RegisterParticleClasses();
   RegisterResourceServices();
   RegisterEmbeddedDefaults();

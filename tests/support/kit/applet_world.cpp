@@ -10,6 +10,7 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/register.h"
+#include "gui/register.h"
 #include "platform/device.h"
 #include "platform/filters/register.h"
 #include "platform/register.h"
@@ -45,6 +46,7 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   RegisterResourceServices();
   RegisterPlatformClasses();
   RegisterFilterClasses();
+  RegisterGuiClasses();
   if (options.standIns) RegisterAppletStandIns(options.skin);
   if (options.physics) physics_ = std::make_unique<TUseNewtonPhysics>();
   ClearEmbeddedResources();
