@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/geometry/matrix.h"
+#include "bench/support/frame_rounds.h"
 #include "bench/support/heap_count.h"
 #include "engine/shell/applet.h"
 #include "platform/view_projection.h"
@@ -99,7 +100,7 @@ std::string ModelFileBytes(const TModel& model) {
   file.FrameCount = kModelFrames;
   file.Bounds = {{-5, -1, 0, 1}, {5, 1, 2, 1}};
   for (const TPixmapVertexNormal& v : model.Frames)
-    for (float word : {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z, v.tex.x, v.tex.y})
+    for (float word : {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z, v.tex.u, v.tex.v})
       file.Words.push_back(std::bit_cast<std::uint32_t>(word));
   return test::MeshFileBytes(file);
 }
@@ -130,6 +131,7 @@ struct TBench {
     gl.device->SetCameraPos({0, -150, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1});
     for (int j = 0; j < kBoxes; ++j) {
       auto* box = Create<Box>(TCreateContext(&applet));
+      made.emplace_back(box);
       box->SetKind(okSpace);
       box->SetWidth(2 * kBoxHalf);
       box->SetHeight(2 * kBoxHalf);
@@ -140,6 +142,7 @@ struct TBench {
     }
     for (int i = 0; i < kSprites; ++i) {
       auto* sprite = Create<Sprite>(TCreateContext(&applet));
+      made.emplace_back(sprite);
       sprite->SetSpriteSize(16, 16);
       sprite->SetMaterialName(u"white");
       const TPoint c = SpriteCentre(i);
@@ -149,6 +152,7 @@ struct TBench {
     }
     for (int k = 0; k < kMeshes; ++k) {
       auto* mesh = Create<Mesh>(TCreateContext(&applet));
+      made.emplace_back(mesh);
       mesh->SetKind(okSpace);
       const TSpaceVector c = MeshCentre(k);
       mesh->Position()->SetValues(c.x, c.y, c.z);
@@ -176,7 +180,8 @@ struct TBench {
     if (gl.device) {
       SDL_GL_MakeCurrent(gl.HostWindow(), static_cast<SDL_GLContext>(gl.window->GLContext));
       // The tree gives its pictures and models back while the device lives.
-      while (!gl.world.applet->ChildList().empty()) gl.world.applet->ChildList().back()->Free();
+      for (TWeak<BaseObject>& object : made)
+        if (BaseObject* alive = object.Get()) alive->Free();
     }
     resMan.reset();
     std::error_code ignored;
@@ -193,6 +198,7 @@ struct TBench {
   TOwned<TResourceMan> resMan;
   TModel model;
   std::vector<TPixmapVertexNormal> blended;
+  std::vector<TWeak<BaseObject>> made;
   SDL_GLContext plainContext = nullptr;
   GLuint plainTexture = 0;
   bool ready = true;
@@ -340,33 +346,6 @@ void PlainFrame(TBench& b) {
   SDL_GL_SwapWindow(b.gl.HostWindow());
 }
 
-double ThreadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-struct TFrameTimes {
-  double Wall = 0;
-  double Cpu = 0;
-};
-
-template <void (*Frame)(TBench&)>
-TFrameTimes TimeFrames(TBench& b, int frames) {
-  const auto start = std::chrono::steady_clock::now();
-  const double cpuStart = ThreadSeconds();
-  for (int i = 0; i < frames; ++i) Frame(b);
-  const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-  return {wall.count(), ThreadSeconds() - cpuStart};
-}
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 template <void (*Frame)(TBench&)>
 void RunFrames(benchmark::State& state) {
   TBench& b = Bench();
@@ -392,7 +371,7 @@ BENCHMARK(BM_EngineSceneFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_PlainOpenGLSceneFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 constexpr int kRoundFrames = 10;
-double wallRatio = 0, cpuRatio = 0;
+bench::TFrameTimes ratios;
 
 void BM_EngineOverPlain(benchmark::State& state) {
   TBench& b = Bench();
@@ -402,25 +381,8 @@ void BM_EngineOverPlain(benchmark::State& state) {
   }
   EngineFrame(b);
   PlainFrame(b);
-  std::vector<double> wall, cpu;
-  bool engineFirst = true;
-  for (auto _ : state) {
-    TFrameTimes engine, plain;
-    if (engineFirst) {
-      engine = TimeFrames<EngineFrame>(b, kRoundFrames);
-      plain = TimeFrames<PlainFrame>(b, kRoundFrames);
-    } else {
-      plain = TimeFrames<PlainFrame>(b, kRoundFrames);
-      engine = TimeFrames<EngineFrame>(b, kRoundFrames);
-    }
-    engineFirst = !engineFirst;
-    wall.push_back(engine.Wall / plain.Wall);
-    cpu.push_back(engine.Cpu / plain.Cpu);
-  }
-  wallRatio = Median(wall);
-  cpuRatio = Median(cpu);
-  state.counters["wall_ratio"] = wallRatio;
-  state.counters["cpu_ratio"] = cpuRatio;
+  bench::FrameRounds(
+      state, kRoundFrames, [&] { EngineFrame(b); }, [&] { PlainFrame(b); }, ratios);
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(15);
@@ -429,11 +391,5 @@ BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(15);
 }  // namespace corvane
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  if (corvane::wallRatio > 0)
-    std::printf("engine / plain OpenGL scene frame, medians of the rounds: wall %.2f, main-thread CPU %.2f\n",
-                corvane::wallRatio, corvane::cpuRatio);
-  return 0;
+  return corvane::bench::RunWithFrameRatios(argc, argv, "scene frame", corvane::ratios);
 }
