@@ -15,6 +15,7 @@
 #include "scene/mesh_persistent.h"
 #include "scene/mirror.h"
 #include "scene/register.h"
+#include "tests/support/kit/applet_world.h"
 #include "tests/support/kit/fake_physics.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_filter.h"
@@ -237,6 +238,29 @@ TEST(Mirror, PaintsTheObjectReflected) {
   w.device->ClearRecords();
   mirror->Paint();
   EXPECT_TRUE(w.device->Draws.empty());
+}
+
+TEST(Mirror, ItsObjectStreamsAsAReference) {
+  test::TAppletWorld world;
+  RegisterSceneClasses();
+  Applet* applet = world.Launch(
+      "object Game: Applet\n"
+      "  object mirror: Mirror\n"
+      "    mirrorObject = target\n"
+      "  end\n"
+      "  object target: Box\n"
+      "  end\n"
+      "end\n");
+  ASSERT_NE(applet, nullptr) << world.Text();
+  Mirror* mirror = nullptr;
+  Box* target = nullptr;
+  for (BaseObject* child : applet->ChildList()) {
+    if (!mirror) mirror = dynamic_cast<Mirror*>(child);
+    if (!target) target = dynamic_cast<Box*>(child);
+  }
+  ASSERT_NE(mirror, nullptr) << world.Text();
+  ASSERT_NE(target, nullptr);
+  EXPECT_EQ(mirror->MirrorObject(), target);
 }
 
 }  // namespace
