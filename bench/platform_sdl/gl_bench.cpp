@@ -255,16 +255,8 @@ void RunFrames(benchmark::State& state) {
     state.SkipWithError("no OpenGL context");
     return;
   }
-  Frame(b);  // warm: the first frame compiles the renderer's code
-  const std::size_t before = bench::HeapAllocations();
-  std::int64_t frames = 0;
-  for (auto _ : state) {
-    Frame(b);
-    ++frames;
-  }
   // The CPU column is the main thread's time.
-  state.counters["allocs/frame"] =
-      static_cast<double>(bench::HeapAllocations() - before) / static_cast<double>(frames);
+  bench::CountedFrames(state, [&] { Frame(b); });
   state.counters["lit"] = b.lit ? 1 : 0;
 }
 

@@ -353,15 +353,8 @@ void RunFrames(benchmark::State& state) {
     state.SkipWithError("no OpenGL context or no model");
     return;
   }
-  Frame(b);
-  const std::size_t before = bench::HeapAllocations();
-  std::int64_t frames = 0;
-  for (auto _ : state) {
-    Frame(b);
-    ++frames;
-  }
-  state.counters["allocs/frame"] =
-      static_cast<double>(bench::HeapAllocations() - before) / static_cast<double>(frames);
+  // The CPU column is the main thread's time.
+  bench::CountedFrames(state, [&] { Frame(b); });
 }
 
 void BM_EngineSceneFrame(benchmark::State& state) { RunFrames<EngineFrame>(state); }

@@ -13,6 +13,8 @@
 #include <ctime>
 #include <vector>
 
+#include "bench/support/heap_count.h"
+
 namespace corvane::bench {
 
 inline double ThreadSeconds() {
@@ -40,6 +42,21 @@ inline double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const std::size_t n = values.size();
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// One benchmark iteration is one frame, after a first frame that warms the
+// renderer (it compiles its code); the heap allocations per frame go into
+// the counter "allocs/frame".
+template <class Frame>
+void CountedFrames(benchmark::State& state, Frame frame) {
+  frame();
+  const std::size_t before = HeapAllocations();
+  std::int64_t frames = 0;
+  for (auto _ : state) {
+    frame();
+    ++frames;
+  }
+  state.counters["allocs/frame"] = static_cast<double>(HeapAllocations() - before) / static_cast<double>(frames);
 }
 
 // One benchmark iteration is a round of `frames` frames of each kind; the
