@@ -1,7 +1,5 @@
 #include "scene/mesh_animation_effect.h"
 
-#include <cmath>
-
 #include "base/reflection/class_builder.h"
 #include "base/reflection/prop_access.h"
 #include "engine/core/visual_object.h"
@@ -27,8 +25,6 @@ MeshAnimationEffect::~MeshAnimationEffect() {
   if (TMeshPersistent* target = target_.Get(); target && target->DrivingEffect() == this)
     target->SetDrivingEffect(nullptr);
 }
-
-void MeshAnimationEffect::SetKeyTime(float value) { keyTime_ = value > 0 && std::isfinite(value) ? value : 0; }
 
 float MeshAnimationEffect::KeyPerSecond() const { return KeysPerSecond(keyTime_); }
 

@@ -24,8 +24,9 @@ class MeshAnimationEffect : public Effect {
   void SetKey1(std::int32_t value) { key1_ = value; }
   void SetKey2(std::int32_t value) { key2_ = value; }
   float KeyTime() const { return keyTime_; }
-  // A keyTime not above 0 stores 0 (it reads as 0 keys a second).
-  void SetKeyTime(float value);
+  void SetKeyTime(float value) { keyTime_ = value; }
+  // 1 / keyTime; 0 for a keyTime not above 0. Setting a value not above 0
+  // stores a keyTime of 0.
   float KeyPerSecond() const;
   void SetKeyPerSecond(float value);
 

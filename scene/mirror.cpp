@@ -22,7 +22,9 @@ void Mirror::Paint() {
   PositionObject* object = mirrorObject_.Get();
   TDevice* device = GetApplet() ? GetApplet()->Device() : nullptr;
   TWindow* window = device ? device->Window() : nullptr;
-  if (DesignTime() || !object || !window) return;
+  // No reflection inside a reflection: a mirror that shows itself, or an
+  // object holding it, would paint for ever.
+  if (DesignTime() || !object || !window || MirrorPaint) return;
   const TSpaceMatrix reflection = MakeReflectionMatrix(GetAbsolutePosition(), GetAbsoluteUp());
   const TSpaceMatrix saved = window->ViewMatrix;
   window->ViewMatrix = SpaceMatrixMultiply(reflection, saved);

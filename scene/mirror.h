@@ -20,7 +20,9 @@ class Mirror : public PositionObject {
   PositionObject* MirrorObject() const { return mirrorObject_.Get(); }
   void SetMirrorObject(PositionObject* value) { mirrorObject_ = value; }
 
-  // Outside design time, with a mirrored object: the view becomes the
+  // Outside design time, with a mirrored object, and not while a mirror
+  // paints already (the reflection of a mirror shows nothing in it): the
+  // view becomes the
   // reflection times the view while the object (and, when it may be
   // mirrored, its mirrorable children) paints in its own matrix; then the
   // view and the winding are put back.

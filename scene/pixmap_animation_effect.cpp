@@ -48,8 +48,8 @@ TRect PixmapAnimationEffect::CurRect(std::int32_t w, std::int32_t h) {
   SetRunningTime(static_cast<float>(cells) * keyTime_);
   // The last call of a pass comes with the elapsed time at its end: it
   // shows the last cell, not the one after the sheet.
-  const double k = std::clamp(std::trunc(static_cast<double>(Elapsed()) / keyTime_), 0.0,
-                              static_cast<double>(cells - 1));
+  const double step = std::trunc(static_cast<double>(Elapsed()) / keyTime_);
+  const double k = std::isnan(step) ? 0.0 : std::clamp(step, 0.0, static_cast<double>(cells - 1));
   const auto index = static_cast<std::int64_t>(k);
   const auto row = static_cast<float>(index / columns), column = static_cast<float>(index % columns);
   return {cellW * column, cellH * row, cellW * (column + 1), cellH * (row + 1)};

@@ -233,6 +233,23 @@ TEST(Mirror, PaintsTheObjectReflected) {
                                                "rsFrontFace"}));
   EXPECT_FALSE(MirrorPaint);
 
+  // Mended: a mirror showing itself, or an object that holds it, paints
+  // once, not for ever.
+  mirror->SetMirrorObject(mirror);
+  w.device->ClearRecords();
+  mirror->Paint();
+  EXPECT_EQ(window->ViewMatrix, view);
+  EXPECT_FALSE(MirrorPaint);
+  auto* holder = Create<Box>(TCreateContext(w.world.applet));
+  holder->SetMirrored(true);
+  auto* inner = Create<Mirror>(TCreateContext(holder));
+  inner->SetMirrorObject(holder);
+  inner->SetMirrored(true);  // as a script may set it
+  w.device->ClearRecords();
+  inner->Paint();
+  EXPECT_EQ(w.device->Draws.size(), 1u) << "the holder once, the mirror inside it not again";
+  mirror->SetMirrorObject(box);
+
   // The mirrored object freed first: the mirror paints nothing, cleanly.
   box->Free();
   w.device->ClearRecords();
