@@ -9,6 +9,7 @@
 #include "base/reflection/prop_access.h"
 #include "engine/shell/applet.h"
 #include "resources/folder_res_man.h"
+#include "scene/animation_effect.h"
 #include "scene/materials.h"
 #include "scene/mesh.h"
 #include "scene/mesh_persistent.h"
@@ -113,6 +114,31 @@ TEST_F(FlatScenePixelsTest, ARectFillsItsRectangleInItsMaterial) {
   const std::uint32_t half = At(pixels, 70, 75);
   EXPECT_NEAR(static_cast<int>(half >> 16), 128, 3) << std::hex << half;
   EXPECT_EQ(half & 0xFFFF, 0u) << std::hex << half;
+}
+
+// Key frames move a rectangle: x 40 -> 160 over frames 0 .. 30.
+TEST_F(FlatScenePixelsTest, AKeyFramedRectIsDrawnWhereItsKeysPutIt) {
+  auto* rect = Make<class Rect>();
+  rect->SetWidth(20);
+  rect->SetHeight(20);
+  rect->Position()->SetValues(40, 75, 0);
+  rect->SetMaterialName(u"white");
+  auto* slide = Create<AnimationEffect>(TCreateContext(rect));
+  slide->AddKey(0, 0, u"", u"");
+  slide->AddKey(30, 0, u"", u"");
+  slide->Keys()->Key(0)->SetX(40);
+  slide->Keys()->Key(1)->SetX(160);
+  slide->SetRunning(true);
+  for (int i = 0; i < 6; ++i) slide->ProcessTick(0.1f, 0);  // the sixth frame is at 0.5 s
+  std::vector<std::uint32_t> pixels = Frame();
+  EXPECT_EQ(At(pixels, 100, 75), 0xFFFFFFu);
+  EXPECT_EQ(At(pixels, 70, 75), 0u);
+  EXPECT_EQ(At(pixels, 130, 75), 0u);
+  for (int i = 0; i < 8; ++i) slide->ProcessTick(0.1f, 0);
+  EXPECT_FALSE(slide->Running());
+  pixels = Frame();
+  EXPECT_EQ(At(pixels, 160, 75), 0xFFFFFFu);
+  EXPECT_EQ(At(pixels, 100, 75), 0u);
 }
 
 TEST_F(FlatScenePixelsTest, ASpriteShowsItsPictureUprightAndItsSubRectangle) {
