@@ -1,0 +1,86 @@
+// The sample's game logic: the handlers main.object names. Handlers are
+// named on...() since objects of the tree are script globals by their names.
+// Keys: Space clicks and scores, M swaps the music for the tracker tune,
+// Escape stores the score and ends the applet.
+//
+// Started with "+play=FILE" the applet plays that input recording, and with
+// "+shot=FRAME:FILE" it pictures itself at that frame: the end-to-end test
+// drives it so.
+
+var frame = 0;
+var score = 0;
+var beats = 0;
+var playerName = "";
+var shots = [];
+var quitting = false;
+
+function param(prefix) {
+  var params = applet.params;
+  var found = [];
+  for (var i = 0; i < params.count; i++) {
+    var text = params.items(i);
+    if (text.indexOf(prefix) == 0) found.push(text.substring(prefix.length));
+  }
+  return found;
+}
+
+function onStart() {
+  if (preferences.user == "") preferences.addUser("Player");
+  playerName = preferences.user;
+  var runs = preferences.getIntValue("runs") + 1;
+  preferences.setValue("runs", "" + runs);
+  engine.log("sample: hello " + playerName + ", run " + runs);
+
+  var recordings = param("play=");
+  if (recordings.length > 0) event.playEvent(recordings[0]);
+  var wanted = param("shot=");
+  for (var i = 0; i < wanted.length; i++) {
+    var colon = wanted[i].indexOf(":");
+    shots.push({ frame: parseInt(wanted[i].substring(0, colon)), file: wanted[i].substring(colon + 1) });
+  }
+
+  music.play();
+  // From black into the scene.
+  applet.fadeScreenToColor("#FF000000", 0);
+  applet.hideScreen(1);
+}
+
+function onFrame() {
+  frame++;
+  for (var i = 0; i < shots.length; i++)
+    if (shots[i].frame == frame) {
+      applet.makepng(shots[i].file);
+      engine.log("sample: picture " + shots[i].file);
+    }
+}
+
+function onBeat() {
+  beats++;
+  // The middle box turns a little on every beat.
+  middle.zAngle = middle.zAngle + 15;
+  if (beats == 1) engine.log("sample: timer running");
+}
+
+function onKey() {
+  var key = event.paramKey;
+  if (key == VK_SPACE) {
+    click.play();
+    score += 10;
+    engine.log("sample: score " + score);
+  } else if (key == 77) {  // M
+    music.stop();
+    tune.play();
+    engine.log("sample: tracker tune");
+  } else if (key == VK_ESCAPE && !quitting) {
+    quit();
+  }
+}
+
+function quit() {
+  quitting = true;
+  scoreTable.addScore(playerName, score);
+  preferences.setValue("lastScore", "" + score);
+  engine.log("sample: final score " + score + " for " + playerName);
+  applet.fadeScreenToColorWait("#FF000000", 0.3);
+  applet.terminate();
+}
