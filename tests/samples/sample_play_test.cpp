@@ -1,0 +1,193 @@
+// The bundled sample played end to end, as CI plays it: the built program
+// on a copy of the sample's folder (the build places it in Resources/),
+// headless under SDL's offscreen video driver (Mesa llvmpipe) and disk
+// audio driver, driven by an input recording in the engine's own format
+// that main.js plays when started with "+play=FILE". The checks read what a
+// user would see: the applet's own log lines, the preferences and score
+// table it stores, a picture it takes of itself at a fixed frame, and the
+// sound the audio driver wrote. The same sample packed into a ".applet"
+// container starts and draws too.
+//
+// CORVANE_UPDATE_EXPECTED=1 also puts the picture of the recorded game in
+// docs/screenshot.png, the README's screenshot.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/lists/wide_string_list.h"
+#include "base/streams/file_stream.h"
+#include "base/text/text_convert.h"
+#include "tests/base/temp_dir.h"
+#include "tests/platform_sdl/png_picture.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/program_run.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a run leaves beside the applet; never copied from the build's
+// folder, where a developer's own runs leave them.
+const std::set<std::string> kRunFiles = {".log", ".run", ".prefs", ".score", ".bin", ".jsbin"};
+
+const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk",
+                                            "SDL_DISKAUDIOFILE=audio.raw", "DISPLAY", "WAYLAND_DISPLAY"};
+
+constexpr std::uint32_t kBackground = 0x203040;
+
+// Key events as the engine records them ("time:type,key,char,"; type 0 is
+// a key going down, 1 up): two presses of Space, one of M, then Escape,
+// late enough that frame 120 (two seconds at most at 60 frames a second,
+// after the one-second fade-in) is pictured before it.
+const char16_t* const kRecording[] = {u"0",
+                                      u"1.0:0,32,32,",  u"1.1:1,32,32,",
+                                      u"1.5:0,32,32,",  u"1.6:1,32,32,",
+                                      u"2.0:0,77,109,", u"2.1:1,77,109,",
+                                      u"4.0:0,27,27,",  u"4.1:1,27,27,"};
+
+class SamplePlayTest : public ::testing::Test {
+ protected:
+  std::string PathOf(const std::string& name) const { return folder_ / name; }
+
+  // The sample's folder as the build placed it, without any run's files.
+  bool CopySample() const {
+    if (!fs::exists(CORVANE_SAMPLE_DIR "/main.object")) return false;
+    for (const fs::directory_entry& entry : fs::directory_iterator(CORVANE_SAMPLE_DIR))
+      if (entry.is_regular_file() && !kRunFiles.contains(entry.path().extension().string()))
+        fs::copy_file(entry.path(), PathOf(entry.path().filename().string()));
+    return true;
+  }
+
+  void WriteRecording(const std::string& name) const {
+    TOwned<TWideStringList> lines(Create<TWideStringList>());
+    for (const char16_t* line : kRecording) lines->Add(line);
+    ASSERT_TRUE(lines->SaveToFile(PathOf(name)));
+  }
+
+  test::TProgramRun Run(const std::vector<std::string>& arguments, const std::string& until = {}) const {
+    return test::RunProgram({.program = CORVANE_PROGRAM,
+                             .arguments = arguments,
+                             .environment = kHeadless,
+                             .folder = folder_.Path(),
+                             .until = until,
+                             .polls = 2400});
+  }
+
+  // A stored list as the applet wrote it (ciphered), one line each.
+  std::vector<std::string> StoredLines(const std::string& name) const {
+    std::vector<std::string> lines;
+    std::unique_ptr<TFileStream> stream = TFileStream::Open(PathOf(name), fmOpenRead);
+    TOwned<TWideStringList> list(Create<TWideStringList>());
+    if (!stream || !list->LoadFromStreamEncrypt(*stream)) return lines;
+    for (std::int32_t i = 0; i < list->Count(); ++i) lines.push_back(Utf16ToUtf8(list->Strings(i)));
+    return lines;
+  }
+
+  test::TTempDir folder_;
+};
+
+bool Holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::vector<std::string> ErrorLines(const std::string& output) {
+  std::vector<std::string> errors;
+  std::size_t at = 0;
+  while ((at = output.find("(e) ", at)) != std::string::npos) {
+    errors.push_back(output.substr(at, output.find('\n', at) - at));
+    at += 4;
+  }
+  return errors;
+}
+
+bool HasLineEndingWith(const std::vector<std::string>& lines, const std::string& end) {
+  return std::ranges::any_of(lines, [&](const std::string& line) { return line.ends_with(end); });
+}
+
+// The picture is the applet's size and shows the scene: the sky's
+// background at the top corners, and a fair share of pixels that are not
+// the background, in more than a handful of colours.
+void ExpectAScene(const std::string& path) {
+  const test::TPngPicture picture = test::ReadPng(path);
+  ASSERT_EQ(picture.Width, 800) << path;
+  ASSERT_EQ(picture.Height, 600);
+  EXPECT_EQ(picture.Pixel(0, 0), kBackground) << path;
+  EXPECT_EQ(picture.Pixel(799, 0), kBackground) << path;
+  std::set<std::uint32_t> colours;
+  std::int64_t drawn = 0;
+  for (int y = 0; y < picture.Height; ++y)
+    for (int x = 0; x < picture.Width; ++x) {
+      const std::uint32_t pixel = picture.Pixel(x, y);
+      colours.insert(pixel);
+      drawn += pixel != kBackground ? 1 : 0;
+    }
+  EXPECT_GT(drawn, 800 * 600 / 5) << path;
+  EXPECT_GT(colours.size(), 20u) << path;
+}
+
+// The disk audio driver's file holds sound: the music plays from the start.
+void ExpectSound(const std::string& path) {
+  const std::string bytes = test::ReadFileBytes(path).value_or("");
+  ASSERT_GT(bytes.size(), 4096u) << "no audio written to " << path;
+  EXPECT_TRUE(std::ranges::any_of(bytes, [](char b) { return b != 0; })) << "only silence in " << path;
+}
+
+TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
+  if (!CopySample()) GTEST_SKIP() << "no sample in " << CORVANE_SAMPLE_DIR;
+  WriteRecording("input.rec");
+  const test::TProgramRun run = Run({PathOf("main.object"), "+play=input.rec", "+shot=120:frame120.png"});
+  ASSERT_EQ(run.status, 0) << run.output;
+
+  // The applet's own account of the game, in order.
+  std::size_t at = 0;
+  for (const char* line : {"(i) sample: hello Player, run 1", "(i) sample: score 10", "(i) sample: score 20", "(i) sample: tracker tune",
+                           "(i) sample: final score 20 for Player"}) {
+    const std::size_t found = run.output.find(line, at);
+    ASSERT_NE(found, std::string::npos) << "no '" << line << "' after the lines before it:\n" << run.output;
+    at = found;
+  }
+  // On the real clock: where these fall among the keys depends on the
+  // machine's speed.
+  EXPECT_TRUE(Holds(run.output, "(i) sample: timer running")) << run.output;
+  EXPECT_TRUE(Holds(run.output, "(i) sample: picture frame120.png")) << run.output;
+  EXPECT_EQ(ErrorLines(run.output), std::vector<std::string>{}) << run.output;
+
+  const std::vector<std::string> prefs = StoredLines("main.prefs");
+  EXPECT_TRUE(HasLineEndingWith(prefs, ".runs=1")) << ::testing::PrintToString(prefs);
+  EXPECT_TRUE(HasLineEndingWith(prefs, ".lastScore=20")) << ::testing::PrintToString(prefs);
+  EXPECT_EQ(StoredLines("main.score"), std::vector<std::string>{"Player=20"});
+  ExpectAScene(PathOf("frame120.png"));
+  if (const char* update = std::getenv("CORVANE_UPDATE_EXPECTED"); update && std::string(update) == "1")
+    fs::copy_file(PathOf("frame120.png"), CORVANE_DOCS_DIR "/screenshot.png", fs::copy_options::overwrite_existing);
+  ExpectSound(PathOf("audio.raw"));
+
+  // Played again, the preferences count the second run, and the table
+  // keeps both games.
+  const test::TProgramRun again = Run({PathOf("main.object"), "+play=input.rec"});
+  ASSERT_EQ(again.status, 0) << again.output;
+  EXPECT_TRUE(Holds(again.output, "(i) sample: hello Player, run 2")) << again.output;
+  EXPECT_EQ(StoredLines("main.score"), (std::vector<std::string>{"Player=20", "Player=20"}));
+}
+
+TEST_F(SamplePlayTest, TheContainerStartsAndDraws) {
+  if (!fs::exists(CORVANE_SAMPLE_APPLET)) GTEST_SKIP() << "no " << CORVANE_SAMPLE_APPLET;
+  fs::copy_file(CORVANE_SAMPLE_APPLET, PathOf("sample.applet"));
+  // Nothing beside the container: whatever it plays comes from inside. It
+  // runs until it has pictured itself after the fade-in, and is then ended
+  // as a terminal ends it.
+  const test::TProgramRun run =
+      Run({PathOf("sample.applet"), "+shot=120:" + PathOf("frame120.png")}, "(i) sample: picture");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Holds(run.output, "(i) sample: hello Player, run 1")) << run.output;
+  EXPECT_EQ(ErrorLines(run.output), std::vector<std::string>{}) << run.output;
+  ExpectAScene(PathOf("frame120.png"));
+}
+
+}  // namespace
+}  // namespace corvane
