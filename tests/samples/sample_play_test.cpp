@@ -57,6 +57,12 @@ class SamplePlayTest : public ::testing::Test {
  protected:
   std::string PathOf(const std::string& name) const { return folder_ / name; }
 
+  void SetUp() override {
+#ifndef CORVANE_SAMPLE_SCRIPTED
+    GTEST_SKIP() << "built without the JavaScript engine, which plays the sample's game";
+#endif
+  }
+
   // The sample's folder as the build placed it, without any run's files.
   bool CopySample() const {
     if (!fs::exists(CORVANE_SAMPLE_DIR "/main.object")) return false;
