@@ -5,7 +5,8 @@
 //
 // Started with "+play=FILE" the applet plays that input recording, and with
 // "+shot=FRAME:FILE" it pictures itself at that frame: the end-to-end test
-// drives it so.
+// drives it so. With "+bench=FRAMES" it notes each frame's time, logs them
+// all after that many frames and ends (bench/sample_bench.py).
 
 var frame = 0;
 var score = 0;
@@ -13,6 +14,9 @@ var beats = 0;
 var playerName = "";
 var shots = [];
 var quitting = false;
+var benchFrames = 0;
+var frameTimes = [];
+var lastFrameAt = 0;
 
 function param(prefix) {
   var params = applet.params;
@@ -39,6 +43,9 @@ function onStart() {
     shots.push({ frame: parseInt(wanted[i].substring(0, colon)), file: wanted[i].substring(colon + 1) });
   }
 
+  var bench = param("bench=");
+  if (bench.length > 0) benchFrames = parseInt(bench[0]);
+
   music.play();
   // From black into the scene.
   applet.fadeScreenToColor("#FF000000", 0);
@@ -47,11 +54,26 @@ function onStart() {
 
 function onFrame() {
   frame++;
+  if (benchFrames > 0) timeFrame();
   for (var i = 0; i < shots.length; i++)
     if (shots[i].frame == frame) {
       applet.makepng(shots[i].file);
       engine.log("sample: picture " + shots[i].file);
     }
+}
+
+// Wall-clock milliseconds between frames: the engine's deltaTime is
+// smoothed and steps by the frame period.
+function timeFrame() {
+  var now = Date.now();
+  if (frame == 1) engine.log("sample: first frame");
+  else frameTimes.push(now - lastFrameAt);
+  lastFrameAt = now;
+  if (frameTimes.length == benchFrames) {
+    engine.log("sample: frame times " + frameTimes.join(" "));
+    benchFrames = 0;
+    applet.terminate();
+  }
 }
 
 function onBeat() {
