@@ -1,15 +1,16 @@
 // The program: registers every subsystem's classes, makes the one engine
 // (whose start-up reads the command line and launches the applet), runs the
 // main loop until the applet ends, and frees the engine. The host is SDL
-// with the OpenGL device; sound plays on libbass.so. The exit status is 0
-// when an applet ran and 1 when none could: the platform did not come up,
-// or no applet could be launched (a missing path, a file that holds no
-// applet, a damaged container, no display for its window); the log says
-// why.
+// with the OpenGL device; sound plays on libbass.so, rigid bodies move on
+// libnewton.so. The exit status is 0 when an applet ran and 1 when none
+// could: the platform did not come up, or no applet could be launched (a
+// missing path, a file that holds no applet, a damaged container, no
+// display for its window); the log says why.
 #include "base/reflection/class_registry.h"
 #include "base/system/file_utils.h"
 #include "engine/shell/engine.h"
 #include "engine/shell/register.h"
+#include "gui/register.h"
 #include "platform/bass/sound_engine_bass.h"
 #include "platform/filters/register.h"
 #include "platform/register.h"
@@ -19,6 +20,7 @@
 #include "resources/cache/register.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
+#include "scene/newton/register.h"
 #include "scene/particles/register.h"
 #include "scene/register.h"
 #ifdef CORVANE_WITH_JS
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
   SetCommandLine(argc, argv);
   RegisterEngineClasses();
   RegisterSceneClasses();
+  RegisterGuiClasses();
   RegisterParticleClasses();
   RegisterResourceServices();
   RegisterEmbeddedDefaults();
@@ -39,6 +42,7 @@ int main(int argc, char** argv) {
   RegisterGLDevice();
   RegisterFreeTypeSysFont();
   RegisterBassSoundEngine();
+  RegisterNewtonEngine();
 #ifdef CORVANE_WITH_JS
   RegisterJavaScriptEngine();
 #endif

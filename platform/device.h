@@ -259,7 +259,7 @@ class TDevice : public TSomePersistent {
   // First .. Last-1 again and again (a loop without room, or a frameTime
   // not above 0, shows frame First). First, Last and the frames shown stay
   // within the mesh's frames.
-  void DrawAnimatedMesh(TMesh* mesh, float time, float frameTime, std::int32_t first, std::int32_t last, bool loop);
+  virtual void DrawAnimatedMesh(TMesh* mesh, float time, float frameTime, std::int32_t first, std::int32_t last, bool loop);
   // A solid, lit box between the corners: six faces, each counter-clockwise
   // seen from outside with its outward normal. Nothing for a colour whose
   // alpha is 0. Without a default pixmap the box is drawn untextured.

@@ -44,7 +44,9 @@ TAnimationFrame AnimationFrame(float time, float frameTime, std::int32_t first, 
   const auto n = static_cast<std::int64_t>(whole);
   std::int64_t frame = first + n, next = frame + 1;
   if (!loop) {
-    if (frame > last || next >= last) {
+    // Last itself is a frame of the range: frame Last - 1 still blends
+    // towards it (a pose at the last key shows that key).
+    if (frame > last || next > last) {
       shown.Frame = shown.Next = last;
       return shown;
     }

@@ -24,6 +24,7 @@
 #include "base/geometry/matrix.h"
 #include "base/geometry/vector_math.h"
 #include "base/reflection/prop_access.h"
+#include "bench/support/frame_rounds.h"
 #include "bench/support/heap_count.h"
 #include "platform/view_projection.h"
 #include "tests/platform_sdl/gl_harness.h"
@@ -247,34 +248,6 @@ void PlainFrame(TBench& b) {
   SDL_GL_SwapWindow(b.gl.HostWindow());
 }
 
-double ThreadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// Wall and main-thread CPU seconds of frames.
-struct TFrameTimes {
-  double Wall = 0;
-  double Cpu = 0;
-};
-
-template <void (*Frame)(TBench&)>
-TFrameTimes TimeFrames(TBench& b, int frames) {
-  const auto start = std::chrono::steady_clock::now();
-  const double cpuStart = ThreadSeconds();
-  for (int i = 0; i < frames; ++i) Frame(b);
-  const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-  return {wall.count(), ThreadSeconds() - cpuStart};
-}
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 template <void (*Frame)(TBench&)>
 void RunFrames(benchmark::State& state) {
   TBench& b = Bench();
@@ -282,16 +255,8 @@ void RunFrames(benchmark::State& state) {
     state.SkipWithError("no OpenGL context");
     return;
   }
-  Frame(b);  // warm: the first frame compiles the renderer's code
-  const std::size_t before = bench::HeapAllocations();
-  std::int64_t frames = 0;
-  for (auto _ : state) {
-    Frame(b);
-    ++frames;
-  }
   // The CPU column is the main thread's time.
-  state.counters["allocs/frame"] =
-      static_cast<double>(bench::HeapAllocations() - before) / static_cast<double>(frames);
+  bench::CountedFrames(state, [&] { Frame(b); });
   state.counters["lit"] = b.lit ? 1 : 0;
 }
 
@@ -302,7 +267,7 @@ BENCHMARK(BM_EngineFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_PlainOpenGLFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 constexpr int kRoundFrames = 40;
-double wallRatio = 0, cpuRatio = 0;
+bench::TFrameTimes ratios;
 
 // One iteration is a round: kRoundFrames frames of each kind, the order
 // alternating from round to round so that neither always runs first.
@@ -314,25 +279,8 @@ void BM_EngineOverPlain(benchmark::State& state) {
   }
   EngineFrame(b);
   PlainFrame(b);
-  std::vector<double> wall, cpu;
-  bool engineFirst = true;
-  for (auto _ : state) {
-    TFrameTimes engine, plain;
-    if (engineFirst) {
-      engine = TimeFrames<EngineFrame>(b, kRoundFrames);
-      plain = TimeFrames<PlainFrame>(b, kRoundFrames);
-    } else {
-      plain = TimeFrames<PlainFrame>(b, kRoundFrames);
-      engine = TimeFrames<EngineFrame>(b, kRoundFrames);
-    }
-    engineFirst = !engineFirst;
-    wall.push_back(engine.Wall / plain.Wall);
-    cpu.push_back(engine.Cpu / plain.Cpu);
-  }
-  wallRatio = Median(wall);
-  cpuRatio = Median(cpu);
-  state.counters["wall_ratio"] = wallRatio;
-  state.counters["cpu_ratio"] = cpuRatio;
+  bench::FrameRounds(
+      state, kRoundFrames, [&] { EngineFrame(b); }, [&] { PlainFrame(b); }, ratios);
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(25);
@@ -341,11 +289,5 @@ BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(25);
 }  // namespace corvane
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  if (corvane::wallRatio > 0)
-    std::printf("engine / plain OpenGL frame, medians of the rounds: wall %.2f, main-thread CPU %.2f\n",
-                corvane::wallRatio, corvane::cpuRatio);
-  return 0;
+  return corvane::bench::RunWithFrameRatios(argc, argv, "frame", corvane::ratios);
 }

@@ -23,6 +23,7 @@
 #include "base/geometry/vector_math.h"
 #include "base/geometry/vertex_format.h"
 #include "base/system/random.h"
+#include "bench/support/frame_rounds.h"
 #include "bench/support/heap_count.h"
 #include "engine/core/position_object.h"
 #include "platform/view_projection.h"
@@ -235,33 +236,6 @@ void PlainFrame(TBench& b) {
   SDL_GL_SwapWindow(b.gl.HostWindow());
 }
 
-double ThreadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-struct TFrameTimes {
-  double Wall = 0;
-  double Cpu = 0;
-};
-
-template <void (*Frame)(TBench&)>
-TFrameTimes TimeFrames(TBench& b, int frames) {
-  const auto start = std::chrono::steady_clock::now();
-  const double cpuStart = ThreadSeconds();
-  for (int i = 0; i < frames; ++i) Frame(b);
-  const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-  return {wall.count(), ThreadSeconds() - cpuStart};
-}
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 // 600 frames of each kind.
 constexpr int kRunFrames = 600;
 
@@ -292,7 +266,7 @@ BENCHMARK(BM_EngineParticles600)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PlainParticles600)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 constexpr int kRoundFrames = 60;
-double wallRatio = 0, cpuRatio = 0;
+bench::TFrameTimes ratios;
 
 void BM_EngineOverPlain(benchmark::State& state) {
   TBench& b = Bench();
@@ -300,25 +274,8 @@ void BM_EngineOverPlain(benchmark::State& state) {
     state.SkipWithError("no OpenGL context");
     return;
   }
-  std::vector<double> wall, cpu;
-  bool engineFirst = true;
-  for (auto _ : state) {
-    TFrameTimes engine, plain;
-    if (engineFirst) {
-      engine = TimeFrames<EngineFrame>(b, kRoundFrames);
-      plain = TimeFrames<PlainFrame>(b, kRoundFrames);
-    } else {
-      plain = TimeFrames<PlainFrame>(b, kRoundFrames);
-      engine = TimeFrames<EngineFrame>(b, kRoundFrames);
-    }
-    engineFirst = !engineFirst;
-    wall.push_back(engine.Wall / plain.Wall);
-    cpu.push_back(engine.Cpu / plain.Cpu);
-  }
-  wallRatio = Median(wall);
-  cpuRatio = Median(cpu);
-  state.counters["wall_ratio"] = wallRatio;
-  state.counters["cpu_ratio"] = cpuRatio;
+  bench::FrameRounds(
+      state, kRoundFrames, [&] { EngineFrame(b); }, [&] { PlainFrame(b); }, ratios);
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(10);
@@ -327,11 +284,5 @@ BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(10);
 }  // namespace corvane
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  if (corvane::wallRatio > 0)
-    std::printf("engine / plain particle frame, medians of the rounds: wall %.2f, main-thread CPU %.2f\n",
-                corvane::wallRatio, corvane::cpuRatio);
-  return 0;
+  return corvane::bench::RunWithFrameRatios(argc, argv, "particle frame", corvane::ratios);
 }

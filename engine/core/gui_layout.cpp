@@ -1,7 +1,5 @@
 #include "engine/core/gui_layout.h"
 
-#include <vector>
-
 #include "base/geometry/coord.h"
 #include "engine/core/position_object.h"
 
@@ -21,16 +19,13 @@ struct TWidget {
   void SetBoundsRect(const TRect& r) const { place->SetBoundsRect(r); }
 };
 
-// The visible widgets among the children, in index order.
-std::vector<TWidget> Widgets(std::int32_t count, const TChildrenFunc& children) {
-  std::vector<TWidget> widgets;
-  for (std::int32_t i = 0; i < count; ++i) {
-    BaseObject* child = children(i);
-    PositionObject* object = child ? child->AsPositionObject() : nullptr;
-    TGuiPlacement* place = object ? object->AsGuiPlacement() : nullptr;
-    if (place && object->Visible()) widgets.push_back({object, place});
-  }
-  return widgets;
+// Child i as a visible widget; object is null for anything else.
+TWidget WidgetAt(std::int32_t i, const TChildrenFunc& children) {
+  BaseObject* child = children(i);
+  PositionObject* object = child ? child->AsPositionObject() : nullptr;
+  TGuiPlacement* place = object ? object->AsGuiPlacement() : nullptr;
+  if (!place || !object->Visible()) return {nullptr, nullptr};
+  return {object, place};
 }
 
 void Shift(const TWidget& widget, float dx, float dy) {
@@ -47,19 +42,31 @@ void RealignGui(float left, float top, float right, float bottom, float& remembe
     rememberedHeight = bottom;
     return;
   }
-  const std::vector<TWidget> widgets = Widgets(count, children);
+  // The widgets are reached through the function on every pass rather
+  // than gathered: laying out must not allocate per frame.
+  auto forward = [&](auto&& visit) {
+    for (std::int32_t i = 0; i < count; ++i)
+      if (const TWidget w = WidgetAt(i, children); w.object) visit(w);
+  };
+  auto backward = [&](auto&& visit) {
+    for (std::int32_t i = count; i-- > 0;)
+      if (const TWidget w = WidgetAt(i, children); w.object) visit(w);
+  };
   // Corner anchors follow the change of the right and bottom edges.
   const float dx = right - rememberedWidth;
   const float dy = bottom - rememberedHeight;
   if (right != rememberedWidth)
-    for (const TWidget& w : widgets)
+    forward([&](const TWidget& w) {
       if (w.Align() == gaTopRight) Shift(w, dx, 0);
+    });
   if (right != rememberedWidth || bottom != rememberedHeight)
-    for (const TWidget& w : widgets)
+    forward([&](const TWidget& w) {
       if (w.Align() == gaBottomRight) Shift(w, dx, dy);
+    });
   if (bottom != rememberedHeight)
-    for (const TWidget& w : widgets)
+    forward([&](const TWidget& w) {
       if (w.Align() == gaBottomLeft) Shift(w, 0, dy);
+    });
   rememberedWidth = right;
   rememberedHeight = bottom;
 
@@ -75,8 +82,8 @@ void RealignGui(float left, float top, float right, float bottom, float& remembe
       W.right -= width;
     }
   };
-  for (const TWidget& w : widgets) sides(w, gaMostLeft, gaMostRight);
-  for (const TWidget& w : widgets) {
+  forward([&](const TWidget& w) { sides(w, gaMostLeft, gaMostRight); });
+  forward([&](const TWidget& w) {
     if (w.Align() == gaTop) {
       const float height = w.Height();
       w.SetBoundsRect({W.left, W.top, W.right, W.top + height});
@@ -86,31 +93,30 @@ void RealignGui(float left, float top, float right, float bottom, float& remembe
       w.SetBoundsRect({W.left, W.bottom - height, W.right, W.bottom});
       W.bottom -= height;
     }
-  }
-  for (const TWidget& w : widgets) sides(w, gaLeft, gaRight);
-  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
-    const TWidget& w = *it;
-    if (w.Align() != gaCenter) continue;
+  });
+  forward([&](const TWidget& w) { sides(w, gaLeft, gaRight); });
+  backward([&](const TWidget& w) {
+    if (w.Align() != gaCenter) return;
     const float l = W.left + ((W.right - W.left) - w.Width()) / 2;
     const float t = W.top + ((W.bottom - W.top) - w.Height()) / 2;
     w.SetBoundsRect({l, t, l + w.Width(), t + w.Height()});
-  }
-  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
-    const TWidget& w = *it;
-    if (w.Align() != gaVertCenter) continue;
+  });
+  backward([&](const TWidget& w) {
+    if (w.Align() != gaVertCenter) return;
     const float t = W.top + ((W.bottom - W.top) - w.Height()) / 2;
     w.SetBoundsRect({w.X(), t, w.X() + w.Width(), t + w.Height()});
-  }
-  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
-    const TWidget& w = *it;
-    if (w.Align() != gaHorzCenter) continue;
+  });
+  backward([&](const TWidget& w) {
+    if (w.Align() != gaHorzCenter) return;
     const float l = W.left + ((W.right - W.left) - w.Width()) / 2;
     w.SetBoundsRect({l, w.Y(), l + w.Width(), w.Y() + w.Height()});
-  }
-  for (const TWidget& w : widgets)
+  });
+  forward([&](const TWidget& w) {
     if (w.Align() == gaClient) w.SetBoundsRect(W);
-  for (const TWidget& w : widgets)
+  });
+  forward([&](const TWidget& w) {
     if (w.Align() == gaContents) w.SetBoundsRect({left, top, right, bottom});
+  });
 }
 
 }  // namespace corvane

@@ -587,9 +587,15 @@ void PositionObject::ProcessTick(float dt, float time) {
   TDynamicEngine* engine = PhysicsEngine();
   if (engine && !Prepared() && dynamic_ && body_ != 0) {
     const TSpaceMatrix m = engine->GetBodyMatrix(body_);
-    SetAbsolutePosition(m[3]);
-    SetAbsoluteDirection(m[1]);
-    SetAbsoluteUp(m[2]);
+    // A body that has not moved, under an object nobody moved since the
+    // last copy, would give the same vectors again: most bodies rest.
+    if (m != copiedBody_ || GetAbsoluteMatrix() != copiedAbsolute_) {
+      SetAbsolutePosition(m[3]);
+      SetAbsoluteDirection(m[1]);
+      SetAbsoluteUp(m[2]);
+      copiedBody_ = m;
+      copiedAbsolute_ = GetAbsoluteMatrix();
+    }
     CheckContacts();
     if (!self.Get()) return;
   }

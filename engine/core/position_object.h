@@ -89,6 +89,9 @@ class PositionObject : public VisualObject {
   float Friction() const { return friction_; }
   void SetFriction(float value) { friction_ = value; }
   const std::u16string& OnTrigger() const { return onTrigger_; }
+  // Run by the physics engine for each object a complex query reaches.
+  const std::u16string& OnComplexCollise() const { return onComplexCollise_; }
+  void SetOnComplexCollise(const std::u16string& text) { onComplexCollise_ = text; }
   void SetOnCollise(const std::u16string& text) { onCollise_ = text; }
   void SetOnTrigger(const std::u16string& text) { onTrigger_ = text; }
   bool Moving() const { return moving_; }
@@ -224,6 +227,10 @@ class PositionObject : public VisualObject {
   float lastStep_ = 0;
   TSpaceVector lastNormal_{};
   std::vector<PositionObject*> contacts_;
+  // The body's matrix last copied into the object, and the object's
+  // absolute matrix right after (zero before any copy).
+  TSpaceMatrix copiedBody_{};
+  TSpaceMatrix copiedAbsolute_{};
   bool nonFiniteReported_ = false;
 };
 

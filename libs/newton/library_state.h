@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "libs/newton/handle_table.h"
-#include "libs/newton/newton_api.h"
+#include "libs/newton/api/newton_api.h"
 
 namespace newton {
 

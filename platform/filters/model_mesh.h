@@ -29,8 +29,10 @@ struct TModelMesh {
   std::vector<TPixmapVertexNormal> Vertices;
   std::vector<std::uint16_t> Indices;
   // Starts inverted at +-65535 so that the first position sets it; a model
-  // without vertices keeps these corners.
-  TAABB Bounds{{65535, 65535, 65535, 0}, {-65535, -65535, -65535, 0}};
+  // without vertices keeps these corners. The corners are points (w = 1),
+  // as the ".mesh" reader gives them, so that matrices move them: a model
+  // converted in this run bounds the same as its ".mesh" read in the next.
+  TAABB Bounds{{65535, 65535, 65535, 1}, {-65535, -65535, -65535, 1}};
 
   void Widen(const TVertex& position);
 };

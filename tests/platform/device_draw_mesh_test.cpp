@@ -26,7 +26,11 @@ TEST(AnimationFrame, ChoosesAndBlendsFrames) {
       {0, 1, 2, 8, false, 10, {2, 2, 0, false}},          // time 0: frame First
       {3.25f, 1, 0, 10, false, 11, {3, 4, 0.25f, true}},
       {3, 2, 0, 10, false, 11, {1, 2, 0.5f, true}},       // two seconds a frame
-      {9.5f, 1, 0, 10, false, 11, {10, 10, 0, false}},    // the next frame would reach Last
+      // Mended: the next frame may be Last itself, so a one-shot range
+      // blends into its last frame and a pose at the last key shows it.
+      {9.5f, 1, 0, 10, false, 11, {9, 10, 0.5f, true}},
+      {5, 1, 0, 6, false, 7, {5, 6, 0, true}},
+      {10, 1, 0, 10, false, 11, {10, 10, 0, false}},
       {20, 1, 0, 10, false, 11, {10, 10, 0, false}},      // past the range
       {12.5f, 1, 0, 10, true, 11, {2, 3, 0.5f, true}},
       {9.5f, 1, 0, 10, true, 11, {9, 0, 0.5f, true}},     // Last itself is not shown in a loop

@@ -19,6 +19,7 @@
 #include "tests/libs/bass/kit/sound_media.h"
 #include "tests/libs/bass/kit/tracker_module.h"
 #include "tests/platform_bass/bass_engine_kit.h"
+#include "tests/support/process_probes.h"
 #include "tests/support/scoped_env.h"
 
 namespace corvane::test {
@@ -28,27 +29,6 @@ namespace fs = std::filesystem;
 using libbass::test::Encode;
 using libbass::test::Tone;
 
-std::size_t FileSize(const fs::path& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
-}
-
-// Polls `done` every millisecond for at most `limit`; whether it came true.
-template <class F>
-bool WaitFor(F&& done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
-
-std::size_t ThreadCount() {
-  std::size_t n = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/task")) ++n;
-  return n;
-}
 
 std::uint32_t State(TSound* sound) { return BASS_ChannelIsActive(static_cast<BassHandle>(sound->Channel)); }
 

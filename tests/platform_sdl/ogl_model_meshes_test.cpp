@@ -1,15 +1,19 @@
 // Models converted by the mesh filters on the OpenGL device: a static model
-// in buffer objects draws as it does from memory, and an animated one draws
-// the frames its named ranges choose.
+// in buffer objects draws as it does from memory and as its ".mesh" copy,
+// and an animated one draws the frames its named ranges choose.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/filters/mesh_3ds_filter.h"
 #include "platform/filters/mesh_md3_filter.h"
+#include "resources/folder_res_man.h"
+#include "tests/base/temp_dir.h"
 #include "tests/platform/filters/model_filter_kit.h"
 #include "tests/platform_sdl/gl_harness.h"
+#include "tests/support/file_bytes.h"
 
 namespace corvane {
 namespace {
@@ -65,6 +69,29 @@ TEST_F(OGLModelMeshesTest, AStaticModelDrawsFromBufferObjectsAsFromMemory) {
   EXPECT_EQ(LitColumns(fromBuffers).first, 0);
   for (int y = 0; y < gl->Height(); ++y) ASSERT_EQ(gl->Rgb(fromBuffers, 40, y), 0u) << y;
   EXPECT_TRUE(fromBuffers == Drawn([&] { Device().DrawMesh(inMemory); }));
+}
+
+// Through the applet's filter, a 3DS model converted on this device lives in
+// buffer objects only; its ".mesh" is read back from them, and the next
+// load, from that file, draws the same pixels.
+TEST_F(OGLModelMeshesTest, AModelConvertedThroughTheFilterDrawsTheSameFromItsMeshFile) {
+  test::TTempDir dir;
+  TOwned<TResourceMan> folder(CreateResMan<TFolderResourceMan>(dir.Path() + "/"));
+  test::WriteFileBytes(dir.File("boxes.3ds"), test::FixtureIn(CORVANE_3DS_FIXTURES, "boxes.3ds"));
+  TFilter* filter = gl->world.applet->UseEngineFilter();
+  TMesh* converted = filter->LoadMesh(folder.get(), u"boxes.3ds");
+  ASSERT_NE(converted, nullptr) << gl->world.log.Text();
+  EXPECT_NE(converted->VertexBufferHandle, 0u);
+  ASSERT_TRUE(std::filesystem::exists(dir.File("boxes.mesh")));
+  gl->world.log.Clear();
+  TMesh* cached = filter->LoadMesh(folder.get(), u"boxes.3ds");
+  ASSERT_NE(cached, nullptr) << gl->world.log.Text();
+  EXPECT_EQ(gl->world.log.CountInfo("file was loaded boxes.mesh"), 1) << gl->world.log.Text();
+  EXPECT_EQ(cached->VertexCount, 16);
+  EXPECT_EQ(cached->Bounds, converted->Bounds);
+  const std::vector<std::uint32_t> fromSource = Drawn([&] { Device().DrawMesh(converted); });
+  EXPECT_GE(Lit(fromSource), 2 * 20 * 20);
+  EXPECT_TRUE(fromSource == Drawn([&] { Device().DrawMesh(cached); }));
 }
 
 TEST_F(OGLModelMeshesTest, AnAnimatedModelDrawsTheFrameItsRangeChooses) {

@@ -1,6 +1,7 @@
 // Scene objects on the real OpenGL device (SDL offscreen, Mesa llvmpipe),
 // read back: lights shining on lit boxes and going dark when they are off,
-// a camera's view, and pictures drawn whole and by sub-rectangle.
+// a camera's view, and pictures drawn whole and by sub-rectangle, from the
+// test filter and from a ".pixmap" file read by the engine's filter.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,13 +10,17 @@
 #include "base/reflection/prop_access.h"
 #include "engine/shell/applet.h"
 #include "resources/empty_res_man.h"
+#include "resources/folder_res_man.h"
 #include "scene/box.h"
 #include "scene/camera.h"
 #include "scene/light.h"
 #include "scene/materials.h"
 #include "scene/pixmap_persistent.h"
 #include "scene/register.h"
+#include "tests/base/temp_dir.h"
 #include "tests/platform_sdl/gl_harness.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/kit/filter_files.h"
 #include "tests/support/kit/test_filter.h"
 
 namespace corvane {
@@ -79,7 +84,33 @@ class ScenePixelsTest : public test::GLDeviceTest {
     return std::max({static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)});
   }
 
-  TOwned<TEmptyResourceMan> resMan_;
+  // Four 32 x 32 quadrants: red, green on top, blue, white below.
+  static std::vector<std::uint32_t> QuadrantTexels() {
+    std::vector<std::uint32_t> texels(64 * 64);
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 64; ++x)
+        texels[static_cast<std::size_t>(y * 64 + x)] =
+            y < 32 ? (x < 32 ? 0xFFFF0000u : 0xFF00FF00u) : (x < 32 ? 0xFF0000FFu : 0xFFFFFFFFu);
+    return texels;
+  }
+  // The picture drawn into (100, 100)-(228, 228) in white, read back.
+  std::vector<std::uint32_t> DrawPicture(TPixmapPersistent& pixmap) {
+    gl->Begin2D();
+    Device().SetColor(0xFFFFFFFF);
+    Device().SetRenderState(rsZTestOff);
+    pixmap.Draw({100, 100, 228, 228});
+    std::vector<std::uint32_t> pixels = gl->ReadPixels();
+    Device().FlipWindow();
+    return pixels;
+  }
+  void ExpectQuadrants(const std::vector<std::uint32_t>& pixels) const {
+    EXPECT_EQ(gl->Rgb(pixels, 132, 132), 0xFF0000u);
+    EXPECT_EQ(gl->Rgb(pixels, 196, 132), 0x00FF00u);
+    EXPECT_EQ(gl->Rgb(pixels, 132, 196), 0x0000FFu);
+    EXPECT_EQ(gl->Rgb(pixels, 196, 196), 0xFFFFFFu);
+  }
+
+  TOwned<TResourceMan> resMan_;
 };
 
 TEST_F(ScenePixelsTest, AScreenLightOnTheViewersSideLightsTheFrontFace) {
@@ -154,34 +185,34 @@ TEST_F(ScenePixelsTest, ASpaceCameraSeesWhatLiesAheadWhereItLies) {
 
 TEST_F(ScenePixelsTest, APictureShowsUprightAndItsSubRectangle) {
   test::TTestFilter* filter = gl->world.applet->Filters();
-  std::vector<std::uint32_t> texels(64 * 64);
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      texels[static_cast<std::size_t>(y * 64 + x)] =
-          y < 32 ? (x < 32 ? 0xFFFF0000 : 0xFF00FF00) : (x < 32 ? 0xFF0000FF : 0xFFFFFFFF);
   filter->pixmapFiles[u"quadrants.pixmap"] = {64, 64};
-  filter->pixmapTexels[u"quadrants.pixmap"] = texels;
+  filter->pixmapTexels[u"quadrants.pixmap"] = QuadrantTexels();
   auto* pixmap = Create<TPixmapPersistent>(TCreateContext(gl->world.applet));
   pixmap->SetFileName("quadrants.pixmap");
   ASSERT_NE(pixmap->Loaded(), nullptr);
-  auto draw = [&] {
-    gl->Begin2D();
-    Device().SetColor(0xFFFFFFFF);
-    Device().SetRenderState(rsZTestOff);
-    pixmap->Draw({100, 100, 228, 228});
-    std::vector<std::uint32_t> pixels = gl->ReadPixels();
-    Device().FlipWindow();
-    return pixels;
-  };
-  std::vector<std::uint32_t> pixels = draw();
-  EXPECT_EQ(gl->Rgb(pixels, 132, 132), 0xFF0000u);
-  EXPECT_EQ(gl->Rgb(pixels, 196, 132), 0x00FF00u);
-  EXPECT_EQ(gl->Rgb(pixels, 132, 196), 0x0000FFu);
-  EXPECT_EQ(gl->Rgb(pixels, 196, 196), 0xFFFFFFu);
+  ExpectQuadrants(DrawPicture(*pixmap));
   pixmap->Rect()->SetRect({32, 0, 64, 32});
-  pixels = draw();
+  const std::vector<std::uint32_t> pixels = DrawPicture(*pixmap);
   for (int y = 102; y < 226; y += 8)
     for (int x = 102; x < 226; x += 8) ASSERT_EQ(gl->Rgb(pixels, x, y), 0x00FF00u) << x << "," << y;
+  pixmap->Free();
+}
+
+// A ".pixmap" file among the applet's files, read by the engine's own
+// filter into a texture: its stored byte order reaches the screen upright
+// and in its colours.
+TEST_F(ScenePixelsTest, APictureFileReadByTheEngineFilterShowsUpright) {
+  test::TTempDir dir;
+  test::WriteFileBytes(dir.File("quadrants.pixmap"), test::PixmapFileBytes(64, 64, QuadrantTexels()));
+  TResourceMan* files = CreateResMan<TFolderResourceMan>(dir.Path() + "/");
+  gl->world.applet->SetResMan(files);
+  resMan_.reset(files);
+  gl->world.applet->UseEngineFilter();
+  auto* pixmap = Create<TPixmapPersistent>(TCreateContext(gl->world.applet));
+  pixmap->SetFileName("quadrants.pixmap");
+  ASSERT_NE(pixmap->Loaded(), nullptr) << gl->world.log.Text();
+  EXPECT_EQ(pixmap->Loaded()->Width, 64);
+  ExpectQuadrants(DrawPicture(*pixmap));
   pixmap->Free();
 }
 

@@ -206,5 +206,39 @@ TEST_F(FreeTypeTextPixels, TheFirstFrameWithANewCharacterDrawsItTextured) {
   Device().DestroyFont(font);
 }
 
+// The engine's own filter keeps a ".pixmap" converted from the atlas's
+// ".png". File dates step by 2 seconds, and a source converts again only
+// when strictly newer: an atlas rebuilt within the step of that conversion
+// must still be what the next run draws.
+TEST_F(FreeTypeTextPixels, ARebuildWithinTwoSecondsOfTheConversionStillDrawsTheNewAtlas) {
+  gl->world.applet->UseEngineFilter();
+  const std::u16string text = u"Ab \u00C9\u00E9\u03A9";
+  TFont* first = Device().CreateSysFont("verdana", 24.0f, {fsBold});
+  ASSERT_NE(first, nullptr);
+  Device().DestroyFont(first);
+  ASSERT_EQ(TCountingFreeType::Rebuilds(), 1);
+  const std::string png = files->dir.File("cache/verdana24bold.png");
+  const std::string pixmap = files->dir.File("cache/verdana24bold.pixmap");
+  // The next run's atlas comes through the filter: the ".png" converted.
+  std::filesystem::remove(pixmap);
+  TFont* second = Device().CreateSysFont("verdana", 24.0f, {fsBold});
+  ASSERT_TRUE(std::filesystem::exists(pixmap)) << gl->world.log.Text();
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 1);
+  // New characters rebuild the atlas and rewrite the cache.
+  const std::vector<std::uint32_t> drawn = Draw(second, text, 10, 10);
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 2);
+  EXPECT_GT(Lit(drawn), 300);
+  Device().DestroyFont(second);
+  // All within one 2-second step: the picture is not newer than the copy.
+  const auto date = std::filesystem::last_write_time(png);
+  for (const char* name : {"cache/verdana24bold.fnbin", "cache/verdana24bold.pixmap"})
+    std::filesystem::last_write_time(files->dir.File(name), date);
+
+  TFont* third = Device().CreateSysFont("verdana", 24.0f, {fsBold});
+  EXPECT_EQ(Draw(third, text, 10, 10), drawn);
+  EXPECT_EQ(TCountingFreeType::Rebuilds(), 2) << "read from the cache";
+  Device().DestroyFont(third);
+}
+
 }  // namespace
 }  // namespace corvane

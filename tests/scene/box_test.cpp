@@ -24,12 +24,14 @@ TEST(Box, BoundsAndPointHitTest) {
   EXPECT_EQ(box->GetBoundsBox().min, (TSpaceVector{-2, -1, -3, 1}));
   EXPECT_EQ(box->Bounds()->Coordinates().z, 6);
   box->Position()->SetValues(10, 10, 0);
-  // The screen rectangle starts at the origin, strictly inside.
-  EXPECT_TRUE(box->PointInObject(12, 11));
-  EXPECT_FALSE(box->PointInObject(10, 11));
-  EXPECT_FALSE(box->PointInObject(14, 11));
+  // Mended: the drawn rectangle, centred on the origin, strictly inside:
+  // each quadrant hits, beside each edge misses.
+  for (const TPoint p : {TPoint{9, 9.5f}, TPoint{11, 9.5f}, TPoint{9, 10.5f}, TPoint{11, 10.5f}})
+    EXPECT_TRUE(box->PointInObject(p.x, p.y)) << p.x << "," << p.y;
+  for (const TPoint p : {TPoint{7.5f, 10}, TPoint{12.5f, 10}, TPoint{10, 8.5f}, TPoint{10, 11.5f}, TPoint{8, 10}})
+    EXPECT_FALSE(box->PointInObject(p.x, p.y)) << p.x << "," << p.y;
   box->hide();
-  EXPECT_FALSE(box->PointInObject(12, 11));
+  EXPECT_FALSE(box->PointInObject(9, 9.5f));
 }
 
 TEST(Box, RaysMeetTheFacesAhead) {

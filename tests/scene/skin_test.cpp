@@ -13,13 +13,13 @@
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
 #include "resources/cache/register.h"
-#include "resources/embedded_defaults.h"
 #include "resources/empty_res_man.h"
 #include "resources/embedded_res_man.h"
 #include "scene/pixmap_persistent.h"
 #include "scene/register.h"
 #include "scene/skin.h"
 #include "scene/skin_pixmap_persistent.h"
+#include "tests/support/kit/embedded_defaults_scope.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_filter.h"
 #include "tests/support/kit/test_world.h"
@@ -60,13 +60,7 @@ struct TSkinWorld {
   }
 
   // The engine's embedded files, for the life of the world.
-  struct TDefaults {
-    TDefaults() {
-      ClearEmbeddedResources();
-      RegisterEmbeddedDefaults();
-    }
-    ~TDefaults() { ClearEmbeddedResources(); }
-  } defaults;
+  test::TEmbeddedDefaultsScope defaults;
   TOwned<TEmptyResourceMan> own;
   TTestWorld world;
   TRecordingDevice* device = nullptr;

@@ -4,36 +4,16 @@
 // shapes, masses, forces, thresholds and steps. The ratio of the two is
 // the library's overhead.
 #include <benchmark/benchmark.h>
-#include <btBulletDynamicsCommon.h>
 
-#include <memory>
 #include <vector>
 
+#include "bench/libs/newton/falling_boxes.h"
 #include "tests/libs/newton/newton_loader.h"
 
 namespace corvane {
 namespace {
 
-constexpr int kColumns = 25, kRows = 20, kLayers = 2;  // 1,000 boxes in stacks of two
-constexpr int kFrames = 600;
-constexpr float kFrame = 1.0f / 60;
-constexpr float kSpacing = 1.5f;
-constexpr float kForce[3] = {0, 0, -8.9f};
-constexpr float kFreezeSpeed = 0.05f;
-constexpr float kMargin = 0.01f;
-
-struct TBox {
-  float x, y, z;
-};
-
-std::vector<TBox> Boxes() {
-  std::vector<TBox> boxes;
-  for (int layer = 0; layer < kLayers; ++layer)
-    for (int row = 0; row < kRows; ++row)
-      for (int column = 0; column < kColumns; ++column)
-        boxes.push_back({(column - kColumns / 2) * kSpacing, (row - kRows / 2) * kSpacing, 2.0f + 2.0f * layer});
-  return boxes;
-}
+using namespace bench;
 
 // What the engine's force callback does: the body's object from its user
 // data, then the force of its world.
@@ -55,7 +35,7 @@ void ThroughTheLibrary(benchmark::State& state) {
     state.SkipWithError("libnewton.so not loaded");
     return;
   }
-  const std::vector<TBox> boxes = Boxes();
+  const std::vector<TBoxPlace> boxes = Boxes();
   std::vector<TObject> objects(boxes.size(), TObject{kForce});
   for (auto _ : state) {
     const NtWorld world = nt.NewtonCreate();
@@ -91,44 +71,6 @@ void ThroughTheLibrary(benchmark::State& state) {
 BENCHMARK(ThroughTheLibrary)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 // The same scene on Bullet itself.
-void DirectlyOnBullet(benchmark::State& state) {
-  const std::vector<TBox> boxes = Boxes();
-  int awake = 0;
-  for (auto _ : state) {
-    gDeactivationTime = btScalar(5.0 / 60.0);
-    btDefaultCollisionConfiguration configuration;
-    btCollisionDispatcher dispatcher(&configuration);
-    btDbvtBroadphase broadphase;
-    btSequentialImpulseConstraintSolver solver;
-    btDiscreteDynamicsWorld world(&dispatcher, &broadphase, &solver, &configuration);
-    world.setGravity(btVector3(0, 0, 0));
-    world.setForceUpdateAllAabbs(false);
-    std::vector<std::unique_ptr<btBoxShape>> shapes;
-    std::vector<std::unique_ptr<btRigidBody>> bodies;
-    auto add = [&](const btVector3& half, const btVector3& at, btScalar mass, const btVector3& inertia) {
-      auto& shape = shapes.emplace_back(std::make_unique<btBoxShape>(half));
-      shape->setMargin(kMargin);
-      btRigidBody::btRigidBodyConstructionInfo info(mass, nullptr, shape.get(), inertia);
-      info.m_startWorldTransform.setOrigin(at);
-      auto& body = bodies.emplace_back(std::make_unique<btRigidBody>(info));
-      if (mass > 0) body->setSleepingThresholds(kFreezeSpeed, kFreezeSpeed);
-      world.addRigidBody(body.get());
-    };
-    add(btVector3(100, 100, 0.5f), btVector3(0, 0, -0.5f), 0, btVector3(0, 0, 0));
-    for (const TBox& b : boxes) add(btVector3(0.5f, 0.5f, 0.5f), btVector3(b.x, b.y, b.z), 1, btVector3(1, 1, 10));
-    const btVector3 force(kForce[0], kForce[1], kForce[2]);
-    for (int frame = 0; frame < kFrames; ++frame) {
-      for (std::size_t i = 1; i < bodies.size(); ++i) {
-        if (bodies[i]->isActive()) bodies[i]->applyCentralForce(force);
-      }
-      world.stepSimulation(kFrame, 0);
-    }
-    awake = 0;
-    for (std::size_t i = 1; i < bodies.size(); ++i) awake += bodies[i]->isActive();
-    for (auto& body : bodies) world.removeRigidBody(body.get());
-  }
-  state.counters["awake at end"] = awake;
-}
 BENCHMARK(DirectlyOnBullet)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/register.h"
+#include "gui/register.h"
 #include "platform/device.h"
 #include "platform/register.h"
 #include "platform/window.h"
@@ -75,6 +76,7 @@ class TLaunchEnv {
     FinalizeClassRegistry();
     RegisterEngineClasses();
     RegisterSceneClasses();
+    RegisterGuiClasses();
     RegisterParticleClasses();
     RegisterResourceServices();
     RegisterPlatformClasses();

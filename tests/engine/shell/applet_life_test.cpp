@@ -25,6 +25,7 @@
 #include "scene/materials.h"
 #include "scene/pixmap_persistent.h"
 #include "scene/skin.h"
+#include "scene/sprite.h"
 #include "script/script_engine.h"
 #include "tests/support/kit/applet_standins.h"
 #include "tests/support/kit/applet_world.h"
@@ -312,9 +313,10 @@ TEST(AppletLife, TheTopLayerHoldsTheEngineMadeObjectsAndComesLast) {
   EXPECT_TRUE(applet->Renderer(2)->AsPositionObject()->ZTest());
   // The cursor sprite.
   ASSERT_NE(applet->Cursor(), nullptr);
-  auto* sprite = dynamic_cast<test::Sprite*>(applet->Cursor()->children(0));
+  auto* sprite = dynamic_cast<Sprite*>(applet->Cursor()->children(0));
   ASSERT_NE(sprite, nullptr);
   EXPECT_EQ(sprite->Pixmap()->FileName(), "defaultcur_pixmap");
+  EXPECT_EQ(sprite->Width(), 64);
   EXPECT_EQ(sprite->X(), 8);
   EXPECT_EQ(sprite->Y(), 18);
   EXPECT_EQ(sprite->MaterialName(), u"gui");

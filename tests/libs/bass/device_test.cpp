@@ -20,6 +20,7 @@
 #include "tests/libs/bass/kit/recording_source.h"
 #include "tests/libs/bass/kit/sound_media.h"
 #include "tests/libs/bass/kit/tracker_module.h"
+#include "tests/support/process_probes.h"
 #include "tests/support/scoped_env.h"
 
 namespace libbass::test {
@@ -27,28 +28,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using corvane::test::TScopedEnv;
-
-std::size_t FileSize(const fs::path& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
-}
-
-// Polls `done` every millisecond for at most `limit`; whether it came true.
-template <class F>
-bool WaitFor(F&& done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
-
-std::size_t ThreadCount() {
-  std::size_t n = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/task")) ++n;
-  return n;
-}
+using corvane::test::FileSize;
+using corvane::test::ThreadCount;
+using corvane::test::WaitFor;
 
 BassHandle ChannelOfFile(LoadedLibBass& lib, const Bytes& file, std::uint32_t flags = 0) {
   const BassHandle sample = lib.BASS_SampleLoad(BASS_TRUE, file.data(), 0, static_cast<std::uint32_t>(file.size()), 1, flags);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "libs/newton/newton_api.h"
+#include "libs/newton/api/newton_api.h"
 
 namespace corvane {
 

@@ -83,7 +83,7 @@ TEST_F(Mesh3DSFilterTest, VisibleObjectsMergeIntoOneStaticMesh) {
   // Corner 0 keeps the normal of the last face using it, (0, 6, 4).
   EXPECT_EQ(v[0].normal, (TVertex{-1, 0, 0}));
   for (const TPixmapVertexNormal& vertex : v) EXPECT_NEAR(Length(vertex.normal), 1, 1e-6);
-  EXPECT_EQ(mesh->Bounds, (TAABB{{0, 0, 0, 0}, {4, 1, 1, 0}}));
+  EXPECT_EQ(mesh->Bounds, (TAABB{{0, 0, 0, 1}, {4, 1, 1, 1}}));
 
   TMesh* cube = Load("cube.3ds");
   ASSERT_NE(cube, nullptr);
@@ -96,7 +96,7 @@ TEST_F(Mesh3DSFilterTest, ModelScaleScalesPositionsAndBounds) {
   TMesh* mesh = Load("boxes.3ds");
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(Vertices(*mesh)[7].position, (TVertex{2, 2, 2}));
-  EXPECT_EQ(mesh->Bounds, (TAABB{{0, 0, 0, 0}, {8, 2, 2, 0}}));
+  EXPECT_EQ(mesh->Bounds, (TAABB{{0, 0, 0, 1}, {8, 2, 2, 1}}));
 }
 
 TEST_F(Mesh3DSFilterTest, FilesWithoutMeshesGiveAnEmptyMesh) {
@@ -105,7 +105,7 @@ TEST_F(Mesh3DSFilterTest, FilesWithoutMeshesGiveAnEmptyMesh) {
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->VertexCount, 0);
   EXPECT_EQ(mesh->IndexCount, 0);
-  EXPECT_EQ(mesh->Bounds, (TAABB{{65535, 65535, 65535, 0}, {-65535, -65535, -65535, 0}}));
+  EXPECT_EQ(mesh->Bounds, (TAABB{{65535, 65535, 65535, 1}, {-65535, -65535, -65535, 1}}));
   EXPECT_EQ(Errors(), 0);
   world.log.Clear();
   EXPECT_EQ(Load("gone.3ds"), nullptr);

@@ -97,7 +97,7 @@ TEST_F(MD3FilterTest, SurfacesMergeIntoOneStaticMesh) {
   EXPECT_EQ(v[11].tex, (TTexVector{0.25f, 0.75f}));
   EXPECT_FLOAT_EQ(v[3].tex.u, 0.3f);
   EXPECT_EQ(v[7].tex, (TTexVector{0, 0}));
-  EXPECT_EQ(mesh->Bounds, (TAABB{{0, -2, 0, 0}, {9, 1, 1, 0}}));
+  EXPECT_EQ(mesh->Bounds, (TAABB{{0, -2, 0, 1}, {9, 1, 1, 1}}));
 }
 
 TEST_F(MD3FilterTest, ModelScaleScalesPositionsAndBounds) {
@@ -105,7 +105,7 @@ TEST_F(MD3FilterTest, ModelScaleScalesPositionsAndBounds) {
   TMesh* mesh = Load("two_surfaces.md3");
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(VerticesOf<TPixmapVertexNormal>(*mesh)[10].position, (TVertex{2, -4, 1}));
-  EXPECT_EQ(mesh->Bounds, (TAABB{{0, -4, 0, 0}, {18, 2, 2, 0}}));
+  EXPECT_EQ(mesh->Bounds, (TAABB{{0, -4, 0, 1}, {18, 2, 2, 1}}));
 }
 
 TEST_F(MD3FilterTest, FramesBecomeAnAnimatedMeshDrivenByItsNamedRanges) {

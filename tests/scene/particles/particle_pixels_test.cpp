@@ -1,7 +1,8 @@
 // Particles on the real OpenGL device (SDL's offscreen driver, Mesa's
 // llvmpipe), read back from the frame: a moving emitter draws a streak, a
-// falling one a column, and the depth-tested renderer adds up particles
-// one behind the other instead of hiding the farther one.
+// falling one a column, the depth-tested renderer adds up particles one
+// behind the other instead of hiding the farther one, and the embedded
+// default picture shapes each particle.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,12 +12,15 @@
 #include "base/geometry/coord.h"
 #include "base/system/random.h"
 #include "engine/core/position_object.h"
+#include "engine/shell/engine.h"
+#include "resources/embedded_res_man.h"
 #include "scene/particles/particle.h"
 #include "scene/particles/particle_effect.h"
 #include "scene/particles/particle_list.h"
 #include "scene/particles/particle_renderer.h"
 #include "scene/particles/register.h"
 #include "tests/platform_sdl/gl_harness.h"
+#include "tests/support/kit/embedded_defaults_scope.h"
 
 namespace corvane {
 namespace {
@@ -113,6 +117,35 @@ TEST_F(ParticlePixels, TheDepthTestedRendererAddsUpParticlesBehindOneAnother) {
   const std::vector<std::uint32_t> pixels = Draw();
   EXPECT_NEAR(static_cast<int>(Red(pixels, 320, 240)), 0x80, 4) << std::hex << gl->Rgb(pixels, 320, 240);
   EXPECT_EQ(gl->Rgb(pixels, 20, 20), 0u);
+}
+
+// The device's shared picture is the engine's embedded "defaultpfx.pixmap",
+// read by the engine's own filter: opaque white at its centre, fading to
+// nothing before its edges. A particle drawn with it is bright in the
+// middle, half as bright half-way out and dark in its corners, where an
+// untextured quad would be as bright as its middle.
+TEST_F(ParticlePixels, TheEmbeddedDefaultPictureShapesEveryParticle) {
+  const test::TEmbeddedDefaultsScope defaults;
+  gl->world.engine->SetEmbeddedResMan(Create<TEmbeddedResMan>(TCreateContext(gl->world.engine)));
+  applet->UseEngineFilter();
+  auto* textured = Create<ParticleRenderer>(TCreateContext(applet));
+  textured->hide();
+  ASSERT_NE(Device().ParticlePixmap, nullptr) << gl->world.log.Text();
+  EXPECT_EQ(Device().ParticlePixmap->Width, 256);
+  EXPECT_EQ(textured->Pixmap(), Device().ParticlePixmap);
+  renderer->Free();
+  renderer = textured;
+  effect->SetRenderer(renderer);
+  effect->SetParticleInterval(0);
+  RedKeys(0xFFFF0000, 64);
+  effect->Burst(0, 1);
+  effect->Particles()->Items(0)->position = {100, 100, 0, 1};
+  const std::vector<std::uint32_t> pixels = Draw();
+  EXPECT_GE(Red(pixels, 100, 100), 240u) << std::hex << gl->Rgb(pixels, 100, 100);
+  EXPECT_NEAR(static_cast<int>(Red(pixels, 116, 100)), 0x7F, 16) << std::hex << gl->Rgb(pixels, 116, 100);
+  for (auto [x, y] : {std::pair{70, 70}, std::pair{130, 70}, std::pair{70, 130}, std::pair{130, 130}})
+    EXPECT_LE(Red(pixels, x, y), 8u) << x << "," << y << " " << std::hex << gl->Rgb(pixels, x, y);
+  EXPECT_EQ(gl->Rgb(pixels, 140, 100), 0u) << "outside the quad";
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include "engine/shell/applet.h"
 #include "scene/animation_effect.h"
 #include "scene/materials.h"
-#include "scene/pixmap_persistent.h"
 #include "scene/skin.h"
 #include "scene/skin_pixmap_persistent.h"
+#include "scene/sprite.h"
 #include "scene/particles/register.h"
 
 namespace corvane::test {
@@ -20,7 +20,6 @@ CORVANE_IMPLEMENT_CLASS(DebugForm)
 CORVANE_IMPLEMENT_CLASS(TConsole)
 CORVANE_IMPLEMENT_CLASS(ImageForm)
 CORVANE_IMPLEMENT_CLASS(Button)
-CORVANE_IMPLEMENT_CLASS(Sprite)
 CORVANE_IMPLEMENT_CLASS(EffectText)
 
 void RegisterAppletStandIns(bool withSkin) {
@@ -69,21 +68,6 @@ void Button::MouseUp(TMouseButton button, TShiftState shift, float x, float y) {
 
 void Button::click() {
   if (Container* applet = AppletObjectOf(this); modalResult != mrNone && applet) applet->cancelModal(modalResult);
-}
-
-void Sprite::Describe(TClassBuilder<Sprite>& c) {
-  c.Property("pixmap", &Sprite::Pixmap, &Sprite::SetPixmap);
-  c.Property("width", &Sprite::width);
-  c.Property("height", &Sprite::height);
-}
-
-Sprite::Sprite(const TCreateContext& context)
-    : PositionObject(context), pixmap_(Create<TPixmapPersistent>(TCreateContext(AppletObjectOf(this)))) {}
-
-Sprite::~Sprite() { FreeAndNil(pixmap_); }
-
-void Sprite::SetPixmap(TPixmapPersistent* value) {
-  if (value) pixmap_->Assign(value);
 }
 
 }  // namespace corvane::test

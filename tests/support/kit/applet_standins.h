@@ -1,11 +1,11 @@
 // Stand-ins for the scene and GUI classes an applet makes for itself, until
 // the real ones exist: each plays its role for the applet
-// (scene/applet_roles.h, gui/applet_roles.h), publishes what scripts and
-// streams see of it ("Color", "text", "modalResult",
-// "pixmap.objectName" ...) and remembers what was done to it. Pictures are
-// the scene's real picture references. RegisterAppletStandIns registers
-// them under the real names, with the real Materials, Material, skins,
-// animation effect and particle classes.
+// (gui/applet_roles.h), publishes what scripts and streams see of it
+// ("Color", "text", "modalResult", "pixmap.objectName" ...) and remembers
+// what was done to it. Pictures are the scene's real picture references.
+// RegisterAppletStandIns registers them under the real names, with the
+// real Materials, Material, skins, cursor sprite, animation effect and
+// particle classes.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +19,6 @@
 #include "engine/core/effect.h"
 #include "gui/applet_roles.h"
 #include "gui/gui_object.h"
-#include "scene/applet_roles.h"
-#include "scene/pixmap_persistent.h"
 #include "scene/skin_pixmap_persistent.h"
 
 
@@ -43,7 +41,7 @@ struct TTypeInfoOf<test::TKitFormStyle> {
 
 namespace corvane::test {
 
-// Every stand-in class and the real Materials and Material, by name; the
+// Every stand-in class and the real Materials, Material and Sprite, by name; the
 // real skin classes only with withSkin (the applet then loads its default
 // skin).
 void RegisterAppletStandIns(bool withSkin = false);
@@ -104,26 +102,6 @@ class Button : public TPictureWidget, public TModalButton {
   void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
   void click();
   TModalResult modalResult = mrNone;
-};
-
-class Sprite : public PositionObject, public TSpritePicture {
-  CORVANE_CLASS(Sprite, PositionObject)
-  static void Describe(TClassBuilder<Sprite>& c);
-  explicit Sprite(const TCreateContext& context);
-  ~Sprite() override;
-  TPixmapPersistent* Pixmap() const { return pixmap_; }
-  // Assigning a picture copies its values.
-  void SetPixmap(TPixmapPersistent* value);
-  void SetSpriteSize(float w, float h) override {
-    width = w;
-    height = h;
-  }
-  void SetPicture(const std::string& name) override { pixmap_->SetFileName(name); }
-  float width = 10;
-  float height = 10;
-
- private:
-  TPixmapPersistent* pixmap_;
 };
 
 class EffectText : public GuiObject {

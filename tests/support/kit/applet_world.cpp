@@ -10,6 +10,7 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/register.h"
+#include "gui/register.h"
 #include "platform/device.h"
 #include "platform/filters/register.h"
 #include "platform/register.h"
@@ -20,6 +21,7 @@
 #include "script/script_engine.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/kit/applet_standins.h"
+#include "tests/support/kit/newton_physics.h"
 #include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_filter.h"
@@ -44,7 +46,9 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   RegisterResourceServices();
   RegisterPlatformClasses();
   RegisterFilterClasses();
+  RegisterGuiClasses();
   if (options.standIns) RegisterAppletStandIns(options.skin);
+  if (options.physics) physics_ = std::make_unique<TUseNewtonPhysics>();
   ClearEmbeddedResources();
   RegisterEmbeddedDefaults();
   PlatformClass = TNullPlatform::StaticClass();
@@ -64,6 +68,7 @@ TAppletWorld::TAppletWorld(const TOptions& options)
 
 TAppletWorld::~TAppletWorld() {
   if (engine) engine->Free();
+  physics_.reset();
   PlatformClass = previousPlatform_;
   ScriptEngineClass = previousScripts_;
   FilterClass = previousFilter_;

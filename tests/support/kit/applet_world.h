@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ namespace corvane::test {
 class TNullPlatform;
 class TRecordingDevice;
 class TTestScriptEngine;
+class TUseNewtonPhysics;
 
 class TAppletWorld {
  public:
@@ -35,6 +37,7 @@ class TAppletWorld {
     TClass filterClass = nullptr;  // another filter class in its place (TFilter reads real files)
     bool standIns = true;  // the stand-in collaborators, Materials and Material
     bool skin = false;     // "Skin" and "SkinElement" too (the default skin loads)
+    bool physics = false;  // the Newton engine on libnewton.so as the physics-engine class
   };
   TAppletWorld() : TAppletWorld(TOptions{}) {}
   explicit TAppletWorld(const TOptions& options);
@@ -80,6 +83,7 @@ class TAppletWorld {
   TClass previousScripts_;
   TClass previousFilter_;
   TClass previousSounds_;
+  std::unique_ptr<TUseNewtonPhysics> physics_;
   std::int32_t previousDevice_;
   bool previousStoreLog_;
 };

@@ -77,25 +77,34 @@ PositionObject* TFakeDynamicEngine::ObjectByBody(std::int32_t body) {
   return it == bodies_.end() ? nullptr : it->second.Object.Get();
 }
 
-std::int32_t TFakeDynamicEngine::CreateBox(PositionObject* object, const TSpaceVector& size) {
+std::int32_t TFakeDynamicEngine::MakeBody(PositionObject* object, const TSpaceVector& boxSize, TBodyShape asked) {
   if (!object) return 0;
   std::int32_t& world = object->Kind() == okScreen ? ScreenWorld : SpaceWorld;
   if (world == 0) world = CreateWorld();
   const std::int32_t handle = ++nextBody_;
-  bodies_[handle] = {object, size, object->GetAbsoluteMatrix(), world};
+  bodies_[handle] = {object, boxSize, object->GetAbsoluteMatrix(), world, asked};
   return handle;
 }
 
+const TFakeDynamicEngine::TBodyShape* TFakeDynamicEngine::ShapeOf(std::int32_t body) const {
+  const auto it = bodies_.find(body);
+  return it == bodies_.end() ? nullptr : &it->second.Asked;
+}
+
+std::int32_t TFakeDynamicEngine::CreateBox(PositionObject* object, const TSpaceVector& size) {
+  return MakeBody(object, size, {TShape::Box, size});
+}
+
 std::int32_t TFakeDynamicEngine::CreateSphere(PositionObject* object, const TSpaceVector& size) {
-  return CreateBox(object, {size.x * 2, size.y * 2, size.z * 2, 1});
+  return MakeBody(object, {size.x * 2, size.y * 2, size.z * 2, 1}, {TShape::Sphere, size});
 }
 
 std::int32_t TFakeDynamicEngine::CreateCone(PositionObject* object, const TSpaceVector& size) {
-  return CreateBox(object, size);
+  return MakeBody(object, size, {TShape::Cone, size});
 }
 
 std::int32_t TFakeDynamicEngine::CreateCylinder(PositionObject* object, const TSpaceVector& size) {
-  return CreateBox(object, size);
+  return MakeBody(object, size, {TShape::Cylinder, size});
 }
 
 void TFakeDynamicEngine::DestroyBody(std::int32_t& body) {

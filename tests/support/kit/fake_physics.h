@@ -1,7 +1,8 @@
 // A physics engine for tests: bodies are axis-aligned boxes (the body's size
 // around its matrix's position, turned with the matrix), contacts are box
 // overlaps, worlds step by counting. Every contact query records where the
-// asking object stood, so that the sub-steps of a move can be checked.
+// asking object stood, so that the sub-steps of a move can be checked, and
+// every body keeps the shape and size it was asked for.
 #pragma once
 
 #include <cstdint>
@@ -41,14 +42,25 @@ class TFakeDynamicEngine : public TDynamicEngine {
   std::vector<std::int32_t> Steps;  // the world of every UpdateWorld
   std::int32_t Explosions = 0;
   std::int32_t LiveBodies() const { return static_cast<std::int32_t>(bodies_.size()); }
+  // A live body as it was asked for: the operation that made it and the
+  // size it was given.
+  enum class TShape { Box, Sphere, Cone, Cylinder };
+  struct TBodyShape {
+    TShape Shape;
+    TSpaceVector Size;
+  };
+  // Null for a handle that names no live body.
+  const TBodyShape* ShapeOf(std::int32_t body) const;
 
  private:
   struct TBody {
     TWeak<PositionObject> Object;
-    TSpaceVector Size;
+    TSpaceVector Size;  // of the box that stands for it in contacts
     TSpaceMatrix Matrix;
     std::int32_t World;
+    TBodyShape Asked;
   };
+  std::int32_t MakeBody(PositionObject* object, const TSpaceVector& boxSize, TBodyShape asked);
   TAABB BoxOf(const TBody& body) const;
   // The bodies of the object's world that touch its body.
   std::vector<PositionObject*> Touching(PositionObject* object);

@@ -181,10 +181,17 @@ int TRecordingDevice::CountCalls(std::string_view prefix) const {
   }));
 }
 
+void TRecordingDevice::DrawAnimatedMesh(TMesh* mesh, float time, float frameTime, std::int32_t first,
+                                        std::int32_t last, bool loop) {
+  Animations.push_back({mesh, time, frameTime, first, last, loop});
+  TDevice::DrawAnimatedMesh(mesh, time, frameTime, first, last, loop);
+}
+
 void TRecordingDevice::ClearRecords() {
   Calls.clear();
   Draws.clear();
   Lines.clear();
+  Animations.clear();
 }
 
 const std::vector<std::uint32_t>* TRecordingDevice::PixelsOf(const TPixmap* pixmap) const {

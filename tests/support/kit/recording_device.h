@@ -65,6 +65,17 @@ struct TRecordedLine {
   TSpaceMatrix Matrix = IdentitySpaceMatrix;
 };
 
+// The arguments of one DrawAnimatedMesh.
+struct TRecordedAnimation {
+  TMesh* Mesh = nullptr;
+  float Time = 0;
+  float FrameTime = 0;
+  std::int32_t First = 0;
+  std::int32_t Last = 0;
+  bool Loop = false;
+  bool operator==(const TRecordedAnimation&) const = default;
+};
+
 class TRecordingDevice : public TDevice {
   CORVANE_CLASS(TRecordingDevice, TDevice)
   explicit TRecordingDevice(TWindow* window);
@@ -88,11 +99,15 @@ class TRecordingDevice : public TDevice {
   void SetTextureMatrix(const TPlaneMatrix& matrix) override;
   void DrawMesh(TMesh* mesh) override;
   void DrawLine(const TSpaceVector* points, std::int32_t count, float width) override;
+  // Recorded, then drawn as every device draws it.
+  void DrawAnimatedMesh(TMesh* mesh, float time, float frameTime, std::int32_t first, std::int32_t last,
+                        bool loop) override;
 
   // What happened.
   std::vector<std::string> Calls;
   std::vector<TRecordedDraw> Draws;
   std::vector<TRecordedLine> Lines;
+  std::vector<TRecordedAnimation> Animations;
   // Calls whose text starts with the prefix.
   int CountCalls(std::string_view prefix) const;
   void ClearRecords();

@@ -41,6 +41,14 @@ TTestScriptEngine* TTestApplet::Scripts() const { return dynamic_cast<TTestScrip
 
 TTestFilter* TTestApplet::Filters() const { return dynamic_cast<TTestFilter*>(Filter()); }
 
+TFilter* TTestApplet::UseEngineFilter() {
+  FreeAndNil(filter_);
+  TCreateContext filterContext;
+  filterContext.Applet = this;
+  filter_ = Create<TFilter>(filterContext);
+  return filter_;
+}
+
 TPixmap* TTestApplet::UseDefaultPixmap(std::int32_t width, std::int32_t height) {
   Filters()->pixmapFiles[u"defaultskin.pixmap"] = {width, height};
   if (defaultPixmap_) cache_->FreePixmap(defaultPixmap_);

@@ -27,7 +27,11 @@ class TTestApplet : public Applet {
   void BeforeDestruction() override;
 
   TTestScriptEngine* Scripts() const;
+  // The test filter; null once the engine's own is in use.
   TTestFilter* Filters() const;
+  // Replaces the test filter with the engine's TFilter, which reads real
+  // files through the registered filters.
+  TFilter* UseEngineFilter();
   void SetScale(float value) { scale_ = value; }
   void SetDebugFormVisible(bool value) { debugFormVisible_ = value; }
   bool DebugFormVisible() const override { return debugFormVisible_; }

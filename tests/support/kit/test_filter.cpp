@@ -55,7 +55,7 @@ TMesh* TTestFilter::LoadMesh(TResourceMan* resMan, const std::u16string& fileNam
   if (!device) return nullptr;
   if (const auto it = animatedMeshFiles.find(fileName); it != animatedMeshFiles.end())
     return device->CreateMesh(vfPixmapVertexNormal, 3, true, 3, false, true, it->second);
-  if (!meshFiles.count(fileName)) return nullptr;
+  if (!meshFiles.count(fileName)) return realMeshes ? TFilter::LoadMesh(resMan, fileName) : nullptr;
   return device->CreateMesh(vfVertex, 3, true, 3, false, false, 0);
 }
 

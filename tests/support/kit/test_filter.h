@@ -4,7 +4,8 @@
 // the given frames, all made through the applet's device; every load is
 // counted and recorded with the resource manager it was asked of. Given a
 // real pixmap filter class, the names it takes go through it on the
-// applet's files (loads and saves), and every save is recorded.
+// applet's files (loads and saves), and every save is recorded; asked to,
+// unknown models load through the engine's filters.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,9 @@ class TTestFilter : public TFilter {
   std::map<std::u16string, std::int32_t> animatedMeshFiles;
   // The pixmap filter for real files, unset by default.
   TFilterClass pictureFilter;
+  // Whether mesh names it does not know go through the engine's own
+  // filters (real model files).
+  bool realMeshes = false;
   std::vector<std::u16string> pixmapSaves;
   int pixmapLoads = 0;
   int meshLoads = 0;

@@ -10,6 +10,7 @@
 #include "engine/core/container.h"
 #include "engine/shell/engine.h"
 #include "engine/shell/register.h"
+#include "gui/register.h"
 #include "platform/filters/filter.h"
 #include "platform/filters/register.h"
 
@@ -47,6 +48,7 @@ TTestWorld::TTestWorld() : previousPlatform_(PlatformClass), previousFilter_(Fil
   FinalizeClassRegistry();
   RegisterEngineClasses();
   RegisterFilterClasses();
+  RegisterGuiClasses();
   PlatformClass = TNullPlatform::StaticClass();
   // The world launches its own applet, with no command line and none of
   // the engine's start-up managers: tests install the ones they need.

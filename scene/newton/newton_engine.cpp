@@ -1,0 +1,251 @@
+#include "scene/newton/newton_engine.h"
+
+#include <chrono>
+
+#include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/position_object.h"
+#include "scene/newton/newton_binding.h"
+#include "scene/newton/newton_matrix.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(TNewtonEngine)
+
+std::string TNewtonEngine::LibraryName = "newton";
+
+namespace {
+
+// Live engines: the first loads the library, the last unloads it.
+int gEngineCount = 0;
+
+// The worlds' boxes: the screen world is thin in z, in pixels.
+constexpr float kScreenMin[3] = {-1000, -1000, -10}, kScreenMax[3] = {2000, 2000, 10};
+constexpr float kSpaceMin[3] = {-1000, -1000, -1000}, kSpaceMax[3] = {1000, 1000, 1000};
+// The constant force on moving bodies: screen bodies fall down the screen.
+constexpr float kScreenForce[3] = {0, 49, 0};
+constexpr float kSpaceForce[3] = {0, 0, -8.9f};
+// Freeze thresholds (linear, angular speed) and frames.
+constexpr float kScreenFreeze = 1.0f;
+constexpr float kSpaceFreeze = 0.05f;
+constexpr int kFreezeFrames = 5;
+// Screen bodies turn only about z.
+constexpr float kScreenPin[3] = {0, 0, 1};
+// Where a queued body waits: far outside either world box, so that it is
+// neither simulated nor found.
+constexpr float kParking = 16777215.0f;
+constexpr float kParkingMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, kParking, kParking, kParking, 1};
+// World settings: accepted by the library, kept for its sake.
+constexpr int kSolverModel = 8, kPlatformArchitecture = 2, kFrictionModel = 1;
+
+}  // namespace
+
+TNewtonEngine::TNewtonEngine(const TCreateContext& context) : TDynamicEngine(context) {
+  if (gEngineCount == 0) LoadNewton(LibraryName);
+  ++gEngineCount;
+  EngineLog(u"Newton Game Dynamics engine started " + WidenLatin1(ClassName()));
+}
+
+TNewtonEngine::~TNewtonEngine() {
+  // A world goes with every body, joint and shape still in it, queued
+  // bodies included.
+  if (ScreenWorld != 0) DestroyWorld(ScreenWorld);
+  if (SpaceWorld != 0) DestroyWorld(SpaceWorld);
+  if (--gEngineCount == 0) FreeNewton();
+}
+
+bool TNewtonEngine::LibraryLoaded() { return NewtonHandle != 0; }
+
+// ------------------------------------------------------------------ worlds
+
+std::int32_t TNewtonEngine::CreateWorld() {
+  if (!LibraryLoaded()) return 0;
+  const NtWorld world = Newton.NewtonCreate();
+  if (world == 0) return 0;
+  Newton.NewtonSetSolverModel(world, kSolverModel);
+  Newton.NewtonSetPlatformArchitecture(world, kPlatformArchitecture);
+  Newton.NewtonSetFrictionModel(world, kFrictionModel);
+  return static_cast<std::int32_t>(world);
+}
+
+void TNewtonEngine::DestroyWorld(std::int32_t world) {
+  if (!LibraryLoaded() || world == 0 || (world != ScreenWorld && world != SpaceWorld)) return;
+  const auto handle = static_cast<NtWorld>(world);
+  std::erase_if(destroyList_, [this, handle](std::int32_t body) { return Record(body)->World == handle; });
+  std::erase_if(bodies_, [this, handle](const auto& entry) {
+    if (entry.second->World != handle) return false;
+    if (entry.second->Active) --activeBodies_;
+    return true;
+  });
+  Newton.NewtonDestroy(handle);
+  if (ScreenWorld == world) ScreenWorld = 0;
+  if (SpaceWorld == world) SpaceWorld = 0;
+}
+
+std::uint32_t TNewtonEngine::CheckWorld(PositionObject* object) {
+  std::int32_t& world = object->Kind() == okScreen ? ScreenWorld : SpaceWorld;
+  if (world == 0) {
+    world = CreateWorld();
+    if (world == 0) return 0;
+    if (object->Kind() == okScreen) Newton.NewtonSetWorldSize(static_cast<NtWorld>(world), kScreenMin, kScreenMax);
+    else Newton.NewtonSetWorldSize(static_cast<NtWorld>(world), kSpaceMin, kSpaceMax);
+  }
+  return static_cast<std::uint32_t>(world);
+}
+
+void TNewtonEngine::UpdateWorld(std::int32_t world, float dt) {
+  if (!LibraryLoaded()) return;
+  const auto start = std::chrono::steady_clock::now();
+  if (hasDynamicBodies_ && (world == ScreenWorld || world == SpaceWorld) && world != 0)
+    Newton.NewtonUpdate(static_cast<NtWorld>(world), dt);
+  // Queued bodies go on every update, stepped or not, latest first.
+  while (!destroyList_.empty()) {
+    const std::int32_t body = destroyList_.back();
+    destroyList_.pop_back();
+    IntDestroyBody(body);
+  }
+  const auto* applet = dynamic_cast<TAppletServices*>(Owner());
+  if (applet && applet->DebugFormVisible())
+    PostDebugInfo(std::chrono::duration<float>(std::chrono::steady_clock::now() - start).count());
+}
+
+void TNewtonEngine::PostDebugInfo(float seconds) {
+  EngineShowInfo(u"Body/Active:", IntToStr(BodyCount()) + u"/" + IntToStr(activeBodies_));
+  std::string text = FloatToStrFixed(seconds, 6);
+  if (text.size() < 8) text.insert(0, 8 - text.size(), ' ');
+  EngineShowInfo(u"Physics:", WidenLatin1(text));
+}
+
+// ------------------------------------------------------------------ bodies
+
+TNewtonEngine::TBodyRecord* TNewtonEngine::Record(std::int32_t body) const {
+  const auto it = bodies_.find(body);
+  return it == bodies_.end() ? nullptr : it->second.get();
+}
+
+std::uint32_t TNewtonEngine::JointOf(std::int32_t body) const {
+  const TBodyRecord* record = Record(body);
+  return record ? record->Joint : 0;
+}
+
+PositionObject* TNewtonEngine::ObjectByBody(std::int32_t body) {
+  const TBodyRecord* record = Record(body);
+  return record ? record->Object.Get() : nullptr;
+}
+
+std::int32_t TNewtonEngine::CreateBox(PositionObject* object, const TSpaceVector& size) {
+  if (!object || !LibraryLoaded()) return 0;
+  const std::uint32_t world = CheckWorld(object);
+  return CreateBody(object, size, world, Newton.NewtonCreateBox(world, size.x, size.y, size.z, nullptr));
+}
+
+std::int32_t TNewtonEngine::CreateSphere(PositionObject* object, const TSpaceVector& size) {
+  if (!object || !LibraryLoaded()) return 0;
+  const std::uint32_t world = CheckWorld(object);
+  return CreateBody(object, size, world, Newton.NewtonCreateSphere(world, size.x, size.y, size.z, nullptr));
+}
+
+std::int32_t TNewtonEngine::CreateCone(PositionObject* object, const TSpaceVector& size) {
+  if (!object || !LibraryLoaded()) return 0;
+  const std::uint32_t world = CheckWorld(object);
+  return CreateBody(object, size, world, Newton.NewtonCreateCone(world, size.x, size.z, nullptr));
+}
+
+std::int32_t TNewtonEngine::CreateCylinder(PositionObject* object, const TSpaceVector& size) {
+  if (!object || !LibraryLoaded()) return 0;
+  const std::uint32_t world = CheckWorld(object);
+  return CreateBody(object, size, world, Newton.NewtonCreateCylinder(world, size.x, size.z, nullptr));
+}
+
+std::int32_t TNewtonEngine::CreateBody(PositionObject* object, const TSpaceVector& size, std::uint32_t world,
+                                       std::uint32_t shape) {
+  if (object->Body() != 0) {
+    if (shape != 0) Newton.NewtonReleaseCollision(world, shape);
+    EngineError(u"Body already exists");
+    return object->Body();
+  }
+  if (world == 0 || shape == 0) return 0;
+  const NtBody body = Newton.NewtonCreateBody(world, shape);
+  Newton.NewtonReleaseCollision(world, shape);
+  if (body == 0) return 0;
+  const auto handle = static_cast<std::int32_t>(body);
+  auto& record = bodies_[handle];
+  record.reset(new TBodyRecord{this, object, world, 0, nullptr, false, false});
+  Newton.NewtonBodySetUserData(body, record.get());
+  SetBodyMatrix(handle, object->GetAbsoluteMatrix());
+  const float mass = object->Dynamic() ? 1.0f : 0.0f;
+  Newton.NewtonBodySetMassMatrix(body, mass, mass * size.z, mass * size.y, mass * 10.0f);
+  if (object->Dynamic()) {
+    hasDynamicBodies_ = true;
+    const bool screen = world == static_cast<std::uint32_t>(ScreenWorld);
+    record->Force = screen ? kScreenForce : kSpaceForce;
+    Newton.NewtonBodySetForceAndTorqueCallback(body, PhysicsApplyForceAndTorque);
+    Newton.NewtonBodySetAutoFreeze(body, 1);
+    Newton.NewtonBodySetAutoactiveCallback(body, PhysicsAutoactiveCounter);
+    const float freeze = screen ? kScreenFreeze : kSpaceFreeze;
+    Newton.NewtonBodySetFreezeTreshold(body, freeze, freeze, kFreezeFrames);
+    if (screen) record->Joint = Newton.NewtonConstraintCreateUpVector(world, kScreenPin, body);
+  }
+  return handle;
+}
+
+void TNewtonEngine::DestroyBody(std::int32_t& body) {
+  if (body == 0) return;
+  TBodyRecord* record = Record(body);
+  if (!record || record->Queued) {
+    EngineError(u"Unknown body " + IntToStr(body) + u" not destroyed");
+    return;
+  }
+  Newton.NewtonBodySetMatrix(static_cast<NtBody>(body), kParkingMatrix);
+  record->Queued = true;
+  destroyList_.push_back(body);
+  body = 0;
+}
+
+void TNewtonEngine::IntDestroyBody(std::int32_t body) {
+  const auto it = bodies_.find(body);
+  if (it == bodies_.end()) return;
+  TBodyRecord& record = *it->second;
+  if (record.Joint != 0) Newton.NewtonDestroyJoint(record.World, record.Joint);
+  Newton.NewtonDestroyBody(record.World, static_cast<NtBody>(body));
+  if (record.Active) --activeBodies_;
+  bodies_.erase(it);
+}
+
+void TNewtonEngine::SetBodyMatrix(std::int32_t body, const TSpaceMatrix& m) {
+  const TBodyRecord* record = Record(body);
+  if (!record || record->Queued) return;
+  float floats[16];
+  MatrixToFloats(m, floats);
+  Newton.NewtonBodySetMatrix(static_cast<NtBody>(body), floats);
+}
+
+TSpaceMatrix TNewtonEngine::GetBodyMatrix(std::int32_t body) {
+  if (!Record(body)) return IdentitySpaceMatrix;
+  float floats[16];
+  Newton.NewtonBodyGetMatrix(static_cast<NtBody>(body), floats);
+  return MatrixFromFloats(floats);
+}
+
+// --------------------------------------------------------------- callbacks
+
+void TNewtonEngine::PhysicsApplyForceAndTorque(std::uint32_t body) {
+  // The force of the body's world, whatever became of its object. The
+  // matrix is not written back: Bullet would lose its interpolation.
+  const auto* record = static_cast<const TBodyRecord*>(Newton.NewtonBodyGetUserData(body));
+  if (record && record->Force) Newton.NewtonBodySetForce(body, record->Force);
+}
+
+void TNewtonEngine::PhysicsAutoactiveCounter(std::uint32_t body, int state) {
+  auto* record = static_cast<TBodyRecord*>(Newton.NewtonBodyGetUserData(body));
+  if (!record) return;
+  const bool active = state == 1;
+  if (active == record->Active) return;
+  record->Active = active;
+  record->Engine->activeBodies_ += active ? 1 : -1;
+}
+
+}  // namespace corvane

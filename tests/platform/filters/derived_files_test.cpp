@@ -1,0 +1,193 @@
+// The applet's TFilter over the engine's own filters on real files: a PNG
+// picture and 3DS and MD3 models are converted into the ".pixmap" and
+// ".mesh" beside them, read from there while the source keeps its date,
+// converted again once the source is newer; a damaged source writes
+// nothing.
+// File dates step by 2 seconds: every date set here is even.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/device.h"
+#include "platform/filters/png_image.h"
+#include "platform/media.h"
+#include "tests/platform/filters/model_filter_kit.h"
+#include "tests/support/kit/filter_files.h"
+#include "tests/support/kit/filter_world.h"
+#include "tests/support/kit/recording_device.h"
+
+namespace corvane {
+namespace {
+
+constexpr std::time_t kStart = 1700000000;
+
+std::string PngBytes(std::int32_t width, std::int32_t height, const std::vector<std::uint32_t>& pixels) {
+  std::vector<std::uint8_t> bytes;
+  EXPECT_TRUE(EncodePng(width, height, pixels, bytes));
+  return {bytes.begin(), bytes.end()};
+}
+
+std::string Fixture3DS(const char* name) { return test::FixtureIn(CORVANE_3DS_FIXTURES, name); }
+
+class DerivedFilesTest : public ::testing::Test {
+ protected:
+  TPixmap* LoadPixmap(const std::u16string& name) { return w.filter->LoadPixmap(w.resMan, name); }
+  TMesh* LoadMesh(const std::u16string& name) { return w.filter->LoadMesh(w.resMan, name); }
+  std::vector<std::uint32_t> Pixels(TPixmap* pixmap) const { return *w.device->PixelsOf(pixmap); }
+  int Errors() const {
+    int count = 0;
+    for (const std::string& line : w.world.log.Lines()) count += line.rfind("(e) ", 0) == 0;
+    return count;
+  }
+
+  test::TFilterWorld w;
+};
+
+TEST_F(DerivedFilesTest, APngIsConvertedOnceReadFromItsPixmapAndConvertedAgainWhenNewer) {
+  const std::vector<std::uint32_t> first = {0xFFFF0000u, 0x8000FF00u, 0x000000FFu, 0xFFFFFFFFu, 0x40102030u, 0xFF000000u};
+  w.Put("a.png", PngBytes(3, 2, first));
+  w.SetTime("a.png", kStart);
+  TPixmap* converted = LoadPixmap(u"a.png");
+  ASSERT_NE(converted, nullptr) << w.world.log.Text();
+  EXPECT_EQ(Pixels(converted), first);
+  EXPECT_EQ(w.Bytes("a.pixmap"), test::PixmapFileBytes(3, 2, first)) << "written beside the source";
+
+  // Up to date (the same date): the ".pixmap" is what is read. It is
+  // replaced by a marker picture to tell the two apart.
+  const std::vector<std::uint32_t> marker = {0xFF123456u};
+  w.Put("a.pixmap", test::PixmapFileBytes(1, 1, marker));
+  w.SetTime("a.pixmap", kStart);
+  TPixmap* cached = LoadPixmap(u"a.png");
+  ASSERT_NE(cached, nullptr);
+  EXPECT_EQ(Pixels(cached), marker);
+
+  // A source made 10 s newer is converted again and rewrites the ".pixmap".
+  const std::vector<std::uint32_t> second = {0xFF00FF00u, 0xFF0000FFu};
+  w.Put("a.png", PngBytes(1, 2, second));
+  w.SetTime("a.png", kStart + 10);
+  TPixmap* again = LoadPixmap(u"a.png");
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->Width, 1);
+  EXPECT_EQ(again->Height, 2);
+  EXPECT_EQ(Pixels(again), second);
+  EXPECT_EQ(w.Bytes("a.pixmap"), test::PixmapFileBytes(1, 2, second));
+  EXPECT_EQ(Errors(), 0) << w.world.log.Text();
+}
+
+TEST_F(DerivedFilesTest, ADamagedPngWritesNoPixmap) {
+  const std::string whole = PngBytes(2, 2, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu});
+  w.Put("b.png", whole.substr(0, whole.size() / 2));
+  EXPECT_EQ(LoadPixmap(u"b.png"), nullptr);
+  EXPECT_EQ(Errors(), 1) << w.world.log.Text();
+  EXPECT_TRUE(w.world.log.Contains("b.png")) << w.world.log.Text();
+  EXPECT_FALSE(w.Exists("b.pixmap"));
+}
+
+TEST_F(DerivedFilesTest, A3dsModelIsConvertedOnceReadFromItsMeshAndConvertedAgainWhenNewer) {
+  w.Put("model.3ds", Fixture3DS("boxes.3ds"));
+  w.SetTime("model.3ds", kStart);
+  TMesh* converted = LoadMesh(u"model.3ds");
+  ASSERT_NE(converted, nullptr) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.CountInfo("3ds mesh was loaded"), 1) << w.world.log.Text();
+  ASSERT_EQ(converted->VertexCount, 16);
+  ASSERT_TRUE(w.Exists("model.mesh")) << "written beside the source";
+
+  // Unchanged source: the ".mesh" is read and gives the same model.
+  w.SetTime("model.mesh", kStart);
+  w.world.log.Clear();
+  TMesh* cached = LoadMesh(u"model.3ds");
+  ASSERT_NE(cached, nullptr) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.CountInfo("file was loaded model.mesh"), 1) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.CountInfo("3ds mesh was loaded"), 0);
+  EXPECT_EQ(cached->VertexFormat, converted->VertexFormat);
+  EXPECT_EQ(cached->VertexData, converted->VertexData);
+  EXPECT_EQ(cached->IndexData, converted->IndexData);
+  EXPECT_EQ(cached->Bounds, converted->Bounds);
+
+  // The source becomes another model, dated 10 s later: converted again.
+  w.Put("model.3ds", Fixture3DS("cube.3ds"));
+  w.SetTime("model.3ds", kStart + 10);
+  w.world.log.Clear();
+  TMesh* again = LoadMesh(u"model.3ds");
+  ASSERT_NE(again, nullptr) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.CountInfo("3ds mesh was loaded"), 1) << w.world.log.Text();
+  EXPECT_EQ(again->VertexCount, 24);
+  const std::optional<std::string> rewritten = w.Bytes("model.mesh");
+  w.SetTime("model.mesh", kStart + 10);
+  TMesh* reread = LoadMesh(u"model.3ds");
+  ASSERT_NE(reread, nullptr);
+  EXPECT_EQ(reread->VertexData, again->VertexData);
+  EXPECT_EQ(reread->IndexData, again->IndexData);
+  EXPECT_EQ(Errors(), 0) << w.world.log.Text();
+
+  // A damaged newer source gives nil and leaves the converted model as it
+  // was.
+  const std::string cube = Fixture3DS("cube.3ds");
+  w.Put("model.3ds", cube.substr(0, cube.size() - 7));
+  w.SetTime("model.3ds", kStart + 20);
+  w.world.log.Clear();
+  EXPECT_EQ(LoadMesh(u"model.3ds"), nullptr);
+  EXPECT_EQ(Errors(), 1) << w.world.log.Text();
+  EXPECT_EQ(w.Bytes("model.mesh"), rewritten);
+}
+
+// An animated model keeps its frames and the named ranges of its ".aaf"
+// in the ".mesh" it is converted into.
+TEST_F(DerivedFilesTest, AnMd3ModelKeepsItsFramesAndRangesInItsMeshFile) {
+  for (const char* name : {"walker.md3", "walker.aaf"}) w.Put(name, test::ModelFixture(name));
+  TMesh* converted = LoadMesh(u"walker.md3");
+  ASSERT_NE(converted, nullptr) << w.world.log.Text();
+  ASSERT_TRUE(w.Exists("walker.mesh"));
+  w.world.log.Clear();
+  TMesh* cached = LoadMesh(u"walker.md3");
+  ASSERT_NE(cached, nullptr) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.CountInfo("file was loaded walker.mesh"), 1) << w.world.log.Text();
+  EXPECT_TRUE(cached->Animated);
+  EXPECT_EQ(cached->FrameCount, converted->FrameCount);
+  EXPECT_EQ(cached->VertexData, converted->VertexData);
+  EXPECT_EQ(cached->IndexData, converted->IndexData);
+  EXPECT_EQ(cached->Bounds, converted->Bounds);
+  ASSERT_EQ(cached->Animations.size(), converted->Animations.size());
+  for (std::size_t i = 0; i < cached->Animations.size(); ++i) {
+    EXPECT_EQ(cached->Animations[i].Name, converted->Animations[i].Name) << i;
+    EXPECT_EQ(cached->Animations[i].FirstFrame, converted->Animations[i].FirstFrame) << i;
+    EXPECT_EQ(cached->Animations[i].LastFrame, converted->Animations[i].LastFrame) << i;
+    EXPECT_EQ(cached->Animations[i].Speed, converted->Animations[i].Speed) << i;
+  }
+}
+
+TEST_F(DerivedFilesTest, ATruncated3dsFileIsOneErrorLineAndWritesNoMesh) {
+  const std::string whole = Fixture3DS("boxes.3ds");
+  const std::size_t meshes = w.device->Meshes().size();
+  for (const std::size_t size : {std::size_t{0}, std::size_t{5}, whole.size() / 2, whole.size() - 1}) {
+    SCOPED_TRACE(size);
+    w.Put("cut.3ds", whole.substr(0, size));
+    w.world.log.Clear();
+    EXPECT_EQ(LoadMesh(u"cut.3ds"), nullptr);
+    EXPECT_EQ(Errors(), 1) << w.world.log.Text();
+    EXPECT_TRUE(w.world.log.Contains("cut.3ds")) << w.world.log.Text();
+    EXPECT_FALSE(w.Exists("cut.mesh"));
+  }
+  EXPECT_EQ(w.device->Meshes().size(), meshes);
+}
+
+TEST_F(DerivedFilesTest, SavingToA3dsNameWritesNothing) {
+  w.Put("cube.3ds", Fixture3DS("cube.3ds"));
+  TMesh* mesh = LoadMesh(u"cube.3ds");
+  ASSERT_NE(mesh, nullptr);
+  const std::optional<std::string> source = w.Bytes("cube.3ds");
+  w.filter->SaveMesh(w.resMan, u"cube.3ds", mesh);
+  w.filter->SaveMesh(w.resMan, u"other.3ds", mesh);
+  EXPECT_EQ(w.Bytes("cube.3ds"), source);
+  EXPECT_FALSE(w.Exists("other.3ds"));
+  // The ".mesh" name beside it saves what the conversion wrote.
+  w.filter->SaveMesh(w.resMan, u"copy.mesh", mesh);
+  EXPECT_EQ(w.Bytes("copy.mesh"), w.Bytes("cube.mesh"));
+}
+
+}  // namespace
+}  // namespace corvane
