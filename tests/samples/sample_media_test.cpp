@@ -59,7 +59,7 @@ TEST_F(SampleMediaTest, TheCrateIsOneStaticMeshOfTwelveFaces) {
   EXPECT_EQ(mesh->VertexCount, 24);
   EXPECT_EQ(mesh->IndexCount, 36);
   // Standing on the ground, 40 units on each side.
-  EXPECT_EQ(mesh->Bounds, (TAABB{{-20, -20, 0, 0}, {20, 20, 40, 0}}));
+  EXPECT_EQ(mesh->Bounds, (TAABB{{-20, -20, 0, 1}, {20, 20, 40, 1}}));
   EXPECT_EQ(Errors(), 0) << world.log.Text();
 }
 
