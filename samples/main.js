@@ -1,7 +1,8 @@
 // The sample's game logic: the handlers main.object names. Handlers are
 // named on...() since objects of the tree are script globals by their names.
-// Keys: Space clicks and scores, M swaps the music for the tracker tune,
-// Escape stores the score and ends the applet.
+// Two crates fall onto the floor and score as they land. Keys: Space
+// clicks and scores, E makes the floor burst, M swaps the music for the
+// tracker tune, Escape stores the score and ends the applet.
 //
 // Started with "+play=FILE" the applet plays that input recording, and with
 // "+shot=FRAME:FILE" it pictures itself at that frame: the end-to-end test
@@ -17,6 +18,7 @@ var quitting = false;
 var benchFrames = 0;
 var frameTimes = [];
 var lastFrameAt = 0;
+var landed = [];
 
 function param(prefix) {
   var params = applet.params;
@@ -45,6 +47,11 @@ function onStart() {
 
   var bench = param("bench=");
   if (bench.length > 0) benchFrames = parseInt(bench[0]);
+
+  // Bodies for the physics: the floor stands, the crates fall onto it.
+  floor.spawn();
+  redCrate.spawn();
+  tealCrate.spawn();
 
   music.play();
   // From black into the scene.
@@ -89,9 +96,21 @@ function onBeat() {
   if (beats == 1) engine.log("sample: timer running");
 }
 
+// A crate's first touch of anything: a click and a point.
+function onLanded(crate) {
+  if (landed.indexOf(crate.name) >= 0) return;
+  landed.push(crate.name);
+  click.play();
+  score += 5;
+  engine.log("sample: " + crate.name + " landed, score " + score);
+}
+
 function onKey() {
   var key = event.paramKey;
-  if (key == VK_SPACE) {
+  if (key == 69) {  // E: the floor's centre bursts, throwing the crates up
+    floor.explode(300, 20);
+    engine.log("sample: explosion");
+  } else if (key == VK_SPACE) {
     click.play();
     score += 10;
     engine.log("sample: score " + score);

@@ -44,15 +44,17 @@ const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=offscreen", "SDL_AU
 constexpr std::uint32_t kBackground = 0x203040;
 
 // Key events as the engine records them ("time:type,key,char,"; type 0 is
-// a key going down, 1 up): two presses of Space, one of M, then Escape,
-// late enough that frame 120 (two seconds at 60 frames a second, after the
-// one-second fade-in) comes before it on a loaded machine too; one too slow
-// for that has the sample take the picture as Escape ends it.
+// a key going down, 1 up): two presses of Space, one of M, E for the
+// floor's burst once the crates have landed (within three seconds), then
+// Escape, late enough that frame 120 (two seconds at 60 frames a second,
+// after the one-second fade-in) comes before it on a loaded machine too;
+// one too slow for that has the sample take the picture as Escape ends it.
 const char16_t* const kRecording[] = {u"0",
                                       u"1.0:0,32,32,",  u"1.1:1,32,32,",
                                       u"1.5:0,32,32,",  u"1.6:1,32,32,",
                                       u"2.0:0,77,109,", u"2.1:1,77,109,",
-                                      u"5.0:0,27,27,",  u"5.1:1,27,27,"};
+                                      u"4.5:0,69,101,", u"4.6:1,69,101,",
+                                      u"6.0:0,27,27,",  u"6.1:1,27,27,"};
 
 class SamplePlayTest : public ::testing::Test {
  protected:
@@ -153,8 +155,9 @@ TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
 
   // The applet's own account of the game, in order.
   std::size_t at = 0;
-  for (const char* line : {"(i) sample: hello Player, run 1", "(i) sample: score 10", "(i) sample: score 20", "(i) sample: tracker tune",
-                           "(i) sample: final score 20 for Player"}) {
+  for (const char* line : {"(i) sample: hello Player, run 1", "(i) sample: score 10", "(i) sample: score 20",
+                           "(i) sample: tracker tune", "(i) sample: explosion",
+                           "(i) sample: final score 30 for Player"}) {
     const std::size_t found = run.output.find(line, at);
     ASSERT_NE(found, std::string::npos) << "no '" << line << "' after the lines before it:\n" << run.output;
     at = found;
@@ -163,12 +166,17 @@ TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
   // machine's speed.
   EXPECT_TRUE(Holds(run.output, "(i) sample: timer running")) << run.output;
   EXPECT_TRUE(Holds(run.output, "(i) sample: picture frame120.png")) << run.output;
+  // The crates fall onto the floor under the physics engine, each landing
+  // once worth 5 points.
+  EXPECT_TRUE(Holds(run.output, "(i) Newton Game Dynamics engine started")) << run.output;
+  EXPECT_TRUE(Holds(run.output, "(i) sample: redCrate landed")) << run.output;
+  EXPECT_TRUE(Holds(run.output, "(i) sample: tealCrate landed")) << run.output;
   EXPECT_EQ(ErrorLines(run.output), std::vector<std::string>{}) << run.output;
 
   const std::vector<std::string> prefs = StoredLines("main.prefs");
   EXPECT_TRUE(HasLineEndingWith(prefs, ".runs=1")) << ::testing::PrintToString(prefs);
-  EXPECT_TRUE(HasLineEndingWith(prefs, ".lastScore=20")) << ::testing::PrintToString(prefs);
-  EXPECT_EQ(StoredLines("main.score"), std::vector<std::string>{"Player=20"});
+  EXPECT_TRUE(HasLineEndingWith(prefs, ".lastScore=30")) << ::testing::PrintToString(prefs);
+  EXPECT_EQ(StoredLines("main.score"), std::vector<std::string>{"Player=30"});
   ExpectAScene(PathOf("frame120.png"));
   if (const char* update = std::getenv("CORVANE_UPDATE_EXPECTED"); update && std::string(update) == "1")
     fs::copy_file(PathOf("frame120.png"), CORVANE_DOCS_DIR "/screenshot.png", fs::copy_options::overwrite_existing);
@@ -179,7 +187,7 @@ TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
   const test::TProgramRun again = Run({PathOf("main.object"), "+play=input.rec"});
   ASSERT_EQ(again.status, 0) << again.output;
   EXPECT_TRUE(Holds(again.output, "(i) sample: hello Player, run 2")) << again.output;
-  EXPECT_EQ(StoredLines("main.score"), (std::vector<std::string>{"Player=20", "Player=20"}));
+  EXPECT_EQ(StoredLines("main.score"), (std::vector<std::string>{"Player=30", "Player=30"}));
 }
 
 TEST_F(SamplePlayTest, TheContainerStartsAndDraws) {
