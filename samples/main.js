@@ -1,8 +1,10 @@
 // The sample's game logic: the handlers main.object names. Handlers are
 // named on...() since objects of the tree are script globals by their names.
-// Two crates fall onto the floor and score as they land. Keys: Space
-// clicks and scores, E makes the floor burst, M swaps the music for the
-// tracker tune, Escape stores the score and ends the applet.
+// Two crates fall onto the floor and score as they land. At the top left
+// the player's name can be changed (kept in the preferences) and the music
+// switched off; Play closes that panel. Then Space clicks and scores, E
+// makes the floor burst, M swaps the music for the tracker tune. Escape
+// stores the score and ends the applet.
 //
 // Started with "+play=FILE" the applet plays that input recording, and with
 // "+shot=FRAME:FILE" it pictures itself at that frame: the end-to-end test
@@ -19,6 +21,7 @@ var benchFrames = 0;
 var frameTimes = [];
 var lastFrameAt = 0;
 var landed = [];
+var panelOpen = true;
 
 function param(prefix) {
   var params = applet.params;
@@ -36,6 +39,7 @@ function onStart() {
   var runs = preferences.getIntValue("runs") + 1;
   preferences.setValue("runs", "" + runs);
   engine.log("sample: hello " + playerName + ", run " + runs);
+  nameEdit.text = playerName;
 
   var recordings = param("play=");
   if (recordings.length > 0) event.playEvent(recordings[0]);
@@ -105,15 +109,38 @@ function onLanded(crate) {
   engine.log("sample: " + crate.name + " landed, score " + score);
 }
 
+// The panel's Play: the name typed becomes the player's, and the panel
+// goes; the keys are the game's from then on.
+function onPlay() {
+  var name = nameEdit.text;
+  if (name != "" && name != playerName) {
+    preferences.renameUser(playerName, name);
+    preferences.user = name;
+    playerName = name;
+  }
+  nameEdit.visible = false;
+  playButton.visible = false;
+  musicBox.visible = false;
+  panelOpen = false;
+  engine.log("sample: playing as " + playerName);
+}
+
+function onMusicBox() {
+  if (musicBox.checked) music.play();
+  else music.stop();
+  engine.log("sample: music " + (musicBox.checked ? "on" : "off"));
+}
+
 function onKey() {
   var key = event.paramKey;
+  if (panelOpen && key != VK_ESCAPE) return;  // typed into the name
   if (key == 69) {  // E: the floor's centre bursts, throwing the crates up
     floor.explode(300, 20);
     engine.log("sample: explosion");
   } else if (key == VK_SPACE) {
     click.play();
     score += 10;
-    engine.log("sample: score " + score);
+    engine.log("sample: click, score " + score);
   } else if (key == 77) {  // M
     music.stop();
     tune.play();

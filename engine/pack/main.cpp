@@ -4,8 +4,9 @@
 //   corvane_pack OUTPUT.applet FOLDER [NAME...]
 //
 // Each NAME is a path relative to FOLDER ("media/floor.png" goes into the
-// container's "media" directory); without names, every regular file under
-// FOLDER is packed. Entries carry one fixed date, so the same files always
+// container's "media" directory; a NAME that is a folder is made as a
+// directory, empty or not, without its files); without names, every
+// folder and regular file under FOLDER is packed. Entries carry one fixed date, so the same files always
 // pack to the same bytes. The container is written beside OUTPUT and put in
 // its place only when complete; the exit status is 0 then, 1 otherwise.
 #include <algorithm>
@@ -37,18 +38,21 @@ int Fail(const std::string& message) {
 std::vector<std::string> EveryFileUnder(const fs::path& folder) {
   std::vector<std::string> names;
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder))
-    if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), folder).generic_string());
+    if (entry.is_regular_file() || entry.is_directory())
+      names.push_back(fs::relative(entry.path(), folder).generic_string());
   std::ranges::sort(names);
   return names;
 }
 
 bool PackFile(TFileSystem& container, const fs::path& source, const std::string& name) {
+  std::string inside = name;
+  std::ranges::replace(inside, '/', '\\');
+  std::error_code error;
+  if (fs::is_directory(source, error)) return container.ForceDir(inside);
   std::ifstream in(source, std::ios::binary);
   if (!in) return false;
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (bytes.size() > 0xFFFFFFFFu) return false;
-  std::string inside = name;
-  std::ranges::replace(inside, '/', '\\');
   TFile* file = container.CreateFile(inside);
   if (!file) return false;
   const auto size = static_cast<std::uint32_t>(bytes.size());

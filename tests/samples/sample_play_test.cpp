@@ -23,6 +23,7 @@
 
 #include "base/lists/wide_string_list.h"
 #include "base/streams/file_stream.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "tests/base/temp_dir.h"
 #include "tests/platform_sdl/png_picture.h"
@@ -43,18 +44,35 @@ const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=offscreen", "SDL_AU
 
 constexpr std::uint32_t kBackground = 0x203040;
 
-// Key events as the engine records them ("time:type,key,char,"; type 0 is
-// a key going down, 1 up): two presses of Space, one of M, E for the
-// floor's burst once the crates have landed (within three seconds), then
-// Escape, late enough that frame 120 (two seconds at 60 frames a second,
-// after the one-second fade-in) comes before it on a loaded machine too;
-// one too slow for that has the sample take the picture as Escape ends it.
-const char16_t* const kRecording[] = {u"0",
-                                      u"1.0:0,32,32,",  u"1.1:1,32,32,",
-                                      u"1.5:0,32,32,",  u"1.6:1,32,32,",
-                                      u"2.0:0,77,109,", u"2.1:1,77,109,",
-                                      u"4.5:0,69,101,", u"4.6:1,69,101,",
-                                      u"6.0:0,27,27,",  u"6.1:1,27,27,"};
+// Input as the engine records it, "time:event": a key is "type,key,char,"
+// (type 0 down, 1 up), a mouse button "type,button,x,y,dx,dy," (type 2
+// down, 3 up, button 1 the left one, x and y in window pixels). The panel
+// first: a click at the end of the name, six Backspaces over "Player",
+// "Ada" typed, a click on Play. Then the game: two presses of Space, M, E
+// for the floor's burst once the crates have landed (within three seconds
+// of the start), and Escape, late enough that frame 120 (two seconds at 60
+// frames a second, after the one-second fade-in) comes before it on a
+// loaded machine too; one too slow for that has the sample take the
+// picture as Escape ends it.
+std::vector<std::u16string> Recording() {
+  std::vector<std::u16string> lines = {u"0", u"0.5:2,1,190,33,0,0,", u"0.6:3,1,190,33,0,0,"};
+  float t = 0.7f;
+  auto key = [&](int code, int ch) {
+    lines.push_back(FloatToStr(t) + u":0," + IntToStr(code) + u"," + IntToStr(ch) + u",");
+    lines.push_back(FloatToStr(t + 0.02f) + u":1," + IntToStr(code) + u"," + IntToStr(ch) + u",");
+    t += 0.05f;
+  };
+  for (int i = 0; i < 6; ++i) key(8, 0);
+  key(65, 'A');
+  key(68, 'd');
+  key(65, 'a');
+  for (const char16_t* line : {u"1.5:2,1,250,33,0,0,", u"1.6:3,1,250,33,0,0,",
+                               u"2.0:0,32,32,", u"2.1:1,32,32,", u"2.5:0,32,32,", u"2.6:1,32,32,",
+                               u"3.0:0,77,109,", u"3.1:1,77,109,", u"4.5:0,69,101,", u"4.6:1,69,101,",
+                               u"6.0:0,27,27,", u"6.1:1,27,27,"})
+    lines.push_back(line);
+  return lines;
+}
 
 class SamplePlayTest : public ::testing::Test {
  protected:
@@ -66,18 +84,22 @@ class SamplePlayTest : public ::testing::Test {
 #endif
   }
 
-  // The sample's folder as the build placed it, without any run's files.
+  // The sample's folder as the build placed it, without any run's files:
+  // its folders (the engine's cache) empty.
   bool CopySample() const {
     if (!fs::exists(CORVANE_SAMPLE_DIR "/main.object")) return false;
-    for (const fs::directory_entry& entry : fs::directory_iterator(CORVANE_SAMPLE_DIR))
-      if (entry.is_regular_file() && !kRunFiles.contains(entry.path().extension().string()))
-        fs::copy_file(entry.path(), PathOf(entry.path().filename().string()));
+    for (const fs::directory_entry& entry : fs::directory_iterator(CORVANE_SAMPLE_DIR)) {
+      const std::string name = entry.path().filename().string();
+      if (entry.is_directory()) fs::create_directory(PathOf(name));
+      else if (entry.is_regular_file() && !kRunFiles.contains(entry.path().extension().string()))
+        fs::copy_file(entry.path(), PathOf(name));
+    }
     return true;
   }
 
   void WriteRecording(const std::string& name) const {
     TOwned<TWideStringList> lines(Create<TWideStringList>());
-    for (const char16_t* line : kRecording) lines->Add(line);
+    for (const std::u16string& line : Recording()) lines->Add(line);
     ASSERT_TRUE(lines->SaveToFile(PathOf(name)));
   }
 
@@ -104,6 +126,12 @@ class SamplePlayTest : public ::testing::Test {
 };
 
 bool Holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+int Count(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
 
 std::vector<std::string> ErrorLines(const std::string& output) {
   std::vector<std::string> errors;
@@ -155,28 +183,32 @@ TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
 
   // The applet's own account of the game, in order.
   std::size_t at = 0;
-  for (const char* line : {"(i) sample: hello Player, run 1", "(i) sample: score 10", "(i) sample: score 20",
+  for (const char* line : {"(i) sample: hello Player, run 1", "(i) sample: playing as Ada",
                            "(i) sample: tracker tune", "(i) sample: explosion",
-                           "(i) sample: final score 30 for Player"}) {
+                           "(i) sample: final score 30 for Ada"}) {
     const std::size_t found = run.output.find(line, at);
     ASSERT_NE(found, std::string::npos) << "no '" << line << "' after the lines before it:\n" << run.output;
     at = found;
   }
-  // On the real clock: where these fall among the keys depends on the
-  // machine's speed.
+  // On the real clock, where these fall among the keys depends on the
+  // machine's speed: the timer's first beat, the picture, the two Spaces
+  // and the crates, which fall onto the floor under the physics engine and
+  // land once each, worth 5 points.
   EXPECT_TRUE(Holds(run.output, "(i) sample: timer running")) << run.output;
   EXPECT_TRUE(Holds(run.output, "(i) sample: picture frame120.png")) << run.output;
-  // The crates fall onto the floor under the physics engine, each landing
-  // once worth 5 points.
+  EXPECT_EQ(Count(run.output, "(i) sample: click, score "), 2) << run.output;
   EXPECT_TRUE(Holds(run.output, "(i) Newton Game Dynamics engine started")) << run.output;
-  EXPECT_TRUE(Holds(run.output, "(i) sample: redCrate landed")) << run.output;
-  EXPECT_TRUE(Holds(run.output, "(i) sample: tealCrate landed")) << run.output;
+  EXPECT_EQ(Count(run.output, "(i) sample: redCrate landed"), 1) << run.output;
+  EXPECT_EQ(Count(run.output, "(i) sample: tealCrate landed"), 1) << run.output;
   EXPECT_EQ(ErrorLines(run.output), std::vector<std::string>{}) << run.output;
 
   const std::vector<std::string> prefs = StoredLines("main.prefs");
+  // The name typed is the player's.
+  EXPECT_TRUE(HasLineEndingWith(prefs, "currentuser=Ada")) << ::testing::PrintToString(prefs);
+  EXPECT_TRUE(HasLineEndingWith(prefs, "user1=Ada")) << ::testing::PrintToString(prefs);
   EXPECT_TRUE(HasLineEndingWith(prefs, ".runs=1")) << ::testing::PrintToString(prefs);
   EXPECT_TRUE(HasLineEndingWith(prefs, ".lastScore=30")) << ::testing::PrintToString(prefs);
-  EXPECT_EQ(StoredLines("main.score"), std::vector<std::string>{"Player=30"});
+  EXPECT_EQ(StoredLines("main.score"), std::vector<std::string>{"Ada=30"});
   ExpectAScene(PathOf("frame120.png"));
   if (const char* update = std::getenv("CORVANE_UPDATE_EXPECTED"); update && std::string(update) == "1")
     fs::copy_file(PathOf("frame120.png"), CORVANE_DOCS_DIR "/screenshot.png", fs::copy_options::overwrite_existing);
@@ -186,8 +218,8 @@ TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
   // keeps both games.
   const test::TProgramRun again = Run({PathOf("main.object"), "+play=input.rec"});
   ASSERT_EQ(again.status, 0) << again.output;
-  EXPECT_TRUE(Holds(again.output, "(i) sample: hello Player, run 2")) << again.output;
-  EXPECT_EQ(StoredLines("main.score"), (std::vector<std::string>{"Player=30", "Player=30"}));
+  EXPECT_TRUE(Holds(again.output, "(i) sample: hello Ada, run 2")) << again.output;
+  EXPECT_EQ(StoredLines("main.score"), (std::vector<std::string>{"Ada=30", "Ada=30"}));
 }
 
 TEST_F(SamplePlayTest, TheContainerStartsAndDraws) {
