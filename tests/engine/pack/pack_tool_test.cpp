@@ -53,6 +53,7 @@ TEST_F(PackToolTest, AFolderPacksIntoAContainerTheEngineReads) {
   Put("applet/main.object", "object a: Applet\nend\n");
   Put("applet/media/big.bin", big);
   Put("applet/empty.txt", "");
+  fs::create_directories(PathOf("applet/cache"));
 
   ASSERT_EQ(Pack({PathOf("one.applet"), PathOf("applet")}), 0);
   std::unique_ptr<TFileStream> stream = TFileStream::Open(PathOf("one.applet"), fmOpenRead);
@@ -62,15 +63,20 @@ TEST_F(PackToolTest, AFolderPacksIntoAContainerTheEngineReads) {
   EXPECT_EQ(Inside(*container, "main.object"), "object a: Applet\nend\n");
   EXPECT_EQ(Inside(*container, "media\\big.bin"), big);
   EXPECT_EQ(Inside(*container, "empty.txt"), "");
+  // An empty folder is a directory of the container.
+  EXPECT_NE(container->GetDir("cache"), nullptr);
 
-  // Named files only, and the same bytes on every run.
-  ASSERT_EQ(Pack({PathOf("two.applet"), PathOf("applet"), "main.object"}), 0);
-  ASSERT_EQ(Pack({PathOf("three.applet"), PathOf("applet"), "main.object"}), 0);
+  // Named files and folders only (a folder without its files), and the
+  // same bytes on every run.
+  ASSERT_EQ(Pack({PathOf("two.applet"), PathOf("applet"), "main.object", "media"}), 0);
+  ASSERT_EQ(Pack({PathOf("three.applet"), PathOf("applet"), "main.object", "media"}), 0);
   EXPECT_EQ(test::ReadFileBytes(PathOf("two.applet")), test::ReadFileBytes(PathOf("three.applet")));
   std::unique_ptr<TFileStream> named = TFileStream::Open(PathOf("two.applet"), fmOpenRead);
   std::unique_ptr<TFileSystem> only = TFileSystem::CreateOpen(*named, vfsRead);
   EXPECT_TRUE(only->FileExists("main.object"));
   EXPECT_FALSE(only->FileExists("empty.txt"));
+  EXPECT_NE(only->GetDir("media"), nullptr);
+  EXPECT_FALSE(only->FileExists("media\\big.bin"));
 }
 
 TEST_F(PackToolTest, APackThatCannotBeMadeLeavesNoFile) {
