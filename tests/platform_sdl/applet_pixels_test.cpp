@@ -4,8 +4,9 @@
 // picture, which is read back and checked pixel by pixel and against an
 // expected image kept beside this test.
 //
-// CORVANE_UPDATE_EXPECTED=1 writes the expected image (and the README's
-// screenshot of the sample) from this run instead of comparing.
+// CORVANE_UPDATE_EXPECTED=1 writes the expected image from this run
+// instead of comparing. The bundled sample is played by the program itself
+// in tests/samples.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -191,34 +192,6 @@ int ChannelDistance(std::uint32_t a, std::uint32_t b) {
 MATCHER_P(ColourNear, expected, "") { return ChannelDistance(arg, expected) <= 1; }
 
 // --------------------------------------------------------------- the tests
-
-TEST_F(AppletPixelsTest, TheBundledSampleShowsItsBackgroundAndBoxes) {
-  const std::string sample = ExePath() + "../Resources/main.object";
-  if (!std::filesystem::exists(sample)) GTEST_SKIP() << "no " << sample;
-  std::filesystem::copy_file(sample, env.PathOf("main.object"));
-  Applet* applet = Launch();
-  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
-
-  EXPECT_EQ(applet->Width(), 800);
-  EXPECT_EQ(applet->Height(), 600);
-  const TPngPicture picture = Picture(applet, "sample.png");
-  ASSERT_EQ(picture.Width, applet->Width()) << ::testing::PrintToString(env.Messages());
-  ASSERT_EQ(picture.Height, applet->Height());
-  // Its background at the corners, its middle box (unlit amber) in the
-  // centre.
-  const std::uint32_t background = 0x203040;
-  for (auto [x, y] : std::array<std::pair<int, int>, 4>{{{0, 0}, {799, 0}, {0, 599}, {799, 599}}})
-    EXPECT_THAT(picture.Pixel(x, y), ColourNear(background)) << x << "," << y;
-  EXPECT_THAT(picture.Pixel(400, 300), ColourNear(0xE0A020));
-  if (UpdatingExpected())
-    std::filesystem::copy_file(env.PathOf("sample.png"), CORVANE_DOCS_DIR "/screenshot.png",
-                               std::filesystem::copy_options::overwrite_existing);
-
-  CloseAndRun();
-  env.Finish();
-  ExpectNoErrors();
-  EXPECT_TRUE(env.Exists("main.prefs"));
-}
 
 // Pixels of one colour in the picture: their count and bounds.
 struct TColourBounds {

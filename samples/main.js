@@ -1,0 +1,163 @@
+// The sample's game logic: the handlers main.object names. Handlers are
+// named on...() since objects of the tree are script globals by their names.
+// Two crates fall onto the floor and score as they land. At the top left
+// the player's name can be changed (kept in the preferences) and the music
+// switched off; Play closes that panel. Then Space clicks and scores, E
+// makes the floor burst, M swaps the music for the tracker tune. Escape
+// stores the score and ends the applet.
+//
+// Started with "+play=FILE" the applet plays that input recording, and with
+// "+shot=FRAME:FILE" it pictures itself at that frame: the end-to-end test
+// drives it so. With "+bench=FRAMES" it notes each frame's time, logs them
+// all after that many frames and ends (bench/sample_bench.py).
+
+var frame = 0;
+var score = 0;
+var beats = 0;
+var playerName = "";
+var shots = [];
+var quitting = false;
+var benchFrames = 0;
+var frameTimes = [];
+var lastFrameAt = 0;
+var landed = [];
+var panelOpen = true;
+
+function param(prefix) {
+  var params = applet.params;
+  var found = [];
+  for (var i = 0; i < params.count; i++) {
+    var text = params.items(i);
+    if (text.indexOf(prefix) == 0) found.push(text.substring(prefix.length));
+  }
+  return found;
+}
+
+function onStart() {
+  if (preferences.user == "") preferences.addUser("Player");
+  playerName = preferences.user;
+  var runs = preferences.getIntValue("runs") + 1;
+  preferences.setValue("runs", "" + runs);
+  engine.log("sample: hello " + playerName + ", run " + runs);
+  nameEdit.text = playerName;
+
+  var recordings = param("play=");
+  if (recordings.length > 0) event.playEvent(recordings[0]);
+  var wanted = param("shot=");
+  for (var i = 0; i < wanted.length; i++) {
+    var colon = wanted[i].indexOf(":");
+    shots.push({ frame: parseInt(wanted[i].substring(0, colon)), file: wanted[i].substring(colon + 1) });
+  }
+
+  var bench = param("bench=");
+  if (bench.length > 0) benchFrames = parseInt(bench[0]);
+
+  // Bodies for the physics: the floor stands, the crates fall onto it.
+  floor.spawn();
+  redCrate.spawn();
+  tealCrate.spawn();
+
+  music.play();
+  // From black into the scene.
+  applet.fadeScreenToColor("#FF000000", 0);
+  applet.hideScreen(1);
+}
+
+function onFrame() {
+  frame++;
+  if (benchFrames > 0) timeFrame();
+  takeShots(frame);
+}
+
+// The pictures due by that frame, each once.
+function takeShots(upTo) {
+  for (var i = 0; i < shots.length; i++)
+    if (!shots[i].taken && shots[i].frame <= upTo) {
+      shots[i].taken = true;
+      applet.makepng(shots[i].file);
+      engine.log("sample: picture " + shots[i].file);
+    }
+}
+
+// Wall-clock milliseconds between frames: the engine's deltaTime is
+// smoothed and steps by the frame period.
+function timeFrame() {
+  var now = Date.now();
+  if (frame == 1) engine.log("sample: first frame");
+  else frameTimes.push(now - lastFrameAt);
+  lastFrameAt = now;
+  if (frameTimes.length == benchFrames) {
+    engine.log("sample: frame times " + frameTimes.join(" "));
+    benchFrames = 0;
+    applet.terminate();
+  }
+}
+
+function onBeat() {
+  beats++;
+  // The middle box turns a little on every beat.
+  middle.zAngle = middle.zAngle + 15;
+  if (beats == 1) engine.log("sample: timer running");
+}
+
+// A crate's first touch of anything: a click and a point.
+function onLanded(crate) {
+  if (landed.indexOf(crate.name) >= 0) return;
+  landed.push(crate.name);
+  click.play();
+  score += 5;
+  engine.log("sample: " + crate.name + " landed, score " + score);
+}
+
+// The panel's Play: the name typed becomes the player's, and the panel
+// goes; the keys are the game's from then on.
+function onPlay() {
+  var name = nameEdit.text;
+  if (name != "" && name != playerName) {
+    preferences.renameUser(playerName, name);
+    preferences.user = name;
+    playerName = name;
+  }
+  nameEdit.visible = false;
+  playButton.visible = false;
+  musicBox.visible = false;
+  panelOpen = false;
+  engine.log("sample: playing as " + playerName);
+}
+
+function onMusicBox() {
+  if (musicBox.checked) music.play();
+  else music.stop();
+  engine.log("sample: music " + (musicBox.checked ? "on" : "off"));
+}
+
+function onKey() {
+  var key = event.paramKey;
+  if (panelOpen && key != VK_ESCAPE) return;  // typed into the name
+  if (key == 69) {  // E: the floor's centre bursts, throwing the crates up
+    floor.explode(300, 20);
+    engine.log("sample: explosion");
+  } else if (key == VK_SPACE) {
+    click.play();
+    score += 10;
+    engine.log("sample: click, score " + score);
+  } else if (key == 77) {  // M
+    music.stop();
+    tune.play();
+    engine.log("sample: tracker tune");
+  } else if (key == VK_ESCAPE && !quitting) {
+    quit();
+  }
+}
+
+function quit() {
+  quitting = true;
+  // On a machine too slow to reach their frames before the end, the
+  // pictures asked for are taken now, before the fade-out.
+  takeShots(frame + 1000000);
+  scoreTable.addScore(playerName, score);
+  preferences.setValue("lastScore", "" + score);
+  engine.log("sample: final score " + score + " for " + playerName);
+  applet.fadeScreenToColorWait("#FF000000", 0.3);
+  applet.terminate();
+}
