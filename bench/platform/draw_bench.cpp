@@ -79,6 +79,7 @@ class TBenchFont : public T3DSysFont {
 
   void InitFromFont(TResourceMan*, const std::string&, const std::string&, std::int32_t, TFontStyles, bool) override {}
   void InitFromFile(TResourceMan*, const std::string&, const std::string&, std::int32_t, TFontStyles, bool) override {}
+  void RebuildTexture() override {}
   TPoint GetTextExtent(std::u16string_view text, float maxWidth, std::int32_t& count) override {
     count = static_cast<std::int32_t>(text.size());
     float x = 0;
