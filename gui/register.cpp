@@ -1,7 +1,15 @@
 #include "gui/register.h"
 
 #include "base/reflection/class_registry.h"
+#include "gui/button.h"
+#include "gui/checkbox.h"
+#include "gui/dropdown.h"
+#include "gui/edit.h"
 #include "gui/gui_object.h"
+#include "gui/image.h"
+#include "gui/list.h"
+#include "gui/screen.h"
+#include "gui/static_text.h"
 #include "gui/std_button.h"
 #include "gui/std_check_box.h"
 #include "gui/std_dropdown.h"
@@ -9,6 +17,8 @@
 #include "gui/std_list.h"
 #include "gui/std_toggle.h"
 #include "gui/std_trackbar.h"
+#include "gui/toggle.h"
+#include "gui/track_bar.h"
 
 namespace corvane {
 
@@ -17,6 +27,9 @@ void RegisterGuiClasses() {
   RegisterClasses({TStdButton::StaticClass(), TStdEdit::StaticClass(), TStdList::StaticClass(),
                    TStdDropdown::StaticClass(), TStdCheckBox::StaticClass(), TStdTrackbar::StaticClass(),
                    TStdToggle::StaticClass()});
+  RegisterClasses({StaticText::StaticClass(), Image::StaticClass(), Button::StaticClass(), Edit::StaticClass(),
+                   Dropdown::StaticClass(), List::StaticClass(), Checkbox::StaticClass(), TrackBar::StaticClass(),
+                   Toggle::StaticClass(), Screen::StaticClass()});
 }
 
 }  // namespace corvane

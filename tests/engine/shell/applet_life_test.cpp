@@ -19,6 +19,7 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/preferences.h"
+#include "gui/button.h"
 #include "platform/sound_engine.h"
 #include "platform/window.h"
 #include "resources/cache/cache.h"
@@ -340,7 +341,7 @@ TEST(AppletLife, TheDefaultSkinLoadsOnlyWhenSkinIsRegistered) {
     EXPECT_NE(applet->DefaultSkin()->findByName(u"form"), nullptr);
     EXPECT_TRUE(applet->DefaultSkin()->HasStyle(csExternal));
     // A skinned widget made now looks its element up in that skin.
-    auto* button = Create<test::Button>(TCreateContext(applet));
+    auto* button = Create<Button>(TCreateContext(applet));
     button->SetSkinElement("button");
     ASSERT_NE(button->Pixmap()->SkinObject(), nullptr);
     EXPECT_EQ(button->Pixmap()->SkinObject()->Name(), u"button");

@@ -14,20 +14,18 @@
 namespace corvane::test {
 
 CORVANE_IMPLEMENT_CLASS(TPictureWidget)
-CORVANE_IMPLEMENT_CLASS(Screen)
 CORVANE_IMPLEMENT_CLASS(InspectorForm)
 CORVANE_IMPLEMENT_CLASS(DebugForm)
 CORVANE_IMPLEMENT_CLASS(TConsole)
 CORVANE_IMPLEMENT_CLASS(ImageForm)
-CORVANE_IMPLEMENT_CLASS(Button)
 CORVANE_IMPLEMENT_CLASS(Sprite)
 CORVANE_IMPLEMENT_CLASS(EffectText)
 
 void RegisterAppletStandIns(bool withSkin) {
   if (withSkin) RegisterClasses({Skin::StaticClass(), SkinElement::StaticClass()});
-  RegisterClasses({Materials::StaticClass(), Material::StaticClass(), Screen::StaticClass(), InspectorForm::StaticClass(),
+  RegisterClasses({Materials::StaticClass(), Material::StaticClass(), InspectorForm::StaticClass(),
                    DebugForm::StaticClass(), TConsole::StaticClass(), ImageForm::StaticClass(),
-                   Button::StaticClass(), Sprite::StaticClass(), AnimationEffect::StaticClass(),
+                   Sprite::StaticClass(), AnimationEffect::StaticClass(),
                    TAnimationKey::StaticClass(), TAnimationKeys::StaticClass(),
                    EffectText::StaticClass()});
   RegisterParticleClasses();
@@ -47,8 +45,6 @@ TPictureWidget::~TPictureWidget() { FreeAndNil(pixmap_); }
 
 // --------------------------------------------------------------- widgets
 
-void Screen::Describe(TClassBuilder<Screen>& c) { c.Property("Color", &Screen::color); }
-
 TConsole::TConsole(const TCreateContext& context) : GuiObject(context) {
   auto* edit = Create<GuiObject>(TCreateContext(this));
   edit->SetName(u"edit");
@@ -56,20 +52,6 @@ TConsole::TConsole(const TCreateContext& context) : GuiObject(context) {
 }
 
 void ImageForm::Describe(TClassBuilder<ImageForm>& c) { c.Property("style", &ImageForm::style); }
-
-void Button::Describe(TClassBuilder<Button>& c) {
-  c.Property("modalResult", &Button::modalResult).Default(mrNone);
-  c.Method("click", &Button::click);
-}
-
-void Button::MouseUp(TMouseButton button, TShiftState shift, float x, float y) {
-  TPictureWidget::MouseUp(button, shift, x, y);
-  if (button == mbLeft) click();
-}
-
-void Button::click() {
-  if (Container* applet = AppletObjectOf(this); modalResult != mrNone && applet) applet->cancelModal(modalResult);
-}
 
 void Sprite::Describe(TClassBuilder<Sprite>& c) {
   c.Property("pixmap", &Sprite::Pixmap, &Sprite::SetPixmap);

@@ -63,14 +63,6 @@ class TPictureWidget : public GuiObject, public TSkinnedWidget {
   TSkinPixmapPersistent* pixmap_;
 };
 
-class Screen : public GuiObject, public TScreenFill {
-  CORVANE_CLASS(Screen, GuiObject)
-  static void Describe(TClassBuilder<Screen>& c);
-  using GuiObject::GuiObject;
-  void SetFillColor(const std::u16string& value) override { color = value; }
-  std::u16string color = u"#FF000000";
-};
-
 class InspectorForm : public GuiObject {
   CORVANE_CLASS(InspectorForm, GuiObject)
   using GuiObject::GuiObject;
@@ -93,17 +85,6 @@ class ImageForm : public TPictureWidget, public TMovableForm {
   using TPictureWidget::TPictureWidget;
   void SetMovable(bool value) override { style.Set(fsMoveable, value); }
   TFormStyles style{fsMoveable};
-};
-
-// Ends the applet's modal loop with its modal result when clicked.
-class Button : public TPictureWidget, public TModalButton {
-  CORVANE_CLASS(Button, TPictureWidget)
-  static void Describe(TClassBuilder<Button>& c);
-  using TPictureWidget::TPictureWidget;
-  void SetModalResult(TModalResult result) override { modalResult = result; }
-  void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
-  void click();
-  TModalResult modalResult = mrNone;
 };
 
 class Sprite : public PositionObject, public TSpritePicture {

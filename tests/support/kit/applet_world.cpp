@@ -45,8 +45,10 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   RegisterResourceServices();
   RegisterPlatformClasses();
   RegisterFilterClasses();
-  RegisterGuiClasses();
-  if (options.standIns) RegisterAppletStandIns(options.skin);
+  if (options.standIns) {
+    RegisterGuiClasses();
+    RegisterAppletStandIns(options.skin);
+  }
   ClearEmbeddedResources();
   RegisterEmbeddedDefaults();
   PlatformClass = TNullPlatform::StaticClass();

@@ -4,13 +4,24 @@
 #include <memory>
 
 #include "engine/core/event.h"
+#include "platform/filters/filter.h"
 #include "platform/sys_font.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_sys_font.h"
 
 namespace corvane::test {
 
-TWidgetWorld::TWidgetWorld() { SysFontClass = TTestSysFont::StaticClass(); }
+namespace {
+TAppletWorld::TOptions WithSkin(bool skin) {
+  TAppletWorld::TOptions options;
+  options.skin = skin;
+  // The skin's picture is a real ".pixmap" file of the embedded defaults.
+  if (skin) options.filterClass = TFilter::StaticClass();
+  return options;
+}
+}  // namespace
+
+TWidgetWorld::TWidgetWorld(bool skin) : world(WithSkin(skin)) { SysFontClass = TTestSysFont::StaticClass(); }
 
 TWidgetWorld::~TWidgetWorld() {
   world.FreeApplet();

@@ -18,7 +18,9 @@ namespace corvane::test {
 
 class TWidgetWorld {
  public:
-  TWidgetWorld();
+  // With skin, the default skin and its picture load (the skinned widgets
+  // draw from them), through the real filter.
+  explicit TWidgetWorld(bool skin = false);
   ~TWidgetWorld();
   TWidgetWorld(const TWidgetWorld&) = delete;
   TWidgetWorld& operator=(const TWidgetWorld&) = delete;
