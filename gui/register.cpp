@@ -3,10 +3,15 @@
 #include "base/reflection/class_registry.h"
 #include "gui/button.h"
 #include "gui/checkbox.h"
+#include "gui/close_button.h"
+#include "gui/console.h"
+#include "gui/debug_form.h"
 #include "gui/dropdown.h"
 #include "gui/edit.h"
+#include "gui/form.h"
 #include "gui/gui_object.h"
 #include "gui/image.h"
+#include "gui/image_form.h"
 #include "gui/list.h"
 #include "gui/screen.h"
 #include "gui/static_text.h"
@@ -30,6 +35,9 @@ void RegisterGuiClasses() {
   RegisterClasses({StaticText::StaticClass(), Image::StaticClass(), Button::StaticClass(), Edit::StaticClass(),
                    Dropdown::StaticClass(), List::StaticClass(), Checkbox::StaticClass(), TrackBar::StaticClass(),
                    Toggle::StaticClass(), Screen::StaticClass()});
+  RegisterClasses({Form::StaticClass(), CloseButton::StaticClass(), DebugForm::StaticClass(),
+                   ImageForm::StaticClass()});
+  RegisterClasses({TConsoleEdit::StaticClass(), TConsole::StaticClass()});
 }
 
 }  // namespace corvane

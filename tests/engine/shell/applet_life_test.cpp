@@ -26,6 +26,7 @@
 #include "scene/materials.h"
 #include "scene/pixmap_persistent.h"
 #include "scene/skin.h"
+#include "scene/skin_pixmap_persistent.h"
 #include "script/script_engine.h"
 #include "tests/support/kit/applet_standins.h"
 #include "tests/support/kit/applet_world.h"

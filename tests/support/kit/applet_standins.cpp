@@ -13,45 +13,18 @@
 
 namespace corvane::test {
 
-CORVANE_IMPLEMENT_CLASS(TPictureWidget)
 CORVANE_IMPLEMENT_CLASS(InspectorForm)
-CORVANE_IMPLEMENT_CLASS(DebugForm)
-CORVANE_IMPLEMENT_CLASS(TConsole)
-CORVANE_IMPLEMENT_CLASS(ImageForm)
 CORVANE_IMPLEMENT_CLASS(Sprite)
 CORVANE_IMPLEMENT_CLASS(EffectText)
 
 void RegisterAppletStandIns(bool withSkin) {
   if (withSkin) RegisterClasses({Skin::StaticClass(), SkinElement::StaticClass()});
   RegisterClasses({Materials::StaticClass(), Material::StaticClass(), InspectorForm::StaticClass(),
-                   DebugForm::StaticClass(), TConsole::StaticClass(), ImageForm::StaticClass(),
                    Sprite::StaticClass(), AnimationEffect::StaticClass(),
                    TAnimationKey::StaticClass(), TAnimationKeys::StaticClass(),
                    EffectText::StaticClass()});
   RegisterParticleClasses();
 }
-
-// ------------------------------------------------------------ pictures
-
-void TPictureWidget::Describe(TClassBuilder<TPictureWidget>& c) {
-  c.Property("pixmap", &TPictureWidget::Pixmap);
-  c.Property("text", &TPictureWidget::text);
-}
-
-TPictureWidget::TPictureWidget(const TCreateContext& context)
-    : GuiObject(context), pixmap_(Create<TSkinPixmapPersistent>(TCreateContext(AppletObjectOf(this)))) {}
-
-TPictureWidget::~TPictureWidget() { FreeAndNil(pixmap_); }
-
-// --------------------------------------------------------------- widgets
-
-TConsole::TConsole(const TCreateContext& context) : GuiObject(context) {
-  auto* edit = Create<GuiObject>(TCreateContext(this));
-  edit->SetName(u"edit");
-  edit->SetStyle(edit->Style() + VisualObjectStyles{vsCanFocused});
-}
-
-void ImageForm::Describe(TClassBuilder<ImageForm>& c) { c.Property("style", &ImageForm::style); }
 
 void Sprite::Describe(TClassBuilder<Sprite>& c) {
   c.Property("pixmap", &Sprite::Pixmap, &Sprite::SetPixmap);

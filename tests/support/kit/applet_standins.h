@@ -1,45 +1,17 @@
-// Stand-ins for the scene and GUI classes an applet makes for itself, until
-// the real ones exist: each plays its role for the applet
-// (scene/applet_roles.h, gui/applet_roles.h), publishes what scripts and
-// streams see of it ("Color", "text", "modalResult",
-// "pixmap.objectName" ...) and remembers what was done to it. Pictures are
-// the scene's real picture references. RegisterAppletStandIns registers
-// them under the real names, with the real Materials, Material, skins,
-// animation effect and particle classes.
+// Stand-ins for the scene and GUI classes an applet makes for itself that
+// do not exist yet (the inspector form, the cursor's sprite, effect text):
+// each plays its role for the applet (scene/applet_roles.h) and publishes
+// what scripts and streams see of it. Pictures are the scene's real picture
+// references. RegisterAppletStandIns registers them under the real names,
+// with the real Materials, Material, skins, animation effect and particle
+// classes.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "base/lists/collection.h"
-#include "base/reflection/persistent.h"
-#include "base/reflection/set.h"
-#include "base/reflection/type_info.h"
-#include "engine/core/container.h"
-#include "engine/core/effect.h"
-#include "gui/applet_roles.h"
 #include "gui/gui_object.h"
 #include "scene/applet_roles.h"
 #include "scene/pixmap_persistent.h"
-#include "scene/skin_pixmap_persistent.h"
-
-
-// The form styles, kept in the kit's own namespace so that they never meet
-// the real ones.
-namespace corvane::test {
-enum TKitFormStyle : std::uint8_t { fsMoveable, fsSizeble };
-using TFormStyles = TSet<TKitFormStyle>;
-}  // namespace corvane::test
-
-namespace corvane {
-template <>
-struct TTypeInfoOf<test::TKitFormStyle> {
-  static const TTypeInfo* Get() {
-    static const TTypeInfo info = TTypeInfo::Enumeration("TFormStyle", "fsMoveable, fsSizeble");
-    return &info;
-  }
-};
-}  // namespace corvane
 
 namespace corvane::test {
 
@@ -48,43 +20,9 @@ namespace corvane::test {
 // skin).
 void RegisterAppletStandIns(bool withSkin = false);
 
-// A widget with a skin picture.
-class TPictureWidget : public GuiObject, public TSkinnedWidget {
-  CORVANE_CLASS(TPictureWidget, GuiObject)
-  static void Describe(TClassBuilder<TPictureWidget>& c);
-  explicit TPictureWidget(const TCreateContext& context);
-  ~TPictureWidget() override;
-  TSkinPixmapPersistent* Pixmap() const { return pixmap_; }
-  void SetSkinElement(const std::string& name) override { pixmap_->SetObjectName(name); }
-  void SetCaption(const std::u16string& value) override { text = value; }
-  std::u16string text;
-
- private:
-  TSkinPixmapPersistent* pixmap_;
-};
-
 class InspectorForm : public GuiObject {
   CORVANE_CLASS(InspectorForm, GuiObject)
   using GuiObject::GuiObject;
-};
-
-class DebugForm : public GuiObject {
-  CORVANE_CLASS(DebugForm, GuiObject)
-  using GuiObject::GuiObject;
-};
-
-// The console with its edit line, which takes the focus.
-class TConsole : public GuiObject {
-  CORVANE_CLASS(TConsole, GuiObject)
-  explicit TConsole(const TCreateContext& context);
-};
-
-class ImageForm : public TPictureWidget, public TMovableForm {
-  CORVANE_CLASS(ImageForm, TPictureWidget)
-  static void Describe(TClassBuilder<ImageForm>& c);
-  using TPictureWidget::TPictureWidget;
-  void SetMovable(bool value) override { style.Set(fsMoveable, value); }
-  TFormStyles style{fsMoveable};
 };
 
 class Sprite : public PositionObject, public TSpritePicture {

@@ -36,9 +36,15 @@ bool TWidgetWorld::Launch(const std::string& objects) {
 }
 
 void TWidgetWorld::Mouse(TLowEventType type, float x, float y, TMouseButton button, TShiftState shift) {
-  applet->GetEvent()->AddEvent(std::make_unique<TMouseEvent>(type, applet->Window(), button, shift,
-                                                             static_cast<std::int32_t>(std::lround(x)),
-                                                             static_cast<std::int32_t>(std::lround(y)), 0, 0));
+  const auto px = static_cast<std::int32_t>(std::lround(x));
+  const auto py = static_cast<std::int32_t>(std::lround(y));
+  // A move carries the host's relative motion since the last pointer
+  // position.
+  const std::int32_t dx = type == evMouseMove ? px - lastX_ : 0;
+  const std::int32_t dy = type == evMouseMove ? py - lastY_ : 0;
+  lastX_ = px;
+  lastY_ = py;
+  applet->GetEvent()->AddEvent(std::make_unique<TMouseEvent>(type, applet->Window(), button, shift, px, py, dx, dy));
   Frames();
 }
 
@@ -66,16 +72,26 @@ void TWidgetWorld::Wheel(std::int32_t notches) {
 }
 
 void TWidgetWorld::Key(std::uint16_t key, TShiftState shift) {
-  applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyDown, applet->Window(), key, char16_t{0}, shift));
-  applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyUp, applet->Window(), key, char16_t{0}, shift));
+  QueueKey(key, shift);
   Frames();
 }
 
 void TWidgetWorld::Type(const std::u16string& text) {
   for (const char16_t ch : text) {
-    applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyDown, applet->Window(), std::uint16_t{0}, ch, TShiftState{}));
+    QueueType(std::u16string(1, ch));
     Frames();
   }
+}
+
+void TWidgetWorld::QueueKey(std::uint16_t key, TShiftState shift) {
+  applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyDown, applet->Window(), key, char16_t{0}, shift));
+  applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyUp, applet->Window(), key, char16_t{0}, shift));
+}
+
+void TWidgetWorld::QueueType(const std::u16string& text) {
+  for (const char16_t ch : text)
+    applet->GetEvent()->AddEvent(
+        std::make_unique<TKeyEvent>(evKeyDown, applet->Window(), std::uint16_t{0}, ch, TShiftState{}));
 }
 
 }  // namespace corvane::test
