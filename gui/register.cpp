@@ -8,11 +8,14 @@
 #include "gui/debug_form.h"
 #include "gui/dropdown.h"
 #include "gui/edit.h"
+#include "gui/effect_text.h"
 #include "gui/form.h"
 #include "gui/gui_object.h"
 #include "gui/image.h"
 #include "gui/image_form.h"
 #include "gui/list.h"
+#include "gui/painter.h"
+#include "gui/panel.h"
 #include "gui/screen.h"
 #include "gui/static_text.h"
 #include "gui/std_button.h"
@@ -38,6 +41,8 @@ void RegisterGuiClasses() {
   RegisterClasses({Form::StaticClass(), CloseButton::StaticClass(), DebugForm::StaticClass(),
                    ImageForm::StaticClass()});
   RegisterClasses({TConsoleEdit::StaticClass(), TConsole::StaticClass()});
+  RegisterClasses({Panel::StaticClass(), Painter::StaticClass()});
+  RegisterClasses({EffectText::StaticClass()});
 }
 
 }  // namespace corvane

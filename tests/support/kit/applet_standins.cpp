@@ -15,14 +15,12 @@ namespace corvane::test {
 
 CORVANE_IMPLEMENT_CLASS(InspectorForm)
 CORVANE_IMPLEMENT_CLASS(Sprite)
-CORVANE_IMPLEMENT_CLASS(EffectText)
 
 void RegisterAppletStandIns(bool withSkin) {
   if (withSkin) RegisterClasses({Skin::StaticClass(), SkinElement::StaticClass()});
   RegisterClasses({Materials::StaticClass(), Material::StaticClass(), InspectorForm::StaticClass(),
                    Sprite::StaticClass(), AnimationEffect::StaticClass(),
-                   TAnimationKey::StaticClass(), TAnimationKeys::StaticClass(),
-                   EffectText::StaticClass()});
+                   TAnimationKey::StaticClass(), TAnimationKeys::StaticClass()});
   RegisterParticleClasses();
 }
 

@@ -1,5 +1,5 @@
 // Stand-ins for the scene and GUI classes an applet makes for itself that
-// do not exist yet (the inspector form, the cursor's sprite, effect text):
+// do not exist yet (the inspector form, the cursor's sprite):
 // each plays its role for the applet (scene/applet_roles.h) and publishes
 // what scripts and streams see of it. Pictures are the scene's real picture
 // references. RegisterAppletStandIns registers them under the real names,
@@ -43,11 +43,6 @@ class Sprite : public PositionObject, public TSpritePicture {
 
  private:
   TPixmapPersistent* pixmap_;
-};
-
-class EffectText : public GuiObject {
-  CORVANE_CLASS(EffectText, GuiObject)
-  explicit EffectText(const TCreateContext& context) : GuiObject(context) { SetSkipOwnEffects(true); }
 };
 
 }  // namespace corvane::test
