@@ -1,9 +1,11 @@
 #include "gui/register.h"
 
 #include "base/reflection/class_registry.h"
+#include "gui/background.h"
 #include "gui/button.h"
 #include "gui/checkbox.h"
 #include "gui/close_button.h"
+#include "gui/color_dropdown.h"
 #include "gui/console.h"
 #include "gui/debug_form.h"
 #include "gui/dropdown.h"
@@ -17,6 +19,7 @@
 #include "gui/painter.h"
 #include "gui/panel.h"
 #include "gui/screen.h"
+#include "gui/splash.h"
 #include "gui/static_text.h"
 #include "gui/std_button.h"
 #include "gui/std_check_box.h"
@@ -36,7 +39,8 @@ void RegisterGuiClasses() {
                    TStdDropdown::StaticClass(), TStdCheckBox::StaticClass(), TStdTrackbar::StaticClass(),
                    TStdToggle::StaticClass()});
   RegisterClasses({StaticText::StaticClass(), Image::StaticClass(), Button::StaticClass(), Edit::StaticClass(),
-                   Dropdown::StaticClass(), List::StaticClass(), Checkbox::StaticClass(), TrackBar::StaticClass(),
+                   Dropdown::StaticClass(), ColorDropdown::StaticClass(), Background::StaticClass(),
+                   Splash::StaticClass(), List::StaticClass(), Checkbox::StaticClass(), TrackBar::StaticClass(),
                    Toggle::StaticClass(), Screen::StaticClass()});
   RegisterClasses({Form::StaticClass(), CloseButton::StaticClass(), DebugForm::StaticClass(),
                    ImageForm::StaticClass()});

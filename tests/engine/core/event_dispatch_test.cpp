@@ -255,7 +255,7 @@ TEST_F(EventDispatch, TheScriptGlobalsConstantsAndClassesArePublishedInOrder) {
   for (TClass cls : scripts->classes) classes.push_back(cls->Name());
   const std::vector<std::string> fixed{"BaseObject", "PositionObject", "Container", "VisualObject", "Dummy",
                                        "Mission", "GuiObject", "Button", "StaticText", "Image", "Dropdown",
-                                       "Edit", "Form", "ImageForm", "DebugForm"};
+                                       "ColorDropdown", "Edit", "Form", "ImageForm", "DebugForm"};
   ASSERT_GE(classes.size(), fixed.size() + 1);
   EXPECT_EQ(std::vector<std::string>(classes.begin(), classes.begin() + static_cast<std::ptrdiff_t>(fixed.size())),
             fixed);
