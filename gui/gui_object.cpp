@@ -85,6 +85,8 @@ void GuiObject::SetBoundsRect(const TRect& r) {
 
 TRect GuiObject::GetBoundsRectInt() const { return {X(), Y(), X() + width_, Y() + height_}; }
 
+void GuiObject::SetClientRect(const TRect& r) { SetBoundsRect({X(), Y(), X() + RectWidth(r), Y() + RectHeight(r)}); }
+
 void GuiObject::Realign() {
   RealignGui(0, 0, width_, height_, rememberedWidth_, rememberedHeight_, count(),
              [this](std::int32_t i) { return children(i); });

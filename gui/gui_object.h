@@ -40,6 +40,8 @@ class GuiObject : public PositionObject, public TGuiPlacement {
   // Position := (left, top, 0), then the size of the rectangle.
   void SetBoundsRect(const TRect& r) override;
   TRect GetBoundsRectInt() const;
+  // Keeps the place and takes the rectangle's size.
+  void SetClientRect(const TRect& r);
   TRect GetClientRect() const { return {0, 0, width_, height_}; }
   // Lays the children out in the widget's own frame (0, 0, width, height).
   virtual void Realign();

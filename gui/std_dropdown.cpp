@@ -56,10 +56,22 @@ std::int32_t TStdDropdown::ItemIndex() const {
 }
 
 void TStdDropdown::SetItemIndex(std::int32_t index) {
+  if (HasState(csLoading)) {
+    loadedIndex_ = index;
+    indexLoaded_ = true;
+    return;
+  }
   TStdList* popup = popup_.Get();
   if (!popup) return;
   popup->SetItemIndex(index);
   SetText(popup->Text());
+}
+
+void TStdDropdown::Loaded() {
+  TStdButton::Loaded();
+  if (!indexLoaded_) return;
+  indexLoaded_ = false;
+  SetItemIndex(loadedIndex_);
 }
 
 void TStdDropdown::SetOnChange(TNotifyEvent event) {

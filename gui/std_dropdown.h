@@ -29,7 +29,9 @@ class TStdDropdown : public TStdButton {
   TWideStringList* Items() const;
   void SetItems(TWideStringList* value);
   std::int32_t ItemIndex() const;
+  // While loading, the index waits for the items, which stream after it.
   void SetItemIndex(std::int32_t index);
+  void Loaded() override;
   // The pop-up's change event, for program code.
   void SetOnChange(TNotifyEvent event);
 
@@ -52,6 +54,9 @@ class TStdDropdown : public TStdButton {
   // Set by a press on the drop-down: whether the pop-up was open then.
   bool pressed_ = false;
   bool openAtPress_ = false;
+  // A streamed index, applied once the items are read.
+  std::int32_t loadedIndex_ = -1;
+  bool indexLoaded_ = false;
 };
 
 }  // namespace corvane

@@ -89,8 +89,13 @@ float TStdEdit::TextWidth(std::int32_t from, std::int32_t to) const {
 std::int32_t TStdEdit::TextPosByXY(float x, float) const {
   const std::int32_t length = Length(Text());
   if (firstVisible_ > length) return -1;
-  for (std::int32_t i = firstVisible_; i <= length; ++i)
-    if (x > TextWidth(firstVisible_, i) && (i == length || x < TextWidth(firstVisible_, i + 1))) return i;
+  for (std::int32_t i = firstVisible_; i <= length; ++i) {
+    const float left = TextWidth(firstVisible_, i);
+    // Widths only grow: past x no boundary can qualify (a long text is
+    // not measured to its end on every move of the mouse).
+    if (!(x > left)) return -1;
+    if (i == length || x < TextWidth(firstVisible_, i + 1)) return i;
+  }
   return -1;
 }
 
@@ -99,8 +104,20 @@ void TStdEdit::SetCurPos(std::int32_t value) {
   if (value == curPos_) return;
   curPos_ = value;
   if (curPos_ < firstVisible_) firstVisible_ = curPos_;
+  // The first character from which the caret fits, as stepping one
+  // character at a time would find it; the width only shrinks as the
+  // start moves on, so it is searched by halves (a long text would take
+  // a measure per character otherwise).
   const float room = RectWidth(GetTextRect());
-  while (firstVisible_ < curPos_ && TextWidth(firstVisible_, curPos_) > room) ++firstVisible_;
+  if (firstVisible_ < curPos_ && TextWidth(firstVisible_, curPos_) > room) {
+    std::int32_t low = firstVisible_ + 1, high = curPos_;
+    while (low < high) {
+      const std::int32_t mid = low + (high - low) / 2;
+      if (TextWidth(mid, curPos_) > room) low = mid + 1;
+      else high = mid;
+    }
+    firstVisible_ = low;
+  }
   Change();
   SetCaret(curPos_);
   repaint();

@@ -60,11 +60,23 @@ void TStdList::SetContentsMargin(TRectPersistent* value) {
 }
 
 void TStdList::SetItemIndex(std::int32_t index) {
+  if (HasState(csLoading)) {
+    itemIndex_ = index;
+    indexLoaded_ = true;
+    return;
+  }
   if (index > Count() - 1) index = Count() - 1;
   if (index < -1) index = -1;
   itemIndex_ = index;
   if (index >= 0) SetText(items_->Get(index));
   repaint();
+}
+
+void TStdList::Loaded() {
+  GuiObject::Loaded();
+  if (!indexLoaded_) return;
+  indexLoaded_ = false;
+  SetItemIndex(itemIndex_);
 }
 
 void TStdList::SetRowCount(std::int32_t value) {

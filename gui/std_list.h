@@ -26,8 +26,10 @@ class TStdList : public GuiObject {
   // Takes the given list's strings.
   void SetItems(TWideStringList* value);
   std::int32_t ItemIndex() const { return itemIndex_; }
-  // Kept within -1 .. Count-1; a real item becomes the list's text.
+  // Kept within -1 .. Count-1; a real item becomes the list's text. While
+  // loading, the index waits for the items, which stream after it.
   virtual void SetItemIndex(std::int32_t index);
+  void Loaded() override;
   std::int32_t ItemHeight() const { return itemHeight_; }
   void SetItemHeight(std::int32_t value) { itemHeight_ = value; }
   std::int32_t RowCount() const { return rowCount_; }
@@ -81,6 +83,7 @@ class TStdList : public GuiObject {
   std::int32_t rowCount_ = 8;
   std::int32_t wheelDelta_ = 1;
   std::int32_t topIndex_ = 0;
+  bool indexLoaded_ = false;
 };
 
 }  // namespace corvane

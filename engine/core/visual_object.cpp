@@ -282,20 +282,26 @@ void VisualObject::KillFocus() {
 }
 
 void VisualObject::MouseEnter() {
+  // The stock effects' names are made once: a hover that moves every frame
+  // must not allocate them anew.
+  static const std::u16string kEnterEffect = u"enter";
+  static const std::u16string kEnterSound = u"enter_snd";
   TWeak<VisualObject> self(this);
   if (hotTrack_) {
-    RunEffect(u"enter");
-    RunEffect(u"enter_snd");
+    RunEffect(kEnterEffect);
+    RunEffect(kEnterSound);
   }
   if (self.Get()) CallScript(onMouseEnter_);
 }
 
 void VisualObject::MouseLeave() {
+  static const std::u16string kLeaveEffect = u"leave";
+  static const std::u16string kLeaveSound = u"leave_snd";
   TWeak<VisualObject> self(this);
   CallScript(onMouseLeave_);
   if (self.Get() && hotTrack_) {
-    RunEffect(u"leave");
-    RunEffect(u"leave_snd");
+    RunEffect(kLeaveEffect);
+    RunEffect(kLeaveSound);
   }
 }
 

@@ -85,6 +85,20 @@ TEST(GuiObject, AWidgetThatBecomesVisibleTakesItsPlaceInTheParentsLayout) {
   EXPECT_EQ(client->GetBoundsRectInt(), (TRect{0, 0, 200, 100}));
 }
 
+TEST(GuiObject, AWidgetOnTheAppletTakesItsPlaceInTheWindowsLayout) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object client: GuiObject\n    align = gaClient\n  end\n"
+                       "  object strip: GuiObject\n    align = gaLeft\n    visible = False\n    width = 40\n  end\n"))
+      << w.world.Text();
+  auto* client = w.Find<GuiObject>(u"client");
+  auto* strip = w.Find<GuiObject>(u"strip");
+  const TRect whole = client->GetBoundsRectInt();
+  ASSERT_GT(whole.right - whole.left, 100);
+  strip->show();
+  EXPECT_EQ(strip->GetBoundsRectInt(), (TRect{whole.left, whole.top, whole.left + 40, whole.bottom}));
+  EXPECT_EQ(client->GetBoundsRectInt(), (TRect{whole.left + 40, whole.top, whole.right, whole.bottom}));
+}
+
 TEST(GuiObject, AnUnchangedSizeRepaintsNothingAndTheRayMeetsThePlane) {
   TWidgetWorld w;
   ASSERT_TRUE(w.Launch(kObjects)) << w.world.Text();
@@ -94,6 +108,9 @@ TEST(GuiObject, AnUnchangedSizeRepaintsNothingAndTheRayMeetsThePlane) {
   EXPECT_EQ(w.applet->UpdateCount(), before);
   box->SetWidth(71);
   EXPECT_GT(w.applet->UpdateCount(), before);
+  box->SetClientRect({5, 5, 55, 25});
+  EXPECT_EQ(box->GetBoundsRectInt(), (TRect{10, 10, 60, 30}));
+  box->SetBoundsRect({10, 10, 80, 40});
 
   // A ray along +z from z = -5 over the widget hits it; one parallel to its
   // plane, or one beside it, misses.
@@ -157,9 +174,15 @@ TEST(GuiObject, TheStandardWidgetsAreMadeByNameWithTheirFonts) {
   EXPECT_TRUE(ok->AutoShow());
   EXPECT_EQ(ok->ModalResult(), mrOk);
   EXPECT_EQ(ok->TextAlign(), taCenter);
+  // Scripts make them by class name.
   for (const char* name :
-       {"TStdButton", "TStdEdit", "TStdList", "TStdDropdown", "TStdCheckBox", "TStdTrackbar", "TStdToggle"})
-    EXPECT_NE(GetClass(name), nullptr) << name;
+       {"TStdButton", "TStdEdit", "TStdList", "TStdDropdown", "TStdCheckBox", "TStdTrackbar", "TStdToggle"}) {
+    w.applet->CallScript(u"new " + std::u16string(name, name + std::char_traits<char>::length(name)) + u" made");
+    BaseObject* made = w.applet->findByName(u"made");
+    ASSERT_NE(made, nullptr) << name;
+    EXPECT_EQ(made->ClassName(), name);
+    made->Free();
+  }
 }
 
 }  // namespace

@@ -120,6 +120,22 @@ TEST(StdEdit, TheViewScrollsByWholeCharactersAndTheCaretFollows) {
   EXPECT_EQ(e.w.applet->CapturedObject(), nullptr);
 }
 
+TEST(StdEdit, ALongTextScrollsWithoutMeasuringEveryStep) {
+  EditWorld e("");
+  ASSERT_NE(e.edit, nullptr) << e.w.world.Text();
+  e.edit->SetText(std::u16string(20000, u'w'));
+  e.Focus();
+  e.w.Key(kEnd);
+  EXPECT_EQ(e.edit->FirstVisible(), 20000 - 24);
+  e.w.Press(2 + 8 * 3 + 1, 12);
+  e.w.Move(2 + 8 * 10 + 1, 12);
+  e.w.Release(2 + 8 * 10 + 1, 12);
+  EXPECT_EQ(e.edit->SelStart(), 20000 - 24 + 3);
+  EXPECT_EQ(e.edit->SelEnd(), 20000 - 24 + 10);
+  e.w.Key(kHome);
+  EXPECT_EQ(e.edit->FirstVisible(), 0);
+}
+
 TEST(StdEdit, ReturnNotifiesASingleLineEditAndBreaksAMultiLineOne) {
   EditWorld e("abc");
   ASSERT_NE(e.edit, nullptr) << e.w.world.Text();

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "base/lists/wide_string_list.h"
 #include "engine/core/container.h"
 #include "gui/std_dropdown.h"
 #include "gui/std_list.h"
+#include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/widget_world.h"
 
 namespace corvane {
@@ -54,6 +56,30 @@ TEST(StdList, RowsSnapToWholeItemsAndTheWheelStaysWithinThem) {
   EXPECT_EQ(list->Text(), u"i19") << "no item leaves the text as it was";
 }
 
+// The quads the recording device drew in one colour since the last clear.
+std::vector<TRect> QuadsIn(const test::TRecordingDevice& device, std::uint32_t color) {
+  std::vector<TRect> rects;
+  for (const test::TRecordedDraw& d : device.Draws)
+    for (const test::TRecordedQuad& q : test::QuadsOf(d))
+      if (q.Color == color) rects.push_back(q.Rect);
+  return rects;
+}
+
+TEST(StdList, PaintsTheCurrentItemsBandAndAThumbInProportion) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object list: TStdList\n    width = 100\n    height = 100\n"
+                       "    items.strings = " + Items(20) + "\n    itemIndex = 2\n  end\n"))
+      << w.world.Text();
+  test::TRecordingDevice* device = w.world.Device();
+  ASSERT_NE(device, nullptr);
+  device->ClearRecords();
+  w.Paint();
+  // Seven rows of 14 fit: the thumb spans 7 / 20 of the track.
+  EXPECT_EQ(QuadsIn(*device, 0x660000FF),
+            (std::vector<TRect>{{91, 2, 98, 36}, {2, 30, 89, 44}}));
+  EXPECT_EQ(QuadsIn(*device, 0xFF808080), (std::vector<TRect>{{0, 0, 100, 102}}));
+}
+
 TEST(StdList, RowsOfNoHeightHoldNothingAndDivideByNothing) {
   TWidgetWorld w;
   ASSERT_TRUE(w.Launch("  object list: TStdList\n    width = 100\n    height = 100\n    itemHeight = 0\n"
@@ -81,6 +107,21 @@ TEST(StdList, ItemRectanglesLeaveRoomForTheThumbOnlyWhenItemsOverflow) {
   EXPECT_EQ(list->GetItemRect(5).top, 16);
   EXPECT_EQ(list->GetItemRect(5).left, 2 + list->ColumnWidth());
   EXPECT_EQ(list->GetItemRect(8), (TRect{}));
+}
+
+TEST(StdList, AStreamedCurrentItemSurvivesTheItemsStreamedAfterIt) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object list: TStdList\n    itemIndex = 3\n    items.strings = " + Items(5) + "\n  end\n"
+                       "  object dropdown: TStdDropdown\n    itemIndex = 2\n    items.strings = " + Items(5) +
+                       "\n  end\n"))
+      << w.world.Text();
+  auto* list = w.Find<TStdList>(u"list");
+  EXPECT_EQ(list->ItemIndex(), 3);
+  EXPECT_EQ(list->Text(), u"i3");
+  auto* dropdown = w.Find<TStdDropdown>(u"dropdown");
+  EXPECT_EQ(dropdown->ItemIndex(), 2);
+  EXPECT_EQ(dropdown->Text(), u"i2");
+  EXPECT_EQ(dropdown->Popup()->Parent(), dropdown) << "closed, the pop-up stays the drop-down's own";
 }
 
 struct DropdownWorld {

@@ -105,8 +105,8 @@ TEST(Container, HitTestingFindsTheTopMostHoverTrackingObject) {
   EXPECT_EQ(w.Find(u"button")->Got.back(), "down 10,15");
   EXPECT_EQ(w.world.log.CountInfo("down button"), 1);
   EXPECT_EQ(applet->GetEvent()->ParamPoint()->x, 10);
-  // A press does not move the focus.
-  EXPECT_EQ(applet->FocusedObject(), nullptr);
+  // The container moves no focus by itself; a widget takes it when pressed.
+  EXPECT_EQ(applet->FocusedObject(), w.Find(u"button"));
   // Hidden objects are never hit.
   w.Find(u"button")->hide();
   EXPECT_EQ(applet->ObjectByPoint(120, 120), nullptr);
@@ -150,6 +150,12 @@ TEST(Container, CaptureRemembersThePreviousObjectOnlyWhileItLives) {
   button->capture();
   other->capture();
   EXPECT_EQ(applet->CapturedObject(), other);
+  other->releaseCapture();
+  EXPECT_EQ(applet->CapturedObject(), button);
+  // Capturing again while holding the capture keeps what came before, so
+  // that the release does not hand the capture back to the object itself.
+  other->capture();
+  other->capture();
   other->releaseCapture();
   EXPECT_EQ(applet->CapturedObject(), button);
   other->capture();
