@@ -1,0 +1,113 @@
+// Skinned widgets and the fade screen on the real OpenGL device (SDL's
+// offscreen driver, software OpenGL): a button the size of its skin
+// element shows the default skin's own pixels, and a half-faded red
+// screen over black is half red.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "engine/shell/applet.h"
+#include "gui/screen.h"
+#include "platform/filters/register.h"
+#include "platform/sdl/ogl_device.h"
+#include "platform/sdl/platform_sdl.h"
+#include "resources/embedded_defaults.h"
+#include "resources/embedded_res_man.h"
+#include "tests/engine/shell/applet_launch_kit.h"
+#include "tests/platform_sdl/gl_harness.h"
+#include "tests/platform_sdl/png_picture.h"
+
+namespace corvane {
+namespace {
+
+using test::ReadPng;
+using test::TLaunchEnv;
+using test::TPngPicture;
+
+// A button exactly the size of the skin's "button" element (64 x 32 from
+// (96, 16) of the sheet) and a red screen, on a black applet.
+const char kSkinned[] =
+    "object skinned: Applet\n"
+    "  width = 320\n"
+    "  height = 240\n"
+    "  bkColor = '#FF000000'\n"
+    "  object button: Button\n    x = 100\n    y = 10\n    width = 64\n    height = 32\n  end\n"
+    "  object fill: Screen\n    x = 10\n    y = 100\n    width = 40\n    height = 40\n"
+    "    Color = '#80FF0000'\n  end\n"
+    "end\n";
+
+// The default skin's sheet: "PIXMAPB", the sides, 512 bytes, ARGB words.
+std::uint32_t SheetPixel(std::int32_t x, std::int32_t y) {
+  std::ifstream in(CORVANE_DOCS_DIR "/../resources/defaults/defaultskin.pixmap", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto word = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
+    return v;
+  };
+  if (bytes.size() < 15) return 0;
+  const std::uint32_t width = word(7);
+  const std::size_t at = 7 + 8 + 512 + (static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)) * 4;
+  return at + 4 <= bytes.size() ? word(at) : 0;
+}
+
+// The ARGB colour blended over black, as RGB.
+std::uint32_t OverBlack(std::uint32_t argb) {
+  const std::uint32_t a = argb >> 24;
+  std::uint32_t rgb = 0;
+  for (int shift : {16, 8, 0}) rgb |= (((argb >> shift) & 0xFF) * a + 127) / 255 << shift;
+  return rgb;
+}
+
+int ChannelDistance(std::uint32_t a, std::uint32_t b) {
+  int most = 0;
+  for (int shift : {16, 8, 0})
+    most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+  return most;
+}
+
+TEST(SkinnedPixels, TheSkinsPixelsAndAHalfFadedScreen) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  TLaunchEnv env;
+  static const std::int32_t glDevice = RegisterDevice(DeviceClassOf<TGenericGLDevice>());
+  RegisterClasses({TPlatformSDL::StaticClass()});
+  RegisterFilterClasses();
+  // The default skin and its sheet are embedded files.
+  struct TDefaults {
+    TDefaults() {
+      ClearEmbeddedResources();
+      RegisterEmbeddedDefaults();
+    }
+    ~TDefaults() { ClearEmbeddedResources(); }
+  } defaults;
+  PlatformClass = TPlatformSDL::StaticClass();
+  DefaultDevice = glDevice;
+  env.Put("main.object", kSkinned);
+  env.Start({env.PathOf("main.object")});
+  Applet* applet = env.engine && env.engine->count() == 1 ? dynamic_cast<Applet*>(env.engine->children(0)) : nullptr;
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  test::PinLoadedLibraries();
+  auto* fill = dynamic_cast<Screen*>(applet->findByName(u"fill"));
+  ASSERT_NE(fill, nullptr);
+  fill->SetAlpha(0.5f);
+  ASSERT_NE(applet->DefaultSkin(), nullptr);
+  for (int i = 0; i < 5 && env.engine->count() > 0; ++i) env.engine->RunStep();
+
+  applet->makepng(Utf8ToUtf16(env.PathOf("skinned.png")));
+  const TPngPicture picture = ReadPng(env.PathOf("skinned.png"));
+  ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
+  // The element's centre: sheet pixel (128, 32).
+  const std::uint32_t sheet = SheetPixel(128, 32);
+  EXPECT_LE(ChannelDistance(picture.Pixel(132, 26), OverBlack(sheet)), 2)
+      << std::hex << picture.Pixel(132, 26) << " sheet " << sheet;
+  // Alpha 0.5 makes 128 (halves to even) over black.
+  EXPECT_LE(ChannelDistance(picture.Pixel(30, 120), 0x800000), 2) << std::hex << picture.Pixel(30, 120);
+  env.Finish();
+}
+
+}  // namespace
+}  // namespace corvane
