@@ -1,14 +1,17 @@
-// Skinned widgets and the fade screen on the real OpenGL device (SDL's
-// offscreen driver, software OpenGL): a button the size of its skin
-// element shows the default skin's own pixels, and a half-faded red
-// screen over black is half red.
+// Skinned widgets, the fade screen and backgrounds on the real OpenGL
+// device (SDL's offscreen driver, software OpenGL): a button the size of
+// its skin element shows the default skin's own pixels, a half-faded red
+// screen over black is half red, and a background's two textures meet at
+// the right row.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/shell/applet.h"
 #include "gui/screen.h"
@@ -20,6 +23,7 @@
 #include "tests/engine/shell/applet_launch_kit.h"
 #include "tests/platform_sdl/gl_harness.h"
 #include "tests/platform_sdl/png_picture.h"
+#include "tests/support/kit/filter_files.h"
 
 namespace corvane {
 namespace {
@@ -106,6 +110,39 @@ TEST(SkinnedPixels, TheSkinsPixelsAndAHalfFadedScreen) {
       << std::hex << picture.Pixel(132, 26) << " sheet " << sheet;
   // Alpha 0.5 makes 128 (halves to even) over black.
   EXPECT_LE(ChannelDistance(picture.Pixel(30, 120), 0x800000), 2) << std::hex << picture.Pixel(30, 120);
+  env.Finish();
+}
+
+// An 800 x 600 picture whose pixels hold their row (green the high byte,
+// blue the low one) in two textures that meet at row 500.
+TEST(SkinnedPixels, ABackgroundShowsEachPictureRowAtItsWindowRow) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  TLaunchEnv env;
+  static const std::int32_t glDevice = RegisterDevice(DeviceClassOf<TGenericGLDevice>());
+  RegisterClasses({TPlatformSDL::StaticClass()});
+  RegisterFilterClasses();
+  PlatformClass = TPlatformSDL::StaticClass();
+  DefaultDevice = glDevice;
+  std::vector<std::uint32_t> pixels(800 * 600);
+  for (std::uint32_t row = 0; row < 600; ++row)
+    std::fill_n(pixels.begin() + static_cast<std::ptrdiff_t>(row * 800), 800, 0xFF000000u | row);
+  env.Put("rows.pixmap", test::PixmapFileBytes(800, 600, pixels));
+  env.Put("main.object",
+          "object rows: Applet\n  width = 800\n  height = 600\n  bkColor = '#FF000000'\n"
+          "  object back: Background\n    width = 800\n    height = 600\n    fileName = 'rows.pixmap'\n  end\n"
+          "end\n");
+  env.Start({env.PathOf("main.object")});
+  Applet* applet = env.engine && env.engine->count() == 1 ? dynamic_cast<Applet*>(env.engine->children(0)) : nullptr;
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  test::PinLoadedLibraries();
+  for (int i = 0; i < 5 && env.engine->count() > 0; ++i) env.engine->RunStep();
+  applet->makepng(Utf8ToUtf16(env.PathOf("rows.png")));
+  const TPngPicture picture = ReadPng(env.PathOf("rows.png"));
+  ASSERT_EQ(picture.Width, 800) << ::testing::PrintToString(env.Messages());
+  for (const std::int32_t row : {0, 250, 499, 500, 599}) {
+    const std::uint32_t pixel = picture.Pixel(400, row);
+    EXPECT_NEAR(static_cast<int>(pixel & 0xFFFF), row, 1) << row << " " << std::hex << pixel;
+  }
   env.Finish();
 }
 
