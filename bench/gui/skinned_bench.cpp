@@ -10,7 +10,6 @@
 // frame, and the two console times side by side.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -68,8 +67,10 @@ struct TBench {
       const float y = static_cast<float>(i / kColumns) * kCellHeight;
       button->SetBoundsRect({x, y, x + kButtonWidth, y + kButtonHeight});
     }
+    // The plain context draws from the device's texture.
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
     plainContext = SDL_GL_CreateContext(gl.HostWindow());
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
     for (int i = 0; i < kWidgets; ++i) {
       const float x = static_cast<float>(i % kColumns) * kCellWidth;
       const float y = static_cast<float>(i / kColumns) * kCellHeight;
@@ -78,6 +79,8 @@ struct TBench {
   }
   ~TBench() {
     if (plainContext) SDL_GL_DeleteContext(plainContext);
+    // The sheet goes back to the cache while the device that made it lives.
+    if (sheet) gl.world.applet->UseDefaultPixmap(0, 0);
   }
   TBench(const TBench&) = delete;
   TBench& operator=(const TBench&) = delete;
@@ -167,20 +170,12 @@ bool Run(benchmark::State& state) {
     state.SkipWithError("no OpenGL context or no skin");
     return false;
   }
-  Frame(b);  // warm: the scratch mesh grows to what a call needs
-  Frame(b);
-  b.allocations = 0;
-  b.frames = 0;
-  double seconds = 0;
-  std::int64_t rounds = 0;
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kRunFrames; ++i) Frame(b);
-    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ++rounds;
-  }
-  state.counters["frames"] = kRunFrames;
-  state.counters["us/widget"] = rounds ? seconds / static_cast<double>(rounds * kRunFrames * kWidgets) * 1e6 : 0;
+  // The scratch mesh grows to what a call needs while warming.
+  bench::TimeFrames(state, kRunFrames, kWidgets, [&b] { Frame(b); },
+                    [&b] {
+                      b.allocations = 0;
+                      b.frames = 0;
+                    });
   return true;
 }
 
@@ -203,11 +198,7 @@ void BM_EngineOverPlain(benchmark::State& state) {
     state.SkipWithError("no OpenGL context or no skin");
     return;
   }
-  for (auto _ : state)
-    ratio = bench::MedianRatio(
-        10, [&b] { for (int i = 0; i < 30; ++i) EngineFrame(b); },
-        [&b] { for (int i = 0; i < 30; ++i) PlainFrame(b); });
-  state.counters["ratio"] = ratio;
+  ratio = bench::FrameRatio(state, [&b] { EngineFrame(b); }, [&b] { PlainFrame(b); });
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(1);
