@@ -3,7 +3,8 @@
 // and an image form in the default skin against an expected picture
 // (CORVANE_UPDATE_EXPECTED=1 writes it), a button the size of its skin
 // element showing the sheet's own pixel, a half-faded red screen over
-// black, and a background's two textures meeting at the right row.
+// black, a colour swatch in its colour, and a background's two textures
+// meeting at the right row.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +17,9 @@
 #include <vector>
 
 #include "engine/shell/applet.h"
+#include "gui/color_dropdown.h"
 #include "gui/screen.h"
+#include "gui/std_list.h"
 #include "platform/filters/register.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
@@ -180,6 +183,27 @@ TEST_F(SkinnedPixels, TheSkinsPixelsAndAHalfFadedScreen) {
       << std::hex << picture.Pixel(132, 26) << " sheet " << sheet;
   // Alpha 0.5 makes 128 (halves to even) over black.
   EXPECT_LE(ChannelDistance(picture.Pixel(30, 120), 0x800000), 2) << std::hex << picture.Pixel(30, 120);
+}
+
+// The colour drop-down's pop-up: item 8's swatch in its colour.
+TEST_F(SkinnedPixels, AColourSwatchShowsItsColour) {
+  Applet* applet = Launch(
+      "object colours: Applet\n  width = 320\n  height = 240\n  bkColor = '#FF000000'\n"
+      "  object picker: ColorDropdown\n    x = 10\n    y = 10\n    width = 60\n    height = 24\n  end\n"
+      "end\n");
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  auto* picker = dynamic_cast<ColorDropdown*>(applet->findByName(u"picker"));
+  ASSERT_NE(picker, nullptr);
+  picker->DropedDown();
+  Frames();
+  const TStdList* popup = picker->Popup();
+  ASSERT_TRUE(popup->Visible());
+  const TRect item = popup->GetItemRect(8);
+  const TPngPicture picture = Picture(applet, "swatch.png");
+  ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
+  const auto x = static_cast<std::int32_t>(popup->X() + (item.left + item.right) / 2);
+  const auto y = static_cast<std::int32_t>(popup->Y() + (item.top + item.bottom) / 2);
+  EXPECT_LE(ChannelDistance(picture.Pixel(x, y), 0x2A0E0E), 2) << std::hex << picture.Pixel(x, y);
 }
 
 // An 800 x 600 picture whose pixels hold their row (green the high byte,
