@@ -1,7 +1,26 @@
 #include "gui/register.h"
 
 #include "base/reflection/class_registry.h"
+#include "gui/background.h"
+#include "gui/button.h"
+#include "gui/checkbox.h"
+#include "gui/close_button.h"
+#include "gui/color_dropdown.h"
+#include "gui/console.h"
+#include "gui/debug_form.h"
+#include "gui/dropdown.h"
+#include "gui/edit.h"
+#include "gui/effect_text.h"
+#include "gui/form.h"
 #include "gui/gui_object.h"
+#include "gui/image.h"
+#include "gui/image_form.h"
+#include "gui/list.h"
+#include "gui/painter.h"
+#include "gui/panel.h"
+#include "gui/screen.h"
+#include "gui/splash.h"
+#include "gui/static_text.h"
 #include "gui/std_button.h"
 #include "gui/std_check_box.h"
 #include "gui/std_dropdown.h"
@@ -9,6 +28,8 @@
 #include "gui/std_list.h"
 #include "gui/std_toggle.h"
 #include "gui/std_trackbar.h"
+#include "gui/toggle.h"
+#include "gui/track_bar.h"
 
 namespace corvane {
 
@@ -17,6 +38,15 @@ void RegisterGuiClasses() {
   RegisterClasses({TStdButton::StaticClass(), TStdEdit::StaticClass(), TStdList::StaticClass(),
                    TStdDropdown::StaticClass(), TStdCheckBox::StaticClass(), TStdTrackbar::StaticClass(),
                    TStdToggle::StaticClass()});
+  RegisterClasses({StaticText::StaticClass(), Image::StaticClass(), Button::StaticClass(), Edit::StaticClass(),
+                   Dropdown::StaticClass(), ColorDropdown::StaticClass(), Background::StaticClass(),
+                   Splash::StaticClass(), List::StaticClass(), Checkbox::StaticClass(), TrackBar::StaticClass(),
+                   Toggle::StaticClass(), Screen::StaticClass()});
+  RegisterClasses({Form::StaticClass(), CloseButton::StaticClass(), DebugForm::StaticClass(),
+                   ImageForm::StaticClass()});
+  RegisterClasses({TConsoleEdit::StaticClass(), TConsole::StaticClass()});
+  RegisterClasses({Panel::StaticClass(), Painter::StaticClass()});
+  RegisterClasses({EffectText::StaticClass()});
 }
 
 }  // namespace corvane

@@ -4,6 +4,7 @@
 // in the log's own line format and board entries nowhere.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ class TLogTarget {
   virtual void Log(std::u16string_view text) = 0;
   // One error line; never throws.
   virtual void Error(std::u16string_view text) = 0;
+  // The lines kept so far, oldest first, for the console to show: UTF-8,
+  // as written to the log. A target that keeps none has none.
+  virtual std::int32_t LineCount() const { return 0; }
+  virtual std::string Line(std::int32_t) const { return {}; }
 };
 
 // Drops every line: for benchmarks and fuzzers, where the log would only
@@ -41,6 +46,9 @@ class TInfoBoard {
  public:
   virtual ~TInfoBoard() = default;
   virtual void ShowInfo(std::u16string_view name, std::u16string_view value) = 0;
+  // The entries in the order they were first posted, for the debug form.
+  virtual std::int32_t InfoCount() const = 0;
+  virtual void InfoEntry(std::int32_t index, std::u16string& name, std::u16string& value) const = 0;
 };
 
 // Installs a board (nullptr: none) and returns the previous one.

@@ -115,4 +115,19 @@ void TEngineLog::ShowInfo(std::u16string_view name, std::u16string_view value) {
   }
 }
 
+void TEngineLog::InfoEntry(std::int32_t index, std::u16string& name, std::u16string& value) const {
+  name.clear();
+  value.clear();
+  if (index < 0 || index >= Info.GetCount()) return;
+  const std::u16string line = Info.Get(index);
+  const std::size_t equals = line.find(u'=');
+  name = line.substr(0, equals);
+  if (equals != std::u16string::npos) value = line.substr(equals + 1);
+}
+
+std::string TEngineLog::Line(std::int32_t index) const {
+  if (index < 0 || index >= LogList.Count()) return {};
+  return LogList.Get(index);
+}
+
 }  // namespace corvane

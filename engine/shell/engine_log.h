@@ -59,6 +59,10 @@ class TEngineLog final : public TLogTarget, public TInfoBoard {
   // Sets name=value on the debug board: replaces the value of the line of
   // that name in place, or adds the line.
   void ShowInfo(std::u16string_view name, std::u16string_view value) override;
+  std::int32_t InfoCount() const override { return Info.GetCount(); }
+  void InfoEntry(std::int32_t index, std::u16string& name, std::u16string& value) const override;
+  std::int32_t LineCount() const override { return LogList.Count(); }
+  std::string Line(std::int32_t index) const override;
 
   void SetClock(TClock clock);
 

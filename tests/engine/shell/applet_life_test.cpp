@@ -19,12 +19,14 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/preferences.h"
+#include "gui/button.h"
 #include "platform/sound_engine.h"
 #include "platform/window.h"
 #include "resources/cache/cache.h"
 #include "scene/materials.h"
 #include "scene/pixmap_persistent.h"
 #include "scene/skin.h"
+#include "scene/skin_pixmap_persistent.h"
 #include "scene/sprite.h"
 #include "script/script_engine.h"
 #include "tests/support/kit/applet_standins.h"
@@ -342,7 +344,7 @@ TEST(AppletLife, TheDefaultSkinLoadsOnlyWhenSkinIsRegistered) {
     EXPECT_NE(applet->DefaultSkin()->findByName(u"form"), nullptr);
     EXPECT_TRUE(applet->DefaultSkin()->HasStyle(csExternal));
     // A skinned widget made now looks its element up in that skin.
-    auto* button = Create<test::Button>(TCreateContext(applet));
+    auto* button = Create<Button>(TCreateContext(applet));
     button->SetSkinElement("button");
     ASSERT_NE(button->Pixmap()->SkinObject(), nullptr);
     EXPECT_EQ(button->Pixmap()->SkinObject()->Name(), u"button");

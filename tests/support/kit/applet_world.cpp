@@ -46,8 +46,10 @@ TAppletWorld::TAppletWorld(const TOptions& options)
   RegisterResourceServices();
   RegisterPlatformClasses();
   RegisterFilterClasses();
-  RegisterGuiClasses();
-  if (options.standIns) RegisterAppletStandIns(options.skin);
+  if (options.standIns) {
+    RegisterGuiClasses();
+    RegisterAppletStandIns(options.skin);
+  }
   if (options.physics) physics_ = std::make_unique<TUseNewtonPhysics>();
   ClearEmbeddedResources();
   RegisterEmbeddedDefaults();

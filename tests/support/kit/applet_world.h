@@ -35,7 +35,9 @@ class TAppletWorld {
     TClass scriptClass = nullptr;  // another script-engine class in its place
     bool filter = true;    // the test filter
     TClass filterClass = nullptr;  // another filter class in its place (TFilter reads real files)
-    bool standIns = true;  // the stand-in collaborators, Materials and Material
+    // The applet's collaborators: the real widget classes, the remaining
+    // stand-ins, Materials and Material.
+    bool standIns = true;
     bool skin = false;     // "Skin" and "SkinElement" too (the default skin loads)
     bool physics = false;  // the Newton engine on libnewton.so as the physics-engine class
   };

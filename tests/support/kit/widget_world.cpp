@@ -4,13 +4,24 @@
 #include <memory>
 
 #include "engine/core/event.h"
+#include "platform/filters/filter.h"
 #include "platform/sys_font.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_sys_font.h"
 
 namespace corvane::test {
 
-TWidgetWorld::TWidgetWorld() { SysFontClass = TTestSysFont::StaticClass(); }
+namespace {
+TAppletWorld::TOptions WithSkin(bool skin) {
+  TAppletWorld::TOptions options;
+  options.skin = skin;
+  // The skin's picture is a real ".pixmap" file of the embedded defaults.
+  if (skin) options.filterClass = TFilter::StaticClass();
+  return options;
+}
+}  // namespace
+
+TWidgetWorld::TWidgetWorld(bool skin) : world(WithSkin(skin)) { SysFontClass = TTestSysFont::StaticClass(); }
 
 TWidgetWorld::~TWidgetWorld() {
   world.FreeApplet();
@@ -25,9 +36,15 @@ bool TWidgetWorld::Launch(const std::string& objects) {
 }
 
 void TWidgetWorld::Mouse(TLowEventType type, float x, float y, TMouseButton button, TShiftState shift) {
-  applet->GetEvent()->AddEvent(std::make_unique<TMouseEvent>(type, applet->Window(), button, shift,
-                                                             static_cast<std::int32_t>(std::lround(x)),
-                                                             static_cast<std::int32_t>(std::lround(y)), 0, 0));
+  const auto px = static_cast<std::int32_t>(std::lround(x));
+  const auto py = static_cast<std::int32_t>(std::lround(y));
+  // A move carries the host's relative motion since the last pointer
+  // position.
+  const std::int32_t dx = type == evMouseMove ? px - lastX_ : 0;
+  const std::int32_t dy = type == evMouseMove ? py - lastY_ : 0;
+  lastX_ = px;
+  lastY_ = py;
+  applet->GetEvent()->AddEvent(std::make_unique<TMouseEvent>(type, applet->Window(), button, shift, px, py, dx, dy));
   Frames();
 }
 
@@ -55,16 +72,26 @@ void TWidgetWorld::Wheel(std::int32_t notches) {
 }
 
 void TWidgetWorld::Key(std::uint16_t key, TShiftState shift) {
-  applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyDown, applet->Window(), key, char16_t{0}, shift));
-  applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyUp, applet->Window(), key, char16_t{0}, shift));
+  QueueKey(key, shift);
   Frames();
 }
 
 void TWidgetWorld::Type(const std::u16string& text) {
   for (const char16_t ch : text) {
-    applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyDown, applet->Window(), std::uint16_t{0}, ch, TShiftState{}));
+    QueueType(std::u16string(1, ch));
     Frames();
   }
+}
+
+void TWidgetWorld::QueueKey(std::uint16_t key, TShiftState shift) {
+  applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyDown, applet->Window(), key, char16_t{0}, shift));
+  applet->GetEvent()->AddEvent(std::make_unique<TKeyEvent>(evKeyUp, applet->Window(), key, char16_t{0}, shift));
+}
+
+void TWidgetWorld::QueueType(const std::u16string& text) {
+  for (const char16_t ch : text)
+    applet->GetEvent()->AddEvent(
+        std::make_unique<TKeyEvent>(evKeyDown, applet->Window(), std::uint16_t{0}, ch, TShiftState{}));
 }
 
 }  // namespace corvane::test

@@ -18,7 +18,9 @@ namespace corvane::test {
 
 class TWidgetWorld {
  public:
-  TWidgetWorld();
+  // With skin, the default skin and its picture load (the skinned widgets
+  // draw from them), through the real filter.
+  explicit TWidgetWorld(bool skin = false);
   ~TWidgetWorld();
   TWidgetWorld(const TWidgetWorld&) = delete;
   TWidgetWorld& operator=(const TWidgetWorld&) = delete;
@@ -45,6 +47,10 @@ class TWidgetWorld {
   // A key (virtual-key code, character 0) or a typed character (key 0).
   void Key(std::uint16_t key, TShiftState shift = {});
   void Type(const std::u16string& text);
+  // The same, queued without running a frame: for host events injected
+  // while a modal loop runs the frames.
+  void QueueKey(std::uint16_t key, TShiftState shift = {});
+  void QueueType(const std::u16string& text);
   void Frames(int n = 1) { world.Steps(n); }
   // Draws the applet's tree on the recording device, as a host's paint
   // does (the null host never paints by itself).
@@ -58,6 +64,8 @@ class TWidgetWorld {
  private:
   void Mouse(TLowEventType type, float x, float y, TMouseButton button, TShiftState shift);
   bool leftDown_ = false;
+  std::int32_t lastX_ = 0;
+  std::int32_t lastY_ = 0;
 };
 
 }  // namespace corvane::test

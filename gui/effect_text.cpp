@@ -1,0 +1,82 @@
+#include "gui/effect_text.h"
+
+#include <vector>
+
+#include "base/reflection/class_builder.h"
+#include "base/streams/memory_stream.h"
+#include "engine/core/applet_services.h"
+#include "engine/core/effect.h"
+#include "gui/static_text.h"
+#include "platform/device.h"
+#include "resources/cache/object_storage.h"
+#include "scene/font_persistent.h"
+
+namespace corvane {
+
+CORVANE_IMPLEMENT_CLASS(EffectText)
+
+namespace {
+constexpr float kCharacterDelay = 0.08f;
+}  // namespace
+
+void EffectText::Describe(TClassBuilder<EffectText>& c) {
+  c.Property("font", &EffectText::Font);
+  c.Property("text", &EffectText::Text, &EffectText::SetText);
+}
+
+EffectText::EffectText(const TCreateContext& context) : GuiObject(context) { SetSkipOwnEffects(true); }
+
+void EffectText::Loaded() {
+  PositionObject::Loaded();
+  Rebuild();
+}
+
+void EffectText::SetText(const std::u16string& value) {
+  GuiObject::SetText(value);
+  Rebuild();
+}
+
+void EffectText::Rebuild() {
+  // Freeing a character may run script (its effects' handlers among them)
+  // that frees this object or sets the text again: each step re-checks.
+  TWeak<EffectText> self(this);
+  std::vector<TWeak<BaseObject>> old;
+  for (BaseObject* child : ChildList())
+    if (dynamic_cast<GuiObject*>(child)) old.emplace_back(child);
+  for (auto it = old.rbegin(); it != old.rend(); ++it) {
+    if (BaseObject* child = it->Get()) child->Free();
+    if (!self.Get()) return;
+  }
+  std::vector<TWeak<Effect>> templates;
+  for (BaseObject* child : ChildList())
+    if (auto* effect = dynamic_cast<Effect*>(child)) templates.emplace_back(effect);
+
+  TAppletServices* applet = GetApplet();
+  TDevice* device = applet ? applet->Device() : nullptr;
+  const std::u16string text = Text();
+  for (std::size_t i = 1; i <= text.size(); ++i) {
+    auto* character = Create<StaticText>(TCreateContext(this));
+    character->Font()->Assign(Font());
+    character->SetText(text.substr(i - 1, 1));
+    if (i > 1 && device) {
+      TRect box{0, 0, 1000, 1000};
+      std::int32_t count = 0;
+      device->MeasureString(EngineFont(), std::u16string_view(text).substr(0, i - 1), box, {}, count, 65535);
+      character->SetX(box.right - box.left);
+    }
+    TWeak<StaticText> alive(character);
+    for (const TWeak<Effect>& source : templates) {
+      Effect* effect = source.Get();
+      if (!effect || !alive.Get()) continue;
+      TMemoryStream stream;
+      if (!SaveObjectToStream(stream, effect)) continue;
+      stream.SetPosition(0);
+      if (auto* copy = dynamic_cast<Effect*>(
+              LoadObjectFromStream(applet ? applet->ResMan() : nullptr, stream, character)))
+        copy->SetShiftTime(static_cast<float>(i) * kCharacterDelay);
+    }
+    if (!self.Get()) return;
+  }
+}
+
+}  // namespace corvane

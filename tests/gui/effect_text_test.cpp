@@ -1,0 +1,98 @@
+// Effect text: one static text a character, placed by the kit font's
+// 8 units a character, each with its own copy of the template effects
+// started 0.08 seconds after the previous; rebuilding keeps the templates,
+// survives being started from a character's own handler, and the panel and
+// painter.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/core/effect.h"
+#include "gui/effect_text.h"
+#include "gui/painter.h"
+#include "gui/panel.h"
+#include "gui/static_text.h"
+#include "scene/font_persistent.h"
+#include "tests/support/kit/widget_world.h"
+
+namespace corvane {
+namespace {
+
+using test::TWidgetWorld;
+
+std::vector<StaticText*> Characters(const EffectText* text) {
+  std::vector<StaticText*> out;
+  for (BaseObject* child : text->ChildList())
+    if (auto* character = dynamic_cast<StaticText*>(child)) out.push_back(character);
+  return out;
+}
+
+std::vector<Effect*> Effects(const BaseObject* object) {
+  std::vector<Effect*> out;
+  for (BaseObject* child : object->ChildList())
+    if (auto* effect = dynamic_cast<Effect*>(child)) out.push_back(effect);
+  return out;
+}
+
+TEST(EffectTextWidget, EachCharacterGetsALaterCopyOfTheTemplates) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object fx: EffectText\n    font.size = 12\n    font.color = '#FF112233'\n"
+                       "    text = 'abc'\n    object wave: AnimationEffect\n      runningTime = 1\n    end\n"
+                       "  end\n"))
+      << w.world.Text();
+  auto* fx = w.Find<EffectText>(u"fx");
+  std::vector<StaticText*> characters = Characters(fx);
+  ASSERT_EQ(characters.size(), 3u);
+  const float xs[] = {0, 8, 16};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(characters[i]->X(), xs[i]);
+    EXPECT_EQ(characters[i]->Text(), std::u16string(1, static_cast<char16_t>(u'a' + i)));
+    EXPECT_EQ(characters[i]->Font()->Size(), 12);
+    EXPECT_EQ(characters[i]->Font()->Color(), 0xFF112233u);
+    const std::vector<Effect*> copies = Effects(characters[i]);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0]->Name(), u"wave");
+    EXPECT_FLOAT_EQ(copies[0]->ShiftTime(), 0.08f * static_cast<float>(i + 1));
+  }
+  // The templates serve the characters only: a look-up finds the first
+  // character's copy.
+  EXPECT_EQ(fx->FindEffect(u"wave"), Effects(characters[0])[0]);
+
+  fx->SetText(u"xy");
+  characters = Characters(fx);
+  ASSERT_EQ(characters.size(), 2u);
+  EXPECT_EQ(characters[1]->Text(), u"y");
+  ASSERT_EQ(Effects(fx).size(), 1u);
+  EXPECT_EQ(Effects(fx)[0]->ShiftTime(), 0.0f);
+  fx->SetText(u"");
+  EXPECT_TRUE(Characters(fx).empty());
+  EXPECT_EQ(Effects(fx).size(), 1u);
+}
+
+TEST(EffectTextWidget, ACharactersOwnHandlerMayRebuildTheText) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object fx: EffectText\n    text = 'ab'\n"
+                       "    object wave: AnimationEffect\n      onTick = 'at fx set text q'\n    end\n"
+                       "  end\n"))
+      << w.world.Text();
+  w.Frames(3);
+  auto* fx = w.Find<EffectText>(u"fx");
+  ASSERT_NE(fx, nullptr);
+  EXPECT_EQ(fx->Text(), u"q");
+  EXPECT_EQ(Characters(fx).size(), 1u);
+}
+
+TEST(PainterWidget, RunsItsScriptOnEveryPaintAndAPanelDrawsNothing) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object group: Panel\n    width = 100\n    height = 100\n"
+                       "    object canvas: Painter\n      onPaint = 'log painted'\n    end\n  end\n"))
+      << w.world.Text();
+  ASSERT_NE(w.Find<Panel>(u"group"), nullptr);
+  w.Paint();
+  w.Paint();
+  EXPECT_EQ(w.Count("painted"), 2);
+}
+
+}  // namespace
+}  // namespace corvane
