@@ -65,6 +65,9 @@ void Applet::CreateFadeScreen() {
   if (!fill) return;
   screen_ = screen;
   fill->SetFillColor(u"#FF000000");
+  // An overlay for the eye only: left at alpha 0 by hideScreen, it would
+  // otherwise take every click over the whole window.
+  screen->SetHotTrack(false);
   screen->hide();
   AddFadeEffect(screen, u"show", {0, 0.0f}, {10, 1.0f});
   AddFadeEffect(screen, u"hide", {0, 1.0f}, {10, 0.0f});

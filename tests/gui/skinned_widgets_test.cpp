@@ -11,6 +11,7 @@
 #include "base/geometry/point_rect_persistent.h"
 #include "base/reflection/class_registry.h"
 #include "base/reflection/prop_access.h"
+#include "engine/shell/applet.h"
 #include "gui/button.h"
 #include "gui/checkbox.h"
 #include "gui/dropdown.h"
@@ -177,6 +178,21 @@ TEST(ScreenFill, TheObjectsAlphaDecidesTheOpacity) {
   EXPECT_EQ(filled(), 0x00FF0000u);
   fill->SetFillColor(u"#FF00FF00");
   EXPECT_EQ(GetPropValue(*fill, "Color").AsWideString(), u"#FF00FF00");
+}
+
+// The applet's fade overlay, faded out by hideScreen and left at alpha 0,
+// lets clicks through to the widgets under it.
+TEST(ScreenFill, TheFadeOverlayTakesNoClicks) {
+  TWidgetWorld w(true);
+  ASSERT_TRUE(w.Launch("  object ok: TStdButton\n    x = 10\n    y = 10\n    width = 60\n    height = 20\n"
+                       "    onClick = 'log clicked'\n  end\n"))
+      << w.world.Text();
+  w.applet->fadeScreenToColor(u"#FF000000", 0);
+  w.applet->hideScreen(0.1f);
+  w.world.Steps(5);
+  ASSERT_TRUE(w.applet->FadeScreen()->Visible());
+  w.Click(30, 20);
+  EXPECT_EQ(w.Count("clicked"), 1);
 }
 
 TEST(StaticTextWidget, WordWrapBreaksInsideTheWidthOnlyWhenOn) {

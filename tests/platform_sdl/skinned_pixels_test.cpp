@@ -41,7 +41,7 @@ using test::TPngPicture;
 
 // The default skin's sheet: "PIXMAPB", the sides, 512 bytes, ARGB words.
 std::uint32_t SheetPixel(std::int32_t x, std::int32_t y) {
-  std::ifstream in(CORVANE_DOCS_DIR "/../resources/defaults/defaultskin.pixmap", std::ios::binary);
+  std::ifstream in(CORVANE_DEFAULTS_DIR "/defaultskin.pixmap", std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const auto word = [&](std::size_t at) {
     std::uint32_t v = 0;

@@ -29,6 +29,8 @@ struct TBoard : TInfoBoard {
   void ShowInfo(std::u16string_view name, std::u16string_view value) override {
     values[Utf16ToUtf8(name)] = Utf16ToUtf8(value);
   }
+  std::int32_t InfoCount() const override { return 0; }
+  void InfoEntry(std::int32_t, std::u16string&, std::u16string&) const override {}
   std::map<std::string, std::string> values;
   TInfoBoard* previous;
 };
