@@ -80,6 +80,16 @@ class ScenePixelsTest : public test::GLDeviceTest {
     return light;
   }
   std::uint32_t Centre(const std::vector<std::uint32_t>& pixels) const { return gl->Rgb(pixels, 320, 240); }
+  // The middle of the window bright under a screen light on the viewer's
+  // side, dark with the light behind.
+  void ExpectLitFromTheFront() {
+    Light* light = ScreenLight(-1000);
+    const std::uint32_t front = Centre(Frame());
+    EXPECT_GE(MinChannel(front), 200) << std::hex << front;
+    light->SetZ(1000);
+    const std::uint32_t behind = Centre(Frame());
+    EXPECT_LE(MaxChannel(behind), 40) << std::hex << behind;
+  }
   static int MinChannel(std::uint32_t rgb) {
     return std::min({static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)});
   }
@@ -118,13 +128,7 @@ class ScenePixelsTest : public test::GLDeviceTest {
 
 TEST_F(ScenePixelsTest, AScreenLightOnTheViewersSideLightsTheFrontFace) {
   ScreenBox();
-  Light* light = ScreenLight(-1000);
-  const std::uint32_t front = Centre(Frame());
-  EXPECT_GE(MinChannel(front), 200) << std::hex << front;
-  // Behind the box.
-  light->SetZ(1000);
-  const std::uint32_t behind = Centre(Frame());
-  EXPECT_LE(MaxChannel(behind), 40) << std::hex << behind;
+  ExpectLitFromTheFront();
 }
 
 TEST_F(ScenePixelsTest, ALightSwitchedOffGoesDarkInTheNextFrame) {
@@ -165,12 +169,7 @@ TEST_F(ScenePixelsTest, ALitSpriteFacesTheLightOnTheViewersSide) {
   sprite->SetMaterialName(u"lit");
   sprite->Pixmap()->SetFileName("white.pixmap");
   ASSERT_NE(sprite->Pixmap()->Loaded(), nullptr);
-  Light* light = ScreenLight(-1000);
-  const std::uint32_t front = Centre(Frame());
-  EXPECT_GE(MinChannel(front), 200) << std::hex << front;
-  light->SetZ(1000);
-  const std::uint32_t behind = Centre(Frame());
-  EXPECT_LE(MaxChannel(behind), 40) << std::hex << behind;
+  ExpectLitFromTheFront();
   // Its picture goes back to the applet's cache while the cache lives.
   sprite->Free();
 }
