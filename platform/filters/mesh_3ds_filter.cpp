@@ -57,8 +57,10 @@ bool AppendObject(const TMesh3DS& object, TModelMesh& model) {
     const TPoint3DS& a = object.Vertices[face.V1];
     const TPoint3DS& b = object.Vertices[face.V2];
     const TPoint3DS& c = object.Vertices[face.V3];
-    // Each corner keeps the normal of the last face that uses it.
-    const TVertex normal = Cross(Minus(a, b), Minus(c, b));
+    // Each corner keeps the normal of the last face that uses it. Faces
+    // turn counter-clockwise seen from outside, as the renderer's front
+    // faces do: the normal points out, the way lights see it.
+    const TVertex normal = Cross(Minus(c, b), Minus(a, b));
     for (const std::uint16_t corner : {face.V1, face.V2, face.V3}) out[corner].normal = normal;
     for (const std::uint16_t corner : {face.V1, face.V2, face.V3})
       model.Indices.push_back(static_cast<std::uint16_t>(corner + base));

@@ -23,12 +23,14 @@ CORVANE_IMPLEMENT_CLASS(TMeshMD3Filter)
 
 namespace {
 
-// The packed normal: two angles in 255ths of a full turn.
+// The packed normal: two angles in 255ths of a full turn, the first from
+// +z, the second about it from +x. It points out of the model, the way
+// lights see it.
 TVertex UnpackNormal(const std::uint8_t packed[2]) {
   const double a = packed[0] * 2 * std::numbers::pi / 255;
   const double b = packed[1] * 2 * std::numbers::pi / 255;
-  return {static_cast<float>(-std::cos(b) * std::sin(a)), static_cast<float>(-std::sin(b) * std::sin(a)),
-          static_cast<float>(-std::cos(a))};
+  return {static_cast<float>(std::cos(b) * std::sin(a)), static_cast<float>(std::sin(b) * std::sin(a)),
+          static_cast<float>(std::cos(a))};
 }
 
 // The ranges of the ".aaf" list beside the model, when there is one; a

@@ -399,9 +399,14 @@ void TOGLDevice::DrawLine(const TSpaceVector* points, std::int32_t count, float 
   const TGLColor color = ColorToGLFloat4(Material.Diffuse);
   glColor4f(color.rgba[0], color.rgba[1], color.rgba[2], color.rgba[3]);
   glLineWidth(width);
+  // A line has no face to light: it shows the colour whatever the lights,
+  // not the colour lit by whichever normal the last drawing left.
+  const bool lit = glIsEnabled(GL_LIGHTING) == GL_TRUE;
+  if (lit) glDisable(GL_LIGHTING);
   glBegin(GL_LINES);
   for (std::int32_t i = 0; i < count; ++i) glVertex3fv(&points[i].x);
   glEnd();
+  if (lit) glEnable(GL_LIGHTING);
   glPopMatrix();
 }
 

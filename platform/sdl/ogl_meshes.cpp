@@ -101,6 +101,11 @@ void TOGLDevice::SetArrayPointers(const TArraySource& source) {
   if (layout.Normal >= 0) {
     arrays |= kArrayNormal;
     glNormalPointer(GL_FLOAT, stride, At(base, layout.Normal));
+  } else {
+    // Vertices without normals are flat drawings in their xy plane whose
+    // front faces -z (pictures, sprites, text). Lit, they take that normal;
+    // the current one is whatever the last normal array left.
+    glNormal3f(0, 0, -1);
   }
   if (layout.Color >= 0) {
     arrays |= kArrayColor;

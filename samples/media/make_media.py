@@ -7,7 +7,8 @@ composed here so that the sample ships no file it did not make itself.
   logo.png      256 x 128 RGBA, a ring and three bars on transparency
   crate.3ds     a 3DS model: a crate of 24 vertices and 12 faces with one
                 material mapped with floor.png
-  walker.md3    an MD3 model of 20 frames: a four-sided spike that bobs
+  walker.md3    an MD3 model of 20 frames: a four-sided spike that bobs,
+                wound and lit as MD3 models are
   walker.aaf    its animation list: "idle" frames 0 to 9, "walk" 10 to 19
   click.wav     60 ms of a decaying 1.5 kHz tone, 22050 Hz mono 16-bit
   music.wav     a 4-second loop of arpeggiated chords, 22050 Hz mono 16-bit;
@@ -177,11 +178,36 @@ def name(text, size):
     return text.encode("latin-1").ljust(size, b"\0")
 
 
+def vertex_normals(points, triangles):
+    """Each vertex's normal: the sum of the outward normals of its faces,
+    made unit length."""
+    sums = [[0.0, 0.0, 0.0] for _ in points]
+    for a, b, c in triangles:
+        u = [points[b][k] - points[a][k] for k in range(3)]
+        v = [points[c][k] - points[a][k] for k in range(3)]
+        n = (u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0])
+        for corner in (a, b, c):
+            for k in range(3):
+                sums[corner][k] += n[k]
+    return [[c / math.sqrt(sum(x * x for x in n)) for c in n] for n in sums]
+
+
+def pack_normal(n):
+    """An MD3 normal: its angle from +z and its turn about z from +x, each
+    in 255ths of a full turn."""
+    turn = 255 / (2 * math.pi)
+    return (round(math.acos(max(-1.0, min(1.0, n[2]))) * turn) % 256,
+            round(math.atan2(n[1], n[0]) * turn) % 256)
+
+
 def walker():
     """A four-sided spike on a square foot; the tip sways and the body bobs."""
     frames = 20
     uvs = [(0.5, 0.0), (0, 1), (1, 1), (1, 0), (0, 0)]
-    triangles = [(0, 1, 2), (0, 2, 3), (0, 3, 4), (0, 4, 1), (1, 3, 2), (1, 4, 3)]
+    # Counter-clockwise seen from outside; the file winds them the other way
+    # round, as MD3 models are wound.
+    outward = [(0, 1, 2), (0, 2, 3), (0, 3, 4), (0, 4, 1), (1, 3, 2), (1, 4, 3)]
+    triangles = [(a, c, b) for a, b, c in outward]
     frame_data, vertex_data = b"", b""
     for f in range(frames):
         phase = 2 * math.pi * (f % 10) / 10
@@ -191,7 +217,9 @@ def walker():
         foot = [(-10, -10, lift), (10, -10, lift), (10, 10, lift), (-10, 10, lift)]
         points = [tip] + foot
         frame_data += (struct.pack("<10f", -16, -10, 0, 16, 10, 48, 0, 0, 0, 48) + name("frame%d" % f, 16))
-        vertex_data += b"".join(struct.pack("<3h2B", *(round(c * MD3_SCALE) for c in p), 0, 0) for p in points)
+        normals = vertex_normals(points, outward)
+        vertex_data += b"".join(struct.pack("<3h2B", *(round(c * MD3_SCALE) for c in p), *pack_normal(n))
+                                for p, n in zip(points, normals))
     shader = name("walker.png", 64) + struct.pack("<i", 0)
     triangle_data = b"".join(struct.pack("<3i", *t) for t in triangles)
     uv_data = b"".join(struct.pack("<2f", *uv) for uv in uvs)

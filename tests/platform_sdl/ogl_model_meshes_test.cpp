@@ -1,6 +1,7 @@
 // Models converted by the mesh filters on the OpenGL device: a static model
 // in buffer objects draws as it does from memory and as its ".mesh" copy,
-// and an animated one draws the frames its named ranges choose.
+// an animated one draws the frames its named ranges choose, and a lit model
+// takes the light on the side it is seen from.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 
 #include "platform/filters/mesh_3ds_filter.h"
 #include "platform/filters/mesh_md3_filter.h"
+#include "platform/window.h"
 #include "resources/folder_res_man.h"
 #include "tests/base/temp_dir.h"
 #include "tests/platform/filters/model_filter_kit.h"
@@ -22,8 +24,8 @@ class OGLModelMeshesTest : public test::GLDeviceTest {
  protected:
   void SetUp() override {
     GLDeviceTest::SetUp();
-    files.Put("boxes.3ds", test::FixtureIn(CORVANE_3DS_FIXTURES, "boxes.3ds"));
-    for (const char* name : {"walker.md3", "walker.aaf"}) files.Put(name, test::ModelFixture(name));
+    for (const char* name : {"boxes.3ds", "facing.3ds"}) files.Put(name, test::FixtureIn(CORVANE_3DS_FIXTURES, name));
+    for (const char* name : {"walker.md3", "walker.aaf", "facing.md3"}) files.Put(name, test::ModelFixture(name));
     // One model unit, 20 pixels of the 2D scene.
     SetFloatProp(*gl->world.applet, PropByName(*gl->world.applet, "modelScale"), 20);
   }
@@ -92,6 +94,28 @@ TEST_F(OGLModelMeshesTest, AModelConvertedThroughTheFilterDrawsTheSameFromItsMes
   const std::vector<std::uint32_t> fromSource = Drawn([&] { Device().DrawMesh(converted); });
   EXPECT_GE(Lit(fromSource), 2 * 20 * 20);
   EXPECT_TRUE(fromSource == Drawn([&] { Device().DrawMesh(cached); }));
+}
+
+// The "facing" models are turned towards -z, the viewer of the 2D scene,
+// 20 pixels from the top left corner. A screen light in front of them
+// lights them; one behind leaves them dark.
+TEST_F(OGLModelMeshesTest, ALitModelTakesTheLightOnTheSideItIsSeenFrom) {
+  SetOrdProp(*gl->world.applet, PropByName(*gl->world.applet, "lighting"), 1);
+  TLight& light = gl->window->Lights[0];
+  light = {{0, 0, 0, 1}, {0, 0, 0, 1}, 0xFFFFFFFF, 0, 0, true, true};
+  const TMaterial lit{true, 0xFFFFFFFF, 0xFF000000, 0};
+  for (TMesh* mesh : {Load<TMesh3DSFilter>("facing.3ds"), Load<TMeshMD3Filter>("facing.md3")}) {
+    ASSERT_NE(mesh, nullptr) << gl->world.log.Text();
+    auto drawn = [&](float z) {
+      light.Position.z = z;
+      return gl->Rgb(Drawn([&] {
+        Device().SetMaterial(lit);
+        Device().DrawMesh(mesh);
+      }), 5, 5);
+    };
+    EXPECT_GE(drawn(-1000) & 0xFF, 200u) << std::hex << drawn(-1000);
+    EXPECT_EQ(drawn(1000), 0u);
+  }
 }
 
 TEST_F(OGLModelMeshesTest, AnAnimatedModelDrawsTheFrameItsRangeChooses) {

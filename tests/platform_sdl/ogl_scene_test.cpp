@@ -184,5 +184,24 @@ TEST_F(OGLSceneTest, LinesAreDrawnInTheCurrentColourAndMatrix) {
   EXPECT_EQ(gl->Rgb(pixels, 50, 40), 0u);
 }
 
+// Under a lit material and a light that reaches no face, a line still
+// shows its colour; the faces drawn after it are lit again.
+TEST_F(OGLSceneTest, LinesShowTheirColourUnderALitMaterial) {
+  SetOrdProp(*gl->world.applet, PropByName(*gl->world.applet, "lighting"), 1);
+  Device().SetLight(1, {0, 150, 0, 1}, {0, 0, 0, 1}, 0xFF000000, 0xFFFFFFFF, 0xFF000000, false, true);
+  Device().RebuildStates();
+  Begin3D();
+  Device().SetMaterial({true, 0xFF00FF00, 0xFF000000, 0xFF000000});
+  Device().DrawLine2({-30, 0, 0, 1}, {30, 0, 0, 1}, 3);
+  Device().SetSpaceMatrix(IdentitySpaceMatrix);
+  Device().FillBox({-20, -20, -40, 1}, {20, 20, -30, 1});
+  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
+  Device().FlipWindow();
+  const TPoint line = Project({25, 0, 0, 1});
+  EXPECT_EQ(gl->Rgb(pixels, static_cast<int>(line.x), static_cast<int>(line.y)), 0x00FF00u);
+  const TPoint box = Project({0, -20, -35, 1});
+  EXPECT_EQ(gl->Rgb(pixels, static_cast<int>(box.x), static_cast<int>(box.y)), 0u) << "lit from behind";
+}
+
 }  // namespace
 }  // namespace corvane

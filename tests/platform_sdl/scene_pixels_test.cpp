@@ -1,5 +1,6 @@
 // Scene objects on the real OpenGL device (SDL offscreen, Mesa llvmpipe),
-// read back: lights shining on lit boxes and going dark when they are off,
+// read back: lights shining on lit boxes and sprites and going dark when
+// they are off or behind,
 // a camera's view, and pictures drawn whole and by sub-rectangle, from the
 // test filter and from a ".pixmap" file read by the engine's filter.
 #include <gtest/gtest.h>
@@ -17,6 +18,8 @@
 #include "scene/materials.h"
 #include "scene/pixmap_persistent.h"
 #include "scene/register.h"
+#include "scene/skin_pixmap_persistent.h"
+#include "scene/sprite.h"
 #include "tests/base/temp_dir.h"
 #include "tests/platform_sdl/gl_harness.h"
 #include "tests/support/file_bytes.h"
@@ -77,6 +80,16 @@ class ScenePixelsTest : public test::GLDeviceTest {
     return light;
   }
   std::uint32_t Centre(const std::vector<std::uint32_t>& pixels) const { return gl->Rgb(pixels, 320, 240); }
+  // The middle of the window bright under a screen light on the viewer's
+  // side, dark with the light behind.
+  void ExpectLitFromTheFront() {
+    Light* light = ScreenLight(-1000);
+    const std::uint32_t front = Centre(Frame());
+    EXPECT_GE(MinChannel(front), 200) << std::hex << front;
+    light->SetZ(1000);
+    const std::uint32_t behind = Centre(Frame());
+    EXPECT_LE(MaxChannel(behind), 40) << std::hex << behind;
+  }
   static int MinChannel(std::uint32_t rgb) {
     return std::min({static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)});
   }
@@ -115,13 +128,7 @@ class ScenePixelsTest : public test::GLDeviceTest {
 
 TEST_F(ScenePixelsTest, AScreenLightOnTheViewersSideLightsTheFrontFace) {
   ScreenBox();
-  Light* light = ScreenLight(-1000);
-  const std::uint32_t front = Centre(Frame());
-  EXPECT_GE(MinChannel(front), 200) << std::hex << front;
-  // Behind the box.
-  light->SetZ(1000);
-  const std::uint32_t behind = Centre(Frame());
-  EXPECT_LE(MaxChannel(behind), 40) << std::hex << behind;
+  ExpectLitFromTheFront();
 }
 
 TEST_F(ScenePixelsTest, ALightSwitchedOffGoesDarkInTheNextFrame) {
@@ -142,6 +149,29 @@ TEST_F(ScenePixelsTest, ALightSavedDisabledStaysDark) {
   BaseObject* light = gl->world.Load("object l: Light\n  x = 320\n  y = 240\n  z = -1000\n  enabled = False\nend\n");
   ASSERT_NE(dynamic_cast<Light*>(light), nullptr) << gl->world.log.Text();
   EXPECT_LE(MaxChannel(Centre(Frame())), 40);
+}
+
+// A sprite's picture has no normals of its own: lit, it faces the viewer
+// as a box's front face does, whatever was drawn before it.
+TEST_F(ScenePixelsTest, ALitSpriteFacesTheLightOnTheViewersSide) {
+  test::TTestFilter* filter = gl->world.applet->Filters();
+  filter->pixmapFiles[u"white.pixmap"] = {4, 4};
+  filter->pixmapTexels[u"white.pixmap"] = std::vector<std::uint32_t>(16, 0xFFFFFFFFu);
+  // A box drawn first leaves the last of its normals behind.
+  Box* box = ScreenBox();
+  box->Position()->SetValues(100, 100, 0);
+  box->SetWidth(20);
+  box->SetHeight(20);
+  box->SetDepth(20);
+  auto* sprite = Create<Sprite>(TCreateContext(gl->world.applet));
+  sprite->Position()->SetValues(320, 240, 0);
+  sprite->SetSpriteSize(200, 200);
+  sprite->SetMaterialName(u"lit");
+  sprite->Pixmap()->SetFileName("white.pixmap");
+  ASSERT_NE(sprite->Pixmap()->Loaded(), nullptr);
+  ExpectLitFromTheFront();
+  // Its picture goes back to the applet's cache while the cache lives.
+  sprite->Free();
 }
 
 TEST_F(ScenePixelsTest, ASpaceCameraSeesWhatLiesAheadWhereItLies) {

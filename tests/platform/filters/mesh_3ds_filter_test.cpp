@@ -80,8 +80,9 @@ TEST_F(Mesh3DSFilterTest, VisibleObjectsMergeIntoOneStaticMesh) {
   EXPECT_EQ(v[1].tex, (TTexVector{0.5f, 0.5f}));
   EXPECT_EQ(v[12].tex, (TTexVector{0, 0}));
   EXPECT_EQ(v[15].position, (TVertex{4, 1, 1}));
-  // Corner 0 keeps the normal of the last face using it, (0, 6, 4).
-  EXPECT_EQ(v[0].normal, (TVertex{-1, 0, 0}));
+  // Corner 0 keeps the normal of the last face using it, (0, 6, 4), on the
+  // side from which its corners turn counter-clockwise.
+  EXPECT_EQ(v[0].normal, (TVertex{1, 0, 0}));
   for (const TPixmapVertexNormal& vertex : v) EXPECT_NEAR(Length(vertex.normal), 1, 1e-6);
   EXPECT_EQ(mesh->Bounds, (TAABB{{0, 0, 0, 1}, {4, 1, 1, 1}}));
 

@@ -88,10 +88,10 @@ TEST_F(MD3FilterTest, SurfacesMergeIntoOneStaticMesh) {
   EXPECT_EQ(v[9].position, (TVertex{9, 0, 0}));
   // Normal bytes (64, 0): a = 64 / 255 of a turn, b = 0.
   const double a = 64 * 2 * std::numbers::pi / 255;
-  EXPECT_NEAR(v[10].normal.x, -std::sin(a), 1e-6);
+  EXPECT_NEAR(v[10].normal.x, std::sin(a), 1e-6);
   EXPECT_NEAR(v[10].normal.y, 0, 1e-6);
-  EXPECT_NEAR(v[10].normal.z, -std::cos(a), 1e-6);
-  EXPECT_NEAR(v[11].normal.z, -1, 1e-6);  // (0, 64): a = 0
+  EXPECT_NEAR(v[10].normal.z, std::cos(a), 1e-6);
+  EXPECT_NEAR(v[11].normal.z, 1, 1e-6);  // (0, 64): a = 0, straight up
   // Texture coordinates as stored, for vertices triangles use; the others
   // keep (0, 0).
   EXPECT_EQ(v[11].tex, (TTexVector{0.25f, 0.75f}));
