@@ -15,6 +15,8 @@
 #include "gui/gui_object.h"
 #include "gui/image.h"
 #include "gui/image_form.h"
+#include "gui/inspector.h"
+#include "gui/inspector_form.h"
 #include "gui/list.h"
 #include "gui/painter.h"
 #include "gui/panel.h"
@@ -47,6 +49,7 @@ void RegisterGuiClasses() {
   RegisterClasses({TConsoleEdit::StaticClass(), TConsole::StaticClass()});
   RegisterClasses({Panel::StaticClass(), Painter::StaticClass()});
   RegisterClasses({EffectText::StaticClass()});
+  RegisterClasses({Inspector::StaticClass(), InspectorForm::StaticClass()});
 }
 
 }  // namespace corvane

@@ -13,12 +13,11 @@
 
 namespace corvane::test {
 
-CORVANE_IMPLEMENT_CLASS(InspectorForm)
 CORVANE_IMPLEMENT_CLASS(Sprite)
 
 void RegisterAppletStandIns(bool withSkin) {
   if (withSkin) RegisterClasses({Skin::StaticClass(), SkinElement::StaticClass()});
-  RegisterClasses({Materials::StaticClass(), Material::StaticClass(), InspectorForm::StaticClass(),
+  RegisterClasses({Materials::StaticClass(), Material::StaticClass(),
                    Sprite::StaticClass(), AnimationEffect::StaticClass(),
                    TAnimationKey::StaticClass(), TAnimationKeys::StaticClass()});
   RegisterParticleClasses();

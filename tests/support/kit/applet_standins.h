@@ -1,5 +1,5 @@
 // Stand-ins for the scene and GUI classes an applet makes for itself that
-// do not exist yet (the inspector form, the cursor's sprite):
+// do not exist yet (the cursor's sprite):
 // each plays its role for the applet (scene/applet_roles.h) and publishes
 // what scripts and streams see of it. Pictures are the scene's real picture
 // references. RegisterAppletStandIns registers them under the real names,
@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "gui/gui_object.h"
+#include "engine/core/position_object.h"
 #include "scene/applet_roles.h"
 #include "scene/pixmap_persistent.h"
 
@@ -19,11 +19,6 @@ namespace corvane::test {
 // real skin classes only with withSkin (the applet then loads its default
 // skin).
 void RegisterAppletStandIns(bool withSkin = false);
-
-class InspectorForm : public GuiObject {
-  CORVANE_CLASS(InspectorForm, GuiObject)
-  using GuiObject::GuiObject;
-};
 
 class Sprite : public PositionObject, public TSpritePicture {
   CORVANE_CLASS(Sprite, PositionObject)
