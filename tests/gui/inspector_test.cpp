@@ -10,6 +10,8 @@
 
 #include "base/lists/wide_string_list.h"
 #include "base/reflection/class_builder.h"
+#include "base/reflection/class_info.h"
+#include "base/reflection/class_registry.h"
 #include "base/reflection/persistent.h"
 #include "engine/shell/engine.h"
 #include "gui/close_button.h"
@@ -371,6 +373,23 @@ TEST(InspectorForm, TheAppletsFormCarriesTheInspectorAndACloseButton) {
   EXPECT_FALSE(form->Visible()) << "its close button hides it";
   e.w.applet->ShowInspector();
   EXPECT_TRUE(form->Visible());
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(GuiRegistration, TheInspectorPrecedesItsForm) {
+  test::TWidgetWorld w;
+  const std::vector<TClass>* classes = GlobalClassList();
+  ASSERT_NE(classes, nullptr);
+  std::vector<std::string> names;
+  for (TClass cls : *classes) names.push_back(cls->Name());
+  const auto inspector = std::find(names.begin(), names.end(), "Inspector");
+  ASSERT_LT(inspector + 1, names.end());
+  EXPECT_EQ(*(inspector + 1), "InspectorForm");
 }
 
 }  // namespace
