@@ -9,7 +9,6 @@
 // ratio, and the engine's allocations per steady frame (none).
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -138,21 +137,12 @@ bool Run(benchmark::State& state) {
     state.SkipWithError("no OpenGL context");
     return false;
   }
-  Frame(b);  // warm: the scratch mesh grows to what a call needs
-  Frame(b);
-  b.allocations = 0;
-  b.frames = 0;
-  double seconds = 0;
-  std::int64_t rounds = 0;
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kRunFrames; ++i) Frame(b);
-    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ++rounds;
-  }
-  state.counters["frames"] = kRunFrames;
-  // Wall time of a frame shared out among the widgets.
-  state.counters["us/widget"] = rounds ? seconds / static_cast<double>(rounds * kRunFrames * kWidgets) * 1e6 : 0;
+  // The scratch mesh grows to what a call needs while warming.
+  bench::TimeFrames(state, kRunFrames, kWidgets, [&b] { Frame(b); },
+                    [&b] {
+                      b.allocations = 0;
+                      b.frames = 0;
+                    });
   return true;
 }
 
@@ -175,11 +165,7 @@ void BM_EngineOverPlain(benchmark::State& state) {
     state.SkipWithError("no OpenGL context");
     return;
   }
-  for (auto _ : state)
-    ratio = bench::MedianRatio(
-        10, [&b] { for (int i = 0; i < 30; ++i) EngineFrame(b); },
-        [&b] { for (int i = 0; i < 30; ++i) PlainFrame(b); });
-  state.counters["ratio"] = ratio;
+  ratio = bench::FrameRatio(state, [&b] { EngineFrame(b); }, [&b] { PlainFrame(b); });
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(1);

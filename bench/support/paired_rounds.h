@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -33,6 +34,39 @@ double MedianRatio(int rounds, Engine engine, Plain plain) {
   }
   std::sort(ratios.begin(), ratios.end());
   return ratios.empty() ? 0 : ratios[ratios.size() / 2];
+}
+
+// Rounds of frames calls of frame, after two that warm it up and a call of
+// warmed (which resets what the bench counts); the counters "frames" and
+// "us/widget" (the wall time of a frame shared out among items).
+template <class Frame, class Warmed>
+void TimeFrames(benchmark::State& state, int frames, int items, Frame frame, Warmed warmed) {
+  frame();
+  frame();
+  warmed();
+  double seconds = 0;
+  std::int64_t rounds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < frames; ++i) frame();
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ++rounds;
+  }
+  state.counters["frames"] = frames;
+  state.counters["us/widget"] =
+      rounds ? seconds / static_cast<double>(rounds * frames * static_cast<std::int64_t>(items)) * 1e6 : 0;
+}
+
+// The median ratio of ten rounds of 30 engine frames against 30 plain
+// ones, as the counter "ratio".
+template <class Engine, class Plain>
+double FrameRatio(benchmark::State& state, Engine engine, Plain plain) {
+  double ratio = 0;
+  for (auto _ : state)
+    ratio = MedianRatio(
+        10, [&engine] { for (int i = 0; i < 30; ++i) engine(); }, [&plain] { for (int i = 0; i < 30; ++i) plain(); });
+  state.counters["ratio"] = ratio;
+  return ratio;
 }
 
 // The program's body: runs the benchmarks, then prints the ratio after its

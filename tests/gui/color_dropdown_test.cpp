@@ -8,8 +8,10 @@
 #include <string>
 
 #include "base/lists/wide_string_list.h"
+#include "base/streams/memory_stream.h"
 #include "gui/color_dropdown.h"
 #include "gui/std_list.h"
+#include "resources/cache/object_storage.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/widget_world.h"
 
@@ -37,6 +39,13 @@ TEST(ColorDropdownWidget, ThePaletteHas96DistinctColoursInItsColumns) {
   EXPECT_EQ(picker->ListWidth(), 192);
   EXPECT_EQ(picker->Popup()->ColumnCount(), 12);
   EXPECT_EQ(picker->GetColor(), u"#FF000000");
+  // The palette is computed, not stored, and so is the value.
+  picker->SetColor(u"#FFFFFFFF");
+  TMemoryStream stream;
+  ASSERT_TRUE(SaveObjectAsText(stream, picker));
+  const std::string text(stream.Memory(), static_cast<std::size_t>(stream.Size()));
+  EXPECT_EQ(text.find("items"), std::string::npos) << text;
+  EXPECT_EQ(text.find("colorValue"), std::string::npos) << text;
 }
 
 TEST(ColorDropdownWidget, AColourChosenInThePopupIsItsValue) {

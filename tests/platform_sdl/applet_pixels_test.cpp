@@ -36,7 +36,9 @@
 namespace corvane {
 namespace {
 
+using test::ChannelDistance;
 using test::ReadPng;
+using test::ShareAlike;
 using test::TLaunchEnv;
 using test::TPngPicture;
 
@@ -181,12 +183,6 @@ class AppletPixelsTest : public ::testing::Test {
   TLaunchEnv env;
 };
 
-int ChannelDistance(std::uint32_t a, std::uint32_t b) {
-  int most = 0;
-  for (int shift : {16, 8, 0})
-    most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-  return most;
-}
 
 MATCHER_P(ColourNear, expected, "") { return ChannelDistance(arg, expected) <= 1; }
 
@@ -290,13 +286,6 @@ void ExpectTheShapes(const TPngPicture& picture, const TRect& nearFace) {
 
 // The share of pixels whose channels all lie within tolerance of the other
 // picture's; 0 when the sizes differ.
-double ShareAlike(const TPngPicture& a, const TPngPicture& b, int tolerance) {
-  if (a.Width != b.Width || a.Height != b.Height || a.Width == 0) return 0;
-  int alike = 0;
-  for (int y = 0; y < a.Height; ++y)
-    for (int x = 0; x < a.Width; ++x) alike += ChannelDistance(a.Pixel(x, y), b.Pixel(x, y)) <= tolerance ? 1 : 0;
-  return static_cast<double>(alike) / (static_cast<double>(a.Width) * a.Height);
-}
 
 TEST_F(AppletPixelsTest, TheTestAppletMatchesItsExpectedPicture) {
   env.Put("main.object", kTestApplet);

@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,26 @@ inline TPngPicture ReadPng(const std::string& fileName) {
   picture.Height = static_cast<std::int32_t>(image.height);
   picture.Rgb = std::move(rgb);
   return picture;
+}
+
+// The largest difference of the two colours' channels (0xRRGGBB).
+inline int ChannelDistance(std::uint32_t a, std::uint32_t b) {
+  int most = 0;
+  for (int shift : {16, 8, 0}) {
+    const int d = std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
+    most = d > most ? d : most;
+  }
+  return most;
+}
+
+// The share of pixels in which two pictures of one size are alike within
+// the tolerance; 0 for pictures of different sizes.
+inline double ShareAlike(const TPngPicture& a, const TPngPicture& b, int tolerance) {
+  if (a.Width != b.Width || a.Height != b.Height || a.Width == 0) return 0;
+  int alike = 0;
+  for (int y = 0; y < a.Height; ++y)
+    for (int x = 0; x < a.Width; ++x) alike += ChannelDistance(a.Pixel(x, y), b.Pixel(x, y)) <= tolerance ? 1 : 0;
+  return static_cast<double>(alike) / (static_cast<double>(a.Width) * a.Height);
 }
 
 }  // namespace corvane::test

@@ -1,17 +1,25 @@
-// Skinned widgets and the fade screen on the real OpenGL device (SDL's
-// offscreen driver, software OpenGL): a button the size of its skin
-// element shows the default skin's own pixels, and a half-faded red
-// screen over black is half red.
+// Skinned widgets, the fade screen and backgrounds on the real OpenGL
+// device (SDL's offscreen driver, software OpenGL): every skinned widget
+// and an image form in the default skin against an expected picture
+// (CORVANE_UPDATE_EXPECTED=1 writes it), a button the size of its skin
+// element showing the sheet's own pixel, a half-faded red screen over
+// black, a colour swatch in its colour, and a background's two textures
+// meeting at the right row.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/shell/applet.h"
+#include "gui/color_dropdown.h"
 #include "gui/screen.h"
+#include "gui/std_list.h"
 #include "platform/filters/register.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
@@ -20,25 +28,16 @@
 #include "tests/engine/shell/applet_launch_kit.h"
 #include "tests/platform_sdl/gl_harness.h"
 #include "tests/platform_sdl/png_picture.h"
+#include "tests/support/kit/filter_files.h"
 
 namespace corvane {
 namespace {
 
+using test::ChannelDistance;
 using test::ReadPng;
+using test::ShareAlike;
 using test::TLaunchEnv;
 using test::TPngPicture;
-
-// A button exactly the size of the skin's "button" element (64 x 32 from
-// (96, 16) of the sheet) and a red screen, on a black applet.
-const char kSkinned[] =
-    "object skinned: Applet\n"
-    "  width = 320\n"
-    "  height = 240\n"
-    "  bkColor = '#FF000000'\n"
-    "  object button: Button\n    x = 100\n    y = 10\n    width = 64\n    height = 32\n  end\n"
-    "  object fill: Screen\n    x = 10\n    y = 100\n    width = 40\n    height = 40\n"
-    "    Color = '#80FF0000'\n  end\n"
-    "end\n";
 
 // The default skin's sheet: "PIXMAPB", the sides, 512 bytes, ARGB words.
 std::uint32_t SheetPixel(std::int32_t x, std::int32_t y) {
@@ -63,42 +62,120 @@ std::uint32_t OverBlack(std::uint32_t argb) {
   return rgb;
 }
 
-int ChannelDistance(std::uint32_t a, std::uint32_t b) {
-  int most = 0;
-  for (int shift : {16, 8, 0})
-    most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-  return most;
+class SkinnedPixels : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    static const std::int32_t glDevice = RegisterDevice(DeviceClassOf<TGenericGLDevice>());
+    RegisterClasses({TPlatformSDL::StaticClass()});
+    RegisterFilterClasses();
+    PlatformClass = TPlatformSDL::StaticClass();
+    DefaultDevice = glDevice;
+    // The default skin and its sheet are embedded files.
+    ClearEmbeddedResources();
+    RegisterEmbeddedDefaults();
+  }
+  void TearDown() override {
+    env.Finish();
+    ClearEmbeddedResources();
+  }
+
+  // Runs the applet and a few frames; its picture lands in name.
+  Applet* Launch(const std::string& mainObject) {
+    env.Put("main.object", mainObject);
+    env.Start({env.PathOf("main.object")});
+    Applet* applet = Running();
+    if (!applet) return nullptr;
+    test::PinLoadedLibraries();
+    Frames();
+    return Running();
+  }
+  Applet* Running() const {
+    return env.engine && env.engine->count() == 1 ? dynamic_cast<Applet*>(env.engine->children(0)) : nullptr;
+  }
+  void Frames() {
+    for (int i = 0; i < 5 && env.engine->count() > 0; ++i) env.engine->RunStep();
+  }
+  TPngPicture Picture(Applet* applet, const std::string& name) {
+    applet->makepng(Utf8ToUtf16(env.PathOf(name)));
+    return ReadPng(env.PathOf(name));
+  }
+
+  TLaunchEnv env;
+};
+
+bool UpdatingExpected() {
+  const char* value = std::getenv("CORVANE_UPDATE_EXPECTED");
+  return value && std::string(value) == "1";
 }
 
-TEST(SkinnedPixels, TheSkinsPixelsAndAHalfFadedScreen) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  TLaunchEnv env;
-  static const std::int32_t glDevice = RegisterDevice(DeviceClassOf<TGenericGLDevice>());
-  RegisterClasses({TPlatformSDL::StaticClass()});
-  RegisterFilterClasses();
-  // The default skin and its sheet are embedded files.
-  struct TDefaults {
-    TDefaults() {
-      ClearEmbeddedResources();
-      RegisterEmbeddedDefaults();
-    }
-    ~TDefaults() { ClearEmbeddedResources(); }
-  } defaults;
-  PlatformClass = TPlatformSDL::StaticClass();
-  DefaultDevice = glDevice;
-  env.Put("main.object", kSkinned);
-  env.Start({env.PathOf("main.object")});
-  Applet* applet = env.engine && env.engine->count() == 1 ? dynamic_cast<Applet*>(env.engine->children(0)) : nullptr;
+// Every skinned widget without text, and an image form, in the default
+// skin on black. The track bar finds no "track" or "thumb" in the default
+// skin and draws the whole sheet for both.
+const char kAllSkinned[] =
+    "object skinned: Applet\n"
+    "  width = 320\n"
+    "  height = 240\n"
+    "  bkColor = '#FF000000'\n"
+    "  object button: Button\n    x = 10\n    y = 10\n    width = 80\n    height = 30\n  end\n"
+    "  object edit: Edit\n    x = 100\n    y = 10\n    width = 100\n    height = 24\n  end\n"
+    "  object dropdown: Dropdown\n    x = 210\n    y = 10\n    width = 100\n    height = 24\n  end\n"
+    "  object rows: List\n    x = 10\n    y = 50\n    width = 80\n    height = 60\n  end\n"
+    "  object checked: Checkbox\n    x = 100\n    y = 50\n    width = 20\n    height = 20\n    checked = True\n"
+    "  end\n"
+    "  object unchecked: Checkbox\n    x = 130\n    y = 50\n    width = 20\n    height = 20\n  end\n"
+    "  object track: TrackBar\n    x = 160\n    y = 50\n    width = 150\n    height = 20\n  end\n"
+    "  object toggle: Toggle\n    x = 100\n    y = 80\n    width = 60\n    height = 30\n  end\n"
+    "  object window: ImageForm\n    x = 10\n    y = 120\n    width = 200\n    height = 110\n  end\n"
+    "end\n";
+
+TEST_F(SkinnedPixels, EverySkinnedWidgetMatchesItsExpectedPicture) {
+  Applet* applet = Launch(kAllSkinned);
   ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
-  test::PinLoadedLibraries();
+  ASSERT_NE(applet->DefaultSkin(), nullptr);
+  const TPngPicture picture = Picture(applet, "skinned.png");
+  ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
+
+  const std::string expectedFile = CORVANE_TEST_DATA_DIR "/skinned_widgets.png";
+  if (UpdatingExpected()) {
+    std::filesystem::create_directories(CORVANE_TEST_DATA_DIR);
+    std::filesystem::copy_file(env.PathOf("skinned.png"), expectedFile,
+                               std::filesystem::copy_options::overwrite_existing);
+    return;
+  }
+  const TPngPicture expected = ReadPng(expectedFile);
+  ASSERT_GT(expected.Width, 0) << "no expected picture " << expectedFile << " (CORVANE_UPDATE_EXPECTED=1 writes it)";
+  const double alike = ShareAlike(picture, expected, 8);
+  if (alike < 0.995) {
+    const std::string actualFile = ::testing::TempDir() + "skinned_widgets.actual.png";
+    std::filesystem::copy_file(env.PathOf("skinned.png"), actualFile,
+                               std::filesystem::copy_options::overwrite_existing);
+    ADD_FAILURE() << "the picture differs from " << expectedFile << ": " << alike * 100
+                  << "% of the pixels alike; this run's picture is " << actualFile;
+  }
+}
+
+// A button exactly the size of the skin's "button" element (64 x 32 from
+// (96, 16) of the sheet) and a red screen, on a black applet.
+const char kButtonAndFill[] =
+    "object skinned: Applet\n"
+    "  width = 320\n"
+    "  height = 240\n"
+    "  bkColor = '#FF000000'\n"
+    "  object button: Button\n    x = 100\n    y = 10\n    width = 64\n    height = 32\n  end\n"
+    "  object fill: Screen\n    x = 10\n    y = 100\n    width = 40\n    height = 40\n"
+    "    Color = '#80FF0000'\n  end\n"
+    "end\n";
+
+TEST_F(SkinnedPixels, TheSkinsPixelsAndAHalfFadedScreen) {
+  Applet* applet = Launch(kButtonAndFill);
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  ASSERT_NE(applet->DefaultSkin(), nullptr);
   auto* fill = dynamic_cast<Screen*>(applet->findByName(u"fill"));
   ASSERT_NE(fill, nullptr);
   fill->SetAlpha(0.5f);
-  ASSERT_NE(applet->DefaultSkin(), nullptr);
-  for (int i = 0; i < 5 && env.engine->count() > 0; ++i) env.engine->RunStep();
-
-  applet->makepng(Utf8ToUtf16(env.PathOf("skinned.png")));
-  const TPngPicture picture = ReadPng(env.PathOf("skinned.png"));
+  Frames();
+  const TPngPicture picture = Picture(applet, "pixels.png");
   ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
   // The element's centre: sheet pixel (128, 32).
   const std::uint32_t sheet = SheetPixel(128, 32);
@@ -106,7 +183,47 @@ TEST(SkinnedPixels, TheSkinsPixelsAndAHalfFadedScreen) {
       << std::hex << picture.Pixel(132, 26) << " sheet " << sheet;
   // Alpha 0.5 makes 128 (halves to even) over black.
   EXPECT_LE(ChannelDistance(picture.Pixel(30, 120), 0x800000), 2) << std::hex << picture.Pixel(30, 120);
-  env.Finish();
+}
+
+// The colour drop-down's pop-up: item 8's swatch in its colour.
+TEST_F(SkinnedPixels, AColourSwatchShowsItsColour) {
+  Applet* applet = Launch(
+      "object colours: Applet\n  width = 320\n  height = 240\n  bkColor = '#FF000000'\n"
+      "  object picker: ColorDropdown\n    x = 10\n    y = 10\n    width = 60\n    height = 24\n  end\n"
+      "end\n");
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  auto* picker = dynamic_cast<ColorDropdown*>(applet->findByName(u"picker"));
+  ASSERT_NE(picker, nullptr);
+  picker->DropedDown();
+  Frames();
+  const TStdList* popup = picker->Popup();
+  ASSERT_TRUE(popup->Visible());
+  const TRect item = popup->GetItemRect(8);
+  const TPngPicture picture = Picture(applet, "swatch.png");
+  ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
+  const auto x = static_cast<std::int32_t>(popup->X() + (item.left + item.right) / 2);
+  const auto y = static_cast<std::int32_t>(popup->Y() + (item.top + item.bottom) / 2);
+  EXPECT_LE(ChannelDistance(picture.Pixel(x, y), 0x2A0E0E), 2) << std::hex << picture.Pixel(x, y);
+}
+
+// An 800 x 600 picture whose pixels hold their row (green the high byte,
+// blue the low one) in two textures that meet at row 500.
+TEST_F(SkinnedPixels, ABackgroundShowsEachPictureRowAtItsWindowRow) {
+  std::vector<std::uint32_t> pixels(800 * 600);
+  for (std::uint32_t row = 0; row < 600; ++row)
+    std::fill_n(pixels.begin() + static_cast<std::ptrdiff_t>(row * 800), 800, 0xFF000000u | row);
+  env.Put("rows.pixmap", test::PixmapFileBytes(800, 600, pixels));
+  Applet* applet = Launch(
+      "object rows: Applet\n  width = 800\n  height = 600\n  bkColor = '#FF000000'\n"
+      "  object back: Background\n    width = 800\n    height = 600\n    fileName = 'rows.pixmap'\n  end\n"
+      "end\n");
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  const TPngPicture picture = Picture(applet, "rows.png");
+  ASSERT_EQ(picture.Width, 800) << ::testing::PrintToString(env.Messages());
+  for (const std::int32_t row : {0, 250, 499, 500, 599}) {
+    const std::uint32_t pixel = picture.Pixel(400, row);
+    EXPECT_NEAR(static_cast<int>(pixel & 0xFFFF), row, 1) << row << " " << std::hex << pixel;
+  }
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 namespace corvane {
 namespace {
 
+using test::ChannelDistance;
 using test::ReadPng;
 using test::TLaunchEnv;
 using test::TPngPicture;
@@ -41,12 +42,6 @@ const char kWidgets[] =
     "    text = '          '\n  end\n"
     "end\n";
 
-int ChannelDistance(std::uint32_t a, std::uint32_t b) {
-  int most = 0;
-  for (int shift : {16, 8, 0})
-    most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-  return most;
-}
 
 class WidgetPixelsTest : public ::testing::Test {
  protected:
