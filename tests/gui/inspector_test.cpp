@@ -346,6 +346,35 @@ TEST(Inspector, APropertyGraphWithoutEndStopsAtSixteenLevels) {
   EXPECT_TRUE(e.Rows().empty());
 }
 
+// An object with an 8-bit string, which holds UTF-8.
+class TTitled : public BaseObject {
+  CORVANE_CLASS(TTitled, BaseObject)
+  static void Describe(TClassBuilder<TTitled>& c) { c.Property("title", &TTitled::title); }
+  using BaseObject::BaseObject;
+  std::string title = "Caf\xc3\xa9";
+};
+CORVANE_IMPLEMENT_CLASS(TTitled)
+
+TEST(Inspector, EightBitStringsAreShownAndEditedAsUtf8) {
+  InspectorWorld e;
+  ASSERT_NE(e.inspector, nullptr) << e.w.world.Text();
+  auto* titled = Create<TTitled>(TCreateContext(e.w.applet));
+  e.inspector->SetRoot(titled);
+  const int row = e.RowOf(u"title=");
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(e.Rows()[row], u"title=Caf\u00e9");
+  e.ClickRow(row);
+  auto* edit = dynamic_cast<TStdEdit*>(e.inspector->Editor());
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->Text(), u"Caf\u00e9");
+  e.w.Click(605 + edit->X() + 10, e.ScreenY(row));
+  e.w.Key(kEnd);
+  e.w.Type(u"\u00e8!");
+  e.w.Key(kReturn);
+  EXPECT_EQ(titled->title, "Caf\xc3\xa9\xc3\xa8!");
+  EXPECT_EQ(e.Rows()[row], u"title=Caf\u00e9\u00e8!");
+}
+
 TEST(InspectorForm, TheAppletsFormCarriesTheInspectorAndACloseButton) {
   InspectorWorld e(kLabel, false);
   ASSERT_NE(e.form, nullptr) << e.w.world.Text();
