@@ -42,12 +42,7 @@ void ObjectList::PaintItem(std::int32_t index, const TRect& rect) {
   if (index == ItemIndex()) PixmapSelection()->Draw(rect, 0xFFFFFFFF);
   device->saveRenderState();
   BaseObject* found = findByTagString(Items()->Get(index));
-  if (PositionObject* object = found ? found->AsPositionObject() : nullptr) {
-    object->SetX((rect.left + rect.right) / 2);
-    object->SetY((rect.top + rect.bottom) / 2);
-    object->SetZAngle(object->ZAngle() + 0.1f);
-    object->PaintObject();
-  }
+  if (PositionObject* object = found ? found->AsPositionObject() : nullptr) PaintSpinning(object, rect);
   device->restoreRenderState();
 }
 

@@ -41,12 +41,8 @@ void Preview::Paint() {
   device->saveRenderState();
   BaseObject* object = object_.Get();
   if (PositionObject* positioned = object ? object->AsPositionObject() : nullptr) {
-    const TRect r = GetClientRect();
     positioned->Scale()->SetValues(objectScale_, objectScale_, objectScale_);
-    positioned->SetX((r.left + r.right) / 2);
-    positioned->SetY((r.top + r.bottom) / 2);
-    positioned->SetZAngle(positioned->ZAngle() + 0.1f);
-    positioned->PaintObject();
+    PaintSpinning(positioned, GetClientRect());
   }
   device->restoreRenderState();
 }

@@ -11,4 +11,11 @@ void MakeScreenObjects(BaseObject* root) {
   });
 }
 
+void PaintSpinning(PositionObject* object, const TRect& r) {
+  object->SetX((r.left + r.right) / 2);
+  object->SetY((r.top + r.bottom) / 2);
+  object->SetZAngle(object->ZAngle() + 0.1f);
+  object->PaintObject();
+}
+
 }  // namespace corvane

@@ -3,11 +3,17 @@
 // the widget and made 2D so that the scene walk leaves them to it.
 #pragma once
 
+#include "base/geometry/geometry.h"
+
 namespace corvane {
 
 class BaseObject;
+class PositionObject;
 
 // Every PositionObject of the subtree gets kind okScreen.
 void MakeScreenObjects(BaseObject* root);
+// The object drawn at the rectangle's centre, turned 0.1 degree further
+// about z than last time (the spin counts paints, not time).
+void PaintSpinning(PositionObject* object, const TRect& r);
 
 }  // namespace corvane

@@ -31,18 +31,10 @@ namespace corvane {
 namespace {
 
 using test::TTestSysFont;
+using test::QuadsIn;
 using test::TWidgetWorld;
 
 constexpr std::uint16_t kBack = 8, kReturn = 13, kEnd = 35;
-
-// The quads the recording device drew in one colour since the last clear.
-std::vector<TRect> QuadsIn(const test::TRecordingDevice& device, std::uint32_t color) {
-  std::vector<TRect> rects;
-  for (const test::TRecordedDraw& d : device.Draws)
-    for (const test::TRecordedQuad& q : test::QuadsOf(d))
-      if (q.Color == color) rects.push_back(q.Rect);
-  return rects;
-}
 
 const char* kLabel = "  object label: StaticText\n    x = 10\n    y = 10\n  end\n";
 
