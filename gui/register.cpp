@@ -15,9 +15,14 @@
 #include "gui/gui_object.h"
 #include "gui/image.h"
 #include "gui/image_form.h"
+#include "gui/inspector.h"
+#include "gui/inspector_form.h"
+#include "gui/image_list.h"
 #include "gui/list.h"
+#include "gui/object_list.h"
 #include "gui/painter.h"
 #include "gui/panel.h"
+#include "gui/preview.h"
 #include "gui/screen.h"
 #include "gui/splash.h"
 #include "gui/static_text.h"
@@ -40,13 +45,15 @@ void RegisterGuiClasses() {
                    TStdToggle::StaticClass()});
   RegisterClasses({StaticText::StaticClass(), Image::StaticClass(), Button::StaticClass(), Edit::StaticClass(),
                    Dropdown::StaticClass(), ColorDropdown::StaticClass(), Background::StaticClass(),
-                   Splash::StaticClass(), List::StaticClass(), Checkbox::StaticClass(), TrackBar::StaticClass(),
-                   Toggle::StaticClass(), Screen::StaticClass()});
+                   Splash::StaticClass(), List::StaticClass(), ObjectList::StaticClass(), ImageList::StaticClass(),
+                   Checkbox::StaticClass(), TrackBar::StaticClass(), Toggle::StaticClass(), Preview::StaticClass(),
+                   Screen::StaticClass()});
   RegisterClasses({Form::StaticClass(), CloseButton::StaticClass(), DebugForm::StaticClass(),
                    ImageForm::StaticClass()});
   RegisterClasses({TConsoleEdit::StaticClass(), TConsole::StaticClass()});
   RegisterClasses({Panel::StaticClass(), Painter::StaticClass()});
   RegisterClasses({EffectText::StaticClass()});
+  RegisterClasses({Inspector::StaticClass(), InspectorForm::StaticClass()});
 }
 
 }  // namespace corvane

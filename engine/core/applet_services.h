@@ -116,6 +116,9 @@ class TAppletServices {
   // ---- what objects ask of it
   virtual void storeObject(BaseObject* object, const std::u16string& fileName) = 0;
   virtual void ShowInspector() = 0;
+  // An object read from its file as a child of parent and published to
+  // scripts (the applet's "newFromFile"); none when it could not be read.
+  virtual BaseObject* NewFromFile(const std::u16string& fileName, BaseObject* parent) = 0;
 
  protected:
   ~TAppletServices() = default;

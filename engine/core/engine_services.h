@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace corvane {
 
@@ -37,6 +38,12 @@ class TEngineServices {
   virtual void DesignAddObject(BaseObject* object) = 0;
   virtual void DesignFreeObject(BaseObject* object) = 0;
   virtual void DesignSelectObject(BaseObject* object) = 0;
+  // One listener hears of every design selection (the applet's inspector
+  // follows it). The owner is held weakly: once it is gone the hook is not
+  // called. Clearing names the owner, so that an older listener going does
+  // not remove a newer one.
+  virtual void SetDesignSelectHook(BaseObject* owner, std::function<void(BaseObject*)> hook) = 0;
+  virtual void ClearDesignSelectHook(const BaseObject* owner) = 0;
 
  protected:
   ~TEngineServices() = default;

@@ -271,6 +271,9 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   void sleep(float seconds);
   BaseObject* New(const std::u16string& className, BaseObject* parent);
   BaseObject* newFromFile(const std::u16string& fileName, BaseObject* parent);
+  BaseObject* NewFromFile(const std::u16string& fileName, BaseObject* parent) override {
+    return newFromFile(fileName, parent);
+  }
   BaseObject* newFromCache(const std::u16string& fileName, BaseObject* parent);
   BaseObject* startMission(const std::u16string& fileName, BaseObject* parent);
   BaseObject* editMission(const std::u16string& fileName, BaseObject* parent);

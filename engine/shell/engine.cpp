@@ -1,6 +1,7 @@
 #include "engine/shell/engine.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "base/lists/wide_string_list.h"
 #include "base/reflection/class_builder.h"
@@ -128,7 +129,11 @@ void SomeEngine::DesignSelectObject(BaseObject* object) {
   designSelected_ = object;
   if (!object) return;
   TWeak<BaseObject> alive(object);
-  if (OnDesignSelect) OnDesignSelect(object);
+  if (selectHookOwner_.Get() && selectHook_) {
+    // The hook may replace itself while it runs.
+    const std::function<void(BaseObject*)> hook = selectHook_;
+    hook(object);
+  }
   PositionObject* positioned = alive.Get() ? object->AsPositionObject() : nullptr;
   Applet* applet = AppletOf(positioned);
   if (!applet) return;
@@ -137,6 +142,19 @@ void SomeEngine::DesignSelectObject(BaseObject* object) {
   } else if (ScreenGizmo* gizmo = applet->GetScreenGizmo()) {
     gizmo->SetObject(positioned);
   }
+}
+
+void SomeEngine::SetDesignSelectHook(BaseObject* owner, std::function<void(BaseObject*)> hook) {
+  selectHook_ = std::move(hook);
+  selectHookOwner_ = owner;
+  selectHookOwnerAddress_ = owner;
+}
+
+void SomeEngine::ClearDesignSelectHook(const BaseObject* owner) {
+  if (owner != selectHookOwnerAddress_) return;
+  selectHook_ = nullptr;
+  selectHookOwner_.Reset();
+  selectHookOwnerAddress_ = nullptr;
 }
 
 void SomeEngine::FreeNotify(BaseObject* object) {

@@ -125,13 +125,14 @@ class SomeEngine : public BaseObject, public TEngineServices {
   TWideStringList* Params() const { return params_.get(); }
 
   // Design hooks.
-  std::function<void(BaseObject*)> OnDesignSelect;
   std::function<void(BaseObject*)> OnDesignFree;
   std::function<void(BaseObject*)> OnDesignAdd;
   BaseObject* DesignSelected() const override { return designSelected_; }
   void DesignAddObject(BaseObject* object) override;
   void DesignFreeObject(BaseObject* object) override;
   void DesignSelectObject(BaseObject* object) override;
+  void SetDesignSelectHook(BaseObject* owner, std::function<void(BaseObject*)> hook) override;
+  void ClearDesignSelectHook(const BaseObject* owner) override;
 
   void FreeNotify(BaseObject* object) override;
   BaseObject* EngineObject() override { return this; }
@@ -171,6 +172,11 @@ class SomeEngine : public BaseObject, public TEngineServices {
   std::uint64_t frameCount_ = 0;
   bool nestingReported_ = false;
   BaseObject* designSelected_ = nullptr;
+  // The design-selection listener and its owner (compared by address when
+  // cleared, held weakly when called).
+  std::function<void(BaseObject*)> selectHook_;
+  TWeak<BaseObject> selectHookOwner_;
+  const BaseObject* selectHookOwnerAddress_ = nullptr;
 };
 
 // The one engine object; nullptr before it is made and after it is gone.

@@ -211,9 +211,10 @@ TEST(GuiRegistration, TheWidgetsAreRegisteredInTheirOrder) {
   ASSERT_NE(classes, nullptr);
   std::vector<std::string> names;
   for (TClass cls : *classes) names.push_back(cls->Name());
-  const std::vector<std::string> order{"StaticText", "Image",    "Button",   "Edit",     "Dropdown",
-                                       "ColorDropdown", "Background", "Splash", "List", "Checkbox",
-                                       "TrackBar",   "Toggle",   "Screen"};
+  const std::vector<std::string> order{"StaticText", "Image",      "Button",     "Edit",     "Dropdown",
+                                       "ColorDropdown", "Background", "Splash",  "List",     "ObjectList",
+                                       "ImageList",  "Checkbox",   "TrackBar",   "Toggle",   "Preview",
+                                       "Screen"};
   auto at = std::find(names.begin(), names.end(), order[0]);
   ASSERT_NE(at, names.end());
   EXPECT_EQ(std::vector<std::string>(at, at + static_cast<std::ptrdiff_t>(order.size())), order);

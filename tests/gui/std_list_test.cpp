@@ -17,6 +17,7 @@
 namespace corvane {
 namespace {
 
+using test::QuadsIn;
 using test::TWidgetWorld;
 
 std::string Items(int n) {
@@ -54,15 +55,6 @@ TEST(StdList, RowsSnapToWholeItemsAndTheWheelStaysWithinThem) {
   list->SetItemIndex(-5);
   EXPECT_EQ(list->ItemIndex(), -1);
   EXPECT_EQ(list->Text(), u"i19") << "no item leaves the text as it was";
-}
-
-// The quads the recording device drew in one colour since the last clear.
-std::vector<TRect> QuadsIn(const test::TRecordingDevice& device, std::uint32_t color) {
-  std::vector<TRect> rects;
-  for (const test::TRecordedDraw& d : device.Draws)
-    for (const test::TRecordedQuad& q : test::QuadsOf(d))
-      if (q.Color == color) rects.push_back(q.Rect);
-  return rects;
 }
 
 TEST(StdList, PaintsTheCurrentItemsBandAndAThumbInProportion) {

@@ -4,7 +4,8 @@
 // (CORVANE_UPDATE_EXPECTED=1 writes it), a button the size of its skin
 // element showing the sheet's own pixel, a half-faded red screen over
 // black, a colour swatch in its colour, and a background's two textures
-// meeting at the right row.
+// meeting at the right row; and the applet's inspector form over a fixed
+// object, its rows in the pinned fonts, against an expected picture.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,15 +19,19 @@
 
 #include "engine/shell/applet.h"
 #include "gui/color_dropdown.h"
+#include "gui/inspector_form.h"
 #include "gui/screen.h"
 #include "gui/std_list.h"
 #include "platform/filters/register.h"
 #include "platform/sdl/ogl_device.h"
 #include "platform/sdl/platform_sdl.h"
+#include "platform/sdl/sys_font_freetype.h"
+#include "platform/sys_font.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
 #include "tests/engine/shell/applet_launch_kit.h"
 #include "tests/platform_sdl/gl_harness.h"
+#include "tests/platform_sdl/pinned_fonts.h"
 #include "tests/platform_sdl/png_picture.h"
 #include "tests/support/kit/filter_files.h"
 
@@ -77,6 +82,7 @@ class SkinnedPixels : public ::testing::Test {
   }
   void TearDown() override {
     env.Finish();
+    SysFontClass = nullptr;  // a test that draws text registers the FreeType fonts
     ClearEmbeddedResources();
   }
 
@@ -129,30 +135,58 @@ const char kAllSkinned[] =
     "  object window: ImageForm\n    x = 10\n    y = 120\n    width = 200\n    height = 110\n  end\n"
     "end\n";
 
+// The picture taken as name against the expected file of that stem
+// (CORVANE_UPDATE_EXPECTED=1 writes it instead).
+void ExpectLikeExpected(const TLaunchEnv& env, const std::string& taken, const std::string& stem) {
+  const std::string expectedFile = CORVANE_TEST_DATA_DIR "/" + stem + ".png";
+  if (UpdatingExpected()) {
+    std::filesystem::create_directories(CORVANE_TEST_DATA_DIR);
+    std::filesystem::copy_file(env.PathOf(taken), expectedFile, std::filesystem::copy_options::overwrite_existing);
+    return;
+  }
+  const TPngPicture expected = ReadPng(expectedFile);
+  ASSERT_GT(expected.Width, 0) << "no expected picture " << expectedFile << " (CORVANE_UPDATE_EXPECTED=1 writes it)";
+  const double alike = ShareAlike(ReadPng(env.PathOf(taken)), expected, 8);
+  if (alike < 0.995) {
+    const std::string actualFile = ::testing::TempDir() + stem + ".actual.png";
+    std::filesystem::copy_file(env.PathOf(taken), actualFile, std::filesystem::copy_options::overwrite_existing);
+    ADD_FAILURE() << "the picture differs from " << expectedFile << ": " << alike * 100
+                  << "% of the pixels alike; this run's picture is " << actualFile;
+  }
+}
+
 TEST_F(SkinnedPixels, EverySkinnedWidgetMatchesItsExpectedPicture) {
   Applet* applet = Launch(kAllSkinned);
   ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
   ASSERT_NE(applet->DefaultSkin(), nullptr);
   const TPngPicture picture = Picture(applet, "skinned.png");
   ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
+  ExpectLikeExpected(env, "skinned.png", "skinned_widgets");
+}
 
-  const std::string expectedFile = CORVANE_TEST_DATA_DIR "/skinned_widgets.png";
-  if (UpdatingExpected()) {
-    std::filesystem::create_directories(CORVANE_TEST_DATA_DIR);
-    std::filesystem::copy_file(env.PathOf("skinned.png"), expectedFile,
-                               std::filesystem::copy_options::overwrite_existing);
-    return;
-  }
-  const TPngPicture expected = ReadPng(expectedFile);
-  ASSERT_GT(expected.Width, 0) << "no expected picture " << expectedFile << " (CORVANE_UPDATE_EXPECTED=1 writes it)";
-  const double alike = ShareAlike(picture, expected, 8);
-  if (alike < 0.995) {
-    const std::string actualFile = ::testing::TempDir() + "skinned_widgets.actual.png";
-    std::filesystem::copy_file(env.PathOf("skinned.png"), actualFile,
-                               std::filesystem::copy_options::overwrite_existing);
-    ADD_FAILURE() << "the picture differs from " << expectedFile << ": " << alike * 100
-                  << "% of the pixels alike; this run's picture is " << actualFile;
-  }
+// A fixed object for the inspector: a static text with a few values set.
+const char kInspected[] =
+    "object inspected: Applet\n"
+    "  width = 800\n"
+    "  height = 600\n"
+    "  bkColor = '#FF000000'\n"
+    "  object label: StaticText\n    x = 10\n    y = 20\n    width = 120\n    text = 'Hello'\n"
+    "    textAlign = taCenter\n  end\n"
+    "end\n";
+
+TEST_F(SkinnedPixels, TheInspectorFormMatchesItsExpectedPicture) {
+  test::PinDejaVuSans();
+  RegisterFreeTypeSysFont();
+  Applet* applet = Launch(kInspected);
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  auto* form = dynamic_cast<InspectorForm*>(applet->Inspector());
+  ASSERT_NE(form, nullptr);
+  form->SetRoot(applet->findByName(u"label"));
+  applet->ShowInspector();
+  Frames();
+  const TPngPicture picture = Picture(applet, "inspector.png");
+  ASSERT_EQ(picture.Width, 800) << ::testing::PrintToString(env.Messages());
+  ExpectLikeExpected(env, "inspector.png", "inspector_form");
 }
 
 // A button exactly the size of the skin's "button" element (64 x 32 from

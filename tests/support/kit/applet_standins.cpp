@@ -1,6 +1,5 @@
 #include "tests/support/kit/applet_standins.h"
 
-#include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "scene/animation_effect.h"
 #include "scene/materials.h"
@@ -10,13 +9,10 @@
 
 namespace corvane::test {
 
-CORVANE_IMPLEMENT_CLASS(InspectorForm)
-
 void RegisterAppletStandIns(bool withSkin) {
   if (withSkin) RegisterClasses({Skin::StaticClass(), SkinElement::StaticClass()});
-  RegisterClasses({Materials::StaticClass(), Material::StaticClass(), InspectorForm::StaticClass(),
-                   Sprite::StaticClass(), AnimationEffect::StaticClass(), TAnimationKey::StaticClass(),
-                   TAnimationKeys::StaticClass()});
+  RegisterClasses({Materials::StaticClass(), Material::StaticClass(), Sprite::StaticClass(),
+                   AnimationEffect::StaticClass(), TAnimationKey::StaticClass(), TAnimationKeys::StaticClass()});
   RegisterParticleClasses();
 }
 

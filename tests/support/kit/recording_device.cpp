@@ -48,6 +48,14 @@ std::vector<TRecordedQuad> QuadsOf(const TRecordedDraw& draw) {
   return quads;
 }
 
+std::vector<TRect> QuadsIn(const TRecordingDevice& device, std::uint32_t color) {
+  std::vector<TRect> rects;
+  for (const TRecordedDraw& d : device.Draws)
+    for (const TRecordedQuad& q : QuadsOf(d))
+      if (q.Color == color) rects.push_back(q.Rect);
+  return rects;
+}
+
 TRecordingDevice::TRecordingDevice(TWindow* window) : TDevice(window) {
   for (const char16_t* mode : {u"640x480x32", u"800x600x32", u"1024x768x32"}) ScreenModes.Add(mode);
   ScreenModeIndex = 2;

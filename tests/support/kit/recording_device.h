@@ -58,6 +58,10 @@ struct TRecordedQuad {
 // texture corners, and its indices are 4k+1, 4k, 4k+3, 4k+3, 4k+2, 4k+1.
 std::vector<TRecordedQuad> QuadsOf(const TRecordedDraw& draw);
 
+class TRecordingDevice;
+// The rectangles of the quads drawn in one colour since the last clear.
+std::vector<TRect> QuadsIn(const TRecordingDevice& device, std::uint32_t color);
+
 struct TRecordedLine {
   std::vector<TSpaceVector> Points;
   float Width = 0;
