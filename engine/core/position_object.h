@@ -231,6 +231,11 @@ class PositionObject : public VisualObject {
   // absolute matrix right after (zero before any copy).
   TSpaceMatrix copiedBody_{};
   TSpaceMatrix copiedAbsolute_{};
+  // The body's matrix stamp when copiedBody_ was found equal to its matrix
+  // (0: not known to be), and whether absolute_ has equalled
+  // copiedAbsolute_ since it was last computed.
+  std::uint64_t copiedStamp_ = 0;
+  bool absoluteCopied_ = false;
   bool nonFiniteReported_ = false;
 };
 

@@ -122,8 +122,13 @@ void TNewtonEngine::PostDebugInfo(float seconds) {
 // ------------------------------------------------------------------ bodies
 
 TNewtonEngine::TBodyRecord* TNewtonEngine::Record(std::int32_t body) const {
-  const auto it = bodies_.find(body);
-  return it == bodies_.end() ? nullptr : it->second.get();
+  // Read every tick for every body, so no search: the library checks the
+  // handle in its own table (a forged or stale one has no user data), and
+  // a body of another engine carries that engine's record. A record lives
+  // as long as its body.
+  if (body <= 0 || !LibraryLoaded()) return nullptr;
+  auto* record = static_cast<TBodyRecord*>(Newton.NewtonBodyGetUserData(static_cast<NtBody>(body)));
+  return record && record->Engine == this ? record : nullptr;
 }
 
 std::uint32_t TNewtonEngine::JointOf(std::int32_t body) const {
@@ -173,7 +178,7 @@ std::int32_t TNewtonEngine::CreateBody(PositionObject* object, const TSpaceVecto
   if (body == 0) return 0;
   const auto handle = static_cast<std::int32_t>(body);
   auto& record = bodies_[handle];
-  record.reset(new TBodyRecord{this, object, world, 0, nullptr, false, false});
+  record.reset(new TBodyRecord{this, object, world, 0, nullptr, false, false, NewMatrixStamp()});
   Newton.NewtonBodySetUserData(body, record.get());
   SetBodyMatrix(handle, object->GetAbsoluteMatrix());
   const float mass = object->Dynamic() ? 1.0f : 0.0f;
@@ -200,6 +205,7 @@ void TNewtonEngine::DestroyBody(std::int32_t& body) {
     return;
   }
   Newton.NewtonBodySetMatrix(static_cast<NtBody>(body), kParkingMatrix);
+  record->Stamp = NewMatrixStamp();
   record->Queued = true;
   destroyList_.push_back(body);
   body = 0;
@@ -216,11 +222,12 @@ void TNewtonEngine::IntDestroyBody(std::int32_t body) {
 }
 
 void TNewtonEngine::SetBodyMatrix(std::int32_t body, const TSpaceMatrix& m) {
-  const TBodyRecord* record = Record(body);
+  TBodyRecord* record = Record(body);
   if (!record || record->Queued) return;
   float floats[16];
   MatrixToFloats(m, floats);
   Newton.NewtonBodySetMatrix(static_cast<NtBody>(body), floats);
+  record->Stamp = NewMatrixStamp();
 }
 
 TSpaceMatrix TNewtonEngine::GetBodyMatrix(std::int32_t body) {
@@ -230,18 +237,26 @@ TSpaceMatrix TNewtonEngine::GetBodyMatrix(std::int32_t body) {
   return MatrixFromFloats(floats);
 }
 
+std::uint64_t TNewtonEngine::BodyMatrixStamp(std::int32_t body) {
+  const TBodyRecord* record = Record(body);
+  return record ? record->Stamp : NewMatrixStamp();
+}
+
 // --------------------------------------------------------------- callbacks
 
 void TNewtonEngine::PhysicsApplyForceAndTorque(std::uint32_t body) {
   // The force of the body's world, whatever became of its object. The
   // matrix is not written back: Bullet would lose its interpolation.
-  const auto* record = static_cast<const TBodyRecord*>(Newton.NewtonBodyGetUserData(body));
-  if (record && record->Force) Newton.NewtonBodySetForce(body, record->Force);
+  auto* record = static_cast<TBodyRecord*>(Newton.NewtonBodyGetUserData(body));
+  if (!record) return;
+  record->Stamp = NewMatrixStamp();  // awake: this substep moves it
+  if (record->Force) Newton.NewtonBodySetForce(body, record->Force);
 }
 
 void TNewtonEngine::PhysicsAutoactiveCounter(std::uint32_t body, int state) {
   auto* record = static_cast<TBodyRecord*>(Newton.NewtonBodyGetUserData(body));
   if (!record) return;
+  record->Stamp = NewMatrixStamp();  // it may have been woken and moved
   const bool active = state == 1;
   if (active == record->Active) return;
   record->Active = active;

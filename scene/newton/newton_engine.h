@@ -48,6 +48,7 @@ class TNewtonEngine : public TDynamicEngine {
   void DestroyBody(std::int32_t& body) override;
   void SetBodyMatrix(std::int32_t body, const TSpaceMatrix& m) override;
   TSpaceMatrix GetBodyMatrix(std::int32_t body) override;
+  std::uint64_t BodyMatrixStamp(std::int32_t body) override;
   void Explode(std::int32_t world, const TSpaceVector& centre, float radius, float strength) override;
   void Wind(std::int32_t, const TSpaceVector&, float) override {}
 
@@ -74,6 +75,11 @@ class TNewtonEngine : public TDynamicEngine {
     const float* Force;  // the constant force of its world; nullptr for a static body
     bool Active;         // last told awake
     bool Queued;         // waiting for destruction
+    // Renewed whenever the library may have moved the body: it does so only
+    // when told a placement, or in an update while the body is awake; an
+    // awake body has its force callback run before a substep or, woken
+    // during the last one, is reported active after it.
+    std::uint64_t Stamp;
   };
 
  private:
@@ -102,6 +108,7 @@ class TNewtonEngine : public TDynamicEngine {
 
   bool hasDynamicBodies_ = false;
   std::vector<std::int32_t> destroyList_;
+  // The records by body; found by handle through the body's user data.
   std::unordered_map<std::int32_t, std::unique_ptr<TBodyRecord>> bodies_;
   std::int32_t activeBodies_ = 0;
 };
