@@ -354,7 +354,7 @@ void BaseObject::ProcessTick(float dt, float time) {
     // (nested frames run the scheduler).
     if (!self.Get() || children_.size() <= i) return;
     if (!alive.Get() || children_[i] != child) continue;
-    if (!child->MissionPaused()) child->CallScript(child->onTick_);
+    if (!child->onTick_.empty() && !child->MissionPaused()) child->CallScript(child->onTick_);
     if (!self.Get()) return;
   }
 }

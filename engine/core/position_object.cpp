@@ -328,6 +328,7 @@ const TSpaceMatrix& PositionObject::GetAbsoluteMatrix() {
     o->absolute_ = parent ? SpaceMatrixMultiply(o->local_, parent->absolute_) : o->local_;
     o->absoluteDirty_ = false;
     o->inverseDirty_ = true;
+    o->absoluteCopied_ = false;
   };
   for (std::size_t i = deep.size(); i-- > 0;) compute(deep[i]);
   for (std::size_t i = n; i-- > 0;) compute(chain[i]);
@@ -424,8 +425,9 @@ void PositionObject::recreateDynamic() {
 }
 
 void PositionObject::CheckContacts() {
+  if (!colliseTrack_) return;  // before the engine: every body asks each tick
   TDynamicEngine* engine = PhysicsEngine();
-  if (!colliseTrack_ || !engine || Prepared()) return;
+  if (!engine || Prepared()) return;
   contacts_.clear();
   engine->Collise(this, contacts_);
 }
@@ -586,15 +588,23 @@ void PositionObject::ProcessTick(float dt, float time) {
   if (!self.Get()) return;
   TDynamicEngine* engine = PhysicsEngine();
   if (engine && !Prepared() && dynamic_ && body_ != 0) {
-    const TSpaceMatrix m = engine->GetBodyMatrix(body_);
     // A body that has not moved, under an object nobody moved since the
-    // last copy, would give the same vectors again: most bodies rest.
-    if (m != copiedBody_ || GetAbsoluteMatrix() != copiedAbsolute_) {
-      SetAbsolutePosition(m[3]);
-      SetAbsoluteDirection(m[1]);
-      SetAbsoluteUp(m[2]);
-      copiedBody_ = m;
-      copiedAbsolute_ = GetAbsoluteMatrix();
+    // last copy, would give the same vectors again: most bodies rest. The
+    // stamps tell so without reading either matrix.
+    const std::uint64_t stamp = engine->BodyMatrixStamp(body_);
+    if (stamp != copiedStamp_ || absoluteDirty_ || !absoluteCopied_) {
+      const TSpaceMatrix m = engine->GetBodyMatrix(body_);
+      if (m != copiedBody_ || GetAbsoluteMatrix() != copiedAbsolute_) {
+        SetAbsolutePosition(m[3]);
+        SetAbsoluteDirection(m[1]);
+        SetAbsoluteUp(m[2]);
+        copiedBody_ = m;
+        copiedAbsolute_ = GetAbsoluteMatrix();
+      }
+      // Trusted only when equal to itself: a NaN compares unequal every
+      // tick, and is copied again every tick.
+      copiedStamp_ = m == copiedBody_ ? stamp : 0;
+      absoluteCopied_ = GetAbsoluteMatrix() == copiedAbsolute_;
     }
     CheckContacts();
     if (!self.Get()) return;

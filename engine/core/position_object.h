@@ -209,21 +209,26 @@ class PositionObject : public VisualObject {
   bool colliseOnStay_ = false;
   bool dynamic_ = false;
   float friction_ = 1.0f;
+  // What a tick of a resting body reads, kept together with body_.
+  bool absoluteDirty_ = true;
+  bool inverseDirty_ = true;
+  // Set while a change callback rewrites the other vectors.
+  bool updating_ = false;
+  bool moving_ = false;
+  // The body's matrix stamp when copiedBody_ was found equal to its matrix
+  // (0: not known to be), and whether absolute_ has equalled
+  // copiedAbsolute_ since it was last computed.
+  bool absoluteCopied_ = false;
+  std::uint64_t copiedStamp_ = 0;
+  TSpaceMatrix local_ = IdentitySpaceMatrix;
+  TSpaceMatrix absolute_ = IdentitySpaceMatrix;
+  TSpaceMatrix inverse_ = IdentitySpaceMatrix;
   std::u16string onCollise_;
   std::u16string onComplexCollise_;
   std::u16string onComplexColliseAction_;
   std::u16string onTrigger_;
   std::u16string onSpawn_;
   std::u16string onUnspawn_;
-
-  TSpaceMatrix local_ = IdentitySpaceMatrix;
-  TSpaceMatrix absolute_ = IdentitySpaceMatrix;
-  TSpaceMatrix inverse_ = IdentitySpaceMatrix;
-  bool absoluteDirty_ = true;
-  bool inverseDirty_ = true;
-  // Set while a change callback rewrites the other vectors.
-  bool updating_ = false;
-  bool moving_ = false;
   float lastStep_ = 0;
   TSpaceVector lastNormal_{};
   std::vector<PositionObject*> contacts_;

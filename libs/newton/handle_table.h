@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "libs/newton/api/newton_api.h"
+
 namespace newton {
 
 enum class THandleKind : std::uint32_t { kWorld = 0, kCollision = 1, kBody = 2, kJoint = 3 };
@@ -15,7 +17,7 @@ enum class THandleKind : std::uint32_t { kWorld = 0, kCollision = 1, kBody = 2, 
 // Layout: bits 0-19 the slot index + 1, bits 20-28 the generation (1-511),
 // bits 29-30 the kind; bit 31 stays clear so handles are positive as signed
 // 32-bit values.
-inline constexpr std::uint32_t kSlotBits = 20;
+inline constexpr std::uint32_t kSlotBits = NEWTON_HANDLE_SLOT_BITS;
 inline constexpr std::uint32_t kGenerationBits = 9;
 inline constexpr std::uint32_t kMaxSlots = (1u << kSlotBits) - 1;
 inline constexpr std::uint32_t kMaxGeneration = (1u << kGenerationBits) - 1;

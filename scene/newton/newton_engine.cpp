@@ -75,11 +75,12 @@ void TNewtonEngine::DestroyWorld(std::int32_t world) {
   if (!LibraryLoaded() || world == 0 || (world != ScreenWorld && world != SpaceWorld)) return;
   const auto handle = static_cast<NtWorld>(world);
   std::erase_if(destroyList_, [this, handle](std::int32_t body) { return Record(body)->World == handle; });
-  std::erase_if(bodies_, [this, handle](const auto& entry) {
-    if (entry.second->World != handle) return false;
-    if (entry.second->Active) --activeBodies_;
-    return true;
-  });
+  for (TBodySlot& slot : bodies_) {
+    if (!slot.Record || slot.Record->World != handle) continue;
+    if (slot.Record->Active) --activeBodies_;
+    slot = TBodySlot{};
+    --bodyCount_;
+  }
   Newton.NewtonDestroy(handle);
   if (ScreenWorld == world) ScreenWorld = 0;
   if (SpaceWorld == world) SpaceWorld = 0;
@@ -121,9 +122,25 @@ void TNewtonEngine::PostDebugInfo(float seconds) {
 
 // ------------------------------------------------------------------ bodies
 
+const TNewtonEngine::TBodySlot* TNewtonEngine::Slot(std::int32_t body) const {
+  // The whole handle must match: a stale one has the slot of a later body
+  // or of none.
+  const std::uint32_t slot = NEWTON_HANDLE_SLOT(body);
+  if (body <= 0 || slot >= bodies_.size() || bodies_[slot].Body != body) return nullptr;
+  return &bodies_[slot];
+}
+
+TNewtonEngine::TBodySlot* TNewtonEngine::Slot(std::int32_t body) {
+  return const_cast<TBodySlot*>(static_cast<const TNewtonEngine*>(this)->Slot(body));
+}
+
 TNewtonEngine::TBodyRecord* TNewtonEngine::Record(std::int32_t body) const {
-  const auto it = bodies_.find(body);
-  return it == bodies_.end() ? nullptr : it->second.get();
+  const TBodySlot* slot = Slot(body);
+  return slot ? slot->Record.get() : nullptr;
+}
+
+void TNewtonEngine::Moved(std::int32_t body) {
+  if (TBodySlot* slot = Slot(body)) slot->Stamp = NewMatrixStamp();
 }
 
 std::uint32_t TNewtonEngine::JointOf(std::int32_t body) const {
@@ -172,9 +189,19 @@ std::int32_t TNewtonEngine::CreateBody(PositionObject* object, const TSpaceVecto
   Newton.NewtonReleaseCollision(world, shape);
   if (body == 0) return 0;
   const auto handle = static_cast<std::int32_t>(body);
-  auto& record = bodies_[handle];
-  record.reset(new TBodyRecord{this, object, world, 0, nullptr, false, false});
-  Newton.NewtonBodySetUserData(body, record.get());
+  const std::uint32_t index = NEWTON_HANDLE_SLOT(body);
+  if (index >= bodies_.size()) bodies_.resize(index + 1);
+  TBodySlot& slot = bodies_[index];
+  if (slot.Body != 0) {  // two live bodies in one slot: a library that breaks its word
+    Newton.NewtonDestroyBody(world, body);
+    return 0;
+  }
+  slot.Body = handle;
+  slot.Stamp = NewMatrixStamp();
+  slot.Record.reset(new TBodyRecord{this, object, world, 0, nullptr, false, false});
+  ++bodyCount_;
+  TBodyRecord* record = slot.Record.get();
+  Newton.NewtonBodySetUserData(body, record);
   SetBodyMatrix(handle, object->GetAbsoluteMatrix());
   const float mass = object->Dynamic() ? 1.0f : 0.0f;
   Newton.NewtonBodySetMassMatrix(body, mass, mass * size.z, mass * size.y, mass * 10.0f);
@@ -200,19 +227,21 @@ void TNewtonEngine::DestroyBody(std::int32_t& body) {
     return;
   }
   Newton.NewtonBodySetMatrix(static_cast<NtBody>(body), kParkingMatrix);
+  Moved(body);
   record->Queued = true;
   destroyList_.push_back(body);
   body = 0;
 }
 
 void TNewtonEngine::IntDestroyBody(std::int32_t body) {
-  const auto it = bodies_.find(body);
-  if (it == bodies_.end()) return;
-  TBodyRecord& record = *it->second;
+  TBodySlot* slot = Slot(body);
+  if (!slot) return;
+  TBodyRecord& record = *slot->Record;
   if (record.Joint != 0) Newton.NewtonDestroyJoint(record.World, record.Joint);
   Newton.NewtonDestroyBody(record.World, static_cast<NtBody>(body));
   if (record.Active) --activeBodies_;
-  bodies_.erase(it);
+  *slot = TBodySlot{};
+  --bodyCount_;
 }
 
 void TNewtonEngine::SetBodyMatrix(std::int32_t body, const TSpaceMatrix& m) {
@@ -221,6 +250,7 @@ void TNewtonEngine::SetBodyMatrix(std::int32_t body, const TSpaceMatrix& m) {
   float floats[16];
   MatrixToFloats(m, floats);
   Newton.NewtonBodySetMatrix(static_cast<NtBody>(body), floats);
+  Moved(body);
 }
 
 TSpaceMatrix TNewtonEngine::GetBodyMatrix(std::int32_t body) {
@@ -230,18 +260,26 @@ TSpaceMatrix TNewtonEngine::GetBodyMatrix(std::int32_t body) {
   return MatrixFromFloats(floats);
 }
 
+std::uint64_t TNewtonEngine::BodyMatrixStamp(std::int32_t body) {
+  const TBodySlot* slot = Slot(body);
+  return slot ? slot->Stamp : NewMatrixStamp();
+}
+
 // --------------------------------------------------------------- callbacks
 
 void TNewtonEngine::PhysicsApplyForceAndTorque(std::uint32_t body) {
   // The force of the body's world, whatever became of its object. The
   // matrix is not written back: Bullet would lose its interpolation.
   const auto* record = static_cast<const TBodyRecord*>(Newton.NewtonBodyGetUserData(body));
-  if (record && record->Force) Newton.NewtonBodySetForce(body, record->Force);
+  if (!record) return;
+  record->Engine->Moved(static_cast<std::int32_t>(body));  // awake: this substep moves it
+  if (record->Force) Newton.NewtonBodySetForce(body, record->Force);
 }
 
 void TNewtonEngine::PhysicsAutoactiveCounter(std::uint32_t body, int state) {
   auto* record = static_cast<TBodyRecord*>(Newton.NewtonBodyGetUserData(body));
   if (!record) return;
+  record->Engine->Moved(static_cast<std::int32_t>(body));  // it may have been woken and moved
   const bool active = state == 1;
   if (active == record->Active) return;
   record->Active = active;

@@ -18,7 +18,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "base/reflection/object.h"
@@ -48,6 +47,7 @@ class TNewtonEngine : public TDynamicEngine {
   void DestroyBody(std::int32_t& body) override;
   void SetBodyMatrix(std::int32_t body, const TSpaceMatrix& m) override;
   TSpaceMatrix GetBodyMatrix(std::int32_t body) override;
+  std::uint64_t BodyMatrixStamp(std::int32_t body) override;
   void Explode(std::int32_t world, const TSpaceVector& centre, float radius, float strength) override;
   void Wind(std::int32_t, const TSpaceVector&, float) override {}
 
@@ -59,7 +59,7 @@ class TNewtonEngine : public TDynamicEngine {
   // Set by the first dynamic body; worlds are stepped only from then on.
   bool HasDynamicBodies() const { return hasDynamicBodies_; }
   // Live bodies (queued ones included), queued ones, awake dynamic ones.
-  std::int32_t BodyCount() const { return static_cast<std::int32_t>(bodies_.size()); }
+  std::int32_t BodyCount() const { return bodyCount_; }
   std::int32_t QueuedCount() const { return static_cast<std::int32_t>(destroyList_.size()); }
   std::int32_t ActiveBodies() const { return activeBodies_; }
   // The up-vector joint of a body; 0 when it has none or is unknown.
@@ -82,8 +82,25 @@ class TNewtonEngine : public TDynamicEngine {
   std::uint32_t CheckWorld(PositionObject* object);
   // The shape is the world's; the body takes it over.
   std::int32_t CreateBody(PositionObject* object, const TSpaceVector& size, std::uint32_t world, std::uint32_t shape);
+  // A live body of this engine, at the slot of its handle: read every tick
+  // for every body, so found without a search.
+  struct TBodySlot {
+    std::int32_t Body = 0;  // the whole handle; 0 when empty
+    // Renewed whenever the library may have moved the body: it does so
+    // only when told a placement, or in an update while the body is awake;
+    // an awake body has its force callback run before a substep or, woken
+    // during the last one, is reported active after it.
+    std::uint64_t Stamp = 0;
+    std::unique_ptr<TBodyRecord> Record;
+  };
+  // The slot of a live body of this engine; nullptr for any other handle
+  // (forged, stale, or another engine's).
+  const TBodySlot* Slot(std::int32_t body) const;
+  TBodySlot* Slot(std::int32_t body);
   // The record of a live body of this engine; nullptr for any other handle.
   TBodyRecord* Record(std::int32_t body) const;
+  // The body may have moved: its stamp is renewed.
+  void Moved(std::int32_t body);
   // Destroys the body and its joint now.
   void IntDestroyBody(std::int32_t body);
   // Whether the object may ask for contacts: the library is there, the
@@ -102,7 +119,9 @@ class TNewtonEngine : public TDynamicEngine {
 
   bool hasDynamicBodies_ = false;
   std::vector<std::int32_t> destroyList_;
-  std::unordered_map<std::int32_t, std::unique_ptr<TBodyRecord>> bodies_;
+  // Indexed by NEWTON_HANDLE_SLOT of the body.
+  std::vector<TBodySlot> bodies_;
+  std::int32_t bodyCount_ = 0;
   std::int32_t activeBodies_ = 0;
 };
 

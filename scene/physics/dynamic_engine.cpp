@@ -25,6 +25,15 @@ void TDynamicEngine::UpdateWorlds(float dt) {
   if (SpaceWorld != 0) UpdateWorld(SpaceWorld, dt);
 }
 
+std::uint64_t TDynamicEngine::BodyMatrixStamp(std::int32_t) { return NewMatrixStamp(); }
+
+std::uint64_t TDynamicEngine::NewMatrixStamp() {
+  // One counter for every engine: an object that keeps a number of one
+  // engine's body never meets it again on another (64 bits do not wrap).
+  static std::uint64_t last = 0;
+  return ++last;
+}
+
 void RegisterDynamic(TClass cls) {
   if (cls) Registry()[AsciiUpperCase(cls->Name())] = cls;
 }

@@ -53,11 +53,21 @@ class TDynamicEngine : public TSomePersistent {
   // Rows right, direction, up, position.
   virtual void SetBodyMatrix(std::int32_t body, const TSpaceMatrix& m) = 0;
   virtual TSpaceMatrix GetBodyMatrix(std::int32_t body) = 0;
+  // A number that changes whenever the body's matrix may have changed: two
+  // equal answers for a body mean that its matrix stayed the same between
+  // them, so a resting body need not be read every tick. No number is given
+  // twice in the process, whatever the body or the engine. This one gives a
+  // new number on every call, for engines that do not keep track.
+  virtual std::uint64_t BodyMatrixStamp(std::int32_t body);
   virtual void Explode(std::int32_t world, const TSpaceVector& centre, float radius, float strength) = 0;
   virtual void Wind(std::int32_t world, const TSpaceVector& direction, float strength) = 0;
 
   // Steps each world that exists, screen first.
   void UpdateWorlds(float dt);
+
+ protected:
+  // A number never given before in the process (never 0).
+  static std::uint64_t NewMatrixStamp();
 };
 
 // The physics-engine class applets instantiate; nullptr when none.

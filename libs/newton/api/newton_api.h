@@ -11,7 +11,10 @@
  * stale (its object destroyed, even if the slot was used again) is refused:
  * the call does nothing and answers 0, a null pointer or the identity
  * matrix. Every valid handle is below 2^31, so it survives a signed 32-bit
- * property.
+ * property. Its low NEWTON_HANDLE_SLOT_BITS bits, NEWTON_HANDLE_SLOT(h), are
+ * its slot: never 0, and never the same for two live objects of one kind,
+ * so a caller may keep its own table indexed by them (comparing the whole
+ * handle to tell a stale one).
  *
  * Matrices are 16 floats in the row-vector layout: rows 0-2 are the images
  * of the x, y and z axes, row 3 holds the translation (elements 12-14).
@@ -37,6 +40,9 @@ extern "C" {
 #endif
 
 #define NEWTON_API __attribute__((visibility("default")))
+
+#define NEWTON_HANDLE_SLOT_BITS 20
+#define NEWTON_HANDLE_SLOT(handle) ((uint32_t)(handle) & ((1u << NEWTON_HANDLE_SLOT_BITS) - 1u))
 
 typedef uint32_t NtWorld;
 typedef uint32_t NtCollision;

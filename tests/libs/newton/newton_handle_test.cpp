@@ -1,6 +1,6 @@
 // Handles: 0, forged, of another kind, of another world or stale are
 // refused by every entry point, and a slot used again never answers to an
-// old handle.
+// old handle, nor do two live ones share a slot.
 #include <set>
 
 #include "tests/libs/newton/newton_fixture.h"
@@ -128,6 +128,13 @@ TEST_F(NewtonHandleTest, SlotsUsedAgainNeverAnswerToOldHandles) {
   int answering = 0;
   for (NtBody old : seen) answering += nt.NewtonBodyGetWorld(old) != 0;
   EXPECT_EQ(answering, 1);  // the live body alone
+  // Live bodies have slots of their own, which callers index tables by.
+  std::set<std::uint32_t> slots{NEWTON_HANDLE_SLOT(live_)};
+  for (int i = 0; i < 100; ++i) {
+    const NtBody body = nt.NewtonCreateBody(world_, shape_);
+    EXPECT_NE(NEWTON_HANDLE_SLOT(body), 0u);
+    EXPECT_TRUE(slots.insert(NEWTON_HANDLE_SLOT(body)).second) << "slot shared: " << body;
+  }
 }
 
 // The creator's reference goes once: releasing twice keeps a shape that a

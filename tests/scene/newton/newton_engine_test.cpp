@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "base/reflection/class_info.h"
 #include "base/system/log_target.h"
@@ -119,6 +120,81 @@ TEST_F(NewtonBodies, ABoxRestingOnAStaticBoxFreezesAndAnExplosionWakesIt) {
   Update();
   EXPECT_EQ(Engine()->ActiveBodies(), 0);
   EXPECT_EQ(board.values["Body/Active:"], "1/0");
+}
+
+TEST_F(NewtonBodies, AMatrixStampChangesWheneverTheMatrixDid) {
+  // A pile that settles, is hit from above, and settles again; some updates
+  // long enough for a body to wake and freeze within one of them.
+  Spawn("ground", 0, 0, 0, kSpace + kStatic + "  width = 10\n  height = 10\n");
+  std::vector<Box*> boxes;
+  for (int i = 0; i < 3; ++i) boxes.push_back(Spawn("pile" + std::to_string(i), i * 0.3f, 0, 1.02f + i, kSpace + kDynamic));
+  std::vector<TSpaceMatrix> matrices;
+  std::vector<std::uint64_t> stamps;
+  auto check = [&](const char* when) {
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      const TSpaceMatrix m = Engine()->GetBodyMatrix(boxes[i]->Body());
+      const std::uint64_t stamp = Engine()->BodyMatrixStamp(boxes[i]->Body());
+      EXPECT_NE(stamp, 0u);
+      if (i < matrices.size() && m != matrices[i]) EXPECT_NE(stamp, stamps[i]) << when << " box " << i;
+      if (i < matrices.size()) {
+        matrices[i] = m;
+        stamps[i] = stamp;
+      } else {
+        matrices.push_back(m);
+        stamps.push_back(stamp);
+      }
+    }
+  };
+  check("made");
+  int unchanged = 0;
+  for (int frame = 0; frame < 400; ++frame) {
+    if (frame == 150) boxes.push_back(Spawn("hammer", 0.2f, 0, 8, kSpace + kDynamic));
+    if (frame == 300) Engine()->Explode(Engine()->SpaceWorld, {0, 0, 0, 1}, 5, 1);
+    const std::vector<std::uint64_t> before = stamps;
+    Update(1, frame % 7 == 3 ? 10 * kFrame : kFrame);
+    check("stepped");
+    for (std::size_t i = 0; i < before.size(); ++i) unchanged += stamps[i] == before[i];
+  }
+  EXPECT_EQ(Engine()->ActiveBodies(), 0);
+  EXPECT_GT(unchanged, 500);  // resting bodies keep their number
+  // Placing renews it, even for a static body; unknown handles never repeat.
+  Box* ground = dynamic_cast<Box*>(world.applet->findByName(u"ground"));
+  ASSERT_NE(ground, nullptr);
+  const std::uint64_t placed = Engine()->BodyMatrixStamp(ground->Body());
+  EXPECT_EQ(Engine()->BodyMatrixStamp(ground->Body()), placed);
+  TSpaceMatrix m = IdentitySpaceMatrix;
+  m[3] = {0, 0, -1, 1};
+  Engine()->SetBodyMatrix(ground->Body(), m);
+  EXPECT_NE(Engine()->BodyMatrixStamp(ground->Body()), placed);
+  EXPECT_NE(Engine()->BodyMatrixStamp(0x7FFF1234), Engine()->BodyMatrixStamp(0x7FFF1234));
+}
+
+TEST_F(NewtonBodies, TheTickCopiesARestingBodyAgainOnlyOnceTheObjectOrTheBodyMoved) {
+  Spawn("ground", 0, 0, 0, kSpace + kStatic + "  width = 10\n  height = 10\n");
+  Box* box = Spawn("box", 0, 0, 1.02f, kSpace + kDynamic);
+  Box* other = Spawn("other", 3, 0, 1.02f, kSpace + kDynamic);
+  world.Steps(90, kFrame);
+  ASSERT_EQ(Engine()->ActiveBodies(), 0);
+  const TSpaceVector rest = BodyPosition(box);
+  EXPECT_EQ(box->Z(), rest.z);
+  // A script moves the object: the next tick puts it back on its body.
+  box->SetZ(50);
+  box->SetYAngle(30);
+  world.Steps(1, kFrame);
+  EXPECT_EQ(box->Z(), rest.z);
+  EXPECT_EQ(box->Position()->Coordinates(), (TSpaceVector{rest.x, rest.y, rest.z, 1}));
+  // The body placed elsewhere: the object follows.
+  TSpaceMatrix m = Engine()->GetBodyMatrix(box->Body());
+  m[3].y = 2;
+  Engine()->SetBodyMatrix(box->Body(), m);
+  world.Steps(1, kFrame);
+  EXPECT_EQ(box->Y(), 2);
+  // Another body written into the object by a script.
+  const std::int32_t own = box->Body();
+  box->SetBody(other->Body());
+  world.Steps(1, kFrame);
+  EXPECT_NEAR(box->X(), 3, 1e-3f);
+  box->SetBody(own);
 }
 
 TEST_F(NewtonBodies, AnExplosionPushesDynamicBodiesInItsCubeAwayFromItsCentre) {
