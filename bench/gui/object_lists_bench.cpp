@@ -8,25 +8,15 @@
 // both should be 0.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "base/text/text_convert.h"
-#include "bench/support/heap_count.h"
 #include "bench/support/paired_rounds.h"
-#include "engine/core/object_loader.h"
-#include "engine/shell/engine.h"
-#include "gui/image_list.h"
-#include "gui/object_list.h"
-#include "gui/register.h"
-#include "resources/cache/register.h"
-#include "resources/embedded_defaults.h"
-#include "resources/embedded_res_man.h"
+#include "bench/support/skinned_gl_world.h"
 #include "resources/folder_res_man.h"
-#include "scene/box.h"
-#include "scene/register.h"
-#include "tests/platform_sdl/gl_harness.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/kit/test_filter.h"
 
@@ -50,21 +40,10 @@ std::string ListText(const char* className, std::string (*name)(int)) {
   return text + " )\nend\n";
 }
 
-struct TBench {
-  TBench() : gl(kWidth, kHeight) {
+struct TBench : bench::TSkinnedGLWorld {
+  TBench() : TSkinnedGLWorld(kWidth, kHeight, 256) {
     if (!gl.device) return;
-    ClearEmbeddedResources();
-    RegisterEmbeddedDefaults();
-    RegisterResourceServices();
-    RegisterSceneClasses();
-    RegisterGuiClasses();
     test::TTestApplet& applet = *gl.world.applet;
-    embedded = new TEmbeddedResMan(TCreateContext());
-    FinishConstruction(embedded, TCreateContext());
-    gl.world.engine->SetEmbeddedResMan(embedded);
-    sheet = applet.UseDefaultPixmap(256, 256);
-    applet.SetDefaultSkin(LoadObject(embedded, u"defaultskin.object", &applet));
-    if (!applet.DefaultSkin()) std::fprintf(stderr, "%s\n", gl.world.log.Text().c_str());
     folder = test::MakeTempFolder("corvane-objectlistbench-");
     resMan.reset(CreateResMan<TFolderResourceMan>(folder));
     applet.SetResMan(resMan.get());
@@ -75,35 +54,19 @@ struct TBench {
     }
   }
   ~TBench() {
-    if (sheet) gl.world.applet->UseDefaultPixmap(0, 0);
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
   }
   TBench(const TBench&) = delete;
   TBench& operator=(const TBench&) = delete;
-  bool Ready() const { return gl.device && sheet && gl.world.applet->DefaultSkin(); }
 
-  test::TOffscreenVideo video;
-  test::TGLHarness gl;
-  TEmbeddedResMan* embedded = nullptr;
-  TPixmap* sheet = nullptr;
   std::string folder;
   std::unique_ptr<TResourceMan> resMan;
-  std::size_t allocations = 0;
-  std::int64_t frames = 0;
 };
 
 TBench& Bench() {
   static TBench bench;
   return bench;
-}
-
-void Frame(TBench& b) {
-  TGenericGLDevice& d = *b.gl.device;
-  const std::size_t before = bench::HeapAllocations();
-  d.RenderWindow();
-  b.allocations += bench::HeapAllocations() - before;
-  ++b.frames;
-  glFinish();
-  d.FlipWindow();
 }
 
 // The list of className over name(i) painted each frame; the counters
@@ -120,12 +83,8 @@ void PaintedList(benchmark::State& state, const char* className, std::string (*n
     if (list) list->Free();
     return;
   }
-  bench::TimeFrames(state, kRunFrames, kItems, [&b] { Frame(b); },
-                    [&b] {
-                      b.allocations = 0;
-                      b.frames = 0;
-                    });
-  state.counters["allocs/frame"] = b.frames ? static_cast<double>(b.allocations) / static_cast<double>(b.frames) : 0;
+  bench::TimeFrames(state, kRunFrames, kItems, [&b] { b.Frame(); }, [&b] { b.ResetCounts(); });
+  state.counters["allocs/frame"] = b.AllocationsPerFrame();
   list->Free();
 }
 
