@@ -33,7 +33,7 @@ void ImageList::PaintItem(std::int32_t index, const TRect& rect) {
   TRect r = rect;
   InflateRect(r, -2, -2);
   (index == ItemIndex() ? PixmapSelection() : PixmapItem())->Draw(r, 0xFFFFFFFF);
-  const std::u16string file = Items()->Get(index);
+  const std::u16string& file = Items()->GetRef(index);
   auto at = pictures_.find(file);
   if (at == pictures_.end()) {
     TOwned<TPixmapPersistent> picture(Create<TPixmapPersistent>(TCreateContext(AppletObjectOf(this))));

@@ -41,7 +41,7 @@ void ObjectList::PaintItem(std::int32_t index, const TRect& rect) {
   if (!device || index < 0 || index >= Items()->GetCount()) return;
   if (index == ItemIndex()) PixmapSelection()->Draw(rect, 0xFFFFFFFF);
   device->saveRenderState();
-  BaseObject* found = findByTagString(Items()->Get(index));
+  BaseObject* found = findByTagString(Items()->GetRef(index));
   if (PositionObject* object = found ? found->AsPositionObject() : nullptr) PaintSpinning(object, rect);
   device->restoreRenderState();
 }

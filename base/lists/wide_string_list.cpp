@@ -43,10 +43,13 @@ TWideStringList::~TWideStringList() {
 
 // ---- items -----------------------------------------------------------------
 
-std::u16string TWideStringList::Get(int index) const {
+std::u16string TWideStringList::Get(int index) const { return GetRef(index); }
+
+const std::u16string& TWideStringList::GetRef(int index) const {
+  static const std::u16string kNone;
   if (!Valid(index)) {
     WideListIndexError();
-    return {};
+    return kNone;
   }
   return items_[static_cast<std::size_t>(index)].String;
 }

@@ -37,6 +37,9 @@ class TWideStringList : public TWideStrings {
   ~TWideStringList() override;
 
   std::u16string Get(int index) const override;
+  // The same text without a copy, for callers that read it every frame; an
+  // index out of range is reported as Get reports it, with an empty text.
+  const std::u16string& GetRef(int index) const;
   TObject* GetObject(int index) const override;
   // Replaces the text only; the object stays. A sorted list reports
   // "sorted list error" and replaces all the same.

@@ -16,19 +16,11 @@
 
 #include "base/geometry/vertex_format.h"
 #include "base/system/log_target.h"
-#include "bench/support/heap_count.h"
 #include "bench/support/paired_rounds.h"
-#include "engine/core/object_loader.h"
-#include "engine/shell/engine.h"
+#include "bench/support/skinned_gl_world.h"
 #include "gui/button.h"
 #include "gui/console.h"
-#include "gui/register.h"
 #include "platform/view_projection.h"
-#include "resources/cache/register.h"
-#include "resources/embedded_defaults.h"
-#include "resources/embedded_res_man.h"
-#include "scene/register.h"
-#include "tests/platform_sdl/gl_harness.h"
 
 namespace corvane {
 namespace {
@@ -47,20 +39,9 @@ constexpr float kSheet = 256;
 constexpr float kElement[4] = {96, 16, 160, 48};
 constexpr float kMargin = 8;
 
-struct TBench {
-  TBench() : gl(kWidth, kHeight) {
+struct TBench : bench::TSkinnedGLWorld {
+  TBench() : TSkinnedGLWorld(kWidth, kHeight, static_cast<int>(kSheet)) {
     if (!gl.device) return;
-    ClearEmbeddedResources();
-    RegisterEmbeddedDefaults();
-    RegisterResourceServices();
-    RegisterSceneClasses();
-    RegisterGuiClasses();
-    embedded = new TEmbeddedResMan(TCreateContext());
-    FinishConstruction(embedded, TCreateContext());
-    gl.world.engine->SetEmbeddedResMan(embedded);
-    sheet = gl.world.applet->UseDefaultPixmap(static_cast<int>(kSheet), static_cast<int>(kSheet));
-    gl.world.applet->SetDefaultSkin(LoadObject(embedded, u"defaultskin.object", gl.world.applet));
-    if (!gl.world.applet->DefaultSkin()) std::fprintf(stderr, "%s\n", gl.world.log.Text().c_str());
     for (int i = 0; i < kWidgets; ++i) {
       auto* button = Create<Button>(TCreateContext(gl.world.applet));
       const float x = static_cast<float>(i % kColumns) * kCellWidth;
@@ -79,12 +60,10 @@ struct TBench {
   }
   ~TBench() {
     if (plainContext) SDL_GL_DeleteContext(plainContext);
-    // The sheet goes back to the cache while the device that made it lives.
-    if (sheet) gl.world.applet->UseDefaultPixmap(0, 0);
   }
   TBench(const TBench&) = delete;
   TBench& operator=(const TBench&) = delete;
-  bool Ready() const { return gl.device && sheet && gl.world.applet->DefaultSkin() && plainContext; }
+  bool Ready() const { return TSkinnedGLWorld::Ready() && plainContext; }
 
   void AddNineSlice(const TRect& r) {
     const float xs[4] = {r.left, r.left + kMargin, r.right - kMargin, r.right};
@@ -101,13 +80,6 @@ struct TBench {
       }
   }
 
-  test::TOffscreenVideo video;
-  test::TGLHarness gl;
-  TEmbeddedResMan* embedded = nullptr;
-  TPixmap* sheet = nullptr;
-  std::size_t allocations = 0;
-  std::int64_t frames = 0;
-
   std::vector<TColorPixmapVertex> vertices;
   std::vector<std::uint16_t> indices;
   SDL_GLContext plainContext = nullptr;
@@ -118,15 +90,7 @@ TBench& Bench() {
   return bench;
 }
 
-void EngineFrame(TBench& b) {
-  TGenericGLDevice& d = *b.gl.device;
-  const std::size_t before = bench::HeapAllocations();
-  d.RenderWindow();
-  b.allocations += bench::HeapAllocations() - before;
-  ++b.frames;
-  glFinish();
-  d.FlipWindow();
-}
+void EngineFrame(TBench& b) { b.Frame(); }
 
 void PlainFrame(TBench& b) {
   if (SDL_GL_GetCurrentContext() != b.plainContext) SDL_GL_MakeCurrent(b.gl.HostWindow(), b.plainContext);
@@ -172,18 +136,14 @@ bool Run(benchmark::State& state) {
   }
   // The scratch mesh grows to what a call needs while warming.
   bench::TimeFrames(state, kRunFrames, kWidgets, [&b] { Frame(b); },
-                    [&b] {
-                      b.allocations = 0;
-                      b.frames = 0;
-                    });
+                    [&b] { b.ResetCounts(); });
   return true;
 }
 
 void BM_EngineSkinned500(benchmark::State& state) {
   if (!Run<EngineFrame>(state)) return;
   const TBench& b = Bench();
-  state.counters["allocs/frame"] =
-      b.frames ? static_cast<double>(b.allocations) / static_cast<double>(b.frames) : 0;
+  state.counters["allocs/frame"] = b.AllocationsPerFrame();
 }
 void BM_PlainTexturedQuads4500(benchmark::State& state) { Run<PlainFrame>(state); }
 

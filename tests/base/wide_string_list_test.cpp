@@ -31,6 +31,7 @@ TEST(WideStringList, IndexErrorsAreReportedAndTouchNothing) {
   };
   const Case cases[] = {
       {"get", [](TWideStringList& l) { EXPECT_EQ(l.Get(3), u""); }, 1},
+      {"get without a copy", [](TWideStringList& l) { EXPECT_EQ(l.GetRef(-1), u""); }, 1},
       {"get object", [](TWideStringList& l) { EXPECT_EQ(l.GetObject(-1), nullptr); }, 1},
       {"put", [](TWideStringList& l) { l.Put(3, u"x"); }, 1},
       {"put object", [](TWideStringList& l) { l.PutObject(-1, &l); }, 1},
