@@ -101,7 +101,7 @@ std::vector<std::u16string> Recording() {
   click(255, 144);  // Inspect
   click(790, 50);   // the inspector's close button (the sample puts it at 600, 40)
   click(255, 112);  // Play
-  t = 4.0f;
+  t += 0.3f;
   key(32, 32);
   key(32, 32);
   key(77, 109);
@@ -194,7 +194,8 @@ bool HasLineEndingWith(const std::vector<std::string>& lines, const std::string&
 // The number a stored line holds after the given key; none without one.
 std::optional<double> StoredNumber(const std::vector<std::string>& lines, const std::string& key) {
   for (const std::string& line : lines)
-    if (const std::size_t at = line.find(key); at != std::string::npos) return TryStrToDouble(line.substr(at + key.size()));
+    if (const std::size_t at = line.find(key); at != std::string::npos)
+      return TryStrToDouble(line.substr(at + key.size()));
   return std::nullopt;
 }
 
