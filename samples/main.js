@@ -1,10 +1,12 @@
 // The sample's game logic: the handlers main.object names. Handlers are
 // named on...() since objects of the tree are script globals by their names.
-// Two crates fall onto the floor and score as they land. At the top left
-// the player's name can be changed (kept in the preferences) and the music
-// switched off; Play closes that panel. Then Space clicks and scores, E
-// makes the floor burst, M swaps the music for the tracker tune. Escape
-// stores the score and ends the applet.
+// Two crates fall onto the floor and score as they land. The start form at
+// the top left takes the player's name (kept in the preferences), the music
+// (streamed or the tracker tune, or none) and the sound volume, and opens
+// the object inspector; Play closes it. Then Space clicks and scores, E
+// makes the floor burst, M swaps the music for the other one, and the
+// console (its key, `) runs points(). Escape stores the score and ends the
+// applet.
 //
 // Started with "+play=FILE" the applet plays that input recording, and with
 // "+shot=FRAME:FILE" it pictures itself at that frame: the end-to-end test
@@ -22,6 +24,7 @@ var frameTimes = [];
 var lastFrameAt = 0;
 var landed = [];
 var panelOpen = true;
+var playing = null;  // the music player playing, if any
 
 function param(prefix) {
   var params = applet.params;
@@ -57,7 +60,8 @@ function onStart() {
   redCrate.spawn();
   tealCrate.spawn();
 
-  music.play();
+  playing = music;
+  playing.play();
   // From black into the scene.
   applet.fadeScreenToColor("#FF000000", 0);
   applet.hideScreen(1);
@@ -109,8 +113,8 @@ function onLanded(crate) {
   engine.log("sample: " + crate.name + " landed, score " + score);
 }
 
-// The panel's Play: the name typed becomes the player's, and the panel
-// goes; the keys are the game's from then on.
+// The form's Play: the name typed becomes the player's, and the form goes;
+// the keys are the game's from then on.
 function onPlay() {
   var name = nameEdit.text;
   if (name != "" && name != playerName) {
@@ -118,17 +122,53 @@ function onPlay() {
     preferences.user = name;
     playerName = name;
   }
-  nameEdit.visible = false;
-  playButton.visible = false;
-  musicBox.visible = false;
+  startForm.visible = false;
   panelOpen = false;
-  engine.log("sample: playing as " + playerName);
+  engine.log("sample: playing as " + playerName + ", inspector " + (inspector.visible ? "open" : "closed"));
+}
+
+// The music the drop-down names, while the check box allows music.
+function chosenMusic() {
+  return musicChoice.itemIndex == 1 ? tune : music;
+}
+
+function switchMusic(next) {
+  if (playing) playing.stop();
+  playing = next;
+  if (playing) playing.play();
+}
+
+function onMusicChoice() {
+  if (musicBox.checked) switchMusic(chosenMusic());
+  engine.log("sample: music choice " + musicChoice.text);
 }
 
 function onMusicBox() {
-  if (musicBox.checked) music.play();
-  else music.stop();
+  switchMusic(musicBox.checked ? chosenMusic() : null);
   engine.log("sample: music " + (musicBox.checked ? "on" : "off"));
+}
+
+// The track bar runs from 0 to 100; the sound engine's volume from 0 to 1.
+// The applet keeps the volume in its preferences.
+function onVolume() {
+  var volume = Math.round(volumeBar.value);
+  soundEngine.soundVolume = volume / 100;
+  engine.log("sample: sound volume " + volume);
+}
+
+// The inspector over the applet's tree, at the right below the sky's top
+// band; its close button hides it.
+function onInspect() {
+  inspector.root = applet;
+  inspector.y = 40;
+  inspector.height = 520;
+  inspector.show();
+  engine.log("sample: inspector shown");
+}
+
+// Typed into the console.
+function points() {
+  engine.log("sample: points " + score);
 }
 
 function onKey() {
@@ -141,10 +181,9 @@ function onKey() {
     click.play();
     score += 10;
     engine.log("sample: click, score " + score);
-  } else if (key == 77) {  // M
-    music.stop();
-    tune.play();
-    engine.log("sample: tracker tune");
+  } else if (key == 77) {  // M: the other music
+    switchMusic(playing == tune ? music : tune);
+    engine.log("sample: " + (playing == tune ? "tracker tune" : "streamed music"));
   } else if (key == VK_ESCAPE && !quitting) {
     quit();
   }

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -45,32 +46,75 @@ const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=offscreen", "SDL_AU
 constexpr std::uint32_t kBackground = 0x203040;
 
 // Input as the engine records it, "time:event": a key is "type,key,char,"
-// (type 0 down, 1 up), a mouse button "type,button,x,y,dx,dy," (type 2
-// down, 3 up, button 1 the left one, x and y in window pixels). The panel
-// first: a click at the end of the name, six Backspaces over "Player",
-// "Ada" typed, a click on Play. Then the game: two presses of Space, M, E
-// for the floor's burst once the crates have landed (within three seconds
-// of the start), and Escape, late enough that frame 120 (two seconds at 60
-// frames a second, after the one-second fade-in) comes before it on a
-// loaded machine too; one too slow for that has the sample take the
+// (type 0 down, 1 up), the mouse "type,button,x,y,dx,dy," (type 2 down, 3
+// up, 4 a move; button 1 the left one; x and y in window pixels). The start
+// form first (at 20, 20): a click at the end of the name, six Backspaces
+// over "Player", "Ada" typed; the music drop-down opened and its second
+// item, the tracker tune, chosen; the music check box off and on again; the
+// volume's thumb dragged from 100 to the middle; Inspect, and the
+// inspector's close button; Play. Then the game: two presses of Space, M,
+// the console opened by its key, "points()" typed and run, the console
+// closed, E for the floor's burst once the crates have landed (within
+// three seconds of the start), and Escape, late enough that frame 120 (two
+// seconds at 60 frames a second, after the one-second fade-in) comes before
+// it on a loaded machine too; one too slow for that has the sample take the
 // picture as Escape ends it.
 std::vector<std::u16string> Recording() {
-  std::vector<std::u16string> lines = {u"0", u"0.5:2,1,190,33,0,0,", u"0.6:3,1,190,33,0,0,"};
-  float t = 0.7f;
+  std::vector<std::u16string> lines = {u"0"};
+  float t = 0.5f;
+  auto add = [&](const std::u16string& event) { lines.push_back(FloatToStr(t) + u":" + event); };
   auto key = [&](int code, int ch) {
-    lines.push_back(FloatToStr(t) + u":0," + IntToStr(code) + u"," + IntToStr(ch) + u",");
-    lines.push_back(FloatToStr(t + 0.02f) + u":1," + IntToStr(code) + u"," + IntToStr(ch) + u",");
-    t += 0.05f;
+    add(u"0," + IntToStr(code) + u"," + IntToStr(ch) + u",");
+    t += 0.02f;
+    add(u"1," + IntToStr(code) + u"," + IntToStr(ch) + u",");
+    t += 0.03f;
   };
+  auto mouse = [&](int type, int x, int y) {
+    add(IntToStr(type) + u",1," + IntToStr(x) + u"," + IntToStr(y) + u",0,0,");
+    t += 0.1f;
+  };
+  // The pointer moves onto the widget first, as a hand's does: a check box
+  // counts a release only while the pointer hovers it.
+  auto click = [&](int x, int y) {
+    mouse(4, x, y);
+    mouse(2, x, y);
+    mouse(3, x, y);
+    t += 0.1f;
+  };
+  auto type = [&](const std::string& text) {
+    for (char c : text) {
+      const bool letter = c >= 'a' && c <= 'z';
+      const int code = letter ? c - 'a' + 'A' : c == '(' ? '9' : c == ')' ? '0' : c;
+      key(code, c);
+    }
+  };
+  click(200, 112);  // the name's end
   for (int i = 0; i < 6; ++i) key(8, 0);
-  key(65, 'A');
-  key(68, 'd');
-  key(65, 'a');
-  for (const char16_t* line : {u"1.5:2,1,250,33,0,0,", u"1.6:3,1,250,33,0,0,",
-                               u"2.0:0,32,32,", u"2.1:1,32,32,", u"2.5:0,32,32,", u"2.6:1,32,32,",
-                               u"3.0:0,77,109,", u"3.1:1,77,109,", u"4.5:0,69,101,", u"4.6:1,69,101,",
-                               u"6.0:0,27,27,", u"6.1:1,27,27,"})
-    lines.push_back(line);
+  type("Ada");
+  click(100, 144);  // the drop-down opens its list below it
+  click(100, 179);  // its second item
+  click(40, 175);   // the check box, off
+  click(40, 175);   // and on
+  mouse(2, 195, 226);  // the volume's thumb, at 100
+  mouse(4, 119, 226);
+  mouse(3, 119, 226);
+  click(255, 144);  // Inspect
+  click(790, 50);   // the inspector's close button (the sample puts it at 600, 40)
+  click(255, 112);  // Play
+  t += 0.3f;
+  key(32, 32);
+  key(32, 32);
+  key(77, 109);
+  t += 0.3f;
+  key(192, '`');  // the console
+  t += 0.8f;      // as it fades in
+  type("points()");
+  key(13, 13);
+  key(192, '`');
+  t = 7.0f;
+  key(69, 101);
+  t = 8.5f;
+  key(27, 27);
   return lines;
 }
 
@@ -147,6 +191,14 @@ bool HasLineEndingWith(const std::vector<std::string>& lines, const std::string&
   return std::ranges::any_of(lines, [&](const std::string& line) { return line.ends_with(end); });
 }
 
+// The number a stored line holds after the given key; none without one.
+std::optional<double> StoredNumber(const std::vector<std::string>& lines, const std::string& key) {
+  for (const std::string& line : lines)
+    if (const std::size_t at = line.find(key); at != std::string::npos)
+      return TryStrToDouble(line.substr(at + key.size()));
+  return std::nullopt;
+}
+
 // The picture is the applet's size and shows the scene: the sky's
 // background at the top corners, and a fair share of pixels that are not
 // the background, in more than a handful of colours.
@@ -183,9 +235,11 @@ TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
 
   // The applet's own account of the game, in order.
   std::size_t at = 0;
-  for (const char* line : {"(i) sample: hello Player, run 1", "(i) sample: playing as Ada",
-                           "(i) sample: tracker tune", "(i) sample: explosion",
-                           "(i) sample: final score 30 for Ada"}) {
+  for (const char* line :
+       {"(i) sample: hello Player, run 1", "(i) sample: music choice Tracker tune", "(i) sample: music off",
+        "(i) sample: music on", "(i) sample: sound volume 50", "(i) sample: inspector shown",
+        "(i) sample: playing as Ada, inspector closed", "(i) sample: streamed music", "(i) sample: points ",
+        "(i) sample: explosion", "(i) sample: final score 30 for Ada"}) {
     const std::size_t found = run.output.find(line, at);
     ASSERT_NE(found, std::string::npos) << "no '" << line << "' after the lines before it:\n" << run.output;
     at = found;
@@ -208,6 +262,8 @@ TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
   EXPECT_TRUE(HasLineEndingWith(prefs, "user1=Ada")) << ::testing::PrintToString(prefs);
   EXPECT_TRUE(HasLineEndingWith(prefs, ".runs=1")) << ::testing::PrintToString(prefs);
   EXPECT_TRUE(HasLineEndingWith(prefs, ".lastScore=30")) << ::testing::PrintToString(prefs);
+  // The volume set on the track bar, kept by the applet as it ends.
+  EXPECT_EQ(StoredNumber(prefs, ".soundvolume="), 0.5) << ::testing::PrintToString(prefs);
   EXPECT_EQ(StoredLines("main.score"), std::vector<std::string>{"Ada=30"});
   ExpectAScene(PathOf("frame120.png"));
   if (const char* update = std::getenv("CORVANE_UPDATE_EXPECTED"); update && std::string(update) == "1")
