@@ -73,10 +73,7 @@ TBench& Bench() {
 // "us/widget" (here per item) and "allocs/frame".
 void PaintedList(benchmark::State& state, const char* className, std::string (*name)(int), std::int32_t children) {
   TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context or no skin");
-    return;
-  }
+  if (!bench::BenchReady(state, b, "no OpenGL context or no skin")) return;
   BaseObject* list = b.gl.world.Load(ListText(className, name));
   if (!list || list->count() != children) {
     state.SkipWithError("the list did not load its items");

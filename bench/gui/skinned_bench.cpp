@@ -127,17 +127,12 @@ void PlainFrame(TBench& b) {
 
 constexpr int kRunFrames = 100;
 
+constexpr const char* kNotReady = "no OpenGL context or no skin";
+
+// The scratch mesh grows to what a call needs while warming.
 template <void (*Frame)(TBench&)>
 bool Run(benchmark::State& state) {
-  TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context or no skin");
-    return false;
-  }
-  // The scratch mesh grows to what a call needs while warming.
-  bench::TimeFrames(state, kRunFrames, kWidgets, [&b] { Frame(b); },
-                    [&b] { b.ResetCounts(); });
-  return true;
+  return bench::BenchTimeFrames(state, Bench(), kNotReady, kRunFrames, kWidgets, Frame);
 }
 
 void BM_EngineSkinned500(benchmark::State& state) {
@@ -153,12 +148,7 @@ BENCHMARK(BM_PlainTexturedQuads4500)->Unit(benchmark::kMillisecond)->Iterations(
 double ratio = 0;
 
 void BM_EngineOverPlain(benchmark::State& state) {
-  TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context or no skin");
-    return;
-  }
-  ratio = bench::FrameRatio(state, [&b] { EngineFrame(b); }, [&b] { PlainFrame(b); });
+  bench::BenchFrameRatio(state, Bench(), kNotReady, EngineFrame, PlainFrame, ratio);
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -180,10 +170,7 @@ class TKeptLog final : public TLogTarget {
 
 void ConsolePaint(benchmark::State& state) {
   TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context or no skin");
-    return;
-  }
+  if (!bench::BenchReady(state, b, kNotReady)) return;
   TKeptLog log(static_cast<int>(state.range(0)));
   TLogTarget* previous = SetLogTarget(&log);
   auto* console = Create<TConsole>(TCreateContext(b.gl.world.applet));

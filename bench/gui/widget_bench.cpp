@@ -62,6 +62,13 @@ struct TBench {
   TBench(const TBench&) = delete;
   TBench& operator=(const TBench&) = delete;
   bool Ready() const { return gl.device && plainContext; }
+  void ResetCounts() {
+    allocations = 0;
+    frames = 0;
+  }
+  double AllocationsPerFrame() const {
+    return frames ? static_cast<double>(allocations) / static_cast<double>(frames) : 0;
+  }
 
   void AddQuad(const TRect& r, std::uint32_t color) {
     const auto base = static_cast<std::uint16_t>(vertices.size());
@@ -130,27 +137,18 @@ void PlainFrame(TBench& b) {
 
 constexpr int kRunFrames = 100;
 
+constexpr const char* kNotReady = "no OpenGL context";
+
+// The scratch mesh grows to what a call needs while warming.
 template <void (*Frame)(TBench&)>
 bool Run(benchmark::State& state) {
-  TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context");
-    return false;
-  }
-  // The scratch mesh grows to what a call needs while warming.
-  bench::TimeFrames(state, kRunFrames, kWidgets, [&b] { Frame(b); },
-                    [&b] {
-                      b.allocations = 0;
-                      b.frames = 0;
-                    });
-  return true;
+  return bench::BenchTimeFrames(state, Bench(), kNotReady, kRunFrames, kWidgets, Frame);
 }
 
 void BM_EngineWidgets500(benchmark::State& state) {
   if (!Run<EngineFrame>(state)) return;
   const TBench& b = Bench();
-  state.counters["allocs/frame"] =
-      b.frames ? static_cast<double>(b.allocations) / static_cast<double>(b.frames) : 0;
+  state.counters["allocs/frame"] = b.AllocationsPerFrame();
 }
 void BM_PlainQuads2500(benchmark::State& state) { Run<PlainFrame>(state); }
 
@@ -160,12 +158,7 @@ BENCHMARK(BM_PlainQuads2500)->Unit(benchmark::kMillisecond)->Iterations(3);
 double ratio = 0;
 
 void BM_EngineOverPlain(benchmark::State& state) {
-  TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context");
-    return;
-  }
-  ratio = bench::FrameRatio(state, [&b] { EngineFrame(b); }, [&b] { PlainFrame(b); });
+  bench::BenchFrameRatio(state, Bench(), kNotReady, EngineFrame, PlainFrame, ratio);
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -248,16 +248,12 @@ void PlainFrame(TBench& b) {
   SDL_GL_SwapWindow(b.gl.HostWindow());
 }
 
+constexpr const char* kNotReady = "no OpenGL context";
+
 template <void (*Frame)(TBench&)>
 void RunFrames(benchmark::State& state) {
   TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context");
-    return;
-  }
-  // The CPU column is the main thread's time.
-  bench::CountedFrames(state, [&] { Frame(b); });
-  state.counters["lit"] = b.lit ? 1 : 0;
+  if (bench::BenchCountedFrames(state, b, Frame, kNotReady)) state.counters["lit"] = b.lit ? 1 : 0;
 }
 
 void BM_EngineFrame(benchmark::State& state) { RunFrames<EngineFrame>(state); }
@@ -272,15 +268,7 @@ bench::TFrameTimes ratios;
 // One iteration is a round: kRoundFrames frames of each kind, the order
 // alternating from round to round so that neither always runs first.
 void BM_EngineOverPlain(benchmark::State& state) {
-  TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context");
-    return;
-  }
-  EngineFrame(b);
-  PlainFrame(b);
-  bench::FrameRounds(
-      state, kRoundFrames, [&] { EngineFrame(b); }, [&] { PlainFrame(b); }, ratios);
+  bench::BenchFrameRounds(state, Bench(), kNotReady, kRoundFrames, EngineFrame, PlainFrame, ratios);
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(25);

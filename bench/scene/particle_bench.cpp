@@ -239,13 +239,12 @@ void PlainFrame(TBench& b) {
 // 600 frames of each kind.
 constexpr int kRunFrames = 600;
 
+constexpr const char* kNotReady = "no OpenGL context";
+
 template <void (*Frame)(TBench&)>
 void RunFrames(benchmark::State& state) {
   TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context");
-    return;
-  }
+  if (!bench::BenchReady(state, b, kNotReady)) return;
   Frame(b);  // warm: the first frame compiles the renderer's code
   b.paintAllocations = 0;
   b.paints = 0;
@@ -269,13 +268,8 @@ constexpr int kRoundFrames = 60;
 bench::TFrameTimes ratios;
 
 void BM_EngineOverPlain(benchmark::State& state) {
-  TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context");
-    return;
-  }
-  bench::FrameRounds(
-      state, kRoundFrames, [&] { EngineFrame(b); }, [&] { PlainFrame(b); }, ratios);
+  bench::BenchFrameRounds(state, Bench(), kNotReady, kRoundFrames, EngineFrame, PlainFrame, ratios,
+                          bench::ERoundWarmUp::Cold);
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(10);

@@ -182,15 +182,11 @@ void PlainFrame(TBench& b) {
   SDL_GL_SwapWindow(b.gl.HostWindow());
 }
 
+constexpr const char* kNotReady = "no OpenGL context";
+
 template <void (*Frame)(TBench&)>
 void RunFrames(benchmark::State& state) {
-  TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context");
-    return;
-  }
-  // The CPU column is the main thread's time.
-  bench::CountedFrames(state, [&] { Frame(b); });
+  bench::BenchCountedFrames(state, Bench(), Frame, kNotReady);
 }
 
 void BM_EngineFrame(benchmark::State& state) { RunFrames<EngineFrame>(state); }
@@ -203,15 +199,7 @@ constexpr int kRoundFrames = 10;
 bench::TFrameTimes ratios;
 
 void BM_EngineOverPlain(benchmark::State& state) {
-  TBench& b = Bench();
-  if (!b.Ready()) {
-    state.SkipWithError("no OpenGL context");
-    return;
-  }
-  EngineFrame(b);
-  PlainFrame(b);
-  bench::FrameRounds(
-      state, kRoundFrames, [&] { EngineFrame(b); }, [&] { PlainFrame(b); }, ratios);
+  bench::BenchFrameRounds(state, Bench(), kNotReady, kRoundFrames, EngineFrame, PlainFrame, ratios);
 }
 
 BENCHMARK(BM_EngineOverPlain)->Unit(benchmark::kMillisecond)->Iterations(15);

@@ -13,6 +13,7 @@
 #include <ctime>
 #include <vector>
 
+#include "bench/support/bench_ready.h"
 #include "bench/support/heap_count.h"
 
 namespace corvane::bench {
@@ -82,6 +83,34 @@ void FrameRounds(benchmark::State& state, int frames, Engine engine, Plain plain
   ratios = {Median(wall), Median(cpu)};
   state.counters["wall_ratio"] = ratios.Wall;
   state.counters["cpu_ratio"] = ratios.Cpu;
+}
+
+// CountedFrames of one kind of frame on a shared bench, skipped with why
+// when the bench is not ready; false then.
+template <class Bench>
+bool BenchCountedFrames(benchmark::State& state, Bench& bench, void (*frame)(Bench&), const char* why) {
+  if (!BenchReady(state, bench, why)) return false;
+  // The CPU column is the main thread's time.
+  CountedFrames(state, [&] { frame(bench); });
+  return true;
+}
+
+// Whether engine and plain get a frame each before the rounds (to compile
+// the renderer's code and fill caches outside the timing).
+enum class ERoundWarmUp { Warm, Cold };
+
+// FrameRounds of engine against plain on a shared bench, skipped with why
+// when the bench is not ready.
+template <class Bench>
+void BenchFrameRounds(benchmark::State& state, Bench& bench, const char* why, int frames, void (*engine)(Bench&),
+                      void (*plain)(Bench&), TFrameTimes& ratios, ERoundWarmUp warmUp = ERoundWarmUp::Warm) {
+  if (!BenchReady(state, bench, why)) return;
+  if (warmUp == ERoundWarmUp::Warm) {
+    engine(bench);
+    plain(bench);
+  }
+  FrameRounds(
+      state, frames, [&] { engine(bench); }, [&] { plain(bench); }, ratios);
 }
 
 // The program's body: runs the benchmarks, then prints the ratios after

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/support/bench_ready.h"
+
 namespace corvane::bench {
 
 template <class Engine, class Plain>
@@ -67,6 +69,26 @@ double FrameRatio(benchmark::State& state, Engine engine, Plain plain) {
         10, [&engine] { for (int i = 0; i < 30; ++i) engine(); }, [&plain] { for (int i = 0; i < 30; ++i) plain(); });
   state.counters["ratio"] = ratio;
   return ratio;
+}
+
+// TimeFrames of one kind of frame on a shared bench, skipped with why when
+// the bench is not ready (false then); the warm-up ends with the bench's
+// ResetCounts.
+template <class Bench>
+bool BenchTimeFrames(benchmark::State& state, Bench& bench, const char* why, int frames, int items,
+                     void (*frame)(Bench&)) {
+  if (!BenchReady(state, bench, why)) return false;
+  TimeFrames(state, frames, items, [&] { frame(bench); }, [&] { bench.ResetCounts(); });
+  return true;
+}
+
+// FrameRatio of engine against plain on a shared bench, skipped with why
+// when the bench is not ready (ratio is left as it was then).
+template <class Bench>
+void BenchFrameRatio(benchmark::State& state, Bench& bench, const char* why, void (*engine)(Bench&),
+                     void (*plain)(Bench&), double& ratio) {
+  if (!BenchReady(state, bench, why)) return;
+  ratio = FrameRatio(state, [&] { engine(bench); }, [&] { plain(bench); });
 }
 
 // The program's body: runs the benchmarks, then prints the ratio after its
