@@ -14,6 +14,23 @@ bool SidesInRange(std::uint64_t width, std::uint64_t height) {
   return width > 0 && height > 0 && width <= kMaxPngSide && height <= kMaxPngSide;
 }
 
+// Every chunk lies inside the bytes: libpng allocates what a chunk's length
+// claims before it reads it, so a damaged length would ask for gigabytes
+// from a file of a hundred bytes.
+// (A file cut short between chunks is left to libpng, which reads what is
+// whole.)
+bool ChunksInside(std::span<const std::uint8_t> bytes) {
+  std::size_t at = 8;
+  while (bytes.size() - at >= 12) {
+    const std::uint64_t length = (std::uint64_t{bytes[at]} << 24) | (std::uint64_t{bytes[at + 1]} << 16) |
+                                 (std::uint64_t{bytes[at + 2]} << 8) | bytes[at + 3];
+    if (length > bytes.size() - at - 12) return false;
+    if (std::memcmp(bytes.data() + at + 4, "IEND", 4) == 0) return true;
+    at += 12 + static_cast<std::size_t>(length);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsPngSignature(std::span<const std::uint8_t> bytes) {
@@ -22,6 +39,10 @@ bool IsPngSignature(std::span<const std::uint8_t> bytes) {
 
 bool DecodePng(std::span<const std::uint8_t> bytes, std::int32_t& width, std::int32_t& height,
                std::vector<std::uint32_t>& pixels, std::string& error) {
+  if (IsPngSignature(bytes) && !ChunksInside(bytes)) {
+    error = "a chunk runs past the end of the file";
+    return false;
+  }
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
