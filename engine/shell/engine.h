@@ -74,6 +74,14 @@ class SomeEngine : public BaseObject, public TEngineServices {
   bool Pause() const { return pause_; }
   // Resuming restarts the frame clock, so the paused time is not counted.
   void SetPause(bool value);
+  // Set by "-fixedstep": every frame advances the clock by exactly one
+  // frame period (the applet's, or a sixtieth of a second when it runs
+  // free) whatever the machine's speed, and random numbers start from a
+  // fixed seed, so a recorded input plays back to the same frames every
+  // time. Frames still wait for their period on the real clock, catching
+  // up when late, so sound stays in step.
+  bool FixedStep() const { return fixedStep_; }
+  void SetFixedStep(bool value);
 
   // The main loop: RunStep until no applet is alive.
   void Run();
@@ -154,6 +162,8 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void PausedStep();
   void FreeTerminatedApplets();
   void TickApplet(Applet* applet);
+  float FixedPeriod() const;
+  void KeepRealTime(float step);
 
   std::unique_ptr<TEngineLog> log_;
   TOwned<TPlatform> platform_;
@@ -167,6 +177,8 @@ class SomeEngine : public BaseObject, public TEngineServices {
   float time_ = 0;
   float deltaTime_ = 0;
   bool pause_ = false;
+  bool fixedStep_ = false;
+  float realDue_ = 0;  // when, on the platform's clock, a fixed step's frame is due
   bool embedded_ = false;
   std::int32_t nestingDepth_ = 0;
   std::uint64_t frameCount_ = 0;

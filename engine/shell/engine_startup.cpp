@@ -88,6 +88,7 @@ void SomeEngine::ReadCommandLine() {
       else if (argument == "-ogl") UseOGL = true;
       else if (argument == "-storelog") StoreLog = true;
       else if (argument == "-nostorelog") StoreLog = false;
+      else if (argument == "-fixedstep") SetFixedStep(true);
     } else {
       // The last path wins; an empty argument clears one given before it.
       path = argument;

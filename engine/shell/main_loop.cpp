@@ -1,9 +1,12 @@
 // The main loop and frame timing: Run repeats RunStep until no applet is
 // alive; each RunStep takes one host event, reads the clock, smooths the
 // frame time and ticks every applet, free-running or at its frame rate.
+// With a fixed step the clock is the frame count instead.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "base/system/random.h"
 #include "base/text/number_text.h"
 #include "engine/core/event.h"
 #include "engine/shell/applet.h"
@@ -14,6 +17,12 @@
 namespace corvane {
 
 namespace {
+
+constexpr float kFreeRunningStep = 1.0f / 60.0f;
+// A fixed-step program this far behind the real clock (held in a debugger,
+// say) stops catching up and goes on from now.
+constexpr float kMaxFixedStepLag = 1.0f;
+constexpr std::uint32_t kFixedStepSeed = 1;
 
 // The window actions (close, activate, deactivate) queued for one applet,
 // oldest first, each once; every other event stays queued for the frames
@@ -62,15 +71,22 @@ void DispatchTreeWindowActions(Applet& root) {
 void SomeEngine::SetPause(bool value) {
   if (pause_ && !value && platform_) {
     // The time spent paused is not counted.
-    curTime_ = lastTime_ = platform_->GetCurrentTime();
+    if (fixedStep_) realDue_ = platform_->GetCurrentTime();
+    else curTime_ = lastTime_ = platform_->GetCurrentTime();
     deltaTime_ = 0;
   }
   pause_ = value;
 }
 
+void SomeEngine::SetFixedStep(bool value) {
+  fixedStep_ = value;
+  if (value) RandSeed(kFixedStepSeed);
+  if (platform_) realDue_ = platform_->GetCurrentTime();
+}
+
 void SomeEngine::Run() {
   // The first frame's time is the time since here, not the whole clock.
-  if (platform_) curTime_ = lastTime_ = platform_->GetCurrentTime();
+  if (platform_) curTime_ = lastTime_ = realDue_ = platform_->GetCurrentTime();
   deltaTime_ = 0;
   for (;;) {
     bool alive = false;
@@ -103,8 +119,13 @@ bool SomeEngine::RunStep() {
   }
   if (platform_) platform_->PeekHandler();
   lastTime_ = curTime_;
-  if (platform_) curTime_ = platform_->GetCurrentTime();
-  deltaTime_ = (deltaTime_ + (curTime_ - lastTime_)) / 2.0f;
+  if (fixedStep_) {
+    deltaTime_ = FixedPeriod();
+    curTime_ += deltaTime_;
+  } else {
+    if (platform_) curTime_ = platform_->GetCurrentTime();
+    deltaTime_ = (deltaTime_ + (curTime_ - lastTime_)) / 2.0f;
+  }
   time_ += deltaTime_;
 
   // Last to first; a child added during the pass waits for the next one.
@@ -118,7 +139,26 @@ bool SomeEngine::RunStep() {
     if (alive.Get() && applet->Terminated() && !embedded_ && nestingDepth_ == 1) applet->Free();
     if (i > count()) i = count();  // the pass freed children
   }
+  if (fixedStep_) KeepRealTime(deltaTime_);
   return true;
+}
+
+float SomeEngine::FixedPeriod() const {
+  float period = 0;
+  for (std::int32_t i = 0; i < count(); ++i)
+    if (auto* applet = dynamic_cast<Applet*>(children(i)); applet && applet->FrameRate() >= 1) {
+      const auto own = static_cast<float>(1.0 / applet->FrameRate());
+      period = period > 0 ? std::min(period, own) : own;
+    }
+  return period > 0 ? period : kFreeRunningStep;
+}
+
+void SomeEngine::KeepRealTime(float step) {
+  if (!platform_) return;
+  realDue_ += step;
+  const float now = platform_->GetCurrentTime();
+  if (realDue_ < now - kMaxFixedStepLag) realDue_ = now;
+  else if (realDue_ > now) platform_->Sleep(static_cast<std::int32_t>(std::trunc((realDue_ - now) * 1000.0f)));
 }
 
 void SomeEngine::PausedStep() {
@@ -146,7 +186,7 @@ void SomeEngine::FreeTerminatedApplets() {
 
 void SomeEngine::TickApplet(Applet* applet) {
   const std::int32_t frameRate = applet->FrameRate();
-  if (frameRate < 1) {
+  if (frameRate < 1 || fixedStep_) {
     applet->ProcessTick(deltaTime_, time_);
     return;
   }

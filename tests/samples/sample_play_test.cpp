@@ -2,14 +2,16 @@
 // on a copy of the sample's folder (the build places it in Resources/),
 // headless under SDL's offscreen video driver (Mesa llvmpipe) and disk
 // audio driver, driven by an input recording in the engine's own format
-// that main.js plays when started with "+play=FILE". The checks read what a
-// user would see: the applet's own log lines, the preferences and score
-// table it stores, a picture it takes of itself at a fixed frame, and the
-// sound the audio driver wrote. The same sample packed into a ".applet"
-// container starts and draws too.
+// that main.js plays when started with "+play=FILE". With "-fixedstep" the
+// engine's clock advances one frame period a frame, so a play is the same
+// every time. The checks read what a user would see: the applet's own log
+// lines, the preferences and score table it stores, the pictures it takes
+// of itself against the README's screenshots, and the sound the audio
+// driver wrote. The same sample packed into a ".applet" container starts
+// and draws too.
 //
-// CORVANE_UPDATE_EXPECTED=1 also puts the picture of the recorded game in
-// docs/screenshot.png, the README's screenshot.
+// CORVANE_UPDATE_EXPECTED=1 makes this play's pictures the expected ones:
+// docs/screenshots/, which the README shows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,7 +30,8 @@
 #include "base/text/text_convert.h"
 #include "tests/base/temp_dir.h"
 #include "tests/platform_sdl/png_picture.h"
-#include "tests/support/file_bytes.h"
+#include "tests/samples/sample_recording.h"
+#include "tests/samples/sound_track.h"
 #include "tests/support/program_run.h"
 
 namespace corvane {
@@ -44,147 +47,46 @@ const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=offscreen", "SDL_AU
                                             "SDL_DISKAUDIOFILE=audio.raw", "DISPLAY", "WAYLAND_DISPLAY"};
 
 constexpr std::uint32_t kBackground = 0x203040;
+constexpr int kMixRate = 44100;
+// Sound is a peak of -40 dB and more; silence stays below -80 dB.
+constexpr float kSound = 0.01f;
+constexpr float kSilence = 0.0001f;
+// Pictures on another machine's llvmpipe may round a few edges otherwise.
+constexpr int kPixelTolerance = 24;
+constexpr double kShareAlike = 0.99;
 
-// Input as the engine records it, "time:event": a key is "type,key,char,"
-// (type 0 down, 1 up), the mouse "type,button,x,y,dx,dy," (type 2 down, 3
-// up, 4 a move; button 1 the left one; x and y in window pixels). The start
-// form first (at 20, 20): a click at the end of the name, six Backspaces
-// over "Player", "Ada" typed; the music drop-down opened and its second
-// item, the tracker tune, chosen; the music check box off and on again; the
-// volume's thumb dragged from 100 to the middle; Inspect, and the
-// inspector's close button; Play. Then the game: two presses of Space, M,
-// the console opened by its key, "points()" typed and run, the console
-// closed, E for the floor's burst once the crates have landed (within
-// three seconds of the start), and Escape, late enough that frame 120 (two
-// seconds at 60 frames a second, after the one-second fade-in) comes before
-// it on a loaded machine too; one too slow for that has the sample take the
-// picture as Escape ends it.
-std::vector<std::u16string> Recording() {
-  std::vector<std::u16string> lines = {u"0"};
-  float t = 0.5f;
-  auto add = [&](const std::u16string& event) { lines.push_back(FloatToStr(t) + u":" + event); };
-  auto key = [&](int code, int ch) {
-    add(u"0," + IntToStr(code) + u"," + IntToStr(ch) + u",");
-    t += 0.02f;
-    add(u"1," + IntToStr(code) + u"," + IntToStr(ch) + u",");
-    t += 0.03f;
-  };
-  auto mouse = [&](int type, int x, int y) {
-    add(IntToStr(type) + u",1," + IntToStr(x) + u"," + IntToStr(y) + u",0,0,");
-    t += 0.1f;
-  };
-  // The pointer moves onto the widget first, as a hand's does: a check box
-  // counts a release only while the pointer hovers it.
-  auto click = [&](int x, int y) {
-    mouse(4, x, y);
-    mouse(2, x, y);
-    mouse(3, x, y);
-    t += 0.1f;
-  };
-  auto type = [&](const std::string& text) {
-    for (char c : text) {
-      const bool letter = c >= 'a' && c <= 'z';
-      const int code = letter ? c - 'a' + 'A' : c == '(' ? '9' : c == ')' ? '0' : c;
-      key(code, c);
-    }
-  };
-  click(200, 112);  // the name's end
-  for (int i = 0; i < 6; ++i) key(8, 0);
-  type("Ada");
-  click(100, 144);  // the drop-down opens its list below it
-  click(100, 179);  // its second item
-  click(40, 175);   // the check box, off
-  click(40, 175);   // and on
-  mouse(2, 195, 226);  // the volume's thumb, at 100
-  mouse(4, 119, 226);
-  mouse(3, 119, 226);
-  click(255, 144);  // Inspect
-  click(790, 50);   // the inspector's close button (the sample puts it at 600, 40)
-  click(255, 112);  // Play
-  t += 0.3f;
-  key(32, 32);
-  key(32, 32);
-  key(77, 109);
-  t += 0.3f;
-  key(192, '`');  // the console
-  t += 0.8f;      // as it fades in
-  type("points()");
-  key(13, 13);
-  key(192, '`');
-  t = 7.0f;
-  key(69, 101);
-  t = 8.5f;
-  key(27, 27);
-  return lines;
-}
-
-class SamplePlayTest : public ::testing::Test {
- protected:
-  std::string PathOf(const std::string& name) const { return folder_ / name; }
-
-  void SetUp() override {
-#ifndef CORVANE_SAMPLE_SCRIPTED
-    GTEST_SKIP() << "built without the JavaScript engine, which plays the sample's game";
-#endif
-  }
-
-  // The sample's folder as the build placed it, without any run's files:
-  // its folders (the engine's cache) empty.
-  bool CopySample() const {
-    if (!fs::exists(CORVANE_SAMPLE_DIR "/main.object")) return false;
-    for (const fs::directory_entry& entry : fs::directory_iterator(CORVANE_SAMPLE_DIR)) {
-      const std::string name = entry.path().filename().string();
-      if (entry.is_directory()) fs::create_directory(PathOf(name));
-      else if (entry.is_regular_file() && !kRunFiles.contains(entry.path().extension().string()))
-        fs::copy_file(entry.path(), PathOf(name));
-    }
-    return true;
-  }
-
-  void WriteRecording(const std::string& name) const {
-    TOwned<TWideStringList> lines(Create<TWideStringList>());
-    for (const std::u16string& line : Recording()) lines->Add(line);
-    ASSERT_TRUE(lines->SaveToFile(PathOf(name)));
-  }
-
-  test::TProgramRun Run(const std::vector<std::string>& arguments, const std::string& until = {}) const {
-    return test::RunProgram({.program = CORVANE_PROGRAM,
-                             .arguments = arguments,
-                             .environment = kHeadless,
-                             .folder = folder_.Path(),
-                             .until = until,
-                             .polls = 2400});
-  }
-
-  // A stored list as the applet wrote it (ciphered), one line each.
-  std::vector<std::string> StoredLines(const std::string& name) const {
-    std::vector<std::string> lines;
-    std::unique_ptr<TFileStream> stream = TFileStream::Open(PathOf(name), fmOpenRead);
-    TOwned<TWideStringList> list(Create<TWideStringList>());
-    if (!stream || !list->LoadFromStreamEncrypt(*stream)) return lines;
-    for (std::int32_t i = 0; i < list->Count(); ++i) lines.push_back(Utf16ToUtf8(list->Strings(i)));
-    return lines;
-  }
-
-  test::TTempDir folder_;
+// The applet's own account of the recorded game, in order.
+const std::vector<std::string> kGameLines = {
+    "hello Player, run 1",
+    "timer running",
+    "music choice Tracker tune",
+    "sound volume 50",
+    "redCrate landed, score 5",
+    "picture form.png",
+    "inspector shown",
+    "tealCrate landed, score 10",
+    "picture inspector.png",
+    "music off",
+    "playing as Ada, inspector closed",
+    "click, score 20",
+    "click, score 30",
+    "points 30",
+    "picture console.png",
+    "explosion",
+    "picture scene.png",
+    "tracker tune",
+    "final score 30 for Ada",
 };
 
 bool Holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-int Count(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
-std::vector<std::string> ErrorLines(const std::string& output) {
-  std::vector<std::string> errors;
-  std::size_t at = 0;
-  while ((at = output.find("(e) ", at)) != std::string::npos) {
-    errors.push_back(output.substr(at, output.find('\n', at) - at));
-    at += 4;
+std::vector<std::string> LinesAfter(const std::string& output, const std::string& mark) {
+  std::vector<std::string> lines;
+  for (std::size_t at = output.find(mark); at != std::string::npos; at = output.find(mark, at)) {
+    at += mark.size();
+    lines.push_back(output.substr(at, output.find('\n', at) - at));
   }
-  return errors;
+  return lines;
 }
 
 bool HasLineEndingWith(const std::vector<std::string>& lines, const std::string& end) {
@@ -220,43 +122,122 @@ void ExpectAScene(const std::string& path) {
   EXPECT_GT(colours.size(), 20u) << path;
 }
 
-// The disk audio driver's file holds sound: the music plays from the start.
-void ExpectSound(const std::string& path) {
-  const std::string bytes = test::ReadFileBytes(path).value_or("");
-  ASSERT_GT(bytes.size(), 4096u) << "no audio written to " << path;
-  EXPECT_TRUE(std::ranges::any_of(bytes, [](char b) { return b != 0; })) << "only silence in " << path;
+// The shot's rows that are compared.
+test::TPngPicture ComparedPart(const std::string& path, const test::TSampleShot& shot) {
+  test::TPngPicture picture = test::ReadPng(path);
+  const auto skipped = static_cast<std::size_t>(std::clamp(shot.firstRow, 0, picture.Height));
+  picture.Rgb.erase(picture.Rgb.begin(), picture.Rgb.begin() + static_cast<std::ptrdiff_t>(skipped * picture.Width * 3));
+  picture.Height -= static_cast<std::int32_t>(skipped);
+  return picture;
 }
 
-TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
-  if (!CopySample()) GTEST_SKIP() << "no sample in " << CORVANE_SAMPLE_DIR;
-  WriteRecording("input.rec");
-  const test::TProgramRun run = Run({PathOf("main.object"), "+play=input.rec", "+shot=120:frame120.png"});
+bool UpdatingExpected() {
+  const char* update = std::getenv("CORVANE_UPDATE_EXPECTED");
+  return update && std::string(update) == "1";
+}
+
+// One copy of the sample's folder, and what the program did in it.
+class TSampleFolder {
+ public:
+  explicit TSampleFolder(const std::string& path) : path_(path) {}
+
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  // The sample's folder as the build placed it, without any run's files:
+  // its folders (the engine's cache) empty.
+  bool CopySample() const {
+    if (!fs::exists(CORVANE_SAMPLE_DIR "/main.object")) return false;
+    fs::create_directories(path_);
+    for (const fs::directory_entry& entry : fs::directory_iterator(CORVANE_SAMPLE_DIR)) {
+      const std::string name = entry.path().filename().string();
+      if (entry.is_directory()) fs::create_directory(*this / name);
+      else if (entry.is_regular_file() && !kRunFiles.contains(entry.path().extension().string()))
+        fs::copy_file(entry.path(), *this / name);
+    }
+    return true;
+  }
+
+  test::TProgramRun Run(const std::vector<std::string>& arguments, const std::string& until = {}) const {
+    return test::RunProgram({.program = CORVANE_PROGRAM,
+                             .arguments = arguments,
+                             .environment = kHeadless,
+                             .folder = path_,
+                             .until = until,
+                             .polls = 2400});
+  }
+
+  // The recorded game, on the fixed step, picturing itself on the way.
+  test::TProgramRun Play(const test::TSampleRecording& recording) const {
+    TOwned<TWideStringList> lines(Create<TWideStringList>());
+    for (const std::u16string& line : recording.lines) lines->Add(line);
+    EXPECT_TRUE(lines->SaveToFile(*this / "input.rec"));
+    std::vector<std::string> arguments = {*this / "main.object", "-fixedstep", "+play=input.rec"};
+    for (const test::TSampleShot& shot : recording.shots)
+      arguments.push_back("+shot=" + std::to_string(shot.frame) + ":" + shot.name + ".png");
+    return Run(arguments);
+  }
+
+  // A stored list as the applet wrote it (ciphered), one line each.
+  std::vector<std::string> StoredLines(const std::string& name) const {
+    std::vector<std::string> lines;
+    std::unique_ptr<TFileStream> stream = TFileStream::Open(*this / name, fmOpenRead);
+    TOwned<TWideStringList> list(Create<TWideStringList>());
+    if (!stream || !list->LoadFromStreamEncrypt(*stream)) return lines;
+    for (std::int32_t i = 0; i < list->Count(); ++i) lines.push_back(Utf16ToUtf8(list->Strings(i)));
+    return lines;
+  }
+
+ private:
+  std::string path_;
+};
+
+class SamplePlayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifndef CORVANE_SAMPLE_SCRIPTED
+    GTEST_SKIP() << "built without the JavaScript engine, which plays the sample's game";
+#endif
+  }
+
+  test::TTempDir temp_;
+};
+
+// The sound follows the game: music from the start until the check box
+// turns it off, then silence but for the two clicks of Space, then the
+// tracker tune from M to the end. The file starts when the sound device
+// opens, a little before the recording's clock: the first click places the
+// game's times in the file.
+void ExpectSoundFollowsTheGame(const test::TSoundTrack& track, const test::TSampleRecording& recording) {
+  ASSERT_GT(track.Seconds(), recording.musicOn) << "the audio file ends early";
+  const std::vector<test::TSoundSpan> spans = track.Sounding(kSound, 0.2);
+  std::string heard;
+  for (const test::TSoundSpan& span : spans) heard += " " + std::to_string(span.start) + "-" + std::to_string(span.end);
+  SCOPED_TRACE("sound at" + heard);
+  ASSERT_GE(spans.size(), 4u);
+  const double offset = spans[1].start - recording.clicks[0];
+  EXPECT_NEAR(spans[0].end, recording.musicOff + offset, 0.5);
+  EXPECT_NEAR(spans[2].start, recording.clicks[1] + offset, 0.5);
+  for (int i : {1, 2}) EXPECT_LT(spans[i].Length(), 0.5) << "the click " << i;
+  EXPECT_NEAR(spans[3].start, recording.musicOn + offset, 0.5);
+  EXPECT_LT(track.Peak(spans[0].end + 0.05, spans[1].start - 0.05), kSilence);
+  EXPECT_LT(track.Peak(spans[1].end + 0.05, spans[2].start - 0.05), kSilence);
+  EXPECT_LT(track.Peak(spans[2].end + 0.05, spans[3].start - 0.05), kSilence);
+}
+
+TEST_F(SamplePlayTest, ARecordedGamePlaysTheSameEveryTime) {
+  const test::TSampleRecording recording = test::SampleRecording();
+  const TSampleFolder first(temp_ / "first");
+  if (!first.CopySample()) GTEST_SKIP() << "no sample in " << CORVANE_SAMPLE_DIR;
+  const test::TProgramRun run = first.Play(recording);
   ASSERT_EQ(run.status, 0) << run.output;
 
-  // The applet's own account of the game, in order.
-  std::size_t at = 0;
-  for (const char* line :
-       {"(i) sample: hello Player, run 1", "(i) sample: music choice Tracker tune", "(i) sample: music off",
-        "(i) sample: music on", "(i) sample: sound volume 50", "(i) sample: inspector shown",
-        "(i) sample: playing as Ada, inspector closed", "(i) sample: streamed music", "(i) sample: points ",
-        "(i) sample: explosion", "(i) sample: final score 30 for Ada"}) {
-    const std::size_t found = run.output.find(line, at);
-    ASSERT_NE(found, std::string::npos) << "no '" << line << "' after the lines before it:\n" << run.output;
-    at = found;
-  }
-  // On the real clock, where these fall among the keys depends on the
-  // machine's speed: the timer's first beat, the picture, the two Spaces
-  // and the crates, which fall onto the floor under the physics engine and
-  // land once each, worth 5 points.
-  EXPECT_TRUE(Holds(run.output, "(i) sample: timer running")) << run.output;
-  EXPECT_TRUE(Holds(run.output, "(i) sample: picture frame120.png")) << run.output;
-  EXPECT_EQ(Count(run.output, "(i) sample: click, score "), 2) << run.output;
+  EXPECT_EQ(LinesAfter(run.output, "(i) sample: "), kGameLines) << run.output;
   EXPECT_TRUE(Holds(run.output, "(i) Newton Game Dynamics engine started")) << run.output;
-  EXPECT_EQ(Count(run.output, "(i) sample: redCrate landed"), 1) << run.output;
-  EXPECT_EQ(Count(run.output, "(i) sample: tealCrate landed"), 1) << run.output;
-  EXPECT_EQ(ErrorLines(run.output), std::vector<std::string>{}) << run.output;
+  EXPECT_EQ(LinesAfter(run.output, "(e) "), std::vector<std::string>{}) << run.output;
+  // Sanitizers (a sanitized build's run checks leaks at exit too).
+  EXPECT_FALSE(Holds(run.output, "runtime error:")) << run.output;
 
-  const std::vector<std::string> prefs = StoredLines("main.prefs");
+  const std::vector<std::string> prefs = first.StoredLines("main.prefs");
   // The name typed is the player's.
   EXPECT_TRUE(HasLineEndingWith(prefs, "currentuser=Ada")) << ::testing::PrintToString(prefs);
   EXPECT_TRUE(HasLineEndingWith(prefs, "user1=Ada")) << ::testing::PrintToString(prefs);
@@ -264,32 +245,52 @@ TEST_F(SamplePlayTest, ARecordedGameScoresStoresAndPictures) {
   EXPECT_TRUE(HasLineEndingWith(prefs, ".lastScore=30")) << ::testing::PrintToString(prefs);
   // The volume set on the track bar, kept by the applet as it ends.
   EXPECT_EQ(StoredNumber(prefs, ".soundvolume="), 0.5) << ::testing::PrintToString(prefs);
-  EXPECT_EQ(StoredLines("main.score"), std::vector<std::string>{"Ada=30"});
-  ExpectAScene(PathOf("frame120.png"));
-  if (const char* update = std::getenv("CORVANE_UPDATE_EXPECTED"); update && std::string(update) == "1")
-    fs::copy_file(PathOf("frame120.png"), CORVANE_DOCS_DIR "/screenshot.png", fs::copy_options::overwrite_existing);
-  ExpectSound(PathOf("audio.raw"));
+  EXPECT_EQ(first.StoredLines("main.score"), std::vector<std::string>{"Ada=30"});
 
-  // Played again, the preferences count the second run, and the table
-  // keeps both games.
-  const test::TProgramRun again = Run({PathOf("main.object"), "+play=input.rec"});
+  for (const test::TSampleShot& shot : recording.shots) {
+    SCOPED_TRACE(shot.name);
+    const std::string taken = first / (shot.name + ".png");
+    const std::string expected = CORVANE_DOCS_DIR "/screenshots/" + shot.name + ".png";
+    if (UpdatingExpected()) fs::copy_file(taken, expected, fs::copy_options::overwrite_existing);
+    EXPECT_GE(test::ShareAlike(ComparedPart(taken, shot), ComparedPart(expected, shot), kPixelTolerance), kShareAlike)
+        << taken << " differs from " << expected;
+  }
+  ExpectSoundFollowsTheGame(test::TSoundTrack::Read(first / "audio.raw", kMixRate), recording);
+
+  // Played again in a new copy, the game is the same: its account and its
+  // pictures.
+  const TSampleFolder second(temp_ / "second");
+  ASSERT_TRUE(second.CopySample());
+  const test::TProgramRun again = second.Play(recording);
   ASSERT_EQ(again.status, 0) << again.output;
-  EXPECT_TRUE(Holds(again.output, "(i) sample: hello Ada, run 2")) << again.output;
-  EXPECT_EQ(StoredLines("main.score"), (std::vector<std::string>{"Ada=30", "Ada=30"}));
+  EXPECT_EQ(LinesAfter(again.output, "(i) sample: "), LinesAfter(run.output, "(i) sample: "));
+  for (const test::TSampleShot& shot : recording.shots)
+    EXPECT_EQ(test::ShareAlike(ComparedPart(first / (shot.name + ".png"), shot),
+                               ComparedPart(second / (shot.name + ".png"), shot), 0),
+              1.0)
+        << shot.name;
+
+  // Played once more where it was played first, the preferences count the
+  // second run, and the table keeps both games.
+  const test::TProgramRun third = first.Play(recording);
+  ASSERT_EQ(third.status, 0) << third.output;
+  EXPECT_TRUE(Holds(third.output, "(i) sample: hello Ada, run 2")) << third.output;
+  EXPECT_EQ(first.StoredLines("main.score"), (std::vector<std::string>{"Ada=30", "Ada=30"}));
 }
 
 TEST_F(SamplePlayTest, TheContainerStartsAndDraws) {
   if (!fs::exists(CORVANE_SAMPLE_APPLET)) GTEST_SKIP() << "no " << CORVANE_SAMPLE_APPLET;
-  fs::copy_file(CORVANE_SAMPLE_APPLET, PathOf("sample.applet"));
+  const TSampleFolder folder(temp_.Path());
+  fs::copy_file(CORVANE_SAMPLE_APPLET, folder / "sample.applet");
   // Nothing beside the container: whatever it plays comes from inside. It
   // runs until it has pictured itself after the fade-in, and is then ended
   // as a terminal ends it.
   const test::TProgramRun run =
-      Run({PathOf("sample.applet"), "+shot=120:" + PathOf("frame120.png")}, "(i) sample: picture");
+      folder.Run({folder / "sample.applet", "+shot=120:" + folder / "frame120.png"}, "(i) sample: picture");
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(Holds(run.output, "(i) sample: hello Player, run 1")) << run.output;
-  EXPECT_EQ(ErrorLines(run.output), std::vector<std::string>{}) << run.output;
-  ExpectAScene(PathOf("frame120.png"));
+  EXPECT_EQ(LinesAfter(run.output, "(e) "), std::vector<std::string>{}) << run.output;
+  ExpectAScene(folder / "frame120.png");
 }
 
 }  // namespace

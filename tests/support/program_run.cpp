@@ -26,7 +26,15 @@ std::string OutputOf(const std::string& path) { return ReadFileBytes(path).value
 TProgramRun RunProgram(const TProgramLaunch& launch) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) env.emplace_back(*e);
+#ifdef CORVANE_KEEP_LOADED
+  // The preloaded library comes before the sanitizer's runtime, which
+  // works as well after it.
+  std::vector<std::string> changes = {"LD_PRELOAD=" CORVANE_KEEP_LOADED,
+                                      "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0",
+                                      "LSAN_OPTIONS=suppressions=" CORVANE_LEAK_SUPPRESSIONS ":print_suppressions=0"};
+#else
   std::vector<std::string> changes = {"ASAN_OPTIONS=detect_leaks=0"};
+#endif
   changes.insert(changes.end(), launch.environment.begin(), launch.environment.end());
   for (const std::string& change : changes) {
     const std::string name = change.substr(0, change.find('='));

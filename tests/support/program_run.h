@@ -25,10 +25,11 @@ struct TProgramLaunch {
   int polls = 600;
 };
 
-// Leak reports at exit come from the system's OpenGL and D-Bus libraries,
-// not from the engine (its own tests check that), so every run has leak
-// detection off. A program that does not end within the bound, ends by a
-// signal, or never shows `until` is a failure of the calling test.
+// A sanitized program has its leaks checked at exit, with every library
+// it loaded still mapped (a leak report makes its exit status 23); other
+// builds run without leak detection. A program that does not end within
+// the bound, ends by a signal, or never shows `until` is a failure of the
+// calling test.
 TProgramRun RunProgram(const TProgramLaunch& launch);
 
 }  // namespace corvane::test

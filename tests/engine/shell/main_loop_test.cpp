@@ -1,7 +1,10 @@
-// The main loop: pause, the first frame's time, and the end of the loop when
-// no applet is left (the frame-rate cap is checked on a whole applet).
+// The main loop: pause, the first frame's time, the fixed step, and the end
+// of the loop when no applet is left (the frame-rate cap is checked on a
+// whole applet).
 #include <gtest/gtest.h>
 
+#include "base/reflection/prop_access.h"
+#include "base/system/random.h"
 #include "engine/core/event.h"
 #include "engine/shell/engine.h"
 #include "platform/low_event.h"
@@ -69,6 +72,30 @@ TEST(MainLoop, RunStartsFromTheClockAndEndsWithTheLastApplet) {
   EXPECT_LT(world.engine->DeltaTime(), 1.0f);
   EXPECT_FALSE(applet.Get());
   EXPECT_EQ(world.engine->count(), 0);
+}
+
+// A fixed step ignores how long frames took: each one is a period of the
+// applet's frame rate, and each waits for the real clock only when ahead
+// of it. The random sequence starts over.
+TEST(MainLoop, AFixedStepTicksWholePeriodsAndRepeatsRandomNumbers) {
+  TTestWorld world;
+  auto* timed = Create<TTimedObject>(TCreateContext(world.applet));
+  SetPropValue(*world.applet, "frameRate", Variant(std::int32_t{50}));
+  world.Platform().SetStep(0);
+  world.Platform().SetTime(10);
+  world.engine->SetFixedStep(true);
+  const float first = Random();
+  const float time = world.engine->Time();
+  world.engine->RunStep();  // on time: waits its 20 ms
+  world.Platform().SetTime(10.5f);
+  world.engine->RunStep();  // late: no wait
+  world.engine->RunStep();
+  ASSERT_EQ(timed->ticks.size(), 3u);
+  for (float dt : timed->ticks) EXPECT_FLOAT_EQ(dt, 0.02f);
+  EXPECT_FLOAT_EQ(world.engine->Time(), time + 0.06f);
+  EXPECT_EQ(world.Platform().Sleeps(), std::vector<std::int32_t>{20});
+  world.engine->SetFixedStep(true);
+  EXPECT_EQ(Random(), first);
 }
 
 }  // namespace

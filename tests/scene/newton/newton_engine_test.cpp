@@ -135,7 +135,9 @@ TEST_F(NewtonBodies, AMatrixStampChangesWheneverTheMatrixDid) {
       const TSpaceMatrix m = Engine()->GetBodyMatrix(boxes[i]->Body());
       const std::uint64_t stamp = Engine()->BodyMatrixStamp(boxes[i]->Body());
       EXPECT_NE(stamp, 0u);
-      if (i < matrices.size() && m != matrices[i]) EXPECT_NE(stamp, stamps[i]) << when << " box " << i;
+      if (i < matrices.size() && m != matrices[i]) {
+        EXPECT_NE(stamp, stamps[i]) << when << " box " << i;
+      }
       if (i < matrices.size()) {
         matrices[i] = m;
         stamps[i] = stamp;
