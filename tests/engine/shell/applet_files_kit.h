@@ -9,10 +9,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,12 +18,16 @@
 #include "base/streams/file_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/system/file_date.h"
+#include "tests/support/file_bytes.h"
 
 namespace corvane::test {
 
 class TTempFolderResMan final : public TResourceMan {
  public:
-  explicit TTempFolderResMan(const TCreateContext& context) : TResourceMan(context, MakeFolder()) { SetActive(true); }
+  explicit TTempFolderResMan(const TCreateContext& context)
+      : TResourceMan(context, MakeTempFolder("corvane-files-")) {
+    SetActive(true);
+  }
   ~TTempFolderResMan() override {
     std::error_code ignored;
     std::filesystem::remove_all(ResourceFile(), ignored);
@@ -40,14 +41,8 @@ class TTempFolderResMan final : public TResourceMan {
 
   std::string PathOf(const std::string& name) const { return ResourceFile() + name; }
   // The file's bytes; nothing when it does not exist.
-  std::optional<std::string> Bytes(const std::string& name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  void Put(const std::string& name, const std::string& bytes) const {
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
-  }
+  std::optional<std::string> Bytes(const std::string& name) const { return ReadFileBytes(PathOf(name)); }
+  void Put(const std::string& name, const std::string& bytes) const { WriteFileBytes(PathOf(name), bytes); }
   // Every file name in the folder, sorted.
   std::string Listing() const {
     std::string names;
@@ -57,13 +52,6 @@ class TTempFolderResMan final : public TResourceMan {
     std::sort(all.begin(), all.end());
     for (const auto& n : all) names += n + ";";
     return names;
-  }
-
- private:
-  static std::string MakeFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-files-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) return {};
-    return pattern + "/";
   }
 };
 
