@@ -4,6 +4,7 @@
 // the ciphered form decoded by hand, and a way to make file writes fail.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -55,25 +56,36 @@ class TTempFolderResMan final : public TResourceMan {
   }
 };
 
-// The ciphered form by hand: every UTF-16 unit XOR 0x6E51, little-endian.
-inline std::string Cipher(const std::u16string& text) {
+// UTF-16 little-endian with every unit XOR key, by hand: the ciphered form
+// of the applet's lists with the default key, plain UTF-16 with 0.
+inline std::string Cipher(const std::u16string& text, std::uint16_t key = 0x6E51) {
   std::string bytes;
   for (char16_t unit : text) {
-    const auto v = static_cast<std::uint16_t>(unit ^ 0x6E51);
+    const auto v = static_cast<std::uint16_t>(unit ^ key);
     bytes.push_back(static_cast<char>(v & 0xFF));
     bytes.push_back(static_cast<char>(v >> 8));
   }
   return bytes;
 }
 
-inline std::u16string Decipher(const std::string& bytes) {
+inline std::u16string Decipher(const std::string& bytes, std::uint16_t key = 0x6E51) {
   std::u16string text;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
     const auto v = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[i]) |
                                               (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    text.push_back(static_cast<char16_t>(v ^ 0x6E51));
+    text.push_back(static_cast<char16_t>(v ^ key));
   }
   return text;
+}
+
+// The lines of a text in which every line ends with CR LF (else the test fails).
+inline std::vector<std::u16string> CrLfLines(const std::u16string& text) {
+  std::vector<std::u16string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find(u"\r\n", start)) != std::u16string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  EXPECT_EQ(start, text.size()) << "a last line without CR LF";
+  return lines;
 }
 
 // While it lives, no file of this process may grow beyond maxBytes: writes

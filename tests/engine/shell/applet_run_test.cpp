@@ -42,14 +42,7 @@ void CloseAndRun(TLaunchEnv& env, Applet* applet = nullptr) {
 
 // The lines of the ciphered preference file.
 std::vector<std::u16string> PrefLines(const std::optional<std::string>& bytes) {
-  std::vector<std::u16string> lines;
-  if (!bytes) return lines;
-  const std::u16string text = test::Decipher(*bytes);
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find(u"\r\n", start)) != std::u16string::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  EXPECT_EQ(start, text.size()) << "a last line without CR LF";
-  return lines;
+  return bytes ? test::CrLfLines(test::Decipher(*bytes)) : std::vector<std::u16string>{};
 }
 
 // What a run from a folder stores beside the applet: its window place and
