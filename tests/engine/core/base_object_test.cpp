@@ -50,7 +50,7 @@ TEST(BaseObject, TreeLoadsFromTextWithNamesAndParents) {
             world.Scripts().variables.end());
 }
 
-TEST(BaseObject, TagLookupsWalkInPreOrder) {
+TEST(BaseObject, TagLookupsWalkInPreOrderAndFreeingLeavesThem) {
   TTestWorld world;
   BaseObject* root = world.Load(kTree);
   Event* event = world.applet->GetEvent();
@@ -63,8 +63,14 @@ TEST(BaseObject, TagLookupsWalkInPreOrder) {
   EXPECT_EQ(event->paramList(3), nullptr);
   EXPECT_EQ(root->findAllOwnByTagString(u"x"), 5);  // the list is not cleared here
   EXPECT_EQ(root->findByName(u"a1")->findAllByTagString(u"x"), 0);  // a leaf
-  // A freed object leaves the result list.
+  // Freeing takes the object out of its parent and the result list, and
+  // frees its subtree.
+  TWeak<BaseObject> a1(root->findByName(u"a1"));
+  const std::int32_t live = BaseObject::LiveCount();
   root->findByName(u"a")->Free();
+  EXPECT_FALSE(a1.Get());
+  EXPECT_EQ(root->count(), 1);
+  EXPECT_EQ(BaseObject::LiveCount(), live - 2);
   for (std::int32_t i = 0; i < event->paramListCount(); ++i)
     EXPECT_NE(event->paramList(i)->Name(), u"a1");
 }
@@ -158,17 +164,6 @@ TEST(BaseObject, ServicesAndTheEngineRefuseDisposeAndTheAppletTerminates) {
   EXPECT_FALSE(world.applet->Terminated());
   world.applet->dispose();
   EXPECT_TRUE(world.applet->Terminated());
-}
-
-TEST(BaseObject, FreeingRemovesFromTheParentAndFreesTheSubtree) {
-  TTestWorld world;
-  BaseObject* root = world.Load(kTree);
-  TWeak<BaseObject> a1(root->findByName(u"a1"));
-  const std::int32_t live = BaseObject::LiveCount();
-  root->findByName(u"a")->Free();
-  EXPECT_FALSE(a1.Get());
-  EXPECT_EQ(root->count(), 1);
-  EXPECT_EQ(BaseObject::LiveCount(), live - 2);
 }
 
 TEST(BaseObject, TicksScaleTimeDownTheTreeAndRunOnTick) {

@@ -4,15 +4,13 @@
 // the ciphered form decoded by hand, and a way to make file writes fail.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,12 +19,16 @@
 #include "base/streams/file_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/system/file_date.h"
+#include "tests/support/file_bytes.h"
 
 namespace corvane::test {
 
 class TTempFolderResMan final : public TResourceMan {
  public:
-  explicit TTempFolderResMan(const TCreateContext& context) : TResourceMan(context, MakeFolder()) { SetActive(true); }
+  explicit TTempFolderResMan(const TCreateContext& context)
+      : TResourceMan(context, MakeTempFolder("corvane-files-")) {
+    SetActive(true);
+  }
   ~TTempFolderResMan() override {
     std::error_code ignored;
     std::filesystem::remove_all(ResourceFile(), ignored);
@@ -40,14 +42,8 @@ class TTempFolderResMan final : public TResourceMan {
 
   std::string PathOf(const std::string& name) const { return ResourceFile() + name; }
   // The file's bytes; nothing when it does not exist.
-  std::optional<std::string> Bytes(const std::string& name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  void Put(const std::string& name, const std::string& bytes) const {
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
-  }
+  std::optional<std::string> Bytes(const std::string& name) const { return ReadFileBytes(PathOf(name)); }
+  void Put(const std::string& name, const std::string& bytes) const { WriteFileBytes(PathOf(name), bytes); }
   // Every file name in the folder, sorted.
   std::string Listing() const {
     std::string names;
@@ -58,34 +54,38 @@ class TTempFolderResMan final : public TResourceMan {
     for (const auto& n : all) names += n + ";";
     return names;
   }
-
- private:
-  static std::string MakeFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-files-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) return {};
-    return pattern + "/";
-  }
 };
 
-// The ciphered form by hand: every UTF-16 unit XOR 0x6E51, little-endian.
-inline std::string Cipher(const std::u16string& text) {
+// UTF-16 little-endian with every unit XOR key, by hand: the ciphered form
+// of the applet's lists with the default key, plain UTF-16 with 0.
+inline std::string Cipher(const std::u16string& text, std::uint16_t key = 0x6E51) {
   std::string bytes;
   for (char16_t unit : text) {
-    const auto v = static_cast<std::uint16_t>(unit ^ 0x6E51);
+    const auto v = static_cast<std::uint16_t>(unit ^ key);
     bytes.push_back(static_cast<char>(v & 0xFF));
     bytes.push_back(static_cast<char>(v >> 8));
   }
   return bytes;
 }
 
-inline std::u16string Decipher(const std::string& bytes) {
+inline std::u16string Decipher(const std::string& bytes, std::uint16_t key = 0x6E51) {
   std::u16string text;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
     const auto v = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[i]) |
                                               (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    text.push_back(static_cast<char16_t>(v ^ 0x6E51));
+    text.push_back(static_cast<char16_t>(v ^ key));
   }
   return text;
+}
+
+// The lines of a text in which every line ends with CR LF (else the test fails).
+inline std::vector<std::u16string> CrLfLines(const std::u16string& text) {
+  std::vector<std::u16string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find(u"\r\n", start)) != std::u16string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  EXPECT_EQ(start, text.size()) << "a last line without CR LF";
+  return lines;
 }
 
 // While it lives, no file of this process may grow beyond maxBytes: writes

@@ -17,6 +17,7 @@
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
 #include "script/script_engine.h"
+#include "tests/engine/shell/applet_files_kit.h"
 #include "tests/support/kit/applet_world.h"
 #include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/test_script_engine.h"
@@ -131,20 +132,11 @@ class AppletInput : public ::testing::Test {
     EXPECT_EQ(event->QueueCount(), 0);
   }
   // A record file's lines: a byte-order mark, then UTF-16 lines each ended
-  // by CR LF; empty for a file that is not so.
+  // by CR LF.
   std::vector<std::u16string> RecordLines(const std::string& name) const {
     const std::string bytes = world.Bytes(name).value_or("");
-    std::vector<std::u16string> lines;
-    if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE' || bytes.size() % 2 != 0) return lines;
-    std::u16string text;
-    for (std::size_t i = 2; i < bytes.size(); i += 2)
-      text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                           (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find(u"\r\n", start)) != std::u16string::npos; start = end + 2)
-      lines.push_back(text.substr(start, end - start));
-    if (start != text.size()) lines.clear();
-    return lines;
+    EXPECT_TRUE(bytes.starts_with("\xFF\xFE") && bytes.size() % 2 == 0) << name;
+    return test::CrLfLines(test::Decipher(bytes.substr(std::min<std::size_t>(bytes.size(), 2)), 0));
   }
   // Files of the applet's folder whose name holds the text (temporaries
   // of a write included).
@@ -155,12 +147,7 @@ class AppletInput : public ::testing::Test {
     return n;
   }
   void PutRecord(const std::string& name, const std::u16string& text) const {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t unit : text) {
-      bytes.push_back(static_cast<char>(unit & 0xFF));
-      bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    world.Put(name, bytes);
+    world.Put(name, "\xFF\xFE" + test::Cipher(text, 0));
   }
 
   TAppletWorld world;

@@ -8,11 +8,9 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,14 +29,29 @@
 #include "platform/register.h"
 #include "platform/window.h"
 #include "resources/cache/register.h"
+#include "resources/embedded_res_man.h"
 #include "resources/vfs_res_man.h"
 #include "scene/particles/register.h"
 #include "scene/register.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_applet.h"
 
 namespace corvane::test {
+
+// Writes a container file holding the files given (name, bytes).
+inline void MakeContainer(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files) {
+  TOwned<TVirtualFileSystemResMan> container(TVirtualFileSystemResMan::CreateEmpty(path));
+  ASSERT_TRUE(container->Active());
+  for (const auto& [name, bytes] : files) {
+    std::unique_ptr<TStream> stream = container->CreateStream(name, fmCreate);
+    ASSERT_NE(stream, nullptr) << name;
+    ASSERT_EQ(stream->Write(bytes.data(), static_cast<std::int64_t>(bytes.size())),
+              static_cast<std::int64_t>(bytes.size()));
+  }
+}
+
 namespace {
 
 // A stand-in root for launches: takes the launcher's resource manager (and
@@ -67,7 +80,8 @@ CORVANE_IMPLEMENT_CLASS(TLaunchApplet)
 
 class TLaunchEnv {
  public:
-  TLaunchEnv()
+  // With recordingDevices, the recording device is the default device class.
+  explicit TLaunchEnv(bool recordingDevices = false)
       : previousPlatform_(PlatformClass),
         previousDevice_(DefaultDevice),
         storeLog_(StoreLog),
@@ -82,8 +96,8 @@ class TLaunchEnv {
     RegisterPlatformClasses();
     RegisterClasses({TLaunchApplet::StaticClass()});
     PlatformClass = TNullPlatform::StaticClass();
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-launch-XXXXXX").string();
-    if (mkdtemp(pattern.data())) folder = pattern + "/";
+    if (recordingDevices) UseRecordingDevices();
+    folder = MakeTempFolder("corvane-launch-");
   }
   ~TLaunchEnv() {
     Finish();
@@ -164,12 +178,15 @@ class TLaunchEnv {
   std::string PathOf(const std::string& name) const { return folder + name; }
   void Put(const std::string& name, const std::string& bytes) const {
     std::filesystem::create_directories(std::filesystem::path(PathOf(name)).parent_path());
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
+    WriteFileBytes(PathOf(name), bytes);
   }
-  std::optional<std::string> Bytes(const std::string& name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
+  std::optional<std::string> Bytes(const std::string& name) const { return ReadFileBytes(PathOf(name)); }
+  // A container holding the files, carried in the executable under the name.
+  void Embed(const std::string& name, const std::vector<std::pair<std::string, std::string>>& files) const {
+    MakeContainer(PathOf(name), files);
+    const std::string bytes = Bytes(name).value_or("");
+    AddResource(name, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    std::filesystem::remove(PathOf(name));
   }
   bool Exists(const std::string& name) const { return std::filesystem::exists(PathOf(name)); }
   // The recording device as the default device class (registered once per
@@ -194,18 +211,6 @@ class TLaunchEnv {
 };
 
 }  // namespace
-
-// Writes a container file holding the files given (name, bytes).
-inline void MakeContainer(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files) {
-  TOwned<TVirtualFileSystemResMan> container(TVirtualFileSystemResMan::CreateEmpty(path));
-  ASSERT_TRUE(container->Active());
-  for (const auto& [name, bytes] : files) {
-    std::unique_ptr<TStream> stream = container->CreateStream(name, fmCreate);
-    ASSERT_NE(stream, nullptr) << name;
-    ASSERT_EQ(stream->Write(bytes.data(), static_cast<std::int64_t>(bytes.size())),
-              static_cast<std::int64_t>(bytes.size()));
-  }
-}
 
 // While it lives, the working folder is the one given (names without a
 // folder land there).

@@ -4,9 +4,6 @@
 // run whole with the real applet).
 #include <gtest/gtest.h>
 
-#include <span>
-
-#include "resources/embedded_res_man.h"
 #include "tests/engine/shell/applet_launch_kit.h"
 
 namespace corvane {
@@ -81,10 +78,7 @@ TEST(AppletLaunch, TheDefaultAppletLogIsNamedAfterTheProgram) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.LogName);
     TLaunchEnv env;
-    MakeContainer(env.PathOf("default.applet"), {{"main.object", kLaunchRoot}});
-    const std::string bytes = env.Bytes("default.applet").value_or("");
-    AddResource("default_applet",
-                std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    env.Embed("default_applet", {{"main.object", kLaunchRoot}});
     test::TInFolder inFolder(env.folder);
     SomeEngine* engine = env.Start(c.Arguments);
     ASSERT_EQ(engine->count(), 1);

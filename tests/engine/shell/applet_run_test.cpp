@@ -6,12 +6,10 @@
 
 #include <algorithm>
 #include <numeric>
-#include <span>
 
 #include "engine/core/event.h"
 #include "engine/shell/applet.h"
 #include "platform/low_event.h"
-#include "resources/embedded_res_man.h"
 #include "resources/vfs_res_man.h"
 #include "tests/engine/shell/applet_files_kit.h"
 #include "tests/engine/shell/applet_launch_kit.h"
@@ -44,14 +42,7 @@ void CloseAndRun(TLaunchEnv& env, Applet* applet = nullptr) {
 
 // The lines of the ciphered preference file.
 std::vector<std::u16string> PrefLines(const std::optional<std::string>& bytes) {
-  std::vector<std::u16string> lines;
-  if (!bytes) return lines;
-  const std::u16string text = test::Decipher(*bytes);
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find(u"\r\n", start)) != std::u16string::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  EXPECT_EQ(start, text.size()) << "a last line without CR LF";
-  return lines;
+  return bytes ? test::CrLfLines(test::Decipher(*bytes)) : std::vector<std::u16string>{};
 }
 
 // What a run from a folder stores beside the applet: its window place and
@@ -60,8 +51,7 @@ const std::vector<std::u16string> kStoredPrefs = {u"0", u"user1.screenmode=1024x
                                                   u"user1.left=100", u"user1.top=100"};
 
 TEST(AppletRun, AHeadlessRunFromStartToEnd) {
-  TLaunchEnv env;
-  TLaunchEnv::UseRecordingDevices();
+  TLaunchEnv env(true);
   env.Put("main.object", kApplet);
   const std::string path = env.PathOf("main.object");
   env.Start({path});
@@ -138,48 +128,34 @@ TEST(AppletRun, AHeadlessRunFromStartToEnd) {
   EXPECT_FALSE(env.Exists("main.run"));
 }
 
-TEST(AppletRun, FromAContainerFile) {
-  TLaunchEnv env;
-  TLaunchEnv::UseRecordingDevices();
-  MakeContainer(env.PathOf("game.applet"), {{"main.object", kApplet}});
-  env.Start({env.PathOf("game.applet")});
-  Applet* applet = RunningApplet(env.engine);
-  ASSERT_NE(applet, nullptr);
-  EXPECT_EQ(applet->Title(), u"Game");
-  EXPECT_EQ(applet->ResMan()->ClassName(), "TVirtualFileSystemResMan");
-  EXPECT_GE(TLaunchEnv::Find(env.Messages(), "(i) Try to create VFSResMan"), 0);
-  EXPECT_EQ(env.engine->LogFileName(), env.PathOf("game.log"));
-  EXPECT_TRUE(env.Exists("game.run"));
-  CloseAndRun(env);
-  env.Finish();
-  EXPECT_EQ(PrefLines(env.Bytes("game.prefs")), kStoredPrefs);
-  EXPECT_TRUE(env.Exists("game.log"));
-  EXPECT_FALSE(env.Exists("game.run"));
-}
-
-TEST(AppletRun, FromAContainerCarriedInTheExecutable) {
-  TLaunchEnv env;
-  TLaunchEnv::UseRecordingDevices();
-  MakeContainer(env.PathOf("built.applet"), {{"main.object", kApplet}});
-  const std::string bytes = env.Bytes("built.applet").value_or("");
-  AddResource("runtest_applet",
-              std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-  std::filesystem::remove(env.PathOf("built.applet"));
-  test::TInFolder inFolder(env.folder);
-  env.Start({"runtest_applet"});
-  Applet* applet = RunningApplet(env.engine);
-  ASSERT_NE(applet, nullptr);
-  EXPECT_EQ(applet->Title(), u"Game");
-  // The container's copy stays with the manager while the applet runs.
-  EXPECT_TRUE(applet->ResMan()->StreamExists("main.object"));
-  EXPECT_EQ(env.engine->LogFileName(), "runtest_applet.log");
-  CloseAndRun(env);
-  env.Finish();
-  EXPECT_EQ(std::count(env.messages.begin(), env.messages.end(), "(i) Trying to load runtest_applet"), 1);
-  // Its files go to the working folder, named after the path.
-  EXPECT_EQ(PrefLines(env.Bytes("runtest_applet.prefs")), kStoredPrefs);
-  EXPECT_TRUE(env.Exists("runtest_applet.log"));
-  EXPECT_FALSE(env.Exists("runtest_applet.run"));
+// A container from a file or carried in the executable; a carried one's
+// files go to the working folder, named after the path.
+TEST(AppletRun, FromAContainer) {
+  for (const bool carried : {false, true}) {
+    SCOPED_TRACE(carried ? "carried in the executable" : "a file");
+    TLaunchEnv env(true);
+    test::TInFolder inFolder(env.folder);
+    const std::string stem = carried ? "runtest_applet" : "game";
+    const std::string argument = carried ? stem : env.PathOf("game.applet");
+    if (carried) env.Embed(stem, {{"main.object", kApplet}});
+    else MakeContainer(argument, {{"main.object", kApplet}});
+    env.Start({argument});
+    Applet* applet = RunningApplet(env.engine);
+    ASSERT_NE(applet, nullptr);
+    EXPECT_EQ(applet->Title(), u"Game");
+    // The container's copy stays with the manager while the applet runs.
+    EXPECT_EQ(applet->ResMan()->ClassName(), "TVirtualFileSystemResMan");
+    EXPECT_TRUE(applet->ResMan()->StreamExists("main.object"));
+    EXPECT_EQ(TLaunchEnv::Find(env.Messages(), "(i) Try to create VFSResMan") >= 0, !carried);
+    EXPECT_EQ(env.engine->LogFileName(), carried ? stem + ".log" : env.PathOf(stem + ".log"));
+    EXPECT_TRUE(env.Exists(stem + ".run"));
+    CloseAndRun(env);
+    env.Finish();
+    EXPECT_EQ(std::count(env.messages.begin(), env.messages.end(), "(i) Trying to load " + argument), 1);
+    EXPECT_EQ(PrefLines(env.Bytes(stem + ".prefs")), kStoredPrefs);
+    EXPECT_TRUE(env.Exists(stem + ".log"));
+    EXPECT_FALSE(env.Exists(stem + ".run"));
+  }
 }
 
 // Counts the frames of the applet it lives in.
@@ -202,8 +178,7 @@ struct TFrameRateCase {
 TEST(AppletRun, FrameRate) {
   for (const TFrameRateCase& c : {TFrameRateCase{"30 frames a second", 30}, TFrameRateCase{"free-running", 0}}) {
     SCOPED_TRACE(c.Name);
-    TLaunchEnv env;
-    TLaunchEnv::UseRecordingDevices();
+    TLaunchEnv env(true);
     RegisterClasses({TFrameCounter::StaticClass()});
     TFrameCounter::ticks.clear();
     env.Put("main.object", "object game: Applet\n  frameRate = " + std::to_string(c.FrameRate) +
@@ -223,50 +198,43 @@ TEST(AppletRun, FrameRate) {
   }
 }
 
-TEST(AppletRun, APausedProgramClosesAndStoresItsPreferences) {
-  TLaunchEnv env;
-  TLaunchEnv::UseRecordingDevices();
-  RegisterClasses({TFrameCounter::StaticClass()});
-  TFrameCounter::ticks.clear();
-  env.Put("main.object", "object game: Applet\n  object counter: TFrameCounter\n  end\nend\n");
-  env.Start({env.PathOf("main.object")});
-  ASSERT_NE(RunningApplet(env.engine), nullptr);
-  env.engine->SetPause(true);
-  CloseAndRun(env);
-  EXPECT_TRUE(TFrameCounter::ticks.empty());
-  env.Finish();
-  EXPECT_EQ(PrefLines(env.Bytes("main.prefs")), kStoredPrefs);
-  EXPECT_FALSE(env.Exists("main.run"));
-}
-
-// An applet nested in the root has a window of its own, and the host's
-// close request goes to it: the program ends all the same, running or
-// paused, with the nested applet freed by the root's end.
-TEST(AppletRun, AProgramWithANestedAppletCloses) {
-  for (const bool paused : {false, true}) {
-    SCOPED_TRACE(paused ? "paused" : "running");
-    TLaunchEnv env;
-    TLaunchEnv::UseRecordingDevices();
-    env.Put("main.object", "object outer: Applet\n  object inner: Applet\n    title = 'Inner'\n  end\nend\n");
+// The host's close request ends the program running or paused, and a
+// nested applet (with a window of its own, the one the request goes to) is
+// freed by the root's end; a paused program runs no frame of its game.
+TEST(AppletRun, AProgramClosesRunningOrPausedAndWithANestedApplet) {
+  struct TCase {
+    bool nested, paused;
+  };
+  for (const TCase c : {TCase{false, true}, TCase{true, false}, TCase{true, true}}) {
+    SCOPED_TRACE(std::string(c.nested ? "nested" : "single") + (c.paused ? ", paused" : ", running"));
+    TLaunchEnv env(true);
+    RegisterClasses({TFrameCounter::StaticClass()});
+    env.Put("main.object", std::string("object outer: Applet\n  object counter: TFrameCounter\n  end\n") +
+                               (c.nested ? "  object inner: Applet\n    title = 'Inner'\n  end\n" : "") + "end\n");
     env.Start({env.PathOf("main.object")});
     Applet* outer = RunningApplet(env.engine);
     ASSERT_NE(outer, nullptr);
     auto* inner = dynamic_cast<Applet*>(outer->findByName(u"inner"));
-    ASSERT_NE(inner, nullptr);
-    ASSERT_NE(inner->Window(), nullptr);
-    EXPECT_EQ(env.Platform().CountWindowCalls("CreateWindow"), 2);
+    ASSERT_EQ(inner != nullptr, c.nested);
+    ASSERT_TRUE(!inner || inner->Window());
+    const int windows = c.nested ? 2 : 1;
+    EXPECT_EQ(env.Platform().CountWindowCalls("CreateWindow"), windows);
     env.engine->RunStep();
-    if (paused) env.engine->SetPause(true);
+    if (c.paused) env.engine->SetPause(true);
+    TFrameCounter::ticks.clear();
     CloseAndRun(env, inner);
-    EXPECT_EQ(env.Platform().CountWindowCalls("DestroyWindow"), 2);
+    EXPECT_EQ(TFrameCounter::ticks.empty(), c.paused);
+    EXPECT_EQ(env.Platform().CountWindowCalls("DestroyWindow"), windows);
     env.Finish();
+    if (!c.nested) {
+      EXPECT_EQ(PrefLines(env.Bytes("main.prefs")), kStoredPrefs);
+    }
     EXPECT_FALSE(env.Exists("main.run"));
   }
 }
 
 TEST(AppletRun, AnEmptyAppletForAuthoring) {
-  TLaunchEnv env;
-  TLaunchEnv::UseRecordingDevices();
+  TLaunchEnv env(true);
   env.StartWithoutLaunch({"-nostorelog"});
   EXPECT_FALSE(WriteMode);
   Applet* applet = env.engine->RunEmpty(env.folder);
@@ -280,8 +248,7 @@ TEST(AppletRun, AnEmptyAppletForAuthoring) {
 }
 
 TEST(AppletRun, AnAppletInAHostsWindow) {
-  TLaunchEnv env;
-  TLaunchEnv::UseRecordingDevices();
+  TLaunchEnv env(true);
   env.Put("main.object", kApplet);
   env.StartWithoutLaunch({"-nostorelog"});
   env.engine->SetEmbedded(true);
@@ -302,8 +269,7 @@ TEST(AppletRun, AnAppletInAHostsWindow) {
 TEST(AppletRun, TheBundledSample) {
   const std::string sample = ExePath() + "../Resources/main.object";
   if (!std::filesystem::exists(sample)) GTEST_SKIP() << "no " << sample;
-  TLaunchEnv env;
-  TLaunchEnv::UseRecordingDevices();
+  TLaunchEnv env(true);
   std::filesystem::copy_file(sample, env.PathOf("main.object"));
   env.Start({env.PathOf("main.object")});
   ASSERT_NE(RunningApplet(env.engine), nullptr);

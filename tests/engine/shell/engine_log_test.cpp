@@ -1,16 +1,14 @@
 #include "engine/shell/engine_log.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/base/temp_dir.h"
 
 namespace corvane {
 namespace {
@@ -49,17 +47,6 @@ class TCaptureStdout {
   std::string text_;
 };
 
-class TStoreLogGuard {
- public:
-  explicit TStoreLogGuard(bool value) : saved_(StoreLog) { StoreLog = value; }
-  ~TStoreLogGuard() { StoreLog = saved_; }
-  TStoreLogGuard(const TStoreLogGuard&) = delete;
-  TStoreLogGuard& operator=(const TStoreLogGuard&) = delete;
-
- private:
-  bool saved_;
-};
-
 std::tm At(int h, int m, int s) {
   std::tm t{};
   t.tm_hour = h;
@@ -83,30 +70,16 @@ std::vector<std::string> Lines(const TStringList& list) {
   return lines;
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadFile;
+using test::WriteFile;
 
-void WriteFile(const fs::path& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-}
-
+// Each test sets the process-wide StoreLog it needs; it is put back after.
 class EngineLogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "corvane_log_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(dir_, ec);
-  }
-
-  fs::path dir_;
+  ~EngineLogTest() override { StoreLog = savedStoreLog_; }
+  test::TTempDir temp_;
+  const fs::path dir_ = temp_.Path();
+  const bool savedStoreLog_ = StoreLog;
 };
 
 TEST_F(EngineLogTest, LineFormatOnStdoutAndInTheList) {
@@ -150,7 +123,7 @@ TEST_F(EngineLogTest, LineFormatOnStdoutAndInTheList) {
 }
 
 TEST_F(EngineLogTest, NamingReplaysEarlierLinesOnceWithTheirTimes) {
-  TStoreLogGuard store(true);
+  StoreLog = true;
   const fs::path file = dir_ / "main.log";
   WriteFile(file, "a line of the previous run\r\n");
   TEngineLog log;
@@ -197,7 +170,7 @@ TEST_F(EngineLogTest, NamingReplaysEarlierLinesOnceWithTheirTimes) {
 }
 
 TEST_F(EngineLogTest, LinesGoToAFileNamedDirectly) {
-  TStoreLogGuard store(true);
+  StoreLog = true;
   const fs::path file = dir_ / "x.log";
   WriteFile(file, "");
   TEngineLog log;
@@ -211,7 +184,7 @@ TEST_F(EngineLogTest, LinesGoToAFileNamedDirectly) {
 }
 
 TEST_F(EngineLogTest, WithoutStoreLogNoFileIsTouched) {
-  TStoreLogGuard store(false);
+  StoreLog = false;
   const fs::path existing = dir_ / "old.log";
   const fs::path missing = dir_ / "new.log";
   WriteFile(existing, "kept\r\n");
@@ -234,7 +207,7 @@ TEST_F(EngineLogTest, WithoutStoreLogNoFileIsTouched) {
 }
 
 TEST_F(EngineLogTest, FileFailuresLoseTheLineForTheFileOnly) {
-  TStoreLogGuard store(true);
+  StoreLog = true;
   const fs::path readOnly = dir_ / "ro.log";
   const fs::path deleted = dir_ / "gone.log";
   const fs::path noFolder = dir_ / "none" / "x.log";

@@ -47,7 +47,6 @@ const char kApplet[] = "object game: Applet\n  width = 320\n  height = 240\nend\
 constexpr char kRunning[] = "(i) End of the root object creation";
 
 TEST_F(ProgramTest, EveryFailedLaunchEndsWithStatusOne) {
-  Put("parse/main.object", "this is no object\n");
   Put("noapplet/main.object", "object box: Dummy\nend\n");
   Put("damaged.applet", "no container at all, only text");
   Put("shown/main.object", kApplet);
@@ -59,7 +58,6 @@ TEST_F(ProgramTest, EveryFailedLaunchEndsWithStatusOne) {
   };
   const TCase cases[] = {
       {"missing path", "nowhere/main.object", kOffscreen, "(e) Resource manager not actived"},
-      {"parse error", "parse/main.object", kOffscreen, "(e) Applet parse/main.object can't loaded."},
       {"no applet in the file", "noapplet/main.object", kOffscreen, "(e) Applet noapplet/main.object can't loaded."},
       {"damaged container", "damaged.applet", kOffscreen, "(e) Resource manager not actived"},
       {"unsupported kind", "notes.txt", kOffscreen, "(e) Unsupported Applet type :notes.txt"},

@@ -12,7 +12,6 @@
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/shell/engine.h"
-#include "engine/shell/engine_log.h"
 #include "engine/shell/preferences.h"
 #include "tests/engine/shell/applet_data_file_fixture.h"
 #include "tests/engine/shell/applet_files_kit.h"
@@ -21,7 +20,6 @@ namespace corvane {
 namespace {
 
 using Lines = std::vector<std::u16string>;
-using test::Cipher;
 using test::Decipher;
 
 class PreferencesTest : public test::TAppletDataFileTest {
@@ -235,69 +233,6 @@ TEST_F(PreferencesTest, TheFileIsTheCipheredLinesBesideTheApplet) {
   EXPECT_EQ(other->UserName(), u"Ann");
   EXPECT_EQ(other->GetValue(u"name"), u"\u00C5sa \u4E2D");
   EXPECT_TRUE(other->Entries().Equals(prefs->Entries()));
-}
-
-TEST_F(PreferencesTest, WithoutAFileOrAManagerNothingChanges) {
-  prefs->AddUser(u"Ann");
-  const Lines before = Entries();
-  prefs->Load();  // no game.prefs yet
-  EXPECT_EQ(Entries(), before);
-  EXPECT_EQ(prefs->UserName(), u"Ann");
-
-  world.engine->SetExternalResMan(nullptr);
-  files = nullptr;
-  world.log.Clear();
-  prefs->Store();
-  prefs->Load();
-  EXPECT_EQ(Entries(), before);
-  EXPECT_TRUE(world.log.Lines().empty()) << world.log.Text();
-}
-
-TEST_F(PreferencesTest, AFailedWriteLeavesTheOldFileWhole) {
-  const std::string old = Cipher(u"1\r\nuser1=Old\r\ncurrentuser=Old\r\n");
-  files->Put("game.prefs", old);
-  prefs->AddUser(u"New");
-  prefs->SetValue(u"notes", std::u16string(4000, u'x'));
-  {
-    test::TFileSizeLimit limit(1024);
-    prefs->Store();
-  }
-  EXPECT_EQ(files->Bytes("game.prefs"), old);
-  EXPECT_EQ(files->Listing(), "game.prefs;");
-  EXPECT_EQ(world.log.CountError("Can't write game.prefs"), 1) << world.log.Text();
-
-  prefs->Store();  // and a write that goes through replaces it
-  EXPECT_EQ(Decipher(files->Bytes("game.prefs").value_or("")).substr(0, 13), u"1\r\nuser1=New\r");
-}
-
-// A file that is there but cannot be read is the player's: the store that
-// replaced it at exit would lose everything in it.
-TEST_F(PreferencesTest, AFileThatCannotBeReadIsKeptAsItIs) {
-  prefs->SetValue(u"left", u"100");
-  const Lines before = Entries();
-  ExpectUnreadableFileKept(
-      "game.prefs", [&] { prefs->Load(); }, [&] { prefs->Store(); });
-  EXPECT_EQ(Entries(), before);
-  // Once it is gone, the next load finds nothing to keep.
-  std::filesystem::remove(files->PathOf("game.prefs"));
-  prefs->Load();
-  prefs->Store();
-  EXPECT_EQ(Decipher(files->Bytes("game.prefs").value_or("")), u"0\r\nuser1.left=100\r\n");
-}
-
-// The log file is renamed after the applet is loaded (the "default_applet"
-// log takes the executable's name): the store goes back where it came from.
-TEST_F(PreferencesTest, TheFileNameIsFixedWhenItIsLoaded) {
-  files->Put("default_applet.prefs", Cipher(u"1\r\nuser1=Ann\r\ncurrentuser=Ann\r\n"));
-  world.engine->LogBook().LogFileName = "default_applet.log";
-  prefs->Load();
-  world.engine->LogBook().LogFileName = files->PathOf("corvanedx.log");
-  prefs->SetValue(u"left", u"4");
-  prefs->Store();
-  EXPECT_EQ(files->Listing(), "default_applet.prefs;");
-  EXPECT_EQ(Decipher(files->Bytes("default_applet.prefs").value_or("")),
-            u"1\r\nuser1=Ann\r\ncurrentuser=Ann\r\nuser1.left=4\r\n");
-  EXPECT_EQ(prefs->DataFileName(), "default_applet.prefs");
 }
 
 }  // namespace

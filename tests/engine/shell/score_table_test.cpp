@@ -8,10 +8,8 @@
 
 #include "base/reflection/class_info.h"
 #include "base/reflection/prop_access.h"
-#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/shell/engine.h"
-#include "engine/shell/engine_log.h"
 #include "engine/shell/score_table.h"
 #include "tests/engine/shell/applet_data_file_fixture.h"
 #include "tests/engine/shell/applet_files_kit.h"
@@ -120,45 +118,6 @@ TEST_F(ScoreTableTest, AnEmptyTableWritesNoFileAndKeepsAnOldOne) {
   table->Load();
   table->Store();  // loaded and stored unchanged
   EXPECT_EQ(files->Bytes("game.score"), old);
-}
-
-TEST_F(ScoreTableTest, AFailedWriteLeavesTheOldFileWhole) {
-  const std::string old = Cipher(u"Ann=10\r\n");
-  files->Put("game.score", old);
-  for (int i = 0; i < 100; ++i) table->AddScore(u"player" + IntToStr(i), i);
-  {
-    test::TFileSizeLimit limit(1024);
-    table->Store();
-  }
-  EXPECT_EQ(files->Bytes("game.score"), old);
-  EXPECT_EQ(files->Listing(), "game.score;");
-  EXPECT_EQ(world.log.CountError("Can't write game.score"), 1) << world.log.Text();
-}
-
-TEST_F(ScoreTableTest, AFileThatCannotBeReadIsKeptAsItIs) {
-  table->AddScore(u"Ann", 10);
-  ExpectUnreadableFileKept(
-      "game.score", [&] { table->Load(); }, [&] { table->Store(); });
-  EXPECT_EQ(Entries(*table), Lines{u"Ann=10"});
-}
-
-TEST_F(ScoreTableTest, WithoutAManagerNothingHappens) {
-  world.engine->SetExternalResMan(nullptr);
-  table->AddScore(u"Ann", 1);
-  table->Store();
-  table->Load();
-  EXPECT_EQ(Entries(*table), Lines{u"Ann=1"});
-}
-
-TEST_F(ScoreTableTest, TheFileNameIsFixedWhenItIsLoaded) {
-  files->Put("default_applet.score", Cipher(u"Ann=10\r\n"));
-  world.engine->LogBook().LogFileName = "default_applet.log";
-  table->Load();
-  world.engine->LogBook().LogFileName = files->PathOf("corvanedx.log");
-  table->AddScore(u"Bob", 20);
-  table->Store();
-  EXPECT_EQ(files->Listing(), "default_applet.score;");
-  EXPECT_EQ(Decipher(files->Bytes("default_applet.score").value_or("")), u"Bob=20\r\nAnn=10\r\n");
 }
 
 }  // namespace
