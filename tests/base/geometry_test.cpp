@@ -113,7 +113,6 @@ TEST(Colors, TextFormAndInterpolation) {
     SCOPED_TRACE(std::string(p.text.begin(), p.text.end()));
     EXPECT_EQ(StrToColor(p.text), p.value);
   }
-  EXPECT_EQ(SwitchRGBA_BGRA(0x11223344), 0x11223344u);
 
   struct Lerp {
     std::uint32_t c1, c2;
