@@ -5,13 +5,12 @@
 
 #include "base/geometry/matrix.h"
 #include "base/geometry/ray_cast.h"
+#include "tests/base/geometry_expect.h"
 
 namespace corvane {
 namespace {
 
-void ExpectVector(const TSpaceVector& got, const TSpaceVector& want, float tolerance = 1e-6f) {
-  for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], want[i], tolerance) << "component " << i;
-}
+using test::ExpectVector;
 
 // The identity projection's view volume: the cube [-1, 1] on every axis.
 TFrustum UnitCube() { return ExtractFrustumFromModelViewProjection(IdentitySpaceMatrix); }

@@ -197,7 +197,6 @@ TEST(Component, StateFlagsPropagate) {
   a->Loaded();
   EXPECT_FALSE(a->HasState(csLoading));
   EXPECT_TRUE(a->IsLoaded());
-  EXPECT_EQ(owner->ComponentStyle(), TGComponentStyle{csInheritable});
   owner->Free();
 }
 

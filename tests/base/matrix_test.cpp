@@ -8,17 +8,13 @@
 #include <cstdint>
 #include <random>
 
+#include "tests/base/geometry_expect.h"
+
 namespace corvane {
 namespace {
 
-void ExpectMatrix(const TSpaceMatrix& got, const TSpaceMatrix& want, float tolerance = 1e-6f) {
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) EXPECT_NEAR(got[i][j], want[i][j], tolerance) << "[" << i << "][" << j << "]";
-}
-
-void ExpectVector(const TSpaceVector& got, const TSpaceVector& want, float tolerance = 1e-6f) {
-  for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], want[i], tolerance) << "component " << i;
-}
+using test::ExpectMatrix;
+using test::ExpectVector;
 
 bool AllFinite(const TSpaceMatrix& m) {
   for (const TSpaceVector& row : m)
@@ -55,8 +51,8 @@ TEST(Matrices, RandomMatricesInvert) {
     TPlaneMatrix inverse = m;
     InvertPlaneMatrix(inverse);
     const TPlaneMatrix product = PlaneMatrixMultiply(m, inverse);
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j) EXPECT_NEAR(product[i][j], i == j ? 1 : 0, 1e-4f) << n;
+    SCOPED_TRACE(n);
+    for (int i = 0; i < 3; ++i) test::ExpectPlaneVector(product[i], IdentityPlaneMatrix[i], 1e-4f);
   }
 }
 
@@ -145,12 +141,8 @@ TEST(Matrices, RotationsAndReflections) {
 
   const TPlaneMatrix plane = CreatePlaneRotationMatrix(cPIdiv2);
   const TPlaneMatrix want = {{{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}}};
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) EXPECT_NEAR(plane[i][j], want[i][j], 1e-7f);
-  const TPlaneVector turned = PlaneVectorTransform({1, 0, 1}, plane);
-  EXPECT_NEAR(turned.x, 0, 1e-7f);
-  EXPECT_NEAR(turned.y, 1, 1e-7f);
-  EXPECT_EQ(turned.w, 1);
+  for (int i = 0; i < 3; ++i) test::ExpectPlaneVector(plane[i], want[i], 1e-7f);
+  test::ExpectPlaneVector(PlaneVectorTransform({1, 0, 1}, plane), {0, 1, 1}, 1e-7f);
 
   // The mirror in the plane y = 2.
   const TSpaceMatrix mirror = MakeReflectionMatrix({0, 2, 0, 1}, {0, 1, 0, 0});

@@ -104,30 +104,24 @@ TEST(PersistentObjectList, MovingAndBulkEdits) {
     std::function<void(TPersistentObjectList&)> call;
     V after;
   } cases[] = {
-      {"move up", [](TPersistentObjectList& l) { l.Move(0, 3); }, {&m.b, &m.c, &m.d, &m.a}},
-      {"move down", [](TPersistentObjectList& l) { l.Move(3, 0); }, {&m.d, &m.a, &m.b, &m.c}},
-      {"exchange", [](TPersistentObjectList& l) { l.Exchange(0, 2); }, {&m.c, &m.b, &m.a, &m.d}},
-      {"insert", [&](TPersistentObjectList& l) { l.Insert(4, &m.a); }, {&m.a, &m.b, &m.c, &m.d, &m.a}},
-      {"delete", [](TPersistentObjectList& l) { l.Delete(1); }, {&m.a, &m.c, &m.d}},
-      {"delete items clamped", [](TPersistentObjectList& l) { l.DeleteItems(2, 10); }, {&m.a, &m.b}},
-      {"delete none", [](TPersistentObjectList& l) { l.DeleteItems(9, 0); }, abcd},
-      {"remove", [&](TPersistentObjectList& l) { EXPECT_EQ(l.Remove(&m.c), 2); }, {&m.a, &m.b, &m.d}},
-      {"remove absent", [&](TPersistentObjectList& l) { EXPECT_EQ(l.Remove(&l), -1); }, abcd},
-      {"first and last", [&](TPersistentObjectList& l) {
-         l.SetFirst(l.GetLast());
-         l.SetLast(&m.b);
-       }, {&m.d, &m.b, &m.c, &m.b}},
-      {"add own objects", [](TPersistentObjectList& l) { EXPECT_EQ(l.AddObjects(&l), 4); },
+      {"move up", [](auto& l) { l.Move(0, 3); }, {&m.b, &m.c, &m.d, &m.a}},
+      {"move down", [](auto& l) { l.Move(3, 0); }, {&m.d, &m.a, &m.b, &m.c}},
+      {"exchange", [](auto& l) { l.Exchange(0, 2); }, {&m.c, &m.b, &m.a, &m.d}},
+      {"insert", [&](auto& l) { l.Insert(4, &m.a); }, {&m.a, &m.b, &m.c, &m.d, &m.a}},
+      {"delete", [](auto& l) { l.Delete(1); }, {&m.a, &m.c, &m.d}},
+      {"delete items clamped", [](auto& l) { l.DeleteItems(2, 10); }, {&m.a, &m.b}},
+      {"delete none", [](auto& l) { l.DeleteItems(9, 0); }, abcd},
+      {"remove", [&](auto& l) { EXPECT_EQ(l.Remove(&m.c), 2); }, {&m.a, &m.b, &m.d}},
+      {"remove absent", [&](auto& l) { EXPECT_EQ(l.Remove(&l), -1); }, abcd},
+      {"first and last", [&](auto& l) { l.SetFirst(l.GetLast()); l.SetLast(&m.b); }, {&m.d, &m.b, &m.c, &m.b}},
+      {"add own objects", [](auto& l) { EXPECT_EQ(l.AddObjects(&l), 4); },
        {&m.a, &m.b, &m.c, &m.d, &m.a, &m.b, &m.c, &m.d}},
-      {"add nothing", [](TPersistentObjectList& l) { EXPECT_EQ(l.AddObjects(nullptr), 0); }, abcd},
-      {"push and pop", [&](TPersistentObjectList& l) {
-         l.Push(&m.a);
-         EXPECT_EQ(l.Pop(), &m.a);
-         EXPECT_EQ(l.Pop(), &m.d);
-       }, {&m.a, &m.b, &m.c}},
-      {"remove own objects", [](TPersistentObjectList& l) { l.RemoveObjects(&l); }, {}},
+      {"add nothing", [](auto& l) { EXPECT_EQ(l.AddObjects(nullptr), 0); }, abcd},
+      {"push and pop", [&](auto& l) { l.Push(&m.a); EXPECT_EQ(l.Pop(), &m.a); EXPECT_EQ(l.Pop(), &m.d); },
+       {&m.a, &m.b, &m.c}},
+      {"remove own objects", [](auto& l) { l.RemoveObjects(&l); }, {}},
       // Members lie at increasing addresses: greatest address first.
-      {"sort", [](TPersistentObjectList& l) { l.Sort([](TObject* x, TObject* y) { return x == y ? 0 : (x > y ? -1 : 1); }); },
+      {"sort", [](auto& l) { l.Sort([](TObject* x, TObject* y) { return x == y ? 0 : (x > y ? -1 : 1); }); },
        {&m.d, &m.c, &m.b, &m.a}},
   };
   for (const Case& c : cases) {
@@ -146,16 +140,16 @@ TEST(PersistentObjectList, IndexErrorsAreReportedAndChangeNothing) {
     const char* name;
     std::function<void(TPersistentObjectList&)> call;
   } cases[] = {
-      {"get", [](TPersistentObjectList& l) { EXPECT_EQ(l.Get(4), nullptr); }},
-      {"put", [](TPersistentObjectList& l) { l.Put(-1, &l); }},
-      {"insert", [](TPersistentObjectList& l) { l.Insert(5, &l); }},
-      {"insert nils", [](TPersistentObjectList& l) { l.InsertNils(-1, 2); }},
-      {"delete", [](TPersistentObjectList& l) { l.Delete(4); }},
-      {"delete items", [](TPersistentObjectList& l) { l.DeleteItems(4, 1); }},
-      {"exchange", [](TPersistentObjectList& l) { l.Exchange(0, 4); }},
-      {"move", [](TPersistentObjectList& l) { l.Move(-1, 0); }},
-      {"delete and free", [](TPersistentObjectList& l) { l.DeleteAndFree(4); }},
-      {"delete and free items", [](TPersistentObjectList& l) { l.DeleteAndFreeItems(-1, 3); }},
+      {"get", [](auto& l) { EXPECT_EQ(l.Get(4), nullptr); }},
+      {"put", [](auto& l) { l.Put(-1, &l); }},
+      {"insert", [](auto& l) { l.Insert(5, &l); }},
+      {"insert nils", [](auto& l) { l.InsertNils(-1, 2); }},
+      {"delete", [](auto& l) { l.Delete(4); }},
+      {"delete items", [](auto& l) { l.DeleteItems(4, 1); }},
+      {"exchange", [](auto& l) { l.Exchange(0, 4); }},
+      {"move", [](auto& l) { l.Move(-1, 0); }},
+      {"delete and free", [](auto& l) { l.DeleteAndFree(4); }},
+      {"delete and free items", [](auto& l) { l.DeleteAndFreeItems(-1, 3); }},
   };
   for (const Case& c : cases) {
     TPersistentObjectList list;

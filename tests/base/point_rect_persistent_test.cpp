@@ -43,34 +43,24 @@ CORVANE_IMPLEMENT_CLASS(TMarginOwner)
 namespace {
 
 TEST(RectPersistent, NotifiesOnlyOnRealChangesAndOnceForWholeRectangles) {
+  // Every case starts from (1, 2, 3, 4); o is another rectangle to assign from.
   struct Case {
     const char* name;
-    std::function<void(TRectPersistent&, TRectPersistent& other)> op;
+    std::function<void(TRectPersistent& r, TRectPersistent& o)> op;
     TRect result;
     int changes;
   };
-  // Every case starts from (1, 2, 3, 4).
   const Case cases[] = {
-      {"left to its value", [](TRectPersistent& r, TRectPersistent&) { r.SetLeft(1); }, {1, 2, 3, 4}, 0},
-      {"left", [](TRectPersistent& r, TRectPersistent&) { r.SetLeft(0); }, {0, 2, 3, 4}, 1},
-      {"top", [](TRectPersistent& r, TRectPersistent&) { r.SetTop(5); }, {1, 5, 3, 4}, 1},
-      {"right to its value", [](TRectPersistent& r, TRectPersistent&) { r.SetRight(3); }, {1, 2, 3, 4}, 0},
-      {"bottom", [](TRectPersistent& r, TRectPersistent&) { r.SetBottom(-4); }, {1, 2, 3, -4}, 1},
-      {"SetRect four new", [](TRectPersistent& r, TRectPersistent&) { r.SetRect({5, 6, 7, 8}); }, {5, 6, 7, 8}, 1},
-      {"SetRect one new", [](TRectPersistent& r, TRectPersistent&) { r.SetRect({1, 2, 3, 9}); }, {1, 2, 3, 9}, 1},
-      {"SetRect unchanged", [](TRectPersistent& r, TRectPersistent&) { r.SetRect({1, 2, 3, 4}); }, {1, 2, 3, 4}, 0},
-      {"Assign different",
-       [](TRectPersistent& r, TRectPersistent& o) {
-         o.SetRect({9, 8, 7, 6});
-         r.Assign(&o);
-       },
-       {9, 8, 7, 6}, 1},
-      {"Assign equal",
-       [](TRectPersistent& r, TRectPersistent& o) {
-         o.SetRect({1, 2, 3, 4});
-         r.Assign(&o);
-       },
-       {1, 2, 3, 4}, 0},
+      {"left to its value", [](auto& r, auto&) { r.SetLeft(1); }, {1, 2, 3, 4}, 0},
+      {"left", [](auto& r, auto&) { r.SetLeft(0); }, {0, 2, 3, 4}, 1},
+      {"top", [](auto& r, auto&) { r.SetTop(5); }, {1, 5, 3, 4}, 1},
+      {"right to its value", [](auto& r, auto&) { r.SetRight(3); }, {1, 2, 3, 4}, 0},
+      {"bottom", [](auto& r, auto&) { r.SetBottom(-4); }, {1, 2, 3, -4}, 1},
+      {"SetRect four new", [](auto& r, auto&) { r.SetRect({5, 6, 7, 8}); }, {5, 6, 7, 8}, 1},
+      {"SetRect one new", [](auto& r, auto&) { r.SetRect({1, 2, 3, 9}); }, {1, 2, 3, 9}, 1},
+      {"SetRect unchanged", [](auto& r, auto&) { r.SetRect({1, 2, 3, 4}); }, {1, 2, 3, 4}, 0},
+      {"Assign different", [](auto& r, auto& o) { o.SetRect({9, 8, 7, 6}); r.Assign(&o); }, {9, 8, 7, 6}, 1},
+      {"Assign equal", [](auto& r, auto& o) { o.SetRect({1, 2, 3, 4}); r.Assign(&o); }, {1, 2, 3, 4}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

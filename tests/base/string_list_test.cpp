@@ -38,17 +38,16 @@ TEST(StringList, IndexErrorsAreReportedAndLeaveTheListIntact) {
     const char* message;
   };
   const Case cases[] = {
-      {"get", [](TStringList& l) { EXPECT_EQ(l.Strings(3), ""); }, "List index out of bounds (3)"},
-      {"object", [](TStringList& l) { EXPECT_EQ(l.Objects(-1), nullptr); }, "List index out of bounds (-1)"},
-      {"set string", [](TStringList& l) { l.SetString(3, "x"); }, "List index out of bounds (3)"},
-      {"set object", [](TStringList& l) { l.SetObject(4, &l); }, "List index out of bounds (4)"},
-      {"insert past count", [](TStringList& l) { l.Insert(4, "x"); }, "List index out of bounds (4)"},
-      {"delete", [](TStringList& l) { l.Delete(3); }, "List index out of bounds (3)"},
-      {"exchange", [](TStringList& l) { l.Exchange(-2, 0); }, "List index out of bounds (-2)"},
-      {"move", [](TStringList& l) { l.Move(0, 3); }, "List index out of bounds (3)"},
-      {"names", [](TStringList& l) { EXPECT_EQ(l.Names(9), ""); }, "List index out of bounds (9)"},
-      {"value from index", [](TStringList& l) { EXPECT_EQ(l.ValueFromIndex(-1), ""); },
-       "List index out of bounds (-1)"},
+      {"get", [](auto& l) { EXPECT_EQ(l.Strings(3), ""); }, "List index out of bounds (3)"},
+      {"object", [](auto& l) { EXPECT_EQ(l.Objects(-1), nullptr); }, "List index out of bounds (-1)"},
+      {"set string", [](auto& l) { l.SetString(3, "x"); }, "List index out of bounds (3)"},
+      {"set object", [](auto& l) { l.SetObject(4, &l); }, "List index out of bounds (4)"},
+      {"insert past count", [](auto& l) { l.Insert(4, "x"); }, "List index out of bounds (4)"},
+      {"delete", [](auto& l) { l.Delete(3); }, "List index out of bounds (3)"},
+      {"exchange", [](auto& l) { l.Exchange(-2, 0); }, "List index out of bounds (-2)"},
+      {"move", [](auto& l) { l.Move(0, 3); }, "List index out of bounds (3)"},
+      {"names", [](auto& l) { EXPECT_EQ(l.Names(9), ""); }, "List index out of bounds (9)"},
+      {"value from index", [](auto& l) { EXPECT_EQ(l.ValueFromIndex(-1), ""); }, "List index out of bounds (-1)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

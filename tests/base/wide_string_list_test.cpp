@@ -203,22 +203,19 @@ TEST(WideStringList, ChangeEventsFireAroundChangesAndOncePerUpdate) {
 
 TEST(WideStringList, HandlersThatChangeTheListCannotMisplaceAChange) {
   TWideStringList list;
-  for (const char16_t* s : {u"a", u"b", u"c"}) list.Add(s);
-  list.OnChanging = [&](TObject*) {
-    list.OnChanging = nullptr;  // once, and reassigned from inside the call
-    list.BeginUpdate();
-    list.Clear();
-    list.EndUpdate();
-  };
-  list.Delete(2);  // the item is gone by the time the delete happens
-  EXPECT_EQ(list.Count(), 0);
-  for (const char16_t* s : {u"a", u"b", u"c"}) list.Add(s);
-  list.OnChanging = [&](TObject*) {
+  // Empties the list once, unhooking itself from inside the call.
+  const auto emptyOnce = [&](TObject*) {
     list.OnChanging = nullptr;
     list.BeginUpdate();
     list.Clear();
     list.EndUpdate();
   };
+  for (const char16_t* s : {u"a", u"b", u"c"}) list.Add(s);
+  list.OnChanging = emptyOnce;
+  list.Delete(2);  // the item is gone by the time the delete happens
+  EXPECT_EQ(list.Count(), 0);
+  for (const char16_t* s : {u"a", u"b", u"c"}) list.Add(s);
+  list.OnChanging = emptyOnce;
   EXPECT_EQ(list.Add(u"x"), 0);  // meant for index 3, the list emptied meanwhile
   list.Insert(0, u"y");
   EXPECT_EQ(ItemsOf(list), (Items{u"y", u"x"}));
