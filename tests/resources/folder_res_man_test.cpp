@@ -129,18 +129,7 @@ TEST_F(FolderResourceMan, AMissingFolderIsLoggedThenTheFile) {
   EXPECT_EQ(man->FileDate("nodir/x.object"), kNoFileDate);
   EXPECT_EQ(Items(man->FindFilesInDir("/nodir/", "*")), std::vector<std::string>{});
   EXPECT_TRUE(log.Contains("directory no exists "));
-}
-
-TEST_F(FolderResourceMan, StartsAndClosesWithItsLogLines) {
-  TCaptureLog log;
-  {
-    auto man = MakeMan<TFolderResourceMan>(dir / "missing");
-    EXPECT_FALSE(man->Active());
-    EXPECT_EQ(man->ResourceFile(), dir / "missing/");
-  }
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"(i) Resource manager TFolderResourceMan starded",
-                                                   "(i) directory no exists " + dir / "missing",
-                                                   "(i) Resource manager TFolderResourceMan closed"}));
+  EXPECT_FALSE(MakeMan<TFolderResourceMan>(dir / "missing")->Active());
 }
 
 TEST_F(FolderResourceMan, AnEmptyRootIsTheCurrentFolder) {
