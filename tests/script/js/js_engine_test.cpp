@@ -185,16 +185,6 @@ TEST_F(JsEngineTest, TwoAppletsKeepTheirGlobalsApart) {
   second->Free();
   world.FreeApplet();
   EXPECT_EQ(js::SharedContext(), nullptr);
-  // A third applet after both: the context is made again.
-  std::filesystem::create_directory(world.PathOf("third"));
-  world.Put("third/main.object", "object Third: Applet\nend\n");
-  world.Put("third/main.js", "var who = 'third';");
-  TWeak<Applet> third(world.engine->RunApplet(world.PathOf("third/main.object")));
-  ASSERT_NE(third.Get(), nullptr);
-  auto* thirdJs = dynamic_cast<TJavaScriptEngine*>(third->ScriptEngine());
-  ASSERT_NE(thirdJs, nullptr);
-  EXPECT_EQ(thirdJs->GetVarValue(u"who"), u"third");
-  third->Free();
 }
 
 
