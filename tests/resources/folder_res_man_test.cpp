@@ -23,13 +23,12 @@ std::vector<std::string> Items(TStrings* list) {
   return items;
 }
 
-std::string ReadThrough(TResourceMan& man, const std::string& name) {
-  std::unique_ptr<TStream> stream = man.CreateStream(name, 0);
-  return stream ? StreamText(*stream) : "<none>";
-}
-
-TEST(FolderResourceMan, NamesReachTheSameFileWhateverTheirSpelling) {
+class FolderResourceMan : public ::testing::Test {
+ protected:
   TTempDir dir;
+};
+
+TEST_F(FolderResourceMan, NamesReachTheSameFileWhateverTheirSpelling) {
   WriteFile(dir / "x.object", "top");
   WriteFile(dir / "sub/x.object", "nested");
   WriteFile(dir / "Mixed/Case.TXT", "mixed");
@@ -55,8 +54,7 @@ TEST(FolderResourceMan, NamesReachTheSameFileWhateverTheirSpelling) {
   EXPECT_EQ(ReadThrough(*other, "sub/x.object"), "nested");
 }
 
-TEST(FolderResourceMan, ExactSpellingWinsThenTheFirstInSortedOrder) {
-  TTempDir dir;
+TEST_F(FolderResourceMan, ExactSpellingWinsThenTheFirstInSortedOrder) {
   WriteFile(dir / "a.txt", "lower");
   WriteFile(dir / "A.txt", "upper");
   auto man = MakeMan<TFolderResourceMan>(dir.Path());
@@ -65,8 +63,7 @@ TEST(FolderResourceMan, ExactSpellingWinsThenTheFirstInSortedOrder) {
   EXPECT_EQ(ReadThrough(*man, "A.TXT"), "upper");  // "A.txt" sorts before "a.txt"
 }
 
-TEST(FolderResourceMan, ListsSortedAndOncePerMatchingMask) {
-  TTempDir dir;
+TEST_F(FolderResourceMan, ListsSortedAndOncePerMatchingMask) {
   for (const char* name : {"b.png", "a.png", "A.jpg", "ui/c.png", "ui/icons/a.txt", "Zed/z.png", "notes.txt"})
     WriteFile(dir / name, "x");
   auto man = MakeMan<TFolderResourceMan>(dir.Path());
@@ -83,8 +80,7 @@ TEST(FolderResourceMan, ListsSortedAndOncePerMatchingMask) {
   EXPECT_EQ(first, man->FindFiles("*.txt"));
 }
 
-TEST(FolderResourceMan, ASymlinkLoopEnds) {
-  TTempDir dir;
+TEST_F(FolderResourceMan, ASymlinkLoopEnds) {
   WriteFile(dir / "sub/deep/f.png", "x");
   ASSERT_EQ(symlink(dir.Path().c_str(), (dir / "sub/deep/up").c_str()), 0);
   ASSERT_EQ(symlink("../sub", (dir / "sub/self").c_str()), 0);
@@ -93,11 +89,10 @@ TEST(FolderResourceMan, ASymlinkLoopEnds) {
   EXPECT_EQ(Items(man->FindDirs()), (std::vector<std::string>{"/", "/sub", "/sub/deep"}));
 }
 
-TEST(FolderResourceMan, AFolderReachedByManyLinksIsListedOnce) {
+TEST_F(FolderResourceMan, AFolderReachedByManyLinksIsListedOnce) {
   // A chain of folders outside the root, each holding a file and two links
   // to the next; the root links twice to the first. Walked path by path,
   // each level would double the listing (2^13 files here).
-  TTempDir dir;
   constexpr int kLevels = 12;
   for (int i = 1; i <= kLevels; ++i) {
     const std::string folder = dir / ("chain/d" + std::to_string(i));
@@ -123,8 +118,7 @@ TEST(FolderResourceMan, AFolderReachedByManyLinksIsListedOnce) {
   EXPECT_EQ(Items(man->FindDirs()), dirs);
 }
 
-TEST(FolderResourceMan, AMissingFolderIsLoggedThenTheFile) {
-  TTempDir dir;
+TEST_F(FolderResourceMan, AMissingFolderIsLoggedThenTheFile) {
   auto man = MakeMan<TFolderResourceMan>(dir.Path());
   TCaptureLog log;
   EXPECT_FALSE(man->StreamExists("nodir/x.object"));
@@ -135,23 +129,10 @@ TEST(FolderResourceMan, AMissingFolderIsLoggedThenTheFile) {
   EXPECT_EQ(man->FileDate("nodir/x.object"), kNoFileDate);
   EXPECT_EQ(Items(man->FindFilesInDir("/nodir/", "*")), std::vector<std::string>{});
   EXPECT_TRUE(log.Contains("directory no exists "));
+  EXPECT_FALSE(MakeMan<TFolderResourceMan>(dir / "missing")->Active());
 }
 
-TEST(FolderResourceMan, StartsAndClosesWithItsLogLines) {
-  TTempDir dir;
-  TCaptureLog log;
-  {
-    auto man = MakeMan<TFolderResourceMan>(dir / "missing");
-    EXPECT_FALSE(man->Active());
-    EXPECT_EQ(man->ResourceFile(), dir / "missing/");
-  }
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"(i) Resource manager TFolderResourceMan starded",
-                                                   "(i) directory no exists " + dir / "missing",
-                                                   "(i) Resource manager TFolderResourceMan closed"}));
-}
-
-TEST(FolderResourceMan, AnEmptyRootIsTheCurrentFolder) {
-  TTempDir dir;
+TEST_F(FolderResourceMan, AnEmptyRootIsTheCurrentFolder) {
   WriteFile(dir / "x.object", "here");
   const std::string previous = std::filesystem::current_path().string();
   ASSERT_EQ(chdir(dir.Path().c_str()), 0);
@@ -167,8 +148,7 @@ TEST(FolderResourceMan, AnEmptyRootIsTheCurrentFolder) {
   ASSERT_EQ(chdir(previous.c_str()), 0);
 }
 
-TEST(FolderResourceMan, ReadOnlyFilesAndFoldersGiveNoWritingStream) {
-  TTempDir dir;
+TEST_F(FolderResourceMan, ReadOnlyFilesAndFoldersGiveNoWritingStream) {
   WriteFile(dir / "locked.txt", "old");
   chmod((dir / "locked.txt").c_str(), 0444);
   WriteFile(dir / "shut/inside.txt", "in");
@@ -182,8 +162,7 @@ TEST(FolderResourceMan, ReadOnlyFilesAndFoldersGiveNoWritingStream) {
   EXPECT_FALSE(PathExists(dir / "shut/new.txt"));
 }
 
-TEST(FolderResourceMan, CreateModeReplacesWholeAndMakesOnlyMissingFolders) {
-  TTempDir dir;
+TEST_F(FolderResourceMan, CreateModeReplacesWholeAndMakesOnlyMissingFolders) {
   WriteFile(dir / "Data/old.txt", "old");
   auto man = MakeMan<TFolderResourceMan>(dir.Path());
   {
@@ -204,8 +183,7 @@ TEST(FolderResourceMan, CreateModeReplacesWholeAndMakesOnlyMissingFolders) {
   EXPECT_FALSE(PathExists(dir / "Data/OLD.TXT"));
 }
 
-TEST(FolderResourceMan, ACreateModeWriteThatFailsLeavesTheOldFile) {
-  TTempDir dir;
+TEST_F(FolderResourceMan, ACreateModeWriteThatFailsLeavesTheOldFile) {
   WriteFile(dir / "prefs.prefs", "old settings");
   auto man = MakeMan<TFolderResourceMan>(dir.Path());
   std::unique_ptr<TStream> out = man->CreateStream("prefs.prefs", fmCreate);
@@ -227,8 +205,7 @@ TEST(FolderResourceMan, ACreateModeWriteThatFailsLeavesTheOldFile) {
   EXPECT_EQ(Items(man->FindFiles("*")), (std::vector<std::string>{"/prefs.prefs"}));  // no temporary left
 }
 
-TEST(FolderResourceMan, FileDateIsThePackedModificationTime) {
-  TTempDir dir;
+TEST_F(FolderResourceMan, FileDateIsThePackedModificationTime) {
   WriteFile(dir / "a.bin", "x");
   SetFileTime(dir / "a.bin", 1700000000);
   auto man = MakeMan<TFolderResourceMan>(dir.Path());

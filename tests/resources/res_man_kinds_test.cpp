@@ -89,11 +89,6 @@ TEST(ResourceMan, ScriptsReachTheManagersByName) {
   WriteFile(dir / "a.txt", "abc");
   auto man = MakeMan<TFolderResourceMan>(dir.Path());
   const TClass cls = man->ClassType();
-  for (const char* method : {"CreateStream", "StreamExists", "FileDate", "CompletePath", "FindFiles", "FindFilesComma",
-                             "FindFilesInDir", "FindFilesInDirComma", "FindDirs", "FindDirsComma"}) {
-    EXPECT_NE(cls->FindMethod(method), nullptr) << method;
-  }
-  EXPECT_NE(TExtResourceMan::StaticClass()->FindMethod("selectExternalFile"), nullptr);
   const Variant exists[] = {Variant(std::string("a.txt"))};
   EXPECT_TRUE(cls->FindMethod("StreamExists")->Invoke(*man, exists).AsBoolean());
   const Variant open[] = {Variant(std::string("a.txt")), Variant(std::int32_t{0})};

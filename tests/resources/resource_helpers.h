@@ -83,6 +83,12 @@ inline std::string StreamText(TStream& stream) {
   return bytes;
 }
 
+// What a manager serves under a name, or "<none>".
+inline std::string ReadThrough(TResourceMan& man, const std::string& name) {
+  std::unique_ptr<TStream> stream = man.CreateStream(name, 0);
+  return stream ? StreamText(*stream) : "<none>";
+}
+
 // A manager freed through Free().
 template <class T>
 using TManPtr = TOwned<T>;

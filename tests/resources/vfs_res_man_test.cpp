@@ -47,11 +47,6 @@ class ContainerResMan : public ::testing::Test {
     return path;
   }
 
-  static std::string Read(TResourceMan& man, const std::string& name) {
-    std::unique_ptr<TStream> stream = man.CreateStream(name, 0);
-    return stream ? StreamText(*stream) : "<none>";
-  }
-
   TTempDir dir;
 
  private:
@@ -74,7 +69,7 @@ TEST_F(ContainerResMan, ServesNamesWithBackslashesInside) {
       {"ui/icons/b.pixmap", "<none>"},
   };
   for (const Row& r : rows) {
-    EXPECT_EQ(Read(*man, r.name), r.bytes) << r.name;
+    EXPECT_EQ(ReadThrough(*man, r.name), r.bytes) << r.name;
     EXPECT_EQ(man->StreamExists(r.name), std::string(r.bytes) != "<none>") << r.name;
   }
   EXPECT_EQ(man->FileDate("main.object"), DateTimeToFileDate(kFixedDate));
@@ -98,8 +93,8 @@ TEST_F(ContainerResMan, WriteModeOpensTheContainerForWriting) {
   }
   WriteMode = false;
   auto man = MakeMan<TVirtualFileSystemResMan>(path);
-  EXPECT_EQ(Read(*man, "saves/slot1.sav"), "saved");
-  EXPECT_EQ(Read(*man, "main.object"), kMainObject);
+  EXPECT_EQ(ReadThrough(*man, "saves/slot1.sav"), "saved");
+  EXPECT_EQ(ReadThrough(*man, "main.object"), kMainObject);
 }
 
 TEST_F(ContainerResMan, ServesMainObjectToLoadObject) {
@@ -134,7 +129,7 @@ TEST_F(ContainerResMan, ActiveOnlyWithARootOfItsOwn) {
   TOwned<TVirtualFileSystemResMan> fromStream(TVirtualFileSystemResMan::CreateFromStream(stream, vfsRead));
   EXPECT_FALSE(fromStream->Active());
   EXPECT_EQ(fromStream->ResourceFile(), "");
-  EXPECT_EQ(Read(*fromStream, "ui/icons/a.pixmap"), "pix");
+  EXPECT_EQ(ReadThrough(*fromStream, "ui/icons/a.pixmap"), "pix");
   EXPECT_FALSE(log.Contains("starded")) << log.Text();
 }
 
@@ -153,7 +148,7 @@ TEST_F(ContainerResMan, ANewContainerIsReadOnlyWhenOpenedAgain) {
   WriteMode = true;
   auto again = MakeMan<TVirtualFileSystemResMan>(path);
   EXPECT_TRUE(again->Active());
-  EXPECT_EQ(Read(*again, "main.object"), kMainObject);
+  EXPECT_EQ(ReadThrough(*again, "main.object"), kMainObject);
   EXPECT_EQ(again->CreateStream("other.object", fmCreate), nullptr);
 }
 

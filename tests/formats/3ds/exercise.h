@@ -25,35 +25,23 @@ inline int ExerciseFile3DS(TFile3DS& file, bool valueDumps = true) {
       ++errors;
     }
   };
+  // Every index a count gives, each on its own.
+  auto each = [&](auto&& count, auto&& get) {
+    attempt([&] {
+      for (int i = 0; i < count(); ++i) attempt([&] { get(i); });
+    });
+  };
   TObjectList& objects = file.Objects();
-  attempt([&] {
-    for (int i = 0; i < objects.GetMeshObjectCount(); ++i) attempt([&] { objects.GetMesh(i); });
-  });
-  attempt([&] {
-    for (int i = 0; i < objects.GetOmniCount(); ++i) attempt([&] { objects.GetOmniLight(i); });
-  });
-  attempt([&] {
-    for (int i = 0; i < objects.GetSpotCount(); ++i) attempt([&] { objects.GetSpotLight(i); });
-  });
-  attempt([&] {
-    for (int i = 0; i < objects.GetCamCount(); ++i) attempt([&] { objects.GetCamera(i); });
-  });
-  attempt([&] {
-    for (int i = 0; i < file.Materials().GetCount(); ++i) attempt([&] { file.Materials().GetMaterial(i); });
-  });
+  each([&] { return objects.GetMeshObjectCount(); }, [&](int i) { objects.GetMesh(i); });
+  each([&] { return objects.GetOmniCount(); }, [&](int i) { objects.GetOmniLight(i); });
+  each([&] { return objects.GetSpotCount(); }, [&](int i) { objects.GetSpotLight(i); });
+  each([&] { return objects.GetCamCount(); }, [&](int i) { objects.GetCamera(i); });
+  each([&] { return file.Materials().GetCount(); }, [&](int i) { file.Materials().GetMaterial(i); });
   TKeyFramer& kf = file.KeyFramer();
-  attempt([&] {
-    for (int i = 0; i < kf.GetMeshMotionCount(); ++i) attempt([&] { kf.GetMeshMotion(i); });
-  });
-  attempt([&] {
-    for (int i = 0; i < kf.GetOmniMotionCount(); ++i) attempt([&] { kf.GetOmniLightMotion(i); });
-  });
-  attempt([&] {
-    for (int i = 0; i < kf.GetSpotMotionCount(); ++i) attempt([&] { kf.GetSpotLightMotion(i); });
-  });
-  attempt([&] {
-    for (int i = 0; i < kf.GetCamMotionCount(); ++i) attempt([&] { kf.GetCameraMotion(i); });
-  });
+  each([&] { return kf.GetMeshMotionCount(); }, [&](int i) { kf.GetMeshMotion(i); });
+  each([&] { return kf.GetOmniMotionCount(); }, [&](int i) { kf.GetOmniLightMotion(i); });
+  each([&] { return kf.GetSpotMotionCount(); }, [&](int i) { kf.GetSpotLightMotion(i); });
+  each([&] { return kf.GetCamMotionCount(); }, [&](int i) { kf.GetCameraMotion(i); });
   attempt([&] { kf.GetAmbientMotion(); });
   attempt([&] { file.GetMeshSettings(); });
   attempt([&] { file.GetAtmosphereData(); });

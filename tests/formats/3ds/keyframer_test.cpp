@@ -4,7 +4,7 @@
 #include "formats/3ds/errors.h"
 #include "formats/3ds/file.h"
 #include "formats/3ds/keyframer.h"
-#include "tests/formats/3ds/chunk_bytes.h"
+#include "tests/formats/3ds/loaded_file.h"
 
 namespace corvane {
 namespace {
@@ -12,27 +12,19 @@ namespace {
 using namespace chunk3ds;
 using namespace test3ds;
 
-struct TLoaded {
-  explicit TLoaded(std::string_view name) : bytes(Fixture(name)), stream(StreamOf(bytes)), file(stream) {}
-  explicit TLoaded(std::string built, int) : bytes(std::move(built)), stream(StreamOf(bytes)), file(stream) {}
-  std::string bytes;
-  TMemoryStream stream;
-  TFile3DS file;
-};
-
 TEST(Keyframer, SettingsFromTheHeaderSegmentAndTime) {
-  TLoaded cube("cube.3ds");
+  TLoaded cube(Fixture("cube.3ds"));
   const TKFSets3DS sets = cube.file.KeyFramer().GetKFSets();
   EXPECT_EQ(sets.AnimLength, 100u);
   EXPECT_EQ(sets.CurFrame, 0u);
   EXPECT_TRUE(sets.SegUse);
   EXPECT_EQ(sets.SegEnd, 100u);
-  TLoaded robot("hierarchy.3ds");
+  TLoaded robot(Fixture("hierarchy.3ds"));
   EXPECT_EQ(GetKFSettings(robot.file).CurFrame, 12u);
   EXPECT_EQ(GetKFSettings(robot.file).SegBegin, 10u);
 
   // Without keyframer data: the defaults, and the tree gains an empty one.
-  TLoaded bare(Chunk(M3DMAGIC, {}, {Chunk(M3D_VERSION, U32(3)), Chunk(MDATA)}), 0);
+  TLoaded bare(Chunk(M3DMAGIC, {}, {Chunk(M3D_VERSION, U32(3)), Chunk(MDATA)}));
   const TKFSets3DS defaults = GetKFSettings(bare.file);
   EXPECT_EQ(defaults.AnimLength, 30u);
   EXPECT_FALSE(defaults.SegUse);
@@ -40,7 +32,7 @@ TEST(Keyframer, SettingsFromTheHeaderSegmentAndTime) {
   EXPECT_EQ(defaults.SegEnd, 30u);
   EXPECT_NE(FindNextChunk(bare.file.TopChunk()->Children(), KFDATA), nullptr);
 
-  TLoaded library("library.mli");
+  TLoaded library(Fixture("library.mli"));
   try {
     GetKFSettings(library.file);
     FAIL();
@@ -50,7 +42,7 @@ TEST(Keyframer, SettingsFromTheHeaderSegmentAndTime) {
 }
 
 TEST(Keyframer, HierarchyWithInstancesAndParents) {
-  TLoaded robot("hierarchy.3ds");
+  TLoaded robot(Fixture("hierarchy.3ds"));
   TKeyFramer& kf = robot.file.KeyFramer();
   ASSERT_EQ(kf.GetMeshMotionCount(), 4);
   EXPECT_EQ(GetObjectNodeNameList(robot.file), (std::vector<std::string>{"Body.a", "Body.b", "Arm", "Hand"}));
@@ -91,7 +83,7 @@ TEST(Keyframer, HierarchyWithInstancesAndParents) {
 }
 
 TEST(Keyframer, ParentNamesSurviveRepeatedReads) {
-  TLoaded robot("hierarchy.3ds");
+  TLoaded robot(Fixture("hierarchy.3ds"));
   TChunk3DS* armNode = FindObjectNodeByName(robot.file, "Arm", OBJECT_NODE_TAG);
   ASSERT_NE(armNode, nullptr);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadObjectMotionFromNode(robot.file, armNode).Parent, "Body.a") << i;
@@ -102,7 +94,7 @@ TEST(Keyframer, ParentNamesSurviveRepeatedReads) {
 }
 
 TEST(Keyframer, CamerasAndLights) {
-  TLoaded cube("cube.3ds");
+  TLoaded cube(Fixture("cube.3ds"));
   ASSERT_EQ(cube.file.KeyFramer().GetCamMotionCount(), 1);
   const TKFCamera3DS* camera = cube.file.KeyFramer().GetCameraMotion(0);
   EXPECT_EQ(camera->Name, "Camera01");
@@ -112,7 +104,7 @@ TEST(Keyframer, CamerasAndLights) {
   EXPECT_EQ(camera->TPos.KeyCount(), 1u);
   EXPECT_EQ(GetCameraMotionByIndex(cube.file, 1).Name, "");  // index = count: zeroed
 
-  TLoaded lights("lights.3ds");
+  TLoaded lights(Fixture("lights.3ds"));
   TKeyFramer& kf = lights.file.KeyFramer();
   ASSERT_EQ(kf.GetOmniMotionCount(), 1);
   EXPECT_EQ(kf.GetOmniLightMotion(0)->Color.Values[0], (TFColor3DS{1, 0.5f, 0}));
@@ -131,30 +123,12 @@ TEST(Keyframer, CamerasAndLights) {
   EXPECT_THROW(ReadAmbientLightMotion(lights.file, nullptr), E3DSError);
 }
 
-TEST(Keyframer, InitSizesTracksWithDefaults) {
-  TKFMesh3DS m;
-  InitObjectMotion(m, 1, 2, 3, 1, 2);
-  EXPECT_FLOAT_EQ(m.MSAngle, 24);
-  EXPECT_EQ(m.Rot.Values[1].Z, 1);
-  EXPECT_EQ(m.Scale.Values[2], (TPoint3DS{1, 1, 1}));
-  EXPECT_EQ(m.Morph.Values[0], " ");
-  EXPECT_EQ(m.Hide.Keys.size(), 2u);
-  EXPECT_TRUE(m.Hide.Values.empty());
-  TKFSpot3DS s;
-  InitSpotLightMotion(s, 0, 1, 1, 1, 0, 0);
-  EXPECT_FLOAT_EQ(s.Hot.Values[0], 90);
-  EXPECT_EQ(s.Color.Values[0], (TFColor3DS{1, 1, 1}));
-  TKFCamera3DS c;
-  InitCameraMotion(c, 0, 1, 0, 0);
-  EXPECT_FLOAT_EQ(c.FOV.Values[0], 60);
-}
-
 TEST(Keyframer, NodesWithoutHeaderOrIdsOrKeyframer) {
   // A node without NODE_HDR reads with an empty name and zero flags, and
   // counts and lookups pass over its index entry.
   const std::string headless = Chunk(OBJECT_NODE_TAG, {}, {Chunk(NODE_ID, U16(0))});
   const std::string named = Chunk(OBJECT_NODE_TAG, {}, {Chunk(NODE_HDR, Str("Box") + U16(1) + U16(2) + U16(0xFFFF))});
-  TLoaded loaded(Chunk(M3DMAGIC, {}, {Chunk(KFDATA, {}, {headless, named})}), 0);
+  TLoaded loaded(Chunk(M3DMAGIC, {}, {Chunk(KFDATA, {}, {headless, named})}));
   EXPECT_EQ(CountKeyframeNodesByTag(loaded.file, OBJECT_NODE_TAG), 1);
   EXPECT_EQ(GetObjectNodeNameList(loaded.file), std::vector<std::string>{"Box"});
   const TKFMesh3DS m = ReadObjectMotionFromNode(loaded.file, FindChunk(loaded.file.TopChunk(), OBJECT_NODE_TAG));
@@ -164,7 +138,7 @@ TEST(Keyframer, NodesWithoutHeaderOrIdsOrKeyframer) {
   EXPECT_EQ(loaded.file.KeyFramer().GetMeshMotion(0)->Name, "Box");
   EXPECT_EQ(loaded.file.KeyFramer().GetMeshMotion(0)->Flags2, 2);
 
-  TLoaded none(Chunk(M3DMAGIC, {}, {Chunk(MDATA)}), 0);
+  TLoaded none(Chunk(M3DMAGIC, {}, {Chunk(MDATA)}));
   EXPECT_EQ(none.file.KeyFramer().GetMeshMotionCount(), 0);
   EXPECT_EQ(none.file.KeyFramer().GetMeshMotion(0), nullptr);
   EXPECT_TRUE(GetCameraNodeNameList(none.file).empty());

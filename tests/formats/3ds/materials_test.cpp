@@ -4,7 +4,7 @@
 #include "formats/3ds/errors.h"
 #include "formats/3ds/file.h"
 #include "formats/3ds/materials.h"
-#include "tests/formats/3ds/chunk_bytes.h"
+#include "tests/formats/3ds/loaded_file.h"
 
 namespace corvane {
 namespace {
@@ -19,9 +19,8 @@ void ExpectColor(const TFColor3DS& c, float r, float g, float b) {
 }
 
 TEST(Materials, AsExportersWriteThem) {
-  const std::string bytes = Fixture("cube.3ds");
-  TMemoryStream stream = StreamOf(bytes);
-  TFile3DS file(stream);
+  TLoaded loaded(Fixture("cube.3ds"));
+  TFile3DS& file = loaded.file;
   ASSERT_EQ(file.Materials().GetCount(), 1);
   const TMaterial3DS* m = file.Materials().GetMaterial(0);
   ASSERT_NE(m, nullptr);
@@ -53,9 +52,8 @@ TEST(Materials, AsExportersWriteThem) {
 }
 
 TEST(Materials, LibraryEntriesAndIndexErrors) {
-  const std::string bytes = Fixture("library.mli");
-  TMemoryStream stream = StreamOf(bytes);
-  TFile3DS file(stream);
+  TLoaded loaded(Fixture("library.mli"));
+  TFile3DS& file = loaded.file;
   ASSERT_EQ(file.Materials().GetCount(), 2);
   const TMaterial3DS* gold = file.Materials().GetMaterial(0);
   EXPECT_EQ(gold->NameStr, "Gold");

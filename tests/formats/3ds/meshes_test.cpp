@@ -4,7 +4,7 @@
 #include "formats/3ds/errors.h"
 #include "formats/3ds/file.h"
 #include "formats/3ds/meshes.h"
-#include "tests/formats/3ds/chunk_bytes.h"
+#include "tests/formats/3ds/loaded_file.h"
 
 namespace corvane {
 namespace {
@@ -12,15 +12,8 @@ namespace {
 using namespace chunk3ds;
 using namespace test3ds;
 
-struct TLoaded {
-  explicit TLoaded(std::string_view name) : bytes(Fixture(name)), stream(StreamOf(bytes)), file(stream) {}
-  std::string bytes;
-  TMemoryStream stream;
-  TFile3DS file;
-};
-
 TEST(Meshes, CubeAsTheFileStoresIt) {
-  TLoaded cube("cube.3ds");
+  TLoaded cube(Fixture("cube.3ds"));
   TObjectList& objects = cube.file.Objects();
   ASSERT_EQ(objects.GetMeshObjectCount(), 1);  // the camera is not a mesh
   const TMesh3DS* mesh = objects.GetMesh(0);
@@ -52,7 +45,7 @@ TEST(Meshes, CubeAsTheFileStoresIt) {
 }
 
 TEST(Meshes, ObjectsInFileOrderWithFlagsAndMissingParts) {
-  TLoaded boxes("boxes.3ds");
+  TLoaded boxes(Fixture("boxes.3ds"));
   TObjectList& objects = boxes.file.Objects();
   ASSERT_EQ(objects.GetMeshObjectCount(), 4);
   struct Row {
@@ -94,7 +87,7 @@ TEST(Meshes, EachMeshIsReadOnce) {
 }
 
 TEST(Meshes, WrongDatabasesAndObjects) {
-  TLoaded library("library.mli");
+  TLoaded library(Fixture("library.mli"));
   try {
     library.file.Objects().GetMesh(0);
     GetMeshByIndex(library.file, 0);
@@ -109,7 +102,7 @@ TEST(Meshes, WrongDatabasesAndObjects) {
   } catch (const E3DSError& e) {
     EXPECT_EQ(e.what(), Error3DSText(error3ds_invalid_database));
   }
-  TLoaded cube("cube.3ds");
+  TLoaded cube(Fixture("cube.3ds"));
   try {
     ReadMeshFromObject(cube.file, FindNamedObjectByIndex(cube.file, N_CAMERA, 0));
     FAIL();
@@ -121,7 +114,7 @@ TEST(Meshes, WrongDatabasesAndObjects) {
 }
 
 TEST(Meshes, ProjectFileMeshesAndAnEmptyMaterialGroup) {
-  TLoaded project("project.prj");
+  TLoaded project(Fixture("project.prj"));
   ASSERT_EQ(project.file.Objects().GetMeshObjectCount(), 1);
   EXPECT_EQ(project.file.Objects().GetMesh(0)->Name, "Crate");
 

@@ -4,7 +4,7 @@
 #include "formats/3ds/file.h"
 #include "formats/3ds/keyframer.h"
 #include "formats/3ds/scene_settings.h"
-#include "tests/formats/3ds/chunk_bytes.h"
+#include "tests/formats/3ds/loaded_file.h"
 
 namespace corvane {
 namespace {
@@ -13,9 +13,8 @@ using namespace chunk3ds;
 using namespace test3ds;
 
 TEST(SceneSettings, LightsFixtureSettings) {
-  const std::string bytes = Fixture("lights.3ds");
-  TMemoryStream stream = StreamOf(bytes);
-  TFile3DS file(stream);
+  TLoaded loaded(Fixture("lights.3ds"));
+  TFile3DS& file = loaded.file;
   const TMeshSet3DS set = file.GetMeshSettings();
   EXPECT_FLOAT_EQ(set.MasterScale, 1.0f);  // no MASTER_SCALE: the default
   EXPECT_EQ(set.AmbientLight, (TFColor3DS{0.4f, 0.5f, 0.6f}));  // the linear colour overwrites
@@ -81,9 +80,8 @@ TEST(SceneSettings, ReleaseLevels) {
 }
 
 TEST(SceneSettings, ProjectFileMasterScale) {
-  const std::string bytes = Fixture("project.prj");
-  TMemoryStream stream = StreamOf(bytes);
-  TFile3DS file(stream);
+  TLoaded loaded(Fixture("project.prj"));
+  TFile3DS& file = loaded.file;
   EXPECT_EQ(file.GetDatabaseType(), dbProjectFile);
   EXPECT_FLOAT_EQ(file.GetMeshSettings().MasterScale, 2.5f);
   EXPECT_EQ(file.GetDatabaseRelease(), rlRelease2);

@@ -117,7 +117,7 @@ TEST_F(LibBassHandles, StaleUnknownAndWrongKindHandlesAreRefused) {
   RecordingSource& source = Source(wav);
   const BassHandle sample = LoadSample(wav);
   const BassHandle channel = lib.BASS_SampleGetChannel(sample, BASS_FALSE);
-  const BassHandle music = lib.BASS_MusicLoad(BASS_TRUE, mod.data(), 0, static_cast<std::uint32_t>(mod.size()), 0, 0);
+  const BassHandle music = Music(mod);
   const BassHandle stream = Stream(source, 0);
   for (BassHandle h : {sample, channel, music, stream}) ASSERT_NE(h, 0u);
 
@@ -154,13 +154,12 @@ TEST_F(LibBassHandles, LoadsTakeOnlyMemoryAndSaneArguments) {
   const Bytes wav = Encode(Tone(440, 0.5, kRate, 1, 441), 1, kRate, kWavFloat);
   const Bytes mod = TrackerModule(2);
   const auto size = static_cast<std::uint32_t>(wav.size());
-  const auto modSize = static_cast<std::uint32_t>(mod.size());
   EXPECT_EQ(lib.BASS_SampleLoad(BASS_FALSE, wav.data(), 0, size, 1, 0), 0u) << "no file names";
   EXPECT_EQ(lib.BASS_SampleLoad(BASS_TRUE, nullptr, 0, size, 1, 0), 0u);
   EXPECT_EQ(lib.BASS_SampleLoad(BASS_TRUE, wav.data(), 0, size, 0, 0), 0u) << "no playbacks";
   EXPECT_EQ(lib.BASS_SampleLoad(BASS_TRUE, wav.data(), 0, size, 0x10000, 0), 0u);
-  EXPECT_EQ(lib.BASS_MusicLoad(BASS_FALSE, mod.data(), 0, modSize, 0, 0), 0u);
-  EXPECT_EQ(lib.BASS_MusicLoad(BASS_TRUE, mod.data(), 0, modSize, 0, 44100), 0u);
+  EXPECT_EQ(lib.BASS_MusicLoad(BASS_FALSE, mod.data(), 0, static_cast<std::uint32_t>(mod.size()), 0, 0), 0u);
+  EXPECT_EQ(lib.BASS_MusicLoad(BASS_TRUE, mod.data(), 0, static_cast<std::uint32_t>(mod.size()), 0, 44100), 0u);
   EXPECT_EQ(lib.BASS_StreamCreateFileUser(BASS_FALSE, 0, nullptr, nullptr), 0u);
   // An offset into a larger block.
   Bytes padded(7, 0xAA);
@@ -197,7 +196,7 @@ TEST_F(LibBassHandles, AFullTableGivesNoHandleAndAStreamThatFindsNoSlotLeavesIts
   EXPECT_EQ(Stream(source, 0), 0u);
   EXPECT_EQ(source.closes, 0) << "the caller still owns the source";
   EXPECT_EQ(LoadSample(wav), 0u);
-  EXPECT_EQ(lib.BASS_MusicLoad(BASS_TRUE, mod.data(), 0, static_cast<std::uint32_t>(mod.size()), 0, 0), 0u);
+  EXPECT_EQ(Music(mod), 0u);
 
   ASSERT_TRUE(lib.BASS_SampleFree(sample));
   const BassHandle stream = Stream(source, 0);

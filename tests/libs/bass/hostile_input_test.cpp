@@ -12,12 +12,7 @@
 namespace libbass::test {
 namespace {
 
-class LibBassHostileInput : public ManualMix {
- protected:
-  BassHandle Music(const Bytes& file, std::uint32_t flags = 0) {
-    return lib.BASS_MusicLoad(BASS_TRUE, file.data(), 0, static_cast<std::uint32_t>(file.size()), flags, 0);
-  }
-};
+class LibBassHostileInput : public ManualMix {};
 
 Bytes Text(const std::string& text, std::size_t repeat) {
   Bytes out;

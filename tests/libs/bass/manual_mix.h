@@ -39,6 +39,10 @@ class ManualMix : public ::testing::Test {
                                maxPlaybacks, flags);
   }
 
+  BassHandle Music(const Bytes& file, std::uint32_t flags = 0) {
+    return lib.BASS_MusicLoad(BASS_TRUE, file.data(), 0, static_cast<std::uint32_t>(file.size()), flags, 0);
+  }
+
   // A channel of a newly loaded sample of the frames, as a float WAV.
   BassHandle ChannelOf(const std::vector<float>& frames, int channels, int rate = kRate,
                        std::uint32_t flags = 0) {

@@ -191,7 +191,7 @@ TEST(LibBassManualOutput, BeforeStartItRendersSilenceAndNothingMoves) {
   EXPECT_EQ(lib.BassManual_Render(nullptr, 50), 0u);
 }
 
-TEST(LibBassManualOutput, SetAttributesChangesOnlyTheVolumeAndRefusesWhatItCannotDo) {
+TEST_F(LibBassMix, SetAttributesChangesOnlyTheVolumeAndRefusesWhatItCannotDo) {
   struct Case {
     std::int32_t frequency, volume, pan;
     bool accepted;
@@ -204,21 +204,13 @@ TEST(LibBassManualOutput, SetAttributesChangesOnlyTheVolumeAndRefusesWhatItCanno
       {-1, -2, -101, false, 0.4f}, {22050, 70, -101, false, 0.4f}, {-1, 70, 50, false, 0.4f},
       {-1, 70, -100, false, 0.4f},
   };
-  LoadedLibBass lib;
-  ASSERT_TRUE(lib.Loaded());
-  ASSERT_TRUE(lib.BASS_Init(BASS_DEVICE_MANUAL, 44100, 0, nullptr, nullptr));
-  ASSERT_TRUE(lib.BASS_Start());
-  const Bytes wav = Encode(std::vector<float>(64, 1.0f), 1, 44100, kWavFloat);
-  const BassHandle sample = lib.BASS_SampleLoad(BASS_TRUE, wav.data(), 0, static_cast<std::uint32_t>(wav.size()), 1, BASS_SAMPLE_LOOP);
-  const BassHandle channel = lib.BASS_SampleGetChannel(sample, BASS_FALSE);
+  const BassHandle channel = ChannelOf(std::vector<float>(64, 1.0f), 1, kRate, BASS_SAMPLE_LOOP);
   lib.BASS_ChannelPlay(channel, BASS_FALSE);
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.frequency << ", " << c.volume << ", " << c.pan);
     ASSERT_TRUE(lib.BASS_ChannelSetAttributes(channel, -1, 40, -101));
     EXPECT_EQ(lib.BASS_ChannelSetAttributes(channel, c.frequency, c.volume, c.pan) != BASS_FALSE, c.accepted);
-    float frame[2];
-    lib.BassManual_Render(frame, 1);
-    EXPECT_EQ(frame[0], c.gainAfter);
+    EXPECT_EQ(Render(1)[0], c.gainAfter);
   }
 }
 

@@ -10,12 +10,7 @@
 namespace libbass::test {
 namespace {
 
-class LibBassModule : public ManualMix {
- protected:
-  BassHandle Music(const Bytes& file, std::uint32_t flags) {
-    return lib.BASS_MusicLoad(BASS_TRUE, file.data(), 0, static_cast<std::uint32_t>(file.size()), flags, 0);
-  }
-};
+class LibBassModule : public ManualMix {};
 
 TEST_F(LibBassModule, ALoopingModulePlaysOnAndAnotherEndsStopped) {
   const int rows = 4;

@@ -20,10 +20,19 @@ namespace {
 using test::TJsWorld;
 using Lines = std::vector<std::string>;
 
-TEST(JsEngineTest, HandlersRunInTheGlobalAndReportTheirErrors) {
+class JsEngineTest : public ::testing::Test {
+ protected:
+  // A bare applet's engine.
+  TJavaScriptEngine* Bare() {
+    EXPECT_NE(world.Start(), nullptr);
+    return world.Js();
+  }
+
   TJsWorld world;
-  ASSERT_NE(world.Start(), nullptr);
-  TJavaScriptEngine* js = world.Js();
+};
+
+TEST_F(JsEngineTest, HandlersRunInTheGlobalAndReportTheirErrors) {
+  TJavaScriptEngine* js = Bare();
   ASSERT_NE(js, nullptr);
 
   EXPECT_TRUE(js->CallScript(u""));
@@ -53,10 +62,8 @@ TEST(JsEngineTest, HandlersRunInTheGlobalAndReportTheirErrors) {
   EXPECT_TRUE(js->CallScript(u"z = 3"));
 }
 
-TEST(JsEngineTest, ConstantsKeepAllThirtyTwoBits) {
-  TJsWorld world;
-  ASSERT_NE(world.Start(), nullptr);
-  TJavaScriptEngine* js = world.Js();
+TEST_F(JsEngineTest, ConstantsKeepAllThirtyTwoBits) {
+  TJavaScriptEngine* js = Bare();
   ASSERT_NE(js, nullptr);
   // The applet published the key constants.
   EXPECT_EQ(js->GetVarValue(u"VK_LEFT"), u"37");
@@ -72,10 +79,9 @@ TEST(JsEngineTest, ConstantsKeepAllThirtyTwoBits) {
   EXPECT_EQ(js->GetVarValue(u""), u"");
 }
 
-TEST(JsEngineTest, GlobalValuesAsText) {
-  TJsWorld world;
-  ASSERT_NE(world.Start(), nullptr);
-  TJavaScriptEngine* js = world.Js();
+TEST_F(JsEngineTest, GlobalValuesAsText) {
+  TJavaScriptEngine* js = Bare();
+  ASSERT_NE(js, nullptr);
   ASSERT_TRUE(js->CallScript(u"s = 'Grüße'; f = 1.5; o = {toString() { return 'me'; }}"));
   EXPECT_EQ(js->GetVarValue(u"s"), u"Grüße");
   EXPECT_EQ(js->GetVarValue(u"f"), u"1.5");
@@ -91,8 +97,7 @@ TEST(JsEngineTest, GlobalValuesAsText) {
   EXPECT_EQ(world.ErrorsSince(mark), Lines{"(0:26) no text \"\""});
 }
 
-TEST(JsEngineTest, EnginesKeepTheirGlobalsApartAndShareOneContext) {
-  TJsWorld world;
+TEST_F(JsEngineTest, EnginesKeepTheirGlobalsApartAndShareOneContext) {
   Applet* applet = world.Start();
   ASSERT_NE(applet, nullptr);
   auto* first = Create<TJavaScriptEngine>(TCreateContext(applet));
@@ -117,7 +122,7 @@ TEST(JsEngineTest, EnginesKeepTheirGlobalsApartAndShareOneContext) {
   third->Free();
 }
 
-TEST(JsEngineTest, RegistrationMakesItTheScriptEngine) {
+TEST(JsEngineRegistration, MakesItTheScriptEngine) {
   const TClass previous = ScriptEngineClass;
   RegisterJavaScriptEngine();
   EXPECT_EQ(ScriptEngineClass, TJavaScriptEngine::StaticClass());
@@ -126,8 +131,7 @@ TEST(JsEngineTest, RegistrationMakesItTheScriptEngine) {
   ScriptEngineClass = previous;
 }
 
-TEST(JsEngineTest, TheAppletsScriptLifecycle) {
-  TJsWorld world;
+TEST_F(JsEngineTest, TheAppletsScriptLifecycle) {
   world.Put("main.js", "var loaded = 1;\nfunction started() { loadedRuns = loaded + 1; }\n");
   Applet* applet = world.Start(
       "object Game: Applet\n  onLoad = 'started()'\n  onTick = 'ticks = (typeof ticks == \"number\" ? ticks : 0) + 1'\nend\n");
@@ -142,14 +146,8 @@ TEST(JsEngineTest, TheAppletsScriptLifecycle) {
   EXPECT_EQ(world.CountInfo("Mozzila Spider Monkey scripting engine finished TJavaScriptEngine"), 1);
 }
 
-}  // namespace
-}  // namespace corvane
 
-namespace corvane {
-namespace {
-
-TEST(JsEngineTest, ATimersHandlerRunsInJavaScript) {
-  TJsWorld world;
+TEST_F(JsEngineTest, ATimersHandlerRunsInJavaScript) {
   RegisterSceneClasses();
   Applet* applet = world.Start(
       "object Game: Applet\n"
@@ -167,8 +165,7 @@ TEST(JsEngineTest, ATimersHandlerRunsInJavaScript) {
   EXPECT_LE(fired, 6);
 }
 
-TEST(JsEngineTest, TwoAppletsKeepTheirGlobalsApart) {
-  test::TJsWorld world;
+TEST_F(JsEngineTest, TwoAppletsKeepTheirGlobalsApart) {
   world.Put("main.js", "var who = 'first';");
   Applet* first = world.Start();
   ASSERT_NE(first, nullptr);
@@ -188,26 +185,10 @@ TEST(JsEngineTest, TwoAppletsKeepTheirGlobalsApart) {
   second->Free();
   world.FreeApplet();
   EXPECT_EQ(js::SharedContext(), nullptr);
-  // A third applet after both: the context is made again.
-  std::filesystem::create_directory(world.PathOf("third"));
-  world.Put("third/main.object", "object Third: Applet\nend\n");
-  world.Put("third/main.js", "var who = 'third';");
-  TWeak<Applet> third(world.engine->RunApplet(world.PathOf("third/main.object")));
-  ASSERT_NE(third.Get(), nullptr);
-  auto* thirdJs = dynamic_cast<TJavaScriptEngine*>(third->ScriptEngine());
-  ASSERT_NE(thirdJs, nullptr);
-  EXPECT_EQ(thirdJs->GetVarValue(u"who"), u"third");
-  third->Free();
 }
 
-}  // namespace
-}  // namespace corvane
 
-namespace corvane {
-namespace {
-
-TEST(JsEngineTest, OneCollectionPerEngineFrameShownOnTheBoard) {
-  test::TJsWorld world;
+TEST_F(JsEngineTest, OneCollectionPerEngineFrameShownOnTheBoard) {
   Applet* first = world.Start("object Game: Applet\n  debugInfo = True\nend\n");
   ASSERT_NE(first, nullptr);
   std::filesystem::create_directory(world.PathOf("second"));
@@ -230,16 +211,10 @@ TEST(JsEngineTest, OneCollectionPerEngineFrameShownOnTheBoard) {
   second->Free();
 }
 
-}  // namespace
-}  // namespace corvane
 
-namespace corvane {
-namespace {
-
-TEST(JsEngineTest, HostileNestingIsAnErrorNotACrash) {
-  test::TJsWorld world;
-  ASSERT_NE(world.Start(), nullptr);
-  TJavaScriptEngine* js = world.Js();
+TEST_F(JsEngineTest, HostileNestingIsAnErrorNotACrash) {
+  TJavaScriptEngine* js = Bare();
+  ASSERT_NE(js, nullptr);
   for (const std::size_t depth : {std::size_t{10000}, std::size_t{200000}}) {
     const std::u16string deep = u"x = " + std::u16string(depth, u'(') + u"1" + std::u16string(depth, u')');
     const std::size_t mark = world.Mark();

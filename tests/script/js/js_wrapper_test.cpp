@@ -21,11 +21,20 @@ BaseObject* Named(Applet* applet, const std::u16string& name) {
   return object;
 }
 
-TEST(JsWrapperTest, OneWrapperPerObjectLinkedWeakly) {
+class JsWrapperTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    applet = world.Start();
+    ASSERT_NE(applet, nullptr);
+    js = world.Js();
+  }
+
   TJsWorld world;
-  Applet* applet = world.Start();
-  ASSERT_NE(applet, nullptr);
-  TJavaScriptEngine* js = world.Js();
+  Applet* applet = nullptr;
+  TJavaScriptEngine* js = nullptr;
+};
+
+TEST_F(JsWrapperTest, OneWrapperPerObjectLinkedWeakly) {
   BaseObject* door = Named(applet, u"door");
   js->RegisterVariable(u"door", u"Dummy", door);
   js->RegisterVariable(u"entrance", u"Dummy", door);
@@ -51,12 +60,7 @@ TEST(JsWrapperTest, OneWrapperPerObjectLinkedWeakly) {
   plain->Free();
 }
 
-TEST(JsWrapperTest, DestroyedObjectsDeleteOnlyTheirOwnGlobals) {
-  TJsWorld world;
-  Applet* applet = world.Start();
-  ASSERT_NE(applet, nullptr);
-  TJavaScriptEngine* js = world.Js();
-
+TEST_F(JsWrapperTest, DestroyedObjectsDeleteOnlyTheirOwnGlobals) {
   // Renamed after registration: its registered name goes with it.
   BaseObject* renamed = Named(applet, u"before");
   js->RegisterVariable(u"before", u"Dummy", renamed);
@@ -83,11 +87,7 @@ TEST(JsWrapperTest, DestroyedObjectsDeleteOnlyTheirOwnGlobals) {
   EXPECT_EQ(js->GetVarValue(u"spot"), u"mine");
 }
 
-TEST(JsWrapperTest, ManyObjectsThroughCollectionsAndTeardown) {
-  TJsWorld world;
-  Applet* applet = world.Start();
-  ASSERT_NE(applet, nullptr);
-  TJavaScriptEngine* js = world.Js();
+TEST_F(JsWrapperTest, ManyObjectsThroughCollectionsAndTeardown) {
   std::vector<TWeak<BaseObject>> objects;
   for (int i = 0; i < 5000; ++i) {
     const std::u16string name = u"obj" + IntToStr(i);
@@ -114,42 +114,22 @@ TEST(JsWrapperTest, ManyObjectsThroughCollectionsAndTeardown) {
   EXPECT_EQ(world.engine->ScriptObject(), nullptr);
 }
 
-}  // namespace
-}  // namespace corvane
 
-namespace corvane {
-namespace {
-
-TEST(JsWrapperTest, IncrementalCollectionKeepsWhatScriptsHold) {
+TEST_F(JsWrapperTest, IncrementalCollectionKeepsWhatScriptsHold) {
   TJavaScriptEngine::SetCollectionSlice(1);
-  {
-    test::TJsWorld world;
-    Applet* applet = world.Start();
-    ASSERT_NE(applet, nullptr);
-    TJavaScriptEngine* js = world.Js();
-    ASSERT_TRUE(js->CallScript(u"keep = []; for (var i = 0; i < 50000; ++i) keep.push({i: i});"));
-    for (int step = 0; step < 30; ++step) {
-      world.Steps(1);
-      // New garbage every frame, while the kept objects stay whole.
-      ASSERT_TRUE(js->CallScript(u"for (var j = 0; j < 2000; ++j) ({garbage: j});"
-                                 u"if (keep[49999].i != 49999) throw 'lost';"));
-    }
-    world.FreeApplet();
+  ASSERT_TRUE(js->CallScript(u"keep = []; for (var i = 0; i < 50000; ++i) keep.push({i: i});"));
+  for (int step = 0; step < 30; ++step) {
+    world.Steps(1);
+    // New garbage every frame, while the kept objects stay whole.
+    EXPECT_TRUE(js->CallScript(u"for (var j = 0; j < 2000; ++j) ({garbage: j});"
+                               u"if (keep[49999].i != 49999) throw 'lost';"));
   }
+  world.FreeApplet();
   TJavaScriptEngine::SetCollectionSlice(0);
 }
 
-}  // namespace
-}  // namespace corvane
 
-namespace corvane {
-namespace {
-
-TEST(JsWrapperTest, UnnamedObjectsAndGlobalsThatCannotGo) {
-  test::TJsWorld world;
-  Applet* applet = world.Start();
-  ASSERT_NE(applet, nullptr);
-  TJavaScriptEngine* js = world.Js();
+TEST_F(JsWrapperTest, UnnamedObjectsAndGlobalsThatCannotGo) {
   // Without a name: the class in lower case and the object's address.
   BaseObject* unnamed = Create<Dummy>(TCreateContext(applet));
   js->RegisterVariable(u"", u"Dummy", unnamed);
