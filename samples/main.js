@@ -104,9 +104,10 @@ function onBeat() {
   if (beats == 1) engine.log("sample: timer running");
 }
 
-// A crate's first touch of anything: a click and a point.
+// A crate's first touch of anything: a click and a point. The score is
+// stored once the game ends, so none comes during the fade-out.
 function onLanded(crate) {
-  if (landed.indexOf(crate.name) >= 0) return;
+  if (quitting || landed.indexOf(crate.name) >= 0) return;
   landed.push(crate.name);
   click.play();
   score += 5;

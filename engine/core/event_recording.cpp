@@ -79,7 +79,12 @@ void Event::playEvent(const std::u16string& fileName) {
   if (!stream) return;
   recordFileName_ = fileName;
   recordList_->Clear();
-  recordList_->LoadFromStream(*stream);
+  // A file in any other form (plain text, say) is no recording: it says so
+  // rather than playing nothing.
+  if (!recordList_->LoadFromStream(*stream)) {
+    EngineError(u"Bad record file " + fileName);
+    return;
+  }
   if (recordList_->Count() == 0) return;
   const std::optional<float> start = ParseTime(recordList_->Strings(0));
   recordList_->Delete(0);

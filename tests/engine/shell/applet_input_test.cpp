@@ -225,11 +225,13 @@ TEST_F(AppletInput, PlayingDuringARecordingStoresTheRecordingFirst) {
   EXPECT_EQ(RecordLines("rec.txt").size(), 3u);
 }
 
-TEST_F(AppletInput, ARecordFileWithABadStartTimePlaysNothing) {
+TEST_F(AppletInput, ARecordFileWithABadStartTimeOrInPlainTextPlaysNothing) {
   Launch(kRecorder);
-  for (const std::u16string start : {u"soon", u"", u"nan", u"inf", u"1.5.2"}) {
+  for (const std::u16string start : {u"soon", u"", u"nan", u"inf", u"1.5.2", u"plain"}) {
     SCOPED_TRACE(Utf16ToUtf8(start));
-    PutRecord("bad.txt", start + u"\r\n0:0,0,104,\r\n0:1,0,104,\r\n");
+    const std::u16string lines = u"\r\n0:0,0,104,\r\n0:1,0,104,\r\n";
+    if (start == u"plain") world.Put("bad.txt", "0" + Utf16ToUtf8(lines));
+    else PutRecord("bad.txt", start + lines);
     const int before = world.CountError("Bad record file bad.txt");
     Journal().clear();
     event->playEvent(u"bad.txt");
