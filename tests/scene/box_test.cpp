@@ -1,9 +1,9 @@
-// The box: bounds, point and ray hit tests, its body and its fill.
+// The box: bounds, point and ray hit tests and its fill (its body:
+// primitives_test.cpp).
 #include <gtest/gtest.h>
 
 #include "engine/shell/applet.h"
 #include "scene/box.h"
-#include "tests/support/kit/fake_physics.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_world.h"
 
@@ -61,23 +61,6 @@ TEST(Box, RaysMeetTheFacesAhead) {
   box->Scale()->SetValues(1, 3, 1);
   EXPECT_TRUE(box->RayCastIntersect({2.5f, 0, 0, 1}, {1, 0, 0, 0}));
   EXPECT_FALSE(box->RayCastIntersect({5, 2.5f, 0, 1}, {0, 1, 0, 0}));
-}
-
-TEST(Box, SpawnedBoxesGetABoxBodyOfTheirSize) {
-  test::TUseFakePhysics physics;
-  TTestWorld world;
-  auto* box = Create<Box>(TCreateContext(world.applet));
-  box->SetDynamic(true);
-  box->spawn();
-  auto* engine = dynamic_cast<test::TFakeDynamicEngine*>(world.applet->DynamicEngine());
-  ASSERT_NE(engine, nullptr);
-  EXPECT_NE(box->Body(), 0);
-  EXPECT_EQ(engine->LiveBodies(), 1);
-  EXPECT_NE(box->World(), 0);
-  box->explode(1, 2);
-  EXPECT_EQ(engine->Explosions, 1);
-  box->Free();
-  EXPECT_EQ(engine->LiveBodies(), 0);
 }
 
 TEST(Box, PaintFillsTheBoundsBox) {

@@ -201,9 +201,16 @@ TEST(Primitives, BodiesTakeTheShapeAndSizeOfTheirObject) {
     EXPECT_EQ(shape->Size.x, c.size.x);
     EXPECT_EQ(shape->Size.y, c.size.y);
     EXPECT_EQ(shape->Size.z, c.size.z);
+    EXPECT_NE(c.object->World(), 0);
   }
   EXPECT_EQ(engine->LiveBodies(), 6);
+  box->explode(1, 2);
+  EXPECT_EQ(engine->Explosions, 1);
+  // Unspawned or freed, the body goes.
+  box->Free();
+  EXPECT_EQ(engine->LiveBodies(), 5);
   for (const Case& c : cases) {
+    if (c.object == box) continue;
     c.object->unspawn();
     EXPECT_EQ(c.object->Body(), 0) << c.object->ClassName();
   }
