@@ -9,8 +9,6 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "base/reflection/prop_access.h"
-#include "base/streams/memory_stream.h"
-#include "base/streams/object_text.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
 #include "platform/sys_font.h"
@@ -57,6 +55,7 @@ namespace {
 using test::TRecordingDevice;
 using test::TTestFilter;
 using test::TTestWorld;
+using test::WriteComponentText;
 
 // Properties by name, as streams and scripts reach them.
 std::string Str(const TObject& o, const char* name) { return GetStrProp(o, PropByName(o, name)); }
@@ -97,14 +96,6 @@ struct TPictureWorld {
     holder->SetName(u"h");
     holder->Pixmap()->SetFileName("a.pixmap");
     return holder;
-  }
-  // The holder written as ".object" text.
-  std::string Text(TPropertyHolder* holder) const {
-    const std::string bytes = test::WriteComponentBytes(holder);
-    TMemoryStream binary = test::StreamOf(bytes);
-    TMemoryStream text;
-    EXPECT_TRUE(ObjectBinaryToText(binary, text));
-    return {static_cast<const char*>(text.Memory()), static_cast<std::size_t>(text.Size())};
   }
 
   TTestWorld world;
@@ -151,7 +142,7 @@ TEST(PixmapPersistent, ADefaultNameSavesAsWrittenAndReloadsItsPicture) {
   holder->SetName(u"h");
   holder->Pixmap()->SetFileName("defaultcur_pixmap");
   ASSERT_NE(holder->Pixmap()->Loaded(), nullptr);
-  const std::string text = w.Text(holder);
+  const std::string text = WriteComponentText(holder);
   EXPECT_NE(text.find("pixmap.src = 'defaultcur_pixmap'"), std::string::npos) << text;
   holder->Free();
   EXPECT_EQ(w.Cache().PixmapCount(), 0);
@@ -211,11 +202,12 @@ TEST(FontPersistent, DefaultsWriteNothingAndNoDeviceNoFont) {
   // nothing.
   font->SetName("Verdana");
   font->SetColor(u"#FFFFFFFF");
-  EXPECT_EQ(w.Text(holder).find("font."), std::string::npos) << w.Text(holder);
+  const std::string plain = WriteComponentText(holder);
+  EXPECT_EQ(plain.find("font."), std::string::npos) << plain;
   font->SetColorNative(0x80102030);
   EXPECT_EQ(WStr(*font, "color"), u"#80102030");
   font->SetSize(14);
-  const std::string text = w.Text(holder);
+  const std::string text = WriteComponentText(holder);
   EXPECT_NE(text.find("font.color = '#80102030'"), std::string::npos) << text;
   EXPECT_NE(text.find("font.size = 14"), std::string::npos) << text;
   EXPECT_EQ(text.find("font.name"), std::string::npos) << text;
@@ -343,13 +335,14 @@ TEST(PixmapPersistent, StreamsInlineAndAssignCopiesValues) {
   EXPECT_FALSE(Ord(*pixmap, "animated")) << "read only in effect";
   pixmap->Rect()->SetRect({32, 0, 64, 32});
   pixmap->Offset()->x = 4;
-  const std::string text = w.Text(holder);
+  const std::string text = WriteComponentText(holder);
   EXPECT_NE(text.find("pixmap.rect.left = 32"), std::string::npos) << text;
   EXPECT_NE(text.find("pixmap.offset.x = 4"), std::string::npos) << text;
   EXPECT_EQ(text.find("useDefault"), std::string::npos) << "true is the default: " << text;
   EXPECT_EQ(text.find("fileName"), std::string::npos) << text;
   pixmap->SetUseDefault(false);
-  EXPECT_NE(w.Text(holder).find("pixmap.useDefault = False"), std::string::npos) << w.Text(holder);
+  const std::string noDefault = WriteComponentText(holder);
+  EXPECT_NE(noDefault.find("pixmap.useDefault = False"), std::string::npos) << noDefault;
 
   // Assigning copies the values and keeps the target's own objects.
   TPropertyHolder* copy = w.NewHolder();
@@ -422,7 +415,7 @@ TEST(MeshPersistent, KeysClampToTheModelAndSurviveTheStream) {
   mesh->OnChange = nullptr;
 
   // A pose streams before the name and still reloads.
-  const std::string text = w.Text(holder);
+  const std::string text = WriteComponentText(holder);
   EXPECT_NE(text.find("mesh.key = 1"), std::string::npos) << text;
   EXPECT_NE(text.find("mesh.fileName = 'walk.mesh'"), std::string::npos) << text;
   EXPECT_LT(text.find("mesh.key"), text.find("mesh.fileName"));
