@@ -1,7 +1,6 @@
 // The colour drop-down: its computed palette (double precision, halves to
-// even), a colour chosen through the event queue, the value written and
-// read as text, a text that is no number, and the swatches as the
-// recording device sees them (its glyph: skinned_widgets_test.cpp).
+// even), a colour chosen through the event queue, its value as text (its
+// glyph: skinned_widgets_test.cpp).
 #include <gtest/gtest.h>
 
 #include <set>

@@ -1,8 +1,5 @@
-// Effect text: one static text a character, placed by the kit font's
-// 8 units a character, each with its own copy of the template effects
-// started 0.08 seconds after the previous; rebuilding keeps the templates,
-// survives being started from a character's own handler, and the panel and
-// painter.
+// Effect text, one static text a character, each with a later copy of the
+// template effects; the panel and the painter.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,7 +1,5 @@
-// The skinned widgets, static text, image and screen fill in the default
-// skin, as the recording device sees them drawn: which part of the skin
-// goes into which rectangle, where the text starts, and what the fill's
-// alpha comes from.
+// The skinned widgets in the default skin, as the recording device sees
+// them drawn.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,7 +1,4 @@
-// The text field driven through the applet's event queue: focus selects
-// everything, typing replaces the selection, Shift and the arrows select,
-// the view scrolls by whole characters to keep the caret in sight, Return
-// notifies or breaks the line, and the selection never outlives the text.
+// The text field driven through the applet's event queue.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,7 +1,5 @@
-// The renderer on the recording device: what one pass writes into the
-// shared mesh, the states it draws with and leaves behind, and that
-// nothing dangles when effects or renderers go first. The applet's three
-// renderers and the effects' choice among them.
+// The particle renderer on the recording device: the shared mesh, the
+// states it draws with and leaves behind, and the applet's three renderers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
