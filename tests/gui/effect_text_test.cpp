@@ -18,19 +18,15 @@ namespace {
 
 using test::TWidgetWorld;
 
-std::vector<StaticText*> Characters(const EffectText* text) {
-  std::vector<StaticText*> out;
-  for (BaseObject* child : text->ChildList())
-    if (auto* character = dynamic_cast<StaticText*>(child)) out.push_back(character);
-  return out;
-}
-
-std::vector<Effect*> Effects(const BaseObject* object) {
-  std::vector<Effect*> out;
+template <class T>
+std::vector<T*> ChildrenOf(const BaseObject* object) {
+  std::vector<T*> out;
   for (BaseObject* child : object->ChildList())
-    if (auto* effect = dynamic_cast<Effect*>(child)) out.push_back(effect);
+    if (auto* t = dynamic_cast<T*>(child)) out.push_back(t);
   return out;
 }
+const auto Characters = ChildrenOf<StaticText>;
+const auto Effects = ChildrenOf<Effect>;
 
 TEST(EffectTextWidget, EachCharacterGetsALaterCopyOfTheTemplates) {
   TWidgetWorld w;

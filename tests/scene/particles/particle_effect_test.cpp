@@ -52,14 +52,12 @@ TEST(ParticleEffect, ReleasesOneParticleEveryTenthOfASecondOnTheSeventhFrames) {
   // The frame that fires resets the timer to 0: its own time is lost.
   EXPECT_EQ(releases, (std::vector<int>{7, 14, 21, 28, 35, 42, 49, 56}));
   EXPECT_EQ(e.effect->ParticleCount(), 8);
-}
-
-TEST(ParticleEffect, ATimerLeftAtAQuarterSecondReleasesTwoAtOnce) {
-  TEmitter e;
-  e.Frame(0.25f);
-  EXPECT_EQ(e.effect->ParticleCount(), 0);
-  e.Frame();
-  EXPECT_EQ(e.effect->ParticleCount(), 2);
+  // A timer left at a quarter second releases two at once.
+  TEmitter late;
+  late.Frame(0.25f);
+  EXPECT_EQ(late.effect->ParticleCount(), 0);
+  late.Frame();
+  EXPECT_EQ(late.effect->ParticleCount(), 2);
 }
 
 TEST(ParticleEffect, NoIntervalNoEmissionAndATinyOneStaysWithinTheLimit) {
@@ -170,16 +168,14 @@ TEST(ParticleEffect, GravityFromRestAddsUpFrameByFrame) {
   EXPECT_NEAR(p->position.x, 0, 0.05f);
 }
 
-TEST(ParticleEffect, DirectionAngleTurnsCounterClockwiseFromX) {
+TEST(ParticleEffect, TheDirectionTurnsCounterClockwiseFromXAndARelativeOneWithTheParent) {
   TEmitter e;
   e.effect->SetDirectionAngle(90);
   e.effect->SetSpreadAngle(0);
   TParticle* p = Launch(e, 100);
   EXPECT_NEAR(p->velocity.x, 0, 1e-3f);
   EXPECT_NEAR(p->velocity.y, 100, 1e-3f);
-}
 
-TEST(ParticleEffect, RelativeVelocityTurnsWithTheParent) {
   TEmitter absolute, relative;
   for (TEmitter* e : {&absolute, &relative}) e->parent->SetZAngle(90);
   relative.effect->SetVelocityMode(svmRelative);
