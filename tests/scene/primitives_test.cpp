@@ -76,22 +76,6 @@ TEST(Primitives, BoundsAndHitsOfEachShape) {
     EXPECT_TRUE(o->ZTest()) << o->ClassName();
 }
 
-TEST(Primitives, PlaneDrawsItsPictureAndIsNeverMirrored) {
-  TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
-  world.applet->UseDefaultPixmap(4, 4);
-  auto* plane = Create<Plane>(TCreateContext(world.applet));
-  plane->SetWidth(4);
-  plane->SetHeight(2);
-  EXPECT_FALSE(plane->Mirrored());
-  device->ClearRecords();
-  plane->Paint();
-  ASSERT_EQ(device->Draws.size(), 1u);
-  const auto quads = test::QuadsOf(device->Draws[0]);
-  ASSERT_EQ(quads.size(), 1u);
-  EXPECT_EQ(quads[0].Rect, (TRect{-2, -1, 2, 1}));
-}
-
 std::vector<TSpaceVector> GridPoints(TTestWorld& world, Grid* grid) {
   test::TRecordingDevice* device = world.applet->UseRecordingDevice();
   device->ClearRecords();
@@ -284,24 +268,6 @@ TEST(Box, PaintFillsTheBoundsBox) {
   EXPECT_EQ(device->Draws[0].VertexCount(), 24);
 }
 
-TEST(Rect, ANewRectFillsTenByTenUnderGui) {
-  TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
-  auto* rect = Create<class Rect>(TCreateContext(world.applet));
-  EXPECT_EQ(rect->MaterialName(), u"gui");
-  EXPECT_EQ(rect->GetBoundsRadius(), 5);
-  device->SetColor(0xFFFF0000);
-  device->ClearRecords();
-  rect->Paint();
-  ASSERT_EQ(device->Draws.size(), 1u);
-  const auto quads = test::QuadsOf(device->Draws[0]);
-  ASSERT_EQ(quads.size(), 1u);
-  EXPECT_EQ(quads[0].Rect, (TRect{-5, -5, 5, 5}));
-  EXPECT_EQ(quads[0].Z, 0);
-  rect->SetWidth(30);
-  EXPECT_EQ(rect->GetBoundsRadius(), 15);
-}
-
 // The writer copies (Assign's values: property_objects_test.cpp and
 // skin_test.cpp), so the sprite keeps its own after the source goes.
 TEST(Sprite, AssigningAPictureCopiesIt) {
@@ -322,21 +288,42 @@ TEST(Sprite, AssigningAPictureCopiesIt) {
   EXPECT_EQ(sprite->Pixmap()->FileName(), "cursor.pixmap");
 }
 
-TEST(Sprite, WithoutANameOrFileDrawsTheDefaultPicture) {
+// The flat shapes draw one quad of their size about their centre; a sprite
+// without a name or file draws the default picture.
+TEST(Primitives, FlatShapesDrawOneQuadOfTheirSize) {
   TTestWorld world;
   test::TRecordingDevice* device = world.applet->UseRecordingDevice();
   TPixmap* fallback = world.applet->UseDefaultPixmap(8, 8);
   ASSERT_NE(fallback, nullptr);
+  auto* plane = Create<Plane>(TCreateContext(world.applet));
+  plane->SetWidth(4);
+  plane->SetHeight(2);
+  EXPECT_FALSE(plane->Mirrored());
+  auto* rect = Create<class Rect>(TCreateContext(world.applet));  // 10 x 10 when new
   auto* sprite = Create<Sprite>(TCreateContext(world.applet));
   sprite->SetSpriteSize(20, 30);
-  EXPECT_EQ(sprite->GetBoundsRadius(), 15);
-  device->ClearRecords();
-  sprite->Paint();
-  ASSERT_EQ(device->Draws.size(), 1u);
-  EXPECT_EQ(device->Draws[0].Stage0, fallback);
-  const auto quads = test::QuadsOf(device->Draws[0]);
-  ASSERT_EQ(quads.size(), 1u);
-  EXPECT_EQ(quads[0].Rect, (TRect{-10, -15, 10, 15}));
+  for (PositionObject* gui : {static_cast<PositionObject*>(rect), static_cast<PositionObject*>(sprite)})
+    EXPECT_EQ(gui->MaterialName(), u"gui") << gui->ClassName();
+  struct Case {
+    PositionObject* object;
+    TRect quad;
+  };
+  for (const Case c : {Case{plane, {-2, -1, 2, 1}}, Case{rect, {-5, -5, 5, 5}}, Case{sprite, {-10, -15, 10, 15}}}) {
+    SCOPED_TRACE(c.object->ClassName());
+    if (c.object != plane)  // a plane has no bounds of its own
+      EXPECT_EQ(c.object->GetBoundsRadius(), std::max(c.quad.right, c.quad.bottom)) << "half the larger side";
+    device->SetColor(0xFFFF0000);
+    device->ClearRecords();
+    c.object->Paint();
+    ASSERT_EQ(device->Draws.size(), 1u);
+    const auto quads = test::QuadsOf(device->Draws[0]);
+    ASSERT_EQ(quads.size(), 1u);
+    EXPECT_EQ(quads[0].Rect, c.quad);
+    EXPECT_EQ(quads[0].Z, 0);
+  }
+  EXPECT_EQ(device->Draws[0].Stage0, fallback) << "the sprite's";
+  rect->SetWidth(30);
+  EXPECT_EQ(rect->GetBoundsRadius(), 15);
 }
 
 }  // namespace
