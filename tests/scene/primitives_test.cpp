@@ -71,8 +71,16 @@ TEST(Primitives, BoundsAndHitsOfEachShape) {
   sphere->Paint();
   EXPECT_TRUE(device->Calls.empty() && device->Draws.empty());
 
-  for (PositionObject* o : {static_cast<PositionObject*>(cylinder), static_cast<PositionObject*>(cone),
-                            static_cast<PositionObject*>(sphere), static_cast<PositionObject*>(Create<Plane>(TCreateContext(world.applet)))})
+  // A box fills its bounds box: six faces of four corners.
+  auto* box = Create<Box>(TCreateContext(world.applet));
+  box->SetWidth(2);
+  device->ClearRecords();
+  box->Paint();
+  ASSERT_EQ(device->Draws.size(), 1u);
+  EXPECT_EQ(device->Draws[0].VertexCount(), 24);
+
+  auto* plane = Create<Plane>(TCreateContext(world.applet));
+  for (PositionObject* o : std::initializer_list<PositionObject*>{box, cylinder, cone, sphere, plane})
     EXPECT_TRUE(o->ZTest()) << o->ClassName();
 }
 
@@ -208,7 +216,6 @@ TEST(Primitives, BodiesTakeTheShapeAndSizeOfTheirObject) {
 TEST(Box, BoundsAndPointHitTest) {
   TTestWorld world;
   auto* box = Create<Box>(TCreateContext(world.applet));
-  EXPECT_TRUE(box->ZTest());
   EXPECT_EQ(box->GetBoundsRadius(), 0.5f);
   box->SetWidth(4);
   box->SetHeight(2);
@@ -254,18 +261,6 @@ TEST(Box, RaysMeetTheFacesAhead) {
   box->Scale()->SetValues(1, 3, 1);
   EXPECT_TRUE(box->RayCastIntersect({2.5f, 0, 0, 1}, {1, 0, 0, 0}));
   EXPECT_FALSE(box->RayCastIntersect({5, 2.5f, 0, 1}, {0, 1, 0, 0}));
-}
-
-TEST(Box, PaintFillsTheBoundsBox) {
-  TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
-  auto* box = Create<Box>(TCreateContext(world.applet));
-  box->SetWidth(2);
-  device->SetColor(0xFFFFFFFF);
-  device->ClearRecords();
-  box->Paint();
-  ASSERT_EQ(device->Draws.size(), 1u);
-  EXPECT_EQ(device->Draws[0].VertexCount(), 24);
 }
 
 // The writer copies (Assign's values: property_objects_test.cpp and
