@@ -21,8 +21,6 @@ TEST(Materials, FindByNameAndApplyWithAlpha) {
   plain->SetName(u"plain");
   plain->SetTagString(u"stone");
   EXPECT_EQ(plain->GetDiffuse(), u"#FF969696");
-  EXPECT_EQ(plain->GetSpecular(), u"#FFFFFFFF");
-  EXPECT_FALSE(plain->Lighting());
   EXPECT_EQ(materials->getMaterial(u"plain"), plain);
   EXPECT_EQ(materials->getMaterial(u"Plain"), nullptr) << "names match with case";
   EXPECT_EQ(materials->getMaterial(u"stone"), nullptr) << "by name, not by tag";

@@ -60,8 +60,6 @@ TEST(ParticleRenderer, TheFirstRendererMakesTheSharedMesh) {
   TMesh* mesh = r.device->ParticleMesh;
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->VertexFormat, vfColorPixmapVertex);
-  EXPECT_EQ(mesh->VertexCount, ParticleVertex);
-  EXPECT_EQ(mesh->IndexCount, ParticleIndex);
   EXPECT_TRUE(mesh->Dynamic);
   auto* second = Create<ParticleRenderer>(TCreateContext(r.world.applet));
   EXPECT_EQ(r.device->ParticleMesh, mesh);
