@@ -1,7 +1,5 @@
 // Background pictures in power-of-two textures, read through the real
-// filter from ".pixmap" files whose pixels code their row: the 800 x 600
-// split at row 500, stretching over the widget, a new picture giving the
-// old textures back, and the splash's logos in their row.
+// filter from ".pixmap" files whose pixels code their row; the splash.
 #include <gtest/gtest.h>
 
 #include <algorithm>

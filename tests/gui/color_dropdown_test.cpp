@@ -1,7 +1,6 @@
 // The colour drop-down: its computed palette (double precision, halves to
-// even), a colour chosen through the event queue, the value written and
-// read as text, a text that is no number, and the swatches and glyph as
-// the recording device sees them.
+// even), a colour chosen through the event queue, its value as text (its
+// glyph: skinned_widgets_test.cpp).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -94,20 +93,6 @@ TEST(ColorDropdownWidget, WritingAValueSelectsItsPaletteItemOnly) {
   EXPECT_EQ(picker->GetColor(), u"#FF000000");
   picker->Items()->Put(3, u"not a colour");
   picker->PaintItem(3, {0, 0, 16, 16});
-}
-
-TEST(ColorDropdownWidget, TheGlyphTakesTheSkinElementsSize) {
-  TWidgetWorld w(true);
-  ASSERT_TRUE(w.Launch("  object picker: ColorDropdown\n    width = 100\n    height = 24\n  end\n")) << w.world.Text();
-  test::TRecordingDevice* device = w.world.Device();
-  device->Draws.clear();
-  w.Paint();
-  bool glyph = false;
-  for (const test::TRecordedDraw& d : device->Draws) {
-    const std::vector<test::TRecordedQuad> quads = test::QuadsOf(d);
-    if (quads.size() == 1 && quads[0].Rect == TRect{79, 4, 95, 20}) glyph = true;
-  }
-  EXPECT_TRUE(glyph);
 }
 
 }  // namespace

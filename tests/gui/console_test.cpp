@@ -1,7 +1,4 @@
-// The console opened with the toggle key and driven through the event
-// queue while its modal loop runs: commands run as script text, the
-// history walks with Up and Down, and painting shows the newest log lines
-// that fit, oldest on top.
+// The console driven through the event queue while its modal loop runs.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,8 +1,5 @@
-// Effect text: one static text a character, placed by the kit font's
-// 8 units a character, each with its own copy of the template effects
-// started 0.08 seconds after the previous; rebuilding keeps the templates,
-// survives being started from a character's own handler, and the panel and
-// painter.
+// Effect text, one static text a character, each with a later copy of the
+// template effects; the panel and the painter.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,19 +18,15 @@ namespace {
 
 using test::TWidgetWorld;
 
-std::vector<StaticText*> Characters(const EffectText* text) {
-  std::vector<StaticText*> out;
-  for (BaseObject* child : text->ChildList())
-    if (auto* character = dynamic_cast<StaticText*>(child)) out.push_back(character);
-  return out;
-}
-
-std::vector<Effect*> Effects(const BaseObject* object) {
-  std::vector<Effect*> out;
+template <class T>
+std::vector<T*> ChildrenOf(const BaseObject* object) {
+  std::vector<T*> out;
   for (BaseObject* child : object->ChildList())
-    if (auto* effect = dynamic_cast<Effect*>(child)) out.push_back(effect);
+    if (auto* t = dynamic_cast<T*>(child)) out.push_back(t);
   return out;
 }
+const auto Characters = ChildrenOf<StaticText>;
+const auto Effects = ChildrenOf<Effect>;
 
 TEST(EffectTextWidget, EachCharacterGetsALaterCopyOfTheTemplates) {
   TWidgetWorld w;

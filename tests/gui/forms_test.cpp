@@ -1,8 +1,5 @@
-// Forms driven through the applet's event queue: dragging by the whole
-// surface, only while the pointer stays inside, never at design time or
-// without fsMoveable; the focus bringing a form to the front; close buttons
-// that hide or run the form's "close" effect; the applet's message box on
-// the real classes; and the debug form growing with the board.
+// Forms, close buttons, the message box and the debug form, driven through
+// the applet's event queue.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -121,18 +118,16 @@ TEST(MessageBox, ShowMessageReturnsAfterAClickOnItsButton) {
   w.world.Platform().Inject([&] {
     seen = dynamic_cast<ImageForm*>(w.applet->FindByClass("ImageForm"));
   });
+  // The OK button: 70 x 20, centred, 50 above the form's bottom. Events
+  // go straight into the queue, the modal loop running.
+  const auto mouse = [&w](TLowEventType type, TShiftState shift) {
+    w.applet->GetEvent()->AddEvent(std::make_unique<TMouseEvent>(
+        type, w.applet->Window(), mbLeft, shift, static_cast<std::int32_t>(w.applet->Width() / 2), 110, 0, 0));
+  };
+  w.world.Platform().Inject([&] { mouse(evMouseMove, {}); });
   w.world.Platform().Inject([&] {
-    // The OK button: 70 x 20, centred, 50 above the form's bottom.
-    const float x = static_cast<float>(w.applet->Width()) / 2;
-    w.applet->GetEvent()->AddEvent(std::make_unique<TMouseEvent>(evMouseMove, w.applet->Window(), mbLeft,
-                                                                 TShiftState{}, static_cast<std::int32_t>(x), 110, 0, 0));
-  });
-  w.world.Platform().Inject([&] {
-    const auto x = static_cast<std::int32_t>(w.applet->Width() / 2);
-    w.applet->GetEvent()->AddEvent(
-        std::make_unique<TMouseEvent>(evMouseDown, w.applet->Window(), mbLeft, TShiftState{ssLeft}, x, 110, 0, 0));
-    w.applet->GetEvent()->AddEvent(
-        std::make_unique<TMouseEvent>(evMouseUp, w.applet->Window(), mbLeft, TShiftState{}, x, 110, 0, 0));
+    mouse(evMouseDown, {ssLeft});
+    mouse(evMouseUp, {});
   });
   w.applet->showMessage(u"Hello", u"");
   ASSERT_NE(seen, nullptr);

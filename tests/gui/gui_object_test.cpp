@@ -45,58 +45,45 @@ const char kObjects[] =
     "  end\n"
     "  object box: GuiObject\n    x = 10\n    y = 10\n  end\n";
 
-TEST(GuiObject, HitTestsItsOwnRectangleAndAutoShowKeepsAHiddenOneReachable) {
+// The strict hit test itself is in realign_gui_test.cpp.
+TEST(GuiObject, AutoShowKeepsAHiddenWidgetReachable) {
   TWidgetWorld w;
   ASSERT_TRUE(w.Launch(kObjects)) << w.world.Text();
   auto* box = w.Find<GuiObject>(u"box");
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(box->Width(), 70);
-  EXPECT_EQ(box->Height(), 30);
-  EXPECT_FALSE(box->PointInObject(10, 10)) << "the corner is outside";
-  EXPECT_FALSE(box->PointInObject(80, 25)) << "the right edge is outside";
-  EXPECT_TRUE(box->PointInObject(11, 11));
+  EXPECT_EQ(box->GetBoundsRectInt(), (TRect{10, 10, 80, 40})) << "70 x 30 by default";
   box->hide();
   EXPECT_FALSE(box->PointInObject(11, 11));
   box->SetAutoShow(true);
   EXPECT_TRUE(box->PointInObject(11, 11)) << "an auto-shown widget feels the mouse while hidden";
-
   // Turning auto-show on with the pointer away hides a visible widget at once.
   auto* other = w.Find<GuiObject>(u"client");
   ASSERT_TRUE(other->Visible());
   other->SetAutoShow(true);
   EXPECT_FALSE(other->Visible());
-  // Coming over it fades it in (the stock show effect makes it visible).
-  other->SetAutoShow(false);
-  other->show();
 }
 
+// On a widget and on the applet (the window's layout) alike.
 TEST(GuiObject, AWidgetThatBecomesVisibleTakesItsPlaceInTheParentsLayout) {
   TWidgetWorld w;
-  ASSERT_TRUE(w.Launch(kObjects)) << w.world.Text();
-  auto* client = w.Find<GuiObject>(u"client");
-  auto* strip = w.Find<GuiObject>(u"strip");
-  EXPECT_EQ(client->GetBoundsRectInt(), (TRect{0, 0, 200, 100}));
-  strip->show();
-  EXPECT_EQ(strip->GetBoundsRectInt(), (TRect{0, 0, 40, 100}));
-  EXPECT_EQ(client->GetBoundsRectInt(), (TRect{40, 0, 200, 100}));
-  // Hiding gives nothing back until the parent lays out again.
-  strip->hide();
-  w.Find<GuiObject>(u"panel")->Realign();
-  EXPECT_EQ(client->GetBoundsRectInt(), (TRect{0, 0, 200, 100}));
-}
-
-TEST(GuiObject, AWidgetOnTheAppletTakesItsPlaceInTheWindowsLayout) {
-  TWidgetWorld w;
-  ASSERT_TRUE(w.Launch("  object client: GuiObject\n    align = gaClient\n  end\n"
-                       "  object strip: GuiObject\n    align = gaLeft\n    visible = False\n    width = 40\n  end\n"))
+  ASSERT_TRUE(w.Launch(std::string(kObjects) + "  object wide: GuiObject\n    align = gaClient\n  end\n"
+                       "  object band: GuiObject\n    align = gaLeft\n    visible = False\n    width = 40\n  end\n"))
       << w.world.Text();
-  auto* client = w.Find<GuiObject>(u"client");
-  auto* strip = w.Find<GuiObject>(u"strip");
-  const TRect whole = client->GetBoundsRectInt();
-  ASSERT_GT(whole.right - whole.left, 100);
-  strip->show();
-  EXPECT_EQ(strip->GetBoundsRectInt(), (TRect{whole.left, whole.top, whole.left + 40, whole.bottom}));
-  EXPECT_EQ(client->GetBoundsRectInt(), (TRect{whole.left + 40, whole.top, whole.right, whole.bottom}));
+  EXPECT_EQ(w.Find<GuiObject>(u"client")->GetBoundsRectInt(), (TRect{0, 0, 200, 100}));
+  for (const auto& [clientName, stripName] : {std::pair{u"client", u"strip"}, std::pair{u"wide", u"band"}}) {
+    SCOPED_TRACE(clientName == std::u16string(u"wide") ? "applet" : "panel");
+    auto* client = w.Find<GuiObject>(clientName);
+    auto* strip = w.Find<GuiObject>(stripName);
+    const TRect whole = client->GetBoundsRectInt();
+    ASSERT_GT(whole.right - whole.left, 100);
+    strip->show();
+    EXPECT_EQ(strip->GetBoundsRectInt(), (TRect{whole.left, whole.top, whole.left + 40, whole.bottom}));
+    EXPECT_EQ(client->GetBoundsRectInt(), (TRect{whole.left + 40, whole.top, whole.right, whole.bottom}));
+  }
+  // Hiding gives nothing back until the parent lays out again.
+  w.Find<GuiObject>(u"strip")->hide();
+  w.Find<GuiObject>(u"panel")->Realign();
+  EXPECT_EQ(w.Find<GuiObject>(u"client")->GetBoundsRectInt(), (TRect{0, 0, 200, 100}));
 }
 
 TEST(GuiObject, AnUnchangedSizeRepaintsNothingAndTheRayMeetsThePlane) {

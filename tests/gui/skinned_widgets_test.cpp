@@ -1,7 +1,5 @@
-// The skinned widgets, static text, image and screen fill in the default
-// skin, as the recording device sees them drawn: which part of the skin
-// goes into which rectangle, where the text starts, and what the fill's
-// alpha comes from.
+// The skinned widgets in the default skin, as the recording device sees
+// them drawn.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -87,17 +85,22 @@ TEST(SkinnedWidgets, ACheckboxCentresItsBoxAndStartsItsTextAfterIt) {
 }
 
 TEST(SkinnedWidgets, ADropdownDrawsTheSkinsGlyphAtItsElementsSize) {
-  TWidgetWorld w(true);
-  ASSERT_TRUE(w.Launch("  object drop: Dropdown\n    width = 100\n    height = 24\n  end\n")) << w.world.Text();
-  auto* drop = w.Find<Dropdown>(u"drop");
-  ASSERT_NE(drop->PixmapGlyph()->SkinObject(), nullptr);
-  const TPainted painted = PaintAll(w);
-  EXPECT_TRUE(Drew(painted, {0, 0, 100, 24}));
-  // The glyph names no rectangle of its own: the element's 16 x 16.
-  EXPECT_TRUE(Drew(painted, {79, 4, 95, 20}));
-  // A rectangle of its own decides.
-  drop->PixmapGlyph()->Rect()->SetRect({0, 0, 10, 8});
-  EXPECT_TRUE(Drew(PaintAll(w), {85, 8, 95, 16}));
+  for (const char* cls : {"Dropdown", "ColorDropdown"}) {
+    SCOPED_TRACE(cls);
+    TWidgetWorld w(true);
+    ASSERT_TRUE(w.Launch(std::string("  object drop: ") + cls + "\n    width = 100\n    height = 24\n  end\n"))
+        << w.world.Text();
+    auto* drop = w.Find<Dropdown>(u"drop");
+    ASSERT_NE(drop->PixmapGlyph()->SkinObject(), nullptr);
+    const TPainted painted = PaintAll(w);
+    EXPECT_TRUE(Drew(painted, {0, 0, 100, 24}));
+    // The glyph names no rectangle of its own: the element's 16 x 16.
+    EXPECT_TRUE(Drew(painted, {79, 4, 95, 20}));
+    // A rectangle of its own decides (the colour drop-down's picture does).
+    if (std::string(cls) == "ColorDropdown") continue;
+    drop->PixmapGlyph()->Rect()->SetRect({0, 0, 10, 8});
+    EXPECT_TRUE(Drew(PaintAll(w), {85, 8, 95, 16}));
+  }
 }
 
 TEST(SkinnedWidgets, AListSnapsToRowsAndMarksTheItemsPastTheEnabledOnes) {
@@ -205,19 +208,23 @@ TEST(StaticTextWidget, WordWrapBreaksInsideTheWidthOnlyWhenOn) {
   EXPECT_GT(PaintAll(w).text.size(), 1u);
 }
 
+// Streams and the inspector list classes in this order; the inspector's
+// class must precede its form's.
 TEST(GuiRegistration, TheWidgetsAreRegisteredInTheirOrder) {
   TWidgetWorld w;
   const std::vector<TClass>* classes = GlobalClassList();
   ASSERT_NE(classes, nullptr);
   std::vector<std::string> names;
   for (TClass cls : *classes) names.push_back(cls->Name());
-  const std::vector<std::string> order{"StaticText", "Image",      "Button",     "Edit",     "Dropdown",
-                                       "ColorDropdown", "Background", "Splash",  "List",     "ObjectList",
-                                       "ImageList",  "Checkbox",   "TrackBar",   "Toggle",   "Preview",
-                                       "Screen"};
-  auto at = std::find(names.begin(), names.end(), order[0]);
-  ASSERT_NE(at, names.end());
-  EXPECT_EQ(std::vector<std::string>(at, at + static_cast<std::ptrdiff_t>(order.size())), order);
+  for (const std::vector<std::string>& order :
+       {std::vector<std::string>{"StaticText", "Image", "Button", "Edit", "Dropdown", "ColorDropdown", "Background",
+                                 "Splash", "List", "ObjectList", "ImageList", "Checkbox", "TrackBar", "Toggle",
+                                 "Preview", "Screen"},
+        std::vector<std::string>{"Inspector", "InspectorForm"}}) {
+    auto at = std::find(names.begin(), names.end(), order[0]);
+    ASSERT_LE(at + static_cast<std::ptrdiff_t>(order.size()), names.end()) << order[0];
+    EXPECT_EQ(std::vector<std::string>(at, at + static_cast<std::ptrdiff_t>(order.size())), order);
+  }
 }
 
 }  // namespace

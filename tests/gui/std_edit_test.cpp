@@ -1,7 +1,4 @@
-// The text field driven through the applet's event queue: focus selects
-// everything, typing replaces the selection, Shift and the arrows select,
-// the view scrolls by whole characters to keep the caret in sight, Return
-// notifies or breaks the line, and the selection never outlives the text.
+// The text field driven through the applet's event queue.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,9 +19,9 @@ constexpr std::uint16_t kBack = 8, kReturn = 13, kEnd = 35, kHome = 36, kLeft = 
 struct EditWorld {
   TWidgetWorld w;
   TStdEdit* edit = nullptr;
-  explicit EditWorld(const std::string& text, const std::string& extra = {}) {
+  explicit EditWorld(const std::string& text) {
     if (!w.Launch("  object edit: TStdEdit\n    x = 0\n    y = 0\n    width = 200\n    height = 24\n    text = '" +
-                  text + "'\n" + extra + "  end\n"))
+                  text + "'\n  end\n"))
       return;
     edit = w.Find<TStdEdit>(u"edit");
   }

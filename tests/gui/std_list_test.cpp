@@ -1,7 +1,4 @@
-// Lists and drop-downs driven through the applet's event queue: rows that
-// snap to whole items, wheel scrolling within the items, and a drop-down
-// whose pop-up opens below it, selects by hovering, closes on a release or
-// a second click, and leaves no capture behind.
+// Lists and drop-downs driven through the applet's event queue.
 #include <gtest/gtest.h>
 
 #include <string>

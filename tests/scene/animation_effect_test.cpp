@@ -43,6 +43,15 @@ class AnimationTest : public ::testing::Test {
   E* MakeEffect() {
     return Create<E>(TCreateContext(parent));
   }
+  // Keys at frames 0 and 30, one second apart, the second at x = 10.
+  template <class E = AnimationEffect>
+  E* Slide() {
+    auto* effect = MakeEffect<E>();
+    effect->AddKey(0, 0, u"", u"");
+    effect->AddKey(30, 0, u"", u"");
+    effect->Keys()->Key(1)->SetX(10);
+    return effect;
+  }
   // One frame of the effect alone, exactly dt long.
   static void Tick(Effect* effect, float dt) { effect->ProcessTick(dt, 0); }
 
@@ -68,10 +77,7 @@ TEST_F(AnimationTest, KeysSwitchOnOnlyTheChannelsTheySet) {
 }
 
 TEST_F(AnimationTest, OneShotInterpolatesHoldsTheLastKeyAndStops) {
-  auto* effect = MakeEffect();
-  effect->AddKey(0, 0, u"", u"");
-  effect->AddKey(30, 0, u"", u"");
-  effect->Keys()->Key(1)->SetX(10);
+  auto* effect = Slide();
   parent->SetX(-1);
   effect->SetRunning(true);
   Tick(effect, 0.5f);
@@ -90,10 +96,7 @@ TEST_F(AnimationTest, OneShotInterpolatesHoldsTheLastKeyAndStops) {
 }
 
 TEST_F(AnimationTest, LoopingStartsEachRoundAfresh) {
-  auto* effect = MakeEffect();
-  effect->AddKey(0, 0, u"", u"");
-  effect->AddKey(30, 0, u"", u"");
-  effect->Keys()->Key(1)->SetX(10);
+  auto* effect = Slide();
   effect->SetLoop(true);
   effect->SetRunning(true);
   std::vector<float> xs;
@@ -108,9 +111,7 @@ TEST_F(AnimationTest, LoopingStartsEachRoundAfresh) {
 }
 
 TEST_F(AnimationTest, OffsetsCountFromWhereTheParentStoodAtTheStart) {
-  auto* effect = MakeEffect();
-  effect->AddKey(0, 0, u"", u"");
-  effect->AddKey(30, 0, u"", u"");
+  auto* effect = Slide();
   effect->Keys()->Key(1)->SetDeltaZ(3);
   for (float start : {2.0f, 10.0f}) {
     parent->SetZ(start);
@@ -186,10 +187,7 @@ TEST_F(AnimationTest, KeysReadFromAStreamMakeTheSameMotion) {
 }
 
 TEST_F(AnimationTest, TwoPassesPauseBetweenAndKeepTheirRunningTime) {
-  auto* effect = MakeEffect<TwoPassEffect>();
-  effect->AddKey(0, 0, u"", u"");
-  effect->AddKey(30, 0, u"", u"");
-  effect->Keys()->Key(1)->SetX(10);
+  auto* effect = Slide<TwoPassEffect>();
   TAnimationKey* a = effect->Pass2()->AddKey();
   TAnimationKey* b = effect->Pass2()->AddKey();
   a->SetX(20);

@@ -18,10 +18,20 @@ namespace {
 
 using test::TTestWorld;
 
-TEST(Light, SevenSlotsThenTheEighthStaysDarkAndSaysSo) {
+// An 800 x 600 recording device: its window holds the light records and
+// the view.
+class Lit : public ::testing::Test {
+ protected:
+  static TWindow& Lighted(TTestWorld& w) {
+    RegisterSceneClasses();
+    w.applet->UseRecordingDevice(800, 600);
+    return *w.applet->Window();
+  }
   TTestWorld world;
-  RegisterSceneClasses();
-  world.applet->UseRecordingDevice(800, 600);
+  TWindow& window = Lighted(world);
+};
+
+TEST_F(Lit, SevenLightSlotsThenTheEighthStaysDarkAndSaysSo) {
   std::vector<Light*> lights;
   for (int i = 0; i < 8; ++i) lights.push_back(Create<Light>(TCreateContext(world.applet)));
   for (int i = 0; i < 7; ++i) {
@@ -42,11 +52,7 @@ TEST(Light, SevenSlotsThenTheEighthStaysDarkAndSaysSo) {
   EXPECT_EQ(world.log.CountInfo("Light disabled. Only 7 light source supported"), 1);
 }
 
-TEST(Light, RecordsFollowKindPlacementAndTheSwitch) {
-  TTestWorld world;
-  RegisterSceneClasses();
-  world.applet->UseRecordingDevice(800, 600);
-  TWindow& window = *world.applet->Window();
+TEST_F(Lit, LightRecordsFollowKindPlacementAndTheSwitch) {
   auto* screen = Create<Light>(TCreateContext(world.applet));
   screen->SetDiffuse(u"#FF102030");
   screen->Position()->SetValues(10, 20, 30);
@@ -81,16 +87,13 @@ TEST(Light, RecordsFollowKindPlacementAndTheSwitch) {
   screen->Free();
 }
 
-TEST(Light, ALightSavedDisabledLoadsDark) {
-  TTestWorld world;
-  RegisterSceneClasses();
-  world.applet->UseRecordingDevice(800, 600);
+TEST_F(Lit, ALightSavedDisabledLoadsDark) {
   BaseObject* loaded = world.Load("object l: Light\n  x = 5\n  y = 7\n  enabled = False\nend\n");
   auto* light = dynamic_cast<Light*>(loaded);
   ASSERT_NE(light, nullptr) << world.log.Text();
   EXPECT_FALSE(light->Enabled());
   ASSERT_GE(light->Index(), 1);
-  EXPECT_FALSE(world.applet->Window()->Lights[static_cast<std::size_t>(light->Index())].Enabled);
+  EXPECT_FALSE(window.Lights[static_cast<std::size_t>(light->Index())].Enabled);
   light->Free();
 }
 
@@ -105,11 +108,7 @@ TEST(Light, WithoutADeviceNoSlotAndNoWord) {
   light->Free();
 }
 
-TEST(Camera, TakesTheViewWhileEnabledAndFollowsItsParent) {
-  TTestWorld world;
-  RegisterSceneClasses();
-  world.applet->UseRecordingDevice(800, 600);
-  TWindow& window = *world.applet->Window();
+TEST_F(Lit, ACameraTakesTheViewWhileEnabledAndFollowsItsParent) {
   auto* parent = Create<Dummy>(TCreateContext(world.applet));
   auto* camera = Create<Camera>(TCreateContext(parent));
   camera->SetKind(okSpace);

@@ -269,15 +269,10 @@ TEST(Mirror, ItsObjectStreamsAsAReference) {
       "  end\n"
       "end\n");
   ASSERT_NE(applet, nullptr) << world.Text();
-  Mirror* mirror = nullptr;
-  Box* target = nullptr;
-  for (BaseObject* child : applet->ChildList()) {
-    if (!mirror) mirror = dynamic_cast<Mirror*>(child);
-    if (!target) target = dynamic_cast<Box*>(child);
-  }
+  auto* mirror = dynamic_cast<Mirror*>(applet->findByName(u"mirror"));
   ASSERT_NE(mirror, nullptr) << world.Text();
-  ASSERT_NE(target, nullptr);
-  EXPECT_EQ(mirror->MirrorObject(), target);
+  EXPECT_EQ(mirror->MirrorObject(), applet->findByName(u"target"));
+  EXPECT_NE(mirror->MirrorObject(), nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The primitives: bounds and hit tests of every shape, the grid's lines,
-// and the bodies each shape asks the physics engine for.
+// The primitives: bounds, hit tests and fills of every shape, the grid's
+// lines, the sprite's picture, and the bodies each shape asks the physics
+// engine for.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +14,8 @@
 #include "scene/grid.h"
 #include "scene/plane.h"
 #include "scene/rect.h"
+#include "scene/register.h"
+#include "scene/skin_pixmap_persistent.h"
 #include "scene/sphere.h"
 #include "scene/sprite.h"
 #include "tests/support/kit/fake_physics.h"
@@ -68,25 +71,17 @@ TEST(Primitives, BoundsAndHitsOfEachShape) {
   sphere->Paint();
   EXPECT_TRUE(device->Calls.empty() && device->Draws.empty());
 
-  for (PositionObject* o : {static_cast<PositionObject*>(cylinder), static_cast<PositionObject*>(cone),
-                            static_cast<PositionObject*>(sphere), static_cast<PositionObject*>(Create<Plane>(TCreateContext(world.applet)))})
-    EXPECT_TRUE(o->ZTest()) << o->ClassName();
-}
-
-TEST(Primitives, PlaneDrawsItsPictureAndIsNeverMirrored) {
-  TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
-  world.applet->UseDefaultPixmap(4, 4);
-  auto* plane = Create<Plane>(TCreateContext(world.applet));
-  plane->SetWidth(4);
-  plane->SetHeight(2);
-  EXPECT_FALSE(plane->Mirrored());
+  // A box fills its bounds box: six faces of four corners.
+  auto* box = Create<Box>(TCreateContext(world.applet));
+  box->SetWidth(2);
   device->ClearRecords();
-  plane->Paint();
+  box->Paint();
   ASSERT_EQ(device->Draws.size(), 1u);
-  const auto quads = test::QuadsOf(device->Draws[0]);
-  ASSERT_EQ(quads.size(), 1u);
-  EXPECT_EQ(quads[0].Rect, (TRect{-2, -1, 2, 1}));
+  EXPECT_EQ(device->Draws[0].VertexCount(), 24);
+
+  auto* plane = Create<Plane>(TCreateContext(world.applet));
+  for (PositionObject* o : std::initializer_list<PositionObject*>{box, cylinder, cone, sphere, plane})
+    EXPECT_TRUE(o->ZTest()) << o->ClassName();
 }
 
 std::vector<TSpaceVector> GridPoints(TTestWorld& world, Grid* grid) {
@@ -201,13 +196,129 @@ TEST(Primitives, BodiesTakeTheShapeAndSizeOfTheirObject) {
     EXPECT_EQ(shape->Size.x, c.size.x);
     EXPECT_EQ(shape->Size.y, c.size.y);
     EXPECT_EQ(shape->Size.z, c.size.z);
+    EXPECT_NE(c.object->World(), 0);
   }
   EXPECT_EQ(engine->LiveBodies(), 6);
+  box->explode(1, 2);
+  EXPECT_EQ(engine->Explosions, 1);
+  // Unspawned or freed, the body goes.
+  box->Free();
+  EXPECT_EQ(engine->LiveBodies(), 5);
   for (const Case& c : cases) {
+    if (c.object == box) continue;
     c.object->unspawn();
     EXPECT_EQ(c.object->Body(), 0) << c.object->ClassName();
   }
   EXPECT_EQ(engine->LiveBodies(), 0);
+}
+
+
+TEST(Box, BoundsAndPointHitTest) {
+  TTestWorld world;
+  auto* box = Create<Box>(TCreateContext(world.applet));
+  EXPECT_EQ(box->GetBoundsRadius(), 0.5f);
+  box->SetWidth(4);
+  box->SetHeight(2);
+  box->SetDepth(6);
+  EXPECT_EQ(box->GetBoundsRadius(), 3);
+  EXPECT_EQ(box->GetBoundsBox().min, (TSpaceVector{-2, -1, -3, 1}));
+  EXPECT_EQ(box->Bounds()->Coordinates().z, 6);
+  box->Position()->SetValues(10, 10, 0);
+  // Mended: the drawn rectangle, centred on the origin, strictly inside:
+  // each quadrant hits, beside each edge misses.
+  for (const TPoint p : {TPoint{9, 9.5f}, TPoint{11, 9.5f}, TPoint{9, 10.5f}, TPoint{11, 10.5f}})
+    EXPECT_TRUE(box->PointInObject(p.x, p.y)) << p.x << "," << p.y;
+  for (const TPoint p : {TPoint{7.5f, 10}, TPoint{12.5f, 10}, TPoint{10, 8.5f}, TPoint{10, 11.5f}, TPoint{8, 10}})
+    EXPECT_FALSE(box->PointInObject(p.x, p.y)) << p.x << "," << p.y;
+  box->hide();
+  EXPECT_FALSE(box->PointInObject(9, 9.5f));
+}
+
+TEST(Box, RaysMeetTheFacesAhead) {
+  TTestWorld world;
+  auto* box = Create<Box>(TCreateContext(world.applet));
+  box->SetWidth(2);
+  box->SetHeight(2);
+  box->SetDepth(2);
+  box->Position()->SetValues(5, 0, 0);
+  struct Case {
+    const char* name;
+    TSpaceVector origin, direction;
+    bool hit;
+  };
+  const Case cases[] = {
+      {"towards", {0, 0, 0, 1}, {1, 0, 0, 1}, true},
+      {"away", {0, 0, 0, 1}, {-1, 0, 0, 0}, false},
+      {"beside", {0, 3, 0, 1}, {1, 0, 0, 0}, false},
+      {"from above", {5, 0.5f, 10, 1}, {0, 0, -3, 0}, true},
+      {"from inside", {5, 0, 0, 1}, {0, 1, 0, 0}, true},
+      {"behind, looking away", {8, 0, 0, 1}, {1, 0, 0, 0}, false},
+      {"no direction", {0, 0, 0, 1}, {0, 0, 0, 0}, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(box->RayCastIntersect(c.origin, c.direction), c.hit) << c.name;
+  // Turned and scaled with its parent: the test runs in the box's frame.
+  box->SetZAngle(90);
+  box->Scale()->SetValues(1, 3, 1);
+  EXPECT_TRUE(box->RayCastIntersect({2.5f, 0, 0, 1}, {1, 0, 0, 0}));
+  EXPECT_FALSE(box->RayCastIntersect({5, 2.5f, 0, 1}, {0, 1, 0, 0}));
+}
+
+// The writer copies (Assign's values: property_objects_test.cpp and
+// skin_test.cpp), so the sprite keeps its own after the source goes.
+TEST(Sprite, AssigningAPictureCopiesIt) {
+  TTestWorld world;
+  RegisterSceneClasses();
+  auto* sprite = Create<Sprite>(TCreateContext(world.applet));
+  EXPECT_EQ(sprite->MaterialName(), u"gui");
+  TOwned<TSkinPixmapPersistent> source(Create<TSkinPixmapPersistent>(TCreateContext(world.applet)));
+  source->SetFileName("cursor.pixmap");
+  source->Rect()->SetRect({1, 2, 3, 4});
+  source->SetObjectName("button");
+  SetObjectProp(*sprite, PropByName(*sprite, "pixmap"), source.get());
+  TSkinPixmapPersistent* own = sprite->Pixmap();
+  ASSERT_NE(own, source.get());
+  EXPECT_EQ(own->Rect()->GetRect(), (TRect{1, 2, 3, 4}));
+  EXPECT_EQ(own->ObjectName(), "button");
+  source.reset();
+  EXPECT_EQ(sprite->Pixmap()->FileName(), "cursor.pixmap");
+}
+
+// The flat shapes draw one quad of their size about their centre; a sprite
+// without a name or file draws the default picture.
+TEST(Primitives, FlatShapesDrawOneQuadOfTheirSize) {
+  TTestWorld world;
+  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
+  TPixmap* fallback = world.applet->UseDefaultPixmap(8, 8);
+  ASSERT_NE(fallback, nullptr);
+  auto* plane = Create<Plane>(TCreateContext(world.applet));
+  plane->SetWidth(4);
+  plane->SetHeight(2);
+  EXPECT_FALSE(plane->Mirrored());
+  auto* rect = Create<class Rect>(TCreateContext(world.applet));  // 10 x 10 when new
+  auto* sprite = Create<Sprite>(TCreateContext(world.applet));
+  sprite->SetSpriteSize(20, 30);
+  for (PositionObject* gui : {static_cast<PositionObject*>(rect), static_cast<PositionObject*>(sprite)})
+    EXPECT_EQ(gui->MaterialName(), u"gui") << gui->ClassName();
+  struct Case {
+    PositionObject* object;
+    TRect quad;
+  };
+  for (const Case c : {Case{plane, {-2, -1, 2, 1}}, Case{rect, {-5, -5, 5, 5}}, Case{sprite, {-10, -15, 10, 15}}}) {
+    SCOPED_TRACE(c.object->ClassName());
+    if (c.object != plane)  // a plane has no bounds of its own
+      EXPECT_EQ(c.object->GetBoundsRadius(), std::max(c.quad.right, c.quad.bottom)) << "half the larger side";
+    device->SetColor(0xFFFF0000);
+    device->ClearRecords();
+    c.object->Paint();
+    ASSERT_EQ(device->Draws.size(), 1u);
+    const auto quads = test::QuadsOf(device->Draws[0]);
+    ASSERT_EQ(quads.size(), 1u);
+    EXPECT_EQ(quads[0].Rect, c.quad);
+    EXPECT_EQ(quads[0].Z, 0);
+  }
+  EXPECT_EQ(device->Draws[0].Stage0, fallback) << "the sprite's";
+  rect->SetWidth(30);
+  EXPECT_EQ(rect->GetBoundsRadius(), 15);
 }
 
 }  // namespace

@@ -9,8 +9,6 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "base/reflection/prop_access.h"
-#include "base/streams/memory_stream.h"
-#include "base/streams/object_text.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
 #include "platform/sys_font.h"
@@ -57,6 +55,7 @@ namespace {
 using test::TRecordingDevice;
 using test::TTestFilter;
 using test::TTestWorld;
+using test::WriteComponentText;
 
 // Properties by name, as streams and scripts reach them.
 std::string Str(const TObject& o, const char* name) { return GetStrProp(o, PropByName(o, name)); }
@@ -90,13 +89,13 @@ struct TPictureWorld {
   ~TPictureWorld() { SysFontClass = nullptr; }
   TCache& Cache() const { return *world.applet->Cache(); }
   TPropertyHolder* NewHolder() { return Create<TPropertyHolder>(TCreateContext(world.applet)); }
-  // The holder written as ".object" text.
-  std::string Text(TPropertyHolder* holder) const {
-    const std::string bytes = test::WriteComponentBytes(holder);
-    TMemoryStream binary = test::StreamOf(bytes);
-    TMemoryStream text;
-    EXPECT_TRUE(ObjectBinaryToText(binary, text));
-    return {static_cast<const char*>(text.Memory()), static_cast<std::size_t>(text.Size())};
+  // A holder named "h" whose picture is the 64 x 64 "a.pixmap".
+  TPropertyHolder* PictureHolder() {
+    filter->pixmapFiles[u"a.pixmap"] = {64, 64};
+    TPropertyHolder* holder = NewHolder();
+    holder->SetName(u"h");
+    holder->Pixmap()->SetFileName("a.pixmap");
+    return holder;
   }
 
   TTestWorld world;
@@ -143,7 +142,7 @@ TEST(PixmapPersistent, ADefaultNameSavesAsWrittenAndReloadsItsPicture) {
   holder->SetName(u"h");
   holder->Pixmap()->SetFileName("defaultcur_pixmap");
   ASSERT_NE(holder->Pixmap()->Loaded(), nullptr);
-  const std::string text = w.Text(holder);
+  const std::string text = WriteComponentText(holder);
   EXPECT_NE(text.find("pixmap.src = 'defaultcur_pixmap'"), std::string::npos) << text;
   holder->Free();
   EXPECT_EQ(w.Cache().PixmapCount(), 0);
@@ -194,22 +193,21 @@ TEST(PropertyObjects, NameChangesGiveThePreviousResourceBack) {
   EXPECT_EQ(w.Cache().FontCount(), 0);
 }
 
-TEST(FontPersistent, DefaultsAndColourAndNoDevice) {
+TEST(FontPersistent, DefaultsWriteNothingAndNoDeviceNoFont) {
   TPictureWorld w;
   TPropertyHolder* holder = w.NewHolder();
   holder->SetName(u"h");
   TFontPersistent* font = holder->Font();
-  EXPECT_EQ(font->Name(), "verdana");
-  EXPECT_EQ(font->Size(), 10);
-  EXPECT_EQ(font->GetColor(), u"#FFFFFFFF");
-  // A face differing only in case, white and size 10 write nothing.
+  // A face differing only in case from "verdana", white and size 10 write
+  // nothing.
   font->SetName("Verdana");
   font->SetColor(u"#FFFFFFFF");
-  EXPECT_EQ(w.Text(holder).find("font."), std::string::npos) << w.Text(holder);
+  const std::string plain = WriteComponentText(holder);
+  EXPECT_EQ(plain.find("font."), std::string::npos) << plain;
   font->SetColorNative(0x80102030);
   EXPECT_EQ(WStr(*font, "color"), u"#80102030");
   font->SetSize(14);
-  const std::string text = w.Text(holder);
+  const std::string text = WriteComponentText(holder);
   EXPECT_NE(text.find("font.color = '#80102030'"), std::string::npos) << text;
   EXPECT_NE(text.find("font.size = 14"), std::string::npos) << text;
   EXPECT_EQ(text.find("font.name"), std::string::npos) << text;
@@ -224,10 +222,8 @@ TEST(FontPersistent, DefaultsAndColourAndNoDevice) {
 
 TEST(PixmapPersistent, ApplySetsTheSubRectangleMatrixThenThePictureAndStates) {
   TPictureWorld w;
-  w.filter->pixmapFiles[u"a.pixmap"] = {64, 64};
-  TPropertyHolder* holder = w.NewHolder();
+  TPropertyHolder* holder = w.PictureHolder();
   TPixmapPersistent* pixmap = holder->Pixmap();
-  pixmap->SetFileName("a.pixmap");
   pixmap->Rect()->SetRect({32, 0, 64, 32});
   w.device->ClearRecords();
   pixmap->Apply();
@@ -261,10 +257,8 @@ TEST(PixmapPersistent, ApplySetsTheSubRectangleMatrixThenThePictureAndStates) {
 
 TEST(PixmapPersistent, DrawPicksItsOperationByTileAndMargins) {
   TPictureWorld w;
-  w.filter->pixmapFiles[u"a.pixmap"] = {64, 64};
-  TPropertyHolder* holder = w.NewHolder();
+  TPropertyHolder* holder = w.PictureHolder();
   TPixmapPersistent* pixmap = holder->Pixmap();
-  pixmap->SetFileName("a.pixmap");
   const TRect target{0, 0, 200, 100};
   // The quads each device operation draws for that target.
   auto quadsOf = [&](auto draw) {
@@ -335,24 +329,20 @@ TEST(PixmapPersistent, WithoutAFileTheDefaultPictureOrNothing) {
 
 TEST(PixmapPersistent, StreamsInlineAndAssignCopiesValues) {
   TPictureWorld w;
-  w.filter->pixmapFiles[u"a.pixmap"] = {64, 64};
-  TPropertyHolder* holder = w.NewHolder();
-  holder->SetName(u"h");
+  TPropertyHolder* holder = w.PictureHolder();
   TPixmapPersistent* pixmap = holder->Pixmap();
-  EXPECT_FALSE(Ord(*pixmap, "animated"));
-  EXPECT_EQ(Ord(*pixmap, "keyCount"), 0);
   SetOrd(*pixmap, "animated", 1);
   EXPECT_FALSE(Ord(*pixmap, "animated")) << "read only in effect";
-  pixmap->SetFileName("a.pixmap");
   pixmap->Rect()->SetRect({32, 0, 64, 32});
   pixmap->Offset()->x = 4;
-  const std::string text = w.Text(holder);
+  const std::string text = WriteComponentText(holder);
   EXPECT_NE(text.find("pixmap.rect.left = 32"), std::string::npos) << text;
   EXPECT_NE(text.find("pixmap.offset.x = 4"), std::string::npos) << text;
   EXPECT_EQ(text.find("useDefault"), std::string::npos) << "true is the default: " << text;
   EXPECT_EQ(text.find("fileName"), std::string::npos) << text;
   pixmap->SetUseDefault(false);
-  EXPECT_NE(w.Text(holder).find("pixmap.useDefault = False"), std::string::npos) << w.Text(holder);
+  const std::string noDefault = WriteComponentText(holder);
+  EXPECT_NE(noDefault.find("pixmap.useDefault = False"), std::string::npos) << noDefault;
 
   // Assigning copies the values and keeps the target's own objects.
   TPropertyHolder* copy = w.NewHolder();
@@ -425,7 +415,7 @@ TEST(MeshPersistent, KeysClampToTheModelAndSurviveTheStream) {
   mesh->OnChange = nullptr;
 
   // A pose streams before the name and still reloads.
-  const std::string text = w.Text(holder);
+  const std::string text = WriteComponentText(holder);
   EXPECT_NE(text.find("mesh.key = 1"), std::string::npos) << text;
   EXPECT_NE(text.find("mesh.fileName = 'walk.mesh'"), std::string::npos) << text;
   EXPECT_LT(text.find("mesh.key"), text.find("mesh.fileName"));
@@ -438,12 +428,6 @@ TEST(MeshPersistent, KeysClampToTheModelAndSurviveTheStream) {
   // Failed names stay remembered as misses; the model itself is gone.
   EXPECT_EQ(w.device->LiveMeshStores(), storesAtStart);
 }
-
-}  // namespace
-}  // namespace corvane
-
-namespace corvane {
-namespace {
 
 // A reference kept outside every tree may outlive its applet: it then
 // finds no applet, gives nothing back and frees cleanly.
@@ -474,12 +458,6 @@ TEST(PropertyObjects, AReferenceThatOutlivesItsApplet) {
   mesh->Free();
   font->Free();
 }
-
-}  // namespace
-}  // namespace corvane
-
-namespace corvane {
-namespace {
 
 // Values a hostile or careless file may hold read without harm.
 TEST(PropertyObjects, HostileStreamValuesReadAndDrawSafely) {

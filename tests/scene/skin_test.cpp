@@ -7,8 +7,6 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "base/reflection/prop_access.h"
-#include "base/streams/memory_stream.h"
-#include "base/streams/object_text.h"
 #include "engine/core/object_loader.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
@@ -200,10 +198,7 @@ TEST(Skin, AReferenceToTheDefaultSkinSurvivesTheStream) {
   auto* holder = Create<TSkinnedHolder>(TCreateContext(w.world.applet));
   holder->SetName(u"h");
   holder->Pixmap()->SetObjectName("button");
-  const std::string bytes = test::WriteComponentBytes(holder);
-  TMemoryStream binary = test::StreamOf(bytes), text;
-  ASSERT_TRUE(ObjectBinaryToText(binary, text));
-  const std::string written(static_cast<const char*>(text.Memory()), static_cast<std::size_t>(text.Size()));
+  const std::string written = test::WriteComponentText(holder);
   EXPECT_EQ(written.find("skin"), std::string::npos) << written;
   EXPECT_NE(written.find("pixmap.objectName = 'button'"), std::string::npos) << written;
   holder->Free();

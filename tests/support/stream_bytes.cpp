@@ -1,6 +1,7 @@
 #include "tests/support/stream_bytes.h"
 
 #include "base/reflection/component.h"
+#include "base/streams/object_text.h"
 #include "base/streams/writer.h"
 
 namespace corvane::test {
@@ -50,6 +51,13 @@ std::string WriteComponentBytes(TGComponent* root) {
     writer.WriteRootComponent(root);
   }
   return std::string(out.Memory(), static_cast<std::size_t>(out.Size()));
+}
+
+std::string WriteComponentText(TGComponent* root) {
+  TMemoryStream binary = StreamOf(WriteComponentBytes(root));
+  TMemoryStream text;
+  if (!ObjectBinaryToText(binary, text)) return {};
+  return std::string(text.Memory(), static_cast<std::size_t>(text.Size()));
 }
 
 }  // namespace corvane::test

@@ -1,5 +1,5 @@
 // Byte-level helpers for stream tests: hex dumps, streams from hex, and a
-// component written to the binary object form.
+// component written to the binary object form or as text.
 #pragma once
 
 #include <string>
@@ -22,5 +22,7 @@ std::string Unhex(std::string_view hex);
 TMemoryStream StreamOf(std::string_view bytes);
 // The component written as the root of a binary object stream.
 std::string WriteComponentBytes(TGComponent* root);
+// The same written as ".object" text; empty if the conversion fails.
+std::string WriteComponentText(TGComponent* root);
 
 }  // namespace corvane::test

@@ -1,8 +1,5 @@
 // Particles on the real OpenGL device (SDL's offscreen driver, Mesa's
-// llvmpipe), read back from the frame: a moving emitter draws a streak, a
-// falling one a column, the depth-tested renderer adds up particles one
-// behind the other instead of hiding the farther one, and the embedded
-// default picture shapes each particle.
+// llvmpipe), read back from the frame.
 #include <gtest/gtest.h>
 
 #include <cstdint>
