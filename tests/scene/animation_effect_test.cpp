@@ -201,7 +201,9 @@ TEST_F(AnimationTest, TwoPassesPauseBetweenAndKeepTheirRunningTime) {
     Tick(effect, 0.25f);
     xs.push_back(parent->X());
     ++frames;
-    if (frames == 1 || frames == 10) EXPECT_FLOAT_EQ(effect->RunningTime(), 3.5f) << "after " << frames;
+    if (frames == 1 || frames == 10) {
+      EXPECT_FLOAT_EQ(effect->RunningTime(), 3.5f) << "after " << frames;
+    }
   }
   // Pass 1 to 10 by 1 s, the pause to 20 by 1.5 s, pass 2 to 40 by 3.5 s,
   // where the last call stops it.

@@ -305,8 +305,9 @@ TEST(Primitives, FlatShapesDrawOneQuadOfTheirSize) {
   };
   for (const Case c : {Case{plane, {-2, -1, 2, 1}}, Case{rect, {-5, -5, 5, 5}}, Case{sprite, {-10, -15, 10, 15}}}) {
     SCOPED_TRACE(c.object->ClassName());
-    if (c.object != plane)  // a plane has no bounds of its own
+    if (c.object != plane) {  // a plane has no bounds of its own
       EXPECT_EQ(c.object->GetBoundsRadius(), std::max(c.quad.right, c.quad.bottom)) << "half the larger side";
+    }
     device->SetColor(0xFFFF0000);
     device->ClearRecords();
     c.object->Paint();
