@@ -1,5 +1,7 @@
 #include "engine/core/visual_object.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "base/geometry/bounds.h"
@@ -124,9 +126,19 @@ bool ShouldDraw(VisualObject* object, TAppletServices* applet) {
   if (object->IsGroupingObject()) return false;
   PositionObject* positioned = object->AsPositionObject();
   if (!positioned) return true;
+  // A radius of 0 names no bounds (a plane, a grid): such an object is
+  // never known to lie outside.
+  const float radius = positioned->GetBoundsRadius();
+  if (radius <= 0) return true;
   const TFrustum& frustum = positioned->Kind() == okScreen ? applet->ScreenFrustum() : applet->SpaceFrustum();
   const TSpaceMatrix& absolute = positioned->GetAbsoluteMatrix();
-  const TBSphere sphere{absolute[3], positioned->GetBoundsRadius()};
+  // The radius is the object's own; its scale (its own and its parents')
+  // makes it larger or smaller on the way.
+  float scale = 0;
+  for (int axis = 0; axis < 3; ++axis)
+    scale = std::max(scale, std::sqrt(absolute[axis][0] * absolute[axis][0] + absolute[axis][1] * absolute[axis][1] +
+                                      absolute[axis][2] * absolute[axis][2]));
+  const TBSphere sphere{absolute[3], radius * scale};
   switch (FrustumContainsBSphere(frustum, sphere)) {
     case scContainsFully: return true;
     case scContainsPartially: {

@@ -27,7 +27,8 @@ class TPaintProbe : public PositionObject {
     TDevice* device = GetApplet()->Device();
     Painted.push_back(device->Material.Diffuse);
   }
-  float GetBoundsRadius() override { return 1; }
+  float Radius = 1;
+  float GetBoundsRadius() override { return Radius; }
   TAABB GetBoundsBox() override { return {{-1, -1, -1, 1}, {1, 1, 1, 1}}; }
   std::vector<std::uint32_t> Painted;
 };
@@ -117,12 +118,20 @@ TEST(Paint, BoundsCullingSkipsWhatTheFrustumDoesNotHoldButNotTheChildrenOfGroups
   edge->Position()->SetValues(10.5f, 0, 0);
   TPaintProbe* belowOutside = p.Probe(outside);
   belowOutside->Position()->SetValues(-50, 0, 0);
+  TPaintProbe* grown = p.Probe();
+  grown->Position()->SetValues(50, 0, 0);
+  grown->Scale()->SetValues(60, 60, 60);
+  TPaintProbe* boundless = p.Probe();
+  boundless->Position()->SetValues(50, 0, 0);
+  boundless->Radius = 0;
   auto* mission = Create<Mission>(TCreateContext(p.world.applet));
   TPaintProbe* inMission = p.Probe(mission);
   p.Paint();
   EXPECT_EQ(inside->Painted.size(), 1u);
   EXPECT_TRUE(outside->Painted.empty());
   EXPECT_EQ(edge->Painted.size(), 1u) << "partly inside";
+  EXPECT_EQ(grown->Painted.size(), 1u) << "its scale reaches inside";
+  EXPECT_EQ(boundless->Painted.size(), 1u) << "no bounds: never known to lie outside";
   EXPECT_EQ(belowOutside->Painted.size(), 1u) << "a culled object's children are still walked";
   EXPECT_EQ(inMission->Painted.size(), 1u);
   // Culled: outside and the mission itself.
