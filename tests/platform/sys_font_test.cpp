@@ -62,12 +62,6 @@ class TStandInRaster : public T3DSysFont {
 };
 CORVANE_IMPLEMENT_CLASS(TStandInRaster)
 
-int ErrorLines(const test::TCaptureLog& log) {
-  int count = 0;
-  for (const std::string& line : log.Lines()) count += line.rfind("(e) ", 0) == 0 ? 1 : 0;
-  return count;
-}
-
 class SysFontTest : public ::testing::Test {
  protected:
   SysFontTest() {
@@ -230,7 +224,7 @@ TEST_F(SysFontTest, ADamagedCacheIsRasterisedAnew) {
     world.log.Clear();
     TFont* font = NewFont();
     EXPECT_EQ(TStandInRaster::Rebuilds(), 1);
-    EXPECT_LE(ErrorLines(world.log), 1) << world.log.Text();
+    EXPECT_LE(world.log.ErrorCount(), 1) << world.log.Text();
     EXPECT_EQ(Sys(font).Chars.size(), 95u);
     EXPECT_EQ(Cache(), good);
     device->DestroyFont(font);

@@ -38,11 +38,6 @@ class DerivedFilesTest : public ::testing::Test {
   TPixmap* LoadPixmap(const std::u16string& name) { return w.filter->LoadPixmap(w.resMan, name); }
   TMesh* LoadMesh(const std::u16string& name) { return w.filter->LoadMesh(w.resMan, name); }
   std::vector<std::uint32_t> Pixels(TPixmap* pixmap) const { return *w.device->PixelsOf(pixmap); }
-  int Errors() const {
-    int count = 0;
-    for (const std::string& line : w.world.log.Lines()) count += line.rfind("(e) ", 0) == 0;
-    return count;
-  }
 
   test::TFilterWorld w;
 };
@@ -75,14 +70,14 @@ TEST_F(DerivedFilesTest, APngIsConvertedOnceReadFromItsPixmapAndConvertedAgainWh
   EXPECT_EQ(again->Height, 2);
   EXPECT_EQ(Pixels(again), second);
   EXPECT_EQ(w.Bytes("a.pixmap"), test::PixmapFileBytes(1, 2, second));
-  EXPECT_EQ(Errors(), 0) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.ErrorCount(), 0) << w.world.log.Text();
 }
 
 TEST_F(DerivedFilesTest, ADamagedPngWritesNoPixmap) {
   const std::string whole = PngBytes(2, 2, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu});
   w.Put("b.png", whole.substr(0, whole.size() / 2));
   EXPECT_EQ(LoadPixmap(u"b.png"), nullptr);
-  EXPECT_EQ(Errors(), 1) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.ErrorCount(), 1) << w.world.log.Text();
   EXPECT_TRUE(w.world.log.Contains("b.png")) << w.world.log.Text();
   EXPECT_FALSE(w.Exists("b.pixmap"));
 }
@@ -122,7 +117,7 @@ TEST_F(DerivedFilesTest, A3dsModelIsConvertedOnceReadFromItsMeshAndConvertedAgai
   ASSERT_NE(reread, nullptr);
   EXPECT_EQ(reread->VertexData, again->VertexData);
   EXPECT_EQ(reread->IndexData, again->IndexData);
-  EXPECT_EQ(Errors(), 0) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.ErrorCount(), 0) << w.world.log.Text();
 
   // A damaged newer source gives nil and leaves the converted model as it
   // was.
@@ -131,7 +126,7 @@ TEST_F(DerivedFilesTest, A3dsModelIsConvertedOnceReadFromItsMeshAndConvertedAgai
   w.SetTime("model.3ds", kStart + 20);
   w.world.log.Clear();
   EXPECT_EQ(LoadMesh(u"model.3ds"), nullptr);
-  EXPECT_EQ(Errors(), 1) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.ErrorCount(), 1) << w.world.log.Text();
   EXPECT_EQ(w.Bytes("model.mesh"), rewritten);
 }
 
@@ -168,7 +163,7 @@ TEST_F(DerivedFilesTest, ATruncated3dsFileIsOneErrorLineAndWritesNoMesh) {
     w.Put("cut.3ds", whole.substr(0, size));
     w.world.log.Clear();
     EXPECT_EQ(LoadMesh(u"cut.3ds"), nullptr);
-    EXPECT_EQ(Errors(), 1) << w.world.log.Text();
+    EXPECT_EQ(w.world.log.ErrorCount(), 1) << w.world.log.Text();
     EXPECT_TRUE(w.world.log.Contains("cut.3ds")) << w.world.log.Text();
     EXPECT_FALSE(w.Exists("cut.mesh"));
   }

@@ -48,11 +48,6 @@ class PngFilterTest : public ::testing::Test {
   TOwned<TPixmapPngFilter> Filter() const {
     return TOwned<TPixmapPngFilter>(Create<TPixmapPngFilter>(TCreateContext(world.applet)));
   }
-  int ErrorLines() const {
-    int count = 0;
-    for (const std::string& line : world.log.Lines()) count += line.rfind("(e) ", 0) == 0 ? 1 : 0;
-    return count;
-  }
   // Loads the bytes as "p.png" both ways; true when either gave a picture.
   bool LoadsBoth(const std::string& bytes) {
     test::WriteFile(dir.File("p.png"), bytes);
@@ -97,7 +92,7 @@ TEST_F(PngFilterTest, PixelsAndAlphaRoundTripInBothForms) {
   Filter()->SaveToFile(folder.get(), "sub/copy.png", pixmap);
   EXPECT_EQ(test::ReadFile(dir.File("sub/copy.png")), test::ReadFile(dir.File("raw.png")));
   device->DestroyPixmap(pixmap);
-  EXPECT_EQ(ErrorLines(), 0) << world.log.Text();
+  EXPECT_EQ(world.log.ErrorCount(), 0) << world.log.Text();
 }
 
 TEST_F(PngFilterTest, MissingFilesAndOtherFormatsAreSilent) {
@@ -107,7 +102,7 @@ TEST_F(PngFilterTest, MissingFilesAndOtherFormatsAreSilent) {
   EXPECT_EQ(Filter()->LoadFromFile(folder.get(), "none.png"), nullptr);
   EXPECT_FALSE(LoadsBoth("GIF89a not a png at all"));
   EXPECT_FALSE(LoadsBoth(""));
-  EXPECT_EQ(ErrorLines(), 0) << world.log.Text();
+  EXPECT_EQ(world.log.ErrorCount(), 0) << world.log.Text();
 
   // Nowhere to write: nothing written, no pixmap needed.
   TOwned<TEmptyResourceMan> empty{CreateResMan<TEmptyResourceMan>("")};
@@ -130,7 +125,7 @@ TEST_F(PngFilterTest, OversizedSidesAreRefusedOnce) {
     PutBigEndian(bytes, 29, Crc32(bytes.substr(12, 17)));
     world.log.Clear();
     EXPECT_FALSE(LoadsBoth(bytes));
-    EXPECT_EQ(ErrorLines(), 2) << world.log.Text();  // one per load
+    EXPECT_EQ(world.log.ErrorCount(), 2) << world.log.Text();  // one per load
   }
 }
 
@@ -152,7 +147,7 @@ TEST_F(PngFilterTest, TruncatedAndMutatedFilesEndCleanly) {
       EXPECT_GE(length, good.size() - 12);
       EXPECT_EQ(pixels, big);
     }
-    EXPECT_LE(ErrorLines(), 1);
+    EXPECT_LE(world.log.ErrorCount(), 1);
   }
   std::mt19937 random(17);
   for (int round = 0; round < 300; ++round) {
@@ -161,7 +156,7 @@ TEST_F(PngFilterTest, TruncatedAndMutatedFilesEndCleanly) {
     for (int k = 0; k < changes; ++k) bytes[random() % bytes.size()] = static_cast<char>(random());
     world.log.Clear();
     LoadsBoth(bytes);
-    EXPECT_LE(ErrorLines(), 2) << "round " << round;  // one per load
+    EXPECT_LE(world.log.ErrorCount(), 2) << "round " << round;  // one per load
   }
 }
 
