@@ -4,8 +4,7 @@
 
 #include "platform/device.h"
 #include "platform/pixmap_slices.h"
-#include "tests/support/kit/recording_device.h"
-#include "tests/support/kit/test_world.h"
+#include "tests/platform/recording_device_test.h"
 
 namespace corvane {
 namespace {
@@ -13,13 +12,9 @@ namespace {
 using test::QuadsOf;
 using test::TRecordedQuad;
 
-class DevicePixmapTest : public ::testing::Test {
+class DevicePixmapTest : public test::RecordingDeviceTest {
  protected:
   DevicePixmapTest() { device->SetColor(0xFFFFFFFF); }
-  ~DevicePixmapTest() override {
-    CurColorVertexCount = kStartColorVertexCount;
-    CurIndexCount = kStartIndexCount;
-  }
   std::vector<TRecordedQuad> OnlyDraw() {
     EXPECT_EQ(device->Draws.size(), 1u);
     return device->Draws.empty() ? std::vector<TRecordedQuad>{} : QuadsOf(device->Draws.back());
@@ -30,9 +25,6 @@ class DevicePixmapTest : public ::testing::Test {
     m[1][1] = sy;
     device->SetTextureMatrix(m);
   }
-
-  test::TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
 };
 
 TEST_F(DevicePixmapTest, DrawPixmapStretchesOneQuadAndChangesNoState) {

@@ -14,27 +14,19 @@
 #include "engine/shell/engine_log.h"
 #include "platform/device.h"
 #include "platform/window.h"
-#include "tests/support/kit/recording_device.h"
-#include "tests/support/kit/test_world.h"
+#include "tests/platform/recording_device_test.h"
 
 namespace corvane {
 namespace {
 
-class DeviceTest : public ::testing::Test {
+class DeviceTest : public test::RecordingDeviceTest {
  protected:
-  ~DeviceTest() override {
-    CurColorVertexCount = kStartColorVertexCount;
-    CurIndexCount = kStartIndexCount;
-  }
   TWindow& Window() const { return *device->Window(); }
   std::u16string Info(const std::u16string& name) const {
     const THashedStringList& info = world.engine->LogBook().Info;
     const int i = info.IndexOfName(name);
     return i < 0 ? u"(none)" : info.GetValueFromIndex(i);
   }
-
-  test::TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
 };
 
 TEST_F(DeviceTest, CreationPreparesTheScratchMeshAndStatesAndIsLogged) {
