@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "base/reflection/class_info.h"
 #include "platform/bass/bass_binding.h"
 #include "tests/libs/bass/kit/sound_media.h"
 #include "tests/libs/bass/kit/tracker_module.h"
@@ -250,13 +249,6 @@ TEST_F(SoundEngineBassTest, AFileThatDoesNotOpenLoadsNothingAndSaysNothing) {
   EXPECT_TRUE(Engine().Sounds().empty());
   EXPECT_TRUE(Engine().Musics().empty());
   EXPECT_FALSE(log.Contains("(e)")) << log.Text();
-}
-
-TEST_F(SoundEngineBassTest, ScriptsFindTheEnginesOperationsByName) {
-  const TClassInfo* info = TSoundEngineBass::StaticClass();
-  for (const char* name : {"LoadSound", "DestroySound", "PlaySound", "StopSound", "LoadMusic", "DestroyMusic",
-                           "PlayMusic", "PauseMusic", "StopMusic"})
-    EXPECT_NE(info->FindMethod(name), nullptr) << name;
 }
 
 }  // namespace

@@ -43,51 +43,6 @@ Variant Vec(float x, float y, float z, float w) {
 
 TSpaceVector VecOf(const Variant& v) { return VariantTo<TSpaceVector>(v); }
 
-TEST_F(OGLDeviceByNameTest, EveryOperationIsPublishedWithItsParameters) {
-  struct TCase {
-    const char* name;
-    std::vector<TPropKind> params;
-    std::vector<std::size_t> var;
-    TPropKind result;  // pkUnknown: a procedure
-  };
-  const TCase cases[] = {
-      {"FullScreen", {pkBool, pkInteger}, {}, pkUnknown},
-      {"Pick", {pkFloat, pkFloat, pkRecord, pkRecord}, {2, 3}, pkUnknown},
-      {"ModelViewProj", {}, {}, pkArray},
-      {"CreatePixmap", {pkInteger, pkInteger}, {}, pkClass},
-      {"DestroyPixmap", {pkClass}, {0}, pkUnknown},
-      {"LockPixmapRectARGB", {pkClass, pkInteger, pkInteger, pkInteger, pkInteger, pkPointer, pkBool}, {5}, pkBool},
-      {"UnlockPixmap", {pkClass}, {}, pkUnknown},
-      {"SetPixmap", {pkInteger, pkClass}, {}, pkUnknown},
-      {"SetTextureMatrix", {pkArray}, {}, pkUnknown},
-      {"CreateMesh", {pkEnumeration, pkInteger, pkBool, pkInteger, pkBool, pkBool, pkInteger}, {}, pkClass},
-      {"DestroyMesh", {pkClass}, {0}, pkUnknown},
-      {"LockMeshVertex", {pkClass, pkInteger, pkPointer}, {2}, pkBool},
-      {"UnlockMeshVertex", {pkClass}, {}, pkUnknown},
-      {"LockMeshIndex", {pkClass, pkInteger, pkPointer}, {2}, pkBool},
-      {"UnlockMeshIndex", {pkClass}, {}, pkUnknown},
-      {"DrawMesh", {pkClass}, {}, pkUnknown},
-      {"DrawLine", {pkArray, pkInteger, pkFloat}, {}, pkUnknown},
-      {"SetMaterial", {pkRecord}, {}, pkUnknown},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    const TMethodInfo& m = Method(c.name);
-    EXPECT_EQ(m.OwnerClass(), TOGLDevice::StaticClass());
-    ASSERT_EQ(m.ParamTypes().size(), c.params.size());
-    for (std::size_t i = 0; i < c.params.size(); ++i) {
-      EXPECT_EQ(m.ParamTypes()[i]->Kind(), c.params[i]) << i;
-      EXPECT_EQ(m.IsVarParam(i), std::find(c.var.begin(), c.var.end(), i) != c.var.end()) << i;
-    }
-    EXPECT_EQ(m.ResultType() ? m.ResultType()->Kind() : pkUnknown, c.result);
-  }
-  EXPECT_EQ(Method("ModelViewProj").ResultType()->Name(), "TSpaceMatrix");
-  EXPECT_EQ(Method("SetTextureMatrix").ParamTypes()[0]->Name(), "TPlaneMatrix");
-  EXPECT_EQ(Method("DrawLine").ParamTypes()[0]->Name(), "array of TSpaceVector");
-  EXPECT_EQ(Method("SetMaterial").ParamTypes()[0]->Name(), "TMaterial");
-  EXPECT_EQ(Method("CreateMesh").ParamTypes()[0]->Name(), "TVertexFormat");
-}
-
 TEST_F(OGLDeviceByNameTest, APixmapIsMadeFilledReadBackAndDestroyedByName) {
   auto* pixmap = static_cast<TPixmap*>(Call("CreatePixmap", {Variant(2), Variant(2)}).AsObject());
   ASSERT_NE(pixmap, nullptr);

@@ -125,11 +125,6 @@ TEST(FilterTest, FindPicksTheFirstRegisteredFilterOfTheKind) {
   EXPECT_FALSE(mesh->Options().Contains(foCanSave));
 }
 
-TEST(FilterTest, ScriptsReachTheAppletFilterByName) {
-  for (const char* name : {"loadPixmap", "savePixmap", "loadMesh", "saveMesh"})
-    EXPECT_NE(TFilter::StaticClass()->FindMethod(name), nullptr) << name;
-}
-
 TEST(FilterTest, TheEngineFiltersComeInTheirFixedOrder) {
   test::TFilterWorld w;
   EXPECT_EQ(FilterClass, TFilter::StaticClass());
