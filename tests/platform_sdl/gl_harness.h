@@ -157,6 +157,21 @@ class GLDeviceTest : public ::testing::Test {
   void TearDown() override { gl.reset(); }
 
   TGenericGLDevice& Device() const { return *gl->device; }
+  // One frame of the applet's tree, read back.
+  std::vector<std::uint32_t> Frame() {
+    Device().RenderWindow();
+    std::vector<std::uint32_t> pixels = gl->ReadPixels();
+    Device().FlipWindow();
+    return pixels;
+  }
+  // 64 x 64 texels in 32 x 32 quadrants: red, green on top, blue, white below.
+  static std::vector<std::uint32_t> QuadrantTexels() {
+    std::vector<std::uint32_t> texels(64 * 64);
+    for (std::size_t y = 0; y < 64; ++y)
+      for (std::size_t x = 0; x < 64; ++x)
+        texels[y * 64 + x] = y < 32 ? (x < 32 ? 0xFFFF0000u : 0xFF00FF00u) : (x < 32 ? 0xFF0000FFu : 0xFFFFFFFFu);
+    return texels;
+  }
   // Pixels whose colour is not black.
   static int Lit(const std::vector<std::uint32_t>& pixels) {
     int count = 0;

@@ -57,13 +57,6 @@ class ScenePixelsTest : public test::GLDeviceTest {
     resMan_.reset();
   }
 
-  // One frame of the applet's tree, read back.
-  std::vector<std::uint32_t> Frame() {
-    Device().RenderWindow();
-    std::vector<std::uint32_t> pixels = gl->ReadPixels();
-    Device().FlipWindow();
-    return pixels;
-  }
   // A lit screen box, 200 pixels a side, in the middle of the window.
   Box* ScreenBox() {
     auto* box = Create<Box>(TCreateContext(gl->world.applet));
@@ -97,15 +90,6 @@ class ScenePixelsTest : public test::GLDeviceTest {
     return std::max({static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)});
   }
 
-  // Four 32 x 32 quadrants: red, green on top, blue, white below.
-  static std::vector<std::uint32_t> QuadrantTexels() {
-    std::vector<std::uint32_t> texels(64 * 64);
-    for (int y = 0; y < 64; ++y)
-      for (int x = 0; x < 64; ++x)
-        texels[static_cast<std::size_t>(y * 64 + x)] =
-            y < 32 ? (x < 32 ? 0xFFFF0000u : 0xFF00FF00u) : (x < 32 ? 0xFF0000FFu : 0xFFFFFFFFu);
-    return texels;
-  }
   // The picture drawn into (100, 100)-(228, 228) in white, read back.
   std::vector<std::uint32_t> DrawPicture(TPixmapPersistent& pixmap) {
     gl->Begin2D();
