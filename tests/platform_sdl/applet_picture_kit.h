@@ -44,8 +44,9 @@ class AppletPictureTest : public ::testing::Test {
   Applet* Running() const {
     return env.engine && env.engine->count() == 1 ? dynamic_cast<Applet*>(env.engine->children(0)) : nullptr;
   }
-  void Frames() {
-    for (int i = 0; i < 5 && env.engine->count() > 0; ++i) env.engine->RunStep();
+  // Steps enough for pushed events (one a step) and a frame after them.
+  void Frames(int steps = 5) {
+    for (int i = 0; i < steps && env.engine->count() > 0; ++i) env.engine->RunStep();
   }
   // The applet's picture, through its own makepng, read back.
   TPngPicture Picture(Applet* applet, const std::string& name) {
