@@ -251,15 +251,10 @@ TEST_F(DeviceTest, ThePixelOffsetMovesOnly2DMatrices) {
   EXPECT_EQ(device->SpaceMatrix[3], (TSpaceVector{10.5f, 20.5f, 30, 1}));
 }
 
-TEST_F(DeviceTest, TheCameraIsStoredWithItsViewAndFrustum) {
-  const TSpaceVector eye{1, 2, 3, 1}, dir{0, 0, -2, 0}, up{0, 1, 0, 0};
-  device->SetCameraPos(eye, dir, up);
-  EXPECT_EQ(Window().ViewMatrix, MatrixLookAtDirRH(eye, dir, up));
-  const TFrustum expected = ExtractFrustumFromModelViewProjection(device->ModelViewProj());
-  for (int p = 0; p < 6; ++p) EXPECT_EQ(Window().Frustum.planes[p], expected.planes[p]);
-
-  // The ray under the window's centre runs from the camera along its
-  // direction.
+// The ray under the window's centre runs from the camera along its
+// direction.
+TEST_F(DeviceTest, ThePickRayStartsAtTheCamera) {
+  device->SetCameraPos({1, 2, 3, 1}, {0, 0, -2, 0}, {0, 1, 0, 0});
   TSpaceVector origin, direction;
   device->Pick(320, 240, origin, direction);
   for (int i = 0; i < 4; ++i) {

@@ -58,14 +58,6 @@ TEST_F(OGLTexturesTest, ALockedPictureComesBackByteForByte) {
   Fill(Device(), pixmap, picture);
   EXPECT_EQ(PictureOf(Device(), pixmap), picture);
   EXPECT_EQ(pixmap->Pitch, 12);
-
-  // A second lock while one is held is refused.
-  void* bits = nullptr;
-  ASSERT_TRUE(Device().LockPixmapRectARGB(pixmap, 0, 0, 3, 2, bits, true));
-  void* again = nullptr;
-  EXPECT_FALSE(Device().LockPixmapRectARGB(pixmap, 0, 0, 3, 2, again, true));
-  EXPECT_EQ(gl->world.log.CountError("Pixmap already locked"), 1);
-  Device().UnlockPixmap(pixmap);
 }
 
 TEST_F(OGLTexturesTest, APartLockedChangesOnlyThatPart) {

@@ -164,41 +164,6 @@ class DerivedFileTest : public ::testing::Test {
   test::TFilterWorld w;
 };
 
-TEST_F(DerivedFileTest, ASourceIsConvertedOnceAndAgainWhenItBecomesNewer) {
-  const std::time_t start = 1700000000;  // an even second: dates step by 2 s
-  w.Put("a.testpic", "\x02");
-  w.SetTime("a.testpic", start);
-  TPixmap* first = LoadPixmap(u"a.testpic");
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(TTestPictureFilter::loads, 1);
-  const std::vector<std::uint32_t> grey(4, 0xFF020202u);
-  EXPECT_EQ(w.Bytes("a.pixmap"), test::PixmapFileBytes(2, 2, grey)) << "written beside the source";
-  w.SetTime("a.pixmap", start);
-
-  // Up to date: read from the derived file.
-  TPixmap* second = LoadPixmap(u"a.testpic");
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(TTestPictureFilter::loads, 1);
-  EXPECT_EQ(*w.device->PixelsOf(second), grey);
-
-  // A source made 10 s newer (a new picture) is converted again.
-  w.Put("a.testpic", "\x03");
-  w.SetTime("a.testpic", start + 10);
-  TPixmap* third = LoadPixmap(u"a.testpic");
-  ASSERT_NE(third, nullptr);
-  EXPECT_EQ(TTestPictureFilter::loads, 2);
-  EXPECT_EQ(third->Width, 3);
-  EXPECT_EQ(w.Bytes("a.pixmap"), test::PixmapFileBytes(3, 3, std::vector<std::uint32_t>(9, 0xFF030303u)));
-
-  // Without its source the derived file still serves; with neither, nil.
-  w.Remove("a.testpic");
-  TPixmap* alone = LoadPixmap(u"a.testpic");
-  ASSERT_NE(alone, nullptr);
-  EXPECT_EQ(alone->Width, 3);
-  w.Remove("a.pixmap");
-  EXPECT_EQ(LoadPixmap(u"a.testpic"), nullptr);
-}
-
 TEST_F(DerivedFileTest, NamesWithoutAFilterFallBackOnTheirDerivedFile) {
   EXPECT_EQ(LoadPixmap(u"b.unknown"), nullptr);
   w.Put("b.pixmap", test::PixmapFileBytes(1, 1, {0xFF112233u}));
@@ -210,15 +175,6 @@ TEST_F(DerivedFileTest, NamesWithoutAFilterFallBackOnTheirDerivedFile) {
   TPixmap* backup = LoadPixmap(u"c.pixmap.bak");
   ASSERT_NE(backup, nullptr);
   EXPECT_EQ(*w.device->PixelsOf(backup), std::vector<std::uint32_t>{0xFF445566u});
-}
-
-TEST_F(DerivedFileTest, AFailedConversionWritesNothing) {
-  w.Put("bad.testpic", "");
-  const std::size_t pixmaps = w.device->Pixmaps().size();
-  EXPECT_EQ(LoadPixmap(u"bad.testpic"), nullptr);
-  EXPECT_EQ(TTestPictureFilter::loads, 1);
-  EXPECT_FALSE(w.Exists("bad.pixmap"));
-  EXPECT_EQ(w.device->Pixmaps().size(), pixmaps);
 }
 
 TEST_F(DerivedFileTest, ModelsAreCachedAsMeshFilesAndOnlyFiltersThatSaveWrite) {
