@@ -141,9 +141,7 @@ TEST_F(OGLSceneTest, TheFrustumHoldsWhatIsInFront) {
 }
 
 TEST_F(OGLSceneTest, ALightShinesOnTheFacesTurnedToIt) {
-  const TPropInfo* lighting = GetPropInfo(*gl->world.applet, "lighting");
-  if (!lighting) GTEST_SKIP() << "the applet has no lighting switch yet";
-  SetOrdProp(*gl->world.applet, *lighting, 1);
+  SetOrdProp(*gl->world.applet, PropByName(*gl->world.applet, "lighting"), 1);
   struct TCase {
     TSpaceVector position;
     bool nearFaceLit;
