@@ -117,6 +117,12 @@ class TGLHarness {
                        pixels.begin() + Index(0, height_ - 1 - y));
     return pixels;
   }
+  // The back buffer read, then the frame shown.
+  std::vector<std::uint32_t> ReadAndFlip() const {
+    std::vector<std::uint32_t> pixels = ReadPixels();
+    device->FlipWindow();
+    return pixels;
+  }
   // The red, green and blue of a pixel (alpha dropped).
   std::uint32_t Rgb(const std::vector<std::uint32_t>& pixels, int x, int y) const {
     return pixels[Index(x, y)] & 0x00FFFFFF;
@@ -160,9 +166,7 @@ class GLDeviceTest : public ::testing::Test {
   // One frame of the applet's tree, read back.
   std::vector<std::uint32_t> Frame() {
     Device().RenderWindow();
-    std::vector<std::uint32_t> pixels = gl->ReadPixels();
-    Device().FlipWindow();
-    return pixels;
+    return gl->ReadAndFlip();
   }
   // 64 x 64 texels in 32 x 32 quadrants: red, green on top, blue, white below.
   static std::vector<std::uint32_t> QuadrantTexels() {

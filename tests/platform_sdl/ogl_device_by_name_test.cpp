@@ -73,8 +73,7 @@ TEST_F(OGLDeviceByNameTest, APixmapIsMadeFilledReadBackAndDestroyedByName) {
   Device().SetRenderState(rsTexModulate);
   Device().SetColor(0xFFFFFFFF);
   Device().DrawPixmap(pixmap, Rect(0, 0, 20, 20));
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(gl->Rgb(pixels, 5, 5), 0xFF0000u);
   EXPECT_EQ(gl->Rgb(pixels, 15, 5), 0x00FF00u);
 
@@ -116,8 +115,7 @@ TEST_F(OGLDeviceByNameTest, AMeshIsMadeFilledDrawnAndDestroyedByName) {
   gl->Begin2D();
   Device().SetRenderState(rsTexDisable);
   Call("DrawMesh", {Obj(mesh)});
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(gl->Rgb(pixels, 20, 20), 0x00FFFFu);
   EXPECT_EQ(Lit(pixels), 20 * 20);
   EXPECT_EQ(Device().TriangleCount, 2);
@@ -166,8 +164,7 @@ TEST_F(OGLDeviceByNameTest, MaterialTextureMatrixAndLinesTakeTheirRecordsAsArray
   // Count may not reach past the points given: refused, nothing drawn.
   const Variant stray = Variant(std::vector<Variant>{Vec(10, 80.5f, 0, 1), Vec(100, 80.5f, 0, 1)});
   EXPECT_THROW(Call("DrawLine", {stray, Variant(3), Variant(1.0f)}), EConvertError);
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(gl->Rgb(pixels, 50, 40), 0x00FF00u);
   EXPECT_EQ(gl->Rgb(pixels, 50, 60), 0x00FF00u);
   EXPECT_EQ(gl->Rgb(pixels, 50, 50), 0u);

@@ -184,8 +184,7 @@ TEST_F(OGLDeviceTest, AMovedDrawLeavesTheNextOneWhereItsOwnMatrixPutsIt) {
   Device().FillRect(Rect(0, 0, 10, 10), 0);
   Device().SetSpaceMatrix(moved);
   Device().FillRect(Rect(20, 0, 30, 10), 0);
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(Lit(pixels), 3 * 100);
   for (const auto& [x, y] : {std::pair{105, 55}, std::pair{5, 5}, std::pair{125, 55}})
     EXPECT_NE(gl->Rgb(pixels, x, y), 0u) << x << "," << y;
@@ -203,8 +202,7 @@ TEST_F(OGLDeviceTest, ColoursBlendByTheirAlphaInTheirOwnByteOrder) {
     gl->Begin2D();
     Device().SetColor(c.color);
     Device().FillRect(Rect(0, 0, 8, 8), 0);
-    const std::uint32_t pixel = gl->Rgb(gl->ReadPixels(), 4, 4);
-    Device().FlipWindow();
+    const std::uint32_t pixel = gl->Rgb(gl->ReadAndFlip(), 4, 4);
     EXPECT_NEAR(static_cast<int>(pixel >> 16), c.r, 1) << std::hex << c.color;
     EXPECT_NEAR(static_cast<int>((pixel >> 8) & 0xFF), c.g, 1) << std::hex << c.color;
     EXPECT_NEAR(static_cast<int>(pixel & 0xFF), c.b, 1) << std::hex << c.color;
@@ -221,8 +219,7 @@ TEST_F(OGLDeviceTest, DrawRectBordersDoNotOverlap) {
     // Half-transparent: a pixel two bands cover would come out brighter.
     Device().SetColor(0x80FFFFFF);
     Device().DrawRect(Rect(10, 10, 30, 20), 2, 0);
-    const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-    Device().FlipWindow();
+    const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
     EXPECT_EQ(Lit(pixels), 20 * 10 - 16 * 6) << withDefaultPixmap;
     for (int y = 10; y < 20; ++y)
       for (int x = 10; x < 30; ++x) {

@@ -44,9 +44,7 @@ std::vector<std::uint32_t> Drawn(test::TGLHarness& gl, TPixmap* pixmap) {
   gl.device->SetRenderState(rsTexNearest);
   gl.device->SetRenderState(rsTexReplace);
   gl.device->DrawPixmap(pixmap, Rect(0, 0, 100, 100));
-  std::vector<std::uint32_t> pixels = gl.ReadPixels();
-  gl.device->FlipWindow();
-  return pixels;
+  return gl.ReadAndFlip();
 }
 
 TEST_F(OGLTexturesTest, ALockedPictureComesBackByteForByte) {
@@ -96,8 +94,7 @@ TEST_F(OGLTexturesTest, ClearingOnePixmapNeverChangesAnother) {
   Device().SetRenderState(rsTexReplace);
   Device().SetColor(0xFFFFFFFF);
   Device().DrawPixmap(red, Rect(0, 0, 10, 10));
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(gl->Rgb(pixels, 5, 5), 0xFF0000u) << "the stage's own texture is drawn";
 
   EXPECT_EQ(PictureOf(Device(), red), std::vector<std::uint32_t>(16, 0xFFFF0000));
@@ -145,8 +142,7 @@ TEST_F(OGLTexturesTest, TheTextureMatrixScalesTextureCoordinates) {
   Device().SetRenderState(rsTexNearest);
   Device().SetRenderState(rsTexReplace);
   Device().DrawPixmap(pixmap, Rect(0, 0, 100, 100));
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(gl->Rgb(pixels, 75, 75), 0xFF0000u);
 }
 

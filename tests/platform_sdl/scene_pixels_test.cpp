@@ -97,9 +97,7 @@ class ScenePixelsTest : public test::GLDeviceTest {
     Device().SetColor(0xFFFFFFFF);
     Device().SetRenderState(rsZTestOff);
     pixmap.Draw({100, 100, 228, 228});
-    std::vector<std::uint32_t> pixels = gl->ReadPixels();
-    Device().FlipWindow();
-    return pixels;
+    return gl->ReadAndFlip();
   }
   void ExpectQuadrants(const std::vector<std::uint32_t>& pixels) const {
     EXPECT_EQ(gl->Rgb(pixels, 132, 132), 0xFF0000u);

@@ -144,9 +144,7 @@ class FreeTypeTextPixels : public test::GLDeviceTest {
     gl->Begin2D();
     Device().SetRenderState(rsBlendNormal);
     Device().DrawString(font, text, {x, y, x + 400, y + 100}, {}, 0xFFFFFFFF);
-    std::vector<std::uint32_t> pixels = gl->ReadPixels();
-    Device().FlipWindow();
-    return pixels;
+    return gl->ReadAndFlip();
   }
   std::unique_ptr<TFontFiles> files;
 };
