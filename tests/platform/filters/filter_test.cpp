@@ -7,7 +7,6 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_info.h"
 #include "base/reflection/variant.h"
-#include "base/streams/stream.h"
 #include "engine/shell/applet.h"
 #include "platform/device.h"
 #include "resources/cache/cache.h"
