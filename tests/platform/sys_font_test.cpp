@@ -1,8 +1,5 @@
-// The system font's own part on the recording device: the cache file and
-// the atlas beside it (through the PNG filter on a real folder), measuring,
-// drawing, growing the table, and every way a cache file can let it down.
-// The rasteriser is a stand-in with fixed measures that marks each glyph's
-// cell with its code.
+// The system font's cache file and atlas on a real folder, measuring,
+// drawing and growing, with a stand-in rasteriser of fixed measures.
 #include <gtest/gtest.h>
 
 #include <cmath>

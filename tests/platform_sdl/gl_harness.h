@@ -1,10 +1,7 @@
-// A real OpenGL device for tests, without a display: SDL's "offscreen"
-// video driver makes its windows and contexts through EGL, where Mesa's
-// llvmpipe renders in software. A harness owns an engine world, an SDL
-// window of the given size with the attributes the platform asks for, and
-// a TGenericGLDevice on it (adopted by the applet, so pixmaps reach it);
-// pixels are read from the back buffer after RenderWindow and before
-// FlipWindow.
+// A real OpenGL device without a display: SDL's "offscreen" driver makes
+// contexts through EGL, Mesa's llvmpipe renders. A harness owns an engine
+// world, an SDL window and the applet's TGenericGLDevice on it; pixels are
+// read from the back buffer before FlipWindow.
 #pragma once
 
 #include <SDL.h>

@@ -1,8 +1,5 @@
-// Scene objects on the real OpenGL device (SDL offscreen, Mesa llvmpipe),
-// read back: lights shining on lit boxes and sprites and going dark when
-// they are off or behind,
-// a camera's view, and pictures drawn whole and by sub-rectangle, from the
-// test filter and from a ".pixmap" file read by the engine's filter.
+// Lights, a camera and pictures of the scene on the real OpenGL device,
+// read back.
 #include <gtest/gtest.h>
 
 #include <algorithm>

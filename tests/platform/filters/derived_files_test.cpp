@@ -1,9 +1,6 @@
-// The applet's TFilter over the engine's own filters on real files: a PNG
-// picture and 3DS and MD3 models are converted into the ".pixmap" and
-// ".mesh" beside them, read from there while the source keeps its date,
-// converted again once the source is newer; a damaged source writes
-// nothing.
-// File dates step by 2 seconds: every date set here is even.
+// The applet's TFilter over the engine's own filters: PNG, 3DS and MD3
+// sources converted into the ".pixmap" or ".mesh" beside them, again once
+// newer. File dates step by 2 seconds: every date set here is even.
 #include <gtest/gtest.h>
 
 #include <cstdint>
