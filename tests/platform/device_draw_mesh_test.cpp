@@ -7,8 +7,7 @@
 
 #include "platform/device.h"
 #include "platform/mesh_animation.h"
-#include "tests/support/kit/recording_device.h"
-#include "tests/support/kit/test_world.h"
+#include "tests/platform/recording_device_test.h"
 
 namespace corvane {
 namespace {
@@ -67,12 +66,8 @@ TEST(AnimationFrame, ExtremeTimesStayInRange) {
     }
 }
 
-class DeviceMeshTest : public ::testing::Test {
+class DeviceMeshTest : public test::RecordingDeviceTest {
  protected:
-  ~DeviceMeshTest() override {
-    CurColorVertexCount = kStartColorVertexCount;
-    CurIndexCount = kStartIndexCount;
-  }
   // Four frames of three vertices: vertex i of frame f at (10 f + i, f, 0)
   // with normal (0, 0, f + 1) and texture (i, f).
   TMesh* Animated(bool indexed = true, std::vector<std::uint16_t> indices = {2, 1, 0}) {
@@ -94,9 +89,6 @@ class DeviceMeshTest : public ::testing::Test {
     EXPECT_EQ(device->Draws.back().Format, vfPixmapVertexNormal);
     return device->Draws.back().As<TPixmapVertexNormal>();
   }
-
-  test::TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
 };
 
 TEST_F(DeviceMeshTest, AStaticFrameIsCopied) {

@@ -4,8 +4,7 @@
 
 #include "platform/device.h"
 #include "platform/pixmap_slices.h"
-#include "tests/support/kit/recording_device.h"
-#include "tests/support/kit/test_world.h"
+#include "tests/platform/recording_device_test.h"
 
 namespace corvane {
 namespace {
@@ -13,13 +12,9 @@ namespace {
 using test::QuadsOf;
 using test::TRecordedQuad;
 
-class DevicePixmapTest : public ::testing::Test {
+class DevicePixmapTest : public test::RecordingDeviceTest {
  protected:
   DevicePixmapTest() { device->SetColor(0xFFFFFFFF); }
-  ~DevicePixmapTest() override {
-    CurColorVertexCount = kStartColorVertexCount;
-    CurIndexCount = kStartIndexCount;
-  }
   std::vector<TRecordedQuad> OnlyDraw() {
     EXPECT_EQ(device->Draws.size(), 1u);
     return device->Draws.empty() ? std::vector<TRecordedQuad>{} : QuadsOf(device->Draws.back());
@@ -30,9 +25,6 @@ class DevicePixmapTest : public ::testing::Test {
     m[1][1] = sy;
     device->SetTextureMatrix(m);
   }
-
-  test::TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
 };
 
 TEST_F(DevicePixmapTest, DrawPixmapStretchesOneQuadAndChangesNoState) {
@@ -167,13 +159,9 @@ TEST_F(DevicePixmapTest, TilingCountsAgreeBetweenThePasses) {
   }
 }
 
+// Margins beyond the pixmap leave its middle tiles no size.
 TEST_F(DevicePixmapTest, TileSizesOfZeroOrLessSkipTheirCells) {
   TPixmap* pixmap = device->CreatePixmap(16, 16);
-  const TPixmapSlices slices = PixmapSlices({0, 0, 100, 100}, {10, 10, 10, 10}, 16, 16);
-  for (const TTileCell& cell : MarginTileCells(slices, {10, 10, 10, 10})) {
-    EXPECT_LT(cell.TileWidth * cell.TileHeight, 100.0f);
-    EXPECT_EQ(TileGrid(cell).Count(), 0);
-  }
   device->DrawPixmapMarginsTile(pixmap, {0, 0, 100, 100}, {10, 10, 10, 10});
   EXPECT_EQ(OnlyDraw().size(), 4u);  // the corners alone
 }

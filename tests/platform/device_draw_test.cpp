@@ -8,21 +8,12 @@
 #include "base/reflection/class_info.h"
 #include "base/reflection/variant.h"
 #include "platform/device.h"
-#include "tests/support/kit/recording_device.h"
-#include "tests/support/kit/test_world.h"
+#include "tests/platform/recording_device_test.h"
 
 namespace corvane {
 namespace {
 
-class DeviceDrawTest : public ::testing::Test {
- protected:
-  ~DeviceDrawTest() override {
-    CurColorVertexCount = kStartColorVertexCount;
-    CurIndexCount = kStartIndexCount;
-  }
-  test::TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
-};
+using DeviceDrawTest = test::RecordingDeviceTest;
 
 TSpaceVector P(const TVertex& v) { return {v.x, v.y, v.z, 1}; }
 

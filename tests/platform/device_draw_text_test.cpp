@@ -5,16 +5,15 @@
 
 #include "platform/device.h"
 #include "platform/sys_font.h"
-#include "tests/support/kit/recording_device.h"
+#include "tests/platform/recording_device_test.h"
 #include "tests/support/kit/test_sys_font.h"
-#include "tests/support/kit/test_world.h"
 
 namespace corvane {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class DeviceTextTest : public ::testing::Test {
+class DeviceTextTest : public test::RecordingDeviceTest {
  protected:
   DeviceTextTest() {
     SysFontClass = test::TTestSysFont::StaticClass();
@@ -25,13 +24,9 @@ class DeviceTextTest : public ::testing::Test {
   ~DeviceTextTest() override {
     device->DestroyFont(font);
     SysFontClass = nullptr;
-    CurColorVertexCount = kStartColorVertexCount;
-    CurIndexCount = kStartIndexCount;
   }
   static Lines& Journal() { return test::TTestSysFont::Journal(); }
 
-  test::TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
   TFont* font = nullptr;
 };
 

@@ -7,17 +7,12 @@
 #include "base/reflection/class_info.h"
 #include "base/reflection/variant.h"
 #include "platform/device.h"
-#include "tests/support/kit/recording_device.h"
-#include "tests/support/kit/test_world.h"
+#include "tests/platform/recording_device_test.h"
 
 namespace corvane {
 namespace {
 
-class RenderStateTest : public ::testing::Test {
- protected:
-  test::TTestWorld world;
-  test::TRecordingDevice* device = world.applet->UseRecordingDevice();
-};
+using RenderStateTest = test::RecordingDeviceTest;
 
 TEST_F(RenderStateTest, AStateInForceIsNotAppliedAgain) {
   device->ClearRecords();
@@ -91,23 +86,11 @@ TEST_F(RenderStateTest, RestoreReappliesOnlyWhatChangedInOrder) {
   EXPECT_FALSE(device->StateActive(rsTexDisable));
 }
 
-TEST_F(RenderStateTest, RebuildPreparesTheSeventeenStatesInOrder) {
-  device->ClearRecords();
-  device->RebuildStates();
-  std::vector<std::string> expected;
-  for (int s = rs2DScene; s <= rsTexModulate; ++s)
-    expected.push_back("CreateRenderStateList " + RenderStateName(static_cast<TRenderState>(s)));
-  EXPECT_EQ(device->Calls, expected);
-  EXPECT_EQ(expected.size(), 17u);
-}
-
 TEST_F(RenderStateTest, ScriptsSetStatesByName) {
   const TMethodInfo* set = device->ClassType()->FindMethod("SetRenderState");
   ASSERT_NE(set, nullptr);
   set->Invoke(*device, std::vector<Variant>{Variant(static_cast<std::int32_t>(rsZWriteOff))});
   EXPECT_TRUE(device->StateActive(rsZWriteOff));
-  EXPECT_NE(device->ClassType()->FindMethod("saveRenderState"), nullptr);
-  EXPECT_NE(device->ClassType()->FindMethod("restoreRenderState"), nullptr);
 }
 
 }  // namespace

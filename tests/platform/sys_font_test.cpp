@@ -1,8 +1,5 @@
-// The system font's own part on the recording device: the cache file and
-// the atlas beside it (through the PNG filter on a real folder), measuring,
-// drawing, growing the table, and every way a cache file can let it down.
-// The rasteriser is a stand-in with fixed measures that marks each glyph's
-// cell with its code.
+// The system font's cache file and atlas on a real folder, measuring,
+// drawing and growing, with a stand-in rasteriser of fixed measures.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -61,12 +58,6 @@ class TStandInRaster : public T3DSysFont {
   }
 };
 CORVANE_IMPLEMENT_CLASS(TStandInRaster)
-
-int ErrorLines(const test::TCaptureLog& log) {
-  int count = 0;
-  for (const std::string& line : log.Lines()) count += line.rfind("(e) ", 0) == 0 ? 1 : 0;
-  return count;
-}
 
 class SysFontTest : public ::testing::Test {
  protected:
@@ -230,7 +221,7 @@ TEST_F(SysFontTest, ADamagedCacheIsRasterisedAnew) {
     world.log.Clear();
     TFont* font = NewFont();
     EXPECT_EQ(TStandInRaster::Rebuilds(), 1);
-    EXPECT_LE(ErrorLines(world.log), 1) << world.log.Text();
+    EXPECT_LE(world.log.ErrorCount(), 1) << world.log.Text();
     EXPECT_EQ(Sys(font).Chars.size(), 95u);
     EXPECT_EQ(Cache(), good);
     device->DestroyFont(font);

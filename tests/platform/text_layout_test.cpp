@@ -110,18 +110,5 @@ TEST(TextLayout, WithoutCallbackNothingIsLaidOut) {
   EXPECT_EQ(count, 7);
 }
 
-TEST(TextLayout, ReusesTheCallersArray) {
-  TFixedPitch pitch;
-  std::int32_t count = 0;
-  TRect rect{0, 0, 100, 100};
-  TTextCalcArray lines;
-  TextCalc(lines, count, {}, u"a\nb\nc", rect, pitch, 65535, nullptr);
-  const auto* storage = lines.data();
-  rect = {0, 0, 100, 100};
-  TextCalc(lines, count, {}, u"d\ne", rect, pitch, 65535, nullptr);
-  EXPECT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines.data(), storage);
-}
-
 }  // namespace
 }  // namespace corvane

@@ -21,12 +21,19 @@
 namespace corvane::test {
 namespace {
 
-TEST(AppletSound, TheCacheMakesTheBassEngineWhichFollowsTheAppletsPauseAndGoesWithTheApplet) {
-  TBassEngineSetting manual("bass", BASS_DEVICE_MANUAL);
+// The engine on the library's manual output; a second of tone at 0.5.
+class AppletSound : public ::testing::Test {
+ protected:
+  AppletSound() {
+    files.Put("shot.wav", libbass::test::Encode(libbass::test::Tone(440, 0.5, 44100, 1, 44100), 1, 44100,
+                                                libbass::test::kWav16));
+  }
+  TBassEngineSetting manual{"bass", BASS_DEVICE_MANUAL};
   TBytesResMan files;
+};
+
+TEST_F(AppletSound, TheCacheMakesTheBassEngineWhichFollowsTheAppletsPauseAndGoesWithTheApplet) {
   files.Put("song.xm", libbass::test::TrackerModule(8));
-  files.Put("shot.wav", libbass::test::Encode(libbass::test::Tone(440, 0.5, 44100, 1, 44100), 1, 44100,
-                                              libbass::test::kWav16));
   int finished = 0;
   {
     TTestWorld world;
@@ -60,11 +67,7 @@ TEST(AppletSound, TheCacheMakesTheBassEngineWhichFollowsTheAppletsPauseAndGoesWi
   EXPECT_EQ(BASS_Handle, 0u);
 }
 
-TEST(AppletSound, ASoundEffectIsHeardWhileItRuns) {
-  TBassEngineSetting manual("bass", BASS_DEVICE_MANUAL);
-  TBytesResMan files;
-  files.Put("shot.wav", libbass::test::Encode(libbass::test::Tone(440, 0.5, 44100, 1, 44100), 1, 44100,
-                                              libbass::test::kWav16));
+TEST_F(AppletSound, ASoundEffectIsHeardWhileItRuns) {
   TTestWorld world;
   world.applet->SetResMan(&files);
   SoundEngineClass = TSoundEngineBass::StaticClass();
@@ -81,8 +84,7 @@ TEST(AppletSound, ASoundEffectIsHeardWhileItRuns) {
   SoundEngineClass = nullptr;
 }
 
-TEST(AppletSound, AnAppletWhosePreferencesHoldTheVolumesStartsTheBassEngineWithThem) {
-  TBassEngineSetting manual("bass", BASS_DEVICE_MANUAL);
+TEST_F(AppletSound, AnAppletWhosePreferencesHoldTheVolumesStartsTheBassEngineWithThem) {
   TAppletWorld world;
   Applet* first = world.Launch("object Game: Applet\nend\n");
   ASSERT_NE(first, nullptr);

@@ -1,21 +1,11 @@
-// Whole applets on the real host: the program's start-up streams the applet
-// from "main.object", the SDL platform (offscreen driver) opens its window,
-// the OpenGL device draws the tree, and the applet's own makepng writes the
-// picture, which is read back and checked pixel by pixel and against an
-// expected image kept beside this test.
-//
-// CORVANE_UPDATE_EXPECTED=1 writes the expected image from this run
-// instead of comparing. The bundled sample is played by the program itself
-// in tests/samples.
-#include <gmock/gmock.h>
+// The test applet's shapes on the real host, checked pixel by pixel and
+// against its expected picture; particles through the applet's renderers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,24 +13,15 @@
 #include "base/geometry/vector_math.h"
 #include "engine/core/event.h"
 #include "engine/core/visual_object.h"
-#include "engine/shell/applet.h"
 #include "platform/device.h"
-#include "platform/low_event.h"
-#include "platform/sdl/ogl_device.h"
-#include "platform/sdl/platform_sdl.h"
 #include "scene/particles/particle_effect.h"
 #include "scene/particles/particle_renderer.h"
-#include "tests/engine/shell/applet_launch_kit.h"
-#include "tests/platform_sdl/gl_harness.h"
-#include "tests/platform_sdl/png_picture.h"
+#include "tests/platform_sdl/applet_picture_kit.h"
 
 namespace corvane {
 namespace {
 
 using test::ChannelDistance;
-using test::ReadPng;
-using test::ShareAlike;
-using test::TLaunchEnv;
 using test::TPngPicture;
 
 // ------------------------------------------------ what the test applet draws
@@ -61,14 +42,8 @@ constexpr std::uint32_t kBoxColor = 0x30C060;
 constexpr float kBoxHalf = 10;
 
 const char kTestApplet[] =
-    "object pixels: Applet\n"
-    "  title = 'Pixels'\n"
-    "  width = 320\n"
-    "  height = 240\n"
-    "  bkColor = '#FF204060'\n"
-    "  object shapes: TPixelShapes\n"
-    "  end\n"
-    "end\n";
+    "object pixels: Applet\n  title = 'Pixels'\n  width = 320\n  height = 240\n  bkColor = '#FF204060'\n"
+    "  object shapes: TPixelShapes\n  end\nend\n";
 
 // Draws the box in 3D, then the rectangle and the quad flat in applet
 // units, untouched by depth or light.
@@ -127,67 +102,25 @@ class TPixelShapes : public VisualObject {
 };
 CORVANE_IMPLEMENT_CLASS(TPixelShapes)
 
-// ----------------------------------------------------------------- the run
-
-bool UpdatingExpected() {
-  const char* value = std::getenv("CORVANE_UPDATE_EXPECTED");
-  return value && std::string(value) == "1";
-}
-
-Applet* RunningApplet(SomeEngine* engine) {
-  return engine && engine->count() == 1 ? dynamic_cast<Applet*>(engine->children(0)) : nullptr;
-}
-
-// A launch on the SDL host with the OpenGL device under the offscreen video
-// driver; the engine's own classes and the picture objects registered.
-class AppletPixelsTest : public ::testing::Test {
+class AppletPixelsTest : public test::AppletPictureTest {
  protected:
   void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    // The registry of device classes has no removal: one entry a process.
-    static const std::int32_t glDevice = RegisterDevice(DeviceClassOf<TGenericGLDevice>());
-    RegisterClasses({TPlatformSDL::StaticClass(), TPixelShapes::StaticClass()});
-    PlatformClass = TPlatformSDL::StaticClass();
-    DefaultDevice = glDevice;
+    AppletPictureTest::SetUp();
+    RegisterClasses({TPixelShapes::StaticClass()});
   }
 
-  // Starts the applet stored as main.object and runs a few frames.
-  Applet* Launch() {
-    env.Start({env.PathOf("main.object")});
-    Applet* applet = RunningApplet(env.engine);
-    if (!applet) return nullptr;
-    test::PinLoadedLibraries();
-    for (int i = 0; i < 5 && env.engine->count() > 0; ++i) env.engine->RunStep();
-    return RunningApplet(env.engine);
-  }
-
-  // The applet's picture, through its own makepng, read back.
-  TPngPicture Picture(Applet* applet, const std::string& name) {
-    applet->makepng(Utf8ToUtf16(env.PathOf(name)));
-    return ReadPng(env.PathOf(name));
-  }
-
-  // Asks the window to close, as the host does, and runs the loop until
-  // the program has ended.
-  void CloseAndRun() {
-    Applet* applet = RunningApplet(env.engine);
+  // Asks the window to close, as the host does, runs the loop until the
+  // program has ended, and finds no error in its log.
+  void CloseWithoutErrors() {
+    Applet* applet = Running();
     ASSERT_NE(applet, nullptr);
     applet->GetEvent()->AddEvent(std::make_unique<TActionEvent>(evActionEvent, applet->Window(), aeCloseWindow));
     for (int i = 0; i < 300 && env.engine->count() > 0; ++i) env.engine->RunStep();
     EXPECT_EQ(env.engine->count(), 0);
-  }
-
-  void ExpectNoErrors() {
+    env.Finish();
     for (const std::string& line : env.messages) EXPECT_FALSE(line.starts_with("(e) ")) << line;
   }
-
-  TLaunchEnv env;
 };
-
-
-MATCHER_P(ColourNear, expected, "") { return ChannelDistance(arg, expected) <= 1; }
-
-// --------------------------------------------------------------- the tests
 
 // Pixels of one colour in the picture: their count and bounds.
 struct TColourBounds {
@@ -257,12 +190,8 @@ void ExpectTheShapes(const TPngPicture& picture, const TRect& nearFace) {
   EXPECT_EQ(picture.Pixel(kWidth / 2, kHeight / 2), kBoxColor);
 }
 
-// The share of pixels whose channels all lie within tolerance of the other
-// picture's; 0 when the sizes differ.
-
 TEST_F(AppletPixelsTest, TheTestAppletMatchesItsExpectedPicture) {
-  env.Put("main.object", kTestApplet);
-  Applet* applet = Launch();
+  Applet* applet = Launch(kTestApplet);
   ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
 
   const TPngPicture picture = Picture(applet, "pixels.png");
@@ -278,50 +207,20 @@ TEST_F(AppletPixelsTest, TheTestAppletMatchesItsExpectedPicture) {
   const TPoint bottomRight = project({kBoxHalf, -kBoxHalf, -kBoxHalf, 1});
   ExpectTheShapes(picture, Rect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y));
 
-  const std::string expectedFile = CORVANE_TEST_DATA_DIR "/test_applet.png";
-  if (UpdatingExpected()) {
-    std::filesystem::create_directories(CORVANE_TEST_DATA_DIR);
-    std::filesystem::copy_file(env.PathOf("pixels.png"), expectedFile,
-                               std::filesystem::copy_options::overwrite_existing);
-  } else {
-    const TPngPicture expected = ReadPng(expectedFile);
-    ASSERT_GT(expected.Width, 0) << "no expected picture " << expectedFile
-                                 << " (CORVANE_UPDATE_EXPECTED=1 writes it)";
-    const double alike = ShareAlike(picture, expected, 8);
-    if (alike < 0.995) {
-      const std::string actualFile = ::testing::TempDir() + "test_applet.actual.png";
-      std::filesystem::copy_file(env.PathOf("pixels.png"), actualFile,
-                                 std::filesystem::copy_options::overwrite_existing);
-      ADD_FAILURE() << "the picture differs from " << expectedFile << " (" << expected.Width << "x"
-                    << expected.Height << "): " << alike * 100 << "% of the pixels alike; this run's picture is "
-                    << actualFile;
-    }
-  }
-
-  CloseAndRun();
-  env.Finish();
-  ExpectNoErrors();
+  ExpectLikeExpected("pixels.png", "test_applet");
+  CloseWithoutErrors();
 }
 
 // Particles through the applet's own renderers: a red emitter standing at
 // (100, 100) lights the pixels around it once its first particles are out.
 TEST_F(AppletPixelsTest, AnEmitterLightsItsPlace) {
-  env.Put("main.object",
-          "object sparks: Applet\n"
-          "  width = 320\n"
-          "  height = 240\n"
-          "  bkColor = '#FF000000'\n"
-          "  object emitter: PositionObject\n"
-          "    x = 100\n"
-          "    y = 100\n"
-          "    object fx: ParticleEffect\n"
-          "      keys = <\n"
-          "        item\n          key = 0\n          color = '#FFFF0000'\n          scale = 20\n        end\n"
-          "        item\n          key = 60\n          color = '#FFFF0000'\n          scale = 20\n        end>\n"
-          "    end\n"
-          "  end\n"
-          "end\n");
-  Applet* applet = Launch();
+  Applet* applet = Launch(
+      "object sparks: Applet\n  width = 320\n  height = 240\n  bkColor = '#FF000000'\n"
+      "  object emitter: PositionObject\n    x = 100\n    y = 100\n"
+      "    object fx: ParticleEffect\n      keys = <\n"
+      "        item\n          key = 0\n          color = '#FFFF0000'\n          scale = 20\n        end\n"
+      "        item\n          key = 60\n          color = '#FFFF0000'\n          scale = 20\n        end>\n"
+      "    end\n  end\nend\n");
   ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
   auto* effect = dynamic_cast<ParticleEffect*>(applet->findByName(u"fx"));
   ASSERT_NE(effect, nullptr) << ::testing::PrintToString(env.Messages());
@@ -344,9 +243,7 @@ TEST_F(AppletPixelsTest, AnEmitterLightsItsPlace) {
   EXPECT_EQ(picture.Pixel(20, 20), 0u);
   EXPECT_EQ(picture.Pixel(200, 100), 0u);
 
-  CloseAndRun();
-  env.Finish();
-  ExpectNoErrors();
+  CloseWithoutErrors();
 }
 
 }  // namespace

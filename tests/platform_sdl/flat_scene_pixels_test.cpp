@@ -44,15 +44,9 @@ class FlatScenePixelsTest : public test::GLDeviceTest {
     ASSERT_FALSE(folder_.empty());
     resMan_.reset(CreateResMan<TFolderResourceMan>(folder_));
     applet.SetResMan(resMan_.get());
-    // Four quadrants: red, green / blue, white.
-    std::vector<std::uint32_t> texels(64 * 64);
-    for (int y = 0; y < 64; ++y)
-      for (int x = 0; x < 64; ++x)
-        texels[static_cast<std::size_t>(y * 64 + x)] =
-            y < 32 ? (x < 32 ? 0xFFFF0000 : 0xFF00FF00) : (x < 32 ? 0xFF0000FF : 0xFFFFFFFF);
     test::TTestFilter* filter = applet.Filters();
     filter->pixmapFiles[u"quadrants.pixmap"] = {64, 64};
-    filter->pixmapTexels[u"quadrants.pixmap"] = texels;
+    filter->pixmapTexels[u"quadrants.pixmap"] = QuadrantTexels();
     filter->realMeshes = true;
   }
   void TearDown() override {
@@ -66,13 +60,6 @@ class FlatScenePixelsTest : public test::GLDeviceTest {
     std::filesystem::remove_all(folder_, ignored);
   }
 
-  // One frame of the applet's tree, read back.
-  std::vector<std::uint32_t> Frame() {
-    Device().RenderWindow();
-    std::vector<std::uint32_t> pixels = gl->ReadPixels();
-    Device().FlipWindow();
-    return pixels;
-  }
   std::uint32_t At(const std::vector<std::uint32_t>& pixels, int x, int y) const { return gl->Rgb(pixels, x, y); }
   // A 64 x 64 sprite of the quadrants centred at (164, 164): it covers
   // 132 .. 196 both ways.
@@ -105,9 +92,9 @@ TEST_F(FlatScenePixelsTest, ARectFillsItsRectangleInItsMaterial) {
   rect->SetMaterialName(u"red");
   std::vector<std::uint32_t> pixels = Frame();
   // Inside: 50 .. 90 by 65 .. 85.
-  for (const auto [x, y] : {std::pair{70, 75}, std::pair{51, 66}, std::pair{88, 83}})
+  for (const auto& [x, y] : {std::pair{70, 75}, std::pair{51, 66}, std::pair{88, 83}})
     EXPECT_EQ(At(pixels, x, y), 0xFF0000u) << x << "," << y;
-  for (const auto [x, y] : {std::pair{46, 75}, std::pair{93, 75}, std::pair{70, 61}, std::pair{70, 88}})
+  for (const auto& [x, y] : {std::pair{46, 75}, std::pair{93, 75}, std::pair{70, 61}, std::pair{70, 88}})
     EXPECT_EQ(At(pixels, x, y), 0u) << x << "," << y;
   rect->SetAlpha(0.5f);
   pixels = Frame();

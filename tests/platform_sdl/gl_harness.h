@@ -1,10 +1,7 @@
-// A real OpenGL device for tests, without a display: SDL's "offscreen"
-// video driver makes its windows and contexts through EGL, where Mesa's
-// llvmpipe renders in software. A harness owns an engine world, an SDL
-// window of the given size with the attributes the platform asks for, and
-// a TGenericGLDevice on it (adopted by the applet, so pixmaps reach it);
-// pixels are read from the back buffer after RenderWindow and before
-// FlipWindow.
+// A real OpenGL device without a display: SDL's "offscreen" driver makes
+// contexts through EGL, Mesa's llvmpipe renders. A harness owns an engine
+// world, an SDL window and the applet's TGenericGLDevice on it; pixels are
+// read from the back buffer before FlipWindow.
 #pragma once
 
 #include <SDL.h>
@@ -117,6 +114,12 @@ class TGLHarness {
                        pixels.begin() + Index(0, height_ - 1 - y));
     return pixels;
   }
+  // The back buffer read, then the frame shown.
+  std::vector<std::uint32_t> ReadAndFlip() const {
+    std::vector<std::uint32_t> pixels = ReadPixels();
+    device->FlipWindow();
+    return pixels;
+  }
   // The red, green and blue of a pixel (alpha dropped).
   std::uint32_t Rgb(const std::vector<std::uint32_t>& pixels, int x, int y) const {
     return pixels[Index(x, y)] & 0x00FFFFFF;
@@ -157,6 +160,19 @@ class GLDeviceTest : public ::testing::Test {
   void TearDown() override { gl.reset(); }
 
   TGenericGLDevice& Device() const { return *gl->device; }
+  // One frame of the applet's tree, read back.
+  std::vector<std::uint32_t> Frame() {
+    Device().RenderWindow();
+    return gl->ReadAndFlip();
+  }
+  // 64 x 64 texels in 32 x 32 quadrants: red, green on top, blue, white below.
+  static std::vector<std::uint32_t> QuadrantTexels() {
+    std::vector<std::uint32_t> texels(64 * 64);
+    for (std::size_t y = 0; y < 64; ++y)
+      for (std::size_t x = 0; x < 64; ++x)
+        texels[y * 64 + x] = y < 32 ? (x < 32 ? 0xFFFF0000u : 0xFF00FF00u) : (x < 32 ? 0xFF0000FFu : 0xFFFFFFFFu);
+    return texels;
+  }
   // Pixels whose colour is not black.
   static int Lit(const std::vector<std::uint32_t>& pixels) {
     int count = 0;

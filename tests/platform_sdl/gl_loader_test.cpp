@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -49,32 +50,20 @@ class GLLoaderTest : public ::testing::Test {
   }
 };
 
-TEST_F(GLLoaderTest, TableHoldsTheOpenGL11EntryPointsInOrder) {
+// Each name bound to a pointer of its own, and the names the device calls
+// to the very pointers it calls through.
+TEST_F(GLLoaderTest, EveryEntryPointHasItsOwnPointer) {
   ASSERT_EQ(GLCoreEntryPoints.size(), 336u);
-  EXPECT_STREQ(GLCoreEntryPoints.front().name, "glAccum");
-  EXPECT_STREQ(GLCoreEntryPoints.back().name, "glViewport");
   std::set<void*> pointers;
-  for (std::size_t i = 0; i < GLCoreEntryPoints.size(); ++i) {
-    const TGLEntryPoint& entry = GLCoreEntryPoints[i];
-    EXPECT_EQ(std::strncmp(entry.name, "gl", 2), 0) << entry.name;
-    if (i > 0) {
-      EXPECT_LT(std::strcmp(GLCoreEntryPoints[i - 1].name, entry.name), 0) << entry.name;
-    }
-    pointers.insert(entry.pointer);
-  }
+  for (const TGLEntryPoint& entry : GLCoreEntryPoints) pointers.insert(entry.pointer);
   EXPECT_EQ(pointers.size(), 336u) << "two names share one pointer";
-  // A few the device calls, each bound to the pointer of its own name.
   const std::vector<std::pair<const char*, void*>> used = {
-      {"glGetString", &glGetString},       {"glGetTexImage", &glGetTexImage},
-      {"glTexImage2D", &glTexImage2D},     {"glNewList", &glNewList},
-      {"glDrawElements", &glDrawElements}, {"glReadPixels", &glReadPixels},
-      {"glBindTexture", &glBindTexture},   {"glInterleavedArrays", &glInterleavedArrays}};
-  for (const auto& [name, pointer] : used) {
-    bool found = false;
-    for (const TGLEntryPoint& entry : GLCoreEntryPoints)
-      found |= std::strcmp(entry.name, name) == 0 && entry.pointer == pointer;
-    EXPECT_TRUE(found) << name;
-  }
+      {"glGetString", &glGetString}, {"glTexImage2D", &glTexImage2D}, {"glDrawElements", &glDrawElements},
+      {"glReadPixels", &glReadPixels}, {"glInterleavedArrays", &glInterleavedArrays}};
+  for (const auto& [name, pointer] : used)
+    EXPECT_TRUE(std::ranges::any_of(GLCoreEntryPoints, [&](const TGLEntryPoint& e) {
+      return std::strcmp(e.name, name) == 0 && e.pointer == pointer;
+    })) << name;
 }
 
 TEST_F(GLLoaderTest, LoadingMesaResolvesEveryEntryPointAndFreeingClearsThem) {

@@ -43,51 +43,6 @@ Variant Vec(float x, float y, float z, float w) {
 
 TSpaceVector VecOf(const Variant& v) { return VariantTo<TSpaceVector>(v); }
 
-TEST_F(OGLDeviceByNameTest, EveryOperationIsPublishedWithItsParameters) {
-  struct TCase {
-    const char* name;
-    std::vector<TPropKind> params;
-    std::vector<std::size_t> var;
-    TPropKind result;  // pkUnknown: a procedure
-  };
-  const TCase cases[] = {
-      {"FullScreen", {pkBool, pkInteger}, {}, pkUnknown},
-      {"Pick", {pkFloat, pkFloat, pkRecord, pkRecord}, {2, 3}, pkUnknown},
-      {"ModelViewProj", {}, {}, pkArray},
-      {"CreatePixmap", {pkInteger, pkInteger}, {}, pkClass},
-      {"DestroyPixmap", {pkClass}, {0}, pkUnknown},
-      {"LockPixmapRectARGB", {pkClass, pkInteger, pkInteger, pkInteger, pkInteger, pkPointer, pkBool}, {5}, pkBool},
-      {"UnlockPixmap", {pkClass}, {}, pkUnknown},
-      {"SetPixmap", {pkInteger, pkClass}, {}, pkUnknown},
-      {"SetTextureMatrix", {pkArray}, {}, pkUnknown},
-      {"CreateMesh", {pkEnumeration, pkInteger, pkBool, pkInteger, pkBool, pkBool, pkInteger}, {}, pkClass},
-      {"DestroyMesh", {pkClass}, {0}, pkUnknown},
-      {"LockMeshVertex", {pkClass, pkInteger, pkPointer}, {2}, pkBool},
-      {"UnlockMeshVertex", {pkClass}, {}, pkUnknown},
-      {"LockMeshIndex", {pkClass, pkInteger, pkPointer}, {2}, pkBool},
-      {"UnlockMeshIndex", {pkClass}, {}, pkUnknown},
-      {"DrawMesh", {pkClass}, {}, pkUnknown},
-      {"DrawLine", {pkArray, pkInteger, pkFloat}, {}, pkUnknown},
-      {"SetMaterial", {pkRecord}, {}, pkUnknown},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    const TMethodInfo& m = Method(c.name);
-    EXPECT_EQ(m.OwnerClass(), TOGLDevice::StaticClass());
-    ASSERT_EQ(m.ParamTypes().size(), c.params.size());
-    for (std::size_t i = 0; i < c.params.size(); ++i) {
-      EXPECT_EQ(m.ParamTypes()[i]->Kind(), c.params[i]) << i;
-      EXPECT_EQ(m.IsVarParam(i), std::find(c.var.begin(), c.var.end(), i) != c.var.end()) << i;
-    }
-    EXPECT_EQ(m.ResultType() ? m.ResultType()->Kind() : pkUnknown, c.result);
-  }
-  EXPECT_EQ(Method("ModelViewProj").ResultType()->Name(), "TSpaceMatrix");
-  EXPECT_EQ(Method("SetTextureMatrix").ParamTypes()[0]->Name(), "TPlaneMatrix");
-  EXPECT_EQ(Method("DrawLine").ParamTypes()[0]->Name(), "array of TSpaceVector");
-  EXPECT_EQ(Method("SetMaterial").ParamTypes()[0]->Name(), "TMaterial");
-  EXPECT_EQ(Method("CreateMesh").ParamTypes()[0]->Name(), "TVertexFormat");
-}
-
 TEST_F(OGLDeviceByNameTest, APixmapIsMadeFilledReadBackAndDestroyedByName) {
   auto* pixmap = static_cast<TPixmap*>(Call("CreatePixmap", {Variant(2), Variant(2)}).AsObject());
   ASSERT_NE(pixmap, nullptr);
@@ -102,7 +57,6 @@ TEST_F(OGLDeviceByNameTest, APixmapIsMadeFilledReadBackAndDestroyedByName) {
   std::vector<Variant> again = lock;
   EXPECT_FALSE(CallVar("LockPixmapRectARGB", again).AsBoolean());
   EXPECT_EQ(again[5].AsUInt64(), 0u);
-  EXPECT_EQ(gl->world.log.CountError("Pixmap already locked"), 1);
   Call("UnlockPixmap", {Obj(pixmap)});
   EXPECT_FALSE(pixmap->Locked());
 
@@ -119,8 +73,7 @@ TEST_F(OGLDeviceByNameTest, APixmapIsMadeFilledReadBackAndDestroyedByName) {
   Device().SetRenderState(rsTexModulate);
   Device().SetColor(0xFFFFFFFF);
   Device().DrawPixmap(pixmap, Rect(0, 0, 20, 20));
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(gl->Rgb(pixels, 5, 5), 0xFF0000u);
   EXPECT_EQ(gl->Rgb(pixels, 15, 5), 0x00FF00u);
 
@@ -162,8 +115,7 @@ TEST_F(OGLDeviceByNameTest, AMeshIsMadeFilledDrawnAndDestroyedByName) {
   gl->Begin2D();
   Device().SetRenderState(rsTexDisable);
   Call("DrawMesh", {Obj(mesh)});
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(gl->Rgb(pixels, 20, 20), 0x00FFFFu);
   EXPECT_EQ(Lit(pixels), 20 * 20);
   EXPECT_EQ(Device().TriangleCount, 2);
@@ -192,9 +144,6 @@ TEST_F(OGLDeviceByNameTest, MaterialTextureMatrixAndLinesTakeTheirRecordsAsArray
       Variant(std::vector<Variant>{Variant(0.0f), Variant(0.25f), Variant(0.0f)}),
       Variant(std::vector<Variant>{Variant(3.0f), Variant(4.0f), Variant(1.0f)})});
   Call("SetTextureMatrix", {scale});
-  EXPECT_EQ(Device().TextureMatrix[0].x, 0.5f);
-  EXPECT_EQ(Device().TextureMatrix[1].y, 0.25f);
-  EXPECT_EQ(Device().TextureMatrix[2].x, 3.0f);
   GLfloat loaded[16] = {};
   glGetFloatv(GL_TEXTURE_MATRIX, loaded);
   EXPECT_EQ(loaded[0], 0.5f);
@@ -212,8 +161,7 @@ TEST_F(OGLDeviceByNameTest, MaterialTextureMatrixAndLinesTakeTheirRecordsAsArray
   // Count may not reach past the points given: refused, nothing drawn.
   const Variant stray = Variant(std::vector<Variant>{Vec(10, 80.5f, 0, 1), Vec(100, 80.5f, 0, 1)});
   EXPECT_THROW(Call("DrawLine", {stray, Variant(3), Variant(1.0f)}), EConvertError);
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(gl->Rgb(pixels, 50, 40), 0x00FF00u);
   EXPECT_EQ(gl->Rgb(pixels, 50, 60), 0x00FF00u);
   EXPECT_EQ(gl->Rgb(pixels, 50, 50), 0u);

@@ -79,9 +79,7 @@ std::vector<std::uint32_t> DrawnQuad(test::TGLHarness& gl, TPixmap* texture, TMe
   gl.device->SetRenderState(rsTexNearest);
   gl.device->SetRenderState(rsTexModulate);
   gl.device->DrawMesh(mesh);
-  std::vector<std::uint32_t> pixels = gl.ReadPixels();
-  gl.device->FlipWindow();
-  return pixels;
+  return gl.ReadAndFlip();
 }
 
 TEST_F(OGLMeshesTest, EveryFormatDrawsTheSameFromBufferObjectsAndFromMemory) {

@@ -40,9 +40,7 @@ class OGLModelMeshesTest : public test::GLDeviceTest {
     gl->Begin2D();
     Device().SetColor(0xFFFFFFFF);
     draw();
-    std::vector<std::uint32_t> pixels = gl->ReadPixels();
-    Device().FlipWindow();
-    return pixels;
+    return gl->ReadAndFlip();
   }
   // The columns [first, last] holding lit pixels; first > last when none.
   std::pair<int, int> LitColumns(const std::vector<std::uint32_t>& pixels) const {

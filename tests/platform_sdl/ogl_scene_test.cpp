@@ -58,8 +58,7 @@ TEST_F(OGLSceneTest, ABoxAtTheOriginIsCentredAndUpright) {
   Device().FillBox({-20, -20, -20, 1}, {20, 20, 0, 1});  // the lower half red
   Device().SetColor(0xFF00FF00);
   Device().FillBox({-20, -20, 0, 1}, {20, 20, 20, 1});  // the upper half green
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   const TBounds b = LitBounds(pixels);
   ASSERT_GE(b.right, 0) << "nothing in front of the camera was drawn";
   EXPECT_NEAR((b.left + b.right) / 2.0, (gl->Width() - 1) / 2.0, 1.0);
@@ -75,8 +74,7 @@ TEST_F(OGLSceneTest, TheNearFaceIsDrawnAndTheFarFaceCulled) {
   // Half-transparent and without depth test: every face drawn adds a layer.
   Device().SetColor(0x80FFFFFF);
   Device().FillBox({-20, -20, -20, 1}, {20, 20, 20, 1});
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   // The near face (y = -20) is the larger square on the screen.
   const TPoint nearTopLeft = Project({-20, -20, 20, 1}), nearBottomRight = Project({20, -20, -20, 1});
   const TPoint farTopLeft = Project({-20, 20, 20, 1});
@@ -107,24 +105,15 @@ TEST_F(OGLSceneTest, TheFacesDrawnAreTheOnesTurnedAsAsked) {
     Device().FillBox({-5, -5, -5, 1}, {5, 5, 5, 1});
     Device().SetColor(0x80FFFFFF);
     Device().FillBox({-20, -20, -20, 1}, {20, 20, 20, 1});
-    const std::uint32_t centre = gl->Rgb(gl->ReadPixels(), 320, 240);
-    Device().FlipWindow();
+    const std::uint32_t centre = gl->Rgb(gl->ReadAndFlip(), 320, 240);
     EXPECT_NEAR(static_cast<int>(centre >> 16), static_cast<int>(c.centre >> 16), 1) << int(c.culling);
     EXPECT_NEAR(static_cast<int>((centre >> 8) & 0xFF), static_cast<int>((c.centre >> 8) & 0xFF), 1) << int(c.culling);
   }
 }
 
+// The ray under the picture of a point passes by the point.
 TEST_F(OGLSceneTest, PickingCastsFromTheCameraThroughThePicture) {
   TSpaceVector origin, direction;
-  Device().Pick(320, 240, origin, direction);
-  EXPECT_NEAR(origin.x, 0, 1e-3f);
-  EXPECT_NEAR(origin.y, -150, 1e-3f);
-  EXPECT_NEAR(origin.z, 0, 1e-3f);
-  EXPECT_NEAR(direction.x, 0, 1e-6f);
-  EXPECT_NEAR(direction.y, 1, 1e-6f);
-  EXPECT_NEAR(direction.z, 0, 1e-6f);
-
-  // The ray under the picture of a point passes by the point.
   for (const TSpaceVector& p : {TSpaceVector{20, -20, 20, 1}, TSpaceVector{-30, 10, -5, 1}}) {
     const TPoint at = Project(p);
     Device().Pick(at.x, at.y, origin, direction);
@@ -149,9 +138,7 @@ TEST_F(OGLSceneTest, TheFrustumHoldsWhatIsInFront) {
 }
 
 TEST_F(OGLSceneTest, ALightShinesOnTheFacesTurnedToIt) {
-  const TPropInfo* lighting = GetPropInfo(*gl->world.applet, "lighting");
-  if (!lighting) GTEST_SKIP() << "the applet has no lighting switch yet";
-  SetOrdProp(*gl->world.applet, *lighting, 1);
+  SetOrdProp(*gl->world.applet, PropByName(*gl->world.applet, "lighting"), 1);
   struct TCase {
     TSpaceVector position;
     bool nearFaceLit;
@@ -163,8 +150,7 @@ TEST_F(OGLSceneTest, ALightShinesOnTheFacesTurnedToIt) {
     Device().SetRenderState(rsZTestOn);
     Device().SetMaterial({true, 0xFFFFFFFF, 0xFF000000, 0xFF000000});
     Device().FillBox({-20, -20, -20, 1}, {20, 20, 20, 1});
-    const std::uint32_t centre = gl->Rgb(gl->ReadPixels(), 320, 240);
-    Device().FlipWindow();
+    const std::uint32_t centre = gl->Rgb(gl->ReadAndFlip(), 320, 240);
     if (c.nearFaceLit) EXPECT_GT(centre & 0xFF, 200u) << "light at the camera";
     else EXPECT_LT(centre & 0xFF, 60u) << "light behind the box";
   }
@@ -178,8 +164,7 @@ TEST_F(OGLSceneTest, LinesAreDrawnInTheCurrentColourAndMatrix) {
   Device().SetSpaceMatrix(moved);
   Device().SetColor(0xFF00FF00);
   Device().DrawLine2({10, 40.5f, 0, 1}, {100, 40.5f, 0, 1}, 1);
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   EXPECT_EQ(gl->Rgb(pixels, 50, 50), 0x00FF00u);
   EXPECT_EQ(gl->Rgb(pixels, 50, 40), 0u);
 }
@@ -195,8 +180,7 @@ TEST_F(OGLSceneTest, LinesShowTheirColourUnderALitMaterial) {
   Device().DrawLine2({-30, 0, 0, 1}, {30, 0, 0, 1}, 3);
   Device().SetSpaceMatrix(IdentitySpaceMatrix);
   Device().FillBox({-20, -20, -40, 1}, {20, 20, -30, 1});
-  const std::vector<std::uint32_t> pixels = gl->ReadPixels();
-  Device().FlipWindow();
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
   const TPoint line = Project({25, 0, 0, 1});
   EXPECT_EQ(gl->Rgb(pixels, static_cast<int>(line.x), static_cast<int>(line.y)), 0x00FF00u);
   const TPoint box = Project({0, -20, -35, 1});

@@ -33,26 +33,21 @@ struct TSeenEvent {
 };
 
 inline SDL_Event KeyEvent(Uint32 type, SDL_Keycode sym, Uint16 mod, Uint8 repeat = 0) {
-  SDL_Event e{};
-  e.type = type;
+  SDL_Event e{.type = type};
   e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
   e.key.repeat = repeat;
-  e.key.keysym.sym = sym;
-  e.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
-  e.key.keysym.mod = mod;
+  e.key.keysym = {SDL_GetScancodeFromKey(sym), sym, mod, 0};
   return e;
 }
 
 inline SDL_Event TextEvent(const char* text) {
-  SDL_Event e{};
-  e.type = SDL_TEXTINPUT;
+  SDL_Event e{.type = SDL_TEXTINPUT};
   std::strncpy(e.text.text, text, sizeof e.text.text - 1);
   return e;
 }
 
 inline SDL_Event ButtonEvent(Uint32 type, Uint8 button, Sint32 x, Sint32 y) {
-  SDL_Event e{};
-  e.type = type;
+  SDL_Event e{.type = type};
   e.button.button = button;
   e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
   e.button.clicks = 1;
@@ -62,19 +57,17 @@ inline SDL_Event ButtonEvent(Uint32 type, Uint8 button, Sint32 x, Sint32 y) {
 }
 
 inline SDL_Event MotionEvent(Sint32 x, Sint32 y, Sint32 xrel, Sint32 yrel, Uint32 state = 0) {
-  SDL_Event e{};
-  e.type = SDL_MOUSEMOTION;
+  SDL_Event e{.type = SDL_MOUSEMOTION};
+  e.motion.state = state;
   e.motion.x = x;
   e.motion.y = y;
   e.motion.xrel = xrel;
   e.motion.yrel = yrel;
-  e.motion.state = state;
   return e;
 }
 
 inline SDL_Event WheelEvent(Sint32 x, Sint32 y, Uint32 direction = SDL_MOUSEWHEEL_NORMAL) {
-  SDL_Event e{};
-  e.type = SDL_MOUSEWHEEL;
+  SDL_Event e{.type = SDL_MOUSEWHEEL};
   e.wheel.x = x;
   e.wheel.y = y;
   e.wheel.direction = direction;
@@ -82,19 +75,14 @@ inline SDL_Event WheelEvent(Sint32 x, Sint32 y, Uint32 direction = SDL_MOUSEWHEE
 }
 
 inline SDL_Event WindowEvent(Uint8 kind, Sint32 data1 = 0, Sint32 data2 = 0) {
-  SDL_Event e{};
-  e.type = SDL_WINDOWEVENT;
+  SDL_Event e{.type = SDL_WINDOWEVENT};
   e.window.event = kind;
   e.window.data1 = data1;
   e.window.data2 = data2;
   return e;
 }
 
-inline SDL_Event QuitEvent() {
-  SDL_Event e{};
-  e.type = SDL_QUIT;
-  return e;
-}
+inline SDL_Event QuitEvent() { return SDL_Event{.type = SDL_QUIT}; }
 
 class SDLPlatformTest : public ::testing::Test {
  protected:

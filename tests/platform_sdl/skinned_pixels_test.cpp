@@ -1,47 +1,32 @@
-// Skinned widgets, the fade screen and backgrounds on the real OpenGL
-// device (SDL's offscreen driver, software OpenGL): every skinned widget
-// and an image form in the default skin against an expected picture
-// (CORVANE_UPDATE_EXPECTED=1 writes it), a button the size of its skin
-// element showing the sheet's own pixel, a half-faded red screen over
-// black, a colour swatch in its colour, and a background's two textures
-// meeting at the right row; and the applet's inspector form over a fixed
-// object, its rows in the pinned fonts, against an expected picture.
+// Skinned widgets, the fade screen, a colour swatch, a background and the
+// inspector form on the real host: the widgets and the inspector against
+// expected pictures, the rest checked at the pixels that tell.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "engine/shell/applet.h"
 #include "gui/color_dropdown.h"
 #include "gui/inspector_form.h"
 #include "gui/screen.h"
 #include "gui/std_list.h"
 #include "platform/filters/register.h"
-#include "platform/sdl/ogl_device.h"
-#include "platform/sdl/platform_sdl.h"
 #include "platform/sdl/sys_font_freetype.h"
 #include "platform/sys_font.h"
 #include "resources/embedded_defaults.h"
 #include "resources/embedded_res_man.h"
-#include "tests/engine/shell/applet_launch_kit.h"
-#include "tests/platform_sdl/gl_harness.h"
+#include "tests/platform_sdl/applet_picture_kit.h"
 #include "tests/platform_sdl/pinned_fonts.h"
-#include "tests/platform_sdl/png_picture.h"
 #include "tests/support/kit/filter_files.h"
 
 namespace corvane {
 namespace {
 
 using test::ChannelDistance;
-using test::ReadPng;
-using test::ShareAlike;
-using test::TLaunchEnv;
 using test::TPngPicture;
 
 // The default skin's sheet: "PIXMAPB", the sides, 512 bytes, ARGB words.
@@ -67,15 +52,11 @@ std::uint32_t OverBlack(std::uint32_t argb) {
   return rgb;
 }
 
-class SkinnedPixels : public ::testing::Test {
+class SkinnedPixels : public test::AppletPictureTest {
  protected:
   void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    static const std::int32_t glDevice = RegisterDevice(DeviceClassOf<TGenericGLDevice>());
-    RegisterClasses({TPlatformSDL::StaticClass()});
+    AppletPictureTest::SetUp();
     RegisterFilterClasses();
-    PlatformClass = TPlatformSDL::StaticClass();
-    DefaultDevice = glDevice;
     // The default skin and its sheet are embedded files.
     ClearEmbeddedResources();
     RegisterEmbeddedDefaults();
@@ -85,35 +66,7 @@ class SkinnedPixels : public ::testing::Test {
     SysFontClass = nullptr;  // a test that draws text registers the FreeType fonts
     ClearEmbeddedResources();
   }
-
-  // Runs the applet and a few frames; its picture lands in name.
-  Applet* Launch(const std::string& mainObject) {
-    env.Put("main.object", mainObject);
-    env.Start({env.PathOf("main.object")});
-    Applet* applet = Running();
-    if (!applet) return nullptr;
-    test::PinLoadedLibraries();
-    Frames();
-    return Running();
-  }
-  Applet* Running() const {
-    return env.engine && env.engine->count() == 1 ? dynamic_cast<Applet*>(env.engine->children(0)) : nullptr;
-  }
-  void Frames() {
-    for (int i = 0; i < 5 && env.engine->count() > 0; ++i) env.engine->RunStep();
-  }
-  TPngPicture Picture(Applet* applet, const std::string& name) {
-    applet->makepng(Utf8ToUtf16(env.PathOf(name)));
-    return ReadPng(env.PathOf(name));
-  }
-
-  TLaunchEnv env;
 };
-
-bool UpdatingExpected() {
-  const char* value = std::getenv("CORVANE_UPDATE_EXPECTED");
-  return value && std::string(value) == "1";
-}
 
 // Every skinned widget without text, and an image form, in the default
 // skin on black. The track bar finds no "track" or "thumb" in the default
@@ -135,33 +88,13 @@ const char kAllSkinned[] =
     "  object window: ImageForm\n    x = 10\n    y = 120\n    width = 200\n    height = 110\n  end\n"
     "end\n";
 
-// The picture taken as name against the expected file of that stem
-// (CORVANE_UPDATE_EXPECTED=1 writes it instead).
-void ExpectLikeExpected(const TLaunchEnv& env, const std::string& taken, const std::string& stem) {
-  const std::string expectedFile = CORVANE_TEST_DATA_DIR "/" + stem + ".png";
-  if (UpdatingExpected()) {
-    std::filesystem::create_directories(CORVANE_TEST_DATA_DIR);
-    std::filesystem::copy_file(env.PathOf(taken), expectedFile, std::filesystem::copy_options::overwrite_existing);
-    return;
-  }
-  const TPngPicture expected = ReadPng(expectedFile);
-  ASSERT_GT(expected.Width, 0) << "no expected picture " << expectedFile << " (CORVANE_UPDATE_EXPECTED=1 writes it)";
-  const double alike = ShareAlike(ReadPng(env.PathOf(taken)), expected, 8);
-  if (alike < 0.995) {
-    const std::string actualFile = ::testing::TempDir() + stem + ".actual.png";
-    std::filesystem::copy_file(env.PathOf(taken), actualFile, std::filesystem::copy_options::overwrite_existing);
-    ADD_FAILURE() << "the picture differs from " << expectedFile << ": " << alike * 100
-                  << "% of the pixels alike; this run's picture is " << actualFile;
-  }
-}
-
 TEST_F(SkinnedPixels, EverySkinnedWidgetMatchesItsExpectedPicture) {
   Applet* applet = Launch(kAllSkinned);
   ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
   ASSERT_NE(applet->DefaultSkin(), nullptr);
   const TPngPicture picture = Picture(applet, "skinned.png");
   ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
-  ExpectLikeExpected(env, "skinned.png", "skinned_widgets");
+  ExpectLikeExpected("skinned.png", "skinned_widgets");
 }
 
 // A fixed object for the inspector: a static text with a few values set.
@@ -186,7 +119,7 @@ TEST_F(SkinnedPixels, TheInspectorFormMatchesItsExpectedPicture) {
   Frames();
   const TPngPicture picture = Picture(applet, "inspector.png");
   ASSERT_EQ(picture.Width, 800) << ::testing::PrintToString(env.Messages());
-  ExpectLikeExpected(env, "inspector.png", "inspector_form");
+  ExpectLikeExpected("inspector.png", "inspector_form");
 }
 
 // A button exactly the size of the skin's "button" element (64 x 32 from

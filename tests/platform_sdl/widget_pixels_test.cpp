@@ -1,33 +1,22 @@
-// Widgets on the real host: the SDL platform (offscreen driver) turns
-// pushed SDL events into the applet's input, the OpenGL device draws the
-// standard widgets with its vector operations, and the applet's makepng
-// picture is read back pixel by pixel.
+// Widgets on the real host: pushed SDL events reach the applet's input, the
+// OpenGL device draws the standard widgets, and the picture is read back.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdlib>
 #include <string>
 
-#include "engine/shell/applet.h"
 #include "gui/std_button.h"
 #include "gui/std_check_box.h"
 #include "gui/std_edit.h"
-#include "platform/sdl/ogl_device.h"
-#include "platform/sdl/platform_sdl.h"
 #include "platform/sdl/sys_font_freetype.h"
 #include "platform/sys_font.h"
-#include "tests/engine/shell/applet_launch_kit.h"
-#include "tests/platform_sdl/gl_harness.h"
+#include "tests/platform_sdl/applet_picture_kit.h"
 #include "tests/platform_sdl/pinned_fonts.h"
-#include "tests/platform_sdl/png_picture.h"
 #include "tests/platform_sdl/sdl_platform_fixture.h"
 
 namespace corvane {
 namespace {
 
 using test::ChannelDistance;
-using test::ReadPng;
-using test::TLaunchEnv;
 using test::TPngPicture;
 
 // A button, a checked box and an edit holding spaces, on a black applet.
@@ -42,47 +31,19 @@ const char kWidgets[] =
     "    text = '          '\n  end\n"
     "end\n";
 
-
-class WidgetPixelsTest : public ::testing::Test {
+class WidgetPixelsTest : public test::AppletPictureTest {
  protected:
   void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    AppletPictureTest::SetUp();
     test::PinDejaVuSans();
-    static const std::int32_t glDevice = RegisterDevice(DeviceClassOf<TGenericGLDevice>());
-    RegisterClasses({TPlatformSDL::StaticClass()});
     RegisterFreeTypeSysFont();
-    PlatformClass = TPlatformSDL::StaticClass();
-    DefaultDevice = glDevice;
   }
   void TearDown() override { SysFontClass = nullptr; }
-
-  Applet* Launch() {
-    env.Put("main.object", kWidgets);
-    env.Start({env.PathOf("main.object")});
-    Applet* applet = Running();
-    if (!applet) return nullptr;
-    test::PinLoadedLibraries();
-    Frames(5);
-    return Running();
-  }
-  Applet* Running() const {
-    return env.engine && env.engine->count() == 1 ? dynamic_cast<Applet*>(env.engine->children(0)) : nullptr;
-  }
-  // Steps enough for every pushed event (one a step) and a frame after.
-  void Frames(int n) {
-    for (int i = 0; i < n && env.engine->count() > 0; ++i) env.engine->RunStep();
-  }
   static void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
-  TPngPicture Picture(Applet* applet, const std::string& name) {
-    applet->makepng(Utf8ToUtf16(env.PathOf(name)));
-    return ReadPng(env.PathOf(name));
-  }
-
-  TLaunchEnv env;
 };
 
 TEST_F(WidgetPixelsTest, StandardWidgetsDrawTheirColoursAndTheEditTypesWhatTheHostSends) {
-  Applet* applet = Launch();
+  Applet* applet = Launch(kWidgets);
   ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
   auto* edit = dynamic_cast<TStdEdit*>(applet->findByName(u"edit"));
   ASSERT_NE(edit, nullptr);

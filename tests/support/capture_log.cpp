@@ -22,6 +22,10 @@ int TCaptureLog::CountError(const std::string& text) const {
   return static_cast<int>(std::count(lines_.begin(), lines_.end(), "(e) " + text));
 }
 
+int TCaptureLog::ErrorCount() const {
+  return static_cast<int>(std::count_if(lines_.begin(), lines_.end(), [](const std::string& l) { return l.starts_with("(e) "); }));
+}
+
 bool TCaptureLog::Contains(const std::string& text) const {
   return std::any_of(lines_.begin(), lines_.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }

@@ -25,6 +25,8 @@ class TCaptureLog final : public TLogTarget {
   // Lines that are exactly "(i) text" / "(e) text".
   int CountInfo(const std::string& text) const;
   int CountError(const std::string& text) const;
+  // Every "(e) " line, whatever it says.
+  int ErrorCount() const;
   // Whether some line contains the text.
   bool Contains(const std::string& text) const;
   // All lines joined with "\n", for failure messages.

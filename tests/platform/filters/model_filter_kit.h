@@ -48,11 +48,7 @@ class ModelFilterTest : public ::testing::Test {
   void SetModelScale(float scale) {
     SetFloatProp(*world.applet, PropByName(*world.applet, "modelScale"), scale);
   }
-  int Errors() const {
-    int count = 0;
-    for (const std::string& line : world.log.Lines()) count += line.rfind("(e) ", 0) == 0;
-    return count;
-  }
+  int Errors() const { return world.log.ErrorCount(); }
   template <class V>
   static std::vector<V> VerticesOf(const TMesh& mesh) {
     std::vector<V> out(mesh.VertexData.size() / sizeof(V));

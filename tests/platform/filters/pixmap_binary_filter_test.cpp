@@ -123,8 +123,9 @@ TEST_F(PixmapBinaryFilterTest, EveryTruncationAndMutationEndsCleanly) {
     if (pixmap) w.device->DestroyPixmap(pixmap);
     std::int32_t width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
-    if (w.Make<TPixmapBinaryFilter>()->LoadRGBAFromFile(w.resMan, "x.pixmap", width, height, pixels))
+    if (w.Make<TPixmapBinaryFilter>()->LoadRGBAFromFile(w.resMan, "x.pixmap", width, height, pixels)) {
       EXPECT_EQ(pixels.size(), static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    }
   }
   EXPECT_TRUE(w.device->Pixmaps().empty());
 }
