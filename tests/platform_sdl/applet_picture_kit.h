@@ -20,6 +20,8 @@
 #include "tests/platform_sdl/png_picture.h"
 
 namespace corvane::test {
+// Internal to each test file, as the launch kit it holds.
+namespace {
 
 class AppletPictureTest : public ::testing::Test {
  protected:
@@ -77,4 +79,5 @@ class AppletPictureTest : public ::testing::Test {
   TLaunchEnv env;
 };
 
+}  // namespace
 }  // namespace corvane::test
