@@ -175,8 +175,8 @@ function points() {
 function onKey() {
   var key = event.paramKey;
   if (panelOpen && key != VK_ESCAPE) return;  // typed into the name
-  if (key == 69) {  // E: the floor's centre bursts, throwing the crates up
-    floor.explode(300, 20);
+  if (key == 69) {  // E: a burst under the floor throws the crates up
+    burst.explode(500, 20);
     engine.log("sample: explosion");
   } else if (key == VK_SPACE) {
     click.play();

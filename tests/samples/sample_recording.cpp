@@ -86,7 +86,7 @@ TSampleRecording SampleRecording() {
   key(192, '`');
   t += 0.5f;
   key(69, 101);
-  t += 0.4f;
+  t += 0.9f;  // the crates high in the air
   shot("scene");
   recording.musicOn = t;
   key(77, 109);
