@@ -204,24 +204,30 @@ class SamplePlayTest : public ::testing::Test {
 
 // The sound follows the game: music from the start until the check box
 // turns it off, then silence but for the two clicks of Space, then the
-// tracker tune from M to the end. The file starts when the sound device
-// opens, a little before the recording's clock: the first click places the
-// game's times in the file.
+// tracker tune from M to the end. The engine keeps to the real clock only
+// as well as the machine's speed allows, so the times between these in the
+// file may be longer than the recording's (a loaded machine), never much
+// shorter.
+constexpr double kSlowest = 2.5;
+
+void ExpectGap(double heard, double played, const char* what) {
+  EXPECT_GE(heard, 0.8 * played) << what;
+  EXPECT_LE(heard, kSlowest * played) << what;
+}
+
 void ExpectSoundFollowsTheGame(const test::TSoundTrack& track, const test::TSampleRecording& recording) {
-  ASSERT_GT(track.Seconds(), recording.musicOn) << "the audio file ends early";
   const std::vector<test::TSoundSpan> spans = track.Sounding(kSound, 0.2);
   std::string heard;
   for (const test::TSoundSpan& span : spans) heard += " " + std::to_string(span.start) + "-" + std::to_string(span.end);
   SCOPED_TRACE("sound at" + heard);
   ASSERT_GE(spans.size(), 4u);
-  const double offset = spans[1].start - recording.clicks[0];
-  EXPECT_NEAR(spans[0].end, recording.musicOff + offset, 0.5);
-  EXPECT_NEAR(spans[2].start, recording.clicks[1] + offset, 0.5);
+  EXPECT_LT(spans[0].start, 1.0) << "the music plays from the start";
   for (int i : {1, 2}) EXPECT_LT(spans[i].Length(), 0.5) << "the click " << i;
-  EXPECT_NEAR(spans[3].start, recording.musicOn + offset, 0.5);
-  EXPECT_LT(track.Peak(spans[0].end + 0.05, spans[1].start - 0.05), kSilence);
-  EXPECT_LT(track.Peak(spans[1].end + 0.05, spans[2].start - 0.05), kSilence);
-  EXPECT_LT(track.Peak(spans[2].end + 0.05, spans[3].start - 0.05), kSilence);
+  ExpectGap(spans[1].start - spans[0].end, recording.clicks[0] - recording.musicOff, "music off to the first click");
+  ExpectGap(spans[2].start - spans[1].start, recording.clicks[1] - recording.clicks[0], "from click to click");
+  ExpectGap(spans[3].start - spans[2].start, recording.musicOn - recording.clicks[1], "the second click to the tune");
+  for (int i : {0, 1, 2})
+    EXPECT_LT(track.Peak(spans[i].end + 0.05, spans[i + 1].start - 0.05), kSilence) << "after the sound " << i;
 }
 
 TEST_F(SamplePlayTest, ARecordedGamePlaysTheSameEveryTime) {
