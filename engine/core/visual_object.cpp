@@ -1,12 +1,12 @@
 #include "engine/core/visual_object.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "base/geometry/bounds.h"
 #include "base/geometry/point_rect_persistent.h"
 #include "base/geometry/rect_math.h"
+#include "base/geometry/vector_math.h"
 #include "base/reflection/class_builder.h"
 #include "engine/core/applet_services.h"
 #include "engine/core/container.h"
@@ -134,10 +134,8 @@ bool ShouldDraw(VisualObject* object, TAppletServices* applet) {
   const TSpaceMatrix& absolute = positioned->GetAbsoluteMatrix();
   // The radius is the object's own; its scale (its own and its parents')
   // makes it larger or smaller on the way.
-  float scale = 0;
-  for (int axis = 0; axis < 3; ++axis)
-    scale = std::max(scale, std::sqrt(absolute[axis][0] * absolute[axis][0] + absolute[axis][1] * absolute[axis][1] +
-                                      absolute[axis][2] * absolute[axis][2]));
+  const float scale =
+      std::max({SpaceVectorLength(absolute[0]), SpaceVectorLength(absolute[1]), SpaceVectorLength(absolute[2])});
   const TBSphere sphere{absolute[3], radius * scale};
   switch (FrustumContainsBSphere(frustum, sphere)) {
     case scContainsFully: return true;

@@ -76,9 +76,9 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void SetPause(bool value);
   // Set by "-fixedstep": every frame advances the clock by exactly one
   // frame period (the applet's, or a sixtieth of a second when it runs
-  // free) whatever the machine's speed, and random numbers start from a
-  // fixed seed, so a recorded input plays back to the same frames every
-  // time. Frames still wait for their period on the real clock, catching
+  // free) whatever the machine's speed, and the engine's random numbers
+  // start from a fixed seed, so a recorded input plays back to the same
+  // frames every time (scripts' own Math.random and Date aside). Frames still wait for their period on the real clock, catching
   // up when late, so sound stays in step.
   bool FixedStep() const { return fixedStep_; }
   void SetFixedStep(bool value);
