@@ -128,18 +128,10 @@ bool CallSpecial(JSContext* cx, const TSpecialMethod& special, TObject& receiver
 }
 
 bool Dispatch(JSContext* cx, const JS::CallArgs& args, const TMethodInfo* method, const TSpecialMethod* special) {
-  TObject* receiver = ObjectOfValue(args.thisv());
+  TObject* receiver = nullptr;
+  if (!ReceiverFor(cx, args.thisv(), method->OwnerClass(), method->Name(), receiver)) return false;
   if (!receiver)
     return ThrowTypeError(cx, u"Can't call " + WidenLatin1(method->Name()) + u": no engine object (it is gone)");
-  if (!receiver->ClassType()->HasMethod(method)) {
-    // Called on a wrapper of another class (`Box.prototype.f.call(o)`).
-    const std::string& name = method->Name();
-    method = receiver->ClassType()->FindMethod(name);
-    if (!method) {
-      EngineError(u"Invalide function call " + WidenLatin1(name));
-      return true;
-    }
-  }
   const unsigned given = args.length();
   const int arguments = given >= 2 ? 2 : static_cast<int>(given);
   if (special && special->Arguments == arguments) {

@@ -32,8 +32,6 @@ const T* DescriptionOfCallee(const JS::CallArgs& args) {
   return static_cast<const T*>(::js::GetFunctionNativeReserved(&args.callee(), kDescriptionSlot).toPrivate());
 }
 
-TObject* InstanceOfThis(const JS::CallArgs& args) { return ObjectOfValue(args.thisv()); }
-
 std::u16string PropName(const TPropInfo& prop) { return WidenLatin1(prop.Name()); }
 
 // The name of a property key; false for symbols and names no engine name
@@ -126,7 +124,8 @@ bool GetPublishedProperty(JSContext* cx, unsigned argc, JS::Value* vp) {
   JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
   const TPropInfo& prop = *DescriptionOfCallee<TPropInfo>(args);
   args.rval().setUndefined();
-  TObject* instance = InstanceOfThis(args);
+  TObject* instance = nullptr;
+  if (!ReceiverFor(cx, args.thisv(), prop.OwnerClass(), prop.Name(), instance)) return false;
   if (!instance) return true;
   try {
     return ReadProperty(cx, *instance, prop, args.rval());
@@ -139,7 +138,8 @@ bool SetPublishedProperty(JSContext* cx, unsigned argc, JS::Value* vp) {
   JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
   const TPropInfo& prop = *DescriptionOfCallee<TPropInfo>(args);
   args.rval().setUndefined();
-  TObject* instance = InstanceOfThis(args);
+  TObject* instance = nullptr;
+  if (!ReceiverFor(cx, args.thisv(), prop.OwnerClass(), prop.Name(), instance)) return false;
   if (!instance) return true;
   if (!prop.CanWrite())
     return ThrowTypeError(cx, u"Property " + PropName(prop) + u" of " + WidenLatin1(instance->ClassName()) +

@@ -12,6 +12,7 @@
 #include <js/PropertyAndElement.h>
 #include <js/String.h>
 
+#include "base/reflection/class_info.h"
 #include "base/reflection/type_info.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
@@ -175,6 +176,19 @@ bool TextValue(JSContext* cx, const std::u16string& text, JS::MutableHandleValue
 
 TObject* ObjectOfValue(const JS::Value& value) {
   return value.isObject() ? GetJSPrivateObject(&value.toObject()) : nullptr;
+}
+
+bool ReceiverFor(JSContext* cx, const JS::Value& thisv, TClass owner, const std::string& member, TObject*& receiver) {
+  receiver = nullptr;
+  TJSObjectLink* link = thisv.isObject() ? LinkOf(&thisv.toObject()) : nullptr;
+  if (!link) return ThrowTypeError(cx, WidenLatin1(member) + u" of " + WidenLatin1(owner->Name()) + u" used on no engine object");
+  TObject* object = link->Instance.Get();
+  if (!object) return true;
+  if (!object->ClassType()->InheritsFrom(owner))
+    return ThrowTypeError(cx, WidenLatin1(member) + u" of " + WidenLatin1(owner->Name()) + u" used on a " +
+                                  WidenLatin1(object->ClassName()));
+  receiver = object;
+  return true;
 }
 
 bool WrapResult(JSContext* cx, TObject* object, JS::MutableHandleValue out) {

@@ -9,6 +9,7 @@
 
 #include <jsapi.h>
 
+#include "base/reflection/object.h"
 #include "base/reflection/variant.h"
 
 namespace corvane {
@@ -33,6 +34,14 @@ bool TextValue(JSContext* cx, const std::u16string& text, JS::MutableHandleValue
 
 // The engine object a value names: a wrapper's living object, else nullptr.
 TObject* ObjectOfValue(const JS::Value& value);
+
+// The receiver of a published member of `owner`, checked before the member
+// touches it (a script can put any prototype under any object, or call an
+// accessor with any `this`). True with the object when `thisv` wraps an
+// object of `owner` or a descendant; true with nullptr for a class's
+// prototype or the wrapper of a gone object, which the member treats as
+// inert; false with a TypeError thrown for anything else.
+bool ReceiverFor(JSContext* cx, const JS::Value& thisv, TClass owner, const std::string& member, TObject*& receiver);
 
 // An engine object as a script value in the current realm: null for none,
 // the object's wrapper in this engine when it is registered, null with

@@ -202,6 +202,47 @@ TEST_F(JsObjectBindingTest, ClassesArePrototypesAndConstructors) {
   EXPECT_EQ(world.ErrorsSince(mark), Lines{"Create invalide object TSpaceCoord"});
 }
 
+// Accessors and methods live on prototypes a script can put under any
+// object, and can be called with any `this`: only an object of the
+// member's class or a descendant reaches it.
+TEST_F(JsObjectBindingTest, MembersRefuseReceiversOfOtherClasses) {
+  Make(Dummy::StaticClass(), u"d");
+  Make(Box::StaticClass(), u"crate");
+  js->RegisterClass(Dummy::StaticClass());
+  applet->SetTitle(u"kept");
+  const std::size_t mark = world.Mark();
+  const auto refused = [&](const std::u16string& statement) {
+    EXPECT_TRUE(js->CallScript(u"try { " + statement + u"; throw 'reached' } catch (e) { if (!(e instanceof TypeError)) throw e }"))
+        << Utf16ToUtf8(statement);
+  };
+  ASSERT_TRUE(js->CallScript(u"Object.setPrototypeOf(d, Applet)"));
+  refused(u"d.title = 'x'");
+  refused(u"d.title");
+  refused(u"d.hideScreen(0.5)");
+  refused(u"d.showMessage('a', 'b')");
+  // Accessors and methods taken off their prototype.
+  ASSERT_TRUE(js->CallScript(u"width = Object.getOwnPropertyDescriptor(Box, 'width')"));
+  refused(u"width.get.call(d)");
+  refused(u"width.set.call(d, 5)");
+  refused(u"width.get.call({})");
+  refused(u"width.set.call(7, 5)");
+  refused(u"Box.findByName.call(applet.params, 'x')");
+  refused(u"Box.findByName.call({}, 'x')");
+  EXPECT_EQ(applet->Title(), u"kept");
+  EXPECT_TRUE(world.ErrorsSince(mark).empty()) << world.ErrorsSince(mark)[0];
+  // Uncaught, the refusal names the member and the object.
+  EXPECT_FALSE(js->CallScript(u"d.title"));
+  EXPECT_EQ(world.ErrorsSince(mark), Lines{"(0:0) title of Applet used on a Dummy \"\""});
+
+  // A descendant of the member's class is served, whatever its prototype.
+  EXPECT_TRUE(js->CallScript(u"Object.setPrototypeOf(crate, Dummy); crate.visible = false"));
+  EXPECT_EQ(Value(u"crate.visible"), u"false");
+  EXPECT_EQ(Value(u"width.get.call(crate)"), u"1");
+  EXPECT_TRUE(js->CallScript(u"width.set.call(crate, 3)"));
+  EXPECT_EQ(Value(u"width.get.call(crate)"), u"3");
+  EXPECT_EQ(Value(u"crate.getParent() === applet"), u"true");
+}
+
 TEST_F(JsObjectBindingTest, GoneObjectsLeaveInertWrappersThroughCollections) {
   std::size_t mark = world.Mark();
   ASSERT_TRUE(RunCollecting(js, {u"var k = applet.new('Box', applet)", u"k.width = 2", u"k.dispose()"}));
