@@ -7,6 +7,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "base/system/log_target.h"
+#include "base/system/user_data.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "platform/device.h"
@@ -281,6 +282,8 @@ void TPlatformSDL::AcquireDisable(TWindow* window) {
   if (--window->AcquireCount == 0 && window->Handle != nullptr) SDL_SetRelativeMouseMode(SDL_FALSE);
   UpdateCursor();
 }
+
+std::u16string TPlatformSDL::GetAppDataFolder() { return Utf8ToUtf16(UserDataFolder()); }
 
 void TPlatformSDL::UpdateCursor() {
   TWindow* window = CurrentWindow();

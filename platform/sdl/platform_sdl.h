@@ -90,7 +90,8 @@ class TPlatformSDL : public TPlatform {
   // mode off.
   void AcquireDisable(TWindow* window) override;
   std::u16string SelectExternalFile(const std::u16string& filter) override { return {}; }
-  std::u16string GetAppDataFolder() override { return {}; }
+  // The engine's per-user data folder (base/system/user_data.h).
+  std::u16string GetAppDataFolder() override;
 
   // The largest window this host can show and draw now: the bounds of the
   // display it stands on (the host window's, or the one holding the point

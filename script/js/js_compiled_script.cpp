@@ -6,13 +6,19 @@
 #include <jsapi.h>
 
 #include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
+#include "script/js/js_context.h"
 
 namespace corvane::js {
 
 namespace {
 
-constexpr char kSignature[4] = {'C', 'J', 'S', 'B'};
-constexpr std::size_t kHeaderSize = 16;
+constexpr char kSignature[4] = {'C', 'J', 'S', '2'};
+constexpr std::size_t kSourceAt = 4;
+constexpr std::size_t kLengthAt = kSourceAt + 32;
+constexpr std::size_t kMacAt = kLengthAt + 4;
+constexpr std::size_t kHeaderSize = kMacAt + 32;
 
 void PutLittle(std::string& out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
@@ -50,36 +56,72 @@ void TJSScript::SetStencil(RefPtr<JS::Stencil> stencil) {
   Handle = stencil_ ? &stencil_ : nullptr;
 }
 
-std::uint64_t CompiledScriptHash(std::string_view bytes) {
-  std::uint64_t hash = 0xcbf29ce484222325ull;
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001b3ull;
-  }
-  return hash;
+bool CompiledScriptKey(TUserSecret& key) {
+  std::string reason;
+  if (UserSecret(kCompiledScriptSecret, key, reason)) return true;
+  static bool reported = false;
+  if (!reported) EngineError(u"Compiled scripts are not kept: " + Utf8ToUtf16(reason));
+  reported = true;
+  return false;
 }
 
-bool EncodeCompiledScript(JSContext* cx, JS::Stencil* stencil, std::string& bytes) {
+namespace {
+
+TSha256Digest Mac(std::string_view signedHeader, std::string_view encoding, const TUserSecret& key) {
+  THmacSha256 mac(std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
+  mac.Update(BuildId());
+  mac.Update(signedHeader);
+  mac.Update(encoding);
+  return mac.Final();
+}
+
+std::string_view Bytes(const TSha256Digest& digest) {
+  return {reinterpret_cast<const char*>(digest.data()), digest.size()};
+}
+
+}  // namespace
+
+std::string CompiledScriptFile(std::string_view encoding, const TSha256Digest& source, const TUserSecret& key) {
+  std::string bytes(kSignature, sizeof kSignature);
+  bytes.append(Bytes(source));
+  PutLittle(bytes, encoding.size(), 4);
+  bytes.append(Bytes(Mac(bytes, encoding, key)));
+  bytes.append(encoding);
+  return bytes;
+}
+
+bool AuthenticCompiledScript(std::string_view bytes, const TSha256Digest* source, const TUserSecret& key,
+                             std::string_view& encoding) {
+  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kSignature, sizeof kSignature) != 0) return false;
+  encoding = bytes.substr(kHeaderSize);
+  if (GetLittle(bytes, kLengthAt, 4) != encoding.size()) return false;
+  TSha256Digest mac;
+  std::memcpy(mac.data(), bytes.data() + kMacAt, mac.size());
+  if (!SameDigest(mac, Mac(bytes.substr(0, kMacAt), encoding, key))) return false;
+  if (!source) return true;
+  TSha256Digest built;
+  std::memcpy(built.data(), bytes.data() + kSourceAt, built.size());
+  return SameDigest(built, *source);
+}
+
+bool EncodeCompiledScript(JSContext* cx, JS::Stencil* stencil, const TSha256Digest& source, const TUserSecret& key,
+                          std::string& bytes) {
   if (!stencil) return false;
   JS::TranscodeBuffer buffer;
   if (JS::EncodeStencil(cx, stencil, buffer) != JS::TranscodeResult::Ok || buffer.length() > 0xFFFFFFFFu) {
     JS_ClearPendingException(cx);
     return false;
   }
-  const std::string_view encoded(reinterpret_cast<const char*>(buffer.begin()), buffer.length());
-  bytes.assign(kSignature, sizeof kSignature);
-  PutLittle(bytes, encoded.size(), 4);
-  PutLittle(bytes, CompiledScriptHash(encoded), 8);
-  bytes.append(encoded);
+  bytes = CompiledScriptFile(std::string_view(reinterpret_cast<const char*>(buffer.begin()), buffer.length()), source,
+                             key);
   return true;
 }
 
 RefPtr<JS::Stencil> DecodeCompiledScript(JSContext* cx, const JS::ReadOnlyCompileOptions& options,
-                                         std::string_view bytes) {
-  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kSignature, sizeof kSignature) != 0) return nullptr;
-  const std::string_view encoded = bytes.substr(kHeaderSize);
-  if (GetLittle(bytes, 4, 4) != encoded.size() || GetLittle(bytes, 8, 8) != CompiledScriptHash(encoded))
-    return nullptr;
+                                         std::string_view bytes, const TSha256Digest* source,
+                                         const TUserSecret& key) {
+  std::string_view encoded;
+  if (!AuthenticCompiledScript(bytes, source, key, encoded)) return nullptr;
   // The library's own buffer: the decoder wants its start aligned.
   JS::TranscodeBuffer buffer;
   if (!buffer.append(reinterpret_cast<const std::uint8_t*>(encoded.data()), encoded.size())) return nullptr;

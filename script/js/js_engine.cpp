@@ -178,19 +178,8 @@ bool TJavaScriptEngine::CallScript(const std::u16string& text) {
 
 // ---------------------------------------------------------- script files
 
-RefPtr<JS::Stencil> TJavaScriptEngine::CompileFile(TResourceMan* resMan, const std::string& jsName,
-                                                   const std::string& binName, bool& opened) {
-  std::unique_ptr<TStream> stream = resMan->CreateStream(jsName, 0);
-  opened = stream != nullptr;
-  if (!stream) return nullptr;
+RefPtr<JS::Stencil> TJavaScriptEngine::CompileSource(const std::string& bytes, const std::string& jsName) {
   const std::u16string name = Utf8ToUtf16(jsName);
-  std::string bytes;
-  if (!ReadWhole(*stream, bytes)) {
-    EngineError(name + u" is larger than " + IntToStr(js::kMaxScriptFileBytes) + u" bytes");
-    EngineError(u"Can't compile " + name + u" script");
-    return nullptr;
-  }
-  stream.reset();
   const std::u16string text = js::ScriptSourceText(bytes);
   JS::SourceText<char16_t> source;
   RefPtr<JS::Stencil> stencil;
@@ -206,13 +195,13 @@ RefPtr<JS::Stencil> TJavaScriptEngine::CompileFile(TResourceMan* resMan, const s
     return nullptr;
   }
   EngineLog(name + u" was compiled successful");
-  SaveCompiled(resMan, binName, stencil);
   return stencil;
 }
 
-void TJavaScriptEngine::SaveCompiled(TResourceMan* resMan, const std::string& binName, JS::Stencil* stencil) {
+void TJavaScriptEngine::SaveCompiled(TResourceMan* resMan, const std::string& binName, JS::Stencil* stencil,
+                                     const TSha256Digest& source, const TUserSecret& key) {
   std::string bytes;
-  if (!js::EncodeCompiledScript(cx_, stencil, bytes)) {
+  if (!js::EncodeCompiledScript(cx_, stencil, source, key, bytes)) {
     EngineError(u"The compiled script code may be corrupted; unable to save it to disk.");
     return;
   }
@@ -241,32 +230,42 @@ TScript* TJavaScriptEngine::LoadScript(TResourceMan* resMan, const std::u16strin
   if (!hasSource && !hasCompiled) return nullptr;
 
   TEntry entry(*this);
-  RefPtr<JS::Stencil> stencil;
-  bool sourceOpened = false;
-  if (hasSource && (!hasCompiled || IsAgeFile1GreateFile2(resMan, jsName, binName))) {
-    stencil = CompileFile(resMan, jsName, binName, sourceOpened);
-    if (sourceOpened && !stencil) return nullptr;
+  // The source, when it opens, decides whether the compiled file still
+  // stands for it: by its digest, never by file dates.
+  std::string source;
+  bool sourceRead = false;
+  if (hasSource) {
+    if (std::unique_ptr<TStream> in = resMan->CreateStream(jsName, 0)) {
+      if (!ReadWhole(*in, source)) {
+        EngineError(name + u" is larger than " + IntToStr(js::kMaxScriptFileBytes) + u" bytes");
+        EngineError(u"Can't compile " + name + u" script");
+        return nullptr;
+      }
+      sourceRead = true;
+    }
   }
-  if (!stencil && hasCompiled) {
+  const TSha256Digest digest = sourceRead ? Sha256(source) : TSha256Digest{};
+  TUserSecret key;
+  const bool keyed = js::CompiledScriptKey(key);
+  RefPtr<JS::Stencil> stencil;
+  if (hasCompiled && keyed) {
     JS::CompileOptions options(cx_);
     options.setFileAndLine(jsName.c_str(), 1);
     std::string bytes;
     if (std::unique_ptr<TStream> in = resMan->CreateStream(binName, 0); in && ReadWhole(*in, bytes))
-      stencil = js::DecodeCompiledScript(cx_, options, bytes);
-    // A compiled file that does not decode (damaged, of another build) is
-    // compiled again from its source, and replaced.
-    if (!stencil && hasSource && !sourceOpened) {
-      stencil = CompileFile(resMan, jsName, binName, sourceOpened);
-      if (sourceOpened && !stencil) return nullptr;
-    }
-    if (!stencil && !hasSource) {
-      EngineError(u"Can't load compiled script " + Utf8ToUtf16(binName));
-      return nullptr;
-    }
+      stencil = js::DecodeCompiledScript(cx_, options, bytes, sourceRead ? &digest : nullptr, key);
+  }
+  // A compiled file that is not this user's own, was built from another
+  // source, or does not decode is compiled again from its source, and
+  // replaced.
+  if (!stencil && sourceRead) {
+    stencil = CompileSource(source, jsName);
+    if (!stencil) return nullptr;
+    if (keyed) SaveCompiled(resMan, binName, stencil, digest, key);
   }
   if (!stencil) {
-    // The source is there but cannot be opened, and nothing compiled stands in.
-    EngineError(u"Can't compile " + name + u" script");
+    EngineError(sourceRead || !hasCompiled ? u"Can't compile " + name + u" script"
+                                           : u"Can't load compiled script " + Utf8ToUtf16(binName));
     return nullptr;
   }
 

@@ -24,6 +24,8 @@
 #include <js/experimental/JSStencil.h>
 #include <jsapi.h>
 
+#include "base/system/sha256.h"
+#include "base/system/user_data.h"
 #include "script/script_engine.h"
 
 namespace corvane {
@@ -83,9 +85,9 @@ class TJavaScriptEngine : public TScriptEngine {
   void Collect();
   JSObject* AddObject(JSObject* prototype, TObject* object, std::u16string name);
   bool DefineGlobal(JSContext* cx, const std::u16string& name, JS::HandleValue value);
-  RefPtr<JS::Stencil> CompileFile(TResourceMan* resMan, const std::string& jsName, const std::string& binName,
-                                  bool& opened);
-  void SaveCompiled(TResourceMan* resMan, const std::string& binName, JS::Stencil* stencil);
+  RefPtr<JS::Stencil> CompileSource(const std::string& bytes, const std::string& jsName);
+  void SaveCompiled(TResourceMan* resMan, const std::string& binName, JS::Stencil* stencil,
+                    const TSha256Digest& source, const TUserSecret& key);
 
   JSContext* cx_ = nullptr;
   std::unique_ptr<JS::PersistentRootedObject> global_;

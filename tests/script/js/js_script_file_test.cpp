@@ -1,20 +1,45 @@
 // Script files: found by the base of the name, compiled and stored as
-// ".jsbin", the compiled form used while it is not older than the source,
-// damaged or foreign compiled files replaced, and the errors of files.
+// ".jsbin" under the user's secret, the compiled form used only while it is
+// this user's own and was built from the source as it is now, any other
+// compiled file replaced (or, alone, refused), and the errors of files.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
 
+#include "base/text/text_convert.h"
 #include "script/js/js_compiled_script.h"
 #include "script/js/js_context.h"
+#include "tests/base/temp_dir.h"
 #include "tests/script/js/js_world.h"
+#include "tests/support/scoped_env.h"
 
 namespace corvane {
 namespace {
 
 using test::TJsWorld;
 using Lines = std::vector<std::string>;
+
+// The user's data folder, where the secret lives, in a folder of the test's.
+class TUserDataScope {
+ public:
+  TUserDataScope() : env_("XDG_DATA_HOME", home_.Path()) {}
+  std::string Folder() const { return home_.Path() + "/corvane/"; }
+  std::string SecretPath() const { return Folder() + js::kCompiledScriptSecret; }
+  TUserSecret Secret() const {
+    const std::string bytes = test::ReadFile(SecretPath());
+    TUserSecret secret{};
+    EXPECT_EQ(bytes.size(), secret.size());
+    std::copy_n(bytes.begin(), std::min(bytes.size(), secret.size()), secret.begin());
+    return secret;
+  }
+
+ private:
+  test::TTempDir home_;
+  test::TScopedEnv env_;
+};
 
 class JsScriptFileTest : public ::testing::Test {
  protected:
@@ -35,6 +60,14 @@ class JsScriptFileTest : public ::testing::Test {
     std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(seconds));
   }
 
+  std::size_t Compilations(std::size_t mark) const {
+    const Lines lines = world.MessagesSince(mark);
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.find("was compiled successful") != std::string::npos;
+    }));
+  }
+
+  TUserDataScope user;
   TJsWorld world;
   std::vector<TScript*> loaded;
 };
@@ -55,6 +88,13 @@ TEST_F(JsScriptFileTest, SourceIsCompiledStoredAndRun) {
   EXPECT_TRUE(world.Js()->CallScript(u"result = outer()"));
   EXPECT_EQ(world.Js()->GetVarValue(u"result"), u"84");
   EXPECT_EQ(Load(u"absent.js"), nullptr);
+  // The secret was made for the user alone.
+  struct stat info;
+  ASSERT_EQ(::stat(user.Folder().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  ASSERT_EQ(::stat(user.SecretPath().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(info.st_size, 32);
 }
 
 TEST_F(JsScriptFileTest, CompiledFileAloneRunsWithItsNestedFunctions) {
@@ -81,23 +121,44 @@ TEST_F(JsScriptFileTest, CompiledFileAloneRunsWithItsNestedFunctions) {
   // Nothing was written: the file is as it was.
   EXPECT_EQ(fresh.Bytes("main.jsbin"), compiled);
   fresh.Js()->FreeScript(script);
+  fresh.FreeApplet();
+
+  // Another user's (another secret's) compiled file is never decoded.
+  TUserDataScope other;
+  TJsWorld elsewhere;
+  elsewhere.Put("main.jsbin", *compiled);
+  ASSERT_NE(elsewhere.Start(), nullptr);
+  const std::size_t otherMark = elsewhere.Mark();
+  EXPECT_EQ(elsewhere.Js()->LoadScript(elsewhere.Live()->ResMan(), u"main.js"), nullptr);
+  EXPECT_EQ(elsewhere.ErrorsSince(otherMark), Lines{"Can't load compiled script main.jsbin"});
+  EXPECT_EQ(elsewhere.Js()->GetVarValue(u"answer"), u"");
 }
 
-TEST_F(JsScriptFileTest, TheNewerOfSourceAndCompiledFileIsUsed) {
+// The compiled file records the source it was built from: any edit
+// recompiles it, whatever the file dates say; an unchanged source keeps it.
+TEST_F(JsScriptFileTest, AnEditedSourceIsCompiledAgainWhateverItsDate) {
   world.Put("main.js", "var version = 1;");
   ASSERT_NE(Load(u"main.js"), nullptr);
-  // A source of the same date as its compiled file: the compiled one.
-  world.Put("main.js", "var version = 2;");
-  std::filesystem::last_write_time(world.PathOf("main.js"), std::filesystem::last_write_time(world.PathOf("main.jsbin")));
-  ASSERT_NE(Load(u"main.js"), nullptr);
-  EXPECT_EQ(world.Js()->GetVarValue(u"version"), u"1");
-  // Two seconds newer: compiled again and stored.
-  Age("main.js", 2);
+  const auto built = std::filesystem::last_write_time(world.PathOf("main.jsbin"));
+  // Edited within the same second, and dated as the compiled file or older.
+  for (const int seconds : {0, -1, -10}) {
+    const std::string text = "var version = " + std::to_string(2 - seconds) + ";";
+    world.Put("main.js", text);
+    std::filesystem::last_write_time(world.PathOf("main.js"), built + std::chrono::seconds(seconds));
+    const std::size_t mark = world.Mark();
+    ASSERT_NE(Load(u"main.js"), nullptr);
+    EXPECT_EQ(world.Js()->GetVarValue(u"version"), Utf8ToUtf16(std::to_string(2 - seconds)));
+    EXPECT_EQ(Compilations(mark), 1u);
+  }
+  // The same text, however newer: the compiled file serves.
+  Age("main.js", 60);
+  const std::string compiled = *world.Bytes("main.jsbin");
   const std::size_t mark = world.Mark();
+  ASSERT_TRUE(world.Js()->CallScript(u"version = 0"));
   ASSERT_NE(Load(u"main.js"), nullptr);
-  EXPECT_EQ(world.Js()->GetVarValue(u"version"), u"2");
-  const Lines lines = world.MessagesSince(mark);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "(i) main.js was compiled successful"), 1);
+  EXPECT_EQ(world.Js()->GetVarValue(u"version"), u"12");
+  EXPECT_EQ(Compilations(mark), 0u);
+  EXPECT_EQ(world.Bytes("main.jsbin"), compiled);
 }
 
 TEST_F(JsScriptFileTest, UnusableCompiledFilesAreReplacedFromTheSource) {
@@ -105,24 +166,32 @@ TEST_F(JsScriptFileTest, UnusableCompiledFilesAreReplacedFromTheSource) {
   ASSERT_NE(Load(u"main.js"), nullptr);
   const std::string good = *world.Bytes("main.jsbin");
 
-  // Another build's file: the library's own build id in it differs (the
-  // header still matches, so the library sees it and refuses it).
-  std::string foreign = good;
+  std::string_view encoding;
+  ASSERT_TRUE(js::AuthenticCompiledScript(good, nullptr, user.Secret(), encoding));
+  const TSha256Digest source = Sha256(kMain);
+
+  // Another build's file, signed with this user's secret: the library's own
+  // build id in it differs, so the library sees it and refuses it.
+  std::string otherBuild(encoding);
   const std::string id = js::BuildId();
-  const std::size_t at = foreign.find(id);
+  const std::size_t at = otherBuild.find(id);
   ASSERT_NE(at, std::string::npos);
-  foreign[at + id.size() - 1] ^= 1;
-  const std::string payload = foreign.substr(16);
-  const std::uint64_t hash = js::CompiledScriptHash(payload);
-  for (int i = 0; i < 8; ++i) foreign[8 + i] = static_cast<char>((hash >> (8 * i)) & 0xFF);
+  otherBuild[at + id.size() - 1] ^= 1;
+  const std::string foreign = js::CompiledScriptFile(otherBuild, source, user.Secret());
+
+  // Made elsewhere: a well-formed file of this very source under another
+  // secret; and one whose body was damaged after it was signed.
+  TUserSecret otherSecret = user.Secret();
+  otherSecret[0] ^= 1;
+  const std::string forged = js::CompiledScriptFile(encoding, source, otherSecret);
+  std::string damaged = good;
+  damaged[damaged.size() / 2] ^= 0x10;
 
   std::string junk(64, '\0');
   for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>(i * 37 + 11);
-  std::string flipped = good;
-  flipped[flipped.size() / 2] ^= 0x10;
   const std::string truncated = good.substr(0, good.size() / 2);
 
-  for (const std::string& bad : {junk, foreign, flipped, truncated, std::string()}) {
+  for (const std::string& bad : {junk, foreign, forged, damaged, truncated, std::string()}) {
     world.Put("main.jsbin", bad);
     Age("main.js", -10);
     ASSERT_TRUE(world.Js()->CallScript(u"answer = 0"));
@@ -136,7 +205,7 @@ TEST_F(JsScriptFileTest, UnusableCompiledFilesAreReplacedFromTheSource) {
 
   // Alone, a damaged file is reported and gives nothing.
   std::filesystem::remove(world.PathOf("main.js"));
-  for (const std::string& bad : {junk, foreign, flipped, truncated}) {
+  for (const std::string& bad : {junk, foreign, forged, damaged, truncated}) {
     world.Put("main.jsbin", bad);
     const std::size_t mark = world.Mark();
     EXPECT_EQ(Load(u"main.js"), nullptr);
