@@ -1,5 +1,6 @@
 #include "script/script_engine.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,16 @@ CORVANE_IMPLEMENT_CLASS(TScript)
 CORVANE_IMPLEMENT_CLASS(TScriptEngine)
 
 TClass ScriptEngineClass = nullptr;
+
+namespace {
+std::uint64_t gScriptHeapLimit = kDefaultScriptHeapBytes;
+}  // namespace
+
+std::uint64_t ScriptHeapLimit() { return gScriptHeapLimit; }
+
+void SetScriptHeapLimit(std::uint64_t bytes) {
+  gScriptHeapLimit = std::clamp(bytes, kMinScriptHeapBytes, kMaxScriptHeapBytes);
+}
 
 namespace {
 

@@ -46,6 +46,16 @@ class TScriptEngine : public TSomePersistent {
 // The script-engine class the applet instantiates; nullptr when none.
 extern TClass ScriptEngineClass;
 
+// The most bytes the script heap may hold (one heap serves every applet's
+// scripts); a script that would pass it gets "out of memory" and the
+// engine goes on. The program's switch "-scriptheap=<MiB>" sets it before
+// the first applet starts; values are kept within the bounds below.
+inline constexpr std::uint64_t kDefaultScriptHeapBytes = std::uint64_t{512} << 20;
+inline constexpr std::uint64_t kMinScriptHeapBytes = std::uint64_t{16} << 20;
+inline constexpr std::uint64_t kMaxScriptHeapBytes = 0xFFFFFFFFu;
+std::uint64_t ScriptHeapLimit();
+void SetScriptHeapLimit(std::uint64_t bytes);
+
 // The registry of script-engine classes by key (".js"). The engine in use
 // is always ScriptEngineClass; the registry only records what the program
 // registered. A key registered again keeps its first class.

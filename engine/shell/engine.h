@@ -151,6 +151,8 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void LogCommandLine();
   void CreateResourceManagers();
   void ReadCommandLine();
+  // "-scriptheap=<MiB>": the script heap's cap, a bad size reported and ignored.
+  void SetScriptHeap(const std::string& megabytes);
   void WriteRunningMarker();
   // Launch pieces (applet_launcher.cpp).
   TResourceMan* CreateEmbeddedAppletResMan(const std::string& path);

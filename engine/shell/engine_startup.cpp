@@ -3,6 +3,7 @@
 // and the running marker.
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 #include "base/lists/wide_string_list.h"
 #include "base/reflection/class_info.h"
@@ -16,6 +17,7 @@
 #include "resources/ext_res_man.h"
 #include "resources/resource_paths.h"
 #include "resources/vfs_res_man.h"
+#include "script/script_engine.h"
 
 namespace corvane {
 
@@ -89,6 +91,7 @@ void SomeEngine::ReadCommandLine() {
       else if (argument == "-storelog") StoreLog = true;
       else if (argument == "-nostorelog") StoreLog = false;
       else if (argument == "-fixedstep") SetFixedStep(true);
+      else if (argument.rfind("-scriptheap=", 0) == 0) SetScriptHeap(argument.substr(12));
     } else {
       // The last path wins; an empty argument clears one given before it.
       path = argument;
@@ -102,6 +105,17 @@ void SomeEngine::ReadCommandLine() {
   Log(u"Launch folder Applet");
   const std::string bundled = BundledAppletPath();
   if (!bundled.empty()) launchedApplet_ = RunApplet(bundled) != nullptr;
+}
+
+void SomeEngine::SetScriptHeap(const std::string& megabytes) {
+  const std::optional<std::int64_t> value = TryStrToInt64(megabytes);
+  if (!value || *value < static_cast<std::int64_t>(kMinScriptHeapBytes >> 20) ||
+      *value > static_cast<std::int64_t>(kMaxScriptHeapBytes >> 20)) {
+    Error(u"-scriptheap wants a size in MiB from 16 to 4095, not " + Utf8ToUtf16(megabytes));
+    return;
+  }
+  SetScriptHeapLimit(static_cast<std::uint64_t>(*value) << 20);
+  Log(u"Script heap limit " + IntToStr(static_cast<std::int64_t>(ScriptHeapLimit() >> 20)) + u" MiB");
 }
 
 void SomeEngine::WriteRunningMarker() {

@@ -17,6 +17,7 @@
 #include "script/js/js_compiled_script.h"
 #include "script/js/js_error_report.h"
 #include "script/js/js_watchdog.h"
+#include "script/script_engine.h"
 
 namespace corvane::js {
 
@@ -94,9 +95,18 @@ JSContext* AcquireContext() {
     EngineError(u"The JavaScript context could not be made");
     return nullptr;
   }
-  // The default heap limit is a hard cap: a few million small objects
-  // would end in "out of memory".
-  JS_SetGCParameter(cx, JSGC_MAX_BYTES, 0xffffffffu);
+  // The heap's cap is the engine's (the library's default would end a few
+  // million small objects in "out of memory").
+  JS_SetGCParameter(cx, JSGC_MAX_BYTES, static_cast<std::uint32_t>(ScriptHeapLimit()));
+  // Collections start no earlier than at the cap itself: with the library's
+  // margin below it, a heap near the cap collects on every few kilobytes
+  // allocated and a script runs for many seconds before it is refused.
+  JS_SetGCParameter(cx, JSGC_SMALL_HEAP_INCREMENTAL_LIMIT, 100);
+  JS_SetGCParameter(cx, JSGC_LARGE_HEAP_INCREMENTAL_LIMIT, 100);
+  // At the cap the library collects once before it refuses, every time (by
+  // default once a minute): what the script that was refused left behind
+  // is garbage, and the next handler runs.
+  JS_SetGCParameter(cx, JSGC_MIN_LAST_DITCH_GC_PERIOD, 0);
   JS_SetNativeStackQuota(cx, StackQuota());
   if (!JS::InitSelfHostedCode(cx)) {
     EngineError(u"The JavaScript context could not be made");

@@ -1,6 +1,7 @@
 // Small probes of the test process for tests that watch a library's own
-// threads and files: a file's size, the number of threads, and a bounded
-// poll for a condition another thread makes true.
+// threads and files: a file's size, the number of threads, the process's
+// peak resident memory, and a bounded poll for a condition another thread
+// makes true.
 #pragma once
 
 #include <sys/stat.h>
@@ -8,6 +9,8 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 
 namespace corvane::test {
@@ -32,6 +35,14 @@ inline std::size_t ThreadCount() {
   std::size_t n = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++n;
   return n;
+}
+
+// The most memory the process has held resident so far (VmHWM), in bytes.
+inline std::size_t PeakResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return static_cast<std::size_t>(std::stoull(line.substr(6))) * 1024;
+  return 0;
 }
 
 }  // namespace corvane::test

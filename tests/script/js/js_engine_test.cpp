@@ -13,6 +13,7 @@
 #include "scene/register.h"
 #include "script/js/register.h"
 #include "tests/script/js/js_world.h"
+#include "tests/support/process_probes.h"
 
 namespace corvane {
 namespace {
@@ -120,6 +121,30 @@ TEST_F(JsEngineTest, EnginesKeepTheirGlobalsApartAndShareOneContext) {
   EXPECT_TRUE(third->CallScript(u"r = 2 * 21"));
   EXPECT_EQ(third->GetVarValue(u"r"), u"42");
   third->Free();
+}
+
+// The heap's cap (the program's -scriptheap, set here before the context
+// is made): a handler that would pass it fails with "out of memory" having
+// taken no more than about the cap, and the next handler runs.
+TEST(JsHeapCapTest, AHandlerPastTheCapFailsAndTheNextRuns) {
+  const std::uint64_t previous = ScriptHeapLimit();
+  SetScriptHeapLimit(std::uint64_t{32} << 20);
+  {
+    TJsWorld world;
+    ASSERT_NE(world.Start(), nullptr);
+    TJavaScriptEngine* js = world.Js();
+    const std::size_t peak = test::PeakResidentBytes();
+    const std::size_t mark = world.Mark();
+    // About a gigabyte of live arrays, were there no cap.
+    EXPECT_FALSE(js->CallScript(u"(function () { var a = []; for (var i = 0; i < 20000000; ++i) a.push([i]); })()"));
+    const Lines errors = world.ErrorsSince(mark);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("out of memory"), std::string::npos) << errors[0];
+    EXPECT_LT(test::PeakResidentBytes() - peak, std::size_t{256} << 20);
+    EXPECT_TRUE(js->CallScript(u"after = [1, 2, 3].map(function (x) { return 2 * x; }).join()"));
+    EXPECT_EQ(js->GetVarValue(u"after"), u"2,4,6");
+  }
+  SetScriptHeapLimit(previous);
 }
 
 TEST(JsEngineRegistration, MakesItTheScriptEngine) {
