@@ -1,5 +1,7 @@
 // The native of every published method. The function carries its method;
-// the receiver is the wrapper it is called on. Arguments become Variants by
+// the receiver is the wrapper it is called on, which must stand for an
+// object of the method's class or a descendant (anything else is a
+// TypeError). Arguments become Variants by
 // the method's parameter types (absent ones empty) and the result comes back
 // by its type. Forty-six methods are called by name in a table of their
 // own: some on the receiver's applet or the engine's external resource

@@ -13,7 +13,9 @@
 //
 // A wrapper (record "c") holds nothing of its own: a script that adds a
 // property to it gets a TypeError. Reads of a gone object's properties give
-// undefined, writes do nothing, and calls throw.
+// undefined, writes do nothing, and calls throw. An accessor or method used
+// on anything but an object of its class or a descendant (under a swapped
+// prototype, or called with another `this`) throws a TypeError.
 #pragma once
 
 #include "script/js/js_object_link.h"
