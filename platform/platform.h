@@ -23,6 +23,10 @@ class TPlatform : public TPersistent {
   virtual void WriteLn(const std::u16string& text) = 0;
   // Handles at most one pending host event and returns without waiting.
   virtual void PeekHandler() = 0;
+  // Looks through the host's pending events, handling none, for a request
+  // to close (the window closed, a quit signal, F2): the window it is for,
+  // or nullptr. For a script that runs long without a frame.
+  virtual TWindow* PendingCloseWindow() { return nullptr; }
   virtual void WaitHandler() = 0;
   // Seconds from a monotonic clock.
   virtual float GetCurrentTime() = 0;

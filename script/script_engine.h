@@ -40,6 +40,9 @@ class TScriptEngine : public TSomePersistent {
   // Makes a class known to scripts; calling it again does no harm.
   virtual void RegisterClass(TClass cls) = 0;
   virtual void ProcessGarbageColection() = 0;
+  // The applet is ending: a script of it that is running (or waiting in a
+  // frame) stops at its next step, whatever it does.
+  virtual void InterruptScripts() {}
   virtual std::u16string GetVarValue(const std::u16string& name) = 0;
 };
 

@@ -10,9 +10,10 @@ TClass TObject::StaticClass() {
 }
 
 TObject::~TObject() {
-  if (life_) {
-    life_->Alive = false;
-    if (life_->Handles == 0) delete life_;
+  if (TLifeToken* token = life_) {
+    life_ = nullptr;
+    token->Alive = false;
+    ReleaseLifeToken(token);  // the object's own hold
   }
 }
 
@@ -25,6 +26,7 @@ void TObject::Free() {
   freeing_ = true;
   BeforeDestruction();
   // Weak handles see the object gone before any C++ destructor runs.
+  gone_ = true;
   if (life_) life_->Alive = false;
   delete this;
 }
@@ -45,7 +47,13 @@ void ReleaseLifeToken(TLifeToken* token) {
 }
 
 TLifeToken* TObject::LifeToken() const {
-  if (!life_) life_ = new TLifeToken;
+  if (!life_) {
+    // Held by the object until its destructor; a handle taken while it is
+    // being destroyed is born expired.
+    life_ = new TLifeToken;
+    life_->Alive = !gone_;
+    life_->Handles = 1;
+  }
   return life_;
 }
 

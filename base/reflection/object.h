@@ -43,12 +43,15 @@ struct TCreateContext {
   std::function<void(TObject&)> Read;
 };
 
-// Shared between an object and the weak handles to it.
+// Shared between an object and the weak handles to it. The object holds
+// it too, as one of its handles: a handle the object reaches from its own
+// destructor (a member naming the object itself, or an owned part naming
+// its owner) then never frees the token under the object.
 struct TLifeToken {
   bool Alive = true;
   int Handles = 0;
 };
-// Drops one handle's hold; the last one out after the object died frees it.
+// Drops one hold; the last one out, once the object died, frees it.
 void ReleaseLifeToken(TLifeToken* token);
 
 class TObject {
@@ -86,6 +89,7 @@ class TObject {
  private:
   mutable TLifeToken* life_ = nullptr;
   bool freeing_ = false;
+  bool gone_ = false;  // BeforeDestruction is over
 };
 
 // Frees the object (when any) and clears the variable first, so that

@@ -548,9 +548,10 @@ void BaseObject::Wait(float seconds) {
   TWeak<TAppletServices> applet(applet_);
   float waited = 0;
   while (waited < seconds && RunningEngine()) {
+    // An ending applet runs no more frames for its waits.
+    if (applet_ && (!applet.Get() || applet_->Terminated())) return;
     if (!RunningEngine()->RunStep()) return;
     if (!self.Get()) return;
-    if (applet_ && (!applet.Get() || applet_->Terminated())) return;
     waited += RunningEngine()->DeltaTime();
   }
 }

@@ -30,6 +30,10 @@ class TEngineServices {
   virtual std::uint64_t FrameCount() const = 0;
   // Input playback sets the clock to the recorded times.
   virtual void SetTime(float value) = 0;
+  // For a script that runs long without a frame: asks the host, handling
+  // none of its events, whether a close was requested, and if so ends the
+  // applet it is for as the request itself will.
+  virtual void HearCloseRequest() = 0;
   virtual TResourceMan* EmbeddedResMan() const = 0;
   virtual TResourceMan* ExternalResMan() const = 0;
 

@@ -174,6 +174,9 @@ void Applet::Describe(TClassBuilder<Applet>& c) {
 Applet::Applet(const TCreateContext& context) : Container(context) {
   SetApplet(this);
   resMan_ = context.ResMan;
+  // Until AfterConstruction is over: the handlers run while the applet is
+  // read, and onLoad, may wait in frames that see it terminate.
+  busy_ = 1;
   Construct();
 }
 
@@ -289,6 +292,12 @@ void Applet::ReadState(TGReader& reader) {
 }
 
 void Applet::AfterConstruction() {
+  struct TConstructed {
+    Applet& applet;
+    ~TConstructed() {
+      if (!applet.treeOnly_) applet.LeaveCall();
+    }
+  } constructed{*this};
   Container::AfterConstruction();
   if (treeOnly_ || !constructed_) return;
   EngineLog(u"main object was loaded");
@@ -426,7 +435,14 @@ bool Applet::DebugFormVisible() const {
 // -------------------------------------------------------------------- life
 
 void Applet::terminate() {
-  if (!EngineEmbedded()) terminated_ = true;
+  if (!EngineEmbedded()) SetTerminated(true);
+}
+
+void Applet::SetTerminated(bool value) {
+  terminated_ = value;
+  // A script that runs on (a loop around a wait that now returns at once,
+  // or one that never waits) is stopped at its next step.
+  if (value && scriptEngine_) scriptEngine_->InterruptScripts();
 }
 
 void Applet::CloseRequested() {

@@ -230,13 +230,22 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // ---- life
   // True once terminate was called or while the applet is being destroyed.
   bool Terminated() const override { return terminated_ || HasState(csDestroying) || Freeing(); }
-  void SetTerminated(bool value) { terminated_ = value; }
+  void SetTerminated(bool value);
+  // Ends the applet: its waits return, its running scripts stop at their
+  // next step, and the main loop frees it once no call of its own is left.
   void terminate() override;
   // A close request of the host (its window closed, Ctrl+C, SIGTERM) ends
   // the program whatever the tree holds: this applet terminates, and so
   // does every applet it lies inside, up to the engine's child, which the
   // main loop frees with the applets nested in it.
   void CloseRequested() override;
+  // Calls of the applet's own still on the stack: its construction (which
+  // runs the handlers of what it reads, and onLoad), a tick, its window
+  // actions. Frames nested in them may see the applet terminate; the main
+  // loop frees it only once none is left.
+  bool Busy() const { return busy_ > 0; }
+  void EnterCall() { ++busy_; }
+  void LeaveCall() { --busy_; }
   // Set once the window, the device and the services exist.
   bool Ready() const override { return ready_; }
   bool Active() const { return active_; }
@@ -334,6 +343,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   Preferences* preferences_ = nullptr;
   ScoreTable* scoreTable_ = nullptr;
   bool terminated_ = false;
+  std::int32_t busy_ = 0;
   bool ready_ = false;
   bool pause_ = false;
   bool effectInScript_ = false;
@@ -449,6 +459,23 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   bool pendingFullScreen_ = false;
   bool hasPendingDeviceName_ = false;
   std::u16string pendingDeviceName_;
+};
+
+// Marks a call of the applet's own for as long as it lives; the applet may
+// go meanwhile (freed by its owner, not by the main loop).
+class TAppletCall {
+ public:
+  explicit TAppletCall(Applet* applet) : applet_(applet) {
+    if (applet) applet->EnterCall();
+  }
+  ~TAppletCall() {
+    if (Applet* applet = applet_.Get()) applet->LeaveCall();
+  }
+  TAppletCall(const TAppletCall&) = delete;
+  TAppletCall& operator=(const TAppletCall&) = delete;
+
+ private:
+  TWeak<Applet> applet_;
 };
 
 // The applet an object lives in, as the shell's own class; nullptr outside

@@ -95,6 +95,7 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void runStep() { RunStep(); }
   // The timer entry of a host that drives an embedded engine: one frame.
   void DoEmbeddedTimer() { RunStep(); }
+  void HearCloseRequest() override;
   // How many RunStep passes are running now (0 outside the loop).
   std::int32_t NestingDepth() const { return nestingDepth_; }
 

@@ -59,6 +59,7 @@ void DispatchTreeWindowActions(Applet& root) {
     const auto& children = object->ChildList();
     pending.insert(pending.end(), children.rbegin(), children.rend());
   }
+  const TAppletCall call(&root);
   for (const TWeak<Applet>& handle : applets) {
     Applet* applet = handle.Get();
     if (!applet || applet->Terminated()) continue;
@@ -134,13 +135,20 @@ bool SomeEngine::RunStep() {
     if (!applet) continue;
     TWeak<Applet> alive(applet);
     if (!applet->Terminated() && applet->Ready()) TickApplet(applet);
-    // Only the outermost frame frees: nested frames run inside ticks that
-    // still use their applet.
-    if (alive.Get() && applet->Terminated() && !embedded_ && nestingDepth_ == 1) applet->Free();
+    // Only the outermost frame frees, and never an applet with a call of
+    // its own on the stack: nested frames run inside ticks (and inside the
+    // construction, which runs onLoad) that still use their applet.
+    if (alive.Get() && applet->Terminated() && !applet->Busy() && !embedded_ && nestingDepth_ == 1)
+      applet->Free();
     if (i > count()) i = count();  // the pass freed children
   }
   if (fixedStep_) KeepRealTime(deltaTime_);
   return true;
+}
+
+void SomeEngine::HearCloseRequest() {
+  TWindow* window = platform_ ? platform_->PendingCloseWindow() : nullptr;
+  if (auto* applet = window ? dynamic_cast<Applet*>(window->Root) : nullptr) applet->CloseRequested();
 }
 
 float SomeEngine::FixedPeriod() const {
@@ -179,12 +187,13 @@ void SomeEngine::FreeTerminatedApplets() {
   if (embedded_ || nestingDepth_ != 1) return;
   for (std::int32_t i = count() - 1; i >= 0; --i) {
     auto* applet = dynamic_cast<Applet*>(children(i));
-    if (applet && applet->Terminated()) applet->Free();
+    if (applet && applet->Terminated() && !applet->Busy()) applet->Free();
     if (i > count()) i = count();
   }
 }
 
 void SomeEngine::TickApplet(Applet* applet) {
+  const TAppletCall call(applet);
   const std::int32_t frameRate = applet->FrameRate();
   if (frameRate < 1 || fixedStep_) {
     applet->ProcessTick(deltaTime_, time_);

@@ -44,6 +44,7 @@ class TPlatformSDL : public TPlatform {
   // follows it, or a run of mouse motions, count as one) and queues what
   // it means for the applet of CurrentWindow.
   void PeekHandler() override;
+  TWindow* PendingCloseWindow() override;
   void WaitHandler() override {}
   // Seconds since the platform was made, from a monotonic clock.
   float GetCurrentTime() override;

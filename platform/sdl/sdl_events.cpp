@@ -63,6 +63,25 @@ void TPlatformSDL::PeekHandler() {
   UpdateCursor();
 }
 
+TWindow* TPlatformSDL::PendingCloseWindow() {
+  TWindow* window = CurrentWindow();
+  if (!eventsStarted_ || window == nullptr) return nullptr;
+  if (quitPending_ || closeQueued_) return window;
+  SDL_PumpEvents();
+  if (SDL_HasEvent(SDL_QUIT)) return window;
+  // The requests behind the rest of what waits; a queue this long is the
+  // user's input, which a close outlasts.
+  constexpr int kLooked = 256;
+  SDL_Event events[kLooked];
+  int count = SDL_PeepEvents(events, kLooked, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  for (int i = 0; i < count; ++i)
+    if (events[i].window.event == SDL_WINDOWEVENT_CLOSE) return window;
+  count = SDL_PeepEvents(events, kLooked, SDL_PEEKEVENT, SDL_KEYUP, SDL_KEYUP);
+  for (int i = 0; i < count; ++i)
+    if (SDLVirtualKey(events[i].key.keysym.sym) == kVirtualKeyF2) return window;
+  return nullptr;
+}
+
 void TPlatformSDL::Dispatch(const SDL_Event& event) {
   if (event.type == SDL_QUIT) {
     RequestClose();

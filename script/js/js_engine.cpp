@@ -81,7 +81,8 @@ struct TJavaScriptEngine::TWrapped {
 // failure reported.
 class TJavaScriptEngine::TEntry {
  public:
-  explicit TEntry(const TJavaScriptEngine& engine) : cx_(engine.cx_), realm_(engine.cx_, engine.global_->get()) {}
+  explicit TEntry(const TJavaScriptEngine& engine)
+      : cx_(engine.cx_), realm_(engine.cx_, engine.global_->get()), watched_(engine.Applet()) {}
   // The result of the call, its failure logged: the pending exception, or
   // (when there is none and the guard did not stop it) that the script
   // stopped.
@@ -160,6 +161,8 @@ void TJavaScriptEngine::SetCollectionSlice(double milliseconds) {
 }
 
 TAppletServices* TJavaScriptEngine::Applet() const { return dynamic_cast<TAppletServices*>(Owner()); }
+
+void TJavaScriptEngine::InterruptScripts() { js::RequestStopCheck(); }
 
 // ------------------------------------------------------------- handlers
 

@@ -49,6 +49,7 @@ class TJavaScriptEngine : public TScriptEngine {
   void RegisterConst(const std::u16string& name, std::uint32_t value) override;
   void RegisterClass(TClass cls) override;
   void ProcessGarbageColection() override;
+  void InterruptScripts() override;
   std::u16string GetVarValue(const std::u16string& name) override;
 
   // The per-frame collection: a full one (0, the default), or an

@@ -13,6 +13,7 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
+#include "engine/core/applet_services.h"
 #include "engine/core/engine_services.h"
 
 namespace corvane::js {
@@ -31,10 +32,10 @@ bool gQuit = false;
 std::atomic<int> gRunning{0};
 
 // The main thread's side.
-double gCallStart = 0;
+JSContext* gContext = nullptr;
+TWatchedCall* gInnermost = nullptr;
 std::uint64_t gFrames = 0;
 double gFrameSeen = 0;
-bool gStopped = false;
 bool gStopWarning = false;
 
 double Now() {
@@ -55,20 +56,37 @@ void ObserveFrames(double now) {
   }
 }
 
-bool OnInterrupt(JSContext* cx) {
-  if (gRunning.load() == 0 || !(gLimit > 0)) return true;
-  const double now = Now();
-  ObserveFrames(now);
-  if (now - std::max(gCallStart, gFrameSeen) < gLimit) return true;
+// Where the script had got to: "file(line:column)".
+std::u16string ScriptPlace(JSContext* cx) {
   JS::AutoFilename file;
   unsigned line = 0;
   unsigned column = 0;
   JS::DescribeScriptedCaller(cx, &file, &line, &column);
-  EngineError(Utf8ToUtf16(file.get() ? file.get() : "") + u"(" + IntToStr(line) + u":" + IntToStr(column) +
-              u") script stopped: no frame for " + Utf8ToUtf16(FloatToStrGeneral(gLimit)) + u" s");
-  gStopped = true;
+  return Utf8ToUtf16(file.get() ? file.get() : "") + u"(" + IntToStr(line) + u":" + IntToStr(column) + u")";
+}
+
+bool StopCall(TWatchedCall& call) {
+  call.Stop();
   gStopWarning = true;
   return false;
+}
+
+bool OnInterrupt(JSContext* cx) {
+  TWatchedCall* call = gInnermost;
+  if (!call) return true;
+  // A host that is not asked between frames would not be heard until the
+  // script runs one.
+  if (TEngineServices* engine = RunningEngine()) engine->HearCloseRequest();
+  if (call->AppletEnded()) {
+    EngineLog(ScriptPlace(cx) + u" script stopped: its applet ends");
+    return StopCall(*call);
+  }
+  if (!(gLimit > 0)) return true;
+  const double now = Now();
+  ObserveFrames(now);
+  if (now - std::max(call->Start(), gFrameSeen) < gLimit) return true;
+  EngineError(ScriptPlace(cx) + u" script stopped: no frame for " + Utf8ToUtf16(FloatToStrGeneral(gLimit)) + u" s");
+  return StopCall(*call);
 }
 
 void WatchdogLoop(JSContext* cx) {
@@ -91,7 +109,12 @@ bool TakeStopWarning() {
 
 void SetScriptTimeLimit(double seconds) { gLimit = seconds > 0 ? seconds : 0; }
 
+void RequestStopCheck() {
+  if (gContext && gInnermost) JS_RequestInterruptCallback(gContext);
+}
+
 void StartWatchdog(JSContext* cx) {
+  gContext = cx;
   JS_AddInterruptCallback(cx, OnInterrupt);
   {
     std::lock_guard<std::mutex> lock(gMutex);
@@ -107,12 +130,17 @@ void StopWatchdog() {
   }
   gWake.notify_all();
   if (gThread.joinable()) gThread.join();
+  gContext = nullptr;
 }
 
-TWatchedCall::TWatchedCall() : previousStart_(gCallStart), previousStopped_(gStopped) {
-  gCallStart = Now();
-  ObserveFrames(gCallStart);
-  gStopped = false;
+TWatchedCall::TWatchedCall(TAppletServices* applet)
+    : outer_(gInnermost),
+      start_(Now()),
+      applet_(applet),
+      hadApplet_(applet != nullptr),
+      endedAtStart_(applet && applet->Terminated()) {
+  ObserveFrames(start_);
+  gInnermost = this;
   ++gRunning;
 }
 
@@ -120,10 +148,15 @@ TWatchedCall::~TWatchedCall() {
   --gRunning;
   gStopWarning = false;
   ObserveFrames(Now());
-  gCallStart = previousStart_;
-  gStopped = previousStopped_;
+  gInnermost = outer_;
+  // The call this one ran inside (through a wait) may have to stop now.
+  if (outer_ && outer_->AppletEnded()) RequestStopCheck();
 }
 
-bool TWatchedCall::Stopped() const { return gStopped; }
+bool TWatchedCall::AppletEnded() const {
+  if (!hadApplet_ || endedAtStart_) return false;
+  const TAppletServices* applet = applet_.Get();
+  return !applet || applet->Terminated();
+}
 
 }  // namespace corvane::js

@@ -6,9 +6,22 @@
 // `while (true) {}` does not). The stop is logged as
 //   file(line:column) script stopped: no frame for 10 s
 // with the place the script had reached, and the call returns false.
+//
+// The same callback ends a call whose applet began to end after the call
+// began (a close request, terminate): it asks the engine to hear the
+// host's close requests first, so a script that never runs a frame is
+// closed too, and it is asked at once when an applet ends. Such a stop is
+// an information line:
+//   file(line:column) script stopped: its applet ends
 #pragma once
 
+#include "base/reflection/object.h"
+
 struct JSContext;
+
+namespace corvane {
+class TAppletServices;
+}
 
 namespace corvane::js {
 
@@ -25,20 +38,33 @@ void StopWatchdog();
 // timeout" itself, which the stop's own line already says.
 bool TakeStopWarning();
 
-// One call into the library, watched while it lives. Calls nest (a script
-// runs frames whose handlers run scripts); a stop ends the innermost one.
+// An applet ended: the running call looks at once whether it must stop.
+void RequestStopCheck();
+
+// One call into the library for a script of the applet (none: a script of
+// no applet), watched while it lives. Calls nest (a script runs frames
+// whose handlers run scripts); a stop ends the innermost one, and once it
+// returns, the call around it is looked at again.
 class TWatchedCall {
  public:
-  TWatchedCall();
+  explicit TWatchedCall(TAppletServices* applet = nullptr);
   ~TWatchedCall();
   TWatchedCall(const TWatchedCall&) = delete;
   TWatchedCall& operator=(const TWatchedCall&) = delete;
   // Whether the guard stopped this call.
-  bool Stopped() const;
+  bool Stopped() const { return stopped_; }
+  // Whether its applet began to end (or went) after the call began.
+  bool AppletEnded() const;
+  double Start() const { return start_; }
+  void Stop() { stopped_ = true; }
 
  private:
-  double previousStart_;
-  bool previousStopped_;
+  TWatchedCall* outer_;
+  double start_;
+  bool stopped_ = false;
+  TWeak<TAppletServices> applet_;
+  bool hadApplet_;
+  bool endedAtStart_;
 };
 
 }  // namespace corvane::js

@@ -42,8 +42,19 @@ class TFormLike : public TGComponent {
   TGComponent* okButton = nullptr;
 };
 
+// Holds a weak handle to any object, itself included, and may own another
+// that does the same: both let go in the C++ destructors, while the object
+// they name dies.
+class TWeakHolder : public TGComponent {
+  CORVANE_CLASS(TWeakHolder, TGComponent)
+  using TGComponent::TGComponent;
+  TWeak<TObject> named;
+  TOwned<TWeakHolder> part;
+};
+
 CORVANE_IMPLEMENT_CLASS(TTracked)
 CORVANE_IMPLEMENT_CLASS(TFormLike)
+CORVANE_IMPLEMENT_CLASS(TWeakHolder)
 
 namespace {
 
@@ -209,6 +220,26 @@ TEST(Component, WeakHandleSeesTheObjectGo) {
   owner->Free();
   EXPECT_EQ(weak.Get(), nullptr);
   EXPECT_EQ(copy.Get(), nullptr);
+}
+
+TEST(Component, WeakHandlesThatNameTheirOwnHolderLetGoSafely) {
+  // Itself (freed, and deleted as C++ deletes it), and two naming each
+  // other, one owning the other.
+  TWeakHolder* self = Create<TWeakHolder>();
+  self->named = self;
+  TWeak<TWeakHolder> outside(self);
+  self->Free();
+  EXPECT_TRUE(outside.Expired());
+
+  TWeakHolder* owner = Create<TWeakHolder>();
+  owner->part.reset(Create<TWeakHolder>());
+  owner->part->named = owner;
+  owner->named = owner->part.get();
+  owner->Free();
+
+  auto* direct = new TWeakHolder(TCreateContext{});
+  direct->named = direct;
+  delete direct;
 }
 
 }  // namespace

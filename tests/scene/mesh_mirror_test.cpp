@@ -275,5 +275,23 @@ TEST(Mirror, ItsObjectStreamsAsAReference) {
   EXPECT_NE(mirror->MirrorObject(), nullptr);
 }
 
+TEST(Mirror, OneThatMirrorsItselfPaintsAndGoesWithItsApplet) {
+  test::TAppletWorld world;
+  RegisterSceneClasses();
+  Applet* applet = world.Launch(
+      "object Game: Applet\n"
+      "  object mirror: Mirror\n"
+      "    mirrorObject = mirror\n"
+      "  end\n"
+      "end\n");
+  ASSERT_NE(applet, nullptr) << world.Text();
+  auto* mirror = dynamic_cast<Mirror*>(applet->findByName(u"mirror"));
+  ASSERT_NE(mirror, nullptr) << world.Text();
+  EXPECT_EQ(mirror->MirrorObject(), mirror);
+  world.Steps(2);
+  world.FreeApplet();
+  EXPECT_EQ(world.Live(), nullptr);
+}
+
 }  // namespace
 }  // namespace corvane

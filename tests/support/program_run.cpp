@@ -78,7 +78,10 @@ TProgramRun RunProgram(const TProgramLaunch& launch) {
     poll(nullptr, 0, 50);
     done = waitpid(pid, &status, WNOHANG);
     if (done == 0 && !signalled && OutputOf(outputPath).find(launch.until) != std::string::npos) {
-      kill(pid, SIGTERM);
+      if (launch.request)
+        launch.request(pid);
+      else
+        kill(pid, SIGTERM);
       signalled = true;
     }
   }

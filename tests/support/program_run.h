@@ -2,6 +2,7 @@
 // with the environment changed as asked, its output gathered in a file.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,10 @@ struct TProgramLaunch {
   std::vector<std::string> environment;
   // The working folder; the output goes to output.txt in it.
   std::string folder;
-  // When set, the program is sent SIGTERM once its output holds this text.
+  // When set, the program is asked to end once its output holds this text:
+  // `request` is called with its process id, or else it is sent SIGTERM.
   std::string until;
+  std::function<void(int pid)> request;
   // Polls of 50 ms before a program still running is killed.
   int polls = 600;
 };

@@ -1,0 +1,152 @@
+// A close request ends the program whatever its script does: a handler
+// that loops around a sleep, or one that never waits, is stopped where it
+// is (the log says so) instead of when the script guard's limit has
+// passed. The requests come as a user's do: SIGTERM, Ctrl+C's SIGINT, and
+// on an X server of the test's own the window manager's close of the
+// window (WM_DELETE_WINDOW), and F2 typed into it.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/base/temp_dir.h"
+#include "tests/support/program_run.h"
+#include "tests/support/xvfb_server.h"
+
+// Last: Xlib's macros (None, Status, Bool) would clash with what comes
+// before.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Hands every top-level window of the display the event the function makes
+// for it; the number of windows reached.
+int SendToWindows(const std::string& display, const std::function<void(::Display*, Window)>& send) {
+  ::Display* x = XOpenDisplay(display.c_str());
+  if (!x) return 0;
+  Window root = DefaultRootWindow(x);
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  int reached = 0;
+  if (XQueryTree(x, root, &root, &parent, &children, &count)) {
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes attributes;
+      if (!XGetWindowAttributes(x, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+      send(x, children[i]);
+      ++reached;
+    }
+    if (children) XFree(children);
+  }
+  XFlush(x);
+  XCloseDisplay(x);
+  return reached;
+}
+
+// What a window manager sends when the window's close button is pressed.
+void AskToClose(::Display* x, Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x, window, False, NoEventMask, &event);
+}
+
+// F2 pressed and released in the window.
+void TypeF2(::Display* x, Window window) {
+  for (int type : {KeyPress, KeyRelease}) {
+    XEvent event{};
+    event.xkey.type = type;
+    event.xkey.display = x;
+    event.xkey.window = window;
+    event.xkey.root = DefaultRootWindow(x);
+    event.xkey.same_screen = True;
+    event.xkey.time = CurrentTime;
+    event.xkey.keycode = XKeysymToKeycode(x, XK_F2);
+    XSendEvent(x, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
+  }
+}
+
+class ProgramCloseTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_.Start("1024x768x24"); }
+  static void TearDownTestSuite() { server_.Stop(); }
+
+  void Put(const std::string& name, const std::string& bytes) const {
+    fs::create_directories((fs::path(folder_.Path()) / name).parent_path());
+    std::ofstream(fs::path(folder_.Path()) / name, std::ios::binary) << bytes;
+  }
+
+  test::TProgramRun Run(const std::string& argument, const std::vector<std::string>& environment,
+                        std::function<void(int)> request) const {
+    return test::RunProgram({.program = CORVANE_PROGRAM,
+                             .arguments = {argument},
+                             .environment = environment,
+                             .folder = folder_.Path(),
+                             .until = "(i) spinning",
+                             .request = std::move(request)});
+  }
+
+  static inline test::TXvfbServer server_;
+  test::TTempDir folder_;
+};
+
+// The handlers: each logs "spinning" once it holds the program.
+struct TScript {
+  const char* what;
+  const char* applet;
+};
+const TScript kScripts[] = {
+    {"a sleep loop in onLoad", "  onLoad = 'engine.log(\"spinning\"); while (true) applet.sleep(0.01)'\n"},
+    {"a sleep loop in onTick", "  onTick = 'engine.log(\"spinning\"); while (true) applet.sleep(0.01)'\n"},
+    {"a loop without a wait in onLoad", "  onLoad = 'engine.log(\"spinning\"); while (true) {}'\n"},
+    {"a loop without a wait in onTick", "  onTick = 'engine.log(\"spinning\"); while (true) {}'\n"},
+};
+
+struct TRequest {
+  const char* what;
+  bool x11;
+  std::function<void(int)> send;
+};
+
+TEST_F(ProgramCloseTest, EndsAScriptThatNeverLetsGoAtOnce) {
+  const std::string display = server_.Display();
+  const std::vector<TRequest> requests = {
+      {"SIGTERM", false, [](int pid) { kill(pid, SIGTERM); }},
+      {"SIGINT", false, [](int pid) { kill(pid, SIGINT); }},
+      {"window closed", true, [display](int) { EXPECT_EQ(SendToWindows(display, AskToClose), 1); }},
+      {"F2", true, [display](int) { EXPECT_EQ(SendToWindows(display, TypeF2), 1); }},
+  };
+  const std::vector<std::string> offscreen = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"};
+  const std::vector<std::string> x11 = {"SDL_VIDEODRIVER=x11", "DISPLAY=" + display, "WAYLAND_DISPLAY",
+                                        "DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null/no-session-bus"};
+  int n = 0;
+  for (const TScript& script : kScripts)
+    for (const TRequest& request : requests) {
+      SCOPED_TRACE(std::string(script.what) + ", " + request.what);
+      if (request.x11 && !server_.Installed()) continue;  // no Xvfb: the signals alone
+      if (request.x11) ASSERT_TRUE(server_.Running()) << "Xvfb is installed but did not start: " << server_.Error();
+      const std::string name = "applet" + std::to_string(++n);
+      Put(name + "/main.object", std::string("object game: Applet\n  width = 320\n  height = 240\n") + script.applet +
+                                     "end\n");
+      const test::TProgramRun run = Run(name + "/main.object", request.x11 ? x11 : offscreen, request.send);
+      EXPECT_EQ(run.status, 0) << run.output;
+      EXPECT_NE(run.output.find(") script stopped: its applet ends"), std::string::npos) << run.output;
+      EXPECT_EQ(run.output.find("script stopped: no frame"), std::string::npos) << run.output;
+      EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos) << run.output;
+    }
+}
+
+}  // namespace
+}  // namespace corvane
