@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/system/failure_text.h"
 #include "base/system/random.h"
 #include "base/text/number_text.h"
 #include "engine/core/event.h"
@@ -184,17 +185,30 @@ void SomeEngine::FreeTerminatedApplets() {
   }
 }
 
+void SomeEngine::GuardedTick(Applet* applet, float dt, float time) {
+  // Nothing throws across the loop: a tick that fails (most often an
+  // allocation the machine refused) loses the rest of its frame, with one
+  // line, and the next frame runs as usual.
+  TWeak<Applet> alive(applet);
+  try {
+    applet->ProcessTick(dt, time);
+  } catch (const std::exception& error) {
+    const std::u16string name = alive.Get() ? alive->Name() : std::u16string();
+    Error(u"Tick of applet " + name + u" stopped: " + FailureText(error));
+  }
+}
+
 void SomeEngine::TickApplet(Applet* applet) {
   const std::int32_t frameRate = applet->FrameRate();
   if (frameRate < 1 || fixedStep_) {
-    applet->ProcessTick(deltaTime_, time_);
+    GuardedTick(applet, deltaTime_, time_);
     return;
   }
   const auto period = static_cast<float>(1.0 / frameRate);
   if (curTime_ - lastTime_ >= period) return;  // the next pass ticks it
   deltaTime_ = period;
   time_ = lastTime_ + period;
-  applet->ProcessTick(period, lastTime_ + period);
+  GuardedTick(applet, period, lastTime_ + period);
   if (!platform_) return;
   const float now = platform_->GetCurrentTime();
   if (period - (now - curTime_) > 0.0f)
