@@ -67,6 +67,17 @@ void DispatchTreeWindowActions(Applet& root) {
   }
 }
 
+// At most one host event. What its handler throws (most often an event
+// record the machine had no memory for) loses that event, with one line.
+void PeekHostEvent(SomeEngine& engine, TPlatform* platform) {
+  if (!platform) return;
+  try {
+    platform->PeekHandler();
+  } catch (const std::exception& error) {
+    engine.Error(u"Host event lost: " + FailureText(error));
+  }
+}
+
 }  // namespace
 
 void SomeEngine::SetPause(bool value) {
@@ -118,7 +129,7 @@ bool SomeEngine::RunStep() {
     PausedStep();
     return true;
   }
-  if (platform_) platform_->PeekHandler();
+  PeekHostEvent(*this, platform_.get());
   lastTime_ = curTime_;
   if (fixedStep_) {
     deltaTime_ = FixedPeriod();
@@ -166,7 +177,7 @@ void SomeEngine::PausedStep() {
   // A paused program still hears its host, so it can be closed (or
   // brought back) and is never stuck: one host event, the window actions
   // it queued, then a short sleep instead of a frame.
-  if (platform_) platform_->PeekHandler();
+  PeekHostEvent(*this, platform_.get());
   for (std::int32_t i = count() - 1; i >= 0; --i) {
     auto* applet = dynamic_cast<Applet*>(children(i));
     if (applet && !applet->Terminated()) DispatchTreeWindowActions(*applet);

@@ -13,7 +13,9 @@
 #include "engine/core/event.h"
 #include "engine/shell/applet.h"
 #include "gui/gui_object.h"
+#include "engine/shell/engine.h"
 #include "tests/support/kit/applet_world.h"
+#include "tests/support/kit/null_platform.h"
 
 namespace corvane {
 namespace {
@@ -100,6 +102,23 @@ TEST(OutOfMemory, EndsOnlyTheHandlerEventFrameOrLoadItHappenedIn) {
     const std::vector<std::string> lines = world.Messages();
     EXPECT_EQ(Count(lines, c.error), c.errors) << world.Text();
     EXPECT_EQ(Count(lines, c.goesOn), c.goesOnCount) << world.Text();
+  }
+
+  // A host event whose handler runs out of memory is lost; the frames and
+  // the host's next events go on, paused or not.
+  {
+    TAppletWorld world;
+    ASSERT_NE(world.Launch("object Game: Applet\n  onTick = 'log ticked'\nend\n"), nullptr);
+    bool heard = false;
+    world.Platform().Inject([] { throw std::bad_alloc(); });
+    world.Platform().Inject([&heard] { heard = true; });
+    world.Steps(2);
+    world.engine->SetPause(true);
+    world.Platform().Inject([] { throw std::bad_alloc(); });
+    world.Steps(1);
+    EXPECT_TRUE(heard);
+    EXPECT_EQ(world.CountError("Host event lost: out of memory"), 2) << world.Text();
+    EXPECT_EQ(world.CountInfo("ticked"), 2) << world.Text();
   }
 
   // A tree that runs out of memory while it is read is not run; the
