@@ -13,6 +13,7 @@
 #include "base/streams/reader.h"
 #include "base/streams/restore.h"
 #include "base/streams/stream.h"
+#include "base/system/failure_text.h"
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
@@ -276,7 +277,7 @@ void TGReader::ReadProperty(TPersistent* instance) {
       // A value that cannot be assigned (its setter refused it) is dropped
       // and reported; the next property reads on.
       EngineError(u"Property " + Utf8ToUtf16(propName_) + u" of " + WidenLatin1(cls->Name()) + u" not set: " +
-                  Utf8ToUtf16(e.what()));
+                  FailureText(e));
     }
     return;
   }

@@ -1,6 +1,7 @@
 #include "engine/core/base_object.h"
 
 #include <algorithm>
+#include <new>
 
 #include "base/reflection/class_builder.h"
 #include "base/system/log_target.h"
@@ -418,8 +419,14 @@ void BaseObject::CallScript(const std::u16string& text) {
   TWeak<TAppletServices> appletAlive(applet);
   TWeak<Event> event(applet->GetEvent());
   if (event.Get()) event->PushThis(this);
+  TWeak<BaseObject> self(this);
   // The handler may free this object: only locals from here on.
-  scripts->CallScript(text);
+  try {
+    scripts->CallScript(text);
+  } catch (const std::bad_alloc&) {
+    // The handler is over; the frame and the other handlers go on.
+    EngineError(u"Handler" + (self.Get() ? u" of " + self->Name() : std::u16string()) + u" stopped: out of memory");
+  }
   if (event.Get()) event->PopThis();
   if (measure && appletAlive.Get()) applet->AddScriptTime(platform->GetCurrentTime() - start);
 }

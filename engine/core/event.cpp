@@ -1,6 +1,7 @@
 #include "engine/core/event.h"
 
 #include <algorithm>
+#include <new>
 
 #include "base/geometry/coord.h"
 #include "base/geometry/point_rect_persistent.h"
@@ -113,7 +114,14 @@ void Event::ProcessEvents() {
     if (!event) return;
     visited.push_back(event);
     event->InProcess = true;
-    TranslateEvent(event);
+    try {
+      TranslateEvent(event);
+    } catch (const std::bad_alloc&) {
+      // That event is spent (it stays queued, or among the orphans, until
+      // the walk below); the others are dispatched as usual.
+      EngineError(u"Event dispatch stopped: out of memory");
+      if (self.Get()) event->Handled = true;
+    }
     if (!self.Get()) return;  // the dispatch ended the applet and its queue
     const auto orphan = std::find_if(orphans_.begin(), orphans_.end(), [&](const auto& e) { return e.get() == event; });
     if (orphan != orphans_.end()) {

@@ -6,6 +6,7 @@
 
 #include "base/streams/file_stream.h"
 #include "base/streams/resource_man.h"
+#include "base/system/failure_text.h"
 #include "base/system/file_utils.h"
 #include "base/text/text_convert.h"
 #include "engine/core/object_loader.h"
@@ -59,6 +60,8 @@ Applet* GuardedLaunch(SomeEngine& engine, Launch launch) {
   TWeak<TResourceMan> resMan;
   try {
     return launch(resMan);
+  } catch (const std::exception& error) {
+    engine.Error(u"Can't run applet: " + FailureText(error));
   } catch (...) {
     engine.Error(u"Can't run applet");
   }
@@ -131,7 +134,10 @@ Applet* SomeEngine::RunApplet(const std::string& path) {
     log_->LogFileName = FileNameWithoutExt(path) + ".log";
     MoveExternalFolder(path);
     Log(u"Set external resource path to " + Utf8ToUtf16(ExtractFilePath(path)));
-    return AcceptLoaded(LoadObject(resMan.Get(), u"main.object", this), resMan.Get(), path);
+    // The manager is asked for again after the load: an applet that took it
+    // and then failed to load has freed it.
+    BaseObject* loaded = LoadObject(resMan.Get(), u"main.object", this);
+    return AcceptLoaded(loaded, resMan.Get(), path);
   });
 }
 
@@ -141,7 +147,8 @@ Applet* SomeEngine::RunEmpty(const std::string& path) {
     resMan = CreateResMan<TFolderResourceMan>(path);
     TCreateContext context(this);
     context.ResMan = resMan.Get();
-    return AcceptLoaded(Create<Applet>(context), resMan.Get(), path);
+    Applet* made = Create<Applet>(context);
+    return AcceptLoaded(made, resMan.Get(), path);
   });
 }
 

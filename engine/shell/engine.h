@@ -165,6 +165,10 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void PausedStep();
   void FreeTerminatedApplets();
   void TickApplet(Applet* applet);
+  // "-maxparticles=N", "-maxscores=N", "-maxlogsize=N" (engine_startup.cpp).
+  void ReadBudgetSwitches(const std::string& argument);
+  // One applet's ProcessTick; what it throws ends its frame with a line.
+  void GuardedTick(Applet* applet, float dt, float time);
   float FixedPeriod() const;
   void KeepRealTime(float step);
 

@@ -1,16 +1,19 @@
 #include "engine/shell/engine_log.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
 
 #include "base/streams/file_stream.h"
 #include "base/system/file_utils.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 
 namespace corvane {
 
 bool StoreLog = true;
+std::int64_t MaxLogFileBytes = kDefaultMaxLogFileBytes;
 
 namespace {
 
@@ -30,11 +33,28 @@ void WriteStdout(const std::string& line) {
 }
 
 // The log must never log about itself: a failure here only loses the line
-// for the file.
+// for the file. One write a line, so that the line is whole in the file or
+// not there.
 bool WriteLine(TFileStream& file, const std::string& line) {
-  const auto size = static_cast<std::int64_t>(line.size());
-  return file.Write(line.data(), size) == size && file.Write(kLineEnd, 2) == 2;
+  const std::string ended = line + kLineEnd;
+  const auto size = static_cast<std::int64_t>(ended.size());
+  return file.Write(ended.data(), size) == size;
 }
+
+// A line's text without its time stamp; a preformatted line whole.
+std::string_view TextOf(std::string_view line) {
+  const bool stamped = line.size() >= 9 && line[2] == ':' && line[5] == ':' && line[8] == ' ';
+  return stamped ? line.substr(9) : line;
+}
+
+std::u16string SizeText(std::int64_t bytes) {
+  if (bytes > 0 && bytes % (1 << 20) == 0) return IntToStr(bytes >> 20) + u" MB";
+  return IntToStr(bytes) + u" bytes";
+}
+
+// A line repeated this often has its count written and starts counting
+// again, so a file followed live shows the repeats go on.
+constexpr std::int64_t kRepeatsPerNote = 1000;
 
 }  // namespace
 
@@ -43,6 +63,8 @@ TEngineLog::TEngineLog() : clock_(LocalTimeNow) {}
 TEngineLog::~TEngineLog() {
   if (&LogTarget() == this) SetLogTarget(nullptr);
   if (InfoBoard() == this) SetInfoBoard(nullptr);
+  WriteRepeats();
+  CloseFile();
 }
 
 void TEngineLog::SetClock(TClock clock) { clock_ = clock ? std::move(clock) : TClock(LocalTimeNow); }
@@ -64,19 +86,70 @@ void TEngineLog::Store(const std::string& line) {
   AppendToFile(line);
 }
 
-void TEngineLog::AppendToFile(const std::string& line) const {
-  if (!StoreLog || LogFileName.empty() || IsFileReadOnly(LogFileName)) return;
-  const auto file = TFileStream::Open(LogFileName, fmOpenWrite);
-  if (!file) return;
-  if (file->Seek(0, soEnd) >= 0 && WriteLine(*file, line)) {
-    file->Close();
-  } else {
-    file->Abandon();
+void TEngineLog::AppendToFile(const std::string& line) {
+  if (!StoreLog || LogFileName.empty() || fileFull_) return;
+  const std::string_view text = TextOf(line);
+  if (text == lastText_ && !line.empty()) {
+    if (++repeats_ == kRepeatsPerNote) WriteRepeats();
+    return;
   }
+  WriteRepeats();
+  lastText_ = text;
+  WriteToFile(line);
+}
+
+void TEngineLog::WriteRepeats() {
+  if (repeats_ == 0) return;
+  const std::int64_t count = repeats_;
+  repeats_ = 0;
+  WriteToFile(FormatLogLine(clock_(), false, u"Last line repeated " + IntToStr(count) + u" more times"));
+}
+
+void TEngineLog::WriteToFile(const std::string& line) {
+  if (fileFull_ || !OpenFile()) return;
+  const auto size = static_cast<std::int64_t>(line.size()) + 2;
+  if (fileBytes_ + size > MaxLogFileBytes) {
+    // One last line says why the file ends here; the list and standard
+    // output go on.
+    fileFull_ = true;
+    const std::u16string why = u"Log file " + Utf8ToUtf16(LogFileName) + u" reached its limit of " +
+                               SizeText(MaxLogFileBytes) + u" for this run: later lines are not written to it";
+    WriteLine(*file_, FormatLogLine(clock_(), true, why));
+    CloseFile();
+    Error(why);
+    return;
+  }
+  if (WriteLine(*file_, line)) {
+    fileBytes_ += size;
+  } else {
+    CloseFile();
+  }
+}
+
+bool TEngineLog::OpenFile() {
+  if (file_ && fileName_ == LogFileName) return true;
+  CloseFile();
+  if (IsFileReadOnly(LogFileName)) return false;
+  file_ = TFileStream::Open(LogFileName, fmOpenWrite);
+  if (!file_) return false;
+  if (file_->Seek(0, soEnd) < 0) {
+    CloseFile();
+    return false;
+  }
+  fileName_ = LogFileName;
+  return true;
+}
+
+void TEngineLog::CloseFile() {
+  if (!file_) return;
+  file_->Close();
+  file_.reset();
+  fileName_.clear();
 }
 
 void TEngineLog::ClearLog() {
   if (!StoreLog || LogFileName.empty()) return;
+  CloseFile();
   if (const auto file = TFileStream::Open(LogFileName, fmCreate)) file->Close();
 }
 
@@ -89,15 +162,26 @@ void TEngineLog::SetLogFileName(const std::string& name) {
 }
 
 void TEngineLog::ReplayToFile() {
-  // The file starts over with every line of the run, each once, in the order
-  // logged; written beside and renamed, so it is whole or as it was.
-  if (!StoreLog || LogFileName.empty()) return;
+  // The file starts over with every kept line of the run, each once, in the
+  // order logged; written beside and renamed, so it is whole or as it was.
+  if (!StoreLog || LogFileName.empty() || fileFull_) return;
+  CloseFile();
+  repeats_ = 0;
   const auto file = TFileStream::Open(LogFileName, fmCreate);
   if (!file) return;
   bool written = true;
-  for (int i = 0; written && i < LogList.Count(); ++i) written = WriteLine(*file, LogList.Get(i));
+  std::int64_t bytes = 0;
+  for (int i = 0; written && i < LogList.Count(); ++i) {
+    const std::string line = LogList.Get(i);
+    bytes += static_cast<std::int64_t>(line.size()) + 2;
+    // What does not fit the budget waits for the budget's own line.
+    if (fileBytes_ + bytes > MaxLogFileBytes) break;
+    written = WriteLine(*file, line);
+    lastText_ = TextOf(line);
+  }
   if (written) {
     file->Close();
+    fileBytes_ += std::min(bytes, MaxLogFileBytes - fileBytes_);
   } else {
     file->Abandon();
   }

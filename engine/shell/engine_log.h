@@ -9,16 +9,24 @@
 // once the log file is named, to the end of that file with CR LF. Lines
 // logged before the file is named wait in LogList and are written to the
 // file when it is named.
+//
+// Budgets: LogList keeps only the newest lines (TLogLines). The file stays
+// open while its name stands, each line reaching it in one write, so a
+// crash loses nothing the engine logged; a run writes at most
+// MaxLogFileBytes into it, then one line saying so, and nothing more. A
+// line repeating the one before (the time aside) is counted instead of
+// written, and the count written when another line comes.
 #pragma once
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/lists/hashed_string_list.h"
-#include "base/lists/string_list.h"
 #include "base/system/log_target.h"
+#include "engine/shell/log_lines.h"
 
 namespace corvane {
 
@@ -26,6 +34,12 @@ namespace corvane {
 // clears it). When false no log file is created, truncated or appended to;
 // the list and standard output still get every line.
 extern bool StoreLog;
+// The most bytes one run writes into the log file ("-maxlogsize=N", in
+// megabytes).
+inline constexpr std::int64_t kDefaultMaxLogFileBytes = std::int64_t{16} << 20;
+extern std::int64_t MaxLogFileBytes;
+
+class TFileStream;
 
 class TEngineLog final : public TLogTarget, public TInfoBoard {
  public:
@@ -33,7 +47,8 @@ class TEngineLog final : public TLogTarget, public TInfoBoard {
   using TClock = std::function<std::tm()>;
 
   TEngineLog();
-  // Stops being the log target and the board when it still is one.
+  // Stops being the log target and the board when it still is one; writes
+  // a repeat count still pending.
   ~TEngineLog() override;
   TEngineLog(const TEngineLog&) = delete;
   TEngineLog& operator=(const TEngineLog&) = delete;
@@ -66,8 +81,8 @@ class TEngineLog final : public TLogTarget, public TInfoBoard {
 
   void SetClock(TClock clock);
 
-  // Every line of the run, in order, UTF-8 without line ends.
-  TStringList LogList;
+  // The newest lines of the run, in order, UTF-8 without line ends.
+  TLogLines LogList;
   // UTF-8 path of the log file; empty until an applet path is known. The
   // engine may set it directly; the lines then go to that file as they come.
   std::string LogFileName;
@@ -77,9 +92,24 @@ class TEngineLog final : public TLogTarget, public TInfoBoard {
  private:
   void Write(bool isError, std::u16string_view message);
   void Store(const std::string& line);
-  void AppendToFile(const std::string& line) const;
+  void AppendToFile(const std::string& line);
+  // Writes the count of lines held back as repeats, when there are any.
+  void WriteRepeats();
+  // One line into the open file, within the run's budget.
+  void WriteToFile(const std::string& line);
+  // The file open at its end under LogFileName; false when it cannot be.
+  bool OpenFile();
+  void CloseFile();
 
   TClock clock_;
+  std::unique_ptr<TFileStream> file_;
+  std::string fileName_;  // what file_ was opened as
+  std::int64_t fileBytes_ = 0;  // written into log files this run
+  bool fileFull_ = false;
+  // The last line written to the file, without its time, and how many
+  // times it came again since.
+  std::string lastText_;
+  std::int64_t repeats_ = 0;
 };
 
 }  // namespace corvane

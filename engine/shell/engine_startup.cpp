@@ -3,16 +3,21 @@
 // and the running marker.
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <optional>
+#include <string_view>
 
 #include "base/lists/wide_string_list.h"
 #include "base/reflection/class_info.h"
+#include "base/streams/file_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/system/file_utils.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/shell/engine.h"
+#include "engine/core/particle_budget.h"
 #include "engine/shell/engine_log.h"
+#include "engine/shell/score_table.h"
 #include "platform/platform.h"
 #include "resources/ext_res_man.h"
 #include "resources/resource_paths.h"
@@ -33,6 +38,20 @@ std::string BundledAppletPath() {
   const std::string container = resources + FileNameWithoutExt(ExeFileName()) + ".applet";
   if (FileExists(container)) return container;
   return {};
+}
+
+// A budget switch "-name=N": true when the argument is that switch. Its
+// value is N when N is a whole number from least to most; the switch is
+// reported and has none otherwise.
+bool ReadBudgetSwitch(SomeEngine& engine, const std::string& argument, std::string_view name, std::int64_t least,
+                      std::int64_t most, std::optional<std::int64_t>& value) {
+  if (!argument.starts_with(name)) return false;
+  value = TryStrToInt64(std::string_view(argument).substr(name.size()));
+  if (value && *value >= least && *value <= most) return true;
+  value.reset();
+  engine.Error(u"Switch " + Utf8ToUtf16(argument) + u" ignored: it takes a whole number from " + IntToStr(least) +
+               u" to " + IntToStr(most));
+  return true;
 }
 
 }  // namespace
@@ -92,6 +111,7 @@ void SomeEngine::ReadCommandLine() {
       else if (argument == "-nostorelog") StoreLog = false;
       else if (argument == "-fixedstep") SetFixedStep(true);
       else if (argument.rfind("-scriptheap=", 0) == 0) SetScriptHeap(argument.substr(12));
+      else ReadBudgetSwitches(argument);
     } else {
       // The last path wins; an empty argument clears one given before it.
       path = argument;
@@ -118,6 +138,18 @@ void SomeEngine::SetScriptHeap(const std::string& megabytes) {
   Log(u"Script heap limit " + IntToStr(static_cast<std::int64_t>(ScriptHeapLimit() >> 20)) + u" MiB");
 }
 
+void SomeEngine::ReadBudgetSwitches(const std::string& argument) {
+  constexpr std::int64_t kMost32 = std::numeric_limits<std::int32_t>::max();
+  std::optional<std::int64_t> value;
+  if (ReadBudgetSwitch(*this, argument, "-maxparticles=", 0, kMost32, value)) {
+    if (value) ParticleBudget = static_cast<std::int32_t>(*value);
+  } else if (ReadBudgetSwitch(*this, argument, "-maxscores=", 1, kMost32, value)) {
+    if (value) MaxScores = static_cast<std::int32_t>(*value);
+  } else if (ReadBudgetSwitch(*this, argument, "-maxlogsize=", 1, 1 << 20, value)) {
+    if (value) MaxLogFileBytes = *value << 20;
+  }
+}
+
 void SomeEngine::WriteRunningMarker() {
   // Only while an applet runs; the name is kept only once the marker is
   // written, so that shutdown never deletes anything else (the log of a
@@ -125,7 +157,11 @@ void SomeEngine::WriteRunningMarker() {
   const std::string& logName = log_->LogFileName;
   if (logName.size() <= 3 || count() == 0) return;
   const std::string runName = logName.substr(0, logName.size() - 3) + "run";
-  if (log_->LogList.SaveToFile(runName)) runFileName_ = runName;
+  const std::string text = log_->LogList.Text();
+  const bool saved = SaveFileAtomicallyOrReport(runName, [&text](TStream& file) {
+    return file.Write(text.data(), static_cast<std::int64_t>(text.size())) == static_cast<std::int64_t>(text.size());
+  });
+  if (saved) runFileName_ = runName;
 }
 
 }  // namespace corvane

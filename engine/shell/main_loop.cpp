@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/system/failure_text.h"
 #include "base/system/random.h"
 #include "base/text/number_text.h"
 #include "engine/core/event.h"
@@ -67,6 +68,17 @@ void DispatchTreeWindowActions(Applet& root) {
   }
 }
 
+// At most one host event. What its handler throws (most often an event
+// record the machine had no memory for) loses that event, with one line.
+void PeekHostEvent(SomeEngine& engine, TPlatform* platform) {
+  if (!platform) return;
+  try {
+    platform->PeekHandler();
+  } catch (const std::exception& error) {
+    engine.Error(u"Host event lost: " + FailureText(error));
+  }
+}
+
 }  // namespace
 
 void SomeEngine::SetPause(bool value) {
@@ -118,7 +130,7 @@ bool SomeEngine::RunStep() {
     PausedStep();
     return true;
   }
-  if (platform_) platform_->PeekHandler();
+  PeekHostEvent(*this, platform_.get());
   lastTime_ = curTime_;
   if (fixedStep_) {
     deltaTime_ = FixedPeriod();
@@ -173,7 +185,7 @@ void SomeEngine::PausedStep() {
   // A paused program still hears its host, so it can be closed (or
   // brought back) and is never stuck: one host event, the window actions
   // it queued, then a short sleep instead of a frame.
-  if (platform_) platform_->PeekHandler();
+  PeekHostEvent(*this, platform_.get());
   for (std::int32_t i = count() - 1; i >= 0; --i) {
     auto* applet = dynamic_cast<Applet*>(children(i));
     if (applet && !applet->Terminated()) DispatchTreeWindowActions(*applet);
@@ -192,18 +204,31 @@ void SomeEngine::FreeTerminatedApplets() {
   }
 }
 
+void SomeEngine::GuardedTick(Applet* applet, float dt, float time) {
+  // Nothing throws across the loop: a tick that fails (most often an
+  // allocation the machine refused) loses the rest of its frame, with one
+  // line, and the next frame runs as usual.
+  TWeak<Applet> alive(applet);
+  try {
+    applet->ProcessTick(dt, time);
+  } catch (const std::exception& error) {
+    const std::u16string name = alive.Get() ? alive->Name() : std::u16string();
+    Error(u"Tick of applet " + name + u" stopped: " + FailureText(error));
+  }
+}
+
 void SomeEngine::TickApplet(Applet* applet) {
   const TAppletCall call(applet);
   const std::int32_t frameRate = applet->FrameRate();
   if (frameRate < 1 || fixedStep_) {
-    applet->ProcessTick(deltaTime_, time_);
+    GuardedTick(applet, deltaTime_, time_);
     return;
   }
   const auto period = static_cast<float>(1.0 / frameRate);
   if (curTime_ - lastTime_ >= period) return;  // the next pass ticks it
   deltaTime_ = period;
   time_ = lastTime_ + period;
-  applet->ProcessTick(period, lastTime_ + period);
+  GuardedTick(applet, period, lastTime_ + period);
   if (!platform_) return;
   const float now = platform_->GetCurrentTime();
   if (period - (now - curTime_) > 0.0f)

@@ -1,5 +1,6 @@
 #include "engine/shell/score_table.h"
 
+#include <algorithm>
 #include <limits>
 #include <string_view>
 
@@ -8,6 +9,8 @@
 #include "engine/shell/applet_data_file.h"
 
 namespace corvane {
+
+std::int32_t MaxScores = kDefaultMaxScores;
 
 CORVANE_IMPLEMENT_CLASS(ScoreTable)
 
@@ -48,15 +51,34 @@ void ScoreTable::Describe(TClassBuilder<ScoreTable>& c) {
 }
 
 ScoreTable::ScoreTable(const TCreateContext& context) : BaseObject(context) {
+  // The table keeps its order itself, placing each new line: a list kept
+  // sorted would sort all of it again for every score.
   entries_.SetSortByObject(true);
-  entries_.SetSorted(true);
 }
 
 void ScoreTable::AddScore(const std::u16string& name, std::int32_t score) {
-  // A list sorted by object appends; switching sorted off and on sorts all.
-  entries_.AddObject(name + u"=" + IntToStr(score), ScoreSlot(score));
-  entries_.SetSorted(false);
-  entries_.SetSorted(true);
+  if (!ordered_) entries_.Sort();
+  ordered_ = true;
+  // The first line of a lower score: a new score goes below its equals.
+  int low = 0;
+  int high = entries_.Count();
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    if (Scores(middle) >= score) low = middle + 1;
+    else high = middle;
+  }
+  if (low >= MaxScores) return;
+  entries_.InsertObject(low, name + u"=" + IntToStr(score), ScoreSlot(score));
+  Trim();
+}
+
+void ScoreTable::Trim() {
+  if (entries_.Count() <= MaxScores) return;
+  if (!ordered_) entries_.Sort();
+  ordered_ = true;
+  entries_.BeginUpdate();
+  while (entries_.Count() > std::max(MaxScores, 0)) entries_.Delete(entries_.Count() - 1);
+  entries_.EndUpdate();
 }
 
 std::u16string ScoreTable::Names(std::int32_t index) const {
@@ -76,7 +98,12 @@ std::string ScoreTable::DataFileName() { return file_.Name(); }
 void ScoreTable::Load() {
   if (!file_.Load(entries_)) return;
   // The lines stay in file order; the scores are read back from the text.
-  for (int i = 0; i < entries_.Count(); ++i) entries_.PutObject(i, ScoreSlot(ParseScore(entries_.Get(i))));
+  ordered_ = true;
+  for (int i = 0; i < entries_.Count(); ++i) {
+    entries_.PutObject(i, ScoreSlot(ParseScore(entries_.Get(i))));
+    if (i > 0 && Scores(i - 1) < Scores(i)) ordered_ = false;
+  }
+  Trim();
 }
 
 void ScoreTable::Store() {

@@ -1,7 +1,8 @@
 // ScoreTable: the applet's list of names with integer scores, highest
 // first (script global "scoreTable"), saved beside the applet in a ".score"
 // file. Each line is name "=" score; the score is also the line's object,
-// which is what the order uses.
+// which is what the order uses. It holds at most MaxScores lines, the
+// highest: a score below a full table is not added.
 #pragma once
 
 #include <cstdint>
@@ -13,15 +14,22 @@
 
 namespace corvane {
 
+// The most lines a score table keeps ("-maxscores=N"): a high-score table
+// shows the best few, and an applet adding a score every frame must not
+// grow it without end.
+inline constexpr std::int32_t kDefaultMaxScores = 100;
+extern std::int32_t MaxScores;
+
 class ScoreTable : public BaseObject {
   CORVANE_CLASS(ScoreTable, BaseObject)
   static void Describe(TClassBuilder<ScoreTable>& c);
 
-  // An empty table, sorted by object.
+  // An empty table, ordered by object.
   explicit ScoreTable(const TCreateContext& context);
 
-  // Adds the line and sorts the whole table again; a name already listed is
-  // added again.
+  // Puts the line in its place, after the lines of the same score, and
+  // drops the lowest line beyond MaxScores; a name already listed is added
+  // again. A table loaded out of order is sorted first.
   void AddScore(const std::u16string& name, std::int32_t score);
   // count: the number of lines.
   std::int32_t ScoreCount() const { return entries_.Count(); }
@@ -32,7 +40,8 @@ class ScoreTable : public BaseObject {
   std::int32_t Scores(std::int32_t index) const;
 
   // The file through the engine's external manager. Loading keeps the
-  // file's line order; a score that is no 32-bit integer reads 0. An empty
+  // file's line order (a file of more than MaxScores lines keeps its
+  // highest); a score that is no 32-bit integer reads 0. An empty
   // table is never stored, so it never replaces an earlier file; nor is a
   // file that is there but could not be read (TAppletDataFile).
   void Load();
@@ -45,7 +54,12 @@ class ScoreTable : public BaseObject {
   const TWideStringList& Entries() const { return entries_; }
 
  private:
+  // Keeps at most MaxScores lines, sorting first when more came.
+  void Trim();
+
   TWideStringList entries_;
+  // Whether the lines stand highest first (a file may hold them otherwise).
+  bool ordered_ = true;
   TAppletDataFile file_{".score"};
 };
 

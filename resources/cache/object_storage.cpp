@@ -12,6 +12,7 @@
 #include "base/streams/object_text.h"
 #include "base/streams/resource_man.h"
 #include "base/streams/writer.h"
+#include "base/system/failure_text.h"
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
@@ -269,7 +270,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
     // Messages name the file the bytes came from.
     return LoadObjectBinary(resMan, useText ? textName : binName, *source, parent, root);
   } catch (const std::exception& e) {
-    ReportInFile(Utf8ToUtf16(e.what()), textName);
+    ReportInFile(FailureText(e), textName);
     return nullptr;
   }
 }
@@ -279,7 +280,7 @@ BaseObject* LoadObjectFromStream(TResourceMan* resMan, TStream& stream, BaseObje
   try {
     return LoadObjectBinary(resMan, std::string(), stream, parent, root);
   } catch (const std::exception& e) {
-    EngineError(Utf8ToUtf16(e.what()));
+    EngineError(FailureText(e));
     return nullptr;
   }
 }

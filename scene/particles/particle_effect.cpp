@@ -17,6 +17,7 @@
 #include "base/text/number_text.h"
 #include "engine/core/applet_services.h"
 #include "engine/core/container.h"
+#include "engine/core/particle_budget.h"
 #include "engine/core/position_object.h"
 #include "platform/window.h"
 #include "scene/particles/particle.h"
@@ -130,6 +131,7 @@ void ParticleEffect::Loaded() {
 void ParticleEffect::BeforeDestruction() {
   SetRenderer(nullptr);
   if (particles_) particles_->FreeAll();
+  SettleBudget();
   Effect::BeforeDestruction();
 }
 
@@ -171,19 +173,16 @@ void ParticleEffect::Burst(float time, std::int32_t count) {
   TWeak<ParticleEffect> self(this);
   if (count <= 0) return;
   // A hostile interval or count would otherwise fill memory.
-  const std::int32_t room = kMaxParticles - ParticleCount();
-  if (count > room) {
-    if (!limitLogged_)
-      Error(u"ParticleEffect " + Name() + u": more than " + IntToStr(kMaxParticles) + u" particles");
-    limitLogged_ = true;
-    count = std::max(room, 0);
-  }
+  count = Room(count);
   const TSpaceVector& start = initialPosition_->Coordinates();
   const float spread = 2.0f * positionDispersion_;
   const TSpaceVector& range = positionDispersionRange_->Coordinates();
   for (std::int32_t i = 0; i < count; ++i) {
     TParticle* p = CreateParticle();
-    if (!self.Get() || !p) return;
+    if (!self.Get()) return;
+    // Charged at once: a handler of the new particle may release more.
+    SettleBudget();
+    if (!p) return;
     p->effect = this;
     const TSpaceVector parent = ParentPosition();
     const TSpaceVector base{parent.x + start.x, parent.y + start.y, parent.z + start.z, 1};
@@ -210,8 +209,40 @@ void ParticleEffect::Burst(float time, std::int32_t count) {
   }
 }
 
+std::int32_t ParticleEffect::Room(std::int32_t wanted) {
+  SettleBudget();
+  const std::int32_t own = kMaxParticles - ParticleCount();
+  TAppletServices* applet = budgetApplet_.Get();
+  const std::int32_t shared = applet ? ParticleBudget - applet->Particles().Live : own;
+  if (wanted <= own && wanted <= shared) return wanted;
+  if (shared < own) {
+    if (!applet->Particles().Reported)
+      Error(u"Particle budget of " + IntToStr(ParticleBudget) +
+            u" reached: effects release no more particles until some end");
+    applet->Particles().Reported = true;
+  } else {
+    if (!limitLogged_)
+      Error(u"ParticleEffect " + Name() + u": more than " + IntToStr(kMaxParticles) + u" particles");
+    limitLogged_ = true;
+  }
+  return std::max(std::min(own, shared), 0);
+}
+
+void ParticleEffect::SettleBudget() {
+  TAppletServices* applet = GetApplet();
+  if (applet != budgetApplet_.Get()) {
+    if (TAppletServices* previous = budgetApplet_.Get()) previous->Particles().Live -= charged_;
+    charged_ = 0;
+    budgetApplet_ = applet;
+  }
+  const std::int32_t held = particles_ ? particles_->ItemCount() : 0;
+  if (applet) applet->Particles().Live += held - charged_;
+  charged_ = held;
+}
+
 void ParticleEffect::KillAll() {
   if (particles_) particles_->FreeAll();
+  SettleBudget();
 }
 
 // ------------------------------------------------------------- the renderer
@@ -503,6 +534,7 @@ void ParticleEffect::ProcessEffect(float dt, float) {
     particles_->Pack();
     if (particles_->ItemCount() == 0) SetKeepProcessing(false);
   }
+  SettleBudget();
   // A stopped effect with nothing left is done, also when it never
   // released anything.
   if (particles_->ItemCount() == 0 && !Running()) SetKeepProcessing(false);

@@ -18,6 +18,7 @@
 namespace corvane {
 
 class ParticleRenderer;
+class TAppletServices;
 class PositionObject;
 class TParticle;
 class TParticleKey;
@@ -55,7 +56,8 @@ class ParticleEffect : public Effect {
   void RingExplosion(float a, float b, float c, std::int32_t count) {}
   void CreateParticles(std::int32_t count) {}
   // The most particles one effect keeps alive: a burst beyond it releases
-  // only up to it (and says so once).
+  // only up to it (and says so once). All the applet's effects together
+  // keep at most ParticleBudget (engine/core/particle_budget.h).
   static constexpr std::int32_t kMaxParticles = 100000;
 
   // ---- the renderer
@@ -156,6 +158,12 @@ class ParticleEffect : public Effect {
   // The applet's window view direction for a space parent, +z otherwise.
   TSpaceVector TangentAxis() const;
   TParticleKey* KeyAt(int index) const;
+  // How many more particles may be released now, within this effect's cap
+  // and its applet's budget; says once when either stops a release.
+  std::int32_t Room(std::int32_t wanted);
+  // Brings the applet's tally in line with the particles held, moving the
+  // charge when the effect has changed applets.
+  void SettleBudget();
 
   TBlendingMode blendingMode_ = bmAdditive;
   TSpaceCoord* gravity_ = nullptr;
@@ -188,6 +196,9 @@ class ParticleEffect : public Effect {
   // A key lookup error was logged; quiet until the keys or the life change.
   bool keyErrorLogged_ = false;
   bool limitLogged_ = false;
+  // The applet whose tally holds this effect's particles, and how many.
+  TWeak<TAppletServices> budgetApplet_;
+  std::int32_t charged_ = 0;
 };
 
 }  // namespace corvane

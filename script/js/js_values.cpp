@@ -14,6 +14,7 @@
 
 #include "base/reflection/class_info.h"
 #include "base/reflection/type_info.h"
+#include "base/system/failure_text.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 #include "engine/core/base_object.h"
@@ -149,7 +150,7 @@ bool NaturalResult(JSContext* cx, const Variant& value, JS::MutableHandleValue o
 bool ThrowTypeError(JSContext* cx, const std::u16string& message) { return ThrowOfType(cx, 1, message); }
 
 bool ThrowEngineError(JSContext* cx, const std::u16string& where, const std::exception& error) {
-  const std::u16string message = where + u": " + Utf8ToUtf16(error.what());
+  const std::u16string message = where + u": " + FailureText(error);
   EngineError(message);
   return ThrowOfType(cx, 0, message);
 }

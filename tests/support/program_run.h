@@ -11,6 +11,7 @@ namespace corvane::test {
 struct TProgramRun {
   int status = -1;  // the exit status; -1 when the program did not exit by itself
   std::string output;
+  long peakKb = 0;  // the program's own peak resident memory, in KiB
 };
 
 struct TProgramLaunch {

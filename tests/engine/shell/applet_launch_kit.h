@@ -144,7 +144,7 @@ class TLaunchEnv {
   // The engine's log so far, each line "(i) text" / "(e) text".
   std::vector<std::string> Messages() const {
     std::vector<std::string> lines;
-    const TStringList& list = engine->LogBook().LogList;
+    const TLogLines& list = engine->LogBook().LogList;
     for (int i = 0; i < list.Count(); ++i) lines.push_back(WithoutTime(list.Get(i)));
     return lines;
   }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text/number_text.h"
 #include "tests/base/temp_dir.h"
 
 namespace corvane {
@@ -64,7 +65,13 @@ TEngineLog::TClock Ticking() {
   };
 }
 
-std::vector<std::string> Lines(const TStringList& list) {
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++n;
+  return n;
+}
+
+std::vector<std::string> Lines(const TLogLines& list) {
   std::vector<std::string> lines;
   for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Get(i));
   return lines;
@@ -76,11 +83,24 @@ using test::WriteFile;
 // Each test sets the process-wide StoreLog it needs; it is put back after.
 class EngineLogTest : public ::testing::Test {
  protected:
-  ~EngineLogTest() override { StoreLog = savedStoreLog_; }
+  ~EngineLogTest() override {
+    StoreLog = savedStoreLog_;
+    MaxLogFileBytes = savedMaxLogFileBytes_;
+  }
   test::TTempDir temp_;
   const fs::path dir_ = temp_.Path();
   const bool savedStoreLog_ = StoreLog;
+  const std::int64_t savedMaxLogFileBytes_ = MaxLogFileBytes;
 };
+
+// The file's lines without their CR LF ends.
+std::vector<std::string> FileLines(const fs::path& file) {
+  std::vector<std::string> lines;
+  const std::string text = ReadFile(file);
+  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(text.substr(at, end - at));
+  return lines;
+}
 
 TEST_F(EngineLogTest, LineFormatOnStdoutAndInTheList) {
   const struct {
@@ -269,6 +289,91 @@ TEST_F(EngineLogTest, InstalledAsTheTargetUntilDestroyed) {
   EXPECT_EQ(seen, (std::vector<std::string>{"08:00:00 (i) through the seam", "08:00:00 (e) an error"}));
   EXPECT_NE(printed.find("08:00:00 (e) an error\n"), std::string::npos);
   EXPECT_NE(printed.find("(i) after the log is gone\n"), std::string::npos);
+}
+
+// A long run keeps only the newest lines in memory, by count and by size;
+// the newest line stays, however long.
+TEST_F(EngineLogTest, TheListKeepsTheNewestLines) {
+  StoreLog = false;
+  TEngineLog log;
+  log.SetClock([] { return At(1, 0, 0); });
+  TCaptureStdout out;
+  const int logged = static_cast<int>(TLogLines::kMaxLines) + 25;
+  for (int i = 0; i < logged; ++i) log.Log(u"line " + IntToStr(i));
+  EXPECT_EQ(log.LogList.Count(), static_cast<int>(TLogLines::kMaxLines));
+  EXPECT_EQ(log.LogList.Get(0), "01:00:00 (i) line 25");
+  EXPECT_EQ(log.Line(log.LineCount() - 1), "01:00:00 (i) line " + std::to_string(logged - 1));
+
+  const std::u16string big(TLogLines::kMaxBytes / 3, u'x');
+  for (int i = 0; i < 4; ++i) log.Log(big);
+  EXPECT_EQ(log.LogList.Count(), 2);
+  log.Log(std::u16string(TLogLines::kMaxBytes, u'y'));
+  EXPECT_EQ(log.LogList.Count(), 1);
+  EXPECT_EQ(log.LogList.Get(0).size(), TLogLines::kMaxBytes + 13);
+  out.Stop();
+}
+
+// A handler failing every frame logs the same line each time: the file has
+// it once and then how often it came again, the list and standard output
+// every time.
+TEST_F(EngineLogTest, RepeatedLinesAreCountedInTheFile) {
+  StoreLog = true;
+  const fs::path file = dir_ / "main.log";
+  std::vector<std::string> expected;
+  {
+    TEngineLog log;
+    log.SetClock([] { return At(9, 0, 0); });
+    TCaptureStdout out;
+    log.SetLogFileName(file.string());
+    for (int i = 0; i < 2500; ++i) log.Error(u"main.js(3:1) ReferenceError: x is not defined");
+    log.Log(u"another");
+    log.Error(u"main.js(3:1) ReferenceError: x is not defined");
+    log.Error(u"main.js(3:1) ReferenceError: x is not defined");
+    const std::string printed = out.Stop();
+    EXPECT_EQ(log.LogList.Count(), 2504);
+    EXPECT_EQ(Count(printed, "(e) main.js(3:1) ReferenceError: x is not defined\n"), 2502);
+  }
+  // The count is written each thousand repeats, before another line and
+  // when the log ends.
+  EXPECT_EQ(FileLines(file), (std::vector<std::string>{
+                                 "09:00:00 (i) " + file.string(),
+                                 "09:00:00 (e) main.js(3:1) ReferenceError: x is not defined",
+                                 "09:00:00 (i) Last line repeated 1000 more times",
+                                 "09:00:00 (i) Last line repeated 1000 more times",
+                                 "09:00:00 (i) Last line repeated 499 more times",
+                                 "09:00:00 (i) another",
+                                 "09:00:00 (e) main.js(3:1) ReferenceError: x is not defined",
+                                 "09:00:00 (i) Last line repeated 1 more times",
+                             }));
+}
+
+// One run writes at most MaxLogFileBytes into the file, then one line
+// saying so; the list and standard output still get every line.
+TEST_F(EngineLogTest, TheFileStopsAtItsSizeForTheRun) {
+  StoreLog = true;
+  MaxLogFileBytes = 1000;
+  const fs::path file = dir_ / "main.log";
+  TEngineLog log;
+  log.SetClock([] { return At(2, 0, 0); });
+  TCaptureStdout out;
+  log.SetLogFileName(file.string());
+  for (int i = 0; i < 100; ++i) log.Log(u"line " + IntToStr(i));
+  const std::string printed = out.Stop();
+  const std::string limit = "02:00:00 (e) Log file " + file.string() +
+                            " reached its limit of 1000 bytes for this run: later lines are not written to it";
+  const std::vector<std::string> lines = FileLines(file);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), limit);
+  EXPECT_LE(fs::file_size(file) - limit.size() - 2, 1000u);
+  EXPECT_EQ(lines[lines.size() - 2], "02:00:00 (i) line " + std::to_string(lines.size() - 3));
+  EXPECT_EQ(Count(printed, limit.substr(9) + "\n"), 1);
+  EXPECT_EQ(log.LogList.Count(), 102);
+  EXPECT_EQ(log.LogList.Get(101), "02:00:00 (i) line 99");
+  // Naming the file again does not start the budget over.
+  const auto size = fs::file_size(file);
+  log.SetLogFileName(file.string());
+  log.Log(u"after");
+  EXPECT_EQ(fs::file_size(file), size);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "base/reflection/class_info.h"
 #include "base/reflection/prop_access.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/shell/engine.h"
 #include "engine/shell/score_table.h"
@@ -118,6 +119,35 @@ TEST_F(ScoreTableTest, AnEmptyTableWritesNoFileAndKeepsAnOldOne) {
   table->Load();
   table->Store();  // loaded and stored unchanged
   EXPECT_EQ(files->Bytes("game.score"), old);
+}
+
+// The table keeps the MaxScores highest: a score below a full table is not
+// added, a higher one pushes the lowest out; an equal score goes below the
+// ones already there. A file of more lines keeps its highest.
+TEST_F(ScoreTableTest, TheTableKeepsItsHighestScores) {
+  const std::int32_t saved = MaxScores;
+  MaxScores = 5;
+  for (std::int32_t score : {40, 10, 50, 30, 20}) Call("addScore", {u"P" + IntToStr(score), score});
+  Call("addScore", {u"Low", std::int32_t{10}});  // equal to the lowest of a full table
+  Call("addScore", {u"Tie", std::int32_t{30}});
+  Call("addScore", {u"Top", std::int32_t{60}});
+  EXPECT_EQ(Entries(*table), (Lines{u"Top=60", u"P50=50", u"P40=40", u"P30=30", u"Tie=30"}));
+
+  files->Put("game.score", Cipher(u"A=1\r\nB=7\r\nC=3\r\nD=9\r\nE=5\r\nF=8\r\nG=2\r\n"));
+  ScoreTable* loaded = NewTable();
+  loaded->Load();
+  EXPECT_EQ(Entries(*loaded), (Lines{u"D=9", u"F=8", u"B=7", u"E=5", u"C=3"}));
+  loaded->Store();
+  EXPECT_EQ(Decipher(files->Bytes("game.score").value_or("")), u"D=9\r\nF=8\r\nB=7\r\nE=5\r\nC=3\r\n");
+  MaxScores = saved;
+
+  // The default holds what a high-score table shows; an applet adding a
+  // score every frame stays within it.
+  ScoreTable* busy = NewTable();
+  for (std::int32_t i = 0; i < 5000; ++i) busy->AddScore(u"frame", (i * 7919) % 5000);
+  ASSERT_EQ(busy->ScoreCount(), kDefaultMaxScores);
+  for (std::int32_t i = 0; i < kDefaultMaxScores; ++i) EXPECT_EQ(busy->Scores(i), 4999 - i) << i;
+  EXPECT_EQ(world.log.Lines().size(), 0u) << world.log.Text();
 }
 
 }  // namespace

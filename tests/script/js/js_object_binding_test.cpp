@@ -6,6 +6,8 @@
 
 #include <js/GCAPI.h>
 
+#include <new>
+
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
 #include "base/geometry/coord.h"
@@ -30,6 +32,9 @@ class TScriptProbe : public BaseObject {
     c.Property("fixed", [](const TScriptProbe& o) { return o.count * 2; });
     c.Property("big", &TScriptProbe::big);
     c.Property("partner", &TScriptProbe::partner);
+    // Stand in for engine code whose allocation the machine refuses.
+    c.Property("hungry", [](const TScriptProbe&) { return 0; }, [](TScriptProbe&, std::int32_t) { throw std::bad_alloc(); });
+    c.Method("exhaust", [](TScriptProbe&) { throw std::bad_alloc(); });
   }
   using BaseObject::BaseObject;
   char16_t letter = u'a';
@@ -81,6 +86,16 @@ class JsObjectBindingTest : public ::testing::Test {
   Applet* applet = nullptr;
   TJavaScriptEngine* js = nullptr;
 };
+
+// A refused allocation inside a call or an access is an error line saying
+// so, and an Error the script can catch; the script goes on.
+TEST_F(JsObjectBindingTest, OutOfMemoryInTheEngineIsAnErrorTheScriptCatches) {
+  Make(TScriptProbe::StaticClass(), u"probe");
+  const std::size_t mark = world.Mark();
+  EXPECT_TRUE(js->CallScript(u"try { probe.exhaust(); throw 'called' } catch (e) { if (!(e instanceof Error)) throw e }"));
+  EXPECT_TRUE(js->CallScript(u"try { probe.hungry = 1; throw 'set' } catch (e) { if (!(e instanceof Error)) throw e }"));
+  EXPECT_EQ(world.ErrorsSince(mark), (Lines{"Can't call exhaust: out of memory", "Can't set property hungry: out of memory"}));
+}
 
 TEST_F(JsObjectBindingTest, PropertiesReadAndWriteByKindInAnyCase) {
   auto* box = static_cast<Box*>(Make(Box::StaticClass(), u"crate"));

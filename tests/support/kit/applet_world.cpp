@@ -109,7 +109,7 @@ void TAppletWorld::FreeApplet() {
 
 std::vector<std::string> TAppletWorld::Messages() const {
   std::vector<std::string> lines;
-  const TStringList& list = engine->LogBook().LogList;
+  const TLogLines& list = engine->LogBook().LogList;
   for (int i = 0; i < list.Count(); ++i) {
     const std::string line = list.Get(i);
     lines.push_back(line.size() > 9 ? line.substr(9) : line);  // "HH:MM:SS " off

@@ -1,0 +1,7 @@
+#include "engine/core/particle_budget.h"
+
+namespace corvane {
+
+std::int32_t ParticleBudget = kDefaultParticleBudget;
+
+}  // namespace corvane

@@ -1,0 +1,153 @@
+// The engine's budgets as a user meets them: the real program, headless,
+// playing applets whose scripts and trees push against a budget.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/base/temp_dir.h"
+#include "tests/engine/shell/applet_files_kit.h"
+#include "tests/support/program_run.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kOffscreen = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "DISPLAY",
+                                             "WAYLAND_DISPLAY"};
+
+class ProgramBudgetTest : public ::testing::Test {
+ protected:
+  std::string PathOf(const std::string& name) const { return folder_ / name; }
+  void Put(const std::string& name, const std::string& bytes) const {
+    fs::create_directories(fs::path(PathOf(name)).parent_path());
+    std::ofstream(PathOf(name), std::ios::binary) << bytes;
+  }
+  test::TProgramRun Run(const std::vector<std::string>& arguments) const {
+    return test::RunProgram({.program = CORVANE_PROGRAM,
+                             .arguments = arguments,
+                             .environment = kOffscreen,
+                             .folder = folder_.Path(),
+                             .until = {}});
+  }
+  static int Count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++n;
+    return n;
+  }
+
+  test::TTempDir folder_;
+};
+
+// Emitters that each release up to their own cap every other frame, with
+// particles that live for 1000 s.
+std::string EmitterApplet(int emitters) {
+  std::string text =
+      "object game: Applet\n  width = 320\n  height = 240\n  onTick = 'tick()'\n"
+      "  object holder: Box\n    kind = okSpace\n";
+  for (int i = 0; i < emitters; ++i)
+    text += "    object e" + std::to_string(i) +
+            ": ParticleEffect\n      particleInterval = 0.0000001\n"
+            "      keys = <\n        item\n          key = 0\n        end\n"
+            "        item\n          key = 30000\n        end>\n    end\n";
+  return text + "  end\nend\n";
+}
+
+std::string EmitterScript(int emitters) {
+  return "var frames = 0;\n"
+         "function tick() {\n"
+         "  if (++frames < 8) return;\n"
+         "  var n = 0;\n"
+         "  for (var i = 0; i < " +
+         std::to_string(emitters) +
+         "; i++) n += holder.findByName('e' + i).ParticleCount();\n"
+         "  engine.log('particles out: ' + n);\n"
+         "  applet.terminate();\n"
+         "}\n";
+}
+
+// Many emitters, each within its own cap, share the applet's budget: they
+// end with the particles one emitter at its cap has, in about its memory,
+// and the budget is reported once.
+TEST_F(ProgramBudgetTest, ParticleEmittersShareTheAppletsBudget) {
+  long peakKb[2] = {};
+  const int emitters[2] = {1, 20};
+  for (int k = 0; k < 2; ++k) {
+    const std::string name = "emit" + std::to_string(emitters[k]);
+    Put(name + "/main.object", EmitterApplet(emitters[k]));
+    Put(name + "/main.js", EmitterScript(emitters[k]));
+    const test::TProgramRun run = Run({name + "/main.object", "-nostorelog"});
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(Count(run.output, "(i) particles out: 100000\n"), 1) << run.output;
+    peakKb[k] = run.peakKb;
+    const std::string reached =
+        "(e) Particle budget of 100000 reached: effects release no more particles until some end\n";
+    EXPECT_EQ(Count(run.output, reached), emitters[k] > 1 ? 1 : 0) << run.output;
+  }
+  // 100,000 particles more would show as well over 10 MB.
+  EXPECT_LT(peakKb[1], peakKb[0] + 32 * 1024) << peakKb[0] << " KiB against " << peakKb[1] << " KiB";
+
+  // The user sets the budget; a value that is none is reported and left.
+  const test::TProgramRun run = Run({"emit20/main.object", "-nostorelog", "-maxparticles=500", "-maxparticles=lots"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(Count(run.output, "(i) particles out: 500\n"), 1) << run.output;
+  EXPECT_EQ(Count(run.output, "(e) Switch -maxparticles=lots ignored: it takes a whole number from 0 to 2147483647\n"),
+            1)
+      << run.output;
+}
+
+// A handler that fails every frame writes its error line into the log file
+// once, then how often it came again; standard output gets every one.
+TEST_F(ProgramBudgetTest, AHandlerFailingEveryFrameDoesNotFillTheLogFile) {
+  Put("fail/main.object", "object game: Applet\n  width = 320\n  height = 240\n  onTick = 'tick()'\nend\n");
+  Put("fail/main.js",
+      "var frames = 0;\n"
+      "function tick() {\n"
+      "  if (++frames == 300) { applet.terminate(); return; }\n"
+      "  noSuchFunction();\n"
+      "}\n");
+  const test::TProgramRun run = Run({"fail/main.object"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  const std::string error = "(e) main.js(4:2) noSuchFunction is not defined";
+  EXPECT_EQ(Count(run.output, error), 299) << run.output;
+  std::ifstream file(PathOf("fail/main.log"), std::ios::binary);
+  const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(Count(log, error), 1) << log;
+  EXPECT_EQ(Count(log, "(i) Last line repeated 298 more times\r\n"), 1) << log;
+  EXPECT_NE(log.find("(i) Objects destroyed\r\n"), std::string::npos) << log;
+}
+
+// The user's switches for the log file and the score table: the file stops
+// at its size with one line saying so, the table keeps its highest scores.
+TEST_F(ProgramBudgetTest, TheLogAndScoreSwitchesSetTheirBudgets) {
+  Put("big/main.object", "object game: Applet\n  width = 320\n  height = 240\n  onLoad = 'start()'\nend\n");
+  Put("big/main.js",
+      "function start() {\n"
+      "  var text = 'x';\n"
+      "  while (text.length < 10000) text = text + text;\n"
+      "  for (var i = 0; i < 200; i++) engine.log(i + ' ' + text);\n"
+      "  for (var s = 1; s <= 10; s++) scoreTable.addScore('p' + s, s);\n"
+      "  applet.terminate();\n"
+      "}\n");
+  const test::TProgramRun run = Run({"big/main.object", "-maxlogsize=1", "-maxscores=3"});
+  ASSERT_EQ(run.status, 0) << run.output.substr(0, 4000);
+  const std::string limit = "(e) Log file big/main.log reached its limit of 1 MB for this run: "
+                            "later lines are not written to it";
+  EXPECT_EQ(Count(run.output, limit + "\n"), 1);
+  EXPECT_EQ(Count(run.output, " 199 xxxx"), 1);
+  std::ifstream file(PathOf("big/main.log"), std::ios::binary);
+  const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_LE(log.size(), std::size_t{1} << 20 | 4096);
+  EXPECT_EQ(Count(log, limit + "\r\n"), 1);
+  EXPECT_EQ(Count(log, " 199 xxxx"), 0);
+  std::ifstream scores(PathOf("big/main.score"), std::ios::binary);
+  const std::string ciphered((std::istreambuf_iterator<char>(scores)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(test::Decipher(ciphered), u"p10=10\r\np9=9\r\np8=8\r\n");
+}
+
+}  // namespace
+}  // namespace corvane
