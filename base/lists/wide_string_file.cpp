@@ -23,9 +23,18 @@ std::optional<std::int64_t> BoundedRest(TStream& stream) {
   return bytes;
 }
 
-std::u16string ToText(const std::vector<std::uint16_t>& units, std::int64_t count) {
+// The text of the units read; nothing (reported) when it holds more lines
+// than a list may load.
+std::optional<std::u16string> ToText(const std::vector<std::uint16_t>& units, std::int64_t count) {
   std::u16string text(static_cast<std::size_t>(count), u'\0');
   std::copy_n(units.begin(), count, text.begin());
+  std::int64_t lines = 0;
+  ForEachWideLine(text, [&](std::u16string_view) { ++lines; });
+  if (lines > kMaxWideTextLines) {
+    EngineError(u"String list text has too many lines (" + IntToStr(lines) + u", the limit is " +
+                IntToStr(kMaxWideTextLines) + u")");
+    return std::nullopt;
+  }
   return text;
 }
 
