@@ -13,6 +13,7 @@
 #include "engine/shell/engine.h"
 #include "engine/shell/engine_log.h"
 #include "platform/platform.h"
+#include "platform/sound_limits.h"
 #include "resources/ext_res_man.h"
 #include "resources/resource_paths.h"
 #include "resources/vfs_res_man.h"
@@ -89,6 +90,7 @@ void SomeEngine::ReadCommandLine() {
       else if (argument == "-storelog") StoreLog = true;
       else if (argument == "-nostorelog") StoreLog = false;
       else if (argument == "-fixedstep") SetFixedStep(true);
+      else ReadSoundLimitSwitch(argument);
     } else {
       // The last path wins; an empty argument clears one given before it.
       path = argument;

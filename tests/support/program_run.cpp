@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,9 +75,10 @@ TProgramRun RunProgram(const TProgramLaunch& launch) {
   bool signalled = launch.until.empty();
   int status = 0;
   pid_t done = 0;
+  struct rusage usage {};
   for (int i = 0; i < launch.polls && done == 0; ++i) {
     poll(nullptr, 0, 50);
-    done = waitpid(pid, &status, WNOHANG);
+    done = wait4(pid, &status, WNOHANG, &usage);
     if (done == 0 && !signalled && OutputOf(outputPath).find(launch.until) != std::string::npos) {
       kill(pid, SIGTERM);
       signalled = true;
@@ -91,6 +93,7 @@ TProgramRun RunProgram(const TProgramLaunch& launch) {
   } else {
     ADD_FAILURE() << "the program ended by signal " << WTERMSIG(status) << ": " << described;
   }
+  run.peakBytes = static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
   run.output = OutputOf(outputPath);
   EXPECT_TRUE(signalled) << "never saw '" << launch.until << "'";
   return run;

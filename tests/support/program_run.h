@@ -2,6 +2,7 @@
 // with the environment changed as asked, its output gathered in a file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,9 @@ namespace corvane::test {
 struct TProgramRun {
   int status = -1;  // the exit status; -1 when the program did not exit by itself
   std::string output;
+  // The program's own peak resident memory (its ru_maxrss); 0 when it
+  // did not end by itself.
+  std::int64_t peakBytes = 0;
 };
 
 struct TProgramLaunch {
