@@ -43,6 +43,13 @@ class TScopedSoundLimits {
   TSoundFileLimits saved_;
 };
 
+// The library's handle of a loaded sound or music; 0 for none.
+std::uintptr_t HandleOf(TSomePersistent* loaded) {
+  if (auto* music = dynamic_cast<TMusic*>(loaded)) return music->Handle;
+  auto* sound = dynamic_cast<TSound*>(loaded);
+  return sound ? sound->Handle : 0;
+}
+
 std::string TooLarge(const std::string& what, const std::string& name, std::size_t size, std::int64_t limit,
                      const std::string& limitSwitch) {
   return "(e) Can't load " + what + " " + name + ": its " + std::to_string(size) + " bytes pass the limit of " +
@@ -70,24 +77,18 @@ TEST_F(BassEngineTest, FilesReadWholeLoadUpToTheirLimitAndAByteMoreIsRefusedWith
     for (const std::int64_t limit : {size, size - 1}) {
       TScopedSoundLimits limits(c.music ? size : limit, c.music ? limit : size);
       log.Clear();
-      std::uintptr_t handle = 0;
-      if (c.music) {
-        TMusic* music = LoadMusic(c.name, c.bytes);
-        ASSERT_NE(music, nullptr);
-        handle = music->Handle;
-        if (handle != 0) {
-          Engine().PlayMusic(music);
-          EXPECT_GT(Peak(Render(4410)), 0.01f);
-          Engine().StopMusic(music);
-        }
-      } else {
-        TSound* loaded = LoadSound(c.name, c.bytes);
-        ASSERT_NE(loaded, nullptr);
-        handle = loaded->Handle;
-        if (handle != 0) {
-          Engine().PlaySound(loaded);
-          EXPECT_GT(Peak(Render(4410)), 0.01f);
-        }
+      TSomePersistent* loaded = c.music ? static_cast<TSomePersistent*>(LoadMusic(c.name, c.bytes))
+                                        : static_cast<TSomePersistent*>(LoadSound(c.name, c.bytes));
+      ASSERT_NE(loaded, nullptr);
+      const std::uintptr_t handle = HandleOf(loaded);
+      if (handle != 0) {
+        auto* music = dynamic_cast<TMusic*>(loaded);
+        auto* sound = dynamic_cast<TSound*>(loaded);
+        if (music) Engine().PlayMusic(music);
+        else Engine().PlaySound(sound);
+        EXPECT_GT(Peak(Render(4410)), 0.01f);
+        if (music) Engine().StopMusic(music);
+        else Engine().StopSound(sound);
       }
       if (limit == size) {
         EXPECT_NE(handle, 0u) << log.Text();
@@ -136,7 +137,7 @@ TEST_F(BassEngineTest, RunningOutOfMemoryAnywhereInALoadIsALineAndNothingEscapes
       ++failures;
       // Nothing and the line; or a silent record and the line of what
       // failed in it; or (where a failure has a way round) a record that plays.
-      const auto handle = !loaded ? 0 : music ? static_cast<TMusic*>(loaded)->Handle : static_cast<TSound*>(loaded)->Handle;
+      const std::uintptr_t handle = HandleOf(loaded);
       if (!loaded) {
         EXPECT_EQ(log.Lines(), std::vector<std::string>{"(e) Out of memory loading " +
                                                         std::string(music ? "music " : "sound ") + name});
