@@ -189,8 +189,8 @@ bool TStrings::LoadFromStream(TStream& stream, std::int64_t maxBytes) {
     if (got <= 0) break;
     text.append(buffer, static_cast<std::size_t>(got));
   }
-  const auto* file = dynamic_cast<const TFileStream*>(&stream);
-  const std::u16string in = file ? u" in " + Utf8ToUtf16(file->Path()) : u"";
+  const std::string path = FilePathOf(stream);
+  const std::u16string in = path.empty() ? u"" : u" in " + Utf8ToUtf16(path);
   if (static_cast<std::int64_t>(text.size()) > maxBytes) {
     EngineError(u"Text too large for a list (more than " + IntToStr(maxBytes) + u" bytes)" + in);
     return false;

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/lists/wide_string_list.h"
+#include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "tests/base/list_items.h"
 #include "tests/base/temp_dir.h"
@@ -114,7 +116,17 @@ TEST(WideStringFile, TextsOfTooManyLinesAreRefusedAndTheListKept) {
     EXPECT_EQ(list.Count(), over ? 1 : kMaxWideTextLines);
   }
   EXPECT_EQ(log.CountError("String list text has too many lines (1048577, the limit is 1048576)"), 2) << log.Text();
-  EXPECT_EQ(log.ErrorCount(), 2);
+  // From a file, the line names it.
+  test::TTempDir dir;
+  const std::string path = dir.File("lines.txt");
+  {
+    std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate);
+    ASSERT_TRUE(file && WriteMarkedWideText(*file, text) && file->Close());
+  }
+  EXPECT_FALSE(list.LoadFromFile(path));
+  EXPECT_EQ(log.CountError("String list text has too many lines (1048577, the limit is 1048576) in " + path), 1)
+      << log.Text();
+  EXPECT_EQ(log.ErrorCount(), 3);
 }
 
 TEST(WideStringFile, FilesAreReplacedWholeAndMissingFilesLoadNothing) {
