@@ -211,14 +211,14 @@ TProgramRun Play(const TTempDir& folder, const std::string& applet, std::vector<
 }
 
 // The real program plays music far larger than the limits from its own
-// file without its size in memory: a WAV of 1.5 GB (streamed by its name,
+// file without its size in memory: a WAV of 3 GB (streamed by its name,
 // decoded by its content). The limits come from the command line, where a
 // bad value is reported and changes nothing; a sound over its limit is
 // refused with a line.
 TEST(SoundFileLimitsProgram, LongMusicPlaysFromItsFileWithoutItsSizeInMemory) {
   TTempDir folder;
   WriteApplet(folder / "game", "long.ogg");
-  constexpr std::int64_t kFrames = 375'000'000;  // 1.5 GB of 16-bit stereo, over two hours
+  constexpr std::int64_t kFrames = 750'000'000;  // 3 GB of 16-bit stereo, over four hours
   WriteLongWav(folder / "game/long.ogg", kFrames);
   const auto size = static_cast<std::int64_t>(std::filesystem::file_size(folder / "game/long.ogg"));
   ASSERT_GT(size, 4 * kFrames);
