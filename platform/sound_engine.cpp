@@ -1,8 +1,11 @@
 #include "platform/sound_engine.h"
 
 #include <algorithm>
+#include <new>
 
 #include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 
@@ -36,10 +39,29 @@ void TSoundEngine::BeforeDestruction() {
   TSomePersistent::BeforeDestruction();
 }
 
+namespace {
+
+// A load that ran out of memory is reported and loads nothing; what the
+// load had made is freed as the exception unwinds.
+template <class F>
+auto LoadOrReport(const char* what, const std::string& fileName, F&& load) -> decltype(load()) {
+  try {
+    return load();
+  } catch (const std::bad_alloc&) {
+    EngineError(u"Out of memory loading " + Utf8ToUtf16(what) + u" " + Utf8ToUtf16(fileName));
+    return nullptr;
+  }
+}
+
+}  // namespace
+
 TSound* TSoundEngine::LoadSound(TResourceMan* resMan, const std::string& fileName) {
-  TSound* sound = OpenSound(resMan, fileName);
-  if (sound) sounds_.push_back(sound);
-  return sound;
+  return LoadOrReport("sound", fileName, [&] {
+    sounds_.reserve(sounds_.size() + 1);  // no allocation once the library holds the sample
+    TSound* sound = OpenSound(resMan, fileName);
+    if (sound) sounds_.push_back(sound);
+    return sound;
+  });
 }
 
 void TSoundEngine::DestroySound(TSound*& sound) {
@@ -52,9 +74,12 @@ void TSoundEngine::DestroySound(TSound*& sound) {
 }
 
 TMusic* TSoundEngine::LoadMusic(TResourceMan* resMan, const std::string& fileName) {
-  TMusic* music = OpenMusic(resMan, fileName);
-  if (music) musics_.push_back(music);
-  return music;
+  return LoadOrReport("music", fileName, [&] {
+    musics_.reserve(musics_.size() + 1);
+    TMusic* music = OpenMusic(resMan, fileName);
+    if (music) musics_.push_back(music);
+    return music;
+  });
 }
 
 void TSoundEngine::DestroyMusic(TMusic*& music) {

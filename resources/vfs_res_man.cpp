@@ -11,6 +11,7 @@
 #include "resources/container/container_dates.h"
 #include "resources/container/container_file_stream.h"
 #include "resources/container/container_file_system.h"
+#include "resources/container/detached_container_file.h"
 #include "resources/resource_paths.h"
 
 namespace corvane {
@@ -42,6 +43,7 @@ void TVirtualFileSystemResMan::AfterConstruction() {
     EngineError(u"Can't open " + Utf8ToUtf16(path) + u": " + Utf8ToUtf16(reason));
     return;
   }
+  containerPath_ = path;
   fileSystem_ = TFileSystem::CreateOpen(*file_, WriteMode ? vfsCreate : vfsRead);
   SetActive(fileSystem_ && fileSystem_->Root());
 }
@@ -63,6 +65,7 @@ TVirtualFileSystemResMan* TVirtualFileSystemResMan::CreateEmpty(const std::strin
     EngineError(u"Can't create " + Utf8ToUtf16(path) + u": " + Utf8ToUtf16(reason));
     return man;
   }
+  man->containerPath_ = path;
   man->fileSystem_ = TFileSystem::CreateEmpty(*man->file_, true, true);
   man->SetActive(man->fileSystem_ && man->fileSystem_->Root());
   return man;
@@ -109,6 +112,11 @@ std::unique_ptr<TStream> TVirtualFileSystemResMan::CreateStream(const std::strin
   auto stream = std::make_unique<TFileSystemStream>(*fileSystem_, ToVFSPath(name), vfsMode);
   if (!stream->File()) return nullptr;
   return stream;
+}
+
+std::unique_ptr<TStream> TVirtualFileSystemResMan::CreateDetachedStream(const std::string& name) {
+  if (!fileSystem_ || containerPath_.empty() || !IsRelative(name)) return nullptr;
+  return TDetachedContainerFile::Open(*fileSystem_, containerPath_, ToVFSPath(name));
 }
 
 std::int32_t TVirtualFileSystemResMan::FileDate(const std::string& name) {

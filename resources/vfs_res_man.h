@@ -44,6 +44,11 @@ class TVirtualFileSystemResMan : public TResourceMan {
   static TVirtualFileSystemResMan* CreateFromStream(std::unique_ptr<TStream> stream, std::uint16_t mode);
 
   std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override;
+  // The file for reading through a handle of its own, which another
+  // thread may read while this manager serves the main thread (see
+  // TDetachedContainerFile); nullptr when there is no such file or the
+  // container was not opened from a file of its own.
+  std::unique_ptr<TStream> CreateDetachedStream(const std::string& name);
   bool StreamExists(const std::string& name) override;
   std::int32_t FileDate(const std::string& name) override;
 
@@ -63,6 +68,7 @@ class TVirtualFileSystemResMan : public TResourceMan {
   void ListDir(const std::string& path, std::vector<const void*>& visited);
 
   bool openOnStart_ = true;
+  std::string containerPath_;  // of file_, when opened from a path
   std::unique_ptr<TFileStream> file_;
   std::unique_ptr<TStream> ownedStream_;
   std::unique_ptr<TFileSystem> fileSystem_;

@@ -10,6 +10,7 @@
 #include "base/streams/file_stream.h"
 #include "base/streams/stream.h"
 #include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 
 namespace corvane {
@@ -20,6 +21,23 @@ CORVANE_IMPLEMENT_CLASS(TStringList)
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Calls line(view) for every line of the text: CR, LF and CR LF end a
+// line, and a text that ends with a break has no empty last line.
+template <class F>
+void ForEachLine(std::string_view text, F&& line) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      line(text.substr(pos));
+      break;
+    }
+    line(text.substr(pos, end - pos));
+    pos = end + 1;
+    if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+  }
+}
 
 void SortedListError() { EngineError(u"Operation not allowed on sorted list"); }
 
@@ -128,17 +146,7 @@ std::string TStrings::Text() const {
 void TStrings::SetText(std::string_view text) {
   BeginUpdate();
   Clear();
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) {
-      Add(std::string(text.substr(pos)));
-      break;
-    }
-    Add(std::string(text.substr(pos, end - pos)));
-    pos = end + 1;
-    if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
-  }
+  ForEachLine(text, [this](std::string_view line) { Add(std::string(line)); });
   EndUpdate();
 }
 
@@ -170,21 +178,36 @@ void TStrings::SplitDelimited(std::string_view text, char delimiter, char quoteC
   EndUpdate();
 }
 
-void TStrings::LoadFromStream(TStream& stream) {
+bool TStrings::LoadFromStream(TStream& stream, std::int64_t maxBytes) {
   // Read to the end rather than trusting Size(): what the stream really
-  // delivers is what becomes the text.
+  // delivers is what becomes the text, up to one byte past the limit.
   std::string text;
   char buffer[64 * 1024];
   for (;;) {
-    const std::int64_t got = stream.Read(buffer, sizeof buffer);
+    const auto room = static_cast<std::int64_t>(sizeof buffer);
+    const std::int64_t got = stream.Read(buffer, std::min(room, maxBytes + 1 - static_cast<std::int64_t>(text.size())));
     if (got <= 0) break;
     text.append(buffer, static_cast<std::size_t>(got));
   }
+  const std::string path = FilePathOf(stream);
+  const std::u16string in = path.empty() ? u"" : u" in " + Utf8ToUtf16(path);
+  if (static_cast<std::int64_t>(text.size()) > maxBytes) {
+    EngineError(u"Text too large for a list (more than " + IntToStr(maxBytes) + u" bytes)" + in);
+    return false;
+  }
   std::string_view view(text);
   if (view.starts_with(kUtf8Bom)) view.remove_prefix(kUtf8Bom.size());
+  std::int64_t lines = 0;
+  ForEachLine(view, [&](std::string_view) { ++lines; });
+  if (lines > kMaxStringListLines) {
+    EngineError(u"Text of too many lines for a list (" + IntToStr(lines) + u", the limit is " +
+                IntToStr(kMaxStringListLines) + u")" + in);
+    return false;
+  }
   BeginUpdate();
   SetText(view);
   EndUpdate();
+  return true;
 }
 
 bool TStrings::SaveToStream(TStream& stream) const {
@@ -204,8 +227,7 @@ bool TStrings::LoadFromFile(const std::string& path) {
     EngineError(Utf8ToUtf16("Cannot open file \"" + path + "\". " + error));
     return false;
   }
-  LoadFromStream(*file);
-  return true;
+  return LoadFromStream(*file);
 }
 
 bool TStrings::SaveToFile(const std::string& path) const {

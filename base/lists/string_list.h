@@ -21,6 +21,11 @@ class TStream;
 
 enum TDuplicates : std::uint8_t { dupIgnore, dupAccept, dupError };
 
+// The most text a list reads from a stream: every line costs an item
+// (some 40 bytes) however short, so lines are bounded as well as bytes.
+inline constexpr std::int64_t kMaxStringListBytes = std::int64_t{16} << 20;
+inline constexpr std::int64_t kMaxStringListLines = std::int64_t{1} << 20;
+
 class TStrings : public TPersistent {
   CORVANE_CLASS(TStrings, TPersistent)
   TStrings() = default;
@@ -96,12 +101,14 @@ class TStrings : public TPersistent {
   void SetCommaText(std::string_view text);
 
   // The rest of the stream as text, split into lines (a leading UTF-8
-  // byte-order mark is dropped).
-  void LoadFromStream(TStream& stream);
+  // byte-order mark is dropped). A text of more than maxBytes bytes or
+  // kMaxStringListLines lines is reported and read as nothing: false, the
+  // list as it was.
+  bool LoadFromStream(TStream& stream, std::int64_t maxBytes = kMaxStringListBytes);
   // Every line followed by "\n"; false when the stream took less.
   bool SaveToStream(TStream& stream) const;
-  // False, with an error line, when the file cannot be read; the list then
-  // stays as it was.
+  // False, with an error line, when the file cannot be read (or holds too
+  // much text); the list then stays as it was.
   bool LoadFromFile(const std::string& path);
   // Replaces the file whole or leaves it untouched; false, with an error
   // line, when it was not replaced.

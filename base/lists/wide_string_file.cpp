@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/streams/file_stream.h"
 #include "base/streams/stream.h"
 #include "base/streams/stream_helpers.h"
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 
@@ -14,18 +16,34 @@ namespace {
 
 // The bytes from the position to the end, or nothing (reported) when they
 // are more than a list may load.
+// " in <path>" for a file's stream, else nothing.
+std::u16string InFile(const TStream& stream) {
+  const std::string path = FilePathOf(stream);
+  return path.empty() ? u"" : u" in " + Utf8ToUtf16(path);
+}
+
 std::optional<std::int64_t> BoundedRest(TStream& stream) {
   const std::int64_t bytes = stream.Remaining();
   if (bytes > kMaxWideTextBytes) {
-    EngineError(u"String list text too large (" + IntToStr(bytes) + u" bytes)");
+    EngineError(u"String list text too large (" + IntToStr(bytes) + u" bytes)" + InFile(stream));
     return std::nullopt;
   }
   return bytes;
 }
 
-std::u16string ToText(const std::vector<std::uint16_t>& units, std::int64_t count) {
+// The text of the units read; nothing (reported) when it holds more lines
+// than a list may load.
+std::optional<std::u16string> ToText(const TStream& stream, const std::vector<std::uint16_t>& units,
+                                     std::int64_t count) {
   std::u16string text(static_cast<std::size_t>(count), u'\0');
   std::copy_n(units.begin(), count, text.begin());
+  std::int64_t lines = 0;
+  ForEachWideLine(text, [&](std::u16string_view) { ++lines; });
+  if (lines > kMaxWideTextLines) {
+    EngineError(u"String list text has too many lines (" + IntToStr(lines) + u", the limit is " +
+                IntToStr(kMaxWideTextLines) + u")" + InFile(stream));
+    return std::nullopt;
+  }
   return text;
 }
 
@@ -49,7 +67,7 @@ std::optional<std::u16string> ReadMarkedWideText(TStream& stream) {
   std::vector<std::uint16_t> units(static_cast<std::size_t>((*bytes - 2) / 2));
   const std::int64_t got = std::max<std::int64_t>(0, stream.Read(units.data(), static_cast<std::int64_t>(units.size()) * 2)) / 2;
   if (mark == kSwappedByteOrderMark) ReverseByteOrderInWords(units.data(), static_cast<std::int32_t>(got));
-  return ToText(units, got);
+  return ToText(stream, units, got);
 }
 
 bool WriteCipheredWideText(TStream& stream, std::u16string_view text) {
@@ -66,7 +84,7 @@ std::optional<std::u16string> ReadCipheredWideText(TStream& stream) {
   const std::int64_t got =
       std::max<std::int64_t>(0, ReadWordBuf(stream, units.data(), static_cast<std::int64_t>(units.size()))) / 2;
   for (std::int64_t i = 0; i < got; ++i) units[static_cast<std::size_t>(i)] ^= kWideTextCipherKey;
-  return ToText(units, got);
+  return ToText(stream, units, got);
 }
 
 }  // namespace corvane

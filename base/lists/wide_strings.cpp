@@ -21,11 +21,6 @@ void WideListIndexError() { EngineError(u"list index error"); }
 
 namespace {
 
-// Where a line of the text form ends; a NUL ends the whole text.
-bool IsLineBreak(char16_t c) {
-  return c == 0 || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r' || c == u'\u2028' || c == u'\u2029';
-}
-
 bool IsStringTag(TValueType tag) {
   return tag == vaString || tag == vaLString || tag == vaWString || tag == vaUTF8String;
 }
@@ -213,15 +208,7 @@ std::u16string TWideStrings::GetTextStr() const {
 void TWideStrings::SetTextStr(std::u16string_view text) {
   TUpdateScope update(*this);
   Clear();
-  const std::size_t n = text.size();
-  std::size_t p = 0;
-  while (p < n && text[p] != 0) {
-    const std::size_t start = p;
-    while (p < n && !IsLineBreak(text[p])) ++p;
-    Add(std::u16string(text.substr(start, p - start)));
-    if (p >= n || text[p] == 0) break;
-    p += text[p] == u'\r' && p + 1 < n && text[p + 1] == u'\n' ? 2 : 1;
-  }
+  ForEachWideLine(text, [this](std::u16string_view line) { Add(std::u16string(line)); });
 }
 
 void TWideStrings::SetText(const char16_t* text) {

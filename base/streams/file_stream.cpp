@@ -276,4 +276,9 @@ bool SaveFileAtomicallyOrReport(const std::string& path, const std::function<boo
   return false;
 }
 
+std::string FilePathOf(const TStream& stream) {
+  const auto* file = dynamic_cast<const TFileStream*>(&stream);
+  return file ? file->Path() : std::string();
+}
+
 }  // namespace corvane

@@ -88,6 +88,10 @@ class TFileStream : public TStream {
   std::string error_;
 };
 
+// The path of the stream's file, for messages; empty when the stream is
+// no file.
+std::string FilePathOf(const TStream& stream);
+
 // Replaces the file whole or not at all: writes through a create-mode
 // stream and commits only when write reports success. False (reason in
 // *error) when the file was left as it was.

@@ -19,6 +19,7 @@
 #include "engine/shell/engine_log.h"
 #include "engine/shell/score_table.h"
 #include "platform/platform.h"
+#include "platform/sound_limits.h"
 #include "resources/ext_res_man.h"
 #include "resources/resource_paths.h"
 #include "resources/vfs_res_man.h"
@@ -111,7 +112,7 @@ void SomeEngine::ReadCommandLine() {
       else if (argument == "-nostorelog") StoreLog = false;
       else if (argument == "-fixedstep") SetFixedStep(true);
       else if (argument.rfind("-scriptheap=", 0) == 0) SetScriptHeap(argument.substr(12));
-      else ReadBudgetSwitches(argument);
+      else if (!ReadSoundLimitSwitch(argument)) ReadBudgetSwitches(argument);
     } else {
       // The last path wins; an empty argument clears one given before it.
       path = argument;

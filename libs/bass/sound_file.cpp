@@ -1,6 +1,7 @@
 #include "libs/bass/sound_file.h"
 
 #include <algorithm>
+#include <new>
 
 #include "libs/bass/frame_mix.h"
 
@@ -16,7 +17,12 @@ std::unique_ptr<SoundFile> SoundFile::Open(SF_VIRTUAL_IO& io, void* user) {
   SF_INFO info{};
   SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, user);
   if (!file) return nullptr;
-  std::unique_ptr<SoundFile> opened(new SoundFile(file, info));
+  // The handle is closed however the rest goes, a failed allocation included.
+  std::unique_ptr<SoundFile> opened(new (std::nothrow) SoundFile(file, info));
+  if (!opened) {
+    sf_close(file);
+    return nullptr;
+  }
   if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate < 1 ||
       static_cast<std::uint32_t>(info.samplerate) > kMaxRate)
     return nullptr;

@@ -6,6 +6,7 @@
 
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
+#include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/system/log_target.h"
@@ -13,6 +14,8 @@
 #include "base/text/text_convert.h"
 #include "platform/bass/bass_binding.h"
 #include "platform/bass/bass_file_proc.h"
+#include "platform/sound_limits.h"
+#include "resources/vfs_res_man.h"
 
 namespace corvane {
 
@@ -31,20 +34,49 @@ constexpr std::uint32_t kMixRate = 44100;
 // How many playbacks of one sample may sound at once.
 constexpr std::uint32_t kSamplePlaybacks = 6;
 
-// The whole file in memory; nullptr when it does not open.
-std::unique_ptr<TMemoryStream> ReadWhole(TResourceMan* resMan, const std::string& fileName) {
-  if (!resMan) return nullptr;
-  std::unique_ptr<TStream> file = resMan->CreateStream(fileName, 0);
-  if (!file) return nullptr;
+// The file as the resource manager opens it; nullptr when it does not.
+std::unique_ptr<TStream> OpenFile(TResourceMan* resMan, const std::string& fileName) {
+  return resMan ? resMan->CreateStream(fileName, 0) : nullptr;
+}
+
+// The file's bytes in memory when there are no more than limit, which is
+// also what the library's 32-bit lengths take; else nullptr and a line
+// naming the file and the switch that sets the limit. A file that delivers
+// less than its size is decoded as far as it came.
+std::unique_ptr<TMemoryStream> ReadWithin(TStream& file, std::int64_t limit, const char* what,
+                                          const char* limitSwitch, const std::string& fileName) {
+  const std::int64_t size = file.Size();
+  const std::u16string named = Utf8ToUtf16(what) + u" " + Utf8ToUtf16(fileName);
+  if (size > limit || size > static_cast<std::int64_t>(std::numeric_limits<std::uint32_t>::max())) {
+    EngineError(u"Can't load " + named + u": its " + IntToStr(size) + u" bytes pass the limit of " +
+                IntToStr(limit) + u" (" + Utf8ToUtf16(limitSwitch) + u")");
+    return nullptr;
+  }
   auto memory = std::make_unique<TMemoryStream>();
-  // A file that delivers less than its size is decoded as far as it came.
-  memory->LoadFromStream(*file);
+  if (!memory->SetSize(size)) {
+    EngineError(u"Can't load " + named + u": no memory for its " + IntToStr(size) + u" bytes");
+    return nullptr;
+  }
+  std::int64_t got = 0;
+  while (got < size) {
+    const std::int64_t n = file.Read(static_cast<char*>(memory->Memory()) + got, size - got);
+    if (n <= 0) break;
+    got += n;
+  }
+  memory->SetSize(got);
   return memory;
 }
 
-// The library takes 32-bit lengths; a larger file does not load.
-bool FitsLength(TMemoryStream& memory) {
-  return memory.Size() <= static_cast<std::int64_t>(std::numeric_limits<std::uint32_t>::max());
+// The opened file as a stream that the mixing thread may read while the
+// main thread goes on, when there is one: a file of its own, or a
+// container's file read through a handle of its own. (A container's own
+// streams share its file and position with every other read of the
+// applet.) nullptr otherwise.
+std::unique_ptr<TStream> DetachedSource(TResourceMan* resMan, std::unique_ptr<TStream>& file,
+                                        const std::string& fileName) {
+  if (dynamic_cast<TFileStream*>(file.get())) return std::move(file);
+  if (auto* container = dynamic_cast<TVirtualFileSystemResMan*>(resMan)) return container->CreateDetachedStream(fileName);
+  return nullptr;
 }
 
 void DecodeError(const char* what, const std::string& fileName) {
@@ -183,17 +215,21 @@ void TSoundEngineBass::StopMusic(TMusic* music) {
 
 TSound* TSoundEngineBass::OpenSound(TResourceMan* resMan, const std::string& fileName) {
   if (!enabled_) return nullptr;
-  std::unique_ptr<TMemoryStream> memory = ReadWhole(resMan, fileName);
-  if (!memory) return nullptr;
-  auto* sound = Create<TSound>(TCreateContext(Owner()));
-  if (FitsLength(*memory))
-    sound->Handle = BASS_SampleLoad(BASS_TRUE, memory->Memory(), 0, static_cast<std::uint32_t>(memory->Size()),
-                                    kSamplePlaybacks, 0);
+  std::unique_ptr<TStream> file = OpenFile(resMan, fileName);
+  if (!file) return nullptr;
+  TOwned<TSound> sound(Create<TSound>(TCreateContext(Owner())));
+  // Too large a file keeps a silent record, as an undecodable one does.
+  std::unique_ptr<TMemoryStream> memory =
+      ReadWithin(*file, SoundFileLimits.SoundBytes, "sound", "-soundmb", fileName);
+  file.reset();
+  if (!memory) return sound.release();
+  sound->Handle = BASS_SampleLoad(BASS_TRUE, memory->Memory(), 0, static_cast<std::uint32_t>(memory->Size()),
+                                  kSamplePlaybacks, 0);
   if (sound->Handle != 0)
     sound->Channel = BASS_SampleGetChannel(static_cast<BassHandle>(sound->Handle), BASS_FALSE);
   else
     DecodeError("sound", fileName);  // the record stays, silent
-  return sound;
+  return sound.release();
 }
 
 void TSoundEngineBass::CloseSound(TSound& sound) {
@@ -205,26 +241,33 @@ void TSoundEngineBass::CloseSound(TSound& sound) {
 
 TMusic* TSoundEngineBass::OpenMusic(TResourceMan* resMan, const std::string& fileName) {
   if (!enabled_) return nullptr;
-  // Even a streamed piece is read whole first: the mixing thread then reads
-  // memory of its own, never the applet's file (a container shares its file
-  // with the main thread's reads).
-  std::unique_ptr<TMemoryStream> memory = ReadWhole(resMan, fileName);
-  if (!memory) return nullptr;
-  auto* music = Create<TMusic>(TCreateContext(Owner()));
-  if (IsStreamedMusic(fileName)) {
-    TMemoryStream* source = memory.release();
-    music->Handle = BASS_StreamCreateFileUser(BASS_FALSE, BASS_SAMPLE_LOOP, &BassFileUserProc, source);
+  std::unique_ptr<TStream> file = OpenFile(resMan, fileName);
+  if (!file) return nullptr;
+  TOwned<TMusic> music(Create<TMusic>(TCreateContext(Owner())));
+  const bool streamed = IsStreamedMusic(fileName);
+  // A streamed piece is read in place on the mixing thread when it can be
+  // read apart from the main thread; otherwise it is read whole first, so
+  // that the mixing thread reads memory of its own. Modules load whole.
+  std::unique_ptr<TStream> source;
+  if (streamed) source = DetachedSource(resMan, file, fileName);
+  if (!source) source = ReadWithin(*file, SoundFileLimits.MusicBytes, "music", "-musicmb", fileName);
+  file.reset();
+  if (!source) return music.release();  // a silent record, as for undecodable music
+  if (streamed) {
+    TStream* stream = source.release();
+    music->Handle = BASS_StreamCreateFileUser(BASS_FALSE, BASS_SAMPLE_LOOP, &BassFileUserProc, stream);
     if (music->Handle != 0) {
-      music->Source = source;
+      music->Source = stream;
     } else {
-      source->Free();  // a stream that was not made never closes its source
+      stream->Free();  // a stream that was not made never closes its source
     }
-  } else if (FitsLength(*memory)) {
-    music->Handle = BASS_MusicLoad(BASS_TRUE, memory->Memory(), 0, static_cast<std::uint32_t>(memory->Size()),
+  } else {
+    auto& memory = static_cast<TMemoryStream&>(*source);
+    music->Handle = BASS_MusicLoad(BASS_TRUE, memory.Memory(), 0, static_cast<std::uint32_t>(memory.Size()),
                                    BASS_MUSIC_LOOP, 0);
   }
   if (music->Handle == 0) DecodeError("music", fileName);
-  return music;
+  return music.release();
 }
 
 void TSoundEngineBass::CloseMusic(TMusic& music) {

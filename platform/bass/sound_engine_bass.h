@@ -1,7 +1,8 @@
 // The sound engine on the run-time loaded library "bass" (libbass.so):
 // sounds are samples decoded into memory, music is streamed (".ogg",
-// ".mp3" anywhere in the lower-cased name) or loaded whole as a tracker
-// module; streams and modules loop.
+// ".mp3" anywhere in the lower-cased name) from its file on the mixing
+// thread or loaded whole as a tracker module; streams and modules loop.
+// What is read whole is bounded by SoundFileLimits (sound_limits.h).
 //
 // The first engine of the process loads the library and opens its output
 // (the default device, else the no-sound one); the last one frees the

@@ -42,6 +42,10 @@ TAnimationList ReadAnimationList(const TStrings& lines) {
   }
   // The count is only a promise: ranges are taken from the lines there are.
   for (std::int64_t i = 0; i < *count; ++i) {
+    if (list.Animations.size() == kMaxAnimationRanges) {
+      list.Cut = true;
+      break;
+    }
     const std::int64_t line = i + 2;
     std::optional<TMeshAni> range;
     if (line < lines.Count()) range = ReadRange(lines.Strings(static_cast<int>(line)));

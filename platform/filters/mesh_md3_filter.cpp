@@ -40,12 +40,20 @@ void ReadAnimations(TResourceMan& resMan, const std::string& modelName, TMesh& m
   if (!resMan.StreamExists(name)) return;
   std::unique_ptr<TStream> stream = resMan.CreateStream(name, 0);
   if (!stream) return;
+  const std::int64_t size = stream->Size();
+  if (size > kMaxAnimationListBytes) {
+    EngineError(u"Can't load animation list " + Utf8ToUtf16(name) + u": its " + IntToStr(size) +
+                u" bytes pass the limit of " + IntToStr(kMaxAnimationListBytes));
+    return;
+  }
   TStringList lines;
-  lines.LoadFromStream(*stream);
+  // No further than the limit, whatever the size said (a list that grows).
+  if (!lines.LoadFromStream(*stream, kMaxAnimationListBytes)) return;
   TAnimationList list = ReadAnimationList(lines);
+  const std::u16string kept = IntToStr(static_cast<std::int64_t>(list.Animations.size())) + u" animations kept";
   if (list.BadLine != 0)
-    EngineError(u"Animation list " + Utf8ToUtf16(name) + u" stops at line " + IntToStr(list.BadLine) + u"; " +
-                IntToStr(static_cast<std::int64_t>(list.Animations.size())) + u" animations kept");
+    EngineError(u"Animation list " + Utf8ToUtf16(name) + u" stops at line " + IntToStr(list.BadLine) + u"; " + kept);
+  if (list.Cut) EngineError(u"Animation list " + Utf8ToUtf16(name) + u" names too many animations; " + kept);
   mesh.Animations = std::move(list.Animations);
 }
 

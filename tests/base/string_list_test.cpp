@@ -30,6 +30,7 @@ class TCounted : public TObject {
 };
 
 using test::ReadFile;
+using test::WriteFile;
 
 TEST(StringList, IndexErrorsAreReportedAndLeaveTheListIntact) {
   struct Case {
@@ -296,6 +297,39 @@ TEST(StringList, FilesRoundTripAndFailuresLeaveThingsAlone) {
   EXPECT_TRUE(log.Contains("Cannot open file \"" + dir.File("missing.txt") + "\"")) << log.Text();
   EXPECT_TRUE(log.Contains("Cannot create file \"" + dir.File("no/such/folder.txt") + "\"")) << log.Text();
   EXPECT_EQ(ReadFile(path), "first\nsecond\n");
+}
+
+// Every line costs a list item however short, so a text of more lines, or
+// of more bytes, than a list takes is read as nothing: the list stays, and
+// one line says why (naming the file when there is one). Up to the limits
+// it loads.
+TEST(StringList, TextsBeyondTheLimitsAreRefusedWholeAndTheListKept) {
+  test::TTempDir dir;
+  test::TCaptureLog log;
+  const std::string breaks(static_cast<std::size_t>(kMaxStringListLines), '\n');
+  TStringList list;
+  list.Add("old");
+  TMemoryStream atLimit{std::span<const char>(breaks)};
+  EXPECT_TRUE(list.LoadFromStream(atLimit));
+  EXPECT_EQ(list.Count(), kMaxStringListLines);
+  EXPECT_EQ(log.ErrorCount(), 0);
+
+  const std::string path = dir.File("lines.txt");
+  WriteFile(path, breaks + "\r");
+  Fill(list, {"old"});
+  EXPECT_FALSE(list.LoadFromFile(path));
+  EXPECT_EQ(ItemsOf(list), (Lines{"old"}));
+  EXPECT_EQ(log.CountError("Text of too many lines for a list (1048577, the limit is 1048576) in " + path), 1)
+      << log.Text();
+
+  const std::string bytes = "line\n" + std::string(64, 'x');
+  TMemoryStream large{std::span<const char>(bytes)};
+  EXPECT_FALSE(list.LoadFromStream(large, 68));
+  EXPECT_EQ(ItemsOf(list), (Lines{"old"}));
+  EXPECT_EQ(log.CountError("Text too large for a list (more than 68 bytes)"), 1) << log.Text();
+  large.SetPosition(0);
+  EXPECT_TRUE(list.LoadFromStream(large, 69));
+  EXPECT_EQ(ItemsOf(list), (Lines{"line", std::string(64, 'x')}));
 }
 
 TEST(StringList, NestedUpdatesFireTheEventsOnce) {

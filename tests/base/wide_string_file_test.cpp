@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/lists/wide_string_list.h"
+#include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "tests/base/list_items.h"
 #include "tests/base/temp_dir.h"
@@ -88,6 +90,43 @@ TEST(WideStringFile, OversizedTextIsRefusedAndTheListKept) {
   EXPECT_FALSE(list.LoadFromStreamEncrypt(in));
   EXPECT_EQ(ItemsOf(list), (Items{u"keep"}));
   EXPECT_EQ(log.CountError("String list text too large (16777218 bytes)"), 2) << log.Text();
+}
+
+// A text within the size limit may still hold more lines than a list
+// takes (each a list item of some 40 bytes): refused in both forms, the
+// list kept. Up to the limit it loads.
+TEST(WideStringFile, TextsOfTooManyLinesAreRefusedAndTheListKept) {
+  test::TCaptureLog log;
+  const auto lines = static_cast<std::size_t>(kMaxWideTextLines);
+  std::u16string text(lines, u'\n');
+  TWideStringList list;
+  for (const bool over : {false, true}) {
+    if (over) text += u'\u2028';
+    TMemoryStream marked;
+    ASSERT_TRUE(WriteMarkedWideText(marked, text));
+    TMemoryStream ciphered;
+    ASSERT_TRUE(WriteCipheredWideText(ciphered, text));
+    marked.SetPosition(0);
+    ciphered.SetPosition(0);
+    list.Clear();
+    list.Add(u"keep");
+    EXPECT_EQ(list.LoadFromStream(marked), !over);
+    EXPECT_EQ(list.Count(), over ? 1 : kMaxWideTextLines);
+    EXPECT_EQ(list.LoadFromStreamEncrypt(ciphered), !over);
+    EXPECT_EQ(list.Count(), over ? 1 : kMaxWideTextLines);
+  }
+  EXPECT_EQ(log.CountError("String list text has too many lines (1048577, the limit is 1048576)"), 2) << log.Text();
+  // From a file, the line names it.
+  test::TTempDir dir;
+  const std::string path = dir.File("lines.txt");
+  {
+    std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmCreate);
+    ASSERT_TRUE(file && WriteMarkedWideText(*file, text) && file->Close());
+  }
+  EXPECT_FALSE(list.LoadFromFile(path));
+  EXPECT_EQ(log.CountError("String list text has too many lines (1048577, the limit is 1048576) in " + path), 1)
+      << log.Text();
+  EXPECT_EQ(log.ErrorCount(), 3);
 }
 
 TEST(WideStringFile, FilesAreReplacedWholeAndMissingFilesLoadNothing) {

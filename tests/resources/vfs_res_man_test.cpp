@@ -11,6 +11,7 @@
 #include "engine/shell/engine.h"
 #include "resources/container/container_dates.h"
 #include "resources/container/container_file_system.h"
+#include "resources/container/container_format.h"
 #include "resources/vfs_res_man.h"
 #include "tests/resources/container_helpers.h"
 #include "tests/resources/resource_helpers.h"
@@ -131,6 +132,58 @@ TEST_F(ContainerResMan, ActiveOnlyWithARootOfItsOwn) {
   EXPECT_EQ(fromStream->ResourceFile(), "");
   EXPECT_EQ(ReadThrough(*fromStream, "ui/icons/a.pixmap"), "pix");
   EXPECT_FALSE(log.Contains("starded")) << log.Text();
+}
+
+// A file read through a handle of its own (what streamed music hands the
+// mixing thread) gives the file's bytes wherever its blocks lie, whatever
+// the container's own reads do between its reads; a chain of blocks
+// shorter than the file's size gives no stream.
+TEST_F(ContainerResMan, DetachedStreamsReadFilesThroughAHandleOfTheirOwn) {
+  std::string music(3 * kVFSBlockSize + 100, '\0');
+  for (std::size_t i = 0; i < music.size(); ++i) music[i] = static_cast<char>(i * 7 % 251);
+  const std::string after(5000, 'a');
+  const std::string path = MakeContainer("game.applet", {{"sound\\music.ogg", music.substr(0, 5000)}, {"sound\\after.bin", after}});
+  std::uint32_t firstBlock = 0;
+  {
+    // The rest of the music goes after after.bin's blocks: its chain jumps.
+    std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmOpenReadWrite);
+    std::unique_ptr<TFileSystem> fs = TFileSystem::CreateOpen(*file, vfsWrite);
+    TFile* written = fs->OpenFileWrite("sound\\music.ogg");
+    ASSERT_NE(written, nullptr);
+    written->SetPosition(5000);
+    ASSERT_EQ(fs->Write(written, music.data() + 5000, static_cast<std::uint32_t>(music.size() - 5000)),
+              music.size() - 5000);
+    firstBlock = written->Entry().Block;
+    fs->CloseFile(written);
+  }
+  {
+    auto man = MakeMan<TVirtualFileSystemResMan>(path);
+    std::unique_ptr<TStream> detached = man->CreateDetachedStream("sound/music.ogg");
+    ASSERT_NE(detached, nullptr);
+    EXPECT_EQ(detached->Size(), static_cast<std::int64_t>(music.size()));
+    std::string got;
+    char piece[777];
+    for (std::int64_t n; (n = detached->Read(piece, sizeof piece)) > 0;) {
+      got.append(piece, static_cast<std::size_t>(n));
+      EXPECT_EQ(ReadThrough(*man, "sound/after.bin"), after);
+    }
+    EXPECT_EQ(got, music);
+    detached->SetPosition(2 * kVFSBlockSize - 10);  // across the jump
+    std::string across(30, '\0');
+    EXPECT_EQ(detached->Read(across.data(), 30), 30);
+    EXPECT_EQ(across, music.substr(2 * kVFSBlockSize - 10, 30));
+    EXPECT_EQ(detached->Write("x", 1), 0);
+    EXPECT_EQ(man->CreateDetachedStream("sound/missing.ogg"), nullptr);
+  }
+  // The chain cut after its first block.
+  {
+    std::unique_ptr<TFileStream> file = TFileStream::Open(path, fmOpenReadWrite);
+    const std::uint32_t end = EndBlock;
+    file->SetPosition(kVFSFatOffset + 4 * std::int64_t{firstBlock});
+    ASSERT_EQ(file->Write(&end, 4), 4);
+  }
+  auto man = MakeMan<TVirtualFileSystemResMan>(path);
+  EXPECT_EQ(man->CreateDetachedStream("sound/music.ogg"), nullptr);
 }
 
 TEST_F(ContainerResMan, ANewContainerIsReadOnlyWhenOpenedAgain) {

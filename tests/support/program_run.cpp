@@ -96,8 +96,8 @@ TProgramRun RunProgram(const TProgramLaunch& launch) {
   } else {
     ADD_FAILURE() << "the program ended by signal " << WTERMSIG(status) << ": " << described;
   }
+  run.peakBytes = static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
   run.output = OutputOf(outputPath);
-  run.peakKb = usage.ru_maxrss;
   EXPECT_TRUE(signalled) << "never saw '" << launch.until << "'";
   return run;
 }

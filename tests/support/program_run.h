@@ -2,6 +2,7 @@
 // with the environment changed as asked, its output gathered in a file.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,7 +12,9 @@ namespace corvane::test {
 struct TProgramRun {
   int status = -1;  // the exit status; -1 when the program did not exit by itself
   std::string output;
-  long peakKb = 0;  // the program's own peak resident memory, in KiB
+  // The program's own peak resident memory (its ru_maxrss); 0 when it
+  // did not end by itself.
+  std::int64_t peakBytes = 0;
 };
 
 struct TProgramLaunch {

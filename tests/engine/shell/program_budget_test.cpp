@@ -74,7 +74,7 @@ std::string EmitterScript(int emitters) {
 // end with the particles one emitter at its cap has, in about its memory,
 // and the budget is reported once.
 TEST_F(ProgramBudgetTest, ParticleEmittersShareTheAppletsBudget) {
-  long peakKb[2] = {};
+  std::int64_t peakKb[2] = {};
   const int emitters[2] = {1, 20};
   for (int k = 0; k < 2; ++k) {
     const std::string name = "emit" + std::to_string(emitters[k]);
@@ -83,7 +83,7 @@ TEST_F(ProgramBudgetTest, ParticleEmittersShareTheAppletsBudget) {
     const test::TProgramRun run = Run({name + "/main.object", "-nostorelog"});
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Count(run.output, "(i) particles out: 100000\n"), 1) << run.output;
-    peakKb[k] = run.peakKb;
+    peakKb[k] = run.peakBytes / 1024;
     const std::string reached =
         "(e) Particle budget of 100000 reached: effects release no more particles until some end\n";
     EXPECT_EQ(Count(run.output, reached), emitters[k] > 1 ? 1 : 0) << run.output;

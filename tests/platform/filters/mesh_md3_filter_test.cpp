@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/filters/animation_list.h"
 #include "platform/filters/mesh_md3_filter.h"
 #include "tests/platform/filters/model_filter_kit.h"
 
@@ -167,6 +168,32 @@ TEST_F(MD3FilterTest, AnimationListsThatAreNoneOrBad) {
     EXPECT_EQ(world.log.CountError("Animation list walker.aaf stops at line 4; 1 animations kept"), 1)
         << world.log.Text();
   }
+}
+
+// A real list is a few lines: a file over the size limit is not read at
+// all, and a list of more ranges than the limit keeps the first ones; each
+// is reported once, naming the file.
+TEST_F(MD3FilterTest, AnimationListsAreBoundedInBytesAndRanges) {
+  std::string many = "AAF\r\n" + std::to_string(kMaxAnimationRanges + 1) + "\r\n";
+  for (std::size_t i = 0; i <= kMaxAnimationRanges; ++i) many += "r" + std::to_string(i) + ",0,9\r\n";
+  files.Put("walker.aaf", many);
+  world.log.Clear();
+  TMesh* mesh = Load("walker.md3");
+  ASSERT_NE(mesh, nullptr);
+  ASSERT_EQ(mesh->Animations.size(), kMaxAnimationRanges);
+  EXPECT_EQ(mesh->Animations.back().Name, "r4095");
+  EXPECT_EQ(Errors(), 1) << world.log.Text();
+  EXPECT_EQ(world.log.CountError("Animation list walker.aaf names too many animations; 4096 animations kept"), 1);
+
+  std::string large = "AAF\r\n1\r\nrun,0,9\r\n";
+  large.resize(static_cast<std::size_t>(kMaxAnimationListBytes) + 1, ' ');
+  files.Put("walker.aaf", large);
+  world.log.Clear();
+  mesh = Load("walker.md3");
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_TRUE(mesh->Animations.empty());
+  EXPECT_EQ(Errors(), 1) << world.log.Text();
+  EXPECT_EQ(world.log.CountError("Can't load animation list walker.aaf: its 1048577 bytes pass the limit of 1048576"), 1);
 }
 
 TEST_F(MD3FilterTest, EveryTruncatedListKeepsTheRangesReadSoFar) {
