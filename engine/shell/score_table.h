@@ -46,7 +46,7 @@ class ScoreTable : public BaseObject {
 
  private:
   TWideStringList entries_;
-  TAppletDataFile file_{".score"};
+  TAppletDataFile file_{".score", this};
 };
 
 }  // namespace corvane
