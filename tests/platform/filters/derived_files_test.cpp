@@ -83,13 +83,13 @@ TEST_F(DerivedFilesTest, APngIsConvertedOnceReadFromItsPixmapAndConvertedAgainWh
 // below the manager's folder (the applet's) keeps its ".pixmap" there.
 TEST_F(DerivedFilesTest, APictureByAFullPathIsConvertedWithoutWritingBesideIt) {
   const std::vector<std::uint32_t> pixels = {0xFF102030u};
-  w.Put("far/b.png", PngBytes(1, 1, pixels));
+  w.Put("far.png", PngBytes(1, 1, pixels));
   w.Put("near.png", PngBytes(1, 1, pixels));
   TOwned<TExtResourceMan> external(CreateResMan<TExtResourceMan>(w.folder));
-  TPixmap* far = w.filter->LoadPixmap(external.get(), Utf8ToUtf16(w.PathOf("far/b.png")));
+  TPixmap* far = w.filter->LoadPixmap(external.get(), Utf8ToUtf16(w.PathOf("far.png")));
   ASSERT_NE(far, nullptr) << w.world.log.Text();
   EXPECT_EQ(Pixels(far), pixels);
-  EXPECT_EQ(w.Bytes("far/b.pixmap"), std::nullopt);
+  EXPECT_EQ(w.Bytes("far.pixmap"), std::nullopt);
   ASSERT_NE(w.filter->LoadPixmap(external.get(), u"near.png"), nullptr);
   EXPECT_EQ(w.Bytes("near.pixmap"), test::PixmapFileBytes(1, 1, pixels));
 }
