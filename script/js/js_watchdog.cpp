@@ -14,6 +14,7 @@
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/core/engine_services.h"
+#include "script/js/js_error_report.h"
 
 namespace corvane::js {
 
@@ -60,12 +61,7 @@ bool OnInterrupt(JSContext* cx) {
   const double now = Now();
   ObserveFrames(now);
   if (now - std::max(gCallStart, gFrameSeen) < gLimit) return true;
-  JS::AutoFilename file;
-  unsigned line = 0;
-  unsigned column = 0;
-  JS::DescribeScriptedCaller(cx, &file, &line, &column);
-  EngineError(Utf8ToUtf16(file.get() ? file.get() : "") + u"(" + IntToStr(line) + u":" + IntToStr(column) +
-              u") script stopped: no frame for " + Utf8ToUtf16(FloatToStrGeneral(gLimit)) + u" s");
+  EngineError(ScriptPlace(cx) + u" script stopped: no frame for " + Utf8ToUtf16(FloatToStrGeneral(gLimit)) + u" s");
   gStopped = true;
   gStopWarning = true;
   return false;
