@@ -46,11 +46,12 @@ class AppletFolderTest : public ::testing::Test {
             "end\n");
     Put("a/b/game/main.js", script + "var frames = 0;\nfunction tick() { if (++frames == 3) engine.log('test: done'); }\n");
   }
+  // Played from the game's folder, as a player starts it there.
   test::TProgramRun Play() const {
     return test::RunProgram({.program = CORVANE_PROGRAM,
                              .arguments = {PathOf("a/b/game/main.object")},
                              .environment = kHeadless,
-                             .folder = folder_.Path(),
+                             .folder = PathOf("a/b/game"),
                              .until = "(i) test: done"});
   }
   static int Count(const std::string& output, const std::string& line) {
@@ -70,7 +71,9 @@ TEST_F(AppletFolderTest, NamesThatClimbOutReachNothingThereAndLinksAreNotWritten
   Put("a/b/victim/x.object", "object spy: Dummy\n  tag = 7\nend\n");
   Put("a/b/outside/pic.png", kPng);
   Put("a/x/victim.prefs", "precious");
-  fs::create_directories(PathOf("a/b/game"));
+  // Font caches go to cache/: "cache/../../x" is a/b/x.
+  fs::create_directories(PathOf("a/b/game/cache"));
+  fs::create_directories(PathOf("a/b/x"));
   fs::create_symlink("../../x/victim.prefs", PathOf("a/b/game/main.prefs"));
   PutGame("  object spy: Dummy\n    fileName = '../victim/x.object'\n  end\n"
           "  object label: StaticText\n    text = 'hi'\n    font.name = '../../x/pwn'\n  end\n"
@@ -85,7 +88,7 @@ TEST_F(AppletFolderTest, NamesThatClimbOutReachNothingThereAndLinksAreNotWritten
   const test::TProgramRun run = Play();
   EXPECT_EQ(run.status, 0) << run.output;
 
-  for (const char* name : {"a/x/pwn10.fnbin", "a/x/pwn10.png", "a/x/pwn10.pixmap", "a/x/shot.png", "a/x/back.png",
+  for (const char* name : {"a/b/x/pwn10.fnbin", "a/b/x/pwn10.png", "a/b/x/pwn10.pixmap", "a/x/shot.png", "a/x/back.png",
                            "a/x/full.png", "a/b/outside/pic.pixmap"})
     EXPECT_FALSE(Exists(name)) << name;
   EXPECT_TRUE(Exists("a/b/game/inside.png"));
