@@ -18,14 +18,11 @@ std::optional<std::string> ContainedName(std::string_view name) {
   if (!name.empty() && IsSeparator(name.front())) return std::nullopt;  // "//host/..." or "\\server\..."
   const bool trailing = !name.empty() && IsSeparator(name.back());
   std::vector<std::string_view> parts;
-  bool first = true;
   while (!name.empty()) {
     std::size_t end = 0;
     while (end < name.size() && !IsSeparator(name[end])) ++end;
     const std::string_view part = name.substr(0, end);
     name.remove_prefix(end < name.size() ? end + 1 : end);
-    if (first && part.size() == 2 && part[1] == ':') return std::nullopt;  // a drive
-    first = false;
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (parts.empty()) return std::nullopt;
@@ -34,6 +31,7 @@ std::optional<std::string> ContainedName(std::string_view name) {
     }
     parts.push_back(part);
   }
+  if (!parts.empty() && parts.front().size() == 2 && parts.front()[1] == ':') return std::nullopt;  // a drive
   std::string result;
   for (const std::string_view part : parts) {
     if (!result.empty()) result += '/';
