@@ -215,9 +215,11 @@ std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::st
   std::string reason;
   if (mode != fmCreate) {
     if (!there) return nullptr;
-    if ((mode & 1) != 0 && S_ISLNK(info.st_mode)) return refuse("it is a symbolic link, which is not written through");
+    if ((mode & 1) != 0 && S_ISLNK(info.st_mode))
+      return refuse("it is a symbolic link, which is not written through");
     if ((mode & 1) != 0 && IsFileReadOnly(path)) return nullptr;
-    std::unique_ptr<TStream> stream = TFileStream::Open(path, static_cast<std::uint16_t>(mode | fmShareDenyWrite), &reason);
+    std::unique_ptr<TStream> stream =
+        TFileStream::Open(path, static_cast<std::uint16_t>(mode | fmShareDenyWrite), &reason);
     return stream ? std::move(stream) : refuse(reason);
   }
   // A read-only file, or a folder this process may not write into, gives

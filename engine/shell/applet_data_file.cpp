@@ -54,13 +54,9 @@ std::string AppletDataFileName(std::string_view extension, const BaseObject* app
   if (slash != std::string::npos) logName.erase(0, slash + 1);
   // The applets this one is nested in, from the innermost up; the
   // outermost (the engine's own child) adds nothing.
-  // An applet streamed inside another has its owner before its parent.
-  const auto above = [](const BaseObject* object) -> const BaseObject* {
-    return object->Parent() ? object->Parent() : dynamic_cast<const BaseObject*>(object->Owner());
-  };
   std::string nested;
-  for (const BaseObject* object = applet; object && above(object); object = above(object)) {
-    if (dynamic_cast<const Applet*>(object) && !dynamic_cast<const SomeEngine*>(above(object)))
+  for (const BaseObject* object = applet; object && object->Parent(); object = object->Parent()) {
+    if (dynamic_cast<const Applet*>(object) && !dynamic_cast<const SomeEngine*>(object->Parent()))
       nested = "." + NamePart(object->Name()) + nested;
   }
   return FileNameWithoutExt(logName) + nested + std::string(extension);
@@ -84,8 +80,10 @@ bool TAppletDataFile::Load(TWideStrings& list) {
   if (!stream) unread_ = resMan->StreamExists(name);
   // Too large a file is refused by the list's reader, before it is held.
   TMemoryStream bytes;
-  if (stream && stream->Size() <= kMaxWideTextBytes) unread_ = !bytes.LoadFromStream(*stream) || !list.LoadFromStreamEncrypt(bytes);
-  else if (stream) unread_ = !list.LoadFromStreamEncrypt(*stream);
+  if (stream && stream->Size() <= kMaxWideTextBytes)
+    unread_ = !bytes.LoadFromStream(*stream) || !list.LoadFromStreamEncrypt(bytes);
+  else if (stream)
+    unread_ = !list.LoadFromStreamEncrypt(*stream);
   if (unread_) EngineError(u"Can't read " + Utf8ToUtf16(name) + u": the file is kept as it is");
   if (!stream || unread_) return false;
   const std::string content(bytes.Memory(), static_cast<std::size_t>(bytes.Size()));

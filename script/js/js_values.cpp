@@ -152,7 +152,8 @@ void ReportUnfitInteger(JSContext* cx, JS::HandleValue value) {
   if (!value.isDouble()) return;
   const double number = value.toDouble();
   if (std::isfinite(number) && std::fabs(number) < 4294967296.0) return;
-  EngineError(ScriptPlace(cx) + u" number " + Utf8ToUtf16(FloatToStrGeneral(number)) + u" does not fit a 32-bit integer");
+  EngineError(ScriptPlace(cx) + u" number " + Utf8ToUtf16(FloatToStrGeneral(number)) +
+              u" does not fit a 32-bit integer");
 }
 
 bool ThrowTypeError(JSContext* cx, const std::u16string& message) { return ThrowOfType(cx, 1, message); }

@@ -44,7 +44,8 @@ class AppletFolderTest : public ::testing::Test {
     Put("a/b/game/main.object",
         "object game: Applet\n  width = 160\n  height = 120\n  onLoad = 'go()'\n  onTick = 'tick()'\n" + body +
             "end\n");
-    Put("a/b/game/main.js", script + "var frames = 0;\nfunction tick() { if (++frames == 3) engine.log('test: done'); }\n");
+    Put("a/b/game/main.js",
+        script + "var frames = 0;\nfunction tick() { if (++frames == 3) engine.log('test: done'); }\n");
   }
   // Played from the game's folder, as a player starts it there.
   test::TProgramRun Play() const {
