@@ -2,8 +2,9 @@
 // games: a name they hand a manager ("../../x/pwn.png", "//etc/passwd",
 // "..\..\x") must never reach a file outside the folder or container the
 // manager serves. Names are checked by their parts, "/" and "\" alike,
-// before any file is looked at; a folder of the applet that links
-// elsewhere is the applet author's own choice and is followed.
+// before any file is looked at. A folder of the applet that links
+// elsewhere is read through (the author's choice), but the folder manager
+// writes nothing into it (WritesInside, resources/resource_paths.h).
 #pragma once
 
 #include <cstddef>

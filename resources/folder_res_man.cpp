@@ -49,14 +49,18 @@ bool TFolderResourceMan::StreamExists(const std::string& name) {
 }
 
 std::unique_ptr<TStream> TFolderResourceMan::CreateStream(const std::string& name, std::uint16_t mode) {
-  if (mode != fmCreate) {
-    const std::optional<std::string> path = FoundPath(name);
-    return path ? OpenResourceFile(name, *path, mode) : nullptr;
-  }
   // Existing folders (and the file) are matched without case; only the
-  // missing levels are made, as spelled.
-  const std::optional<std::string> path = PhysicalPath(name);
-  return path ? OpenResourceFile(name, ResolvePath(*path), mode) : nullptr;
+  // missing levels of a new file's folder are made, as spelled.
+  std::optional<std::string> path = mode != fmCreate ? FoundPath(name) : PhysicalPath(name);
+  if (path && mode == fmCreate) path = ResolvePath(*path);
+  if (!path) return nullptr;
+  // A folder of the applet that links elsewhere is read through, never
+  // written into.
+  if ((mode & 3) != 0 && !WritesInside(CorrectPath(ResourceFile()), *path)) {
+    EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder through a link");
+    return nullptr;
+  }
+  return OpenResourceFile(name, *path, mode);
 }
 
 std::int32_t TFolderResourceMan::FileDate(const std::string& name) {

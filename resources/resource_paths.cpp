@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <set>
 #include <utility>
 
@@ -215,9 +216,10 @@ std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::st
   std::string reason;
   if (mode != fmCreate) {
     if (!there) return nullptr;
-    if ((mode & 1) != 0 && S_ISLNK(info.st_mode))
-      return refuse("it is a symbolic link, which is not written through");
-    if ((mode & 1) != 0 && IsFileReadOnly(path)) return nullptr;
+    // Read-write opens (mode 2) write as well.
+    const bool writes = (mode & 3) != 0;
+    if (writes && S_ISLNK(info.st_mode)) return refuse("it is a symbolic link, which is not written through");
+    if (writes && IsFileReadOnly(path)) return nullptr;
     std::unique_ptr<TStream> stream =
         TFileStream::Open(path, static_cast<std::uint16_t>(mode | fmShareDenyWrite), &reason);
     return stream ? std::move(stream) : refuse(reason);
@@ -230,6 +232,25 @@ std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::st
   if (!dir.empty() && !ForceDirectories(dir)) return refuse("its folder cannot be made");
   std::unique_ptr<TStream> stream = TFileStream::Open(path, fmCreate, &reason);
   return stream ? std::move(stream) : refuse(reason);
+}
+
+bool WritesInside(const std::string& root, const std::string& path) {
+  const auto real = [](const std::string& folder) {
+    char* resolved = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    std::string result = resolved ? resolved : "";
+    std::free(resolved);
+    return result;
+  };
+  const std::string top = real(root);
+  std::string dir = ExtractFilePath(path);
+  struct stat info {};
+  while (!dir.empty() && stat(dir.c_str(), &info) != 0) {
+    dir.pop_back();  // the "/" that ends it
+    dir = ExtractFilePath(dir);
+  }
+  const std::string deepest = real(dir);
+  if (top.empty() || deepest.empty()) return false;
+  return deepest == top || deepest.starts_with(top == "/" ? top : top + "/");
 }
 
 void ListFilesBelow(const std::string& physicalDir, const std::string& prefix, const std::string& masks,

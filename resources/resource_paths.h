@@ -61,6 +61,12 @@ bool ForceDirectories(std::string_view path);
 // create replaces the link itself.
 std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::string& path, std::uint16_t mode);
 
+// Whether the folder a file at path would be written into lies inside
+// root, links followed: the deepest level of it that exists, as it really
+// is, is root's real folder or below it (the levels still missing are
+// made as spelled).
+bool WritesInside(const std::string& root, const std::string& path);
+
 struct TDirEntry {
   std::string Name;
   bool IsDir = false;

@@ -87,18 +87,29 @@ TEST_F(FolderResourceMan, NamesThatLeadOutsideTheFolderAreRefused) {
   EXPECT_EQ(ReadFile(dir / "outside/secret.txt"), "secret");
 }
 
-// A file that is a link is read through, but never written through: a
-// write is refused with a line, a store replaces the link itself.
+// A file or folder that is a link is read through, but never written
+// through: a write is refused with a line, a store replaces a file's link
+// itself and makes nothing through a folder's.
 TEST_F(FolderResourceMan, StoresNeverWriteThroughALink) {
   WriteFile(dir / "outside/victim.txt", "precious");
   WriteFile(dir / "app/keep.txt", "x");
   ASSERT_EQ(symlink((dir / "outside/victim.txt").c_str(), (dir / "app/linked.txt").c_str()), 0);
+  ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "app/saves").c_str()), 0);
   auto man = MakeMan<TFolderResourceMan>(dir / "app");
   TCaptureLog log;
   EXPECT_EQ(ReadThrough(*man, "linked.txt"), "precious");
-  EXPECT_EQ(man->CreateStream("linked.txt", fmOpenWrite), nullptr);
-  EXPECT_EQ(log.CountError("Can't open linked.txt: it is a symbolic link, which is not written through"), 1)
+  EXPECT_EQ(ReadThrough(*man, "saves/victim.txt"), "precious");
+  for (const std::uint16_t mode : {fmOpenWrite, fmOpenReadWrite})
+    EXPECT_EQ(man->CreateStream("linked.txt", mode), nullptr);
+  EXPECT_EQ(log.CountError("Can't open linked.txt: it is a symbolic link, which is not written through"), 2)
       << log.Text();
+  for (const char* name : {"saves/victim.txt", "saves/new.txt", "saves/deeper/new.txt"}) {
+    EXPECT_EQ(man->CreateStream(name, name == std::string("saves/victim.txt") ? fmOpenWrite : fmCreate), nullptr);
+    const std::string line = std::string("Refused ") + name + ": it leads outside the applet's folder through a link";
+    EXPECT_EQ(log.CountError(line), 1) << log.Text();
+  }
+  EXPECT_FALSE(PathExists(dir / "outside/new.txt"));
+  EXPECT_FALSE(PathExists(dir / "outside/deeper"));
   std::unique_ptr<TStream> stream = man->CreateStream("linked.txt", fmCreate);
   ASSERT_NE(stream, nullptr);
   stream->Write("new", 3);
