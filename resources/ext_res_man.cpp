@@ -6,6 +6,7 @@
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
+#include "resources/contained_name.h"
 #include "resources/resource_paths.h"
 
 namespace corvane {
@@ -27,11 +28,18 @@ void TExtResourceMan::AfterConstruction() {
   EngineLog(u"External resource manager started " + WidenLatin1(ClassName()));
 }
 
+namespace {
+
+// Full paths: the host's own ("/home/...") and those of the old drive
+// notation ("c:/...").
+bool IsFullName(const std::string& name) {
+  return name.find(':') != std::string::npos || (!name.empty() && name.front() == '/');
+}
+
+}  // namespace
+
 std::string TExtResourceMan::FullName(const std::string& name) const {
-  // Full paths: the host's own ("/home/...") and those of the old drive
-  // notation ("c:/...").
-  if (name.find(':') != std::string::npos || (!name.empty() && name.front() == '/')) return name;
-  return ResourceFile() + name;
+  return IsFullName(name) ? name : ResourceFile() + name;
 }
 
 bool TExtResourceMan::StreamExists(const std::string& name) {
@@ -40,18 +48,13 @@ bool TExtResourceMan::StreamExists(const std::string& name) {
 }
 
 std::unique_ptr<TStream> TExtResourceMan::CreateStream(const std::string& name, std::uint16_t mode) {
-  if (mode != fmCreate) {
-    if (!StreamExists(name)) return nullptr;
-    const std::string path = ResolvePath(FullName(name));
-    if ((mode & 1) != 0 && IsFileReadOnly(path)) return nullptr;
-    return TFileStream::Open(path, static_cast<std::uint16_t>(mode | fmShareDenyWrite));
-  }
-  const std::string path = ResolvePath(FullName(name));
-  // A read-only file, or a folder this process may not write into.
-  if (IsFileReadOnly(path)) return nullptr;
-  const std::string dir = ExtractFilePath(path);
-  if (!dir.empty() && !ForceDirectories(dir)) return nullptr;
-  return TFileStream::Open(path, fmCreate);
+  const std::string full = FullName(name);
+  if (mode != fmCreate && !FolderPartExists(ExtractFilePath(full))) return nullptr;
+  return OpenResourceFile(name, ResolvePath(full), mode);
+}
+
+bool TExtResourceMan::KeepsDerivedFiles(const std::string& name) {
+  return !IsFullName(name) && ContainedName(name).has_value();
 }
 
 std::int32_t TExtResourceMan::FileDate(const std::string& name) {

@@ -29,49 +29,55 @@ std::string TFolderResourceMan::CorrectFileName(const std::string& name) {
   return name;
 }
 
-std::string TFolderResourceMan::PhysicalPath(const std::string& name) const {
-  return CorrectPath(ResourceFile() + CorrectFileName(name));
+std::optional<std::string> TFolderResourceMan::PhysicalPath(const std::string& name) {
+  const std::optional<std::string> below = refused_.Check(name);
+  if (!below) return std::nullopt;
+  return CorrectPath(ResourceFile()) + *below;
+}
+
+std::optional<std::string> TFolderResourceMan::FoundPath(const std::string& name) {
+  const std::optional<std::string> path = PhysicalPath(name);
+  if (!path) return std::nullopt;
+  if (FolderPartExists(ExtractFilePath(*path))) return ResolvePath(*path);
+  EngineError(u"File " + Utf8ToUtf16(name) + u" not exists");
+  return std::nullopt;
 }
 
 bool TFolderResourceMan::StreamExists(const std::string& name) {
-  const std::string path = PhysicalPath(name);
-  if (FolderPartExists(ExtractFilePath(path))) return FileExists(ResolvePath(path));
-  EngineError(u"File " + Utf8ToUtf16(name) + u" not exists");
-  return false;
+  const std::optional<std::string> path = FoundPath(name);
+  return path && FileExists(*path);
 }
 
 std::unique_ptr<TStream> TFolderResourceMan::CreateStream(const std::string& name, std::uint16_t mode) {
-  if (mode != fmCreate) {
-    if (!StreamExists(name)) return nullptr;
-    const std::string path = ResolvePath(PhysicalPath(name));
-    if ((mode & 1) != 0 && IsFileReadOnly(path)) return nullptr;
-    return TFileStream::Open(path, static_cast<std::uint16_t>(mode | fmShareDenyWrite));
-  }
   // Existing folders (and the file) are matched without case; only the
-  // missing levels are made, as spelled.
-  const std::string path = ResolvePath(PhysicalPath(name));
-  // A read-only file, or a folder this process may not write into.
-  if (IsFileReadOnly(path)) return nullptr;
-  const std::string dir = ExtractFilePath(path);
-  if (!dir.empty() && !ForceDirectories(dir)) return nullptr;
-  return TFileStream::Open(path, fmCreate);
+  // missing levels of a new file's folder are made, as spelled.
+  std::optional<std::string> path = mode != fmCreate ? FoundPath(name) : PhysicalPath(name);
+  if (path && mode == fmCreate) path = ResolvePath(*path);
+  if (!path) return nullptr;
+  // A folder of the applet that links elsewhere is read through, never
+  // written into.
+  if ((mode & 3) != 0 && !WritesInside(CorrectPath(ResourceFile()), *path)) {
+    EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder through a link");
+    return nullptr;
+  }
+  return OpenResourceFile(name, *path, mode);
 }
 
 std::int32_t TFolderResourceMan::FileDate(const std::string& name) {
-  if (!StreamExists(name)) return kNoFileDate;
-  return FileAge(ResolvePath(PhysicalPath(name)));
+  const std::optional<std::string> path = FoundPath(name);
+  return path && FileExists(*path) ? FileAge(*path) : kNoFileDate;
 }
 
 void TFolderResourceMan::IntFindFilesInDir(const std::string& dir, const std::string& masks) {
-  const std::string physical = CorrectPath(ResourceFile() + CorrectFileName(dir));
-  if (!FolderPartExists(physical)) return;
-  ListFilesBelow(ResolvePath(physical), dir, masks, Results());
+  const std::optional<std::string> physical = PhysicalPath(dir);
+  if (!physical || !FolderPartExists(*physical)) return;
+  ListFilesBelow(ResolvePath(*physical), dir, masks, Results());
 }
 
 void TFolderResourceMan::IntFindDirInDir(const std::string& dir) {
-  const std::string physical = CorrectPath(ResourceFile() + CorrectFileName(dir));
-  if (!FolderPartExists(physical)) return;
-  ListDirsBelow(ResolvePath(physical), dir, Results());
+  const std::optional<std::string> physical = PhysicalPath(dir);
+  if (!physical || !FolderPartExists(*physical)) return;
+  ListDirsBelow(ResolvePath(*physical), dir, Results());
 }
 
 }  // namespace corvane

@@ -2,13 +2,17 @@
 // folder on disk (started from a ".object" or ".bin" file). Names are
 // relative to the folder, with "/" or "\" separators and an optional
 // leading "/"; a name that does not exist as spelled is found without
-// regard to case. An empty folder means the current one.
+// regard to case. An empty folder means the current one. Names that lead
+// outside the folder ("../x", "//etc/x", "..\x") are refused with a line
+// (resources/contained_name.h).
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/streams/resource_man.h"
+#include "resources/contained_name.h"
 
 namespace corvane {
 
@@ -27,12 +31,21 @@ class TFolderResourceMan : public TResourceMan {
 
   // The name without one leading "/".
   static std::string CorrectFileName(const std::string& name);
-  // The file of a name as spelled: CorrectPath(root + CorrectFileName(name)).
-  std::string PhysicalPath(const std::string& name) const;
+  // The file of a name as spelled: the root + the name's parts below it;
+  // nothing (reported) for a name that leads outside the folder.
+  std::optional<std::string> PhysicalPath(const std::string& name);
 
  protected:
+  // Dir is checked as names are.
   void IntFindFilesInDir(const std::string& dir, const std::string& masks) override;
   void IntFindDirInDir(const std::string& dir) override;
+
+ private:
+  // The file of a name as found (without case) when its folder exists;
+  // "File <name> not exists" when the folder does not.
+  std::optional<std::string> FoundPath(const std::string& name);
+
+  TRefusedNames refused_{u"the applet's folder"};
 };
 
 }  // namespace corvane

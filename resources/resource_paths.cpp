@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <set>
 #include <utility>
 
 #include "base/lists/string_list.h"
+#include "base/streams/file_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/system/file_date.h"
+#include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 #include "resources/container/container_format.h"  // MatchesMask, shared with container listings
@@ -201,6 +204,53 @@ std::vector<TDirEntry> ListDirectory(std::string_view dir) {
   std::sort(entries.begin(), entries.end(),
             [](const TDirEntry& a, const TDirEntry& b) { return ListingOrderLess(a.Name, b.Name); });
   return entries;
+}
+
+std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::string& path, std::uint16_t mode) {
+  const auto refuse = [&](const std::string& why) -> std::unique_ptr<TStream> {
+    EngineError(Utf8ToUtf16((mode == fmCreate ? "Can't create " : "Can't open ") + name + ": " + why));
+    return nullptr;
+  };
+  struct stat info {};
+  const bool there = !path.empty() && lstat(path.c_str(), &info) == 0;
+  std::string reason;
+  if (mode != fmCreate) {
+    if (!there) return nullptr;
+    // Read-write opens (mode 2) write as well.
+    const bool writes = (mode & 3) != 0;
+    if (writes && S_ISLNK(info.st_mode)) return refuse("it is a symbolic link, which is not written through");
+    if (writes && IsFileReadOnly(path)) return nullptr;
+    std::unique_ptr<TStream> stream =
+        TFileStream::Open(path, static_cast<std::uint16_t>(mode | fmShareDenyWrite), &reason);
+    return stream ? std::move(stream) : refuse(reason);
+  }
+  // A read-only file, or a folder this process may not write into, gives
+  // no stream, quietly as ever. A link is replaced, so only its folder
+  // counts.
+  const std::string dir = ExtractFilePath(path);
+  if (IsFileReadOnly(there && S_ISLNK(info.st_mode) ? (dir.empty() ? std::string(".") : dir) : path)) return nullptr;
+  if (!dir.empty() && !ForceDirectories(dir)) return refuse("its folder cannot be made");
+  std::unique_ptr<TStream> stream = TFileStream::Open(path, fmCreate, &reason);
+  return stream ? std::move(stream) : refuse(reason);
+}
+
+bool WritesInside(const std::string& root, const std::string& path) {
+  const auto real = [](const std::string& folder) {
+    char* resolved = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    std::string result = resolved ? resolved : "";
+    std::free(resolved);
+    return result;
+  };
+  const std::string top = real(root);
+  std::string dir = ExtractFilePath(path);
+  struct stat info {};
+  while (!dir.empty() && stat(dir.c_str(), &info) != 0) {
+    dir.pop_back();  // the "/" that ends it
+    dir = ExtractFilePath(dir);
+  }
+  const std::string deepest = real(dir);
+  if (top.empty() || deepest.empty()) return false;
+  return deepest == top || deepest.starts_with(top == "/" ? top : top + "/");
 }
 
 void ListFilesBelow(const std::string& physicalDir, const std::string& prefix, const std::string& masks,

@@ -11,12 +11,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace corvane {
 
+class TStream;
 class TStrings;
 
 // A copy of path with every "\" turned into "/".
@@ -46,6 +48,24 @@ std::int32_t FileAge(std::string_view path);
 // Makes every missing folder of the path, as spelled; whether the folder
 // exists afterwards.
 bool ForceDirectories(std::string_view path);
+
+// Opens the file at path (found already: resolved, inside the manager's
+// root) as the resource name, in a manager's mode: 0 reads, bit 0 writes
+// an existing file, $FFFF replaces it whole, making the missing folders.
+// A missing file, and a read-only one (or folder) in a write mode, give
+// nullptr quietly; any other failure (a folder, FIFO or device in the
+// file's place, no access, a folder that cannot be made) gives nullptr
+// with the line
+// "Can't open <name>: <reason>" ("Can't create" for $FFFF). Neither a write
+// nor a create goes through a symbolic link: the write is refused, the
+// create replaces the link itself.
+std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::string& path, std::uint16_t mode);
+
+// Whether the folder a file at path would be written into lies inside
+// root, links followed: the deepest level of it that exists, as it really
+// is, is root's real folder or below it (the levels still missing are
+// made as spelled).
+bool WritesInside(const std::string& root, const std::string& path);
 
 struct TDirEntry {
   std::string Name;

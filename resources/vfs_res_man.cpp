@@ -100,16 +100,25 @@ bool IsRelative(const std::string& name) { return name.empty() || (name.front() 
 
 }  // namespace
 
+std::optional<std::string> TVirtualFileSystemResMan::ContainerPath(const std::string& name) {
+  if (!fileSystem_ || !IsRelative(name)) return std::nullopt;
+  const std::optional<std::string> below = refused_.Check(name);
+  if (!below) return std::nullopt;
+  return ToVFSPath(*below);
+}
+
 bool TVirtualFileSystemResMan::StreamExists(const std::string& name) {
-  return fileSystem_ && IsRelative(name) && fileSystem_->FileExists(ToVFSPath(name));
+  const std::optional<std::string> path = ContainerPath(name);
+  return path && fileSystem_->FileExists(*path);
 }
 
 std::unique_ptr<TStream> TVirtualFileSystemResMan::CreateStream(const std::string& name, std::uint16_t mode) {
-  if (!fileSystem_ || !IsRelative(name)) return nullptr;
+  const std::optional<std::string> path = ContainerPath(name);
+  if (!path) return nullptr;
   std::uint16_t vfsMode = vfsRead;
   if (mode == fmCreate) vfsMode = vfsCreate;
   else if ((mode & 1) != 0) vfsMode = vfsWrite;
-  auto stream = std::make_unique<TFileSystemStream>(*fileSystem_, ToVFSPath(name), vfsMode);
+  auto stream = std::make_unique<TFileSystemStream>(*fileSystem_, *path, vfsMode);
   if (!stream->File()) return nullptr;
   return stream;
 }
@@ -120,8 +129,8 @@ std::unique_ptr<TStream> TVirtualFileSystemResMan::CreateDetachedStream(const st
 }
 
 std::int32_t TVirtualFileSystemResMan::FileDate(const std::string& name) {
-  if (!fileSystem_ || !IsRelative(name)) return kNoFileDate;
-  TFile* file = fileSystem_->OpenFileRead(ToVFSPath(name));
+  const std::optional<std::string> path = ContainerPath(name);
+  TFile* file = path ? fileSystem_->OpenFileRead(*path) : nullptr;
   if (!file) return kNoFileDate;
   const std::int32_t date = DateTimeToFileDate(file->Date());
   fileSystem_->CloseFile(file);

@@ -1,16 +1,19 @@
 // TVirtualFileSystemResMan: the resource manager of an applet shipped as
 // one container file (".applet") or handed over as a stream. Resource
 // names are used inside the container with "/" turned into "\", relative to
-// its root. A container cannot be listed through the manager: FindFiles is
+// its root; a name whose ".." parts climb above the root is refused with a
+// line (resources/contained_name.h). A container cannot be listed through the manager: FindFiles is
 // empty and FindDirs holds only "/".
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/streams/resource_man.h"
+#include "resources/contained_name.h"
 
 namespace corvane {
 
@@ -66,12 +69,16 @@ class TVirtualFileSystemResMan : public TResourceMan {
   struct TQuiet {};
   explicit TVirtualFileSystemResMan(TQuiet);
   void ListDir(const std::string& path, std::vector<const void*>& visited);
+  // The container's path of a name; nothing without a container, for a
+  // name from "/" (quietly: it names no file) or one that leads outside.
+  std::optional<std::string> ContainerPath(const std::string& name);
 
   bool openOnStart_ = true;
   std::string containerPath_;  // of file_, when opened from a path
   std::unique_ptr<TFileStream> file_;
   std::unique_ptr<TStream> ownedStream_;
   std::unique_ptr<TFileSystem> fileSystem_;
+  TRefusedNames refused_{u"the applet's container"};
 };
 
 }  // namespace corvane

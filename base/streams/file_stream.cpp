@@ -86,23 +86,19 @@ std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, std::uin
     return stream;
   }
 
-  // Create: replace the file the path names; through a symbolic link, the
-  // file it points to (the link itself stays).
+  // Create: replace what the path names. A symbolic link is replaced
+  // itself, never written through: a link planted in a game's folder must
+  // not turn a store into a write somewhere else.
   std::string target = path;
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
-  }
+  const bool linked = ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
   int targetMode = -1;
-  if (::stat(target.c_str(), &st) == 0) {
+  if (!linked && ::stat(target.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) return Refuse(error, "is a directory");
     if (!S_ISREG(st.st_mode)) return Refuse(error, "not a regular file");
     if (!IsWritable(target, st)) return Refuse(error, "the file is read-only");
     targetMode = static_cast<int>(st.st_mode & 0777);
-  } else if (errno != ENOENT) {
+  } else if (!linked && errno != ENOENT) {
     return Refuse(error, Reason(errno));
   }
 

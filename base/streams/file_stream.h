@@ -3,7 +3,9 @@
 // The create mode never leaves a half-written file: it writes a hidden
 // temporary file beside the target and renames it over the target when the
 // stream is closed without a write error. Abandon() (or any failed write)
-// discards the temporary instead and the target stays as it was.
+// discards the temporary instead and the target stays as it was. A
+// symbolic link in the target's place is replaced by the new file, never
+// written through.
 #pragma once
 
 #include <cstdint>
@@ -80,7 +82,7 @@ class TFileStream : public TStream {
   int fd_ = -1;
   bool creating_ = false;
   std::string tempPath_;    // create mode: the file being written
-  std::string targetPath_;  // create mode: what it replaces (a link resolved)
+  std::string targetPath_;  // create mode: what it replaces (a link itself)
   int targetMode_ = -1;     // create mode: permission bits to keep, -1 for a new file
   bool failed_ = false;
   bool closed_ = false;

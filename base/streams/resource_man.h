@@ -45,6 +45,11 @@ class TResourceMan : public TPersistent {
   // when it does not exist. Compare two dates with IsFileDateLater.
   virtual std::int32_t FileDate(const std::string& name) = 0;
 
+  // Whether files made from the resource (a picture's ".pixmap", a model's
+  // ".mesh") may be stored beside it. The external kind says no for a
+  // source outside the applet's folder: it is converted in memory only.
+  virtual bool KeepsDerivedFiles(const std::string& name) { return true; }
+
   // Listings. Dir ends with "/"; masks are separated by ";" ("*" any run,
   // "?" one character, letters without case), and a file is listed once
   // for every mask it matches.

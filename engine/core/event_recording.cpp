@@ -75,7 +75,13 @@ void Event::playEvent(const std::u16string& fileName) {
   EngineLog(u"Play...");
   TResourceMan* resMan = GetApplet() ? GetApplet()->ResMan() : nullptr;
   if (!resMan) return;
-  const std::unique_ptr<TStream> stream = resMan->CreateStream(Utf16ToUtf8(fileName), fmOpenRead);
+  const std::string name = Utf16ToUtf8(fileName);
+  // A file that is there but cannot be opened is reported by the manager.
+  if (!resMan->StreamExists(name)) {
+    EngineError(u"Can't play " + fileName + u": there is no such file");
+    return;
+  }
+  const std::unique_ptr<TStream> stream = resMan->CreateStream(name, fmOpenRead);
   if (!stream) return;
   recordFileName_ = fileName;
   recordList_->Clear();

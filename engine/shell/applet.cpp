@@ -320,7 +320,10 @@ void Applet::AfterConstruction() {
     hasPendingDeviceName_ = false;
     SetDeviceName(pendingDeviceName_);
   }
-  if (storePreferenses_) LoadPreferences();
+  // Streamed inside another applet, it has neither its name nor its
+  // streamed switches yet.
+  dataDeferred_ = HasState(csLoading) && Parent() && !dynamic_cast<SomeEngine*>(Parent());
+  if (storePreferenses_ && !dataDeferred_) LoadPreferences();
   SaveWindow();
   if (preferences_ && preferences_->HasValue(u"screenmode")) SetScreenMode(preferences_->GetValue(u"screenmode"));
   if (!preferences_ || !preferences_->HasValue(u"fullscreen")) {
@@ -342,6 +345,13 @@ void Applet::AfterConstruction() {
   LoadMaterials();
   EngineLog(u"End of the root object creation");
   if (self.Get()) CallScript(onLoad_);
+}
+
+void Applet::Loaded() {
+  Container::Loaded();
+  if (!dataDeferred_) return;
+  dataDeferred_ = false;
+  if (storePreferenses_) LoadPreferences();
 }
 
 void Applet::LoadPreferences() {

@@ -76,6 +76,10 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   ~Applet() override;
   // The rest of the construction, after the stream was read.
   void AfterConstruction() override;
+  // An applet streamed inside another reads its preferences and scores
+  // here, once its own properties (its name, which names its files, and
+  // storePreferenses) are read.
+  void Loaded() override;
   // Nothing is read into an applet that got no window or device.
   void ReadState(TGReader& reader) override;
   // Stores the preferences and the score table, logs the debug board, then
@@ -297,6 +301,9 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   void hideScreenWait(float seconds);
   void killParticles();
   std::u16string devices(std::int32_t index) const;
+  // A PNG picture of the window, written in the applet's folder: the name
+  // is below it, or a full path that lies in it; any other is refused with
+  // a line.
   void makepng(const std::u16string& fileName);
   void ShowInspector() override;
   // Registers the object with the script engine under its name.
@@ -386,6 +393,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // Set once the window, the device and the services exist: the stream is
   // read and the rest of the construction runs.
   bool constructed_ = false;
+  bool dataDeferred_ = false;  // a streamed nested applet: preferences read in Loaded
   Materials* materials_ = nullptr;
   TDynamicEngine* dynamicEngine_ = nullptr;
   TWeak<Dummy> mostTop_;

@@ -112,10 +112,11 @@ TResourceMan* SomeEngine::CreateEmbeddedAppletResMan(const std::string& path) {
 Applet* SomeEngine::RunApplet(const std::string& path) {
   return GuardedLaunch(*this, [&](TWeak<TResourceMan>& resMan) -> Applet* {
     Log(u"Trying to load " + Utf8ToUtf16(path));
-    if (path.find("_applet") != std::string::npos) {
-      resMan = CreateEmbeddedAppletResMan(path);
-      if (!resMan) return nullptr;
-    } else {
+    // A name holding "_applet" is first looked for among the embedded
+    // containers; one that is none there (a folder "my_applets/...") is a
+    // path like any other.
+    if (path.find("_applet") != std::string::npos) resMan = CreateEmbeddedAppletResMan(path);
+    if (!resMan) {
       resMan = CreateAppletResMan(path);
       if (!resMan) {
         Error(u"Resource manager not created for Applet");

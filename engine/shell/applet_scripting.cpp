@@ -5,6 +5,8 @@
 // key constants and classes the applet publishes.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <optional>
 
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
@@ -33,6 +35,7 @@
 #include "platform/platform.h"
 #include "resources/cache/cache.h"
 #include "resources/cache/object_storage.h"
+#include "resources/contained_name.h"
 #include "scene/materials.h"
 #include "script/script_engine.h"
 
@@ -240,9 +243,36 @@ std::u16string Applet::devices(std::int32_t index) const {
   return entry.Name ? entry.Name() : std::u16string();
 }
 
+namespace {
+
+// The file a picture of the applet is written to: the name below the
+// applet's folder (the external manager's root), or a full path that lies
+// in it; nothing (reported) for a name that leads anywhere else.
+std::optional<std::string> PictureFile(const std::string& name) {
+  const std::string folder = Engine && Engine->ExternalResMan() ? Engine->ExternalResMan()->ResourceFile() : "";
+  std::optional<std::string> below;
+  if (!name.empty() && name.front() == '/') {
+    // Compared as full paths: the folder as it really is, the name without
+    // its "." and ".." parts.
+    char* real = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    const std::string root = real ? std::string(real) + "/" : std::string();
+    std::free(real);
+    const std::optional<std::string> full = ContainedName(name.substr(1));
+    if (!root.empty() && full && ("/" + *full).starts_with(root)) below = ("/" + *full).substr(root.size());
+  } else {
+    below = ContainedName(name);
+  }
+  if (below && !below->empty() && below->back() != '/') return folder + *below;
+  EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder");
+  return std::nullopt;
+}
+
+}  // namespace
+
 void Applet::makepng(const std::u16string& fileName) {
-  if (TPlatform* platform = Engine ? Engine->Platform() : nullptr; platform && window_)
-    platform->MakePng(window_, Utf16ToUtf8(fileName));
+  TPlatform* platform = Engine ? Engine->Platform() : nullptr;
+  if (!platform || !window_) return;
+  if (const std::optional<std::string> file = PictureFile(Utf16ToUtf8(fileName))) platform->MakePng(window_, *file);
 }
 
 void Applet::ShowInspector() {

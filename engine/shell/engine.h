@@ -102,7 +102,8 @@ class SomeEngine : public BaseObject, public TEngineServices {
   // Launching. RunApplet finds the applet's resource manager by the path
   // (a ".object"/".bin" file in a folder, an ".applet" container, or a
   // container carried inside the executable when the path holds
-  // "_applet"), loads "main.object" through it as the engine's child and
+  // "_applet" and one of that name is carried; otherwise the path is taken
+  // as any other), loads "main.object" through it as the engine's child and
   // names the log after it. The applet, or nullptr (logged) when it cannot
   // run; whatever a failed launch made is freed.
   Applet* RunApplet(const std::string& path);

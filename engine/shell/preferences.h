@@ -90,7 +90,7 @@ class Preferences : public BaseObject {
 
   TWideStringList entries_;
   std::u16string userName_;
-  TAppletDataFile file_{".prefs"};
+  TAppletDataFile file_{".prefs", this};
 };
 
 }  // namespace corvane

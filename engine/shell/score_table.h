@@ -60,7 +60,7 @@ class ScoreTable : public BaseObject {
   TWideStringList entries_;
   // Whether the lines stand highest first (a file may hold them otherwise).
   bool ordered_ = true;
-  TAppletDataFile file_{".score"};
+  TAppletDataFile file_{".score", this};
 };
 
 }  // namespace corvane

@@ -116,7 +116,7 @@ typename TKind<Kind>::Object* LoadDerived(TResourceMan* resMan, const std::strin
     TOwned<Kind> source = make(sourceClass);
     typename K::Object* object = source ? source->LoadFromFile(resMan, name) : nullptr;
     source.reset();
-    if (object)
+    if (object && resMan->KeepsDerivedFiles(name))
       if (TOwned<Kind> target = make(K::Find(derived))) target->SaveToFile(resMan, derived, object);
     return object;
   }

@@ -4,9 +4,9 @@
 #include <png.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
+#include "base/streams/file_stream.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 #include "platform/device.h"
@@ -38,14 +38,16 @@ bool WriteRgbPng(const std::string& fileName, std::int32_t width, std::int32_t h
   image.width = static_cast<png_uint_32>(width);
   image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGB;
-  const std::string partName = fileName + ".part";
-  const bool written = png_image_write_to_file(&image, partName.c_str(), 0, rgb.data(), 0, nullptr) != 0;
+  // Made in memory and stored as every file of the engine is: beside, then
+  // renamed over the target (a link there is replaced, not written through).
+  png_alloc_size_t size = 0;
+  bool made = png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr) != 0;
+  std::vector<std::uint8_t> bytes(made ? size : 0);
+  made = made && png_image_write_to_memory(&image, bytes.data(), &size, 0, rgb.data(), 0, nullptr) != 0;
   png_image_free(&image);
-  if (!written || std::rename(partName.c_str(), fileName.c_str()) != 0) {
-    std::remove(partName.c_str());
-    return false;
-  }
-  return true;
+  return made && SaveFileAtomically(fileName, [&](TStream& file) {
+           return file.Write(bytes.data(), static_cast<std::int64_t>(size)) == static_cast<std::int64_t>(size);
+         });
 }
 
 void TPlatformSDL::MakePng(TWindow* window, const std::string& fileName) {

@@ -11,6 +11,14 @@
 
 namespace corvane::js {
 
+std::u16string ScriptPlace(JSContext* cx) {
+  JS::AutoFilename file;
+  unsigned line = 0;
+  unsigned column = 0;
+  JS::DescribeScriptedCaller(cx, &file, &line, &column);
+  return Utf8ToUtf16(file.get() ? file.get() : "") + u"(" + IntToStr(line) + u":" + IntToStr(column) + u")";
+}
+
 std::u16string FormatReport(const JSErrorReport& report) {
   // Only the parser quotes the source line; everything else counts from 1.
   const bool fromParser = report.linebuf() != nullptr;

@@ -16,6 +16,10 @@ namespace corvane::js {
 // The log line of a report.
 std::u16string FormatReport(const JSErrorReport& report);
 
+// Where the running script stands, "file(line:column)", for a line the
+// engine writes about what the script did there.
+std::u16string ScriptPlace(JSContext* cx);
+
 // After a call into the library failed: reports its pending exception
 // through Engine.Error and clears it. False when there was none (the
 // script was stopped, not thrown out of).

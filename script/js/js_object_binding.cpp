@@ -79,6 +79,7 @@ bool WriteProperty(JSContext* cx, TObject& instance, const TPropInfo& prop, JS::
     case pkChar:
     case pkEnumeration:
     case pkBool: {
+      if (prop.Kind() != pkBool) ReportUnfitInteger(cx, value);
       if (prop.Kind() == pkInteger && prop.PropType()->OrdType() == otULong) {
         std::uint32_t number = 0;
         if (!JS::ToUint32(cx, value, &number)) return false;

@@ -16,14 +16,17 @@
 #include "base/reflection/type_info.h"
 #include "base/system/failure_text.h"
 #include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/core/base_object.h"
 #include "script/js/js_engine.h"
+#include "script/js/js_error_report.h"
 #include "script/js/js_object_link.h"
 
 namespace corvane::js {
 
 namespace {
+
 
 // Arrays handed to and from methods nest no deeper than records of arrays
 // do; a script's self-containing array stops here.
@@ -147,6 +150,14 @@ bool NaturalResult(JSContext* cx, const Variant& value, JS::MutableHandleValue o
 
 }  // namespace
 
+void ReportUnfitInteger(JSContext* cx, JS::HandleValue value) {
+  if (!value.isDouble()) return;
+  const double number = value.toDouble();
+  if (std::isfinite(number) && std::fabs(number) < 4294967296.0) return;
+  EngineError(ScriptPlace(cx) + u" number " + Utf8ToUtf16(FloatToStrGeneral(number)) +
+              u" does not fit a 32-bit integer");
+}
+
 bool ThrowTypeError(JSContext* cx, const std::u16string& message) { return ThrowOfType(cx, 1, message); }
 
 bool ThrowEngineError(JSContext* cx, const std::u16string& where, const std::exception& error) {
@@ -227,6 +238,7 @@ bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Va
     case pkInteger:
     case pkEnumeration: {
       if (kind == pkEnumeration && value.isString()) return NaturalValue(cx, value, out, 0);
+      ReportUnfitInteger(cx, value);
       if (kind == pkInteger && type->OrdType() == otULong) {
         std::uint32_t number = 0;
         if (!JS::ToUint32(cx, value, &number)) return false;

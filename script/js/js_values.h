@@ -54,6 +54,13 @@ bool WrapResult(JSContext* cx, TObject* object, JS::MutableHandleValue out);
 // absent argument (undefined) is empty. Integers truncate (ToInt32), text
 // parameters take the text of any value. False with an exception pending.
 bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Variant& out);
+
+// The library's 32-bit conversion wraps any number: 1e30 becomes 0, and so
+// does Infinity, which would reach the engine as a plausible value (a font
+// of size 0). A number that no 32-bit integer holds is reported where the
+// script gave it, "file(line:column) number <n> does not fit a 32-bit
+// integer"; the value goes on as the library makes it.
+void ReportUnfitInteger(JSContext* cx, JS::HandleValue value);
 // A method's result by its declared type (nullptr: a procedure, undefined).
 bool ResultFor(JSContext* cx, const TTypeInfo* type, const Variant& result, JS::MutableHandleValue out);
 

@@ -15,6 +15,7 @@
 #include "base/text/text_convert.h"
 #include "engine/core/applet_services.h"
 #include "engine/core/engine_services.h"
+#include "script/js/js_error_report.h"
 
 namespace corvane::js {
 
@@ -54,15 +55,6 @@ void ObserveFrames(double now) {
     gFrames = frames;
     gFrameSeen = now;
   }
-}
-
-// Where the script had got to: "file(line:column)".
-std::u16string ScriptPlace(JSContext* cx) {
-  JS::AutoFilename file;
-  unsigned line = 0;
-  unsigned column = 0;
-  JS::DescribeScriptedCaller(cx, &file, &line, &column);
-  return Utf8ToUtf16(file.get() ? file.get() : "") + u"(" + IntToStr(line) + u":" + IntToStr(column) + u")";
 }
 
 bool StopCall(TWatchedCall& call) {

@@ -177,15 +177,24 @@ TEST_F(FileStreamTest, CreateCommitsOnCloseOrDestruction) {
   EXPECT_EQ(Entries(), (std::vector<std::string>{"fresh.txt", "keep-mode.txt"}));
 }
 
-TEST_F(FileStreamTest, CreateThroughALinkReplacesTheLinkedFile) {
+// A store never writes through a link: the link itself is replaced, and
+// the file it pointed to (a read-only one too) stays as it was.
+TEST_F(FileStreamTest, CreateOverALinkReplacesTheLinkItself) {
   Put(File("real.txt"), "old");
   fs::create_symlink("real.txt", File("link.txt"));
-  auto s = TFileStream::Open(File("link.txt"), fmCreate);
-  ASSERT_NE(s, nullptr);
-  s->Write("new", 3);
-  ASSERT_TRUE(s->Close());
-  EXPECT_TRUE(fs::is_symlink(File("link.txt")));
-  EXPECT_EQ(Get(File("real.txt")), "new");
+  Put(File("locked.txt"), "locked");
+  fs::permissions(File("locked.txt"), fs::perms::owner_read);
+  fs::create_symlink("locked.txt", File("link2.txt"));
+  for (const char* link : {"link.txt", "link2.txt"}) {
+    auto s = TFileStream::Open(File(link), fmCreate);
+    ASSERT_NE(s, nullptr) << link;
+    s->Write("new", 3);
+    ASSERT_TRUE(s->Close()) << link;
+    EXPECT_FALSE(fs::is_symlink(File(link))) << link;
+    EXPECT_EQ(Get(File(link)), "new") << link;
+  }
+  EXPECT_EQ(Get(File("real.txt")), "old");
+  EXPECT_EQ(Get(File("locked.txt")), "locked");
 }
 
 // Runs body with the process's file size limit set to limit bytes, so that

@@ -54,6 +54,70 @@ TEST_F(FolderResourceMan, NamesReachTheSameFileWhateverTheirSpelling) {
   EXPECT_EQ(ReadThrough(*other, "sub/x.object"), "nested");
 }
 
+// The folder's files and nothing beside them: names that climb out (with
+// either separator, or mixed case on the way) or are absolute are refused
+// with one line each, read nothing, write nothing and list nothing.
+TEST_F(FolderResourceMan, NamesThatLeadOutsideTheFolderAreRefused) {
+  WriteFile(dir / "app/Sub/x.object", "inside");
+  WriteFile(dir / "outside/secret.txt", "secret");
+  auto man = MakeMan<TFolderResourceMan>(dir / "app");
+  ASSERT_TRUE(man->Active());
+  TCaptureLog log;
+  EXPECT_EQ(ReadThrough(*man, "sub/../SUB/./x.object"), "inside");
+  EXPECT_EQ(ReadThrough(*man, "/Sub\\x.object"), "inside");
+  const std::string full = dir / "outside/secret.txt";
+  const std::vector<std::string> refused = {"../outside/secret.txt", "..\\outside\\secret.txt",
+                                            "SUB/../../outside/secret.txt", "/../outside/secret.txt",
+                                            "/" + full, "\\\\host\\share\\x.txt", "c:/outside/secret.txt"};
+  for (const std::string& name : refused) {
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_FALSE(man->StreamExists(name)) << name;
+      EXPECT_EQ(man->CreateStream(name, fmOpenRead), nullptr) << name;
+      EXPECT_EQ(man->CreateStream(name, fmOpenWrite), nullptr) << name;
+      EXPECT_EQ(man->FileDate(name), kNoFileDate) << name;
+    }
+    EXPECT_EQ(log.CountError("Refused " + name + ": it leads outside the applet's folder"), 1) << log.Text();
+  }
+  EXPECT_EQ(man->CreateStream("../outside/new.txt", fmCreate), nullptr);
+  EXPECT_EQ(man->CreateStream("Sub/../../outside/deeper/new.txt", fmCreate), nullptr);
+  EXPECT_EQ(man->FindFilesInDir("../", "*")->Count(), 0);
+  EXPECT_EQ(log.ErrorCount(), static_cast<int>(refused.size()) + 3) << log.Text();
+  EXPECT_FALSE(PathExists(dir / "outside/new.txt"));
+  EXPECT_FALSE(PathExists(dir / "outside/deeper"));
+  EXPECT_EQ(ReadFile(dir / "outside/secret.txt"), "secret");
+}
+
+// A file or folder that is a link is read through, but never written
+// through: a write is refused with a line, a store replaces a file's link
+// itself and makes nothing through a folder's.
+TEST_F(FolderResourceMan, StoresNeverWriteThroughALink) {
+  WriteFile(dir / "outside/victim.txt", "precious");
+  WriteFile(dir / "app/keep.txt", "x");
+  ASSERT_EQ(symlink((dir / "outside/victim.txt").c_str(), (dir / "app/linked.txt").c_str()), 0);
+  ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "app/saves").c_str()), 0);
+  auto man = MakeMan<TFolderResourceMan>(dir / "app");
+  TCaptureLog log;
+  EXPECT_EQ(ReadThrough(*man, "linked.txt"), "precious");
+  EXPECT_EQ(ReadThrough(*man, "saves/victim.txt"), "precious");
+  for (const std::uint16_t mode : {fmOpenWrite, fmOpenReadWrite})
+    EXPECT_EQ(man->CreateStream("linked.txt", mode), nullptr);
+  EXPECT_EQ(log.CountError("Can't open linked.txt: it is a symbolic link, which is not written through"), 2)
+      << log.Text();
+  for (const char* name : {"saves/victim.txt", "saves/new.txt", "saves/deeper/new.txt"}) {
+    EXPECT_EQ(man->CreateStream(name, name == std::string("saves/victim.txt") ? fmOpenWrite : fmCreate), nullptr);
+    const std::string line = std::string("Refused ") + name + ": it leads outside the applet's folder through a link";
+    EXPECT_EQ(log.CountError(line), 1) << log.Text();
+  }
+  EXPECT_FALSE(PathExists(dir / "outside/new.txt"));
+  EXPECT_FALSE(PathExists(dir / "outside/deeper"));
+  std::unique_ptr<TStream> stream = man->CreateStream("linked.txt", fmCreate);
+  ASSERT_NE(stream, nullptr);
+  stream->Write("new", 3);
+  stream.reset();
+  EXPECT_EQ(ReadFile(dir / "outside/victim.txt"), "precious");
+  EXPECT_EQ(ReadFile(dir / "app/linked.txt"), "new");
+}
+
 TEST_F(FolderResourceMan, ExactSpellingWinsThenTheFirstInSortedOrder) {
   WriteFile(dir / "a.txt", "lower");
   WriteFile(dir / "A.txt", "upper");

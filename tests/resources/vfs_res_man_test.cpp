@@ -82,6 +82,30 @@ TEST_F(ContainerResMan, ServesNamesWithBackslashesInside) {
   EXPECT_EQ(man->CreateStream("main.object", fmOpenWrite), nullptr);
 }
 
+// Names whose ".." parts climb above the container's root (the folders of
+// a container list ".." entries of their own) are refused, each with one
+// line; within the root they are taken apart as any path is.
+TEST_F(ContainerResMan, NamesThatClimbAboveTheRootAreRefused) {
+  WriteMode = true;
+  const std::string path = MakeContainer("game.applet");
+  auto man = MakeMan<TVirtualFileSystemResMan>(path);
+  ASSERT_TRUE(man->Active());
+  TCaptureLog log;
+  EXPECT_EQ(ReadThrough(*man, "ui/../main.object"), kMainObject);
+  EXPECT_EQ(ReadThrough(*man, "ui\\icons\\..\\icons\\.\\a.pixmap"), "pix");
+  for (const char* name : {"../main.object", "ui\\..\\..\\main.object", "ui/icons/../../../main.object"}) {
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_FALSE(man->StreamExists(name)) << name;
+      EXPECT_EQ(man->CreateStream(name, fmOpenRead), nullptr) << name;
+      EXPECT_EQ(man->FileDate(name), kNoFileDate) << name;
+    }
+    EXPECT_EQ(log.CountError(std::string("Refused ") + name + ": it leads outside the applet's container"), 1)
+        << log.Text();
+  }
+  EXPECT_EQ(man->CreateStream("../new.txt", fmCreate), nullptr);
+  EXPECT_EQ(log.ErrorCount(), 4) << log.Text();
+}
+
 TEST_F(ContainerResMan, WriteModeOpensTheContainerForWriting) {
   const std::string path = MakeContainer("game.applet");
   WriteMode = true;

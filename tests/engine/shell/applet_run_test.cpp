@@ -233,6 +233,47 @@ TEST(AppletRun, AProgramClosesRunningOrPausedAndWithANestedApplet) {
   }
 }
 
+// An applet nested in another keeps its preferences in a file of its
+// own: neither store drops what the other stored, run after run.
+TEST(AppletRun, ANestedAppletKeepsItsOwnPreferences) {
+  TLaunchEnv env(true);
+  env.Put("main.object",
+          "object outer: Applet\n  object inner: Applet\n    left = 7\n  end\nend\n");
+  env.Put("main.prefs", test::Cipher(u"0\r\nuser1.outer=kept\r\n"));
+  env.Put("main.inner.prefs", test::Cipher(u"0\r\nuser1.inner=kept\r\n"));
+  for (int run = 0; run < 2; ++run) {
+    env.Start({env.PathOf("main.object")});
+    ASSERT_NE(RunningApplet(env.engine), nullptr);
+    env.Finish();
+  }
+  std::vector<std::u16string> outer = kStoredPrefs;
+  outer.insert(outer.begin() + 1, u"user1.outer=kept");
+  EXPECT_EQ(PrefLines(env.Bytes("main.prefs")), outer);
+  const std::vector<std::u16string> inner = {u"0",
+                                             u"user1.inner=kept",
+                                             u"user1.fullscreen=FALSE",
+                                             u"user1.left=7",
+                                             u"user1.top=100"};
+  EXPECT_EQ(PrefLines(env.Bytes("main.inner.prefs")), inner);
+}
+
+// What a preference file holds beyond its lines (a last odd byte, the rest
+// after a NUL) is stored again after them, so no store loses a byte of it.
+TEST(AppletRun, PreferencesKeepTheBytesBeyondTheirLines) {
+  for (const std::string& beyond : {std::string("\x7F"), test::Cipher(std::u16string(1, u'\0') + u"old") + "\x01"}) {
+    TLaunchEnv env(true);
+    env.Put("main.object", kApplet);
+    env.Put("main.prefs", test::Cipher(u"0") + beyond);
+    for (int run = 0; run < 2; ++run) {
+      env.Start({env.PathOf("main.object")});
+      env.Finish();
+      const std::string bytes = env.Bytes("main.prefs").value_or("");
+      EXPECT_EQ(PrefLines(bytes.substr(0, bytes.size() - beyond.size())), kStoredPrefs);
+      EXPECT_TRUE(bytes.ends_with(beyond)) << run;
+    }
+  }
+}
+
 TEST(AppletRun, AnEmptyAppletForAuthoring) {
   TLaunchEnv env(true);
   env.StartWithoutLaunch({"-nostorelog"});

@@ -61,6 +61,8 @@ TEST_F(ProgramTest, EveryFailedLaunchEndsWithStatusOne) {
       {"no applet in the file", "noapplet/main.object", kOffscreen, "(e) Applet noapplet/main.object can't loaded."},
       {"damaged container", "damaged.applet", kOffscreen, "(e) Resource manager not actived"},
       {"unsupported kind", "notes.txt", kOffscreen, "(e) Unsupported Applet type :notes.txt"},
+      // Not among the embedded containers: taken as a path, and said so.
+      {"no such embedded applet", "game_applet", kOffscreen, "(e) Unsupported Applet type :game_applet"},
       {"no display", "shown/main.object", {"SDL_VIDEODRIVER=x11", "DISPLAY", "WAYLAND_DISPLAY"},
        "(e) SDL could not start: "},
   };
@@ -88,6 +90,8 @@ TEST_F(ProgramTest, AnAppletThatRanEndsWithStatusZeroWhenAskedToClose) {
        "object outer: Applet\n  width = 320\n  height = 240\n"
        "  object inner: Applet\n    width = 200\n    height = 150\n  end\nend\n",
        2},
+      // A folder whose name holds "_applet" is no embedded container.
+      {"my_applets", kApplet, 1},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.what);

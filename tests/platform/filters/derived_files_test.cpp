@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "base/text/text_convert.h"
 #include "platform/device.h"
 #include "platform/filters/png_image.h"
 #include "platform/media.h"
+#include "resources/ext_res_man.h"
 #include "tests/platform/filters/model_filter_kit.h"
 #include "tests/support/kit/filter_files.h"
 #include "tests/support/kit/filter_world.h"
@@ -74,6 +76,22 @@ TEST_F(DerivedFilesTest, APngIsConvertedOnceReadFromItsPixmapAndConvertedAgainWh
   ASSERT_NE(LoadPixmap(u"a.png"), nullptr);
   w.Remove("a.pixmap");
   EXPECT_EQ(LoadPixmap(u"a.png"), nullptr);
+}
+
+// Through the external manager a full path may name a picture anywhere:
+// it is converted in memory, and nothing is written beside it; a name
+// below the manager's folder (the applet's) keeps its ".pixmap" there.
+TEST_F(DerivedFilesTest, APictureByAFullPathIsConvertedWithoutWritingBesideIt) {
+  const std::vector<std::uint32_t> pixels = {0xFF102030u};
+  w.Put("far.png", PngBytes(1, 1, pixels));
+  w.Put("near.png", PngBytes(1, 1, pixels));
+  TOwned<TExtResourceMan> external(CreateResMan<TExtResourceMan>(w.folder));
+  TPixmap* far = w.filter->LoadPixmap(external.get(), Utf8ToUtf16(w.PathOf("far.png")));
+  ASSERT_NE(far, nullptr) << w.world.log.Text();
+  EXPECT_EQ(Pixels(far), pixels);
+  EXPECT_EQ(w.Bytes("far.pixmap"), std::nullopt);
+  ASSERT_NE(w.filter->LoadPixmap(external.get(), u"near.png"), nullptr);
+  EXPECT_EQ(w.Bytes("near.pixmap"), test::PixmapFileBytes(1, 1, pixels));
 }
 
 TEST_F(DerivedFilesTest, ADamagedPngWritesNoPixmap) {
