@@ -24,6 +24,12 @@ class TPlatform : public TPersistent {
   // Handles at most one pending host event and returns without waiting.
   virtual void PeekHandler() = 0;
   virtual void WaitHandler() = 0;
+  // Whether the user has asked the program to close (its window closed,
+  // Ctrl+C, SIGTERM, F2 released), looked up without taking any event: the
+  // request still reaches the applet through the event loop. Long work
+  // between frames (a load, a build) asks it between any two steps to stop
+  // early: a host whose look-up is costly looks only now and then.
+  virtual bool PollCloseRequest() { return false; }
   // Seconds from a monotonic clock.
   virtual float GetCurrentTime() = 0;
   // Waits about that long (the frame-rate cap); tests advance a clock.

@@ -44,6 +44,7 @@ class TPlatformSDL : public TPlatform {
   // follows it, or a run of mouse motions, count as one) and queues what
   // it means for the applet of CurrentWindow.
   void PeekHandler() override;
+  bool PollCloseRequest() override;
   void WaitHandler() override {}
   // Seconds since the platform was made, from a monotonic clock.
   float GetCurrentTime() override;
@@ -142,6 +143,9 @@ class TPlatformSDL : public TPlatform {
   bool quitPending_ = false;
   // The current window's close pair is queued.
   bool closeQueued_ = false;
+  // When PollCloseRequest last looked at the host's events (SDL ticks).
+  static constexpr std::uint64_t kClosePollMs = 50;
+  std::uint64_t lastClosePoll_ = 0;
   // The character each key went down with, for its key-up.
   std::array<char16_t, kScancodeCount> keyChars_{};
   // SDL button mask of the buttons held, as the events told it.

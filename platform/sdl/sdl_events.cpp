@@ -63,6 +63,29 @@ void TPlatformSDL::PeekHandler() {
   UpdateCursor();
 }
 
+bool TPlatformSDL::PollCloseRequest() {
+  if (quitPending_ || closeQueued_) return true;
+  if (!eventsStarted_) return false;
+  // Pumping costs a trip to the display server: asked between every two
+  // objects of a load, it looks again only kClosePollMs after finding none.
+  const Uint64 now = SDL_GetTicks64();
+  if (now - lastClosePoll_ < kClosePollMs) return false;
+  // Brings in what the host has (a signal becomes SDL_QUIT here) and looks
+  // without taking: the events stay for the loop to dispatch.
+  SDL_PumpEvents();
+  if (SDL_HasEvent(SDL_QUIT)) return true;
+  constexpr int kLook = 256;
+  SDL_Event events[kLook];
+  const int windowEvents = SDL_PeepEvents(events, kLook, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  for (int i = 0; i < windowEvents; ++i)
+    if (events[i].window.event == SDL_WINDOWEVENT_CLOSE) return true;
+  const int keyUps = SDL_PeepEvents(events, kLook, SDL_PEEKEVENT, SDL_KEYUP, SDL_KEYUP);
+  for (int i = 0; i < keyUps; ++i)
+    if (SDLVirtualKey(events[i].key.keysym.sym) == kVirtualKeyF2) return true;
+  lastClosePoll_ = now;
+  return false;
+}
+
 void TPlatformSDL::Dispatch(const SDL_Event& event) {
   if (event.type == SDL_QUIT) {
     RequestClose();
