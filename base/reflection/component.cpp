@@ -72,20 +72,8 @@ void TGComponent::Insert(TGComponent* component) {
 }
 
 void TGComponent::Remove(TGComponent* component) {
-  // Owners free their components from the back, a tree frees its children
-  // from the front: the search runs from both ends, so either order costs
-  // each removal a step, not a walk of the whole list.
-  for (std::size_t front = 0, back = components_.size(); front < back;) {
-    if (components_[--back] == component) {
-      components_.erase(components_.begin() + static_cast<std::ptrdiff_t>(back));
-      break;
-    }
-    if (front < back && components_[front] == component) {
-      components_.erase(components_.begin() + static_cast<std::ptrdiff_t>(front));
-      break;
-    }
-    ++front;
-  }
+  const auto it = std::find(components_.begin(), components_.end(), component);
+  if (it != components_.end()) components_.erase(it);
   component->owner_ = nullptr;
 }
 
