@@ -233,7 +233,7 @@ void Event::FreeNotify(BaseObject* object) {
   // Closed at once only when half the queue is holes, so that freeing a
   // thousand objects does not close a hole a thousand times.
   if (holes_ * 2 >= events_.size()) Compact();
-  std::erase(resultList_, object);
+  if (resultCounts_.erase(object) > 0) freedResults_.push_back(object);
   std::erase_if(listeners_, [object](VisualObject* listener) { return listener == object->AsVisualObject(); });
   std::replace(paramObjects_.begin(), paramObjects_.end(), object, static_cast<BaseObject*>(nullptr));
   std::replace(thisStack_.begin(), thisStack_.end(), object, static_cast<BaseObject*>(nullptr));
@@ -257,6 +257,32 @@ bool Event::isKeyDown(std::int32_t key) const {
 }
 
 // ---------------------------------------------------------------- stacks
+
+void Event::AddResult(BaseObject* object) {
+  DropFreedResults();
+  resultList_.push_back(object);
+  ++resultCounts_[object];
+}
+
+void Event::ClearResults() {
+  resultList_.clear();
+  resultCounts_.clear();
+  freedResults_.clear();
+}
+
+std::int32_t Event::paramListCount() const {
+  DropFreedResults();
+  return static_cast<std::int32_t>(resultList_.size());
+}
+
+void Event::DropFreedResults() const {
+  if (freedResults_.empty()) return;
+  std::sort(freedResults_.begin(), freedResults_.end());
+  std::erase_if(resultList_, [this](BaseObject* object) {
+    return std::binary_search(freedResults_.begin(), freedResults_.end(), object);
+  });
+  freedResults_.clear();
+}
 
 BaseObject* Event::paramList(std::int32_t index) const {
   if (index < 0 || index >= paramListCount()) return nullptr;

@@ -61,9 +61,9 @@ class Event : public BaseObject {
   void unacquireMouse();
 
   // Results of findAllByTagString and its kin.
-  void AddResult(BaseObject* object) { resultList_.push_back(object); }
-  void ClearResults() { resultList_.clear(); }
-  std::int32_t paramListCount() const { return static_cast<std::int32_t>(resultList_.size()); }
+  void AddResult(BaseObject* object);
+  void ClearResults();
+  std::int32_t paramListCount() const;
   BaseObject* paramList(std::int32_t index) const;
 
   // The object stacks: paramObject and paramThis are their tops. A freed
@@ -164,7 +164,13 @@ class Event : public BaseObject {
   // Events taken out of the queue while being dispatched: freed by the
   // dispatch when it returns.
   std::vector<std::unique_ptr<TLowEvent>> orphans_;
-  std::vector<BaseObject*> resultList_;
+  // Freed objects leave the result list the next time it is read (or
+  // added to): scripts dispose thousands of found objects in one go, and
+  // taking each out at once would walk the list each time.
+  void DropFreedResults() const;
+  mutable std::vector<BaseObject*> resultList_;
+  std::unordered_map<const BaseObject*, int> resultCounts_;  // entries per listed object
+  mutable std::vector<BaseObject*> freedResults_;
   TOwned<TPointPersistent> paramPoint_;
   TOwned<TPointPersistent> paramDelta_;
   TOwned<TSpaceCoord> paramNormal_;

@@ -82,22 +82,49 @@ void ParticleRenderer::BeforeDestruction() {
   // The effects hold this renderer weakly and see it gone; they keep
   // running without one.
   effects_.clear();
+  registered_.clear();
+  freed_.clear();
   PositionObject::BeforeDestruction();
 }
 
 void ParticleRenderer::FreeNotify(BaseObject* object) {
   PositionObject::FreeNotify(object);
-  for (std::size_t i = effects_.size(); i-- > 0;)
-    if (effects_[i] == object) effects_.erase(effects_.begin() + static_cast<std::ptrdiff_t>(i));
+  // Every object freed anywhere comes here: an effect is marked, and the
+  // list drops what was marked when it is next read.
+  if (registered_.erase(object) > 0) freed_.push_back(object);
+}
+
+void ParticleRenderer::DropFreedEffects() const {
+  if (freed_.empty()) return;
+  std::sort(freed_.begin(), freed_.end());
+  std::erase_if(effects_, [this](const ParticleEffect* effect) {
+    return std::binary_search(freed_.begin(), freed_.end(), static_cast<const BaseObject*>(effect));
+  });
+  freed_.clear();
+}
+
+const std::vector<ParticleEffect*>& ParticleRenderer::Effects() const {
+  DropFreedEffects();
+  return effects_;
 }
 
 void ParticleRenderer::RegisterEffect(ParticleEffect* effect) {
-  if (effect) effects_.push_back(effect);
+  if (!effect) return;
+  DropFreedEffects();
+  effects_.push_back(effect);
+  ++registered_[effect];
 }
 
 void ParticleRenderer::UnregisterEffect(ParticleEffect* effect) {
-  const auto it = std::find(effects_.begin(), effects_.end(), effect);
-  if (it != effects_.end()) effects_.erase(it);
+  DropFreedEffects();
+  const auto found = registered_.find(effect);
+  if (found == registered_.end()) return;
+  // The first registration goes; an effect registered once (the rule) is
+  // looked for from the end, where one that just joined and moves on is.
+  const auto it = found->second == 1 ? std::find(effects_.rbegin(), effects_.rend(), effect).base() - 1
+                                     : std::find(effects_.begin(), effects_.end(), effect);
+  effects_.erase(it);
+  if (--found->second == 0) registered_.erase(found);
 }
 
 void ParticleRenderer::SetRendering(bool additive, bool zTest) {
@@ -106,6 +133,7 @@ void ParticleRenderer::SetRendering(bool additive, bool zTest) {
 }
 
 void ParticleRenderer::KillAll() {
+  DropFreedEffects();
   for (std::size_t i = effects_.size(); i-- > 0;)
     if (i < effects_.size()) effects_[i]->KillAll();
 }
@@ -185,6 +213,7 @@ void ParticleRenderer::PaintPass(TDevice& device, TPositionObjectKind kind, std:
     return positioned && positioned->Kind() == kind;
   };
   std::int64_t n = 0;
+  DropFreedEffects();
   for (const ParticleEffect* effect : effects_)
     if (inPass(effect)) n += effect->ParticleCount();
   if (n == 0) return;
@@ -278,7 +307,7 @@ void ParticleRenderer::PaintPass(TDevice& device, TPositionObjectKind kind, std:
 
 void ParticleRenderer::Paint() {
   TDevice* device = Device();
-  if (!device || effects_.empty()) return;
+  if (!device || Effects().empty()) return;
   // A device made after this renderer has no mesh yet.
   MakeMesh(*device);
   PaintPass(*device, okScreen, ParticleVertex);
