@@ -65,8 +65,15 @@ TEST_F(EventTest, ThousandsOfActionsQueuedInOneGoRunTogetherInOrder) {
   }
   for (const TWeak<BaseObject>& object : field) object->dispose();  // again: nothing added
   EXPECT_EQ(event.QueueCount(), kCount + 1);
+  // Found by tag, as a script finds them: the freed ones leave the list.
+  for (const TWeak<BaseObject>& object : field) object->SetTagString(u"foe");
+  root->findAllByTagString(u"foe");
   for (int i = 0; i < kCount; i += 2) field[static_cast<std::size_t>(i)]->Free();
   EXPECT_EQ(event.QueueCount(), kCount / 2 + 1);
+  ASSERT_EQ(event.paramListCount(), kCount / 2);
+  int misplaced = 0;
+  for (int i = 0; i < kCount / 2; ++i) misplaced += event.paramList(i) != field[static_cast<std::size_t>(2 * i + 1)].Get();
+  EXPECT_EQ(misplaced, 0);
   world.engine->SetDeltaTime(0.1f);
   event.ProcessEvents();
   EXPECT_EQ(event.QueueCount(), kCount / 2);  // the key went
@@ -76,6 +83,7 @@ TEST_F(EventTest, ThousandsOfActionsQueuedInOneGoRunTogetherInOrder) {
   event.ProcessEvents();
   EXPECT_EQ(root->count(), 0);
   EXPECT_EQ(event.QueueCount(), 0);
+  EXPECT_EQ(event.paramListCount(), 0);
 }
 
 TEST_F(EventTest, InputIsDroppedWhilePausedButWindowActionsRun) {
