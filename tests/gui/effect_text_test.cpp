@@ -70,10 +70,7 @@ TEST(EffectTextWidget, EachCharacterStandsWhereTheTextBeforeItEnds) {
   // included (a prefix is as wide as its widest line); and a text of
   // thousands of characters, measured once.
   TWidgetWorld w;
-  ASSERT_TRUE(w.Launch("  object fx: EffectText
-    font.size = 12
-  end
-")) << w.world.Text();
+  ASSERT_TRUE(w.Launch("  object fx: EffectText\n    font.size = 12\n  end\n")) << w.world.Text();
   auto* fx = w.Find<EffectText>(u"fx");
   const std::u16string mixed = u"ab\r\ncd\nefgh\rij\u0001k";
   fx->SetText(mixed);
@@ -98,11 +95,7 @@ TEST(EffectTextWidget, EachCharacterStandsWhereTheTextBeforeItEnds) {
 
 TEST(EffectTextWidget, AClosingProgramStopsTheBuild) {
   TWidgetWorld w;
-  ASSERT_TRUE(w.Launch("  object fx: EffectText
-    object wave: AnimationEffect
-    end
-  end
-")) << w.world.Text();
+  ASSERT_TRUE(w.Launch("  object fx: EffectText\n    object wave: AnimationEffect\n    end\n  end\n")) << w.world.Text();
   auto* fx = w.Find<EffectText>(u"fx");
   w.world.Platform().closeRequested = true;
   fx->SetText(std::u16string(1000, u'x'));
