@@ -79,7 +79,7 @@ TEST(EffectTextWidget, EachCharacterStandsWhereTheTextBeforeItEnds) {
   for (std::size_t i = 1; i < mixed.size(); ++i) {
     TRect box{0, 0, 1000, 1000};
     std::int32_t count = 0;
-    w.applet->Device()->MeasureString(fx->EngineFont(), std::u16string_view(mixed).substr(0, i), box, {}, count, 65535);
+    w.applet->Device()->MeasureString(fx->Font()->Font(), std::u16string_view(mixed).substr(0, i), box, {}, count, 65535);
     EXPECT_EQ(characters[i]->X(), box.right - box.left) << i;
   }
   EXPECT_EQ(characters[7]->X(), 16);  // "e" starts a line: "ab" is wider
