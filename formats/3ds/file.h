@@ -14,10 +14,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <map>
 #include <optional>
 #include <string>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "formats/3ds/chunk.h"
@@ -61,8 +60,8 @@ enum TObjectKind3DS : std::uint8_t { okMesh3DS, okOmniLight3DS, okSpotLight3DS, 
 // list: the entries of each tag in list order, and the first node of each
 // tag and name.
 struct TNodeIndex3DS {
-  std::map<std::uint16_t, std::vector<const TChunkListEntry3DS*>> ByTag;
-  std::map<std::pair<std::uint16_t, std::string>, TChunk3DS*> FirstByName;
+  std::unordered_map<std::uint16_t, std::vector<const TChunkListEntry3DS*>> ByTag;
+  std::unordered_map<std::uint16_t, std::unordered_map<std::string, TChunk3DS*>> FirstByName;
 };
 
 struct TDatabase3DS {

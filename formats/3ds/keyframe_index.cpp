@@ -110,7 +110,7 @@ const TNodeIndex3DS& KeyframeNodeIndex(TFile3DS& file) {
       index.ByTag[e.Chunk->Tag].push_back(&e);
       // An object node's list name holds its instance; the look-up by
       // name compares the header's name alone.
-      if (e.Chunk->Tag != OBJECT_NODE_TAG) index.FirstByName.emplace(std::make_pair(e.Chunk->Tag, e.NameStr), e.Chunk);
+      if (e.Chunk->Tag != OBJECT_NODE_TAG) index.FirstByName[e.Chunk->Tag].emplace(e.NameStr, e.Chunk);
     }
     db.NodeIndex = std::move(index);
   }
@@ -127,8 +127,10 @@ const TChunkListEntry3DS* KeyframeNodeByIndex(TFile3DS& file, std::uint16_t tag,
 
 TChunk3DS* IndexedKeyframeNodeByName(TFile3DS& file, std::uint16_t tag, const std::string& name) {
   const TNodeIndex3DS& nodes = KeyframeNodeIndex(file);
-  const auto found = nodes.FirstByName.find({tag, name});
-  return found == nodes.FirstByName.end() ? nullptr : found->second;
+  const auto ofTag = nodes.FirstByName.find(tag);
+  if (ofTag == nodes.FirstByName.end()) return nullptr;
+  const auto found = ofTag->second.find(name);
+  return found == ofTag->second.end() ? nullptr : found->second;
 }
 
 int CountKeyframeNodesByTag(TFile3DS& file, std::uint16_t tag) {
