@@ -133,12 +133,16 @@ void Event::ProcessEvents() {
   // run nested passes that add or remove events; those skip the event in
   // hand (InProcess).
   std::uint64_t last = 0;
+  std::size_t at = 0;  // where the last one taken stood, while nothing closed the holes
   for (;;) {
-    auto it = std::upper_bound(events_.begin(), events_.end(), last,
-                               [](std::uint64_t seq, const TQueued& queued) { return seq < queued.Seq; });
+    auto it = at < events_.size() && events_[at].Seq == last
+                  ? events_.begin() + static_cast<std::ptrdiff_t>(at) + 1
+                  : std::upper_bound(events_.begin(), events_.end(), last,
+                                     [](std::uint64_t seq, const TQueued& queued) { return seq < queued.Seq; });
     while (it != events_.end() && (!it->Event || it->Event->Handled || it->Event->InProcess)) ++it;
     if (it == events_.end()) break;
     last = it->Seq;
+    at = static_cast<std::size_t>(it - events_.begin());
     TLowEvent* event = it->Event.get();
     event->InProcess = true;
     TranslateEvent(event);
@@ -148,8 +152,8 @@ void Event::ProcessEvents() {
       orphans_.erase(orphan);  // taken out of the queue while dispatched: ours to free
       continue;
     }
-    TQueued* queued = FindQueued(last);
-    if (!queued) continue;
+    TQueued* queued = at < events_.size() && events_[at].Seq == last ? &events_[at] : FindQueued(last);
+    if (!queued || queued->Event.get() != event) continue;
     if (event->Handled) TakeOut(*queued);
     else event->InProcess = false;
   }

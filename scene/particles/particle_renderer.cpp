@@ -90,7 +90,8 @@ void ParticleRenderer::BeforeDestruction() {
 void ParticleRenderer::FreeNotify(BaseObject* object) {
   PositionObject::FreeNotify(object);
   // Every object freed anywhere comes here: an effect is marked, and the
-  // list drops what was marked when it is next read.
+  // list drops what was marked when it is next read (an effect that
+  // unregistered itself on its way out is marked already).
   if (registered_.erase(object) > 0) freed_.push_back(object);
 }
 
@@ -116,15 +117,20 @@ void ParticleRenderer::RegisterEffect(ParticleEffect* effect) {
 }
 
 void ParticleRenderer::UnregisterEffect(ParticleEffect* effect) {
-  DropFreedEffects();
   const auto found = registered_.find(effect);
   if (found == registered_.end()) return;
-  // The first registration goes; an effect registered once (the rule) is
-  // looked for from the end, where one that just joined and moves on is.
-  const auto it = found->second == 1 ? std::find(effects_.rbegin(), effects_.rend(), effect).base() - 1
-                                     : std::find(effects_.begin(), effects_.end(), effect);
-  effects_.erase(it);
-  if (--found->second == 0) registered_.erase(found);
+  // An effect registered once (the rule) is marked and dropped with the
+  // freed ones: effects leaving oldest first (freed with their parent) do
+  // not each search and move the list. One registered twice loses its
+  // first registration now.
+  if (found->second == 1) {
+    registered_.erase(found);
+    freed_.push_back(effect);
+    return;
+  }
+  DropFreedEffects();
+  effects_.erase(std::find(effects_.begin(), effects_.end(), effect));
+  --found->second;
 }
 
 void ParticleRenderer::SetRendering(bool additive, bool zTest) {
