@@ -88,9 +88,9 @@ void CameraNodesByIndex(benchmark::State& state) {
   });
 }
 
-BENCHMARK(MeshesByIndex)->Arg(8000)->Arg(80000)->Unit(benchmark::kMillisecond);
-BENCHMARK(CamerasByIndex)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
-BENCHMARK(CameraNodesByIndex)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(MeshesByIndex)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(CamerasByIndex)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(CameraNodesByIndex)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace corvane

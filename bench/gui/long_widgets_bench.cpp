@@ -63,8 +63,8 @@ void ImageListAdds(benchmark::State& state) {
   }
 }
 
-BENCHMARK(EffectTextBuild)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(ImageListAdds)->Arg(800)->Arg(8000)->Unit(benchmark::kMillisecond);
+BENCHMARK(EffectTextBuild)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ImageListAdds)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace corvane
