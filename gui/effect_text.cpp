@@ -5,6 +5,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/streams/memory_stream.h"
 #include "engine/core/applet_services.h"
+#include "engine/core/close_request.h"
 #include "engine/core/effect.h"
 #include "gui/static_text.h"
 #include "platform/device.h"
@@ -17,6 +18,8 @@ CORVANE_IMPLEMENT_CLASS(EffectText)
 
 namespace {
 constexpr float kCharacterDelay = 0.08f;
+// The fitting width the text is measured with.
+constexpr float kMeasureLimit = 65535;
 }  // namespace
 
 void EffectText::Describe(TClassBuilder<EffectText>& c) {
@@ -54,16 +57,19 @@ void EffectText::Rebuild() {
   TAppletServices* applet = GetApplet();
   TDevice* device = applet ? applet->Device() : nullptr;
   const std::u16string text = Text();
+  // Each character stands where the text before it ends: every prefix
+  // measured in one pass, not each measured anew.
+  std::vector<float> widths;
+  if (device) device->MeasurePrefixWidths(EngineFont(), text, kMeasureLimit, widths);
+  // Laid out once when the last character is in, not once per character.
+  const TChildBatch batch(*this);
   for (std::size_t i = 1; i <= text.size(); ++i) {
+    // A long text is built between two frames: a close request ends it.
+    if (CloseRequestHeard()) return;
     auto* character = Create<StaticText>(TCreateContext(this));
     character->Font()->Assign(Font());
     character->SetText(text.substr(i - 1, 1));
-    if (i > 1 && device) {
-      TRect box{0, 0, 1000, 1000};
-      std::int32_t count = 0;
-      device->MeasureString(EngineFont(), std::u16string_view(text).substr(0, i - 1), box, {}, count, 65535);
-      character->SetX(box.right - box.left);
-    }
+    if (i > 1 && device) character->SetX(widths[i - 1]);
     TWeak<StaticText> alive(character);
     for (const TWeak<Effect>& source : templates) {
       Effect* effect = source.Get();

@@ -16,12 +16,28 @@ namespace corvane {
 CORVANE_IMPLEMENT_CLASS(ImageList)
 
 ImageList::ImageList(const TCreateContext& context) : List(context) {
-  Items()->OnChange = [this](TObject*) { DropUnnamedPictures(); };
+  Items()->OnChange = [this](TObject*) { ItemsChanged(); };
 }
 
 ImageList::~ImageList() { Items()->OnChange = nullptr; }
 
+void ImageList::ItemsChanged() {
+  // Walking the items after every one a script adds would cost the square
+  // of their number: a list that grew gives its pictures back at its next
+  // paint, one that did not (an item deleted or replaced) at once.
+  const int count = Items()->GetCount();
+  if (count > knownCount_) namesGone_ = true;
+  else DropUnnamedPictures();
+  knownCount_ = count;
+}
+
+std::size_t ImageList::PictureCount() {
+  if (namesGone_) DropUnnamedPictures();
+  return pictures_.size();
+}
+
 void ImageList::DropUnnamedPictures() {
+  namesGone_ = false;
   if (pictures_.empty()) return;
   std::set<std::u16string, std::less<>> named;
   for (int i = 0; i < Items()->GetCount(); ++i) named.insert(Items()->Get(i));
@@ -29,6 +45,7 @@ void ImageList::DropUnnamedPictures() {
 }
 
 void ImageList::PaintItem(std::int32_t index, const TRect& rect) {
+  if (namesGone_) DropUnnamedPictures();
   if (index < 0 || index >= Items()->GetCount()) return;
   TRect r = rect;
   InflateRect(r, -2, -2);

@@ -247,6 +247,10 @@ class TDevice : public TSomePersistent {
   // text gives rect a width of 0.
   virtual void MeasureString(TFont* font, std::u16string_view text, TRect& rect, TTextFormats formats,
                              std::int32_t& count, float maxWidth);
+  // What MeasureString with no format bits gives each prefix of the text,
+  // in one pass: widths[k] is the width of the first k characters
+  // (widths[0] is 0).
+  void MeasurePrefixWidths(TFont* font, std::u16string_view text, float maxWidth, std::vector<float>& widths);
   // One line cut to the characters that fit the rectangle's width (a text
   // with a line break is not cut), then drawn without word wrap.
   void DrawStringClip(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,

@@ -1,5 +1,6 @@
 // Text through the device: laid out by TextCalc, measured and drawn by the
 // font's system font, one line at a time, each at whole pixels.
+#include <algorithm>
 #include <cmath>
 
 #include "base/geometry/rect_math.h"
@@ -71,6 +72,32 @@ void TDevice::MeasureString(TFont* font, std::u16string_view text, TRect& rect, 
   };
   TextCalc(textLines_, count, formats, text, rect, measure, maxWidth, font);
   textLines_.clear();
+}
+
+void TDevice::MeasurePrefixWidths(TFont* font, std::u16string_view text, float maxWidth, std::vector<float>& widths) {
+  widths.assign(1, 0.0f);
+  widths.reserve(text.size() + 1);
+  T3DSysFont* sysFont = SysFontOf(font);
+  // The lines split as the layout splits them (CR, LF, CR LF); a prefix is
+  // as wide as its widest line, a break as wide as the lines before it.
+  float done = 0;
+  std::vector<float> line;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t end = std::min(text.find_first_of(u"\r\n", pos), text.size());
+    line.clear();
+    if (sysFont) sysFont->AddPrefixWidths(text.substr(pos, end - pos), maxWidth, line);
+    else line.assign(end - pos, 0.0f);
+    for (const float w : line) widths.push_back(std::max(done, w));
+    if (!line.empty()) done = std::max(done, line.back());
+    if (end == text.size()) break;
+    widths.push_back(done);
+    pos = end + 1;
+    if (text[end] == u'\r' && pos < text.size() && text[pos] == u'\n') {
+      widths.push_back(done);
+      ++pos;
+    }
+  }
 }
 
 void TDevice::DrawStringClip(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,

@@ -28,6 +28,12 @@ class TPlatform : public TPersistent {
   // or nullptr. For a script that runs long without a frame.
   virtual TWindow* PendingCloseWindow() { return nullptr; }
   virtual void WaitHandler() = 0;
+  // Whether the user has asked the program to close (its window closed,
+  // Ctrl+C, SIGTERM, F2 released), looked up without taking any event: the
+  // request still reaches the applet through the event loop. Long work
+  // between frames (a load, a build) asks it between any two steps to stop
+  // early: a host whose look-up is costly looks only now and then.
+  virtual bool PollCloseRequest() { return false; }
   // Seconds from a monotonic clock.
   virtual float GetCurrentTime() = 0;
   // Waits about that long (the frame-rate cap); tests advance a clock.

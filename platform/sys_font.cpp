@@ -148,6 +148,21 @@ TPoint T3DSysFont::GetTextExtent(std::u16string_view text, float maxWidth, std::
   return {std::trunc(widest), std::trunc(lineHeight)};
 }
 
+void T3DSysFont::AddPrefixWidths(std::u16string_view line, float maxWidth, std::vector<float>& widths) {
+  CheckText(line);
+  float x = 0;
+  bool full = false;
+  for (const char16_t c : line) {
+    const std::size_t index = c - static_cast<std::size_t>(kFirstGlyphCode);
+    if (!full && c >= kFirstGlyphCode && index < Chars.size()) {
+      const float advance = (Chars[index].Right - Chars[index].Left) * static_cast<float>(TextureWidth);
+      if (x + advance > maxWidth) full = true;  // the measure stops at the first character that does not fit
+      else x += advance;
+    }
+    widths.push_back(std::trunc(x));
+  }
+}
+
 void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_view text) {
   if (text.empty()) return;
   CheckText(text);

@@ -64,6 +64,9 @@ class T3DSysFont : public TSomePersistent {
   // Width and height of the text in pixels; count receives how many
   // characters fit into maxWidth.
   virtual TPoint GetTextExtent(std::u16string_view text, float maxWidth, std::int32_t& count);
+  // Appends, for k from 1 to the line's length, the width GetTextExtent
+  // gives the line's first k characters: every prefix in one pass.
+  virtual void AddPrefixWidths(std::u16string_view line, float maxWidth, std::vector<float>& widths);
   // One line of text at (x, y) in the colour (vertex byte order), through
   // the device's scratch mesh with the states the caller set.
   virtual void DrawText(float x, float y, std::uint32_t color, std::u16string_view text);

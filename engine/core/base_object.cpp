@@ -158,17 +158,40 @@ BaseObject* BaseObject::children(std::int32_t index) const {
   return children_[static_cast<std::size_t>(index)];
 }
 
+void BaseObject::CloseHoles() const {
+  std::erase(children_, nullptr);
+  holes_ = 0;
+  RenumberFrom(0);
+}
+
+void BaseObject::RenumberFrom(std::size_t first) const {
+  for (std::size_t i = first; i < children_.size(); ++i)
+    if (children_[i]) children_[i]->slot_ = i;
+}
+
+std::size_t BaseObject::SlotOf(const BaseObject* child) const {
+  if (!child) return std::string::npos;
+  if (child->slot_ < children_.size() && children_[child->slot_] == child) return child->slot_;
+  // From both ends at once: a child whose record is stale is most often
+  // the newest or the oldest. A child is in the list once.
+  for (std::size_t front = 0, back = children_.size(); front < back; ++front) {
+    if (children_[--back] == child) return back;
+    if (front < back && children_[front] == child) return front;
+  }
+  return std::string::npos;
+}
+
 std::int32_t BaseObject::IndexOfChild(const BaseObject* object) const {
-  // From the end: the child asked for is most often the one just added (the
-  // stream reader places each new child, which takes it out and adds it
-  // again). A child is in the list once, so the index is the same.
-  const auto it = std::find(children_.rbegin(), children_.rend(), object);
-  return it == children_.rend() ? -1 : static_cast<std::int32_t>(children_.rend() - it) - 1;
+  Kids();
+  const std::size_t at = SlotOf(object);
+  return at == std::string::npos ? -1 : static_cast<std::int32_t>(at);
 }
 
 void BaseObject::ExchangeChildren(std::int32_t i, std::int32_t j) {
   if (i < 0 || j < 0 || i >= count() || j >= count()) return;
   std::swap(children_[static_cast<std::size_t>(i)], children_[static_cast<std::size_t>(j)]);
+  children_[static_cast<std::size_t>(i)]->slot_ = static_cast<std::size_t>(i);
+  children_[static_cast<std::size_t>(j)]->slot_ = static_cast<std::size_t>(j);
 }
 
 void BaseObject::MoveChildren(std::int32_t from, std::int32_t to) {
@@ -177,6 +200,7 @@ void BaseObject::MoveChildren(std::int32_t from, std::int32_t to) {
   BaseObject* child = children_[static_cast<std::size_t>(from)];
   children_.erase(children_.begin() + from);
   children_.insert(children_.begin() + to, child);
+  RenumberFrom(static_cast<std::size_t>(std::min(from, to)));
 }
 
 BaseObject* BaseObject::AddNewChild(TClass cls) {
@@ -206,6 +230,7 @@ void BaseObject::AddChild(BaseObject* child) {
   // Out of any previous parent first, so that one list alone owns it.
   if (child->parent_) child->parent_->Remove(child);
   children_.push_back(child);
+  child->slot_ = children_.size() - 1;
   child->SetParent(this);
   if (!child->applet_) child->applet_ = applet_;
   if (HasState(csLoadingProps)) child->IncludeStyle(csExternal);
@@ -221,34 +246,44 @@ void BaseObject::Insert(std::int32_t index, BaseObject* child) {
   if (child->parent_) child->parent_->Remove(child);
   index = std::clamp(index, 0, count());
   children_.insert(children_.begin() + index, child);
+  RenumberFrom(static_cast<std::size_t>(index));
   child->SetParent(this);
   if (!child->applet_) child->applet_ = applet_;
 }
 
 void BaseObject::Remove(BaseObject* child) {
-  const std::int32_t index = IndexOfChild(child);
-  if (index < 0 || child->parent_ != this) return;
+  if (!child || child->parent_ != this || SlotOf(child) == std::string::npos) return;
   if (child->Owner() == this) RemoveComponent(child);
-  children_.erase(children_.begin() + index);
+  // Looked up again: the component's notices may have closed the holes.
+  const std::size_t at = SlotOf(child);
+  if (at != std::string::npos) {
+    children_[at] = nullptr;
+    ++holes_;
+    if (holes_ * 2 > children_.size()) CloseHoles();
+  }
   child->SetParent(nullptr);
 }
 
 void BaseObject::BringToFront() {
   if (!parent_) return;
+  parent_->Kids();
+  const std::size_t at = parent_->SlotOf(this);
+  if (at == std::string::npos) return;
   auto& list = parent_->children_;
-  const auto it = std::find(list.begin(), list.end(), this);
-  if (it == list.end()) return;
-  list.erase(it);
+  list.erase(list.begin() + static_cast<std::ptrdiff_t>(at));
   list.push_back(this);
+  parent_->RenumberFrom(at);
 }
 
 void BaseObject::SendToBack() {
   if (!parent_) return;
+  parent_->Kids();
+  const std::size_t at = parent_->SlotOf(this);
+  if (at == std::string::npos) return;
   auto& list = parent_->children_;
-  const auto it = std::find(list.begin(), list.end(), this);
-  if (it == list.end()) return;
-  list.erase(it);
+  list.erase(list.begin() + static_cast<std::ptrdiff_t>(at));
   list.insert(list.begin(), this);
+  parent_->RenumberFrom(0);
 }
 
 void BaseObject::MoveTo(BaseObject* newParent) {
@@ -261,23 +296,29 @@ void BaseObject::SetParentComponent(TGComponent* parent) { MoveTo(dynamic_cast<B
 void BaseObject::DeleteChildren() {
   // First to last. Taking each from the front of a vector would move the
   // rest every time; the list is turned round once and taken from its end.
+  Kids();
   std::reverse(children_.begin(), children_.end());
   while (!children_.empty()) {
     BaseObject* child = children_.back();
     children_.pop_back();
+    if (!child) {  // a hole: a child freed by the one before it
+      --holes_;
+      continue;
+    }
     child->SetParent(nullptr);
     child->Free();
   }
+  holes_ = 0;
 }
 
 void BaseObject::ForEach(const TForEachProc& proc) {
   proc(this);
-  for (std::size_t i = 0; i < children_.size(); ++i) children_[i]->ForEach(proc);
+  for (std::size_t i = 0; i < Kids().size(); ++i) Kids()[i]->ForEach(proc);
 }
 
 void BaseObject::GetChildren(const TGetChildProc& proc, TGComponent*) {
   if (HasState(csLoading) || HasStyle(csUnstoreable)) return;
-  for (BaseObject* child : children_)
+  for (BaseObject* child : Kids())
     if (!child->HasStyle(csExternal)) proc(child);
 }
 
@@ -285,7 +326,7 @@ void BaseObject::GetChildren(const TGetChildProc& proc, TGComponent*) {
 
 void BaseObject::SetDesignTime(bool value) {
   designTime_ = value;
-  for (BaseObject* child : children_) child->SetDesignTime(value);
+  for (BaseObject* child : Kids()) child->SetDesignTime(value);
 }
 
 void BaseObject::SetName(const TGComponentName& newName) { TGComponent::SetName(newName); }
@@ -304,12 +345,12 @@ void BaseObject::Loaded() {
 
 void BaseObject::BeforeSave() {
   if (GOODCompareText(Name(), AutomaticName()) == 0) SetName(u"");
-  for (BaseObject* child : children_) child->BeforeSave();
+  for (BaseObject* child : Kids()) child->BeforeSave();
 }
 
 void BaseObject::AfterSave() {
   if (Name().empty()) SetName(WidenLatin1(ClassName()) + IntToStr(static_cast<std::int64_t>(serial_)));
-  for (BaseObject* child : children_) child->AfterSave();
+  for (BaseObject* child : Kids()) child->AfterSave();
 }
 
 void BaseObject::SetFileName(const std::u16string& value) {
@@ -344,17 +385,17 @@ void BaseObject::LoadCompanionScript(const std::u16string& name) {
 // --------------------------------------------------------------- per frame
 
 void BaseObject::ProcessTick(float dt, float time) {
-  if (children_.empty()) return;
+  if (Kids().empty()) return;
   TWeak<BaseObject> self(this);
-  for (std::size_t i = 0; i < children_.size(); ++i) {
-    BaseObject* child = children_[i];
+  for (std::size_t i = 0; i < Kids().size(); ++i) {
+    BaseObject* child = Kids()[i];
     if (!child->objectStyle_.Contains(osTick)) continue;
     TWeak<BaseObject> alive(child);
     child->ProcessTick(dt * child->timeFactor_, time);
     // The tick may have freed this object, the child or its siblings
     // (nested frames run the scheduler).
-    if (!self.Get() || children_.size() <= i) return;
-    if (!alive.Get() || children_[i] != child) continue;
+    if (!self.Get() || Kids().size() <= i) return;
+    if (!alive.Get() || Kids()[i] != child) continue;
     if (!child->onTick_.empty() && !child->MissionPaused()) child->CallScript(child->onTick_);
     if (!self.Get()) return;
   }
@@ -369,8 +410,8 @@ void BaseObject::PrepareForDispose() {
   if (!self.Get()) return;
   onDestroy_.clear();
   prepared_ = true;
-  for (std::size_t i = 0; i < children_.size(); ++i) {
-    children_[i]->PrepareForDispose();
+  for (std::size_t i = 0; i < Kids().size(); ++i) {
+    Kids()[i]->PrepareForDispose();
     if (!self.Get()) return;
   }
 }
@@ -451,7 +492,7 @@ void BaseObject::Error(const std::u16string& text) { EngineError(text); }
 // ----------------------------------------------------------------- look-ups
 
 BaseObject* BaseObject::findByName(const std::u16string& name) const {
-  for (BaseObject* child : children_) {
+  for (BaseObject* child : Kids()) {
     if (child->Name() == name) return child;
     if (BaseObject* found = child->findByName(name)) return found;
   }
@@ -459,7 +500,7 @@ BaseObject* BaseObject::findByName(const std::u16string& name) const {
 }
 
 BaseObject* BaseObject::findByTagString(const std::u16string& text) const {
-  for (BaseObject* child : children_) {
+  for (BaseObject* child : Kids()) {
     if (child->tagString_ == text) return child;
     if (BaseObject* found = child->findByTagString(text)) return found;
   }
@@ -467,7 +508,7 @@ BaseObject* BaseObject::findByTagString(const std::u16string& text) const {
 }
 
 BaseObject* BaseObject::findOwnByTagString(const std::u16string& text) const {
-  for (BaseObject* child : children_)
+  for (BaseObject* child : Kids())
     if (child->tagString_ == text) return child;
   return nullptr;
 }
@@ -475,21 +516,21 @@ BaseObject* BaseObject::findOwnByTagString(const std::u16string& text) const {
 void BaseObject::CollectByTag(const std::u16string& text, bool recursive) {
   Event* event = applet_ ? applet_->GetEvent() : nullptr;
   if (!event) return;
-  for (BaseObject* child : children_) {
+  for (BaseObject* child : Kids()) {
     if (child->tagString_ == text) event->AddResult(child);
     if (recursive) child->CollectByTag(text, true);
   }
 }
 
 std::int32_t BaseObject::findAllByTagString(const std::u16string& text) {
-  if (children_.empty()) return 0;
+  if (Kids().empty()) return 0;
   CollectByTag(text, true);
   Event* event = applet_ ? applet_->GetEvent() : nullptr;
   return event ? event->paramListCount() : 0;
 }
 
 std::int32_t BaseObject::findAllOwnByTagString(const std::u16string& text) {
-  if (children_.empty()) return 0;
+  if (Kids().empty()) return 0;
   CollectByTag(text, false);
   Event* event = applet_ ? applet_->GetEvent() : nullptr;
   return event ? event->paramListCount() : 0;
@@ -497,34 +538,34 @@ std::int32_t BaseObject::findAllOwnByTagString(const std::u16string& text) {
 
 BaseObject* BaseObject::FindByClass(const std::string& className) {
   if (SameText(ClassName(), className)) return this;
-  for (BaseObject* child : children_)
+  for (BaseObject* child : Kids())
     if (BaseObject* found = child->FindByClass(className)) return found;
   return nullptr;
 }
 
 BaseObject* BaseObject::FindChildObject(const BaseObject* object, bool directOnly) const {
-  for (BaseObject* child : children_)
+  for (BaseObject* child : Kids())
     if (child == object) return child;
   if (directOnly) return nullptr;
-  for (BaseObject* child : children_)
+  for (BaseObject* child : Kids())
     if (BaseObject* found = child->FindChildObject(object, false)) return found;
   return nullptr;
 }
 
 bool BaseObject::HaveEffect(const std::u16string& name) const {
-  for (BaseObject* child : children_)
+  for (BaseObject* child : Kids())
     if (dynamic_cast<Effect*>(child) && GOODCompareText(child->Name(), name) == 0) return true;
-  for (BaseObject* child : children_)
+  for (BaseObject* child : Kids())
     if (child->HaveEffect(name)) return true;
   return false;
 }
 
 Effect* BaseObject::FindEffect(const std::u16string& name) const {
   if (!skipOwnEffects_)
-    for (BaseObject* child : children_)
+    for (BaseObject* child : Kids())
       if (auto* effect = dynamic_cast<Effect*>(child); effect && GOODCompareText(child->Name(), name) == 0)
         return effect;
-  for (BaseObject* child : children_)
+  for (BaseObject* child : Kids())
     if (Effect* found = child->FindEffect(name)) return found;
   return nullptr;
 }

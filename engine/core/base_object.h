@@ -53,7 +53,7 @@ class BaseObject : public TGComponent {
   virtual void SetParent(BaseObject* parent) { parent_ = parent; }
 
   // Published state.
-  std::int32_t count() const { return static_cast<std::int32_t>(children_.size()); }
+  std::int32_t count() const { return static_cast<std::int32_t>(Kids().size()); }
   BaseObjectStyles ObjectStyle() const { return objectStyle_; }
   void SetObjectStyle(BaseObjectStyles style) { objectStyle_ = style; }
   const std::u16string& FileName() const { return fileName_; }
@@ -90,7 +90,7 @@ class BaseObject : public TGComponent {
   // Child i; nullptr outside 0 .. count-1.
   BaseObject* children(std::int32_t index) const;
   std::int32_t GetCount() const { return count(); }
-  const std::vector<BaseObject*>& ChildList() const { return children_; }
+  const std::vector<BaseObject*>& ChildList() const { return Kids(); }
   std::int32_t IndexOfChild(const BaseObject* object) const;
   void ExchangeChildren(std::int32_t i, std::int32_t j);
   void MoveChildren(std::int32_t from, std::int32_t to);
@@ -206,7 +206,23 @@ class BaseObject : public TGComponent {
   std::uint64_t serial_;
   TAppletServices* applet_ = nullptr;
   BaseObject* parent_ = nullptr;
-  std::vector<BaseObject*> children_;
+  // The children in order. A child taken out leaves a hole until the list
+  // is next read (or half of it is holes), so that siblings freed in a row
+  // (thousands disposed together go oldest first) do not each move the
+  // rest; every read sees the list closed up.
+  const std::vector<BaseObject*>& Kids() const {
+    if (holes_ > 0) CloseHoles();
+    return children_;
+  }
+  void CloseHoles() const;
+  // Where the child stands in this list: its own record when that holds,
+  // else a search from both ends; npos when absent.
+  std::size_t SlotOf(const BaseObject* child) const;
+  void RenumberFrom(std::size_t first) const;
+  mutable std::vector<BaseObject*> children_;
+  mutable std::size_t holes_ = 0;
+  // This object's place in its parent's list, as last recorded there.
+  mutable std::size_t slot_ = 0;
   TScript* script_ = nullptr;
   void* scriptObject_ = nullptr;
 

@@ -68,6 +68,8 @@ void Event::BeforeDestruction() {
 
 void Event::FreeQueue() {
   events_.clear();
+  holes_ = 0;
+  actions_.clear();
   orphans_.clear();
 }
 
@@ -78,41 +80,71 @@ void Event::AddEvent(std::unique_ptr<TLowEvent> event) {
   if (event->EventType < evMouseUp) waiting_ = false;
   const bool inputEvent = event->EventType < evScheduleAction;
   if (inputEvent && GetApplet() && GetApplet()->Paused()) return;  // dropped while paused
-  events_.insert(events_.begin(), std::move(event));
-  if (inputEvent && recording_) RecordInput(*events_.front());
+  TLowEvent* added = event.get();
+  Enqueue(std::move(event));
+  if (inputEvent && recording_) RecordInput(*added);
+}
+
+void Event::Enqueue(std::unique_ptr<TLowEvent> event) {
+  const std::uint64_t seq = ++lastSeq_;
+  if (event->EventType == evScheduleAction)
+    if (const BaseObject* object = static_cast<TScheduleActionEvent*>(event.get())->Obj) actions_.emplace(object, seq);
+  events_.push_back({seq, std::move(event)});
+}
+
+Event::TQueued* Event::FindQueued(std::uint64_t seq) {
+  const auto it = std::lower_bound(events_.begin(), events_.end(), seq,
+                                   [](const TQueued& queued, std::uint64_t s) { return queued.Seq < s; });
+  return it != events_.end() && it->Seq == seq && it->Event ? &*it : nullptr;
+}
+
+std::unique_ptr<TLowEvent> Event::TakeOut(TQueued& entry) {
+  ++holes_;
+  return std::move(entry.Event);
+}
+
+void Event::Compact() {
+  if (holes_ == 0) return;
+  std::erase_if(events_, [](const TQueued& queued) { return !queued.Event; });
+  holes_ = 0;
 }
 
 void Event::DeleteLastEvent(TLowEventType type) {
-  for (auto it = events_.rbegin(); it != events_.rend(); ++it)
-    if ((*it)->EventType == type && !(*it)->InProcess) {
-      events_.erase(std::next(it).base());
+  for (TQueued& queued : events_)
+    if (queued.Event && queued.Event->EventType == type && !queued.Event->InProcess) {
+      TakeOut(queued);
+      Compact();
       return;
     }
 }
 
 TLowEvent* Event::QueuedEvent(std::int32_t index) const {
   if (index < 0 || index >= QueueCount()) return nullptr;
-  return events_[static_cast<std::size_t>(index)].get();
+  if (holes_ == 0) return events_[events_.size() - 1 - static_cast<std::size_t>(index)].Event.get();
+  for (auto it = events_.rbegin(); it != events_.rend(); ++it)
+    if (it->Event && index-- == 0) return it->Event.get();
+  return nullptr;
 }
 
 void Event::ProcessEvents() {
   TWeak<Event> self(this);
   PlaybackStep();
-  // Oldest first, each queued event once per pass. Handlers may run nested
-  // passes that add or remove events, so the walk goes by identity: the
-  // next event is always the oldest one not yet visited in this pass.
-  std::vector<const TLowEvent*> visited;
+  // Oldest first, each queued event once per pass: the next event is the
+  // oldest one that came after the last one this pass took. Handlers may
+  // run nested passes that add or remove events; those skip the event in
+  // hand (InProcess).
+  std::uint64_t last = 0;
+  std::size_t at = 0;  // where the last one taken stood, while nothing closed the holes
   for (;;) {
-    TLowEvent* event = nullptr;
-    for (auto it = events_.rbegin(); it != events_.rend(); ++it) {
-      TLowEvent* e = it->get();
-      if (!e->Handled && !e->InProcess && std::find(visited.begin(), visited.end(), e) == visited.end()) {
-        event = e;
-        break;
-      }
-    }
-    if (!event) return;
-    visited.push_back(event);
+    auto it = at < events_.size() && events_[at].Seq == last
+                  ? events_.begin() + static_cast<std::ptrdiff_t>(at) + 1
+                  : std::upper_bound(events_.begin(), events_.end(), last,
+                                     [](std::uint64_t seq, const TQueued& queued) { return seq < queued.Seq; });
+    while (it != events_.end() && (!it->Event || it->Event->Handled || it->Event->InProcess)) ++it;
+    if (it == events_.end()) break;
+    last = it->Seq;
+    at = static_cast<std::size_t>(it - events_.begin());
+    TLowEvent* event = it->Event.get();
     event->InProcess = true;
     try {
       TranslateEvent(event);
@@ -128,11 +160,12 @@ void Event::ProcessEvents() {
       orphans_.erase(orphan);  // taken out of the queue while dispatched: ours to free
       continue;
     }
-    const auto queued = std::find_if(events_.begin(), events_.end(), [&](const auto& e) { return e.get() == event; });
-    if (queued == events_.end()) continue;
-    if (event->Handled) events_.erase(queued);
+    TQueued* queued = at < events_.size() && events_[at].Seq == last ? &events_[at] : FindQueued(last);
+    if (!queued || queued->Event.get() != event) continue;
+    if (event->Handled) TakeOut(*queued);
     else event->InProcess = false;
   }
+  Compact();
 }
 
 void Event::TranslateEvent(TLowEvent* event) {
@@ -183,26 +216,36 @@ void Event::DispatchWindowAction(TActionEvent* event) {
 }
 
 void Event::ScheduleAction(BaseObject* object, TScheduleAction action, double delay) {
-  for (auto it = events_.rbegin(); it != events_.rend(); ++it)
-    if ((*it)->EventType == evScheduleAction) {
-      auto* scheduled = static_cast<TScheduleActionEvent*>(it->get());
-      if (scheduled->Obj == object && scheduled->Action == action) return;
+  const auto [first, last] = actions_.equal_range(object);
+  for (auto it = first; it != last;) {
+    TQueued* queued = FindQueued(it->second);
+    const auto* scheduled = queued ? static_cast<const TScheduleActionEvent*>(queued->Event.get()) : nullptr;
+    if (!scheduled || scheduled->Obj != object) {
+      it = actions_.erase(it);  // done or gone
+      continue;
     }
+    if (scheduled->Action == action) return;
+    ++it;
+  }
   AddEvent(std::make_unique<TScheduleActionEvent>(evScheduleAction, static_cast<float>(delay), object, action));
 }
 
 void Event::FreeNotify(BaseObject* object) {
   BaseObject::FreeNotify(object);
-  for (std::size_t i = events_.size(); i-- > 0;) {
-    if (events_[i]->EventType != evScheduleAction) continue;
-    auto* scheduled = static_cast<TScheduleActionEvent*>(events_[i].get());
-    if (scheduled->Obj != object) continue;
+  const auto [first, last] = actions_.equal_range(object);
+  for (auto it = first; it != last; ++it) {
+    TQueued* queued = FindQueued(it->second);
+    auto* scheduled = queued ? static_cast<TScheduleActionEvent*>(queued->Event.get()) : nullptr;
+    if (!scheduled || scheduled->Obj != object) continue;
     scheduled->Obj = nullptr;
-    std::unique_ptr<TLowEvent> taken = std::move(events_[i]);
-    events_.erase(events_.begin() + static_cast<std::ptrdiff_t>(i));
+    std::unique_ptr<TLowEvent> taken = TakeOut(*queued);
     if (taken->InProcess) orphans_.push_back(std::move(taken));
   }
-  std::erase(resultList_, object);
+  actions_.erase(object);
+  // Closed at once only when half the queue is holes, so that freeing a
+  // thousand objects does not close a hole a thousand times.
+  if (holes_ * 2 >= events_.size()) Compact();
+  if (resultCounts_.erase(object) > 0) freedResults_.push_back(object);
   std::erase_if(listeners_, [object](VisualObject* listener) { return listener == object->AsVisualObject(); });
   std::replace(paramObjects_.begin(), paramObjects_.end(), object, static_cast<BaseObject*>(nullptr));
   std::replace(thisStack_.begin(), thisStack_.end(), object, static_cast<BaseObject*>(nullptr));
@@ -226,6 +269,32 @@ bool Event::isKeyDown(std::int32_t key) const {
 }
 
 // ---------------------------------------------------------------- stacks
+
+void Event::AddResult(BaseObject* object) {
+  DropFreedResults();
+  resultList_.push_back(object);
+  ++resultCounts_[object];
+}
+
+void Event::ClearResults() {
+  resultList_.clear();
+  resultCounts_.clear();
+  freedResults_.clear();
+}
+
+std::int32_t Event::paramListCount() const {
+  DropFreedResults();
+  return static_cast<std::int32_t>(resultList_.size());
+}
+
+void Event::DropFreedResults() const {
+  if (freedResults_.empty()) return;
+  std::sort(freedResults_.begin(), freedResults_.end());
+  std::erase_if(resultList_, [this](BaseObject* object) {
+    return std::binary_search(freedResults_.begin(), freedResults_.end(), object);
+  });
+  freedResults_.clear();
+}
 
 BaseObject* Event::paramList(std::int32_t index) const {
   if (index < 0 || index >= paramListCount()) return nullptr;

@@ -7,8 +7,10 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/geometry/geometry.h"
@@ -32,7 +34,7 @@ class Event : public BaseObject {
   // The queue: newest first; the queue owns its events.
   void AddEvent(std::unique_ptr<TLowEvent> event);
   void DeleteLastEvent(TLowEventType type);
-  std::int32_t QueueCount() const { return static_cast<std::int32_t>(events_.size()); }
+  std::int32_t QueueCount() const { return static_cast<std::int32_t>(events_.size() - holes_); }
   TLowEvent* QueuedEvent(std::int32_t index) const;
   // The per-frame dispatch, oldest first.
   void ProcessEvents();
@@ -59,9 +61,9 @@ class Event : public BaseObject {
   void unacquireMouse();
 
   // Results of findAllByTagString and its kin.
-  void AddResult(BaseObject* object) { resultList_.push_back(object); }
-  void ClearResults() { resultList_.clear(); }
-  std::int32_t paramListCount() const { return static_cast<std::int32_t>(resultList_.size()); }
+  void AddResult(BaseObject* object);
+  void ClearResults();
+  std::int32_t paramListCount() const;
   BaseObject* paramList(std::int32_t index) const;
 
   // The object stacks: paramObject and paramThis are their tops. A freed
@@ -128,7 +130,29 @@ class Event : public BaseObject {
   void DispatchWindowAction(TActionEvent* event);
   void FreeQueue();
 
-  std::vector<std::unique_ptr<TLowEvent>> events_;  // index 0 is the newest
+  // A queued event and its place in the order of arrival.
+  struct TQueued {
+    std::uint64_t Seq = 0;
+    std::unique_ptr<TLowEvent> Event;  // none once taken out (a hole)
+  };
+  void Enqueue(std::unique_ptr<TLowEvent> event);
+  // The entry of the event numbered seq; none when it left the queue.
+  TQueued* FindQueued(std::uint64_t seq);
+  // Takes the entry's event out, leaving a hole that Compact closes.
+  std::unique_ptr<TLowEvent> TakeOut(TQueued& entry);
+  void Compact();
+
+  // Oldest first, numbered in order of arrival. Every look-up goes by
+  // number, so a pass (nested ones too) walks the queue once, and an event
+  // taken out in the middle leaves a hole closed later: thousands of
+  // actions queued and run in one frame cost each a constant share.
+  std::deque<TQueued> events_;
+  std::size_t holes_ = 0;
+  std::uint64_t lastSeq_ = 0;
+  // The numbers of the actions queued for each object, so a request or a
+  // free finds them without a walk; entries of actions already gone are
+  // dropped when met.
+  std::unordered_multimap<const BaseObject*, std::uint64_t> actions_;
   std::vector<std::uint32_t> keysDown_;
   bool isLButtonDown_ = false;
   bool isRButtonDown_ = false;
@@ -140,7 +164,13 @@ class Event : public BaseObject {
   // Events taken out of the queue while being dispatched: freed by the
   // dispatch when it returns.
   std::vector<std::unique_ptr<TLowEvent>> orphans_;
-  std::vector<BaseObject*> resultList_;
+  // Freed objects leave the result list the next time it is read (or
+  // added to): scripts dispose thousands of found objects in one go, and
+  // taking each out at once would walk the list each time.
+  void DropFreedResults() const;
+  mutable std::vector<BaseObject*> resultList_;
+  std::unordered_map<const BaseObject*, int> resultCounts_;  // entries per listed object
+  mutable std::vector<BaseObject*> freedResults_;
   TOwned<TPointPersistent> paramPoint_;
   TOwned<TPointPersistent> paramDelta_;
   TOwned<TSpaceCoord> paramNormal_;

@@ -120,7 +120,7 @@ void Event::PlaybackStep() {
   if (!time) return;
   // Straight into the queue: not recorded again, not dropped while the
   // applet is paused, and no end of a wait for input.
-  if (std::unique_ptr<TLowEvent> event = StrToEvent(text)) events_.insert(events_.begin(), std::move(event));
+  if (std::unique_ptr<TLowEvent> event = StrToEvent(text)) Enqueue(std::move(event));
 }
 
 }  // namespace corvane

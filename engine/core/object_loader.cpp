@@ -9,6 +9,7 @@
 #include "base/system/log_target.h"
 #include "base/text/good_text.h"
 #include "base/text/number_text.h"
+#include "engine/core/close_request.h"
 
 namespace corvane {
 
@@ -131,6 +132,11 @@ bool ChargeLoadObject() {
   TLoadBudget& budget = Budget();
   if (budget.Spent) return false;
   if (++budget.Objects > Limits().Objects) return Spend(IntToStr(Limits().Objects) + u" objects");
+  if (CloseRequestHeard()) {
+    EngineLog(u"Loading of " + budget.FileName + u" stopped: the program is closing");
+    budget.Spent = true;
+    return false;
+  }
   return true;
 }
 

@@ -84,9 +84,17 @@ void VisualObject::AddChild(BaseObject* child) {
 }
 
 bool VisualObject::RecalcAfterRead() {
-  if (!HasState(csReading)) return false;
+  if (!HasState(csReading) && childBatches_ == 0) return false;
   recalcAfterRead_ = true;
   return true;
+}
+
+VisualObject::TChildBatch::TChildBatch(VisualObject& object) : object_(&object) { ++object.childBatches_; }
+
+VisualObject::TChildBatch::~TChildBatch() {
+  VisualObject* object = object_.Get();
+  if (!object || --object->childBatches_ > 0 || object->HasState(csReading)) return;
+  if (std::exchange(object->recalcAfterRead_, false)) object->RecalcAbsolute();
 }
 
 void VisualObject::ReadState(TGReader& reader) {

@@ -98,10 +98,25 @@ class VisualObject : public BaseObject {
   virtual TSpaceVector VectorAbsoluteToLocal(const TSpaceVector& v) { return v; }
   virtual TSpaceVector VectorLocalToAbsolute(const TSpaceVector& v) { return v; }
 
-  // Whether a stream is being read into this object; the recalculation is
-  // then owed and done once the read ends. Descendants that lay out their
-  // children as they arrive ask this first.
+  // Whether a stream is being read into this object (or a batch of
+  // children is being added); the recalculation is then owed and done once
+  // the read (the batch) ends. Descendants that lay out their children as
+  // they arrive ask this first.
   bool RecalcAfterRead();
+
+  // Many children added in a row (a widget building its parts): each
+  // AddChild's recalculation, and a widget's layout with it, which walk
+  // every child, are done once when the outermost batch ends.
+  class TChildBatch {
+   public:
+    explicit TChildBatch(VisualObject& object);
+    ~TChildBatch();
+    TChildBatch(const TChildBatch&) = delete;
+    TChildBatch& operator=(const TChildBatch&) = delete;
+
+   private:
+    TWeak<VisualObject> object_;
+  };
 
   // Dirty rectangles: handed up to the applet.
   virtual void AddUpdateRect(const TRect& r);
@@ -161,8 +176,10 @@ class VisualObject : public BaseObject {
   // An alpha set while the object is loading, applied once it is loaded;
   // below 0 when none.
   float deferredAlpha_ = -1.0f;
-  // Children arrived while a stream was read into the object.
+  // Children arrived while a stream was read into the object, or during a
+  // batch.
   bool recalcAfterRead_ = false;
+  int childBatches_ = 0;
   THitTest hitTest_ = htNone;
   bool transparent_ = false;
   bool visible_ = true;

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "formats/3ds/chunk.h"
@@ -52,6 +53,17 @@ struct TChunkListEntry3DS {
 };
 using TChunkList3DS = std::vector<TChunkListEntry3DS>;
 
+// The kinds of named object the object cache extracts by index.
+enum TObjectKind3DS : std::uint8_t { okMesh3DS, okOmniLight3DS, okSpotLight3DS, okCamera3DS };
+
+// What an extraction by index or by name looks up in the keyframe node
+// list: the entries of each tag in list order, and the first node of each
+// tag and name.
+struct TNodeIndex3DS {
+  std::unordered_map<std::uint16_t, std::vector<const TChunkListEntry3DS*>> ByTag;
+  std::unordered_map<std::uint16_t, std::unordered_map<std::string, TChunk3DS*>> FirstByName;
+};
+
 struct TDatabase3DS {
   std::unique_ptr<TChunk3DS> TopChunk;
   bool ObjListDirty = true;
@@ -61,6 +73,11 @@ struct TDatabase3DS {
   std::optional<TChunkList3DS> ObjList;
   std::optional<TChunkList3DS> MatList;
   std::optional<TChunkList3DS> NodeList;
+  // Made from ObjList and NodeList on first need and dropped with them, so
+  // that taking every object by index walks the lists once, not once per
+  // object.
+  std::array<std::optional<std::vector<TChunk3DS*>>, 4> ObjKinds;
+  std::optional<TNodeIndex3DS> NodeIndex;
 };
 
 // (position, total): once with (0, stream size) when the tree is started,

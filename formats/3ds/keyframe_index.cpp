@@ -96,13 +96,47 @@ void RebuildKeyframeNodeList(TFile3DS& file) {
   }
   const bool any = !list.empty();
   db.NodeList = std::move(list);
+  db.NodeIndex.reset();
   if (any) db.NodeListDirty = false;
 }
 
-int CountKeyframeNodesByTag(TFile3DS& file, std::uint16_t tag) {
+const TNodeIndex3DS& KeyframeNodeIndex(TFile3DS& file) {
   RebuildKeyframeNodeList(file);
-  return static_cast<int>(std::count_if(file.Database().NodeList->begin(), file.Database().NodeList->end(),
-                                        [&](const TChunkListEntry3DS& e) { return e.Chunk && e.Chunk->Tag == tag; }));
+  TDatabase3DS& db = file.Database();
+  if (!db.NodeIndex) {
+    TNodeIndex3DS index;
+    for (const TChunkListEntry3DS& e : *db.NodeList) {
+      if (e.Chunk == nullptr) continue;
+      index.ByTag[e.Chunk->Tag].push_back(&e);
+      // An object node's list name holds its instance; the look-up by
+      // name compares the header's name alone.
+      if (e.Chunk->Tag != OBJECT_NODE_TAG) index.FirstByName[e.Chunk->Tag].emplace(e.NameStr, e.Chunk);
+    }
+    db.NodeIndex = std::move(index);
+  }
+  return *db.NodeIndex;
+}
+
+const TChunkListEntry3DS* KeyframeNodeByIndex(TFile3DS& file, std::uint16_t tag, int index) {
+  const TNodeIndex3DS& nodes = KeyframeNodeIndex(file);
+  const auto found = nodes.ByTag.find(tag);
+  if (found == nodes.ByTag.end() || index < 0 || static_cast<std::size_t>(index) >= found->second.size())
+    return nullptr;
+  return found->second[static_cast<std::size_t>(index)];
+}
+
+TChunk3DS* IndexedKeyframeNodeByName(TFile3DS& file, std::uint16_t tag, const std::string& name) {
+  const TNodeIndex3DS& nodes = KeyframeNodeIndex(file);
+  const auto ofTag = nodes.FirstByName.find(tag);
+  if (ofTag == nodes.FirstByName.end()) return nullptr;
+  const auto found = ofTag->second.find(name);
+  return found == ofTag->second.end() ? nullptr : found->second;
+}
+
+int CountKeyframeNodesByTag(TFile3DS& file, std::uint16_t tag) {
+  const TNodeIndex3DS& nodes = KeyframeNodeIndex(file);
+  const auto found = nodes.ByTag.find(tag);
+  return found == nodes.ByTag.end() ? 0 : static_cast<int>(found->second.size());
 }
 
 std::vector<std::string> ListKeyframeNodeNamesByTag(TFile3DS& file, std::uint16_t tag) {

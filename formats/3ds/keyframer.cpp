@@ -191,31 +191,32 @@ TKFSpot3DS GetSpotLightMotionByName(TFile3DS& file, std::string_view name) {
 }
 
 TKFMesh3DS GetObjectMotionByIndex(TFile3DS& file, int index) {
-  RebuildKeyframeNodeList(file);
-  int count = 0;
-  for (const TChunkListEntry3DS& e : *file.Database().NodeList)
-    if (e.Chunk && e.Chunk->Tag == OBJECT_NODE_TAG && count++ == index) return ReadObjectMotionFromNode(file, e.Chunk);
-  return TKFMesh3DS();
+  const TChunkListEntry3DS* node = KeyframeNodeByIndex(file, OBJECT_NODE_TAG, index);
+  return node ? ReadObjectMotionFromNode(file, node->Chunk) : TKFMesh3DS();
 }
 
+// The node named by the index-th list entry of the tag is the first node of
+// that tag and name (a name given twice reads the first node twice).
 TKFCamera3DS GetCameraMotionByIndex(TFile3DS& file, int index) {
-  const std::vector<std::string> names = GetCameraNodeNameList(file);
-  if (index < 0 || static_cast<std::size_t>(index) >= names.size()) return TKFCamera3DS();
-  const std::string& name = names[static_cast<std::size_t>(index)];
-  return GetCameraMotion(file, FindKeyframeNodeByName(file, name, CAMERA_NODE_TAG),
-                         FindKeyframeNodeByName(file, name, TARGET_NODE_TAG));
+  const TChunkListEntry3DS* entry = KeyframeNodeByIndex(file, CAMERA_NODE_TAG, index);
+  if (entry == nullptr) return TKFCamera3DS();
+  return GetCameraMotion(file, IndexedKeyframeNodeByName(file, CAMERA_NODE_TAG, entry->NameStr),
+                         IndexedKeyframeNodeByName(file, TARGET_NODE_TAG, entry->NameStr));
 }
 
 TKFOmni3DS GetOmniLightMotionByIndex(TFile3DS& file, int index) {
-  const std::vector<std::string> names = GetOmniLightNodeNameList(file);
-  if (index < 0 || static_cast<std::size_t>(index) >= names.size()) return TKFOmni3DS();
-  return GetOmniLightMotionByName(file, names[static_cast<std::size_t>(index)]);
+  const TChunkListEntry3DS* entry = KeyframeNodeByIndex(file, LIGHT_NODE_TAG, index);
+  if (entry == nullptr) return TKFOmni3DS();
+  TChunk3DS* node = IndexedKeyframeNodeByName(file, LIGHT_NODE_TAG, entry->NameStr);
+  return node ? ReadOmniLightMotionFromNode(file, node) : TKFOmni3DS();
 }
 
 TKFSpot3DS GetSpotLightMotionByIndex(TFile3DS& file, int index) {
-  const std::vector<std::string> names = GetSpotLightNodeNameList(file);
-  if (index < 0 || static_cast<std::size_t>(index) >= names.size()) return TKFSpot3DS();
-  return GetSpotLightMotionByName(file, names[static_cast<std::size_t>(index)]);
+  const TChunkListEntry3DS* entry = KeyframeNodeByIndex(file, SPOTLIGHT_NODE_TAG, index);
+  if (entry == nullptr) return TKFSpot3DS();
+  TChunk3DS* node = IndexedKeyframeNodeByName(file, SPOTLIGHT_NODE_TAG, entry->NameStr);
+  if (node == nullptr) return TKFSpot3DS();
+  return ReadSpotLightMotionFromNode(file, node, IndexedKeyframeNodeByName(file, L_TARGET_NODE_TAG, entry->NameStr));
 }
 
 TKFAmbient3DS GetAmbientLightMotion(TFile3DS& file) {

@@ -94,6 +94,14 @@ void InitAmbientLightMotion(TKFAmbient3DS& m, std::uint32_t color);
 // The node index.
 void RebuildKeyframeNodeList(TFile3DS& file);
 int CountKeyframeNodesByTag(TFile3DS& file, std::uint16_t tag);
+// The node list's entries of each tag, and the first node of a tag and a
+// header name (not for object nodes, whose names hold their instances).
+const TNodeIndex3DS& KeyframeNodeIndex(TFile3DS& file);
+// The index-th node list entry of the tag; null past the last.
+const TChunkListEntry3DS* KeyframeNodeByIndex(TFile3DS& file, std::uint16_t tag, int index);
+// FindKeyframeNodeByName through the index, for every tag but the object
+// node's.
+TChunk3DS* IndexedKeyframeNodeByName(TFile3DS& file, std::uint16_t tag, const std::string& name);
 std::vector<std::string> ListKeyframeNodeNamesByTag(TFile3DS& file, std::uint16_t tag);
 // The first KFDATA child with tag whose NODE_HDR name is name (exactly).
 TChunk3DS* FindKeyframeNodeByName(TFile3DS& file, std::string_view name, std::uint16_t tag);

@@ -12,31 +12,15 @@ using namespace chunk3ds;
 
 namespace {
 
-TChunk3DS* LightOf(TChunk3DS* object) { return FindChunk(object, N_DIRECT_LIGHT); }
-bool IsSpot(TChunk3DS* object) { return FindChunk(LightOf(object), DL_SPOTLIGHT) != nullptr; }
-
-template <class Test>
-int CountObjects(TFile3DS& file, Test test) {
-  RebuildNamedObjectList(file);
-  int count = 0;
-  for (const TChunkListEntry3DS& entry : *file.Database().ObjList)
-    if (test(entry.Chunk)) ++count;
-  return count;
-}
-
-template <class Record, class Test, class Read>
-Record ReadObjectByIndex(TFile3DS& file, int index, Test test, Read read) {
+template <class Record, class Read>
+Record ReadObjectByIndex(TFile3DS& file, TObjectKind3DS kind, int index, Read read) {
   CheckSceneDatabase(file);
-  RebuildNamedObjectList(file);
-  int count = 0;
-  for (const TChunkListEntry3DS& entry : *file.Database().ObjList)
-    if (test(entry.Chunk) && count++ == index) return read(file, entry.Chunk);
-  return Record();
+  const std::vector<TChunk3DS*>& objects = NamedObjectsOfKind(file, kind);
+  if (index < 0 || static_cast<std::size_t>(index) >= objects.size()) return Record();
+  return read(file, objects[static_cast<std::size_t>(index)]);
 }
 
-bool IsOmniObject(TChunk3DS* object) { return LightOf(object) != nullptr && !IsSpot(object); }
-bool IsSpotObject(TChunk3DS* object) { return LightOf(object) != nullptr && IsSpot(object); }
-bool IsCameraObject(TChunk3DS* object) { return FindChunk(object, N_CAMERA) != nullptr; }
+int CountObjects(TFile3DS& file, TObjectKind3DS kind) { return static_cast<int>(NamedObjectsOfKind(file, kind).size()); }
 
 }  // namespace
 
@@ -68,20 +52,20 @@ void InitCamera3DS(TCamera3DS& camera) {
   camera.Ranges = {10.0f, 1000.0f};
 }
 
-int GetOmniLightCount(TFile3DS& file) { return CountObjects(file, IsOmniObject); }
-int GetSpotLightCount(TFile3DS& file) { return CountObjects(file, IsSpotObject); }
-int GetCameraCount(TFile3DS& file) { return CountObjects(file, IsCameraObject); }
+int GetOmniLightCount(TFile3DS& file) { return CountObjects(file, okOmniLight3DS); }
+int GetSpotLightCount(TFile3DS& file) { return CountObjects(file, okSpotLight3DS); }
+int GetCameraCount(TFile3DS& file) { return CountObjects(file, okCamera3DS); }
 
 TLight3DS GetOmniLightByIndex(TFile3DS& file, int index) {
-  return ReadObjectByIndex<TLight3DS>(file, index, IsOmniObject, ReadLightFromObject);
+  return ReadObjectByIndex<TLight3DS>(file, okOmniLight3DS, index, ReadLightFromObject);
 }
 
 TLight3DS GetSpotLightByIndex(TFile3DS& file, int index) {
-  return ReadObjectByIndex<TLight3DS>(file, index, IsSpotObject, ReadLightFromObject);
+  return ReadObjectByIndex<TLight3DS>(file, okSpotLight3DS, index, ReadLightFromObject);
 }
 
 TCamera3DS GetCameraByIndex(TFile3DS& file, int index) {
-  return ReadObjectByIndex<TCamera3DS>(file, index, IsCameraObject, ReadCameraFromObject);
+  return ReadObjectByIndex<TCamera3DS>(file, okCamera3DS, index, ReadCameraFromObject);
 }
 
 TLight3DS ReadLightFromObject(TFile3DS& file, TChunk3DS* namedObject) {

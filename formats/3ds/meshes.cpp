@@ -30,16 +30,40 @@ void RebuildNamedObjectList(TFile3DS& file) {
     }
   }
   db.ObjList = std::move(list);
+  for (auto& kind : db.ObjKinds) kind.reset();
   if (mdata != nullptr) db.ObjListDirty = false;
 }
 
-int GetMeshCount(TFile3DS& file) {
-  RebuildNamedObjectList(file);
-  int count = 0;
-  for (const TChunkListEntry3DS& entry : *file.Database().ObjList)
-    if (FindChunk(entry.Chunk, N_TRI_OBJECT) != nullptr) ++count;
-  return count;
+namespace {
+
+bool IsOfKind(TChunk3DS* object, TObjectKind3DS kind) {
+  switch (kind) {
+    case okMesh3DS: return FindChunk(object, N_TRI_OBJECT) != nullptr;
+    case okCamera3DS: return FindChunk(object, N_CAMERA) != nullptr;
+    case okOmniLight3DS:
+    case okSpotLight3DS: {
+      TChunk3DS* light = FindChunk(object, N_DIRECT_LIGHT);
+      if (light == nullptr) return false;
+      return (FindChunk(light, DL_SPOTLIGHT) != nullptr) == (kind == okSpotLight3DS);
+    }
+  }
+  return false;
 }
+
+}  // namespace
+
+const std::vector<TChunk3DS*>& NamedObjectsOfKind(TFile3DS& file, TObjectKind3DS kind) {
+  RebuildNamedObjectList(file);
+  std::optional<std::vector<TChunk3DS*>>& objects = file.Database().ObjKinds[kind];
+  if (!objects) {
+    objects.emplace();
+    for (const TChunkListEntry3DS& entry : *file.Database().ObjList)
+      if (IsOfKind(entry.Chunk, kind)) objects->push_back(entry.Chunk);
+  }
+  return *objects;
+}
+
+int GetMeshCount(TFile3DS& file) { return static_cast<int>(NamedObjectsOfKind(file, okMesh3DS).size()); }
 
 TChunk3DS* FindNamedObjectByIndex(TFile3DS& file, std::uint16_t tag, int index) {
   RebuildNamedObjectList(file);
@@ -55,13 +79,9 @@ TChunk3DS* FindNamedObjectByIndex(TFile3DS& file, std::uint16_t tag, int index) 
 
 TMesh3DS GetMeshByIndex(TFile3DS& file, int index) {
   CheckSceneDatabase(file);
-  RebuildNamedObjectList(file);
-  int count = 0;
-  for (const TChunkListEntry3DS& entry : *file.Database().ObjList) {
-    if (FindChunk(entry.Chunk, N_TRI_OBJECT) == nullptr) continue;
-    if (count++ == index) return ReadMeshFromObject(file, entry.Chunk);
-  }
-  return TMesh3DS();
+  const std::vector<TChunk3DS*>& meshes = NamedObjectsOfKind(file, okMesh3DS);
+  if (index < 0 || static_cast<std::size_t>(index) >= meshes.size()) return TMesh3DS();
+  return ReadMeshFromObject(file, meshes[static_cast<std::size_t>(index)]);
 }
 
 TMesh3DS ReadMeshFromObject(TFile3DS& file, TChunk3DS* namedObject) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "formats/3ds/chunk_data.h"
+#include "formats/3ds/file.h"
 #include "formats/3ds/lights_cameras.h"
 #include "formats/3ds/record_cache.h"
 
@@ -109,6 +110,11 @@ class TObjectList {
 
 // Brings the named-object list of the file's database up to date.
 void RebuildNamedObjectList(TFile3DS& file);
+// The NAMED_OBJECT chunks of one kind in list order: an object whose
+// subtree holds N_TRI_OBJECT is a mesh, one holding N_CAMERA a camera, one
+// holding N_DIRECT_LIGHT a spot light when that holds DL_SPOTLIGHT, else an
+// omni light (an object may be of several kinds).
+const std::vector<TChunk3DS*>& NamedObjectsOfKind(TFile3DS& file, TObjectKind3DS kind);
 int GetMeshCount(TFile3DS& file);
 // The index-th mesh in file order; a zeroed record when there are fewer.
 TMesh3DS GetMeshByIndex(TFile3DS& file, int index);

@@ -7,6 +7,7 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
+#include "engine/core/close_request.h"
 #include "formats/3ds/errors.h"
 #include "formats/3ds/file.h"
 #include "formats/3ds/meshes.h"
@@ -71,12 +72,13 @@ bool AppendObject(const TMesh3DS& object, TModelMesh& model) {
 
 }  // namespace
 
-void Build3DSModel(TFile3DS& file, const std::string& name, TModelMesh& model) {
+bool Build3DSModel(TFile3DS& file, const std::string& name, TModelMesh& model) {
   model = TModelMesh{};
   bool facesSkipped = false;
   TObjectList& objects = file.Objects();
   const int count = objects.GetMeshObjectCount();
   for (int i = 0; i < count; ++i) {
+    if (CloseRequestHeard()) return false;
     const TMesh3DS* object = objects.GetMesh(i);
     if (!object || object->Hidden || object->Vertices.size() < 3) continue;
     if (model.Vertices.size() + object->Vertices.size() > static_cast<std::size_t>(kMaxModelVertices)) {
@@ -88,6 +90,7 @@ void Build3DSModel(TFile3DS& file, const std::string& name, TModelMesh& model) {
   }
   model.VertexCount = static_cast<std::int32_t>(model.Vertices.size());
   if (facesSkipped) EngineError(u"3ds mesh " + Utf8ToUtf16(name) + u": faces naming missing vertices were skipped");
+  return true;
 }
 
 TMesh* TMesh3DSFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
@@ -97,7 +100,10 @@ TMesh* TMesh3DSFilter::LoadFromFile(TResourceMan* resMan, const std::string& nam
     try {
       TFile3DS file;
       file.LoadFromStream(bytes);
-      Build3DSModel(file, name, model);
+      if (!Build3DSModel(file, name, model)) {
+        error = "the program is closing";
+        return false;
+      }
     } catch (const E3DSError& e) {
       error = e.what();
       return false;

@@ -31,7 +31,8 @@ class TMesh3DSFilter : public TMeshFilter {
 // fewer than 3 vertices are left out; faces naming missing vertices are
 // skipped; objects that would take the model past kMaxModelVertices are
 // left out with all that follow. Each of the last two is reported once,
-// naming the file. Throws what the reader throws (E3DSError).
-void Build3DSModel(TFile3DS& file, const std::string& name, TModelMesh& model);
+// naming the file. Throws what the reader throws (E3DSError). False when a
+// close request stopped it between two objects (the model is incomplete).
+bool Build3DSModel(TFile3DS& file, const std::string& name, TModelMesh& model);
 
 }  // namespace corvane

@@ -45,6 +45,7 @@ class TPlatformSDL : public TPlatform {
   // it means for the applet of CurrentWindow.
   void PeekHandler() override;
   TWindow* PendingCloseWindow() override;
+  bool PollCloseRequest() override;
   void WaitHandler() override {}
   // Seconds since the platform was made, from a monotonic clock.
   float GetCurrentTime() override;
@@ -136,6 +137,8 @@ class TPlatformSDL : public TPlatform {
   void HandleMotion(const SDL_MouseMotionEvent& first);
   void HandleWheel(const SDL_Event& event);
 
+  bool HostHoldsCloseRequest();
+
   std::chrono::steady_clock::time_point start_;
   bool eventsStarted_ = false;
   bool videoStarted_ = false;
@@ -144,6 +147,9 @@ class TPlatformSDL : public TPlatform {
   bool quitPending_ = false;
   // The current window's close pair is queued.
   bool closeQueued_ = false;
+  // When PollCloseRequest last looked at the host's events (SDL ticks).
+  static constexpr std::uint64_t kClosePollMs = 50;
+  std::uint64_t lastClosePoll_ = 0;
   // The character each key went down with, for its key-up.
   std::array<char16_t, kScancodeCount> keyChars_{};
   // SDL button mask of the buttons held, as the events told it.

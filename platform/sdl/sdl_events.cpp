@@ -63,23 +63,41 @@ void TPlatformSDL::PeekHandler() {
   UpdateCursor();
 }
 
+// Whether the host holds a close request not yet dispatched (SDL_QUIT, which
+// a signal becomes, a window's close or F2's release). It looks without
+// taking: the events stay for the loop to dispatch.
+bool TPlatformSDL::HostHoldsCloseRequest() {
+  SDL_PumpEvents();
+  if (SDL_HasEvent(SDL_QUIT)) return true;
+  // The requests behind the rest of what waits; a queue this long is the
+  // user's input, which a close outlasts.
+  constexpr int kLook = 256;
+  SDL_Event events[kLook];
+  const int windowEvents = SDL_PeepEvents(events, kLook, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  for (int i = 0; i < windowEvents; ++i)
+    if (events[i].window.event == SDL_WINDOWEVENT_CLOSE) return true;
+  const int keyUps = SDL_PeepEvents(events, kLook, SDL_PEEKEVENT, SDL_KEYUP, SDL_KEYUP);
+  for (int i = 0; i < keyUps; ++i)
+    if (SDLVirtualKey(events[i].key.keysym.sym) == kVirtualKeyF2) return true;
+  return false;
+}
+
 TWindow* TPlatformSDL::PendingCloseWindow() {
   TWindow* window = CurrentWindow();
   if (!eventsStarted_ || window == nullptr) return nullptr;
-  if (quitPending_ || closeQueued_) return window;
-  SDL_PumpEvents();
-  if (SDL_HasEvent(SDL_QUIT)) return window;
-  // The requests behind the rest of what waits; a queue this long is the
-  // user's input, which a close outlasts.
-  constexpr int kLooked = 256;
-  SDL_Event events[kLooked];
-  int count = SDL_PeepEvents(events, kLooked, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
-  for (int i = 0; i < count; ++i)
-    if (events[i].window.event == SDL_WINDOWEVENT_CLOSE) return window;
-  count = SDL_PeepEvents(events, kLooked, SDL_PEEKEVENT, SDL_KEYUP, SDL_KEYUP);
-  for (int i = 0; i < count; ++i)
-    if (SDLVirtualKey(events[i].key.keysym.sym) == kVirtualKeyF2) return window;
-  return nullptr;
+  return quitPending_ || closeQueued_ || HostHoldsCloseRequest() ? window : nullptr;
+}
+
+bool TPlatformSDL::PollCloseRequest() {
+  if (quitPending_ || closeQueued_) return true;
+  if (!eventsStarted_) return false;
+  // Pumping costs a trip to the display server: asked between every two
+  // objects of a load, it looks again only kClosePollMs after finding none.
+  const Uint64 now = SDL_GetTicks64();
+  if (now - lastClosePoll_ < kClosePollMs) return false;
+  if (HostHoldsCloseRequest()) return true;
+  lastClosePoll_ = now;
+  return false;
 }
 
 void TPlatformSDL::Dispatch(const SDL_Event& event) {

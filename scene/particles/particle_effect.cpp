@@ -489,7 +489,7 @@ void ParticleEffect::ProcessEffect(float dt, float) {
     // a few units in the last place: without the allowance a particle
     // would live a frame longer than its life.
     if (lifeTime_ - dt <= p->age + kAgeAllowance) {
-      particles_->RemoveAndFreeItem(p);
+      particles_->RemoveAndFreeItem(p, i);
       removed = true;
       continue;
     }

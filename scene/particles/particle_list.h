@@ -23,8 +23,9 @@ class TParticleList : public TSomePersistent {
 
   // Sets the particle's list and appends it; its index.
   int AddItem(TParticle* particle);
-  // Frees the particle and leaves its slot empty.
-  void RemoveAndFreeItem(TParticle* particle);
+  // Frees the particle and leaves its slot empty; slot, when it holds the
+  // particle, spares the search.
+  void RemoveAndFreeItem(TParticle* particle, int slot = -1);
   // Drops the empty slots, keeping the order.
   void Pack();
   // Frees every particle and empties the list.

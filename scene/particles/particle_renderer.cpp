@@ -82,22 +82,55 @@ void ParticleRenderer::BeforeDestruction() {
   // The effects hold this renderer weakly and see it gone; they keep
   // running without one.
   effects_.clear();
+  registered_.clear();
+  freed_.clear();
   PositionObject::BeforeDestruction();
 }
 
 void ParticleRenderer::FreeNotify(BaseObject* object) {
   PositionObject::FreeNotify(object);
-  for (std::size_t i = effects_.size(); i-- > 0;)
-    if (effects_[i] == object) effects_.erase(effects_.begin() + static_cast<std::ptrdiff_t>(i));
+  // Every object freed anywhere comes here: an effect is marked, and the
+  // list drops what was marked when it is next read (an effect that
+  // unregistered itself on its way out is marked already).
+  if (registered_.erase(object) > 0) freed_.push_back(object);
+}
+
+void ParticleRenderer::DropFreedEffects() const {
+  if (freed_.empty()) return;
+  std::sort(freed_.begin(), freed_.end());
+  std::erase_if(effects_, [this](const ParticleEffect* effect) {
+    return std::binary_search(freed_.begin(), freed_.end(), static_cast<const BaseObject*>(effect));
+  });
+  freed_.clear();
+}
+
+const std::vector<ParticleEffect*>& ParticleRenderer::Effects() const {
+  DropFreedEffects();
+  return effects_;
 }
 
 void ParticleRenderer::RegisterEffect(ParticleEffect* effect) {
-  if (effect) effects_.push_back(effect);
+  if (!effect) return;
+  DropFreedEffects();
+  effects_.push_back(effect);
+  ++registered_[effect];
 }
 
 void ParticleRenderer::UnregisterEffect(ParticleEffect* effect) {
-  const auto it = std::find(effects_.begin(), effects_.end(), effect);
-  if (it != effects_.end()) effects_.erase(it);
+  const auto found = registered_.find(effect);
+  if (found == registered_.end()) return;
+  // An effect registered once (the rule) is marked and dropped with the
+  // freed ones: effects leaving oldest first (freed with their parent) do
+  // not each search and move the list. One registered twice loses its
+  // first registration now.
+  if (found->second == 1) {
+    registered_.erase(found);
+    freed_.push_back(effect);
+    return;
+  }
+  DropFreedEffects();
+  effects_.erase(std::find(effects_.begin(), effects_.end(), effect));
+  --found->second;
 }
 
 void ParticleRenderer::SetRendering(bool additive, bool zTest) {
@@ -106,6 +139,7 @@ void ParticleRenderer::SetRendering(bool additive, bool zTest) {
 }
 
 void ParticleRenderer::KillAll() {
+  DropFreedEffects();
   for (std::size_t i = effects_.size(); i-- > 0;)
     if (i < effects_.size()) effects_[i]->KillAll();
 }
@@ -185,6 +219,7 @@ void ParticleRenderer::PaintPass(TDevice& device, TPositionObjectKind kind, std:
     return positioned && positioned->Kind() == kind;
   };
   std::int64_t n = 0;
+  DropFreedEffects();
   for (const ParticleEffect* effect : effects_)
     if (inPass(effect)) n += effect->ParticleCount();
   if (n == 0) return;
@@ -278,7 +313,7 @@ void ParticleRenderer::PaintPass(TDevice& device, TPositionObjectKind kind, std:
 
 void ParticleRenderer::Paint() {
   TDevice* device = Device();
-  if (!device || effects_.empty()) return;
+  if (!device || Effects().empty()) return;
   // A device made after this renderer has no mesh yet.
   MakeMesh(*device);
   PaintPass(*device, okScreen, ParticleVertex);

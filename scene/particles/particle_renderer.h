@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/core/position_object.h"
@@ -45,7 +46,8 @@ class ParticleRenderer : public PositionObject, public TParticleRendering {
 
   void RegisterEffect(ParticleEffect* effect);
   void UnregisterEffect(ParticleEffect* effect);
-  const std::vector<ParticleEffect*>& Effects() const { return effects_; }
+  // In registration order, the order they draw in.
+  const std::vector<ParticleEffect*>& Effects() const;
   void SetRendering(bool additive, bool zTest) override;
   // KillAll of every registered effect, last to first.
   void KillAll() override;
@@ -74,7 +76,15 @@ class ParticleRenderer : public PositionObject, public TParticleRendering {
   // Gives back the picture this renderer loaded (never the shared one).
   void ReleaseOwnPixmap();
 
-  std::vector<ParticleEffect*> effects_;
+  // Drops the effects freed since the list was last read.
+  void DropFreedEffects() const;
+
+  mutable std::vector<ParticleEffect*> effects_;
+  // Registrations per effect, and the effects freed since the last drop:
+  // freeing any object (thousands of effects among them) costs a look-up,
+  // not a walk of the list.
+  std::unordered_map<const BaseObject*, int> registered_;
+  mutable std::vector<const BaseObject*> freed_;
   bool zWrite_ = false;
   bool zCull_ = false;
   bool depthSort_ = false;

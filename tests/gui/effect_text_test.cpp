@@ -2,6 +2,7 @@
 // template effects; the panel and the painter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "gui/panel.h"
 #include "gui/static_text.h"
 #include "scene/font_persistent.h"
+#include "platform/device.h"
+#include "tests/support/kit/null_platform.h"
 #include "tests/support/kit/widget_world.h"
 
 namespace corvane {
@@ -61,6 +64,50 @@ TEST(EffectTextWidget, EachCharacterGetsALaterCopyOfTheTemplates) {
   fx->SetText(u"");
   EXPECT_TRUE(Characters(fx).empty());
   EXPECT_EQ(Effects(fx).size(), 1u);
+}
+
+TEST(EffectTextWidget, EachCharacterStandsWhereTheTextBeforeItEnds) {
+  // Where MeasureString puts the end of each prefix, line breaks
+  // included (a prefix is as wide as its widest line); and a text of
+  // thousands of characters, measured once.
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object fx: EffectText\n    font.size = 12\n  end\n")) << w.world.Text();
+  auto* fx = w.Find<EffectText>(u"fx");
+  const std::u16string mixed = u"ab\r\ncd\nefgh\rij\u0001k";
+  fx->SetText(mixed);
+  std::vector<StaticText*> characters = Characters(fx);
+  ASSERT_EQ(characters.size(), mixed.size());
+  for (std::size_t i = 1; i < mixed.size(); ++i) {
+    TRect box{0, 0, 1000, 1000};
+    std::int32_t count = 0;
+    w.applet->Device()->MeasureString(fx->Font()->Font(), std::u16string_view(mixed).substr(0, i), box, {}, count, 65535);
+    EXPECT_EQ(characters[i]->X(), box.right - box.left) << i;
+  }
+  EXPECT_EQ(characters[7]->X(), 16);  // "e" starts a line: "ab" is wider
+
+  constexpr std::size_t kLong = 20000;
+  fx->SetText(std::u16string(kLong, u'w'));
+  characters = Characters(fx);
+  ASSERT_EQ(characters.size(), kLong);
+  int misplaced = 0;
+  // The measure stops at its limit of 65535: past 8191 characters of 8
+  // pixels the rest stand where the 8191st ends.
+  for (std::size_t i = 0; i < kLong; ++i)
+    misplaced += characters[i]->X() != 8.0f * static_cast<float>(std::min<std::size_t>(i, 8191));
+  EXPECT_EQ(misplaced, 0);
+}
+
+TEST(EffectTextWidget, AClosingProgramStopsTheBuild) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object fx: EffectText\n    object wave: AnimationEffect\n    end\n  end\n")) << w.world.Text();
+  auto* fx = w.Find<EffectText>(u"fx");
+  w.world.Platform().closeRequested = true;
+  fx->SetText(std::u16string(1000, u'x'));
+  EXPECT_TRUE(Characters(fx).empty());
+  EXPECT_EQ(Effects(fx).size(), 1u);
+  w.world.Platform().closeRequested = false;
+  fx->SetText(u"xyz");
+  EXPECT_EQ(Characters(fx).size(), 3u);
 }
 
 TEST(EffectTextWidget, ACharactersOwnHandlerMayRebuildTheText) {

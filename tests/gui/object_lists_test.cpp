@@ -117,6 +117,35 @@ TEST(ImageList, MakesEachPictureOnItsFirstPaintAndGivesBackThoseNoItemNames) {
   EXPECT_EQ(device->LivePixmapStores(), before);
 }
 
+TEST(ImageList, ThousandsOfItemsAddedOneAtATimeKeepItsPictures) {
+  // Items added one by one (as a script fills the list) name every file
+  // they named before: the pictures stay. A change that grows the list
+  // while dropping names gives their pictures back by the next paint.
+  ObjectWorld e("  object shelf: ImageList\n    width = 100\n    height = 200\n    itemHeight = 40\n"
+                "    items.strings = ( 'a.png' 'b.png' )\n  end\n",
+                false);
+  ASSERT_TRUE(e.launched) << e.w.world.Text();
+  auto* filter = dynamic_cast<test::TTestFilter*>(e.w.applet->Filter());
+  ASSERT_NE(filter, nullptr);
+  for (const char16_t* name : {u"a.png", u"b.png"}) filter->pixmapFiles[name] = {8, 8};
+  auto* list = e.w.Find<ImageList>(u"shelf");
+  auto* device = e.w.world.Device();
+  const std::size_t before = device->LivePixmapStores();
+  e.w.Paint();
+  ASSERT_EQ(device->LivePixmapStores(), before + 2);
+  constexpr int kAdded = 20000;
+  for (int i = 0; i < kAdded; ++i) list->Items()->Add(u"more" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)));
+  EXPECT_EQ(device->LivePixmapStores(), before + 2);
+  EXPECT_EQ(list->PictureCount(), 2u);
+
+  auto items = TOwned<TWideStringList>(Create<TWideStringList>());
+  for (int i = 0; i < kAdded + 3; ++i) items->Add(u"b.png");
+  list->SetItems(items.get());
+  e.w.Paint();
+  EXPECT_EQ(device->LivePixmapStores(), before + 1);
+  EXPECT_EQ(list->PictureCount(), 1u);
+}
+
 TEST(Preview, LoadsItsObjectHiddenAndDrawsItAtTheCentreUntilAScriptDisposesIt) {
   ObjectWorld e("  object preview: Preview\n    x = 10\n    y = 20\n    width = 100\n    height = 60\n"
                 "    objectScale = 5\n    objectFile = 'box.object'\n  end\n"

@@ -1,6 +1,8 @@
 // The object tree: children and parents, look-ups, handlers, dispose.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/reflection/class_registry.h"
 #include "engine/core/effect.h"
 #include "engine/core/event.h"
@@ -150,6 +152,50 @@ end
   EXPECT_EQ(root->count(), 0);
   EXPECT_EQ(world.log.CountInfo("bye victim"), 1);  // not again at destruction
   EXPECT_EQ(world.applet->GetEvent()->QueueCount(), 0);
+}
+
+TEST(BaseObject, SiblingsFreedInARowLeaveTheListInOrder) {
+  // Thousands of siblings freed oldest first (as disposals run), then edits
+  // of the list between frees: every read sees the list as the frees and
+  // edits left it, in order.
+  TTestWorld world;
+  BaseObject* root = world.Load("object root: BaseObject\nend\n");
+  constexpr int kCount = 20000;
+  std::vector<BaseObject*> model;
+  for (int i = 0; i < kCount; ++i) model.push_back(Create<BaseObject>(TCreateContext(root)));
+  std::vector<BaseObject*> gone;
+  for (int i = 0; i < kCount; i += 2) gone.push_back(model[static_cast<std::size_t>(i)]);
+  for (BaseObject* object : gone) object->Free();
+  std::erase_if(model, [&](BaseObject* o) { return std::find(gone.begin(), gone.end(), o) != gone.end(); });
+  ASSERT_EQ(root->ChildList(), model);
+  EXPECT_EQ(root->IndexOfChild(model.back()), kCount / 2 - 1);
+
+  const auto free = [&](std::size_t at) {
+    model[at]->Free();
+    model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+  };
+  free(0);
+  free(1);
+  root->ExchangeChildren(0, 1);
+  std::swap(model[0], model[1]);
+  free(2);
+  auto* extra = Create<BaseObject>(TCreateContext());
+  root->Insert(1, extra);
+  model.insert(model.begin() + 1, extra);
+  free(3);
+  model[4]->SendToBack();
+  std::rotate(model.begin(), model.begin() + 4, model.begin() + 5);
+  free(5);
+  model[6]->BringToFront();
+  std::rotate(model.begin() + 6, model.begin() + 7, model.end());
+  free(0);
+  root->MoveChildren(0, 3);
+  std::rotate(model.begin(), model.begin() + 1, model.begin() + 4);
+  EXPECT_EQ(root->ChildList(), model);
+  EXPECT_EQ(root->count(), static_cast<std::int32_t>(model.size()));
+  EXPECT_EQ(root->children(2), model[2]);
+  EXPECT_EQ(root->IndexOfChild(extra), std::find(model.begin(), model.end(), extra) - model.begin());
+  root->Free();
 }
 
 TEST(BaseObject, ServicesAndTheEngineRefuseDisposeAndTheAppletTerminates) {

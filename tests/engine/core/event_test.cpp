@@ -51,6 +51,41 @@ TEST_F(EventTest, FreeingAnObjectDropsItsPendingActions) {
   EXPECT_EQ(event.QueueCount(), 0);
 }
 
+TEST_F(EventTest, ThousandsOfActionsQueuedInOneGoRunTogetherInOrder) {
+  // One handler disposing a whole field of objects: each request is queued
+  // once, a key pressed meanwhile still comes in its place, and the frame
+  // that reaches their delay frees them all; freeing half of them first
+  // takes their requests out.
+  constexpr int kCount = 20000;
+  std::vector<TWeak<BaseObject>> field;
+  for (int i = 0; i < kCount; ++i) field.emplace_back(Child(u""));
+  for (int i = 0; i < kCount; ++i) {
+    field[static_cast<std::size_t>(i)]->dispose();
+    if (i == kCount / 2) event.AddEvent(std::make_unique<TKeyEvent>(evKeyUp, nullptr, 65, u'\0', TShiftState{}));
+  }
+  for (const TWeak<BaseObject>& object : field) object->dispose();  // again: nothing added
+  EXPECT_EQ(event.QueueCount(), kCount + 1);
+  // Found by tag, as a script finds them: the freed ones leave the list.
+  for (const TWeak<BaseObject>& object : field) object->SetTagString(u"foe");
+  root->findAllByTagString(u"foe");
+  for (int i = 0; i < kCount; i += 2) field[static_cast<std::size_t>(i)]->Free();
+  EXPECT_EQ(event.QueueCount(), kCount / 2 + 1);
+  ASSERT_EQ(event.paramListCount(), kCount / 2);
+  int misplaced = 0;
+  for (int i = 0; i < kCount / 2; ++i) misplaced += event.paramList(i) != field[static_cast<std::size_t>(2 * i + 1)].Get();
+  EXPECT_EQ(misplaced, 0);
+  world.engine->SetDeltaTime(0.1f);
+  event.ProcessEvents();
+  EXPECT_EQ(event.QueueCount(), kCount / 2);  // the key went
+  EXPECT_EQ(event.paramKey, 65u);
+  event.ProcessEvents();
+  EXPECT_EQ(root->count(), kCount / 2);
+  event.ProcessEvents();
+  EXPECT_EQ(root->count(), 0);
+  EXPECT_EQ(event.QueueCount(), 0);
+  EXPECT_EQ(event.paramListCount(), 0);
+}
+
 TEST_F(EventTest, InputIsDroppedWhilePausedButWindowActionsRun) {
   world.applet->SetPause(true);
   event.AddEvent(std::make_unique<TKeyEvent>(evKeyDown, nullptr, 65, u'\0', TShiftState{}));

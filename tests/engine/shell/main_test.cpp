@@ -107,5 +107,19 @@ TEST_F(ProgramTest, AnAppletThatRanEndsWithStatusZeroWhenAskedToClose) {
   }
 }
 
+// A close request while a large tree loads is heard between its objects:
+// the load stops there, and the program ends as asked rather than after
+// the whole file (which would take far longer than the run's bound).
+TEST_F(ProgramTest, ACloseRequestDuringALoadEndsTheProgram) {
+  std::string text = "object game: Applet\n  width = 320\n  height = 240\n";
+  for (int i = 0; i < 300000; ++i) text += "  object Dummy\n  end\n";
+  Put("big/main.object", text + "end\n");
+  const test::TProgramRun run = Run("big/main.object", kOffscreen, "(i) Main window created");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("(i) Loading of main.object stopped: the program is closing"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("(i) Window destroyed"), std::string::npos) << run.output;
+}
+
 }  // namespace
 }  // namespace corvane

@@ -123,6 +123,41 @@ TEST(Keyframer, CamerasAndLights) {
   EXPECT_THROW(ReadAmbientLightMotion(lights.file, nullptr), E3DSError);
 }
 
+TEST(Keyframer, ThousandsOfLightAndCameraNodesAreTakenByIndex) {
+  // Each node by index is the first node of its tag bearing the index's
+  // name, with the target of that name: a name given twice reads the first
+  // node twice.
+  constexpr int kEach = 4000;
+  auto node = [](std::uint16_t tag, const std::string& name, std::uint16_t flags) {
+    return Chunk(tag, {}, {Chunk(NODE_HDR, Str(name) + U16(flags) + U16(0) + U16(0xFFFF))});
+  };
+  std::string nodes;
+  for (int i = 0; i < kEach; ++i) {
+    const std::string n = std::to_string(i);
+    nodes += node(CAMERA_NODE_TAG, "c" + n, 1) + node(TARGET_NODE_TAG, "c" + n, 2);
+    nodes += node(LIGHT_NODE_TAG, "o" + n, 3);
+    nodes += node(SPOTLIGHT_NODE_TAG, "s" + n, 4) + node(L_TARGET_NODE_TAG, "s" + n, 5);
+  }
+  nodes += node(CAMERA_NODE_TAG, "c0", 9);  // the name again
+  TLoaded loaded(Chunk(M3DMAGIC, {}, {Chunk(KFDATA, nodes)}));
+  TKeyFramer& kf = loaded.file.KeyFramer();
+  ASSERT_EQ(kf.GetCamMotionCount(), kEach + 1);
+  ASSERT_EQ(kf.GetOmniMotionCount(), kEach);
+  ASSERT_EQ(kf.GetSpotMotionCount(), kEach);
+  int wrong = 0;
+  for (int i = 0; i < kEach; ++i) {
+    const std::string n = std::to_string(i);
+    const TKFCamera3DS* camera = kf.GetCameraMotion(i);
+    wrong += camera->Name != "c" + n || camera->Flags1 != 1 || camera->TFlags1 != 2;
+    wrong += kf.GetOmniLightMotion(i)->Name != "o" + n;
+    const TKFSpot3DS* spot = kf.GetSpotLightMotion(i);
+    wrong += spot->Name != "s" + n || spot->Flags1 != 4 || spot->TFlags1 != 5;
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(kf.GetCameraMotion(kEach)->Flags1, 1);  // the first "c0"
+  EXPECT_EQ(GetCameraMotionByIndex(loaded.file, kEach + 1).Name, "");
+}
+
 TEST(Keyframer, NodesWithoutHeaderOrIdsOrKeyframer) {
   // A node without NODE_HDR reads with an empty name and zero flags, and
   // counts and lookups pass over its index entry.

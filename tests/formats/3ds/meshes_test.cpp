@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "formats/3ds/chunk_ids.h"
 #include "formats/3ds/errors.h"
 #include "formats/3ds/file.h"
@@ -74,6 +76,39 @@ TEST(Meshes, ObjectsInFileOrderWithFlagsAndMissingParts) {
   EXPECT_EQ(objects.GetMesh(1)->TexVert(3), (TTexVert3DS{0, 0}));  // none stored
   EXPECT_EQ(objects.GetMesh(1)->Vertices[0], (TPoint3DS{3, 0, 0}));
   EXPECT_THROW(objects.GetMesh(4), std::out_of_range);
+}
+
+TEST(Meshes, EveryKindOfALargeFileIsTakenByIndexInFileOrder) {
+  // Meshes, cameras, omni and spot lights interleaved, thousands of each:
+  // the object cache takes each by its index, in file order, as the mesh
+  // filter walks them.
+  constexpr int kEach = 5000;
+  std::string mdata;
+  for (int i = 0; i < kEach; ++i) {
+    const std::string n = std::to_string(i);
+    mdata += Chunk(NAMED_OBJECT, Str("m" + n), {Chunk(N_TRI_OBJECT)});
+    mdata += Chunk(NAMED_OBJECT, Str("c" + n), {Chunk(N_CAMERA, Floats({0, 0, 0, 1, 1, 1, 0, 50}))});
+    mdata += Chunk(NAMED_OBJECT, Str("o" + n), {Chunk(N_DIRECT_LIGHT, Floats({0, 0, 0}))});
+    mdata += Chunk(NAMED_OBJECT, Str("s" + n),
+                   {Chunk(N_DIRECT_LIGHT, Floats({0, 0, 0}), {Chunk(DL_SPOTLIGHT, Floats({1, 1, 1, 44, 45}))})});
+  }
+  TLoaded loaded(Chunk(M3DMAGIC, {}, {Chunk(M3D_VERSION, U32(3)), Chunk(MDATA, mdata)}));
+  TObjectList& objects = loaded.file.Objects();
+  ASSERT_EQ(objects.GetMeshObjectCount(), kEach);
+  ASSERT_EQ(objects.GetCamCount(), kEach);
+  ASSERT_EQ(objects.GetOmniCount(), kEach);
+  ASSERT_EQ(objects.GetSpotCount(), kEach);
+  int wrong = 0;
+  for (int i = 0; i < kEach; ++i) {
+    const std::string n = std::to_string(i);
+    wrong += objects.GetMesh(i)->Name != "m" + n;
+    wrong += objects.GetCamera(i)->Name != "c" + n;
+    wrong += objects.GetOmniLight(i)->Name != "o" + n;
+    wrong += objects.GetSpotLight(i)->Name != "s" + n || !objects.GetSpotLight(i)->Spot;
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(GetMeshByIndex(loaded.file, kEach).Name, "");  // past the last: zeroed
+  EXPECT_EQ(GetMeshByIndex(loaded.file, -1).Name, "");
 }
 
 TEST(Meshes, EachMeshIsReadOnce) {

@@ -113,6 +113,27 @@ TEST_F(Mesh3DSFilterTest, FilesWithoutMeshesGiveAnEmptyMesh) {
   EXPECT_TRUE(world.log.Lines().empty()) << world.log.Text();
 }
 
+TEST_F(Mesh3DSFilterTest, AClosingProgramStopsTheLoadBetweenObjects) {
+  // Tens of thousands of objects are taken one by one; a close request
+  // between two of them ends the load with nothing made.
+  std::vector<TObject> objects(40000);
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    objects[i].name = "o" + std::to_string(i);
+    if (i % 1000 == 0) objects[i].points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+  }
+  files.Put("many.3ds", MeshFile(objects));
+  TMesh* mesh = Load("many.3ds");
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->VertexCount, 3 * 40);
+  const std::size_t meshes = device->Meshes().size();
+  world.log.Clear();
+  world.Platform().closeRequested = true;
+  EXPECT_EQ(Load("many.3ds"), nullptr);
+  world.Platform().closeRequested = false;
+  EXPECT_EQ(world.log.Lines(), std::vector<std::string>{"(e) Can't load mesh many.3ds: the program is closing"});
+  EXPECT_EQ(device->Meshes().size(), meshes);
+}
+
 TEST_F(Mesh3DSFilterTest, EveryTruncationIsOneErrorLineAndNoMesh) {
   const std::string whole = Fixture("boxes.3ds");
   const std::size_t meshes = device->Meshes().size();

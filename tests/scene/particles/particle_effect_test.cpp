@@ -378,6 +378,29 @@ TEST(ParticleEffect, OnCreateParticleHearsOfEveryNewParticle) {
   e.Frames(2);
 }
 
+TEST(ParticleEffect, AFullEmitterLosesItsOlderHalfAndKeepsTheRestInOrder) {
+  // Two bursts a frame apart fill the emitter; the frame the first one's
+  // particles die frees them all and leaves the second's as they were
+  // released, the order in which they move and draw.
+  TEmitter e;
+  e.Quiet();
+  e.effect->SetLifeTime(0.05f);
+  constexpr int kHalf = ParticleEffect::kMaxParticles / 2;
+  e.effect->Burst(e.time, kHalf);
+  e.Frame();
+  e.effect->Burst(e.time, kHalf);
+  ASSERT_EQ(e.effect->ParticleCount(), 2 * kHalf);
+  std::vector<const TParticle*> younger;
+  for (int i = kHalf; i < 2 * kHalf; ++i) younger.push_back(e.Particle(i));
+  for (int f = 0; f < 60 && e.effect->ParticleCount() == 2 * kHalf; ++f) e.Frame();
+  ASSERT_EQ(e.effect->ParticleCount(), kHalf);
+  int moved = 0;
+  for (int i = 0; i < kHalf; ++i) moved += e.Particle(i) != younger[static_cast<std::size_t>(i)];
+  EXPECT_EQ(moved, 0);
+  e.Frames(60);
+  EXPECT_EQ(e.effect->ParticleCount(), 0);
+}
+
 // Bad input.
 TEST(ParticleEffect, AHostileBurstStopsAtTheLimitWithOneError) {
   TEmitter e;

@@ -257,6 +257,28 @@ TEST(ParticleRenderer, IsNeverCulled) {
   EXPECT_EQ(r.device->Draws.size(), 1u);
 }
 
+TEST(ParticleRenderer, ThousandsOfEffectsFreedTogetherLeaveTheRestInOrder) {
+  // A field of emitters freed with their parent, first to last, and every
+  // other one of a second field freed alone: each leaves the list in a
+  // step, and those left draw in the order they joined.
+  TRendered r;
+  constexpr int kField = 20000;
+  auto* field = Create<PositionObject>(TCreateContext(r.world.applet));
+  auto* kept = Create<PositionObject>(TCreateContext(r.world.applet));
+  std::vector<ParticleEffect*> second;
+  for (int i = 0; i < kField; ++i) {
+    Create<ParticleEffect>(TCreateContext(field))->SetRenderer(r.renderer);
+    second.push_back(Create<ParticleEffect>(TCreateContext(kept)));
+    second.back()->SetRenderer(r.renderer);
+  }
+  ASSERT_EQ(r.renderer->Effects().size(), 2u * kField + 1);
+  field->Free();
+  for (int i = 0; i < kField; i += 2) second[static_cast<std::size_t>(i)]->Free();
+  std::vector<ParticleEffect*> expected = {r.effect};
+  for (int i = 1; i < kField; i += 2) expected.push_back(second[static_cast<std::size_t>(i)]);
+  EXPECT_EQ(r.renderer->Effects(), expected);
+}
+
 // Nothing dangles, whichever goes first.
 TEST(ParticleRenderer, AFreedEffectLeavesItsRenderersList) {
   TRendered r;

@@ -39,6 +39,10 @@ class TNullPlatform : public TPlatform {
   void WriteLn(const std::u16string&) override {}
   void PeekHandler() override;
   void WaitHandler() override { PeekHandler(); }
+  // What a test set: the user's close request as long work between frames
+  // sees it.
+  bool PollCloseRequest() override { return closeRequested; }
+  bool closeRequested = false;
   float GetCurrentTime() override;
   void Sleep(std::int32_t milliseconds) override;
   void LogLastOSError() override {}

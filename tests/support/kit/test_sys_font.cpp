@@ -44,6 +44,18 @@ TPoint TTestSysFont::GetTextExtent(std::u16string_view text, float maxWidth, std
   return {widest, kLineHeight};
 }
 
+void TTestSysFont::AddPrefixWidths(std::u16string_view line, float maxWidth, std::vector<float>& widths) {
+  float x = 0;
+  bool full = false;
+  for (const char16_t c : line) {
+    if (!full && c >= 32) {
+      if (x + kCharWidth > maxWidth) full = true;
+      else x += kCharWidth;
+    }
+    widths.push_back(x);
+  }
+}
+
 void TTestSysFont::DrawText(float x, float y, std::uint32_t, std::u16string_view text) {
   Journal().push_back("font DrawText " + FloatToStrGeneral(x) + " " + FloatToStrGeneral(y) + " " +
                       Utf16ToUtf8(text));

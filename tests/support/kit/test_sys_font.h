@@ -27,6 +27,7 @@ class TTestSysFont : public T3DSysFont {
   // The widest run of whole characters that fits into maxWidth; count is
   // the position of the last one (the text's length when none fits).
   TPoint GetTextExtent(std::u16string_view text, float maxWidth, std::int32_t& count) override;
+  void AddPrefixWidths(std::u16string_view line, float maxWidth, std::vector<float>& widths) override;
   void DrawText(float x, float y, std::uint32_t color, std::u16string_view text) override;
   // No glyphs are drawn: the atlas stays as it is.
   void RebuildTexture() override {}

@@ -1,0 +1,59 @@
+// Deferred work at scale on the test kit's engine: N siblings disposed in
+// one go (as one handler does) and the frames that free them, plainly and
+// as a script finds them first (findAllByTagString, whose result list
+// each freed object leaves). Sizes ten times apart: the larger must cost
+// about ten times the smaller.
+#include <benchmark/benchmark.h>
+
+#include "engine/core/event.h"
+#include "engine/shell/engine.h"
+#include "tests/support/kit/test_world.h"
+
+namespace corvane {
+namespace {
+
+BaseObject* Family(test::TTestWorld& world, int children) {
+  BaseObject* root = world.Load("object root: BaseObject\nend\n");
+  for (int i = 0; i < children; ++i) Create<BaseObject>(TCreateContext(root))->SetTagString(u"enemy");
+  return root;
+}
+
+void Disposals(benchmark::State& state, bool found) {
+  test::TTestWorld world;
+  Event& event = *world.applet->GetEvent();
+  world.engine->SetDeltaTime(0.1f);
+  const int n = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    BaseObject* root = Family(world, n);
+    state.ResumeTiming();
+    std::vector<BaseObject*> targets;
+    if (found) {
+      event.ClearResults();
+      root->findAllByTagString(u"enemy");
+      for (std::int32_t i = 0; i < event.paramListCount(); ++i) targets.push_back(event.paramList(i));
+    } else {
+      targets = root->ChildList();
+    }
+    for (BaseObject* target : targets) target->dispose();
+    // 0.1, 0.2 (not past the delay), then every one is freed.
+    for (int frame = 0; frame < 3; ++frame) event.ProcessEvents();
+    const bool freed = root->count() == 0 && event.QueueCount() == 0 && event.paramListCount() == 0;
+    state.PauseTiming();
+    root->Free();
+    state.ResumeTiming();
+    if (!freed) {
+      state.SkipWithError("not every sibling was freed");
+      break;
+    }
+  }
+}
+
+void DisposeSiblings(benchmark::State& state) { Disposals(state, false); }
+void DisposeFoundSiblings(benchmark::State& state) { Disposals(state, true); }
+
+BENCHMARK(DisposeSiblings)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(DisposeFoundSiblings)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,70 @@
+// Widgets built from long inputs on the test kit (fixed-pitch font): an
+// effect text of N characters with one template effect, and an image list
+// filled one item at a time while it holds pictures. Sizes ten times apart:
+// the larger must cost about ten times the smaller.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "base/lists/wide_string_list.h"
+#include "gui/effect_text.h"
+#include "gui/image_list.h"
+#include "tests/support/kit/widget_world.h"
+
+namespace corvane {
+namespace {
+
+void EffectTextBuild(benchmark::State& state) {
+  test::TWidgetWorld w;
+  if (!w.Launch("  object fx: EffectText\n    object wave: AnimationEffect\n      runningTime = 1\n    end\n  end\n")) {
+    state.SkipWithError("no applet");
+    return;
+  }
+  auto* fx = w.Find<EffectText>(u"fx");
+  std::u16string text;
+  for (int i = 0; i < state.range(0); ++i) text += static_cast<char16_t>(u'a' + i % 26);
+  for (auto _ : state) {
+    fx->SetText(text);
+    state.PauseTiming();
+    const bool built = fx->count() == static_cast<std::int32_t>(text.size()) + 1;
+    fx->SetText(u"");
+    state.ResumeTiming();
+    if (!built) {
+      state.SkipWithError("characters missing");
+      break;
+    }
+  }
+}
+
+void ImageListAdds(benchmark::State& state) {
+  test::TWidgetWorld w;
+  if (!w.Launch("  object shelf: ImageList\n    width = 100\n    height = 200\n    itemHeight = 40\n"
+                "    items.strings = ( 'a.png' 'b.png' )\n  end\n")) {
+    state.SkipWithError("no applet");
+    return;
+  }
+  auto* list = w.Find<ImageList>(u"shelf");
+  w.Paint();  // the list now holds pictures
+  const int n = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    for (int i = 0; i < n; ++i) list->Items()->Add(u"item" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)));
+    w.Paint();
+    state.PauseTiming();
+    const bool added = list->Items()->GetCount() == n + 2;
+    list->Items()->Clear();
+    list->Items()->Add(u"a.png");
+    list->Items()->Add(u"b.png");
+    w.Paint();
+    state.ResumeTiming();
+    if (!added) {
+      state.SkipWithError("items missing");
+      break;
+    }
+  }
+}
+
+BENCHMARK(EffectTextBuild)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ImageListAdds)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,52 @@
+// One emitter releasing N particles in one frame and the frames in which
+// they all die (up to the emitter's limit), and N emitters drawing through
+// one renderer freed with their parent: the particle list grows and each
+// dying particle leaves it in constant time, and each freed emitter leaves
+// the renderer's list in a step. Sizes ten times apart: the larger must
+// cost about ten times the smaller.
+#include <benchmark/benchmark.h>
+
+#include "scene/particles/particle_renderer.h"
+#include "tests/scene/particles/particle_test_kit.h"
+
+namespace corvane {
+namespace {
+
+void BurstAndDie(benchmark::State& state) {
+  test::TEmitter e;
+  e.Quiet();
+  e.effect->SetLifeTime(0.05f);  // three frames
+  const int n = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    e.effect->Burst(e.time, n);
+    const bool released = e.effect->ParticleCount() == n;
+    for (int frame = 0; frame < 10 && e.effect->ParticleCount() > 0; ++frame) e.Frame();
+    if (!released || e.effect->ParticleCount() != 0) {
+      state.SkipWithError("the particles were not released and freed");
+      break;
+    }
+  }
+}
+
+void FreeEmitterSiblings(benchmark::State& state) {
+  test::TEmitter e;
+  auto* renderer = Create<ParticleRenderer>(TCreateContext(e.world.applet));
+  const int n = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto* field = Create<PositionObject>(TCreateContext(e.world.applet));
+    for (int i = 0; i < n; ++i) Create<ParticleEffect>(TCreateContext(field))->SetRenderer(renderer);
+    state.ResumeTiming();
+    field->Free();
+    if (renderer->Effects().size() != 0) {
+      state.SkipWithError("freed emitters left in the renderer");
+      break;
+    }
+  }
+}
+
+BENCHMARK(FreeEmitterSiblings)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BurstAndDie)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace corvane
