@@ -92,8 +92,10 @@ std::int32_t TStdEdit::TextPosByXY(float x, float) const {
   for (std::int32_t i = firstVisible_; i <= length; ++i) {
     const float left = TextWidth(firstVisible_, i);
     // Widths only grow: past x no boundary can qualify (a long text is
-    // not measured to its end on every move of the mouse).
-    if (!(x > left)) return -1;
+    // not measured to its end on every move of the mouse). A point exactly
+    // on a boundary belongs to the character right of it; only the first
+    // boundary wants x past it (a click left of the text moves nothing).
+    if (i == firstVisible_ ? !(x > left) : !(x >= left)) return -1;
     if (i == length || x < TextWidth(firstVisible_, i + 1)) return i;
   }
   return -1;
