@@ -143,10 +143,10 @@ void TPlatformSDL::HandleKeyDown(const SDL_KeyboardEvent& key) {
   SDL_Event next;
   const char16_t typed = TakeNext(SDL_TEXTINPUT, next) ? FirstUnit(next.text.text) : 0;
   const TShiftState shift = ShiftState(key.keysym.mod, buttons_);
-  const std::uint16_t virtualKey = SDLVirtualKey(keycode);
+  const std::uint16_t virtualKey = SDLVirtualKey(keycode, key.keysym.mod);
   auto [engineKey, ch] = EngineKey(virtualKey);
   if (virtualKey == 0) {
-    ch = SDLKeypadCharacter(keycode);
+    ch = SDLKeypadCharacter(keycode, key.keysym.mod);
     if (ch == 0) ch = typed;
     if (ch == 0 && (key.keysym.mod & KMOD_CTRL) != 0) ch = SDLControlLetter(keycode, key.keysym.mod);
   }
@@ -158,7 +158,7 @@ void TPlatformSDL::HandleKeyDown(const SDL_KeyboardEvent& key) {
 void TPlatformSDL::HandleKeyUp(const SDL_KeyboardEvent& key) {
   const SDL_Keycode keycode = key.keysym.sym;
   if (SDLModifierOnlyKey(keycode)) return;
-  const std::uint16_t virtualKey = SDLVirtualKey(keycode);
+  const std::uint16_t virtualKey = SDLVirtualKey(keycode, key.keysym.mod);
   if (virtualKey == kVirtualKeyF2) {
     // Releasing F2 asks the applet to close its window.
     RequestClose();
