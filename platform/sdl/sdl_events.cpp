@@ -240,6 +240,13 @@ void TPlatformSDL::HandleMotion(const SDL_MouseMotionEvent& first) {
   // the pointer.
   SDL_Event next;
   while (TakeNext(SDL_MOUSEMOTION, next)) take(next.motion);
+  // An acquired pointer is put back in the centre after every move: that
+  // is where it is. (SDL's relative mode adds the deltas up to its own
+  // position, which stops at the window's edge.)
+  if (acquired) {
+    x = window->Width / 2;
+    y = window->Height / 2;
+  }
   window->LastMouseX = x;
   window->LastMouseY = y;
   if (!userMoved) return;
