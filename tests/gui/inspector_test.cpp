@@ -12,6 +12,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_info.h"
 #include "base/reflection/persistent.h"
+#include "base/reflection/prop_access.h"
 #include "engine/shell/engine.h"
 #include "gui/close_button.h"
 #include "gui/inspector.h"
@@ -374,6 +375,17 @@ TEST(InspectorForm, TheAppletsFormCarriesTheInspectorAndACloseButton) {
   EXPECT_FALSE(form->Visible()) << "its close button hides it";
   e.w.applet->ShowInspector();
   EXPECT_TRUE(form->Visible());
+}
+
+TEST(InspectorForm, TheInspectorFollowsTheFormsSize) {
+  InspectorWorld e(kLabel, false);
+  ASSERT_NE(e.form, nullptr) << e.w.world.Text();
+  // As a script sizes it ("inspector.height = 520").
+  SetPropValue(*e.form, "height", Variant(520.0));
+  SetPropValue(*e.form, "width", Variant(300.0));
+  EXPECT_EQ(e.inspector->GetBoundsRectInt(), (TRect{5, 25, 295, 515}));
+  e.w.Paint();
+  EXPECT_LE(e.inspector->RowCount() * e.inspector->ItemHeight(), 490) << "no row below the form";
 }
 
 }  // namespace
