@@ -19,6 +19,7 @@ constexpr std::uint32_t kCaretColor = 0xFF00FF00;
 constexpr std::int32_t kCaretWidth = 3;
 constexpr std::int32_t kCaretHeight = 10;
 constexpr std::uint32_t kSelectionColor = 0x660000FF;
+constexpr std::uint32_t kFieldColor = 0xFF303030;
 // The virtual-key codes the edit handles.
 constexpr std::uint16_t kBack = 8, kReturn = 13, kEnd = 35, kHome = 36, kLeft = 37, kRight = 39, kDelete = 46;
 
@@ -184,7 +185,8 @@ void TStdEdit::Paint() {
   TDevice* device = Device();
   if (!device) return;
   const TRect r = GetClientRect();
-  device->SetColor(0xFFD3D3D3);
+  // A dark field: the text is drawn in the font's colour, white unless set.
+  device->SetColor(kFieldColor);
   device->FillRect(r, 0);
   device->SetColor(0xFF000000);
   device->DrawRect(r, 1, 0);
