@@ -64,6 +64,7 @@ void TStdDropdown::SetItemIndex(std::int32_t index) {
   TStdList* popup = popup_.Get();
   if (!popup) return;
   popup->SetItemIndex(index);
+  choice_ = popup->ItemIndex();
   SetText(popup->Text());
 }
 

@@ -37,9 +37,9 @@ class TStdDropdown : public TStdButton {
 
   // Opens the pop-up below the drop-down: focused, shown, capturing.
   void DropedDown();
-  // Closes it, handing back a capture it holds. Unless TakeChoice ran
-  // since it opened, the pop-up goes back to the row it opened with: rows
-  // passed under the pointer are not a choice.
+  // Closes it, handing back a capture it holds. The pop-up goes back to
+  // the chosen row (TakeChoice, SetItemIndex): rows passed under the
+  // pointer are not a choice.
   void ClosePopup();
   // The pop-up's current row becomes the choice, and the text.
   void TakeChoice();
