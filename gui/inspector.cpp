@@ -18,6 +18,7 @@
 #include "gui/std_edit.h"
 #include "gui/std_list.h"
 #include "platform/device.h"
+#include "scene/font_persistent.h"
 
 namespace corvane {
 
@@ -28,7 +29,6 @@ namespace {
 // A property graph is never walked deeper than this.
 constexpr int kMaxDepth = 16;
 constexpr std::uint32_t kCurrentRowColor = 0x660000FF;
-constexpr std::uint32_t kTextColor = 0xFF000000;
 
 // The row's name: the part before "=".
 std::u16string RowName(const std::u16string& row) { return row.substr(0, row.find(u'=')); }
@@ -269,15 +269,18 @@ void Inspector::PaintItem(std::int32_t index, const TRect& rect) {
   InflateRect(r, -2, -1);
   if (RowObject(index) != builtFrom_) r.left += 10;
   const std::u16string label = (BeginsWithParen(value) ? u"+" : u"") + RowName(row);
+  // The rows and the divider in the font's colour, as the skinned list
+  // draws its rows: legible on the skin's dark items.
+  const std::uint32_t textColor = Font()->Color();
   TFont* font = EngineFont();
-  if (font) device->DrawStringClip(font, label, r, {tfVCenter}, kTextColor);
+  if (font) device->DrawStringClip(font, label, r, {tfVCenter}, textColor);
 
   r = rect;
   r.left = half;
   InflateRect(r, -2, -1);
-  if (font) device->DrawStringClip(font, value, r, {tfVCenter}, kTextColor);
+  if (font) device->DrawStringClip(font, value, r, {tfVCenter}, textColor);
 
-  device->SetColor(kTextColor);
+  device->SetColor((textColor & 0x00FFFFFF) | 0x60000000);
   device->DrawRect({half - 1, 0, half, Height()}, 1, 0);
 }
 

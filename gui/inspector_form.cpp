@@ -39,6 +39,15 @@ void InspectorForm::SetRoot(BaseObject* value) {
 
 void InspectorForm::RecalcAbsolute() {
   ImageForm::RecalcAbsolute();
+  PlaceInspector();
+}
+
+void InspectorForm::Realign() {
+  ImageForm::Realign();
+  PlaceInspector();
+}
+
+void InspectorForm::PlaceInspector() {
   Inspector* inspector = inspector_.Get();
   if (!inspector) return;
   inspector->Position()->SetValues(5, 25, inspector->Z());

@@ -22,10 +22,13 @@ class InspectorForm : public ImageForm {
   BaseObject* Root() const;
   void SetRoot(BaseObject* value);
 
-  // The inspector at (5, 25), 10 narrower and 30 lower than the form.
+  // The inspector at (5, 25), 10 narrower and 30 lower than the form;
+  // placed again when the form moves and when it changes size.
   void RecalcAbsolute() override;
+  void Realign() override;
 
  private:
+  void PlaceInspector();
   // Children of the form, which frees them; a script may free them first.
   TWeak<CloseButton> closeButton_;
   TWeak<Inspector> inspector_;

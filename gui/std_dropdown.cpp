@@ -64,6 +64,7 @@ void TStdDropdown::SetItemIndex(std::int32_t index) {
   TStdList* popup = popup_.Get();
   if (!popup) return;
   popup->SetItemIndex(index);
+  choice_ = popup->ItemIndex();
   SetText(popup->Text());
 }
 
@@ -88,6 +89,7 @@ void TStdDropdown::DropedDown() {
   const std::int32_t count = popup->Items()->GetCount();
   const std::int32_t rows = count > popup->RowCount() ? popup->RowCount() : count;
   popup->SetHeight(static_cast<float>(rows * popup->ItemHeight() + 4));
+  choice_ = popup->ItemIndex();
   TWeak<TStdDropdown> self(this);
   TWeak<TStdList> list(popup);
   popup->focus();
@@ -100,14 +102,23 @@ void TStdDropdown::DropedDown() {
 }
 
 void TStdDropdown::ClosePopup() {
+  const bool wasOpen = droppedDown_;
   droppedDown_ = false;
   TStdList* popup = popup_.Get();
   if (!popup) return;
+  if (wasOpen && popup->ItemIndex() != choice_) popup->SetItemIndex(choice_);
   popup->hide();
   // A closed pop-up keeps no capture: later releases are not its.
   if (Container* container = popup->GeContainer(); container && container->CapturedObject() == popup)
     popup->releaseCapture();
   repaint();
+}
+
+void TStdDropdown::TakeChoice() {
+  TStdList* popup = popup_.Get();
+  if (!popup) return;
+  choice_ = popup->ItemIndex();
+  if (choice_ >= 0) SetText(popup->Items()->Get(choice_));
 }
 
 void TStdDropdown::PaintItem(std::int32_t index, const TRect& rect) {

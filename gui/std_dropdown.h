@@ -37,8 +37,12 @@ class TStdDropdown : public TStdButton {
 
   // Opens the pop-up below the drop-down: focused, shown, capturing.
   void DropedDown();
-  // Closes it, handing back a capture it holds.
+  // Closes it, handing back a capture it holds. The pop-up goes back to
+  // the chosen row (TakeChoice, SetItemIndex): rows passed under the
+  // pointer are not a choice.
   void ClosePopup();
+  // The pop-up's current row becomes the choice, and the text.
+  void TakeChoice();
   virtual void PaintItem(std::int32_t index, const TRect& rect);
 
   // The release opens a closed pop-up and closes an open one, as it was
@@ -54,6 +58,8 @@ class TStdDropdown : public TStdButton {
   // Set by a press on the drop-down: whether the pop-up was open then.
   bool pressed_ = false;
   bool openAtPress_ = false;
+  // The chosen row while the pop-up is open.
+  std::int32_t choice_ = -1;
   // A streamed index, applied once the items are read.
   std::int32_t loadedIndex_ = -1;
   bool indexLoaded_ = false;

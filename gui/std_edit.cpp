@@ -19,6 +19,7 @@ constexpr std::uint32_t kCaretColor = 0xFF00FF00;
 constexpr std::int32_t kCaretWidth = 3;
 constexpr std::int32_t kCaretHeight = 10;
 constexpr std::uint32_t kSelectionColor = 0x660000FF;
+constexpr std::uint32_t kFieldColor = 0xFF303030;
 // The virtual-key codes the edit handles.
 constexpr std::uint16_t kBack = 8, kReturn = 13, kEnd = 35, kHome = 36, kLeft = 37, kRight = 39, kDelete = 46;
 
@@ -92,8 +93,10 @@ std::int32_t TStdEdit::TextPosByXY(float x, float) const {
   for (std::int32_t i = firstVisible_; i <= length; ++i) {
     const float left = TextWidth(firstVisible_, i);
     // Widths only grow: past x no boundary can qualify (a long text is
-    // not measured to its end on every move of the mouse).
-    if (!(x > left)) return -1;
+    // not measured to its end on every move of the mouse). A point exactly
+    // on a boundary belongs to the character right of it; only the first
+    // boundary wants x past it (a click left of the text moves nothing).
+    if (i == firstVisible_ ? !(x > left) : !(x >= left)) return -1;
     if (i == length || x < TextWidth(firstVisible_, i + 1)) return i;
   }
   return -1;
@@ -182,7 +185,8 @@ void TStdEdit::Paint() {
   TDevice* device = Device();
   if (!device) return;
   const TRect r = GetClientRect();
-  device->SetColor(0xFFD3D3D3);
+  // A dark field: the text is drawn in the font's colour, white unless set.
+  device->SetColor(kFieldColor);
   device->FillRect(r, 0);
   device->SetColor(0xFF000000);
   device->DrawRect(r, 1, 0);

@@ -199,7 +199,7 @@ void TStdList::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
     return;
   }
   if (PtInRect({x, y}, GetClientRect())) {
-    if (itemIndex_ >= 0) dropdown->SetText(items_->Get(itemIndex_));
+    dropdown->TakeChoice();
     dropdown->ClosePopup();
     if (dropdown.Get()) dropdown->focus();
   } else {

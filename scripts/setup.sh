@@ -23,9 +23,9 @@ PACKAGES=(
   # and Mesa's drivers (llvmpipe, software rendering for the tests)
   khronos-api libgl-dev libgl1 libglx-mesa0 libegl1 libegl-mesa0 libgl1-mesa-dri
   # the host window and input (SDL2), screenshots and PNG pictures (libpng), and an X server
-  # without a display for the window and display-mode tests (xauth for
-  # xvfb-run)
-  libsdl2-dev libpng-dev xvfb xauth
+  # without a display for the window, display-mode and input tests (xauth for
+  # xvfb-run; libXtst makes the input tests' keys and pointer moves)
+  libsdl2-dev libpng-dev xvfb xauth libxtst6
   # system fonts: FreeType rasterises the glyphs, fontconfig finds the faces;
   # the DejaVu faces are the ones the font tests pin
   libfreetype-dev libfontconfig-dev fonts-dejavu-core

@@ -180,10 +180,10 @@ void TPlatformSDL::HandleKeyDown(const SDL_KeyboardEvent& key) {
   SDL_Event next;
   const char16_t typed = TakeNext(SDL_TEXTINPUT, next) ? FirstUnit(next.text.text) : 0;
   const TShiftState shift = ShiftState(key.keysym.mod, buttons_);
-  const std::uint16_t virtualKey = SDLVirtualKey(keycode);
+  const std::uint16_t virtualKey = SDLVirtualKey(keycode, key.keysym.mod);
   auto [engineKey, ch] = EngineKey(virtualKey);
   if (virtualKey == 0) {
-    ch = SDLKeypadCharacter(keycode);
+    ch = SDLKeypadCharacter(keycode, key.keysym.mod);
     if (ch == 0) ch = typed;
     if (ch == 0 && (key.keysym.mod & KMOD_CTRL) != 0) ch = SDLControlLetter(keycode, key.keysym.mod);
   }
@@ -195,7 +195,7 @@ void TPlatformSDL::HandleKeyDown(const SDL_KeyboardEvent& key) {
 void TPlatformSDL::HandleKeyUp(const SDL_KeyboardEvent& key) {
   const SDL_Keycode keycode = key.keysym.sym;
   if (SDLModifierOnlyKey(keycode)) return;
-  const std::uint16_t virtualKey = SDLVirtualKey(keycode);
+  const std::uint16_t virtualKey = SDLVirtualKey(keycode, key.keysym.mod);
   if (virtualKey == kVirtualKeyF2) {
     // Releasing F2 asks the applet to close its window.
     RequestClose();
@@ -277,6 +277,13 @@ void TPlatformSDL::HandleMotion(const SDL_MouseMotionEvent& first) {
   // the pointer.
   SDL_Event next;
   while (TakeNext(SDL_MOUSEMOTION, next)) take(next.motion);
+  // An acquired pointer is put back in the centre after every move: that
+  // is where it is. (SDL's relative mode adds the deltas up to its own
+  // position, which stops at the window's edge.)
+  if (acquired) {
+    x = window->Width / 2;
+    y = window->Height / 2;
+  }
   window->LastMouseX = x;
   window->LastMouseY = y;
   if (!userMoved) return;

@@ -25,6 +25,19 @@ constexpr TKeyEntry kVirtualKeys[] = {
     {SDLK_SCROLLLOCK, 145},  {SDLK_PAUSE, 19},     {SDLK_NUMLOCKCLEAR, 144},
 };
 
+// Without Num Lock the keypad's digits and point are the navigation keys
+// printed under them; 5 is none.
+constexpr TKeyEntry kKeypadNavigationKeys[] = {
+    {SDLK_KP_0, 45}, {SDLK_KP_1, 35}, {SDLK_KP_2, 40}, {SDLK_KP_3, 34}, {SDLK_KP_4, 37},      {SDLK_KP_6, 39},
+    {SDLK_KP_7, 36}, {SDLK_KP_8, 38}, {SDLK_KP_9, 33}, {SDLK_KP_PERIOD, 46},
+};
+
+bool NumLockOff(std::uint16_t modifiers) { return (modifiers & KMOD_NUM) == 0; }
+
+bool KeypadDigitOrPoint(std::int32_t keycode) {
+  return (keycode >= SDLK_KP_1 && keycode <= SDLK_KP_0) || keycode == SDLK_KP_PERIOD;
+}
+
 struct TKeypadEntry {
   SDL_Keycode Keycode;
   char16_t Char;
@@ -40,14 +53,20 @@ constexpr TKeypadEntry kKeypadCharacters[] = {
 
 }  // namespace
 
-std::uint16_t SDLVirtualKey(std::int32_t keycode) {
+std::uint16_t SDLVirtualKey(std::int32_t keycode, std::uint16_t modifiers) {
   for (const TKeyEntry& entry : kVirtualKeys) {
     if (entry.Keycode == keycode) return entry.VirtualKey;
+  }
+  if (NumLockOff(modifiers)) {
+    for (const TKeyEntry& entry : kKeypadNavigationKeys) {
+      if (entry.Keycode == keycode) return entry.VirtualKey;
+    }
   }
   return 0;
 }
 
-char16_t SDLKeypadCharacter(std::int32_t keycode) {
+char16_t SDLKeypadCharacter(std::int32_t keycode, std::uint16_t modifiers) {
+  if (NumLockOff(modifiers) && KeypadDigitOrPoint(keycode)) return 0;
   for (const TKeypadEntry& entry : kKeypadCharacters) {
     if (entry.Keycode == keycode) return entry.Char;
   }

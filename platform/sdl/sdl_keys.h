@@ -16,12 +16,15 @@ namespace corvane {
 inline constexpr std::uint16_t kVirtualKeySpace = 32;
 inline constexpr std::uint16_t kVirtualKeyF2 = 113;
 
-// The engine's virtual-key code of an SDL key code (SDL_Keycode); 0 for a
-// key outside the table, which then comes as a character.
-std::uint16_t SDLVirtualKey(std::int32_t keycode);
+// The engine's virtual-key code of an SDL key code (SDL_Keycode) under
+// those modifiers (SDL_Keymod); 0 for a key outside the table, which then
+// comes as a character. Without Num Lock the keypad's digits and point
+// are its arrows, Home, End, PageUp, PageDown, Insert and Delete.
+std::uint16_t SDLVirtualKey(std::int32_t keycode, std::uint16_t modifiers);
 
-// The character of a keypad digit or operator key; 0 for any other key.
-char16_t SDLKeypadCharacter(std::int32_t keycode);
+// The character of a keypad digit or operator key; 0 for any other key,
+// and for the digits and the point without Num Lock.
+char16_t SDLKeypadCharacter(std::int32_t keycode, std::uint16_t modifiers);
 
 // Shift, Ctrl, Alt, the Super keys, AltGr and Caps Lock: keys that change
 // others and give no key event of their own.

@@ -6,7 +6,7 @@ exact sizes the engine relies on.
   defaultskin.pixmap   256 x 256 GUI skin sheet                 262671 bytes
   defaulticon.pixmap   128 x 128 window icon                    66063 bytes
   defaultpfx.pixmap    256 x 256 particle texture               262671 bytes
-  defaultskin.object   the skin's elements, text with CR LF     4152 bytes
+  defaultskin.object   the skin's elements, text with CR LF     4569 bytes
   logo.png             128 x 128 RGBA, the engine's logo         8755 bytes
   logo_mozilla.png     128 x 128 grey + alpha, script engine     8163 bytes
   logo_newton.png      128 x 128 grey + alpha, physics           9020 bytes
@@ -247,9 +247,12 @@ SKIN = [
     ("flipbtnhot", (192, 144, 208, 160), None),
     ("uncheck", (208, 144, 224, 160), (3, 3, 3, 3)),
     ("check", (224, 144, 240, 160), (3, 3, 3, 3)),
+    # The track bar's: without them it would draw the whole sheet.
+    ("track", (128, 96, 192, 104), (4, 3, 4, 3)),
+    ("thumb", (240, 144, 250, 160), None),
 ]
 
-SKIN_SIZE = 4152
+SKIN_SIZE = 4569
 
 
 def draw_skin():
@@ -316,6 +319,13 @@ def draw_skin():
         if name == "check":
             c.line(x0 + 4, y0 + 8.5, x0 + 7, y0 + 11.5, 2.2, rgb("ffd27a"))
             c.line(x0 + 7, y0 + 11.5, x0 + 12.5, y0 + 4.5, 2.2, rgb("ffd27a"))
+    # track bar: a sunken groove and a knob like the buttons
+    x0, y0, x1, y1 = rects["track"]
+    c.frame(x0 + 0.5, y0 + 0.5, x1 - 0.5, y1 - 0.5, 3, 1, rgb("151a21", 0.96), rgb("7d8ea6"))
+    x0, y0, x1, y1 = rects["thumb"]
+    c.round_rect(x0 + 0.5, y0 + 0.5, x1 - 0.5, y1 - 0.5, 3, rgb("d9e6f5"))
+    c.vertical_gradient(x0 + 1, y0 + 1, x1 - 1, y1 - 1, rgb("7aa2d6"), rgb("35557f"),
+                        lambda x, y: _in_round(x + 0.5, y + 0.5, x0 + 1.5, y0 + 1.5, x1 - 1.5, y1 - 1.5, 2))
     # "empty" stays transparent on purpose.
     return c
 

@@ -12,6 +12,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_info.h"
 #include "base/reflection/persistent.h"
+#include "base/reflection/prop_access.h"
 #include "engine/shell/engine.h"
 #include "gui/close_button.h"
 #include "gui/inspector.h"
@@ -152,21 +153,23 @@ TEST(Inspector, AnEnumerationRowOpensADropdownOfItsNamesOverTheValueHalf) {
   EXPECT_EQ(dropdown->X() + dropdown->Width(), r.right);
   EXPECT_EQ(dropdown->Y() + dropdown->Height(), r.bottom);
 
-  // Open it and choose "gaClient" with a press and release on its row.
+  // Open it and choose "gaLeft" with a press and release on its row (a
+  // row the pop-up shows: a release below it chooses nothing).
   const float ddx = 605 + dropdown->X() + 20, ddy = 25 + dropdown->Y() + 5;
   e.w.Click(ddx, ddy);
   TStdList* popup = dropdown->Popup();
   ASSERT_NE(popup, nullptr);
   ASSERT_TRUE(dropdown->DroppedDown());
-  const TRect item = popup->GetItemRect(9);
+  ASSERT_EQ(dropdown->Items()->Get(1), u"gaLeft");
+  const TRect item = popup->GetItemRect(1);
   // The pop-up is a child of the inspector, below the drop-down.
   const float px = 605 + popup->X() + item.left + 5, py = 25 + popup->Y() + item.top + 3;
   e.w.Move(px, py);
   e.w.Press(px, py);
   e.w.Release(px, py);
   auto* label = e.w.Find<StaticText>(u"label");
-  EXPECT_EQ(label->Align(), gaClient);
-  EXPECT_EQ(e.Rows()[align], u"align=gaClient") << "rows rebuilt";
+  EXPECT_EQ(label->Align(), gaLeft);
+  EXPECT_EQ(e.Rows()[align], u"align=gaLeft") << "rows rebuilt";
 }
 
 TEST(Inspector, ANumberRowOpensAnEditWhoseReturnSetsThePropertyOrNothing) {
@@ -374,6 +377,17 @@ TEST(InspectorForm, TheAppletsFormCarriesTheInspectorAndACloseButton) {
   EXPECT_FALSE(form->Visible()) << "its close button hides it";
   e.w.applet->ShowInspector();
   EXPECT_TRUE(form->Visible());
+}
+
+TEST(InspectorForm, TheInspectorFollowsTheFormsSize) {
+  InspectorWorld e(kLabel, false);
+  ASSERT_NE(e.form, nullptr) << e.w.world.Text();
+  // As a script sizes it ("inspector.height = 520").
+  SetPropValue(*e.form, "height", Variant(520.0));
+  SetPropValue(*e.form, "width", Variant(300.0));
+  EXPECT_EQ(e.inspector->GetBoundsRectInt(), (TRect{5, 25, 295, 515}));
+  e.w.Paint();
+  EXPECT_LE(e.inspector->RowCount() * e.inspector->ItemHeight(), 490) << "no row below the form";
 }
 
 }  // namespace

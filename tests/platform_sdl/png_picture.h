@@ -55,6 +55,21 @@ inline int ChannelDistance(std::uint32_t a, std::uint32_t b) {
 
 // The share of pixels in which two pictures of one size are alike within
 // the tolerance; 0 for pictures of different sizes.
+// How far apart the lightest and the darkest pixel of [x0, x1) x [y0, y1)
+// are in brightness (0..255): text and the field under it, where text is.
+inline int BrightnessSpread(const TPngPicture& picture, std::int32_t x0, std::int32_t y0, std::int32_t x1,
+                            std::int32_t y1) {
+  int lightest = 0, darkest = 255;
+  for (std::int32_t y = y0; y < y1; ++y)
+    for (std::int32_t x = x0; x < x1; ++x) {
+      const std::uint32_t p = picture.Pixel(x, y);
+      const int brightness = static_cast<int>((299 * ((p >> 16) & 0xFF) + 587 * ((p >> 8) & 0xFF) + 114 * (p & 0xFF)) / 1000);
+      lightest = brightness > lightest ? brightness : lightest;
+      darkest = brightness < darkest ? brightness : darkest;
+    }
+  return lightest - darkest;
+}
+
 inline double ShareAlike(const TPngPicture& a, const TPngPicture& b, int tolerance) {
   if (a.Width != b.Width || a.Height != b.Height || a.Width == 0) return 0;
   int alike = 0;

@@ -69,8 +69,7 @@ class SkinnedPixels : public test::AppletPictureTest {
 };
 
 // Every skinned widget without text, and an image form, in the default
-// skin on black. The track bar finds no "track" or "thumb" in the default
-// skin and draws the whole sheet for both.
+// skin on black.
 const char kAllSkinned[] =
     "object skinned: Applet\n"
     "  width = 320\n"
@@ -95,6 +94,13 @@ TEST_F(SkinnedPixels, EverySkinnedWidgetMatchesItsExpectedPicture) {
   const TPngPicture picture = Picture(applet, "skinned.png");
   ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
   ExpectLikeExpected("skinned.png", "skinned_widgets");
+  // The track bar draws the skin's groove and knob, not the whole sheet:
+  // the groove stretched along (its middle from the sheet's (160, 100)),
+  // the knob at its own size at value 0 (its middle from (245, 152)).
+  EXPECT_LE(ChannelDistance(picture.Pixel(250, 60), OverBlack(SheetPixel(160, 100))), 2)
+      << std::hex << picture.Pixel(250, 60);
+  EXPECT_LE(ChannelDistance(picture.Pixel(175, 60), OverBlack(SheetPixel(245, 152))), 2)
+      << std::hex << picture.Pixel(175, 60);
 }
 
 // A fixed object for the inspector: a static text with a few values set.
@@ -120,6 +126,9 @@ TEST_F(SkinnedPixels, TheInspectorFormMatchesItsExpectedPicture) {
   const TPngPicture picture = Picture(applet, "inspector.png");
   ASSERT_EQ(picture.Width, 800) << ::testing::PrintToString(env.Messages());
   ExpectLikeExpected("inspector.png", "inspector_form");
+  // The first row's name, in the inspector at (605, 25), stands out from
+  // the skin's dark rows.
+  EXPECT_GE(test::BrightnessSpread(picture, 610, 29, 680, 39), 128);
 }
 
 // A button exactly the size of the skin's "button" element (64 x 32 from

@@ -19,7 +19,8 @@ namespace {
 using test::ChannelDistance;
 using test::TPngPicture;
 
-// A button, a checked box and an edit holding spaces, on a black applet.
+// A button, a checked box, an edit holding spaces and one holding words,
+// on a black applet.
 const char kWidgets[] =
     "object widgets: Applet\n"
     "  width = 320\n"
@@ -29,6 +30,8 @@ const char kWidgets[] =
     "  object box: TStdCheckBox\n    x = 10\n    y = 60\n    width = 100\n    height = 30\n    checked = True\n  end\n"
     "  object edit: TStdEdit\n    x = 10\n    y = 120\n    width = 200\n    height = 24\n"
     "    text = '          '\n  end\n"
+    "  object words: TStdEdit\n    x = 10\n    y = 170\n    width = 200\n    height = 24\n"
+    "    text = 'Wide words'\n  end\n"
     "end\n";
 
 class WidgetPixelsTest : public test::AppletPictureTest {
@@ -58,7 +61,9 @@ TEST_F(WidgetPixelsTest, StandardWidgetsDrawTheirColoursAndTheEditTypesWhatTheHo
   // square at the left, shrunk by 3.
   EXPECT_EQ(picture.Pixel(25, 75), 0xFFFFFFu) << std::hex << picture.Pixel(25, 75);
   // The selected spaces: the grey of the edit under the translucent blue.
-  EXPECT_LE(ChannelDistance(picture.Pixel(25, 132), 0x7F7FE5), 2) << std::hex << picture.Pixel(25, 132);
+  EXPECT_LE(ChannelDistance(picture.Pixel(25, 132), 0x1D1D83), 2) << std::hex << picture.Pixel(25, 132);
+  // Words in the font's colour stand out from the field.
+  EXPECT_GE(test::BrightnessSpread(picture, 14, 174, 90, 190), 128);
 
   // The pointer over the button lights it.
   Push(test::MotionEvent(45, 25, 1, 1));

@@ -76,7 +76,7 @@ struct TDefaultFile {
 };
 constexpr TDefaultFile kDefaults[] = {
     {"defaultcur_pixmap", 16911, 64, 0},   {"defaultskin_pixmap", 262671, 256, 0}, {"defaulticon_pixmap", 66063, 128, 0},
-    {"defaultpfx_pixmap", 262671, 256, 0}, {"defaultskin_object", 4152, 0, 0},     {"logo_png", 8755, 0, 6},
+    {"defaultpfx_pixmap", 262671, 256, 0}, {"defaultskin_object", 4569, 0, 0},     {"logo_png", 8755, 0, 6},
     {"logo_mozilla_png", 8163, 0, 4},      {"logo_newton_png", 9020, 0, 4},
 };
 
@@ -214,9 +214,9 @@ TEST_F(Embedded, TheSkinAndParticleHaveTheAgreedTexels) {
   }
 }
 
-TEST_F(Embedded, TheDefaultSkinParsesWithItsEighteenElements) {
+TEST_F(Embedded, TheDefaultSkinParsesWithItsTwentyElements) {
   const std::string text = Bytes("defaultskin.object");
-  ASSERT_EQ(text.size(), 4152u);
+  ASSERT_EQ(text.size(), 4569u);
   EXPECT_EQ(text.rfind("object defSkin: Skin\r\n", 0), 0u);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\n') {
@@ -238,9 +238,10 @@ TEST_F(Embedded, TheDefaultSkinParsesWithItsEighteenElements) {
   EXPECT_FALSE(world.log.Contains("Unknown property")) << world.log.Text();
   const char* names[] = {"empty",      "form",        "widget",        "button",   "edit",        "list",
                          "item",       "selection",   "buttonhot",     "dropdown", "dropdownhot", "dropdownglyph",
-                         "closebtn",   "closebtnhot", "flipbtn",       "flipbtnhot", "uncheck",   "check"};
-  ASSERT_EQ(skin->count(), 18);
-  for (int i = 0; i < 18; ++i) {
+                         "closebtn",   "closebtnhot", "flipbtn",       "flipbtnhot", "uncheck",   "check",
+                         "track",      "thumb"};
+  ASSERT_EQ(skin->count(), 20);
+  for (int i = 0; i < 20; ++i) {
     auto* element = dynamic_cast<SkinElement*>(skin->children(i));
     ASSERT_NE(element, nullptr) << i;
     EXPECT_EQ(Utf16ToUtf8(element->Name()), names[i]);

@@ -70,7 +70,7 @@ TEST(Skin, TheDefaultSkinHoldsItsElements) {
   TSkinWorld w;
   ASSERT_NE(w.skin, nullptr) << w.world.log.Text();
   EXPECT_FALSE(w.world.log.Contains("(e)")) << w.world.log.Text();
-  EXPECT_EQ(w.skin->count(), 18);
+  EXPECT_EQ(w.skin->count(), 20);  // with the track bar's track and thumb
   auto* button = dynamic_cast<SkinElement*>(w.skin->findByName(u"button"));
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->Pixmap()->Rect()->GetRect(), (TRect{96, 16, 160, 48}));

@@ -1,0 +1,159 @@
+// Widgets driven through the X server as a user drives them: pointer and
+// keys made by XTest, read by SDL, dispatched by the engine's frames.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "engine/core/event.h"
+#include "gui/std_dropdown.h"
+#include "gui/std_edit.h"
+#include "gui/std_list.h"
+#include "platform/low_event.h"
+#include "platform/platform.h"
+#include "platform/sdl/sys_font_freetype.h"
+#include "platform/sys_font.h"
+#include "tests/platform_sdl/pinned_fonts.h"
+#include "tests/platform_sdl/xtest_input_kit.h"
+
+namespace corvane {
+namespace {
+
+class WidgetInputTest : public test::XTestAppletTest {
+ protected:
+  void SetUp() override {
+    XTestAppletTest::SetUp();
+    if (IsSkipped()) return;
+    test::PinDejaVuSans();
+    RegisterFreeTypeSysFont();
+  }
+  void TearDown() override {
+    XTestAppletTest::TearDown();
+    SysFontClass = nullptr;
+  }
+  template <class T>
+  T* Find(const char16_t* name) {
+    return dynamic_cast<T*>(Running()->findByName(name));
+  }
+};
+
+std::string AppletOf(const std::string& objects) {
+  return "object widgets: Applet\n  width = 320\n  height = 240\n  bkColor = '#FF000000'\n" + objects + "end\n";
+}
+
+const char kEdit[] =
+    "  object edit: TStdEdit\n    x = 10\n    y = 10\n    width = 200\n    height = 24\n"
+    "    text = 'abcdef'\n  end\n";
+
+TEST_F(WidgetInputTest, AClickOnACharacterBoundaryPutsTheCaretThere) {
+  ASSERT_NE(Start(AppletOf(kEdit)), nullptr) << ::testing::PrintToString(env.Messages());
+  auto* edit = Find<TStdEdit>(u"edit");
+  ASSERT_NE(edit, nullptr);
+  // The boundary between "abc" and "def", to the pixel (the edit takes
+  // its clicks' x from its own left).
+  const float boundary = edit->X() + edit->TextWidth(0, 3);
+  ASSERT_EQ(boundary, std::round(boundary)) << "the font's advances are whole pixels";
+  Click(static_cast<int>(boundary), 20);
+  EXPECT_EQ(edit->CurPos(), 3);
+  Type("x");
+  EXPECT_EQ(edit->Text(), u"abcxdef");
+}
+
+TEST_F(WidgetInputTest, TheKeypadNavigatesWithoutNumLockAndTypesDigitsWithIt) {
+  ASSERT_NE(Start(AppletOf(kEdit)), nullptr) << ::testing::PrintToString(env.Messages());
+  auto* edit = Find<TStdEdit>(u"edit");
+  ASSERT_NE(edit, nullptr);
+  Click(190, 20);  // right of the text: the caret at its end
+  ASSERT_EQ(edit->CurPos(), 6);
+  Tap(test::kXKeyKeypadHome);
+  Type("1");
+  Tap(test::kXKeyKeypadEnd);
+  Type("2");
+  Tap(test::kXKeyKeypadLeft);
+  Tap(test::kXKeyKeypadLeft);
+  Tap(test::kXKeyKeypadDelete);
+  Tap(test::kXKeyKeypadInsert);
+  EXPECT_EQ(edit->Text(), u"1abcde2");
+  EXPECT_EQ(edit->CurPos(), 6);
+  Tap(test::kXKeyNumLock);
+  Tap(test::kXKeyKeypadHome);  // the same key: 7 under Num Lock
+  Tap(test::kXKeyKeypadDelete);
+  Tap(test::kXKeyNumLock);
+  EXPECT_EQ(edit->Text(), u"1abcde7.2");
+}
+
+TEST_F(WidgetInputTest, ReleasingOutsideAnOpenDropdownKeepsItsChoice) {
+  ASSERT_NE(Start(AppletOf("  object choice: TStdDropdown\n    x = 10\n    y = 10\n    width = 100\n"
+                         "    height = 24\n    items.strings = ('one' 'two' 'three')\n    itemIndex = 0\n  end\n")),
+            nullptr)
+      << ::testing::PrintToString(env.Messages());
+  auto* dropdown = Find<TStdDropdown>(u"choice");
+  ASSERT_NE(dropdown, nullptr);
+  ASSERT_EQ(dropdown->Text(), u"one");
+  Click(50, 20);
+  ASSERT_TRUE(dropdown->DroppedDown());
+  TStdList* popup = dropdown->Popup();
+  const TRect row = popup->GetItemRect(2);
+  MoveTo(static_cast<int>(popup->X()) + (row.left + row.right) / 2,
+         static_cast<int>(popup->Y()) + (row.top + row.bottom) / 2);
+  ASSERT_EQ(dropdown->ItemIndex(), 2) << "the row under the pointer is lit";
+  Click(250, 200);
+  EXPECT_FALSE(dropdown->DroppedDown());
+  EXPECT_EQ(dropdown->ItemIndex(), 0);
+  EXPECT_EQ(dropdown->Text(), u"one");
+  // A row released on is still a choice.
+  Click(50, 20);
+  const TRect second = popup->GetItemRect(1);
+  Click(static_cast<int>(popup->X()) + (second.left + second.right) / 2,
+        static_cast<int>(popup->Y()) + (second.top + second.bottom) / 2);
+  EXPECT_FALSE(dropdown->DroppedDown());
+  EXPECT_EQ(dropdown->ItemIndex(), 1);
+  EXPECT_EQ(dropdown->Text(), u"two");
+}
+
+TEST_F(WidgetInputTest, MovesOfAnAcquiredMouseComeFromTheCentreWithTheirDeltas) {
+  Applet* applet = Start(AppletOf(""));
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  TWindow* window = applet->Window();
+  TPlatform* platform = env.engine->Platform();
+  platform->AcquireMouse(window);
+  // The host's events are read straight off the applet's queue.
+  const auto pump = [&] {
+    SyncHost();
+    for (int i = 0; i < 200 && HostEventsWaiting(); ++i) platform->PeekHandler();
+  };
+  const auto moves = [&] {
+    std::vector<std::array<std::int32_t, 4>> seen;  // x, y, dx, dy
+    Event* queue = applet->GetEvent();
+    for (std::int32_t i = queue->QueueCount() - 1; i >= 0; --i)
+      if (auto* move = dynamic_cast<const TMouseEvent*>(queue->QueuedEvent(i)); move && move->EventType == evMouseMove)
+        seen.push_back({move->X, move->Y, move->DX, move->DY});
+    while (queue->QueueCount() > 0) queue->DeleteLastEvent(queue->QueuedEvent(queue->QueueCount() - 1)->EventType);
+    return seen;
+  };
+  pump();
+  moves();
+  std::int32_t totalX = 0, totalY = 0;
+  // A position that drifted with the deltas would leave the centre at
+  // once, and stop at the window's edge.
+  for (int step = 1; step <= 3; ++step) {
+    // Steps differ: SDL drops a raw move equal to the one before it
+    // within the same millisecond as a duplicate.
+    x_.MoveBy(30 + step, 20 + step);
+    pump();
+    for (const auto& [x, y, dx, dy] : moves()) {
+      EXPECT_EQ(x, window->Width / 2);
+      EXPECT_EQ(y, window->Height / 2);
+      totalX += dx;
+      totalY += dy;
+    }
+  }
+  EXPECT_EQ(totalX, 31 + 32 + 33);
+  EXPECT_EQ(totalY, 21 + 22 + 23);
+  platform->AcquireDisable(window);
+}
+
+}  // namespace
+}  // namespace corvane
