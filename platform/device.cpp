@@ -14,6 +14,7 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
+#include "platform/media_budget.h"
 #include "platform/platform.h"
 #include "platform/sys_font.h"
 #include "platform/window.h"
@@ -254,6 +255,10 @@ TPixmap* TDevice::CreatePixmap(std::int32_t width, std::int32_t height) {
     EngineError(u"Can't create pixmap of " + IntToStr(width) + u"x" + IntToStr(height));
     return nullptr;
   }
+  if (const std::u16string why = PictureOverBudget(width, height, PictureBytes()); !why.empty()) {
+    EngineError(u"Can't create pixmap of " + IntToStr(width) + u"x" + IntToStr(height) + u": " + why);
+    return nullptr;
+  }
   auto* pixmap = Create<TPixmap>(TCreateContext(MediaOwner()));
   pixmap->Width = width;
   pixmap->Height = height;
@@ -273,6 +278,63 @@ void TDevice::DestroyPixmap(TPixmap*& pixmap) {
   Forget(p);
   ReleasePixmap(*p);
   p->Free();
+}
+
+TPixmap* TDevice::ScriptCreatePixmap(std::int32_t width, std::int32_t height) {
+  TPixmap* pixmap = CreatePixmap(width, height);
+  if (pixmap) pixmap->MadeForScript = true;
+  return pixmap;
+}
+
+void TDevice::ScriptDestroyPixmap(TPixmap*& pixmap) {
+  if (!pixmap) return;
+  if (!pixmap->MadeForScript || std::find(pixmaps_.begin(), pixmaps_.end(), pixmap) == pixmaps_.end()) {
+    EngineError(u"Can't destroy pixmap: the engine holds it");
+    return;
+  }
+  DestroyPixmap(pixmap);
+}
+
+TMesh* TDevice::ScriptCreateMesh(TVertexFormat format, std::int32_t vertexCount, bool indexed,
+                                 std::int32_t indexCount, bool dynamic, bool animated, std::int32_t frameCount) {
+  TMesh* mesh = CreateMesh(format, vertexCount, indexed, indexCount, dynamic, animated, frameCount);
+  if (mesh) mesh->MadeForScript = true;
+  return mesh;
+}
+
+void TDevice::ScriptDestroyMesh(TMesh*& mesh) {
+  if (!mesh) return;
+  if (!mesh->MadeForScript || std::find(meshes_.begin(), meshes_.end(), mesh) == meshes_.end()) {
+    EngineError(u"Can't destroy mesh: the engine holds it");
+    return;
+  }
+  DestroyMesh(mesh);
+}
+
+std::int64_t TDevice::PictureBytes() const {
+  std::int64_t bytes = 0;
+  for (const TPixmap* pixmap : pixmaps_) bytes += std::int64_t{pixmap->Width} * pixmap->Height * 4;
+  return bytes;
+}
+
+bool TDevice::PictureFits(std::int64_t width, std::int64_t height, const std::string& name) const {
+  const std::u16string why = PictureOverBudget(width, height, PictureBytes());
+  if (why.empty()) return true;
+  EngineError(u"Can't load picture " + Utf8ToUtf16(name) + u": " + why);
+  return false;
+}
+
+bool TDevice::DerivedFits(std::int64_t bytes, const std::string& name) {
+  const std::int64_t budget = MediaBudget().DerivedBytes;
+  if (bytes >= 0 && derivedBytes_ <= budget - bytes) {
+    derivedBytes_ += bytes;
+    return true;
+  }
+  if (!derivedRefused_)
+    EngineError(u"The applet's derived files pass their budget of " + IntToStr(budget >> 20) + u" MiB: " +
+                Utf8ToUtf16(name) + u" and later ones are not written");
+  derivedRefused_ = true;
+  return false;
 }
 
 bool TDevice::LockPixmapRectARGB(TPixmap* pixmap, std::int32_t x, std::int32_t y, std::int32_t width,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/reflection/class_builder.h"
+#include "base/system/log_target.h"
 
 namespace corvane {
 
@@ -49,6 +50,36 @@ void TSoundEngine::DestroySound(TSound*& sound) {
   sounds_.erase(std::remove(sounds_.begin(), sounds_.end(), s), sounds_.end());
   CloseSound(*s);
   s->Free();
+}
+
+TSound* TSoundEngine::ScriptLoadSound(TResourceMan* resMan, const std::string& fileName) {
+  TSound* sound = LoadSound(resMan, fileName);
+  if (sound) sound->MadeForScript = true;
+  return sound;
+}
+
+void TSoundEngine::ScriptDestroySound(TSound*& sound) {
+  if (!sound) return;
+  if (!sound->MadeForScript || std::find(sounds_.begin(), sounds_.end(), sound) == sounds_.end()) {
+    EngineError(u"Can't destroy sound: the engine holds it");
+    return;
+  }
+  DestroySound(sound);
+}
+
+TMusic* TSoundEngine::ScriptLoadMusic(TResourceMan* resMan, const std::string& fileName) {
+  TMusic* music = LoadMusic(resMan, fileName);
+  if (music) music->MadeForScript = true;
+  return music;
+}
+
+void TSoundEngine::ScriptDestroyMusic(TMusic*& music) {
+  if (!music) return;
+  if (!music->MadeForScript || std::find(musics_.begin(), musics_.end(), music) == musics_.end()) {
+    EngineError(u"Can't destroy music: the engine holds it");
+    return;
+  }
+  DestroyMusic(music);
 }
 
 TMusic* TSoundEngine::LoadMusic(TResourceMan* resMan, const std::string& fileName) {

@@ -151,6 +151,9 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void LogCommandLine();
   void CreateResourceManagers();
   void ReadCommandLine();
+  // A "-picturepixels=", "-picturememory=" or "-deriveddisk=" switch sets
+  // that limit of every applet's media budget (platform/media_budget.h).
+  void ReadBudgetSwitch(const std::string& argument);
   void WriteRunningMarker();
   // Launch pieces (applet_launcher.cpp).
   TResourceMan* CreateEmbeddedAppletResMan(const std::string& path);

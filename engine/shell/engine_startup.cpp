@@ -12,6 +12,7 @@
 #include "base/text/text_convert.h"
 #include "engine/shell/engine.h"
 #include "engine/shell/engine_log.h"
+#include "platform/media_budget.h"
 #include "platform/platform.h"
 #include "resources/ext_res_man.h"
 #include "resources/resource_paths.h"
@@ -89,6 +90,7 @@ void SomeEngine::ReadCommandLine() {
       else if (argument == "-storelog") StoreLog = true;
       else if (argument == "-nostorelog") StoreLog = false;
       else if (argument == "-fixedstep") SetFixedStep(true);
+      else ReadBudgetSwitch(argument);
     } else {
       // The last path wins; an empty argument clears one given before it.
       path = argument;
@@ -102,6 +104,24 @@ void SomeEngine::ReadCommandLine() {
   Log(u"Launch folder Applet");
   const std::string bundled = BundledAppletPath();
   if (!bundled.empty()) launchedApplet_ = RunApplet(bundled) != nullptr;
+}
+
+void SomeEngine::ReadBudgetSwitch(const std::string& argument) {
+  // Megapixels a picture, MiB of an applet's live pictures, MiB of the
+  // files an applet derives beside their sources.
+  const struct {
+    const char* name;
+    std::int64_t unit;
+    std::int64_t TMediaBudget::*limit;
+  } kSwitches[] = {{"-picturepixels=", std::int64_t{1} << 20, &TMediaBudget::PicturePixels},
+                   {"-picturememory=", std::int64_t{1} << 20, &TMediaBudget::PictureBytes},
+                   {"-deriveddisk=", std::int64_t{1} << 20, &TMediaBudget::DerivedBytes}};
+  for (const auto& s : kSwitches) {
+    if (!argument.starts_with(s.name)) continue;
+    if (!ParseBudgetSwitch(argument.substr(std::string_view(s.name).size()), s.unit, MediaBudget().*s.limit))
+      Error(u"Bad budget " + Utf8ToUtf16(argument) + u": not a whole number from 1 up, the budget stays as it was");
+    return;
+  }
 }
 
 void SomeEngine::WriteRunningMarker() {

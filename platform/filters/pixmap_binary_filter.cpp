@@ -72,6 +72,7 @@ bool TPixmapBinaryFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::stri
   std::int32_t w = 0, h = 0;
   std::vector<std::uint32_t> read;
   if (ReadHeader(reader, w, h)) {
+    if (TDevice* device = Device(); device && !device->PictureFits(w, h, name)) return false;
     read.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     reader.Longwords(read.data(), static_cast<std::int64_t>(read.size()));
   }
@@ -91,7 +92,7 @@ bool TPixmapBinaryFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string
   TMemoryStream out;
   WriteHeader(out, width, height);
   WritePixels(out, pixels.data(), static_cast<std::int64_t>(pixels.size()));
-  return StoreFile(*resMan, name, out);
+  return StoreDerivedFile(Device(), *resMan, name, out);
 }
 
 TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
@@ -104,6 +105,7 @@ TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::stri
     return nullptr;
   }
   TDevice* device = Device();
+  if (device && !device->PictureFits(width, height, name)) return nullptr;
   TPixmap* pixmap = device ? device->CreatePixmap(width, height) : nullptr;
   if (!pixmap) return nullptr;
   void* bits = nullptr;
@@ -138,7 +140,7 @@ void TPixmapBinaryFilter::SaveToFile(TResourceMan* resMan, const std::string& na
   for (std::int32_t y = 0; y < pixmap->Height; ++y)
     out.Write(static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
   device->UnlockPixmap(pixmap);
-  StoreFile(*resMan, name, out);
+  StoreDerivedFile(device, *resMan, name, out);
 }
 
 }  // namespace corvane

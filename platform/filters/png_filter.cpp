@@ -8,6 +8,7 @@
 #include "engine/core/base_object.h"
 #include "platform/device.h"
 #include "platform/filters/png_image.h"
+#include "platform/media_budget.h"
 #include "platform/pixmap_pixels.h"
 
 namespace corvane {
@@ -61,6 +62,16 @@ bool TPixmapPngFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::string&
                                         std::int32_t& height, std::vector<std::uint32_t>& pixels) {
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(resMan, name, bytes) || !IsPngSignature(bytes)) return false;
+  // A small file may claim a huge picture: its sides meet the applet's
+  // budget before a pixel is decoded.
+  if (std::uint32_t w = 0, h = 0; PngSides(bytes, w, h)) {
+    if (TDevice* device = DeviceOf(Owner())) {
+      if (!device->PictureFits(w, h, name)) return false;
+    } else if (const std::u16string why = PictureOverBudget(w, h, 0); !why.empty()) {
+      EngineError(u"Can't load picture " + Utf8ToUtf16(name) + u": " + why);
+      return false;
+    }
+  }
   std::string reason;
   if (!DecodePng(bytes, width, height, pixels, reason)) {
     ReportBadPicture(name, reason);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,9 +75,10 @@ TProgramRun RunProgram(const TProgramLaunch& launch) {
   bool signalled = launch.until.empty();
   int status = 0;
   pid_t done = 0;
+  struct rusage usage {};
   for (int i = 0; i < launch.polls && done == 0; ++i) {
     poll(nullptr, 0, 50);
-    done = waitpid(pid, &status, WNOHANG);
+    done = wait4(pid, &status, WNOHANG, &usage);
     if (done == 0 && !signalled && OutputOf(outputPath).find(launch.until) != std::string::npos) {
       kill(pid, SIGTERM);
       signalled = true;
@@ -88,6 +90,7 @@ TProgramRun RunProgram(const TProgramLaunch& launch) {
     ADD_FAILURE() << "the program did not end: " << described;
   } else if (WIFEXITED(status)) {
     run.status = WEXITSTATUS(status);
+    run.peakKiB = usage.ru_maxrss;
   } else {
     ADD_FAILURE() << "the program ended by signal " << WTERMSIG(status) << ": " << described;
   }

@@ -10,6 +10,8 @@ namespace corvane::test {
 struct TProgramRun {
   int status = -1;  // the exit status; -1 when the program did not exit by itself
   std::string output;
+  // The program's own peak resident memory in KiB (its ru_maxrss).
+  long peakKiB = 0;
 };
 
 struct TProgramLaunch {

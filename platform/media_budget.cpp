@@ -1,0 +1,39 @@
+#include "platform/media_budget.h"
+
+#include <charconv>
+#include <limits>
+
+#include "base/text/number_text.h"
+
+namespace corvane {
+
+TMediaBudget& MediaBudget() {
+  static TMediaBudget budget;
+  return budget;
+}
+
+std::u16string PictureOverBudget(std::int64_t width, std::int64_t height, std::int64_t liveBytes) {
+  const TMediaBudget& budget = MediaBudget();
+  // Sides come from files: each is checked before they are multiplied.
+  if (width < 0 || height < 0 || (height > 0 && width > budget.PicturePixels / height))
+    return IntToStr(width) + u" x " + IntToStr(height) + u" pixels pass the budget of " +
+           IntToStr(budget.PicturePixels) + u" pixels a picture";
+  const std::int64_t bytes = width * height * 4;
+  if (liveBytes > budget.PictureBytes - bytes)
+    return u"the applet's pictures would pass their budget of " + IntToStr(budget.PictureBytes >> 20) +
+           u" MiB";
+  return {};
+}
+
+bool ParseBudgetSwitch(const std::string& text, std::int64_t unit, std::int64_t& value) {
+  std::int64_t units = 0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, units);
+  if (result.ec != std::errc() || result.ptr != end || units < 1 ||
+      units > std::numeric_limits<std::int64_t>::max() / 4 / unit)
+    return false;
+  value = units * unit;
+  return true;
+}
+
+}  // namespace corvane
