@@ -16,6 +16,7 @@
 #include "base/text/text_convert.h"
 #include "platform/media_budget.h"
 #include "platform/platform.h"
+#include "platform/script_made_media.h"
 #include "platform/sys_font.h"
 #include "platform/window.h"
 #include "platform/window_host.h"
@@ -281,34 +282,20 @@ void TDevice::DestroyPixmap(TPixmap*& pixmap) {
 }
 
 TPixmap* TDevice::ScriptCreatePixmap(std::int32_t width, std::int32_t height) {
-  TPixmap* pixmap = CreatePixmap(width, height);
-  if (pixmap) pixmap->MadeForScript = true;
-  return pixmap;
+  return MarkMadeForScript(CreatePixmap(width, height));
 }
 
 void TDevice::ScriptDestroyPixmap(TPixmap*& pixmap) {
-  if (!pixmap) return;
-  if (!pixmap->MadeForScript || std::find(pixmaps_.begin(), pixmaps_.end(), pixmap) == pixmaps_.end()) {
-    EngineError(u"Can't destroy pixmap: the engine holds it");
-    return;
-  }
-  DestroyPixmap(pixmap);
+  if (pixmap && ScriptMayDestroy(pixmap, pixmaps_, u"pixmap")) DestroyPixmap(pixmap);
 }
 
 TMesh* TDevice::ScriptCreateMesh(TVertexFormat format, std::int32_t vertexCount, bool indexed,
                                  std::int32_t indexCount, bool dynamic, bool animated, std::int32_t frameCount) {
-  TMesh* mesh = CreateMesh(format, vertexCount, indexed, indexCount, dynamic, animated, frameCount);
-  if (mesh) mesh->MadeForScript = true;
-  return mesh;
+  return MarkMadeForScript(CreateMesh(format, vertexCount, indexed, indexCount, dynamic, animated, frameCount));
 }
 
 void TDevice::ScriptDestroyMesh(TMesh*& mesh) {
-  if (!mesh) return;
-  if (!mesh->MadeForScript || std::find(meshes_.begin(), meshes_.end(), mesh) == meshes_.end()) {
-    EngineError(u"Can't destroy mesh: the engine holds it");
-    return;
-  }
-  DestroyMesh(mesh);
+  if (mesh && ScriptMayDestroy(mesh, meshes_, u"mesh")) DestroyMesh(mesh);
 }
 
 std::int64_t TDevice::PictureBytes() const {
@@ -318,10 +305,7 @@ std::int64_t TDevice::PictureBytes() const {
 }
 
 bool TDevice::PictureFits(std::int64_t width, std::int64_t height, const std::string& name) const {
-  const std::u16string why = PictureOverBudget(width, height, PictureBytes());
-  if (why.empty()) return true;
-  EngineError(u"Can't load picture " + Utf8ToUtf16(name) + u": " + why);
-  return false;
+  return corvane::PictureFits(this, width, height, name);
 }
 
 bool TDevice::DerivedFits(std::int64_t bytes, const std::string& name) {

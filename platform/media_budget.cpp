@@ -3,7 +3,10 @@
 #include <charconv>
 #include <limits>
 
+#include "base/system/log_target.h"
 #include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+#include "platform/device.h"
 
 namespace corvane {
 
@@ -23,6 +26,13 @@ std::u16string PictureOverBudget(std::int64_t width, std::int64_t height, std::i
     return u"the applet's pictures would pass their budget of " + IntToStr(budget.PictureBytes >> 20) +
            u" MiB";
   return {};
+}
+
+bool PictureFits(const TDevice* device, std::int64_t width, std::int64_t height, const std::string& name) {
+  const std::u16string why = PictureOverBudget(width, height, device ? device->PictureBytes() : 0);
+  if (why.empty()) return true;
+  EngineError(u"Can't load picture " + Utf8ToUtf16(name) + u": " + why);
+  return false;
 }
 
 bool ParseBudgetSwitch(const std::string& text, std::int64_t unit, std::int64_t& value) {

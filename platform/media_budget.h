@@ -11,6 +11,8 @@
 
 namespace corvane {
 
+class TDevice;
+
 struct TMediaBudget {
   // Pixels of one picture: 16 Mpixel is a 4096 x 4096 picture, 64 MiB
   // decoded, more than a game's largest texture.
@@ -29,6 +31,11 @@ TMediaBudget& MediaBudget();
 // Why a picture of width x height may not be decoded beside liveBytes of
 // live pictures; empty when it may.
 std::u16string PictureOverBudget(std::int64_t width, std::int64_t height, std::int64_t liveBytes);
+
+// Whether a picture of width x height may be decoded beside the device's
+// live pictures (none without a device); a refusal writes "Can't load
+// picture <name>: <why>".
+bool PictureFits(const TDevice* device, std::int64_t width, std::int64_t height, const std::string& name);
 
 // A budget switch's value: a whole number of units (megapixels or MiB) from
 // 1 up, in the budget's unit; nothing for any other text.

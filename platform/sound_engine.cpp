@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/reflection/class_builder.h"
-#include "base/system/log_target.h"
+#include "platform/script_made_media.h"
 
 namespace corvane {
 
@@ -53,33 +53,19 @@ void TSoundEngine::DestroySound(TSound*& sound) {
 }
 
 TSound* TSoundEngine::ScriptLoadSound(TResourceMan* resMan, const std::string& fileName) {
-  TSound* sound = LoadSound(resMan, fileName);
-  if (sound) sound->MadeForScript = true;
-  return sound;
+  return MarkMadeForScript(LoadSound(resMan, fileName));
 }
 
 void TSoundEngine::ScriptDestroySound(TSound*& sound) {
-  if (!sound) return;
-  if (!sound->MadeForScript || std::find(sounds_.begin(), sounds_.end(), sound) == sounds_.end()) {
-    EngineError(u"Can't destroy sound: the engine holds it");
-    return;
-  }
-  DestroySound(sound);
+  if (sound && ScriptMayDestroy(sound, sounds_, u"sound")) DestroySound(sound);
 }
 
 TMusic* TSoundEngine::ScriptLoadMusic(TResourceMan* resMan, const std::string& fileName) {
-  TMusic* music = LoadMusic(resMan, fileName);
-  if (music) music->MadeForScript = true;
-  return music;
+  return MarkMadeForScript(LoadMusic(resMan, fileName));
 }
 
 void TSoundEngine::ScriptDestroyMusic(TMusic*& music) {
-  if (!music) return;
-  if (!music->MadeForScript || std::find(musics_.begin(), musics_.end(), music) == musics_.end()) {
-    EngineError(u"Can't destroy music: the engine holds it");
-    return;
-  }
-  DestroyMusic(music);
+  if (music && ScriptMayDestroy(music, musics_, u"music")) DestroyMusic(music);
 }
 
 TMusic* TSoundEngine::LoadMusic(TResourceMan* resMan, const std::string& fileName) {

@@ -11,6 +11,7 @@
 #include "engine/core/applet_services.h"
 #include "engine/core/container.h"
 #include "platform/media.h"
+#include "platform/script_made_media.h"
 
 namespace corvane {
 
@@ -205,9 +206,7 @@ void TFilter::Describe(TClassBuilder<TFilter>& c) {
   // A mesh loaded by a script is the script's: the one kind its
   // DestroyMesh may free.
   c.Method("loadMesh", [](TFilter& filter, TResourceMan* resMan, const std::u16string& fileName) {
-    TMesh* mesh = filter.LoadMesh(resMan, fileName);
-    if (mesh) mesh->MadeForScript = true;
-    return mesh;
+    return MarkMadeForScript(filter.LoadMesh(resMan, fileName));
   });
   c.Method("saveMesh", &TFilter::SaveMesh);
 }

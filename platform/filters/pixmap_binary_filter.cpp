@@ -14,6 +14,7 @@
 #include "platform/filters/derived_file.h"
 #include "platform/filters/file_reader.h"
 #include "platform/media.h"
+#include "platform/media_budget.h"
 
 namespace corvane {
 
@@ -72,7 +73,7 @@ bool TPixmapBinaryFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::stri
   std::int32_t w = 0, h = 0;
   std::vector<std::uint32_t> read;
   if (ReadHeader(reader, w, h)) {
-    if (TDevice* device = Device(); device && !device->PictureFits(w, h, name)) return false;
+    if (!PictureFits(Device(), w, h, name)) return false;
     read.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     reader.Longwords(read.data(), static_cast<std::int64_t>(read.size()));
   }

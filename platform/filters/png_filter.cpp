@@ -64,14 +64,7 @@ bool TPixmapPngFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::string&
   if (!ReadWholeFile(resMan, name, bytes) || !IsPngSignature(bytes)) return false;
   // A small file may claim a huge picture: its sides meet the applet's
   // budget before a pixel is decoded.
-  if (std::uint32_t w = 0, h = 0; PngSides(bytes, w, h)) {
-    if (TDevice* device = DeviceOf(Owner())) {
-      if (!device->PictureFits(w, h, name)) return false;
-    } else if (const std::u16string why = PictureOverBudget(w, h, 0); !why.empty()) {
-      EngineError(u"Can't load picture " + Utf8ToUtf16(name) + u": " + why);
-      return false;
-    }
-  }
+  if (std::uint32_t w = 0, h = 0; PngSides(bytes, w, h) && !PictureFits(DeviceOf(Owner()), w, h, name)) return false;
   std::string reason;
   if (!DecodePng(bytes, width, height, pixels, reason)) {
     ReportBadPicture(name, reason);
