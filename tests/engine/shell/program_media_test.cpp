@@ -78,6 +78,12 @@ constexpr char kLogWidths[] =
     "    engine.log('p' + i + ' ' + applet.findByName('p' + i).pixmap.width());\n"
     "}\n";
 
+// Whether the program's output holds the line, the output shown when not.
+::testing::AssertionResult Says(const test::TProgramRun& run, const std::string& line) {
+  if (run.output.find(line) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "no \"" << line << "\" in:\n" << run.output;
+}
+
 int Count(const std::string& text, const std::string& part) {
   int n = 0;
   for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++n;
@@ -111,9 +117,9 @@ TEST_F(ProgramMediaTest, AScriptCannotDestroyAPictureTheEngineHolds) {
                           "}\n");
   const test::TProgramRun run = Run({});
   EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_NE(run.output.find("(e) Can't destroy pixmap: the engine holds it"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("(i) default picture kept: true"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos) << run.output;
+  EXPECT_TRUE(Says(run, "(e) Can't destroy pixmap: the engine holds it"));
+  EXPECT_TRUE(Says(run, "(i) default picture kept: true"));
+  EXPECT_TRUE(Says(run, "(i) === Corvane engine 2.0 finished ==="));
 }
 
 // A picture above the budget of one picture is refused from its header:
@@ -125,11 +131,9 @@ TEST_F(ProgramMediaTest, APictureAboveTheBudgetOfOneIsNeverDecoded) {
   PutBlankPng(PathOf("game/p1.png"), 8192, 8192);
   const test::TProgramRun run = Run({});
   EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_NE(run.output.find("(e) Can't load picture p1.png: 8192 x 8192 pixels pass the budget of 16777216 "
-                            "pixels a picture"),
-            std::string::npos)
-      << run.output;
-  EXPECT_NE(run.output.find("(i) p1 0"), std::string::npos) << run.output;
+  EXPECT_TRUE(Says(run, "(e) Can't load picture p1.png: 8192 x 8192 pixels pass the budget of 16777216 pixels a "
+                       "picture"));
+  EXPECT_TRUE(Says(run, "(i) p1 0"));
   EXPECT_FALSE(fs::exists(PathOf("game/p1.pixmap")));
   EXPECT_GT(run.peakKiB, 0);
   EXPECT_LT(run.peakKiB, kPeakBoundKiB) << "peak " << run.peakKiB << " KiB";
@@ -139,16 +143,12 @@ TEST_F(ProgramMediaTest, APictureAboveTheBudgetOfOneIsNeverDecoded) {
   // number keeps the default.
   PutBlankPng(PathOf("game/p1.png"), 2048, 2048);
   const test::TProgramRun smaller = Run({"-picturepixels=2"});
-  EXPECT_NE(smaller.output.find("(e) Can't load picture p1.png: 2048 x 2048 pixels pass the budget of 2097152 "
-                                "pixels a picture"),
-            std::string::npos)
-      << smaller.output;
+  EXPECT_TRUE(Says(smaller, "(e) Can't load picture p1.png: 2048 x 2048 pixels pass the budget of 2097152 pixels "
+                           "a picture"));
   const test::TProgramRun kept = Run({"-picturepixels=lots"});
-  EXPECT_NE(kept.output.find("(e) Bad budget -picturepixels=lots: not a whole number from 1 up, the budget stays "
-                             "as it was"),
-            std::string::npos)
-      << kept.output;
-  EXPECT_NE(kept.output.find("(i) p1 2048"), std::string::npos) << kept.output;
+  EXPECT_TRUE(Says(kept, "(e) Bad budget -picturepixels=lots: not a whole number from 1 up, the budget stays as it "
+                        "was"));
+  EXPECT_TRUE(Says(kept, "(i) p1 2048"));
   EXPECT_TRUE(fs::exists(PathOf("game/p1.pixmap")));
 }
 
@@ -181,7 +181,7 @@ TEST_F(ProgramMediaTest, DerivedFilesStayWithinTheirDiskBudget) {
   int missing = 0;
   for (int i = 1; i <= 5; ++i) {
     const std::string n = std::to_string(i);
-    EXPECT_NE(run.output.find("(i) p" + n + " 256"), std::string::npos) << run.output;
+    EXPECT_TRUE(Says(run, "(i) p" + n + " 256"));
     if (fs::exists(PathOf("game/p" + n + ".pixmap"))) written += fs::file_size(PathOf("game/p" + n + ".pixmap"));
     else ++missing;
   }
