@@ -39,6 +39,10 @@ class ProgramMediaTest : public ::testing::Test {
          .until = {}});
   }
 
+  // The applet showing sprites p1 .. pN of square pictures p1.png ..
+  // pN.png, which logs their widths once loaded.
+  void PutSprites(int count, std::uint32_t side) const;
+
   test::TTempDir folder_;
 };
 
@@ -122,13 +126,17 @@ TEST_F(ProgramMediaTest, AScriptCannotDestroyAPictureTheEngineHolds) {
   EXPECT_TRUE(Says(run, "(i) === Corvane engine 2.0 finished ==="));
 }
 
+void ProgramMediaTest::PutSprites(int count, std::uint32_t side) const {
+  Put("game/main.object", AppletCalling("logWidths()", SpritesOf(count)));
+  Put("game/main.js", std::string(kQuit) + kLogWidths);
+  for (int i = 1; i <= count; ++i) PutBlankPng(PathOf("game/p" + std::to_string(i) + ".png"), side, side);
+}
+
 // A picture above the budget of one picture is refused from its header:
 // it is never decoded, no ".pixmap" is left beside it, and the program's
 // peak memory stays far below the gigabyte its pixels would take.
 TEST_F(ProgramMediaTest, APictureAboveTheBudgetOfOneIsNeverDecoded) {
-  Put("game/main.object", AppletCalling("logWidths()", SpritesOf(1)));
-  Put("game/main.js", std::string(kQuit) + kLogWidths);
-  PutBlankPng(PathOf("game/p1.png"), 8192, 8192);
+  PutSprites(1, 8192);
   const test::TProgramRun run = Run({});
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(Says(run, "(e) Can't load picture p1.png: 8192 x 8192 pixels pass the budget of 16777216 pixels a "
@@ -155,9 +163,7 @@ TEST_F(ProgramMediaTest, APictureAboveTheBudgetOfOneIsNeverDecoded) {
 // The applet's live pictures together stay within their budget: past it a
 // picture is refused with a line, the others load.
 TEST_F(ProgramMediaTest, LivePicturesStayWithinTheirBudget) {
-  Put("game/main.object", AppletCalling("logWidths()", SpritesOf(5)));
-  Put("game/main.js", std::string(kQuit) + kLogWidths);
-  for (int i = 1; i <= 5; ++i) PutBlankPng(PathOf("game/p" + std::to_string(i) + ".png"), 1024, 1024);
+  PutSprites(5, 1024);
   const test::TProgramRun run = Run({"-picturememory=14"});
   EXPECT_EQ(run.status, 0) << run.output;
   const int loaded = Count(run.output, " 1024\n") + Count(run.output, " 1024\r\n");
@@ -171,9 +177,7 @@ TEST_F(ProgramMediaTest, LivePicturesStayWithinTheirBudget) {
 // past it a picture is converted in memory only, one line says so, and
 // every picture still shows.
 TEST_F(ProgramMediaTest, DerivedFilesStayWithinTheirDiskBudget) {
-  Put("game/main.object", AppletCalling("logWidths()", SpritesOf(5)));
-  Put("game/main.js", std::string(kQuit) + kLogWidths);
-  for (int i = 1; i <= 5; ++i) PutBlankPng(PathOf("game/p" + std::to_string(i) + ".png"), 256, 256);
+  PutSprites(5, 256);
   const test::TProgramRun run = Run({"-deriveddisk=1"});
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(Count(run.output, "(e) The applet's derived files pass their budget of 1 MiB: "), 1) << run.output;
