@@ -110,17 +110,22 @@ TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::stri
   TPixmap* pixmap = device ? device->CreatePixmap(width, height) : nullptr;
   if (!pixmap) return nullptr;
   void* bits = nullptr;
-  if (device->LockPixmapRectARGB(pixmap, 0, 0, width, height, bits, false)) {
-    // The bytes go as they stand: the locked buffer holds the file's order.
-    const std::int64_t row = static_cast<std::int64_t>(width) * 4;
-    if (pixmap->Pitch == row)
-      reader.Bytes(bits, row * height);
-    else
-      for (std::int32_t y = 0; y < height && !reader.Failed(); ++y)
-        reader.Bytes(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
-    device->UnlockPixmap(pixmap);
-  } else {
-    reader.Fail(u"the device gave no pixels to fill");
+  try {
+    if (device->LockPixmapRectARGB(pixmap, 0, 0, width, height, bits, false)) {
+      // The bytes go as they stand: the locked buffer holds the file's order.
+      const std::int64_t row = static_cast<std::int64_t>(width) * 4;
+      if (pixmap->Pitch == row)
+        reader.Bytes(bits, row * height);
+      else
+        for (std::int32_t y = 0; y < height && !reader.Failed(); ++y)
+          reader.Bytes(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
+      device->UnlockPixmap(pixmap);
+    } else {
+      reader.Fail(u"the device gave no pixels to fill");
+    }
+  } catch (...) {
+    device->DestroyPixmap(pixmap);  // the filter's caller reports why
+    throw;
   }
   if (reader.Failed()) {
     device->DestroyPixmap(pixmap);

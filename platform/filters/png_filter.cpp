@@ -85,7 +85,12 @@ TPixmap* TPixmapPngFilter::LoadFromFile(TResourceMan* resMan, const std::string&
   std::vector<std::uint32_t> pixels;
   if (!device || !LoadRGBAFromFile(resMan, name, width, height, pixels)) return nullptr;
   TPixmap* pixmap = device->CreatePixmap(width, height);
-  if (pixmap && !WritePixmapPixels(*device, *pixmap, pixels)) device->DestroyPixmap(pixmap);
+  try {
+    if (pixmap && !WritePixmapPixels(*device, *pixmap, pixels)) device->DestroyPixmap(pixmap);
+  } catch (...) {
+    device->DestroyPixmap(pixmap);  // the filter's caller reports why
+    throw;
+  }
   return pixmap;
 }
 
