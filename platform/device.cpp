@@ -14,7 +14,9 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
+#include "platform/media_budget.h"
 #include "platform/platform.h"
+#include "platform/script_made_media.h"
 #include "platform/sys_font.h"
 #include "platform/window.h"
 #include "platform/window_host.h"
@@ -254,6 +256,10 @@ TPixmap* TDevice::CreatePixmap(std::int32_t width, std::int32_t height) {
     EngineError(u"Can't create pixmap of " + IntToStr(width) + u"x" + IntToStr(height));
     return nullptr;
   }
+  if (const std::u16string why = PictureOverBudget(width, height, PictureBytes()); !why.empty()) {
+    EngineError(u"Can't create pixmap of " + IntToStr(width) + u"x" + IntToStr(height) + u": " + why);
+    return nullptr;
+  }
   auto* pixmap = Create<TPixmap>(TCreateContext(MediaOwner()));
   pixmap->Width = width;
   pixmap->Height = height;
@@ -273,6 +279,46 @@ void TDevice::DestroyPixmap(TPixmap*& pixmap) {
   Forget(p);
   ReleasePixmap(*p);
   p->Free();
+}
+
+TPixmap* TDevice::ScriptCreatePixmap(std::int32_t width, std::int32_t height) {
+  return MarkMadeForScript(CreatePixmap(width, height));
+}
+
+void TDevice::ScriptDestroyPixmap(TPixmap*& pixmap) {
+  if (pixmap && ScriptMayDestroy(pixmap, pixmaps_, u"pixmap")) DestroyPixmap(pixmap);
+}
+
+TMesh* TDevice::ScriptCreateMesh(TVertexFormat format, std::int32_t vertexCount, bool indexed,
+                                 std::int32_t indexCount, bool dynamic, bool animated, std::int32_t frameCount) {
+  return MarkMadeForScript(CreateMesh(format, vertexCount, indexed, indexCount, dynamic, animated, frameCount));
+}
+
+void TDevice::ScriptDestroyMesh(TMesh*& mesh) {
+  if (mesh && ScriptMayDestroy(mesh, meshes_, u"mesh")) DestroyMesh(mesh);
+}
+
+std::int64_t TDevice::PictureBytes() const {
+  std::int64_t bytes = 0;
+  for (const TPixmap* pixmap : pixmaps_) bytes += std::int64_t{pixmap->Width} * pixmap->Height * 4;
+  return bytes;
+}
+
+bool TDevice::PictureFits(std::int64_t width, std::int64_t height, const std::string& name) const {
+  return corvane::PictureFits(this, width, height, name);
+}
+
+bool TDevice::DerivedFits(std::int64_t bytes, const std::string& name) {
+  const std::int64_t budget = MediaBudget().DerivedBytes;
+  if (bytes >= 0 && derivedBytes_ <= budget - bytes) {
+    derivedBytes_ += bytes;
+    return true;
+  }
+  if (!derivedRefused_)
+    EngineError(u"The applet's derived files pass their budget of " + IntToStr(budget >> 20) + u" MiB: " +
+                Utf8ToUtf16(name) + u" and later ones are not written");
+  derivedRefused_ = true;
+  return false;
 }
 
 bool TDevice::LockPixmapRectARGB(TPixmap* pixmap, std::int32_t x, std::int32_t y, std::int32_t width,

@@ -173,7 +173,30 @@ class TDevice : public TSomePersistent {
   bool LockPixmapRectARGB(TPixmap* pixmap, std::int32_t x, std::int32_t y, std::int32_t width,
                           std::int32_t height, void*& bits, bool readBack);
   void UnlockPixmap(TPixmap* pixmap);
+  // What scripts call by the names CreatePixmap, DestroyPixmap, CreateMesh
+  // and DestroyMesh. A script destroys only what it made through them on
+  // this device: every other pixmap or mesh has holders in the engine (the
+  // applet's default picture, the cache, fonts, renderers) that would keep
+  // a freed pointer, so it is refused with an error line.
+  TPixmap* ScriptCreatePixmap(std::int32_t width, std::int32_t height);
+  void ScriptDestroyPixmap(TPixmap*& pixmap);
+  TMesh* ScriptCreateMesh(TVertexFormat format, std::int32_t vertexCount, bool indexed, std::int32_t indexCount,
+                          bool dynamic, bool animated, std::int32_t frameCount);
+  void ScriptDestroyMesh(TMesh*& mesh);
   const std::vector<TPixmap*>& Pixmaps() const { return pixmaps_; }
+
+  // ---- the applet's budget (platform/media_budget.h)
+  // Bytes of the live pixmaps, 4 a pixel.
+  std::int64_t PictureBytes() const;
+  // Whether a picture of width x height may be decoded now, alone and
+  // beside the live ones; a refusal writes "Can't load picture <name>:
+  // <why>". CreatePixmap refuses the same.
+  bool PictureFits(std::int64_t width, std::int64_t height, const std::string& name) const;
+  // Counts a derived file of that many bytes about to be written; false,
+  // counting nothing, when it would pass the applet's budget. The first
+  // refusal writes one line naming the file; the later ones are silent.
+  bool DerivedFits(std::int64_t bytes, const std::string& name);
+  std::int64_t DerivedBytes() const { return derivedBytes_; }
   const std::vector<TMesh*>& Meshes() const { return meshes_; }
   // The scratch mesh, then the states.
   void PrepareObjects();
@@ -411,6 +434,8 @@ class TDevice : public TSomePersistent {
   // The lines of the last text layout, kept so that text drawing reuses
   // their storage.
   TTextCalcArray textLines_;
+  std::int64_t derivedBytes_ = 0;
+  bool derivedRefused_ = false;
   std::int32_t drawCallDepth_ = 0;
   std::uint32_t drawCallSerial_ = 0;
 };

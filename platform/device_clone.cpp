@@ -83,6 +83,8 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
   // stores; what it still lists (its scratch mesh) goes with it.
   TMesh* particleMesh = device->ParticleMesh;
   TPixmap* particlePixmap = device->ParticlePixmap;
+  const std::int64_t derivedBytes = device->derivedBytes_;
+  const bool derivedRefused = device->derivedRefused_;
   for (TPixmapCopy& copy : pixmaps) {
     device->Forget(copy.Pixmap);
     device->ReleasePixmap(*copy.Pixmap);
@@ -99,6 +101,9 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
   for (TMeshCopy& copy : meshes) fresh->AdoptMesh(copy.Mesh, copy.Vertices, copy.Indices);
   fresh->ParticleMesh = particleMesh;
   fresh->ParticlePixmap = particlePixmap;
+  // The applet's derived files stay counted.
+  fresh->derivedBytes_ = derivedBytes;
+  fresh->derivedRefused_ = derivedRefused;
   return fresh;
 }
 

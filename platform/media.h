@@ -121,6 +121,9 @@ class TPixmap : public TSomePersistent {
   void* LockedBits = nullptr;
   std::int32_t Pitch = 0;
   std::int32_t RefCount = 0;  // changed only by the applet's cache
+  // Made by a script through the device's published creator: the one kind
+  // of pixmap a script may destroy (TDevice::ScriptDestroyPixmap).
+  bool MadeForScript = false;
 
   bool Locked() const { return LockedBits != nullptr; }
   // Fills the whole pixmap with one ARGB colour through the owner applet's
@@ -144,6 +147,9 @@ class TMesh : public TSomePersistent {
   std::int32_t IndexCount = 0;  // 16-bit indices in the index store
   std::uintptr_t IndexBufferHandle = 0;
   std::int32_t RefCount = 0;  // changed only by the applet's cache
+  // Made by a script through a published creator: the one kind of mesh a
+  // script may destroy (TDevice::ScriptDestroyMesh).
+  bool MadeForScript = false;
   // What the last locks wrote (drawn by DrawMesh) and the first vertex of
   // the last vertex lock (0 after every lock).
   std::int32_t LockedVertexCount = 0;

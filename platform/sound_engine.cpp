@@ -6,6 +6,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
+#include "platform/script_made_media.h"
 
 namespace corvane {
 
@@ -71,6 +72,22 @@ void TSoundEngine::DestroySound(TSound*& sound) {
   sounds_.erase(std::remove(sounds_.begin(), sounds_.end(), s), sounds_.end());
   CloseSound(*s);
   s->Free();
+}
+
+TSound* TSoundEngine::ScriptLoadSound(TResourceMan* resMan, const std::string& fileName) {
+  return MarkMadeForScript(LoadSound(resMan, fileName));
+}
+
+void TSoundEngine::ScriptDestroySound(TSound*& sound) {
+  if (sound && ScriptMayDestroy(sound, sounds_, u"sound")) DestroySound(sound);
+}
+
+TMusic* TSoundEngine::ScriptLoadMusic(TResourceMan* resMan, const std::string& fileName) {
+  return MarkMadeForScript(LoadMusic(resMan, fileName));
+}
+
+void TSoundEngine::ScriptDestroyMusic(TMusic*& music) {
+  if (music && ScriptMayDestroy(music, musics_, u"music")) DestroyMusic(music);
 }
 
 TMusic* TSoundEngine::LoadMusic(TResourceMan* resMan, const std::string& fileName) {

@@ -29,6 +29,9 @@ class TSound : public TSomePersistent {
   std::uintptr_t Handle = 0;   // the library's handle of the sample
   std::uintptr_t Channel = 0;  // the channel that plays it
   std::int32_t RefCount = 0;
+  // Loaded by a script through the published LoadSound: the one kind of
+  // sound a script may destroy.
+  bool MadeForScript = false;
 };
 
 // One loaded piece of music (streamed or a module).
@@ -37,6 +40,9 @@ class TMusic : public TSomePersistent {
   using TSomePersistent::TSomePersistent;
   std::uintptr_t Handle = 0;
   std::int32_t RefCount = 0;
+  // Loaded by a script through the published LoadMusic: the one kind of
+  // music a script may destroy.
+  bool MadeForScript = false;
   // Paused by the engine's pause (not by a script): resumed when it ends.
   bool PausedByEngine = false;
   // What a streamed piece is read from, owned by the library's stream
@@ -79,6 +85,16 @@ class TSoundEngine : public TSomePersistent {
   virtual void PlayMusic(TMusic* music) = 0;
   virtual void PauseMusic(TMusic* music) = 0;
   virtual void StopMusic(TMusic* music) = 0;
+
+  // What scripts call by the names LoadSound, DestroySound, LoadMusic and
+  // DestroyMusic. A script destroys only what it loaded itself: the
+  // applet's players and effects hold theirs through the cache, which
+  // would keep a freed pointer, so any other is refused with an error
+  // line.
+  TSound* ScriptLoadSound(TResourceMan* resMan, const std::string& fileName);
+  void ScriptDestroySound(TSound*& sound);
+  TMusic* ScriptLoadMusic(TResourceMan* resMan, const std::string& fileName);
+  void ScriptDestroyMusic(TMusic*& music);
 
   const std::vector<TSound*>& Sounds() const { return sounds_; }
   const std::vector<TMusic*>& Musics() const { return musics_; }

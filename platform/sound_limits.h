@@ -24,9 +24,4 @@ struct TSoundFileLimits {
 // The limits in force; the command line changes them at start-up.
 extern TSoundFileLimits SoundFileLimits;
 
-// Takes "-soundmb=N" or "-musicmb=N" (N mebibytes, 0 to 4095): true when
-// the argument was one of them, whose bad value is reported and changes
-// nothing. False for any other argument.
-bool ReadSoundLimitSwitch(const std::string& argument);
-
 }  // namespace corvane

@@ -101,14 +101,17 @@ void T3DSysFont::SaveToFile(TResourceMan* resMan, const std::string& cacheFile) 
   ResMan = resMan;
   CacheFile = cacheFile;
   if (!resMan || !Pixmap) return;
-  std::unique_ptr<TStream> stream = resMan->CreateStream(cacheFile, 0xFFFF);
-  if (!stream) return;
+  auto* host = dynamic_cast<TWindowHost*>(Owner());
   TMemoryStream bytes;
   WriteFontCache(bytes, {TextureWidth, Chars});
+  // Past the applet's derived-file budget no part of the cache is written.
+  if (TDevice* device = host ? host->Device() : nullptr; device && !device->DerivedFits(bytes.Size(), cacheFile))
+    return;
+  std::unique_ptr<TStream> stream = resMan->CreateStream(cacheFile, 0xFFFF);
+  if (!stream) return;
   stream->Write(bytes.Memory(), bytes.Size());
   stream.reset();
   StoreCache = true;
-  auto* host = dynamic_cast<TWindowHost*>(Owner());
   if (!host) return;
   host->SavePixmapFile(resMan, AtlasFileName(cacheFile), Pixmap);
   // A converted copy of an earlier atlas may carry a date the new picture

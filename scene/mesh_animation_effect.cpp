@@ -34,7 +34,9 @@ void MeshAnimationEffect::Attach() {
   TMeshPersistent* target = target_.Get();
   if (!target) return;
   if (Running()) target->SetDrivingEffect(this);
-  SetRunningTime(static_cast<float>(key2_ - key1_) * keyTime_);
+  // Keys come from files and scripts: their difference is taken wide, as
+  // two extreme keys overflow 32 bits.
+  SetRunningTime(static_cast<float>(std::int64_t{key2_} - key1_) * keyTime_);
 }
 
 void MeshAnimationEffect::FindTarget() {

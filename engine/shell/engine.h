@@ -153,8 +153,6 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void LogCommandLine();
   void CreateResourceManagers();
   void ReadCommandLine();
-  // "-scriptheap=<MiB>": the script heap's cap, a bad size reported and ignored.
-  void SetScriptHeap(const std::string& megabytes);
   void WriteRunningMarker();
   // Launch pieces (applet_launcher.cpp).
   TResourceMan* CreateEmbeddedAppletResMan(const std::string& path);
@@ -166,7 +164,8 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void PausedStep();
   void FreeTerminatedApplets();
   void TickApplet(Applet* applet);
-  // "-maxparticles=N", "-maxscores=N", "-maxlogsize=N" (engine_startup.cpp).
+  // A budget switch "-name=N" (particles, scores, log, script heap, sounds,
+  // pictures, derived files), a bad value reported; none other is touched.
   void ReadBudgetSwitches(const std::string& argument);
   // One applet's ProcessTick; what it throws ends its frame with a line.
   void GuardedTick(Applet* applet, float dt, float time);

@@ -3,6 +3,7 @@
 // and the running marker.
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -18,6 +19,7 @@
 #include "engine/core/particle_budget.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/score_table.h"
+#include "platform/media_budget.h"
 #include "platform/platform.h"
 #include "platform/sound_limits.h"
 #include "resources/ext_res_man.h"
@@ -111,8 +113,7 @@ void SomeEngine::ReadCommandLine() {
       else if (argument == "-storelog") StoreLog = true;
       else if (argument == "-nostorelog") StoreLog = false;
       else if (argument == "-fixedstep") SetFixedStep(true);
-      else if (argument.rfind("-scriptheap=", 0) == 0) SetScriptHeap(argument.substr(12));
-      else if (!ReadSoundLimitSwitch(argument)) ReadBudgetSwitches(argument);
+      else ReadBudgetSwitches(argument);
     } else {
       // The last path wins; an empty argument clears one given before it.
       path = argument;
@@ -128,26 +129,33 @@ void SomeEngine::ReadCommandLine() {
   if (!bundled.empty()) launchedApplet_ = RunApplet(bundled) != nullptr;
 }
 
-void SomeEngine::SetScriptHeap(const std::string& megabytes) {
-  const std::optional<std::int64_t> value = TryStrToInt64(megabytes);
-  if (!value || *value < static_cast<std::int64_t>(kMinScriptHeapBytes >> 20) ||
-      *value > static_cast<std::int64_t>(kMaxScriptHeapBytes >> 20)) {
-    Error(u"-scriptheap wants a size in MiB from 16 to 4095, not " + Utf8ToUtf16(megabytes));
-    return;
-  }
-  SetScriptHeapLimit(static_cast<std::uint64_t>(*value) << 20);
-  Log(u"Script heap limit " + IntToStr(static_cast<std::int64_t>(ScriptHeapLimit() >> 20)) + u" MiB");
-}
-
 void SomeEngine::ReadBudgetSwitches(const std::string& argument) {
+  constexpr std::int64_t kMiB = std::int64_t{1} << 20;
   constexpr std::int64_t kMost32 = std::numeric_limits<std::int32_t>::max();
+  // Sizes past these would overflow in bytes; no machine has them anyway.
+  constexpr std::int64_t kMostMiB = std::int64_t{1} << 24;
+  const struct {
+    std::string_view name;
+    std::int64_t least, most;
+    std::function<void(std::int64_t)> set;
+  } kSwitches[] = {
+      {"-maxparticles=", 0, kMost32, [](std::int64_t n) { ParticleBudget = static_cast<std::int32_t>(n); }},
+      {"-maxscores=", 1, kMost32, [](std::int64_t n) { MaxScores = static_cast<std::int32_t>(n); }},
+      {"-maxlogsize=", 1, kMiB, [](std::int64_t n) { MaxLogFileBytes = n * kMiB; }},
+      {"-scriptheap=", static_cast<std::int64_t>(kMinScriptHeapBytes / kMiB),
+       static_cast<std::int64_t>(kMaxScriptHeapBytes / kMiB),
+       [](std::int64_t n) { SetScriptHeapLimit(static_cast<std::uint64_t>(n) * kMiB); }},
+      {"-soundmb=", 0, 4095, [](std::int64_t n) { SoundFileLimits.SoundBytes = n * kMiB; }},
+      {"-musicmb=", 0, 4095, [](std::int64_t n) { SoundFileLimits.MusicBytes = n * kMiB; }},
+      {"-picturepixels=", 1, kMostMiB, [](std::int64_t n) { MediaBudget().PicturePixels = n * kMiB; }},
+      {"-picturememory=", 1, kMostMiB, [](std::int64_t n) { MediaBudget().PictureBytes = n * kMiB; }},
+      {"-deriveddisk=", 1, kMostMiB, [](std::int64_t n) { MediaBudget().DerivedBytes = n * kMiB; }},
+  };
   std::optional<std::int64_t> value;
-  if (ReadBudgetSwitch(*this, argument, "-maxparticles=", 0, kMost32, value)) {
-    if (value) ParticleBudget = static_cast<std::int32_t>(*value);
-  } else if (ReadBudgetSwitch(*this, argument, "-maxscores=", 1, kMost32, value)) {
-    if (value) MaxScores = static_cast<std::int32_t>(*value);
-  } else if (ReadBudgetSwitch(*this, argument, "-maxlogsize=", 1, 1 << 20, value)) {
-    if (value) MaxLogFileBytes = *value << 20;
+  for (const auto& budget : kSwitches) {
+    if (!ReadBudgetSwitch(*this, argument, budget.name, budget.least, budget.most, value)) continue;
+    if (value) budget.set(*value);
+    return;
   }
 }
 

@@ -86,12 +86,12 @@ void DecodeError(const char* what, const std::string& fileName) {
 }  // namespace
 
 void TSoundEngineBass::Describe(TClassBuilder<TSoundEngineBass>& c) {
-  c.Method("LoadSound", &TSoundEngine::LoadSound);
-  c.Method("DestroySound", &TSoundEngine::DestroySound);
+  c.Method("LoadSound", &TSoundEngine::ScriptLoadSound);
+  c.Method("DestroySound", &TSoundEngine::ScriptDestroySound);
   c.Method("PlaySound", &TSoundEngineBass::PlaySound);
   c.Method("StopSound", &TSoundEngineBass::StopSound);
-  c.Method("LoadMusic", &TSoundEngine::LoadMusic);
-  c.Method("DestroyMusic", &TSoundEngine::DestroyMusic);
+  c.Method("LoadMusic", &TSoundEngine::ScriptLoadMusic);
+  c.Method("DestroyMusic", &TSoundEngine::ScriptDestroyMusic);
   c.Method("PlayMusic", &TSoundEngineBass::PlayMusic);
   c.Method("PauseMusic", &TSoundEngineBass::PauseMusic);
   c.Method("StopMusic", &TSoundEngineBass::StopMusic);

@@ -3,6 +3,7 @@
 #include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "base/streams/resource_man.h"
+#include "platform/device.h"
 
 namespace corvane {
 
@@ -16,6 +17,11 @@ bool StoreFile(TResourceMan& resMan, const std::string& name, TMemoryStream& byt
   }
   if (auto* file = dynamic_cast<TFileStream*>(stream.get())) file->Abandon();
   return false;
+}
+
+bool StoreDerivedFile(TDevice* device, TResourceMan& resMan, const std::string& name, TMemoryStream& bytes) {
+  if (device && !device->DerivedFits(bytes.Size(), name)) return false;
+  return StoreFile(resMan, name, bytes);
 }
 
 }  // namespace corvane

@@ -1,12 +1,17 @@
 #include "platform/filters/filter.h"
 
+#include <new>
+#include <utility>
+
 #include "base/reflection/class_builder.h"
 #include "base/streams/resource_man.h"
 #include "base/system/file_utils.h"
+#include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 #include "engine/core/applet_services.h"
 #include "engine/core/container.h"
 #include "platform/media.h"
+#include "platform/script_made_media.h"
 
 namespace corvane {
 
@@ -132,16 +137,36 @@ void SaveThrough(TResourceMan* resMan, const std::string& name, typename TKind<K
   if (TOwned<Kind> filter = make(filterClass)) filter->SaveToFile(resMan, name, object);
 }
 
+// A picture that the memory left cannot hold fails as a damaged one does,
+// with its line: std::bad_alloc never leaves a picture's load or save.
+template <class Step>
+auto WithinMemory(std::u16string_view what, const std::string& name, decltype(std::declval<Step>()()) failed,
+                  Step step) {
+  try {
+    return step();
+  } catch (const std::bad_alloc&) {
+    EngineError(u"Can't " + std::u16string(what) + u" picture " + Utf8ToUtf16(name) + u": out of memory");
+    return failed;
+  }
+}
+
 }  // namespace
 
 TPixmap* TFilter::LoadPixmap(TResourceMan* resMan, const std::u16string& fileName) {
-  return LoadDerived<TPixmapFilter>(resMan, Utf16ToUtf8(fileName),
-                                    [this](const TFilterClass* c) { return MakeFilter<TPixmapFilter>(c); });
+  const std::string name = Utf16ToUtf8(fileName);
+  return WithinMemory(u"load", name, static_cast<TPixmap*>(nullptr), [&] {
+    return LoadDerived<TPixmapFilter>(resMan, name,
+                                      [this](const TFilterClass* c) { return MakeFilter<TPixmapFilter>(c); });
+  });
 }
 
 void TFilter::SavePixmap(TResourceMan* resMan, const std::u16string& fileName, TPixmap* pixmap) {
-  SaveThrough<TPixmapFilter>(resMan, Utf16ToUtf8(fileName), pixmap,
-                             [this](const TFilterClass* c) { return MakeFilter<TPixmapFilter>(c); });
+  const std::string name = Utf16ToUtf8(fileName);
+  WithinMemory(u"save", name, true, [&] {
+    SaveThrough<TPixmapFilter>(resMan, name, pixmap,
+                               [this](const TFilterClass* c) { return MakeFilter<TPixmapFilter>(c); });
+    return true;
+  });
 }
 
 TMesh* TFilter::LoadMesh(TResourceMan* resMan, const std::u16string& fileName) {
@@ -160,21 +185,29 @@ bool TFilter::LoadRGBAFile(TResourceMan* resMan, const std::string& fileName, st
   const std::string derived = FileNameWithoutExt(fileName) + ".pixmap";
   const TFilterClass* derivedClass = FindPixmapFilter(derived);
   const bool useDerived = derivedClass && resMan->StreamExists(derived);
-  TOwned<TPixmapFilter> filter = MakeFilter<TPixmapFilter>(useDerived ? derivedClass : FindPixmapFilter(fileName));
-  return filter && filter->LoadRGBAFromFile(resMan, useDerived ? derived : fileName, width, height, pixels);
+  return WithinMemory(u"load", fileName, false, [&] {
+    TOwned<TPixmapFilter> filter = MakeFilter<TPixmapFilter>(useDerived ? derivedClass : FindPixmapFilter(fileName));
+    return filter && filter->LoadRGBAFromFile(resMan, useDerived ? derived : fileName, width, height, pixels);
+  });
 }
 
 bool TFilter::SaveRGBAFile(TResourceMan* resMan, const std::string& fileName, std::int32_t width,
                            std::int32_t height, const std::vector<std::uint32_t>& pixels) {
   if (!resMan) return false;
-  TOwned<TPixmapFilter> filter = MakeFilter<TPixmapFilter>(FindPixmapFilter(fileName));
-  return filter && filter->SaveRGBAToFile(resMan, fileName, width, height, pixels);
+  return WithinMemory(u"save", fileName, false, [&] {
+    TOwned<TPixmapFilter> filter = MakeFilter<TPixmapFilter>(FindPixmapFilter(fileName));
+    return filter && filter->SaveRGBAToFile(resMan, fileName, width, height, pixels);
+  });
 }
 
 void TFilter::Describe(TClassBuilder<TFilter>& c) {
   c.Method("loadPixmap", &TFilter::LoadPixmap);
   c.Method("savePixmap", &TFilter::SavePixmap);
-  c.Method("loadMesh", &TFilter::LoadMesh);
+  // A mesh loaded by a script is the script's: the one kind its
+  // DestroyMesh may free.
+  c.Method("loadMesh", [](TFilter& filter, TResourceMan* resMan, const std::u16string& fileName) {
+    return MarkMadeForScript(filter.LoadMesh(resMan, fileName));
+  });
   c.Method("saveMesh", &TFilter::SaveMesh);
 }
 

@@ -14,6 +14,7 @@
 #include "platform/filters/derived_file.h"
 #include "platform/filters/file_reader.h"
 #include "platform/media.h"
+#include "platform/media_budget.h"
 
 namespace corvane {
 
@@ -72,6 +73,7 @@ bool TPixmapBinaryFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::stri
   std::int32_t w = 0, h = 0;
   std::vector<std::uint32_t> read;
   if (ReadHeader(reader, w, h)) {
+    if (!PictureFits(Device(), w, h, name)) return false;
     read.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     reader.Longwords(read.data(), static_cast<std::int64_t>(read.size()));
   }
@@ -91,7 +93,7 @@ bool TPixmapBinaryFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string
   TMemoryStream out;
   WriteHeader(out, width, height);
   WritePixels(out, pixels.data(), static_cast<std::int64_t>(pixels.size()));
-  return StoreFile(*resMan, name, out);
+  return StoreDerivedFile(Device(), *resMan, name, out);
 }
 
 TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
@@ -104,20 +106,26 @@ TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::stri
     return nullptr;
   }
   TDevice* device = Device();
+  if (device && !device->PictureFits(width, height, name)) return nullptr;
   TPixmap* pixmap = device ? device->CreatePixmap(width, height) : nullptr;
   if (!pixmap) return nullptr;
   void* bits = nullptr;
-  if (device->LockPixmapRectARGB(pixmap, 0, 0, width, height, bits, false)) {
-    // The bytes go as they stand: the locked buffer holds the file's order.
-    const std::int64_t row = static_cast<std::int64_t>(width) * 4;
-    if (pixmap->Pitch == row)
-      reader.Bytes(bits, row * height);
-    else
-      for (std::int32_t y = 0; y < height && !reader.Failed(); ++y)
-        reader.Bytes(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
-    device->UnlockPixmap(pixmap);
-  } else {
-    reader.Fail(u"the device gave no pixels to fill");
+  try {
+    if (device->LockPixmapRectARGB(pixmap, 0, 0, width, height, bits, false)) {
+      // The bytes go as they stand: the locked buffer holds the file's order.
+      const std::int64_t row = static_cast<std::int64_t>(width) * 4;
+      if (pixmap->Pitch == row)
+        reader.Bytes(bits, row * height);
+      else
+        for (std::int32_t y = 0; y < height && !reader.Failed(); ++y)
+          reader.Bytes(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
+      device->UnlockPixmap(pixmap);
+    } else {
+      reader.Fail(u"the device gave no pixels to fill");
+    }
+  } catch (...) {
+    device->DestroyPixmap(pixmap);  // the filter's caller reports why
+    throw;
   }
   if (reader.Failed()) {
     device->DestroyPixmap(pixmap);
@@ -138,7 +146,7 @@ void TPixmapBinaryFilter::SaveToFile(TResourceMan* resMan, const std::string& na
   for (std::int32_t y = 0; y < pixmap->Height; ++y)
     out.Write(static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
   device->UnlockPixmap(pixmap);
-  StoreFile(*resMan, name, out);
+  StoreDerivedFile(device, *resMan, name, out);
 }
 
 }  // namespace corvane

@@ -8,6 +8,7 @@
 #include "engine/core/base_object.h"
 #include "platform/device.h"
 #include "platform/filters/png_image.h"
+#include "platform/media_budget.h"
 #include "platform/pixmap_pixels.h"
 
 namespace corvane {
@@ -61,6 +62,9 @@ bool TPixmapPngFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::string&
                                         std::int32_t& height, std::vector<std::uint32_t>& pixels) {
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(resMan, name, bytes) || !IsPngSignature(bytes)) return false;
+  // A small file may claim a huge picture: its sides meet the applet's
+  // budget before a pixel is decoded.
+  if (std::uint32_t w = 0, h = 0; PngSides(bytes, w, h) && !PictureFits(DeviceOf(Owner()), w, h, name)) return false;
   std::string reason;
   if (!DecodePng(bytes, width, height, pixels, reason)) {
     ReportBadPicture(name, reason);
@@ -81,7 +85,12 @@ TPixmap* TPixmapPngFilter::LoadFromFile(TResourceMan* resMan, const std::string&
   std::vector<std::uint32_t> pixels;
   if (!device || !LoadRGBAFromFile(resMan, name, width, height, pixels)) return nullptr;
   TPixmap* pixmap = device->CreatePixmap(width, height);
-  if (pixmap && !WritePixmapPixels(*device, *pixmap, pixels)) device->DestroyPixmap(pixmap);
+  try {
+    if (pixmap && !WritePixmapPixels(*device, *pixmap, pixels)) device->DestroyPixmap(pixmap);
+  } catch (...) {
+    device->DestroyPixmap(pixmap);  // the filter's caller reports why
+    throw;
+  }
   return pixmap;
 }
 

@@ -37,6 +37,19 @@ bool IsPngSignature(std::span<const std::uint8_t> bytes) {
   return bytes.size() >= 8 && png_sig_cmp(bytes.data(), 0, 8) == 0;
 }
 
+bool PngSides(std::span<const std::uint8_t> bytes, std::uint32_t& width, std::uint32_t& height) {
+  // The signature, then the header chunk: its length and type, then the
+  // two sides, big-endian.
+  if (!IsPngSignature(bytes) || bytes.size() < 24 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) return false;
+  const auto word = [&](std::size_t at) {
+    return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+           (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
+  };
+  width = word(16);
+  height = word(20);
+  return true;
+}
+
 bool DecodePng(std::span<const std::uint8_t> bytes, std::int32_t& width, std::int32_t& height,
                std::vector<std::uint32_t>& pixels, std::string& error) {
   if (IsPngSignature(bytes) && !ChunksInside(bytes)) {

@@ -18,6 +18,10 @@ inline constexpr std::uint32_t kMaxPngSide = 8192;
 // Whether the bytes begin with the PNG signature.
 bool IsPngSignature(std::span<const std::uint8_t> bytes);
 
+// The sides the picture's header claims, read without decoding anything;
+// false when the bytes hold no header.
+bool PngSides(std::span<const std::uint8_t> bytes, std::uint32_t& width, std::uint32_t& height);
+
 // Decodes the picture. False, with the reason in error and the outputs
 // untouched, for bytes that are not a whole readable PNG or for a side of
 // 0 or above kMaxPngSide (checked before the pixels are allocated).

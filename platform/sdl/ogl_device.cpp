@@ -51,14 +51,14 @@ void TOGLDevice::Describe(TClassBuilder<TOGLDevice>& c) {
   c.Method("FullScreen", &TOGLDevice::FullScreen);
   c.Method("Pick", &TOGLDevice::Pick);
   c.Method("ModelViewProj", &TOGLDevice::ModelViewProj);
-  c.Method("CreatePixmap", &TDevice::CreatePixmap);
-  c.Method("DestroyPixmap", &TDevice::DestroyPixmap);
+  c.Method("CreatePixmap", &TDevice::ScriptCreatePixmap);
+  c.Method("DestroyPixmap", &TDevice::ScriptDestroyPixmap);
   c.Method("LockPixmapRectARGB", &TDevice::LockPixmapRectARGB);
   c.Method("UnlockPixmap", &TDevice::UnlockPixmap);
   c.Method("SetPixmap", &TOGLDevice::SetPixmap);
   c.Method("SetTextureMatrix", &TOGLDevice::SetTextureMatrix);
-  c.Method("CreateMesh", &TDevice::CreateMesh);
-  c.Method("DestroyMesh", &TDevice::DestroyMesh);
+  c.Method("CreateMesh", &TDevice::ScriptCreateMesh);
+  c.Method("DestroyMesh", &TDevice::ScriptDestroyMesh);
   c.Method("LockMeshVertex", &TDevice::LockMeshVertex);
   c.Method("UnlockMeshVertex", &TDevice::UnlockMeshVertex);
   c.Method("LockMeshIndex", &TDevice::LockMeshIndex);

@@ -2,6 +2,7 @@
 // them (animated meshes keep their frames in memory, where the CPU blends
 // them), else in the mesh's own memory; drawn as indexed or plain
 // triangles with one array pointer per attribute of the vertex format.
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -42,7 +43,12 @@ TArrayLayout LayoutOf(TVertexFormat format, bool pixmap) {
   }
 }
 
-const std::uint8_t* At(const std::uint8_t* base, int offset) { return base + offset; }
+// With buffer objects the base is null and the "pointer" is an offset into
+// the bound buffer: it is formed as a number, since null plus an offset is
+// no pointer C++ may compute.
+const void* At(const std::uint8_t* base, int offset) {
+  return reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(base) + static_cast<std::uintptr_t>(offset));
+}
 
 // Client memory is read without bounds: an index past the store (a broken
 // mesh file) must not reach the renderer.

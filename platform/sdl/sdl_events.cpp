@@ -78,7 +78,7 @@ bool TPlatformSDL::HostHoldsCloseRequest() {
     if (events[i].window.event == SDL_WINDOWEVENT_CLOSE) return true;
   const int keyUps = SDL_PeepEvents(events, kLook, SDL_PEEKEVENT, SDL_KEYUP, SDL_KEYUP);
   for (int i = 0; i < keyUps; ++i)
-    if (SDLVirtualKey(events[i].key.keysym.sym) == kVirtualKeyF2) return true;
+    if (SDLVirtualKey(events[i].key.keysym.sym, events[i].key.keysym.mod) == kVirtualKeyF2) return true;
   return false;
 }
 

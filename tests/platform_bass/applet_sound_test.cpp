@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/reflection/class_info.h"
+#include "base/reflection/variant.h"
 #include "platform/bass/bass_binding.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
@@ -107,6 +109,38 @@ TEST_F(AppletSound, AnAppletWhosePreferencesHoldTheVolumesStartsTheBassEngineWit
   std::vector<std::string> since = world.MessagesSince(mark);
   EXPECT_EQ(std::count(since.begin(), since.end(), "(i) SoundEngine - BASS - finished"), 1);
   EXPECT_EQ(BASS_Handle, 0u);
+}
+
+// Mended: by name (as scripts call them) DestroySound and DestroyMusic free
+// only what was loaded by name; the cache's, which players and effects
+// hold, are refused with a line and stay whole.
+TEST_F(AppletSound, ByNameOnlyWhatWasLoadedByNameIsDestroyed) {
+  files.Put("song.xm", libbass::test::TrackerModule(8));
+  TTestWorld world;
+  SoundEngineClass = TSoundEngineBass::StaticClass();
+  TCache& cache = *world.applet->Cache();
+  TSound* held = cache.LoadSound(&files, u"shot.wav");
+  TMusic* music = cache.LoadMusic(&files, u"song.xm");
+  ASSERT_NE(held, nullptr);
+  ASSERT_NE(music, nullptr);
+  TSoundEngine& engine = *world.applet->SoundEngine();
+  const TClass cls = engine.ClassType();
+  const auto call = [&](const char* method, std::vector<Variant> arguments) {
+    return cls->FindMethod(method)->Invoke(engine, arguments);
+  };
+  call("DestroySound", {Variant(static_cast<TObject*>(held))});
+  call("DestroyMusic", {Variant(static_cast<TObject*>(music))});
+  EXPECT_EQ(world.log.CountError("Can't destroy sound: the engine holds it"), 1);
+  EXPECT_EQ(world.log.CountError("Can't destroy music: the engine holds it"), 1);
+  EXPECT_EQ(engine.Sounds(), std::vector<TSound*>{held});
+  EXPECT_EQ(engine.Musics(), std::vector<TMusic*>{music});
+
+  TObject* own = call("LoadSound", {Variant(static_cast<TObject*>(&files)), Variant(u"shot.wav")}).AsObject();
+  ASSERT_NE(dynamic_cast<TSound*>(own), nullptr);
+  call("DestroySound", {Variant(own)});
+  EXPECT_EQ(engine.Sounds(), std::vector<TSound*>{held});
+  cache.FreeSound(held);
+  cache.FreeMusic(music);
 }
 
 }  // namespace

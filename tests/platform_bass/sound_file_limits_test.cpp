@@ -224,7 +224,7 @@ TEST(SoundFileLimitsProgram, LongMusicPlaysFromItsFileWithoutItsSizeInMemory) {
   ASSERT_GT(size, 4 * kFrames);
   const TProgramRun run = Play(folder, "game/main.object", {"-soundmb=0", "-musicmb=0", "-musicmb=lots"});
   EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_NE(run.output.find("(e) Bad switch -musicmb=lots: the value is mebibytes from 0 to 4095"), std::string::npos)
+  EXPECT_NE(run.output.find("(e) Switch -musicmb=lots ignored: it takes a whole number from 0 to 4095"), std::string::npos)
       << run.output;
   const auto click = static_cast<std::size_t>(std::filesystem::file_size(folder / "game/click.wav"));
   EXPECT_NE(run.output.find(TooLarge("sound", "click.wav", click, 0, "-soundmb")), std::string::npos) << run.output;

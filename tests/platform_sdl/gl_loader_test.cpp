@@ -60,10 +60,10 @@ TEST_F(GLLoaderTest, EveryEntryPointHasItsOwnPointer) {
   const std::vector<std::pair<const char*, void*>> used = {
       {"glGetString", &glGetString}, {"glTexImage2D", &glTexImage2D}, {"glDrawElements", &glDrawElements},
       {"glReadPixels", &glReadPixels}, {"glInterleavedArrays", &glInterleavedArrays}};
-  for (const auto& [name, pointer] : used)
+  for (const auto& entry : used)
     EXPECT_TRUE(std::ranges::any_of(GLCoreEntryPoints, [&](const TGLEntryPoint& e) {
-      return std::strcmp(e.name, name) == 0 && e.pointer == pointer;
-    })) << name;
+      return std::strcmp(e.name, entry.first) == 0 && e.pointer == entry.second;
+    })) << entry.first;
 }
 
 TEST_F(GLLoaderTest, LoadingMesaResolvesEveryEntryPointAndFreeingClearsThem) {

@@ -173,6 +173,18 @@ TEST(MeshAnimationEffect, RunsItsRangeAndLetsGoEitherWay) {
   EXPECT_EQ(other->Target(), nullptr);
   other->ProcessTick(0.1f, 0);
   other->Free();
+
+  // Mended: the extreme keys a file may hold span their whole range, with
+  // no overflow on the way.
+  auto* wide = dynamic_cast<Mesh*>(w.world.Load("object m: Mesh\n  mesh.fileName = 'run.mesh'\n"
+                                                "  object e: MeshAnimationEffect\n    running = True\n"
+                                                "    key1 = -2147483648\n    key2 = 2147483647\n  end\nend\n"));
+  ASSERT_NE(wide, nullptr);
+  auto* extreme = dynamic_cast<MeshAnimationEffect*>(wide->children(0));
+  ASSERT_NE(extreme, nullptr);
+  EXPECT_FLOAT_EQ(extreme->RunningTime(), 4294967295.0f * 0.1f);
+  extreme->ProcessTick(0.1f, 0);
+  EXPECT_EQ(w.Paint(wide).size(), 1u);
 }
 
 TEST(MeshAnimationEffect, KeyTimeAndKeysPerSecond) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "base/reflection/class_builder.h"
@@ -77,7 +78,27 @@ class TTestModelFilter : public TMeshFilter {
   void SaveToFile(TResourceMan*, const std::string& name, TMesh*) override { ADD_FAILURE() << "saved " << name; }
 };
 
+// A picture source whose every load and save runs out of memory, as a
+// decoder does on a machine short of it.
+class TOutOfMemoryFilter : public TFakePixmapFilter {
+  CORVANE_CLASS(TOutOfMemoryFilter, TFakePixmapFilter)
+  using TFakePixmapFilter::TFakePixmapFilter;
+  static bool IsSupport(std::string_view name) { return FileNameContains(name, ".oompic"); }
+  static TFilterOptions Options() { return {foCanLoad, foCanSave}; }
+  bool LoadRGBAFromFile(TResourceMan*, const std::string&, std::int32_t&, std::int32_t&,
+                        std::vector<std::uint32_t>&) override {
+    throw std::bad_alloc();
+  }
+  bool SaveRGBAToFile(TResourceMan*, const std::string&, std::int32_t, std::int32_t,
+                      const std::vector<std::uint32_t>&) override {
+    throw std::bad_alloc();
+  }
+  TPixmap* LoadFromFile(TResourceMan*, const std::string&) override { throw std::bad_alloc(); }
+  void SaveToFile(TResourceMan*, const std::string&, TPixmap*) override { throw std::bad_alloc(); }
+};
+
 CORVANE_IMPLEMENT_CLASS(TFakePixmapFilter)
+CORVANE_IMPLEMENT_CLASS(TOutOfMemoryFilter)
 CORVANE_IMPLEMENT_CLASS(TGreedyMeshFilter)
 CORVANE_IMPLEMENT_CLASS(TTestPictureFilter)
 CORVANE_IMPLEMENT_CLASS(TTestModelFilter)
@@ -196,6 +217,21 @@ TEST_F(DerivedFileTest, ScriptsLoadAndSaveByMethodName) {
   EXPECT_EQ(w.Bytes("copy.mesh"), w.Bytes("m.mesh"));
   const Variant missing[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"none.pixmap")};
   EXPECT_EQ(cls->FindMethod("loadPixmap")->Invoke(*w.filter, missing).AsObject(), nullptr);
+}
+
+// Mended: running out of memory in a picture's load or save is that
+// picture's error line, never an exception out of the filter.
+TEST_F(DerivedFileTest, OutOfMemoryInAPictureIsItsErrorLine) {
+  RegisterFilter(FilterClassOf<TOutOfMemoryFilter>());
+  w.Put("big.oompic", "pixels");
+  EXPECT_EQ(LoadPixmap(u"big.oompic"), nullptr);
+  std::int32_t width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  EXPECT_FALSE(w.filter->LoadRGBAFile(w.resMan, "big.oompic", width, height, pixels));
+  EXPECT_FALSE(w.filter->SaveRGBAFile(w.resMan, "big.oompic", 1, 1, {0xFF000000u}));
+  w.filter->SavePixmap(w.resMan, u"big.oompic", w.device->CreatePixmap(1, 1));
+  EXPECT_EQ(w.world.log.CountError("Can't load picture big.oompic: out of memory"), 2) << w.world.log.Text();
+  EXPECT_EQ(w.world.log.CountError("Can't save picture big.oompic: out of memory"), 2) << w.world.log.Text();
 }
 
 TEST_F(DerivedFileTest, RawPicturesPreferThePixmapBesideTheirName) {
