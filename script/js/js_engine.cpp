@@ -329,7 +329,7 @@ JSObject* TJavaScriptEngine::NewWrapper(JSContext* cx, TObject* object) {
   JS::RootedObject prototype(cx, ClassPrototype(cx, object->ClassType()));
   if (!prototype) return nullptr;
   auto link = std::make_unique<TJSObjectLink>();
-  link->Instance = object;
+  link->Link(object);
   JS::RootedObject wrapper(cx, js::NewLinkedObject(cx, js::WrapperClass(), prototype, std::move(link)));
   if (!wrapper || !js::ObjectBinding().DescribeObject(cx, wrapper, object)) return nullptr;
   return wrapper;
@@ -357,7 +357,7 @@ JSObject* TJavaScriptEngine::AddObject(JSObject* prototypeObject, TObject* objec
   }
   if (found == wrapped_.end()) {
     auto link = std::make_unique<TJSObjectLink>();
-    link->Instance = object;
+    link->Link(object);
     JS::RootedObject prototype(cx_, prototypeObject);
     JS::RootedObject wrapper(cx_, js::NewLinkedObject(cx_, js::WrapperClass(), prototype, std::move(link)));
     if (!wrapper) {
