@@ -245,7 +245,7 @@ TScript* TJavaScriptEngine::LoadScript(TResourceMan* resMan, const std::u16strin
     }
   }
   const TSha256Digest digest = sourceRead ? Sha256(source) : TSha256Digest{};
-  TUserSecret key;
+  TUserSecret key{};
   const bool keyed = js::CompiledScriptKey(key);
   RefPtr<JS::Stencil> stencil;
   if (hasCompiled && keyed) {
@@ -264,8 +264,9 @@ TScript* TJavaScriptEngine::LoadScript(TResourceMan* resMan, const std::u16strin
     if (keyed) SaveCompiled(resMan, binName, stencil, digest, key);
   }
   if (!stencil) {
-    EngineError(sourceRead || !hasCompiled ? u"Can't compile " + name + u" script"
-                                           : u"Can't load compiled script " + Utf8ToUtf16(binName));
+    // No source to compile, or one that cannot be opened.
+    EngineError(hasCompiled ? u"Can't load compiled script " + Utf8ToUtf16(binName)
+                            : u"Can't compile " + name + u" script");
     return nullptr;
   }
 
