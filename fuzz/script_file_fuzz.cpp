@@ -10,8 +10,6 @@
 //      refused (and replaced from the source); a whole one reaches the
 //      decoder, which is the only way bytes ever reach it.
 // None may crash, hang or take memory without bound.
-#include <stdlib.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -21,7 +19,7 @@
 
 #include "base/streams/memory_stream.h"
 #include "base/streams/resource_man.h"
-#include "base/system/log_target.h"
+#include "fuzz/script_fuzz_setup.h"
 #include "script/js/js_engine.h"
 
 namespace {
@@ -62,17 +60,9 @@ void Load(TFuzzResMan& files) {
 
 }  // namespace
 
-// The library's heap lives in memory of its own that the leak checker does
-// not scan: what the engine's one context holds between inputs is not
-// leaked.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libmozjs-102.so\n"; }
-
-// One engine for the whole run, and a data folder of the run's own.
+// One engine for the whole run.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static TSilentLog silent;
-  SetLogTarget(&silent);
-  static std::string home = "/tmp/corvane-fuzz-home-XXXXXX";
-  if (::mkdtemp(home.data())) ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+  fuzz::StartScriptFuzzing();
   gEngine = Create<TJavaScriptEngine>(TCreateContext());
   return 0;
 }

@@ -248,7 +248,7 @@ TScript* TJavaScriptEngine::LoadScript(TResourceMan* resMan, const std::u16strin
     }
   }
   const TSha256Digest digest = sourceRead ? Sha256(source) : TSha256Digest{};
-  TUserSecret key;
+  TUserSecret key{};
   const bool keyed = js::CompiledScriptKey(key);
   RefPtr<JS::Stencil> stencil;
   if (hasCompiled && keyed) {
@@ -267,8 +267,9 @@ TScript* TJavaScriptEngine::LoadScript(TResourceMan* resMan, const std::u16strin
     if (keyed) SaveCompiled(resMan, binName, stencil, digest, key);
   }
   if (!stencil) {
-    EngineError(sourceRead || !hasCompiled ? u"Can't compile " + name + u" script"
-                                           : u"Can't load compiled script " + Utf8ToUtf16(binName));
+    // No source to compile, or one that cannot be opened.
+    EngineError(hasCompiled ? u"Can't load compiled script " + Utf8ToUtf16(binName)
+                            : u"Can't compile " + name + u" script");
     return nullptr;
   }
 
@@ -332,7 +333,7 @@ JSObject* TJavaScriptEngine::NewWrapper(JSContext* cx, TObject* object) {
   JS::RootedObject prototype(cx, ClassPrototype(cx, object->ClassType()));
   if (!prototype) return nullptr;
   auto link = std::make_unique<TJSObjectLink>();
-  link->Instance = object;
+  link->Link(object);
   JS::RootedObject wrapper(cx, js::NewLinkedObject(cx, js::WrapperClass(), prototype, std::move(link)));
   if (!wrapper || !js::ObjectBinding().DescribeObject(cx, wrapper, object)) return nullptr;
   return wrapper;
@@ -360,7 +361,7 @@ JSObject* TJavaScriptEngine::AddObject(JSObject* prototypeObject, TObject* objec
   }
   if (found == wrapped_.end()) {
     auto link = std::make_unique<TJSObjectLink>();
-    link->Instance = object;
+    link->Link(object);
     JS::RootedObject prototype(cx_, prototypeObject);
     JS::RootedObject wrapper(cx_, js::NewLinkedObject(cx_, js::WrapperClass(), prototype, std::move(link)));
     if (!wrapper) {

@@ -22,6 +22,13 @@ namespace corvane::js {
 struct TJSObjectLink {
   TClass ClassRef = nullptr;  // the class of a prototype; null in wrappers
   TWeak<TObject> Instance;    // the object of a wrapper; empty in prototypes
+  // The object's class, kept with it (an object's class never changes):
+  // what every member checks its receiver against.
+  TClass InstanceClass = nullptr;
+  void Link(TObject* object) {
+    Instance = object;
+    InstanceClass = object ? object->ClassType() : nullptr;
+  }
 };
 
 // The class records of prototypes and of wrapped objects.

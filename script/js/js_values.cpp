@@ -190,18 +190,12 @@ TObject* ObjectOfValue(const JS::Value& value) {
   return value.isObject() ? GetJSPrivateObject(&value.toObject()) : nullptr;
 }
 
-bool ReceiverFor(JSContext* cx, const JS::Value& thisv, TClass owner, const std::string& member, TObject*& receiver) {
-  receiver = nullptr;
-  TJSObjectLink* link = thisv.isObject() ? LinkOf(&thisv.toObject()) : nullptr;
-  if (!link) return ThrowTypeError(cx, WidenLatin1(member) + u" of " + WidenLatin1(owner->Name()) + u" used on no engine object");
-  TObject* object = link->Instance.Get();
-  if (!object) return true;
-  if (!object->ClassType()->InheritsFrom(owner))
-    return ThrowTypeError(cx, WidenLatin1(member) + u" of " + WidenLatin1(owner->Name()) + u" used on a " +
-                                  WidenLatin1(object->ClassName()));
-  receiver = object;
-  return true;
+bool RefuseReceiver(JSContext* cx, const TObject* object, TClass owner, const std::string& member) {
+  const std::u16string what = WidenLatin1(member) + u" of " + WidenLatin1(owner->Name());
+  if (!object) return ThrowTypeError(cx, what + u" used on no engine object");
+  return ThrowTypeError(cx, what + u" used on a " + WidenLatin1(object->ClassName()));
 }
+
 
 bool WrapResult(JSContext* cx, TObject* object, JS::MutableHandleValue out) {
   out.setNull();

@@ -9,8 +9,10 @@
 
 #include <jsapi.h>
 
+#include "base/reflection/class_info.h"
 #include "base/reflection/object.h"
 #include "base/reflection/variant.h"
+#include "script/js/js_object_link.h"
 
 namespace corvane {
 class TObject;
@@ -35,13 +37,27 @@ bool TextValue(JSContext* cx, const std::u16string& text, JS::MutableHandleValue
 // The engine object a value names: a wrapper's living object, else nullptr.
 TObject* ObjectOfValue(const JS::Value& value);
 
+// Throws the TypeError of a member of `owner` used on `object` (nullptr:
+// on something that is no engine object); always false.
+[[gnu::cold]] bool RefuseReceiver(JSContext* cx, const TObject* object, TClass owner, const std::string& member);
+
 // The receiver of a published member of `owner`, checked before the member
 // touches it (a script can put any prototype under any object, or call an
 // accessor with any `this`). True with the object when `thisv` wraps an
 // object of `owner` or a descendant; true with nullptr for a class's
 // prototype or the wrapper of a gone object, which the member treats as
-// inert; false with a TypeError thrown for anything else.
-bool ReceiverFor(JSContext* cx, const JS::Value& thisv, TClass owner, const std::string& member, TObject*& receiver);
+// inert; false with a TypeError thrown for anything else. Inline: every
+// property access and call runs it.
+inline bool ReceiverFor(JSContext* cx, const JS::Value& thisv, TClass owner, const std::string& member,
+                        TObject*& receiver) {
+  TJSObjectLink* link = thisv.isObject() ? LinkOf(&thisv.toObject()) : nullptr;
+  receiver = link ? link->Instance.Get() : nullptr;
+  if (receiver && (link->InstanceClass == owner || link->InstanceClass->InheritsFrom(owner))) return true;
+  if (link && !receiver) return true;
+  TObject* const refused = receiver;
+  receiver = nullptr;
+  return RefuseReceiver(cx, refused, owner, member);
+}
 
 // An engine object as a script value in the current realm: null for none,
 // the object's wrapper in this engine when it is registered, null with
