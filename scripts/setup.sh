@@ -24,8 +24,9 @@ PACKAGES=(
   khronos-api libgl-dev libgl1 libglx-mesa0 libegl1 libegl-mesa0 libgl1-mesa-dri
   # the host window and input (SDL2), screenshots and PNG pictures (libpng), and an X server
   # without a display for the window and display-mode tests (xauth for
-  # xvfb-run)
-  libsdl2-dev libpng-dev xvfb xauth
+  # xvfb-run); xdotool synthesises a keyboard and a mouse through that
+  # server's XTest extension for the sample's end-to-end test
+  libsdl2-dev libpng-dev xvfb xauth xdotool
   # system fonts: FreeType rasterises the glyphs, fontconfig finds the faces;
   # the DejaVu faces are the ones the font tests pin
   libfreetype-dev libfontconfig-dev fonts-dejavu-core

@@ -5,9 +5,6 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -22,6 +19,7 @@
 #include "platform/window.h"
 #include "tests/platform_sdl/gl_harness.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/xvfb_server.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane::test {
@@ -99,70 +97,16 @@ TEST(ScreenModeFilterTest, NothingToReadOrSwitchWithoutVideo) {
 // An X server of the test's own, on a display number it picks itself.
 class XvfbScreenTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { StartServer("1280x1024x24"); }
-  static void StartServer(const char* screen) {
-    const char* xvfb = "/usr/bin/Xvfb";
-    if (access(xvfb, X_OK) != 0) return;
-    installed_ = true;
-    int fds[2];
-    if (pipe(fds) != 0) {
-      startError_ = "no pipe for the display number";
-      return;
-    }
-    const pid_t pid = fork();
-    if (pid == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      // -noreset: without it the server resets whenever its last client
-      // disconnects, and a test connecting during the reset is refused.
-      execl(xvfb, "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0", screen, "-nolisten", "tcp",
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    if (pid < 0) {
-      close(fds[0]);
-      startError_ = "could not fork";
-      return;
-    }
-    const std::string number = ReadDisplayNumber(fds[0]);
-    close(fds[0]);
-    if (number.empty()) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-      startError_ = "Xvfb told no display number within " + std::to_string(startLimitMs / 1000) + " s";
-      return;
-    }
-    server_ = pid;
-    display_ = ":" + number;
-  }
-
-  // The line Xvfb writes once it accepts connections; empty when it ends
-  // or stays silent for startLimitMs.
-  static std::string ReadDisplayNumber(int fd) {
-    std::string number;
-    pollfd ready{fd, POLLIN, 0};
-    while (poll(&ready, 1, startLimitMs) == 1) {
-      char c = 0;
-      if (read(fd, &c, 1) != 1) return {};
-      if (c == '\n') return number;
-      number += c;
-    }
-    return {};
-  }
-
+  static void SetUpTestSuite() { server_ = new TXvfbServer("1280x1024x24"); }
   static void TearDownTestSuite() {
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      waitpid(server_, nullptr, 0);
-    }
-    server_ = 0;
+    delete server_;
+    server_ = nullptr;
   }
 
   void SetUp() override {
-    if (!installed_) GTEST_SKIP() << "no Xvfb: display-mode and window tests need an X server";
-    ASSERT_GT(server_, 0) << "Xvfb is installed but did not start: " << startError_;
-    displayOverride_.emplace("DISPLAY", display_);
+    if (!server_->Installed()) GTEST_SKIP() << "no Xvfb: display-mode and window tests need an X server";
+    ASSERT_TRUE(server_->Running()) << "Xvfb is installed but did not start: " << server_->Error();
+    displayOverride_.emplace("DISPLAY", server_->Display());
     // The server has no session bus: without an address libdbus would try
     // to autolaunch one for its display.
     busOverride_.emplace("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null/no-session-bus");
@@ -176,7 +120,7 @@ class XvfbScreenTest : public ::testing::Test {
     PinLoadedLibraries();
     if (window_ != nullptr) platform_->DestroyWindow(window_);
     if (platform_ != nullptr) platform_->Free();
-    if (server_ > 0) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (server_->Running()) setenv("SDL_VIDEODRIVER", "offscreen", 1);
     busOverride_.reset();
     displayOverride_.reset();
   }
@@ -189,11 +133,7 @@ class XvfbScreenTest : public ::testing::Test {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   }
 
-  static constexpr int startLimitMs = 30000;
-  static inline bool installed_ = false;
-  static inline pid_t server_ = 0;
-  static inline std::string display_;
-  static inline std::string startError_;
+  static inline TXvfbServer* server_ = nullptr;
   std::optional<TScopedEnv> displayOverride_;
   std::optional<TScopedEnv> busOverride_;
   TTestWorld world_;
@@ -301,7 +241,7 @@ TEST_F(XvfbScreenTest, AWindowTooLargeForTheScreenTakesTheLargestThatWorks) {
 // A screen wider than OpenGL draws (16384 pixels on llvmpipe).
 class XvfbWideScreenTest : public XvfbScreenTest {
  protected:
-  static void SetUpTestSuite() { StartServer("20000x256x24"); }
+  static void SetUpTestSuite() { server_ = new TXvfbServer("20000x256x24"); }
 };
 
 // There the window's context bounds the window.
