@@ -90,8 +90,8 @@ TSampleRecording ReadSampleRecording(const std::string& file) {
   shot(inspect->time - 0.1f, "form");
   shot(close->time - 0.1f, "inspector");
   shot(console->time - 0.1f, "console", 300);  // below its lines and its input line
-  // The crates high in the air after the burst.
-  shot(std::min(burst->time + 0.9f, tune->time - 0.1f), "scene");
+  // Just after the burst, its sparks in the air.
+  shot(std::min(burst->time + 0.5f, tune->time - 0.1f), "scene");
   recording.musicOff = musicOff->time;
   recording.clicks = {firstClick->time, secondClick->time};
   recording.musicOn = tune->time;
