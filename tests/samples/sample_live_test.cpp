@@ -89,14 +89,24 @@ class TPlayer {
       if (line.starts_with("X=")) left_ = std::stoi(line.substr(2));
       if (line.starts_with("Y=")) top_ = std::stoi(line.substr(2));
     }
-    xdo_({"windowfocus", "--sync", window_});
+    // No --sync: it waits without end for a focus that never comes.
+    xdo_({"windowfocus", window_});
+    Pause(0.3);
     return true;
   }
 
-  void MoveTo(int x, int y) const { xdo_({"mousemove", "--sync", Screen(x, left_), Screen(y, top_)}); }
+  // --sync waits until the pointer is there, so the press after lands
+  // where it should; on the spot where it already is it would wait
+  // without end.
+  void MoveTo(int x, int y) {
+    if (x == x_ && y == y_) return;
+    xdo_({"mousemove", "--sync", Screen(x, left_), Screen(y, top_)});
+    x_ = x;
+    y_ = y;
+  }
   void Press() const { xdo_({"mousedown", "1"}); }
   void Release() const { xdo_({"mouseup", "1"}); }
-  void Click(int x, int y) const {
+  void Click(int x, int y) {
     MoveTo(x, y);
     Pause(0.1);
     Press();
@@ -105,7 +115,7 @@ class TPlayer {
     Pause(0.2);
   }
   // From one point to the other in that many moves.
-  void Drag(int fromX, int fromY, int toX, int toY, int moves) const {
+  void Drag(int fromX, int fromY, int toX, int toY, int moves) {
     MoveTo(fromX, fromY);
     Pause(0.1);
     Press();
@@ -143,6 +153,8 @@ class TPlayer {
   std::string window_;
   int left_ = 0;
   int top_ = 0;
+  int x_ = -1;
+  int y_ = -1;
   std::size_t seen_ = 0;
 };
 
