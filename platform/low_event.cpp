@@ -1,5 +1,6 @@
 #include "platform/low_event.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -47,6 +48,16 @@ std::optional<std::int32_t> Next(std::u16string& rest) { return Decimal(GetToken
 // The low bits of a value, taken from its two's-complement form.
 std::uint32_t LowBits(std::int32_t value, std::uint32_t mask) { return static_cast<std::uint32_t>(value) & mask; }
 
+// The shift state behind the fields: none when the text ends there (a
+// record written before the state was kept); only the defined flags.
+std::optional<TShiftState> NextShift(std::u16string& rest, bool& read) {
+  read = std::ranges::any_of(rest, [](char16_t c) { return c > u' '; });
+  if (!read) return TShiftState{};
+  const auto mask = Next(rest);
+  if (!mask) return std::nullopt;
+  return TShiftState::FromMask(LowBits(*mask, kShiftStateBits));
+}
+
 }  // namespace
 
 std::u16string EventToStr(const TLowEvent& event) {
@@ -55,17 +66,21 @@ std::u16string EventToStr(const TLowEvent& event) {
   if (const auto* key = dynamic_cast<const TKeyEvent*>(&event)) {
     Put(text, key->Key);
     Put(text, key->Char);
+    Put(text, key->Shift.Mask());
   } else if (const auto* mouse = dynamic_cast<const TMouseEvent*>(&event)) {
     Put(text, mouse->Button);
     Put(text, mouse->X);
     Put(text, mouse->Y);
     Put(text, mouse->DX);
     Put(text, mouse->DY);
+    Put(text, mouse->Shift.Mask());
   }
   return text;
 }
 
-std::unique_ptr<TLowEvent> StrToEvent(std::u16string_view text) {
+std::unique_ptr<TLowEvent> StrToEvent(std::u16string_view text, bool* shiftRead) {
+  bool read = false;
+  if (shiftRead) *shiftRead = false;
   if (text.empty()) return nullptr;
   std::u16string rest(text);
   const auto type = Next(rest);
@@ -78,8 +93,11 @@ std::unique_ptr<TLowEvent> StrToEvent(std::u16string_view text) {
       if (!key) return nullptr;
       const auto ch = Next(rest);
       if (!ch) return nullptr;
+      const auto shift = NextShift(rest, read);
+      if (!shift) return nullptr;
+      if (shiftRead) *shiftRead = read;
       return std::make_unique<TKeyEvent>(eventType, nullptr, static_cast<std::uint16_t>(LowBits(*key, 0xFFFF)),
-                                         static_cast<char16_t>(LowBits(*ch, 0xFFFF)), TShiftState{});
+                                         static_cast<char16_t>(LowBits(*ch, 0xFFFF)), *shift);
     }
     case evMouseDown:
     case evMouseUp:
@@ -90,9 +108,12 @@ std::unique_ptr<TLowEvent> StrToEvent(std::u16string_view text) {
         if (!next) return nullptr;
         value = *next;
       }
+      const auto shift = NextShift(rest, read);
+      if (!shift) return nullptr;
+      if (shiftRead) *shiftRead = read;
       const std::uint32_t buttonValue = LowBits(v[0], 0xFF);
       const auto button = buttonValue <= mbRight ? static_cast<TMouseButton>(buttonValue) : mbNone;
-      return std::make_unique<TMouseEvent>(eventType, nullptr, button, TShiftState{}, v[1], v[2], v[3], v[4]);
+      return std::make_unique<TMouseEvent>(eventType, nullptr, button, *shift, v[1], v[2], v[3], v[4]);
     }
     default:
       return nullptr;

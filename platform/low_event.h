@@ -55,6 +55,8 @@ enum TShiftStateEnum : std::uint8_t {
 };
 // Modifier and button flags, element n at bit n of a 32-bit mask.
 using TShiftState = TSet<TShiftStateEnum>;
+// The bits of the defined flags.
+inline constexpr std::uint32_t kShiftStateBits = 0xFFFF;
 
 // A pointer coordinate at or above this value means the pointer is outside
 // the window.
@@ -124,15 +126,19 @@ class TActionEvent : public TLowEvent {
 };
 
 // The text form: decimal values each followed by ",". The type, then for a
-// key event Key and the code of Char, for a mouse event Button, X, Y, DX and
-// DY. Other events write the type only; Shift and Window are never written.
+// key event Key, the code of Char and Shift's mask, for a mouse event
+// Button, X, Y, DX, DY and Shift's mask. Other events write the type only;
+// the window is never written. Shift is kept so that a replayed drag,
+// shift-click or Shift+arrow does what it did live.
 std::u16string EventToStr(const TLowEvent& event);
 
-// A new key or mouse event (no window, empty shift state) from the text
-// form; none for an empty text, a type other than 0 to 4, or a value that
-// is missing or not a decimal integer. The type and the button keep their
-// low 8 bits, Key and Char their low 16; a button outside TMouseButton is
-// mbNone. Values beyond those the type needs are ignored.
-std::unique_ptr<TLowEvent> StrToEvent(std::u16string_view text);
+// A new key or mouse event (no window) from the text form; none for an
+// empty text, a type other than 0 to 4, or a value that is missing or not
+// a decimal integer. The type and the button keep their low 8 bits, Key
+// and Char their low 16, Shift its defined flags; a button outside
+// TMouseButton is mbNone. A text that ends before Shift (written before
+// the state was kept) reads with an empty one, and *shiftRead (when given)
+// tells which. Values beyond Shift are ignored.
+std::unique_ptr<TLowEvent> StrToEvent(std::u16string_view text, bool* shiftRead = nullptr);
 
 }  // namespace corvane

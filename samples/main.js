@@ -8,9 +8,10 @@
 // console (its key, `) runs points(). Escape stores the score and ends the
 // applet.
 //
-// Started with "+play=FILE" the applet plays that input recording, and with
-// "+shot=FRAME:FILE" it pictures itself at that frame: the end-to-end test
-// drives it so. With "+bench=FRAMES" it notes each frame's time, logs them
+// Started with "+record=FILE" the applet records the input it gets into
+// that file until it ends, with "+play=FILE" it plays such a recording,
+// and with "+shot=FRAME:FILE" it pictures itself at that frame: the
+// end-to-end tests drive it so. With "+bench=FRAMES" it notes each frame's time, logs them
 // all after that many frames and ends (bench/sample_bench.py).
 
 var frame = 0;
@@ -44,6 +45,8 @@ function onStart() {
   engine.log("sample: hello " + playerName + ", run " + runs);
   nameEdit.text = playerName;
 
+  var recordInto = param("record=");
+  if (recordInto.length > 0) event.recordEvent(recordInto[0]);
   var recordings = param("play=");
   if (recordings.length > 0) event.playEvent(recordings[0]);
   var wanted = param("shot=");
@@ -172,17 +175,23 @@ function points() {
   engine.log("sample: points " + score);
 }
 
+// Letters come as the characters typed (a key code only for keys such as
+// Space or Escape), in either case.
+function letter(key) {
+  return String.fromCharCode(key).toUpperCase();
+}
+
 function onKey() {
   var key = event.paramKey;
   if (panelOpen && key != VK_ESCAPE) return;  // typed into the name
-  if (key == 69) {  // E: a burst under the floor throws the crates up
+  if (letter(key) == "E") {  // a burst under the floor throws the crates up
     burst.explode(500, 20);
     engine.log("sample: explosion");
   } else if (key == VK_SPACE) {
     click.play();
     score += 10;
     engine.log("sample: click, score " + score);
-  } else if (key == 77) {  // M: the other music
+  } else if (letter(key) == "M") {  // the other music
     switchMusic(playing == tune ? music : tune);
     engine.log("sample: " + (playing == tune ? "tracker tune" : "streamed music"));
   } else if (key == VK_ESCAPE && !quitting) {
@@ -198,6 +207,7 @@ function quit() {
   scoreTable.addScore(playerName, score);
   preferences.setValue("lastScore", "" + score);
   engine.log("sample: final score " + score + " for " + playerName);
+  if (param("record=").length > 0) event.stop();
   applet.fadeScreenToColorWait("#FF000000", 0.3);
   applet.terminate();
 }

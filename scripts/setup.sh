@@ -24,8 +24,10 @@ PACKAGES=(
   khronos-api libgl-dev libgl1 libglx-mesa0 libegl1 libegl-mesa0 libgl1-mesa-dri
   # the host window and input (SDL2), screenshots and PNG pictures (libpng), and an X server
   # without a display for the window, display-mode and input tests (xauth for
-  # xvfb-run; libXtst makes the input tests' keys and pointer moves)
-  libsdl2-dev libpng-dev xvfb xauth libxtst6
+  # xvfb-run; libXtst makes the input tests' keys and pointer moves, and
+  # xdotool the sample's end-to-end test's keyboard and mouse, both through
+  # that server's XTest extension)
+  libsdl2-dev libpng-dev xvfb xauth libxtst6 xdotool
   # system fonts: FreeType rasterises the glyphs, fontconfig finds the faces;
   # the DejaVu faces are the ones the font tests pin
   libfreetype-dev libfontconfig-dev fonts-dejavu-core

@@ -111,6 +111,9 @@ class TAppletServices {
   virtual void Activate() = 0;
   virtual void Deactivate() = 0;
   virtual void ToggleConsole() = 0;
+  // The console is on the screen (fading in, open, or fading out): the
+  // keys typed are its own.
+  virtual bool ConsoleShown() const = 0;
   virtual const std::u16string& OnMouseMove() const = 0;
   virtual const std::u16string& OnMouseUp() const = 0;
   virtual const std::u16string& OnMouseWheel() const = 0;

@@ -117,6 +117,7 @@ class Event : public BaseObject {
   // Recording and playback hooks of AddEvent and ProcessEvents.
   void RecordInput(const TLowEvent& event);
   void PlaybackStep();
+  void FollowButtons(TMouseEvent& mouse);
   // Writes the record file through the applet's resource manager.
   void SaveRecord();
 
@@ -180,6 +181,8 @@ class Event : public BaseObject {
   bool recording_ = false;
   bool playing_ = false;
   float playStart_ = -1.0f;
+  // The buttons held in the playback, for lines that carry no shift state.
+  TShiftState playButtons_;
   std::u16string recordFileName_;
   TOwned<TWideStringList> recordList_;
 };

@@ -46,6 +46,12 @@ void Event::DispatchKeyDown(TKeyEvent* event) {
     if (applet.Get()) applet->ToggleConsole();
     return;
   }
+  // A key typed into the console is the console's alone: no listener, no
+  // held key, and (on its release) no onKeyPress of the game.
+  if (applet.Get() && applet->ConsoleShown()) {
+    applet->AppletObject()->KeyDown(event->Key, event->Char, event->Shift);
+    return;
+  }
   if (event->Key != 0 && !isKeyDown(event->Key)) keysDown_.push_back(event->Key);
   // Key and Char are the event's own: a receiver that changes them changes
   // them for the receivers after it.
@@ -61,6 +67,10 @@ void Event::DispatchKeyUp(TKeyEvent* event) {
   event->Handled = true;
   TWeak<Event> self(this);
   TWeak<TAppletServices> applet(GetApplet());
+  if (applet.Get() && applet->ConsoleShown()) {
+    applet->AppletObject()->KeyUp(event->Key, event->Char, event->Shift);
+    return;
+  }
   for (const TWeak<VisualObject>& listener : Snapshot(listeners_)) {
     if (VisualObject* receiver = listener.Get()) receiver->KeyUp(event->Key, event->Char, event->Shift);
     if (!self.Get()) return;

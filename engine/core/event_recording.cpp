@@ -101,6 +101,7 @@ void Event::playEvent(const std::u16string& fileName) {
   }
   if (RunningEngine()) RunningEngine()->SetTime(*start);
   playStart_ = EngineTime();
+  playButtons_ = {};
   playing_ = true;
 }
 
@@ -120,7 +121,21 @@ void Event::PlaybackStep() {
   if (!time) return;
   // Straight into the queue: not recorded again, not dropped while the
   // applet is paused, and no end of a wait for input.
-  if (std::unique_ptr<TLowEvent> event = StrToEvent(text)) Enqueue(std::move(event));
+  bool shiftRead = false;
+  std::unique_ptr<TLowEvent> event = StrToEvent(text, &shiftRead);
+  if (!event) return;
+  if (auto* mouse = dynamic_cast<TMouseEvent*>(event.get()); mouse && !shiftRead) FollowButtons(*mouse);
+  Enqueue(std::move(event));
+}
+
+void Event::FollowButtons(TMouseEvent& mouse) {
+  // A record written before the shift state was kept: the buttons held
+  // are those pressed and not yet released in it, as the host reports
+  // them with each press, move and release.
+  const TShiftStateEnum held = mouse.Button == mbRight ? ssRight : ssLeft;
+  if (mouse.EventType == evMouseDown && mouse.Button != mbNone) playButtons_.Include(held);
+  mouse.Shift = playButtons_;
+  if (mouse.EventType == evMouseUp && mouse.Button != mbNone) playButtons_.Exclude(held);
 }
 
 }  // namespace corvane

@@ -135,6 +135,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // Replaces the cursor reference; the previous object is not freed.
   void SetCursor(PositionObject* object) { cursor_ = object; }
   void ToggleConsole() override;
+  bool ConsoleShown() const override;
   void toggleConsole() { ToggleConsole(); }
   // The console's rectangle: the upper half of the window in applet units.
   TRect GetConsoleRect() const;

@@ -135,6 +135,11 @@ TRect Applet::GetConsoleRect() const {
   return {-mx, -my, static_cast<float>(width_) + mx, static_cast<float>(height_) / 2.0f};
 }
 
+bool Applet::ConsoleShown() const {
+  const VisualObject* console = console_.Get();
+  return console && console->Visible();
+}
+
 void Applet::ToggleConsole() {
   if (!consoleEnabled_) return;
   TWeak<Applet> self(this);

@@ -1,97 +1,100 @@
-// Input as the engine records it, "time:event": a key is "type,key,char,"
-// (type 0 down, 1 up), the mouse "type,button,x,y,dx,dy," (type 2 down, 3
-// up, 4 a move; button 1 the left one; x and y in window pixels).
-//
-// The start form first (at 20, 20): a click at the end of the name, six
-// Backspaces over "Player", "Ada" typed; the music drop-down opened and its
-// second item, the tracker tune, chosen; the volume's thumb dragged from
-// 100 to the middle; Inspect, and the inspector's close button; the music
-// check box off; Play. Then the game, without music: two presses of Space,
-// the console opened by its key, "points()" typed and run, the console
-// closed, E for the floor's burst, M for the tracker tune, and Escape.
+// Lines of a record file are "time:type,...": a key "type,key,char,shift,"
+// (type 0 down, 1 up), the mouse "type,button,x,y,dx,dy,shift," (2 down,
+// 3 up, 4 a move).
 #include "tests/samples/sample_recording.h"
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
+#include <optional>
 
+#include "base/lists/wide_string_list.h"
+#include "base/system/file_utils.h"
 #include "base/text/number_text.h"
+#include "base/text/text_convert.h"
+#include "platform/low_event.h"
 
 namespace corvane::test {
 
-TSampleRecording SampleRecording() {
-  TSampleRecording recording;
-  std::vector<std::u16string>& lines = recording.lines;
-  lines.push_back(u"0");
-  float t = 0.5f;
-  auto add = [&](const std::u16string& event) { lines.push_back(FloatToStr(t) + u":" + event); };
-  auto key = [&](int code, int ch) {
-    add(u"0," + IntToStr(code) + u"," + IntToStr(ch) + u",");
-    t += 0.02f;
-    add(u"1," + IntToStr(code) + u"," + IntToStr(ch) + u",");
-    t += 0.03f;
-  };
-  auto mouse = [&](int type, int x, int y) {
-    add(IntToStr(type) + u",1," + IntToStr(x) + u"," + IntToStr(y) + u",0,0,");
-    t += 0.1f;
-  };
-  // The pointer moves onto the widget first, as a hand's does: a check box
-  // counts a release only while the pointer hovers it.
-  auto click = [&](int x, int y) {
-    mouse(4, x, y);
-    mouse(2, x, y);
-    mouse(3, x, y);
-    t += 0.1f;
-  };
-  auto type = [&](const std::string& text) {
-    for (char c : text) {
-      const bool letter = c >= 'a' && c <= 'z';
-      const int code = letter ? c - 'a' + 'A' : c == '(' ? '9' : c == ')' ? '0' : c;
-      key(code, c);
-    }
-  };
-  auto shot = [&](const std::string& name, int firstRow = 0) {
-    recording.shots.push_back({static_cast<int>(std::lround(t * 60)), name, firstRow});
-    t += 0.2f;
-  };
+namespace {
 
-  click(200, 112);  // the name's end
-  for (int i = 0; i < 6; ++i) key(8, 0);
-  type("Ada");
-  click(100, 144);  // the drop-down opens its list below it
-  click(100, 179);  // its second item
-  mouse(2, 195, 226);  // the volume's thumb, at 100
-  mouse(4, 119, 226);
-  mouse(3, 119, 226);
-  shot("form");
-  click(255, 144);  // Inspect
-  t += 0.4f;
-  shot("inspector");
-  click(790, 50);  // the inspector's close button (the sample puts it at 600, 40)
-  // The crates have landed by now, so that only Space clicks in the
-  // silence.
-  recording.musicOff = t + 0.1f;  // as the button is pressed
-  click(40, 175);                 // the check box, off
-  click(255, 112);                // Play
-  t += 0.3f;
-  for (int i = 0; i < 2; ++i) {
-    recording.clicks.push_back(t);
-    key(32, 32);
-    t += 0.75f;
+struct TPlayed {
+  float time = 0;
+  std::unique_ptr<TLowEvent> event;
+};
+
+// The n-th event (from 0) of the type for which the test holds, of those
+// after the given one; none past the last.
+template <typename Test>
+const TPlayed* Nth(const std::vector<TPlayed>& played, TLowEventType type, int n, Test test,
+                   const TPlayed* after = nullptr) {
+  for (const TPlayed& p : played)
+    if (after && &p <= after) continue;
+    else if (p.event->EventType == type && test(*p.event) && n-- == 0) return &p;
+  return nullptr;
+}
+
+const TPlayed* NthPress(const std::vector<TPlayed>& played, int n) {
+  return Nth(played, evMouseDown, n, [](const TLowEvent&) { return true; });
+}
+const TPlayed* NthRelease(const std::vector<TPlayed>& played, int n) {
+  return Nth(played, evMouseUp, n, [](const TLowEvent&) { return true; });
+}
+const TPlayed* NthChar(const std::vector<TPlayed>& played, char16_t ch, int n, const TPlayed* after = nullptr) {
+  return Nth(
+      played, evKeyDown, n,
+      [ch](const TLowEvent& e) {
+        const auto& key = static_cast<const TKeyEvent&>(e);
+        return key.Char == ch || (ch >= u'a' && ch <= u'z' && key.Char == ch - u'a' + u'A');
+      },
+      after);
+}
+
+}  // namespace
+
+TSampleRecording ReadSampleRecording(const std::string& file) {
+  TSampleRecording recording;
+  recording.file = file;
+  TOwned<TWideStringList> lines(Create<TWideStringList>());
+  if (!lines->LoadFromFile(file) || lines->Count() < 2) {
+    recording.error = "no recording in " + file;
+    return recording;
   }
-  key(192, '`');  // the console
-  t += 0.8f;      // as it fades in
-  type("points()");
-  key(13, 13);
-  t += 0.3f;
-  shot("console", 300);  // below its lines and its input line
-  key(192, '`');
-  t += 0.5f;
-  key(69, 101);
-  t += 0.9f;  // the crates high in the air
-  shot("scene");
-  recording.musicOn = t;
-  key(77, 109);
-  t += 1.2f;
-  key(27, 27);
+  const std::optional<double> start = TryStrToDouble(Utf16ToUtf8(lines->Strings(0)));
+  std::vector<TPlayed> played;
+  for (std::int32_t i = 1; i < lines->Count(); ++i) {
+    std::u16string text = lines->Strings(i);
+    const std::optional<double> time = TryStrToDouble(Utf16ToUtf8(GetToken(text, u":")));
+    if (std::unique_ptr<TLowEvent> event = StrToEvent(text); event && time && start)
+      played.push_back({static_cast<float>(*time - *start), std::move(event)});
+  }
+  // Presses: the name's drag, the drop-down, its item, the volume's thumb,
+  // Inspect, a row of the inspector, its close button, the check box, Play.
+  const TPlayed* inspect = NthPress(played, 4);
+  const TPlayed* close = NthPress(played, 6);
+  const TPlayed* musicOff = NthRelease(played, 7);
+  const TPlayed* console = NthChar(played, u'`', 1);
+  // The letters typed into the console are not the game's.
+  const TPlayed* burst = console ? NthChar(played, u'e', 0, console) : nullptr;
+  const TPlayed* tune = console ? NthChar(played, u'm', 0, console) : nullptr;
+  const TPlayed* firstClick = NthChar(played, u' ', 0);
+  const TPlayed* secondClick = NthChar(played, u' ', 1);
+  if (!inspect || !close || !musicOff || !console || !burst || !tune || !firstClick || !secondClick) {
+    recording.error = "the recording in " + file + " is not the game the live test plays";
+    return recording;
+  }
+  // Each picture a little before what ends the view it shows.
+  auto shot = [&](float time, const std::string& name, int firstRow = 0) {
+    recording.shots.push_back({static_cast<int>(std::lround(time * 60)), name, firstRow});
+  };
+  shot(inspect->time - 0.1f, "form");
+  shot(close->time - 0.1f, "inspector");
+  shot(console->time - 0.1f, "console", 300);  // below its lines and its input line
+  // Just after the burst, its sparks in the air.
+  shot(std::min(burst->time + 0.5f, tune->time - 0.1f), "scene");
+  recording.musicOff = musicOff->time;
+  recording.clicks = {firstClick->time, secondClick->time};
+  recording.musicOn = tune->time;
   return recording;
 }
 

@@ -1,7 +1,10 @@
-// The recorded game the end-to-end test plays through the sample: input in
-// the engine's own record format, the pictures the sample takes of itself
-// on the way, and when (in seconds from the recording's start) the sounds
-// the test listens for were asked for.
+// The recorded game the offscreen end-to-end test plays through the
+// sample: the input the engine recorded while a player played the sample
+// through the X server (sample_live_test.cpp keeps it as
+// tests/samples/fixtures/sample_play.rec), the pictures the sample takes of
+// itself on the way, and when (in seconds of the recording) the sounds the
+// test listens for were asked for. All of them are found in the recording
+// by what the player did, in the order the live test does it.
 #pragma once
 
 #include <string>
@@ -19,13 +22,15 @@ struct TSampleShot {
 };
 
 struct TSampleRecording {
-  std::vector<std::u16string> lines;
+  std::string file;  // the record file
   std::vector<TSampleShot> shots;
-  float musicOff = 0;                // the check box turns the music off
-  std::vector<float> clicks;         // Space, while no music plays
-  float musicOn = 0;                 // M starts the tracker tune
+  float musicOff = 0;         // the check box turns the music off
+  std::vector<float> clicks;  // Space, while no music plays
+  float musicOn = 0;          // M starts the tracker tune
+  std::string error;          // what the recording lacks; empty when whole
 };
 
-TSampleRecording SampleRecording();
+// The game the live test plays, read from that record file.
+TSampleRecording ReadSampleRecording(const std::string& file);
 
 }  // namespace corvane::test

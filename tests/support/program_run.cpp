@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,7 +23,7 @@ std::string OutputOf(const std::string& path) { return ReadFileBytes(path).value
 
 }  // namespace
 
-TProgramRun RunProgram(const TProgramLaunch& launch) {
+TProgramSession::TProgramSession(const TProgramLaunch& launch) : launch_(launch) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) env.emplace_back(*e);
 #ifdef CORVANE_KEEP_LOADED
@@ -51,16 +50,14 @@ TProgramRun RunProgram(const TProgramLaunch& launch) {
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   const std::string outputPath = launch.folder + "/output.txt";
-  const std::string described = launch.arguments.empty() ? launch.program : launch.arguments.front();
 
-  TProgramRun run;
   const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (out < 0) {
     ADD_FAILURE() << "no output file: " << std::strerror(errno);
-    return run;
+    return;
   }
-  const pid_t pid = fork();
-  if (pid == 0) {
+  pid_ = fork();
+  if (pid_ == 0) {
     if (chdir(launch.folder.c_str()) != 0) _exit(126);
     dup2(out, STDOUT_FILENO);
     dup2(out, STDERR_FILENO);
@@ -68,38 +65,60 @@ TProgramRun RunProgram(const TProgramLaunch& launch) {
     _exit(127);
   }
   ::close(out);
-  if (pid < 0) {
-    ADD_FAILURE() << "fork: " << std::strerror(errno);
-    return run;
-  }
-  bool signalled = launch.until.empty();
-  int status = 0;
-  pid_t done = 0;
-  rusage usage{};
-  for (int i = 0; i < launch.polls && done == 0; ++i) {
+  if (pid_ < 0) ADD_FAILURE() << "fork: " << std::strerror(errno);
+}
+
+TProgramSession::~TProgramSession() {
+  if (pid_ <= 0 || ended_) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+}
+
+std::string TProgramSession::Output() const { return OutputOf(launch_.folder + "/output.txt"); }
+
+bool TProgramSession::WaitFor(const std::string& text, int polls, std::size_t from) {
+  for (int i = 0; i < polls && pid_ > 0 && !ended_; ++i) {
+    const std::string output = Output();
+    if (output.size() >= from && output.find(text, from) != std::string::npos) return true;
     poll(nullptr, 0, 50);
-    done = wait4(pid, &status, WNOHANG, &usage);
-    if (done == 0 && !signalled && OutputOf(outputPath).find(launch.until) != std::string::npos) {
-      if (launch.request)
-        launch.request(pid);
+    ended_ = wait4(pid_, &status_, WNOHANG, &usage_) == pid_;
+  }
+  const std::string output = Output();
+  return output.size() >= from && output.find(text, from) != std::string::npos;
+}
+
+TProgramRun TProgramSession::Finish(const std::string& until) {
+  TProgramRun run;
+  const std::string described = launch_.arguments.empty() ? launch_.program : launch_.arguments.front();
+  if (pid_ <= 0) return run;
+  bool signalled = until.empty();
+  for (int i = 0; i < launch_.polls && !ended_; ++i) {
+    poll(nullptr, 0, 50);
+    ended_ = wait4(pid_, &status_, WNOHANG, &usage_) == pid_;
+    if (!ended_ && !signalled && Output().find(until) != std::string::npos) {
+      if (launch_.request)
+        launch_.request(pid_);
       else
-        kill(pid, SIGTERM);
+        kill(pid_, SIGTERM);
       signalled = true;
     }
   }
-  if (done == 0) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
+  if (!ended_) {
+    kill(pid_, SIGKILL);
+    wait4(pid_, &status_, 0, &usage_);
+    ended_ = true;
     ADD_FAILURE() << "the program did not end: " << described;
-  } else if (WIFEXITED(status)) {
-    run.status = WEXITSTATUS(status);
+  } else if (WIFEXITED(status_)) {
+    run.status = WEXITSTATUS(status_);
   } else {
-    ADD_FAILURE() << "the program ended by signal " << WTERMSIG(status) << ": " << described;
+    ADD_FAILURE() << "the program ended by signal " << WTERMSIG(status_) << ": " << described;
   }
-  run.peakBytes = static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
-  run.output = OutputOf(outputPath);
-  EXPECT_TRUE(signalled) << "never saw '" << launch.until << "'";
+  run.peakBytes = static_cast<std::int64_t>(usage_.ru_maxrss) * 1024;
+  run.output = Output();
+  EXPECT_TRUE(signalled) << "never saw '" << until << "'";
   return run;
 }
+
+TProgramRun RunProgram(const TProgramLaunch& launch) { return TProgramSession(launch).Finish(launch.until); }
 
 }  // namespace corvane::test

@@ -2,6 +2,9 @@
 // with the environment changed as asked, its output gathered in a file.
 #pragma once
 
+#include <sys/resource.h>
+#include <sys/types.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,5 +41,32 @@ struct TProgramLaunch {
 // the bound, ends by a signal, or never shows `until` is a failure of the
 // calling test.
 TProgramRun RunProgram(const TProgramLaunch& launch);
+
+// A program left running while the test acts on it (a user at its window),
+// launched as RunProgram launches it; `until` is not used. A program still
+// running when the session goes is killed.
+class TProgramSession {
+ public:
+  explicit TProgramSession(const TProgramLaunch& launch);
+  ~TProgramSession();
+  TProgramSession(const TProgramSession&) = delete;
+  TProgramSession& operator=(const TProgramSession&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  std::string Output() const;
+  // Polls of 50 ms until the output holds the text from `from` on; false
+  // when the program ends or `polls` pass first.
+  bool WaitFor(const std::string& text, int polls, std::size_t from = 0);
+  // Until the program ends (within the launch's polls), once its output
+  // holds `until` asking it to end as the launch says.
+  TProgramRun Finish(const std::string& until = {});
+
+ private:
+  TProgramLaunch launch_;
+  pid_t pid_ = -1;
+  int status_ = 0;
+  rusage usage_{};
+  bool ended_ = false;
+};
 
 }  // namespace corvane::test

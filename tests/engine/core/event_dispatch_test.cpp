@@ -13,6 +13,7 @@
 #include "engine/core/event.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
+#include "gui/console.h"
 #include "gui/gui_object.h"
 #include "platform/window.h"
 #include "tests/support/kit/applet_standins.h"
@@ -143,6 +144,43 @@ TEST_F(EventDispatch, TheGraveAccentTogglesTheConsoleAndEscapeCancelsTheModalLoo
   EXPECT_EQ(applet->enterModal(target), mrCancel);
   EXPECT_TRUE(event->isKeyDown(27));
   EXPECT_EQ(TInputProbe::Journal(), (Lines{"listener: down 27 0"}));
+}
+
+// What is typed into the open console is the console's line: no listener
+// hears it, no key is held down by it, and the applet's onKeyPress never
+// runs for it, so a game's keys (Space, letters, arrows) stay still.
+TEST_F(EventDispatch, KeysTypedIntoTheConsoleReachOnlyTheConsole) {
+  Launch();
+  Listener(u"listener", false);
+  world.Platform().SetStep(0.05f);
+  world.Platform().Inject([this] { Key(evKeyUp, 0, u'`'); });
+  for (int i = 0; i < 30; ++i) world.Platform().Inject([] {});
+  for (const auto& [key, ch] : {std::pair<std::uint16_t, char16_t>{0, u' '}, {0, u'e'}, {37, 0}, {0, u'm'}})
+    world.Platform().Inject([this, key, ch] {
+      Key(evKeyDown, key, ch);
+      Key(evKeyUp, key, ch);
+    });
+  world.Platform().Inject([this] { Key(evKeyDown, 0, u'`'); });
+  world.Platform().Inject([this] { Key(evKeyUp, 0, u'`'); });
+  Key(evKeyDown, 0, u'`');
+  world.engine->RunStep();
+  auto* console = dynamic_cast<TConsole*>(applet->Console());
+  ASSERT_NE(console, nullptr);
+  EXPECT_EQ(console->Edit()->Text(), u" me");  // the m typed left of the e
+  EXPECT_TRUE(TInputProbe::Journal().empty());
+  EXPECT_TRUE(event->KeysDown().empty());
+  EXPECT_EQ(world.CountInfo("key press"), 0);
+
+  // Closed, the keys are the game's again.
+  for (int i = 0; i < 30; ++i) world.Steps(1);
+  ASSERT_FALSE(console->Visible());
+  TInputProbe::Journal().clear();
+  const int pressed = world.CountInfo("key press");
+  Key(evKeyDown, 0, u'e');
+  Key(evKeyUp, 0, u'e');
+  world.Steps(2);
+  EXPECT_EQ(TInputProbe::Journal(), (Lines{"listener: down 0 101", "listener: up 0 101"}));
+  EXPECT_EQ(world.CountInfo("key press"), pressed + 1);
 }
 
 TEST_F(EventDispatch, MousePositionsAreInAppletUnits) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/geometry/point_rect_persistent.h"
@@ -16,6 +17,9 @@
 #include "engine/core/visual_object.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
+#include "gui/std_edit.h"
+#include "gui/std_dropdown.h"
+#include "gui/std_list.h"
 #include "script/script_engine.h"
 #include "tests/engine/shell/applet_files_kit.h"
 #include "tests/support/kit/applet_world.h"
@@ -74,15 +78,18 @@ CORVANE_IMPLEMENT_CLASS(TKeyProbe)
 struct TInput {
   TLowEventType Type;
   int A = 0, B = 0, C = 0, D = 0, E = 0;
+  TShiftState Shift = {};
 };
 
 // Frames of input as a host delivers it: each frame's pieces arrive together.
 const std::vector<std::vector<TInput>> kFrames = {
     {{evKeyDown, 0, 'h'}, {evKeyUp, 0, 'h'}},
-    {{evKeyDown, 37}, {evMouseDown, mbLeft, 120, 60}},
-    {{evMouseMove, 0, 130, 70, 10, 10}, {evMouseWheel, -120}, {evKeyUp, 37}},
+    {{evKeyDown, 37}, {evMouseDown, mbLeft, 120, 60, 0, 0, {ssShift, ssLeft}}},
+    {{evMouseMove, 0, 130, 70, 10, 10, {ssLeft}}, {evMouseWheel, -120}, {evKeyUp, 37}},
     {},
-    {{evMouseUp, mbLeft, 130, 70}, {evMouseDown, mbRight, 5, 6}, {evMouseUp, mbRight, 5, 6}},
+    {{evMouseUp, mbLeft, 130, 70, 0, 0, {ssLeft}},
+     {evMouseDown, mbRight, 5, 6, 0, 0, {ssRight}},
+     {evMouseUp, mbRight, 5, 6, 0, 0, {ssRight}}},
 };
 
 const char kRecorder[] =
@@ -107,11 +114,11 @@ class AppletInput : public ::testing::Test {
       case evKeyDown:
       case evKeyUp:
         event->AddEvent(std::make_unique<TKeyEvent>(in.Type, window, static_cast<std::uint16_t>(in.A),
-                                                    static_cast<char16_t>(in.B), TShiftState{}));
+                                                    static_cast<char16_t>(in.B), in.Shift));
         break;
       case evMouseWheel: event->AddEvent(std::make_unique<TWheelEvent>(in.Type, window, in.A, TShiftState{})); break;
       default:
-        event->AddEvent(std::make_unique<TMouseEvent>(in.Type, window, static_cast<TMouseButton>(in.A), TShiftState{},
+        event->AddEvent(std::make_unique<TMouseEvent>(in.Type, window, static_cast<TMouseButton>(in.A), in.Shift,
                                                       in.B, in.C, in.D, in.E));
     }
   }
@@ -171,9 +178,9 @@ TEST_F(AppletInput, APlaybackGivesTheHandlersTheRecordedSequenceAgain) {
   EXPECT_EQ(lines[0].find(u':'), std::u16string::npos);
   std::vector<std::u16string> events;
   for (std::size_t i = 1; i < lines.size(); ++i) events.push_back(lines[i].substr(lines[i].find(u':') + 1));
-  EXPECT_EQ(events, (std::vector<std::u16string>{u"0,0,104,", u"1,0,104,", u"0,37,0,", u"2,1,120,60,0,0,",
-                                                  u"4,0,130,70,10,10,", u"5,", u"1,37,0,", u"3,1,130,70,0,0,",
-                                                  u"2,2,5,6,0,0,", u"3,2,5,6,0,0,"}));
+  EXPECT_EQ(events, (std::vector<std::u16string>{u"0,0,104,0,", u"1,0,104,0,", u"0,37,0,0,", u"2,1,120,60,0,0,9,",
+                                                  u"4,0,130,70,10,10,8,", u"5,", u"1,37,0,0,", u"3,1,130,70,0,0,8,",
+                                                  u"2,2,5,6,0,0,16,", u"3,2,5,6,0,0,16,"}));
   EXPECT_EQ(FilesNamedLike("rec.txt"), 1);  // no temporary left beside it
 
   // The playback: the same handlers with the same keys, characters and
@@ -197,7 +204,7 @@ TEST_F(AppletInput, APlaybackGivesTheHandlersTheRecordedSequenceAgain) {
   event->stop();
   lines = RecordLines("rec.txt");
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_TRUE(lines[1].ends_with(u":0,13,0,"));
+  EXPECT_TRUE(lines[1].ends_with(u":0,13,0,0,"));
   EXPECT_EQ(FilesNamedLike("rec.txt"), 1);
 }
 
@@ -215,14 +222,67 @@ TEST_F(AppletInput, PlayingDuringARecordingStoresTheRecordingFirst) {
   EXPECT_EQ(event->RecordFileName(), u"rec.txt");
   const std::vector<std::u16string> live = RecordLines("live.txt");
   ASSERT_EQ(live.size(), 3u);
-  EXPECT_TRUE(live[1].ends_with(u":0,40,0,"));
-  EXPECT_TRUE(live[2].ends_with(u":1,40,0,"));
+  EXPECT_TRUE(live[1].ends_with(u":0,40,0,0,"));
+  EXPECT_TRUE(live[2].ends_with(u":1,40,0,0,"));
   Drain();
   EXPECT_EQ(Journal(), (Lines{"down 0 104", "up 0 104", "key 104"}));
   // Ending the playback writes nothing.
   event->stop();
   EXPECT_EQ(RecordLines("live.txt"), live);
   EXPECT_EQ(RecordLines("rec.txt").size(), 3u);
+}
+
+// What widgets read of the buttons and modifiers held comes back with a
+// playback: a click selects a list's row (a list follows the pointer while
+// the left button is held) and Shift+Left selects in an edit. A record
+// written before records kept that state replays its clicks with the
+// buttons its own presses hold.
+TEST_F(AppletInput, AReplayedClickSelectsARowAndShiftSelectsAsTheyDidLive) {
+  Launch(
+      "object Game: Applet\n"
+      "  object rows: TStdList\n    x = 10\n    y = 100\n    width = 200\n    height = 100\n"
+      "    itemHeight = 20\n  end\n"
+      "  object name: TStdEdit\n    x = 10\n    y = 10\n    width = 200\n    height = 30\n"
+      "    text = 'Player'\n  end\nend\n");
+  auto* list = dynamic_cast<TStdList*>(applet->findByName(u"rows"));
+  auto* edit = dynamic_cast<TStdEdit*>(applet->findByName(u"name"));
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(edit, nullptr);
+  for (const char16_t* row : {u"one", u"two", u"three"}) list->Items()->Add(row);
+  // The third row clicked; the edit clicked and Shift+Left twice.
+  const std::vector<std::vector<TInput>> input = {{{evMouseMove, 0, 50, 150}},
+                                                  {{evMouseDown, mbLeft, 50, 150, 0, 0, {ssLeft}}},
+                                                  {{evMouseUp, mbLeft, 50, 150, 0, 0, {ssLeft}}},
+                                                  {{evMouseMove, 0, 190, 25}},
+                                                  {{evMouseDown, mbLeft, 190, 25, 0, 0, {ssLeft}}},
+                                                  {{evMouseUp, mbLeft, 190, 25, 0, 0, {ssLeft}}},
+                                                  {{evKeyDown, 37, 0, 0, 0, 0, {ssShift}}},
+                                                  {{evKeyUp, 37, 0, 0, 0, 0, {ssShift}}},
+                                                  {{evKeyDown, 37, 0, 0, 0, 0, {ssShift}}},
+                                                  {{evKeyUp, 37, 0, 0, 0, 0, {ssShift}}}};
+  event->recordEvent(u"live.txt");
+  Play(input);
+  event->stop();
+  auto state = [&] { return std::make_tuple(list->ItemIndex(), edit->SelStart(), edit->SelEnd()); };
+  const auto live = state();
+  ASSERT_EQ(live, std::make_tuple(2, 6, 4));
+  auto reset = [&] {
+    list->SetItemIndex(-1);
+    edit->ClearSelection();
+  };
+  reset();
+  event->playEvent(u"live.txt");
+  Drain();
+  event->stop();
+  EXPECT_EQ(state(), live);
+
+  // The list's click from an older record, without the state.
+  PutRecord("old.txt", u"0\r\n0:4,0,50,150,0,0,\r\n0:2,1,50,150,0,0,\r\n0:3,1,50,150,0,0,\r\n");
+  reset();
+  event->playEvent(u"old.txt");
+  Drain();
+  event->stop();
+  EXPECT_EQ(list->ItemIndex(), 2);
 }
 
 TEST_F(AppletInput, ARecordFileWithABadStartTimeOrInPlainTextPlaysNothing) {
