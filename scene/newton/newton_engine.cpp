@@ -46,7 +46,8 @@ constexpr int kSolverModel = 8, kPlatformArchitecture = 2, kFrictionModel = 1;
 TNewtonEngine::TNewtonEngine(const TCreateContext& context) : TDynamicEngine(context) {
   if (gEngineCount == 0) LoadNewton(LibraryName);
   ++gEngineCount;
-  EngineLog(u"Newton Game Dynamics engine started " + WidenLatin1(ClassName()));
+  // Without the library the binding has said why physics is off.
+  if (LibraryLoaded()) EngineLog(u"Newton Game Dynamics engine started " + WidenLatin1(ClassName()));
 }
 
 TNewtonEngine::~TNewtonEngine() {
