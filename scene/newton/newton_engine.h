@@ -74,6 +74,7 @@ class TNewtonEngine : public TDynamicEngine {
     const float* Force;  // the constant force of its world; nullptr for a static body
     bool Active;         // last told awake
     bool Queued;         // waiting for destruction
+    bool PlacementRefused = false;  // the last placement told was unusable
   };
 
  private:
