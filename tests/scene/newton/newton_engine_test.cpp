@@ -258,7 +258,7 @@ TEST_F(NewtonBodies, ForgedAndStaleHandlesAreRefused) {
   EXPECT_EQ(world.log.CountError("Unknown body 2147422772 not destroyed"), 1);
   a->unspawn();
   Update();
-  // The script wrote the old handle back: every use of it does nothing.
+  // The old handle back in the object: every use of it does nothing.
   a->SetBody(bodyA);
   Engine()->SetBodyMatrix(bodyA, IdentitySpaceMatrix);
   EXPECT_EQ(Engine()->GetBodyMatrix(bodyA), IdentitySpaceMatrix);
