@@ -20,6 +20,9 @@ std::string LibraryFileName(const std::string& name);
 TLibHandle LoadLib(const std::string& name, bool skipPlainName = true, bool flag = false);
 // The named entry point; nullptr for no library or a missing symbol.
 void* LoadProc(TLibHandle lib, const std::string& procName);
+// Why the last LoadLib gave 0: "not found" for no file, else the system
+// loader's message (a damaged or foreign file, a missing dependency).
+const std::string& LoadLibFailure();
 // Unloads the library and frees the value; nothing for 0.
 void FreeLib(TLibHandle lib);
 

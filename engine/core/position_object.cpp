@@ -9,6 +9,7 @@
 #include "base/geometry/vector_math.h"
 #include "base/reflection/class_builder.h"
 #include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/core/applet_services.h"
 #include "engine/core/container.h"
@@ -60,7 +61,7 @@ void PositionObject::Describe(TClassBuilder<PositionObject>& c) {
   c.Property("yAngle", &PositionObject::YAngle, &PositionObject::SetYAngle);
   // Writing the bounds is accepted and changes nothing.
   c.Property("bounds", &PositionObject::Bounds, [](PositionObject&, TSpaceCoord*) {}).Stored(false);
-  c.Property("body", &PositionObject::body_).Stored(false);
+  c.Property("body", &PositionObject::Body, &PositionObject::WriteBody).Stored(false);
   c.Property("collisable", &PositionObject::Collisable, &PositionObject::SetCollisable).Default(false);
   c.Property("colliseTrack", &PositionObject::colliseTrack_).Default(false);
   c.Property("colliseOnStay", &PositionObject::colliseOnStay_).Default(false);
@@ -409,6 +410,11 @@ void PositionObject::CreateDynamics() {
   if (!applet || applet->DynamicEngine() || !DynamicEngineClass) return;
   TObject* made = DynamicEngineClass->CreateInstance(TCreateContext(applet->AppletObject()));
   if (auto* engine = dynamic_cast<TDynamicEngine*>(made)) applet->SetDynamicEngine(engine);
+}
+
+void PositionObject::WriteBody(std::int32_t body) {
+  if (body == body_) return;
+  EngineError(u"Body " + IntToStr(body) + u" not given to " + Name() + u": an object has only the body it made");
 }
 
 void PositionObject::RemoveBody() {

@@ -78,6 +78,10 @@ class PositionObject : public VisualObject {
   TSpaceCoord* Bounds() const;
   std::int32_t Body() const { return body_; }
   void SetBody(std::int32_t body) { body_ = body; }
+  // A script's write of `body`. A body is made and destroyed with its
+  // object, so any other number is refused with an error line: another
+  // object's body would be moved and destroyed with this one.
+  void WriteBody(std::int32_t body);
   bool Collisable() const { return collisable_; }
   void SetCollisable(bool value) { collisable_ = value; }
   bool ColliseTrack() const { return colliseTrack_; }

@@ -10,6 +10,11 @@ namespace {
 // Bullet keeps one such time for the whole process.
 constexpr btScalar kFreezeTime = btScalar(5.0 / 60.0);
 
+// Swept tests: the ball swept is this share of the shape's inner ball, and
+// a step moving the body further than the other share is swept.
+constexpr btScalar kSweptShare = btScalar(0.9);
+constexpr btScalar kSweepAfterShare = btScalar(0.5);
+
 // Every live object by handle. Destroying the library destroys the worlds
 // still alive, and with them everything else.
 struct TLibrary {
@@ -89,6 +94,13 @@ TLibrary::~TLibrary() {
 TBody::TBody(TWorld* owner, TShape* withShape)
     : world(owner), shape(withShape), rigid(btRigidBody::btRigidBodyConstructionInfo(0, nullptr, withShape->shape.get())) {
   rigid.setUserPointer(this);
+  // A body moving further in a step than a share of its inner ball could
+  // skip a thin floor, or sink past its middle and be pushed out below:
+  // such a step sweeps the ball and stops where it first touches.
+  if (withShape->inner > 0) {
+    rigid.setCcdSweptSphereRadius(kSweptShare * withShape->inner);
+    rigid.setCcdMotionThreshold(kSweepAfterShare * withShape->inner);
+  }
 }
 
 void TBody::Box(btVector3& minPoint, btVector3& maxPoint) const {
@@ -146,10 +158,12 @@ TWorld* AddWorld() {
 
 void DestroyWorld(TWorld& world) { DestroyWorldIn(Library(), world); }
 
-TShape* AddShape(TWorld& world, std::unique_ptr<btCollisionShape> shape, std::unique_ptr<btCollisionShape> child) {
+TShape* AddShape(TWorld& world, std::unique_ptr<btCollisionShape> shape, std::unique_ptr<btCollisionShape> child,
+                 btScalar inner) {
   auto entry = std::make_unique<TShape>();
   TShape* raw = entry.get();
   raw->world = &world;
+  raw->inner = inner;
   raw->shape = std::move(shape);
   raw->child = std::move(child);
   const std::uint32_t handle = Library().shapes.Add(std::move(entry));

@@ -23,6 +23,9 @@ struct TShape {
   // The shape bodies use; a compound around child when placed by an offset.
   std::unique_ptr<btCollisionShape> shape;
   std::unique_ptr<btCollisionShape> child;
+  // The radius of the largest ball about the body's origin inside the
+  // shape: what fast bodies sweep, and the measure of how far they sink.
+  btScalar inner = 0;
   int references = 1;  // the creator's and one per body
   bool creatorReleased = false;
   std::size_t indexInWorld = 0;
@@ -91,7 +94,8 @@ TJoint* FindJoint(NtJoint handle);
 // world in step. Each Add answers null when the table is full.
 TWorld* AddWorld();
 void DestroyWorld(TWorld& world);
-TShape* AddShape(TWorld& world, std::unique_ptr<btCollisionShape> shape, std::unique_ptr<btCollisionShape> child);
+TShape* AddShape(TWorld& world, std::unique_ptr<btCollisionShape> shape, std::unique_ptr<btCollisionShape> child,
+                 btScalar inner);
 void UnreferenceShape(TShape& shape);
 TBody* AddBody(TWorld& world, TShape& shape);
 void DestroyBody(TBody& body);

@@ -42,16 +42,20 @@ btScalar MarginFor(btScalar smallestHalfSize) { return std::min(kMargin, btScala
 
 // Registers a shape, wrapped in a compound when an offset places it off
 // the body's origin; 0 for an unusable offset or a full table.
-NtCollision Register(TWorld& world, std::unique_ptr<btCollisionShape> shape, const float offsetMatrix[16]) {
+// inner is the radius of the largest ball about the shape's own origin
+// inside it; an offset moves that ball off the body's origin.
+NtCollision Register(TWorld& world, std::unique_ptr<btCollisionShape> shape, btScalar inner,
+                     const float offsetMatrix[16]) {
   if (!offsetMatrix) {
-    TShape* entry = AddShape(world, std::move(shape), nullptr);
+    TShape* entry = AddShape(world, std::move(shape), nullptr, inner);
     return entry ? entry->handle : 0;
   }
   btTransform offset;
   if (!TransformFromMatrix(offsetMatrix, offset)) return 0;
   auto compound = std::make_unique<btCompoundShape>(false, 1);
   compound->addChildShape(offset, shape.get());
-  TShape* entry = AddShape(world, std::move(compound), std::move(shape));
+  inner = std::max(btScalar(0), inner - offset.getOrigin().length());
+  TShape* entry = AddShape(world, std::move(compound), std::move(shape), inner);
   return entry ? entry->handle : 0;
 }
 
@@ -66,7 +70,7 @@ NtCollision NewtonCreateBox(NtWorld worldHandle, float dx, float dy, float dz, c
   const btVector3 half(x / 2, y / 2, z / 2);
   auto box = std::make_unique<btBoxShape>(half);
   box->setMargin(MarginFor(half[half.minAxis()]));
-  return Register(*world, std::move(box), offsetMatrix);
+  return Register(*world, std::move(box), half[half.minAxis()], offsetMatrix);
 }
 
 NtCollision NewtonCreateSphere(NtWorld worldHandle, float rx, float ry, float rz, const float offsetMatrix[16]) {
@@ -74,9 +78,10 @@ NtCollision NewtonCreateSphere(NtWorld worldHandle, float rx, float ry, float rz
   btScalar x, y, z;
   if (!world || !SizeFrom(rx, x) || !SizeFrom(ry, y) || !SizeFrom(rz, z)) return 0;
   // A sphere is all margin in Bullet; an ellipsoid keeps a small one inside.
-  if (x == y && y == z) return Register(*world, std::make_unique<btSphereShape>(x), offsetMatrix);
+  if (x == y && y == z) return Register(*world, std::make_unique<btSphereShape>(x), x, offsetMatrix);
   const btVector3 radii(x, y, z);
-  return Register(*world, std::make_unique<TEllipsoidShape>(radii, MarginFor(radii[radii.minAxis()])), offsetMatrix);
+  const btScalar smallest = radii[radii.minAxis()];
+  return Register(*world, std::make_unique<TEllipsoidShape>(radii, MarginFor(smallest)), smallest, offsetMatrix);
 }
 
 NtCollision NewtonCreateCone(NtWorld worldHandle, float radius, float height, const float offsetMatrix[16]) {
@@ -88,7 +93,9 @@ NtCollision NewtonCreateCone(NtWorld worldHandle, float radius, float height, co
   const btScalar margin = MarginFor(std::min(r, h / 2));
   auto cone = std::make_unique<TConeShapeX>(r - margin, h - 2 * margin);
   cone->setMargin(margin);
-  return Register(*world, std::move(cone), offsetMatrix);
+  // From the middle of the axis the slant is nearer than the base.
+  const btScalar inner = r * h / (2 * std::sqrt(r * r + h * h));
+  return Register(*world, std::move(cone), inner, offsetMatrix);
 }
 
 NtCollision NewtonCreateCylinder(NtWorld worldHandle, float radius, float height, const float offsetMatrix[16]) {
@@ -97,7 +104,7 @@ NtCollision NewtonCreateCylinder(NtWorld worldHandle, float radius, float height
   if (!world || !SizeFrom(radius, r) || !SizeFrom(height, h)) return 0;
   auto cylinder = std::make_unique<btCylinderShapeX>(btVector3(h / 2, r, r));
   cylinder->setMargin(MarginFor(std::min(r, h / 2)));
-  return Register(*world, std::move(cylinder), offsetMatrix);
+  return Register(*world, std::move(cylinder), std::min(r, h / 2), offsetMatrix);
 }
 
 void NewtonReleaseCollision(NtWorld worldHandle, NtCollision collision) {

@@ -39,6 +39,28 @@ bool RunForceCallbacks(NtWorld handle, TWorld& world) {
   return true;
 }
 
+// Bullet pushes a sunk body out without giving it speed, so a body still
+// sunk deeper than this share of its inner ball would pass for resting and
+// freeze sunk; it is kept awake until pushed out.
+constexpr btScalar kSunkShare = btScalar(0.01);
+
+// Wakes the dynamic bodies of the contacts found in the last step that
+// sink deeper than their share; restarts their freeze time.
+void KeepSunkBodiesAwake(TWorld& world) {
+  btDispatcher& dispatcher = world.dispatcher;
+  for (int i = 0; i < dispatcher.getNumManifolds(); ++i) {
+    const btPersistentManifold* manifold = dispatcher.getManifoldByIndexInternal(i);
+    btScalar deepest = 0;
+    for (int j = 0; j < manifold->getNumContacts(); ++j)
+      deepest = std::min(deepest, manifold->getContactPoint(j).getDistance());
+    if (deepest >= 0) continue;
+    for (const btCollisionObject* object : {manifold->getBody0(), manifold->getBody1()}) {
+      auto* body = static_cast<TBody*>(object->getUserPointer());
+      if (body->IsDynamic() && -deepest > kSunkShare * body->shape->inner) body->rigid.activate();
+    }
+  }
+}
+
 // After the steps: bodies that moved wholly out of the world box leave the
 // simulation, the others get their broadphase boxes refreshed so that the
 // queries before the next step see where they are. Bullet refreshes them
@@ -112,6 +134,7 @@ void NewtonUpdate(NtWorld handle, float timestep) {
     // One fixed step of exactly this length: Bullet clears the forces after
     // each call, so the callbacks run before every one.
     world->dynamics.stepSimulation(substep, 0);
+    KeepSunkBodiesAwake(*world);
   }
   RefreshMovedBodies(*world);
   world->updating = false;

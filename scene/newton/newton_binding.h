@@ -26,10 +26,10 @@ extern TNewtonEntryPoints Newton;
 // The library while loaded; 0 when not.
 extern TLibHandle NewtonHandle;
 
-// Loads "lib" + name + ".so" through the library loader (whose log lines
-// say what went wrong) and looks up every entry point. False, with nothing
-// loaded, when the library does not load or lacks one. True at once when
-// loaded.
+// Loads "lib" + name + ".so" through the library loader and looks up
+// every entry point. False, with nothing loaded and one error line naming
+// the library (and what it lacks), when the library is missing, damaged
+// or incomplete. True at once when loaded.
 bool LoadNewton(const std::string& name);
 // Unloads the library when loaded and clears the pointers.
 void FreeNewton();

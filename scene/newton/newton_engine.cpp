@@ -1,6 +1,7 @@
 #include "scene/newton/newton_engine.h"
 
 #include <chrono>
+#include <cmath>
 
 #include "base/reflection/class_builder.h"
 #include "base/system/log_target.h"
@@ -38,15 +39,50 @@ constexpr float kScreenPin[3] = {0, 0, 1};
 // neither simulated nor found.
 constexpr float kParking = 16777215.0f;
 constexpr float kParkingMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, kParking, kParking, kParking, 1};
+// The largest body side: far beyond any world box, short of where the
+// library's arithmetic breaks down.
+constexpr float kMaxBodySize = 100000.0f;
+// The farthest placement the library takes.
+constexpr float kMaxPlacement = 1e9f;
 // World settings: accepted by the library, kept for its sake.
 constexpr int kSolverModel = 8, kPlatformArchitecture = 2, kFrictionModel = 1;
+
+bool FiniteMatrix(const TSpaceMatrix& m) {
+  for (const TSpaceVector& row : m) {
+    for (int i = 0; i < 4; ++i) {
+      if (!std::isfinite(row[i])) return false;
+    }
+  }
+  return true;
+}
+
+std::u16string VectorText(const TSpaceVector& v) {
+  return WidenLatin1(FloatToStrGeneral(v.x) + " " + FloatToStrGeneral(v.y) + " " + FloatToStrGeneral(v.z));
+}
+
+// Why a body cannot be made with this size at this placement in a world of
+// this box; empty when it can. A NaN, infinite or huge size or placement
+// would give a body at the origin, none, or one frozen outside the world.
+std::u16string Unplaceable(const TSpaceVector& size, const TSpaceMatrix& at, const float boxMin[3],
+                           const float boxMax[3]) {
+  for (int i = 0; i < 3; ++i) {
+    if (!std::isfinite(size[i]) || std::fabs(size[i]) > kMaxBodySize) return u"size " + VectorText(size) + u" unusable";
+  }
+  if (!FiniteMatrix(at)) return u"placement not a number";
+  for (int i = 0; i < 3; ++i) {
+    if (at[3][i] < boxMin[i] || at[3][i] > boxMax[i])
+      return u"position " + VectorText(at[3]) + u" outside the physics world";
+  }
+  return {};
+}
 
 }  // namespace
 
 TNewtonEngine::TNewtonEngine(const TCreateContext& context) : TDynamicEngine(context) {
   if (gEngineCount == 0) LoadNewton(LibraryName);
   ++gEngineCount;
-  EngineLog(u"Newton Game Dynamics engine started " + WidenLatin1(ClassName()));
+  // Without the library the binding has said why physics is off.
+  if (LibraryLoaded()) EngineLog(u"Newton Game Dynamics engine started " + WidenLatin1(ClassName()));
 }
 
 TNewtonEngine::~TNewtonEngine() {
@@ -184,7 +220,19 @@ std::int32_t TNewtonEngine::CreateBody(PositionObject* object, const TSpaceVecto
     EngineError(u"Body already exists");
     return object->Body();
   }
-  if (world == 0 || shape == 0) return 0;
+  if (world == 0 || shape == 0) {
+    if (shape != 0) Newton.NewtonReleaseCollision(world, shape);
+    return 0;
+  }
+  const bool screen = world == static_cast<std::uint32_t>(ScreenWorld);
+  const TSpaceMatrix at = object->GetAbsoluteMatrix();
+  const std::u16string refusal =
+      Unplaceable(size, at, screen ? kScreenMin : kSpaceMin, screen ? kScreenMax : kSpaceMax);
+  if (!refusal.empty()) {
+    Newton.NewtonReleaseCollision(world, shape);
+    EngineError(u"Body of " + object->Name() + u" not made: " + refusal);
+    return 0;
+  }
   const NtBody body = Newton.NewtonCreateBody(world, shape);
   Newton.NewtonReleaseCollision(world, shape);
   if (body == 0) return 0;
@@ -202,12 +250,11 @@ std::int32_t TNewtonEngine::CreateBody(PositionObject* object, const TSpaceVecto
   ++bodyCount_;
   TBodyRecord* record = slot.Record.get();
   Newton.NewtonBodySetUserData(body, record);
-  SetBodyMatrix(handle, object->GetAbsoluteMatrix());
+  SetBodyMatrix(handle, at);
   const float mass = object->Dynamic() ? 1.0f : 0.0f;
   Newton.NewtonBodySetMassMatrix(body, mass, mass * size.z, mass * size.y, mass * 10.0f);
   if (object->Dynamic()) {
     hasDynamicBodies_ = true;
-    const bool screen = world == static_cast<std::uint32_t>(ScreenWorld);
     record->Force = screen ? kScreenForce : kSpaceForce;
     Newton.NewtonBodySetForceAndTorqueCallback(body, PhysicsApplyForceAndTorque);
     Newton.NewtonBodySetAutoFreeze(body, 1);
@@ -245,8 +292,22 @@ void TNewtonEngine::IntDestroyBody(std::int32_t body) {
 }
 
 void TNewtonEngine::SetBodyMatrix(std::int32_t body, const TSpaceMatrix& m) {
-  const TBodyRecord* record = Record(body);
+  TBodyRecord* record = Record(body);
   if (!record || record->Queued) return;
+  // The library would keep the old placement without a word; said once
+  // until a usable placement comes.
+  const bool usable = FiniteMatrix(m) && std::fabs(m[3].x) <= kMaxPlacement && std::fabs(m[3].y) <= kMaxPlacement &&
+                      std::fabs(m[3].z) <= kMaxPlacement;
+  if (!usable) {
+    if (!record->PlacementRefused) {
+      const PositionObject* object = record->Object.Get();
+      EngineError(u"Body of " + (object ? object->Name() : u"") + u" not moved: position " + VectorText(m[3]) +
+                  u" unusable");
+    }
+    record->PlacementRefused = true;
+    return;
+  }
+  record->PlacementRefused = false;
   float floats[16];
   MatrixToFloats(m, floats);
   Newton.NewtonBodySetMatrix(static_cast<NtBody>(body), floats);

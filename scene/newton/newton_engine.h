@@ -10,9 +10,11 @@
 // exists but makes no bodies: the creates return 0 and the rest does
 // nothing. An engine frees its worlds with everything in them.
 //
-// Body handles come from scripts (`body` is writable), so every handle is
-// checked against the engine's own bodies: an unknown one does nothing,
-// and destroying one logs an error.
+// Body handles come from objects, whose `body` scripts may try to write,
+// so every handle is checked against the engine's own bodies: an unknown
+// one does nothing, and destroying one logs an error. Bodies are made only
+// at usable places and sizes, and told only usable placements; a refusal
+// is an error line.
 #pragma once
 
 #include <cstdint>
@@ -74,6 +76,7 @@ class TNewtonEngine : public TDynamicEngine {
     const float* Force;  // the constant force of its world; nullptr for a static body
     bool Active;         // last told awake
     bool Queued;         // waiting for destruction
+    bool PlacementRefused = false;  // the last placement told was unusable
   };
 
  private:

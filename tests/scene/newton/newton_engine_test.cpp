@@ -11,6 +11,7 @@
 #include "base/reflection/class_info.h"
 #include "base/system/log_target.h"
 #include "engine/shell/engine.h"
+#include "resources/library_loader.h"
 #include "tests/support/kit/test_applet.h"
 #include "base/text/text_convert.h"
 #include "tests/scene/newton/newton_engine_fixture.h"
@@ -257,7 +258,7 @@ TEST_F(NewtonBodies, ForgedAndStaleHandlesAreRefused) {
   EXPECT_EQ(world.log.CountError("Unknown body 2147422772 not destroyed"), 1);
   a->unspawn();
   Update();
-  // The script wrote the old handle back: every use of it does nothing.
+  // The old handle back in the object: every use of it does nothing.
   a->SetBody(bodyA);
   Engine()->SetBodyMatrix(bodyA, IdentitySpaceMatrix);
   EXPECT_EQ(Engine()->GetBodyMatrix(bodyA), IdentitySpaceMatrix);
@@ -338,7 +339,10 @@ TEST(NewtonApplet, BoxesOfAnAppletFallAsItTicks) {
   EXPECT_NEAR(10 - box->Z(), 4.52f, 0.2f);
 }
 
-TEST_P(NewtonLibraryTest, AMissingOrLackingLibraryLeavesTheAppletWithoutBodies) {
+// A library that is not there, is no library (a truncated copy) or lacks
+// an entry point gives one error line naming it, and what it lacks; the
+// engine then says nothing of having started.
+TEST_P(NewtonLibraryTest, AMissingDamagedOrLackingLibraryIsOneErrorAndNoBodies) {
   test::TUseNewtonPhysics physics(GetParam());
   test::TTestWorld world;
   RegisterSceneClasses();
@@ -354,9 +358,18 @@ TEST_P(NewtonLibraryTest, AMissingOrLackingLibraryLeavesTheAppletWithoutBodies) 
   box->explode(10, 3);
   world.Steps(5, kFrame);
   box->Free();
+
+  EXPECT_EQ(world.log.ErrorCount(), 1) << world.log.Text();
+  const std::string path = LibraryFileName(GetParam());
+  const std::string why = std::string(GetParam()) == "newton_nowhere"  ? " not found"
+                          : std::string(GetParam()) == "newton_damaged" ? " could not be loaded ("
+                                                                         : " lacks NewtonCollisionCollide:";
+  EXPECT_TRUE(world.log.Contains("(e) Physics library " + path + why)) << world.log.Text();
+  EXPECT_FALSE(world.log.Contains("engine started")) << world.log.Text();
 }
 
-INSTANTIATE_TEST_SUITE_P(MissingOrLacking, NewtonLibraryTest, ::testing::Values("newton_nowhere", "newton_lacking"));
+INSTANTIATE_TEST_SUITE_P(MissingDamagedOrLacking, NewtonLibraryTest,
+                         ::testing::Values("newton_nowhere", "newton_damaged", "newton_lacking"));
 
 }  // namespace
 }  // namespace corvane

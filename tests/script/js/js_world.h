@@ -20,6 +20,8 @@ inline TAppletWorld::TOptions JavaScriptOptions() {
 class TJsWorld : public TAppletWorld {
  public:
   TJsWorld() : TAppletWorld(JavaScriptOptions()) {}
+  // With other options: JavaScriptOptions() changed.
+  explicit TJsWorld(const TOptions& options) : TAppletWorld(options) {}
   // Launches a bare applet (or the given main.object).
   Applet* Start(const std::string& mainObject = "object Game: Applet\nend\n") { return Launch(mainObject); }
   TJavaScriptEngine* Js() const { return Live() ? dynamic_cast<TJavaScriptEngine*>(Live()->ScriptEngine()) : nullptr; }
