@@ -134,6 +134,23 @@ TEST(JsCloseRequest, EveryWaitEndsAndItsScriptStopsWhereverItWaits) {
       }
 }
 
+// A paused applet ticks nothing, but its window's close is still heard:
+// when nothing runs, and when its script sleeps in frames (the sleep
+// stands still with the applet).
+TEST(JsCloseRequest, APausedAppletStillHearsItsWindowClose) {
+  for (const char* script : {"applet.pause = true; applet.tagInt = 1",
+                             "applet.pause = true; applet.tagInt = 1; for (;;) { applet.sleep(1); }"}) {
+    SCOPED_TRACE(script);
+    TJsWorld world;
+    world.Platform().SetStep(0.01f);
+    DriveHost(world, false, TClose::Host);
+    world.Start(std::string("object game: Applet\n  onLoad = '") + script + "'\nend\n");
+    for (int i = 0; i < 20 && TheApplet(*world.engine); ++i) world.Steps(1, 0.05f);
+    EXPECT_EQ(TheApplet(*world.engine), nullptr) << world.Text();
+    EXPECT_EQ(Lines(world, "script stopped: no frame"), 0) << world.Text();
+  }
+}
+
 // A script that never waits ends on its applet's own terminate at once, not
 // when the guard's limit has passed.
 TEST(JsCloseRequest, ALoopThatNeverWaitsStopsOnTerminate) {
