@@ -162,5 +162,29 @@ TEST(JsCloseRequest, ALoopThatNeverWaitsStopsOnTerminate) {
   EXPECT_EQ(Lines(world, "script stopped: no frame"), 0) << world.Text();
 }
 
+// A script that deletes the children of the engine ends its applet (freed
+// once its calls are off the stack); one that deletes the applet's
+// children frees the game's objects and keeps the services it runs on.
+TEST(JsCloseRequest, DeletingTheChildrenOfTheEngineOrTheAppletFreesNothingInUse) {
+  {
+    TJsWorld world;
+    world.Start("object game: Applet\n  onTick = 'engine.deleteChildren()'\nend\n");
+    world.Steps(2);
+    EXPECT_EQ(world.Live(), nullptr);
+  }
+  TJsWorld world;
+  Applet* applet = world.Start(
+      "object game: Applet\n"
+      "  onTick = 'ticks = (typeof ticks == \"number\" ? ticks : 0) + 1; if (ticks == 1) applet.deleteChildren()'\n"
+      "  object box: BaseObject\n  end\nend\n");
+  ASSERT_NE(applet, nullptr);
+  world.Steps(3);
+  ASSERT_EQ(world.Live(), applet);
+  EXPECT_EQ(applet->findByName(u"box"), nullptr);
+  EXPECT_NE(applet->GetEvent(), nullptr);
+  EXPECT_NE(applet->MostTop(), nullptr);
+  EXPECT_EQ(world.Js()->GetVarValue(u"ticks"), u"3");
+}
+
 }  // namespace
 }  // namespace corvane
