@@ -115,22 +115,29 @@ void DriveHost(TJsWorld& world, bool typeKey, TClose close) {
   });
 }
 
+// Runs the applet, the host driven as asked, until it is gone (20 frames
+// at most); it must go, and never by the guard's limit. The scripts the
+// close stopped.
+int RunUntilClosed(const std::string& mainObject, bool typeKey, TClose close) {
+  TJsWorld world;
+  RegisterSceneClasses();
+  world.Platform().SetStep(0.01f);
+  DriveHost(world, typeKey, close);
+  world.Start(mainObject);
+  for (int i = 0; i < 20 && TheApplet(*world.engine); ++i) world.Steps(1, 0.05f);
+  EXPECT_EQ(TheApplet(*world.engine), nullptr) << world.Text();
+  EXPECT_EQ(Lines(world, "script stopped: no frame"), 0) << world.Text();
+  return Lines(world, ") script stopped: its applet ends");
+}
+
 TEST(JsCloseRequest, EveryWaitEndsAndItsScriptStopsWhereverItWaits) {
   for (const TPlace& place : kPlaces)
     for (const char* wait : kWaits)
       for (TClose close : {TClose::Terminate, TClose::Host}) {
         SCOPED_TRACE(std::string(place.name) + ": " + wait + (close == TClose::Host ? ", host close" : ", terminate"));
-        TJsWorld world;
-        RegisterSceneClasses();
-        world.Platform().SetStep(0.01f);
-        DriveHost(world, std::string(place.name) == "key", close);
-        world.Start(MainObject(place, wait, close));
-        for (int i = 0; i < 20 && TheApplet(*world.engine); ++i) world.Steps(1, 0.05f);
-        EXPECT_EQ(TheApplet(*world.engine), nullptr) << world.Text();
         // The waiting script, and the one that called terminate when it
         // runs on after it.
-        EXPECT_GE(Lines(world, ") script stopped: its applet ends"), 1) << world.Text();
-        EXPECT_EQ(Lines(world, "script stopped: no frame"), 0) << world.Text();
+        EXPECT_GE(RunUntilClosed(MainObject(place, wait, close), std::string(place.name) == "key", close), 1);
       }
 }
 
@@ -141,13 +148,7 @@ TEST(JsCloseRequest, APausedAppletStillHearsItsWindowClose) {
   for (const char* script : {"applet.pause = true; applet.tagInt = 1",
                              "applet.pause = true; applet.tagInt = 1; for (;;) { applet.sleep(1); }"}) {
     SCOPED_TRACE(script);
-    TJsWorld world;
-    world.Platform().SetStep(0.01f);
-    DriveHost(world, false, TClose::Host);
-    world.Start(std::string("object game: Applet\n  onLoad = '") + script + "'\nend\n");
-    for (int i = 0; i < 20 && TheApplet(*world.engine); ++i) world.Steps(1, 0.05f);
-    EXPECT_EQ(TheApplet(*world.engine), nullptr) << world.Text();
-    EXPECT_EQ(Lines(world, "script stopped: no frame"), 0) << world.Text();
+    RunUntilClosed(std::string("object game: Applet\n  onLoad = '") + script + "'\nend\n", false, TClose::Host);
   }
 }
 
