@@ -430,6 +430,23 @@ bool RefusesDispose(BaseObject* object) {
 
 }  // namespace
 
+void BaseObject::deleteChildren() {
+  TWeak<BaseObject> self(this);
+  const std::vector<TWeak<BaseObject>> children(children_.begin(), children_.end());
+  for (const TWeak<BaseObject>& handle : children) {
+    BaseObject* child = handle.Get();
+    if (!child || child->parent_ != this) continue;
+    if (auto* applet = dynamic_cast<TAppletServices*>(child)) {
+      applet->terminate();
+    } else if (!applet_ || !applet_->IsServiceObject(child)) {
+      std::erase(children_, child);
+      child->SetParent(nullptr);
+      child->Free();
+    }
+    if (!self.Get()) return;
+  }
+}
+
 void BaseObject::Dispose() { scheduleDispose(0.2f); }
 
 void BaseObject::scheduleDispose(float delay) {

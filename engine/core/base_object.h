@@ -150,7 +150,10 @@ class BaseObject : public TGComponent {
   virtual void Dispose();
   void dispose() { Dispose(); }
   void scheduleDispose(float delay);
-  void deleteChildren() { DeleteChildren(); }
+  // A script's DeleteChildren, keeping what scripts may not free: an
+  // applet among the children ends instead (the main loop frees it once
+  // no call of its own is left), and an applet keeps its own services.
+  void deleteChildren();
 
   // Handlers.
   void CallScript(const std::u16string& text);

@@ -146,7 +146,12 @@ bool SomeEngine::RunStep() {
     auto* applet = dynamic_cast<Applet*>(children(i));
     if (!applet) continue;
     TWeak<Applet> alive(applet);
-    if (!applet->Terminated() && applet->Ready()) TickApplet(applet);
+    if (!applet->Terminated() && applet->Ready()) {
+      TickApplet(applet);
+      // A paused applet ticks nothing, its event dispatch included, but
+      // still hears its window: it can be closed.
+      if (alive.Get() && applet->Paused() && !applet->Terminated()) DispatchTreeWindowActions(*applet);
+    }
     // Only the outermost frame frees, and never an applet with a call of
     // its own on the stack: nested frames run inside ticks (and inside the
     // construction, which runs onLoad) that still use their applet.

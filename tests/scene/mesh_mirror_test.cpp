@@ -269,40 +269,28 @@ TEST(Mirror, PaintsTheObjectReflected) {
   EXPECT_TRUE(w.device->Draws.empty());
 }
 
-TEST(Mirror, ItsObjectStreamsAsAReference) {
-  test::TAppletWorld world;
-  RegisterSceneClasses();
-  Applet* applet = world.Launch(
-      "object Game: Applet\n"
-      "  object mirror: Mirror\n"
-      "    mirrorObject = target\n"
-      "  end\n"
-      "  object target: Box\n"
-      "  end\n"
-      "end\n");
-  ASSERT_NE(applet, nullptr) << world.Text();
-  auto* mirror = dynamic_cast<Mirror*>(applet->findByName(u"mirror"));
-  ASSERT_NE(mirror, nullptr) << world.Text();
-  EXPECT_EQ(mirror->MirrorObject(), applet->findByName(u"target"));
-  EXPECT_NE(mirror->MirrorObject(), nullptr);
-}
-
-TEST(Mirror, OneThatMirrorsItselfPaintsAndGoesWithItsApplet) {
-  test::TAppletWorld world;
-  RegisterSceneClasses();
-  Applet* applet = world.Launch(
-      "object Game: Applet\n"
-      "  object mirror: Mirror\n"
-      "    mirrorObject = mirror\n"
-      "  end\n"
-      "end\n");
-  ASSERT_NE(applet, nullptr) << world.Text();
-  auto* mirror = dynamic_cast<Mirror*>(applet->findByName(u"mirror"));
-  ASSERT_NE(mirror, nullptr) << world.Text();
-  EXPECT_EQ(mirror->MirrorObject(), mirror);
-  world.Steps(2);
-  world.FreeApplet();
-  EXPECT_EQ(world.Live(), nullptr);
+// Another object, or the mirror itself: the latter paints and goes with
+// its applet like the former.
+TEST(Mirror, ItsObjectStreamsAsAReferenceItselfIncluded) {
+  struct TCase {
+    const char* name;
+    const char16_t* wide;
+  };
+  for (const TCase& target : {TCase{"target", u"target"}, TCase{"mirror", u"mirror"}}) {
+    SCOPED_TRACE(target.name);
+    test::TAppletWorld world;
+    RegisterSceneClasses();
+    Applet* applet = world.Launch(std::string("object Game: Applet\n  object mirror: Mirror\n    mirrorObject = ") +
+                                  target.name + "\n  end\n  object target: Box\n  end\nend\n");
+    ASSERT_NE(applet, nullptr) << world.Text();
+    auto* mirror = dynamic_cast<Mirror*>(applet->findByName(u"mirror"));
+    ASSERT_NE(mirror, nullptr) << world.Text();
+    EXPECT_EQ(mirror->MirrorObject(), applet->findByName(target.wide));
+    EXPECT_NE(mirror->MirrorObject(), nullptr);
+    world.Steps(2);
+    world.FreeApplet();
+    EXPECT_EQ(world.Live(), nullptr);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A close request ends the program whatever its script does: a handler
-// that loops around a sleep, or one that never waits, is stopped where it
+// that loops around a wait (a sleep in onLoad, a message box in a timer),
+// or one that never waits, is stopped where it
 // is (the log says so) instead of when the script guard's limit has
 // passed. The requests come as a user's do: SIGTERM, Ctrl+C's SIGINT, and
 // on an X server of the test's own the window manager's close of the
@@ -109,7 +110,9 @@ struct TScript {
 };
 const TScript kScripts[] = {
     {"a sleep loop in onLoad", "  onLoad = 'engine.log(\"spinning\"); while (true) applet.sleep(0.01)'\n"},
-    {"a sleep loop in onTick", "  onTick = 'engine.log(\"spinning\"); while (true) applet.sleep(0.01)'\n"},
+    {"a message box loop in a timer",
+     "  object timer: Timer\n    interval = 0.05\n    enabled = true\n"
+     "    onTimer = 'engine.log(\"spinning\"); while (true) applet.showMessage(\"hello\", \"\")'\n  end\n"},
     {"a loop without a wait in onLoad", "  onLoad = 'engine.log(\"spinning\"); while (true) {}'\n"},
     {"a loop without a wait in onTick", "  onTick = 'engine.log(\"spinning\"); while (true) {}'\n"},
 };

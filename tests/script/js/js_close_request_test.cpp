@@ -115,23 +115,41 @@ void DriveHost(TJsWorld& world, bool typeKey, TClose close) {
   });
 }
 
+// Runs the applet, the host driven as asked, until it is gone (20 frames
+// at most); it must go, and never by the guard's limit. The scripts the
+// close stopped.
+int RunUntilClosed(const std::string& mainObject, bool typeKey, TClose close) {
+  TJsWorld world;
+  RegisterSceneClasses();
+  world.Platform().SetStep(0.01f);
+  DriveHost(world, typeKey, close);
+  world.Start(mainObject);
+  for (int i = 0; i < 20 && TheApplet(*world.engine); ++i) world.Steps(1, 0.05f);
+  EXPECT_EQ(TheApplet(*world.engine), nullptr) << world.Text();
+  EXPECT_EQ(Lines(world, "script stopped: no frame"), 0) << world.Text();
+  return Lines(world, ") script stopped: its applet ends");
+}
+
 TEST(JsCloseRequest, EveryWaitEndsAndItsScriptStopsWhereverItWaits) {
   for (const TPlace& place : kPlaces)
     for (const char* wait : kWaits)
       for (TClose close : {TClose::Terminate, TClose::Host}) {
         SCOPED_TRACE(std::string(place.name) + ": " + wait + (close == TClose::Host ? ", host close" : ", terminate"));
-        TJsWorld world;
-        RegisterSceneClasses();
-        world.Platform().SetStep(0.01f);
-        DriveHost(world, std::string(place.name) == "key", close);
-        world.Start(MainObject(place, wait, close));
-        for (int i = 0; i < 20 && TheApplet(*world.engine); ++i) world.Steps(1, 0.05f);
-        EXPECT_EQ(TheApplet(*world.engine), nullptr) << world.Text();
         // The waiting script, and the one that called terminate when it
         // runs on after it.
-        EXPECT_GE(Lines(world, ") script stopped: its applet ends"), 1) << world.Text();
-        EXPECT_EQ(Lines(world, "script stopped: no frame"), 0) << world.Text();
+        EXPECT_GE(RunUntilClosed(MainObject(place, wait, close), std::string(place.name) == "key", close), 1);
       }
+}
+
+// A paused applet ticks nothing, but its window's close is still heard:
+// when nothing runs, and when its script sleeps in frames (the sleep
+// stands still with the applet).
+TEST(JsCloseRequest, APausedAppletStillHearsItsWindowClose) {
+  for (const char* script : {"applet.pause = true; applet.tagInt = 1",
+                             "applet.pause = true; applet.tagInt = 1; for (;;) { applet.sleep(1); }"}) {
+    SCOPED_TRACE(script);
+    RunUntilClosed(std::string("object game: Applet\n  onLoad = '") + script + "'\nend\n", false, TClose::Host);
+  }
 }
 
 // A script that never waits ends on its applet's own terminate at once, not
@@ -143,6 +161,30 @@ TEST(JsCloseRequest, ALoopThatNeverWaitsStopsOnTerminate) {
   EXPECT_EQ(world.Live(), nullptr);
   EXPECT_EQ(Lines(world, ") script stopped: its applet ends"), 1) << world.Text();
   EXPECT_EQ(Lines(world, "script stopped: no frame"), 0) << world.Text();
+}
+
+// A script that deletes the children of the engine ends its applet (freed
+// once its calls are off the stack); one that deletes the applet's
+// children frees the game's objects and keeps the services it runs on.
+TEST(JsCloseRequest, DeletingTheChildrenOfTheEngineOrTheAppletFreesNothingInUse) {
+  {
+    TJsWorld world;
+    world.Start("object game: Applet\n  onTick = 'engine.deleteChildren()'\nend\n");
+    world.Steps(2);
+    EXPECT_EQ(world.Live(), nullptr);
+  }
+  TJsWorld world;
+  Applet* applet = world.Start(
+      "object game: Applet\n"
+      "  onTick = 'ticks = (typeof ticks == \"number\" ? ticks : 0) + 1; if (ticks == 1) applet.deleteChildren()'\n"
+      "  object box: BaseObject\n  end\nend\n");
+  ASSERT_NE(applet, nullptr);
+  world.Steps(3);
+  ASSERT_EQ(world.Live(), applet);
+  EXPECT_EQ(applet->findByName(u"box"), nullptr);
+  EXPECT_NE(applet->GetEvent(), nullptr);
+  EXPECT_NE(applet->MostTop(), nullptr);
+  EXPECT_EQ(world.Js()->GetVarValue(u"ticks"), u"3");
 }
 
 }  // namespace
