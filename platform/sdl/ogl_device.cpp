@@ -132,6 +132,7 @@ void TOGLDevice::DestroyContext() {
   context_ = nullptr;
   StateLists.fill(0);  // the lists went with the context
   boundTexture_ = stageTexture_ = 0;
+  maxTextureSize_ = 0;
   boundArrayBuffer_ = boundElementBuffer_ = 0;
   clientArrays_ = 0;
   arraysValid_ = false;
