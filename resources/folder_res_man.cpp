@@ -57,6 +57,12 @@ std::unique_ptr<TStream> TFolderResourceMan::CreateStream(const std::string& nam
   return TFileStream::Open(path, fmCreate);
 }
 
+bool TFolderResourceMan::CreateFolder(const std::string& name) {
+  // As CreateStream makes the folders of a file it creates.
+  const std::string path = ResolvePath(PhysicalPath(name));
+  return !path.empty() && ForceDirectories(path);
+}
+
 std::int32_t TFolderResourceMan::FileDate(const std::string& name) {
   if (!StreamExists(name)) return kNoFileDate;
   return FileAge(ResolvePath(PhysicalPath(name)));
