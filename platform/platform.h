@@ -25,7 +25,7 @@ class TPlatform : public TPersistent {
   virtual void PeekHandler() = 0;
   virtual void WaitHandler() = 0;
   // Seconds from a monotonic clock.
-  virtual float GetCurrentTime() = 0;
+  virtual double GetCurrentTime() = 0;
   // Waits about that long (the frame-rate cap); tests advance a clock.
   virtual void Sleep(std::int32_t milliseconds) = 0;
   virtual void LogLastOSError() = 0;

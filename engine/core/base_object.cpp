@@ -414,14 +414,14 @@ void BaseObject::CallScript(const std::u16string& text) {
   if (!scripts) return;
   TPlatform* platform = RunningEngine() ? RunningEngine()->Platform() : nullptr;
   const bool measure = platform && applet->DebugFormVisible();
-  const float start = measure ? platform->GetCurrentTime() : 0.0f;
+  const double start = measure ? platform->GetCurrentTime() : 0.0;
   TWeak<TAppletServices> appletAlive(applet);
   TWeak<Event> event(applet->GetEvent());
   if (event.Get()) event->PushThis(this);
   // The handler may free this object: only locals from here on.
   scripts->CallScript(text);
   if (event.Get()) event->PopThis();
-  if (measure && appletAlive.Get()) applet->AddScriptTime(platform->GetCurrentTime() - start);
+  if (measure && appletAlive.Get()) applet->AddScriptTime(static_cast<float>(platform->GetCurrentTime() - start));
 }
 
 void BaseObject::customEvent(const std::u16string& name) {
