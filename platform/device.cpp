@@ -387,6 +387,9 @@ TFont* TDevice::CreateSysFont(const std::string& name, float size, TFontStyles s
   const std::int32_t whole = TruncFontSize(size);
   const std::string cacheFile = "cache/" + name + IntToStr8(whole) + FontStyleToStr(style) + ".fnbin";
   TResourceMan* resMan = host_ ? host_->ResMan() : nullptr;
+  // On an applet's first run the cache folder does not exist yet; asking
+  // for a file in a missing folder is an error the applet did not make.
+  if (resMan) resMan->CreateFolder("cache");
   if (resMan && resMan->StreamExists(cacheFile))
     handle->InitFromFile(resMan, cacheFile, name, whole, style, true);
   else

@@ -35,7 +35,7 @@ class TPlatform : public TPersistent {
   // early: a host whose look-up is costly looks only now and then.
   virtual bool PollCloseRequest() { return false; }
   // Seconds from a monotonic clock.
-  virtual float GetCurrentTime() = 0;
+  virtual double GetCurrentTime() = 0;
   // Waits about that long (the frame-rate cap); tests advance a clock.
   virtual void Sleep(std::int32_t milliseconds) = 0;
   virtual void LogLastOSError() = 0;

@@ -63,6 +63,12 @@ std::unique_ptr<TStream> TFolderResourceMan::CreateStream(const std::string& nam
   return OpenResourceFile(name, *path, mode);
 }
 
+bool TFolderResourceMan::CreateFolder(const std::string& name) {
+  // As CreateStream makes the folders of a file it creates.
+  const std::string path = ResolvePath(PhysicalPath(name));
+  return !path.empty() && ForceDirectories(path);
+}
+
 std::int32_t TFolderResourceMan::FileDate(const std::string& name) {
   const std::optional<std::string> path = FoundPath(name);
   return path && FileExists(*path) ? FileAge(*path) : kNoFileDate;

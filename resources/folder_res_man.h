@@ -27,6 +27,7 @@ class TFolderResourceMan : public TResourceMan {
   std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override;
   // A name in a missing folder logs "File <name> not exists" as an error.
   bool StreamExists(const std::string& name) override;
+  bool CreateFolder(const std::string& name) override;
   std::int32_t FileDate(const std::string& name) override;
 
   // The name without one leading "/".

@@ -41,9 +41,14 @@ void Mesh::Paint() {
   TMesh* model = mesh_->Mesh();
   TDevice* device = GetApplet() ? GetApplet()->Device() : nullptr;
   if (!model || !device) return;
-  pixmap_->Apply();
-  device->SetRenderState(rsTexLinear);
-  device->SetRenderState(rsTexModulate);
+  if (pixmap_->Apply()) {
+    device->SetRenderState(rsTexLinear);
+    device->SetRenderState(rsTexModulate);
+  } else {
+    // No picture: drawn in its colour, not in the last object's picture.
+    device->SetPixmap(0, nullptr);
+    device->SetRenderState(rsTexDisable);
+  }
   MeshAnimationEffect* effect = Driver();
   if (mesh_->Animated() && effect && effect->Running()) {
     device->DrawAnimatedMesh(model, effect->Elapsed(), effect->KeyTime(), effect->Key1(), effect->Key2(),

@@ -139,11 +139,11 @@ TPixmap* TPixmapPersistent::Drawable() const {
   return pixmap && pixmap->Width > 0 && pixmap->Height > 0 ? pixmap : nullptr;
 }
 
-void TPixmapPersistent::Apply() {
+bool TPixmapPersistent::Apply() {
   TPixmap* pixmap = Drawable();
   TAppletServices* applet = pixmap ? Applet() : nullptr;
   TDevice* device = applet ? applet->Device() : nullptr;
-  if (!device) return;
+  if (!device) return false;
   if (rect_->empty()) {
     matrixApplied_ = false;
     device->SetTextureMatrix(IdentityPlaneMatrix);
@@ -160,6 +160,7 @@ void TPixmapPersistent::Apply() {
   device->SetPixmap(0, pixmap);
   device->SetRenderState(rsTexLinear);
   device->SetRenderState(rsTexModulate);
+  return true;
 }
 
 void TPixmapPersistent::Unapply() {

@@ -71,8 +71,9 @@ class TPixmapPersistent : public TSomePersistent {
 
   // Prepares the device: the texture matrix of the sub-rectangle (identity
   // for an empty rect), the picture on stage 0, linear filtering and
-  // modulation. Nothing without a device or a picture with both sides.
-  void Apply();
+  // modulation. Nothing without a device or a picture with both sides;
+  // says whether it applied one.
+  bool Apply();
   // The identity texture matrix again after a sub-rectangle.
   void Unapply();
   // Apply, one of the four picture operations by tile and margins, Unapply.

@@ -1,6 +1,7 @@
 // The component half of the object-stream reader: records become objects,
 // stored values become published properties, names become references.
 #include <algorithm>
+#include <cmath>
 
 #include "base/lists/collection.h"
 #include "base/reflection/class_registry.h"
@@ -309,6 +310,17 @@ void TGReader::ReadPropValue(TPersistent* instance, const TPropInfo& prop) {
           return;
         }
         if (assign) SetOrdProp(*instance, prop, value);
+        return;
+      }
+      if (const TValueType next = NextValue(); next == vaSingle || next == vaDouble || next == vaExtended) {
+        // A fraction written for a whole number ("size = 12.7") is rounded,
+        // not lost to 0.
+        const double value = ReadFloat();
+        if (!(value > -2147483648.5 && value < 2147483647.5)) {
+          EngineLog(kInvalidValue);
+          return;
+        }
+        if (assign) SetOrdProp(*instance, prop, static_cast<std::int32_t>(std::lround(value)));
         return;
       }
       const std::int32_t value = ReadInteger();

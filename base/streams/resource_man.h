@@ -41,6 +41,9 @@ class TResourceMan : public TPersistent {
   // one, $FFFF creates (or replaces) it, making the missing folders.
   virtual std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) = 0;
   virtual bool StreamExists(const std::string& name) = 0;
+  // Makes the folder and the missing ones above it where the kind keeps
+  // folders; false when it did not (the base kind has none).
+  virtual bool CreateFolder(const std::string& name) { return false; }
   // The packed date-time of the resource (see base/system/file_date.h), kNoFileDate
   // when it does not exist. Compare two dates with IsFileDateLater.
   virtual std::int32_t FileDate(const std::string& name) = 0;

@@ -473,7 +473,7 @@ void BaseObject::CallScript(const std::u16string& text) {
   if (!scripts) return;
   TPlatform* platform = RunningEngine() ? RunningEngine()->Platform() : nullptr;
   const bool measure = platform && applet->DebugFormVisible();
-  const float start = measure ? platform->GetCurrentTime() : 0.0f;
+  const double start = measure ? platform->GetCurrentTime() : 0.0;
   TWeak<TAppletServices> appletAlive(applet);
   TWeak<Event> event(applet->GetEvent());
   if (event.Get()) event->PushThis(this);
@@ -486,7 +486,7 @@ void BaseObject::CallScript(const std::u16string& text) {
     EngineError(u"Handler" + (self.Get() ? u" of " + self->Name() : std::u16string()) + u" stopped: out of memory");
   }
   if (event.Get()) event->PopThis();
-  if (measure && appletAlive.Get()) applet->AddScriptTime(platform->GetCurrentTime() - start);
+  if (measure && appletAlive.Get()) applet->AddScriptTime(static_cast<float>(platform->GetCurrentTime() - start));
 }
 
 void BaseObject::customEvent(const std::u16string& name) {

@@ -493,9 +493,10 @@ void Applet::ProcessTick(float dt, float time) {
   ResetPaintCounts();
   TPlatform* platform = ThePlatform();
   const bool measure = platform && DebugFormVisible();
-  float start = measure ? platform->GetCurrentTime() : 0.0f;
+  double start = measure ? platform->GetCurrentTime() : 0.0;
   UpdateWindow();
-  if (measure && Engine) Engine->ShowInfo(u"Rendering", Seconds(platform->GetCurrentTime() - start));
+  if (measure && Engine)
+    Engine->ShowInfo(u"Rendering", Seconds(static_cast<float>(platform->GetCurrentTime() - start)));
   ResetScriptTime();
   if (measure) start = platform->GetCurrentTime();
   BaseObject::ProcessTick(dt, time);
@@ -513,13 +514,13 @@ void Applet::ProcessTick(float dt, float time) {
     layer->BringToFront();
 }
 
-void Applet::PostDebugInfo(float tickStart) {
+void Applet::PostDebugInfo(double tickStart) {
   if (!Engine) return;
   TPlatform* platform = ThePlatform();
   Engine->ShowInfo(u"Objects", IntToStr(LiveCount()));
   Engine->ShowInfo(u"Scripting", Seconds(scriptTime_));
   Engine->ShowInfo(u"DeltaTime", Seconds(Engine->DeltaTime()));
-  Engine->ShowInfo(u"ProcessTick", Seconds(platform ? platform->GetCurrentTime() - tickStart : 0.0f));
+  Engine->ShowInfo(u"ProcessTick", Seconds(platform ? static_cast<float>(platform->GetCurrentTime() - tickStart) : 0.0f));
   const std::int32_t w = window_ ? window_->Width : 0;
   const std::int32_t h = window_ ? window_->Height : 0;
   Engine->ShowInfo(u"Wnd Size:", IntToStr(w) + u"x" + IntToStr(h));
@@ -649,7 +650,7 @@ void Applet::QueueEvent(std::unique_ptr<TLowEvent> event) {
 
 float Applet::CurrentTime() const {
   TPlatform* platform = ThePlatform();
-  return platform ? platform->GetCurrentTime() : 0.0f;
+  return platform ? static_cast<float>(platform->GetCurrentTime()) : 0.0f;
 }
 
 TPixmap* Applet::LoadPixmapFile(TResourceMan* resMan, const std::string& fileName) {

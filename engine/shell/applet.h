@@ -374,7 +374,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   void LogDebugBoard();
   void FreeGameObjects();
   void FreeServices();
-  void PostDebugInfo(float tickStart);
+  void PostDebugInfo(double tickStart);
   // The services that are children: excluded from the first teardown pass.
   bool IsChildService(const BaseObject* object) const;
   // Top-layer pieces.

@@ -45,6 +45,23 @@ void SizeWindow(TWindow* window, std::int32_t width, std::int32_t height) {
 
 // ------------------------------------------------------------------ window
 
+namespace {
+
+// No host window goes beyond this many pixels a side, nor this far from
+// the screen's origin: X11 keeps both in 16 bits and wraps what lies
+// beyond (-100000 becomes 31072).
+constexpr std::int32_t kMostWindowSide = 32767;
+
+// A position within the host's reach; one beyond it is bounded, with a line.
+std::int32_t BoundedPosition(std::int32_t value) {
+  const std::int32_t bounded = std::clamp(value, -kMostWindowSide, kMostWindowSide);
+  if (bounded != value)
+    EngineError(u"Window position " + IntToStr(value) + u" bounded to " + IntToStr(bounded));
+  return bounded;
+}
+
+}  // namespace
+
 void Applet::CreateWindow() {
   TPlatform* platform = ThePlatform();
   if (!platform || window_) return;
@@ -151,18 +168,23 @@ void Applet::ApplyWindowSize() {
 
 void Applet::SetLeft(std::int32_t value) {
   if (EngineEmbedded()) return;
-  left_ = value;
+  left_ = BoundedPosition(value);
   if (TPlatform* platform = ThePlatform(); platform && window_) platform->ReposWindow(window_, left_, top_);
 }
 
 void Applet::SetTop(std::int32_t value) {
   if (EngineEmbedded()) return;
-  top_ = value;
+  top_ = BoundedPosition(value);
   if (TPlatform* platform = ThePlatform(); platform && window_) platform->ReposWindow(window_, left_, top_);
 }
 
 void Applet::SetWidth(std::int32_t value) {
   if ((EngineEmbedded() && !autoSize_) || value == width_) return;
+  // No window is narrower than a pixel: the size it would get is not this.
+  if (value < 1) {
+    EngineError(u"Incorrect width " + IntToStr(value));
+    return;
+  }
   prevWidth_ = static_cast<float>(width_);
   width_ = value;
   ReAlign();
@@ -171,6 +193,10 @@ void Applet::SetWidth(std::int32_t value) {
 
 void Applet::SetHeight(std::int32_t value) {
   if ((EngineEmbedded() && !autoSize_) || value == height_) return;
+  if (value < 1) {
+    EngineError(u"Incorrect height " + IntToStr(value));
+    return;
+  }
   prevHeight_ = static_cast<float>(height_);
   height_ = value;
   ReAlign();
@@ -197,7 +223,10 @@ void Applet::SetWindowStyle(TWindowStyle value) {
 void Applet::SetScale(float value) {
   // A scale of 0 or less (or no number) would divide every mouse position
   // by nothing.
-  if (!(value > 0.0f) || !std::isfinite(value)) {
+  // Nor may it make the window smaller than a pixel or larger than any
+  // host draws: the window's size, read back, would overwrite the applet's.
+  const double w = width_ * double{value}, h = height_ * double{value};
+  if (!(value > 0.0f) || !std::isfinite(value) || w < 1 || h < 1 || w > kMostWindowSide || h > kMostWindowSide) {
     EngineError(u"Incorrect scale " + FloatToStr(value));
     return;
   }

@@ -40,7 +40,7 @@ void RegisterComponent(std::initializer_list<TClass> classes) {
 
 void SomeEngine::Describe(TClassBuilder<SomeEngine>& c) {
   c.Property("deltaTime", &SomeEngine::deltaTime_);
-  c.Property("time", &SomeEngine::time_);
+  c.Property("time", &SomeEngine::Time, &SomeEngine::SetTime);
   c.Property("pause", &SomeEngine::Pause, &SomeEngine::SetPause);
   c.Method("log", &SomeEngine::Log);
   c.Method("error", &SomeEngine::Error);

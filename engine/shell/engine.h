@@ -63,14 +63,15 @@ class SomeEngine : public BaseObject, public TEngineServices {
   // tells it: 0 when one ran, 1 when none could be launched).
   bool LaunchedApplet() const { return launchedApplet_; }
 
-  // Frame timing.
+  // Frame timing. The clock is kept in double precision, so that frame
+  // times stay exact after hours of play; the times handed out are single.
   float DeltaTime() const override { return deltaTime_; }
   void SetDeltaTime(float value) { deltaTime_ = value; }
-  float Time() const override { return time_; }
+  float Time() const override { return static_cast<float>(time_); }
   void SetTime(float value) override { time_ = value; }
-  float CurTime() const { return curTime_; }
+  double CurTime() const { return curTime_; }
   std::uint64_t FrameCount() const override { return frameCount_; }
-  float LastTime() const { return lastTime_; }
+  double LastTime() const { return lastTime_; }
   bool Pause() const { return pause_; }
   // Resuming restarts the frame clock, so the paused time is not counted.
   void SetPause(bool value);
@@ -169,8 +170,8 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void ReadBudgetSwitches(const std::string& argument);
   // One applet's ProcessTick; what it throws ends its frame with a line.
   void GuardedTick(Applet* applet, float dt, float time);
-  float FixedPeriod() const;
-  void KeepRealTime(float step);
+  double FixedPeriod() const;
+  void KeepRealTime(double step);
 
   std::unique_ptr<TEngineLog> log_;
   TOwned<TPlatform> platform_;
@@ -179,13 +180,13 @@ class SomeEngine : public BaseObject, public TEngineServices {
   TResourceMan* externalResMan_ = nullptr;  // owned
   std::string runFileName_;
   bool launchedApplet_ = false;
-  float lastTime_ = 0;
-  float curTime_ = 0;
-  float time_ = 0;
+  double lastTime_ = 0;
+  double curTime_ = 0;
+  double time_ = 0;
   float deltaTime_ = 0;
   bool pause_ = false;
   bool fixedStep_ = false;
-  float realDue_ = 0;  // when, on the platform's clock, a fixed step's frame is due
+  double realDue_ = 0;  // when, on the platform's clock, a fixed step's frame is due
   bool embedded_ = false;
   std::int32_t nestingDepth_ = 0;
   std::uint64_t frameCount_ = 0;

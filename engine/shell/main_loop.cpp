@@ -19,10 +19,10 @@ namespace corvane {
 
 namespace {
 
-constexpr float kFreeRunningStep = 1.0f / 60.0f;
+constexpr double kFreeRunningStep = 1.0 / 60.0;
 // A fixed-step program this far behind the real clock (held in a debugger,
 // say) stops catching up and goes on from now.
-constexpr float kMaxFixedStepLag = 1.0f;
+constexpr double kMaxFixedStepLag = 1.0;
 constexpr std::uint32_t kFixedStepSeed = 1;
 
 // The window actions (close, activate, deactivate) queued for one applet,
@@ -132,14 +132,16 @@ bool SomeEngine::RunStep() {
   }
   PeekHostEvent(*this, platform_.get());
   lastTime_ = curTime_;
+  const double fixedPeriod = fixedStep_ ? FixedPeriod() : 0.0;
   if (fixedStep_) {
-    deltaTime_ = FixedPeriod();
-    curTime_ += deltaTime_;
+    deltaTime_ = static_cast<float>(fixedPeriod);
+    curTime_ += fixedPeriod;
+    time_ += fixedPeriod;
   } else {
     if (platform_) curTime_ = platform_->GetCurrentTime();
-    deltaTime_ = (deltaTime_ + (curTime_ - lastTime_)) / 2.0f;
+    deltaTime_ = static_cast<float>((deltaTime_ + (curTime_ - lastTime_)) / 2.0);
+    time_ += deltaTime_;
   }
-  time_ += deltaTime_;
 
   // Last to first; a child added during the pass waits for the next one.
   for (std::int32_t i = count() - 1; i >= 0; --i) {
@@ -159,7 +161,7 @@ bool SomeEngine::RunStep() {
       applet->Free();
     if (i > count()) i = count();  // the pass freed children
   }
-  if (fixedStep_) KeepRealTime(deltaTime_);
+  if (fixedStep_) KeepRealTime(fixedPeriod);
   return true;
 }
 
@@ -168,22 +170,23 @@ void SomeEngine::HearCloseRequest() {
   if (auto* applet = window ? dynamic_cast<Applet*>(window->Root) : nullptr) applet->CloseRequested();
 }
 
-float SomeEngine::FixedPeriod() const {
-  float period = 0;
+double SomeEngine::FixedPeriod() const {
+  double period = 0;
   for (std::int32_t i = 0; i < count(); ++i)
     if (auto* applet = dynamic_cast<Applet*>(children(i)); applet && applet->FrameRate() >= 1) {
-      const auto own = static_cast<float>(1.0 / applet->FrameRate());
+      const double own = 1.0 / applet->FrameRate();
       period = period > 0 ? std::min(period, own) : own;
     }
   return period > 0 ? period : kFreeRunningStep;
 }
 
-void SomeEngine::KeepRealTime(float step) {
+void SomeEngine::KeepRealTime(double step) {
   if (!platform_) return;
   realDue_ += step;
-  const float now = platform_->GetCurrentTime();
+  const double now = platform_->GetCurrentTime();
   if (realDue_ < now - kMaxFixedStepLag) realDue_ = now;
-  else if (realDue_ > now) platform_->Sleep(static_cast<std::int32_t>(std::trunc((realDue_ - now) * 1000.0f)));
+  // To the nearest millisecond: 10.02 - 10 is a hair under 20 ms.
+  else if (realDue_ > now) platform_->Sleep(static_cast<std::int32_t>(std::lround((realDue_ - now) * 1000.0)));
 }
 
 void SomeEngine::PausedStep() {
@@ -226,18 +229,18 @@ void SomeEngine::TickApplet(Applet* applet) {
   const TAppletCall call(applet);
   const std::int32_t frameRate = applet->FrameRate();
   if (frameRate < 1 || fixedStep_) {
-    GuardedTick(applet, deltaTime_, time_);
+    GuardedTick(applet, deltaTime_, static_cast<float>(time_));
     return;
   }
-  const auto period = static_cast<float>(1.0 / frameRate);
+  const double period = 1.0 / frameRate;
   if (curTime_ - lastTime_ >= period) return;  // the next pass ticks it
-  deltaTime_ = period;
+  deltaTime_ = static_cast<float>(period);
   time_ = lastTime_ + period;
-  GuardedTick(applet, period, lastTime_ + period);
+  GuardedTick(applet, deltaTime_, static_cast<float>(time_));
   if (!platform_) return;
-  const float now = platform_->GetCurrentTime();
-  if (period - (now - curTime_) > 0.0f)
-    platform_->Sleep(static_cast<std::int32_t>(std::trunc((period - (platform_->GetCurrentTime() - curTime_)) * 1000.0f)));
+  const double now = platform_->GetCurrentTime();
+  if (period - (now - curTime_) > 0.0)
+    platform_->Sleep(static_cast<std::int32_t>(std::trunc((period - (platform_->GetCurrentTime() - curTime_)) * 1000.0)));
 }
 
 }  // namespace corvane

@@ -132,6 +132,7 @@ void TOGLDevice::DestroyContext() {
   context_ = nullptr;
   StateLists.fill(0);  // the lists went with the context
   boundTexture_ = stageTexture_ = 0;
+  maxTextureSize_ = 0;
   boundArrayBuffer_ = boundElementBuffer_ = 0;
   clientArrays_ = 0;
   arraysValid_ = false;
@@ -395,17 +396,20 @@ void TOGLDevice::DrawLine(const TSpaceVector* points, std::int32_t count, float 
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glMultMatrixf(&SpaceMatrix[0].x);
-  SetPixmap(0, DefaultPixmap);
   const TGLColor color = ColorToGLFloat4(Material.Diffuse);
   glColor4f(color.rgba[0], color.rgba[1], color.rgba[2], color.rgba[3]);
   glLineWidth(width);
-  // A line has no face to light: it shows the colour whatever the lights,
-  // not the colour lit by whichever normal the last drawing left.
+  // A line has no face to light nor texture coordinates of its own: it
+  // shows its colour whatever the lights, not lit by whichever normal nor
+  // textured by whichever texel the last drawing left.
   const bool lit = glIsEnabled(GL_LIGHTING) == GL_TRUE;
   if (lit) glDisable(GL_LIGHTING);
+  const bool textured = glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
+  if (textured) glDisable(GL_TEXTURE_2D);
   glBegin(GL_LINES);
   for (std::int32_t i = 0; i < count; ++i) glVertex3fv(&points[i].x);
   glEnd();
+  if (textured) glEnable(GL_TEXTURE_2D);
   if (lit) glEnable(GL_LIGHTING);
   glPopMatrix();
 }

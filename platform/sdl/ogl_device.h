@@ -12,7 +12,8 @@
 // Render states are display lists compiled by RebuildStates and called on a
 // change only. Meshes live in vertex-buffer objects when the renderer has
 // them (animated meshes stay in memory: their frames are blended on the
-// CPU); pixmaps are textures uploaded whole from a locked buffer.
+// CPU); pixmaps are textures uploaded whole from a locked buffer, scaled
+// down to the renderer's texture limit when larger.
 #pragma once
 
 #include <cstdint>
@@ -128,6 +129,21 @@ class TOGLDevice : public TDevice {
   void RenderLayer();
   TSpaceMatrix ScreenProjectionMatrix() const;
 
+  // The size the texture of a width x height picture is stored at: the
+  // picture's own when the renderer takes it, else scaled down to what it
+  // takes (its limit, then halved until the proxy texture is accepted).
+  struct TTextureSize {
+    GLsizei Width = 0;
+    GLsizei Height = 0;
+    bool operator==(const TTextureSize&) const = default;
+  };
+  TTextureSize StoredSizeFor(std::int32_t width, std::int32_t height);
+  // The texture now bound, as stored.
+  static TTextureSize BoundTextureSize();
+  // Uploads a whole picture of the pixmap's size into the bound texture,
+  // scaled down to the stored size.
+  void UploadPicture(const TPixmap& pixmap, const std::uint32_t* pixels);
+
   // Texture binding: what stage 0 asked for is what is bound, whatever the
   // pixmap operations bound on the way.
   void BindTexture(GLuint name);
@@ -159,6 +175,7 @@ class TOGLDevice : public TDevice {
   void* context_ = nullptr;  // SDL_GLContext
   std::uint32_t currentInCall_ = 0;  // the draw call it was found current in
   void* sdlWindow_ = nullptr;
+  GLint maxTextureSize_ = 0;  // the renderer's limit, asked once per context
   GLuint boundTexture_ = 0;   // bound now
   GLuint stageTexture_ = 0;   // what SetPixmap last bound
   GLuint boundArrayBuffer_ = 0;

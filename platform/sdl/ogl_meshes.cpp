@@ -256,6 +256,10 @@ void TOGLDevice::DrawLocked(TMesh* mesh, const TIndexRange* range) {
   SetArrayPointers({static_cast<GLuint>(buffers ? mesh->VertexBufferHandle : 0), base, mesh->VertexFormat,
                     Stages[0] != nullptr});
 
+  // Without a pixmap on stage 0 the mesh shows its colours, not the texel
+  // of whatever texture the last drawing left bound.
+  const bool untextured = Stages[0] == nullptr && glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
+  if (untextured) glDisable(GL_TEXTURE_2D);
   if (mesh->Indexed) {
     if (buffers) {
       BindElementBuffer(static_cast<GLuint>(mesh->IndexBufferHandle));
@@ -273,6 +277,7 @@ void TOGLDevice::DrawLocked(TMesh* mesh, const TIndexRange* range) {
   } else {
     glDrawArrays(GL_TRIANGLES, 0, mesh->LockedVertexCount);
   }
+  if (untextured) glEnable(GL_TEXTURE_2D);
   if (moved) glPopMatrix();
   CurrentMesh = mesh;
 

@@ -3,11 +3,16 @@
 // pixmap's own texture. Whatever a pixmap operation binds on the way, the
 // texture that stage 0 asked for is bound again afterwards, so a texture
 // created, locked or destroyed in the middle of drawing never takes the
-// place of the one being drawn with.
+// place of the one being drawn with. A picture larger than the renderer
+// takes is stored scaled down (nearest texel) and drawn over the same
+// texture coordinates; its locks and read-backs still see the picture's
+// own size.
 #include <algorithm>
 #include <cstring>
 #include <new>
 
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "platform/sdl/ogl_device.h"
 
 namespace corvane {
@@ -16,7 +21,99 @@ namespace {
 
 GLuint TextureName(const TPixmap& pixmap) { return static_cast<GLuint>(pixmap.TextureHandle); }
 
+// The picture's pixel a stored texel shows (its centre's), and the texel
+// a picture's pixel lies in, along one side of `side` pixels stored in
+// `stored` texels.
+std::int32_t PixelOfTexel(std::int64_t texel, std::int32_t side, GLsizei stored) {
+  return static_cast<std::int32_t>((2 * texel + 1) * side / (2 * static_cast<std::int64_t>(stored)));
+}
+std::int32_t TexelOfPixel(std::int64_t pixel, std::int32_t side, GLsizei stored) {
+  return static_cast<std::int32_t>(pixel * stored / side);
+}
+
+// The texels along one side whose pixels lie in [first, first + count).
+struct TTexelRange {
+  GLsizei First = 0, End = 0;
+};
+TTexelRange TexelsOf(std::int32_t first, std::int32_t count, std::int32_t side, GLsizei stored) {
+  TTexelRange range{stored, 0};
+  for (GLsizei t = 0; t < stored; ++t) {
+    const std::int32_t pixel = PixelOfTexel(t, side, stored);
+    if (pixel < first || pixel - first >= count) continue;
+    range.First = std::min(range.First, t);
+    range.End = t + 1;
+  }
+  return range;
+}
+
+// A locked rectangle of a picture stored scaled down, into the bound texture.
+void UploadScaledPart(const TPixmap& pixmap, GLsizei storedWidth, GLsizei storedHeight, std::int32_t x,
+                      std::int32_t y, std::int32_t width, std::int32_t height, const std::uint32_t* pixels) {
+  const TTexelRange columns = TexelsOf(x, width, pixmap.Width, storedWidth);
+  const TTexelRange rows = TexelsOf(y, height, pixmap.Height, storedHeight);
+  if (columns.End <= columns.First || rows.End <= rows.First) return;
+  const GLsizei w = columns.End - columns.First, h = rows.End - rows.First;
+  std::vector<std::uint32_t> texels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  for (GLsizei ty = 0; ty < h; ++ty) {
+    const std::size_t row = static_cast<std::size_t>(PixelOfTexel(rows.First + ty, pixmap.Height, storedHeight) - y) *
+                            static_cast<std::size_t>(width);
+    for (GLsizei tx = 0; tx < w; ++tx)
+      texels[static_cast<std::size_t>(ty) * static_cast<std::size_t>(w) + static_cast<std::size_t>(tx)] =
+          pixels[row + static_cast<std::size_t>(PixelOfTexel(columns.First + tx, pixmap.Width, storedWidth) - x)];
+  }
+  glTexSubImage2D(GL_TEXTURE_2D, 0, columns.First, rows.First, w, h, GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
+}
+
+std::u16string SizeText(std::int64_t width, std::int64_t height) {
+  return IntToStr(width) + u" x " + IntToStr(height);
+}
+
 }  // namespace
+
+TOGLDevice::TTextureSize TOGLDevice::StoredSizeFor(std::int32_t width, std::int32_t height) {
+  if (maxTextureSize_ <= 0) {
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
+    if (maxTextureSize_ <= 0) maxTextureSize_ = 64;  // the least OpenGL guarantees
+  }
+  TTextureSize size{std::min<GLsizei>(width, maxTextureSize_), std::min<GLsizei>(height, maxTextureSize_)};
+  // The limit is per side; the proxy also says whether both sides together fit.
+  for (;;) {
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA, size.Width, size.Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    GLint accepted = 0;
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &accepted);
+    if (accepted != 0 || (size.Width <= 1 && size.Height <= 1)) return size;
+    if (size.Width >= size.Height) size.Width = std::max<GLsizei>(size.Width / 2, 1);
+    else size.Height = std::max<GLsizei>(size.Height / 2, 1);
+  }
+}
+
+TOGLDevice::TTextureSize TOGLDevice::BoundTextureSize() {
+  TTextureSize size;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size.Width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size.Height);
+  return size;
+}
+
+void TOGLDevice::UploadPicture(const TPixmap& pixmap, const std::uint32_t* pixels) {
+  const TTextureSize stored = StoredSizeFor(pixmap.Width, pixmap.Height);
+  std::vector<std::uint32_t> scaled;
+  if (stored.Width != pixmap.Width || stored.Height != pixmap.Height) {
+    // Once per texture, not on every upload of a picture that changes.
+    if (BoundTextureSize() != stored)
+      EngineLog(u"Picture of " + SizeText(pixmap.Width, pixmap.Height) + u" scaled down to " +
+                SizeText(stored.Width, stored.Height) + u", the renderer's texture limit");
+    scaled.resize(static_cast<std::size_t>(stored.Width) * static_cast<std::size_t>(stored.Height));
+    for (GLsizei ty = 0; ty < stored.Height; ++ty) {
+      const std::size_t row = static_cast<std::size_t>(PixelOfTexel(ty, pixmap.Height, stored.Height)) *
+                              static_cast<std::size_t>(pixmap.Width);
+      for (GLsizei tx = 0; tx < stored.Width; ++tx)
+        scaled[static_cast<std::size_t>(ty) * static_cast<std::size_t>(stored.Width) + static_cast<std::size_t>(tx)] =
+            pixels[row + static_cast<std::size_t>(PixelOfTexel(tx, pixmap.Width, stored.Width))];
+    }
+    pixels = scaled.data();
+  }
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, stored.Width, stored.Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+}
 
 void TOGLDevice::BindTexture(GLuint name) {
   if (boundTexture_ == name) return;
@@ -90,11 +187,22 @@ void* TOGLDevice::MapPixmap(TPixmap& pixmap, std::int32_t x, std::int32_t y, std
     lock.Pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     if (readBack) {
       BindTexture(name);
-      GLint storedWidth = 0, storedHeight = 0;
-      glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &storedWidth);
-      glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &storedHeight);
+      const TTextureSize stored = BoundTextureSize();
+      const bool scaled = stored.Width != pixmap.Width || stored.Height != pixmap.Height;
       // A texture never uploaded holds no picture: the pixels stay 0.
-      if (storedWidth == pixmap.Width && storedHeight == pixmap.Height && !lock.Pixels.empty()) {
+      if (scaled && stored == StoredSizeFor(pixmap.Width, pixmap.Height) && stored.Width > 0 && !lock.Pixels.empty()) {
+        // Stored scaled down: each pixel reads the texel it lies in.
+        std::vector<std::uint32_t> texels(static_cast<std::size_t>(stored.Width) * static_cast<std::size_t>(stored.Height));
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
+        for (std::int32_t row = 0; row < height; ++row) {
+          const std::size_t texelRow = static_cast<std::size_t>(TexelOfPixel(y + row, pixmap.Height, stored.Height)) *
+                                       static_cast<std::size_t>(stored.Width);
+          for (std::int32_t column = 0; column < width; ++column)
+            lock.Pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(column)] =
+                texels[texelRow + static_cast<std::size_t>(TexelOfPixel(x + column, pixmap.Width, stored.Width))];
+        }
+      } else if (!scaled && !lock.Pixels.empty()) {
         const bool whole = x == 0 && y == 0 && width == pixmap.Width && height == pixmap.Height;
         std::vector<std::uint32_t> image;
         if (!whole) image.resize(static_cast<std::size_t>(pixmap.Width) * static_cast<std::size_t>(pixmap.Height));
@@ -132,20 +240,24 @@ void TOGLDevice::UnmapPixmap(TPixmap& pixmap) {
   if (HasGenerateMipmap) glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   const bool whole = lock.X == 0 && lock.Y == 0 && lock.Width == pixmap.Width && lock.Height == pixmap.Height;
-  GLint storedWidth = 0, storedHeight = 0;
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &storedWidth);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &storedHeight);
-  if (whole) {
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, pixmap.Width, pixmap.Height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 lock.Pixels.data());
-  } else if (storedWidth == pixmap.Width && storedHeight == pixmap.Height) {
-    // Only the locked rectangle changes: the rest of the picture stays.
-    if (!lock.Pixels.empty())
-      glTexSubImage2D(GL_TEXTURE_2D, 0, lock.X, lock.Y, lock.Width, lock.Height, GL_BGRA, GL_UNSIGNED_BYTE,
-                      lock.Pixels.data());
-  } else {
-    // The first upload of a part: the rest starts transparent black.
-    try {
+  const TTextureSize stored = BoundTextureSize();
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  // A picture too large to copy or scale here keeps what the texture held.
+  try {
+    if (whole) {
+      UploadPicture(pixmap, lock.Pixels.data());
+    } else if (stored.Width == pixmap.Width && stored.Height == pixmap.Height) {
+      // Only the locked rectangle changes: the rest of the picture stays.
+      if (!lock.Pixels.empty())
+        glTexSubImage2D(GL_TEXTURE_2D, 0, lock.X, lock.Y, lock.Width, lock.Height, GL_BGRA, GL_UNSIGNED_BYTE,
+                        lock.Pixels.data());
+    } else if (stored.Width > 0 && stored == StoredSizeFor(pixmap.Width, pixmap.Height)) {
+      // Stored scaled down: the texels whose pixels lie in the rectangle.
+      UploadScaledPart(pixmap, stored.Width, stored.Height, lock.X, lock.Y, lock.Width, lock.Height,
+                       lock.Pixels.data());
+    } else {
+      // The first upload of a part: the rest starts transparent black.
       std::vector<std::uint32_t> image(static_cast<std::size_t>(pixmap.Width) * static_cast<std::size_t>(pixmap.Height),
                                        0);
       for (std::int32_t row = 0; row < lock.Height; ++row)
@@ -153,11 +265,13 @@ void TOGLDevice::UnmapPixmap(TPixmap& pixmap) {
                         static_cast<std::size_t>(lock.X),
                     lock.Pixels.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(lock.Width),
                     static_cast<std::size_t>(lock.Width) * 4);
-      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, pixmap.Width, pixmap.Height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                   image.data());
-    } catch (const std::bad_alloc&) {
+      UploadPicture(pixmap, image.data());
     }
+  } catch (const std::bad_alloc&) {
   }
+  // Whatever the renderer refused (its memory, say) is said, not drawn white.
+  if (glGetError() != GL_NO_ERROR)
+    EngineError(u"Picture of " + SizeText(pixmap.Width, pixmap.Height) + u" could not be uploaded");
   RestoreStageBinding();
 }
 

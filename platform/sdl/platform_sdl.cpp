@@ -77,8 +77,8 @@ void TPlatformSDL::WriteLn(const std::u16string& text) {
   std::fflush(stdout);
 }
 
-float TPlatformSDL::GetCurrentTime() {
-  return std::chrono::duration<float>(std::chrono::steady_clock::now() - start_).count();
+double TPlatformSDL::GetCurrentTime() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
 }
 
 void TPlatformSDL::Sleep(std::int32_t milliseconds) {

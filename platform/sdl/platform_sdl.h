@@ -48,7 +48,7 @@ class TPlatformSDL : public TPlatform {
   bool PollCloseRequest() override;
   void WaitHandler() override {}
   // Seconds since the platform was made, from a monotonic clock.
-  float GetCurrentTime() override;
+  double GetCurrentTime() override;
   void Sleep(std::int32_t milliseconds) override;
   void LogLastOSError() override {}
 

@@ -278,5 +278,24 @@ TEST_F(OGLDeviceTest, ACaretIsDrawnByTheFrameAndALayeredWindowReadsItBack) {
   EXPECT_EQ(layer[corner], 0xFF00FF00u);
 }
 
+TEST_F(OGLDeviceTest, ALineShowsItsColourWhateverPictureWasBound) {
+  // A dark default picture (the engine's skin) and another one bound
+  // before: neither may tint the line.
+  Device().DefaultPixmap = Device().CreatePixmap(2, 2);
+  Device().DefaultPixmap->Clear(0xFF101010);
+  TPixmap* other = Device().CreatePixmap(2, 2);
+  other->Clear(0xFF0000FF);
+  for (TPixmap* before : {static_cast<TPixmap*>(nullptr), other}) {
+    gl->Begin2D();
+    Device().SetPixmap(0, before);
+    Device().SetRenderState(rsTexModulate);
+    Device().SetColor(0xFFFF0000);
+    const TSpaceVector points[2] = {{10, 20, 0, 1}, {100, 20, 0, 1}};
+    Device().DrawLine(points, 2, 4);
+    const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
+    EXPECT_EQ(gl->Rgb(pixels, 50, 20), 0xFF0000u) << (before ? "after a picture" : "first");
+  }
+}
+
 }  // namespace
 }  // namespace corvane

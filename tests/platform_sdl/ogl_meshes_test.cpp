@@ -146,12 +146,12 @@ TEST_F(OGLMeshesTest, TextureCoordinatesAreDrawnOnlyWhileStageZeroHoldsAPixmap) 
   ASSERT_NE(texture, nullptr);
   TMesh* mesh = MakeQuadMesh(Device(), vfPixmapVertex);
   ASSERT_NE(mesh, nullptr);
-  // With the pixmap the right (white) texel; without it the coordinates
-  // stay off and the bound texture shows its left (yellow) one. And back.
+  // With the pixmap the right (white) texel; without it no texture at all,
+  // whatever is still bound: the plain colour. And back.
   const struct {
     TPixmap* stage;
     std::uint32_t centre;
-  } draws[] = {{texture, 0x808080}, {nullptr, 0x808000}, {texture, 0x808080}};
+  } draws[] = {{texture, 0x808080}, {nullptr, 0x808080}, {texture, 0x808080}};
   for (const auto& d : draws)
     EXPECT_EQ(gl->Rgb(DrawnQuad(*gl, d.stage, mesh), 40, 40), d.centre) << (d.stage ? "with" : "without");
 }

@@ -146,5 +146,38 @@ TEST_F(OGLTexturesTest, TheTextureMatrixScalesTextureCoordinates) {
   EXPECT_EQ(gl->Rgb(pixels, 75, 75), 0xFF0000u);
 }
 
+// Wider than the renderer takes (a long strip costs little memory): stored
+// scaled down, drawn and read back as the picture, not plain white.
+TEST_F(OGLTexturesTest, APictureWiderThanTheRendererTakesIsScaledDown) {
+  GLint limit = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+  ASSERT_GT(limit, 0);
+  const std::int32_t width = limit + 2;
+  TPixmap* pixmap = Device().CreatePixmap(width, 2);
+  std::vector<std::uint32_t> picture(static_cast<std::size_t>(width) * 2);
+  for (std::int32_t x = 0; x < width; ++x)
+    picture[static_cast<std::size_t>(x)] = picture[static_cast<std::size_t>(width + x)] =
+        x < width / 2 ? 0xFFFF0000u : 0xFF00FF00u;
+  Fill(Device(), pixmap, picture);
+  const std::string scaled = "Picture of " + std::to_string(width) + " x 2 scaled down to " + std::to_string(limit) +
+                             " x 2, the renderer's texture limit";
+  EXPECT_EQ(gl->world.log.CountInfo(scaled), 1) << gl->world.log.Text();
+  EXPECT_EQ(gl->world.log.ErrorCount(), 0) << gl->world.log.Text();
+  const std::vector<std::uint32_t> pixels = Drawn(*gl, pixmap);
+  EXPECT_EQ(gl->Rgb(pixels, 25, 50), 0xFF0000u);
+  EXPECT_EQ(gl->Rgb(pixels, 75, 50), 0x00FF00u);
+  // A lock sees the picture's own size; a part written goes where it lies.
+  const std::vector<std::uint32_t> back = PictureOf(Device(), pixmap);
+  ASSERT_EQ(back.size(), picture.size());
+  EXPECT_EQ(back.front(), 0xFFFF0000u);
+  EXPECT_EQ(back.back(), 0xFF00FF00u);
+  void* bits = nullptr;
+  ASSERT_TRUE(Device().LockPixmapRectARGB(pixmap, 0, 0, 8, 2, bits, false));
+  std::fill_n(static_cast<std::uint32_t*>(bits), 16, 0xFF0000FFu);
+  Device().UnlockPixmap(pixmap);
+  EXPECT_EQ(PictureOf(Device(), pixmap).front(), 0xFF0000FFu);
+  EXPECT_EQ(gl->world.log.CountInfo(scaled), 1) << "once per texture";
+}
+
 }  // namespace
 }  // namespace corvane

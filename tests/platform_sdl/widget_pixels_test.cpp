@@ -2,6 +2,7 @@
 // OpenGL device draws the standard widgets, and the picture is read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "gui/std_button.h"
@@ -9,6 +10,7 @@
 #include "gui/std_edit.h"
 #include "platform/sdl/sys_font_freetype.h"
 #include "platform/sys_font.h"
+#include "scene/font_persistent.h"
 #include "tests/platform_sdl/applet_picture_kit.h"
 #include "tests/platform_sdl/pinned_fonts.h"
 #include "tests/platform_sdl/sdl_platform_fixture.h"
@@ -82,6 +84,25 @@ TEST_F(WidgetPixelsTest, StandardWidgetsDrawTheirColoursAndTheEditTypesWhatTheHo
   Push(test::TextEvent("\xC3\xA9"));
   Frames(3);
   EXPECT_EQ(edit->Text(), u"a\u00E9");
+  env.Finish();
+}
+
+// An applet's first run with a font: its cache folder does not exist yet and
+// is made without an error; a size written with a fraction is rounded.
+TEST_F(WidgetPixelsTest, AFontsFirstRunWritesItsCacheAndAFractionalSizeIsRounded) {
+  Applet* applet = Launch(
+      "object fonts: Applet\n  width = 320\n  height = 240\n"
+      "  object button: TStdButton\n    x = 10\n    y = 10\n    width = 120\n    height = 30\n"
+      "    text = 'Go'\n    font.size = 12.7\n  end\nend\n");
+  ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());
+  Frames(2);
+  auto* button = dynamic_cast<GuiObject*>(applet->findByName(u"button"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->Font()->Size(), 13);
+  const std::vector<std::string> messages = env.Messages();
+  EXPECT_EQ(std::ranges::count_if(messages, [](const std::string& m) { return m.starts_with("(e)"); }), 0)
+      << ::testing::PrintToString(messages);
+  EXPECT_TRUE(env.Exists("cache/verdana13.fnbin")) << ::testing::PrintToString(messages);
   env.Finish();
 }
 

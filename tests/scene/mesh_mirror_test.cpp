@@ -61,11 +61,13 @@ TEST(Mesh, ChoosesItsDraw) {
   ASSERT_NE(model, nullptr);
   EXPECT_TRUE(walk->ZTest());
   EXPECT_EQ(walk->Model()->KeyCount(), 6);
-  // Still: no effect, key 0.
+  // Still: no effect, key 0. Without a picture it is drawn untextured,
+  // not in the picture the last object left on stage 0.
+  w.device->SetPixmap(0, w.device->CreatePixmap(2, 2));
   EXPECT_TRUE(w.Paint(walk).empty());
   ASSERT_EQ(w.device->Draws.size(), 1u);
-  EXPECT_TRUE(w.device->Draws[0].States[rsTexModulate]);
-  EXPECT_TRUE(w.device->Draws[0].States[rsTexLinear]);
+  EXPECT_EQ(w.device->Draws[0].Stage0, nullptr);
+  EXPECT_TRUE(w.device->Draws[0].States[rsTexDisable]);
   // Posed at key 5.
   walk->Model()->SetKey(5);
   EXPECT_EQ(w.Paint(walk), (std::vector<TRecordedAnimation>{{model, 5.0f, 1.0f, 0, 6, false}}));

@@ -9,6 +9,8 @@
 #include "base/lists/wide_string_list.h"
 #include "base/reflection/prop_access.h"
 #include "base/reflection/variant.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine.h"
 #include "platform/window.h"
@@ -50,6 +52,24 @@ TEST_F(AppletScreen, ValuesThatCannotWorkAreRefused) {
   for (std::int32_t index : {-1, 3, 1000}) applet->SetScreenModeIndex(index);
   EXPECT_EQ(applet->ScreenModeIndex(), 2);
   EXPECT_EQ(world.CountError("Screen mode index 3 out of range"), 1);
+  // A scale that would make the window under a pixel or beyond any host's
+  // reach, a size under a pixel: refused; the applet keeps its size.
+  for (float bad : {1e12f, 1e-30f}) applet->SetScale(bad);
+  applet->SetHeight(-5);
+  applet->SetWidth(0);
+  applet->UpdateApplet();
+  EXPECT_EQ(applet->Scale(), 1.0f);
+  EXPECT_EQ(applet->Width(), 801);
+  EXPECT_EQ(applet->Height(), 601);
+  EXPECT_EQ(world.CountError("Incorrect scale " + Utf16ToUtf8(FloatToStr(1e12f))), 1) << world.Text();
+  EXPECT_EQ(world.CountError("Incorrect scale 0.000000000000000"), 2) << world.Text();  // 0 and 1e-30
+  EXPECT_EQ(world.CountError("Incorrect height -5"), 1) << world.Text();
+  EXPECT_EQ(world.CountError("Incorrect width 0"), 1) << world.Text();
+  // A position beyond the host's reach is bounded, not wrapped by it.
+  applet->SetLeft(-100000);
+  applet->SetTop(1 << 20);
+  EXPECT_EQ(world.Platform().WindowCalls.back(), "ReposWindow -32767 32767");
+  EXPECT_EQ(world.CountError("Window position -100000 bounded to -32767"), 1) << world.Text();
   // A style beyond the known ones is the system style.
   applet->SetWindowStyle(static_cast<TWindowStyle>(5));
   EXPECT_EQ(applet->WindowStyle(), systemStyle);
@@ -162,8 +182,9 @@ TEST(AppletScreenStream, SizesBeyondTheHostGoOnInTheLargestWindow) {
   const TCase cases[] = {
       {"  width = 40000\n  height = 40000\n", "CreateWindow AppletWnd 100 100 801 601 0",
        "Window size 40000x40000 refused: 1024x768 used"},
+      // The scale is refused: read back, the window would overwrite the size.
       {"  width = 320\n  scale = 1000000000000\n", "CreateWindow AppletWnd 100 100 801 601 0",
-       "Window size 2147483647x2147483647 refused: 1024x768 used"},
+       "Incorrect scale 999999995904.000000000000000"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.properties);
@@ -176,6 +197,8 @@ TEST(AppletScreenStream, SizesBeyondTheHostGoOnInTheLargestWindow) {
     world.Steps(3);
     EXPECT_LE(applet->Window()->Width, 1024);
     EXPECT_LE(applet->Window()->Height, 768);
+    EXPECT_GT(applet->Width(), 0);
+    EXPECT_GT(applet->Height(), 0);
   }
 }
 

@@ -98,5 +98,25 @@ TEST(MainLoop, AFixedStepTicksWholePeriodsAndRepeatsRandomNumbers) {
   EXPECT_EQ(Random(), first);
 }
 
+// Hours into play the clock still tells frames a sixtieth of a second apart
+// (single precision there steps by 4 ms).
+TEST(MainLoop, FrameTimesStayExactAfterHoursOfPlay) {
+  TTestWorld world;
+  auto* timed = Create<TTimedObject>(TCreateContext(world.applet));
+  const double start = 10 * 3600.0;
+  world.Platform().SetStep(0);
+  world.Platform().SetTime(start);
+  // Resuming starts the frame clock from now.
+  world.engine->SetPause(true);
+  world.engine->SetPause(false);
+  for (int frame = 1; frame <= 30; ++frame) {
+    world.Platform().SetTime(start + frame / 60.0);
+    world.engine->RunStep();
+  }
+  ASSERT_FALSE(timed->ticks.empty());
+  EXPECT_NEAR(timed->ticks.back(), 1 / 60.0, 1e-6);
+  EXPECT_NEAR(world.engine->DeltaTime(), 1 / 60.0, 1e-6);
+}
+
 }  // namespace
 }  // namespace corvane

@@ -32,15 +32,15 @@ void TNullPlatform::PeekHandler() {
   next();
 }
 
-float TNullPlatform::GetCurrentTime() {
-  const float t = now_;
+double TNullPlatform::GetCurrentTime() {
+  const double t = now_;
   now_ += step_;
   return t;
 }
 
 void TNullPlatform::Sleep(std::int32_t milliseconds) {
   sleeps_.push_back(milliseconds);
-  now_ += static_cast<float>(milliseconds) / 1000.0f;
+  now_ += static_cast<double>(milliseconds) / 1000.0;
 }
 
 namespace {

@@ -23,8 +23,8 @@ class TNullPlatform : public TPlatform {
   using TPlatform::TPlatform;
 
   // The clock; every GetCurrentTime may advance it by a fixed step.
-  void SetTime(float seconds) { now_ = seconds; }
-  void SetStep(float seconds) { step_ = seconds; }
+  void SetTime(double seconds) { now_ = seconds; }
+  void SetStep(double seconds) { step_ = seconds; }
   // Queues a host event: run by the PeekHandler that takes it.
   void Inject(std::function<void()> hostEvent) { pending_.push_back(std::move(hostEvent)); }
   std::size_t Pending() const { return pending_.size(); }
@@ -43,7 +43,7 @@ class TNullPlatform : public TPlatform {
   // sees it.
   bool PollCloseRequest() override { return closeRequested; }
   bool closeRequested = false;
-  float GetCurrentTime() override;
+  double GetCurrentTime() override;
   void Sleep(std::int32_t milliseconds) override;
   void LogLastOSError() override {}
   // A window of that client size (nullptr while FailWindows is set),
@@ -78,8 +78,8 @@ class TNullPlatform : public TPlatform {
   TWindowLimit WindowLimit;
 
  private:
-  float now_ = 0;
-  float step_ = 0;
+  double now_ = 0;
+  double step_ = 0;
   std::deque<std::function<void()>> pending_;
   std::vector<std::int32_t> sleeps_;
   int peeks_ = 0;
