@@ -64,9 +64,12 @@ std::unique_ptr<TStream> TFolderResourceMan::CreateStream(const std::string& nam
 }
 
 bool TFolderResourceMan::CreateFolder(const std::string& name) {
-  // As CreateStream makes the folders of a file it creates.
-  const std::string path = ResolvePath(PhysicalPath(name));
-  return !path.empty() && ForceDirectories(path);
+  // As CreateStream makes the folders of a file it creates: never above
+  // the applet's folder, nor through a link out of it.
+  const std::optional<std::string> physical = PhysicalPath(name);
+  if (!physical) return false;
+  const std::string path = ResolvePath(*physical);
+  return !path.empty() && WritesInside(CorrectPath(ResourceFile()), path) && ForceDirectories(path);
 }
 
 std::int32_t TFolderResourceMan::FileDate(const std::string& name) {
