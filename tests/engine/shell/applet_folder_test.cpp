@@ -12,6 +12,7 @@
 
 #include "tests/base/temp_dir.h"
 #include "tests/support/file_bytes.h"
+#include "tests/engine/shell/program_folder_fixture.h"
 #include "tests/support/program_run.h"
 
 namespace corvane {
@@ -29,13 +30,8 @@ const std::string kPng(
     "\xEB\x47\xBA\x92\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
     70);
 
-class AppletFolderTest : public ::testing::Test {
+class AppletFolderTest : public test::TProgramFolderTest {
  protected:
-  std::string PathOf(const std::string& name) const { return folder_ / name; }
-  void Put(const std::string& name, const std::string& bytes) const {
-    fs::create_directories(fs::path(PathOf(name)).parent_path());
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
-  }
   bool Exists(const std::string& name) const { return fs::exists(fs::symlink_status(PathOf(name))); }
   // The game in a/b/game: main.object holding body, and main.js, whose
   // go() runs as it starts; it has drawn a few frames when it logs
@@ -55,13 +51,6 @@ class AppletFolderTest : public ::testing::Test {
                              .folder = PathOf("a/b/game"),
                              .until = "(i) test: done"});
   }
-  static int Count(const std::string& output, const std::string& line) {
-    int count = 0;
-    for (std::size_t at = 0; (at = output.find(line, at)) != std::string::npos; at += line.size()) ++count;
-    return count;
-  }
-
-  test::TTempDir folder_;
 };
 
 // Fonts, pictures, included objects and pictures of the window named up

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/base/temp_dir.h"
+#include "tests/engine/shell/program_folder_fixture.h"
 #include "tests/support/program_run.h"
 
 namespace corvane {
@@ -18,14 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public test::TProgramFolderTest {
  protected:
-  std::string PathOf(const std::string& name) const { return folder_ / name; }
-  void Put(const std::string& name, const std::string& bytes) const {
-    fs::create_directories(fs::path(PathOf(name)).parent_path());
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
-  }
-
   // Runs the program on the argument in the test's folder with the
   // environment changed as given ("NAME=value" sets, "NAME" removes). With
   // `until`, the program is sent SIGTERM once its output holds that text.
@@ -38,8 +33,6 @@ class ProgramTest : public ::testing::Test {
                              .folder = folder_.Path(),
                              .until = until});
   }
-
-  test::TTempDir folder_;
 };
 
 const std::vector<std::string> kOffscreen = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"};

@@ -10,6 +10,7 @@
 
 #include "tests/base/temp_dir.h"
 #include "tests/engine/shell/applet_files_kit.h"
+#include "tests/engine/shell/program_folder_fixture.h"
 #include "tests/support/program_run.h"
 
 namespace corvane {
@@ -20,13 +21,8 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kOffscreen = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "DISPLAY",
                                              "WAYLAND_DISPLAY"};
 
-class ProgramBudgetTest : public ::testing::Test {
+class ProgramBudgetTest : public test::TProgramFolderTest {
  protected:
-  std::string PathOf(const std::string& name) const { return folder_ / name; }
-  void Put(const std::string& name, const std::string& bytes) const {
-    fs::create_directories(fs::path(PathOf(name)).parent_path());
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
-  }
   test::TProgramRun Run(const std::vector<std::string>& arguments) const {
     return test::RunProgram({.program = CORVANE_PROGRAM,
                              .arguments = arguments,
@@ -34,13 +30,6 @@ class ProgramBudgetTest : public ::testing::Test {
                              .folder = folder_.Path(),
                              .until = {}});
   }
-  static int Count(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++n;
-    return n;
-  }
-
-  test::TTempDir folder_;
 };
 
 // Emitters that each release up to their own cap every other frame, with

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/base/temp_dir.h"
+#include "tests/engine/shell/program_folder_fixture.h"
 #include "tests/support/program_run.h"
 
 namespace corvane {
@@ -21,13 +22,8 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "DISPLAY",
                                             "WAYLAND_DISPLAY"};
 
-class ProgramMediaTest : public ::testing::Test {
+class ProgramMediaTest : public test::TProgramFolderTest {
  protected:
-  std::string PathOf(const std::string& name) const { return folder_ / name; }
-  void Put(const std::string& name, const std::string& bytes) const {
-    fs::create_directories(fs::path(PathOf(name)).parent_path());
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
-  }
   // The applet in folder `game` with the arguments before its path.
   test::TProgramRun Run(std::vector<std::string> switches) const {
     switches.push_back("game/main.object");
@@ -43,7 +39,6 @@ class ProgramMediaTest : public ::testing::Test {
   // pN.png, which logs their widths once loaded.
   void PutSprites(int count, std::uint32_t side) const;
 
-  test::TTempDir folder_;
 };
 
 // A grey picture of zeros as a paint program saves it: a few kilobytes that

@@ -1,0 +1,33 @@
+// A folder of a test's own that the real program runs in, its files put
+// there as a user or a tool writes them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/base/temp_dir.h"
+
+namespace corvane::test {
+
+class TProgramFolderTest : public ::testing::Test {
+ protected:
+  std::string PathOf(const std::string& name) const { return folder_ / name; }
+  // Writes the file, making the folders above it.
+  void Put(const std::string& name, const std::string& bytes) const {
+    std::filesystem::create_directories(std::filesystem::path(PathOf(name)).parent_path());
+    std::ofstream(PathOf(name), std::ios::binary) << bytes;
+  }
+  // How often the part stands in the text (a log line repeated, say).
+  static int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++count;
+    return count;
+  }
+
+  TTempDir folder_;
+};
+
+}  // namespace corvane::test
