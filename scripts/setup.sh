@@ -26,8 +26,9 @@ PACKAGES=(
   # without a display for the window, display-mode and input tests (xauth for
   # xvfb-run; libXtst makes the input tests' keys and pointer moves, and
   # xdotool the sample's end-to-end test's keyboard and mouse, both through
-  # that server's XTest extension)
-  libsdl2-dev libpng-dev xvfb xauth libxtst6 xdotool
+  # that server's XTest extension; the close tests send a window manager's
+  # close through libX11)
+  libsdl2-dev libpng-dev xvfb xauth libxtst6 xdotool libx11-dev
   # system fonts: FreeType rasterises the glyphs, fontconfig finds the faces;
   # the DejaVu faces are the ones the font tests pin
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
