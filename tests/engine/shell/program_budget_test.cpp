@@ -18,18 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::vector<std::string> kOffscreen = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "DISPLAY",
-                                             "WAYLAND_DISPLAY"};
-
 class ProgramBudgetTest : public test::TProgramFolderTest {
  protected:
-  test::TProgramRun Run(const std::vector<std::string>& arguments) const {
-    return test::RunProgram({.program = CORVANE_PROGRAM,
-                             .arguments = arguments,
-                             .environment = kOffscreen,
-                             .folder = folder_.Path(),
-                             .until = {}});
-  }
+  test::TProgramRun Run(const std::vector<std::string>& arguments) const { return RunHeadless(arguments); }
 };
 
 // Emitters that each release up to their own cap every other frame, with

@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/base/temp_dir.h"
+#include "tests/support/program_run.h"
 
 namespace corvane::test {
 
@@ -25,6 +27,16 @@ class TProgramFolderTest : public ::testing::Test {
     int count = 0;
     for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++count;
     return count;
+  }
+
+  // The program run in the folder with those arguments, headless: no
+  // display, offscreen video, its sound written to a file.
+  TProgramRun RunHeadless(const std::vector<std::string>& arguments) const {
+    return RunProgram({.program = CORVANE_PROGRAM,
+                       .arguments = arguments,
+                       .environment = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "DISPLAY", "WAYLAND_DISPLAY"},
+                       .folder = folder_.Path(),
+                       .until = {}});
   }
 
   TTempDir folder_;

@@ -19,20 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::vector<std::string> kHeadless = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "DISPLAY",
-                                            "WAYLAND_DISPLAY"};
-
 class ProgramMediaTest : public test::TProgramFolderTest {
  protected:
   // The applet in folder `game` with the arguments before its path.
   test::TProgramRun Run(std::vector<std::string> switches) const {
     switches.push_back("game/main.object");
-    return test::RunProgram(
-        {.program = CORVANE_PROGRAM,
-         .arguments = switches,
-         .environment = kHeadless,
-         .folder = folder_.Path(),
-         .until = {}});
+    return RunHeadless(switches);
   }
 
   // The applet showing sprites p1 .. pN of square pictures p1.png ..
