@@ -174,6 +174,7 @@ void Applet::Describe(TClassBuilder<Applet>& c) {
 Applet::Applet(const TCreateContext& context) : Container(context) {
   SetApplet(this);
   resMan_ = context.ResMan;
+  ownsResMan_ = context.Applet == nullptr;
   // Until AfterConstruction is over: the handlers run while the applet is
   // read, and onLoad, may wait in frames that see it terminate.
   busy_ = 1;
@@ -183,6 +184,7 @@ Applet::Applet(const TCreateContext& context) : Container(context) {
 Applet::Applet(const TCreateContext& context, TTreeOnly) : Container(context), treeOnly_(true) {
   SetApplet(this);
   resMan_ = context.ResMan;
+  ownsResMan_ = context.Applet == nullptr;
   maskMargin_ = Create<TRectPersistent>(TCreateContext(this));
   screenModes_ = Create<TWideStringList>(TCreateContext(this));
 }
@@ -600,7 +602,8 @@ void Applet::FreeServices() {
   Release(dynamicEngine_);
   Release(soundEngine_);
   Release(maskMargin_);
-  Release(resMan_);
+  if (ownsResMan_) Release(resMan_);
+  resMan_ = nullptr;
   Release(scriptEngine_);
   Release(filter_);
   Release(scoreTable_);

@@ -71,7 +71,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // The whole construction up to the reading of the stream: the window,
   // the device, the services, the top layer and the script globals. The
   // resource manager comes from context.ResMan and is the applet's from
-  // then on.
+  // then on, unless the applet is loaded inside another.
   explicit Applet(const TCreateContext& context);
   ~Applet() override;
   // The rest of the construction, after the stream was read.
@@ -346,6 +346,10 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   TScriptEngine* scriptEngine_ = nullptr;
   TCache* cache_ = nullptr;
   TResourceMan* resMan_ = nullptr;
+  // Only an applet launched on its own owns its manager: one loaded from a
+  // file inside another applet reads through that applet's (or the
+  // engine's external) manager, which outlives it.
+  bool ownsResMan_ = false;
   TDevice* device_ = nullptr;
   TWindow* window_ = nullptr;
   TFilter* filter_ = nullptr;

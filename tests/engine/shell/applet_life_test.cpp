@@ -176,6 +176,22 @@ TEST(AppletLife, TheTeardownFreesTheGameBeforeTheServicesItUses) {
   EXPECT_LT(BaseObject::LiveCount(), live - 10);
 }
 
+// An applet a script loads from a file reads through the loading applet's
+// manager and leaves it to that applet: two of them going first once
+// freed it twice.
+TEST(AppletLife, AnAppletLoadedInsideAnotherLeavesItsManagerToTheOuter) {
+  TAppletWorld world;
+  Applet* applet = world.Launch("object Game: Applet\nend\n");
+  ASSERT_NE(applet, nullptr) << world.Text();
+  for (int i = 0; i < 2; ++i) {
+    auto* inner = dynamic_cast<Applet*>(applet->newFromFile(u"main.object", applet));
+    ASSERT_NE(inner, nullptr) << world.Text();
+    EXPECT_EQ(inner->ResMan(), applet->ResMan());
+  }
+  world.FreeApplet();
+  EXPECT_EQ(world.CountInfo("Resource manager TFolderResourceMan closed"), 1);
+}
+
 TEST(AppletLife, PreferencesSetTheVolumesAndANonNumericVolumeKeepsTheDefault) {
   TAppletWorld world;
   Applet* first = world.Launch("object Game: Applet\nend\n");
