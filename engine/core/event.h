@@ -155,6 +155,10 @@ class Event : public BaseObject {
   // dropped when met.
   std::unordered_multimap<const BaseObject*, std::uint64_t> actions_;
   std::vector<std::uint32_t> keysDown_;
+  // The key that last toggled the console, until its release: that release
+  // is the console's too, even when it comes after the console closed.
+  bool consoleKeyHeld_ = false;
+  std::uint16_t consoleKey_ = 0;
   bool isLButtonDown_ = false;
   bool isRButtonDown_ = false;
   bool isAltDown_ = false;

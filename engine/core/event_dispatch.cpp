@@ -43,6 +43,8 @@ void Event::DispatchKeyDown(TKeyEvent* event) {
   if (event->Key == kKeyEscape && applet.Get()) applet->AppletObject()->cancelModal(mrCancel);
   if (!self.Get()) return;
   if (event->Char == kConsoleChar) {
+    consoleKeyHeld_ = true;
+    consoleKey_ = event->Key;
     if (applet.Get()) applet->ToggleConsole();
     return;
   }
@@ -67,10 +69,14 @@ void Event::DispatchKeyUp(TKeyEvent* event) {
   event->Handled = true;
   TWeak<Event> self(this);
   TWeak<TAppletServices> applet(GetApplet());
+  const bool consoleKey =
+      consoleKeyHeld_ && (event->Char == kConsoleChar || (event->Key != 0 && event->Key == consoleKey_));
+  if (consoleKey) consoleKeyHeld_ = false;
   if (applet.Get() && applet->ConsoleShown()) {
     applet->AppletObject()->KeyUp(event->Key, event->Char, event->Shift);
     return;
   }
+  if (consoleKey) return;
   for (const TWeak<VisualObject>& listener : Snapshot(listeners_)) {
     if (VisualObject* receiver = listener.Get()) receiver->KeyUp(event->Key, event->Char, event->Shift);
     if (!self.Get()) return;

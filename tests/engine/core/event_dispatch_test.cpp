@@ -181,6 +181,20 @@ TEST_F(EventDispatch, KeysTypedIntoTheConsoleReachOnlyTheConsole) {
   world.Steps(2);
   EXPECT_EQ(TInputProbe::Journal(), (Lines{"listener: down 0 101", "listener: up 0 101"}));
   EXPECT_EQ(world.CountInfo("key press"), pressed + 1);
+
+  // The release of the key that closed the console, coming once it is
+  // gone (the key held through the fade), is still the console's.
+  for (int i = 0; i < 30; ++i) world.Platform().Inject([] {});
+  world.Platform().Inject([this] { Key(evKeyDown, 192, u'`'); });
+  Key(evKeyDown, 192, u'`');
+  world.engine->RunStep();
+  for (int i = 0; i < 30; ++i) world.Steps(1);
+  ASSERT_FALSE(console->Visible());
+  TInputProbe::Journal().clear();
+  Key(evKeyUp, 192);
+  world.Steps(2);
+  EXPECT_TRUE(TInputProbe::Journal().empty());
+  EXPECT_EQ(world.CountInfo("key press"), pressed + 1);
 }
 
 TEST_F(EventDispatch, MousePositionsAreInAppletUnits) {
