@@ -104,6 +104,9 @@ class TAppletServices {
   virtual void terminate() = 0;
   virtual bool Paused() const = 0;
   virtual bool EffectInScript() const = 0;
+  // An object of the applet taken out of the tree: the applet frees it at
+  // its end unless it is placed in a tree again, or freed, before.
+  virtual void KeepDetached(BaseObject* object) = 0;
 
   // ---- what the event queue hands over: window actions, the console key
   // and the applet's own input handlers

@@ -287,8 +287,21 @@ void BaseObject::SendToBack() {
 }
 
 void BaseObject::MoveTo(BaseObject* newParent) {
+  // Refused before the object leaves its parent, so that a refusal leaves
+  // it where it was rather than owned by nobody.
+  if (newParent && IsAncestorOf(this, newParent)) {
+    EngineError(u"Can't add " + WidenLatin1(ClassName()) + u" " + Name() + u" below itself");
+    return;
+  }
+  TAppletServices* keeper = applet_;
+  if (!newParent && parent_ && (!keeper || keeper->AppletObject() == this)) {
+    EngineError(u"Can't take " + WidenLatin1(ClassName()) + u" " + Name() + u" out of the object tree");
+    return;
+  }
+  const bool placed = parent_ != nullptr;
   if (parent_) parent_->Remove(this);
   if (newParent) newParent->AddChild(this);
+  else if (placed) keeper->KeepDetached(this);
 }
 
 void BaseObject::SetParentComponent(TGComponent* parent) { MoveTo(dynamic_cast<BaseObject*>(parent)); }

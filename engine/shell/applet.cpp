@@ -588,10 +588,24 @@ void Applet::FreeGameObjects() {
     }
     child->Free();
   }
+  // Then those taken out of the tree and never placed again.
+  std::vector<TWeak<BaseObject>> detached = std::move(detached_);
+  for (TWeak<BaseObject>& object : detached)
+    if (BaseObject* alone = object.Get(); alone && !alone->Parent()) alone->Free();
   if (Materials* materials = materials_) {
     materials_ = nullptr;
     materials->Free();
   }
+}
+
+void Applet::KeepDetached(BaseObject* object) {
+  // Pruned each time the list doubles, so that a script moving objects
+  // out and back in a loop keeps it as long as what is really detached.
+  if (detached_.size() >= 2 * std::max<std::size_t>(detachedKept_, 16)) {
+    std::erase_if(detached_, [](const TWeak<BaseObject>& o) { return !o.Get() || o.Get()->Parent(); });
+    detachedKept_ = detached_.size();
+  }
+  detached_.emplace_back(object);
 }
 
 void Applet::FreeServices() {

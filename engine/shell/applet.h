@@ -350,6 +350,10 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // file inside another applet reads through that applet's (or the
   // engine's external) manager, which outlives it.
   bool ownsResMan_ = false;
+  // Objects taken out of the tree (moveTo(null)); dead or re-placed
+  // entries are dropped as the list grows.
+  std::vector<TWeak<BaseObject>> detached_;
+  std::size_t detachedKept_ = 0;
   TDevice* device_ = nullptr;
   TWindow* window_ = nullptr;
   TFilter* filter_ = nullptr;
@@ -377,6 +381,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   void StorePreferences();
   void LogDebugBoard();
   void FreeGameObjects();
+  void KeepDetached(BaseObject* object) override;
   void FreeServices();
   void PostDebugInfo(double tickStart);
   // The services that are children: excluded from the first teardown pass.

@@ -112,6 +112,34 @@ TEST(BaseObject, ChildListEditsKeepOneParent) {
   EXPECT_EQ(root->children(0), a1);
 }
 
+// A script's moveTo loses no object: a move below itself leaves it where
+// it was, the applet cannot leave its tree, and an object taken out with
+// no new parent goes with the applet unless it is placed again.
+TEST(BaseObject, MovesKeepEveryObjectOwned) {
+  TTestWorld world;
+  BaseObject* root = world.Load(kTree);
+  BaseObject* a = root->findByName(u"a");
+  BaseObject* a1 = root->findByName(u"a1");
+  world.log.Clear();
+  a->moveTo(a1);
+  EXPECT_EQ(a->Parent(), root);
+  world.applet->moveTo(nullptr);
+  EXPECT_NE(world.applet->Parent(), nullptr);
+  EXPECT_EQ(world.log.Lines().size(), 2u);
+
+  TWeak<BaseObject> out(a1), back(a);
+  a1->moveTo(nullptr);
+  a->moveTo(nullptr);
+  EXPECT_EQ(a1->Parent(), nullptr);
+  root->AddChild(a);
+  const std::int32_t live = BaseObject::LiveCount();
+  world.applet->Free();
+  world.applet = nullptr;
+  EXPECT_FALSE(out.Get());
+  EXPECT_FALSE(back.Get());
+  EXPECT_LT(BaseObject::LiveCount(), live);
+}
+
 TEST(BaseObject, NewObjectsByClassNameAreExternal) {
   TTestWorld world;
   BaseObject* root = world.Load(kTree);
