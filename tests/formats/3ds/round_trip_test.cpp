@@ -107,11 +107,13 @@ struct TRecordWriter {
   }
 };
 
+// False for a chunk the reader made (a parent name), which no file holds.
+bool InFile(const TChunk3DS* chunk) { return !(chunk->Data && chunk->Data->Synthesised()); }
+
 // Writes chunk's tree from source into out: each record through the
 // writers, the bytes the reader keeps no record of (raw blocks, what lies
 // between sub-chunks) as the file has them, each length patched in by
 // FinishHeader.
-bool InFile(const TChunk3DS* chunk) { return !(chunk->Data && chunk->Data->Synthesised()); }
 
 void WriteTree(TLoaded& source, TChunk3DS* chunk, TFile3DS& out, TStream& stream) {
   const std::int64_t start = stream.Position();
@@ -134,7 +136,7 @@ void WriteTree(TLoaded& source, TChunk3DS* chunk, TFile3DS& out, TStream& stream
                     TMorphTrack3DS, THideTrack3DS>(chunk))
     at = chunk->Children() && InFile(chunk->Children()) ? std::int64_t{chunk->Children()->Position} : chunk->End();
   for (TChunk3DS* child = chunk->Children(); child != nullptr; child = child->Sibling()) {
-    if (!InFile(child)) continue;  // made by the reader, behind the file's own
+    if (!InFile(child)) continue;
     copyTo(child->Position);
     WriteTree(source, child, out, stream);
     at = child->End();
@@ -287,6 +289,9 @@ TEST(ChunkWriters, NothingOutsideItsFieldOrStream) {
   out.FinishHeader(5, 12);
   EXPECT_EQ(bytes(), std::string("abc\0\0", 5) + U16(M3DMAGIC) + U32(7) + "\x01");
   EXPECT_EQ(stream.Position(), 12);
+
+  out.WriteDouble(1.5);  // the one writer no record uses
+  EXPECT_EQ(bytes().substr(12), std::string("\0\0\0\0\0\0\xF8\x3F", 8));
 
   // A stream that takes fewer bytes, offsets past 32 bits, no stream.
   TRoomStream narrow(3);
