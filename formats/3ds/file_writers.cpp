@@ -90,9 +90,9 @@ void TFile3DS::FinishHeader(std::int64_t start, std::int64_t end) {
   if (out_ == nullptr) throw E3DSWriteError();
   if (start < 0 || end - start < 6 || end - start > kMaxFileSize3DS || end > out_->Size())
     ShowError(error3ds_invalid_arg);
-  out_->Seek(start + 2, soBeginning);
+  if (out_->Seek(start + 2, soBeginning) != start + 2) throw E3DSWriteError();
   WriteCardinal(static_cast<std::uint32_t>(end - start));
-  out_->Seek(end, soBeginning);
+  if (out_->Seek(end, soBeginning) != end) throw E3DSWriteError();
 }
 
 void TFile3DS::WritePoint(const TPoint3DS& point) {
