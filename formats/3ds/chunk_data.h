@@ -37,6 +37,7 @@ struct TFColor3DS {
 
 struct TColor24 {
   std::uint8_t r = 0, g = 0, b = 0;
+  bool operator==(const TColor24&) const = default;
 };
 
 struct TTrackHeader3DS {
@@ -44,16 +45,19 @@ struct TTrackHeader3DS {
   // Real files put values here: they are kept, never checked.
   std::uint32_t Nu1 = 0, Nu2 = 0;
   std::uint32_t KeyCount = 1;
+  bool operator==(const TTrackHeader3DS&) const = default;
 };
 
 struct TKeyHeader3DS {
   std::uint32_t Time = 0;
   std::uint16_t RFlags = 0;
   float Tension = 0, Continuity = 0, Bias = 0, EaseTo = 0, EaseFrom = 0;
+  bool operator==(const TKeyHeader3DS&) const = default;
 };
 
 struct TKFRotKey3DS {
   float Angle = 0, X = 0, Y = 0, Z = 1;
+  bool operator==(const TKFRotKey3DS&) const = default;
 };
 
 // The records of the payload table.
@@ -83,6 +87,7 @@ struct TMapInfo3DS {
   float IconScaling = 1;
   std::array<float, 12> XMatrix = {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
   float IconWidth = 1, IconHeight = 1, CylIconHeight = 1;
+  bool operator==(const TMapInfo3DS&) const = default;
 };
 struct TDlSpotlight3DS {
   TPoint3DS Target;
@@ -136,13 +141,17 @@ struct TBoundBox3DS {
 
 // A key-framed track: the header, one key header per key and, except for
 // the hide track, one value per key.
-struct TNoValue3DS {};
+struct TNoValue3DS {
+  bool operator==(const TNoValue3DS&) const = default;
+};
 template <class V>
 struct TTrack3DS {
+  using value_type = V;
   TTrackHeader3DS Header{0, 0, 0, 0};
   std::vector<TKeyHeader3DS> Keys;
   std::vector<V> Values;
   std::uint32_t KeyCount() const { return Header.KeyCount; }
+  bool operator==(const TTrack3DS&) const = default;
 };
 using TPosTrack3DS = TTrack3DS<TPoint3DS>;
 using TRotTrack3DS = TTrack3DS<TKFRotKey3DS>;
@@ -175,5 +184,9 @@ T* ChunkValue(TChunk3DS* chunk) {
 // Raw payload blocks (procedural data, extended data entries, any id the
 // table does not know).
 using TRawData3DS = std::vector<std::uint8_t>;
+
+// Sets chunk->Data to an empty record of the kind its id decodes into
+// (null for containers and markers) and returns it.
+TChunkData3DS* InitChunkData(TChunk3DS* chunk);
 
 }  // namespace corvane

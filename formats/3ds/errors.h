@@ -57,6 +57,13 @@ class E3DSReadError : public E3DSError {
   E3DSReadError() : E3DSError("Stream read error") {}
 };
 
+// A write its stream did not take whole, or one past the 4 GiB a 3DS
+// file's 32-bit offsets reach.
+class E3DSWriteError : public E3DSError {
+ public:
+  E3DSWriteError() : E3DSError("Stream write error") {}
+};
+
 // Raises E3DSError with the current text of id.
 [[noreturn]] void ShowError(TError3DS id);
 // Raises E3DSError with text as the message.

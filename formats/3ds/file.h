@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +37,8 @@ struct TViewport3DS;
 
 // Real files nest fewer than 10 levels.
 inline constexpr int kMaxDepth3DS = 64;
+// Chunk positions and lengths are 32 bits: the writers go no further.
+inline constexpr std::int64_t kMaxFileSize3DS = 0xFFFFFFFF;
 
 enum TDBType3DS : std::uint8_t { dbUnknown, dbMeshFile, dbProjectFile, dbMaterialFile };
 enum TReleaseLevel : std::uint8_t { rlRelease1, rlRelease2, rlRelease3, rlReleaseNotKnown };
@@ -154,6 +157,41 @@ class TFile3DS {
   // The bytes left before the bound.
   std::int64_t BytesLeft() const { return limit_ - position_; }
 
+  // The writers, mirror images of the readers, little-endian at the write
+  // stream's position. The write stream is apart from the stream being
+  // read, so a loaded file's records can be written out as they are read.
+  // A write the stream does not take whole, one with no write stream, and
+  // one that would reach past the 4 GiB a chunk's 32-bit offsets address
+  // raise E3DSWriteError.
+  void SetWriteStream(TStream* stream) { out_ = stream; }
+  void WriteByte(std::uint8_t value);
+  void WriteWord(std::uint16_t value);
+  void WriteShort(std::int16_t value);
+  void WriteCardinal(std::uint32_t value);
+  void WriteInteger(std::int32_t value);
+  void WriteSingle(float value);
+  void WriteDouble(double value);
+  void WriteData(std::int64_t count, const void* buffer);
+  // The characters, then a 0 byte; text holding a 0 byte would read back
+  // cut short, so it raises error3ds_invalid_arg and writes nothing.
+  void WriteString(std::string_view text);
+  // WriteString, then 0 bytes up to length bytes in all. Text that does
+  // not fit with its 0 raises error3ds_string_too_long and writes nothing.
+  void WriteFixedString(std::string_view text, std::int64_t length);
+  void WriteHeader(std::uint16_t tag, std::uint32_t size);
+  // Patches the length of the chunk whose header was written at start to
+  // end - start, then stands at end. A header that is not inside what was
+  // written, or a length below 6 or beyond 32 bits, raises
+  // error3ds_invalid_arg and writes nothing.
+  void FinishHeader(std::int64_t start, std::int64_t end);
+  void WritePoint(const TPoint3DS& point);
+  void WriteTexVertex(const TTexVert3DS& vertex);
+  void WriteFace(const TFace3DS& face);
+  void WriteTrackHeader(const TTrackHeader3DS& header);
+  // Time, flags, then the singles whose flag bits are set, in the reader's
+  // order.
+  void WriteKeyHeader(const TKeyHeader3DS& key);
+
  private:
   void ReleaseDatabase();
   void CreateDatabase();
@@ -165,9 +203,14 @@ class TFile3DS {
   void CheckFits(std::int64_t count, std::int64_t elementSize) const;
   template <class T>
   std::vector<T> ReadArray(std::int64_t count);
-  std::unique_ptr<TChunkData3DS> DecodePayload(TChunk3DS& chunk);
-  template <class V, class F>
-  TTrack3DS<V> ReadTrack(F readValue);
+  // One value of a record; chunkSize counts the arrays that fill their
+  // chunk.
+  template <class T>
+  T ReadValue(std::uint32_t chunkSize);
+  template <class V>
+  TTrack3DS<V> ReadTrack();
+  // Puts count bytes at the write stream's position.
+  void Put(const void* bytes, std::int64_t count);
   void ParseDatabase();
 
   TStream* stream_ = nullptr;
@@ -179,6 +222,7 @@ class TFile3DS {
   std::unique_ptr<TMaterialList> materials_;
   std::unique_ptr<TKeyFramer> keyFramer_;
   TLoadProgress onProgress_;
+  TStream* out_ = nullptr;
 };
 
 }  // namespace corvane

@@ -25,6 +25,7 @@ struct TKFSets3DS {
   std::uint32_t CurFrame = 0;
   bool SegUse = false;
   std::uint32_t SegBegin = 0, SegEnd = 0;
+  bool operator==(const TKFSets3DS&) const = default;
 };
 
 struct TKFMesh3DS {
@@ -40,6 +41,7 @@ struct TKFMesh3DS {
   TMorphTrack3DS Morph;
   THideTrack3DS Hide;
   float MSAngle = 0;
+  bool operator==(const TKFMesh3DS&) const = default;
 };
 
 struct TKFCamera3DS {
@@ -52,6 +54,7 @@ struct TKFCamera3DS {
   std::string TParent;
   TPosTrack3DS TPos;
   std::uint16_t TFlags1 = 0, TFlags2 = 0;
+  bool operator==(const TKFCamera3DS&) const = default;
 };
 
 struct TKFOmni3DS {
@@ -60,6 +63,7 @@ struct TKFOmni3DS {
   std::uint16_t Flags1 = 0, Flags2 = 0;
   TPosTrack3DS Pos;
   TColorTrack3DS Color;
+  bool operator==(const TKFOmni3DS&) const = default;
 };
 
 struct TKFSpot3DS {
@@ -74,11 +78,13 @@ struct TKFSpot3DS {
   std::string TParent;
   TPosTrack3DS TPos;
   std::uint16_t TFlags1 = 0, TFlags2 = 0;
+  bool operator==(const TKFSpot3DS&) const = default;
 };
 
 struct TKFAmbient3DS {
   std::string Name;
   TColorTrack3DS Color;
+  bool operator==(const TKFAmbient3DS&) const = default;
 };
 
 // Records sized for the given key counts, every key header zero and every

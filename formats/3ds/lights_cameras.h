@@ -21,6 +21,7 @@ enum TConeStyle3DS : std::uint8_t { csCircular, csRectangular };
 struct TLiteAttenuate3DS {
   bool On = false;
   float Inner = 0, Outer = 0;
+  bool operator==(const TLiteAttenuate3DS&) const = default;
 };
 
 struct TSpotShadow3DS {
@@ -30,17 +31,20 @@ struct TSpotShadow3DS {
   float Bias = 0, Filter = 0;
   std::uint32_t MapSize = 0;
   float RayBias = 0;
+  bool operator==(const TSpotShadow3DS&) const = default;
 };
 
 struct TSpotCone3DS {
   TConeStyle3DS Type = csCircular;
   bool Show = false;
   bool Overshoot = false;
+  bool operator==(const TSpotCone3DS&) const = default;
 };
 
 struct TSpotProjector3DS {
   bool Use = false;
   std::string BitmapName;
+  bool operator==(const TSpotProjector3DS&) const = default;
 };
 
 struct TSpotLight3DS {
@@ -51,6 +55,7 @@ struct TSpotLight3DS {
   TSpotShadow3DS Shadows;
   TSpotCone3DS Cone;
   TSpotProjector3DS Projector;
+  bool operator==(const TSpotLight3DS&) const = default;
 };
 
 struct TLight3DS {
@@ -63,11 +68,17 @@ struct TLight3DS {
   std::vector<std::string> Exclude;
   // Null for an omni light.
   std::unique_ptr<TSpotLight3DS> Spot;
+  bool operator==(const TLight3DS& o) const {
+    return Name == o.Name && Pos == o.Pos && Color == o.Color && Multiplier == o.Multiplier && DLOff == o.DLOff &&
+           Attenuation == o.Attenuation && Exclude == o.Exclude &&
+           (Spot && o.Spot ? *Spot == *o.Spot : Spot == o.Spot);
+  }
 };
 using PLight3DS = TLight3DS*;
 
 struct TCamRanges3DSSet {
   float CamNear = 0, CamFar = 0;
+  bool operator==(const TCamRanges3DSSet&) const = default;
 };
 
 struct TCamera3DS {
@@ -79,6 +90,7 @@ struct TCamera3DS {
   float FOV = 0;
   bool ShowCone = false;
   TCamRanges3DSSet Ranges;
+  bool operator==(const TCamera3DS&) const = default;
 };
 using PCamera3DS = TCamera3DS*;
 

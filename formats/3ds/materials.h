@@ -40,11 +40,13 @@ struct TBitmap3DS {
   // Procedural (SXP) data.
   std::vector<std::uint8_t> Data;
   std::uint32_t DataSize() const { return static_cast<std::uint32_t>(Data.size()); }
+  bool operator==(const TBitmap3DS&) const = default;
 };
 
 struct TMapSet3DS {
   TBitmap3DS Map;
   TBitmap3DS Mask;
+  bool operator==(const TMapSet3DS&) const = default;
 };
 
 // Automatic cubic reflection settings.
@@ -54,12 +56,14 @@ struct TACubic3DS {
   bool Flat = false;
   std::uint32_t MapSize = 0;
   std::uint32_t NthFrame = 0;
+  bool operator==(const TACubic3DS&) const = default;
 };
 
 struct TRMapSet3DS {
   TBitmap3DS Map;
   TACubic3DS AutoMap;
   TBitmap3DS Mask;
+  bool operator==(const TRMapSet3DS&) const = default;
 };
 
 struct TMaterial3DS {
@@ -72,6 +76,7 @@ struct TMaterial3DS {
   bool UseWireAbs = false, FaceMap = false, Soften = false;
   TMapSet3DS Texture, Texture2, Opacity, Bump, SpecMap, ShinMap, IllumMap;
   TRMapSet3DS Reflect;
+  bool operator==(const TMaterial3DS&) const = default;
 };
 using PMaterial3DS = TMaterial3DS*;
 

@@ -32,6 +32,7 @@ struct TObjMat3DS {
   std::string Name;
   std::vector<std::uint16_t> FaceIndex;
   std::uint16_t NFaces() const { return static_cast<std::uint16_t>(FaceIndex.size()); }
+  bool operator==(const TObjMat3DS&) const = default;
 };
 
 struct TMesh3DS {
@@ -75,6 +76,7 @@ struct TMesh3DS {
   bool FaceInRange(const TFace3DS& face) const {
     return face.V1 < Vertices.size() && face.V2 < Vertices.size() && face.V3 < Vertices.size();
   }
+  bool operator==(const TMesh3DS&) const = default;
 };
 using PMesh3DS = TMesh3DS*;
 

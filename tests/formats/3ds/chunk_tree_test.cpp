@@ -232,5 +232,20 @@ TEST(ChunkTreeEditing, CopyMovesPayloadsAndDeleteEmptiesInPlace) {
   }
 }
 
+TEST(ChunkTreeEditing, InitChunkDataMakesTheRecordTheIdReadsInto) {
+  TChunk3DS points(POINT_ARRAY, 20, 0), entry(XDATA_ENTRY, 6, 0), container(MDATA, 20, 0), track(ROT_TRACK_TAG, 0, 0);
+  points.Data = std::make_unique<TChunkRecord3DS<std::string>>("old");
+  TChunkData3DS* made = InitChunkData(&points);
+  EXPECT_EQ(made, points.Data.get());
+  ASSERT_NE(ChunkValue<std::vector<TPoint3DS>>(&points), nullptr);
+  EXPECT_TRUE(ChunkValue<std::vector<TPoint3DS>>(&points)->empty());
+  InitChunkData(&entry);  // raw bytes even when empty
+  EXPECT_NE(ChunkValue<TRawData3DS>(&entry), nullptr);
+  InitChunkData(&track);
+  EXPECT_NE(ChunkValue<TRotTrack3DS>(&track), nullptr);
+  EXPECT_EQ(InitChunkData(&container), nullptr);
+  EXPECT_EQ(container.Data, nullptr);
+}
+
 }  // namespace
 }  // namespace corvane
