@@ -42,6 +42,9 @@ inline FramePos StepFor(std::uint32_t sourceRate, std::uint32_t outputRate) {
 // towards it. Returns the output frames written and moves `pos` on.
 std::size_t MixResampled(const float* frames, int channels, std::size_t limit, FramePos& pos,
                          FramePos step, float gain, float* bus, std::size_t room);
+// The same for frames kept in 16 bits (value / 32768).
+std::size_t MixResampled(const std::int16_t* frames, int channels, std::size_t limit, FramePos& pos,
+                         FramePos step, float gain, float* bus, std::size_t room);
 
 // Adds gain × count stereo frames, cleaned as KeepFrames does, into a
 // stereo bus.
