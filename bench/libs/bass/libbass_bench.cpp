@@ -94,15 +94,22 @@ struct MixSide {
   bool ready = false;
 };
 
-void BM_LibBassMix(benchmark::State& state) {
-  MixSide mix;
-  if (!mix.ready) {
-    state.SkipWithError("libbass.so did not load or open, or a sound did not load");
+// Rounds of one side, with its share of a core; skipped with why when the
+// side did not open.
+template <class Side>
+void TimeRounds(benchmark::State& state, const char* why) {
+  Side side;
+  if (!side.ready) {
+    state.SkipWithError(why);
     return;
   }
   const double cpuStart = ThreadCpuSeconds();
-  for (auto _ : state) mix.Round();
+  for (auto _ : state) side.Round();
   SetShareOfCore(state, ThreadCpuSeconds() - cpuStart);
+}
+
+void BM_LibBassMix(benchmark::State& state) {
+  TimeRounds<MixSide>(state, "libbass.so did not load or open, or a sound did not load");
 }
 BENCHMARK(BM_LibBassMix)->Unit(benchmark::kMillisecond);
 
@@ -180,16 +187,7 @@ struct PlainSide {
   bool ready = false;
 };
 
-void BM_PlainDecodersAlone(benchmark::State& state) {
-  PlainSide plain;
-  if (!plain.ready) {
-    state.SkipWithError("a decoder did not open");
-    return;
-  }
-  const double cpuStart = ThreadCpuSeconds();
-  for (auto _ : state) plain.Round();
-  SetShareOfCore(state, ThreadCpuSeconds() - cpuStart);
-}
+void BM_PlainDecodersAlone(benchmark::State& state) { TimeRounds<PlainSide>(state, "a decoder did not open"); }
 BENCHMARK(BM_PlainDecodersAlone)->Unit(benchmark::kMillisecond);
 
 double ratio = 0;
