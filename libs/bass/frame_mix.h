@@ -15,7 +15,8 @@ inline int KeptChannels(int sourceChannels) { return sourceChannels == 1 ? 1 : 2
 // Copies frames of sourceChannels interleaved values into frames of
 // KeptChannels(sourceChannels) values, each made finite (NaN and the
 // infinities become 0) and held in [-1, 1], so that no difference or sum
-// of them can overflow.
+// of them can overflow. Mono and stereo frames may be kept in place
+// (kept == source).
 void KeepFrames(const float* source, int sourceChannels, float* kept, std::size_t frames);
 
 // The mix being made, as two buses: mono sources add into the mono one and

@@ -26,7 +26,7 @@ std::unique_ptr<SoundFile> SoundFile::Open(SF_VIRTUAL_IO& io, void* user) {
   if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate < 1 ||
       static_cast<std::uint32_t>(info.samplerate) > kMaxRate)
     return nullptr;
-  opened->raw_.resize(kReadBlockFrames * static_cast<std::size_t>(info.channels));
+  if (info.channels > 2) opened->raw_.resize(kReadBlockFrames * static_cast<std::size_t>(info.channels));
   return opened;
 }
 
@@ -44,10 +44,13 @@ std::size_t SoundFile::Read(float* kept, std::size_t frames) {
   std::size_t done = 0;
   while (done < frames) {
     const std::size_t want = std::min(frames - done, kReadBlockFrames);
-    const sf_count_t got = sf_readf_float(file_, raw_.data(), static_cast<sf_count_t>(want));
+    // Mono and stereo frames are read where they are kept and cleaned there.
+    float* to = kept + done * keptChannels;
+    float* read = static_cast<int>(keptChannels) == info_.channels ? to : raw_.data();
+    const sf_count_t got = sf_readf_float(file_, read, static_cast<sf_count_t>(want));
     if (got <= 0) break;
     const std::size_t n = std::min(static_cast<std::size_t>(got), want);
-    KeepFrames(raw_.data(), info_.channels, kept + done * keptChannels, n);
+    KeepFrames(read, info_.channels, to, n);
     done += n;
   }
   return done;

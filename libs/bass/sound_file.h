@@ -47,7 +47,7 @@ class SoundFile {
 
   SNDFILE* file_;
   SF_INFO info_;
-  std::vector<float> raw_;  // one block of the file's own channels
+  std::vector<float> raw_;  // one block of a wider file's own channels
   std::vector<std::int16_t> rawShorts_;  // the same for a wider 16-bit file, made when first read
 };
 
