@@ -15,18 +15,32 @@ std::size_t PixelCount(const TPixmap& pixmap) {
 // The rows of the locked pixmap, one after the other.
 template <class Copy>
 bool ForEachRow(TDevice& device, TPixmap& pixmap, bool readBack, Copy copy) {
+  return UseLockedPixmap(device, pixmap, readBack, [&](std::uint8_t* rows, std::ptrdiff_t pitch) {
+    const std::size_t rowBytes = static_cast<std::size_t>(pixmap.Width) * 4;
+    for (std::int32_t y = 0; y < pixmap.Height; ++y)
+      copy(rows + y * pitch, static_cast<std::size_t>(y) * pixmap.Width, rowBytes);
+    return true;
+  });
+}
+
+}  // namespace
+
+bool UseLockedPixmap(TDevice& device, TPixmap& pixmap, bool readBack,
+                     const std::function<bool(std::uint8_t* rows, std::ptrdiff_t pitch)>& use) {
   if (pixmap.Width <= 0 || pixmap.Height <= 0) return false;
   void* bits = nullptr;
   if (!device.LockPixmapRectARGB(&pixmap, 0, 0, pixmap.Width, pixmap.Height, bits, readBack)) return false;
   const std::ptrdiff_t pitch = pixmap.Pitch > 0 ? pixmap.Pitch : static_cast<std::ptrdiff_t>(pixmap.Width) * 4;
-  const std::size_t rowBytes = static_cast<std::size_t>(pixmap.Width) * 4;
-  for (std::int32_t y = 0; y < pixmap.Height; ++y)
-    copy(static_cast<std::uint8_t*>(bits) + y * pitch, static_cast<std::size_t>(y) * pixmap.Width, rowBytes);
+  bool used = false;
+  try {
+    used = use(static_cast<std::uint8_t*>(bits), pitch);
+  } catch (...) {
+    device.UnlockPixmap(&pixmap);
+    throw;
+  }
   device.UnlockPixmap(&pixmap);
-  return true;
+  return used;
 }
-
-}  // namespace
 
 bool WritePixmapPixels(TDevice& device, TPixmap& pixmap, const std::vector<std::uint32_t>& pixels) {
   if (pixels.size() < PixelCount(pixmap)) return false;

@@ -15,7 +15,8 @@ inline int KeptChannels(int sourceChannels) { return sourceChannels == 1 ? 1 : 2
 // Copies frames of sourceChannels interleaved values into frames of
 // KeptChannels(sourceChannels) values, each made finite (NaN and the
 // infinities become 0) and held in [-1, 1], so that no difference or sum
-// of them can overflow.
+// of them can overflow. Mono and stereo frames may be kept in place
+// (kept == source).
 void KeepFrames(const float* source, int sourceChannels, float* kept, std::size_t frames);
 
 // The mix being made, as two buses: mono sources add into the mono one and
@@ -41,6 +42,9 @@ inline FramePos StepFor(std::uint32_t sourceRate, std::uint32_t outputRate) {
 // limit + 1 frames: the one after the last is only read for interpolating
 // towards it. Returns the output frames written and moves `pos` on.
 std::size_t MixResampled(const float* frames, int channels, std::size_t limit, FramePos& pos,
+                         FramePos step, float gain, float* bus, std::size_t room);
+// The same for frames kept in 16 bits (value / 32768).
+std::size_t MixResampled(const std::int16_t* frames, int channels, std::size_t limit, FramePos& pos,
                          FramePos step, float gain, float* bus, std::size_t room);
 
 // Adds gain × count stereo frames, cleaned as KeepFrames does, into a

@@ -47,6 +47,34 @@ SF_VIRTUAL_IO kMemoryIo = {MemoryLength, MemorySeek, MemoryRead, MemoryWrite, Me
 
 }  // namespace
 
+namespace {
+
+// Decodes the whole file into frames, followed by the frame the last runs
+// on into; false when it holds no frame or runs past kMaxSampleFrames.
+template <class T>
+bool DecodeFrames(SoundFile& file, bool loop, std::vector<T>& frames, std::size_t& count) {
+  const auto channels = static_cast<std::size_t>(file.Channels());
+  for (;;) {
+    const std::size_t have = frames.size() / channels;
+    frames.resize((have + kDecodeBlockFrames) * channels);
+    const std::size_t got = file.Read(frames.data() + have * channels, kDecodeBlockFrames);
+    frames.resize((have + got) * channels);
+    if (have + got > kMaxSampleFrames) return false;
+    if (got == 0) break;
+  }
+  count = frames.size() / channels;
+  if (count == 0) return false;  // nothing to play
+  if (loop) {
+    frames.insert(frames.end(), frames.begin(), frames.begin() + static_cast<std::ptrdiff_t>(channels));
+  } else {
+    frames.insert(frames.end(), channels, T{0});
+  }
+  frames.shrink_to_fit();
+  return true;
+}
+
+}  // namespace
+
 std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t size, bool loop) {
   MemoryReader reader{static_cast<const unsigned char*>(bytes), static_cast<sf_count_t>(size), 0};
   std::unique_ptr<SoundFile> file = SoundFile::Open(kMemoryIo, &reader);
@@ -58,25 +86,9 @@ std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t si
   data->channels = file->Channels();
   data->rate = file->Rate();
   data->loop = loop;
-  const std::size_t channels = static_cast<std::size_t>(data->channels);
-  std::vector<float>& frames = data->frames;
-  for (;;) {
-    const std::size_t have = frames.size() / channels;
-    frames.resize((have + kDecodeBlockFrames) * channels);
-    const std::size_t got = file->Read(frames.data() + have * channels, kDecodeBlockFrames);
-    frames.resize((have + got) * channels);
-    if (have + got > kMaxSampleFrames) return nullptr;
-    if (got == 0) break;
-  }
-  data->count = frames.size() / channels;
-  if (data->count == 0) return nullptr;  // nothing to play
-  if (loop) {
-    frames.insert(frames.end(), frames.begin(), frames.begin() + static_cast<std::ptrdiff_t>(channels));
-  } else {
-    frames.insert(frames.end(), channels, 0.0f);
-  }
-  frames.shrink_to_fit();
-  return data;
+  const bool decoded = file->Is16Bit() ? DecodeFrames(*file, loop, data->shorts, data->count)
+                                       : DecodeFrames(*file, loop, data->frames, data->count);
+  return decoded ? data : nullptr;
 }
 
 SampleVoice::SampleVoice(std::shared_ptr<const SampleData> data, std::uint32_t outputRate)
@@ -86,8 +98,10 @@ std::size_t SampleVoice::Mix(const MixBuses& buses, std::size_t frames, float ga
   const SampleData& d = *data_;
   std::size_t written = 0;
   for (;;) {
-    written += MixResampled(d.frames.data(), d.channels, d.count, pos_, step_, gain,
-                            buses.After(written).For(d.channels), frames - written);
+    float* bus = buses.After(written).For(d.channels);
+    written += d.shorts.empty()
+                   ? MixResampled(d.frames.data(), d.channels, d.count, pos_, step_, gain, bus, frames - written)
+                   : MixResampled(d.shorts.data(), d.channels, d.count, pos_, step_, gain, bus, frames - written);
     if (written == frames || !d.loop) return written;
     pos_ %= FramePos{d.count} << 32;
   }

@@ -14,8 +14,11 @@ namespace libbass {
 
 struct SampleData {
   // count + 1 frames: after the last comes the frame it runs on into,
-  // the first for a looping sample and silence otherwise.
+  // the first for a looping sample and silence otherwise. A 16-bit file
+  // keeps its frames in shorts (half the memory the mix reads), any other
+  // in frames.
   std::vector<float> frames;
+  std::vector<std::int16_t> shorts;
   std::size_t count = 0;
   int channels = 1;
   std::uint32_t rate = 0;

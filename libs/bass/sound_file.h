@@ -30,9 +30,15 @@ class SoundFile {
   // The frame count the header declares; -1 when it declares none.
   std::int64_t DeclaredFrames() const;
 
+  // Whether the file holds 16-bit integer frames that libsndfile reads
+  // as they are (PCM in WAV or AIFF), so that they can be kept in 16 bits.
+  bool Is16Bit() const;
+
   // Reads up to `frames` frames into `kept` (Channels() values a frame);
   // the frames read, 0 at the end or on a decoding error.
   std::size_t Read(float* kept, std::size_t frames);
+  // The same in 16 bits; for a file that Is16Bit.
+  std::size_t Read(std::int16_t* kept, std::size_t frames);
   // Back to the first frame; false when the file cannot seek.
   bool Rewind();
 
@@ -41,7 +47,8 @@ class SoundFile {
 
   SNDFILE* file_;
   SF_INFO info_;
-  std::vector<float> raw_;  // one block of the file's own channels
+  std::vector<float> raw_;  // one block of a wider file's own channels
+  std::vector<std::int16_t> rawShorts_;  // the same for a wider 16-bit file, made when first read
 };
 
 }  // namespace libbass

@@ -56,21 +56,33 @@ bool WriteWholeFile(TResourceMan* resMan, const std::string& name, const std::ve
          static_cast<std::int64_t>(bytes.size());
 }
 
+// Reports a damaged picture's reason; whether it decoded.
+bool Decoded(bool done, const std::string& name, const std::string& reason) {
+  if (!done) ReportBadPicture(name, reason);
+  return done;
+}
+
+// Reads the picture's file and header, checking its sides against the
+// applet's budget before a pixel is decoded; a refusal of a damaged or
+// oversized picture is reported.
+bool OpenPicture(TObject* owner, TResourceMan* resMan, const std::string& name, std::vector<std::uint8_t>& bytes,
+                 TPngDecoder& decoder) {
+  if (!ReadWholeFile(resMan, name, bytes) || !IsPngSignature(bytes)) return false;
+  // A small file may claim a huge picture.
+  if (std::uint32_t w = 0, h = 0; PngSides(bytes, w, h) && !PictureFits(DeviceOf(owner), w, h, name)) return false;
+  std::string reason;
+  return Decoded(decoder.Open(bytes, reason), name, reason);
+}
+
 }  // namespace
 
 bool TPixmapPngFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::string& name, std::int32_t& width,
                                         std::int32_t& height, std::vector<std::uint32_t>& pixels) {
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(resMan, name, bytes) || !IsPngSignature(bytes)) return false;
-  // A small file may claim a huge picture: its sides meet the applet's
-  // budget before a pixel is decoded.
-  if (std::uint32_t w = 0, h = 0; PngSides(bytes, w, h) && !PictureFits(DeviceOf(Owner()), w, h, name)) return false;
+  TPngDecoder decoder;
   std::string reason;
-  if (!DecodePng(bytes, width, height, pixels, reason)) {
-    ReportBadPicture(name, reason);
-    return false;
-  }
-  return true;
+  return OpenPicture(Owner(), resMan, name, bytes, decoder) &&
+         Decoded(decoder.Decode(width, height, pixels, reason), name, reason);
 }
 
 bool TPixmapPngFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string& name, std::int32_t width,
@@ -81,16 +93,24 @@ bool TPixmapPngFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string& n
 
 TPixmap* TPixmapPngFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
   TDevice* device = DeviceOf(Owner());
-  std::int32_t width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;
-  if (!device || !LoadRGBAFromFile(resMan, name, width, height, pixels)) return nullptr;
-  TPixmap* pixmap = device->CreatePixmap(width, height);
+  std::vector<std::uint8_t> bytes;
+  TPngDecoder decoder;
+  if (!device || !OpenPicture(Owner(), resMan, name, bytes, decoder)) return nullptr;
+  TPixmap* pixmap =
+      device->CreatePixmap(static_cast<std::int32_t>(decoder.Width()), static_cast<std::int32_t>(decoder.Height()));
+  if (!pixmap) return nullptr;
+  // Decoded straight into the locked pixmap: the picture is held once.
+  bool filled = false;
   try {
-    if (pixmap && !WritePixmapPixels(*device, *pixmap, pixels)) device->DestroyPixmap(pixmap);
+    filled = UseLockedPixmap(*device, *pixmap, false, [&](std::uint8_t* rows, std::ptrdiff_t pitch) {
+      std::string reason;
+      return Decoded(decoder.Decode(rows, pitch, reason), name, reason);
+    });
   } catch (...) {
     device->DestroyPixmap(pixmap);  // the filter's caller reports why
     throw;
   }
+  if (!filled) device->DestroyPixmap(pixmap);
   return pixmap;
 }
 

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace corvane {
@@ -50,35 +51,70 @@ bool PngSides(std::span<const std::uint8_t> bytes, std::uint32_t& width, std::ui
   return true;
 }
 
-bool DecodePng(std::span<const std::uint8_t> bytes, std::int32_t& width, std::int32_t& height,
-               std::vector<std::uint32_t>& pixels, std::string& error) {
+struct TPngDecoder::TImage {
+  TImage() {
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+  }
+  ~TImage() { png_image_free(&image); }
+  png_image image;
+};
+
+TPngDecoder::TPngDecoder() = default;
+TPngDecoder::~TPngDecoder() = default;
+
+bool TPngDecoder::Open(std::span<const std::uint8_t> bytes, std::string& error) {
+  image_.reset();
   if (IsPngSignature(bytes) && !ChunksInside(bytes)) {
     error = "a chunk runs past the end of the file";
     return false;
   }
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
+  auto opened = std::make_unique<TImage>();
+  png_image& image = opened->image;
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
     error = image.message;
     return false;
   }
   if (!SidesInRange(image.width, image.height)) {
     error = "picture too large";
-    png_image_free(&image);
     return false;
   }
   image.format = PNG_FORMAT_BGRA;
-  std::vector<std::uint32_t> decoded(static_cast<std::size_t>(image.width) * image.height);
-  if (!png_image_finish_read(&image, nullptr, decoded.data(), 0, nullptr)) {
-    error = image.message;
-    png_image_free(&image);
+  image_ = std::move(opened);
+  return true;
+}
+
+std::uint32_t TPngDecoder::Width() const { return image_ ? image_->image.width : 0; }
+std::uint32_t TPngDecoder::Height() const { return image_ ? image_->image.height : 0; }
+
+bool TPngDecoder::Decode(void* rows, std::ptrdiff_t pitch, std::string& error) {
+  // libpng's stride counts components, which are bytes in this format.
+  if (!image_ || pitch < std::ptrdiff_t{4} * image_->image.width || pitch > INT32_MAX) {
+    error = "no picture to decode";
     return false;
   }
-  width = static_cast<std::int32_t>(image.width);
-  height = static_cast<std::int32_t>(image.height);
+  png_image& image = image_->image;
+  const bool done = png_image_finish_read(&image, nullptr, rows, static_cast<png_int_32>(pitch), nullptr) != 0;
+  if (!done) error = image.message;
+  image_.reset();  // libpng has freed its state either way
+  return done;
+}
+
+bool TPngDecoder::Decode(std::int32_t& width, std::int32_t& height, std::vector<std::uint32_t>& pixels,
+                         std::string& error) {
+  const std::uint32_t w = Width(), h = Height();
+  std::vector<std::uint32_t> decoded(static_cast<std::size_t>(w) * h);
+  if (!Decode(decoded.data(), std::ptrdiff_t{4} * w, error)) return false;
+  width = static_cast<std::int32_t>(w);
+  height = static_cast<std::int32_t>(h);
   pixels = std::move(decoded);
   return true;
+}
+
+bool DecodePng(std::span<const std::uint8_t> bytes, std::int32_t& width, std::int32_t& height,
+               std::vector<std::uint32_t>& pixels, std::string& error) {
+  TPngDecoder decoder;
+  return decoder.Open(bytes, error) && decoder.Decode(width, height, pixels, error);
 }
 
 bool EncodePng(std::int32_t width, std::int32_t height, std::span<const std::uint32_t> pixels,

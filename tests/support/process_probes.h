@@ -1,6 +1,6 @@
 // Small probes of the test process for tests that watch a library's own
 // threads and files: a file's size, the number of threads, the process's
-// peak resident memory, and a bounded poll for a condition another thread
+// peak resident memory (and its reset), and a bounded poll for a condition another thread
 // makes true.
 #pragma once
 
@@ -43,6 +43,15 @@ inline std::size_t PeakResidentBytes() {
   for (std::string line; std::getline(status, line);)
     if (line.rfind("VmHWM:", 0) == 0) return static_cast<std::size_t>(std::stoull(line.substr(6))) * 1024;
   return 0;
+}
+
+// Lowers the peak (VmHWM) to what the process holds now, so that a test
+// measures the peak of its own work; false when the kernel refuses.
+inline bool ResetPeakResidentBytes() {
+  std::ofstream clear("/proc/self/clear_refs");
+  clear << "5";
+  clear.flush();
+  return static_cast<bool>(clear);
 }
 
 }  // namespace corvane::test

@@ -156,6 +156,36 @@ TEST_F(LibBassMix, StereoKeepsItsSidesAndWiderFilesKeepTheirFirstTwoChannels) {
   }
 }
 
+// 16-bit files are kept in 16 bits: at the mix rate, half of it and a rate
+// between, looping or ending, mono, stereo and wider, they mix to the very
+// values of their float reading.
+TEST_F(LibBassMix, SixteenBitSamplesMixToTheValuesOfTheirFloatReading) {
+  for (int channels : {1, 2, 3}) {
+    for (int rate : {kRate, kRate / 2, 32000}) {
+      SCOPED_TRACE(testing::Message() << channels << " channels at " << rate);
+      // q / 32767 is written as the 16-bit value q, which reads as q / 32768.
+      std::vector<float> written, read;
+      for (std::size_t i = 0; i < 700 * static_cast<std::size_t>(channels); ++i) {
+        const int q = static_cast<int>((i * 7919) % 65535) - 32767;
+        written.push_back(static_cast<float>(q) / 32767.0f);
+        read.push_back(static_cast<float>(q) / 32768.0f);
+      }
+      const std::uint32_t flags = channels == 2 ? 0 : BASS_SAMPLE_LOOP;
+      std::vector<std::vector<float>> mixes;
+      for (const Bytes& file : {Encode(written, channels, rate, kWav16), Encode(read, channels, rate, kWavFloat)}) {
+        const BassHandle sample = LoadSample(file, flags);
+        ASSERT_NE(sample, 0u);
+        const BassHandle channel = lib.BASS_SampleGetChannel(sample, BASS_FALSE);
+        lib.BASS_ChannelPlay(channel, BASS_FALSE);
+        mixes.push_back(Render(1600));
+        lib.BASS_SampleFree(sample);
+      }
+      EXPECT_GT(Peak(mixes[0]), 0.5f);
+      ASSERT_EQ(mixes[0], mixes[1]);
+    }
+  }
+}
+
 TEST_F(LibBassMix, NonFiniteAndOverloudSamplesMixAsSilenceAndFullScale) {
   const float inf = std::numeric_limits<float>::infinity();
   const std::vector<float> frames = {std::nanf(""), inf, -inf, 5.0f, -5.0f, 0.25f,

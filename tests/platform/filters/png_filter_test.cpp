@@ -17,6 +17,7 @@
 #include "resources/empty_res_man.h"
 #include "resources/folder_res_man.h"
 #include "tests/base/temp_dir.h"
+#include "tests/support/process_probes.h"
 #include "tests/support/kit/recording_device.h"
 #include "tests/support/kit/test_world.h"
 
@@ -124,6 +125,30 @@ TEST_F(PngFilterTest, OversizedSidesAreRefusedOnce) {
     EXPECT_FALSE(LoadsBoth(bytes));
     EXPECT_EQ(world.log.ErrorCount(), 2) << world.log.Text();  // one per load
   }
+}
+
+// The largest picture the budget lets an applet load, 64 MB of pixels, is
+// decoded straight into its pixmap: the load holds its pixels once, not in
+// a buffer and then again in the pixmap.
+TEST_F(PngFilterTest, ALargePictureIsHeldOnceWhileItLoads) {
+  constexpr std::int32_t kSide = 4096;
+  constexpr std::size_t kPixelBytes = std::size_t{4} * kSide * kSide;
+  {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kSide) * kSide, 0xFF336699);
+    pixels.back() = 0x80FEDCBA;
+    ASSERT_TRUE(Filter()->SaveRGBAToFile(folder.get(), "large.png", kSide, kSide, pixels));
+  }
+  ASSERT_TRUE(test::ResetPeakResidentBytes());
+  const std::size_t before = test::PeakResidentBytes();
+  TPixmap* pixmap = Filter()->LoadFromFile(folder.get(), "large.png");
+  const std::size_t rise = test::PeakResidentBytes() - before;
+  ASSERT_NE(pixmap, nullptr);
+  const std::vector<std::uint32_t>& stored = *device->PixelsOf(pixmap);
+  EXPECT_EQ(stored.front(), 0xFF336699u);
+  EXPECT_EQ(stored.back(), 0x80FEDCBAu);
+  EXPECT_LT(rise, kPixelBytes * 3 / 2) << "the load's peak rose by " << rise / 1024 / 1024 << " MB";
+  device->DestroyPixmap(pixmap);
+  EXPECT_EQ(world.log.ErrorCount(), 0) << world.log.Text();
 }
 
 // Every truncation and a run of seeded mutations end in a picture or a
