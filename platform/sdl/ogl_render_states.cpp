@@ -40,7 +40,9 @@ void TextureEnvironment(GLint mode) {
 }  // namespace
 
 void TOGLDevice::CreateRenderStateList(TRenderState state) {
-  if (state < kFirstPreparedState || state > kLastPreparedState || !MakeCurrent()) return;
+  if (state < kFirstPreparedState || state > kLastPreparedState) return;
+  Flush();
+  if (!MakeCurrent()) return;
   auto& list = StateLists[state];
   if (list == 0) list = glGenLists(1);
   if (list == 0) return;
@@ -75,6 +77,7 @@ void TOGLDevice::CreateRenderStateList(TRenderState state) {
 }
 
 void TOGLDevice::ApplyRenderState(TRenderState state) {
+  Flush();
   if (!MakeCurrent()) return;
   // A wire frame shows no texture environment.
   if ((state == rsTexReplace || state == rsTexModulate) && ActiveStates[rsFrame]) return;
@@ -82,7 +85,10 @@ void TOGLDevice::ApplyRenderState(TRenderState state) {
     glCallList(static_cast<GLuint>(StateLists[state]));
   const bool layered = Window()->Style == layerStyle;
   switch (state) {
-    case rs2DScene: SceneLights(*Window(), true); break;
+    case rs2DScene:
+      glTextureMatrix_ = IdentityPlaneMatrix;  // loaded by its list
+      SceneLights(*Window(), true);
+      break;
     case rs3DScene:
       glMatrixMode(GL_MODELVIEW);
       glLoadMatrixf(&Window()->ViewMatrix[0].x);
