@@ -81,14 +81,13 @@ void TOGLDevice::ApplyRenderState(TRenderState state) {
   if (!MakeCurrent()) return;
   // A wire frame shows no texture environment.
   if ((state == rsTexReplace || state == rsTexModulate) && ActiveStates[rsFrame]) return;
-  if (state >= kFirstPreparedState && state <= kLastPreparedState && StateLists[state] != 0)
+  if (state >= kFirstPreparedState && state <= kLastPreparedState && StateLists[state] != 0) {
     glCallList(static_cast<GLuint>(StateLists[state]));
+    if (state == rs2DScene) glTextureMatrix_ = IdentityPlaneMatrix;  // its list loads the identity
+  }
   const bool layered = Window()->Style == layerStyle;
   switch (state) {
-    case rs2DScene:
-      glTextureMatrix_ = IdentityPlaneMatrix;  // loaded by its list
-      SceneLights(*Window(), true);
-      break;
+    case rs2DScene: SceneLights(*Window(), true); break;
     case rs3DScene:
       glMatrixMode(GL_MODELVIEW);
       glLoadMatrixf(&Window()->ViewMatrix[0].x);

@@ -1,7 +1,8 @@
 // The OpenGL device's runs of 2D draws: consecutive pictures in one state
 // reach the renderer as one draw, each where its own model and texture
 // matrices put it, and whatever would change what a gathered draw shows
-// (an upload, a destroyed picture, a state) draws the run first.
+// (an upload, a destroyed picture, a state) draws the run first; a run
+// takes the texture matrix OpenGL holds, which the 2D scene resets.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -96,10 +97,11 @@ TEST_F(OGLQuadBatchTest, PicturesInOneStateAreOneDrawEachInItsOwnPlaceAndCell) {
   }
 }
 
-TEST_F(OGLQuadBatchTest, AnUploadADestroyedPictureOrAStateDrawTheRunFirst) {
+TEST_F(OGLQuadBatchTest, EachGatheredDrawShowsWhatItWouldHaveShownAlone) {
   TPixmap* picture = Picture(Device(), 1, {0xFFFF0000});
   TPixmap* other = Picture(Device(), 1, {0xFF0000FF});
-  ASSERT_TRUE(picture && other);
+  TPixmap* sheet = Picture(Device(), 64, QuadrantTexels());
+  ASSERT_TRUE(picture && other && sheet);
   gl->Begin2D();
   Device().SetColor(0xFFFFFFFF);
   Bind(Device(), picture);
@@ -112,6 +114,14 @@ TEST_F(OGLQuadBatchTest, AnUploadADestroyedPictureOrAStateDrawTheRunFirst) {
   Bind(Device(), other);
   Device().DrawPixmap(other, Rect(60, 0, 80, 20));  // blue, its texture deleted below
   Device().DestroyPixmap(other);
+  // The 2D scene loads the identity texture matrix over the one set.
+  TPlaneMatrix green = IdentityPlaneMatrix;
+  green[0].x = green[1].y = green[2].x = 0.5f;
+  Device().SetTextureMatrix(green);
+  Device().SetRenderState(rs3DScene);
+  Device().SetRenderState(rs2DScene);
+  Bind(Device(), sheet);
+  Device().DrawPixmap(sheet, Rect(120, 0, 160, 40));  // the whole sheet
   Bind(Device(), picture);
   Device().DrawPixmap(picture, Rect(90, 0, 110, 20));  // filled, then wire frames from here on
   Device().SetRenderState(rsFrame);
@@ -120,6 +130,8 @@ TEST_F(OGLQuadBatchTest, AnUploadADestroyedPictureOrAStateDrawTheRunFirst) {
   EXPECT_EQ(gl->Rgb(pixels, 40, 10), 0x00FF00u);
   EXPECT_EQ(gl->Rgb(pixels, 70, 10), 0x0000FFu);
   EXPECT_EQ(gl->Rgb(pixels, 100, 10), 0x00FF00u);
+  EXPECT_EQ(gl->Rgb(pixels, 125, 5), 0xFF0000u);
+  EXPECT_EQ(gl->Rgb(pixels, 155, 5), 0x00FF00u);
 }
 
 }  // namespace
