@@ -17,11 +17,11 @@ using OGLQuadBatchTest = test::GLDeviceTest;
 // Counts the renderer's indexed draws while it lives.
 class TDrawCounter {
  public:
-  TDrawCounter() : range_(glDrawRangeElementsEXT), elements_(glDrawElements) {
+  TDrawCounter() {
     count_ = 0;
-    range = range_;
-    elements = elements_;
-    if (glDrawRangeElementsEXT) glDrawRangeElementsEXT = &Range;
+    range_ = glDrawRangeElementsEXT;
+    elements_ = glDrawElements;
+    if (range_) glDrawRangeElementsEXT = &Range;
     glDrawElements = &Elements;
   }
   ~TDrawCounter() {
@@ -35,18 +35,16 @@ class TDrawCounter {
  private:
   static void Range(GLenum mode, GLuint start, GLuint end, GLsizei count, GLenum type, const void* indices) {
     ++count_;
-    range(mode, start, end, count, type, indices);
+    range_(mode, start, end, count, type, indices);
   }
   static void Elements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
     ++count_;
-    elements(mode, count, type, indices);
+    elements_(mode, count, type, indices);
   }
 
   inline static int count_ = 0;
-  inline static decltype(glDrawRangeElementsEXT) range = nullptr;
-  inline static decltype(glDrawElements) elements = nullptr;
-  decltype(glDrawRangeElementsEXT) range_;
-  decltype(glDrawElements) elements_;
+  inline static decltype(glDrawRangeElementsEXT) range_ = nullptr;
+  inline static decltype(glDrawElements) elements_ = nullptr;
 };
 
 TPixmap* Picture(TDevice& device, std::int32_t size, const std::vector<std::uint32_t>& texels) {
