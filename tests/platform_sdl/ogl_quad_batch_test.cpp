@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "base/reflection/prop_access.h"
 #include "tests/platform_sdl/gl_harness.h"
 
 namespace corvane {
@@ -130,6 +131,20 @@ TEST_F(OGLQuadBatchTest, EachGatheredDrawShowsWhatItWouldHaveShownAlone) {
   EXPECT_EQ(gl->Rgb(pixels, 100, 10), 0x00FF00u);
   EXPECT_EQ(gl->Rgb(pixels, 125, 5), 0xFF0000u);
   EXPECT_EQ(gl->Rgb(pixels, 155, 5), 0x00FF00u);
+}
+
+// Unlit, a gathered rectangle carries its colour; lit, its material's
+// ambient shades it (no light is on: the renderer's global ambient of 0.2).
+TEST_F(OGLQuadBatchTest, ALitDrawKeepsItsOwnMaterial) {
+  SetOrdProp(*gl->world.applet, PropByName(*gl->world.applet, "lighting"), 1);
+  gl->Begin2D();
+  Device().SetMaterial({true, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF000000});
+  Device().FillRect(Rect(0, 0, 20, 20), 0);
+  Device().SetMaterial({true, 0xFFFFFFFF, 0xFF000000, 0xFF000000});
+  Device().FillRect(Rect(30, 0, 50, 20), 0);
+  const std::vector<std::uint32_t> pixels = gl->ReadAndFlip();
+  EXPECT_EQ(gl->Rgb(pixels, 10, 10), 0x333333u);
+  EXPECT_EQ(gl->Rgb(pixels, 40, 10), 0u);
 }
 
 }  // namespace
