@@ -131,6 +131,8 @@ void TOGLDevice::DestroyContext() {
   if (TWindow* window = Window(); window && window->GLContext == context_) window->GLContext = nullptr;
   context_ = nullptr;
   StateLists.fill(0);  // the lists went with the context
+  batch_.Clear();      // and what was gathered to draw in it
+  glTextureMatrix_ = IdentityPlaneMatrix;
   boundTexture_ = stageTexture_ = 0;
   maxTextureSize_ = 0;
   boundArrayBuffer_ = boundElementBuffer_ = 0;
@@ -209,6 +211,9 @@ float TOGLDevice::AppletScale() const {
 void TOGLDevice::RenderWindow() {
   TWindow* window = Window();
   const bool layered = window->Style == layerStyle;
+  // What was drawn since the last frame belongs to the picture a caller
+  // may read now (a pending frame) or to the one this clears.
+  Flush();
   if (!layered && FramePending) return;
   if (!MakeCurrent()) return;
   if (!layered) ClearFrame();
@@ -216,6 +221,7 @@ void TOGLDevice::RenderWindow() {
   SetLights();
   if (layered) RenderLayer();
   else RenderScene();
+  Flush();
   FramePending = true;
 }
 
@@ -280,6 +286,7 @@ void TOGLDevice::RenderLayer() {
   clear();
   if (HasBlendFuncSeparate) {
     RenderScene();
+    Flush();
     glFlush();
     glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, window->LayerPixels.data());
     clear();
@@ -290,11 +297,13 @@ void TOGLDevice::RenderLayer() {
   glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   RenderScene();
+  Flush();
   glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, layerAlpha_.data());
   clear();
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   RenderScene();
+  Flush();
   glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, window->LayerPixels.data());
   clear();
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -303,6 +312,7 @@ void TOGLDevice::RenderLayer() {
 }
 
 void TOGLDevice::FlipWindow() {
+  Flush();
   if (!FramePending) return;
   FramePending = false;
   if (Window()->Style == layerStyle || !MakeCurrent()) return;
@@ -317,6 +327,7 @@ void TOGLDevice::ResizePBuffer() {
 }
 
 void TOGLDevice::ResizeDevice() {
+  Flush();
   if (!MakeCurrent()) return;
   TWindow* window = Window();
   if (window->Style == layerStyle) ResizePBuffer();
@@ -332,6 +343,9 @@ void TOGLDevice::SetMaterial(const TMaterial& material) {
   Material = material;
   if (!MakeCurrent()) return;
   SetRenderState(material.Lighting ? rsLightOn : rsLightOff);
+  // Unlit, the gathered vertices carry their colour; lit, the material
+  // shades them.
+  if (!batch_.Empty() && glIsEnabled(GL_LIGHTING) == GL_TRUE) Flush();
   const TGLColor diffuse = ColorToGLFloat4(material.Diffuse);
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ColorToGLFloat4(material.Ambient).rgba);
   glColor4f(diffuse.rgba[0], diffuse.rgba[1], diffuse.rgba[2], diffuse.rgba[3]);
@@ -345,6 +359,8 @@ void TOGLDevice::SetMaterial(const TMaterial& material) {
 void TOGLDevice::SetTextureMatrix(const TPlaneMatrix& matrix) {
   TextureMatrix = matrix;
   if (!MakeCurrent()) return;
+  // Gathered draws carry the matrix in their texture coordinates.
+  glTextureMatrix_ = matrix;
   TSpaceMatrix m = IdentitySpaceMatrix;
   m[0][0] = matrix[0][0];
   m[0][1] = matrix[0][1];
@@ -392,7 +408,9 @@ void TOGLDevice::Pick(float x, float y, TSpaceVector& origin, TSpaceVector& dire
 // ----------------------------------------------------------------- lines
 
 void TOGLDevice::DrawLine(const TSpaceVector* points, std::int32_t count, float width) {
-  if (!points || count <= 0 || !MakeCurrent()) return;
+  if (!points || count <= 0) return;
+  Flush();
+  if (!MakeCurrent()) return;
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glMultMatrixf(&SpaceMatrix[0].x);

@@ -10,7 +10,8 @@
 // it as no device) and returns at once from every drawing operation.
 //
 // Render states are display lists compiled by RebuildStates and called on a
-// change only. Meshes live in vertex-buffer objects when the renderer has
+// change only. Consecutive draws of the scratch mesh's 2D vertices in the
+// same states are drawn as one (see ogl_quad_batch.h). Meshes live in vertex-buffer objects when the renderer has
 // them (animated meshes stay in memory: their frames are blended on the
 // CPU); pixmaps are textures uploaded whole from a locked buffer, scaled
 // down to the renderer's texture limit when larger.
@@ -22,6 +23,7 @@
 
 #include "platform/device.h"
 #include "platform/sdl/gl_functions.h"
+#include "platform/sdl/ogl_quad_batch.h"
 
 namespace corvane {
 
@@ -68,6 +70,11 @@ class TOGLDevice : public TDevice {
   void DrawLine(const TSpaceVector* points, std::int32_t count, float width) override;
   // A layered window's pixel buffer follows the buffer size.
   virtual void ResizePBuffer();
+  // Draws the run of scratch-mesh draws gathered so far. The device does
+  // so itself before anything else reaches the renderer and at the end of
+  // every frame; a caller that reads the picture with OpenGL of its own
+  // between frames calls it first.
+  void Flush();
 
   // The scene's projection: the applet's scale times the perspective that
   // faces the right-handed view (see view_projection.h).
@@ -154,6 +161,14 @@ class TOGLDevice : public TDevice {
     std::int32_t Last = 0;
   };
   void DrawLocked(TMesh* mesh, const TIndexRange* range);
+  // Adds a scratch-mesh draw of 2D vertices to the run; false when it must
+  // be drawn on its own.
+  bool Gather(TMesh& mesh, std::int32_t first, std::int32_t last);
+  // The scratch mesh's locks write here, not into its buffer object: runs
+  // copy from it without reading the buffer back, and a draw on its own
+  // uploads what was locked (UploadScratch).
+  bool IsScratch(const TMesh& mesh) const { return &mesh == DynamicMesh && UsesBufferObjects(mesh); }
+  void UploadScratch(const TMesh& mesh);
   // Buffer-object and client-array bookkeeping of DrawMesh.
   bool UsesBufferObjects(const TMesh& mesh) const;
   void BindArrayBuffer(GLuint name);
@@ -184,6 +199,12 @@ class TOGLDevice : public TDevice {
   TArraySource arraySource_;   // what the array pointers were given
   bool arraysValid_ = false;   // false: they must be given again
   std::vector<TPixmapLock> locks_;
+  TQuadBatch batch_;
+  // The scratch mesh's vertices and indices as last locked.
+  std::vector<std::uint8_t> scratchVertices_;
+  std::vector<std::uint16_t> scratchIndices_;
+  // The texture matrix OpenGL holds (rs2DScene loads the identity).
+  TPlaneMatrix glTextureMatrix_ = IdentityPlaneMatrix;
   std::vector<std::uint32_t> layerAlpha_;  // the two-pass layer's first pass
 };
 

@@ -45,6 +45,7 @@ void TOGLDevice::FullScreen(bool on, std::int32_t modeIndex) {
   FullScreenHeight = height;
   FullScreenBitsPerPixel = depth;
   FullScreenOn = on;
+  Flush();
   if (!MakeCurrent()) return;
   TWindow* window = Window();
   if (on) {

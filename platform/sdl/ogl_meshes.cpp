@@ -127,6 +127,7 @@ void TOGLDevice::SetArrayPointers(const TArraySource& source) {
 }
 
 bool TOGLDevice::AllocateMesh(TMesh& mesh) {
+  Flush();
   if (!MakeCurrent()) return false;
   mesh.VertexBufferHandle = 0;
   mesh.IndexBufferHandle = 0;
@@ -169,6 +170,7 @@ bool TOGLDevice::AllocateMesh(TMesh& mesh) {
 }
 
 void TOGLDevice::ReleaseMesh(TMesh& mesh) {
+  Flush();
   if (UsesBufferObjects(mesh) && MakeCurrent()) {
     const GLuint names[2] = {static_cast<GLuint>(mesh.VertexBufferHandle), static_cast<GLuint>(mesh.IndexBufferHandle)};
     // Deleting bound buffers unbinds them, from the array pointers too.
@@ -186,6 +188,13 @@ void TOGLDevice::ReleaseMesh(TMesh& mesh) {
 }
 
 void* TOGLDevice::MapMeshVertex(TMesh& mesh) {
+  if (IsScratch(mesh)) {
+    // Sized with the mesh, which grows only between frames.
+    if (!HasContext() || mesh.VertexBufferSize <= 0) return nullptr;
+    if (scratchVertices_.size() != static_cast<std::size_t>(mesh.VertexBufferSize))
+      scratchVertices_.assign(static_cast<std::size_t>(mesh.VertexBufferSize), 0);
+    return scratchVertices_.data();
+  }
   if (!MakeCurrent()) return nullptr;
   if (!UsesBufferObjects(mesh)) return mesh.VertexData.empty() ? nullptr : mesh.VertexData.data();
   if (mesh.VertexBufferSize <= 0) return nullptr;
@@ -194,12 +203,18 @@ void* TOGLDevice::MapMeshVertex(TMesh& mesh) {
 }
 
 void TOGLDevice::UnmapMeshVertex(TMesh& mesh) {
-  if (!UsesBufferObjects(mesh) || !MakeCurrent()) return;
+  if (IsScratch(mesh) || !UsesBufferObjects(mesh) || !MakeCurrent()) return;
   BindArrayBuffer(static_cast<GLuint>(mesh.VertexBufferHandle));
   glUnmapBufferARB(GL_ARRAY_BUFFER_ARB);
 }
 
 void* TOGLDevice::MapMeshIndex(TMesh& mesh) {
+  if (IsScratch(mesh)) {
+    if (!HasContext() || mesh.IndexBufferHandle == 0 || mesh.IndexCount <= 0) return nullptr;
+    if (scratchIndices_.size() != static_cast<std::size_t>(mesh.IndexCount))
+      scratchIndices_.assign(static_cast<std::size_t>(mesh.IndexCount), 0);
+    return scratchIndices_.data();
+  }
   if (!MakeCurrent()) return nullptr;
   if (!UsesBufferObjects(mesh)) return mesh.IndexData.empty() ? nullptr : mesh.IndexData.data();
   if (mesh.IndexBufferHandle == 0 || mesh.IndexCount <= 0) return nullptr;
@@ -208,16 +223,103 @@ void* TOGLDevice::MapMeshIndex(TMesh& mesh) {
 }
 
 void TOGLDevice::UnmapMeshIndex(TMesh& mesh) {
-  if (!UsesBufferObjects(mesh) || mesh.IndexBufferHandle == 0 || !MakeCurrent()) return;
+  if (IsScratch(mesh) || !UsesBufferObjects(mesh) || mesh.IndexBufferHandle == 0 || !MakeCurrent()) return;
   BindElementBuffer(static_cast<GLuint>(mesh.IndexBufferHandle));
   glUnmapBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB);
 }
 
-void TOGLDevice::DrawMesh(TMesh* mesh) { DrawLocked(mesh, nullptr); }
+void TOGLDevice::DrawMesh(TMesh* mesh) {
+  Flush();
+  DrawLocked(mesh, nullptr);
+}
 
 void TOGLDevice::DrawMeshRange(TMesh* mesh, std::int32_t first, std::int32_t last) {
+  if (mesh && Gather(*mesh, first, last)) return;
+  Flush();
   const TIndexRange range{first, last};
   DrawLocked(mesh, first <= last ? &range : nullptr);
+}
+
+bool TOGLDevice::Gather(TMesh& mesh, std::int32_t first, std::int32_t last) {
+  if (&mesh != DynamicMesh || mesh.VertexFormat != vfColorPixmapVertex || !mesh.Indexed || mesh.Animated ||
+      !HasContext())
+    return false;
+  const bool scratch = IsScratch(mesh);
+  const auto* vertices =
+      reinterpret_cast<const TColorPixmapVertex*>(scratch ? scratchVertices_.data() : mesh.VertexData.data());
+  const std::size_t vertexBytes = scratch ? scratchVertices_.size() : mesh.VertexData.size();
+  const std::size_t indexStore = scratch ? scratchIndices_.size() : mesh.IndexData.size();
+  const std::int64_t storeVertices = static_cast<std::int64_t>(vertexBytes / sizeof(TColorPixmapVertex));
+  const std::int32_t indexCount = mesh.LockedIndexCount;
+  if (first < 0 || last < first || last >= storeVertices || indexCount <= 0 ||
+      static_cast<std::size_t>(indexCount) > indexStore || indexCount > mesh.IndexCount)
+    return false;
+  const std::int32_t vertexCount = last - first + 1;
+  TVertex offset;
+  const TQuadBatch::TKey key = TQuadBatch::KeyOf(SpaceMatrix, Stages[0] != nullptr, offset);
+  if (!batch_.Empty() && (!(key == batch_.Key()) || !batch_.Fits(vertexCount, indexCount))) Flush();
+  const std::uint16_t* indices = scratch ? scratchIndices_.data() : mesh.IndexData.data();
+  if (!batch_.Add(key, offset, glTextureMatrix_, vertices, first, vertexCount, indices, indexCount)) return false;
+  CurrentMesh = &mesh;
+  TriangleCount += mesh.LockedVertexCount / 3;
+  return true;
+}
+
+void TOGLDevice::Flush() {
+  if (batch_.Empty()) return;
+  if (!MakeCurrent()) {
+    batch_.Clear();
+    return;
+  }
+  // Every change of state drew the run first: what OpenGL holds now is
+  // what each of its draws would have met, but for the model and texture
+  // matrices, which the run carries in its vertices.
+  const TQuadBatch::TKey& key = batch_.Key();
+  const bool moved = std::memcmp(&key.Matrix, &IdentitySpaceMatrix, sizeof key.Matrix) != 0;
+  if (moved) {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMultMatrixf(&key.Matrix[0].x);
+  }
+  const bool mapped = std::memcmp(&glTextureMatrix_, &IdentityPlaneMatrix, sizeof glTextureMatrix_) != 0;
+  if (mapped) {
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glLoadIdentity();
+  }
+  BindArrayBuffer(0);
+  BindElementBuffer(0);
+  SetArrayPointers({0, reinterpret_cast<const std::uint8_t*>(batch_.Vertices()), vfColorPixmapVertex, key.Pixmap});
+  const bool untextured = !key.Pixmap && glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
+  if (untextured) glDisable(GL_TEXTURE_2D);
+  if (HasDrawRangeElements)
+    glDrawRangeElementsEXT(GL_TRIANGLES, 0, static_cast<GLuint>(batch_.VertexCount() - 1), batch_.IndexCount(),
+                           GL_UNSIGNED_SHORT, batch_.Indices());
+  else
+    glDrawElements(GL_TRIANGLES, batch_.IndexCount(), GL_UNSIGNED_SHORT, batch_.Indices());
+  if (untextured) glEnable(GL_TEXTURE_2D);
+  if (mapped) {
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+  }
+  if (moved) {
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+  }
+  batch_.Clear();
+}
+
+void TOGLDevice::UploadScratch(const TMesh& mesh) {
+  const std::int64_t vertexBytes = static_cast<std::int64_t>(mesh.LockedVertexCount) * VertexSize(mesh.VertexFormat);
+  if (vertexBytes > 0 && vertexBytes <= static_cast<std::int64_t>(scratchVertices_.size())) {
+    BindArrayBuffer(static_cast<GLuint>(mesh.VertexBufferHandle));
+    glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, static_cast<GLsizeiptrARB>(vertexBytes), scratchVertices_.data());
+  }
+  if (mesh.LockedIndexCount > 0 && static_cast<std::size_t>(mesh.LockedIndexCount) <= scratchIndices_.size()) {
+    BindElementBuffer(static_cast<GLuint>(mesh.IndexBufferHandle));
+    glBufferSubDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0, static_cast<GLsizeiptrARB>(mesh.LockedIndexCount) * 2,
+                       scratchIndices_.data());
+  }
 }
 
 void TOGLDevice::DrawLocked(TMesh* mesh, const TIndexRange* range) {
@@ -247,6 +349,7 @@ void TOGLDevice::DrawLocked(TMesh* mesh, const TIndexRange* range) {
 
   // With buffer objects the pointers are offsets into the bound buffer.
   const std::uint8_t* base = nullptr;
+  if (IsScratch(*mesh)) UploadScratch(*mesh);
   if (buffers) {
     BindArrayBuffer(static_cast<GLuint>(mesh->VertexBufferHandle));
   } else {

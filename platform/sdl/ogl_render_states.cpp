@@ -40,7 +40,9 @@ void TextureEnvironment(GLint mode) {
 }  // namespace
 
 void TOGLDevice::CreateRenderStateList(TRenderState state) {
-  if (state < kFirstPreparedState || state > kLastPreparedState || !MakeCurrent()) return;
+  if (state < kFirstPreparedState || state > kLastPreparedState) return;
+  Flush();
+  if (!MakeCurrent()) return;
   auto& list = StateLists[state];
   if (list == 0) list = glGenLists(1);
   if (list == 0) return;
@@ -75,11 +77,14 @@ void TOGLDevice::CreateRenderStateList(TRenderState state) {
 }
 
 void TOGLDevice::ApplyRenderState(TRenderState state) {
+  Flush();
   if (!MakeCurrent()) return;
   // A wire frame shows no texture environment.
   if ((state == rsTexReplace || state == rsTexModulate) && ActiveStates[rsFrame]) return;
-  if (state >= kFirstPreparedState && state <= kLastPreparedState && StateLists[state] != 0)
+  if (state >= kFirstPreparedState && state <= kLastPreparedState && StateLists[state] != 0) {
     glCallList(static_cast<GLuint>(StateLists[state]));
+    if (state == rs2DScene) glTextureMatrix_ = IdentityPlaneMatrix;  // its list loads the identity
+  }
   const bool layered = Window()->Style == layerStyle;
   switch (state) {
     case rs2DScene: SceneLights(*Window(), true); break;

@@ -131,6 +131,7 @@ void TOGLDevice::SetPixmap(std::int32_t stage, TPixmap* pixmap) {
   if (stage != 0 || !HasContext()) return;
   const GLuint name = pixmap ? TextureName(*pixmap) : 0;
   const bool rebind = name != 0 && boundTexture_ != name;
+  if (changed || rebind) Flush();
   // The same texture again (every quad of a run of one pixmap) needs no
   // OpenGL call, nor the context.
   if (rebind && !MakeCurrent()) return;
@@ -145,6 +146,7 @@ void TOGLDevice::SetPixmap(std::int32_t stage, TPixmap* pixmap) {
 }
 
 bool TOGLDevice::AllocatePixmap(TPixmap& pixmap) {
+  Flush();
   if (!MakeCurrent()) return false;
   GLuint name = 0;
   glGenTextures(1, &name);
@@ -166,6 +168,8 @@ void TOGLDevice::ReleasePixmap(TPixmap& pixmap) {
   const GLuint name = TextureName(pixmap);
   pixmap.TextureHandle = 0;
   pixmap.LockedBits = nullptr;
+  // Gathered draws may still show it.
+  Flush();
   if (name == 0 || !MakeCurrent()) return;
   glDeleteTextures(1, &name);
   // A deleted texture that was bound leaves the binding at 0.
@@ -176,6 +180,7 @@ void TOGLDevice::ReleasePixmap(TPixmap& pixmap) {
 void* TOGLDevice::MapPixmap(TPixmap& pixmap, std::int32_t x, std::int32_t y, std::int32_t width,
                             std::int32_t height, bool readBack) {
   const GLuint name = TextureName(pixmap);
+  Flush();
   if (name == 0 || !MakeCurrent()) return nullptr;
   TPixmapLock lock;
   lock.Pixmap = &pixmap;
@@ -233,6 +238,8 @@ void TOGLDevice::UnmapPixmap(TPixmap& pixmap) {
   if (it == locks_.end()) return;
   TPixmapLock lock = std::move(*it);
   locks_.erase(it);
+  // Draws gathered before the upload show the picture as it was.
+  Flush();
   const GLuint name = TextureName(pixmap);
   if (name == 0 || !MakeCurrent() || pixmap.Width <= 0 || pixmap.Height <= 0) return;
   // Every unlock uploads, into this pixmap's texture.

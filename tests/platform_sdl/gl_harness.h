@@ -103,8 +103,10 @@ class TGLHarness {
   int Height() const { return height_; }
   SDL_Window* HostWindow() const { return sdlWindow_; }
 
-  // The back buffer as ARGB pixels, row 0 at the top.
+  // The back buffer as ARGB pixels, row 0 at the top, with what the
+  // device has gathered drawn.
   std::vector<std::uint32_t> ReadPixels() const {
+    if (device) device->Flush();
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
