@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <stdexcept>
 
 #include "base/reflection/class_builder.h"
 #include "base/streams/file_stream.h"
@@ -13,45 +12,68 @@ namespace corvane {
 
 CORVANE_IMPLEMENT_CLASS(TMemoryStream)
 
-TMemoryStream::TMemoryStream(std::span<const char> bytes) : data_(bytes.begin(), bytes.end()) {}
+TMemoryStream::TMemoryStream(std::span<const char> bytes) {
+  const auto size = static_cast<std::int64_t>(bytes.size());
+  if (!Reserve(size, false)) throw std::bad_alloc();
+  if (size > 0) std::memcpy(data_.get(), bytes.data(), bytes.size());
+  size_ = size;
+}
 
-TMemoryStream::TMemoryStream(std::span<const std::uint8_t> bytes) : data_(bytes.begin(), bytes.end()) {}
+TMemoryStream::TMemoryStream(std::span<const std::uint8_t> bytes)
+    : TMemoryStream(std::span<const char>(reinterpret_cast<const char*>(bytes.data()), bytes.size())) {}
 
-bool TMemoryStream::GrowTo(std::int64_t size) {
-  if (size <= Size()) return true;
+bool TMemoryStream::Reserve(std::int64_t size, bool grow) {
+  if (size <= capacity_) return true;
   if (size > kMaxSize) return false;
-  try {
-    // resize() keeps the vector's geometric capacity growth, so a run of
-    // small writes at the end costs amortised constant time.
-    data_.resize(static_cast<std::size_t>(size));
-  } catch (const std::bad_alloc&) {
-    return false;
-  } catch (const std::length_error&) {
-    return false;
+  std::int64_t wanted = size;
+  if (grow) wanted = std::min(kMaxSize, std::max({size, capacity_ * 2, std::int64_t{256}}));
+  auto* bytes = static_cast<char*>(std::realloc(data_.get(), static_cast<std::size_t>(wanted)));
+  if (!bytes && wanted > size) {
+    // The spare room could not be had; the size asked for may still fit.
+    wanted = size;
+    bytes = static_cast<char*>(std::realloc(data_.get(), static_cast<std::size_t>(wanted)));
   }
+  if (!bytes) return false;
+  (void)data_.release();  // realloc moved or kept the block: it is bytes now
+  data_.reset(bytes);
+  capacity_ = wanted;
+  return true;
+}
+
+bool TMemoryStream::ZeroTo(std::int64_t size) {
+  if (!Reserve(size, true)) return false;
+  std::memset(data_.get() + size_, 0, static_cast<std::size_t>(size - size_));
+  size_ = size;
   return true;
 }
 
 std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count) {
-  if (count <= 0 || buffer == nullptr || position_ >= Size()) return 0;
-  const std::int64_t n = std::min(count, Size() - position_);
-  std::memcpy(buffer, data_.data() + position_, static_cast<std::size_t>(n));
+  if (count <= 0 || buffer == nullptr || position_ >= size_) return 0;
+  const std::int64_t n = std::min(count, size_ - position_);
+  std::memcpy(buffer, data_.get() + position_, static_cast<std::size_t>(n));
   position_ += n;
   return n;
 }
 
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
-  if (count <= 0 || buffer == nullptr) return 0;
-  if (count > kMaxSize - position_ || !GrowTo(position_ + count)) return 0;
-  std::memcpy(data_.data() + position_, buffer, static_cast<std::size_t>(count));
-  position_ += count;
+  if (count <= 0 || buffer == nullptr || count > kMaxSize - position_) return 0;
+  const std::int64_t end = position_ + count;
+  if (end > size_) {
+    if (!Reserve(end, true)) return 0;
+    // Only a gap left by a seek past the end needs zeros; the rest is
+    // written over at once.
+    if (position_ > size_) std::memset(data_.get() + size_, 0, static_cast<std::size_t>(position_ - size_));
+    size_ = end;
+  }
+  std::memcpy(data_.get() + position_, buffer, static_cast<std::size_t>(count));
+  position_ = end;
   return count;
 }
 
 std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   std::int64_t base = 0;
   if (origin == soCurrent) base = position_;
-  else if (origin == soEnd) base = Size();
+  else if (origin == soEnd) base = size_;
   std::int64_t target = 0;
   if (__builtin_add_overflow(base, offset, &target)) {
     target = offset > 0 ? std::numeric_limits<std::int64_t>::max() : 0;
@@ -62,17 +84,19 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
 
 bool TMemoryStream::SetSize(std::int64_t size) {
   if (size < 0) return false;
-  if (size > Size()) {
-    if (!GrowTo(size)) return false;
+  if (size > size_) {
+    if (!ZeroTo(size)) return false;
   } else {
-    data_.resize(static_cast<std::size_t>(size));
+    size_ = size;
   }
   position_ = std::min(position_, size);
   return true;
 }
 
 void TMemoryStream::Clear() {
-  std::vector<char>().swap(data_);
+  data_.reset();
+  size_ = 0;
+  capacity_ = 0;
   position_ = 0;
 }
 
@@ -80,20 +104,20 @@ bool TMemoryStream::LoadFromStream(TStream& source) {
   source.SetPosition(0);
   const std::int64_t size = source.Size();
   Clear();
-  if (!SetSize(size)) return false;
+  // Read straight into room of the source's size, never zeroed first.
+  if (size < 0 || !Reserve(size, false)) return false;
   std::int64_t got = 0;
   while (got < size) {
-    const std::int64_t n = source.Read(data_.data() + got, size - got);
+    const std::int64_t n = source.Read(data_.get() + got, size - got);
     if (n <= 0) break;
     got += n;
   }
-  data_.resize(static_cast<std::size_t>(got));
+  size_ = got;
   return got == size;
 }
 
 bool TMemoryStream::SaveToStream(TStream& dest) const {
-  const auto size = static_cast<std::int64_t>(data_.size());
-  return size == 0 || dest.Write(data_.data(), size) == size;
+  return size_ == 0 || dest.Write(data_.get(), size_) == size_;
 }
 
 bool TMemoryStream::LoadFromFile(const std::string& path, std::string* error) {

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "base/streams/stream.h"
 
@@ -31,14 +32,14 @@ class TMemoryStream : public TStream {
   std::int64_t Write(const void* buffer, std::int64_t count) override;
   // Positions past the end are allowed.
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
-  std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+  std::int64_t Size() override { return size_; }
   // A position past the new end moves back to it.
   bool SetSize(std::int64_t size) override;
 
   // The bytes, Size() of them (may be null when empty). Valid until the
   // next call that changes the size.
-  char* Memory() { return data_.data(); }
-  const char* Memory() const { return data_.data(); }
+  char* Memory() { return data_.get(); }
+  const char* Memory() const { return data_.get(); }
 
   // Empty, at position 0, memory released.
   void Clear();
@@ -56,10 +57,25 @@ class TMemoryStream : public TStream {
   bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
 
  private:
-  // Grows the content to at least size bytes (new bytes zero).
-  bool GrowTo(std::int64_t size);
+  struct TFreeBytes {
+    void operator()(char* bytes) const { std::free(bytes); }
+  };
 
-  std::vector<char> data_;
+  // Room for at least size bytes, the content kept; new room is left
+  // uninitialised, since a write fills it at once. grow: room for
+  // further writes at the end, so that a run of small writes costs
+  // amortised constant time.
+  bool Reserve(std::int64_t size, bool grow);
+  // Grows the content to size bytes (at least the present size), the new
+  // ones zero.
+  bool ZeroTo(std::int64_t size);
+
+  // Allocated by malloc and grown by realloc: a large block then moves by
+  // remapping its pages rather than copying them, and nothing is touched
+  // before it is written.
+  std::unique_ptr<char, TFreeBytes> data_;
+  std::int64_t size_ = 0;
+  std::int64_t capacity_ = 0;
   std::int64_t position_ = 0;
 };
 

@@ -1,8 +1,11 @@
 // Object streams on the start-up path: a generated ".object" of about 10 MB
 // (thousands of objects with every value kind) compiled to binary, rendered
-// back to text, and loaded into objects.
+// back to text, and loaded into objects; and the same compilation file to
+// file, as an applet's createBin does it, against memory to memory.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "base/lists/collection.h"
@@ -14,7 +17,11 @@
 #include "base/streams/object_text.h"
 #include "base/streams/reader.h"
 #include "base/system/log_target.h"
+#include "bench/support/frame_rounds.h"
 #include "engine/core/base_object.h"
+#include "resources/cache/object_storage.h"
+#include "resources/folder_res_man.h"
+#include "tests/base/temp_dir.h"
 
 namespace corvane {
 
@@ -152,5 +159,65 @@ void LoadObjects(benchmark::State& state) {
 }
 BENCHMARK(LoadObjects)->Unit(benchmark::kMillisecond);
 
+bench::TFrameTimes fileOverMemory;
+
+// The text file read through an applet's folder manager, compiled, and its
+// ".bin" stored beside it (written whole, synced and renamed in) against
+// the text in memory compiled into a new memory stream: the same
+// compilation on both sides, each output built from nothing.
+struct TConversions {
+  TConversions() : text(GeneratedText(nullptr)), in(std::span<const char>(text.data(), text.size())) {
+    std::ofstream(dir / "big.object", std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+    man.reset(CreateResMan<TFolderResourceMan>(dir.Path()));
+  }
+  bool FileToFile() { return CreateBin(man.get(), "big.object"); }
+  bool InMemory() {
+    in.SetPosition(0);
+    TMemoryStream out;
+    return ObjectTextToBinary(in, out);
+  }
+
+  const std::string& text;
+  test::TTempDir dir;
+  TOwned<TFolderResourceMan> man;
+  TMemoryStream in;
+};
+
+TConversions& Conversions() {
+  static TConversions conversions;
+  return conversions;
+}
+
+void FileToFile(benchmark::State& state) {
+  for (auto _ : state)
+    if (!Conversions().FileToFile()) state.SkipWithError("the .bin was not stored");
+}
+BENCHMARK(FileToFile)->Unit(benchmark::kMillisecond);
+
+void InMemory(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(Conversions().InMemory());
+}
+BENCHMARK(InMemory)->Unit(benchmark::kMillisecond);
+
+// Rounds of one conversion each way, alternating which goes first: the
+// medians of file / memory in wall time and in the thread's CPU time (what
+// the file side adds beyond the CPU is waiting for the disk's flush).
+void FileOverMemory(benchmark::State& state) {
+  TConversions& c = Conversions();
+  bench::FrameRounds(state, 1, [&c] { c.FileToFile(); }, [&c] { c.InMemory(); }, fileOverMemory);
+}
+BENCHMARK(FileOverMemory)->Unit(benchmark::kMillisecond)->Iterations(11);
+
 }  // namespace
 }  // namespace corvane
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  const corvane::bench::TFrameTimes& r = corvane::fileOverMemory;
+  if (r.Wall > 0)
+    std::printf("10 MB .object compiled file to file / in memory, medians of the rounds: wall %.2f, CPU %.2f\n", r.Wall,
+                r.Cpu);
+  return 0;
+}

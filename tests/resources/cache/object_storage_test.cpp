@@ -150,6 +150,21 @@ TEST_F(ObjectStorage, TheAgesAreComparedWhateverTheSpellingOfTheFiles) {
   }
 }
 
+// A text of several read blocks, with literals continued over lines, is
+// compiled from its file exactly as from memory.
+TEST_F(ObjectStorage, ALargeTextCompilesFromItsFileAsFromMemory) {
+  std::string text = "object Root: BaseObject\r\n";
+  for (int i = 0; text.size() < 200 * 1024; ++i) {
+    text += "  object C" + std::to_string(i) + ": BaseObject\r\n    tagInt = " + std::to_string(i) +
+            "\r\n    tagString = \r\n      '" + std::string(64, 'a' + i % 26) + "' +\r\n      'tail'#233\r\n  end\r\n";
+  }
+  text += "end\r\n";
+  Write("big.object", text);
+  ASSERT_TRUE(CreateBin(man.get(), "big.object")) << Log().Text();
+  EXPECT_EQ(ReadFile(dir / "big.bin"), Compiled(text));
+  EXPECT_EQ(Errors(), 0) << Log().Text();
+}
+
 TEST_F(ObjectStorage, TheBinServesAloneAndAnyExtensionIsReplaced) {
   EXPECT_FALSE(CreateBin(man.get(), "main.object"));
   EXPECT_FALSE(PathExists(dir / "main.bin"));
