@@ -19,7 +19,6 @@ import argparse
 import os
 import statistics
 import struct
-import subprocess
 import sys
 import tempfile
 import time
@@ -130,15 +129,11 @@ def write_case(folder, objects, hostile, files, frames):
 
 
 def run(program, folder, arguments, marker, timeout):
-    env = dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy", ASAN_OPTIONS="detect_leaks=0")
-    for name in ("DISPLAY", "WAYLAND_DISPLAY"):
-        env.pop(name, None)
     started = time.monotonic()
     first_frame = None
     times = None
     errors = []
-    with subprocess.Popen([program, os.path.join(folder, "main.object")] + arguments, cwd=folder, env=env,
-                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace") as process:
+    with sample_bench.launch(program, folder, arguments) as process:
         try:
             for line in process.stdout:
                 if first_frame is None and "first frame" in line:
