@@ -39,16 +39,21 @@ def percentile(values, share):
     return ordered[min(len(ordered) - 1, int(round(share * (len(ordered) - 1))))]
 
 
-def one_run(program, folder, frames):
+def launch(program, folder, arguments):
+    """The program on the folder's main.object, headless, its output in one pipe."""
     env = dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy", ASAN_OPTIONS="detect_leaks=0")
     for name in ("DISPLAY", "WAYLAND_DISPLAY"):
         env.pop(name, None)
+    return subprocess.Popen([program, os.path.join(folder, "main.object")] + arguments, cwd=folder, env=env,
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace")
+
+
+def one_run(program, folder, frames):
     started = time.monotonic()
     first_frame = None
     times = None
     before = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
-    with subprocess.Popen([program, os.path.join(folder, "main.object"), "+bench=%d" % frames], cwd=folder,
-                          env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True) as process:
+    with launch(program, folder, ["+bench=%d" % frames]) as process:
         for line in process.stdout:
             if first_frame is None and "(i) sample: first frame" in line:
                 first_frame = time.monotonic() - started

@@ -1,9 +1,12 @@
 #include "gui/effect_text.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/reflection/class_builder.h"
 #include "base/streams/memory_stream.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "engine/core/applet_services.h"
 #include "engine/core/close_request.h"
 #include "engine/core/effect.h"
@@ -13,6 +16,8 @@
 #include "scene/font_persistent.h"
 
 namespace corvane {
+
+std::int32_t MaxEffectTextCharacters = kDefaultMaxEffectTextCharacters;
 
 CORVANE_IMPLEMENT_CLASS(EffectText)
 
@@ -56,7 +61,13 @@ void EffectText::Rebuild() {
 
   TAppletServices* applet = GetApplet();
   TDevice* device = applet ? applet->Device() : nullptr;
-  const std::u16string text = Text();
+  std::u16string text = Text();
+  const std::size_t most = static_cast<std::size_t>(std::max(MaxEffectTextCharacters, 0));
+  if (text.size() > most) {
+    EngineError(u"EffectText " + Name() + u": only the first " + IntToStr(static_cast<std::int64_t>(most)) +
+                u" of its " + IntToStr(static_cast<std::int64_t>(text.size())) + u" characters are built");
+    text.resize(most);
+  }
   // Each character stands where the text before it ends: every prefix
   // measured in one pass, not each measured anew.
   std::vector<float> widths;

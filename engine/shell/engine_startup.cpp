@@ -19,6 +19,7 @@
 #include "engine/core/particle_budget.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/score_table.h"
+#include "gui/effect_text.h"
 #include "platform/media_budget.h"
 #include "platform/platform.h"
 #include "platform/sound_limits.h"
@@ -141,6 +142,7 @@ void SomeEngine::ReadBudgetSwitches(const std::string& argument) {
   } kSwitches[] = {
       {"-maxparticles=", 0, kMost32, [](std::int64_t n) { ParticleBudget = static_cast<std::int32_t>(n); }},
       {"-maxscores=", 1, kMost32, [](std::int64_t n) { MaxScores = static_cast<std::int32_t>(n); }},
+      {"-maxeffecttext=", 0, kMost32, [](std::int64_t n) { MaxEffectTextCharacters = static_cast<std::int32_t>(n); }},
       {"-maxlogsize=", 1, kMiB, [](std::int64_t n) { MaxLogFileBytes = n * kMiB; }},
       {"-scriptheap=", static_cast<std::int64_t>(kMinScriptHeapBytes / kMiB),
        static_cast<std::int64_t>(kMaxScriptHeapBytes / kMiB),

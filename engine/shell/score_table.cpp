@@ -26,6 +26,9 @@ std::int32_t SlotScore(const TObject* slot) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(slot)));
 }
 
+// Added lines wait for at least this many before they are placed unread.
+constexpr std::size_t kMergeAtLeast = 64;
+
 // The split of a line: the score is what follows the last "=", so a name
 // may hold "=" itself. A line without "=" is all name.
 std::size_t ScoreSeparator(std::u16string_view line) { return line.rfind(u'='); }
@@ -57,22 +60,48 @@ ScoreTable::ScoreTable(const TCreateContext& context) : BaseObject(context) {
 }
 
 void ScoreTable::AddScore(const std::u16string& name, std::int32_t score) {
-  if (!ordered_) entries_.Sort();
-  ordered_ = true;
-  // The first line of a lower score: a new score goes below its equals.
-  int low = 0;
-  int high = entries_.Count();
-  while (low < high) {
-    const int middle = low + (high - low) / 2;
-    if (Scores(middle) >= score) low = middle + 1;
-    else high = middle;
-  }
-  if (low >= MaxScores) return;
-  entries_.InsertObject(low, name + u"=" + IntToStr(score), ScoreSlot(score));
-  Trim();
+  // A full table in order takes no score at or below its lowest line: a new
+  // score goes below its equals.
+  const std::int32_t placed = entries_.Count();
+  if (ordered_ && placed > 0 && placed >= MaxScores && score <= SlotScore(entries_.GetObject(placed - 1))) return;
+  if (MaxScores <= 0) return;
+  added_.push_back({name + u"=" + IntToStr(score), score});
+  // Placed once they are as many as the lines already there: the merge
+  // then costs each add a constant share, and the added lines stay bounded.
+  if (added_.size() >= std::max<std::size_t>(static_cast<std::size_t>(placed), kMergeAtLeast)) Placed();
 }
 
-void ScoreTable::Trim() {
+TWideStringList& ScoreTable::Placed() const {
+  if (added_.empty()) return entries_;
+  if (!ordered_) entries_.Sort();
+  ordered_ = true;
+  // Highest first, the lines added later below the ones of the same score
+  // already there and below those added before them.
+  std::stable_sort(added_.begin(), added_.end(), [](const TAdded& a, const TAdded& b) { return a.Score > b.Score; });
+  const std::size_t most = static_cast<std::size_t>(std::max(MaxScores, 0));
+  std::vector<TAdded> merged;
+  merged.reserve(std::min(most, static_cast<std::size_t>(entries_.Count()) + added_.size()));
+  std::size_t old = 0;
+  std::size_t next = 0;
+  const std::size_t oldCount = static_cast<std::size_t>(entries_.Count());
+  while (merged.size() < most && (old < oldCount || next < added_.size())) {
+    const std::int32_t oldScore = old < oldCount ? SlotScore(entries_.GetObject(static_cast<int>(old))) : 0;
+    if (old < oldCount && (next == added_.size() || oldScore >= added_[next].Score)) {
+      merged.push_back({entries_.Get(static_cast<int>(old)), oldScore});
+      ++old;
+    } else {
+      merged.push_back(std::move(added_[next++]));
+    }
+  }
+  added_.clear();
+  entries_.BeginUpdate();
+  entries_.Clear();
+  for (TAdded& line : merged) entries_.AddObject(std::move(line.Line), ScoreSlot(line.Score));
+  entries_.EndUpdate();
+  return entries_;
+}
+
+void ScoreTable::Trim() const {
   if (entries_.Count() <= MaxScores) return;
   if (!ordered_) entries_.Sort();
   ordered_ = true;
@@ -82,21 +111,23 @@ void ScoreTable::Trim() {
 }
 
 std::u16string ScoreTable::Names(std::int32_t index) const {
-  if (index < 0 || index >= entries_.Count()) return {};
+  if (index < 0 || index >= Placed().Count()) return {};
   const std::u16string line = entries_.Get(index);
   const std::size_t equals = ScoreSeparator(line);
   return equals == std::u16string::npos ? line : line.substr(0, equals);
 }
 
 std::int32_t ScoreTable::Scores(std::int32_t index) const {
-  if (index < 0 || index >= entries_.Count()) return 0;
+  if (index < 0 || index >= Placed().Count()) return 0;
   return SlotScore(entries_.GetObject(index));
 }
 
 std::string ScoreTable::DataFileName() { return file_.Name(); }
 
 void ScoreTable::Load() {
+  // The file replaces the table, the lines added since its last read too.
   if (!file_.Load(entries_)) return;
+  added_.clear();
   // The lines stay in file order; the scores are read back from the text.
   ordered_ = true;
   for (int i = 0; i < entries_.Count(); ++i) {
@@ -107,7 +138,7 @@ void ScoreTable::Load() {
 }
 
 void ScoreTable::Store() {
-  if (entries_.Count() == 0) return;
+  if (Placed().Count() == 0) return;
   file_.Store(entries_);
 }
 

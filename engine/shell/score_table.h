@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/lists/wide_string_list.h"
 #include "engine/core/base_object.h"
@@ -29,10 +30,13 @@ class ScoreTable : public BaseObject {
 
   // Puts the line in its place, after the lines of the same score, and
   // drops the lowest line beyond MaxScores; a name already listed is added
-  // again. A table loaded out of order is sorted first.
+  // again. A table loaded out of order is sorted first. The lines added
+  // since the table was last read are placed together when it is next read
+  // (or when they are as many as the lines placed), so that each add costs
+  // a share of one merge rather than moving every line below it.
   void AddScore(const std::u16string& name, std::int32_t score);
   // count: the number of lines.
-  std::int32_t ScoreCount() const { return entries_.Count(); }
+  std::int32_t ScoreCount() const { return Placed().Count(); }
   // The name of line index: everything before its last "=" (a name may
   // hold "=" itself); "" outside the table.
   std::u16string Names(std::int32_t index) const;
@@ -50,16 +54,24 @@ class ScoreTable : public BaseObject {
   // Load or Store.
   std::string DataFileName();
 
-  TWideStringList& Entries() { return entries_; }
-  const TWideStringList& Entries() const { return entries_; }
+  TWideStringList& Entries() { return Placed(); }
+  const TWideStringList& Entries() const { return Placed(); }
 
  private:
   // Keeps at most MaxScores lines, sorting first when more came.
-  void Trim();
+  void Trim() const;
+  // The lines with every added one in its place.
+  TWideStringList& Placed() const;
 
-  TWideStringList entries_;
+  struct TAdded {
+    std::u16string Line;
+    std::int32_t Score;
+  };
+  // Placed on the first read: the table's lines are its look-ups' state.
+  mutable TWideStringList entries_;
+  mutable std::vector<TAdded> added_;
   // Whether the lines stand highest first (a file may hold them otherwise).
-  bool ordered_ = true;
+  mutable bool ordered_ = true;
   TAppletDataFile file_{".score", this};
 };
 

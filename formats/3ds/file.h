@@ -60,10 +60,16 @@ using TChunkList3DS = std::vector<TChunkListEntry3DS>;
 enum TObjectKind3DS : std::uint8_t { okMesh3DS, okOmniLight3DS, okSpotLight3DS, okCamera3DS };
 
 // What an extraction by index or by name looks up in the keyframe node
-// list: the entries of each tag in list order, and the first node of each
-// tag and name.
+// list: the entries of each tag in list order, each with the first node of
+// its tag and name (found while the index is made, so that taking every
+// node by index reads the list in order rather than a hash at random), and
+// the first node of each tag and name.
+struct TNodeEntry3DS {
+  const TChunkListEntry3DS* Entry = nullptr;
+  TChunk3DS* FirstOfName = nullptr;
+};
 struct TNodeIndex3DS {
-  std::unordered_map<std::uint16_t, std::vector<const TChunkListEntry3DS*>> ByTag;
+  std::unordered_map<std::uint16_t, std::vector<TNodeEntry3DS>> ByTag;
   std::unordered_map<std::uint16_t, std::unordered_map<std::string, TChunk3DS*>> FirstByName;
 };
 

@@ -105,24 +105,34 @@ const TNodeIndex3DS& KeyframeNodeIndex(TFile3DS& file) {
   TDatabase3DS& db = file.Database();
   if (!db.NodeIndex) {
     TNodeIndex3DS index;
+    // Sized once: a file of many nodes would otherwise rehash every name
+    // several times over.
+    std::unordered_map<std::uint16_t, std::size_t> counts;
+    for (const TChunkListEntry3DS& e : *db.NodeList)
+      if (e.Chunk != nullptr) ++counts[e.Chunk->Tag];
+    for (const auto& [tag, count] : counts) {
+      index.ByTag[tag].reserve(count);
+      if (tag != OBJECT_NODE_TAG) index.FirstByName[tag].reserve(count);
+    }
     for (const TChunkListEntry3DS& e : *db.NodeList) {
       if (e.Chunk == nullptr) continue;
-      index.ByTag[e.Chunk->Tag].push_back(&e);
       // An object node's list name holds its instance; the look-up by
       // name compares the header's name alone.
-      if (e.Chunk->Tag != OBJECT_NODE_TAG) index.FirstByName[e.Chunk->Tag].emplace(e.NameStr, e.Chunk);
+      TChunk3DS* first = e.Chunk;
+      if (e.Chunk->Tag != OBJECT_NODE_TAG) first = index.FirstByName[e.Chunk->Tag].emplace(e.NameStr, e.Chunk).first->second;
+      index.ByTag[e.Chunk->Tag].push_back({&e, first});
     }
     db.NodeIndex = std::move(index);
   }
   return *db.NodeIndex;
 }
 
-const TChunkListEntry3DS* KeyframeNodeByIndex(TFile3DS& file, std::uint16_t tag, int index) {
+const TNodeEntry3DS* KeyframeNodeByIndex(TFile3DS& file, std::uint16_t tag, int index) {
   const TNodeIndex3DS& nodes = KeyframeNodeIndex(file);
   const auto found = nodes.ByTag.find(tag);
   if (found == nodes.ByTag.end() || index < 0 || static_cast<std::size_t>(index) >= found->second.size())
     return nullptr;
-  return found->second[static_cast<std::size_t>(index)];
+  return &found->second[static_cast<std::size_t>(index)];
 }
 
 TChunk3DS* IndexedKeyframeNodeByName(TFile3DS& file, std::uint16_t tag, const std::string& name) {

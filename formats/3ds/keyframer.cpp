@@ -191,32 +191,28 @@ TKFSpot3DS GetSpotLightMotionByName(TFile3DS& file, std::string_view name) {
 }
 
 TKFMesh3DS GetObjectMotionByIndex(TFile3DS& file, int index) {
-  const TChunkListEntry3DS* node = KeyframeNodeByIndex(file, OBJECT_NODE_TAG, index);
-  return node ? ReadObjectMotionFromNode(file, node->Chunk) : TKFMesh3DS();
+  const TNodeEntry3DS* node = KeyframeNodeByIndex(file, OBJECT_NODE_TAG, index);
+  return node ? ReadObjectMotionFromNode(file, node->Entry->Chunk) : TKFMesh3DS();
 }
 
 // The node named by the index-th list entry of the tag is the first node of
 // that tag and name (a name given twice reads the first node twice).
 TKFCamera3DS GetCameraMotionByIndex(TFile3DS& file, int index) {
-  const TChunkListEntry3DS* entry = KeyframeNodeByIndex(file, CAMERA_NODE_TAG, index);
+  const TNodeEntry3DS* entry = KeyframeNodeByIndex(file, CAMERA_NODE_TAG, index);
   if (entry == nullptr) return TKFCamera3DS();
-  return GetCameraMotion(file, IndexedKeyframeNodeByName(file, CAMERA_NODE_TAG, entry->NameStr),
-                         IndexedKeyframeNodeByName(file, TARGET_NODE_TAG, entry->NameStr));
+  return GetCameraMotion(file, entry->FirstOfName, IndexedKeyframeNodeByName(file, TARGET_NODE_TAG, entry->Entry->NameStr));
 }
 
 TKFOmni3DS GetOmniLightMotionByIndex(TFile3DS& file, int index) {
-  const TChunkListEntry3DS* entry = KeyframeNodeByIndex(file, LIGHT_NODE_TAG, index);
-  if (entry == nullptr) return TKFOmni3DS();
-  TChunk3DS* node = IndexedKeyframeNodeByName(file, LIGHT_NODE_TAG, entry->NameStr);
-  return node ? ReadOmniLightMotionFromNode(file, node) : TKFOmni3DS();
+  const TNodeEntry3DS* entry = KeyframeNodeByIndex(file, LIGHT_NODE_TAG, index);
+  return entry ? ReadOmniLightMotionFromNode(file, entry->FirstOfName) : TKFOmni3DS();
 }
 
 TKFSpot3DS GetSpotLightMotionByIndex(TFile3DS& file, int index) {
-  const TChunkListEntry3DS* entry = KeyframeNodeByIndex(file, SPOTLIGHT_NODE_TAG, index);
+  const TNodeEntry3DS* entry = KeyframeNodeByIndex(file, SPOTLIGHT_NODE_TAG, index);
   if (entry == nullptr) return TKFSpot3DS();
-  TChunk3DS* node = IndexedKeyframeNodeByName(file, SPOTLIGHT_NODE_TAG, entry->NameStr);
-  if (node == nullptr) return TKFSpot3DS();
-  return ReadSpotLightMotionFromNode(file, node, IndexedKeyframeNodeByName(file, L_TARGET_NODE_TAG, entry->NameStr));
+  return ReadSpotLightMotionFromNode(file, entry->FirstOfName,
+                                     IndexedKeyframeNodeByName(file, L_TARGET_NODE_TAG, entry->Entry->NameStr));
 }
 
 TKFAmbient3DS GetAmbientLightMotion(TFile3DS& file) {

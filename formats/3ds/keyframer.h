@@ -103,8 +103,9 @@ int CountKeyframeNodesByTag(TFile3DS& file, std::uint16_t tag);
 // The node list's entries of each tag, and the first node of a tag and a
 // header name (not for object nodes, whose names hold their instances).
 const TNodeIndex3DS& KeyframeNodeIndex(TFile3DS& file);
-// The index-th node list entry of the tag; null past the last.
-const TChunkListEntry3DS* KeyframeNodeByIndex(TFile3DS& file, std::uint16_t tag, int index);
+// The index-th node list entry of the tag, with the first node of its tag
+// and name; null past the last.
+const TNodeEntry3DS* KeyframeNodeByIndex(TFile3DS& file, std::uint16_t tag, int index);
 // FindKeyframeNodeByName through the index, for every tag but the object
 // node's.
 TChunk3DS* IndexedKeyframeNodeByName(TFile3DS& file, std::uint16_t tag, const std::string& name);

@@ -85,7 +85,7 @@ TEST(EffectTextWidget, EachCharacterStandsWhereTheTextBeforeItEnds) {
   }
   EXPECT_EQ(characters[7]->X(), 16);  // "e" starts a line: "ab" is wider
 
-  constexpr std::size_t kLong = 20000;
+  constexpr std::size_t kLong = kDefaultMaxEffectTextCharacters;
   fx->SetText(std::u16string(kLong, u'w'));
   characters = Characters(fx);
   ASSERT_EQ(characters.size(), kLong);
@@ -95,6 +95,24 @@ TEST(EffectTextWidget, EachCharacterStandsWhereTheTextBeforeItEnds) {
   for (std::size_t i = 0; i < kLong; ++i)
     misplaced += characters[i]->X() != 8.0f * static_cast<float>(std::min<std::size_t>(i, 8191));
   EXPECT_EQ(misplaced, 0);
+}
+
+// A text longer than the budget builds its first characters only, each
+// frame then ticking and painting no more than those; the log says so.
+TEST(EffectTextWidget, ATextPastTheBudgetBuildsItsFirstCharacters) {
+  TWidgetWorld w;
+  ASSERT_TRUE(w.Launch("  object fx: EffectText\n    object wave: AnimationEffect\n    end\n  end\n")) << w.world.Text();
+  auto* fx = w.Find<EffectText>(u"fx");
+  const std::int32_t saved = MaxEffectTextCharacters;
+  MaxEffectTextCharacters = 5;
+  fx->SetText(u"abcdefgh");
+  MaxEffectTextCharacters = saved;
+  const std::vector<StaticText*> characters = Characters(fx);
+  ASSERT_EQ(characters.size(), 5u);
+  EXPECT_EQ(characters[4]->Text(), u"e");
+  EXPECT_EQ(Effects(characters[4]).size(), 1u);
+  EXPECT_EQ(fx->Text(), u"abcdefgh");
+  EXPECT_EQ(w.world.CountError("EffectText fx: only the first 5 of its 8 characters are built"), 1) << w.world.Text();
 }
 
 TEST(EffectTextWidget, AClosingProgramStopsTheBuild) {

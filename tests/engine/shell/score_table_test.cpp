@@ -147,6 +147,12 @@ TEST_F(ScoreTableTest, TheTableKeepsItsHighestScores) {
   for (std::int32_t i = 0; i < 5000; ++i) busy->AddScore(u"frame", (i * 7919) % 5000);
   ASSERT_EQ(busy->ScoreCount(), kDefaultMaxScores);
   for (std::int32_t i = 0; i < kDefaultMaxScores; ++i) EXPECT_EQ(busy->Scores(i), 4999 - i) << i;
+  // Equal scores stay in the order they came, however many came between
+  // two reads: the 100 lines of the highest score, first to last.
+  ScoreTable* ties = NewTable();
+  for (std::int32_t i = 0; i < 300; ++i) ties->AddScore(IntToStr(i), i % 3);
+  ASSERT_EQ(ties->ScoreCount(), kDefaultMaxScores);
+  for (std::int32_t k = 0; k < kDefaultMaxScores; ++k) EXPECT_EQ(ties->Names(k), IntToStr(2 + 3 * k)) << k;
   EXPECT_EQ(world.log.Lines().size(), 0u) << world.log.Text();
 }
 
