@@ -431,11 +431,12 @@ void BaseObject::PrepareForDispose() {
 
 namespace {
 
-// The engine and an applet's own services are not for scripts to dispose.
-bool RefusesDispose(BaseObject* object) {
+// The engine and an applet's own services are not for scripts to dispose
+// or move: the engine and the applet hold them in fields of their own.
+bool RefusesScript(BaseObject* object, const char16_t* action) {
   if (IsEngineObject(object) || (object->GetApplet() && object->GetApplet()->IsServiceObject(object))) {
     const std::u16string name = object->Name().empty() ? WidenLatin1(object->ClassName()) : object->Name();
-    EngineError(u"Can't dispose " + name);
+    EngineError(u"Can't " + std::u16string(action) + u" " + name);
     return true;
   }
   return false;
@@ -460,10 +461,14 @@ void BaseObject::deleteChildren() {
   }
 }
 
+void BaseObject::moveTo(BaseObject* newParent) {
+  if (!RefusesScript(this, u"move")) MoveTo(newParent);
+}
+
 void BaseObject::Dispose() { scheduleDispose(0.2f); }
 
 void BaseObject::scheduleDispose(float delay) {
-  if (RefusesDispose(this)) return;
+  if (RefusesScript(this, u"dispose")) return;
   if (auto* applet = dynamic_cast<TAppletServices*>(this)) {
     applet->terminate();
     return;

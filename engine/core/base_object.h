@@ -186,7 +186,8 @@ class BaseObject : public TGComponent {
   void store();
   void removeExternal() { ExcludeStyle(csExternal); }
   void design();
-  void moveTo(BaseObject* newParent) { MoveTo(newParent); }
+  // MoveTo for scripts, which may not move the engine or a service.
+  void moveTo(BaseObject* newParent);
 
   // The automatic name: lower-case class name + serial.
   std::u16string AutomaticName() const;

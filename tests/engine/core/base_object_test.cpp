@@ -113,8 +113,9 @@ TEST(BaseObject, ChildListEditsKeepOneParent) {
 }
 
 // A script's moveTo loses no object: a move below itself leaves it where
-// it was, the applet cannot leave its tree, and an object taken out with
-// no new parent goes with the applet unless it is placed again.
+// it was, the applet cannot leave its tree nor its services their places,
+// and an object taken out with no new parent goes with the applet unless
+// it is placed again.
 TEST(BaseObject, MovesKeepEveryObjectOwned) {
   TTestWorld world;
   BaseObject* root = world.Load(kTree);
@@ -125,7 +126,10 @@ TEST(BaseObject, MovesKeepEveryObjectOwned) {
   EXPECT_EQ(a->Parent(), root);
   world.applet->moveTo(nullptr);
   EXPECT_NE(world.applet->Parent(), nullptr);
-  EXPECT_EQ(world.log.Lines().size(), 2u);
+  // The applet's services stay where the applet keeps them.
+  world.applet->GetEvent()->moveTo(a);
+  EXPECT_EQ(world.applet->GetEvent()->Parent(), world.applet);
+  EXPECT_EQ(world.log.Lines().size(), 3u);
 
   TWeak<BaseObject> out(a1), back(a);
   a1->moveTo(nullptr);
