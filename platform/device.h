@@ -313,7 +313,8 @@ class TDevice : public TSomePersistent {
   virtual void ShowCaret(TCaret* caret);
   virtual void HideCaret(TCaret* caret);
   virtual void SetCaretPosition(TCaret* caret, const TSpaceMatrix& matrix, float x, float y);
-  // One step of the blink: 3.0 a second up to 1.0 and down to 0.0.
+  // One step of the blink, 3.0 a second up to 1.0 and down to 0.0, while
+  // the host is active; each step asks for a repaint.
   virtual void UpdateCaret(TCaret* caret, float deltaTime, float time);
 
   // ---- camera and lights
