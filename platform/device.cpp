@@ -435,7 +435,8 @@ void TDevice::SetCaretPosition(TCaret* caret, const TSpaceMatrix& matrix, float 
 }
 
 void TDevice::UpdateCaret(TCaret* caret, float deltaTime, float) {
-  if (!caret) return;
+  // An application in the background keeps its caret still.
+  if (!caret || !host_ || !host_->Active()) return;
   if (window_) window_->CaretUpdating = true;
   caret->Phase += caret->Speed * deltaTime;
   if (caret->Phase > 1.0f) {
@@ -445,6 +446,7 @@ void TDevice::UpdateCaret(TCaret* caret, float deltaTime, float) {
     caret->Phase = 0.0f;
     caret->Speed = 3.0f;
   }
+  host_->NeedUpdate();
   if (window_) window_->CaretUpdating = false;
 }
 

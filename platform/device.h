@@ -40,6 +40,9 @@ class TClassBuilder;
 // Sizes of the scratch mesh, shared by every device. The current sizes grow
 // by the steps on request, up to the caps.
 inline constexpr std::int32_t MaxColorVertex = 100000;
+// The vertices one draw of the scratch mesh may use: its 16-bit indices
+// reach no further, however large the mesh.
+inline constexpr std::int32_t MaxIndexedVertex = 65536;
 inline constexpr std::int32_t MaxIndex = 200000;
 inline constexpr std::int32_t MaxPixmapSize = 1024;
 inline constexpr std::int32_t IncColorVertexCount = 9000;
@@ -313,7 +316,8 @@ class TDevice : public TSomePersistent {
   virtual void ShowCaret(TCaret* caret);
   virtual void HideCaret(TCaret* caret);
   virtual void SetCaretPosition(TCaret* caret, const TSpaceMatrix& matrix, float x, float y);
-  // One step of the blink: 3.0 a second up to 1.0 and down to 0.0.
+  // One step of the blink, 3.0 a second up to 1.0 and down to 0.0, while
+  // the host is active; each step asks for a repaint.
   virtual void UpdateCaret(TCaret* caret, float deltaTime, float time);
 
   // ---- camera and lights

@@ -31,7 +31,7 @@ bool BindDefaultPixmap(TDevice& device) {
 }  // namespace
 
 bool TDevice::ScratchFits(TVertexFormat format, std::int32_t vertices, std::int32_t indices) {
-  const bool fits = DynamicMesh && vertices >= 0 && indices >= 0 && vertices <= 65536 &&
+  const bool fits = DynamicMesh && vertices >= 0 && indices >= 0 && vertices <= MaxIndexedVertex &&
                     static_cast<std::int64_t>(vertices) * VertexSize(format) <= DynamicMesh->VertexStoreSize() &&
                     indices <= DynamicMesh->IndexCount;
   if (!fits) RequestToInsCreaseDynamicMesh();

@@ -13,13 +13,6 @@ namespace {
 
 T3DSysFont* SysFontOf(const TFont* font) { return font ? font->Handle : nullptr; }
 
-// Quads the font may write for a line: one per character from code 32 on.
-std::int32_t DrawableChars(std::u16string_view line) {
-  std::int32_t count = 0;
-  for (const char16_t c : line) count += c >= 32 ? 1 : 0;
-  return count;
-}
-
 bool HasLineBreak(std::u16string_view text) { return text.find_first_of(u"\r\n") != std::u16string_view::npos; }
 
 }  // namespace
@@ -51,10 +44,10 @@ void TDevice::DrawString(TFont* font, std::u16string_view text, const TRect& rec
   SetRenderState(rsTexLinear);
   SetRenderState(rsTexModulate);
   for (const TTextCalc& line : textLines_) {
-    // The font writes up to four vertices and six indices a character; a
-    // line that cannot fit is left out and a larger scratch mesh asked for.
-    const std::int32_t chars = DrawableChars(line.Text);
-    if (!ScratchFits(vfColorPixmapVertex, 4 * chars, 6 * chars)) continue;
+    // The font writes four vertices and six indices a glyph; a line that
+    // cannot fit is left out and a larger scratch mesh asked for.
+    const std::int32_t quads = T3DSysFont::TextQuads(line.Text);
+    if (!ScratchFits(vfColorPixmapVertex, 4 * quads, 6 * quads)) continue;
     sysFont->DrawText(std::trunc(line.Rect.left), std::trunc(line.Rect.top), vertexColor, line.Text);
   }
   // The views point into the caller's text.

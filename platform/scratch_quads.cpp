@@ -30,6 +30,7 @@ bool TScratchQuads::Lock() {
   if (!vertexLocked_) return false;
   indexLocked_ = device_.LockMeshIndex(mesh, 6 * quads, indexData);
   if (!indexLocked_) {
+    indexLockFailed_ = true;
     Unlock();
     return false;
   }

@@ -37,6 +37,8 @@ class TScratchQuads {
   bool Fits();
   // Locks the vertices and indices from the start of the scratch mesh.
   bool Lock();
+  // After a failed Lock: whether the vertices locked and the indices did not.
+  bool IndexLockFailed() const { return indexLockFailed_; }
   // One rectangle at depth z with its texture rectangle (u from left to
   // right, v from top to bottom). Quads beyond the count are ignored.
   void Add(const TRect& rect, const TRect& texture, float z = 0);
@@ -56,6 +58,7 @@ class TScratchQuads {
   std::int32_t added_ = 0;
   bool vertexLocked_ = false;
   bool indexLocked_ = false;
+  bool indexLockFailed_ = false;
 };
 
 }  // namespace corvane

@@ -166,17 +166,24 @@ void T3DSysFont::AddPrefixWidths(std::u16string_view line, float maxWidth, std::
   }
 }
 
+std::int32_t T3DSysFont::TextQuads(std::u16string_view text) {
+  std::int32_t glyphs = 0;
+  for (const char16_t c : text) {
+    if (c <= kFirstGlyphCode) continue;
+    if (++glyphs == kMaxTextQuads) break;
+  }
+  return glyphs;
+}
+
 void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_view text) {
   if (text.empty()) return;
   CheckText(text);
   TDevice* device = Device();
   if (!device) return;
-  std::int64_t drawable = 0;
-  for (const char16_t c : text) drawable += c > kFirstGlyphCode ? 1 : 0;
-  TScratchQuads quads(*device, drawable, color);
+  TScratchQuads quads(*device, TextQuads(text), color);
   if (!quads.Fits()) return;
   if (!quads.Lock()) {
-    EngineError(u"Can't lock vertex buffer");
+    EngineError(quads.IndexLockFailed() ? u"Can't lock index buffer" : u"Can't lock vertex buffer");
     return;
   }
   const auto width = static_cast<float>(TextureWidth);
@@ -192,7 +199,7 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
     const float w = (cell.Right - cell.Left) * width;
     const float h = (cell.Bottom - cell.Top) * height;
     if (c != kFirstGlyphCode) {
-      if (6 * (quads.Added() + 1) > MaxColorVertex - 6) {
+      if (quads.Added() == kMaxTextQuads) {
         EngineError(u"Text \"" + std::u16string(text) + u"\" too long.");
         break;
       }

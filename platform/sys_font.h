@@ -7,6 +7,7 @@
 // Without one the device makes no fonts and draws no text.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,7 @@
 
 #include "base/geometry/geometry.h"
 #include "base/reflection/persistent.h"
+#include "platform/device.h"
 #include "platform/glyph_table.h"
 #include "platform/media.h"
 
@@ -24,6 +26,10 @@ namespace corvane {
 class TDevice;
 class TResourceMan;
 struct TGlyphPacking;
+
+// The most glyphs one line draws: what one draw of the scratch mesh can
+// index (16384), below the cap of its vertex store.
+inline constexpr std::int32_t kMaxTextQuads = std::min(MaxIndexedVertex / 4, (MaxColorVertex - 6) / 6);
 
 class T3DSysFont : public TSomePersistent {
   CORVANE_CLASS(T3DSysFont, TSomePersistent)
@@ -68,8 +74,13 @@ class T3DSysFont : public TSomePersistent {
   // gives the line's first k characters: every prefix in one pass.
   virtual void AddPrefixWidths(std::u16string_view line, float maxWidth, std::vector<float>& widths);
   // One line of text at (x, y) in the colour (vertex byte order), through
-  // the device's scratch mesh with the states the caller set.
+  // the device's scratch mesh with the states the caller set. A line of
+  // more than kMaxTextQuads glyphs is drawn up to there and reported as
+  // too long.
   virtual void DrawText(float x, float y, std::uint32_t color, std::u16string_view text);
+  // The quads DrawText writes for the text: one a glyph (a character above
+  // the space), at most kMaxTextQuads.
+  static std::int32_t TextQuads(std::u16string_view text);
   // Rasterises the used characters into a new atlas, sets their cells and,
   // with StoreCache, writes the cache.
   virtual void RebuildTexture() = 0;

@@ -58,6 +58,10 @@ class TWindowHost {
 
   // Seconds from the engine's clock (0 without one).
   virtual float CurrentTime() const = 0;
+  // Whether the host is the application in front: the caret blinks only
+  // then, and each blink asks for the window to be painted again.
+  virtual bool Active() const = 0;
+  virtual void NeedUpdate() = 0;
 
  protected:
   ~TWindowHost() = default;

@@ -29,8 +29,8 @@ namespace corvane {
 void RegisterSceneClasses() {
   RegisterClasses({Skin::StaticClass(), SkinElement::StaticClass(), Material::StaticClass(), Materials::StaticClass(),
                    Camera::StaticClass(), Light::StaticClass(), Plane::StaticClass(), Box::StaticClass(),
-                   Sphere::StaticClass(), Cylinder::StaticClass(), Cone::StaticClass(), Grid::StaticClass(),
-                   Mesh::StaticClass(), Mirror::StaticClass(), Rect::StaticClass(), Sprite::StaticClass()});
+                   Sphere::StaticClass(), Cylinder::StaticClass(), Cone::StaticClass(), Mesh::StaticClass(),
+                   Mirror::StaticClass(), Grid::StaticClass(), Rect::StaticClass(), Sprite::StaticClass()});
   RegisterClasses({Timer::StaticClass(), MusicPlayer::StaticClass(), SoundPlayer::StaticClass()});
   RegisterClasses({AnimationEffect::StaticClass(), TwoPassEffect::StaticClass(), SoundEffect::StaticClass(),
                    MusicEffect::StaticClass(), TimerEffect::StaticClass(), TAnimationKey::StaticClass(),

@@ -303,7 +303,7 @@ class TClassBuilder {
       detail::WriteBackVarArgs<Params>(held, out, Index());
       return result;
     };
-    info_.methods_.push_back(std::move(info));
+    info_.AddMethod(std::move(info));
     return *this;
   }
 

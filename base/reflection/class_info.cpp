@@ -49,6 +49,7 @@ TClassInfo::TClassInfo(std::string name, TClass parent, Factory factory, Describ
   if (parent_) {
     all_.assign(parent_->all_.begin(), parent_->all_.end());
     byName_ = parent_->byName_;
+    methodsByName_ = parent_->methodsByName_;
   }
   if (describe) describe(*this);
 }
@@ -78,6 +79,13 @@ void TClassInfo::AddProperty(std::unique_ptr<TPropInfo> prop) {
   own_.push_back(std::move(prop));
 }
 
+void TClassInfo::AddMethod(std::unique_ptr<TMethodInfo> method) {
+  // The first of a name in this class, in place of an inherited one.
+  const auto [it, added] = methodsByName_.try_emplace(method->Name(), method.get());
+  if (!added && it->second->OwnerClass() != this) it->second = method.get();
+  methods_.push_back(std::move(method));
+}
+
 bool TClassInfo::InheritsFrom(TClass cls) const {
   for (TClass c = this; c; c = c->parent_)
     if (c == cls) return true;
@@ -99,10 +107,8 @@ const TPropInfo* TClassInfo::FindProperty(std::string_view name) const {
 }
 
 const TMethodInfo* TClassInfo::FindMethod(std::string_view name) const {
-  for (TClass c = this; c; c = c->parent_)
-    for (const auto& m : c->methods_)
-      if (SameText(m->Name(), name)) return m.get();
-  return nullptr;
+  const auto it = methodsByName_.find(name);
+  return it == methodsByName_.end() ? nullptr : it->second;
 }
 
 bool TClassInfo::HasMethod(const TMethodInfo* method) const {

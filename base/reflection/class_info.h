@@ -173,6 +173,7 @@ class TClassInfo {
   template <class C>
   friend class TClassBuilder;
   void AddProperty(std::unique_ptr<TPropInfo> prop);
+  void AddMethod(std::unique_ptr<TMethodInfo> method);
 
   std::string name_;
   TClass parent_;
@@ -190,6 +191,8 @@ class TClassInfo {
   };
   std::unordered_map<std::string, const TPropInfo*, TNameHash, TNameEqual> byName_;
   std::vector<std::unique_ptr<TMethodInfo>> methods_;
+  // Every method along the chain by name, the most derived of each.
+  std::unordered_map<std::string, const TMethodInfo*, TNameHash, TNameEqual> methodsByName_;
   std::vector<std::unique_ptr<TFieldInfo>> fields_;
 };
 

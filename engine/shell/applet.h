@@ -208,7 +208,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   void ReAlign();
   void RecalcAbsolute() override;
   void AddUpdateRect(const TRect& r) override;
-  void NeedUpdate();
+  void NeedUpdate() override;
   TRect GetUpdateRect() override;
   std::int32_t UpdateCount() const { return updateCount_; }
 
@@ -255,7 +255,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   void LeaveCall() { --busy_; }
   // Set once the window, the device and the services exist.
   bool Ready() const override { return ready_; }
-  bool Active() const { return active_; }
+  bool Active() const override { return active_; }
   std::int32_t FrameRate() const { return frameRate_; }
   bool Paused() const override { return pause_; }
   // Pauses or resumes the sound engine with the applet.

@@ -98,6 +98,10 @@ BassBool BASS_ChannelSetAttributes(BassHandle channel, int32_t frequency, int32_
       [&] { return AsBool(TheLibrary().SetAttributes(channel, frequency, volume, pan)); });
 }
 
+BassBool BASS_SetEAXParameters(int32_t, float, float, float) {
+  return BASS_FALSE;  // the mix has no reverb
+}
+
 uint32_t BassManual_Render(float* stereoFrames, uint32_t frameCount) {
   return Guarded([&] { return TheLibrary().RenderManual(stereoFrames, frameCount); });
 }

@@ -1,6 +1,7 @@
 #include "platform/bass/bass_binding.h"
 
 #include <array>
+#include <iterator>
 #include <cstring>
 
 namespace corvane {
@@ -8,6 +9,8 @@ namespace corvane {
 #define CORVANE_BASS_POINTER(name, type) type* name = nullptr;
 BASS_API_ENTRY_POINTS(CORVANE_BASS_POINTER)
 #undef CORVANE_BASS_POINTER
+
+BassSetEAXParametersFunc* BASS_SetEAXParameters = nullptr;
 
 TLibHandle BASS_Handle = 0;
 
@@ -51,6 +54,7 @@ void* Found(const char* name) {
 
 void ClearPointers() {
   gFound.fill(nullptr);
+  BASS_SetEAXParameters = nullptr;
 #define CORVANE_BASS_CLEAR(name, type) name = nullptr;
   BASS_API_ENTRY_POINTS(CORVANE_BASS_CLEAR)
 #undef CORVANE_BASS_CLEAR
@@ -76,8 +80,23 @@ bool Load_BASSDLL(const std::string& name) {
     FreeLib(lib);
     return false;
   }
+  BASS_SetEAXParameters = reinterpret_cast<BassSetEAXParametersFunc*>(Found("BASS_SetEAXParameters"));
   BASS_Handle = lib;
   return true;
+}
+
+BassBool BASS_SetEAXPreset(std::int32_t preset) {
+  struct TPreset {
+    std::int32_t environment;
+    float volume, decay, damping;
+  };
+#define CORVANE_BASS_PRESET(environment, volume, decay, damping) TPreset{environment, volume, decay, damping},
+  static constexpr TPreset kPresets[] = {BASS_EAX_PRESETS(CORVANE_BASS_PRESET)};
+#undef CORVANE_BASS_PRESET
+  if (!BASS_SetEAXParameters || preset < 0 || preset >= static_cast<std::int32_t>(std::size(kPresets)))
+    return BASS_FALSE;
+  const TPreset& p = kPresets[preset];
+  return BASS_SetEAXParameters(p.environment, p.volume, p.decay, p.damping);
 }
 
 void Unload_BASSDLL() {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "libs/bass/api/bass_api.h"
@@ -20,6 +21,13 @@ namespace corvane {
 #define CORVANE_BASS_POINTER(name, type) extern type* name;
 BASS_API_ENTRY_POINTS(CORVANE_BASS_POINTER)
 #undef CORVANE_BASS_POINTER
+
+// The reverb entry point, which the engine never calls: nullptr while
+// not loaded or where the library lacks it.
+extern BassSetEAXParametersFunc* BASS_SetEAXParameters;
+// One of the 26 reverb presets of BASS_EAX_PRESETS through
+// BASS_SetEAXParameters; BASS_FALSE for another number or without it.
+BassBool BASS_SetEAXPreset(std::int32_t preset);
 
 // The library while loaded; 0 when not.
 extern TLibHandle BASS_Handle;

@@ -209,6 +209,8 @@ void TFilter::Describe(TClassBuilder<TFilter>& c) {
     return MarkMadeForScript(filter.LoadMesh(resMan, fileName));
   });
   c.Method("saveMesh", &TFilter::SaveMesh);
+  c.Method("loadRGBAFile", &TFilter::LoadRGBAFile);
+  c.Method("saveRGBAFile", &TFilter::SaveRGBAFile);
 }
 
 }  // namespace corvane

@@ -203,16 +203,28 @@ class TReflectionBinding final : public TJSObjectBinding {
     TJSObjectLink* link = LinkOf(prototype);
     std::u16string name;
     if (!link || !link->ClassRef || !KeyName(cx, id, name)) return true;
+    // Names in another case than the published one: the published
+    // spelling is defined when the prototype is described, so only a miss
+    // comes here, and the alias defined now answers the next look-up. A
+    // property shadows a method of its name, as there.
     const std::string narrow = NarrowLatin1(name);
     const TPropInfo* prop = link->ClassRef->FindProperty(narrow);
-    // The published spelling is defined when the prototype is described.
-    if (!prop || prop->Name() == narrow) return true;
-    JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> published(cx);
-    if (!JS_GetOwnPropertyDescriptor(cx, prototype, prop->Name().c_str(), &published)) return false;
-    if (published.isNothing() || !published->isAccessorDescriptor()) return true;
-    JS::RootedObject getter(cx, published->getter());
-    JS::RootedObject setter(cx, published->setter());
-    if (!JS_DefinePropertyById(cx, prototype, id, getter, setter, 0)) return false;
+    const TMethodInfo* method = prop ? nullptr : link->ClassRef->FindMethod(narrow);
+    const std::string* published = prop ? &prop->Name() : method ? &method->Name() : nullptr;
+    if (!published || *published == narrow) return true;
+    JS::Rooted<mozilla::Maybe<JS::PropertyDescriptor>> descriptor(cx);
+    if (!JS_GetOwnPropertyDescriptor(cx, prototype, published->c_str(), &descriptor)) return false;
+    if (descriptor.isNothing()) return true;
+    if (prop) {
+      if (!descriptor->isAccessorDescriptor()) return true;
+      JS::RootedObject getter(cx, descriptor->getter());
+      JS::RootedObject setter(cx, descriptor->setter());
+      if (!JS_DefinePropertyById(cx, prototype, id, getter, setter, 0)) return false;
+    } else {
+      if (!descriptor->isDataDescriptor()) return true;
+      JS::RootedValue function(cx, descriptor->value());
+      if (!JS_DefinePropertyById(cx, prototype, id, function, 0)) return false;
+    }
     *resolved = true;
     return true;
   }

@@ -4,9 +4,10 @@
 // A class's prototype (record "object", a global named after the class)
 // holds every published property as an accessor pair and every published
 // method as a function; each function carries its property or method in a
-// reserved slot, so nothing is looked up by name on a call. Property names
-// match without case: another spelling is resolved on the prototype to the
-// same accessors on first use. Method names are exact. `Box.prototype` is
+// reserved slot, so nothing is looked up by name on a call. Property and
+// method names match without case: another spelling is resolved on the
+// prototype to the same accessors or function on first use (a method so
+// named is the published one in every way). `Box.prototype` is
 // `Box`, and `new Box(parent)` or `new Box("file", parent)` makes a tree
 // object under the parent (the applet when there is none) and gives its
 // wrapper.

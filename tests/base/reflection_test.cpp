@@ -19,6 +19,7 @@ class TReflectBase : public TGComponent {
 
   float Speed() const { return speed_; }
   void SetSpeed(float v) { speed_ = v; ++speedWrites; }
+  void Bump() { ++count_; }
   int speedWrites = 0;
 
   std::int32_t count_ = 0;
@@ -37,6 +38,7 @@ class TReflectDerived : public TReflectBase {
   std::int32_t Add(std::int32_t a, std::int32_t b) { return a + b; }
   std::u16string Greet(const std::u16string& who) const { return u"hello " + who; }
   void Reset() { count_ = 0; }
+  void BumpTwice() { count_ += 2; }
   TReflectBase* Link(TReflectBase* other) { link_ = other; return other; }
 
   std::int64_t big_ = 0;
@@ -57,6 +59,7 @@ void TReflectBase::Describe(TClassBuilder<TReflectBase>& c) {
   c.Property("shade", &TReflectBase::shade_).Default(shMedium);
   c.Property("shades", &TReflectBase::shades_);
   c.Property("visible", &TReflectBase::visible_).Default(true);
+  c.Method("bump", &TReflectBase::Bump);
 }
 
 void TReflectDerived::Describe(TClassBuilder<TReflectDerived>& c) {
@@ -70,6 +73,7 @@ void TReflectDerived::Describe(TClassBuilder<TReflectDerived>& c) {
   c.Method("greet", &TReflectDerived::Greet);
   c.Method("reset", &TReflectDerived::Reset);
   c.Method("link", &TReflectDerived::Link);
+  c.Method("Bump", &TReflectDerived::BumpTwice);  // published again, in another case
 }
 
 namespace {
@@ -189,6 +193,11 @@ TEST(Reflection, MethodsCallByNameWithVariants) {
   Variant wrong[] = {Variant(u"x")};
   EXPECT_THROW(add->Invoke(*o, wrong), EConvertError);
   EXPECT_EQ(cls->FindMethod("nothing"), nullptr);
+  // The most derived of a name, whatever its case; the base keeps its own.
+  cls->FindMethod("bump")->Invoke(*o, {});
+  EXPECT_EQ(o->count_, 2);
+  TReflectBase::StaticClass()->FindMethod("BUMP")->Invoke(*o, {});
+  EXPECT_EQ(o->count_, 3);
   o->Free();
 }
 

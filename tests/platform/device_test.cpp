@@ -57,6 +57,20 @@ TEST_F(DeviceTest, CaretsBlinkCountShowsAndGoWithTheirPointer) {
   const float expected[] = {0.6f, 1.0f, 0.4f, 0.0f, 0.6f};
   for (int i = 0; i < 5; ++i) EXPECT_NEAR(fiveFps[static_cast<std::size_t>(i)], expected[i], 1e-5f) << i;
   EXPECT_FALSE(Window().CaretUpdating);
+  // Each step asks for the window to be painted again.
+  const std::int32_t repaints = world.applet->UpdateCount();
+  device->ProcessTick(0.1f, 0);
+  EXPECT_EQ(world.applet->UpdateCount(), repaints + 1);
+
+  // In the background the caret stands still and asks for nothing.
+  world.applet->Deactivate();
+  const float still = caret->Phase;
+  device->ProcessTick(0.1f, 0);
+  EXPECT_EQ(caret->Phase, still);
+  EXPECT_EQ(world.applet->UpdateCount(), repaints + 1);
+  world.applet->Activate();
+  device->ProcessTick(0.1f, 0);
+  EXPECT_NE(caret->Phase, still);
 
   device->ShowCaret(caret);
   device->ShowCaret(caret);

@@ -245,6 +245,40 @@ TEST_F(SysFontTest, NoWritableStreamKeepsTheAtlasUnsaved) {
 
 // Measuring a character new to the font rebuilds the atlas: the line is
 // drawn with the new atlas bound, not the one it replaced.
+// A line of more glyphs than one draw can index is drawn up to there and
+// reported; a failed lock is reported as the store that failed.
+TEST_F(SysFontTest, ALineTooLongIsDrawnUpToTheLimitAndReported) {
+  TFont* font = NewFont();
+  CurColorVertexCount = MaxColorVertex;
+  CurIndexCount = MaxIndex;
+  device->DestroyMesh(device->DynamicMesh);
+  device->PrepareObjects();
+  const std::u16string longest(static_cast<std::size_t>(kMaxTextQuads), u'a');
+  for (const std::u16string& line : {longest, longest + u"  b"}) {
+    device->ClearRecords();
+    device->DrawString(font, line, {0, 0, 1e6f, 50}, {}, 0xFFFFFFFF);
+    ASSERT_EQ(device->Draws.size(), 1u);
+    EXPECT_EQ(test::QuadsOf(device->Draws[0]).size(), static_cast<std::size_t>(kMaxTextQuads));
+  }
+  const std::string tooLong = "Text \"" + std::string(static_cast<std::size_t>(kMaxTextQuads), 'a') + "  b\" too long.";
+  EXPECT_EQ(world.log.CountError(tooLong), 1) << "the whole text, once";
+  EXPECT_EQ(world.log.ErrorCount(), 1);
+
+  device->ClearRecords();
+  device->FailIndexLocks = true;
+  Sys(font).DrawText(0, 0, 0xFFFFFFFF, u"ab");
+  device->FailIndexLocks = false;
+  device->FailLocks = true;
+  Sys(font).DrawText(0, 0, 0xFFFFFFFF, u"ab");
+  device->FailLocks = false;
+  EXPECT_TRUE(device->Draws.empty());
+  EXPECT_EQ(world.log.CountError("Can't lock index buffer"), 1);
+  EXPECT_EQ(world.log.CountError("Can't lock vertex buffer"), 1);
+  device->DestroyFont(font);
+  CurColorVertexCount = kStartColorVertexCount;
+  CurIndexCount = kStartIndexCount;
+}
+
 TEST_F(SysFontTest, DrawStringBindsTheAtlasMadeByItsLayout) {
   TFont* font = NewFont();
   TPixmap* before = Sys(font).Pixmap;

@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/bass/bass_binding.h"
 #include "tests/platform_bass/bass_engine_kit.h"
@@ -21,7 +23,7 @@ TEST(BassBinding, LoadsTheLibraryByNameWithTheFifteenCalledEntryPointsAndTheOthe
   std::size_t found = 0;
   for (std::size_t i = 0; i < kBassEntryPointCount; ++i)
     if (BassEntryPoint(i)) ++found;
-  EXPECT_EQ(found, 15u);
+  EXPECT_EQ(found, 16u) << "the fifteen and the reverb";
 #define EXPECT_BOUND(name, type) EXPECT_NE(name, nullptr) << #name;
   BASS_API_ENTRY_POINTS(EXPECT_BOUND)
 #undef EXPECT_BOUND
@@ -40,6 +42,33 @@ TEST(BassBinding, AMissingLibraryOrOneLackingACalledEntryPointIsNotLoaded) {
   EXPECT_FALSE(Load_BASSDLL("bass_lacking"));
   EXPECT_EQ(BASS_Handle, 0u);
   EXPECT_EQ(BASS_Init, nullptr) << "nothing of it stays bound";
+}
+
+// The presets map onto the reverb call, seen here through a stand-in for
+// it; our library's own refuses, having no reverb.
+std::vector<std::string> gReverbCalls;
+
+BassBool RecordReverb(std::int32_t environment, float volume, float decay, float damping) {
+  std::ostringstream call;
+  call << environment << " " << volume << " " << decay << " " << damping;
+  gReverbCalls.push_back(call.str());
+  return BASS_TRUE;
+}
+
+TEST(BassBinding, ReverbPresetsMapOntoTheReverbCall) {
+  EXPECT_EQ(BASS_SetEAXPreset(0), BASS_FALSE) << "not loaded";
+  ASSERT_TRUE(Load_BASSDLL("bass"));
+  ASSERT_NE(BASS_SetEAXParameters, nullptr);
+  EXPECT_EQ(BASS_SetEAXPreset(0), BASS_FALSE) << "no reverb in our mix";
+
+  BassSetEAXParametersFunc* library = BASS_SetEAXParameters;
+  BASS_SetEAXParameters = &RecordReverb;
+  for (std::int32_t preset : {0, 8, 25}) EXPECT_EQ(BASS_SetEAXPreset(preset), BASS_TRUE) << preset;
+  for (std::int32_t preset : {-1, 26}) EXPECT_EQ(BASS_SetEAXPreset(preset), BASS_FALSE) << preset;
+  EXPECT_EQ(gReverbCalls, (std::vector<std::string>{"0 0.5 1.493 0.5", "8 0.5 2.886 1.304", "25 0.486 7.563 0.806"}));
+  BASS_SetEAXParameters = library;
+  Unload_BASSDLL();
+  EXPECT_EQ(BASS_SetEAXParameters, nullptr);
 }
 
 class BassEngineWithoutLibrary : public BassEngineTest, public ::testing::WithParamInterface<const char*> {

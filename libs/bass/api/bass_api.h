@@ -132,6 +132,42 @@ typedef uint32_t BassChannelIsActiveFunc(BassHandle channel);
 typedef BassBool BassChannelSetAttributesFunc(BassHandle channel, int32_t frequency, int32_t volume,
                                               int32_t pan);
 
+/* Environmental reverb (EAX): environment 0-25 (those of BASS_EAX_PRESETS)
+ * with its volume (0-1), decay time (0.1-20 seconds) and damping (0-2).
+ * The mix has no reverb, so the call always returns BASS_FALSE, as BASS
+ * does on an output without EAX. No engine path calls it. */
+typedef BassBool BassSetEAXParametersFunc(int32_t environment, float volume, float decay, float damping);
+
+/* The 26 environment presets of BassSetEAXParametersFunc, in environment
+ * order: X(environment, volume, decay, damping). */
+#define BASS_EAX_PRESETS(X)                                   \
+  X(0, 0.5f, 1.493f, 0.5f)      /* generic */                \
+  X(1, 0.25f, 0.1f, 0.0f)       /* padded cell */            \
+  X(2, 0.417f, 0.4f, 0.666f)    /* room */                   \
+  X(3, 0.653f, 1.499f, 0.166f)  /* bathroom */               \
+  X(4, 0.208f, 0.478f, 0.0f)    /* living room */            \
+  X(5, 0.5f, 2.309f, 0.888f)    /* stone room */             \
+  X(6, 0.403f, 4.279f, 0.5f)    /* auditorium */             \
+  X(7, 0.5f, 3.961f, 0.5f)      /* concert hall */           \
+  X(8, 0.5f, 2.886f, 1.304f)    /* cave */                   \
+  X(9, 0.361f, 7.284f, 0.332f)  /* arena */                  \
+  X(10, 0.5f, 10.0f, 0.3f)      /* hangar */                 \
+  X(11, 0.153f, 0.259f, 2.0f)   /* carpeted hallway */       \
+  X(12, 0.361f, 1.493f, 0.0f)   /* hallway */                \
+  X(13, 0.444f, 2.697f, 0.638f) /* stone corridor */         \
+  X(14, 0.25f, 1.752f, 0.776f)  /* alley */                  \
+  X(15, 0.111f, 3.145f, 0.472f) /* forest */                 \
+  X(16, 0.111f, 2.767f, 0.224f) /* city */                   \
+  X(17, 0.194f, 7.841f, 0.472f) /* mountains */              \
+  X(18, 1.0f, 1.499f, 0.5f)     /* quarry */                 \
+  X(19, 0.097f, 2.767f, 0.224f) /* plain */                  \
+  X(20, 0.208f, 1.652f, 1.5f)   /* parking lot */            \
+  X(21, 0.652f, 2.886f, 0.25f)  /* sewer pipe */             \
+  X(22, 1.0f, 1.499f, 0.0f)     /* underwater */             \
+  X(23, 0.875f, 8.392f, 1.388f) /* drugged */                \
+  X(24, 0.139f, 17.234f, 0.666f) /* dizzy */                 \
+  X(25, 0.486f, 7.563f, 0.806f) /* psychotic */
+
 /* Test seam, not a BASS entry point: with the output opened on
  * BASS_DEVICE_MANUAL and started, mixes the next frameCount frames into
  * stereoFrames (2 floats a frame, each in [-1, 1]) and returns frameCount;
@@ -163,6 +199,7 @@ typedef uint32_t BassManualRenderFunc(float* stereoFrames, uint32_t frameCount);
 #define BASS_API_EXPORT __attribute__((visibility("default")))
 #define BASS_API_DECLARE(name, type) BASS_API_EXPORT type name;
 BASS_API_ENTRY_POINTS(BASS_API_DECLARE)
+BASS_API_EXPORT BassSetEAXParametersFunc BASS_SetEAXParameters;
 BASS_API_EXPORT BassManualRenderFunc BassManual_Render;
 #undef BASS_API_DECLARE
 #endif

@@ -30,13 +30,14 @@ class TProgramFolderTest : public ::testing::Test {
   }
 
   // The program run in the folder with those arguments, headless: no
-  // display, offscreen video, its sound written to a file.
-  TProgramRun RunHeadless(const std::vector<std::string>& arguments) const {
+  // display, offscreen video, its sound written to a file. With `until`,
+  // it is asked to end once its output holds that text.
+  TProgramRun RunHeadless(const std::vector<std::string>& arguments, const std::string& until = {}) const {
     return RunProgram({.program = CORVANE_PROGRAM,
                        .arguments = arguments,
                        .environment = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "DISPLAY", "WAYLAND_DISPLAY"},
                        .folder = folder_.Path(),
-                       .until = {}});
+                       .until = until});
   }
 
   TTempDir folder_;

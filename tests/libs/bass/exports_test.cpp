@@ -15,14 +15,19 @@
 namespace libbass::test {
 namespace {
 
-TEST(LibBassExports, TheFifteenCalledEntryPointsAndTheManualRenderAreExportedAndNothingElse) {
+TEST(LibBassExports, TheFifteenCalledEntryPointsTheReverbAndTheManualRenderAreExportedAndNothingElse) {
   LoadedLibBass lib;
   ASSERT_TRUE(lib.Loaded()) << LoadedLibBass::Path();
   // Names of the BASS interface that the engine never calls stay absent, as
   // do the library's own insides.
   for (const char* absent : {"BASS_SetConfig", "BASS_GetVersion", "BASS_ErrorGetCode",
-                             "BASS_ChannelGetPosition", "BASS_SetEAXParameters", "BASS_StreamCreateFile"})
+                             "BASS_ChannelGetPosition", "BASS_GetEAXParameters", "BASS_StreamCreateFile"})
     EXPECT_EQ(lib.Symbol(absent), nullptr) << absent;
+  // The reverb of the presets is there, and refused: the mix has none.
+  auto* reverb = reinterpret_cast<BassSetEAXParametersFunc*>(lib.Symbol("BASS_SetEAXParameters"));
+  ASSERT_NE(reverb, nullptr);
+  ASSERT_TRUE(lib.BASS_Init(BASS_DEVICE_MANUAL, 44100, 0, nullptr, nullptr));
+  EXPECT_EQ(reverb(8, 0.5f, 2.886f, 1.304f), BASS_FALSE);
 }
 
 // Every entry point's answer when it must do nothing.

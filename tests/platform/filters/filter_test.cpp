@@ -4,9 +4,11 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_info.h"
+#include "base/reflection/value_convert.h"
 #include "base/reflection/variant.h"
 #include "engine/shell/applet.h"
 #include "platform/device.h"
@@ -217,6 +219,22 @@ TEST_F(DerivedFileTest, ScriptsLoadAndSaveByMethodName) {
   EXPECT_EQ(w.Bytes("copy.mesh"), w.Bytes("m.mesh"));
   const Variant missing[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"none.pixmap")};
   EXPECT_EQ(cls->FindMethod("loadPixmap")->Invoke(*w.filter, missing).AsObject(), nullptr);
+
+  // Raw pictures, the size and pixels coming back in the var arguments.
+  const std::vector<std::uint32_t> pixels = {0xFF0000FFu, 0x80FF0000u};
+  const Variant raw[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"r.pixmap"), Variant(2), Variant(1),
+                         ToVariant(pixels)};
+  const TMethodInfo* saveRaw = cls->FindMethod("saveRGBAFile");
+  const TMethodInfo* loadRaw = cls->FindMethod("loadRGBAFile");
+  ASSERT_NE(saveRaw, nullptr);
+  ASSERT_NE(loadRaw, nullptr);
+  EXPECT_TRUE(saveRaw->Invoke(*w.filter, raw).AsBoolean());
+  Variant read[] = {Variant(static_cast<TObject*>(w.resMan)), Variant(u"r.pixmap"), Variant(0), Variant(0),
+                    Variant()};
+  EXPECT_TRUE(loadRaw->InvokeVar(*w.filter, read).AsBoolean());
+  EXPECT_EQ(read[2].AsInteger(), 2);
+  EXPECT_EQ(read[3].AsInteger(), 1);
+  EXPECT_EQ(VariantTo<std::vector<std::uint32_t>>(read[4]), pixels);
 }
 
 // Mended: running out of memory in a picture's load or save is that

@@ -290,14 +290,21 @@ TEST(JsSpecialMethodsOnFiles, LoadPixmapWritesTheDerivedFileAndFreesThePixmap) {
   const std::size_t pixmaps = applet->Device()->Pixmaps().size();
   EXPECT_TRUE(js->CallScript(u"loaded = String(filter.loadPixmap(resMan, 'p.png'))"));
   EXPECT_EQ(js->GetVarValue(u"loaded"), u"null");
+  EXPECT_TRUE(js->CallScript(u"raw = typeof filter.loadRGBAFile + ' ' + typeof filter.saveRGBAFile"));
+  EXPECT_EQ(js->GetVarValue(u"raw"), u"function function");
   EXPECT_TRUE(world.Exists("p.pixmap"));
   EXPECT_EQ(applet->Device()->Pixmaps().size(), pixmaps);
 }
 
 TEST_F(JsSpecialMethodsTest, CallsOnNothingAndOtherSpellings) {
   MakeBox(u"crate");
-  // Method names are exact.
-  EXPECT_EQ(Value(u"typeof crate.FindByName"), "undefined");
+  // Method names match without case, as property names do: the same
+  // function, with what its published name gives.
+  MakeBox(u"lid", applet->findByName(u"crate"));
+  EXPECT_EQ(Value(u"crate.FindByName === crate.findByName"), "true");
+  EXPECT_EQ(Value(u"applet.FINDBYNAME('lid') === lid"), "true");
+  EXPECT_EQ(Value(u"crate.FindByName('none')"), "null");
+  EXPECT_EQ(Value(u"typeof crate.noSuchMethod"), "undefined");
   // Called on something that is no engine object.
   EXPECT_TRUE(js->CallScript(u"try { Box.findByName.call({}, 'x'); throw 'called' } catch (e) { if (!(e instanceof TypeError)) throw e }"));
 }

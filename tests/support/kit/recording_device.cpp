@@ -237,7 +237,7 @@ void* TRecordingDevice::MapMeshVertex(TMesh& mesh) {
 void TRecordingDevice::UnmapMeshVertex(TMesh&) {}
 
 void* TRecordingDevice::MapMeshIndex(TMesh& mesh) {
-  if (FailLocks || mesh.IndexData.empty()) return nullptr;
+  if (FailLocks || FailIndexLocks || mesh.IndexData.empty()) return nullptr;
   return mesh.IndexData.data();
 }
 

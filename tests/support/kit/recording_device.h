@@ -118,6 +118,8 @@ class TRecordingDevice : public TDevice {
 
   // While set, every lock fails (as a lost context would make it).
   bool FailLocks = false;
+  // While set, only the locks of index stores fail.
+  bool FailIndexLocks = false;
   // The whole picture of a pixmap; null when it has no store here.
   const std::vector<std::uint32_t>* PixelsOf(const TPixmap* pixmap) const;
   // Stores handed out and not yet released.
