@@ -453,8 +453,9 @@ void BaseObject::deleteChildren() {
     if (auto* applet = dynamic_cast<TAppletServices*>(child)) {
       applet->terminate();
     } else if (!applet_ || !applet_->IsServiceObject(child)) {
-      std::erase(children_, child);
-      child->SetParent(nullptr);
+      // Out through Remove, which leaves a hole in place: erasing each from
+      // the front moved the rest every time.
+      Remove(child);
       child->Free();
     }
     if (!self.Get()) return;

@@ -144,6 +144,24 @@ TEST(BaseObject, MovesKeepEveryObjectOwned) {
   EXPECT_LT(BaseObject::LiveCount(), live);
 }
 
+// A script's deleteChildren frees every game object in one pass and keeps
+// the services where they were, in their order, each found at its index.
+TEST(BaseObject, ScriptDeleteChildrenKeepsTheServicesInOrder) {
+  TTestWorld world;
+  Container* applet = world.applet;
+  std::vector<BaseObject*> services;
+  for (BaseObject* child : applet->ChildList())
+    if (child && applet->GetApplet()->IsServiceObject(child)) services.push_back(child);
+  ASSERT_FALSE(services.empty());
+  for (int i = 0; i < 3000; ++i) applet->AddChild(Create<BaseObject>());
+  applet->deleteChildren();
+  ASSERT_EQ(applet->count(), static_cast<std::int32_t>(services.size()));
+  for (std::size_t i = 0; i < services.size(); ++i) {
+    EXPECT_EQ(applet->children(static_cast<std::int32_t>(i)), services[i]);
+    EXPECT_EQ(applet->IndexOfChild(services[i]), static_cast<std::int32_t>(i));
+  }
+}
+
 TEST(BaseObject, NewObjectsByClassNameAreExternal) {
   TTestWorld world;
   BaseObject* root = world.Load(kTree);
