@@ -14,14 +14,17 @@ execute at most --limit (12) times the instructions of the smaller: about
 
 With --cache, callgrind also simulates the caches and the data misses of
 the first level (D1) and the last level (LL) are shown: where the time of
-the larger size grows faster than its instructions, they show why.
+the larger size grows faster than its instructions, they show why. The last
+level is --ll bytes (4 MiB, 16-way: one core's share of a 32 MiB L3 that
+eight busy cores share); valgrind's own guess from the processor can be far
+off in a virtual machine (256 MiB direct-mapped on ours).
 With --times R, each benchmark also runs natively R times (the sizes in
 alternating order) and the medians of its wall time are shown, for context.
 
 Exits with 1 when a ratio of instructions is over the limit.
 
-Usage: bench/instructions_bench.py [--build build-rel] [--cache] [--times R]
-                                   [--only NAME] [--jobs 3] [--limit 12]
+Usage: bench/instructions_bench.py [--build build-rel] [--cache [--ll BYTES]]
+                                   [--times R] [--only NAME] [--jobs 3] [--limit 12]
 """
 
 import argparse
@@ -64,12 +67,12 @@ def sizes(program, name):
     return found
 
 
-def counted(program, name, n, cache, folder):
+def counted(program, name, n, ll, folder):
     """Callgrind's totals of one iteration of the benchmark at size n, by event name."""
     out = os.path.join(folder, "%s.%d.callgrind" % (name, n))
     command = ["valgrind", "--tool=callgrind", "--instr-atstart=no", "--callgrind-out-file=" + out]
-    if cache:
-        command.append("--cache-sim=yes")
+    if ll:
+        command += ["--cache-sim=yes", "--LL=%d,16,64" % ll]
     # One iteration: Google Benchmark 1.7 stops after the first one that
     # lasts at least --benchmark_min_time.
     command += [program, "--benchmark_filter=^%s/%d$" % (name, n), "--benchmark_min_time=0"]
@@ -109,6 +112,7 @@ def main():
     here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser.add_argument("--build", default=os.path.join(here, "build-rel"))
     parser.add_argument("--cache", action="store_true", help="simulate the caches: D1 and LL data misses")
+    parser.add_argument("--ll", type=int, default=4 << 20, help="the simulated last level's bytes (a power of 2)")
     parser.add_argument("--times", type=int, default=0, metavar="R", help="also R native runs: wall-time medians")
     parser.add_argument("--only", help="only the paths whose label or benchmark holds this text")
     parser.add_argument("--jobs", type=int, default=3, help="valgrind runs at once")
@@ -126,7 +130,7 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="corvane-callgrind-") as folder:
         with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, args.jobs)) as pool:
-            jobs = {(name, n): pool.submit(counted, program, name, n, args.cache, folder)
+            jobs = {(name, n): pool.submit(counted, program, name, n, args.ll if args.cache else 0, folder)
                     for _, program, name, both in runs for n in both}
             counts = {key: job.result() for key, job in jobs.items()}
         times = {}
