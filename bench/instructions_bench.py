@@ -86,8 +86,8 @@ def counted(program, name, n, ll, folder):
                 events = line.split()[1:]
             elif line.startswith("totals:"):
                 totals = [int(v) for v in line.split()[1:]]
-    if not events or not totals:
-        sys.exit("%s/%d: no totals in callgrind's output" % (name, n))
+    if not events or not totals or not totals[0]:
+        sys.exit("%s/%d: no instructions counted (does the benchmark mark its work with bench::TCounted?)" % (name, n))
     return dict(zip(events, totals + [0] * (len(events) - len(totals))))
 
 
