@@ -13,8 +13,9 @@ PACKAGES=(
   # lines
   build-essential g++ libasan8 libubsan1 cmake ninja-build pkg-config
   clang libclang-rt-dev llvm
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # tests and benchmarks; valgrind counts the benchmarks' instructions
+  # (bench/instructions_bench.py) and gives them callgrind's marks
+  libgtest-dev libgmock-dev libbenchmark-dev valgrind
   # comma-decimal locale for the locale-independence tests
   locales
   # OpenGL, loaded at run time: the registry the entry-point table is generated

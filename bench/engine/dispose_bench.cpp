@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/core/event.h"
+#include "bench/support/counted.h"
 #include "engine/shell/engine.h"
 #include "tests/support/kit/test_world.h"
 
@@ -20,11 +21,11 @@ BaseObject* Family(test::TTestWorld& world, int children) {
 
 // One round: n siblings made (untimed), disposed, and freed over three
 // frames; whether every one went.
-bool Round(test::TTestWorld& world, int n, bool found, benchmark::State* timed) {
+bool Round(test::TTestWorld& world, int n, bool found, bench::TCounted* timed) {
   Event& event = *world.applet->GetEvent();
-  if (timed) timed->PauseTiming();
+  if (timed) timed->Pause();
   BaseObject* root = Family(world, n);
-  if (timed) timed->ResumeTiming();
+  if (timed) timed->Resume();
   std::vector<BaseObject*> targets;
   if (found) {
     event.ClearResults();
@@ -37,9 +38,9 @@ bool Round(test::TTestWorld& world, int n, bool found, benchmark::State* timed) 
   // 0.1, 0.2 (not past the delay), then every one is freed.
   for (int frame = 0; frame < 3; ++frame) event.ProcessEvents();
   const bool freed = root->count() == 0 && event.QueueCount() == 0 && event.paramListCount() == 0;
-  if (timed) timed->PauseTiming();
+  if (timed) timed->Pause();
   root->Free();
-  if (timed) timed->ResumeTiming();
+  if (timed) timed->Resume();
   return freed;
 }
 
@@ -51,7 +52,8 @@ void Disposals(benchmark::State& state, bool found) {
   // timed round measures the path, not the first touch of fresh pages.
   Round(world, n, found, nullptr);
   for (auto _ : state) {
-    if (!Round(world, n, found, &state)) {
+    bench::TCounted counted(state);
+    if (!Round(world, n, found, &counted)) {
       state.SkipWithError("not every sibling was freed");
       break;
     }

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "bench/support/counted.h"
 #include "engine/shell/score_table.h"
 #include "tests/support/kit/test_world.h"
 
@@ -21,16 +22,17 @@ void Adds(benchmark::State& state, bool everyLine) {
   const std::int32_t saved = MaxScores;
   if (everyLine) MaxScores = n;
   for (auto _ : state) {
-    state.PauseTiming();
+    bench::TCounted counted(state);
+    counted.Pause();
     auto* table = Create<ScoreTable>(TCreateContext(world.applet));
-    state.ResumeTiming();
+    counted.Resume();
     // A stride prime to n visits every score once, high and low mixed.
     for (std::int32_t i = 0; i < n; ++i)
       table->AddScore(u"player", static_cast<std::int32_t>((static_cast<std::int64_t>(i) * 7919) % n));
-    state.PauseTiming();
+    counted.Pause();
     const bool kept = table->ScoreCount() == (everyLine ? n : kDefaultMaxScores) && table->Scores(0) == n - 1;
     table->Free();
-    state.ResumeTiming();
+    counted.Resume();
     if (!kept) {
       state.SkipWithError("the table lost its highest scores");
       break;

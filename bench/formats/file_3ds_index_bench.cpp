@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "bench/support/counted.h"
 #include "formats/3ds/chunk_ids.h"
 #include "formats/3ds/keyframer.h"
 #include "formats/3ds/lights_cameras.h"
@@ -51,6 +52,7 @@ template <class Take>
 void ByIndex(benchmark::State& state, std::string (*make)(int), Take take) {
   const std::string bytes = make(static_cast<int>(state.range(0)));
   for (auto _ : state) {
+    bench::TCounted counted(state);
     TLoaded loaded(bytes);
     const int taken = take(loaded.file);
     if (taken != state.range(0)) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/lists/wide_string_list.h"
+#include "bench/support/counted.h"
 #include "gui/effect_text.h"
 #include "gui/image_list.h"
 #include "tests/support/kit/widget_world.h"
@@ -24,11 +25,12 @@ void EffectTextBuild(benchmark::State& state) {
   std::u16string text;
   for (int i = 0; i < state.range(0); ++i) text += static_cast<char16_t>(u'a' + i % 26);
   for (auto _ : state) {
+    bench::TCounted counted(state);
     fx->SetText(text);
-    state.PauseTiming();
+    counted.Pause();
     const bool built = fx->count() == static_cast<std::int32_t>(text.size()) + 1;
     fx->SetText(u"");
-    state.ResumeTiming();
+    counted.Resume();
     if (!built) {
       state.SkipWithError("characters missing");
       break;
@@ -47,15 +49,16 @@ void ImageListAdds(benchmark::State& state) {
   w.Paint();  // the list now holds pictures
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
+    bench::TCounted counted(state);
     for (int i = 0; i < n; ++i) list->Items()->Add(u"item" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)));
     w.Paint();
-    state.PauseTiming();
+    counted.Pause();
     const bool added = list->Items()->GetCount() == n + 2;
     list->Items()->Clear();
     list->Items()->Add(u"a.png");
     list->Items()->Add(u"b.png");
     w.Paint();
-    state.ResumeTiming();
+    counted.Resume();
     if (!added) {
       state.SkipWithError("items missing");
       break;

@@ -6,6 +6,7 @@
 // cost about ten times the smaller.
 #include <benchmark/benchmark.h>
 
+#include "bench/support/counted.h"
 #include "scene/particles/particle_renderer.h"
 #include "tests/scene/particles/particle_test_kit.h"
 
@@ -23,11 +24,11 @@ bool BurstRound(test::TEmitter& e, int n) {
 
 // n emitters made under one parent (untimed) and freed with it; whether
 // the renderer let go of every one.
-bool FreeRound(test::TEmitter& e, ParticleRenderer* renderer, int n, benchmark::State* timed) {
-  if (timed) timed->PauseTiming();
+bool FreeRound(test::TEmitter& e, ParticleRenderer* renderer, int n, bench::TCounted* timed) {
+  if (timed) timed->Pause();
   auto* field = Create<PositionObject>(TCreateContext(e.world.applet));
   for (int i = 0; i < n; ++i) Create<ParticleEffect>(TCreateContext(field))->SetRenderer(renderer);
-  if (timed) timed->ResumeTiming();
+  if (timed) timed->Resume();
   field->Free();
   return renderer->Effects().size() == 0;
 }
@@ -42,6 +43,7 @@ void BurstAndDie(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   BurstRound(e, n);
   for (auto _ : state) {
+    bench::TCounted counted(state);
     if (!BurstRound(e, n)) {
       state.SkipWithError("the particles were not released and freed");
       break;
@@ -55,7 +57,8 @@ void FreeEmitterSiblings(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   FreeRound(e, renderer, n, nullptr);
   for (auto _ : state) {
-    if (!FreeRound(e, renderer, n, &state)) {
+    bench::TCounted counted(state);
+    if (!FreeRound(e, renderer, n, &counted)) {
       state.SkipWithError("freed emitters left in the renderer");
       break;
     }
