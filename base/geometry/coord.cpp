@@ -1,6 +1,7 @@
 #include "base/geometry/coord.h"
 
 #include "base/geometry/matrix.h"
+#include "base/geometry/scalar_math.h"
 #include "base/geometry/vector_math.h"
 #include "base/reflection/class_builder.h"
 #include "base/system/log_target.h"
@@ -98,6 +99,10 @@ void TPlaneCoord::SetCoordinateY(float y) {
 
 float TPlaneCoord::VectorLength() const { return PlaneVectorLength(coords_); }
 float TPlaneCoord::VectorNorm() const { return PlaneVectorNorm(coords_); }
+
+float TPlaneCoord::MaxXY() const { return MaxFloat(coords_.x, coords_.y); }
+
+bool TPlaneCoord::Equals(const TPlaneVector& v) const { return coords_.x == v.x && coords_.y == v.y; }
 
 std::u16string TPlaneCoord::GetAsString() const { return NumberText(coords_.x) + u" " + NumberText(coords_.y); }
 
@@ -242,6 +247,12 @@ void TSpaceCoord::reflect(TSpaceCoord* normal) {
 
 float TSpaceCoord::VectorLength() const { return SpaceVectorLength(coords_); }
 float TSpaceCoord::VectorNorm() const { return SpaceVectorNorm(coords_); }
+
+float TSpaceCoord::MaxXYZ() const { return MaxFloat(MaxFloat(coords_.x, coords_.y), coords_.z); }
+
+bool TSpaceCoord::Equals(const TSpaceVector& v) const {
+  return coords_.x == v.x && coords_.y == v.y && coords_.z == v.z;
+}
 
 std::u16string TSpaceCoord::GetAsString() const {
   return NumberText(coords_.x) + u" " + NumberText(coords_.y) + u" " + NumberText(coords_.z);

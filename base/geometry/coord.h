@@ -51,6 +51,10 @@ class TPlaneCoord : public TSomePersistent {
 
   float VectorLength() const;
   float VectorNorm() const;
+  // The larger of x and y.
+  float MaxXY() const;
+  // Whether x and y equal v's exactly; w is bookkeeping, not compared.
+  bool Equals(const TPlaneVector& v) const;
   // x, y and w lie consecutively from here.
   float* AsAddress() { return &coords_.x; }
   // "x y" in the general number form.
@@ -124,6 +128,10 @@ class TSpaceCoord : public TSomePersistent {
   // Over x, y, z.
   float VectorLength() const;
   float VectorNorm() const;
+  // The largest of x, y and z.
+  float MaxXYZ() const;
+  // Whether x, y and z equal v's exactly; w is bookkeeping, not compared.
+  bool Equals(const TSpaceVector& v) const;
   // x, y, z and w lie consecutively from here.
   float* AsAddress() { return &coords_.x; }
   // "x y z" in the general number form.

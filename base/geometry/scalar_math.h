@@ -61,6 +61,8 @@ void SinCos(float angle, float& s, float& c);
 float ArcCos(float x);
 // Into (-180, 180]: 540 -> 180, -190 -> 170, 190 -> -170.
 float NormalizeDegAngle(float angle);
+// Kept for callers of the angle helpers; it does not interpolate: a.
+inline float AngleLerp(float a, float /*b*/, float /*t*/) { return a; }
 
 inline float RSqrt(float x) { return static_cast<float>(1.0 / std::sqrt(static_cast<double>(x))); }
 // The square root rounded to the nearest integer; 0 for negative n.

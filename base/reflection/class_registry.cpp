@@ -154,6 +154,8 @@ void UnRegisterClasses(std::initializer_list<TClass> classes) {
   for (TClass c : classes) UnRegisterClass(c);
 }
 
+void UnRegisterModuleClasses(std::uintptr_t /*module*/) {}
+
 void StartClassGroup(TClass cls) {
   TRegGroups& groups = RegGroups();
   for (const auto& g : groups.groups) {

@@ -27,6 +27,9 @@ void RegisterClasses(std::initializer_list<TClass> classes);
 void RegisterClassAlias(TClass cls, std::string_view alias);
 void UnRegisterClass(TClass cls);
 void UnRegisterClasses(std::initializer_list<TClass> classes);
+// Drops the classes a loadable module brought. Every class is compiled into
+// the program, none belongs to a module, so this changes nothing.
+void UnRegisterModuleClasses(std::uintptr_t module);
 
 // Registration groups.
 void StartClassGroup(TClass cls);

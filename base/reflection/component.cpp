@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/reflection/basic_action.h"
 #include "base/reflection/class_builder.h"
 #include "base/streams/reader.h"
 #include "base/streams/writer.h"
@@ -186,6 +187,30 @@ void TGComponent::Loaded() {
 void TGComponent::ReadState(TGReader& reader) { reader.ReadData(this); }
 
 void TGComponent::WriteState(TGWriter& writer) { writer.WriteData(this); }
+
+void TGComponent::ReadLeft(TGReader& reader) { SetDesignLeft(reader.ReadInteger()); }
+
+void TGComponent::ReadTop(TGReader& reader) { SetDesignTop(reader.ReadInteger()); }
+
+void TGComponent::WriteLeft(TGWriter& writer) const { writer.WriteInteger(designLeft_); }
+
+void TGComponent::WriteTop(TGWriter& writer) const { writer.WriteInteger(designTop_); }
+
+bool TGComponent::ExecuteAction(TBasicAction* action) {
+  if (action == nullptr || !action->HandlesTarget(this)) return false;
+  action->ExecuteTarget(this);
+  return true;
+}
+
+bool TGComponent::UpdateAction(TBasicAction* action) {
+  if (action == nullptr || !action->HandlesTarget(this)) return false;
+  action->UpdateTarget(this);
+  return true;
+}
+
+std::int32_t TGComponent::SafeCallException(TObject* /*exceptObject*/, void* /*exceptAddress*/) {
+  return static_cast<std::int32_t>(0x8000FFFFu);
+}
 
 void TGComponent::Destroying() {
   if (state_.Contains(csDestroying)) return;

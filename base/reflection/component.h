@@ -16,6 +16,7 @@
 
 namespace corvane {
 
+class TBasicAction;
 class TGReader;
 class TGWriter;
 class TGComponent;
@@ -87,6 +88,11 @@ class TGComponent : public TPersistent {
   std::int16_t DesignTop() const { return designTop_; }
   void SetDesignLeft(std::int32_t v) { designLeft_ = static_cast<std::int16_t>(v); }
   void SetDesignTop(std::int32_t v) { designTop_ = static_cast<std::int16_t>(v); }
+  // Each half as one stream integer; reading keeps its low 16 bits.
+  void ReadLeft(TGReader& reader);
+  void ReadTop(TGReader& reader);
+  void WriteLeft(TGWriter& writer) const;
+  void WriteTop(TGWriter& writer) const;
 
   // Free notifications.
   void FreeNotification(TGComponent* component);
@@ -107,6 +113,19 @@ class TGComponent : public TPersistent {
   virtual void WriteState(TGWriter& writer);
   virtual void Updating() { state_.Include(csUpdating); }
   virtual void Updated() { state_.Exclude(csUpdating); }
+  // No class of this engine is entered in a system registry.
+  virtual void UpdateRegistry() {}
+  // Nothing holds a component through a reference count.
+  void FreeOnRelease() {}
+
+  // Lets the action execute / update on this component when it handles it
+  // as a target; false, and nothing done, when it does not.
+  virtual bool ExecuteAction(TBasicAction* action);
+  virtual bool UpdateAction(TBasicAction* action);
+
+  // An exception left a safe call: there is no caller to report details to,
+  // so the result is the failure "unexpected" (0x8000FFFF), never success.
+  virtual std::int32_t SafeCallException(TObject* exceptObject, void* exceptAddress);
 
   void Destroying();
   void SetAncestor(bool value);

@@ -3,8 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "base/reflection/basic_action.h"
 #include "base/reflection/class_builder.h"
 #include "base/reflection/component.h"
+#include "base/streams/memory_stream.h"
+#include "base/streams/reader.h"
+#include "base/streams/writer.h"
 #include "base/text/text_convert.h"
 #include "tests/support/capture_log.h"
 
@@ -240,6 +244,59 @@ TEST(Component, WeakHandlesThatNameTheirOwnHolderLetGoSafely) {
   auto* direct = new TWeakHolder(TCreateContext{});
   direct->named = direct;
   delete direct;
+}
+
+TEST(Component, DesignPositionHalvesTravelAsStreamIntegers) {
+  TTracked* source = Make(nullptr, u"source");
+  source->SetDesignLeft(300);
+  source->SetDesignTop(-5);
+  TMemoryStream stream;
+  {
+    TGWriter writer(stream);
+    source->WriteTop(writer);
+    source->WriteLeft(writer);
+    writer.WriteInteger(70000);  // wider than a half: its low 16 bits count
+  }
+  stream.SetPosition(0);
+  TTracked* target = Make(nullptr, u"target");
+  TGReader reader(stream);
+  target->ReadTop(reader);
+  target->ReadLeft(reader);
+  EXPECT_EQ(target->DesignLeft(), 300);
+  EXPECT_EQ(target->DesignTop(), -5);
+  target->ReadLeft(reader);
+  EXPECT_EQ(target->DesignLeft(), 70000 - 65536);
+  EXPECT_EQ(target->DesignTop(), -5);
+  source->Free();
+  target->Free();
+}
+
+// An action that acts on one target only and records what it did.
+class TOneTargetAction : public TBasicAction {
+ public:
+  explicit TOneTargetAction(TObject* target) : target_(target) {}
+  bool HandlesTarget(TObject* target) override { return target == target_; }
+  void ExecuteTarget(TObject* target) override { done.push_back("execute " + Name(target)); }
+  void UpdateTarget(TObject* target) override { done.push_back("update " + Name(target)); }
+  std::vector<std::string> done;
+
+ private:
+  static std::string Name(TObject* t) { return NarrowLatin1(static_cast<TGComponent*>(t)->Name()); }
+  TObject* target_;
+};
+
+TEST(Component, ActionsActOnlyOnTargetsTheyHandle) {
+  TTracked* a = Make(nullptr, u"a");
+  TTracked* b = Make(nullptr, u"b");
+  TOneTargetAction action(a);
+  EXPECT_TRUE(a->ExecuteAction(&action));
+  EXPECT_TRUE(a->UpdateAction(&action));
+  EXPECT_FALSE(b->ExecuteAction(&action));
+  EXPECT_FALSE(b->UpdateAction(&action));
+  EXPECT_FALSE(b->ExecuteAction(nullptr));
+  EXPECT_EQ(action.done, (std::vector<std::string>{"execute a", "update a"}));
+  a->Free();
+  b->Free();
 }
 
 }  // namespace

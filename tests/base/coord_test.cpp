@@ -253,6 +253,25 @@ TEST(PlaneCoord, OperationsAndNotifications) {
   b->Free();
 }
 
+// The largest component and exact equality over the coordinate's own axes
+// (w, which the operations above move about freely, is not compared).
+TEST(Coord, LargestComponentAndEquality) {
+  TSpaceCoord* space = TSpaceCoord::CreateInitialized(nullptr, {-3, -1, -2, 9});
+  EXPECT_EQ(space->MaxXYZ(), -1);
+  space->SetValues(1, 2, 7);
+  EXPECT_EQ(space->MaxXYZ(), 7);
+  EXPECT_TRUE(space->Equals({1, 2, 7, 0}));
+  EXPECT_FALSE(space->Equals({1, 2, 7.0001f, 1}));
+  EXPECT_FALSE(space->Equals({0, 2, 7, 1}));
+  space->Free();
+
+  TPlaneCoord* plane = TPlaneCoord::CreateInitialized(nullptr, {-4, -6, 1});
+  EXPECT_EQ(plane->MaxXY(), -4);
+  EXPECT_TRUE(plane->Equals({-4, -6, 5}));
+  EXPECT_FALSE(plane->Equals({-4, 6, 1}));
+  plane->Free();
+}
+
 class CoordStream : public test::TStreamingTest {
  protected:
   void SetUp() override { Register({TCoordOwner::StaticClass(), TMovedCoordOwner::StaticClass()}); }
