@@ -179,14 +179,9 @@ std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   if (fd_ < 0) return 0;
   const off_t current = ::lseek(fd_, 0, SEEK_CUR);
-  std::int64_t base = 0;
-  if (origin == soCurrent) base = std::max<std::int64_t>(0, current);
-  else if (origin == soEnd) base = Size();
-  std::int64_t target = 0;
-  if (__builtin_add_overflow(base, offset, &target)) {
-    target = offset > 0 ? std::numeric_limits<std::int64_t>::max() : 0;
-  }
-  const off_t moved = ::lseek(fd_, std::max<std::int64_t>(0, target), SEEK_SET);
+  const std::int64_t target =
+      SeekTarget(std::max<std::int64_t>(0, current), origin == soEnd ? Size() : 0, offset, origin);
+  const off_t moved = ::lseek(fd_, target, SEEK_SET);
   return moved >= 0 ? moved : std::max<std::int64_t>(0, current);
 }
 

@@ -71,14 +71,7 @@ std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
 }
 
 std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  std::int64_t base = 0;
-  if (origin == soCurrent) base = position_;
-  else if (origin == soEnd) base = size_;
-  std::int64_t target = 0;
-  if (__builtin_add_overflow(base, offset, &target)) {
-    target = offset > 0 ? std::numeric_limits<std::int64_t>::max() : 0;
-  }
-  position_ = std::max<std::int64_t>(0, target);
+  position_ = SeekTarget(position_, size_, offset, origin);
   return position_;
 }
 

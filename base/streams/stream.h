@@ -11,6 +11,16 @@ namespace corvane {
 
 enum TSeekOrigin : std::uint8_t { soBeginning, soCurrent, soEnd };
 
+// Where a seek lands: the offset from its origin (the start, the current
+// position or the end), saturated rather than wrapped for a hostile offset
+// near the limits, and never before the start.
+inline std::int64_t SeekTarget(std::int64_t current, std::int64_t size, std::int64_t offset, TSeekOrigin origin) {
+  const std::int64_t base = origin == soCurrent ? current : origin == soEnd ? size : 0;
+  std::int64_t target = 0;
+  if (__builtin_add_overflow(base, offset, &target)) target = offset > 0 ? INT64_MAX : 0;
+  return target < 0 ? 0 : target;
+}
+
 class TStream : public TObject {
   CORVANE_CLASS(TStream, TObject)
   // Up to count bytes; the number actually read (0 at the end, or for a

@@ -41,14 +41,7 @@ std::int64_t TFileSystemStream::Write(const void* buffer, std::int64_t count) {
 std::int64_t TFileSystemStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   TFile* file = file_.Get();
   if (!file) return 0;
-  std::int64_t base = 0;
-  if (origin == soCurrent) base = file->Position();
-  else if (origin == soEnd) base = file->Size();
-  std::int64_t target = 0;
-  if (__builtin_add_overflow(base, offset, &target)) {
-    target = offset > 0 ? std::numeric_limits<std::int64_t>::max() : 0;
-  }
-  file->SetPosition(target);
+  file->SetPosition(SeekTarget(file->Position(), file->Size(), offset, origin));
   return file->Position();
 }
 
