@@ -16,6 +16,7 @@
 #include "base/system/log_target.h"
 #include "script/js/js_compiled_script.h"
 #include "script/js/js_error_report.h"
+#include "script/js/js_heap_cap.h"
 #include "script/js/js_watchdog.h"
 #include "script/script_engine.h"
 
@@ -118,6 +119,7 @@ JSContext* AcquireContext() {
   gContextThread = std::this_thread::get_id();
   gHolders = 1;
   StartWatchdog(cx);
+  StartHeapGuard(cx);
   return cx;
 }
 

@@ -16,6 +16,7 @@
 #include "engine/core/applet_services.h"
 #include "engine/core/engine_services.h"
 #include "script/js/js_error_report.h"
+#include "script/js/js_heap_cap.h"
 
 namespace corvane::js {
 
@@ -73,6 +74,7 @@ bool OnInterrupt(JSContext* cx) {
     EngineLog(ScriptPlace(cx) + u" script stopped: its applet ends");
     return StopCall(*call);
   }
+  if (StopForHeap(cx)) return StopCall(*call);
   if (!(gLimit > 0)) return true;
   const double now = Now();
   ObserveFrames(now);
@@ -134,6 +136,9 @@ TWatchedCall::TWatchedCall(TAppletServices* applet)
   ObserveFrames(start_);
   gInnermost = this;
   ++gRunning;
+  // Scripts past the heap's cap stop at once; after a collection the heap
+  // is counted again.
+  if (gContext && HeapLookDue()) JS_RequestInterruptCallback(gContext);
 }
 
 TWatchedCall::~TWatchedCall() {

@@ -42,5 +42,34 @@ TEST(ScriptHeapProgramTest, AHandlerPastTheCapFailsAndTheAppletGoesOn) {
   EXPECT_EQ(run.output.find("(i) grown"), std::string::npos) << run.output;
 }
 
+// Long strings keep their characters beside the collected heap: a script
+// that keeps one every frame is stopped once both together pass the cap,
+// and so is every later script while they stay past it.
+TEST(ScriptHeapProgramTest, StringsKeptFrameAfterFrameMeetTheCap) {
+  test::TTempDir folder;
+  std::filesystem::create_directories(folder / "game");
+  std::ofstream(folder / "game/main.object") << "object game: Applet\n"
+                                                "  width = 320\n"
+                                                "  height = 240\n"
+                                                "  object tick: Timer\n"
+                                                "    interval = 0.02\n"
+                                                "    enabled = True\n"
+                                                "    onTimer = 'grow()'\n"
+                                                "  end\n"
+                                                "end\n";
+  // 16 MiB of characters a frame, 4 GiB in 256 frames were there no cap.
+  std::ofstream(folder / "game/main.js")
+      << "var kept = [];\n"
+         "function grow() { kept.push(('x'.repeat(16 * 1024 * 1024) + kept.length).toUpperCase()); }\n";
+  const test::TProgramRun run =
+      test::RunProgram({.program = CORVANE_PROGRAM,
+                        .arguments = {"-scriptheap=64", "game/main.object", "-nostorelog"},
+                        .environment = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"},
+                        .folder = folder.Path(),
+                        .until = "script stopped: out of memory"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_LT(run.peakBytes, std::int64_t{1} << 30) << run.output;
+}
+
 }  // namespace
 }  // namespace corvane

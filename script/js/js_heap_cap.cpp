@@ -1,0 +1,70 @@
+#include "script/js/js_heap_cap.h"
+
+#include <cstdint>
+
+#include <jsapi.h>
+#include <jsfriendapi.h>
+#include <js/GCAPI.h>
+
+#include "base/system/log_target.h"
+#include "script/js/js_error_report.h"
+#include "script/script_engine.h"
+
+namespace corvane::js {
+
+namespace {
+
+bool gCollected = false;
+bool gPastCap = false;
+std::uint64_t gSeen = 0;
+
+void OnCollection(JSContext* cx, JSGCStatus status, JS::GCReason, void*) {
+  if (status != JSGC_END) return;
+  gCollected = true;
+  // Counting runs script-side getters, which a collection may not: the
+  // count waits for the script's next interrupt.
+  JS_RequestInterruptCallback(cx);
+}
+
+double Count(JSContext* cx, JS::HandleObject info, const char* name) {
+  JS::RootedValue value(cx);
+  if (!JS_GetProperty(cx, info, name, &value) || !value.isNumber()) return 0;
+  return value.toNumber();
+}
+
+// The library's own counts, through the object it gives scripts that ask
+// for them: the collected heap and the memory its cells hold beside it.
+std::uint64_t HeapBytes(JSContext* cx) {
+  JS::RootedObject info(cx, ::js::gc::NewMemoryInfoObject(cx));
+  if (!info) {
+    JS_ClearPendingException(cx);
+    return 0;
+  }
+  const double bytes = Count(cx, info, "gcBytes") + Count(cx, info, "mallocBytes");
+  JS_ClearPendingException(cx);
+  return bytes > 0 ? static_cast<std::uint64_t>(bytes) : 0;
+}
+
+}  // namespace
+
+void StartHeapGuard(JSContext* cx) {
+  gCollected = gPastCap = false;
+  JS_SetGCCallback(cx, OnCollection, nullptr);
+}
+
+bool HeapLookDue() { return gCollected || gPastCap; }
+
+bool StopForHeap(JSContext* cx) {
+  gCollected = false;
+  gSeen = HeapBytes(cx);
+  if (gSeen > ScriptHeapLimit()) {
+    JS_GC(cx);
+    gCollected = false;
+    gSeen = HeapBytes(cx);
+  }
+  gPastCap = gSeen > ScriptHeapLimit();
+  if (gPastCap) EngineError(ScriptPlace(cx) + u" script stopped: out of memory");
+  return gPastCap;
+}
+
+}  // namespace corvane::js
