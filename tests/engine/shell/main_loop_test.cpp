@@ -113,8 +113,11 @@ TEST(MainLoop, FrameTimesStayExactAfterHoursOfPlay) {
     world.Platform().SetTime(start + frame / 60.0);
     world.engine->RunStep();
   }
-  ASSERT_FALSE(timed->ticks.empty());
-  EXPECT_NEAR(timed->ticks.back(), 1 / 60.0, 1e-6);
+  // Every frame once the smoothing has settled: a single-precision clock
+  // strays by up to 2e-3 and comes back to 1/60 only every fifteenth frame.
+  ASSERT_EQ(timed->ticks.size(), 30u);
+  for (std::size_t frame = 20; frame < timed->ticks.size(); ++frame)
+    EXPECT_NEAR(timed->ticks[frame], 1 / 60.0, 1e-6) << "frame " << frame + 1;
   EXPECT_NEAR(world.engine->DeltaTime(), 1 / 60.0, 1e-6);
 }
 
