@@ -19,6 +19,7 @@
 #include "engine/core/base_object.h"
 #include "engine/shell/applet.h"
 #include "fuzz/script_fuzz_setup.h"
+#include "scene/register.h"
 #include "script/js/js_engine.h"
 #include "tests/support/kit/applet_world.h"
 
@@ -170,13 +171,16 @@ TFuzzState& State() {
   return *state;
 }
 
-// A fresh applet with one object of every class scripts may make.
+// A fresh applet with one object of every class scripts may make: the
+// scene's classes too (boxes, mirrors, meshes, timers...), as the program
+// registers them; the kit's world alone has only a few.
 TJavaScriptEngine* Relaunch(TFuzzState& state) {
   if (state.world && state.world->Live()) state.world->FreeApplet();
   state.world.reset();
   test::TAppletWorld::TOptions options;
   options.scriptClass = TJavaScriptEngine::StaticClass();
   state.world = std::make_unique<test::TAppletWorld>(options);
+  RegisterSceneClasses();
   Applet* applet = state.world->Launch("object Game: Applet\nend\n");
   auto* js = applet ? dynamic_cast<TJavaScriptEngine*>(applet->ScriptEngine()) : nullptr;
   if (!js) return nullptr;

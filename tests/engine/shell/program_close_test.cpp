@@ -1,8 +1,8 @@
 // A close request ends the program whatever its script does: a handler
-// that loops around a wait (a sleep in onLoad, a message box in a timer),
-// or one that never waits, is stopped where it
-// is (the log says so) instead of when the script guard's limit has
-// passed. The requests come as a user's do: SIGTERM, Ctrl+C's SIGINT, and
+// that loops around a wait (a sleep in onLoad, a message box in a timer,
+// a wait for events in a tick, a fade in a key handler), or one that never
+// waits, is stopped where it is (the log says so) instead of when the
+// script guard's limit has passed. The requests come as a user's do: SIGTERM, Ctrl+C's SIGINT, and
 // on an X server of the test's own the window manager's close of the
 // window (WM_DELETE_WINDOW), and F2 typed into it.
 #include <gtest/gtest.h>
@@ -64,19 +64,21 @@ void AskToClose(::Display* x, Window window) {
   XSendEvent(x, window, False, NoEventMask, &event);
 }
 
-// F2 pressed and released in the window.
-void TypeF2(::Display* x, Window window) {
-  for (int type : {KeyPress, KeyRelease}) {
-    XEvent event{};
-    event.xkey.type = type;
-    event.xkey.display = x;
-    event.xkey.window = window;
-    event.xkey.root = DefaultRootWindow(x);
-    event.xkey.same_screen = True;
-    event.xkey.time = CurrentTime;
-    event.xkey.keycode = XKeysymToKeycode(x, XK_F2);
-    XSendEvent(x, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
-  }
+// The key pressed and released in the window.
+std::function<void(::Display*, Window)> Typing(KeySym key) {
+  return [key](::Display* x, Window window) {
+    for (int type : {KeyPress, KeyRelease}) {
+      XEvent event{};
+      event.xkey.type = type;
+      event.xkey.display = x;
+      event.xkey.window = window;
+      event.xkey.root = DefaultRootWindow(x);
+      event.xkey.same_screen = True;
+      event.xkey.time = CurrentTime;
+      event.xkey.keycode = XKeysymToKeycode(x, key);
+      XSendEvent(x, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
+    }
+  };
 }
 
 class ProgramCloseTest : public ::testing::Test {
@@ -89,30 +91,46 @@ class ProgramCloseTest : public ::testing::Test {
     std::ofstream(fs::path(folder_.Path()) / name, std::ios::binary) << bytes;
   }
 
+  // With `typeKey`, a key is typed into the window (again until the
+  // handler it starts says it holds the program) before the request.
   test::TProgramRun Run(const std::string& argument, const std::vector<std::string>& environment,
-                        std::function<void(int)> request) const {
-    return test::RunProgram({.program = CORVANE_PROGRAM,
-                             .arguments = {argument},
-                             .environment = environment,
-                             .folder = folder_.Path(),
-                             .until = "(i) spinning",
-                             .request = std::move(request)});
+                        std::function<void(int)> request, bool typeKey) const {
+    const test::TProgramLaunch launch{.program = CORVANE_PROGRAM,
+                                      .arguments = {argument},
+                                      .environment = environment,
+                                      .folder = folder_.Path(),
+                                      .until = "(i) spinning",
+                                      .request = std::move(request)};
+    if (!typeKey) return test::RunProgram(launch);
+    test::TProgramSession session(launch);
+    for (int i = 0; i < 100 && !session.WaitFor(launch.until, 2); ++i)
+      SendToWindows(server_.Display(), Typing(XK_k));
+    return session.Finish(launch.until);
   }
 
   static inline test::TXvfbServer server_;
   test::TTempDir folder_;
 };
 
-// The handlers: each logs "spinning" once it holds the program.
+// The handlers: each logs "spinning" once it holds the program. A key
+// handler needs a key typed into a window on the X server.
 struct TScript {
   const char* what;
   const char* applet;
+  bool typeKey = false;
 };
 const TScript kScripts[] = {
     {"a sleep loop in onLoad", "  onLoad = 'engine.log(\"spinning\"); while (true) applet.sleep(0.01)'\n"},
     {"a message box loop in a timer",
      "  object timer: Timer\n    interval = 0.05\n    enabled = true\n"
      "    onTimer = 'engine.log(\"spinning\"); while (true) applet.showMessage(\"hello\", \"\")'\n  end\n"},
+    {"a wait for events loop in onTick",
+     "  onTick = 'if (typeof held == \"undefined\") { held = 1; engine.log(\"spinning\"); "
+     "while (true) event.waitForEvents() }'\n"},
+    {"a fade loop in a key handler",
+     "  onKeyPress = 'if (typeof held == \"undefined\") { held = 1; engine.log(\"spinning\"); "
+     "while (true) applet.fadeScreenToColorWait(\"#FF000000\", 5) }'\n",
+     true},
     {"a loop without a wait in onLoad", "  onLoad = 'engine.log(\"spinning\"); while (true) {}'\n"},
     {"a loop without a wait in onTick", "  onTick = 'engine.log(\"spinning\"); while (true) {}'\n"},
 };
@@ -129,21 +147,23 @@ TEST_F(ProgramCloseTest, EndsAScriptThatNeverLetsGoAtOnce) {
       {"SIGTERM", false, [](int pid) { kill(pid, SIGTERM); }},
       {"SIGINT", false, [](int pid) { kill(pid, SIGINT); }},
       {"window closed", true, [display](int) { EXPECT_EQ(SendToWindows(display, AskToClose), 1); }},
-      {"F2", true, [display](int) { EXPECT_EQ(SendToWindows(display, TypeF2), 1); }},
+      {"F2", true, [display](int) { EXPECT_EQ(SendToWindows(display, Typing(XK_F2)), 1); }},
   };
   const std::vector<std::string> offscreen = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"};
-  const std::vector<std::string> x11 = {"SDL_VIDEODRIVER=x11", "DISPLAY=" + display, "WAYLAND_DISPLAY",
+  const std::vector<std::string> x11Environment = {"SDL_VIDEODRIVER=x11", "DISPLAY=" + display, "WAYLAND_DISPLAY",
                                         "DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null/no-session-bus"};
   int n = 0;
   for (const TScript& script : kScripts)
     for (const TRequest& request : requests) {
       SCOPED_TRACE(std::string(script.what) + ", " + request.what);
-      if (request.x11 && !server_.Installed()) continue;  // no Xvfb: the signals alone
-      if (request.x11) ASSERT_TRUE(server_.Running()) << "Xvfb is installed but did not start: " << server_.Error();
+      const bool x11 = request.x11 || script.typeKey;
+      if (x11 && !server_.Installed()) continue;  // no Xvfb: the signals alone
+      ASSERT_TRUE(!x11 || server_.Running()) << "Xvfb is installed but did not start: " << server_.Error();
       const std::string name = "applet" + std::to_string(++n);
       Put(name + "/main.object", std::string("object game: Applet\n  width = 320\n  height = 240\n") + script.applet +
                                      "end\n");
-      const test::TProgramRun run = Run(name + "/main.object", request.x11 ? x11 : offscreen, request.send);
+      const test::TProgramRun run =
+          Run(name + "/main.object", x11 ? x11Environment : offscreen, request.send, script.typeKey);
       EXPECT_EQ(run.status, 0) << run.output;
       EXPECT_NE(run.output.find(") script stopped: its applet ends"), std::string::npos) << run.output;
       EXPECT_EQ(run.output.find("script stopped: no frame"), std::string::npos) << run.output;

@@ -30,6 +30,8 @@ const char* const kWaits[] = {
     "applet.fadeScreenToColorWait(\"#FF000000\", 5)",
     "applet.hideScreenWait(5)",
     "applet.runEffectWait(\"show\")",
+    "applet.fadeShowWait()",
+    "applet.fadeHideWait()",
     "applet.toggleConsole()",
     "event.waitForEvents()",
     "engine.runStep()",
