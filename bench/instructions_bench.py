@@ -49,6 +49,8 @@ PATHS = [
     ("particle burst and deaths", "particle_burst_bench", "BurstAndDie"),
     ("effect text", "long_widgets_bench", "EffectTextBuild"),
     ("image list adds", "long_widgets_bench", "ImageListAdds"),
+    ("child adds to a group", "child_adds_bench", "ChildAddsToAGroup"),
+    ("child adds to the applet", "child_adds_bench", "ChildAddsToTheApplet"),
     ("score table adds", "score_table_bench", "ScoreAdds"),
     ("score table, every line kept", "score_table_bench", "ScoreAddsEveryLineKept"),
 ]

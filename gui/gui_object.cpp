@@ -35,6 +35,7 @@ GuiObject::~GuiObject() = default;
 void GuiObject::SetGuiAlign(TGuiAlign align) {
   if (align == align_) return;
   align_ = align;
+  TellParentLayoutChanged();
   if (auto* parent = dynamic_cast<GuiObject*>(Parent())) parent->Realign();
 }
 
@@ -48,6 +49,7 @@ void GuiObject::SetWidth(float value) {
   if (value == width_) return;
   rememberedWidth_ = width_;
   width_ = value;
+  TellParentLayoutChanged();
   Realign();
   repaint();
 }
@@ -56,6 +58,7 @@ void GuiObject::SetHeight(float value) {
   if (value == height_) return;
   rememberedHeight_ = height_;
   height_ = value;
+  TellParentLayoutChanged();
   Realign();
   repaint();
 }
@@ -99,11 +102,14 @@ void GuiObject::SetText(const std::u16string& value) {
 }
 
 void GuiObject::AddChild(BaseObject* child) {
+  // A widget's parts place themselves by the whole widget.
+  LayoutChanged();
   PositionObject::AddChild(child);
   if (!RecalcAfterRead()) Realign();
 }
 
 void GuiObject::RecalcAbsolute() {
+  TellParentLayoutChanged();
   PositionObject::RecalcAbsolute();
   if (!placing_) Realign();
   repaint();
@@ -156,8 +162,13 @@ void GuiObject::PaintDesign() {
 
 void GuiObject::SetVisible(bool value) {
   if (value == Visible()) return;
+  TellParentLayoutChanged();
   PositionObject::SetVisible(value);
   if (value) RealignParent();
+}
+
+void GuiObject::TellParentLayoutChanged() {
+  if (VisualObject* parent = Parent() ? Parent()->AsVisualObject() : nullptr) parent->LayoutChanged();
 }
 
 void GuiObject::RealignParent() {

@@ -81,6 +81,7 @@ class GuiObject : public PositionObject, public TGuiPlacement {
  private:
   // The parent's layout: a widget's own, a Dummy's or the applet's.
   void RealignParent();
+  void TellParentLayoutChanged();
 
   float width_ = 70;
   float height_ = 30;

@@ -79,8 +79,21 @@ void VisualObject::Loaded() {
 void VisualObject::AddChild(BaseObject* child) {
   BaseObject::AddChild(child);
   if (!child || child->Parent() != this) return;
-  if (!RecalcAfterRead()) RecalcAbsolute();
+  if (!RecalcAfterRead()) {
+    PositionObject* positioned = child->AsPositionObject();
+    if (layoutStale_ || (positioned && positioned->AsGuiPlacement())) {
+      RecalcAbsolute();
+      layoutStale_ = false;
+    } else if (VisualObject* visual = child->AsVisualObject()) {
+      visual->RecalcAbsolute();
+    }
+  }
   if (VisualObject* visual = child->AsVisualObject(); visual && alpha_ < 1.0f) visual->alpha_ = alpha_;
+}
+
+void VisualObject::Remove(BaseObject* child) {
+  BaseObject::Remove(child);
+  layoutStale_ = true;
 }
 
 bool VisualObject::RecalcAfterRead() {

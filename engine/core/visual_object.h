@@ -37,7 +37,14 @@ class VisualObject : public BaseObject {
   // Adopts the child, then recalculates this object (a visual child under a
   // translucent parent takes the parent's alpha). While a stream is read
   // into this object the recalculation waits for the end of the read.
+  // Only the child is recalculated when nothing this object lays out
+  // changed since its last recalculation: the whole object, walking every
+  // child, on every add made adding n children cost n squared.
   void AddChild(BaseObject* child) override;
+  void Remove(BaseObject* child) override;
+  // A widget below changed what its place among its siblings depends on
+  // (size, alignment, visibility, place): the next add lays them out again.
+  void LayoutChanged() { layoutStale_ = true; }
   // Reads the object, then recalculates it once when children arrived: a
   // recalculation (and the layout that rides on it) per child would make
   // loading N siblings cost N squared.
@@ -179,6 +186,9 @@ class VisualObject : public BaseObject {
   // Children arrived while a stream was read into the object, or during a
   // batch.
   bool recalcAfterRead_ = false;
+  // Something the layout of the children depends on changed since this
+  // object was last recalculated on an add.
+  bool layoutStale_ = true;
   int childBatches_ = 0;
   THitTest hitTest_ = htNone;
   bool transparent_ = false;

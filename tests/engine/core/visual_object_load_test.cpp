@@ -196,5 +196,31 @@ TEST(VisualObjectLoad, SiblingsReadFromAStreamAreRecalculatedOncePerObject) {
   }
 }
 
+// As a script makes them: one at a time, under the applet (beside its
+// widgets) and under a group, each box recalculated once, not again with
+// every sibling made after it. A widget changed in between is laid out
+// with its siblings at the next add, as before.
+TEST(VisualObjectLoad, SiblingsMadeOneByOneAreRecalculatedOncePerObject) {
+  TAppletWorld world;
+  RegisterClass(CountingBox::StaticClass());
+  Applet* applet = world.Launch("object Main: Applet\n"
+                                "  object Group: Dummy\n  end\n"
+                                "  object Bar: GuiObject\n    align = gaTop\n    height = 20\n  end\n"
+                                "end\n");
+  ASSERT_NE(applet, nullptr) << world.Text();
+  auto* bar = static_cast<GuiObject*>(applet->findByName(u"Bar"));
+  ASSERT_NE(bar, nullptr);
+  constexpr int kSiblings = 2000;
+  for (BaseObject* parent : {static_cast<BaseObject*>(applet), applet->findByName(u"Group")}) {
+    gRecalcs = 0;
+    for (int i = 0; i < kSiblings; ++i) Create<CountingBox>(TCreateContext(parent));
+    EXPECT_LT(gRecalcs, 3 * kSiblings) << Utf16ToUtf8(parent->Name());
+  }
+  bar->SetHeight(30);
+  bar->SetY(50);
+  Create<CountingBox>(TCreateContext(applet));
+  EXPECT_EQ(bar->GetBoundsRectInt().top, applet->GuiClientRect().top);
+}
+
 }  // namespace
 }  // namespace corvane
