@@ -243,7 +243,10 @@ void TStdEdit::MouseDown(TMouseButton button, TShiftState shift, float x, float 
   if (i < 0) return;
   capture();
   selecting_ = true;
-  selStart_ = selEnd_ = i;
+  // With Shift the selection grows from where it starts (the caret when
+  // there is none), as Shift and an arrow grow it; a plain click starts one.
+  selStart_ = shift.Contains(ssShift) ? (selStart_ != -1 ? selStart_ : curPos_) : i;
+  selEnd_ = i;
   SetCurPos(i);
   repaint();
 }

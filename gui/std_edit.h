@@ -1,7 +1,8 @@
 // TStdEdit: the text field. A caret (the device's, while the edit has the
-// focus), a selection made with Shift and the arrows or with the mouse,
-// scrolling by whole characters so that the caret stays in view, and an
-// enter event on Return; multi-line edits take Return as a line break.
+// focus), a selection made with Shift and the arrows or with the mouse (a
+// Shift-click extends it), scrolling by whole characters so that the caret
+// stays in view, and an enter event on Return; multi-line edits take Return
+// as a line break.
 #pragma once
 
 #include <cstdint>

@@ -113,6 +113,61 @@ TEST_F(WidgetInputTest, ReleasingOutsideAnOpenDropdownKeepsItsChoice) {
   EXPECT_EQ(dropdown->Text(), u"two");
 }
 
+// What the engine records of a click on a list's row, a drag over an
+// edit's text and a Shift-click that extends the selection, played back,
+// does what the keyboard and mouse did: the buttons and Shift held are in
+// the recording.
+TEST_F(WidgetInputTest, ARecordedClickDragAndShiftClickPlayBackAsTheyWentLive) {
+  ASSERT_NE(Start(AppletOf(std::string(kEdit) +
+                           "  object rows: TStdList\n    x = 10\n    y = 60\n    width = 200\n    height = 100\n"
+                           "    itemHeight = 20\n    items.strings = ('one' 'two' 'three')\n  end\n")),
+            nullptr)
+      << ::testing::PrintToString(env.Messages());
+  auto* edit = Find<TStdEdit>(u"edit");
+  auto* list = Find<TStdList>(u"rows");
+  ASSERT_NE(edit, nullptr);
+  ASSERT_NE(list, nullptr);
+  // Every frame one period on the clock: the playback's events come in the
+  // frames they were recorded in.
+  env.engine->SetFixedStep(true);
+  Event* event = Running()->GetEvent();
+  const auto state = [&] {
+    return std::vector<std::int32_t>{list->ItemIndex(), edit->SelStart(), edit->SelEnd(), edit->CurPos()};
+  };
+  // Just right of a boundary: the caret goes to it.
+  const auto at = [&](std::int32_t boundary) { return static_cast<int>(edit->X() + edit->TextWidth(0, boundary)) + 2; };
+
+  event->recordEvent(u"live.rec");
+  const std::uint64_t recordedFrom = env.engine->FrameCount();
+  Click(50, 110);  // the third row
+  Press(190, 20);  // right of the text: its end
+  MoveTo(at(4), 20);
+  MoveTo(at(2), 20);
+  Release(at(2), 20);
+  x_.Key(test::kXKeyShift, true);
+  Click(at(1), 20);
+  x_.Key(test::kXKeyShift, false);
+  Settle();
+  event->stop();
+  const std::uint64_t recorded = env.engine->FrameCount() - recordedFrom;
+  const std::vector<std::int32_t> live = state();
+  ASSERT_EQ(live, (std::vector<std::int32_t>{2, 6, 1, 1})) << "row three; \"bcdef\" selected from its end";
+
+  list->SetItemIndex(-1);
+  edit->ClearSelection();
+  edit->SetCurPos(0);
+  event->playEvent(u"live.rec");
+  ASSERT_TRUE(event->Playing()) << ::testing::PrintToString(env.Messages());
+  // The playback ends with the frames it was recorded in.
+  for (std::uint64_t frame = 0; frame <= recorded + 10 && (event->RecordList().Count() > 0 || event->QueueCount() > 0);
+       ++frame)
+    Frames(1);
+  EXPECT_EQ(event->RecordList().Count(), 0);
+  Frames(2);
+  event->stop();
+  EXPECT_EQ(state(), live);
+}
+
 TEST_F(WidgetInputTest, MovesOfAnAcquiredMouseComeFromTheCentreWithTheirDeltas) {
   Applet* applet = Start(AppletOf(""));
   ASSERT_NE(applet, nullptr) << ::testing::PrintToString(env.Messages());

@@ -27,6 +27,7 @@ namespace {
 
 // X key symbols the tests press (X11/keysymdef.h).
 enum : unsigned long {
+  kXKeyShift = 0xFFE1,
   kXKeyNumLock = 0xFF7F,
   kXKeyKeypadHome = 0xFF95,  // keypad 7 without Num Lock
   kXKeyKeypadLeft = 0xFF96,  // keypad 4
