@@ -129,5 +129,42 @@ TEST_F(ProgramBudgetTest, TheLogAndScoreSwitchesSetTheirBudgets) {
   EXPECT_EQ(test::Decipher(ciphered), u"p10=10\r\np9=9\r\np8=8\r\n");
 }
 
+// Files far above their readers' limits (3 GB each, kept sparse: a sound,
+// the preferences, the score table and a recording) are refused from
+// their size with a line naming each, and never read: the program's peak
+// stays below the size of any one of them. The preferences and scores
+// that could not be read are kept as they are.
+TEST_F(ProgramBudgetTest, FilesFarAboveTheirLimitsAreRefusedUnread) {
+  Put("huge/main.object",
+      "object game: Applet\n  width = 320\n  height = 240\n  onLoad = 'start()'\n"
+      "  object click: SoundPlayer\n    fileName = 'click.wav'\n  end\nend\n");
+  Put("huge/main.js",
+      "function start() {\n"
+      "  event.playEvent('game.rec');\n"
+      "  click.play();\n"
+      "  preferences.setValue('seen', 'yes');\n"
+      "  scoreTable.addScore('Ada', 3);\n"
+      "  applet.terminate();\n"
+      "}\n");
+  constexpr std::uintmax_t kSize = std::uintmax_t{3} << 30;
+  for (const char* name : {"click.wav", "main.prefs", "main.score", "game.rec"}) {
+    Put(std::string("huge/") + name, "");
+    fs::resize_file(PathOf(std::string("huge/") + name), kSize);
+  }
+  const test::TProgramRun run = Run({"huge/main.object", "-nostorelog"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(Count(run.output, "(e) Can't load sound click.wav: its 3221225472 bytes pass the limit of 33554432"), 1)
+      << run.output;
+  for (const std::string name : {"main.prefs", "main.score", "game.rec"})
+    EXPECT_EQ(Count(run.output, "(e) String list text too large (3221225472 bytes) in huge/" + name + "\n"), 1)
+        << name << run.output;
+  for (const char* name : {"main.prefs", "main.score"}) {
+    EXPECT_EQ(Count(run.output, std::string("(e) Not stored: ") + name + " could not be read"), 1) << run.output;
+    EXPECT_EQ(fs::file_size(PathOf(std::string("huge/") + name)), kSize);
+  }
+  EXPECT_GT(run.peakBytes, 0);
+  EXPECT_LT(static_cast<std::uintmax_t>(run.peakBytes), kSize / 3) << "peak " << run.peakBytes / 1024 << " KiB";
+}
+
 }  // namespace
 }  // namespace corvane
