@@ -1,5 +1,8 @@
 #include "resources/ext_res_man.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "base/lists/string_list.h"
 #include "base/reflection/class_builder.h"
 #include "base/streams/file_stream.h"
@@ -36,6 +39,17 @@ bool IsFullName(const std::string& name) {
   return name.find(':') != std::string::npos || (!name.empty() && name.front() == '/');
 }
 
+// Whether a part of the path is "..".
+bool ClimbsUp(std::string_view path) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t end = std::min(path.find_first_of("/\\", start), path.size());
+    if (path.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string TExtResourceMan::FullName(const std::string& name) const {
@@ -50,7 +64,16 @@ bool TExtResourceMan::StreamExists(const std::string& name) {
 std::unique_ptr<TStream> TExtResourceMan::CreateStream(const std::string& name, std::uint16_t mode) {
   const std::string full = FullName(name);
   if (mode != fmCreate && !FolderPartExists(ExtractFilePath(full))) return nullptr;
-  return OpenResourceFile(name, ResolvePath(full), mode);
+  const std::string path = ResolvePath(full);
+  // Reads reach the file system at large; writes (an applet's storeObject
+  // of a name with ":", a script's CreateStream) only the root, the
+  // applet's folder. A ".." part is refused outright: the levels of a new
+  // file's folder that are still missing are made as spelled.
+  if ((mode & 3) != 0 && (ClimbsUp(name) || !WritesInside(ResourceFile(), path))) {
+    EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder");
+    return nullptr;
+  }
+  return OpenResourceFile(name, path, mode);
 }
 
 bool TExtResourceMan::KeepsDerivedFiles(const std::string& name) {

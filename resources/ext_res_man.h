@@ -2,7 +2,9 @@
 // resource manager: preferences, scores, files the user picks). Names are
 // relative to the root folder; a full path ("/..." or one holding ":") is
 // used as it is. A name that does not exist as spelled is found without
-// regard to case.
+// regard to case. Reads reach any file; writes only files below the root
+// (an applet must not write outside its folder): others, and names with a
+// ".." part, are refused with a line.
 #pragma once
 
 #include <functional>

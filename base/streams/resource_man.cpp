@@ -29,7 +29,10 @@ std::string TrimBlanks(std::string_view text) {
 }  // namespace
 
 void TResourceMan::Describe(TClassBuilder<TResourceMan>& c) {
-  c.Property("ResourceFile", &TResourceMan::ResourceFile, &TResourceMan::SetResourceFile);
+  // Read only for scripts: the root is where the engine stores the applet's
+  // own files (preferences, scores, pictures of its window), and an applet
+  // that moved it would write them anywhere. The engine sets it itself.
+  c.Property("ResourceFile", &TResourceMan::ResourceFile);
   c.Property("Active", &TResourceMan::Active);
   c.Method("CreateStream", &TResourceMan::ScriptCreateStream);
   c.Method("StreamExists", &TResourceMan::StreamExists);

@@ -53,10 +53,12 @@ class AppletFolderTest : public test::TProgramFolderTest {
   }
 };
 
-// Fonts, pictures, included objects and pictures of the window named up
-// and out of the folder (or by a full path elsewhere) read and write
-// nothing there; each name is refused with one line. A stored file that is
-// a link is replaced, and what it pointed to stays as it was.
+// Fonts, pictures, included objects, pictures of the window and objects
+// stored by a name with ":" (the external manager's) named up and out of
+// the folder (or by a full path elsewhere) read and write nothing there;
+// each name is refused with one line. Scripts cannot move the managers'
+// roots. A stored file that is a link is replaced, and what it pointed to
+// stays as it was.
 TEST_F(AppletFolderTest, NamesThatClimbOutReachNothingThereAndLinksAreNotWrittenThrough) {
   Put("a/b/victim/x.object", "object spy: Dummy\n  tag = 7\nend\n");
   Put("a/b/outside/pic.png", kPng);
@@ -73,20 +75,30 @@ TEST_F(AppletFolderTest, NamesThatClimbOutReachNothingThereAndLinksAreNotWritten
           "  applet.makepng('..\\\\..\\\\x\\\\back.png');\n"
           "  applet.makepng('" + PathOf("a/x/full.png") + "');\n"
           "  applet.makepng('shots/../inside.png');\n"
+          "  applet.storeObject(spy, '../../x/stored:x.object');\n"
+          "  applet.storeObject(spy, '" + PathOf("a/x/full:x.object") + "');\n"
+          "  try { externalResMan.ResourceFile = '" + PathOf("a/x/") + "'; } catch (e) { engine.log(e); }\n"
+          "  try { resMan.ResourceFile = '" + PathOf("a/x/") + "'; } catch (e) { engine.log(e); }\n"
           "  preferences.setValue('seen', 'yes');\n"
           "}\n");
   const test::TProgramRun run = Play();
   EXPECT_EQ(run.status, 0) << run.output;
 
   for (const char* name : {"a/b/x/pwn10.fnbin", "a/b/x/pwn10.png", "a/b/x/pwn10.pixmap", "a/x/shot.png", "a/x/back.png",
-                           "a/x/full.png", "a/b/outside/pic.pixmap"})
+                           "a/x/full.png", "a/b/outside/pic.pixmap", "a/x/stored:x.object", "a/x/full:x.object",
+                           "a/x/main.prefs"})
     EXPECT_FALSE(Exists(name)) << name;
   EXPECT_TRUE(Exists("a/b/game/inside.png"));
   for (const std::string& name :
        {std::string("../victim/x.object"), std::string("../outside/pic.png"), std::string("../../x/shot.png"),
-        std::string("..\\..\\x\\back.png"), PathOf("a/x/full.png"), std::string("cache/../../x/pwn10.fnbin")})
+        std::string("..\\..\\x\\back.png"), PathOf("a/x/full.png"), std::string("cache/../../x/pwn10.fnbin"),
+        std::string("../../x/stored:x.object"), PathOf("a/x/full:x.object")})
     EXPECT_EQ(Count(run.output, "(e) Refused " + name + ": it leads outside the applet's"), 1) << name << run.output;
   EXPECT_EQ(Count(run.output, "runtime error:"), 0) << run.output;
+  // The roots the engine stores the applet's files under stay where it put them.
+  for (const char* manager : {"TExtResourceMan", "TFolderResourceMan"})
+    EXPECT_EQ(Count(run.output, std::string("TypeError: Property ResourceFile of ") + manager + " is read-only"), 1)
+        << run.output;
 
   EXPECT_EQ(test::ReadFileBytes(PathOf("a/x/victim.prefs")), "precious");
   EXPECT_FALSE(fs::is_symlink(PathOf("a/b/game/main.prefs")));

@@ -101,6 +101,46 @@ TEST_F(ProgramBudgetTest, AHandlerFailingEveryFrameDoesNotFillTheLogFile) {
   EXPECT_NE(log.find("(i) Objects destroyed\r\n"), std::string::npos) << log;
 }
 
+// An applet that logs a line of 40 KB and adds a score named by 20 KB 200
+// times a frame for `frames` frames: the log keeps its newest lines in
+// memory and the table its highest scores, so 1000 of each (some 40 MB
+// each if held whole) leave the program's peak where 200 of each do.
+TEST_F(ProgramBudgetTest, LogAndScoreFloodsDoNotRaiseThePeak) {
+  std::int64_t peak[2] = {};
+  const int frames[2] = {1, 5};
+  for (int k = 0; k < 2; ++k) {
+    const std::string name = "flood" + std::to_string(frames[k]);
+    Put(name + "/main.object", "object game: Applet\n  width = 320\n  height = 240\n  onTick = 'tick()'\nend\n");
+    Put(name + "/main.js",
+        "var text = 'x';\n"
+        "while (text.length < 20000) text = text + text;\n"
+        "var line = text + text;\n"
+        "var frames = 0;\n"
+        "function tick() {\n"
+        "  if (frames++ == " + std::to_string(frames[k]) + ") {\n"
+        "    engine.log('scores kept: ' + scoreTable.count);\n"
+        "    applet.terminate();\n"
+        "    return;\n"
+        "  }\n"
+        "  for (var i = 0; i < 200; i++) { engine.log(line); scoreTable.addScore(text, frames * 200 + i); }\n"
+        "}\n");
+    // ASan keeps what was freed resident for a while (its quarantine):
+    // kept small here, so that the peak shows what the engine holds rather
+    // than what the flood's calls freed.
+    const test::TProgramRun run = test::RunProgram(
+        {.program = CORVANE_PROGRAM,
+         .arguments = {name + "/main.object", "-nostorelog"},
+         .environment = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "DISPLAY", "WAYLAND_DISPLAY",
+                         "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0:quarantine_size_mb=1"},
+         .folder = folder_.Path()});
+    ASSERT_EQ(run.status, 0) << run.output.substr(0, 4000);
+    EXPECT_EQ(Count(run.output, "(i) scores kept: 100\n"), 1);
+    peak[k] = run.peakBytes;
+  }
+  EXPECT_GT(peak[0], 0);
+  EXPECT_LT(peak[1], peak[0] + (std::int64_t{32} << 20)) << peak[0] / 1024 << " KiB, then " << peak[1] / 1024 << " KiB";
+}
+
 // The user's switches for the log file and the score table: the file stops
 // at its size with one line saying so, the table keeps its highest scores.
 TEST_F(ProgramBudgetTest, TheLogAndScoreSwitchesSetTheirBudgets) {
@@ -127,6 +167,43 @@ TEST_F(ProgramBudgetTest, TheLogAndScoreSwitchesSetTheirBudgets) {
   std::ifstream scores(PathOf("big/main.score"), std::ios::binary);
   const std::string ciphered((std::istreambuf_iterator<char>(scores)), std::istreambuf_iterator<char>());
   EXPECT_EQ(test::Decipher(ciphered), u"p10=10\r\np9=9\r\np8=8\r\n");
+}
+
+// Files far above their readers' limits (3 GB each, kept sparse: a sound,
+// the preferences, the score table and a recording) are refused from
+// their size with a line naming each, and never read: the program's peak
+// stays below the size of any one of them. The preferences and scores
+// that could not be read are kept as they are.
+TEST_F(ProgramBudgetTest, FilesFarAboveTheirLimitsAreRefusedUnread) {
+  Put("huge/main.object",
+      "object game: Applet\n  width = 320\n  height = 240\n  onLoad = 'start()'\n"
+      "  object click: SoundPlayer\n    fileName = 'click.wav'\n  end\nend\n");
+  Put("huge/main.js",
+      "function start() {\n"
+      "  event.playEvent('game.rec');\n"
+      "  click.play();\n"
+      "  preferences.setValue('seen', 'yes');\n"
+      "  scoreTable.addScore('Ada', 3);\n"
+      "  applet.terminate();\n"
+      "}\n");
+  constexpr std::uintmax_t kSize = std::uintmax_t{3} << 30;
+  for (const char* name : {"click.wav", "main.prefs", "main.score", "game.rec"}) {
+    Put(std::string("huge/") + name, "");
+    fs::resize_file(PathOf(std::string("huge/") + name), kSize);
+  }
+  const test::TProgramRun run = Run({"huge/main.object", "-nostorelog"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(Count(run.output, "(e) Can't load sound click.wav: its 3221225472 bytes pass the limit of 33554432"), 1)
+      << run.output;
+  for (const std::string name : {"main.prefs", "main.score", "game.rec"})
+    EXPECT_EQ(Count(run.output, "(e) String list text too large (3221225472 bytes) in huge/" + name + "\n"), 1)
+        << name << run.output;
+  for (const char* name : {"main.prefs", "main.score"}) {
+    EXPECT_EQ(Count(run.output, std::string("(e) Not stored: ") + name + " could not be read"), 1) << run.output;
+    EXPECT_EQ(fs::file_size(PathOf(std::string("huge/") + name)), kSize);
+  }
+  EXPECT_GT(run.peakBytes, 0);
+  EXPECT_LT(static_cast<std::uintmax_t>(run.peakBytes), kSize / 3) << "peak " << run.peakBytes / 1024 << " KiB";
 }
 
 }  // namespace

@@ -147,16 +147,24 @@ TEST_F(ProgramMediaTest, APictureAboveTheBudgetOfOneIsNeverDecoded) {
 }
 
 // The applet's live pictures together stay within their budget: past it a
-// picture is refused with a line, the others load.
+// picture is refused with a line, the others load. Five pictures of 16 MiB
+// each: under a budget of 24 MiB one loads, and the program's peak stays
+// below that of the same applet with every picture loaded by more than the
+// four refused pictures' pixels.
 TEST_F(ProgramMediaTest, LivePicturesStayWithinTheirBudget) {
-  PutSprites(5, 1024);
-  const test::TProgramRun run = Run({"-picturememory=14"});
+  PutSprites(5, 2048);
+  const test::TProgramRun run = Run({"-picturememory=24"});
   EXPECT_EQ(run.status, 0) << run.output;
-  const int loaded = Count(run.output, " 1024\n") + Count(run.output, " 1024\r\n");
-  const int refused = Count(run.output, ": the applet's pictures would pass their budget of 14 MiB");
-  EXPECT_GE(loaded, 1) << run.output;
-  EXPECT_LE(loaded, 3) << run.output;
+  const int loaded = Count(run.output, " 2048\n");
+  const int refused = Count(run.output, ": the applet's pictures would pass their budget of 24 MiB");
+  EXPECT_EQ(loaded, 1) << run.output;
   EXPECT_EQ(loaded + refused, 5) << run.output;
+
+  const test::TProgramRun all = Run({});
+  EXPECT_EQ(Count(all.output, " 2048\n"), 5) << all.output;
+  EXPECT_GT(run.peakBytes, 0);
+  EXPECT_LT(run.peakBytes + (std::int64_t{64} << 20), all.peakBytes)
+      << "peak " << run.peakBytes / 1024 << " KiB within the budget, " << all.peakBytes / 1024 << " KiB without";
 }
 
 // The files derived beside pictures stay within the applet's disk budget:

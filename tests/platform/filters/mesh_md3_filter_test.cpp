@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 #include <random>
 #include <string>
@@ -8,7 +9,10 @@
 
 #include "platform/filters/animation_list.h"
 #include "platform/filters/mesh_md3_filter.h"
+#include "resources/folder_res_man.h"
+#include "tests/base/temp_dir.h"
 #include "tests/platform/filters/model_filter_kit.h"
+#include "tests/support/process_probes.h"
 
 namespace corvane {
 namespace {
@@ -194,6 +198,25 @@ TEST_F(MD3FilterTest, AnimationListsAreBoundedInBytesAndRanges) {
   EXPECT_TRUE(mesh->Animations.empty());
   EXPECT_EQ(Errors(), 1) << world.log.Text();
   EXPECT_EQ(world.log.CountError("Can't load animation list walker.aaf: its 1048577 bytes pass the limit of 1048576"), 1);
+
+  // From a real folder, a list of 3 GB (kept sparse) is refused from its
+  // size: the load's peak stays far below it.
+  test::TTempDir dir;
+  test::WriteFile(dir.File("walker.md3"), ModelFixture("walker.md3"));
+  test::WriteFile(dir.File("walker.aaf"), "");
+  std::filesystem::resize_file(dir.File("walker.aaf"), std::uintmax_t{3} << 30);
+  TOwned<TFolderResourceMan> folder(CreateResMan<TFolderResourceMan>(dir.Path() + "/"));
+  TOwned<TMeshMD3Filter> filter(Create<TMeshMD3Filter>(TCreateContext(world.applet)));
+  world.log.Clear();
+  if (!test::ResetPeakResidentBytes()) GTEST_SKIP() << "the kernel keeps the peak resident size";
+  const std::size_t before = test::PeakResidentBytes();
+  mesh = filter->LoadFromFile(folder.get(), "walker.md3");
+  const std::size_t rise = test::PeakResidentBytes() - before;
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_TRUE(mesh->Animations.empty());
+  const std::string refused = "Can't load animation list walker.aaf: its 3221225472 bytes pass the limit of 1048576";
+  EXPECT_EQ(world.log.CountError(refused), 1) << world.log.Text();
+  EXPECT_LT(rise, std::size_t{64} << 20) << "the load's peak rose by " << rise / 1024 / 1024 << " MB";
 }
 
 TEST_F(MD3FilterTest, EveryTruncatedListKeepsTheRangesReadSoFar) {
