@@ -114,12 +114,16 @@ class SamplePlayTest : public ::testing::Test {
 // turns it off, then silence but for the two clicks of Space, then the
 // tracker tune from M to the end; nothing else sounds between them. The
 // engine keeps to the real clock only as well as the machine's speed
-// allows (a loaded machine runs each frame later), and the audio driver's
-// file follows the real clock only roughly: so what is checked is the
-// order of the sounds, each in the window between the game's events
-// around it, and that no gap shrinks to a fraction of the game's own (two
-// sounds at once); never a bound on how much longer a gap may be.
-void ExpectGap(double heard, double played, const char* what) { EXPECT_GE(heard, 0.5 * played) << what; }
+// allows (late frames are caught up, up to a second), and the audio
+// driver's file counts the buffers it wrote, which a starved audio thread
+// writes late: so a gap of the file can be shorter or longer than the
+// game's by as much as the machine was stalled. What is checked is the
+// order of the sounds, with silence between them, and that they do not
+// come at once; never a bound on the length of a gap.
+void ExpectGap(double heard, double played, const char* what) {
+  ASSERT_GT(played, 0.5) << what << ": the recording's own gap";
+  EXPECT_GT(heard, 0.1) << what;
+}
 
 void ExpectSoundFollowsTheGame(const test::TSoundTrack& track, const test::TSampleRecording& recording) {
   const std::vector<test::TSoundSpan> spans = track.Sounding(kSound, 0.2);
