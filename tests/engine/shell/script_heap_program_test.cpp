@@ -3,9 +3,11 @@
 // memory" and the applet goes on: the next handler runs.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/base/temp_dir.h"
 #include "tests/support/program_run.h"
@@ -13,28 +15,32 @@
 namespace corvane {
 namespace {
 
-TEST(ScriptHeapProgramTest, AHandlerPastTheCapFailsAndTheAppletGoesOn) {
+// An applet of a 320 x 240 window whose timer runs `onTimer` every
+// `interval` seconds, with `script` as its main.js, played with the switches.
+test::TProgramRun PlayTimedGame(const std::string& extra, const std::string& interval, const std::string& onTimer,
+                                const std::string& script, std::vector<std::string> switches,
+                                const std::string& until = {}) {
   test::TTempDir folder;
   std::filesystem::create_directories(folder / "game");
-  std::ofstream(folder / "game/main.object") << "object game: Applet\n"
-                                                "  width = 320\n"
-                                                "  height = 240\n"
-                                                "  onLoad = 'grow()'\n"
-                                                "  object tick: Timer\n"
-                                                "    interval = 0.1\n"
-                                                "    enabled = True\n"
-                                                "    onTimer = 'after()'\n"
-                                                "  end\n"
-                                                "end\n";
+  std::ofstream(folder / "game/main.object") << "object game: Applet\n  width = 320\n  height = 240\n" << extra
+                                             << "  object tick: Timer\n    interval = " << interval
+                                             << "\n    enabled = True\n    onTimer = '" << onTimer << "'\n  end\nend\n";
+  std::ofstream(folder / "game/main.js") << script;
+  switches.insert(switches.end(), {"game/main.object", "-nostorelog"});
+  return test::RunProgram({.program = CORVANE_PROGRAM,
+                           .arguments = switches,
+                           .environment = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"},
+                           .folder = folder.Path(),
+                           .until = until});
+}
+
+TEST(ScriptHeapProgramTest, AHandlerPastTheCapFailsAndTheAppletGoesOn) {
   // Far more than 32 MiB of live objects, were there no cap.
-  std::ofstream(folder / "game/main.js")
-      << "function grow() { var a = []; for (var i = 0; i < 20000000; ++i) a.push([i]); engine.log('grown'); }\n"
-         "function after() { engine.log('still running ' + [1, 2, 3].join()); applet.terminate(); }\n";
-  const test::TProgramRun run =
-      test::RunProgram({.program = CORVANE_PROGRAM,
-                        .arguments = {"-scriptheap=lots", "-scriptheap=32", "game/main.object", "-nostorelog"},
-                        .environment = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"},
-                        .folder = folder.Path()});
+  const test::TProgramRun run = PlayTimedGame(
+      "  onLoad = 'grow()'\n", "0.1", "after()",
+      "function grow() { var a = []; for (var i = 0; i < 20000000; ++i) a.push([i]); engine.log('grown'); }\n"
+      "function after() { engine.log('still running ' + [1, 2, 3].join()); applet.terminate(); }\n",
+      {"-scriptheap=lots", "-scriptheap=32"});
   EXPECT_EQ(run.status, 0) << run.output;
   for (const char* line : {"(e) Switch -scriptheap=lots ignored: it takes a whole number from 16 to 4095",
                            "out of memory", "(i) still running 1,2,3"})
@@ -46,27 +52,12 @@ TEST(ScriptHeapProgramTest, AHandlerPastTheCapFailsAndTheAppletGoesOn) {
 // that keeps one every frame is stopped once both together pass the cap,
 // and so is every later script while they stay past it.
 TEST(ScriptHeapProgramTest, StringsKeptFrameAfterFrameMeetTheCap) {
-  test::TTempDir folder;
-  std::filesystem::create_directories(folder / "game");
-  std::ofstream(folder / "game/main.object") << "object game: Applet\n"
-                                                "  width = 320\n"
-                                                "  height = 240\n"
-                                                "  object tick: Timer\n"
-                                                "    interval = 0.02\n"
-                                                "    enabled = True\n"
-                                                "    onTimer = 'grow()'\n"
-                                                "  end\n"
-                                                "end\n";
   // 16 MiB of characters a frame, 4 GiB in 256 frames were there no cap.
-  std::ofstream(folder / "game/main.js")
-      << "var kept = [];\n"
-         "function grow() { kept.push(('x'.repeat(16 * 1024 * 1024) + kept.length).toUpperCase()); }\n";
-  const test::TProgramRun run =
-      test::RunProgram({.program = CORVANE_PROGRAM,
-                        .arguments = {"-scriptheap=64", "game/main.object", "-nostorelog"},
-                        .environment = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"},
-                        .folder = folder.Path(),
-                        .until = "script stopped: out of memory"});
+  const test::TProgramRun run = PlayTimedGame(
+      "", "0.02", "grow()",
+      "var kept = [];\n"
+      "function grow() { kept.push(('x'.repeat(16 * 1024 * 1024) + kept.length).toUpperCase()); }\n",
+      {"-scriptheap=64"}, "script stopped: out of memory");
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_LT(run.peakBytes, std::int64_t{1} << 30) << run.output;
 }
