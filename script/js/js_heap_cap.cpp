@@ -1,5 +1,6 @@
 #include "script/js/js_heap_cap.h"
 
+#include <chrono>
 #include <cstdint>
 
 #include <jsapi.h>
@@ -14,9 +15,16 @@ namespace corvane::js {
 
 namespace {
 
+// Scripts past the cap are stopped as they start; the heap is collected
+// for them at most this often, not once for every handler of every frame.
+constexpr auto kCollectionPeriod = std::chrono::seconds(1);
+
 bool gCollected = false;
 bool gPastCap = false;
-std::uint64_t gSeen = 0;
+// A script that began under the cap was stopped: what it held while it
+// ran is garbage once it has returned, and the next look collects it.
+bool gCollectionOwed = false;
+std::chrono::steady_clock::time_point gLastCollection;
 
 void OnCollection(JSContext* cx, JSGCStatus status, JS::GCReason, void*) {
   if (status != JSGC_END) return;
@@ -54,17 +62,24 @@ void StartHeapGuard(JSContext* cx) {
 
 bool HeapLookDue() { return gCollected || gPastCap; }
 
-bool StopForHeap(JSContext* cx) {
+bool HeapPastCap() { return gPastCap; }
+
+bool StopForHeap(JSContext* cx, bool startedPastCap) {
   gCollected = false;
-  gSeen = HeapBytes(cx);
-  if (gSeen > ScriptHeapLimit()) {
+  std::uint64_t bytes = HeapBytes(cx);
+  const auto now = std::chrono::steady_clock::now();
+  if (bytes > ScriptHeapLimit() &&
+      (!gPastCap || gCollectionOwed || now - gLastCollection >= kCollectionPeriod)) {
     JS_GC(cx);
-    gCollected = false;
-    gSeen = HeapBytes(cx);
+    gLastCollection = now;
+    gCollected = gCollectionOwed = false;
+    bytes = HeapBytes(cx);
   }
-  gPastCap = gSeen > ScriptHeapLimit();
-  if (gPastCap) EngineError(ScriptPlace(cx) + u" script stopped: out of memory");
-  return gPastCap;
+  gPastCap = bytes > ScriptHeapLimit();
+  if (!gPastCap) return false;
+  if (!startedPastCap) gCollectionOwed = true;
+  EngineError(ScriptPlace(cx) + u" script stopped: out of memory");
+  return true;
 }
 
 }  // namespace corvane::js

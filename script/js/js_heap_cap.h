@@ -6,8 +6,8 @@
 //
 // The library counts that memory; after each collection and at each of
 // the watchdog's interrupts the guard compares both counts with the cap.
-// Past it, the library collects once, and a script still past it is
-// stopped with
+// Past it, the library collects once (while scripts stay past it, once a
+// second at most), and a script still past it is stopped with
 //   file(line:column) script stopped: out of memory
 // as is every script that starts while the applets' scripts stay past the
 // cap, so that what they keep cannot grow further.
@@ -24,8 +24,12 @@ void StartHeapGuard(JSContext* cx);
 // last look found it past the cap.
 bool HeapLookDue();
 
+// Whether the last look found the heap past the cap.
+bool HeapPastCap();
+
 // Looks at the heap from a script's interrupt; true when the script must
-// stop (logged).
-bool StopForHeap(JSContext* cx);
+// stop (logged). A script that began past the cap left no garbage of its
+// own: the heap is not collected again for it (once a second at most).
+bool StopForHeap(JSContext* cx, bool startedPastCap);
 
 }  // namespace corvane::js

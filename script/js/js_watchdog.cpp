@@ -74,7 +74,7 @@ bool OnInterrupt(JSContext* cx) {
     EngineLog(ScriptPlace(cx) + u" script stopped: its applet ends");
     return StopCall(*call);
   }
-  if (StopForHeap(cx)) return StopCall(*call);
+  if (StopForHeap(cx, call->StartedPastCap())) return StopCall(*call);
   if (!(gLimit > 0)) return true;
   const double now = Now();
   ObserveFrames(now);
@@ -132,7 +132,8 @@ TWatchedCall::TWatchedCall(TAppletServices* applet)
       start_(Now()),
       applet_(applet),
       hadApplet_(applet != nullptr),
-      endedAtStart_(applet && applet->Terminated()) {
+      endedAtStart_(applet && applet->Terminated()),
+      startedPastCap_(HeapPastCap()) {
   ObserveFrames(start_);
   gInnermost = this;
   ++gRunning;

@@ -56,6 +56,8 @@ class TWatchedCall {
   // Whether its applet began to end (or went) after the call began.
   bool AppletEnded() const;
   double Start() const { return start_; }
+  // Whether the script heap was past its cap when the call began.
+  bool StartedPastCap() const { return startedPastCap_; }
   void Stop() { stopped_ = true; }
 
  private:
@@ -65,6 +67,7 @@ class TWatchedCall {
   TWeak<TAppletServices> applet_;
   bool hadApplet_;
   bool endedAtStart_;
+  bool startedPastCap_;
 };
 
 }  // namespace corvane::js
