@@ -71,6 +71,24 @@ end
   EXPECT_EQ(root->findByName(u"b")->Parent(), root);
 }
 
+// A handler that waits in every frame nests frames down to the limit in
+// outer frame after outer frame: the limit is said once while that lasts,
+// and again only after an outer frame that stayed within it.
+TEST(NestedFrames, TheNestingLimitIsSaidOncePerEpisode) {
+  TTestWorld world;
+  BaseObject* root = world.Load("object root: BaseObject\n  onTick = 'wait 0.3'\nend\n");
+  ASSERT_NE(root, nullptr);
+  world.Platform().SetStep(1);  // each nested frame ends its wait
+  const std::string line = "Frames nested deeper than 32 levels";
+  for (int frame = 0; frame < 6; ++frame) world.engine->RunStep();
+  EXPECT_EQ(world.log.CountError(line), 1) << world.log.Text();
+  root->SetOnTick(u"");
+  world.engine->RunStep();
+  root->SetOnTick(u"wait 0.3");
+  for (int frame = 0; frame < 6; ++frame) world.engine->RunStep();
+  EXPECT_EQ(world.log.CountError(line), 2) << world.log.Text();
+}
+
 // Ten thousand objects whose handlers (each runs once) dispose random
 // objects and wait, running nested frames, for a hundred frames.
 TEST(NestedFrames, StressRandomDisposalsDuringNestedWaits) {
