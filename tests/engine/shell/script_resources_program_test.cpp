@@ -34,10 +34,10 @@ TEST_F(ScriptResourcesProgramTest, StreamsAScriptOpensAreClosed) {
   const auto opened = std::min<rlim_t>(files.rlim_cur, 100000) + 100;
   const test::TProgramRun run = Play(
       "function run() {\n"
-      "  for (var i = 0; i < " + std::to_string(opened) + "; i++) resMan.CreateStream('main.js', 0);\n"
-      "  engine.log('still opens ' + (resMan.CreateStream('main.js', 0) != null));\n"
+      "  for (var i = 0; i < " + std::to_string(opened) + "; i++) resMan.CreateStream('main.js');\n"
+      "  engine.log('still opens ' + (resMan.CreateStream('main.js') != null));\n"
       "  var kept = [];\n"
-      "  for (var i = 0; i < 300; i++) kept.push(resMan.CreateStream('main.js', 0));\n"
+      "  for (var i = 0; i < 300; i++) kept.push(resMan.CreateStream('main.js'));\n"
       "  engine.log('kept ' + kept.filter(function(s) { return s != null; }).length);\n"
       "}\n");
   EXPECT_EQ(run.status, 0) << run.output;
