@@ -52,12 +52,15 @@ TObject* AppletOf(TObject& receiver) {
 
 TAppletServices* ServicesOf(TObject* applet) { return dynamic_cast<TAppletServices*>(applet); }
 
-// The first parameter a script cannot pass: a var parameter (the method
-// would hand something back through it) or an address. -1 when none.
+// The first parameter a script cannot pass: a value the method hands back
+// through it (a var parameter other than an object, which the method only
+// takes and may clear), or an address. -1 when none.
 int UnpassableParameter(const TMethodInfo& method) {
   const std::vector<const TTypeInfo*>& params = method.ParamTypes();
-  for (std::size_t i = 0; i < params.size(); ++i)
-    if (method.IsVarParam(i) || (params[i] && params[i]->Kind() == pkPointer)) return static_cast<int>(i);
+  for (std::size_t i = 0; i < params.size(); ++i) {
+    const TPropKind kind = params[i] ? params[i]->Kind() : pkVariant;
+    if ((method.IsVarParam(i) && kind != pkClass) || kind == pkPointer) return static_cast<int>(i);
+  }
   return -1;
 }
 

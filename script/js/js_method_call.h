@@ -5,8 +5,8 @@
 // (absent ones empty, extra ones ignored), all of them before anything is
 // called: a conversion may run script code, and a call whose receiver or
 // object argument went meanwhile throws and does nothing. The result comes
-// back by its type. A method with a parameter no script can pass (a var
-// parameter, an address) throws a TypeError naming it. Forty-six methods
+// back by its type. A method with a parameter no script can pass (one it
+// hands a value back through, an address) throws a TypeError naming it. Forty-six methods
 // are called by name in a table of their own, when called with the number
 // of arguments the table gives them: some on the receiver's applet or the
 // engine's external resource manager, some with a result script code relies

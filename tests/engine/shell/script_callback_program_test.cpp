@@ -5,6 +5,7 @@
 // changes nothing, and the applet goes on.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,14 @@
 
 namespace corvane {
 namespace {
+
+// A script that frees something while the engine runs it, and the line
+// its run writes.
+struct TFreeingCase {
+  const char* name;
+  const char* script;
+  const char* line;
+};
 
 class ScriptCallbackProgramTest : public test::TProgramFolderTest {
  protected:
@@ -27,13 +36,17 @@ class ScriptCallbackProgramTest : public test::TProgramFolderTest {
     Put(name + "/main.js", script);
     return RunHeadless({name + "/main.object", "-nostorelog"});
   }
-};
 
-// The freeing conversion, and the line the script's error writes.
-struct TFreeingCase {
-  const char* name;
-  const char* script;
-  const char* line;
+  // Each case ends normally, writes its line (followed by `tail`) and goes
+  // on after it.
+  void PlayEach(const std::vector<TFreeingCase>& cases, const std::string& tail = {}) const {
+    for (const TFreeingCase& c : cases) {
+      const test::TProgramRun run = Play(c.name, c.script);
+      EXPECT_EQ(run.status, 0) << c.name << "\n" << run.output;
+      EXPECT_NE(run.output.find(c.line + tail), std::string::npos) << c.name << "\n" << run.output;
+      EXPECT_EQ(Count(run.output, "(i) after\n"), 1) << c.name << "\n" << run.output;
+    }
+  }
 };
 
 TEST_F(ScriptCallbackProgramTest, AConversionThatFreesWhatTheCallHoldsStopsTheCall) {
@@ -65,12 +78,7 @@ TEST_F(ScriptCallbackProgramTest, AConversionThatFreesWhatTheCallHoldsStopsTheCa
        "return function() { return 'e'; }; }})); }",
        "(i) caught Can't call customEvent: "},
   };
-  for (const TFreeingCase& c : cases) {
-    const test::TProgramRun run = Play(c.name, c.script);
-    EXPECT_EQ(run.status, 0) << c.name << "\n" << run.output;
-    EXPECT_NE(run.output.find(std::string(c.line) + freed), std::string::npos) << c.name << "\n" << run.output;
-    EXPECT_EQ(Count(run.output, "(i) after\n"), 1) << c.name << "\n" << run.output;
-  }
+  PlayEach(cases, freed);
   // Nothing was stored by the call that lost its object.
   EXPECT_FALSE(std::filesystem::exists(PathOf("argument/x.object")));
 }
@@ -89,12 +97,7 @@ TEST_F(ScriptCallbackProgramTest, ALoadWhoseScriptFreesTheObjectGivesNoObject) {
        " configurable: true}); engine.log('made ' + applet.newFromFile('late.object', b1)); }",
        "(i) made null"},
   };
-  for (const TFreeingCase& c : cases) {
-    const test::TProgramRun run = Play(c.name, c.script);
-    EXPECT_EQ(run.status, 0) << c.name << "\n" << run.output;
-    EXPECT_NE(run.output.find(c.line), std::string::npos) << c.name << "\n" << run.output;
-    EXPECT_EQ(Count(run.output, "(i) after\n"), 1) << c.name << "\n" << run.output;
-  }
+  PlayEach(cases);
 }
 
 }  // namespace
