@@ -33,6 +33,7 @@ class ScriptCallbackProgramTest : public test::TProgramFolderTest {
         "  object grp: Dummy\n    object b1: Box\n    end\n    object b2: Box\n    end\n  end\nend\n");
     Put(name + "/piece.object", "object piece: Dummy\n  onCreate = 'grp.deleteChildren()'\nend\n");
     Put(name + "/late.object", "object late: Dummy\nend\n");
+    Put(name + "/again.object", "object again: Dummy\n  onDestroy = 'applet.newFromFile(\"again.object\")'\nend\n");
     Put(name + "/main.js", script);
     return RunHeadless({name + "/main.object", "-nostorelog"});
   }
@@ -98,6 +99,15 @@ TEST_F(ScriptCallbackProgramTest, ALoadWhoseScriptFreesTheObjectGivesNoObject) {
        "(i) made null"},
   };
   PlayEach(cases);
+}
+
+// Handlers that make objects under the tree that is being freed, as the
+// applet ends: each is refused, so the tree empties and the program ends
+// (an object whose onDestroy loads another of itself refilled it forever).
+TEST_F(ScriptCallbackProgramTest, HandlersThatRefillADyingTreeAreRefused) {
+  PlayEach({{"refill",
+             "function run() { applet.newFromFile('again.object'); b1.onDestroy = 'new Box(grp)'; }",
+             "(e) Can't make an object under game: it is being freed"}});
 }
 
 }  // namespace
