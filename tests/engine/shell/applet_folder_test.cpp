@@ -131,7 +131,8 @@ TEST_F(AppletFolderTest, NamesThatClimbOutReachNothingThereAndLinksAreNotWritten
 // through: a log and a running marker that link (or are hard links) to
 // files elsewhere, a folder of the applet that links elsewhere, which
 // pictures of the window, stored and compiled objects, compiled scripts,
-// derived pictures, font caches and recordings are named into, and a container that links elsewhere opened for
+// derived pictures, font caches, recordings and a script's own streams
+// are named into, and a container that links elsewhere opened for
 // writing. What lies outside stays byte for byte as it was, each refusal
 // has its line, and the log and the marker become files of the applet's.
 TEST_F(AppletFolderTest, NoFileIsWrittenThroughALinkAtAnyLevelOfItsName) {
@@ -198,6 +199,8 @@ TEST_F(AppletFolderTest, NoFileIsWrittenThroughALinkAtAnyLevelOfItsName) {
         "(e) Refused lnk/x.object: it leads outside the applet's folder through a link",
         "(e) Refused lnk/inc.jsbin: it leads outside the applet's folder through a link",
         "(e) Refused lnk/rec.txt: it leads outside the applet's folder through a link",
+        "(e) Refused lnk/s.txt: it leads outside the applet's folder through a link",
+        "(e) Refused lnk/e.txt: it leads outside the applet's folder through a link",
         "(e) Refused lnk/pic.pixmap: it leads outside the applet's folder through a link",
         "(e) Refused cache/verdana10.fnbin: it leads outside the applet's folder through a link"}},
       {"hard.object",
