@@ -1,5 +1,7 @@
 #include "base/reflection/object.h"
 
+#include <optional>
+
 #include "base/reflection/class_builder.h"
 
 namespace corvane {
@@ -33,16 +35,19 @@ void TObject::Free() {
 
 TObject* FinishConstruction(TObject* object, const TCreateContext& context) {
   // Reading runs the loaded objects' handlers, which may free this one.
-  TWeak<TObject> alive(object);
+  // The handle is made inside the guard: its life token is an allocation
+  // that may fail too, and the object must not be left behind then.
+  std::optional<TWeak<TObject>> alive;
   try {
+    alive.emplace(object);
     if (context.Read) context.Read(*object);
-    if (!alive.Get()) return nullptr;
+    if (!alive->Get()) return nullptr;
     object->AfterConstruction();
   } catch (...) {
-    if (alive.Get()) object->Free();
+    if (!alive || alive->Get()) object->Free();
     throw;
   }
-  return alive.Get();
+  return alive->Get();
 }
 
 void ReleaseLifeToken(TLifeToken* token) {

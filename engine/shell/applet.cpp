@@ -281,9 +281,7 @@ void Applet::LoadDefaults() {
   TResourceMan* embedded = Engine ? Engine->EmbeddedResMan() : nullptr;
   if (!defaultPixmap_ && cache_ && embedded) defaultPixmap_ = cache_->LoadPixmap(embedded, u"defaultskin.pixmap");
   if (device_ && defaultPixmap_) device_->DefaultPixmap = defaultPixmap_;
-  // A build without the default skin among its embedded files runs without.
-  if (!defaultSkin_.Get() && embedded && collaborator::Registered("Skin") &&
-      embedded->StreamExists("defaultskin.object")) {
+  if (!defaultSkin_.Get() && embedded && collaborator::Registered("Skin")) {
     BaseObject* skin = LoadObject(embedded, u"defaultskin.object", this, nullptr, false);
     if (skin) skin->IncludeStyle(csExternal);
     defaultSkin_ = skin;
