@@ -269,22 +269,24 @@ TEST_F(AppletFolderTest, FilesThatAreNoFilesAreReportedAndNotWaitedFor) {
           "}\n");
   const test::TProgramRun run = Play("main.object", {"+play=recs"});
   EXPECT_EQ(run.status, 0) << run.output;
-  for (const std::string& line :
-       {std::string("(e) Can't play missing.rec: there is no such file"),
-        std::string("(e) Can't load sound click.wav: is a directory"),
-        std::string("(e) Can't load music music.ogg: not a regular file"),
-        std::string("(e) Can't open main.prefs: is a directory"),
-        std::string("(e) Can't create main.prefs: is a directory"),
-        std::string("(e) Can't open main.score: not a regular file"),
-        std::string("(e) Can't create main.score: not a regular file"),
-        "(e) Can't write the log file " + PathOf("a/b/game/main.log") + ": is a directory",
-        std::string("(e) Can't load pic.png: is a directory"),
-        std::string("(e) Can't load fifo.png: not a regular file"),
-        std::string("(e) Can't load model.3ds: is a directory"),
-        std::string("(e) Can't load fifo.md3: not a regular file"),
-        std::string("(e) Can't load inc.object: is a directory"),
-        std::string("(e) Can't load fifo.object: not a regular file"),
-        std::string("(e) Can't play recs: is a directory")})
+  const std::vector<std::string> lines = {
+      "(e) Can't play missing.rec: there is no such file",
+      "(e) Can't load sound click.wav: is a directory",
+      "(e) Can't load music music.ogg: not a regular file",
+      "(e) Can't open main.prefs: is a directory",
+      "(e) Can't create main.prefs: is a directory",
+      "(e) Can't open main.score: not a regular file",
+      "(e) Can't create main.score: not a regular file",
+      "(e) Can't write the log file " + PathOf("a/b/game/main.log") + ": is a directory",
+      "(e) Can't load pic.png: is a directory",
+      "(e) Can't load fifo.png: not a regular file",
+      "(e) Can't load model.3ds: is a directory",
+      "(e) Can't load fifo.md3: not a regular file",
+      "(e) Can't load inc.object: is a directory",
+      "(e) Can't load fifo.object: not a regular file",
+      "(e) Can't play recs: is a directory",
+  };
+  for (const std::string& line : lines)
     EXPECT_EQ(Count(run.output, line), 1) << line << "\n" << run.output;
   EXPECT_EQ(Count(run.output, "(e) main.js(6:2) number 1e+30 does not fit a 32-bit integer"), 1) << run.output;
   for (const std::string folder : {"main.prefs", "main.log"})
