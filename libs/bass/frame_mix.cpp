@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
+#include <utility>
 
 // The loops below are most of the library's own time. They are written on
 // vectors of floats, so that they stay vector code whatever the
@@ -164,6 +166,40 @@ LIBBASS_INLINE void MixFrame(const T* a, float t, float gain, float* out) {
   }
 }
 
+// How far a position is from its frame to the next.
+LIBBASS_INLINE float FractionAt(FramePos p) {
+  return static_cast<float>(static_cast<std::uint32_t>(p)) * (1.0f / 4294967296.0f);
+}
+
+// Adds N output values, N / Channels frames from position p on, into out:
+// lane L is channel L % Channels of frame L / Channels. The source values
+// are fetched one at a time (their frames are not evenly spaced), the
+// arithmetic is done on vectors, as MixFrame does it.
+template <int N, int Channels, class T, std::size_t... L>
+LIBBASS_INLINE void MixGathered(const T* frames, FramePos p, FramePos step, float gain, float* out,
+                                std::index_sequence<L...>) {
+  using V = typename Lanes<N>::Floats;
+  const auto at = [&](std::size_t lane, std::size_t next) {
+    return frames[static_cast<std::size_t>((p + step * (lane / Channels)) >> 32) * Channels + next * Channels +
+                  lane % Channels];
+  };
+  V a, b;
+  if constexpr (std::is_same_v<T, std::int16_t>) {
+    using I = typename Lanes<N>::Ints;
+    // Widened in vectors, as Value widens one.
+    a = __builtin_convertvector((I{at(L, 0)...}), V) * (1.0f / 32768.0f);
+    b = __builtin_convertvector((I{at(L, 1)...}), V) * (1.0f / 32768.0f);
+  } else {
+    a = V{at(L, 0)...};
+    b = V{at(L, 1)...};
+  }
+  const V t = {FractionAt(p + step * (L / Channels))...};
+  V sum;
+  Load(sum, out);
+  sum += (a + (b - a) * t) * gain;
+  Store(out, sum);
+}
+
 template <int N, int Channels, class T>
 LIBBASS_INLINE std::size_t MixAt(const T* frames, std::size_t limit, FramePos& pos, FramePos step, float gain,
                                  float* bus, std::size_t room) {
@@ -179,13 +215,15 @@ LIBBASS_INLINE std::size_t MixAt(const T* frames, std::size_t limit, FramePos& p
     return n;
   }
   // The output frames before the position reaches the limit, counted up
-  // front so that the loop itself tests nothing.
+  // front so that the loops themselves test nothing.
   const std::size_t n = static_cast<std::size_t>(std::min<FramePos>(room, (end - p + step - 1) / step));
-  constexpr float kFraction = 1.0f / 4294967296.0f;
-  for (std::size_t i = 0; i < n; ++i, p += step) {
+  constexpr std::size_t perVector = N / Channels;
+  std::size_t i = 0;
+  for (; i + perVector <= n; i += perVector, p += step * perVector)
+    MixGathered<N, Channels>(frames, p, step, gain, bus + Channels * i, std::make_index_sequence<N>());
+  for (; i < n; ++i, p += step) {
     const T* a = frames + static_cast<std::size_t>(p >> 32) * Channels;
-    const float t = static_cast<float>(static_cast<std::uint32_t>(p)) * kFraction;
-    MixFrame<Channels>(a, t, gain, bus + Channels * i);
+    MixFrame<Channels>(a, FractionAt(p), gain, bus + Channels * i);
   }
   pos = p;
   return n;
