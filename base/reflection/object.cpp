@@ -1,7 +1,5 @@
 #include "base/reflection/object.h"
 
-#include <optional>
-
 #include "base/reflection/class_builder.h"
 
 namespace corvane {
@@ -34,20 +32,22 @@ void TObject::Free() {
 }
 
 TObject* FinishConstruction(TObject* object, const TCreateContext& context) {
-  // Reading runs the loaded objects' handlers, which may free this one.
-  // The handle is made inside the guard: its life token is an allocation
-  // that may fail too, and the object must not be left behind then.
-  std::optional<TWeak<TObject>> alive;
+  // Reading runs the loaded objects' handlers, which may free this one. The
+  // handle is made inside the try: making it can run out of memory, and the
+  // object, which nothing has seen yet, is freed then too.
+  TWeak<TObject> alive;
+  bool watched = false;
   try {
-    alive.emplace(object);
+    alive.Reset(object);
+    watched = true;
     if (context.Read) context.Read(*object);
-    if (!alive->Get()) return nullptr;
+    if (!alive.Get()) return nullptr;
     object->AfterConstruction();
   } catch (...) {
-    if (!alive || alive->Get()) object->Free();
+    if (!watched || alive.Get()) object->Free();
     throw;
   }
-  return alive->Get();
+  return alive.Get();
 }
 
 void ReleaseLifeToken(TLifeToken* token) {
