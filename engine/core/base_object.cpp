@@ -14,6 +14,7 @@
 #include "engine/core/engine_services.h"
 #include "engine/core/event.h"
 #include "engine/core/object_cache.h"
+#include "engine/core/object_factory.h"
 #include "engine/core/object_loader.h"
 #include "platform/platform.h"
 #include "script/script_engine.h"
@@ -241,14 +242,18 @@ void BaseObject::MoveChildren(std::int32_t from, std::int32_t to) {
 }
 
 BaseObject* BaseObject::AddNewChild(TClass cls) {
-  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !TakesNewChild(WidenLatin1(cls->Name()))) return nullptr;
+  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !AcceptsNewChildren(this) ||
+      !TakesNewChild(WidenLatin1(cls->Name())))
+    return nullptr;
   auto* child = static_cast<BaseObject*>(cls->CreateInstance(TCreateContext(this)));
   if (child) AddChild(child);
   return child;
 }
 
 BaseObject* BaseObject::AddNewChildFirst(TClass cls) {
-  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !TakesNewChild(WidenLatin1(cls->Name()))) return nullptr;
+  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !AcceptsNewChildren(this) ||
+      !TakesNewChild(WidenLatin1(cls->Name())))
+    return nullptr;
   TCreateContext context;
   context.Applet = applet_ ? applet_->AppletObject() : nullptr;
   auto* child = static_cast<BaseObject*>(cls->CreateInstance(context));
@@ -257,10 +262,6 @@ BaseObject* BaseObject::AddNewChildFirst(TClass cls) {
 }
 
 bool BaseObject::Refuses(const std::u16string& what, std::int32_t levels) const {
-  if (Freeing() || HasState(csDestroying)) {
-    EngineError(u"Can't add " + what + u" to " + Described(this) + u": it is being freed");
-    return true;
-  }
   if (ChildDepth() + levels >= kMaxTreeLevels) {
     EngineError(u"Can't add " + what + u" to " + Described(this) + u": a tree holds at most " +
                 IntToStr(kMaxTreeLevels) + u" levels");
@@ -279,6 +280,7 @@ bool BaseObject::Admits(const BaseObject* child) const {
   // What its owner's constructor makes goes where the owner is (a
   // widget's parts): the refusals are for what scripts and files add.
   if (child->placedByConstructor_) return true;
+  if (!AcceptsNewChildren(this)) return false;
   const std::int32_t room = std::max(kMaxTreeLevels - 1 - ChildDepth(), 0);
   return !Refuses(Described(child), LevelsBelow(child, room));
 }
@@ -428,9 +430,12 @@ std::u16string BaseObject::AutomaticName() const {
 void BaseObject::Loaded() {
   TGComponent::Loaded();
   if (objectStyle_.Contains(osScriptable) && Name().empty()) SetName(AutomaticName());
+  // Registering a name may run a script's setter of that global, which may
+  // free this object.
+  TWeak<BaseObject> self(this);
   if (applet_ && applet_->ScriptEngine())
     applet_->ScriptEngine()->RegisterVariable(Name(), WidenLatin1(ClassName()), this);
-  CallScript(onCreate_);
+  if (self.Get()) CallScript(onCreate_);
 }
 
 void BaseObject::BeforeSave() {

@@ -64,9 +64,10 @@ class BaseObject : public TGComponent {
   // While its constructor places it in its owner: not yet whole, it is
   // placed again (laid out with its siblings) once constructed.
   bool PlacedByConstructor() const { return placedByConstructor_; }
-  // Whether a new object may be made here: not while this object is being
-  // freed, nor below the last level a tree holds. A refusal writes one
-  // error line naming `what`.
+  // Whether a new object may be made here, not below the last level a tree
+  // holds. A refusal writes one error line naming `what`. (Nothing is made
+  // under a tree being freed either: AcceptsNewChildren,
+  // engine/core/object_factory.h.)
   bool TakesNewChild(const std::u16string& what) const;
 
   // Published state.
@@ -242,8 +243,7 @@ class BaseObject : public TGComponent {
   // refusal writes its line.
   bool Admits(const BaseObject* child) const;
   // Whether something `levels` deep below its top may not be added here
-  // (this object is being freed, or the tree would be too deep), with the
-  // line that says so.
+  // (the tree would be too deep), with the line that says so.
   bool Refuses(const std::u16string& what, std::int32_t levels) const;
   static void SetDepths(BaseObject* root, std::int32_t depth);
   // The depth a child of this object stands at.

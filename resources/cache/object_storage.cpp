@@ -10,7 +10,6 @@
 #include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "base/streams/object_text.h"
-#include "base/streams/read_ahead_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/streams/writer.h"
 #include "base/system/failure_text.h"
@@ -137,37 +136,13 @@ BaseObject* LoadObjectBinary(TResourceMan* resMan, const std::string& fileName, 
   return result;
 }
 
-// Replaces the resource with the bytes, whole or not at all where the
-// manager can (a folder writes beside and renames); whether it was
-// replaced. A manager that cannot create it gives false.
-bool ReplaceResource(TResourceMan* resMan, const std::string& name, const TMemoryStream& bytes) {
-  std::unique_ptr<TStream> out = resMan->CreateStream(name, fmCreate);
-  if (!out) return false;
-  const bool written = bytes.SaveToStream(*out);
-  if (auto* file = dynamic_cast<TFileStream*>(out.get())) {
-    if (!written) {
-      file->Abandon();
-      return false;
-    }
-    return file->Close();
-  }
-  return written;
-}
-
 // Compiles the text file into compiled (at position 0); false, logged with
-// the file name, when it cannot be read or compiled.
+// the file name, when it cannot be read or compiled. The parser reads the
+// file in large blocks itself.
 bool CompileText(TResourceMan* resMan, const std::string& textName, TMemoryStream& compiled) {
   std::unique_ptr<TStream> text = resMan->CreateStream(textName, 0);
   if (!text) return false;
-  bool converted;
-  if (dynamic_cast<TMemoryStream*>(text.get())) {
-    converted = ObjectTextToBinary(*text, compiled);
-  } else {
-    // The parser refills 4 KB at a time: a file is read in larger blocks.
-    TReadAheadStream blocks(*text);
-    converted = ObjectTextToBinary(blocks, compiled);
-  }
-  if (!converted) {
+  if (!ObjectTextToBinary(*text, compiled)) {
     // A compilation stopped by a close request is no fault of the text.
     if (!LoadStopsForClose()) ReportInFile(u"Object text not compiled", textName);
     return false;
@@ -245,6 +220,21 @@ TClass DummyClass() {
 
 const std::string& CurrentLoadName() { return LoadName(); }
 
+namespace {
+
+// A cached stream is read through a copy of its own: the handlers the read
+// runs may load the same file again (which rewinds the cached stream) or
+// free the object that holds it (which releases it).
+BaseObject* LoadCachedObject(TResourceMan* resMan, const std::string& fileName, TStream& cached, BaseObject* parent,
+                             BaseObject* root) {
+  TMemoryStream copy;
+  copy.CopyFrom(cached, 0);
+  copy.SetPosition(0);
+  return LoadObjectBinary(resMan, fileName, copy, parent, root);
+}
+
+}  // namespace
+
 BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileName, BaseObject* parent,
                              BaseObject* root, bool useCache) {
   if (!resMan) return nullptr;
@@ -260,7 +250,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
     if (cache) {
       if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
         if (!ChargeLoadBytes(cached->Size())) return nullptr;
-        return LoadObjectBinary(resMan, textName, *cached, parent, root);
+        return LoadCachedObject(resMan, textName, *cached, parent, root);
       }
     }
     const bool textExists = resMan->StreamExists(textName);
@@ -281,14 +271,21 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
       if (!CompileText(resMan, textName, compiled)) return nullptr;
       // Not being able to store the ".bin" (embedded defaults, read-only
       // folders and containers) is no error: the memory serves.
-      ReplaceResource(resMan, binName, compiled);
+      StoreResource(*resMan, binName, compiled.Memory(), compiled.Size());
       source = &compiled;
     }
-    if (!source || !ChargeLoadBytes(source->Size())) return nullptr;
+    if (!source) {
+      // Neither form could be read: an include, a mission or the applet
+      // itself says why its text is not there (a ".bin" that could not be
+      // opened has had its own line).
+      ResourceThere(*resMan, textName, u"load");
+      return nullptr;
+    }
+    if (!ChargeLoadBytes(source->Size())) return nullptr;
     if (cache) {
       cache->AddStream(resMan, cacheKey, *source);
       if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
-        return LoadObjectBinary(resMan, textName, *cached, parent, root);
+        return LoadCachedObject(resMan, textName, *cached, parent, root);
       }
     }
     // Messages name the file the bytes came from.
@@ -343,14 +340,14 @@ bool SaveObject(TResourceMan* resMan, const std::string& fileName, BaseObject* o
     EngineError(u"Object not saved to " + Utf8ToUtf16(fileName));
     return false;
   }
-  return ReplaceResource(resMan, fileName, text);
+  return StoreResource(*resMan, fileName, text.Memory(), text.Size());
 }
 
 bool CreateBin(TResourceMan* resMan, const std::string& fileName) {
   if (!resMan) return false;
   TMemoryStream compiled;
   return CompileText(resMan, fileName, compiled) &&
-         ReplaceResource(resMan, FileNameWithoutExt(fileName) + ".bin", compiled);
+         StoreResource(*resMan, FileNameWithoutExt(fileName) + ".bin", compiled.Memory(), compiled.Size());
 }
 
 }  // namespace corvane
