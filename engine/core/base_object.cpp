@@ -364,7 +364,7 @@ void BaseObject::SendToBack() {
 void BaseObject::MoveTo(BaseObject* newParent) {
   // Refused before the object leaves its parent, so that a refusal leaves
   // it where it was rather than owned by nobody.
-  if (newParent && newParent != parent_ && !newParent->Admits(this)) return;
+  if (newParent && !newParent->Admits(this)) return;
   TAppletServices* keeper = applet_;
   if (!newParent && parent_ && (!keeper || keeper->AppletObject() == this)) {
     EngineError(u"Can't take " + WidenLatin1(ClassName()) + u" " + Name() + u" out of the object tree");
