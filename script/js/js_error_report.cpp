@@ -7,6 +7,7 @@
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
+#include "script/js/js_main_hold.h"
 #include "script/js/js_watchdog.h"
 
 namespace corvane::js {
@@ -64,6 +65,7 @@ bool ReportPendingException(JSContext* cx) {
 }
 
 void ReportWarning(JSContext*, JSErrorReport* report) {
+  const TEngineCode engineCode;
   if (TakeStopWarning()) return;
   if (report) EngineError(FormatReport(*report));
 }

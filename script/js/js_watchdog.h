@@ -10,8 +10,12 @@
 // The same callback ends a call whose applet began to end after the call
 // began (a close request, terminate): it asks the engine to hear the
 // host's close requests first, so a script that never runs a frame is
-// closed too, and it is asked at once when an applet ends. Such a stop is
-// an information line:
+// closed too, and it is asked at once when an applet ends. The scripts
+// that start once their applet has begun to end (onFree, the onDestroy of
+// what it frees) run, but all of them together only within kEndGrace of
+// that moment: one still running then is stopped, and one that starts
+// later at its first step, however many there are. Such a stop is an
+// information line:
 //   file(line:column) script stopped: its applet ends
 #pragma once
 
@@ -24,6 +28,10 @@ class TAppletServices;
 }
 
 namespace corvane::js {
+
+// Seconds the scripts of an ending applet have, from the moment it began
+// to end.
+inline constexpr double kEndGrace = 0.5;
 
 // Seconds without a frame before a script is stopped; 0 turns the guard
 // off. 10 by default.
@@ -55,6 +63,9 @@ class TWatchedCall {
   bool Stopped() const { return stopped_; }
   // Whether its applet began to end (or went) after the call began.
   bool AppletEnded() const;
+  // Whether the call began once its applet was ending, and the ending
+  // applet's grace has passed.
+  bool PastEndGrace(double now) const { return endedAtStart_ && now >= endDeadline_; }
   double Start() const { return start_; }
   // Whether the script heap was past its cap when the call began.
   bool StartedPastCap() const { return startedPastCap_; }
@@ -67,6 +78,7 @@ class TWatchedCall {
   TWeak<TAppletServices> applet_;
   bool hadApplet_;
   bool endedAtStart_;
+  double endDeadline_ = 0;
   bool startedPastCap_;
 };
 

@@ -1,0 +1,84 @@
+// Where the main thread stands, for the script guard's thread: inside the
+// library (script code, and the library's own built-ins, which a JSON.parse
+// of a hundred megabytes or a quadratic indexOf does not leave for many
+// seconds, hearing no interrupt) or in the engine's own code.
+//
+// While the main thread stands inside the library, the guard's thread may
+// hold it: every step the main thread then takes into the engine's code
+// waits until the hold ends, so that the guard's thread may use what the
+// main thread owns (the host's event queue, the applets' preferences and
+// scores) as the main thread would. It never touches the library's heap.
+//
+// A step into the engine's code is every way the library calls it: each
+// native and hook opens a TEngineCode (EngineNative wraps a native), each
+// callback too. A long call into the library that runs script code opens a
+// TLibraryCode around itself and nothing else; the engine's code between
+// such calls is never held. The main thread's side costs a few plain
+// stores and loads: the guard's thread pays for the ordering with a
+// process-wide barrier (membarrier), or, where the system has none, the
+// main thread with a fence.
+#pragma once
+
+#include <atomic>
+
+#include <jsapi.h>
+
+namespace corvane::js {
+
+namespace hold_detail {
+extern std::atomic<bool> gInLibrary;
+extern std::atomic<bool> gHeld;
+extern bool gLightSide;
+void WaitWhileHeld();
+
+inline void Enter(bool inLibrary) {
+  gInLibrary.store(inLibrary, std::memory_order_release);
+  if (gLightSide)
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+  else
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+  if (gHeld.load(std::memory_order_acquire)) WaitWhileHeld();
+}
+}  // namespace hold_detail
+
+// The main thread steps into the engine's code (from the library), or into
+// the library (from the engine's code), until the scope ends.
+class TEngineCode {
+ public:
+  TEngineCode() : outer_(hold_detail::gInLibrary.load(std::memory_order_relaxed)) { hold_detail::Enter(false); }
+  ~TEngineCode() { hold_detail::Enter(outer_); }
+  TEngineCode(const TEngineCode&) = delete;
+  TEngineCode& operator=(const TEngineCode&) = delete;
+
+ private:
+  bool outer_;
+};
+
+class TLibraryCode {
+ public:
+  TLibraryCode() : outer_(hold_detail::gInLibrary.load(std::memory_order_relaxed)) { hold_detail::Enter(true); }
+  ~TLibraryCode() { hold_detail::Enter(outer_); }
+  TLibraryCode(const TLibraryCode&) = delete;
+  TLibraryCode& operator=(const TLibraryCode&) = delete;
+
+ private:
+  bool outer_;
+};
+
+// A native of the engine as the library calls it.
+template <JSNative Native>
+bool EngineNative(JSContext* cx, unsigned argc, JS::Value* vp) {
+  const TEngineCode code;
+  return Native(cx, argc, vp);
+}
+
+// The main thread's side, once, on the main thread before any hold.
+void PrepareMainThreadHold();
+
+// The guard's thread: true when the main thread stood inside the library
+// (or waits already) and is held now; false, and nothing held, otherwise.
+bool HoldMainThread();
+// Ends the hold: a main thread that waits goes on.
+void ReleaseMainThread();
+
+}  // namespace corvane::js
