@@ -18,6 +18,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/streams/file_stream.h"
 #include "base/streams/resource_man.h"
+#include "base/system/failure_text.h"
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
@@ -86,7 +87,14 @@ class TJavaScriptEngine::TEntry {
  public:
   explicit TEntry(const TJavaScriptEngine& engine)
       : cx_(engine.cx_), realm_(engine.cx_, engine.global_->get()), watched_(engine.Applet()), jobs_(js::JobMark()) {}
-  ~TEntry() { RunJobs(); }
+  ~TEntry() {
+    try {
+      RunJobs();
+    } catch (const std::exception& error) {
+      js::DropJobsSince(jobs_);
+      EngineError(u"Promise jobs dropped: " + FailureText(error));
+    }
+  }
   TEntry(const TEntry&) = delete;
   TEntry& operator=(const TEntry&) = delete;
   // The result of the call, its failure logged: the pending exception, or
