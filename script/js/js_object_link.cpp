@@ -14,7 +14,11 @@ constexpr std::uint32_t kLinkSlot = 0;
 // Each hook is a step of the main thread into the engine's code.
 void FinalizeLinked(JS::GCContext*, JSObject* object) {
   const TEngineCode engineCode;
-  delete JS::GetMaybePtrFromReservedSlot<TJSObjectLink>(object, kLinkSlot);
+  auto* link = JS::GetMaybePtrFromReservedSlot<TJSObjectLink>(object, kLinkSlot);
+  if (link && link->Owned) {
+    if (TObject* owned = link->Instance.Get()) owned->Free();
+  }
+  delete link;
 }
 
 bool ResolvePrototype(JSContext* cx, JS::HandleObject object, JS::HandleId id, bool* resolved) {
