@@ -13,6 +13,7 @@ namespace hold_detail {
 
 std::atomic<bool> gInLibrary{false};
 std::atomic<bool> gHeld{false};
+std::atomic<std::uint64_t> gSteps{0};
 bool gLightSide = false;
 
 namespace {

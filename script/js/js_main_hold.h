@@ -20,6 +20,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 #include <jsapi.h>
 
@@ -28,10 +29,13 @@ namespace corvane::js {
 namespace hold_detail {
 extern std::atomic<bool> gInLibrary;
 extern std::atomic<bool> gHeld;
+extern std::atomic<std::uint64_t> gSteps;
 extern bool gLightSide;
 void WaitWhileHeld();
 
 inline void Enter(bool inLibrary) {
+  // Only the main thread counts: no read-modify-write is needed.
+  gSteps.store(gSteps.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
   gInLibrary.store(inLibrary, std::memory_order_release);
   if (gLightSide)
     std::atomic_signal_fence(std::memory_order_seq_cst);
@@ -74,6 +78,11 @@ bool EngineNative(JSContext* cx, unsigned argc, JS::Value* vp) {
 
 // The main thread's side, once, on the main thread before any hold.
 void PrepareMainThreadHold();
+
+// The steps the main thread has taken between the library and the
+// engine's code so far: while it does not change, the main thread sits in
+// one stretch of code.
+inline std::uint64_t MainThreadSteps() { return hold_detail::gSteps.load(std::memory_order_relaxed); }
 
 // The guard's thread: true when the main thread stood inside the library
 // (or waits already) and is held now; false, and nothing held, otherwise.

@@ -29,8 +29,9 @@ constexpr auto kPollPeriod = std::chrono::milliseconds(250);
 // While a script of an ending applet runs, whose grace is short, and while
 // the main thread does not answer.
 constexpr auto kUrgentPollPeriod = std::chrono::milliseconds(50);
-// An interrupt this long unanswered: the main thread sits in one long call
-// of the library, and the guard looks for a close request itself.
+// An interrupt this long unanswered, while the main thread took no step
+// between the library and the engine's code: it sits in one long call of
+// the library, and the guard looks for a close request itself.
 constexpr double kStuckAfter = 0.2;
 // A close request this old ends the program, if the main thread still sits
 // in such a call.
@@ -47,6 +48,10 @@ std::atomic<int> gRunning{0};
 std::atomic<int> gEnding{0};  // running calls of ending applets
 // Since when an interrupt the guard asked for is unanswered; 0: none is.
 std::atomic<double> gUnansweredSince{0};
+// The guard's thread's own: the main thread's steps when it last looked,
+// and since when they have not changed.
+std::uint64_t gStepsSeen = 0;
+double gStillSince = 0;
 
 // The main thread's side.
 JSContext* gContext = nullptr;
@@ -99,8 +104,12 @@ bool OnInterrupt(JSContext* cx) {
 }
 
 bool Stuck(double now) {
+  if (const std::uint64_t steps = MainThreadSteps(); steps != gStepsSeen) {
+    gStepsSeen = steps;
+    gStillSince = now;
+  }
   const double since = gUnansweredSince.load();
-  return since > 0 && now - since >= kStuckAfter;
+  return since > 0 && now - since >= kStuckAfter && now - gStillSince >= kStuckAfter;
 }
 
 // The main thread sits in one long library call, deaf to the host: held
