@@ -43,31 +43,26 @@ inline void Enter(bool inLibrary) {
     std::atomic_thread_fence(std::memory_order_seq_cst);
   if (gHeld.load(std::memory_order_acquire)) WaitWhileHeld();
 }
+
+// The main thread steps into the library, or out of it, until the scope
+// ends, and back to where it stood.
+template <bool InLibrary>
+class TStep {
+ public:
+  TStep() : outer_(gInLibrary.load(std::memory_order_relaxed)) { Enter(InLibrary); }
+  ~TStep() { Enter(outer_); }
+  TStep(const TStep&) = delete;
+  TStep& operator=(const TStep&) = delete;
+
+ private:
+  bool outer_;
+};
 }  // namespace hold_detail
 
-// The main thread steps into the engine's code (from the library), or into
-// the library (from the engine's code), until the scope ends.
-class TEngineCode {
- public:
-  TEngineCode() : outer_(hold_detail::gInLibrary.load(std::memory_order_relaxed)) { hold_detail::Enter(false); }
-  ~TEngineCode() { hold_detail::Enter(outer_); }
-  TEngineCode(const TEngineCode&) = delete;
-  TEngineCode& operator=(const TEngineCode&) = delete;
-
- private:
-  bool outer_;
-};
-
-class TLibraryCode {
- public:
-  TLibraryCode() : outer_(hold_detail::gInLibrary.load(std::memory_order_relaxed)) { hold_detail::Enter(true); }
-  ~TLibraryCode() { hold_detail::Enter(outer_); }
-  TLibraryCode(const TLibraryCode&) = delete;
-  TLibraryCode& operator=(const TLibraryCode&) = delete;
-
- private:
-  bool outer_;
-};
+// Into the engine's code (from the library), or into the library (from the
+// engine's code).
+using TEngineCode = hold_detail::TStep<false>;
+using TLibraryCode = hold_detail::TStep<true>;
 
 // A native of the engine as the library calls it.
 template <JSNative Native>
