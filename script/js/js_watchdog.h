@@ -17,6 +17,12 @@
 // later at its first step, however many there are. Such a stop is an
 // information line:
 //   file(line:column) script stopped: its applet ends
+//
+// A script inside one long call of the library (a built-in that hears no
+// interrupt) answers none of this. Once an interrupt has gone unanswered
+// for a while, the guard's thread holds the main thread there
+// (js_main_hold.h), looks for the host's close request itself, and half a
+// second after one ends the program (TEngineServices::EndAtOnce).
 #pragma once
 
 #include "base/reflection/object.h"
