@@ -35,7 +35,7 @@ constexpr auto kUrgentPollPeriod = std::chrono::milliseconds(50);
 constexpr double kStuckAfter = 0.2;
 // A close request this old ends the program, if the main thread still sits
 // in such a call.
-constexpr double kCloseGrace = 0.5;
+constexpr double kCloseGrace = 0.3;
 
 double gLimit = 10.0;
 

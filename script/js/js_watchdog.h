@@ -21,8 +21,8 @@
 // A script inside one long call of the library (a built-in that hears no
 // interrupt) answers none of this. Once an interrupt has gone unanswered
 // for a while, the guard's thread holds the main thread there
-// (js_main_hold.h), looks for the host's close request itself, and half a
-// second after one ends the program (TEngineServices::EndAtOnce).
+// (js_main_hold.h), looks for the host's close request itself, and soon
+// after one (kCloseGrace) ends the program (TEngineServices::EndAtOnce).
 #pragma once
 
 #include "base/reflection/object.h"

@@ -235,7 +235,7 @@ TEST_F(ProgramCloseTest, EndsWhateverItsEndHandlersDo) {
 
 // A script that sits in one long call of the library (a search that takes
 // hours, hearing no interrupt) when the close request comes, or that starts
-// one in onFree after it: the program still ends half a second after the
+// one in onFree after it: the program still ends within a second of the
 // request, without running any more script code, and the preferences and
 // scores the game set are stored all the same.
 TEST_F(ProgramCloseTest, EndsWhileAScriptSitsInOneLongLibraryCall) {
