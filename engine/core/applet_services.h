@@ -101,6 +101,10 @@ class TAppletServices {
 
   // ---- life
   virtual bool Terminated() const = 0;
+  // When (SteadySeconds) this applet, or one it lies in, began to end;
+  // negative while none has. The scripts that run after it (onFree,
+  // onDestroy) share a short grace from then on.
+  virtual double EndingSince() const = 0;
   virtual void terminate() = 0;
   virtual bool Paused() const = 0;
   virtual bool EffectInScript() const = 0;

@@ -237,6 +237,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // ---- life
   // True once terminate was called or while the applet is being destroyed.
   bool Terminated() const override { return terminated_ || HasState(csDestroying) || Freeing(); }
+  double EndingSince() const override;
   void SetTerminated(bool value);
   // Ends the applet: its waits return, its running scripts stop at their
   // next step, and the main loop frees it once no call of its own is left.
@@ -261,6 +262,10 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // Pauses or resumes the sound engine with the applet.
   virtual void SetPause(bool value);
   bool StorePreferenses() const { return storePreferenses_; }
+  // What the applet stores on its way out, once: the score table and the
+  // preferences with the window's and the sound's settings (nothing when
+  // storePreferenses is off or the applet never stood).
+  void StoreAtEnd();
   void SetStorePreferenses(bool value) { storePreferenses_ = value; }
   bool ConsoleEnabled() const { return consoleEnabled_; }
 
@@ -361,6 +366,8 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   Preferences* preferences_ = nullptr;
   ScoreTable* scoreTable_ = nullptr;
   bool terminated_ = false;
+  bool storedAtEnd_ = false;
+  double endingSince_ = -1;  // SteadySeconds when this applet began to end
   std::int32_t busy_ = 0;
   bool ready_ = false;
   bool pause_ = false;

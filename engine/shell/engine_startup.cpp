@@ -146,6 +146,7 @@ void SomeEngine::ReadBudgetSwitches(const std::string& argument) {
       {"-maxscores=", 1, kMost32, [](std::int64_t n) { MaxScores = static_cast<std::int32_t>(n); }},
       {"-maxeffecttext=", 0, kMost32, [](std::int64_t n) { MaxEffectTextCharacters = static_cast<std::int32_t>(n); }},
       {"-maxlogsize=", 1, kMiB, [](std::int64_t n) { MaxLogFileBytes = n * kMiB; }},
+      {"-maxscripttext=", 1, kMost32, [](std::int64_t n) { SetScriptTextLimit(n); }},
       {"-scriptheap=", static_cast<std::int64_t>(kMinScriptHeapBytes / kMiB),
        static_cast<std::int64_t>(kMaxScriptHeapBytes / kMiB),
        [](std::int64_t n) { SetScriptHeapLimit(static_cast<std::uint64_t>(n) * kMiB); }},

@@ -169,6 +169,55 @@ TEST_F(ProgramBudgetTest, TheLogAndScoreSwitchesSetTheirBudgets) {
   EXPECT_EQ(test::Decipher(ciphered), u"p10=10\r\np9=9\r\np8=8\r\n");
 }
 
+// Every text a script hands the engine is measured before it is copied: a
+// title of 10^8 characters (a gigabyte and minutes inside the window's
+// setter, were it taken) or a file name past the budget is refused with a
+// line naming the budget, the script gets the error and goes on, and the
+// title stays. An error a script throws reaches the log cut to the budget.
+// The user's switch moves the budget.
+TEST_F(ProgramBudgetTest, TextsAScriptHandsTheEngineHaveABudget) {
+  Put("text/main.object",
+      "object game: Applet\n  width = 320\n  height = 240\n  title = 'Kept'\n  onLoad = 'start()'\n"
+      "  onTick = 'applet.terminate()'\nend\n");
+  Put("text/main.js",
+      "function attempt(what, f) {\n"
+      "  try { f(); engine.log(what + ' taken'); } catch (e) { engine.log(what + ' refused: ' + e.message); }\n"
+      "}\n"
+      "function start() {\n"
+      "  attempt('huge title', function() { applet.title = 'x'.repeat(1e8); });\n"
+      "  attempt('long file name', function() { new Box(applet, 'z'.repeat(3e6) + '.object'); });\n"
+      "  attempt('title', function() { applet.title = 'w'.repeat(1000); });\n"
+      "  engine.log('the title has ' + applet.title.length + ' characters');\n"
+      "  throw new Error('e'.repeat(1e7));\n"
+      "}\n");
+  const struct {
+    std::vector<std::string> switches;
+    std::vector<std::string> lines;
+  } runs[] = {
+      {{},
+       {"(e) main.js(5:56) A text of 100000000 characters is refused: scripts hand the engine at most 1048576 "
+        "at once",
+        "(i) huge title refused: A text of 100000000 characters is refused",
+        "(i) long file name refused: A text of 3000007 characters is refused", "(i) title taken",
+        "(i) the title has 1000 characters"}},
+      {{"-maxscripttext=500", "-maxscripttext=none"},
+       {"(e) Switch -maxscripttext=none ignored: it takes a whole number from 1 to 2147483647",
+        "(i) title refused: A text of 1000 characters is refused: scripts hand the engine at most 500 at once",
+        "(i) the title has 4 characters"}},
+  };
+  for (const auto& run : runs) {
+    std::vector<std::string> arguments = {"text/main.object", "-nostorelog"};
+    arguments.insert(arguments.end(), run.switches.begin(), run.switches.end());
+    const test::TProgramRun played = Run(arguments);
+    ASSERT_EQ(played.status, 0) << played.output;
+    const std::string shown = played.output.substr(0, 4000);
+    for (const std::string& line : run.lines) EXPECT_NE(played.output.find(line), std::string::npos) << line << "\n" << shown;
+    EXPECT_NE(played.output.find(std::string(400, 'e') + "... \"\""), std::string::npos) << shown;
+    EXPECT_LT(played.output.size(), std::size_t{4} << 20);
+    EXPECT_LT(played.peakBytes, std::int64_t{1} << 30) << shown;
+  }
+}
+
 // Files far above their readers' limits (3 GB each, kept sparse: a sound,
 // the preferences, the score table and a recording) are refused from
 // their size with a line naming each, and never read: the program's peak
