@@ -35,6 +35,8 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
   if (!device || !deviceClass.Construct) return device;
   TWindow* window = device->window_;
 
+  TMesh* particleMesh = device->ParticleMesh;
+  TPixmap* particlePixmap = device->ParticlePixmap;
   // Each picture's store goes as soon as its pixels are copied: the copies
   // take the textures' place rather than doubling what the program holds.
   std::vector<TPixmapCopy> pixmaps;
@@ -86,8 +88,6 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
 
   // Detach: the old device lets go of the objects and frees only their
   // stores; what it still lists (its scratch mesh) goes with it.
-  TMesh* particleMesh = device->ParticleMesh;
-  TPixmap* particlePixmap = device->ParticlePixmap;
   for (TMeshCopy& copy : meshes) {
     device->Forget(copy.Mesh);
     device->ReleaseMesh(*copy.Mesh);
