@@ -128,9 +128,9 @@ void TPixmapPngFilter::SaveToFile(TResourceMan* resMan, const std::string& name,
   TDevice* device = DeviceOf(Owner());
   if (!device || !pixmap) return;
   // A copy of the pixels is held while it is encoded (into as much again
-  // at most).
+  // at most), beside the lock it is read through.
   const std::int64_t bytes = std::int64_t{pixmap->Width} * pixmap->Height * 4;
-  if (const std::u16string why = PictureOverBudget(pixmap->Width, pixmap->Height, 2 * bytes); !why.empty()) {
+  if (const std::u16string why = PictureOverBudget(pixmap->Width, pixmap->Height, 3 * bytes); !why.empty()) {
     EngineError(u"Can't save picture " + Utf8ToUtf16(name) + u": " + why);
     return;
   }

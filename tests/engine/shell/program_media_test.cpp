@@ -182,7 +182,7 @@ TEST_F(ProgramMediaTest, EveryCopyOfAPictureCountsAgainstOneBudgetForTheProgram)
     const test::TProgramRun run = RunMeasured({"-picturememory=64", "game/main.object"});
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(Count(run.output, ": the pictures held would pass their budget of 64 MiB\n"), 4) << run.output;
-    EXPECT_LT(run.peakBytes - small.peakBytes, 64 * kMiB * 9 / 8 + 16 * kMiB)
+    EXPECT_LT(run.peakBytes - small.peakBytes, 64 * kMiB * 9 / 8 + 8 * kMiB)
         << "peak " << run.peakBytes / 1024 << " KiB, " << small.peakBytes / 1024 << " KiB with small pictures";
   }
 }
