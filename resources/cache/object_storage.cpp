@@ -10,7 +10,6 @@
 #include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "base/streams/object_text.h"
-#include "base/streams/read_ahead_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/streams/writer.h"
 #include "base/system/failure_text.h"
@@ -148,19 +147,12 @@ bool ReplaceResource(TResourceMan* resMan, const std::string& name, const TMemor
 }
 
 // Compiles the text file into compiled (at position 0); false, logged with
-// the file name, when it cannot be read or compiled.
+// the file name, when it cannot be read or compiled. The parser reads the
+// file in large blocks itself.
 bool CompileText(TResourceMan* resMan, const std::string& textName, TMemoryStream& compiled) {
   std::unique_ptr<TStream> text = resMan->CreateStream(textName, 0);
   if (!text) return false;
-  bool converted;
-  if (dynamic_cast<TMemoryStream*>(text.get())) {
-    converted = ObjectTextToBinary(*text, compiled);
-  } else {
-    // The parser refills 4 KB at a time: a file is read in larger blocks.
-    TReadAheadStream blocks(*text);
-    converted = ObjectTextToBinary(blocks, compiled);
-  }
-  if (!converted) {
+  if (!ObjectTextToBinary(*text, compiled)) {
     ReportInFile(u"Object text not compiled", textName);
     return false;
   }
@@ -230,6 +222,21 @@ TClass DummyClass() {
 
 const std::string& CurrentLoadName() { return LoadName(); }
 
+namespace {
+
+// A cached stream is read through a copy of its own: the handlers the read
+// runs may load the same file again (which rewinds the cached stream) or
+// free the object that holds it (which releases it).
+BaseObject* LoadCachedObject(TResourceMan* resMan, const std::string& fileName, TStream& cached, BaseObject* parent,
+                             BaseObject* root) {
+  TMemoryStream copy;
+  copy.CopyFrom(cached, 0);
+  copy.SetPosition(0);
+  return LoadObjectBinary(resMan, fileName, copy, parent, root);
+}
+
+}  // namespace
+
 BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileName, BaseObject* parent,
                              BaseObject* root, bool useCache) {
   if (!resMan) return nullptr;
@@ -245,7 +252,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
     if (cache) {
       if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
         if (!ChargeLoadBytes(cached->Size())) return nullptr;
-        return LoadObjectBinary(resMan, textName, *cached, parent, root);
+        return LoadCachedObject(resMan, textName, *cached, parent, root);
       }
     }
     const bool textExists = resMan->StreamExists(textName);
@@ -273,7 +280,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
     if (cache) {
       cache->AddStream(resMan, cacheKey, *source);
       if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
-        return LoadObjectBinary(resMan, textName, *cached, parent, root);
+        return LoadCachedObject(resMan, textName, *cached, parent, root);
       }
     }
     // Messages name the file the bytes came from.
