@@ -39,7 +39,12 @@ void TDevice::DrawString(TFont* font, std::u16string_view text, const TRect& rec
   TRect box = rect;
   TextCalc(textLines_, count, formats, text, box, measure, 65535.0f, font);
   // Measuring may have rebuilt the atlas for characters new to the font:
-  // the atlas is bound once the layout is done.
+  // the atlas is bound once the layout is done. Glyphs of an atlas the
+  // renderer refused would be drawn as blocks: none are.
+  if (sysFont->Pixmap && !sysFont->Pixmap->Drawable()) {
+    textLines_.clear();
+    return;
+  }
   SetPixmap(0, sysFont->Pixmap);
   SetRenderState(rsTexLinear);
   SetRenderState(rsTexModulate);

@@ -23,7 +23,6 @@ class TDevice;
 class TDynamicEngine;
 class TFilter;
 struct TLifeToken;
-struct TParticleTally;
 class TObjectCache;
 class TPixmap;
 class TResourceMan;
@@ -69,8 +68,6 @@ class TAppletServices {
   // Its particle renderers: 0 additive, 1 blended, 2 additive with the
   // depth test; null outside 0 .. 2 or when not made.
   virtual BaseObject* Renderer(std::int32_t index) const = 0;
-  // The particles all its effects have out, against ParticleBudget.
-  virtual TParticleTally& Particles() = 0;
 
   // ---- painting
   virtual bool BoundsCulling() const = 0;

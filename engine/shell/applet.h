@@ -29,7 +29,6 @@
 #include "base/geometry/geometry.h"
 #include "engine/core/container.h"
 #include "engine/core/applet_services.h"
-#include "engine/core/particle_budget.h"
 #include "engine/core/position_object.h"
 #include "platform/media.h"
 #include "platform/window_host.h"
@@ -180,7 +179,6 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // width + mx / scale, height + my / scale).
   TRect GuiClientRect() const override;
   float& RememberedWidth() override { return prevWidth_; }
-  TParticleTally& Particles() override { return particles_; }
   float& RememberedHeight() override { return prevHeight_; }
   const std::u16string& Title() const { return title_; }
   void SetTitle(const std::u16string& value);
@@ -473,7 +471,6 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // Bookkeeping.
   bool autoSize_ = false;
   std::uintptr_t embeddedHandle_ = 0;
-  TParticleTally particles_;
   float prevWidth_ = 801;
   float prevHeight_ = 601;
   // The window's rectangle and the scale saved on entering full screen.

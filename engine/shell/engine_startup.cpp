@@ -151,6 +151,7 @@ void SomeEngine::ReadBudgetSwitches(const std::string& argument) {
        static_cast<std::int64_t>(kMaxScriptHeapBytes / kMiB),
        [](std::int64_t n) { SetScriptHeapLimit(static_cast<std::uint64_t>(n) * kMiB); }},
       {"-soundmb=", 0, 4095, [](std::int64_t n) { SoundFileLimits.SoundBytes = n * kMiB; }},
+      {"-soundmemory=", 1, 4095, [](std::int64_t n) { SoundFileLimits.DecodedSoundBytes = n * kMiB; }},
       {"-musicmb=", 0, 4095, [](std::int64_t n) { SoundFileLimits.MusicBytes = n * kMiB; }},
       {"-picturepixels=", 1, kMostMiB, [](std::int64_t n) { MediaBudget().PicturePixels = n * kMiB; }},
       {"-picturememory=", 1, kMostMiB, [](std::int64_t n) { MediaBudget().PictureBytes = n * kMiB; }},

@@ -23,18 +23,21 @@ class ProgramBudgetTest : public test::TProgramFolderTest {
   test::TProgramRun Run(const std::vector<std::string>& arguments) const { return RunHeadless(arguments); }
 };
 
-// Emitters that each release up to their own cap every other frame, with
-// particles that live for 1000 s.
-std::string EmitterApplet(int emitters) {
-  std::string text =
-      "object game: Applet\n  width = 320\n  height = 240\n  onTick = 'tick()'\n"
-      "  object holder: Box\n    kind = okSpace\n";
+// A box holding emitters that each release up to their own cap every
+// other frame, with particles that live for 1000 s.
+std::string Emitters(const std::string& holder, int emitters) {
+  std::string text = "  object " + holder + ": Box\n    kind = okSpace\n";
   for (int i = 0; i < emitters; ++i)
     text += "    object e" + std::to_string(i) +
             ": ParticleEffect\n      particleInterval = 0.0000001\n"
             "      keys = <\n        item\n          key = 0\n        end\n"
             "        item\n          key = 30000\n        end>\n    end\n";
-  return text + "  end\nend\n";
+  return text + "  end\n";
+}
+
+std::string EmitterApplet(int emitters) {
+  return "object game: Applet\n  width = 320\n  height = 240\n  onTick = 'tick()'\n" + Emitters("holder", emitters) +
+         "end\n";
 }
 
 std::string EmitterScript(int emitters) {
@@ -78,6 +81,50 @@ TEST_F(ProgramBudgetTest, ParticleEmittersShareTheAppletsBudget) {
   EXPECT_EQ(Count(run.output, "(e) Switch -maxparticles=lots ignored: it takes a whole number from 0 to 2147483647\n"),
             1)
       << run.output;
+}
+
+// The budgets hold for the whole program, not for each applet: an applet
+// and one nested in it share the particles (each with an emitter that
+// alone would reach the budget) and the characters their effect texts
+// build, one line saying where each budget was reached.
+TEST_F(ProgramBudgetTest, AppletsNestedInOneAnotherShareTheProgramsBudgets) {
+  const std::string text(80, 'x');
+  Put("nest/main.object",
+      "object game: Applet\n  width = 320\n  height = 240\n  onTick = 'tick()'\n" + Emitters("holder", 1) +
+          "  object title: EffectText\n    text = '" + text + "'\n  end\n"
+          "  object inner: Applet\n    width = 200\n    height = 150\n" + Emitters("box", 1) + "    object subtitle: EffectText\n      text = '" + text + "'\n    end\n  end\nend\n");
+  Put("nest/main.js",
+      "var frames = 0;\n"
+      "function tick() {\n"
+      "  if (++frames < 8) return;\n"
+      "  applet.terminate();\n"
+      "  engine.log('particles out: ' + (holder.findByName('e0').ParticleCount() + box.findByName('e0').ParticleCount()));\n"
+      "}\n");
+  const test::TProgramRun run = Run({"nest/main.object", "-nostorelog", "-maxparticles=1000", "-maxeffecttext=100"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(Count(run.output, "(i) particles out: 1000\n"), 1) << run.output;
+  EXPECT_EQ(Count(run.output, "(e) Particle budget of 1000 reached"), 1) << run.output;
+  EXPECT_EQ(Count(run.output, ": only the first 20 of its 80 characters are built\n"), 1) << run.output;
+}
+
+// A text too long to draw in one go (20,000 characters, drawn every frame)
+// is drawn up to where it can be and reported once, its line holding the
+// text's start, not the whole of it every frame.
+TEST_F(ProgramBudgetTest, ATextTooLongToDrawIsReportedOnceAndShort) {
+  Put("long/main.object",
+      "object game: Applet\n  width = 320\n  height = 240\n  onLoad = 'start()'\n  onTick = 'tick()'\n"
+      "  object label: StaticText\n    width = 300\n    height = 30\n    font.size = 12\n  end\nend\n");
+  Put("long/main.js",
+      "var frames = 0;\n"
+      "function start() { label.text = new Array(20001).join('x'); }\n"
+      "function tick() { if (++frames == 10) applet.terminate(); }\n");
+  const test::TProgramRun run = Run({"long/main.object", "-nostorelog"});
+  ASSERT_EQ(run.status, 0) << run.output.substr(0, 4000);
+  EXPECT_EQ(Count(run.output, " too long.\n"), 1) << run.output.substr(0, 4000);
+  const std::size_t end = run.output.find(" too long.\n");
+  const std::size_t start = run.output.rfind('\n', end);
+  EXPECT_LT(end - start, 200u) << run.output.substr(start, 400);
+  EXPECT_NE(run.output.find("(20000 characters) too long."), std::string::npos) << run.output.substr(0, 4000);
 }
 
 // A handler that fails every frame writes its error line into the log file
@@ -124,15 +171,7 @@ TEST_F(ProgramBudgetTest, LogAndScoreFloodsDoNotRaiseThePeak) {
         "  }\n"
         "  for (var i = 0; i < 200; i++) { engine.log(line); scoreTable.addScore(text, frames * 200 + i); }\n"
         "}\n");
-    // ASan keeps what was freed resident for a while (its quarantine):
-    // kept small here, so that the peak shows what the engine holds rather
-    // than what the flood's calls freed.
-    const test::TProgramRun run = test::RunProgram(
-        {.program = CORVANE_PROGRAM,
-         .arguments = {name + "/main.object", "-nostorelog"},
-         .environment = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "DISPLAY", "WAYLAND_DISPLAY",
-                         "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0:quarantine_size_mb=1"},
-         .folder = folder_.Path()});
+    const test::TProgramRun run = RunMeasured({name + "/main.object", "-nostorelog"});
     ASSERT_EQ(run.status, 0) << run.output.substr(0, 4000);
     EXPECT_EQ(Count(run.output, "(i) scores kept: 100\n"), 1);
     peak[k] = run.peakBytes;
