@@ -12,9 +12,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/system/file_date.h"
 
 namespace corvane {
 
@@ -45,6 +48,9 @@ std::string ResolvePath(std::string_view path);
 bool FileExists(std::string_view path);
 // The packed date of the file's last change; kNoFileDate when there is none.
 std::int32_t FileAge(std::string_view path);
+// The file's exact stamp (its size, its modification time in nanoseconds);
+// nothing when it is no file.
+std::optional<TFileStamp> FileStampAt(std::string_view path);
 // Makes every missing folder of the path, as spelled; whether the folder
 // exists afterwards.
 bool ForceDirectories(std::string_view path);

@@ -8,7 +8,7 @@
 
 namespace corvane {
 
-class TDevice;
+class TAbstractFilter;
 class TMemoryStream;
 class TResourceMan;
 
@@ -16,10 +16,12 @@ class TResourceMan;
 // write falls short; the target is then left as it was.
 bool StoreFile(TResourceMan& resMan, const std::string& name, TMemoryStream& bytes);
 
-// StoreFile of a file derived from another (".pixmap", ".mesh"), counted
-// first against the derived-file budget of the device's applet: past it
-// nothing is written (false), and the caller keeps what it converted in
-// memory.
-bool StoreDerivedFile(TDevice* device, TResourceMan& resMan, const std::string& name, TMemoryStream& bytes);
+// StoreFile of a file derived from another (".pixmap", ".mesh") by the
+// filter, with the stamp of its source at the end when the filter has one,
+// counted first against the derived-file budget of the filter's applet:
+// past it nothing is written (false), and the caller keeps what it
+// converted in memory.
+bool StoreDerivedFile(const TAbstractFilter& filter, TResourceMan& resMan, const std::string& name,
+                      TMemoryStream& bytes);
 
 }  // namespace corvane

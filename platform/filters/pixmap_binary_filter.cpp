@@ -93,7 +93,7 @@ bool TPixmapBinaryFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string
   TMemoryStream out;
   WriteHeader(out, width, height);
   WritePixels(out, pixels.data(), static_cast<std::int64_t>(pixels.size()));
-  return StoreDerivedFile(Device(), *resMan, name, out);
+  return StoreDerivedFile(*this, *resMan, name, out);
 }
 
 TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
@@ -146,7 +146,7 @@ void TPixmapBinaryFilter::SaveToFile(TResourceMan* resMan, const std::string& na
   for (std::int32_t y = 0; y < pixmap->Height; ++y)
     out.Write(static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
   device->UnlockPixmap(pixmap);
-  StoreDerivedFile(device, *resMan, name, out);
+  StoreDerivedFile(*this, *resMan, name, out);
 }
 
 }  // namespace corvane
