@@ -1,11 +1,18 @@
 // What a player keeps between runs, as the real program keeps it: the
-// score table and the preferences beside the applet come back whole.
+// score table and the preferences beside the applet come back whole, and
+// an edited applet or picture is what the next run plays.
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/engine/shell/applet_files_kit.h"
 #include "tests/engine/shell/program_folder_fixture.h"
+#include "tests/platform_sdl/png_picture.h"
 #include "tests/support/file_bytes.h"
 
 namespace corvane {
@@ -82,6 +89,74 @@ TEST_F(ProgramStoredDataTest, APreferenceWithALineBreakIsRefusedNotCut) {
              "             '] plain [' + preferences.getValue('plain') + ']');\n");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(Count(run.output, "(i) note [] secret [] plain [a=b c]\n"), 1) << run.output;
+}
+
+// A 16 x 16 picture of one colour (0xRRGGBB), as a paint program saves it.
+void WriteSolidPng(const std::string& path, std::uint32_t rgb) {
+  std::vector<std::uint8_t> pixels;
+  for (int i = 0; i < 16 * 16; ++i)
+    pixels.insert(pixels.end(), {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                                 static_cast<std::uint8_t>(rgb)});
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = 16;
+  image.height = 16;
+  image.format = PNG_FORMAT_RGB;
+  ASSERT_NE(png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr), 0) << path;
+}
+
+// The engine plays an applet from its compiled ".bin" and shows a picture
+// from its converted ".pixmap". An edit saved within the date's step of
+// the conversion (here: given the very date of the derived file, which a
+// date compared to the second cannot tell from it) is what the next run
+// plays and shows.
+TEST_F(ProgramStoredDataTest, AnEditMadeRightAfterARunIsWhatTheNextRunPlays) {
+  namespace fs = std::filesystem;
+  const auto applet = [&](const std::string& title) {
+    Put("game/main.object",
+        "object game: Applet\n  title = '" + title +
+            "'\n  width = 320\n  height = 240\n  bkColor = '#FF000000'\n  onTick = 'tick()'\n"
+            "  object pic: Sprite\n    x = 160\n    y = 120\n    width = 64\n    height = 64\n"
+            "    materialName = 'gui'\n    pixmap.fileName = 'pic.png'\n  end\nend\n");
+  };
+  Put("game/main.js",
+      "var frames = 0;\n"
+      "function tick() {\n"
+      "  if (++frames < 3) return;\n"
+      "  engine.log('title ' + applet.title);\n"
+      "  applet.makepng('shot.png');\n"
+      "  applet.terminate();\n"
+      "}\n");
+  // What the run logged and the colour in the middle of its picture.
+  const auto play = [&](const std::string& title, std::uint32_t colour) {
+    const test::TProgramRun run = RunHeadless({"game/main.object", "-nostorelog"});
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(Count(run.output, "(i) title " + title + "\n"), 1) << run.output;
+    const test::TPngPicture shot = test::ReadPng(PathOf("game/shot.png"));
+    ASSERT_EQ(shot.Width, 320);
+    EXPECT_EQ(shot.Pixel(160, 120), colour) << std::hex << shot.Pixel(160, 120);
+  };
+  applet("one");
+  WriteSolidPng(PathOf("game/pic.png"), 0xFF0000);
+  play("one", 0xFF0000);
+  ASSERT_TRUE(fs::exists(PathOf("game/main.bin")));
+  ASSERT_TRUE(fs::exists(PathOf("game/pic.pixmap")));
+
+  applet("two");
+  WriteSolidPng(PathOf("game/pic.png"), 0x0000FF);
+  fs::last_write_time(PathOf("game/main.object"), fs::last_write_time(PathOf("game/main.bin")));
+  fs::last_write_time(PathOf("game/pic.png"), fs::last_write_time(PathOf("game/pic.pixmap")));
+  play("two", 0x0000FF);
+
+  // Copies of the same files (new dates, same bytes) play from the
+  // derived files as they are; a derived file alone is played as it is.
+  const std::string compiled = Stored("game/main.bin");
+  fs::last_write_time(PathOf("game/main.object"), fs::file_time_type::clock::now() - std::chrono::hours(1));
+  play("two", 0x0000FF);
+  EXPECT_EQ(Stored("game/main.bin"), compiled);
+  fs::remove(PathOf("game/main.object"));
+  fs::remove(PathOf("game/pic.png"));
+  play("two", 0x0000FF);
 }
 
 }  // namespace
