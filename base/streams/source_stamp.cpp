@@ -12,7 +12,7 @@ namespace corvane {
 namespace {
 
 constexpr std::string_view kMark = "CVSOURCE";
-constexpr std::int64_t kStampBytes = 8 + 8 + 32 + 8;
+constexpr std::int64_t kStampBytes = kSourceStampBytes;
 
 // The size and digest of the source's bytes; nothing when it cannot be
 // opened, is larger than the limit or cannot be read whole.

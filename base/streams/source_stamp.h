@@ -31,6 +31,8 @@ class TResourceMan;
 class TStream;
 
 inline constexpr std::int64_t kMaxDigestedSourceBytes = std::int64_t{64} << 20;
+// The bytes of a stamp.
+inline constexpr std::int64_t kSourceStampBytes = 8 + 8 + 32 + 8;
 
 struct TSourceStamp {
   // The manager's exact stamp; a time of 0 when it keeps none.

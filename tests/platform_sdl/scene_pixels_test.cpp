@@ -230,8 +230,9 @@ TEST_F(ScenePixelsTest, AMirrorOfAMirrorShowsTheDoubleReflection) {
     return n > 0 ? sx / n : -1.0;
   };
   std::vector<std::uint32_t> pixels = Frame();
-  const double box5 = redBetween(pixels, 0, cx);  // the box and B's reflection, left of the middle
-  const double box3 = redBetween(pixels, (box5 + cx) / 2, cx);
+  // Left of the middle the box and, nearer the middle, B's reflection.
+  const double left = redBetween(pixels, 0, cx);
+  const double box3 = redBetween(pixels, left, cx);
   const double twice = redBetween(pixels, cx, gl->Width());
   ASSERT_GT(box3, 0) << "B's reflection";
   EXPECT_NEAR(twice - cx, cx - box3, 2.0) << "A shows B's reflection at x = 3";
