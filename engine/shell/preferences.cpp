@@ -8,6 +8,7 @@
 
 #include "base/lists/wide_string_file.h"
 #include "base/reflection/class_builder.h"
+#include "base/streams/restore.h"
 #include "base/system/log_target.h"
 #include "base/text/good_text.h"
 #include "base/text/number_text.h"
@@ -65,19 +66,6 @@ TObject* HoleMark() {
   static char mark;
   return reinterpret_cast<TObject*>(&mark);
 }
-
-// Keeps the index standing across a change it makes itself.
-class TOwnChange {
- public:
-  explicit TOwnChange(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
-  ~TOwnChange() { flag_ = saved_; }
-  TOwnChange(const TOwnChange&) = delete;
-  TOwnChange& operator=(const TOwnChange&) = delete;
-
- private:
-  bool& flag_;
-  bool saved_;
-};
 
 std::optional<std::int32_t> ToInt32(std::u16string_view text) {
   const std::optional<std::int64_t> value = TryStrToInt64(text);
@@ -147,7 +135,8 @@ void Preferences::Compact() const {
   Index();
   if (holes_ == 0) return;
   {
-    TOwnChange own(ownChange_);
+    TRestore<bool> own(ownChange_);
+    ownChange_ = true;
     TWideStringList live;
     live.SetCapacity(entries_.Count() - holes_);
     for (int i = 0; i < entries_.Count(); ++i)
@@ -193,7 +182,8 @@ bool Preferences::SetLine(std::u16string_view name, std::u16string_view value, c
       return true;
     }
     {
-      TOwnChange own(ownChange_);
+      TRestore<bool> own(ownChange_);
+      ownChange_ = true;
       entries_.PutObject(line, HoleMark());
     }
     ++names_[GOODTextKey(name)].First;
@@ -216,7 +206,8 @@ bool Preferences::SetLine(std::u16string_view name, std::u16string_view value, c
   const std::optional<TUserLineRef> ref = ParseUserLine(text);
   const bool userLine = line == 0 || (ref && ref->digitsEnd == name.size());
   {
-    TOwnChange own(ownChange_);
+    TRestore<bool> own(ownChange_);
+    ownChange_ = true;
     if (line >= 0) {
       entries_.Put(line, text);
     } else {

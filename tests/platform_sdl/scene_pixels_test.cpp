@@ -70,6 +70,20 @@ class ScenePixelsTest : public test::GLDeviceTest {
     light->Position()->SetValues(320, 240, z);
     return light;
   }
+  // A space camera at (0, -20, 0) looking along +y, and a red space box of
+  // that side at the origin, ahead of it.
+  Box* RedBoxAhead(float side) {
+    auto* camera = Create<Camera>(TCreateContext(gl->world.applet));
+    camera->SetKind(okSpace);
+    camera->Position()->SetValues(0, -20, 0);
+    auto* box = Create<Box>(TCreateContext(gl->world.applet));
+    box->SetKind(okSpace);
+    box->SetWidth(side);
+    box->SetHeight(side);
+    box->SetDepth(side);
+    box->SetMaterialName(u"red");
+    return box;
+  }
   std::uint32_t Centre(const std::vector<std::uint32_t>& pixels) const { return gl->Rgb(pixels, 320, 240); }
   // The middle of the window bright under a screen light on the viewer's
   // side, dark with the light behind.
@@ -152,15 +166,7 @@ TEST_F(ScenePixelsTest, ALitSpriteFacesTheLightOnTheViewersSide) {
 }
 
 TEST_F(ScenePixelsTest, ASpaceCameraSeesWhatLiesAheadWhereItLies) {
-  auto* camera = Create<Camera>(TCreateContext(gl->world.applet));
-  camera->SetKind(okSpace);
-  camera->Position()->SetValues(0, -20, 0);
-  auto* box = Create<Box>(TCreateContext(gl->world.applet));
-  box->SetKind(okSpace);
-  box->SetWidth(4);
-  box->SetHeight(4);
-  box->SetDepth(4);
-  box->SetMaterialName(u"red");
+  Box* box = RedBoxAhead(4);
   // The centroid of the red pixels.
   auto centroid = [&](const std::vector<std::uint32_t>& pixels) {
     double sx = 0, sy = 0;
@@ -195,15 +201,7 @@ TEST_F(ScenePixelsTest, ASpaceCameraSeesWhatLiesAheadWhereItLies) {
 // x = 0) shows B's reflection at x = 3. Mirrors that show one another stop
 // there, and say so once each.
 TEST_F(ScenePixelsTest, AMirrorOfAMirrorShowsTheDoubleReflection) {
-  auto* camera = Create<Camera>(TCreateContext(gl->world.applet));
-  camera->SetKind(okSpace);
-  camera->Position()->SetValues(0, -20, 0);
-  auto* box = Create<Box>(TCreateContext(gl->world.applet));
-  box->SetKind(okSpace);
-  box->SetWidth(1);
-  box->SetHeight(1);
-  box->SetDepth(1);
-  box->SetMaterialName(u"red");
+  Box* box = RedBoxAhead(1);
   box->Position()->SetValues(-5, 0, 0);
   const auto mirror = [&](const char16_t* name, float x, PositionObject* shown) {
     auto* made = Create<Mirror>(TCreateContext(gl->world.applet));
