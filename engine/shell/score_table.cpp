@@ -78,14 +78,15 @@ void ScoreTable::AddScore(const std::u16string& name, std::int32_t score) {
     EngineError(refused + u"the score table holds its limit of " + IntToStr(MaxScores) + u" lines (-maxscores)");
     return;
   }
-  std::u16string line = name + u"=" + IntToStr(score);
-  const std::int64_t units = units_ + LineUnits(line);
+  // Measured before it is made: a refused name of any length costs no copy.
+  const std::u16string number = IntToStr(score);
+  const std::int64_t units = units_ + static_cast<std::int64_t>(name.size() + 1) + LineUnits(number);
   if (const std::u16string full = file_.Refusal(lines + 1, units); !full.empty()) {
     EngineError(refused + full);
     return;
   }
   units_ = units;
-  added_.push_back({std::move(line), score});
+  added_.push_back({name + u"=" + number, score});
   // Placed once they are as many as the lines already there: the merge
   // then costs each add a constant share, and the added lines stay bounded.
   if (added_.size() >= std::max<std::size_t>(static_cast<std::size_t>(placed), kMergeAtLeast)) Placed();
