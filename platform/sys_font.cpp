@@ -114,10 +114,9 @@ void T3DSysFont::SaveToFile(TResourceMan* resMan, const std::string& cacheFile) 
   stream.reset();
   StoreCache = true;
   if (!host) return;
+  // A converted copy of an earlier atlas carries the stamp of that picture,
+  // so the next load converts the new one again.
   host->SavePixmapFile(resMan, AtlasFileName(cacheFile), Pixmap);
-  // A converted copy of an earlier atlas may carry a date the new picture
-  // does not exceed (dates have 2-second steps): it is written anew too.
-  host->SavePixmapFile(resMan, FileNameWithoutExt(cacheFile) + ".pixmap", Pixmap);
 }
 
 void T3DSysFont::CheckText(std::u16string_view text) {

@@ -1,8 +1,12 @@
 #include "platform/filters/derived_file.h"
 
+#include <vector>
+
 #include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "base/streams/resource_man.h"
+#include "base/streams/source_stamp.h"
+#include "platform/filters/filter.h"
 #include "platform/media_budget.h"
 
 namespace corvane {
@@ -13,15 +17,7 @@ std::span<const char> Whole(TMemoryStream& bytes) {
   return {bytes.Memory(), static_cast<std::size_t>(bytes.Size())};
 }
 
-std::int64_t SizeOf(std::initializer_list<std::span<const char>> parts) {
-  std::int64_t size = 0;
-  for (const std::span<const char> part : parts) size += static_cast<std::int64_t>(part.size());
-  return size;
-}
-
-}  // namespace
-
-bool StoreFile(TResourceMan& resMan, const std::string& name, std::initializer_list<std::span<const char>> parts) {
+bool StoreParts(TResourceMan& resMan, const std::string& name, std::span<const std::span<const char>> parts) {
   std::unique_ptr<TStream> stream = resMan.CreateStream(name, fmCreate);
   if (!stream) return false;
   bool whole = true;
@@ -40,19 +36,33 @@ bool StoreFile(TResourceMan& resMan, const std::string& name, std::initializer_l
   return file ? file->Close() : true;
 }
 
+}  // namespace
+
+bool StoreFile(TResourceMan& resMan, const std::string& name, std::initializer_list<std::span<const char>> parts) {
+  return StoreParts(resMan, name, {parts.begin(), parts.size()});
+}
+
 bool StoreFile(TResourceMan& resMan, const std::string& name, TMemoryStream& bytes) {
   return !bytes.WriteFellShort() && StoreFile(resMan, name, {Whole(bytes)});
 }
 
-bool StoreDerivedFile(TResourceMan& resMan, const std::string& name,
+bool StoreDerivedFile(const TAbstractFilter& filter, TResourceMan& resMan, const std::string& name,
                       std::initializer_list<std::span<const char>> parts) {
-  if (!DerivedFits(SizeOf(parts), name)) return false;
-  return StoreFile(resMan, name, parts);
+  // The stamp goes last, so a file cut short never carries a valid one.
+  TMemoryStream stamp;
+  if (filter.DerivedFrom && !WriteSourceStamp(stamp, *filter.DerivedFrom)) return false;
+  std::vector<std::span<const char>> all(parts);
+  all.push_back(Whole(stamp));
+  std::int64_t size = 0;
+  for (const std::span<const char> part : all) size += static_cast<std::int64_t>(part.size());
+  if (!DerivedFits(size, name)) return false;
+  return StoreParts(resMan, name, all);
 }
 
-bool StoreDerivedFile(TResourceMan& resMan, const std::string& name, TMemoryStream& bytes) {
+bool StoreDerivedFile(const TAbstractFilter& filter, TResourceMan& resMan, const std::string& name,
+                      TMemoryStream& bytes) {
   if (bytes.WriteFellShort()) return false;
-  return StoreDerivedFile(resMan, name, {Whole(bytes)});
+  return StoreDerivedFile(filter, resMan, name, {Whole(bytes)});
 }
 
 }  // namespace corvane

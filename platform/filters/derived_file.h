@@ -11,6 +11,7 @@
 
 namespace corvane {
 
+class TAbstractFilter;
 class TMemoryStream;
 class TResourceMan;
 
@@ -20,11 +21,14 @@ class TResourceMan;
 bool StoreFile(TResourceMan& resMan, const std::string& name, TMemoryStream& bytes);
 bool StoreFile(TResourceMan& resMan, const std::string& name, std::initializer_list<std::span<const char>> parts);
 
-// StoreFile of a file derived from another (".pixmap", ".mesh"), counted
-// first against the program's derived-file budget (DerivedFits): past it
-// nothing is written (false), and the caller keeps what it converted in
-// memory.
-bool StoreDerivedFile(TResourceMan& resMan, const std::string& name, TMemoryStream& bytes);
-bool StoreDerivedFile(TResourceMan& resMan, const std::string& name, std::initializer_list<std::span<const char>> parts);
+// StoreFile of a file derived from another (".pixmap", ".mesh") by the
+// filter, with the stamp of its source at the end when the filter has one,
+// counted first against the program's derived-file budget (DerivedFits):
+// past it nothing is written (false), and the caller keeps what it
+// converted in memory.
+bool StoreDerivedFile(const TAbstractFilter& filter, TResourceMan& resMan, const std::string& name,
+                      TMemoryStream& bytes);
+bool StoreDerivedFile(const TAbstractFilter& filter, TResourceMan& resMan, const std::string& name,
+                      std::initializer_list<std::span<const char>> parts);
 
 }  // namespace corvane

@@ -56,12 +56,12 @@ void WriteHeader(TStream& out, std::int32_t width, std::int32_t height) {
 // words, rows one after the other): written as they stand, so that no
 // copy of the picture is made to store it.
 static_assert(std::endian::native == std::endian::little, "pixels are stored as the memory holds them");
-bool StorePixels(TResourceMan& resMan, const std::string& name, std::int32_t width, std::int32_t height,
-                 const void* pixels) {
+bool StorePixels(const TAbstractFilter& filter, TResourceMan& resMan, const std::string& name, std::int32_t width,
+                 std::int32_t height, const void* pixels) {
   TMemoryStream header;
   WriteHeader(header, width, height);
   const auto bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-  return StoreDerivedFile(resMan, name, {{header.Memory(), static_cast<std::size_t>(header.Size())},
+  return StoreDerivedFile(filter, resMan, name, {{header.Memory(), static_cast<std::size_t>(header.Size())},
                                          {static_cast<const char*>(pixels), bytes}});
 }
 
@@ -94,7 +94,7 @@ bool TPixmapBinaryFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string
   if (!resMan || width < 1 || height < 1 ||
       pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
     return false;
-  return StorePixels(*resMan, name, width, height, pixels.data());
+  return StorePixels(*this, *resMan, name, width, height, pixels.data());
 }
 
 TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
@@ -144,13 +144,13 @@ void TPixmapBinaryFilter::SaveToFile(TResourceMan* resMan, const std::string& na
   if (!device->LockPixmapRectARGB(pixmap, 0, 0, pixmap->Width, pixmap->Height, bits, true)) return;
   const std::int64_t row = static_cast<std::int64_t>(pixmap->Width) * 4;
   if (pixmap->Pitch == row) {
-    StorePixels(*resMan, name, pixmap->Width, pixmap->Height, bits);
+    StorePixels(*this, *resMan, name, pixmap->Width, pixmap->Height, bits);
   } else {
     TMemoryStream out;
     WriteHeader(out, pixmap->Width, pixmap->Height);
     for (std::int32_t y = 0; y < pixmap->Height; ++y)
       out.Write(static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
-    StoreDerivedFile(*resMan, name, out);
+    StoreDerivedFile(*this, *resMan, name, out);
   }
   device->UnlockPixmap(pixmap);
 }

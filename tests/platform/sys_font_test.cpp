@@ -97,11 +97,9 @@ TEST_F(SysFontTest, FirstRunWritesTheCacheAndTheNextReadsItBack) {
   ASSERT_TRUE(ReadFontCache(stream, MaxPixmapSize, cache));
   EXPECT_EQ(cache.Side, 128);
   EXPECT_EQ(cache.Chars, sys.Chars);
-  // The atlas beside it, through the filter, and the ".pixmap" name too
-  // (no filter here writes that one).
+  // The atlas beside it, through the filter.
   EXPECT_TRUE(std::filesystem::exists(dir.File("cache/verdana10bold.png")));
-  EXPECT_EQ(world.applet->Filters()->pixmapSaves,
-            (std::vector<std::u16string>{u"cache/verdana10bold.png", u"cache/verdana10bold.pixmap"}));
+  EXPECT_EQ(world.applet->Filters()->pixmapSaves, (std::vector<std::u16string>{u"cache/verdana10bold.png"}));
   const std::vector<std::uint32_t> firstAtlas = AtlasPixels(font);
   const std::vector<TCharCoord> firstTable = sys.Chars;
   device->DestroyFont(font);

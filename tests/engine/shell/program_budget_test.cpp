@@ -148,10 +148,11 @@ TEST_F(ProgramBudgetTest, AHandlerFailingEveryFrameDoesNotFillTheLogFile) {
   EXPECT_NE(log.find("(i) Objects destroyed\r\n"), std::string::npos) << log;
 }
 
-// An applet that logs a line of 40 KB and adds a score named by 20 KB 200
+// An applet that logs a line of 64 KB and adds a score named by 32 KB 200
 // times a frame for `frames` frames: the log keeps its newest lines in
-// memory and the table its highest scores, so 1000 of each (some 40 MB
-// each if held whole) leave the program's peak where 200 of each do.
+// memory and the table refuses scores once its file would pass what its
+// reader takes back (16 MiB), so 1000 of each (some 64 MB each if held
+// whole) leave the program's peak near where 200 of each do.
 TEST_F(ProgramBudgetTest, LogAndScoreFloodsDoNotRaiseThePeak) {
   std::int64_t peak[2] = {};
   const int frames[2] = {1, 5};
@@ -173,7 +174,9 @@ TEST_F(ProgramBudgetTest, LogAndScoreFloodsDoNotRaiseThePeak) {
         "}\n");
     const test::TProgramRun run = RunMeasured({name + "/main.object", "-nostorelog"});
     ASSERT_EQ(run.status, 0) << run.output.substr(0, 4000);
-    EXPECT_EQ(Count(run.output, "(i) scores kept: 100\n"), 1);
+    EXPECT_EQ(Count(run.output, k == 0 ? "(i) scores kept: 200\n" : "(i) scores kept: 255\n"), 1);
+    EXPECT_EQ(Count(run.output, "(e) Score not added: its file would pass the 16777216 bytes a list file may hold\n"),
+              k == 0 ? 0 : 745);
     peak[k] = run.peakBytes;
   }
   EXPECT_GT(peak[0], 0);
@@ -181,7 +184,8 @@ TEST_F(ProgramBudgetTest, LogAndScoreFloodsDoNotRaiseThePeak) {
 }
 
 // The user's switches for the log file and the score table: the file stops
-// at its size with one line saying so, the table keeps its highest scores.
+// at its size with one line saying so, the table refuses each score past
+// its lines with one.
 TEST_F(ProgramBudgetTest, TheLogAndScoreSwitchesSetTheirBudgets) {
   Put("big/main.object", "object game: Applet\n  width = 320\n  height = 240\n  onLoad = 'start()'\nend\n");
   Put("big/main.js",
@@ -205,7 +209,8 @@ TEST_F(ProgramBudgetTest, TheLogAndScoreSwitchesSetTheirBudgets) {
   EXPECT_EQ(Count(log, " 199 xxxx"), 0);
   std::ifstream scores(PathOf("big/main.score"), std::ios::binary);
   const std::string ciphered((std::istreambuf_iterator<char>(scores)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(test::Decipher(ciphered), u"p10=10\r\np9=9\r\np8=8\r\n");
+  EXPECT_EQ(test::Decipher(ciphered), u"p3=3\r\np2=2\r\np1=1\r\n");
+  EXPECT_EQ(Count(run.output, "(e) Score not added: the score table holds its limit of 3 lines (-maxscores)\n"), 7);
 }
 
 // Every text a script hands the engine is measured before it is copied: a
