@@ -3,10 +3,10 @@
 // Two crates fall onto the floor and score as they land. The start form at
 // the top left takes the player's name (kept in the preferences), the music
 // (streamed or the tracker tune, or none) and the sound volume, which the
-// wheel turns too, and opens the object inspector; Play closes it. Then Space clicks and scores, E
-// makes the floor burst, M swaps the music for the other one, and the
-// console (its key, `) runs points(). Escape stores the score and ends the
-// applet.
+// wheel turns too, and opens the object inspector; Play closes it. Then
+// Space clicks and scores, E makes the floor burst, M swaps the music for
+// the other one, and the console (its key, `) runs points(). Escape stores
+// the score and ends the applet.
 //
 // Started with "+record=FILE" the applet records the input it gets into
 // that file until it ends, with "+play=FILE" it plays such a recording,
