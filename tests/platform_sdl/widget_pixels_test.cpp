@@ -100,7 +100,7 @@ TEST_F(WidgetPixelsTest, StandardWidgetsDrawTheirColoursAndTheEditTypesWhatTheHo
 TEST_F(WidgetPixelsTest, EveryWidgetsTextStandsOutFromItsOwnBackground) {
   for (const char* behind : {"#FF000000", "#FFFFFFFF"}) {
     SCOPED_TRACE(behind);
-    Applet* applet = Launch(std::string("object widgets: Applet\n  width = 320\n  height = 320\n  bkColor = '") +
+    Applet* applet = Launch(std::string("object widgets: Applet\n  width = 480\n  height = 320\n  bkColor = '") +
                             behind +
                             "'\n  debugInfo = True\n"
                             "  object button: TStdButton\n    x = 10\n    y = 130\n    width = 70\n    height = 24\n"
@@ -122,8 +122,8 @@ TEST_F(WidgetPixelsTest, EveryWidgetsTextStandsOutFromItsOwnBackground) {
     console->Edit()->SetText(u"points()");
     auto* board = dynamic_cast<GuiObject*>(applet->DebugForm());
     ASSERT_NE(board, nullptr);
-    board->SetX(160);
-    board->SetWidth(160);
+    board->SetX(330);
+    board->SetWidth(150);
     // No caret or selection in the way: the open pop-up has the focus.
     auto* choice = dynamic_cast<TStdDropdown*>(applet->findByName(u"choice"));
     ASSERT_NE(choice, nullptr);
@@ -133,7 +133,7 @@ TEST_F(WidgetPixelsTest, EveryWidgetsTextStandsOutFromItsOwnBackground) {
     applet->SetHotObject(hot);
     Frames(3);
     const TPngPicture picture = Picture(applet, "legible.png");
-    ASSERT_EQ(picture.Width, 320) << ::testing::PrintToString(env.Messages());
+    ASSERT_EQ(picture.Width, 480) << ::testing::PrintToString(env.Messages());
 
     // Each region holds text and its background, inside any frame.
     const auto inside = [](const GuiObject* widget, TRect r) {
