@@ -41,6 +41,20 @@ class WidgetInputTest : public test::XTestAppletTest {
   T* Find(const char16_t* name) {
     return dynamic_cast<T*>(Running()->findByName(name));
   }
+  // The edit of kHeard made a key listener of the game, as a game's own
+  // listeners are: what reaches them types into it.
+  TStdEdit* ListenAsTheGame() {
+    auto* heard = Find<TStdEdit>(u"heard");
+    if (heard) Running()->GetEvent()->AddListner(heard);
+    return heard;
+  }
+  // No key reached the game: none its listeners heard, no onKeyPress ran
+  // (it sets paramKey first), none held down.
+  void ExpectTheGameHeardNothing(const TStdEdit* heard) {
+    EXPECT_EQ(heard->Text(), u"");
+    EXPECT_EQ(Running()->GetEvent()->paramKey, 0u) << "no onKeyPress ran";
+    EXPECT_TRUE(Running()->GetEvent()->KeysDown().empty());
+  }
 };
 
 std::string AppletOf(const std::string& objects) {
@@ -50,6 +64,7 @@ std::string AppletOf(const std::string& objects) {
 const char kEdit[] =
     "  object edit: TStdEdit\n    x = 10\n    y = 10\n    width = 200\n    height = 24\n"
     "    text = 'abcdef'\n  end\n";
+const char kHeard[] = "  object heard: TStdEdit\n    x = 10\n    y = 180\n    width = 200\n    height = 24\n  end\n";
 
 TEST_F(WidgetInputTest, AClickOnACharacterBoundaryPutsTheCaretThere) {
   ASSERT_NE(Start(AppletOf(kEdit)), nullptr) << ::testing::PrintToString(env.Messages());
@@ -88,25 +103,40 @@ TEST_F(WidgetInputTest, TheKeypadNavigatesWithoutNumLockAndTypesDigitsWithIt) {
   EXPECT_EQ(edit->Text(), u"1abcde7.2");
 }
 
-TEST_F(WidgetInputTest, ReleasingOutsideAnOpenDropdownKeepsItsChoice) {
+// An open drop-down closed without a release on a row keeps its choice
+// (the row the pointer lit is none), whether a click outside or Escape
+// closes it. While it is open its list holds the keys: what is typed then,
+// its Escape included, reaches neither the game's listeners nor its
+// onKeyPress.
+TEST_F(WidgetInputTest, AnOpenDropdownClosedWithoutAChoiceKeepsItsChoice) {
   ASSERT_NE(Start(AppletOf("  object choice: TStdDropdown\n    x = 10\n    y = 10\n    width = 100\n"
-                         "    height = 24\n    items.strings = ('one' 'two' 'three')\n    itemIndex = 0\n  end\n")),
+                           "    height = 24\n    items.strings = ('one' 'two' 'three')\n    itemIndex = 0\n  end\n" +
+                           std::string(kHeard))),
             nullptr)
       << ::testing::PrintToString(env.Messages());
   auto* dropdown = Find<TStdDropdown>(u"choice");
-  ASSERT_NE(dropdown, nullptr);
+  TStdEdit* heard = ListenAsTheGame();
+  ASSERT_TRUE(dropdown && heard);
   ASSERT_EQ(dropdown->Text(), u"one");
-  Click(50, 20);
-  ASSERT_TRUE(dropdown->DroppedDown());
   TStdList* popup = dropdown->Popup();
-  const TRect row = popup->GetItemRect(2);
-  MoveTo(static_cast<int>(popup->X()) + (row.left + row.right) / 2,
-         static_cast<int>(popup->Y()) + (row.top + row.bottom) / 2);
-  ASSERT_EQ(dropdown->ItemIndex(), 2) << "the row under the pointer is lit";
-  Click(250, 200);
-  EXPECT_FALSE(dropdown->DroppedDown());
-  EXPECT_EQ(dropdown->ItemIndex(), 0);
-  EXPECT_EQ(dropdown->Text(), u"one");
+  const std::function<void()> closings[] = {[&] { Click(250, 100); },
+                                            [&] {
+                                              Type("x");
+                                              Tap(test::kXKeyEscape);
+                                            }};
+  for (const auto& close : closings) {
+    Click(50, 20);
+    ASSERT_TRUE(dropdown->DroppedDown());
+    const TRect row = popup->GetItemRect(2);
+    MoveTo(static_cast<int>(popup->X()) + (row.left + row.right) / 2,
+           static_cast<int>(popup->Y()) + (row.top + row.bottom) / 2);
+    ASSERT_EQ(dropdown->ItemIndex(), 2) << "the row under the pointer is lit";
+    close();
+    EXPECT_FALSE(dropdown->DroppedDown());
+    EXPECT_EQ(dropdown->ItemIndex(), 0);
+    EXPECT_EQ(dropdown->Text(), u"one");
+  }
+  ExpectTheGameHeardNothing(heard);
   // A row released on is still a choice.
   Click(50, 20);
   const TRect second = popup->GetItemRect(1);
@@ -191,17 +221,14 @@ TEST_F(WidgetInputTest, AModalBoxTakesEveryKeyAndTheWheelWhileItIsUp) {
   ASSERT_NE(Start(AppletOf(std::string(kEdit) +
                            "  object rows: TStdList\n    x = 10\n    y = 60\n    width = 200\n    height = 100\n"
                            "    itemHeight = 20\n"
-                           "    items.strings = ('one' 'two' 'three' 'four' 'five' 'six' 'seven')\n  end\n"
-                           "  object heard: TStdEdit\n    x = 10\n    y = 180\n    width = 200\n    height = 24\n"
-                           "  end\n")),
+                           "    items.strings = ('one' 'two' 'three' 'four' 'five' 'six' 'seven')\n  end\n" +
+                           kHeard)),
             nullptr)
       << ::testing::PrintToString(env.Messages());
   auto* edit = Find<TStdEdit>(u"edit");
   auto* list = Find<TStdList>(u"rows");
-  auto* heard = Find<TStdEdit>(u"heard");  // types what reaches the game's listeners
+  TStdEdit* heard = ListenAsTheGame();
   ASSERT_TRUE(edit && list && heard);
-  Event* event = Running()->GetEvent();
-  event->AddListner(heard);
   // The input waits in the host's queue; the box's frames read it.
   const auto whileBoxIsUp = [&](const std::function<void()>& input) {
     input();
@@ -224,45 +251,13 @@ TEST_F(WidgetInputTest, AModalBoxTakesEveryKeyAndTheWheelWhileItIsUp) {
     x_.Button(5, false);
   });
   EXPECT_EQ(list->TopIndex(), 0);
-  EXPECT_EQ(heard->Text(), u"");
-  EXPECT_EQ(event->paramKey, 0u) << "no onKeyPress ran";
-  EXPECT_TRUE(event->KeysDown().empty());
+  ExpectTheGameHeardNothing(heard);
   // The box gone, keys and the wheel are the game's again.
   Wheel(-1);
   EXPECT_EQ(list->TopIndex(), 1);
   Type("z");
   EXPECT_EQ(heard->Text(), u"z");
-  EXPECT_EQ(event->paramKey, static_cast<std::uint32_t>(u'z'));
-}
-
-// An open drop-down's list holds the keys: what is typed while it is open
-// reaches neither the game's listeners nor its onKeyPress, and Escape
-// closes it without a choice (the row the pointer lit is none).
-TEST_F(WidgetInputTest, AnOpenDropdownHoldsTheKeysAndEscapeClosesIt) {
-  ASSERT_NE(Start(AppletOf("  object choice: TStdDropdown\n    x = 10\n    y = 10\n    width = 100\n"
-                           "    height = 24\n    items.strings = ('one' 'two' 'three')\n    itemIndex = 0\n  end\n"
-                           "  object heard: TStdEdit\n    x = 10\n    y = 180\n    width = 200\n    height = 24\n"
-                           "  end\n")),
-            nullptr)
-      << ::testing::PrintToString(env.Messages());
-  auto* dropdown = Find<TStdDropdown>(u"choice");
-  auto* heard = Find<TStdEdit>(u"heard");
-  ASSERT_TRUE(dropdown && heard);
-  Event* event = Running()->GetEvent();
-  event->AddListner(heard);
-  Click(50, 20);
-  ASSERT_TRUE(dropdown->DroppedDown());
-  TStdList* popup = dropdown->Popup();
-  const TRect row = popup->GetItemRect(2);
-  MoveTo(static_cast<int>(popup->X()) + (row.left + row.right) / 2,
-         static_cast<int>(popup->Y()) + (row.top + row.bottom) / 2);
-  Type("x");
-  Tap(test::kXKeyEscape);
-  EXPECT_FALSE(dropdown->DroppedDown());
-  EXPECT_EQ(dropdown->ItemIndex(), 0);
-  EXPECT_EQ(dropdown->Text(), u"one");
-  EXPECT_EQ(heard->Text(), u"");
-  EXPECT_EQ(event->paramKey, 0u) << "no onKeyPress ran";
+  EXPECT_EQ(Running()->GetEvent()->paramKey, static_cast<std::uint32_t>(u'z'));
 }
 
 // The console's keys are its own, Escape's with them: typed into the open
@@ -270,16 +265,10 @@ TEST_F(WidgetInputTest, AnOpenDropdownHoldsTheKeysAndEscapeClosesIt) {
 // and the Escape that closes the console, released once it is gone, runs
 // no onKeyPress of the game.
 TEST_F(WidgetInputTest, KeysTypedIntoTheConsoleAndTheEscapeClosingItAreTheConsoles) {
-  ASSERT_NE(Start(AppletOf(std::string(kEdit) +
-                           "  object heard: TStdEdit\n    x = 10\n    y = 180\n    width = 200\n    height = 24\n"
-                           "  end\n")),
-            nullptr)
-      << ::testing::PrintToString(env.Messages());
+  ASSERT_NE(Start(AppletOf(std::string(kEdit) + kHeard)), nullptr) << ::testing::PrintToString(env.Messages());
   auto* edit = Find<TStdEdit>(u"edit");
-  auto* heard = Find<TStdEdit>(u"heard");
+  TStdEdit* heard = ListenAsTheGame();
   ASSERT_TRUE(edit && heard);
-  Event* event = Running()->GetEvent();
-  event->AddListner(heard);
   edit->focus();
   // The console opens with its key's press and runs its frames until the
   // Escape: every key after it waits in the host's queue till then.
@@ -292,9 +281,7 @@ TEST_F(WidgetInputTest, KeysTypedIntoTheConsoleAndTheEscapeClosingItAreTheConsol
   EXPECT_FALSE(console->Visible());
   EXPECT_EQ(console->Edit()->Text(), u"xy");
   EXPECT_EQ(edit->Text(), u"abcdef");
-  EXPECT_EQ(heard->Text(), u"");
-  EXPECT_EQ(event->paramKey, 0u) << "no onKeyPress ran";
-  EXPECT_TRUE(event->KeysDown().empty());
+  ExpectTheGameHeardNothing(heard);
 }
 
 // The arrow's tip is drawn where the pointer is, to the pixel, wherever it
