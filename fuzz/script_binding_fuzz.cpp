@@ -3,11 +3,16 @@
 // class (the registry walked once), with arguments of every kind, members
 // called on receivers of other classes and on non-engine values, swapped
 // prototypes, objects used after they were disposed, and handlers that
-// run further statements when the applet's frames run them. Every
-// statement is caught, so a program goes on to its end. No crash, no
-// sanitizer report. The applet lives on the test kit's null platform: no
-// window opens. An input that starts with "//" is a script itself (the
-// seeds are written so), run over the same objects.
+// run further statements when the applet's frames run them. Arguments
+// call back while they convert (toString, valueOf, getters, proxies) and
+// free, dispose or move objects meanwhile; setters put on globals run when
+// an object registers under that name; objects loaded from a file run
+// onCreate and onDestroy hooks, and the applet its onFree hook when it
+// ends; promises and async functions queue jobs. Every statement is
+// caught, so a program goes on to its end. No crash, no sanitizer report.
+// The applet lives on the test kit's null platform: no window opens. An
+// input that starts with "//" is a script itself (the seeds are written
+// so), run over the same objects.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -80,6 +85,27 @@ class TBytes {
   std::size_t at_ = 0;
 };
 
+// Promises and async functions queue jobs that run after the script that
+// queued them.
+constexpr bool kMakePromises = false;
+
+// A file the programs load: every object in it runs the program's hooks
+// as it is made and as it goes (one level of hooks within hooks).
+constexpr const char* kPieceFile =
+    "object piece: Dummy\n"
+    "  onCreate = 'RunHook(\"create\")'\n"
+    "  onDestroy = 'RunHook(\"destroy\")'\n"
+    "  object part: Box\n"
+    "    onCreate = 'RunHook(\"create\")'\n"
+    "    onDestroy = 'RunHook(\"destroy\")'\n"
+    "  end\n"
+    "end\n";
+constexpr const char* kHookRunner =
+    "hooks = {}; hookDepth = 0;"
+    "function RunHook(name) {"
+    "  if (typeof hooks[name] != 'function' || hookDepth > 1) return;"
+    "  hookDepth++; try { hooks[name](); } catch (e) {} finally { hookDepth--; } }";
+
 const std::vector<std::string> kGlobals = {"applet", "engine", "device", "event", "filter", "resMan",
                                            "preferences", "scoreTable", "materials", "mostTop", "inspector",
                                            "externalResMan", "embeddedResMan"};
@@ -88,8 +114,35 @@ class TProgram {
  public:
   TProgram(TBytes& in, const TVocabulary& words) : in_(in), words_(words) {}
 
+  // A statement that frees, disposes or moves objects.
+  std::string Upheaval() {
+    switch (in_.Next() % 5) {
+      case 0: return Target() + ".deleteChildren()";
+      case 1: return Target() + ".dispose()";
+      case 2: return Target() + ".moveTo(" + Target() + ")";
+      case 3: return "applet.deleteChildren()";
+      default: return "o.length = 0";
+    }
+  }
+
+  // A value that runs script code while the engine converts it.
+  std::string CallingBack() {
+    const std::string upheaval = Upheaval();
+    switch (in_.Next() % 4) {
+      case 0: return "{toString: function () { " + upheaval + "; return 'x'; }}";
+      case 1: return "{valueOf: function () { " + upheaval + "; return 1; }}";
+      case 2:
+        return "Object.defineProperty({}, 'valueOf', {get: function () { " + upheaval +
+               "; return function () { return 2; }; }})";
+      default:
+        return "new Proxy({}, {get: function (t, k) { " + upheaval + "; return function () { return 'p'; }; }})";
+    }
+  }
+
   std::string Value(int depth = 0) {
-    switch (in_.Next() % 16) {
+    switch (in_.Next() % 18) {
+      case 16:
+      case 17: return CallingBack();
       case 0: return "0";
       case 1: return "-1";
       case 2: return "2.5";
@@ -125,7 +178,7 @@ class TProgram {
 
   std::string Statement(int depth) {
     const std::string target = Target();
-    switch (in_.Next() % 11) {
+    switch (in_.Next() % 16) {
       case 0: return "v = " + target + "." + in_.Pick(words_.properties);
       case 1: return target + "." + in_.Pick(words_.properties) + " = " + Value();
       case 2: return "v = " + target + "." + in_.Pick(words_.methods) + "(" + Arguments() + ")";
@@ -151,6 +204,30 @@ class TProgram {
       }
       case 8: return "o.push(new " + in_.Pick(words_.makeable) + "(" + Arguments() + "))";
       case 9: return "for (var k in " + target + ") v = " + target + "[k]";
+      case 10: {
+        static const std::vector<std::string> kHooks = {"create", "destroy", "free"};
+        return "hooks." + in_.Pick(kHooks) + " = function () { " + (depth < 2 ? Statement(depth + 1) : "v = 1") +
+               " }";
+      }
+      case 11:
+        switch (in_.Next() % 3) {
+          case 0: return "o.push(new Dummy(" + target + ", 'piece.object'))";
+          case 1: return "v = applet.newFromFile('piece.object', " + target + ")";
+          default: return target + ".fileName = 'piece.object'";
+        }
+      case 12: {
+        // A setter on the global an object registers under.
+        static const std::vector<std::string> kNames = {"piece", "part"};
+        return "Object.defineProperty(globalThis, '" + in_.Pick(kNames) + "', {set: function (x) { " + Upheaval() +
+               " }, configurable: true})";
+      }
+      case 13:
+        if (kMakePromises) {
+          const std::string then = depth < 2 ? Statement(depth + 1) : "v = 1";
+          return in_.Next() % 2 ? "Promise.resolve().then(function () { " + then + " })"
+                                : "(async function () { await null; " + then + " })()";
+        }
+        return "v = " + CallingBack();
       default: return "v = " + target;
     }
   }
@@ -181,10 +258,12 @@ TJavaScriptEngine* Relaunch(TFuzzState& state) {
   options.scriptClass = TJavaScriptEngine::StaticClass();
   state.world = std::make_unique<test::TAppletWorld>(options);
   RegisterSceneClasses();
-  Applet* applet = state.world->Launch("object Game: Applet\nend\n");
+  state.world->Put("piece.object", kPieceFile);
+  Applet* applet = state.world->Launch("object Game: Applet\n  onFree = 'RunHook(\"free\")'\nend\n");
   auto* js = applet ? dynamic_cast<TJavaScriptEngine*>(applet->ScriptEngine()) : nullptr;
   if (!js) return nullptr;
   if (state.words.classes.empty()) state.words = Walk();
+  js->CallScript(Utf8ToUtf16(kHookRunner));
   std::u16string make = u"o = []; v = null;";
   for (const std::string& name : state.words.makeable)
     make += u"try { o.push(new " + WidenLatin1(name) + u"()) } catch (e) {}";
@@ -210,7 +289,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!js || state.words.methods.empty()) return 0;
   TBytes in(data, size);
   TProgram program(in, state.words);
-  std::string text = "o = base.slice();\n";
+  std::string text = "o = base.slice(); hooks = {};\n";
   if (size >= 2 && data[0] == '/' && data[1] == '/')
     text.append(reinterpret_cast<const char*>(data), size);
   else

@@ -32,14 +32,17 @@ void TObject::Free() {
 }
 
 TObject* FinishConstruction(TObject* object, const TCreateContext& context) {
+  // Reading runs the loaded objects' handlers, which may free this one.
+  TWeak<TObject> alive(object);
   try {
     if (context.Read) context.Read(*object);
+    if (!alive.Get()) return nullptr;
     object->AfterConstruction();
   } catch (...) {
-    object->Free();
+    if (alive.Get()) object->Free();
     throw;
   }
-  return object;
+  return alive.Get();
 }
 
 void ReleaseLifeToken(TLifeToken* token) {

@@ -116,6 +116,7 @@ T* Create(const TCreateContext& context = {});
 
 // The steps after the C++ constructor: the object's own stream when the
 // context has one, then AfterConstruction; a failure frees the object.
+// nullptr when the object was freed meanwhile (a handler its stream ran).
 TObject* FinishConstruction(TObject* object, const TCreateContext& context);
 
 template <class T>
@@ -123,8 +124,7 @@ T* Create(const TCreateContext& context) {
   static_assert(std::is_constructible_v<T, const TCreateContext&>,
                 "a class created generically takes a TCreateContext");
   T* object = new T(context);
-  FinishConstruction(object, context);
-  return object;
+  return static_cast<T*>(FinishConstruction(object, context));
 }
 
 // A handle that knows whether its object still lives.

@@ -351,9 +351,12 @@ std::u16string BaseObject::AutomaticName() const {
 void BaseObject::Loaded() {
   TGComponent::Loaded();
   if (objectStyle_.Contains(osScriptable) && Name().empty()) SetName(AutomaticName());
+  // Registering a name may run a script's setter of that global, which may
+  // free this object.
+  TWeak<BaseObject> self(this);
   if (applet_ && applet_->ScriptEngine())
     applet_->ScriptEngine()->RegisterVariable(Name(), WidenLatin1(ClassName()), this);
-  CallScript(onCreate_);
+  if (self.Get()) CallScript(onCreate_);
 }
 
 void BaseObject::BeforeSave() {

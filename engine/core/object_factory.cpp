@@ -13,7 +13,18 @@
 
 namespace corvane {
 
+bool AcceptsNewChildren(const BaseObject* parent) {
+  for (const BaseObject* above = parent; above; above = above->Parent()) {
+    if (!above->Freeing()) continue;
+    EngineError(u"Can't make an object under " + (parent->Name().empty() ? WidenLatin1(parent->ClassName()) : parent->Name()) +
+                u": it is being freed");
+    return false;
+  }
+  return true;
+}
+
 BaseObject* CreateObject(const std::string& className, BaseObject* parent) {
+  if (!AcceptsNewChildren(parent)) return nullptr;
   const TClass cls = GetClass(className);
   if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !cls->CanCreate()) {
     EngineError(u"Can't found class " + WidenLatin1(className));

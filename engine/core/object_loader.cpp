@@ -10,6 +10,7 @@
 #include "base/text/good_text.h"
 #include "base/text/number_text.h"
 #include "engine/core/close_request.h"
+#include "engine/core/object_factory.h"
 
 namespace corvane {
 
@@ -74,6 +75,7 @@ BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, Bas
     EngineError(u"No object loader for " + fileName);
     return nullptr;
   }
+  if (!AcceptsNewChildren(root ? root : parent)) return nullptr;
   std::vector<TLoading>& loading = Loading();
   if (loading.empty()) {
     Budget() = TLoadBudget();

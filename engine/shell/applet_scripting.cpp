@@ -74,14 +74,18 @@ void Applet::RegisterObject(BaseObject* object) {
 
 // ---------------------------------------------------------------- objects
 
+// Registering runs script code (a setter of that global), and so does
+// loading (the objects' onCreate): each may free the object, which is then
+// no result.
 BaseObject* Applet::New(const std::u16string& className, BaseObject* parent) {
   BaseObject* object = CreateObject(NarrowLatin1(className), parent);
   if (!object) return nullptr;
+  TWeak<BaseObject> alive(object);
   if (object->Name().empty() && !object->ScriptObject()) {
     GiveAutomaticName(object);
     RegisterObject(object);
   }
-  return object;
+  return alive.Get();
 }
 
 BaseObject* Applet::newFromFile(const std::u16string& fileName, BaseObject* parent) {
@@ -90,8 +94,9 @@ BaseObject* Applet::newFromFile(const std::u16string& fileName, BaseObject* pare
   TWeak<BaseObject> alive(object);
   if (!object->ScriptObject()) {
     if (object->Name().empty()) GiveAutomaticName(object);
+    const std::u16string logged = u"Resiter variable " + object->Name() + u" " + WidenLatin1(object->ClassName());
     RegisterObject(object);
-    EngineLog(u"Resiter variable " + object->Name() + u" " + WidenLatin1(object->ClassName()));
+    EngineLog(logged);
   }
   if (alive.Get() && object->DesignTime()) {
     // In a design the object stands for its file: what it holds comes from
@@ -109,12 +114,13 @@ BaseObject* Applet::newFromFile(const std::u16string& fileName, BaseObject* pare
 BaseObject* Applet::newFromCache(const std::u16string& fileName, BaseObject* parent) {
   BaseObject* object = CreateObjectFromFile(fileName, parent, true);
   if (!object) return nullptr;
+  TWeak<BaseObject> alive(object);
   if (object->Name().empty() && !object->ScriptObject()) {
     GiveAutomaticName(object);
     RegisterObject(object);
-    if (object->DesignTime()) object->removeExternal();
+    if (alive.Get() && object->DesignTime()) object->removeExternal();
   }
-  return object;
+  return alive.Get();
 }
 
 BaseObject* Applet::startMission(const std::u16string& fileName, BaseObject* parent) {
@@ -124,9 +130,9 @@ BaseObject* Applet::startMission(const std::u16string& fileName, BaseObject* par
 }
 
 BaseObject* Applet::editMission(const std::u16string& fileName, BaseObject* parent) {
-  BaseObject* object = newFromFile(fileName, parent);
-  if (object) object->SetDesignTime(true);
-  return object;
+  TWeak<BaseObject> object(newFromFile(fileName, parent));
+  if (object.Get()) object->SetDesignTime(true);
+  return object.Get();
 }
 
 void Applet::storeObject(BaseObject* object, const std::u16string& fileName) {

@@ -16,6 +16,7 @@
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/shell/engine.h"
+#include "engine/core/object_budget.h"
 #include "engine/core/particle_budget.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/score_table.h"
@@ -141,6 +142,7 @@ void SomeEngine::ReadBudgetSwitches(const std::string& argument) {
     std::function<void(std::int64_t)> set;
   } kSwitches[] = {
       {"-maxparticles=", 0, kMost32, [](std::int64_t n) { ParticleBudget = static_cast<std::int32_t>(n); }},
+      {"-maxobjects=", 0, kMost32, [](std::int64_t n) { ObjectBudget = static_cast<std::int32_t>(n); }},
       {"-maxscores=", 1, kMost32, [](std::int64_t n) { MaxScores = static_cast<std::int32_t>(n); }},
       {"-maxeffecttext=", 0, kMost32, [](std::int64_t n) { MaxEffectTextCharacters = static_cast<std::int32_t>(n); }},
       {"-maxlogsize=", 1, kMiB, [](std::int64_t n) { MaxLogFileBytes = n * kMiB; }},

@@ -230,6 +230,21 @@ TClass DummyClass() {
 
 const std::string& CurrentLoadName() { return LoadName(); }
 
+namespace {
+
+// A cached stream is read through a copy of its own: the handlers the read
+// runs may load the same file again (which rewinds the cached stream) or
+// free the object that holds it (which releases it).
+BaseObject* LoadCachedObject(TResourceMan* resMan, const std::string& fileName, TStream& cached, BaseObject* parent,
+                             BaseObject* root) {
+  TMemoryStream copy;
+  copy.CopyFrom(cached, 0);
+  copy.SetPosition(0);
+  return LoadObjectBinary(resMan, fileName, copy, parent, root);
+}
+
+}  // namespace
+
 BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileName, BaseObject* parent,
                              BaseObject* root, bool useCache) {
   if (!resMan) return nullptr;
@@ -245,7 +260,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
     if (cache) {
       if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
         if (!ChargeLoadBytes(cached->Size())) return nullptr;
-        return LoadObjectBinary(resMan, textName, *cached, parent, root);
+        return LoadCachedObject(resMan, textName, *cached, parent, root);
       }
     }
     const bool textExists = resMan->StreamExists(textName);
@@ -273,7 +288,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
     if (cache) {
       cache->AddStream(resMan, cacheKey, *source);
       if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
-        return LoadObjectBinary(resMan, textName, *cached, parent, root);
+        return LoadCachedObject(resMan, textName, *cached, parent, root);
       }
     }
     // Messages name the file the bytes came from.

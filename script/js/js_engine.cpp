@@ -68,6 +68,39 @@ std::u16string Seconds(double value) { return Utf8ToUtf16(FloatToStrFixed(value,
 
 }  // namespace
 
+namespace {
+
+// The objects scripts were handed to own, of every engine: freed by their
+// wrappers' finalizers, or with their engine.
+struct TAdopted {
+  const TJavaScriptEngine* engine;
+  TWeak<TObject> object;
+};
+
+std::vector<TAdopted>& AdoptedObjects() {
+  static std::vector<TAdopted> adopted;
+  return adopted;
+}
+
+std::size_t LiveAdopted() {
+  std::erase_if(AdoptedObjects(), [](const TAdopted& adopted) { return !adopted.object.Get(); });
+  return AdoptedObjects().size();
+}
+
+// What an engine's scripts opened and still hold is closed with it.
+void FreeAdopted(const TJavaScriptEngine* engine) {
+  std::vector<TAdopted> held;
+  std::erase_if(AdoptedObjects(), [&](TAdopted& adopted) {
+    if (adopted.engine != engine) return false;
+    held.push_back(std::move(adopted));
+    return true;
+  });
+  for (const TAdopted& adopted : held)
+    if (TObject* object = adopted.object.Get()) object->Free();
+}
+
+}  // namespace
+
 // One wrapped object: the names it was registered under and its wrapper,
 // rooted while the object is registered.
 struct TJavaScriptEngine::TWrapped {
@@ -135,6 +168,7 @@ void TJavaScriptEngine::BeforeDestruction() {
     if (base && base->ScriptObject() == wrapped.get()) base->SetScriptObject(nullptr);
   }
   wrapped_.clear();
+  FreeAdopted(this);
   classTable_.clear();
   objectCount_ = 0;
   if (global_) {
@@ -339,6 +373,28 @@ JSObject* TJavaScriptEngine::NewWrapper(JSContext* cx, TObject* object) {
   return wrapper;
 }
 
+JSObject* TJavaScriptEngine::AdoptedWrapper(JSContext* cx, TObject* object) {
+  if (!object) return nullptr;
+  if (LiveAdopted() >= kMaxAdopted) {
+    // Those the scripts dropped go with their wrappers.
+    JS_GC(cx);
+  }
+  if (LiveAdopted() >= kMaxAdopted) {
+    EngineError(u"Can't open another " + WidenLatin1(object->ClassName()) + u": scripts hold " +
+                IntToStr(static_cast<std::int64_t>(kMaxAdopted)) + u" open already");
+    object->Free();
+    return nullptr;
+  }
+  JSObject* wrapper = NewWrapper(cx, object);
+  if (!wrapper) {
+    object->Free();
+    return nullptr;
+  }
+  js::LinkOf(wrapper)->Owned = true;
+  AdoptedObjects().push_back({this, object});
+  return wrapper;
+}
+
 JSObject* TJavaScriptEngine::WrapperOf(const TObject* object) const {
   auto found = wrapped_.find(object);
   return found != wrapped_.end() && found->second->object.Get() == object ? found->second->wrapper.get() : nullptr;
@@ -375,16 +431,27 @@ JSObject* TJavaScriptEngine::AddObject(JSObject* prototypeObject, TObject* objec
     ++objectCount_;
     if (!js::ObjectBinding().DescribeObject(cx_, wrapper, object)) entry.Done(false);
   }
-  TWrapped& wrapped = *found->second;
-  JS::RootedValue value(cx_, JS::ObjectValue(*wrapped.wrapper));
-  if (!DefineGlobal(cx_, name, value)) {
-    entry.Done(false);
-    return wrapped.wrapper;
+  JS::RootedObject wrapper(cx_, found->second->wrapper);
+  JS::RootedValue value(cx_, JS::ObjectValue(*wrapper));
+  // Overwriting a global runs a setter a script put there, which may free
+  // the object (and with it its entry here): it is then registered nowhere.
+  TWeak<TObject> alive(object);
+  const bool defined = DefineGlobal(cx_, name, value);
+  if (!alive.Get()) {
+    if (defined) EngineError(u"Object " + name + u" was freed while it was registered");
+    entry.Done(defined);
+    return nullptr;
   }
+  found = wrapped_.find(object);
+  if (!defined || found == wrapped_.end()) {
+    entry.Done(defined);
+    return wrapper;
+  }
+  TWrapped& wrapped = *found->second;
   bool known = false;
   for (const std::u16string& registered : wrapped.names) known = known || registered == name;
   if (!known) wrapped.names.push_back(name);
-  return wrapped.wrapper;
+  return wrapper;
 }
 
 void TJavaScriptEngine::RegisterVariable(const std::u16string& name, const std::u16string&, TObject* object) {

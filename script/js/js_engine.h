@@ -73,6 +73,14 @@ class TJavaScriptEngine : public TScriptEngine {
   // nullptr with an exception pending when the library fails.
   JSObject* ClassPrototype(JSContext* cx, TClass cls);
   JSObject* NewWrapper(JSContext* cx, TObject* object);
+  // A new wrapper that owns the object the engine handed the script (a
+  // stream it opened): the object is freed when the collector finalizes
+  // the wrapper or when this engine ends, whichever comes first. At most
+  // kMaxAdopted such objects live at once in the process; past that a
+  // collection runs, and when they still live the object is freed at once
+  // and nullptr returned, with an error line.
+  JSObject* AdoptedWrapper(JSContext* cx, TObject* object);
+  static constexpr std::size_t kMaxAdopted = 256;
   // The applet the engine belongs to; nullptr when it has none.
   TAppletServices* Applet() const;
   // The engine whose global the context is in now; nullptr in none.

@@ -1,5 +1,6 @@
 #include "script/js/js_object_binding.h"
 
+#include <cmath>
 #include <string>
 #include <unordered_set>
 
@@ -12,10 +13,12 @@
 #include "base/reflection/class_info.h"
 #include "base/reflection/prop_access.h"
 #include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/core/applet_services.h"
 #include "engine/core/base_object.h"
 #include "engine/core/container.h"
+#include "engine/core/object_budget.h"
 #include "engine/core/object_factory.h"
 #include "script/js/js_engine.h"
 #include "script/js/js_method_call.h"
@@ -73,51 +76,110 @@ bool ReadProperty(JSContext* cx, TObject& instance, const TPropInfo& prop, JS::M
   }
 }
 
-bool WriteProperty(JSContext* cx, TObject& instance, const TPropInfo& prop, JS::HandleValue value) {
+// An enumeration or boolean written as text: a value's name (without
+// case), else a number in text; anything else is a TypeError rather than a
+// silent 0.
+bool OrdinalOfText(JSContext* cx, const TPropInfo& prop, JS::HandleValue value, std::int32_t& out) {
+  const TTypeInfo& type = *prop.PropType();
+  const std::u16string text = StringChars(cx, value.toString());
+  if (const int named = type.EnumValue(NarrowLatin1(text)); named >= 0) {
+    out = named;
+    return true;
+  }
+  double number = 0;
+  if (!JS::ToNumber(cx, value, &number)) return false;
+  if (std::isfinite(number) && !text.empty()) {
+    out = static_cast<std::int32_t>(number);
+    return true;
+  }
+  std::u16string names;
+  if (type.Kind() == pkBool) {
+    names = u"true, false";
+  } else {
+    for (const std::string& name : type.EnumNames()) names += (names.empty() ? u"" : u", ") + WidenLatin1(name);
+  }
+  return ThrowTypeError(cx, u"\"" + text + u"\" is not a value of " + PropName(prop) + u" (" + names + u")");
+}
+
+// The value a property write stores, converted before the object is
+// touched: a conversion may run script code that frees it. Empty for a
+// kind no script writes (reported). False with an exception pending.
+bool PropertyValue(JSContext* cx, const TPropInfo& prop, JS::HandleValue value, Variant& out, THeldObjects& held) {
   switch (prop.Kind()) {
     case pkInteger:
     case pkChar:
     case pkEnumeration:
     case pkBool: {
+      if ((prop.Kind() == pkEnumeration || prop.Kind() == pkBool) && value.isString()) {
+        std::int32_t named = 0;
+        if (!OrdinalOfText(cx, prop, value, named)) return false;
+        out = Variant(named);
+        return true;
+      }
       if (prop.Kind() != pkBool) ReportUnfitInteger(cx, value);
       if (prop.Kind() == pkInteger && prop.PropType()->OrdType() == otULong) {
         std::uint32_t number = 0;
         if (!JS::ToUint32(cx, value, &number)) return false;
-        SetOrdProp(instance, prop, number);
+        out = Variant(number);
         return true;
       }
       std::int32_t number = 0;
       if (!JS::ToInt32(cx, value, &number)) return false;
-      SetOrdProp(instance, prop, number);
+      out = Variant(number);
       return true;
     }
     case pkInt64:
-    case pkFloat: {
-      Variant number;
-      if (!ArgumentFor(cx, prop.PropType(), value, number)) return false;
-      if (prop.Kind() == pkInt64)
-        SetInt64Prop(instance, prop, number.AsInt64());
-      else
-        SetFloatProp(instance, prop, number.AsDouble());
+    case pkFloat:
+      if (!ArgumentFor(cx, prop.PropType(), value, out, held)) return false;
+      if (out.IsEmpty()) out = Variant(0.0);  // undefined stores 0
       return true;
-    }
     case pkString:
     case pkWString: {
       std::u16string text;
       if (!ValueToText(cx, value, text)) return false;
-      SetWideStrProp(instance, prop, text);
+      out = Variant(std::move(text));
       return true;
     }
     case pkClass: {
       // Only a tree object of the property's class is stored; anything
       // else leaves the value.
       auto* object = dynamic_cast<BaseObject*>(ObjectOfValue(value));
-      if (object && object->InheritsFrom(prop.PropType()->ClassType())) SetObjectProp(instance, prop, object);
+      if (object && object->InheritsFrom(prop.PropType()->ClassType())) {
+        held.Hold(object);
+        out = Variant(static_cast<TObject*>(object));
+      }
       return true;
     }
     default:
       EngineError(u"invalide propert type " + PropName(prop));
       return true;
+  }
+}
+
+void StoreProperty(TObject& instance, const TPropInfo& prop, const Variant& value) {
+  if (value.IsEmpty()) return;
+  switch (prop.Kind()) {
+    case pkInteger:
+    case pkChar:
+    case pkEnumeration:
+    case pkBool:
+      SetOrdProp(instance, prop, value.AsInt64());
+      return;
+    case pkInt64:
+      SetInt64Prop(instance, prop, value.AsInt64());
+      return;
+    case pkFloat:
+      SetFloatProp(instance, prop, value.AsDouble());
+      return;
+    case pkString:
+    case pkWString:
+      SetWideStrProp(instance, prop, value.AsWideString());
+      return;
+    case pkClass:
+      SetObjectProp(instance, prop, value.AsObject());
+      return;
+    default:
+      return;
   }
 }
 
@@ -146,7 +208,13 @@ bool SetPublishedProperty(JSContext* cx, unsigned argc, JS::Value* vp) {
     return ThrowTypeError(cx, u"Property " + PropName(prop) + u" of " + WidenLatin1(instance->ClassName()) +
                                   u" is read-only");
   try {
-    return WriteProperty(cx, *instance, prop, args.get(0));
+    THeldObjects held;
+    held.Hold(instance);
+    Variant value;
+    if (!PropertyValue(cx, prop, args.get(0), value, held)) return false;
+    if (!held.CheckAlive(cx, u"Can't set property " + PropName(prop))) return false;
+    StoreProperty(*instance, prop, value);
+    return true;
   } catch (const std::exception& error) {
     return ThrowEngineError(cx, u"Can't set property " + PropName(prop), error);
   }
@@ -273,6 +341,9 @@ class TReflectionBinding final : public TJSObjectBinding {
         fileName = StringChars(cx, args[i].toString());
       }
     }
+    if (!ScriptMayMakeObject())
+      return ThrowScriptError(cx, u"Can't create " + className + u": the object budget of " + IntToStr(ObjectBudget) +
+                                      u" is reached");
     BaseObject* object = fileName.empty() ? CreateObject(cls->Name(), parent)
                                           : CreateObjectFromFile(fileName, parent, true);
     TWeak<BaseObject> alive(object);

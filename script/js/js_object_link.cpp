@@ -11,7 +11,11 @@ namespace {
 constexpr std::uint32_t kLinkSlot = 0;
 
 void FinalizeLinked(JS::GCContext*, JSObject* object) {
-  delete JS::GetMaybePtrFromReservedSlot<TJSObjectLink>(object, kLinkSlot);
+  auto* link = JS::GetMaybePtrFromReservedSlot<TJSObjectLink>(object, kLinkSlot);
+  if (link && link->Owned) {
+    if (TObject* owned = link->Instance.Get()) owned->Free();
+  }
+  delete link;
 }
 
 bool ResolvePrototype(JSContext* cx, JS::HandleObject object, JS::HandleId id, bool* resolved) {

@@ -3,7 +3,7 @@
 // prototype (class record "object") names the class, an object's wrapper
 // (class record "c") names the object through a weak handle, so a wrapper
 // that outlives its object finds nothing. The wrapper's finalizer frees the
-// record.
+// record, and the object too when the wrapper owns it.
 //
 // What the prototypes and wrappers hold beyond the link (published
 // properties and methods, constructors) comes from the object binding, a
@@ -25,6 +25,9 @@ struct TJSObjectLink {
   // The object's class, kept with it (an object's class never changes):
   // what every member checks its receiver against.
   TClass InstanceClass = nullptr;
+  // The wrapper owns its object (a stream a script opened): finalizing the
+  // wrapper frees the object when it still lives.
+  bool Owned = false;
   void Link(TObject* object) {
     Instance = object;
     InstanceClass = object ? object->ClassType() : nullptr;

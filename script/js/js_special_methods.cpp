@@ -63,7 +63,7 @@ constexpr std::array<TSpecialMethod, 46> kSpecialMethods = {{
 
 }  // namespace
 
-bool MissingParentIsApplet(std::string_view name) {
+bool MakesTreeObject(std::string_view name) {
   for (const char* maker : {"new", "newFromFile", "newFromCache", "startMission", "editMission"})
     if (name == maker) return true;
   return false;

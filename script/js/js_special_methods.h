@@ -36,8 +36,9 @@ struct TSpecialMethod {
 };
 
 // Methods that make a tree object under a parent given second: a missing
-// or null parent is the applet (nobody ticks or frees an orphan).
-bool MissingParentIsApplet(std::string_view name);
+// or null parent is the applet (nobody ticks or frees an orphan), and the
+// object budget (engine/core/object_budget.h) may refuse them.
+bool MakesTreeObject(std::string_view name);
 
 // The entry of that name (each name has one); nullptr when none.
 const TSpecialMethod* FindSpecialMethod(std::string_view name);

@@ -53,9 +53,9 @@ bool ThrowOfType(JSContext* cx, unsigned kind, const std::u16string& message) {
 
 double ToDoubleOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
 
-bool NaturalValue(JSContext* cx, JS::HandleValue value, Variant& out, int depth);
+bool NaturalValue(JSContext* cx, JS::HandleValue value, Variant& out, int depth, THeldObjects& held);
 
-bool NaturalArray(JSContext* cx, JS::HandleObject array, Variant& out, int depth) {
+bool NaturalArray(JSContext* cx, JS::HandleObject array, Variant& out, int depth, THeldObjects& held) {
   std::uint32_t length = 0;
   if (!JS::GetArrayLength(cx, array, &length)) return false;
   if (depth >= kMaxValueDepth || length > kMaxArrayLength)
@@ -63,14 +63,15 @@ bool NaturalArray(JSContext* cx, JS::HandleObject array, Variant& out, int depth
   std::vector<Variant> items(length);
   JS::RootedValue element(cx);
   for (std::uint32_t i = 0; i < length; ++i) {
-    if (!JS_GetElement(cx, array, i, &element) || !NaturalValue(cx, element, items[i], depth + 1)) return false;
+    if (!JS_GetElement(cx, array, i, &element) || !NaturalValue(cx, element, items[i], depth + 1, held))
+      return false;
   }
   out = Variant(std::move(items));
   return true;
 }
 
 // A value as the Variant of its own kind.
-bool NaturalValue(JSContext* cx, JS::HandleValue value, Variant& out, int depth) {
+bool NaturalValue(JSContext* cx, JS::HandleValue value, Variant& out, int depth, THeldObjects& held) {
   out = Variant();
   if (value.isUndefined()) return true;
   if (value.isNull()) {
@@ -91,13 +92,15 @@ bool NaturalValue(JSContext* cx, JS::HandleValue value, Variant& out, int depth)
   }
   if (value.isObject()) {
     if (LinkOf(&value.toObject())) {
-      out = Variant(ObjectOfValue(value));
+      TObject* object = ObjectOfValue(value);
+      held.Hold(object);
+      out = Variant(object);
       return true;
     }
     JS::RootedObject object(cx, &value.toObject());
     bool isArray = false;
     if (!JS::IsArrayObject(cx, object, &isArray)) return false;
-    if (isArray) return NaturalArray(cx, object, out, depth);
+    if (isArray) return NaturalArray(cx, object, out, depth, held);
   }
   std::u16string text;
   if (!ValueToText(cx, value, text)) return false;
@@ -160,6 +163,13 @@ void ReportUnfitInteger(JSContext* cx, JS::HandleValue value) {
 
 bool ThrowTypeError(JSContext* cx, const std::u16string& message) { return ThrowOfType(cx, 1, message); }
 
+bool ThrowScriptError(JSContext* cx, const std::u16string& message) { return ThrowOfType(cx, 0, message); }
+
+bool THeldObjects::CheckAlive(JSContext* cx, const std::u16string& what) const {
+  if (AllAlive()) return true;
+  return ThrowScriptError(cx, what + u": an object it was given was freed while its arguments were converted");
+}
+
 bool ThrowEngineError(JSContext* cx, const std::u16string& where, const std::exception& error) {
   const std::u16string message = where + u": " + FailureText(error);
   EngineError(message);
@@ -216,7 +226,7 @@ bool WrapResult(JSContext* cx, TObject* object, JS::MutableHandleValue out) {
   return true;
 }
 
-bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Variant& out) {
+bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Variant& out, THeldObjects& held) {
   out = Variant();
   if (value.isUndefined()) return true;
   const TPropKind kind = type ? type->Kind() : pkVariant;
@@ -231,7 +241,7 @@ bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Va
       [[fallthrough]];
     case pkInteger:
     case pkEnumeration: {
-      if (kind == pkEnumeration && value.isString()) return NaturalValue(cx, value, out, 0);
+      if (kind == pkEnumeration && value.isString()) return NaturalValue(cx, value, out, 0, held);
       ReportUnfitInteger(cx, value);
       if (kind == pkInteger && type->OrdType() == otULong) {
         std::uint32_t number = 0;
@@ -267,14 +277,17 @@ bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Va
       out = Variant(std::move(text));
       return true;
     }
-    case pkClass:
-      out = Variant(ObjectOfValue(value));
+    case pkClass: {
+      TObject* object = ObjectOfValue(value);
+      held.Hold(object);
+      out = Variant(object);
       return true;
+    }
     case pkPointer:
       // No script hands the engine an address.
       return true;
     default:
-      return NaturalValue(cx, value, out, 0);
+      return NaturalValue(cx, value, out, 0, held);
   }
 }
 

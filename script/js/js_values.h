@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #include <jsapi.h>
 
@@ -23,6 +24,8 @@ namespace corvane::js {
 
 // Throws a TypeError with the message in the script; always false.
 bool ThrowTypeError(JSContext* cx, const std::u16string& message);
+// Throws an Error with the message in the script; always false.
+bool ThrowScriptError(JSContext* cx, const std::u16string& message);
 // A C++ exception out of a property access or a call: its text goes to the
 // log, and an Error with that text is thrown in the script; always false.
 bool ThrowEngineError(JSContext* cx, const std::u16string& where, const std::exception& error);
@@ -36,6 +39,28 @@ bool TextValue(JSContext* cx, const std::u16string& text, JS::MutableHandleValue
 
 // The engine object a value names: a wrapper's living object, else nullptr.
 TObject* ObjectOfValue(const JS::Value& value);
+
+// The engine objects a native holds while it converts script values: each
+// conversion may run script code (toString, valueOf, getters, proxies) that
+// frees one. The native holds its receiver and every object argument here,
+// converts everything, and touches none of them unless all still live.
+class THeldObjects {
+ public:
+  void Hold(TObject* object) {
+    if (object) held_.emplace_back(object);
+  }
+  bool AllAlive() const {
+    for (const TWeak<TObject>& object : held_)
+      if (!object.Get()) return false;
+    return true;
+  }
+  // AllAlive, or the script error of `what` (a call, a property) whose
+  // objects went while its values converted; changes nothing either way.
+  bool CheckAlive(JSContext* cx, const std::u16string& what) const;
+
+ private:
+  std::vector<TWeak<TObject>> held_;
+};
 
 // Throws the TypeError of a member of `owner` used on `object` (nullptr:
 // on something that is no engine object); always false.
@@ -68,8 +93,10 @@ bool WrapResult(JSContext* cx, TObject* object, JS::MutableHandleValue out);
 
 // A script argument as the Variant a parameter of this type takes; an
 // absent argument (undefined) is empty. Integers truncate (ToInt32), text
-// parameters take the text of any value. False with an exception pending.
-bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Variant& out);
+// parameters take the text of any value. Every engine object the Variant
+// names (also inside arrays) is held in `held`. False with an exception
+// pending.
+bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Variant& out, THeldObjects& held);
 
 // The library's 32-bit conversion wraps any number: 1e30 becomes 0, and so
 // does Infinity, which would reach the engine as a plausible value (a font

@@ -244,8 +244,10 @@ TEST_F(JsSpecialMethodsTest, ObjectsMadeLoadedAndStored) {
   MakeBox(u"kept");
   EXPECT_EQ(Value(u"applet.storeObject(kept, 'kept.object')"), "undefined");
   EXPECT_TRUE(world.Exists("kept.object"));
-  // Two arguments to a method outside the table call nothing.
-  EXPECT_EQ(Value(u"applet.findByName('kept', 1)"), "undefined");
+  // Methods outside the table take two arguments as any other number:
+  // extra ones are ignored, a parent given second is used.
+  EXPECT_EQ(Value(u"applet.findByName('kept', 1) === kept"), "true");
+  EXPECT_EQ(Value(u"applet.newFromFile('crate.object', kept).getParent() === kept"), "true");
 }
 
 TEST_F(JsSpecialMethodsTest, PhysicsScreenAndFilter) {
