@@ -33,13 +33,17 @@ void TObject::Free() {
 
 TObject* FinishConstruction(TObject* object, const TCreateContext& context) {
   // Reading runs the loaded objects' handlers, which may free this one.
-  TWeak<TObject> alive(object);
+  // The handle's own allocation may fail too: the object is freed then.
+  TWeak<TObject> alive;
+  bool watched = false;
   try {
+    alive = object;
+    watched = true;
     if (context.Read) context.Read(*object);
     if (!alive.Get()) return nullptr;
     object->AfterConstruction();
   } catch (...) {
-    if (alive.Get()) object->Free();
+    if (!watched || alive.Get()) object->Free();
     throw;
   }
   return alive.Get();
