@@ -32,12 +32,13 @@ void TObject::Free() {
 }
 
 TObject* FinishConstruction(TObject* object, const TCreateContext& context) {
-  // Reading runs the loaded objects' handlers, which may free this one.
-  // The handle's own allocation may fail too: the object is freed then.
+  // Reading runs the loaded objects' handlers, which may free this one. The
+  // handle is made inside the try: making it can run out of memory, and the
+  // object, which nothing has seen yet, is freed then too.
   TWeak<TObject> alive;
   bool watched = false;
   try {
-    alive = object;
+    alive.Reset(object);
     watched = true;
     if (context.Read) context.Read(*object);
     if (!alive.Get()) return nullptr;

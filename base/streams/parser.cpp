@@ -1,5 +1,6 @@
 #include "base/streams/parser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -135,12 +136,17 @@ bool IsSymbolText(std::string_view text, bool dotted) {
   return !partStart;
 }
 
-TParser::TParser(TStream& stream, TErrorEvent onError)
-    : OnError(std::move(onError)), stream_(stream), buffer_(kBufferSize) {
+TParser::TParser(TStream& stream, TErrorEvent onError) : OnError(std::move(onError)), stream_(stream) {
+  // A text shorter than a block takes no more room than it needs (and a
+  // window's); a stream that cannot tell its size gets a whole block.
+  const std::int64_t left = stream.Size() - stream.Position();
+  const std::int64_t room = left > 0 && left < kReadSize ? std::max<std::int64_t>(left, kBufferSize) : kReadSize;
+  buffer_.resize(static_cast<std::size_t>(room) + 1);
   char* b = buffer_.data();
   b[0] = 0;
   bufPtr_ = b;
-  bufEnd_ = b + kBufferSize;
+  bufEnd_ = b + room;
+  windowStart_ = b;
   sourcePtr_ = b;
   sourceEnd_ = b;
   tokenPtr_ = b;
@@ -154,33 +160,39 @@ TParser::~TParser() {
 }
 
 void TParser::ReadBuffer() {
-  char* b = buffer_.data();
-  origin_ += sourcePtr_ - b;
   *sourceEnd_ = saveChar_;
-  const std::ptrdiff_t count = bufPtr_ - sourcePtr_;
-  if (count != 0) std::memmove(b, sourcePtr_, static_cast<std::size_t>(count));
-  bufPtr_ = b + count;
-  // Streams may deliver less than asked without being at their end.
-  while (!streamDone_ && bufPtr_ < bufEnd_) {
-    const std::int64_t got = stream_.Read(bufPtr_, bufEnd_ - bufPtr_);
-    if (got <= 0) {
-      streamDone_ = true;
-      break;
+  if (!streamDone_ && bufPtr_ - sourcePtr_ < kBufferSize) {
+    // Less than a window left of what was read: the rest (part of a line)
+    // goes to the front and the block is filled up behind it. Streams may
+    // deliver less than asked without being at their end.
+    char* b = buffer_.data();
+    origin_ += sourcePtr_ - b;
+    const std::ptrdiff_t count = bufPtr_ - sourcePtr_;
+    if (count != 0) std::memmove(b, sourcePtr_, static_cast<std::size_t>(count));
+    bufPtr_ = b + count;
+    sourcePtr_ = b;
+    while (!streamDone_ && bufPtr_ < bufEnd_) {
+      const std::int64_t got = stream_.Read(bufPtr_, bufEnd_ - bufPtr_);
+      if (got <= 0) {
+        streamDone_ = true;
+        break;
+      }
+      bufPtr_ += got;
     }
-    bufPtr_ += got;
   }
-  sourcePtr_ = b;
-  tokenPtr_ = b;
+  // The window: the text from here on, cut back to the end of its last
+  // line when more follows a window's length of it, so that a line of up
+  // to kBufferSize - 1 bytes (its line feed included) fits. The window
+  // moves along the block; the text itself stays where it was read.
+  windowStart_ = sourcePtr_;
+  tokenPtr_ = sourcePtr_;
   sourceEnd_ = bufPtr_;
-  if (sourceEnd_ == bufEnd_) {
-    // Hold the incomplete last line back for the next fill: the text ends
-    // just after the last line feed, so a line of up to kBufferSize - 1
-    // bytes (its line feed included) fits.
-    char* lastLineFeed = const_cast<char*>(LineStart(b, bufEnd_ - 1));
+  if (bufPtr_ - sourcePtr_ >= kBufferSize) {
+    char* lastLineFeed = const_cast<char*>(LineStart(sourcePtr_, sourcePtr_ + kBufferSize - 1));
     if (*lastLineFeed != '\n') {
-      sourceEnd_ = b;
-      saveChar_ = *b;
-      *b = 0;
+      sourceEnd_ = sourcePtr_;
+      saveChar_ = *sourcePtr_;
+      *sourcePtr_ = 0;
       FatalError("LineTooLong");
       return;
     }
@@ -439,7 +451,7 @@ void TParser::Stop() {
 }
 
 int TParser::GetLinePos() const {
-  const char* start = LineStart(buffer_.data(), tokenPtr_);
+  const char* start = LineStart(windowStart_, tokenPtr_);
   if (*start == '\n') ++start;
   return static_cast<int>(tokenPtr_ - start);
 }

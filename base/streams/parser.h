@@ -1,8 +1,12 @@
 // TParser: the tokenizer of the text object form (".object" files).
 //
-// The text is read through a 4096-byte buffer that always ends at a line
-// boundary, so no token is ever split by a refill; a line of 4096 bytes or
-// more is refused ("LineTooLong"). Errors are reported to the engine log as
+// The text is scanned through a window of at most 4096 bytes that always
+// ends at a line boundary, so no token is ever split by a refill; a line of
+// 4096 bytes or more is refused ("LineTooLong"). The stream is read in
+// blocks of up to kReadSize bytes straight into the parser's buffer, and
+// the window moves along a block without copying: the text is moved once,
+// by the stream's read (only the part of a line a block ends in moves
+// again, to the front). Errors are reported to the engine log as
 // "Parse error <message><line>" and parsing goes on; a fatal error (a number
 // that is not one, a line too long, or one the caller declares fatal) also
 // ends the parse: every later token is toEOF and Failed() turns true.
@@ -44,6 +48,7 @@ class TParser {
   using TErrorEvent = std::function<void(TParser& parser, const std::string& message, bool& handled)>;
 
   static constexpr int kBufferSize = 4096;
+  static constexpr std::int64_t kReadSize = 256 * 1024;
 
   // Reads the first token. The stream must outlive the parser.
   explicit TParser(TStream& stream, TErrorEvent onError = {});
@@ -113,11 +118,12 @@ class TParser {
   void Stop();
 
   TStream& stream_;
-  std::vector<char> buffer_;  // kBufferSize bytes; the text ends with a 0 sentinel
+  std::vector<char> buffer_;  // up to kReadSize bytes of text and a byte for the sentinel
   char* bufPtr_;              // end of the bytes read into the buffer
-  char* bufEnd_;              // end of the buffer
+  char* bufEnd_;              // end of the room for text
+  char* windowStart_;         // start of the text the window shows
   char* sourcePtr_;           // scan position
-  char* sourceEnd_;           // end of usable text (holds the sentinel)
+  char* sourceEnd_;           // end of the window (holds the sentinel)
   char* tokenPtr_;            // start of the current token
   char* stringPtr_ = nullptr;  // end of a toString token's decoded text (it starts at tokenPtr_)
   char saveChar_ = 0;         // the byte the sentinel replaced

@@ -10,7 +10,6 @@
 #include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "base/streams/object_text.h"
-#include "base/streams/read_ahead_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/streams/writer.h"
 #include "base/system/failure_text.h"
@@ -148,19 +147,12 @@ bool ReplaceResource(TResourceMan* resMan, const std::string& name, const TMemor
 }
 
 // Compiles the text file into compiled (at position 0); false, logged with
-// the file name, when it cannot be read or compiled.
+// the file name, when it cannot be read or compiled. The parser reads the
+// file in large blocks itself.
 bool CompileText(TResourceMan* resMan, const std::string& textName, TMemoryStream& compiled) {
   std::unique_ptr<TStream> text = resMan->CreateStream(textName, 0);
   if (!text) return false;
-  bool converted;
-  if (dynamic_cast<TMemoryStream*>(text.get())) {
-    converted = ObjectTextToBinary(*text, compiled);
-  } else {
-    // The parser refills 4 KB at a time: a file is read in larger blocks.
-    TReadAheadStream blocks(*text);
-    converted = ObjectTextToBinary(blocks, compiled);
-  }
-  if (!converted) {
+  if (!ObjectTextToBinary(*text, compiled)) {
     ReportInFile(u"Object text not compiled", textName);
     return false;
   }

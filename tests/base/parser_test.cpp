@@ -279,19 +279,81 @@ TEST(Parser, LineTooLongIsFatal) {
     std::size_t length;
     bool fits;
   };
-  // Lengths of the second line, its line feed included.
+  // Lengths of the long line, its line feed included; at the start of the
+  // text and across the end of the first block read.
   const Case cases[] = {{4095, true}, {4096, false}, {5000, false}};
-  for (const Case& c : cases) {
-    test::TCaptureLog log;
-    const std::string text = "a\n'" + std::string(c.length - 3, 'x') + "'\nb\n";
-    TMemoryStream s = Over(text);
-    TParser parser(s);
-    parser.NextToken();
-    parser.NextToken();
-    EXPECT_EQ(parser.TokenSymbolIs("b"), c.fits) << c.length;
-    EXPECT_EQ(parser.Failed(), !c.fits) << c.length;
-    EXPECT_EQ(log.CountError("Parse error  parser LineTooLong2"), c.fits ? 0 : 1) << c.length << log.Text();
+  for (const std::size_t before : {std::size_t{0}, static_cast<std::size_t>(TParser::kReadSize) - 1000}) {
+    for (const Case& c : cases) {
+      test::TCaptureLog log;
+      std::string lines = "a\n";
+      while (lines.size() < before) lines += "a\n";
+      const std::string text = lines + "'" + std::string(c.length - 3, 'x') + "'\nb\n";
+      const int lineCount = static_cast<int>(lines.size() / 2);
+      TMemoryStream s = Over(text);
+      TParser parser(s);
+      for (int i = 0; i <= lineCount; ++i) parser.NextToken();
+      EXPECT_EQ(parser.TokenSymbolIs("b"), c.fits) << c.length << " after " << before;
+      EXPECT_EQ(parser.Failed(), !c.fits) << c.length << " after " << before;
+      EXPECT_EQ(log.CountError("Parse error  parser LineTooLong" + std::to_string(lineCount + 1)), c.fits ? 0 : 1)
+          << c.length << " after " << before << log.Text();
+    }
   }
+}
+
+// A stream that counts what is read from it.
+class TCountedStream : public TMemoryStream {
+ public:
+  using TMemoryStream::TMemoryStream;
+  std::int64_t Read(void* buffer, std::int64_t count) override {
+    ++reads;
+    const std::int64_t got = TMemoryStream::Read(buffer, count);
+    bytes += got;
+    return got;
+  }
+  int reads = 0;
+  std::int64_t bytes = 0;
+};
+
+// A text of several blocks (literals decoded where they were read, lines
+// across the ends of blocks) is read once, a block at a time, and gives the
+// tokens it gives one byte at a time.
+TEST(Parser, ALongTextIsReadOnceInBlocks) {
+  std::string text;
+  std::vector<TTok> expected;
+  for (int i = 0; text.size() < 3 * static_cast<std::size_t>(TParser::kReadSize) + 5000; ++i) {
+    const std::string name = "Item" + std::to_string(i);
+    text += "  " + name + " = 'it''s '#" + std::to_string(65 + i % 26) + " " + std::to_string(i) + " $" +
+            std::to_string(i % 10) + "F\r\n";
+    expected.push_back({toSymbol, name});
+    expected.push_back({'=', "="});
+    expected.push_back({toString, "it's " + std::string(1, static_cast<char>(65 + i % 26))});
+    expected.push_back({toInteger, std::to_string(i)});
+    expected.push_back({toInteger, "$" + std::to_string(i % 10) + "F"});
+  }
+  const int lines = static_cast<int>(expected.size() / 5);
+  text += "last";
+  expected.push_back({toSymbol, "last"});
+
+  TTrickleStream slow(std::span<const char>(text.data(), text.size()));
+  EXPECT_EQ(Tokens(slow), expected);
+  TCountedStream counted(std::span<const char>(text.data(), text.size()));
+  {
+    TParser parser(counted);
+    std::vector<TTok> seen;
+    while (parser.Token() != toEOF) {
+      if (parser.TokenSymbolIs("last")) {
+        EXPECT_EQ(parser.SourceLine(), lines + 1);
+        EXPECT_EQ(parser.SourcePos(), static_cast<std::int64_t>(text.size() - 4));
+        EXPECT_EQ(parser.GetLinePos(), 0);
+      }
+      seen.push_back({parser.Token(), parser.TokenString()});
+      parser.NextToken();
+    }
+    EXPECT_EQ(seen, expected);
+  }
+  EXPECT_EQ(counted.bytes, static_cast<std::int64_t>(text.size())) << "every byte is read once";
+  EXPECT_LE(counted.reads, static_cast<int>(text.size() / TParser::kReadSize) + 3)
+      << "read in blocks, not a window at a time";
 }
 
 TEST(Parser, HexToBinary) {

@@ -5,7 +5,6 @@
 
 #include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
-#include "base/streams/read_ahead_stream.h"
 #include "tests/base/temp_dir.h"
 
 namespace corvane {
@@ -145,42 +144,6 @@ TEST(MemoryStream, FileRoundTrip) {
   EXPECT_EQ(Content(missing), "keep") << "a file that cannot be opened changes nothing";
   EXPECT_FALSE(out.SaveToFile(dir.File("no-such-folder/data.bin"), &error));
   EXPECT_FALSE(std::filesystem::exists(dir.File("no-such-folder")));
-}
-
-// Small reads across block boundaries, a seek back into the block (as the
-// text parser makes when it ends), a seek behind it and a read at the end;
-// the file then stands where the reader left off.
-TEST(ReadAheadStream, ReadsAFileAsItIsAndHandsItOnAtItsPosition) {
-  test::TTempDir dir;
-  std::string bytes(TReadAheadStream::kBlockSize * 2 + 1000, '\0');
-  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
-  ASSERT_TRUE(TMemoryStream(std::span<const char>(bytes)).SaveToFile(dir.File("data")));
-  std::unique_ptr<TFileStream> file = TFileStream::Open(dir.File("data"), fmOpenRead);
-  ASSERT_TRUE(file);
-  file->SetPosition(10);
-  {
-    TReadAheadStream ahead(*file);
-    std::string read(bytes.size(), '\0');
-    std::int64_t got = 10;
-    while (got < static_cast<std::int64_t>(bytes.size())) {
-      const std::int64_t n = ahead.Read(read.data() + got, 4096);
-      ASSERT_GT(n, 0) << "at " << got;
-      got += n;
-    }
-    EXPECT_EQ(read.substr(10), bytes.substr(10));
-    EXPECT_EQ(ahead.Read(read.data(), 1), 0);
-    EXPECT_EQ(ahead.Seek(-100, soCurrent), static_cast<std::int64_t>(bytes.size()) - 100);
-    char c = 0;
-    ASSERT_EQ(ahead.Read(&c, 1), 1);
-    EXPECT_EQ(c, bytes[bytes.size() - 100]);
-    ahead.SetPosition(5);
-    ASSERT_EQ(ahead.Read(&c, 1), 1);
-    EXPECT_EQ(c, bytes[5]);
-    EXPECT_EQ(ahead.Size(), static_cast<std::int64_t>(bytes.size()));
-    EXPECT_EQ(ahead.Write("x", 1), 0);
-    ahead.SetPosition(1234);
-  }
-  EXPECT_EQ(file->Position(), 1234);
 }
 
 }  // namespace

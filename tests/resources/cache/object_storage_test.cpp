@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_registry.h"
@@ -151,10 +154,12 @@ TEST_F(ObjectStorage, TheAgesAreComparedWhateverTheSpellingOfTheFiles) {
 }
 
 // A text of several read blocks, with literals continued over lines, is
-// compiled from its file exactly as from memory.
+// compiled from its file exactly as from memory, straight into the ".bin";
+// one that breaks off at its end leaves the ".bin" as it was and nothing
+// beside it.
 TEST_F(ObjectStorage, ALargeTextCompilesFromItsFileAsFromMemory) {
   std::string text = "object Root: BaseObject\r\n";
-  for (int i = 0; text.size() < 200 * 1024; ++i) {
+  for (int i = 0; text.size() < 600 * 1024; ++i) {
     text += "  object C" + std::to_string(i) + ": BaseObject\r\n    tagInt = " + std::to_string(i) +
             "\r\n    tagString = \r\n      '" + std::string(64, 'a' + i % 26) + "' +\r\n      'tail'#233\r\n  end\r\n";
   }
@@ -163,6 +168,15 @@ TEST_F(ObjectStorage, ALargeTextCompilesFromItsFileAsFromMemory) {
   ASSERT_TRUE(CreateBin(man.get(), "big.object")) << Log().Text();
   EXPECT_EQ(ReadFile(dir / "big.bin"), Compiled(text));
   EXPECT_EQ(Errors(), 0) << Log().Text();
+
+  Write("big.object", text.substr(0, text.size() - 5));
+  EXPECT_FALSE(CreateBin(man.get(), "big.object"));
+  EXPECT_EQ(ReadFile(dir / "big.bin"), Compiled(text));
+  EXPECT_TRUE(Log().Contains("Object text not compiled in file big.object")) << Log().Text();
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"big.bin", "big.object"}));
 }
 
 TEST_F(ObjectStorage, TheBinServesAloneAndAnyExtensionIsReplaced) {
