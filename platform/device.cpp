@@ -375,6 +375,25 @@ void TDevice::IncreaseDynamicMesh() {
 
 // -------------------------------------------------------------------- fonts
 
+namespace {
+
+// Longer font names make cache file names past what file systems take.
+constexpr std::size_t kMaxFontNameBytes = 128;
+
+// What makes a font name no part of a file name, "" when nothing does.
+std::u16string OddFontName(std::string_view name) {
+  if (name.empty()) return u"is empty";
+  if (name.size() > kMaxFontNameBytes)
+    return u"is longer than " + IntToStr(static_cast<std::int32_t>(kMaxFontNameBytes)) + u" bytes";
+  for (const char c : name) {
+    if (c == '/' || c == '\\') return u"holds a folder separator";
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return u"holds a control character";
+  }
+  return {};
+}
+
+}  // namespace
+
 TFont* TDevice::CreateSysFont(const std::string& name, float size, TFontStyles style) {
   if (!SysFontClass || !SysFontClass->InheritsFrom(T3DSysFont::StaticClass())) return nullptr;
   auto* handle = dynamic_cast<T3DSysFont*>(SysFontClass->CreateInstance(TCreateContext(MediaOwner())));
@@ -387,6 +406,14 @@ TFont* TDevice::CreateSysFont(const std::string& name, float size, TFontStyles s
   const std::int32_t whole = TruncFontSize(size);
   const std::string cacheFile = "cache/" + name + IntToStr8(whole) + FontStyleToStr(style) + ".fnbin";
   TResourceMan* resMan = host_ ? host_->ResMan() : nullptr;
+  // The face name only names the cache file (every font is rasterised from
+  // the one face): a name that cannot be one file's name in "cache/" is
+  // said once, and the font is made without a cache file.
+  if (const std::u16string odd = OddFontName(name); !odd.empty()) {
+    EngineError(u"Can't cache font \"" + Utf8ToUtf16(name) + u"\" in " + Utf8ToUtf16(cacheFile) + u": its name " +
+                odd);
+    resMan = nullptr;
+  }
   // On an applet's first run the cache folder does not exist yet; asking
   // for a file in a missing folder is an error the applet did not make.
   if (resMan) resMan->CreateFolder("cache");

@@ -11,6 +11,8 @@
 
 namespace corvane {
 
+class TResourceMan;
+
 class TWindowHost;
 
 class TPlatform : public TPersistent {
@@ -49,7 +51,9 @@ class TPlatform : public TPersistent {
   virtual void SetIcon(TWindow* window, const std::string& fileName) = 0;
   virtual void UpdateWindowState(TWindow* window) = 0;
   virtual void UpdateWindow(TWindow* window, float x, float y) = 0;
-  virtual void MakePng(TWindow* window, const std::string& fileName) = 0;
+  // Writes the window's picture as a PNG file, stored through the manager
+  // under fileName (replaced whole, or left as it was with a line).
+  virtual void MakePng(TWindow* window, TResourceMan& folder, const std::string& fileName) = 0;
   virtual void CaptureMouse(TWindow* window) = 0;
   virtual void ReleaseMouse() = 0;
   virtual void AcquireMouse(TWindow* window) = 0;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/reflection/class_builder.h"
+#include "base/streams/resource_man.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 #include "platform/script_made_media.h"
@@ -57,6 +58,7 @@ auto LoadOrReport(const char* what, const std::string& fileName, F&& load) -> de
 }  // namespace
 
 TSound* TSoundEngine::LoadSound(TResourceMan* resMan, const std::string& fileName) {
+  if (resMan && !ResourceThere(*resMan, fileName, u"load sound")) return nullptr;
   return LoadOrReport("sound", fileName, [&] {
     sounds_.reserve(sounds_.size() + 1);  // no allocation once the library holds the sample
     TSound* sound = OpenSound(resMan, fileName);
@@ -91,6 +93,7 @@ void TSoundEngine::ScriptDestroyMusic(TMusic*& music) {
 }
 
 TMusic* TSoundEngine::LoadMusic(TResourceMan* resMan, const std::string& fileName) {
+  if (resMan && !ResourceThere(*resMan, fileName, u"load music")) return nullptr;
   return LoadOrReport("music", fileName, [&] {
     musics_.reserve(musics_.size() + 1);
     TMusic* music = OpenMusic(resMan, fileName);

@@ -37,6 +37,9 @@ class TEmbeddedResMan : public TResourceMan {
   // not in the list.
   std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override;
   bool StreamExists(const std::string& name) override;
+  // The defaults are the build's own: a build without one runs without it,
+  // and its loaders say nothing of it.
+  std::string NoFileReason(const std::string&) override { return {}; }
   // Always kNoFileDate: the resources have no date.
   std::int32_t FileDate(const std::string& name) override { return kNoFileDate; }
   // The resources lie in no folder: both add nothing, so FindFiles lists

@@ -1,7 +1,6 @@
 #include "resources/ext_res_man.h"
 
-#include <algorithm>
-#include <string_view>
+#include <optional>
 
 #include "base/lists/string_list.h"
 #include "base/reflection/class_builder.h"
@@ -39,17 +38,6 @@ bool IsFullName(const std::string& name) {
   return name.find(':') != std::string::npos || (!name.empty() && name.front() == '/');
 }
 
-// Whether a part of the path is "..".
-bool ClimbsUp(std::string_view path) {
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    const std::size_t end = std::min(path.find_first_of("/\\", start), path.size());
-    if (path.substr(start, end - start) == "..") return true;
-    start = end + 1;
-  }
-  return false;
-}
-
 }  // namespace
 
 std::string TExtResourceMan::FullName(const std::string& name) const {
@@ -61,19 +49,27 @@ bool TExtResourceMan::StreamExists(const std::string& name) {
   return FolderPartExists(ExtractFilePath(full)) && FileExists(ResolvePath(full));
 }
 
+std::string TExtResourceMan::NoFileReason(const std::string& name) {
+  return NoFileAt(ResolvePath(FullName(name)));
+}
+
 std::unique_ptr<TStream> TExtResourceMan::CreateStream(const std::string& name, std::uint16_t mode) {
   const std::string full = FullName(name);
-  if (mode != fmCreate && !FolderPartExists(ExtractFilePath(full))) return nullptr;
-  const std::string path = ResolvePath(full);
-  // Reads reach the file system at large; writes (an applet's storeObject
-  // of a name with ":", a script's CreateStream) only the root, the
-  // applet's folder. A ".." part is refused outright: the levels of a new
-  // file's folder that are still missing are made as spelled.
-  if ((mode & 3) != 0 && (ClimbsUp(name) || !WritesInside(ResourceFile(), path))) {
-    EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder");
-    return nullptr;
+  if (mode == fmCreate || (mode & 3) != 0) {
+    // Reads reach the file system at large; writes (an applet's storeObject
+    // of a name with ":", makepng, a script's CreateStream) only the root,
+    // the applet's folder, and through no link below it.
+    const std::optional<std::string> below =
+        IsFullName(name) ? PathInsideRoot(ResourceFile(), name) : ContainedName(name);
+    if (!below) {
+      EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder");
+      return nullptr;
+    }
+    return OpenResourceFile(name, ResourceFile(), ResolveBelow(ResourceFile(), *below), mode);
   }
-  return OpenResourceFile(name, path, mode);
+  if (!FolderPartExists(ExtractFilePath(full))) return nullptr;
+  const std::string path = ResolvePath(full);
+  return OpenResourceFile(name, std::string(), path, mode);
 }
 
 bool TExtResourceMan::KeepsDerivedFiles(const std::string& name) {

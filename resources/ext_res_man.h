@@ -23,6 +23,7 @@ class TExtResourceMan : public TResourceMan {
 
   std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override;
   bool StreamExists(const std::string& name) override;
+  std::string NoFileReason(const std::string& name) override;
   std::int32_t FileDate(const std::string& name) override;
   // Only below the root (the applet's folder): never for a full path.
   bool KeepsDerivedFiles(const std::string& name) override;

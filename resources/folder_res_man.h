@@ -27,6 +27,7 @@ class TFolderResourceMan : public TResourceMan {
   std::unique_ptr<TStream> CreateStream(const std::string& name, std::uint16_t mode) override;
   // A name in a missing folder logs "File <name> not exists" as an error.
   bool StreamExists(const std::string& name) override;
+  std::string NoFileReason(const std::string& name) override;
   bool CreateFolder(const std::string& name) override;
   std::int32_t FileDate(const std::string& name) override;
 
@@ -42,8 +43,10 @@ class TFolderResourceMan : public TResourceMan {
   void IntFindDirInDir(const std::string& dir) override;
 
  private:
-  // The file of a name as found (without case) when its folder exists;
-  // "File <name> not exists" when the folder does not.
+  // The file of a name as found (without case) when its folder exists,
+  // below the root or as a path; "File <name> not exists" when the folder
+  // does not.
+  std::optional<std::string> FoundBelow(const std::string& name);
   std::optional<std::string> FoundPath(const std::string& name);
 
   TRefusedNames refused_{u"the applet's folder"};

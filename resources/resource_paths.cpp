@@ -1,12 +1,14 @@
 #include "resources/resource_paths.h"
 
 #include <dirent.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <set>
+#include <system_error>
 #include <utility>
 
 #include "base/lists/string_list.h"
@@ -16,6 +18,7 @@
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
+#include "resources/contained_name.h"
 #include "resources/container/container_format.h"  // MatchesMask, shared with container listings
 
 namespace corvane {
@@ -56,6 +59,30 @@ std::string MatchWithoutCase(const std::string& folder, const std::string& name)
     if (AsciiUpperCase(entry.Name) == wanted) return entry.Name;  // sorted: the first match
   }
   return {};
+}
+
+// The parts as they exist below base ("" the current folder): each part
+// that does not exist as spelled is matched without case, and the parts
+// from the first that matches nothing on are kept as spelled. Joined with
+// "/", relative to base.
+std::string MatchBelow(const std::string& base, const std::vector<std::string>& parts) {
+  std::string resolved = base;
+  std::string below;
+  bool matching = true;
+  struct stat info {};
+  for (const std::string& part : parts) {
+    std::string found = part;
+    if (matching && part != "." && part != ".." && !StatPath(Join(resolved, part), info)) {
+      found = MatchWithoutCase(resolved, part);
+      if (found.empty()) {
+        matching = false;  // the rest cannot exist: keep it as spelled
+        found = part;
+      }
+    }
+    resolved = Join(resolved, found);
+    below = Join(below, found);
+  }
+  return below;
 }
 
 bool MasksMatch(const std::string& name, std::string masks, int& count) {
@@ -142,19 +169,18 @@ std::string ResolvePath(std::string_view path) {
   struct stat info {};
   if (given.empty() || StatPath(given, info)) return given;
   const bool absolute = given.front() == '/';
-  const bool trailing = given.back() == '/';
-  const std::vector<std::string> parts = SplitComponents(given);
-  std::string resolved = absolute ? "/" : "";
-  bool matching = true;
-  for (const std::string& part : parts) {
-    std::string next = Join(resolved, part);
-    if (matching && part != "." && part != ".." && !StatPath(next, info)) {
-      const std::string found = MatchWithoutCase(resolved, part);
-      if (found.empty()) matching = false;  // the rest cannot exist: keep it as spelled
-      else next = Join(resolved, found);
-    }
-    resolved = std::move(next);
-  }
+  std::string resolved = MatchBelow(absolute ? "/" : "", SplitComponents(given));
+  if (absolute) resolved.insert(0, "/");
+  if (given.back() == '/' && (resolved.empty() || resolved.back() != '/')) resolved += '/';
+  return resolved;
+}
+
+std::string ResolveBelow(const std::string& root, std::string_view below) {
+  std::string resolved(below);
+  struct stat info {};
+  if (resolved.empty() || StatPath(root + resolved, info)) return resolved;
+  const bool trailing = resolved.back() == '/';
+  resolved = MatchBelow(root, SplitComponents(below));
   if (trailing && (resolved.empty() || resolved.back() != '/')) resolved += '/';
   return resolved;
 }
@@ -164,20 +190,20 @@ bool FileExists(std::string_view path) {
   return !path.empty() && StatPath(std::string(path), info) && S_ISREG(info.st_mode);
 }
 
+std::string NoFileAt(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || !StatPath(path, info))
+    return path.empty() || errno == ENOENT || errno == ENOTDIR ? "there is no such file"
+                                                                 : std::generic_category().message(errno);
+  if (S_ISDIR(info.st_mode)) return "is a directory";
+  if (!S_ISREG(info.st_mode)) return "not a regular file";
+  return {};
+}
+
 std::int32_t FileAge(std::string_view path) {
   struct stat info {};
   if (path.empty() || !StatPath(std::string(path), info) || S_ISDIR(info.st_mode)) return kNoFileDate;
   return UnixTimeToFileDate(info.st_mtime);
-}
-
-bool ForceDirectories(std::string_view path) {
-  std::string dir(path);
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  if (dir.empty() || IsDirectory(dir)) return true;
-  const std::size_t slash = dir.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 && !ForceDirectories(dir.substr(0, slash))) return false;
-  if (mkdir(dir.c_str(), 0777) == 0) return true;
-  return errno == EEXIST && IsDirectory(dir);
 }
 
 bool ListingOrderLess(std::string_view a, std::string_view b) {
@@ -206,51 +232,74 @@ std::vector<TDirEntry> ListDirectory(std::string_view dir) {
   return entries;
 }
 
-std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::string& path, std::uint16_t mode) {
+std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::string& root, const std::string& below,
+                                          std::uint16_t mode) {
+  const std::string path = root + below;
   const auto refuse = [&](const std::string& why) -> std::unique_ptr<TStream> {
     EngineError(Utf8ToUtf16((mode == fmCreate ? "Can't create " : "Can't open ") + name + ": " + why));
     return nullptr;
   };
+  // A name that names no file says so, rather than what the folder it
+  // names turns out to be.
+  if (name.empty()) {
+    EngineError(mode == fmCreate ? u"Can't create a file: the name is empty" : u"Can't open a file: the name is empty");
+    return nullptr;
+  }
   struct stat info {};
-  const bool there = !path.empty() && lstat(path.c_str(), &info) == 0;
   std::string reason;
-  if (mode != fmCreate) {
-    if (!there) return nullptr;
-    // Read-write opens (mode 2) write as well.
-    const bool writes = (mode & 3) != 0;
-    if (writes && S_ISLNK(info.st_mode)) return refuse("it is a symbolic link, which is not written through");
-    if (writes && IsFileReadOnly(path)) return nullptr;
+  // Read-write opens (mode 2) write as well.
+  const bool writes = mode == fmCreate || (mode & 3) != 0;
+  if (writes && (below.empty() || below.back() == '/')) return refuse("it names a folder, not a file");
+  if (!writes) {
+    if (path.empty() || lstat(path.c_str(), &info) != 0) return nullptr;
     std::unique_ptr<TStream> stream =
         TFileStream::Open(path, static_cast<std::uint16_t>(mode | fmShareDenyWrite), &reason);
     return stream ? std::move(stream) : refuse(reason);
   }
+  // An existing file to write into that is missing stays quiet, as a read.
+  if (mode != fmCreate && (path.empty() || lstat(path.c_str(), &info) != 0)) return nullptr;
+  TWalkError error;
+  const std::uint16_t streamMode = mode == fmCreate ? mode : static_cast<std::uint16_t>(mode | fmShareDenyWrite);
+  std::unique_ptr<TStream> stream = TFileStream::OpenBelow(root, below, streamMode, &error, true);
+  if (stream) return stream;
+  if (error.ThroughLink) {
+    EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder through a link");
+    return nullptr;
+  }
   // A read-only file, or a folder this process may not write into, gives
-  // no stream, quietly as ever. A link is replaced, so only its folder
-  // counts.
-  const std::string dir = ExtractFilePath(path);
-  if (IsFileReadOnly(there && S_ISLNK(info.st_mode) ? (dir.empty() ? std::string(".") : dir) : path)) return nullptr;
-  if (!dir.empty() && !ForceDirectories(dir)) return refuse("its folder cannot be made");
-  std::unique_ptr<TStream> stream = TFileStream::Open(path, fmCreate, &reason);
-  return stream ? std::move(stream) : refuse(reason);
+  // no stream, quietly as ever.
+  if (error.ReadOnly) return nullptr;
+  return refuse(error.Reason);
 }
 
-bool WritesInside(const std::string& root, const std::string& path) {
-  const auto real = [](const std::string& folder) {
-    char* resolved = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
-    std::string result = resolved ? resolved : "";
-    std::free(resolved);
-    return result;
+std::optional<std::string> PathInsideRoot(const std::string& root, const std::string& path) {
+  // Compared as full paths without "." and ".." parts: the root as given
+  // and as it really is (links in it followed), the path as written.
+  const auto full = [](const std::string& name) -> std::optional<std::string> {
+    std::string absolute = name;
+    if (absolute.empty() || absolute.front() != '/') {
+      char* current = getcwd(nullptr, 0);
+      if (!current) return std::nullopt;
+      absolute = std::string(current) + "/" + absolute;
+      std::free(current);
+    }
+    std::optional<std::string> parts = ContainedName(CorrectPath(absolute).substr(1));
+    if (!parts) return std::nullopt;
+    return "/" + *parts;
   };
-  const std::string top = real(root);
-  std::string dir = ExtractFilePath(path);
-  struct stat info {};
-  while (!dir.empty() && stat(dir.c_str(), &info) != 0) {
-    dir.pop_back();  // the "/" that ends it
-    dir = ExtractFilePath(dir);
+  const std::optional<std::string> file = full(path);
+  if (!file) return std::nullopt;
+  std::vector<std::string> roots;
+  if (const std::optional<std::string> given = full(root)) roots.push_back(*given);
+  if (char* real = realpath(root.empty() ? "." : root.c_str(), nullptr)) {
+    roots.emplace_back(real);
+    std::free(real);
   }
-  const std::string deepest = real(dir);
-  if (top.empty() || deepest.empty()) return false;
-  return deepest == top || deepest.starts_with(top == "/" ? top : top + "/");
+  for (std::string top : roots) {
+    if (top.empty() || top.back() != '/') top += '/';
+    if (file->starts_with(top)) return file->substr(top.size());
+  }
+  return std::nullopt;
 }
 
 void ListFilesBelow(const std::string& physicalDir, const std::string& prefix, const std::string& masks,

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,31 +42,36 @@ bool FolderPartExists(std::string_view dir);
 // from the first that matches nothing on are kept as spelled. A relative
 // path stays relative (to the current folder). A trailing "/" is kept.
 std::string ResolvePath(std::string_view path);
+// The same for a path below root: below as it exists there, each part
+// matched from root on, relative to root.
+std::string ResolveBelow(const std::string& root, std::string_view below);
 // Whether a regular file (links followed) is there, exact spelling.
 bool FileExists(std::string_view path);
+// Why path is no file to read (links followed): "there is no such file",
+// "is a directory", "not a regular file" or the system's reason; "" for a
+// regular file.
+std::string NoFileAt(const std::string& path);
 // The packed date of the file's last change; kNoFileDate when there is none.
 std::int32_t FileAge(std::string_view path);
-// Makes every missing folder of the path, as spelled; whether the folder
-// exists afterwards.
-bool ForceDirectories(std::string_view path);
 
-// Opens the file at path (found already: resolved, inside the manager's
-// root) as the resource name, in a manager's mode: 0 reads, bit 0 writes
+// Opens the file below root (found already: resolved, its parts taken
+// apart) as the resource name, in a manager's mode: 0 reads, bit 0 writes
 // an existing file, $FFFF replaces it whole, making the missing folders.
-// A missing file, and a read-only one (or folder) in a write mode, give
-// nullptr quietly; any other failure (a folder, FIFO or device in the
-// file's place, no access, a folder that cannot be made) gives nullptr
-// with the line
-// "Can't open <name>: <reason>" ("Can't create" for $FFFF). Neither a write
-// nor a create goes through a symbolic link: the write is refused, the
-// create replaces the link itself.
-std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::string& path, std::uint16_t mode);
+// A read follows links. A write or create goes through no link at any
+// level below root (TFileStream::OpenBelow): a folder on the way that is a
+// link gives "Refused <name>: it leads outside the applet's folder through
+// a link"; a link or a file with other hard links in the file's place is
+// not written into (a create replaces it). A missing file, and a read-only
+// one (or folder) in a write mode, give nullptr quietly; any other failure
+// (a folder, FIFO or device in the file's place, no access) gives nullptr
+// with the line "Can't open <name>: <reason>" ("Can't create" for $FFFF).
+std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::string& root, const std::string& below,
+                                          std::uint16_t mode);
 
-// Whether the folder a file at path would be written into lies inside
-// root, links followed: the deepest level of it that exists, as it really
-// is, is root's real folder or below it (the levels still missing are
-// made as spelled).
-bool WritesInside(const std::string& root, const std::string& path);
+// The part below root of a full path ("/..." or relative to the current
+// folder), compared without "." and ".." parts with root as given and as it
+// really is; nothing when the path lies elsewhere.
+std::optional<std::string> PathInsideRoot(const std::string& root, const std::string& path);
 
 struct TDirEntry {
   std::string Name;

@@ -33,18 +33,18 @@ constexpr int kTempAttempts = 100;
 
 std::string Reason(int err) { return std::generic_category().message(err); }
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+int OpenRetrying(int folder, const char* name, int flags, mode_t mode = 0) {
   int fd;
   do {
-    fd = ::open(path, flags, mode);
+    fd = ::openat(folder, name, flags, mode);
   } while (fd < 0 && errno == EINTR);
   return fd;
 }
 
 // Root passes access(W_OK) for any file, so a file without a single write
 // bit counts as read-only whoever asks.
-bool IsWritable(const std::string& path, const struct stat& st) {
-  return (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+bool IsWritable(int folder, const char* name, const struct stat& st) {
+  return (st.st_mode & 0222) != 0 && ::faccessat(folder, name, W_OK, 0) == 0;
 }
 
 std::string RandomSuffix() {
@@ -56,69 +56,136 @@ std::string RandomSuffix() {
   return suffix;
 }
 
-std::nullptr_t Refuse(std::string* error, std::string reason) {
-  if (error) *error = std::move(reason);
+std::nullptr_t Refuse(TWalkError* error, std::string reason, bool readOnly = false) {
+  if (error) *error = {std::move(reason), false, readOnly};
   return nullptr;
 }
 
+constexpr char kReadOnlyReason[] = "the file is read-only";
+
+constexpr char kLinkReason[] = "it is a symbolic link, which is not written through";
+
+// Why a file in the target's place is not written: a link or a file with
+// other hard links would carry the bytes somewhere else; "" when it may be.
+std::string NotWrittenThrough(const struct stat& st) {
+  if (S_ISLNK(st.st_mode)) return kLinkReason;
+  if (S_ISDIR(st.st_mode)) return "is a directory";
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  if (st.st_nlink > 1) return "it has other hard links, which are not written through";
+  return {};
+}
+
+bool IsNameOfAFile(std::string_view name) { return !name.empty() && name != "." && name != ".."; }
+
 }  // namespace
 
-std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, std::uint16_t mode,
-                                               std::string* error) {
-  if (path.empty()) return Refuse(error, "no file name");
-  if (path.find('\0') != std::string::npos) return Refuse(error, "invalid file name");
-
-  if ((mode & 0xFF00) != 0xFF00) {
-    const int accessMode = mode & 3;
-    if (accessMode == 3) return Refuse(error, "invalid open mode");
-    const int flags = accessMode == fmOpenRead ? O_RDONLY : accessMode == fmOpenWrite ? O_WRONLY : O_RDWR;
+std::unique_ptr<TFileStream> TFileStream::Open(const std::string& path, std::uint16_t mode, std::string* error) {
+  const auto refuse = [error](std::string reason) -> std::nullptr_t {
+    if (error) *error = std::move(reason);
+    return nullptr;
+  };
+  if (path.empty()) return refuse("no file name");
+  if (path.find('\0') != std::string::npos) return refuse("invalid file name");
+  if ((mode & 0xFF00) != 0xFF00 && (mode & 3) == fmOpenRead) {
     // Non-blocking only while opening, so that a FIFO planted in place of a
     // file cannot stall the engine before it is refused below.
-    const int fd = OpenRetrying(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return Refuse(error, Reason(errno));
+    const int fd = OpenRetrying(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return refuse(Reason(errno));
     std::unique_ptr<TFileStream> stream(new TFileStream(path, fd));
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return Refuse(error, Reason(errno));
-    if (S_ISDIR(st.st_mode)) return Refuse(error, "is a directory");
-    if (!S_ISREG(st.st_mode)) return Refuse(error, "not a regular file");
-    if (accessMode != fmOpenRead && !IsWritable(path, st)) return Refuse(error, "the file is read-only");
+    if (::fstat(fd, &st) != 0) return refuse(Reason(errno));
+    if (S_ISDIR(st.st_mode)) return refuse("is a directory");
+    if (!S_ISREG(st.st_mode)) return refuse("not a regular file");
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return stream;
   }
+  // A write goes into the folder the path names, to the name in it.
+  const std::size_t slash = path.rfind('/');
+  const std::string root = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  TWalkError walk;
+  std::unique_ptr<TFileStream> stream =
+      OpenBelow(root, std::string_view(path).substr(root.size()), mode, &walk);
+  return stream ? std::move(stream) : refuse(walk.Reason);
+}
 
-  // Create: replace what the path names. A symbolic link is replaced
-  // itself, never written through: a link planted in a game's folder must
-  // not turn a store into a write somewhere else.
-  std::string target = path;
+std::unique_ptr<TFileStream> TFileStream::OpenBelow(const std::string& root, std::string_view below,
+                                                    std::uint16_t mode, TWalkError* error, bool makeFolders) {
+  const std::string path = root + std::string(below);
+  if ((mode & 0xFF00) != 0xFF00 && (mode & 3) == fmOpenRead) {
+    std::string reason;
+    std::unique_ptr<TFileStream> stream = Open(path, mode, &reason);
+    if (!stream) Refuse(error, reason);
+    return stream;
+  }
+  if ((mode & 0xFF00) != 0xFF00 && (mode & 3) == 3) return Refuse(error, "invalid open mode");
+  if (below.find('\0') != std::string_view::npos || root.find('\0') != std::string::npos)
+    return Refuse(error, "invalid file name");
+  const std::string name(LastPartOf(below));
+  if (!IsNameOfAFile(name)) return Refuse(error, "no file name");
+  const bool creating = (mode & 0xFF00) == 0xFF00;
+  TFolderFd folder = OpenFolderBelow(root, FolderPartOf(below), creating && makeFolders, error);
+  if (!folder) return nullptr;
+  return creating ? OpenCreate(path, std::move(folder), name, error) : OpenWrite(path, folder, name, mode, error);
+}
+
+std::unique_ptr<TFileStream> TFileStream::OpenWrite(std::string path, const TFolderFd& folder,
+                                                    const std::string& name, std::uint16_t mode,
+                                                    TWalkError* error) {
   struct stat st {};
-  const bool linked = ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  if (::fstatat(folder.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Refuse(error, Reason(errno));
+  if (std::string why = NotWrittenThrough(st); !why.empty()) return Refuse(error, std::move(why));
+  if (!IsWritable(folder.Get(), name.c_str(), st)) return Refuse(error, kReadOnlyReason, true);
+  const int flags = (mode & 3) == fmOpenWrite ? O_WRONLY : O_RDWR;
+  // Non-blocking while opening: a FIFO swapped in meanwhile must not stall
+  // the engine before it is refused below.
+  const int fd = OpenRetrying(folder.Get(), name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) {
+    const int err = errno;
+    return Refuse(error, err == ELOOP ? kLinkReason : Reason(err), DeniedWriting(err));
+  }
+  std::unique_ptr<TFileStream> stream(new TFileStream(std::move(path), fd));
+  // What was opened is what was looked at: no link, nothing linked to it.
+  if (::fstat(fd, &st) != 0) return Refuse(error, Reason(errno));
+  if (std::string why = NotWrittenThrough(st); !why.empty()) return Refuse(error, std::move(why));
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return stream;
+}
+
+std::unique_ptr<TFileStream> TFileStream::OpenCreate(std::string path, TFolderFd folder, const std::string& name,
+                                                     TWalkError* error) {
+  // Replace what the name holds. A link is replaced itself, never written
+  // through: a link planted in a game's folder must not turn a store into
+  // a write somewhere else. A file with other hard links is replaced too:
+  // the other names keep the old bytes.
+  struct stat st {};
   int targetMode = -1;
-  if (!linked && ::stat(target.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return Refuse(error, "is a directory");
-    if (!S_ISREG(st.st_mode)) return Refuse(error, "not a regular file");
-    if (!IsWritable(target, st)) return Refuse(error, "the file is read-only");
-    targetMode = static_cast<int>(st.st_mode & 0777);
-  } else if (!linked && errno != ENOENT) {
+  if (::fstatat(folder.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (!S_ISLNK(st.st_mode)) {
+      if (S_ISDIR(st.st_mode)) return Refuse(error, "is a directory");
+      if (!S_ISREG(st.st_mode)) return Refuse(error, "not a regular file");
+      if (!IsWritable(folder.Get(), name.c_str(), st)) return Refuse(error, kReadOnlyReason, true);
+      targetMode = static_cast<int>(st.st_mode & 0777);
+    }
+  } else if (errno != ENOENT) {
     return Refuse(error, Reason(errno));
   }
 
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  if (name.empty() || name == "." || name == "..") return Refuse(error, "no file name");
-
+  if (!MayWriteInto(folder.Get())) return Refuse(error, "its folder is read-only", true);
   // The kernel applies the umask to a new file's 0644.
   for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-    std::string temp = folder + "." + name.substr(0, kMaxTempStem) + "." + RandomSuffix();
-    const int fd = OpenRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+    std::string temp = "." + name.substr(0, kMaxTempStem) + "." + RandomSuffix();
+    const int fd = OpenRetrying(folder.Get(), temp.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644);
     if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return Refuse(error, Reason(errno));
+      const int err = errno;
+      if (err == EEXIST) continue;
+      return Refuse(error, Reason(err), DeniedWriting(err));
     }
-    std::unique_ptr<TFileStream> stream(new TFileStream(path, fd));
+    std::unique_ptr<TFileStream> stream(new TFileStream(std::move(path), fd));
     stream->creating_ = true;
-    stream->tempPath_ = std::move(temp);
-    stream->targetPath_ = std::move(target);
+    stream->folder_ = std::move(folder);
+    stream->tempName_ = std::move(temp);
+    stream->targetName_ = name;
     stream->targetMode_ = targetMode;
     return stream;
   }
@@ -215,15 +282,18 @@ bool TFileStream::Commit() {
   // close() may be the first to report a deferred write error.
   if (::close(fd_) != 0 && !failed_) Fail(Reason(errno));
   fd_ = -1;
-  if (!failed_ && ::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) Fail(Reason(errno));
-  if (failed_) ::unlink(tempPath_.c_str());
+  if (!failed_ && ::renameat(folder_.Get(), tempName_.c_str(), folder_.Get(), targetName_.c_str()) != 0)
+    Fail(Reason(errno));
+  if (failed_) ::unlinkat(folder_.Get(), tempName_.c_str(), 0);
+  folder_ = TFolderFd();
   return !failed_;
 }
 
 void TFileStream::Discard() {
   ::close(fd_);
   fd_ = -1;
-  if (creating_) ::unlink(tempPath_.c_str());
+  if (creating_) ::unlinkat(folder_.Get(), tempName_.c_str(), 0);
+  folder_ = TFolderFd();
 }
 
 bool TFileStream::Close() {

@@ -1,20 +1,29 @@
 // TFileStream: a stream over a file, opened with the engine's mode words.
 //
 // The create mode never leaves a half-written file: it writes a hidden
-// temporary file beside the target and renames it over the target when the
-// stream is closed without a write error. Abandon() (or any failed write)
-// discards the temporary instead and the target stays as it was. A
-// symbolic link in the target's place is replaced by the new file, never
-// written through.
+// temporary file beside the target (made exclusively, never through a
+// link) and renames it over the target when the stream is closed without a
+// write error. Abandon() (or any failed write) discards the temporary
+// instead and the target stays as it was. A symbolic link in the target's
+// place is replaced by the new file, never written through, and so is a
+// file with other hard links. The write modes refuse a link, and a file
+// with other hard links, in the target's place.
+//
+// Writes are reached through the folder they go into, opened once: the
+// folder named by the path (or a root and the parts below it, OpenBelow)
+// and the target name in it, so nothing swapped in meanwhile redirects
+// the file (base/system/folder_walk.h).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/streams/stream.h"
+#include "base/system/folder_walk.h"
 
 namespace corvane {
 
@@ -35,12 +44,23 @@ class TFileStream : public TStream {
 
   // path is UTF-8. Read and write modes open an existing regular file and
   // never truncate it; the write modes fail for a file without write
-  // permission (even for root). The create mode needs the folder to exist;
-  // over an existing file it keeps the file's permission bits and, like the
-  // write modes, fails when the file is read-only. Returns nullptr, with a
-  // readable reason in *error, when the file cannot be opened.
+  // permission (even for root), and for a link or a file with other hard
+  // links in the file's place (the folders of the path are the caller's).
+  // The create mode needs the folder to exist (and one without a write bit
+  // counts as read-only); over an existing file it keeps the file's
+  // permission bits and, like the write modes, fails when the file is
+  // read-only. Returns nullptr, with a readable reason in *error, when the
+  // file cannot be opened.
   static std::unique_ptr<TFileStream> Open(const std::string& path, std::uint16_t mode,
                                            std::string* error = nullptr);
+  // The file below root ("/"-separated parts, taken apart already) as Open
+  // opens root + below, but a write or create mode goes through no link at
+  // any level below root: each folder is opened in the one above it, with
+  // no link followed (a link there fails with error->ThroughLink set), and
+  // with makeFolders the create mode makes the missing ones. The read mode
+  // follows links as Open does.
+  static std::unique_ptr<TFileStream> OpenBelow(const std::string& root, std::string_view below, std::uint16_t mode,
+                                                TWalkError* error = nullptr, bool makeFolders = false);
 
   // Commits a create-mode file still open (see Close()); a commit that
   // fails there is logged, since no caller is left to be told.
@@ -74,6 +94,11 @@ class TFileStream : public TStream {
  private:
   TFileStream(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
 
+  static std::unique_ptr<TFileStream> OpenWrite(std::string path, const TFolderFd& folder, const std::string& name,
+                                                std::uint16_t mode, TWalkError* error);
+  static std::unique_ptr<TFileStream> OpenCreate(std::string path, TFolderFd folder, const std::string& name,
+                                                 TWalkError* error);
+
   void Fail(const std::string& reason);
   bool Commit();
   void Discard();
@@ -81,8 +106,9 @@ class TFileStream : public TStream {
   std::string path_;
   int fd_ = -1;
   bool creating_ = false;
-  std::string tempPath_;    // create mode: the file being written
-  std::string targetPath_;  // create mode: what it replaces (a link itself)
+  TFolderFd folder_;         // create mode: the folder of both names below
+  std::string tempName_;     // create mode: the file being written
+  std::string targetName_;   // create mode: what it replaces (a link itself)
   int targetMode_ = -1;     // create mode: permission bits to keep, -1 for a new file
   bool failed_ = false;
   bool closed_ = false;

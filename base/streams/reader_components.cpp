@@ -317,7 +317,11 @@ void TGReader::ReadPropValue(TPersistent* instance, const TPropInfo& prop) {
         // not lost to 0.
         const double value = ReadFloat();
         if (!(value > -2147483648.5 && value < 2147483647.5)) {
-          EngineLog(kInvalidValue);
+          // Said as an error, naming the property and the file: the value
+          // the author wrote is lost, not merely spelled oddly.
+          const std::string message = "Property " + propName_ + " of " + instance->ClassType()->Name() +
+                                      " not set: its value does not fit a 32-bit integer";
+          if (!Error(message)) EngineError(Utf8ToUtf16(message));
           return;
         }
         if (assign) SetOrdProp(*instance, prop, static_cast<std::int32_t>(std::lround(value)));

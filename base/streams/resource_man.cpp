@@ -2,6 +2,7 @@
 
 #include "base/lists/string_list.h"
 #include "base/reflection/class_builder.h"
+#include "base/streams/file_stream.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 
@@ -111,6 +112,32 @@ std::string TResourceMan::GetMask(std::string& masks) {
 
 TStream* TResourceMan::ScriptCreateStream(const std::string& name, std::int32_t mode) {
   return CreateStream(name, static_cast<std::uint16_t>(mode)).release();
+}
+
+std::string TResourceMan::NoFileReason(const std::string& name) {
+  return StreamExists(name) ? std::string() : std::string("there is no such file");
+}
+
+bool ResourceThere(TResourceMan& resMan, const std::string& name, std::u16string_view what) {
+  if (resMan.StreamExists(name)) return true;
+  const std::string reason = resMan.NoFileReason(name);
+  if (!reason.empty())
+    EngineError(u"Can't " + std::u16string(what) + u" " + Utf8ToUtf16(name) + u": " + Utf8ToUtf16(reason));
+  return false;
+}
+
+bool StoreResource(TResourceMan& resMan, const std::string& name, const void* bytes, std::int64_t size,
+                   std::string* error) {
+  std::unique_ptr<TStream> out = resMan.CreateStream(name, fmCreate);
+  if (!out) return false;
+  bool written = size == 0 || out->Write(bytes, size) == size;
+  auto* file = dynamic_cast<TFileStream*>(out.get());
+  if (file && !written) file->Abandon();
+  else if (file) written = file->Close();
+  if (!written && error) {
+    *error = file && !file->LastError().empty() ? file->LastError() : "the file could not be written";
+  }
+  return written;
 }
 
 }  // namespace corvane

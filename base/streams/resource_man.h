@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/reflection/persistent.h"
@@ -52,6 +53,12 @@ class TResourceMan : public TPersistent {
   // ".mesh") may be stored beside it. The external kind says no for a
   // source outside the applet's folder: it is converted in memory only.
   virtual bool KeepsDerivedFiles(const std::string& name) { return true; }
+
+  // Why a resource StreamExists said no to gives no file to read, for its
+  // caller's line: "there is no such file", "is a directory", "not a
+  // regular file"; "" when the manager has said why already (a refused
+  // name, the folder kind's missing folder) or the file is there.
+  virtual std::string NoFileReason(const std::string& name);
 
   // Listings. Dir ends with "/"; masks are separated by ";" ("*" any run,
   // "?" one character, letters without case), and a file is listed once
@@ -103,6 +110,19 @@ class TResourceMan : public TPersistent {
   bool logClose_ = false;
   std::unique_ptr<TStringList> results_;
 };
+
+// Whether the resource is there to read; when not, the one error line
+// "Can't <what> <name>: <reason>" (NoFileReason), unless the manager said
+// why already.
+bool ResourceThere(TResourceMan& resMan, const std::string& name, std::u16string_view what);
+
+// Replaces the resource with size bytes through the manager's create
+// stream, whole or not at all where the manager can (a folder writes
+// beside and renames); whether it was replaced. A manager that gives no
+// stream (it said why, or the file is read-only) gives false; a stream
+// that took the bytes short gives false with the reason in *error.
+bool StoreResource(TResourceMan& resMan, const std::string& name, const void* bytes, std::int64_t size,
+                   std::string* error = nullptr);
 
 // The class of the engine's embedded manager; nullptr until the resources
 // subsystem registers its services.

@@ -76,11 +76,9 @@ void Event::playEvent(const std::u16string& fileName) {
   TResourceMan* resMan = GetApplet() ? GetApplet()->ResMan() : nullptr;
   if (!resMan) return;
   const std::string name = Utf16ToUtf8(fileName);
-  // A file that is there but cannot be opened is reported by the manager.
-  if (!resMan->StreamExists(name)) {
-    EngineError(u"Can't play " + fileName + u": there is no such file");
-    return;
-  }
+  // No file, a folder or a FIFO in its place: said here; a file that is
+  // there but cannot be opened is reported by the manager.
+  if (!ResourceThere(*resMan, name, u"play")) return;
   const std::unique_ptr<TStream> stream = resMan->CreateStream(name, fmOpenRead);
   if (!stream) return;
   recordFileName_ = fileName;

@@ -36,6 +36,8 @@
 #include "resources/cache/cache.h"
 #include "resources/cache/object_storage.h"
 #include "resources/contained_name.h"
+#include "resources/folder_res_man.h"
+#include "resources/resource_paths.h"
 #include "scene/materials.h"
 #include "script/script_engine.h"
 
@@ -151,7 +153,19 @@ void Applet::storeObject(BaseObject* object, const std::u16string& fileName) {
     resMan = Engine->ExternalResMan();
     EngineLog(u"Use external resource for file " + fileName);
   }
-  SaveObject(resMan, Utf16ToUtf8(fileName), object);
+  std::string name = Utf16ToUtf8(fileName);
+  // A leading "/" is the applet's folder to its manager. A full path that
+  // lies in that folder names its file there; any other is stored below
+  // the folder, and where it went is said.
+  std::string storedAs;
+  if (auto* folder = dynamic_cast<TFolderResourceMan*>(resMan); folder && name.find_first_of("/\\") == 0) {
+    const std::string root = CorrectPath(folder->ResourceFile());
+    if (const std::optional<std::string> below = PathInsideRoot(root, CorrectPath(name))) name = *below;
+    else if (const std::optional<std::string> inside = ContainedName(name)) storedAs = root + *inside;
+  }
+  if (SaveObject(resMan, name, object) && !storedAs.empty())
+    EngineError(u"Stored " + fileName + u" as " + Utf8ToUtf16(storedAs) +
+                u": a name starting with \"/\" is below the applet's folder, not a full path");
 }
 
 void Applet::createBin(const std::u16string& fileName) { CreateBin(resMan_, Utf16ToUtf8(fileName)); }
@@ -249,36 +263,13 @@ std::u16string Applet::devices(std::int32_t index) const {
   return entry.Name ? entry.Name() : std::u16string();
 }
 
-namespace {
-
-// The file a picture of the applet is written to: the name below the
-// applet's folder (the external manager's root), or a full path that lies
-// in it; nothing (reported) for a name that leads anywhere else.
-std::optional<std::string> PictureFile(const std::string& name) {
-  const std::string folder = Engine && Engine->ExternalResMan() ? Engine->ExternalResMan()->ResourceFile() : "";
-  std::optional<std::string> below;
-  if (!name.empty() && name.front() == '/') {
-    // Compared as full paths: the folder as it really is, the name without
-    // its "." and ".." parts.
-    char* real = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
-    const std::string root = real ? std::string(real) + "/" : std::string();
-    std::free(real);
-    const std::optional<std::string> full = ContainedName(name.substr(1));
-    if (!root.empty() && full && ("/" + *full).starts_with(root)) below = ("/" + *full).substr(root.size());
-  } else {
-    below = ContainedName(name);
-  }
-  if (below && !below->empty() && below->back() != '/') return folder + *below;
-  EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder");
-  return std::nullopt;
-}
-
-}  // namespace
-
 void Applet::makepng(const std::u16string& fileName) {
   TPlatform* platform = Engine ? Engine->Platform() : nullptr;
-  if (!platform || !window_) return;
-  if (const std::optional<std::string> file = PictureFile(Utf16ToUtf8(fileName))) platform->MakePng(window_, *file);
+  TResourceMan* folder = Engine ? Engine->ExternalResMan() : nullptr;
+  if (!platform || !folder || !window_) return;
+  // Stored as the external manager stores: below its root, the applet's
+  // folder, by a name there or a full path that lies in it.
+  platform->MakePng(window_, *folder, Utf16ToUtf8(fileName));
 }
 
 void Applet::ShowInspector() {

@@ -1,5 +1,7 @@
 #include "engine/shell/engine_log.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -129,9 +131,16 @@ void TEngineLog::WriteToFile(const std::string& line) {
 bool TEngineLog::OpenFile() {
   if (file_ && fileName_ == LogFileName) return true;
   CloseFile();
+  // A file not there yet gets the lines when it is named (the replay).
+  struct stat info {};
+  if (refusedName_ == LogFileName || ::lstat(LogFileName.c_str(), &info) != 0) return false;
   if (IsFileReadOnly(LogFileName)) return false;
-  file_ = TFileStream::Open(LogFileName, fmOpenWrite);
-  if (!file_) return false;
+  std::string reason;
+  file_ = TFileStream::Open(LogFileName, fmOpenWrite, &reason);
+  if (!file_) {
+    Refused(reason);
+    return false;
+  }
   if (file_->Seek(0, soEnd) < 0) {
     CloseFile();
     return false;
@@ -145,6 +154,18 @@ void TEngineLog::CloseFile() {
   file_->Close();
   file_.reset();
   fileName_.clear();
+}
+
+void TEngineLog::Refused(const std::string& reason) {
+  // Said once for a name; the lines go on to the list and standard output,
+  // and the file is not tried again until it is written anew (the replay,
+  // which replaces a link or a file with other hard links). A file that is
+  // missing, in a missing folder, or read-only loses its lines quietly.
+  refusedName_ = LogFileName;
+  struct stat info {};
+  if (reportedName_ == LogFileName || ::lstat(LogFileName.c_str(), &info) != 0 || IsFileReadOnly(LogFileName)) return;
+  reportedName_ = LogFileName;
+  Error(u"Can't write the log file " + Utf8ToUtf16(LogFileName) + u": " + Utf8ToUtf16(reason));
 }
 
 void TEngineLog::ClearLog() {
@@ -167,8 +188,12 @@ void TEngineLog::ReplayToFile() {
   if (!StoreLog || LogFileName.empty() || fileFull_) return;
   CloseFile();
   repeats_ = 0;
-  const auto file = TFileStream::Open(LogFileName, fmCreate);
-  if (!file) return;
+  std::string reason;
+  const auto file = TFileStream::Open(LogFileName, fmCreate, &reason);
+  if (!file) {
+    Refused(reason);
+    return;
+  }
   bool written = true;
   std::int64_t bytes = 0;
   for (int i = 0; written && i < LogList.Count(); ++i) {
@@ -179,8 +204,8 @@ void TEngineLog::ReplayToFile() {
     written = WriteLine(*file, line);
     lastText_ = TextOf(line);
   }
-  if (written) {
-    file->Close();
+  if (written && file->Close()) {
+    refusedName_.clear();
     fileBytes_ += std::min(bytes, MaxLogFileBytes - fileBytes_);
   } else {
     file->Abandon();

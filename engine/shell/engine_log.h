@@ -100,10 +100,15 @@ class TEngineLog final : public TLogTarget, public TInfoBoard {
   // The file open at its end under LogFileName; false when it cannot be.
   bool OpenFile();
   void CloseFile();
+  // The log file cannot be written (a link, a folder, a FIFO in its
+  // place): one error line for the name, and no more tries of it.
+  void Refused(const std::string& reason);
 
   TClock clock_;
   std::unique_ptr<TFileStream> file_;
   std::string fileName_;  // what file_ was opened as
+  std::string refusedName_;   // a name the file is not tried under again
+  std::string reportedName_;  // a name whose failure has had its line
   std::int64_t fileBytes_ = 0;  // written into log files this run
   bool fileFull_ = false;
   // The last line written to the file, without its time, and how many

@@ -1,6 +1,5 @@
 #include "platform/filters/derived_file.h"
 
-#include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "base/streams/resource_man.h"
 #include "platform/device.h"
@@ -8,15 +7,7 @@
 namespace corvane {
 
 bool StoreFile(TResourceMan& resMan, const std::string& name, TMemoryStream& bytes) {
-  std::unique_ptr<TStream> stream = resMan.CreateStream(name, fmCreate);
-  if (!stream) return false;
-  const std::int64_t size = bytes.Size();
-  if (stream->Write(bytes.Memory(), size) == size) {
-    if (auto* file = dynamic_cast<TFileStream*>(stream.get())) return file->Close();
-    return true;
-  }
-  if (auto* file = dynamic_cast<TFileStream*>(stream.get())) file->Abandon();
-  return false;
+  return StoreResource(resMan, name, bytes.Memory(), bytes.Size());
 }
 
 bool StoreDerivedFile(TDevice* device, TResourceMan& resMan, const std::string& name, TMemoryStream& bytes) {

@@ -76,6 +76,13 @@ bool TFileReader::Matches(std::string_view expected) {
   return Bytes(got.data(), static_cast<std::int64_t>(got.size())) && got == expected;
 }
 
+bool TFileReader::Signature(std::string_view expected, std::u16string_view kind) {
+  const bool empty = left_ == 0;
+  if (Matches(expected)) return true;
+  Fail(empty ? std::u16string(u"the file is empty") : u"it is no " + std::u16string(kind) + u" file");
+  return false;
+}
+
 bool TFileReader::Skip(std::int64_t count) {
   if (failed_ || count < 0) return false;
   if (count > left_) {

@@ -37,6 +37,9 @@ class TFileReader {
   // Whether the next bytes are exactly these; a mismatch consumes them but
   // does not fail the reader (a wrong signature is no damaged file).
   bool Matches(std::string_view expected);
+  // Matches, failing the reader on a mismatch: "the file is empty", or
+  // "it is no <kind> file".
+  bool Signature(std::string_view expected, std::u16string_view kind);
   bool Skip(std::int64_t count);
   // Little-endian values.
   std::uint32_t Longword();

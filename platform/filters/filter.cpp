@@ -113,10 +113,16 @@ typename TKind<Kind>::Object* LoadDerived(TResourceMan* resMan, const std::strin
     return filter ? filter->LoadFromFile(resMan, derived) : nullptr;
   };
   // A derived file named itself is read as it is.
-  if (derived == name) return loadDerived();
+  if (derived == name) return ResourceThere(*resMan, name, u"load") ? loadDerived() : nullptr;
   const TFilterClass* sourceClass = K::Find(name);
   const bool derivedExists = resMan->StreamExists(derived);
-  if (!sourceClass) return derivedExists ? loadDerived() : nullptr;
+  // A name that gives nothing to read says why: no file, a folder or a
+  // FIFO in its place, or a kind no filter reads.
+  if (!derivedExists && !ResourceThere(*resMan, name, u"load")) return nullptr;
+  if (!sourceClass) {
+    if (!derivedExists) EngineError(u"Can't load " + Utf8ToUtf16(name) + u": no filter reads this kind of file");
+    return derivedExists ? loadDerived() : nullptr;
+  }
   if (resMan->StreamExists(name) && (!derivedExists || IsAgeFile1GreateFile2(resMan, name, derived))) {
     TOwned<Kind> source = make(sourceClass);
     typename K::Object* object = source ? source->LoadFromFile(resMan, name) : nullptr;

@@ -54,10 +54,10 @@ TSpaceVector ReadPoint(TFileReader& reader) {
   return point;
 }
 
-// Reads and checks everything before the vertex data. False for another
-// signature (the reader then has not failed) or a refused header (it has).
+// Reads and checks everything before the vertex data. False, the reader
+// failed with the reason, for another signature or a refused header.
 bool ReadHeader(TFileReader& reader, THeader& header) {
-  if (!reader.Matches(kSignature)) return false;
+  if (!reader.Signature(kSignature, u".mesh")) return false;
   header.Indexed = reader.Longword() != 0;
   header.VertexCount = reader.Longword();
   header.Format = reader.Longword();

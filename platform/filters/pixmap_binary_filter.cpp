@@ -25,10 +25,10 @@ namespace {
 constexpr std::string_view kSignature = "PIXMAPB";
 constexpr std::int32_t kReserved = 512;
 
-// Reads the header up to the pixels. False for another signature (the
-// reader then has not failed) or a refused header (it has).
+// Reads the header up to the pixels. False, the reader failed with the
+// reason, for another signature or a refused header.
 bool ReadHeader(TFileReader& reader, std::int32_t& width, std::int32_t& height) {
-  if (!reader.Matches(kSignature)) return false;
+  if (!reader.Signature(kSignature, u".pixmap")) return false;
   const std::uint32_t w = reader.Longword();
   const std::uint32_t h = reader.Longword();
   reader.Skip(kReserved);

@@ -67,7 +67,11 @@ bool Decoded(bool done, const std::string& name, const std::string& reason) {
 // oversized picture is reported.
 bool OpenPicture(TObject* owner, TResourceMan* resMan, const std::string& name, std::vector<std::uint8_t>& bytes,
                  TPngDecoder& decoder) {
-  if (!ReadWholeFile(resMan, name, bytes) || !IsPngSignature(bytes)) return false;
+  if (!ReadWholeFile(resMan, name, bytes)) return false;
+  if (!IsPngSignature(bytes)) {
+    ReportBadPicture(name, bytes.empty() ? "the file is empty" : "it is no PNG file");
+    return false;
+  }
   // A small file may claim a huge picture.
   if (std::uint32_t w = 0, h = 0; PngSides(bytes, w, h) && !PictureFits(DeviceOf(owner), w, h, name)) return false;
   std::string reason;

@@ -82,7 +82,7 @@ class TPlatformSDL : public TPlatform {
   // Draws the frame when none is pending, reads the back buffer (before
   // the device's FlipWindow shows it) and writes it as an RGB PNG file,
   // beside the target first and then renamed. Errors are logged.
-  void MakePng(TWindow* window, const std::string& fileName) override;
+  void MakePng(TWindow* window, TResourceMan& folder, const std::string& fileName) override;
   void CaptureMouse(TWindow* window) override {}
   void ReleaseMouse() override {}
   // The first acquisition warps the cursor to the window's centre and

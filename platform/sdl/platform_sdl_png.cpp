@@ -4,9 +4,10 @@
 #include <png.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
-#include "base/streams/file_stream.h"
+#include "base/streams/resource_man.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 #include "platform/device.h"
@@ -17,12 +18,14 @@
 
 namespace corvane {
 
-bool WriteRgbPng(const std::string& fileName, std::int32_t width, std::int32_t height,
-                 std::span<const std::uint8_t> rgba, bool bottomUp) {
-  if (width <= 0 || height <= 0 || fileName.empty()) return false;
-  const std::size_t rowPixels = static_cast<std::size_t>(width);
-  const std::size_t rows = static_cast<std::size_t>(height);
-  if (rgba.size() != rowPixels * rows * 4) return false;
+bool WriteRgbPng(TResourceMan& folder, const std::string& fileName, std::int32_t width, std::int32_t height,
+                 std::span<const std::uint8_t> rgba, bool bottomUp, std::string* error) {
+  const std::size_t rowPixels = static_cast<std::size_t>(std::max(width, 0));
+  const std::size_t rows = static_cast<std::size_t>(std::max(height, 0));
+  if (width <= 0 || height <= 0 || rgba.size() != rowPixels * rows * 4) {
+    if (error) *error = "the picture's size does not match its pixels";
+    return false;
+  }
   std::vector<std::uint8_t> rgb(rowPixels * rows * 3);
   for (std::size_t row = 0; row < rows; ++row) {
     const std::size_t from = (bottomUp ? rows - 1 - row : row) * rowPixels * 4;
@@ -38,19 +41,20 @@ bool WriteRgbPng(const std::string& fileName, std::int32_t width, std::int32_t h
   image.width = static_cast<png_uint_32>(width);
   image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGB;
-  // Made in memory and stored as every file of the engine is: beside, then
-  // renamed over the target (a link there is replaced, not written through).
+  // Made in memory and stored as every file of the engine is.
   png_alloc_size_t size = 0;
   bool made = png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr) != 0;
   std::vector<std::uint8_t> bytes(made ? size : 0);
   made = made && png_image_write_to_memory(&image, bytes.data(), &size, 0, rgb.data(), 0, nullptr) != 0;
   png_image_free(&image);
-  return made && SaveFileAtomically(fileName, [&](TStream& file) {
-           return file.Write(bytes.data(), static_cast<std::int64_t>(size)) == static_cast<std::int64_t>(size);
-         });
+  if (!made) {
+    if (error) *error = "the picture could not be encoded";
+    return false;
+  }
+  return StoreResource(folder, fileName, bytes.data(), static_cast<std::int64_t>(size), error);
 }
 
-void TPlatformSDL::MakePng(TWindow* window, const std::string& fileName) {
+void TPlatformSDL::MakePng(TWindow* window, TResourceMan& folder, const std::string& fileName) {
   const std::u16string name = Utf8ToUtf16(fileName);
   SDL_Window* host = SDLWindowOf(window);
   // The device's context on the window, when it has made one.
@@ -78,7 +82,9 @@ void TPlatformSDL::MakePng(TWindow* window, const std::string& fileName) {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadBuffer(GL_BACK);
   glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-  if (!WriteRgbPng(fileName, width, height, pixels, true)) EngineError(u"Can't write png " + name);
+  std::string error;
+  if (!WriteRgbPng(folder, fileName, width, height, pixels, true, &error) && !error.empty())
+    EngineError(u"Can't write png " + name + u": " + Utf8ToUtf16(error));
 }
 
 }  // namespace corvane

@@ -7,13 +7,16 @@
 
 namespace corvane {
 
+class TResourceMan;
+
 // Writes width x height RGBA pixels (rows from the top, or from the bottom
 // as OpenGL reads them) as an 8-bit RGB PNG file, dropping alpha: the back
-// buffer's alpha is whatever the clear left there. The file is written
-// beside the target and renamed over it, so it is never half-written.
-// False, with nothing left behind, when the size does not match the pixels
-// or the file cannot be written.
-bool WriteRgbPng(const std::string& fileName, std::int32_t width, std::int32_t height,
-                 std::span<const std::uint8_t> rgba, bool bottomUp);
+// buffer's alpha is whatever the clear left there. The file is made in
+// memory and stored through the manager's create stream, whole or not at
+// all. False, with nothing left behind, when the size does not match the
+// pixels or the file cannot be written: the manager says why it gave no
+// file, and *error says why the picture was not made or written.
+bool WriteRgbPng(TResourceMan& folder, const std::string& fileName, std::int32_t width, std::int32_t height,
+                 std::span<const std::uint8_t> rgba, bool bottomUp, std::string* error = nullptr);
 
 }  // namespace corvane

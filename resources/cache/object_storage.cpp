@@ -129,23 +129,6 @@ BaseObject* LoadObjectBinary(TResourceMan* resMan, const std::string& fileName, 
   return result;
 }
 
-// Replaces the resource with the bytes, whole or not at all where the
-// manager can (a folder writes beside and renames); whether it was
-// replaced. A manager that cannot create it gives false.
-bool ReplaceResource(TResourceMan* resMan, const std::string& name, const TMemoryStream& bytes) {
-  std::unique_ptr<TStream> out = resMan->CreateStream(name, fmCreate);
-  if (!out) return false;
-  const bool written = bytes.SaveToStream(*out);
-  if (auto* file = dynamic_cast<TFileStream*>(out.get())) {
-    if (!written) {
-      file->Abandon();
-      return false;
-    }
-    return file->Close();
-  }
-  return written;
-}
-
 // Compiles the text file into compiled (at position 0); false, logged with
 // the file name, when it cannot be read or compiled. The parser reads the
 // file in large blocks itself.
@@ -273,10 +256,17 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
       if (!CompileText(resMan, textName, compiled)) return nullptr;
       // Not being able to store the ".bin" (embedded defaults, read-only
       // folders and containers) is no error: the memory serves.
-      ReplaceResource(resMan, binName, compiled);
+      StoreResource(*resMan, binName, compiled.Memory(), compiled.Size());
       source = &compiled;
     }
-    if (!source || !ChargeLoadBytes(source->Size())) return nullptr;
+    if (!source) {
+      // Neither form could be read: an include, a mission or the applet
+      // itself says why its text is not there (a ".bin" that could not be
+      // opened has had its own line).
+      ResourceThere(*resMan, textName, u"load");
+      return nullptr;
+    }
+    if (!ChargeLoadBytes(source->Size())) return nullptr;
     if (cache) {
       cache->AddStream(resMan, cacheKey, *source);
       if (TStream* cached = cache->LoadStream(resMan, cacheKey)) {
@@ -335,14 +325,14 @@ bool SaveObject(TResourceMan* resMan, const std::string& fileName, BaseObject* o
     EngineError(u"Object not saved to " + Utf8ToUtf16(fileName));
     return false;
   }
-  return ReplaceResource(resMan, fileName, text);
+  return StoreResource(*resMan, fileName, text.Memory(), text.Size());
 }
 
 bool CreateBin(TResourceMan* resMan, const std::string& fileName) {
   if (!resMan) return false;
   TMemoryStream compiled;
   return CompileText(resMan, fileName, compiled) &&
-         ReplaceResource(resMan, FileNameWithoutExt(fileName) + ".bin", compiled);
+         StoreResource(*resMan, FileNameWithoutExt(fileName) + ".bin", compiled.Memory(), compiled.Size());
 }
 
 }  // namespace corvane

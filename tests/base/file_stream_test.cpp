@@ -197,6 +197,61 @@ TEST_F(FileStreamTest, CreateOverALinkReplacesTheLinkItself) {
   EXPECT_EQ(Get(File("locked.txt")), "locked");
 }
 
+// Below a root no write goes through a link at any level: a folder that
+// links elsewhere is refused as such (its target untouched, nothing made
+// there), a link or a file with other hard links in the file's place is
+// not written into, a create replaces either and leaves the other names
+// with their bytes, and the missing folders of a create are made.
+TEST_F(FileStreamTest, WritesBelowARootGoThroughNoLink) {
+  fs::create_directories(File("root/sub"));
+  fs::create_directories(File("out"));
+  Put(File("out/victim.txt"), "victim");
+  Put(File("out/twin.txt"), "twin");
+  fs::create_directory_symlink("../out", File("root/lnk"));
+  fs::create_directory_symlink("../../out", File("root/sub/lnk"));
+  fs::create_symlink("../out/victim.txt", File("root/linked.txt"));
+  fs::create_hard_link(File("out/twin.txt"), File("root/twin.txt"));
+  const std::string root = File("root/");
+  const struct {
+    const char* below;
+    std::uint16_t mode;
+    bool throughLink;
+    const char* reason;
+  } refused[] = {
+      {"lnk/victim.txt", fmOpenWrite, true, "a folder of it is a symbolic link, which is not written through"},
+      {"lnk/new.txt", fmCreate, true, "a folder of it is a symbolic link, which is not written through"},
+      {"sub/lnk/deeper/new.txt", fmCreate, true, "a folder of it is a symbolic link, which is not written through"},
+      {"linked.txt", fmOpenWrite, false, "it is a symbolic link, which is not written through"},
+      {"twin.txt", fmOpenReadWrite, false, "it has other hard links, which are not written through"},
+      {"sub/../twin.txt", fmCreate, false, "invalid file name"},
+      {"sub/", fmCreate, false, "no file name"},
+  };
+  for (const auto& r : refused) {
+    TWalkError error;
+    EXPECT_EQ(TFileStream::OpenBelow(root, r.below, r.mode, &error, true), nullptr) << r.below;
+    EXPECT_EQ(error.ThroughLink, r.throughLink) << r.below;
+    EXPECT_EQ(error.Reason, r.reason) << r.below;
+  }
+  EXPECT_EQ(test::ReadFile(File("out/victim.txt")), "victim");
+  EXPECT_EQ(std::distance(fs::directory_iterator(File("out")), {}), 2) << "nothing made through a link";
+
+  for (const char* below : {"linked.txt", "twin.txt", "sub/new/deeper.txt"}) {
+    auto s = TFileStream::OpenBelow(root, below, fmCreate, nullptr, true);
+    ASSERT_NE(s, nullptr) << below;
+    s->Write("new", 3);
+    ASSERT_TRUE(s->Close()) << below;
+    EXPECT_EQ(test::ReadFile(root + below), "new") << below;
+    EXPECT_FALSE(fs::is_symlink(root + below)) << below;
+  }
+  EXPECT_EQ(test::ReadFile(File("out/victim.txt")), "victim");
+  EXPECT_EQ(test::ReadFile(File("out/twin.txt")), "twin");
+  // The same holds for a path opened whole: its last part is never followed.
+  std::string reason;
+  fs::create_symlink("../out/victim.txt", File("root/again.txt"));
+  EXPECT_EQ(TFileStream::Open(File("root/again.txt"), fmOpenWrite, &reason), nullptr);
+  EXPECT_EQ(reason, "it is a symbolic link, which is not written through");
+}
+
 // Runs body with the process's file size limit set to limit bytes, so that
 // writes beyond it fail with EFBIG (the signal it would raise is ignored).
 void WithFileSizeLimit(rlim_t limit, const std::function<void()>& body) {

@@ -240,13 +240,15 @@ TEST_F(SoundEngineBassTest, FreeingTheEngineDestroysWhatIsLeftAndTheOutput) {
   EXPECT_EQ(log.CountInfo("SoundEngine - BASS - finished"), 1);
 }
 
-TEST_F(SoundEngineBassTest, AFileThatDoesNotOpenLoadsNothingAndSaysNothing) {
+TEST_F(SoundEngineBassTest, AFileThatIsNotThereLoadsNothingAndSaysSo) {
   EXPECT_EQ(Engine().LoadSound(&files, "nowhere.wav"), nullptr);
   EXPECT_EQ(Engine().LoadMusic(&files, "nowhere.ogg"), nullptr);
   EXPECT_EQ(Engine().LoadMusic(nullptr, "theme.xm"), nullptr);
   EXPECT_TRUE(Engine().Sounds().empty());
   EXPECT_TRUE(Engine().Musics().empty());
-  EXPECT_FALSE(log.Contains("(e)")) << log.Text();
+  EXPECT_EQ(log.CountError("Can't load sound nowhere.wav: there is no such file"), 1) << log.Text();
+  EXPECT_EQ(log.CountError("Can't load music nowhere.ogg: there is no such file"), 1) << log.Text();
+  EXPECT_EQ(log.ErrorCount(), 2) << log.Text();
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "base/reflection/class_registry.h"
+#include "resources/folder_res_man.h"
+#include "tests/base/temp_dir.h"
+#include "tests/support/capture_log.h"
 #include "engine/core/dummy.h"
 #include "engine/shell/applet.h"
 #include "platform/sdl/platform_sdl_png.h"
@@ -176,25 +179,29 @@ TEST_F(SDLWindowTest, ClockCountsSecondsSinceThePlatformWasMade) {
 }
 
 TEST_F(SDLWindowTest, MakePngWithoutAPictureLogsAnError) {
-  const std::string fileName = ::testing::TempDir() + "corvane_makepng_none.png";
-  platform->MakePng(window, fileName);  // no OpenGL loaded, no context
-  EXPECT_TRUE(world.log.Contains("Can't make png")) << world.log.Text();
-  EXPECT_FALSE(std::filesystem::exists(fileName));
-  platform->MakePng(nullptr, fileName);
+  TTempDir dir;
+  TOwned<TResourceMan> folder(CreateResMan<TFolderResourceMan>(dir.Path()));
+  platform->MakePng(window, *folder, "none.png");  // no OpenGL loaded, no context
+  EXPECT_TRUE(world.log.Contains("Can't make png none.png")) << world.log.Text();
+  EXPECT_FALSE(std::filesystem::exists(dir / "none.png"));
+  platform->MakePng(nullptr, *folder, "none.png");
 }
 
 TEST(WriteRgbPngTest, WritesRowsInOrderAndRefusesWhatDoesNotFit) {
-  const std::string fileName = ::testing::TempDir() + "corvane_write_png_test.png";
+  TTempDir dir;
+  TCaptureLog log;
+  TOwned<TResourceMan> folder(CreateResMan<TFolderResourceMan>(dir.Path()));
+  const std::string fileName = dir / "x.png";
   // 2 x 2, rows from the bottom: bottom row red, green; top row blue, white.
   const std::vector<std::uint8_t> rgba = {255, 0, 0, 0, 0, 255, 0, 7, 0, 0, 255, 255, 255, 255, 255, 0};
-  ASSERT_TRUE(WriteRgbPng(fileName, 2, 2, rgba, true));
+  ASSERT_TRUE(WriteRgbPng(*folder, "x.png", 2, 2, rgba, true));
   TPngPicture picture = ReadPng(fileName);
   ASSERT_EQ(picture.Width, 2);
   EXPECT_EQ(picture.Pixel(0, 0), 0x0000FFu);
   EXPECT_EQ(picture.Pixel(1, 0), 0xFFFFFFu);
   EXPECT_EQ(picture.Pixel(0, 1), 0xFF0000u);
   EXPECT_EQ(picture.Pixel(1, 1), 0x00FF00u);
-  ASSERT_TRUE(WriteRgbPng(fileName, 2, 2, rgba, false));
+  ASSERT_TRUE(WriteRgbPng(*folder, "x.png", 2, 2, rgba, false));
   picture = ReadPng(fileName);
   EXPECT_EQ(picture.Pixel(0, 0), 0xFF0000u);
 
@@ -204,20 +211,22 @@ TEST(WriteRgbPngTest, WritesRowsInOrderAndRefusesWhatDoesNotFit) {
     std::size_t bytes;
     std::string file;
   };
-  const TBad bad[] = {{"TooFewBytes", 2, 2, 15, fileName},
-                      {"TooManyBytes", 2, 2, 17, fileName},
-                      {"ZeroWidth", 0, 2, 0, fileName},
-                      {"NegativeHeight", 2, -2, 0, fileName},
-                      {"MissingFolder", 2, 2, 16, ::testing::TempDir() + "no/such/folder/x.png"}};
+  const TBad bad[] = {{"TooFewBytes", 2, 2, 15, "x.png"},
+                      {"TooManyBytes", 2, 2, 17, "x.png"},
+                      {"ZeroWidth", 0, 2, 0, "x.png"},
+                      {"NegativeHeight", 2, -2, 0, "x.png"},
+                      {"AFolder", 2, 2, 16, "shots/"}};
   for (const TBad& b : bad) {
     SCOPED_TRACE(b.name);
     const std::vector<std::uint8_t> bytes(b.bytes, 0x80);
-    EXPECT_FALSE(WriteRgbPng(b.file, b.width, b.height, bytes, true));
-    EXPECT_FALSE(std::filesystem::exists(b.file + ".part"));
+    std::string error;
+    EXPECT_FALSE(WriteRgbPng(*folder, b.file, b.width, b.height, bytes, true, &error));
+    // Said once: by the picture, or by the manager that gave no file.
+    EXPECT_NE(!error.empty(), log.Contains("Can't create " + b.file)) << log.Text();
   }
-  // The refused writes left the earlier picture alone.
+  // The refused writes left the earlier picture alone, and nothing beside it.
   EXPECT_EQ(ReadPng(fileName).Pixel(0, 0), 0xFF0000u);
-  std::remove(fileName.c_str());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 TEST(SDLPlatformStartTest, CreateWindowFailsCleanlyWhenSDLCannotStart) {

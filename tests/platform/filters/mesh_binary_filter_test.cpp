@@ -78,14 +78,21 @@ TEST_F(MeshBinaryFilterTest, AnimationsAndFramesAreKept) {
   EXPECT_EQ(w.Bytes("walk2.mesh"), w.Bytes("walk.mesh")) << "the empty name as a zero length";
 }
 
-TEST_F(MeshBinaryFilterTest, MissingFilesAndOtherSignaturesGiveNothingSilently) {
+// A missing file is its caller's to report; another signature, or none,
+// says so once and makes no mesh.
+TEST_F(MeshBinaryFilterTest, MissingFilesAreQuietAndOtherSignaturesSaySo) {
   std::string other = MeshFileBytes(CountingMesh(vfVertex, 3, false));
   other[0] = 'm';
   w.Put("other.mesh", other);
   w.Put("short.mesh", "MESH");
+  w.Put("empty.mesh", "");
   const std::size_t meshes = w.device->Meshes().size();  // the scratch mesh
-  for (const char* name : {"none.mesh", "other.mesh", "short.mesh"}) EXPECT_EQ(Load(name), nullptr) << name;
-  EXPECT_TRUE(w.world.log.Lines().empty()) << w.world.log.Text();
+  for (const char* name : {"none.mesh", "other.mesh", "short.mesh", "empty.mesh"})
+    EXPECT_EQ(Load(name), nullptr) << name;
+  for (const char* line : {"Can't load other.mesh: it is no .mesh file", "Can't load short.mesh: it is no .mesh file",
+                           "Can't load empty.mesh: the file is empty"})
+    EXPECT_EQ(w.world.log.CountError(line), 1) << line << "\n" << w.world.log.Text();
+  EXPECT_EQ(w.world.log.ErrorCount(), 3) << w.world.log.Text();
   EXPECT_EQ(w.device->Meshes().size(), meshes);
 }
 

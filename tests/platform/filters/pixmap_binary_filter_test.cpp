@@ -57,18 +57,30 @@ TEST_F(PixmapBinaryFilterTest, PixelsLieRowAfterRowFromTheTop) {
   EXPECT_EQ(w.Bytes("copy.pixmap"), w.Bytes("wide.pixmap"));
 }
 
-TEST_F(PixmapBinaryFilterTest, MissingFilesAndOtherSignaturesGiveNothingSilently) {
+// A missing file is its caller's to report; another signature, or none,
+// says so once a load and makes no pixmap.
+TEST_F(PixmapBinaryFilterTest, MissingFilesAreQuietAndOtherSignaturesSaySo) {
   std::string other = test::PixmapFileBytes(1, 1, {0});
   other[6] = 'C';
   w.Put("other.pixmap", other);
   w.Put("short.pixmap", "PIX");
-  for (const char* name : {"none.pixmap", "other.pixmap", "short.pixmap"}) {
-    EXPECT_EQ(Load(name), nullptr) << name;
+  w.Put("empty.pixmap", "");
+  const struct {
+    const char* name;
+    const char* line;
+  } cases[] = {{"none.pixmap", nullptr},
+               {"other.pixmap", "Can't load other.pixmap: it is no .pixmap file"},
+               {"short.pixmap", "Can't load short.pixmap: it is no .pixmap file"},
+               {"empty.pixmap", "Can't load empty.pixmap: the file is empty"}};
+  for (const auto& c : cases) {
+    w.world.log.Clear();
+    EXPECT_EQ(Load(c.name), nullptr) << c.name;
     std::int32_t width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
-    EXPECT_FALSE(w.Make<TPixmapBinaryFilter>()->LoadRGBAFromFile(w.resMan, name, width, height, pixels)) << name;
+    EXPECT_FALSE(w.Make<TPixmapBinaryFilter>()->LoadRGBAFromFile(w.resMan, c.name, width, height, pixels)) << c.name;
+    EXPECT_EQ(w.world.log.ErrorCount(), c.line ? 2 : 0) << w.world.log.Text();
+    if (c.line) EXPECT_EQ(w.world.log.CountError(c.line), 2) << w.world.log.Text();
   }
-  EXPECT_TRUE(w.world.log.Lines().empty()) << w.world.log.Text();
   EXPECT_TRUE(w.device->Pixmaps().empty());
 }
 

@@ -93,14 +93,19 @@ TEST_F(PngFilterTest, PixelsAndAlphaRoundTripInBothForms) {
   EXPECT_EQ(world.log.ErrorCount(), 0) << world.log.Text();
 }
 
-TEST_F(PngFilterTest, MissingFilesAndOtherFormatsAreSilent) {
+// A missing file is its caller's to report (the filter's look-up says
+// why); a file in another format or an empty one says so, once a form.
+TEST_F(PngFilterTest, MissingFilesAreQuietAndOtherFormatsSaySo) {
   std::int32_t w = 0, h = 0;
   std::vector<std::uint32_t> pixels;
   EXPECT_FALSE(Filter()->LoadRGBAFromFile(folder.get(), "none.png", w, h, pixels));
   EXPECT_EQ(Filter()->LoadFromFile(folder.get(), "none.png"), nullptr);
+  EXPECT_EQ(world.log.ErrorCount(), 0) << world.log.Text();
   EXPECT_FALSE(LoadsBoth("GIF89a not a png at all"));
   EXPECT_FALSE(LoadsBoth(""));
-  EXPECT_EQ(world.log.ErrorCount(), 0) << world.log.Text();
+  EXPECT_EQ(world.log.CountError("Can't load picture p.png: it is no PNG file"), 2) << world.log.Text();
+  EXPECT_EQ(world.log.CountError("Can't load picture p.png: the file is empty"), 2) << world.log.Text();
+  EXPECT_EQ(world.log.ErrorCount(), 4) << world.log.Text();
 
   // Nowhere to write: nothing written, no pixmap needed.
   TOwned<TEmptyResourceMan> empty{CreateResMan<TEmptyResourceMan>("")};

@@ -104,7 +104,9 @@ void TNullPlatform::UpdateWindow(TWindow*, float width, float height) {
                         Num(static_cast<std::int64_t>(height)));
 }
 
-void TNullPlatform::MakePng(TWindow*, const std::string& fileName) { WindowCalls.push_back("MakePng " + fileName); }
+void TNullPlatform::MakePng(TWindow*, TResourceMan&, const std::string& fileName) {
+  WindowCalls.push_back("MakePng " + fileName);
+}
 
 int TNullPlatform::CountWindowCalls(std::string_view prefix) const {
   int n = 0;

@@ -60,7 +60,7 @@ class TNullPlatform : public TPlatform {
   void SetIcon(TWindow* window, const std::string& fileName) override;
   void UpdateWindowState(TWindow* window) override;
   void UpdateWindow(TWindow* window, float width, float height) override;
-  void MakePng(TWindow* window, const std::string& fileName) override;
+  void MakePng(TWindow* window, TResourceMan& folder, const std::string& fileName) override;
   void CaptureMouse(TWindow*) override {}
   void ReleaseMouse() override {}
   void AcquireMouse(TWindow*) override { ++acquired_; }
