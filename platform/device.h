@@ -280,8 +280,16 @@ class TDevice : public TSomePersistent {
   // in one pass: widths[k] is the width of the first k characters
   // (widths[0] is 0).
   void MeasurePrefixWidths(TFont* font, std::u16string_view text, float maxWidth, std::vector<float>& widths);
+  // As DrawString, but kept inside the rectangle (a widget's text): a text
+  // of several lines taller than the rectangle starts at its top, whatever
+  // the vertical alignment, and the lines that would reach below its
+  // bottom are left out (the first is always drawn). A text that fits, or
+  // one line, is DrawString's.
+  void DrawStringInside(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
+                        std::uint32_t color);
   // One line cut to the characters that fit the rectangle's width (a text
-  // with a line break is not cut), then drawn without word wrap.
+  // with a line break is not cut, but kept inside the rectangle as
+  // DrawStringInside keeps it), then drawn without word wrap.
   void DrawStringClip(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
                       std::uint32_t color);
   // Measures a text with the font's system font: the layout's callback.
@@ -443,6 +451,9 @@ class TDevice : public TSomePersistent {
   // The lines of the last text layout, kept so that text drawing reuses
   // their storage.
   TTextCalcArray textLines_;
+  // The lines DrawStringInside keeps; each is drawn through DrawString,
+  // which lays out into textLines_.
+  TTextCalcArray insideLines_;
   std::int32_t drawCallDepth_ = 0;
   std::uint32_t drawCallSerial_ = 0;
 };
