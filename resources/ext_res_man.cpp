@@ -81,6 +81,11 @@ std::int32_t TExtResourceMan::FileDate(const std::string& name) {
   return FileAge(ResolvePath(FullName(name)));
 }
 
+std::optional<TFileStamp> TExtResourceMan::FileStamp(const std::string& name) {
+  if (!StreamExists(name)) return std::nullopt;
+  return FileStampAt(ResolvePath(FullName(name)));
+}
+
 void TExtResourceMan::IntFindFilesInDir(const std::string& dir, const std::string& masks) {
   if (!DirectoryExists(ResolvePath(dir))) return;
   ListFilesBelow(ResolvePath(dir), dir, masks, Results());

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,6 +49,9 @@ class TResourceMan : public TPersistent {
   // The packed date-time of the resource (see base/system/file_date.h), kNoFileDate
   // when it does not exist. Compare two dates with IsFileDateLater.
   virtual std::int32_t FileDate(const std::string& name) = 0;
+  // The exact stamp of the resource; nothing when it does not exist or the
+  // kind keeps no exact time (the base kind).
+  virtual std::optional<TFileStamp> FileStamp(const std::string& name) { return std::nullopt; }
 
   // Whether files made from the resource (a picture's ".pixmap", a model's
   // ".mesh") may be stored beside it. The external kind says no for a

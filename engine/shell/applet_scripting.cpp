@@ -241,10 +241,11 @@ void Applet::hideScreenWait(float seconds) {
 // ------------------------------------------------------------------ others
 
 void Applet::sleep(float seconds) {
-  // An effect of no duration would never end; an ending applet runs no
-  // frames for its waits, and a script looping on them would fill it with
-  // effects that nothing frees before the applet goes.
-  if (!(seconds > 0.0f) || !std::isfinite(seconds) || Terminated()) return;
+  // An effect of no duration would never end.
+  if (!(seconds > 0.0f) || !std::isfinite(seconds)) return;
+  // An ending applet runs no frames for its waits: a sleep in a loop would
+  // only pile up effects.
+  if (Terminated()) return;
   auto* effect = Create<TSleepEffect>(TCreateContext(this));
   effect->IncludeStyle(csExternal);
   TWeak<Effect> alive(effect);
