@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh >/dev/null
-bench/instructions_bench.py --build build
+bench/instructions_bench.py --build build --jobs "$(nproc)"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON -DCORVANE_BENCHMARKS=OFF
 cmake --build build-asan

@@ -224,13 +224,13 @@ void DeepStore(benchmark::State& state) { Walks(state, true, TWalk::Store); }
 void DeepFree(benchmark::State& state) { Walks(state, true, TWalk::Free); }
 
 BENCHMARK(AppletTeardown)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
-BENCHMARK(SiblingLoad)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SiblingLoad)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 // Past the last level a tree holds (256) at both sizes.
 BENCHMARK(ChainBuild)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(MovesBetweenGroups)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ChainByMoves)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(WidgetAddsToAGroup)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
-BENCHMARK(MissionsFree)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(MissionsFree)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(EventObjectsFree)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(WideFrame)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(WideRecalc)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);

@@ -132,8 +132,6 @@ struct TScript {
 };
 const TScript kScripts[] = {
     {"a sleep loop in onLoad", "  onLoad = 'engine.log(\"spinning\"); while (true) applet.sleep(0.01)'\n"},
-    // Each frame's handler nests a frame in its sleep, down to the limit.
-    {"a sleep loop in onTick", "  onTick = 'engine.log(\"spinning\"); while (true) applet.sleep(0.01)'\n"},
     {"a message box loop in a timer",
      "  object timer: Timer\n    interval = 0.05\n    enabled = true\n"
      "    onTimer = 'engine.log(\"spinning\"); while (true) applet.showMessage(\"hello\", \"\")'\n  end\n"},
@@ -192,8 +190,7 @@ TEST_F(ProgramCloseTest, AnAppletOfManyObjectsToldOfEveryFreeEndsAtOnce) {
   std::string text = "object game: Applet\n  width = 320\n  height = 240\n  onLoad = 'engine.log(\"spinning\")'\n";
   for (int i = 0; i < 30000; ++i) text += "  object Event\n  end\n";
   Put("events/main.object", text + "end\n");
-  const test::TProgramRun run =
-      Run("events/main.object", Offscreen(), nullptr, false);
+  const test::TProgramRun run = Run("events/main.object", Offscreen(), nullptr, false);
   EXPECT_EQ(run.status, 0) << run.output.substr(0, 4000);
   EXPECT_NE(run.output.find("(i) Objects destroyed"), std::string::npos);
   EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos);
