@@ -85,10 +85,6 @@ class TBytes {
   std::size_t at_ = 0;
 };
 
-// Promises and async functions queue jobs that run after the script that
-// queued them.
-constexpr bool kMakePromises = false;
-
 // A file the programs load: every object in it runs the program's hooks
 // as it is made and as it goes (one level of hooks within hooks).
 constexpr const char* kPieceFile =
@@ -221,13 +217,16 @@ class TProgram {
         return "Object.defineProperty(globalThis, '" + in_.Pick(kNames) + "', {set: function (x) { " + Upheaval() +
                " }, configurable: true})";
       }
-      case 13:
-        if (kMakePromises) {
-          const std::string then = depth < 2 ? Statement(depth + 1) : "v = 1";
-          return in_.Next() % 2 ? "Promise.resolve().then(function () { " + then + " })"
-                                : "(async function () { await null; " + then + " })()";
+      case 13: {
+        // Promises and async functions queue jobs that run after the
+        // script that queued them.
+        const std::string then = depth < 2 ? Statement(depth + 1) : "v = 1";
+        switch (in_.Next() % 3) {
+          case 0: return "Promise.resolve().then(function () { " + then + " })";
+          case 1: return "(async function () { await null; " + then + " })()";
+          default: return "v = " + CallingBack();
         }
-        return "v = " + CallingBack();
+      }
       default: return "v = " + target;
     }
   }
