@@ -107,10 +107,9 @@ void T3DSysFont::SaveToFile(TResourceMan* resMan, const std::string& cacheFile) 
   // Past the applet's derived-file budget no part of the cache is written.
   if (TDevice* device = host ? host->Device() : nullptr; device && !device->DerivedFits(bytes.Size(), cacheFile))
     return;
-  std::unique_ptr<TStream> stream = resMan->CreateStream(cacheFile, 0xFFFF);
-  if (!stream) return;
-  stream->Write(bytes.Memory(), bytes.Size());
-  stream.reset();
+  // A cache is derived: a read-only folder keeps none, quietly.
+  TDerivedStores derived(*resMan);
+  if (!StoreResource(*resMan, cacheFile, bytes.Memory(), bytes.Size())) return;
   StoreCache = true;
   if (!host) return;
   host->SavePixmapFile(resMan, AtlasFileName(cacheFile), Pixmap);

@@ -126,16 +126,17 @@ bool ResourceThere(TResourceMan& resMan, const std::string& name, std::u16string
   return false;
 }
 
-bool StoreResource(TResourceMan& resMan, const std::string& name, const void* bytes, std::int64_t size,
-                   std::string* error) {
+bool StoreResource(TResourceMan& resMan, const std::string& name, const void* bytes, std::int64_t size) {
   std::unique_ptr<TStream> out = resMan.CreateStream(name, fmCreate);
-  if (!out) return false;
+  if (!out) return false;  // the manager said why, unless it was to stay quiet
   bool written = size == 0 || out->Write(bytes, size) == size;
   auto* file = dynamic_cast<TFileStream*>(out.get());
   if (file && !written) file->Abandon();
   else if (file) written = file->Close();
-  if (!written && error) {
-    *error = file && !file->LastError().empty() ? file->LastError() : "the file could not be written";
+  if (!written) {
+    const std::string reason =
+        file && !file->LastError().empty() ? file->LastError() : std::string("the file could not be written");
+    EngineError(u"Can't write " + Utf8ToUtf16(name) + u": " + Utf8ToUtf16(reason));
   }
   return written;
 }

@@ -127,8 +127,11 @@ typename TKind<Kind>::Object* LoadDerived(TResourceMan* resMan, const std::strin
     TOwned<Kind> source = make(sourceClass);
     typename K::Object* object = source ? source->LoadFromFile(resMan, name) : nullptr;
     source.reset();
-    if (object && resMan->KeepsDerivedFiles(name))
+    if (object && resMan->KeepsDerivedFiles(name)) {
+      // A read-only applet converts in memory on each run, quietly.
+      TDerivedStores quiet(*resMan);
       if (TOwned<Kind> target = make(K::Find(derived))) target->SaveToFile(resMan, derived, object);
+    }
     return object;
   }
   return derivedExists ? loadDerived() : nullptr;

@@ -50,10 +50,7 @@ bool ReadWholeFile(TResourceMan* resMan, const std::string& name, std::vector<st
 }
 
 bool WriteWholeFile(TResourceMan* resMan, const std::string& name, const std::vector<std::uint8_t>& bytes) {
-  std::unique_ptr<TStream> stream = resMan ? resMan->CreateStream(name, 0xFFFF) : nullptr;
-  if (!stream) return false;
-  return stream->Write(bytes.data(), static_cast<std::int64_t>(bytes.size())) ==
-         static_cast<std::int64_t>(bytes.size());
+  return resMan && StoreResource(*resMan, name, bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
 // Reports a damaged picture's reason; whether it decoded.
