@@ -53,6 +53,7 @@ PATHS = [
     ("child adds to the applet", "child_adds_bench", "ChildAddsToTheApplet"),
     ("score table adds", "score_table_bench", "ScoreAdds"),
     ("score table, every line kept", "score_table_bench", "ScoreAddsEveryLineKept"),
+    ("preference settings", "preferences_bench", "PreferenceSets"),
 ]
 
 # Headless, quiet: the benchmarks draw on the test kit's recording device.

@@ -8,6 +8,7 @@
 #include "engine/core/applet_services.h"
 #include "platform/device.h"
 #include "platform/filters/filter.h"
+#include "platform/media_budget.h"
 
 namespace corvane {
 
@@ -42,6 +43,9 @@ void Background::SetFileName(const std::string& name) {
     fileName_.clear();
     return;
   }
+  // The decoded pixels count against the picture budget until they are in
+  // the tiles' textures.
+  const TPictureHold hold(static_cast<std::int64_t>(pixels.size()) * 4);
   // The previous picture's textures and tiles would otherwise stay: leaked,
   // or drawn under the new name.
   ReleaseTextures();

@@ -19,6 +19,8 @@ CORVANE_IMPLEMENT_CLASS(TConsole)
 namespace {
 constexpr std::uint16_t kKeyUp = 38;
 constexpr std::uint16_t kKeyDown = 40;
+constexpr std::uint32_t kPanelColor = 0xC0B0B0B0;
+constexpr std::uint32_t kLineColor = 0xFF000000;
 }  // namespace
 
 void TConsoleEdit::KeyDown(std::uint16_t& key, char16_t& ch, TShiftState shift) {
@@ -74,7 +76,9 @@ void TConsole::Paint() {
   TDevice* device = Device();
   if (!device) return;
   const float h = Height();
-  device->SetColor(0x80969696);
+  // Black text on a light panel that lets the game show through: legible
+  // whatever lies behind it.
+  device->SetColor(kPanelColor);
   device->FillRect({0, 0, Width(), h}, 0);
   const auto s = static_cast<float>(Font()->Size());
   if (s < 1) return;
@@ -92,7 +96,7 @@ void TConsole::Paint() {
   for (std::int32_t k = 0; k < shown; ++k) {
     const float top = h - s * static_cast<float>(1 + shown - k) - margins;
     device->DrawStringClip(EngineFont(), Utf8ToUtf16(log.Line(lines - shown + k)), {0, top, Width(), h}, {tfLeft},
-                           0xFF222222);
+                           kLineColor);
   }
 }
 

@@ -27,7 +27,8 @@ void DebugForm::Paint() {
   TDevice* device = Device();
   if (!self.Get() || !device) return;
   const TRect r = GetClientRect();
-  device->SetColor(0x96000000);
+  // Dark enough that the green lines stand out over a white scene too.
+  device->SetColor(0xC8000000);
   device->FillRect(r, 0);
   device->SetColor(0xFF696969);
   device->DrawRect(r, 1, 0);

@@ -23,6 +23,8 @@ CORVANE_IMPLEMENT_CLASS(EffectText)
 
 namespace {
 constexpr float kCharacterDelay = 0.08f;
+// The characters every live effect text of the program has built.
+std::int64_t gBuiltCharacters = 0;
 // The fitting width the text is measured with.
 constexpr float kMeasureLimit = 65535;
 }  // namespace
@@ -37,6 +39,12 @@ EffectText::EffectText(const TCreateContext& context) : GuiObject(context) { Set
 void EffectText::Loaded() {
   PositionObject::Loaded();
   Rebuild();
+}
+
+void EffectText::BeforeDestruction() {
+  gBuiltCharacters -= built_;
+  built_ = 0;
+  GuiObject::BeforeDestruction();
 }
 
 void EffectText::SetText(const std::u16string& value) {
@@ -62,12 +70,20 @@ void EffectText::Rebuild() {
   TAppletServices* applet = GetApplet();
   TDevice* device = applet ? applet->Device() : nullptr;
   std::u16string text = Text();
-  const std::size_t most = static_cast<std::size_t>(std::max(MaxEffectTextCharacters, 0));
+  gBuiltCharacters -= built_;
+  const std::size_t most =
+      static_cast<std::size_t>(std::max<std::int64_t>(MaxEffectTextCharacters - gBuiltCharacters, 0));
   if (text.size() > most) {
-    EngineError(u"EffectText " + Name() + u": only the first " + IntToStr(static_cast<std::int64_t>(most)) +
-                u" of its " + IntToStr(static_cast<std::int64_t>(text.size())) + u" characters are built");
+    // Said again only when the cut changes: a text rebuilt as it was is not.
+    const std::pair<std::size_t, std::size_t> cut{most, text.size()};
+    if (cut != reportedCut_)
+      EngineError(u"EffectText " + Name() + u": only the first " + IntToStr(static_cast<std::int64_t>(most)) +
+                  u" of its " + IntToStr(static_cast<std::int64_t>(text.size())) + u" characters are built");
+    reportedCut_ = cut;
     text.resize(most);
   }
+  built_ = static_cast<std::int32_t>(text.size());
+  gBuiltCharacters += built_;
   // Each character stands where the text before it ends: every prefix
   // measured in one pass, not each measured anew.
   std::vector<float> widths;

@@ -215,7 +215,9 @@ TFont* GuiObject::EngineFont() const { return font_ ? font_->Font() : nullptr; }
 void GuiObject::DrawText(const std::u16string& text, const TRect& r, TTextFormats formats, std::uint32_t color) const {
   TDevice* device = Device();
   if (!device || text.empty()) return;
-  device->DrawString(EngineFont(), text, r, formats, color);
+  // Kept inside the rectangle: lines beyond its height would be drawn over
+  // what lies below.
+  device->DrawStringInside(EngineFont(), text, r, formats, color);
 }
 
 }  // namespace corvane

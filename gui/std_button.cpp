@@ -45,7 +45,8 @@ void TStdButton::Paint() {
   device->FillRect(r, 0);
   device->SetColor(0xFF000000);
   device->DrawRect(r, 1, 0);
-  DrawText(Text(), r, {tfCenter, tfVCenter}, 0xFFFFFFFF);
+  // Black: white would not stand out from either grey.
+  DrawText(Text(), r, {tfCenter, tfVCenter}, 0xFF000000);
 }
 
 }  // namespace corvane

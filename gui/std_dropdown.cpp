@@ -124,7 +124,9 @@ void TStdDropdown::TakeChoice() {
 void TStdDropdown::PaintItem(std::int32_t index, const TRect& rect) {
   TWideStringList* items = Items();
   if (!items || index < 0 || index >= items->GetCount()) return;
-  DrawText(items->Get(index), rect, TextAlignToFormat(TextAlign()) + TTextFormats{tfVCenter}, 0xFF000000);
+  const TStdList* popup = popup_.Get();
+  DrawText(items->Get(index), rect, TextAlignToFormat(TextAlign()) + TTextFormats{tfVCenter},
+           popup ? popup->RowTextColor(index) : 0xFF000000);
 }
 
 void TStdDropdown::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/geometry/color.h"
 #include "base/geometry/point_rect_persistent.h"
 #include "base/geometry/rect_math.h"
 #include "base/lists/wide_string_list.h"
@@ -19,7 +20,10 @@ constexpr std::uint32_t kCaretColor = 0xFF00FF00;
 constexpr std::int32_t kCaretWidth = 3;
 constexpr std::int32_t kCaretHeight = 10;
 constexpr std::uint32_t kSelectionColor = 0x660000FF;
-constexpr std::uint32_t kFieldColor = 0xFF303030;
+// A dark field under a light font (the default white), a light one under a
+// dark font.
+constexpr std::uint32_t kDarkField = 0xFF303030;
+constexpr std::uint32_t kLightField = 0xFFD3D3D3;
 // The virtual-key codes the edit handles.
 constexpr std::uint16_t kBack = 8, kReturn = 13, kEnd = 35, kHome = 36, kLeft = 37, kRight = 39, kDelete = 46;
 
@@ -185,8 +189,10 @@ void TStdEdit::Paint() {
   TDevice* device = Device();
   if (!device) return;
   const TRect r = GetClientRect();
-  // A dark field: the text is drawn in the font's colour, white unless set.
-  device->SetColor(kFieldColor);
+  // The text is drawn in the font's colour: the field is the one it stands
+  // out from most.
+  const std::uint32_t text = Font()->Color();
+  device->SetColor(ContrastRatio(text, kDarkField) >= ContrastRatio(text, kLightField) ? kDarkField : kLightField);
   device->FillRect(r, 0);
   device->SetColor(0xFF000000);
   device->DrawRect(r, 1, 0);

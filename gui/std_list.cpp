@@ -10,6 +10,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/reflection/class_info.h"
 #include "base/reflection/variant.h"
+#include "engine/core/key_constants.h"
 #include "gui/std_dropdown.h"
 #include "platform/device.h"
 #include "scene/font_persistent.h"
@@ -110,6 +111,10 @@ TRect TStdList::GetItemRect(std::int32_t index) const {
   return {};
 }
 
+std::uint32_t TStdList::RowTextColor(std::int32_t index) const {
+  return index == itemIndex_ ? 0xFFFFFFFF : 0xFF000000;
+}
+
 void TStdList::PaintItem(std::int32_t index, const TRect& rect) {
   TDevice* device = Device();
   if (!device) return;
@@ -125,7 +130,7 @@ void TStdList::PaintItem(std::int32_t index, const TRect& rect) {
         Variant(std::vector<Variant>{Variant(rect.left), Variant(rect.top), Variant(rect.right), Variant(rect.bottom)})};
     onPaintItem_.Code->Invoke(*onPaintItem_.Data, args);
   } else {
-    DrawText(items_->Get(index), rect, {tfVCenter}, 0xFF000000);
+    DrawText(items_->Get(index), rect, {tfVCenter}, RowTextColor(index));
   }
 }
 
@@ -161,6 +166,19 @@ void TStdList::RunChange() {
     const std::array<Variant, 1> args{Variant(static_cast<TObject*>(this))};
     onChange_.Code->Invoke(*onChange_.Data, args);
   }
+}
+
+bool TStdList::HoldsKeys() const {
+  const TStdDropdown* dropdown = dropdown_.Get();
+  return dropdown && dropdown->DroppedDown();
+}
+
+void TStdList::KeyDown(std::uint16_t& key, char16_t& ch, TShiftState shift) {
+  TWeak<TStdList> self(this);
+  GuiObject::KeyDown(key, ch, shift);
+  if (!self.Get() || key != kKeyEscape || !HoldsKeys()) return;
+  key = 0;
+  if (TStdDropdown* dropdown = dropdown_.Get()) dropdown->ClosePopup();
 }
 
 void TStdList::KillFocus() {

@@ -58,9 +58,15 @@ class TStdList : public GuiObject {
   float ColumnWidth() const;
   virtual TRect GetItemRect(std::int32_t index) const;
   virtual void PaintItem(std::int32_t index, const TRect& rect);
+  // A row's text: white on the current row's blue band, black on the grey.
+  std::uint32_t RowTextColor(std::int32_t index) const;
 
   void Paint() override;
   void KillFocus() override;
+  // Open as a drop-down's pop-up, it holds the keys; Escape closes it
+  // without a choice.
+  bool HoldsKeys() const override;
+  void KeyDown(std::uint16_t& key, char16_t& ch, TShiftState shift) override;
   void MouseDown(TMouseButton button, TShiftState shift, float x, float y) override;
   void MouseMove(TShiftState shift, float x, float y, float dx, float dy) override;
   void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;

@@ -256,7 +256,8 @@ TPixmap* TDevice::CreatePixmap(std::int32_t width, std::int32_t height) {
     EngineError(u"Can't create pixmap of " + IntToStr(width) + u"x" + IntToStr(height));
     return nullptr;
   }
-  if (const std::u16string why = PictureOverBudget(width, height, PictureBytes()); !why.empty()) {
+  const std::int64_t textureBytes = TextureBytes(width, height);
+  if (const std::u16string why = PictureOverBudget(width, height, textureBytes); !why.empty()) {
     EngineError(u"Can't create pixmap of " + IntToStr(width) + u"x" + IntToStr(height) + u": " + why);
     return nullptr;
   }
@@ -267,8 +268,15 @@ TPixmap* TDevice::CreatePixmap(std::int32_t width, std::int32_t height) {
     pixmap->Free();
     return nullptr;
   }
+  HoldTexture(*pixmap, textureBytes);
   pixmaps_.push_back(pixmap);
   return pixmap;
+}
+
+void TDevice::HoldTexture(TPixmap& pixmap, std::int64_t bytes) {
+  ReleasePictureBytes(pixmap.TextureBytes);
+  HoldPictureBytes(bytes);
+  pixmap.TextureBytes = bytes;
 }
 
 void TDevice::DestroyPixmap(TPixmap*& pixmap) {
@@ -278,6 +286,7 @@ void TDevice::DestroyPixmap(TPixmap*& pixmap) {
   if (p->Locked()) UnlockPixmap(p);
   Forget(p);
   ReleasePixmap(*p);
+  HoldTexture(*p, 0);
   p->Free();
 }
 
@@ -298,27 +307,8 @@ void TDevice::ScriptDestroyMesh(TMesh*& mesh) {
   if (mesh && ScriptMayDestroy(mesh, meshes_, u"mesh")) DestroyMesh(mesh);
 }
 
-std::int64_t TDevice::PictureBytes() const {
-  std::int64_t bytes = 0;
-  for (const TPixmap* pixmap : pixmaps_) bytes += std::int64_t{pixmap->Width} * pixmap->Height * 4;
-  return bytes;
-}
-
 bool TDevice::PictureFits(std::int64_t width, std::int64_t height, const std::string& name) const {
   return corvane::PictureFits(this, width, height, name);
-}
-
-bool TDevice::DerivedFits(std::int64_t bytes, const std::string& name) {
-  const std::int64_t budget = MediaBudget().DerivedBytes;
-  if (bytes >= 0 && derivedBytes_ <= budget - bytes) {
-    derivedBytes_ += bytes;
-    return true;
-  }
-  if (!derivedRefused_)
-    EngineError(u"The applet's derived files pass their budget of " + IntToStr(budget >> 20) + u" MiB: " +
-                Utf8ToUtf16(name) + u" and later ones are not written");
-  derivedRefused_ = true;
-  return false;
 }
 
 bool TDevice::LockPixmapRectARGB(TPixmap* pixmap, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -332,8 +322,16 @@ bool TDevice::LockPixmapRectARGB(TPixmap* pixmap, std::int32_t x, std::int32_t y
   if (x < 0 || y < 0 || width < 0 || height < 0 || static_cast<std::int64_t>(x) + width > pixmap->Width ||
       static_cast<std::int64_t>(y) + height > pixmap->Height)
     return false;
+  if (readBack && pixmap->UploadFailed) return false;
+  const std::int64_t bytes = std::int64_t{width} * height * 4;
+  if (const std::u16string why = PictureOverBudget(width, height, bytes); !why.empty()) {
+    EngineError(u"Can't lock pixmap of " + IntToStr(pixmap->Width) + u"x" + IntToStr(pixmap->Height) + u": " + why);
+    return false;
+  }
   void* pixels = MapPixmap(*pixmap, x, y, width, height, readBack);
   if (!pixels) return false;
+  HoldPictureBytes(bytes);
+  pixmap->LockedBytes = bytes;
   pixmap->LockedBits = pixels;
   bits = pixels;
   return true;
@@ -343,6 +341,8 @@ void TDevice::UnlockPixmap(TPixmap* pixmap) {
   if (!pixmap || !pixmap->Locked()) return;
   UnmapPixmap(*pixmap);
   pixmap->LockedBits = nullptr;
+  ReleasePictureBytes(pixmap->LockedBytes);
+  pixmap->LockedBytes = 0;
 }
 
 void TDevice::PrepareObjects() {

@@ -172,7 +172,8 @@ class TDevice : public TSomePersistent {
   void DestroyPixmap(TPixmap*& pixmap);
   // ARGB pixels of a rectangle inside the pixmap, rows Pitch bytes apart;
   // with readBack they hold the current picture. A pixmap is locked once at
-  // a time ("Pixmap already locked").
+  // a time ("Pixmap already locked"). A picture the renderer refused to
+  // take (UploadFailed) has nothing to read back: such a lock is refused.
   bool LockPixmapRectARGB(TPixmap* pixmap, std::int32_t x, std::int32_t y, std::int32_t width,
                           std::int32_t height, void*& bits, bool readBack);
   void UnlockPixmap(TPixmap* pixmap);
@@ -188,18 +189,20 @@ class TDevice : public TSomePersistent {
   void ScriptDestroyMesh(TMesh*& mesh);
   const std::vector<TPixmap*>& Pixmaps() const { return pixmaps_; }
 
-  // ---- the applet's budget (platform/media_budget.h)
-  // Bytes of the live pixmaps, 4 a pixel.
-  std::int64_t PictureBytes() const;
-  // Whether a picture of width x height may be decoded now, alone and
-  // beside the live ones; a refusal writes "Can't load picture <name>:
-  // <why>". CreatePixmap refuses the same.
+  // ---- the program's picture budget (platform/media_budget.h). Each
+  // pixmap holds its texture's bytes from its creation to its destruction,
+  // and a lock its pixels' until the unlock; both are refused, with a line,
+  // past the budget.
+  // What the renderer keeps of a width x height picture; the base counts
+  // its pixels, 4 bytes each.
+  virtual std::int64_t TextureBytes(std::int64_t width, std::int64_t height) const { return width * height * 4; }
+  // What loading one takes at once: its texture and its decoded pixels.
+  std::int64_t LoadBytes(std::int64_t width, std::int64_t height) const {
+    return TextureBytes(width, height) + width * height * 4;
+  }
+  // Whether a picture of width x height may be decoded now beside what the
+  // program holds; a refusal writes "Can't load picture <name>: <why>".
   bool PictureFits(std::int64_t width, std::int64_t height, const std::string& name) const;
-  // Counts a derived file of that many bytes about to be written; false,
-  // counting nothing, when it would pass the applet's budget. The first
-  // refusal writes one line naming the file; the later ones are silent.
-  bool DerivedFits(std::int64_t bytes, const std::string& name);
-  std::int64_t DerivedBytes() const { return derivedBytes_; }
   const std::vector<TMesh*>& Meshes() const { return meshes_; }
   // The scratch mesh, then the states.
   void PrepareObjects();
@@ -277,8 +280,16 @@ class TDevice : public TSomePersistent {
   // in one pass: widths[k] is the width of the first k characters
   // (widths[0] is 0).
   void MeasurePrefixWidths(TFont* font, std::u16string_view text, float maxWidth, std::vector<float>& widths);
+  // As DrawString, but kept inside the rectangle (a widget's text): a text
+  // of several lines taller than the rectangle starts at its top, whatever
+  // the vertical alignment, and the lines that would reach below its
+  // bottom are left out (the first is always drawn). A text that fits, or
+  // one line, is DrawString's.
+  void DrawStringInside(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
+                        std::uint32_t color);
   // One line cut to the characters that fit the rectangle's width (a text
-  // with a line break is not cut), then drawn without word wrap.
+  // with a line break is not cut, but kept inside the rectangle as
+  // DrawStringInside keeps it), then drawn without word wrap.
   void DrawStringClip(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
                       std::uint32_t color);
   // Measures a text with the font's system font: the layout's callback.
@@ -423,6 +434,8 @@ class TDevice : public TSomePersistent {
   // its blink's phase.
   void DrawCaret();
   void CountFrame();
+  // Makes bytes the pixmap's texture's share of the picture budget.
+  static void HoldTexture(TPixmap& pixmap, std::int64_t bytes);
   // Forgets the object in the lists and the per-frame pointers.
   void Forget(TMesh* mesh);
   void Forget(TPixmap* pixmap);
@@ -438,8 +451,9 @@ class TDevice : public TSomePersistent {
   // The lines of the last text layout, kept so that text drawing reuses
   // their storage.
   TTextCalcArray textLines_;
-  std::int64_t derivedBytes_ = 0;
-  bool derivedRefused_ = false;
+  // The lines DrawStringInside keeps; each is drawn through DrawString,
+  // which lays out into textLines_.
+  TTextCalcArray insideLines_;
   std::int32_t drawCallDepth_ = 0;
   std::uint32_t drawCallSerial_ = 0;
 };

@@ -35,8 +35,13 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
   if (!device || !deviceClass.Construct) return device;
   TWindow* window = device->window_;
 
+  TMesh* particleMesh = device->ParticleMesh;
+  TPixmap* particlePixmap = device->ParticlePixmap;
+  // Each picture's store goes as soon as its pixels are copied: the copies
+  // take the textures' place rather than doubling what the program holds.
   std::vector<TPixmapCopy> pixmaps;
-  for (TPixmap* pixmap : device->pixmaps_) {
+  const std::vector<TPixmap*> listed = device->pixmaps_;
+  for (TPixmap* pixmap : listed) {
     TPixmapCopy copy{pixmap, {}};
     if (pixmap->Locked()) device->UnlockPixmap(pixmap);
     void* bits = nullptr;
@@ -49,6 +54,8 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
                     static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pitch, row * 4);
       device->UnlockPixmap(pixmap);
     }
+    device->Forget(pixmap);
+    device->ReleasePixmap(*pixmap);
     pixmaps.push_back(std::move(copy));
   }
 
@@ -81,14 +88,6 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
 
   // Detach: the old device lets go of the objects and frees only their
   // stores; what it still lists (its scratch mesh) goes with it.
-  TMesh* particleMesh = device->ParticleMesh;
-  TPixmap* particlePixmap = device->ParticlePixmap;
-  const std::int64_t derivedBytes = device->derivedBytes_;
-  const bool derivedRefused = device->derivedRefused_;
-  for (TPixmapCopy& copy : pixmaps) {
-    device->Forget(copy.Pixmap);
-    device->ReleasePixmap(*copy.Pixmap);
-  }
   for (TMeshCopy& copy : meshes) {
     device->Forget(copy.Mesh);
     device->ReleaseMesh(*copy.Mesh);
@@ -96,14 +95,14 @@ TDevice* TDevice::CloneDevice(TDevice* device, const TDeviceClass& deviceClass) 
   device->Free();
 
   TDevice* fresh = CreateDevice(deviceClass, window);
-  if (!fresh) return nullptr;
+  if (!fresh) {
+    for (TPixmapCopy& copy : pixmaps) HoldTexture(*copy.Pixmap, 0);  // nothing stores them now
+    return nullptr;
+  }
   for (TPixmapCopy& copy : pixmaps) fresh->AdoptPixmap(copy.Pixmap, copy.Pixels);
   for (TMeshCopy& copy : meshes) fresh->AdoptMesh(copy.Mesh, copy.Vertices, copy.Indices);
   fresh->ParticleMesh = particleMesh;
   fresh->ParticlePixmap = particlePixmap;
-  // The applet's derived files stay counted.
-  fresh->derivedBytes_ = derivedBytes;
-  fresh->derivedRefused_ = derivedRefused;
   return fresh;
 }
 
@@ -111,8 +110,10 @@ void TDevice::AdoptPixmap(TPixmap* pixmap, const std::vector<std::uint32_t>& pix
   pixmap->TextureHandle = 0;
   pixmap->LockedBits = nullptr;
   pixmap->Pitch = 0;
+  pixmap->UploadFailed = false;
   // Listed even without a store, so that it is destroyed with this device.
   pixmaps_.push_back(pixmap);
+  HoldTexture(*pixmap, TextureBytes(pixmap->Width, pixmap->Height));
   if (!AllocatePixmap(*pixmap)) return;
   void* bits = nullptr;
   if (pixels.empty() || !LockPixmapRectARGB(pixmap, 0, 0, pixmap->Width, pixmap->Height, bits, false)) return;

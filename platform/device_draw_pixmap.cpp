@@ -35,9 +35,10 @@ void TilePixmapRect(TScratchQuads& quads, const TTileCell& cell, float tw, float
 }
 
 // Once the quads are known to fit, binds the pixmap to stage 0 and locks
-// them; false when nothing may be drawn.
+// them; false when nothing may be drawn (nor from a picture the renderer
+// refused to take).
 bool BindAndLock(TDevice& device, TScratchQuads& quads, TPixmap* pixmap) {
-  if (!quads.Fits()) return false;
+  if (!quads.Fits() || !pixmap->Drawable()) return false;
   device.SetPixmap(0, pixmap);
   return quads.Lock();
 }

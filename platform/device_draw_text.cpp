@@ -39,7 +39,12 @@ void TDevice::DrawString(TFont* font, std::u16string_view text, const TRect& rec
   TRect box = rect;
   TextCalc(textLines_, count, formats, text, box, measure, 65535.0f, font);
   // Measuring may have rebuilt the atlas for characters new to the font:
-  // the atlas is bound once the layout is done.
+  // the atlas is bound once the layout is done. Glyphs of an atlas the
+  // renderer refused would be drawn as blocks: none are.
+  if (sysFont->Pixmap && !sysFont->Pixmap->Drawable()) {
+    textLines_.clear();
+    return;
+  }
   SetPixmap(0, sysFont->Pixmap);
   SetRenderState(rsTexLinear);
   SetRenderState(rsTexModulate);
@@ -93,6 +98,37 @@ void TDevice::MeasurePrefixWidths(TFont* font, std::u16string_view text, float m
   }
 }
 
+void TDevice::DrawStringInside(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
+                                std::uint32_t color) {
+  // Only a text that may take several lines can pass the rectangle's
+  // height: a single line is drawn as it is.
+  if (!SysFontOf(font) || (!formats.Contains(tfWordWrap) && !HasLineBreak(text))) {
+    DrawString(font, text, rect, formats, color);
+    return;
+  }
+  auto measure = [this](std::int32_t& calcStrLen, float clipWidth, std::u16string_view str, TFont* f) {
+    return CharSizeCallback(calcStrLen, clipWidth, str, f);
+  };
+  std::int32_t count = 0;
+  TRect box = rect;
+  TextCalc(insideLines_, count, formats, text, box, measure, 65535.0f, font);
+  if (insideLines_.size() < 2 || RectHeight(box) <= RectHeight(rect)) {
+    insideLines_.clear();
+    DrawString(font, text, rect, formats, color);
+    return;
+  }
+  // Each line where the layout put it, the block moved up to the top.
+  const float up = box.top - rect.top;
+  for (std::size_t i = 0; i < insideLines_.size(); ++i) {
+    TRect line = insideLines_[i].Rect;
+    OffsetRect(line, 0, -up);
+    if (i > 0 && line.bottom > rect.bottom) break;
+    DrawString(font, insideLines_[i].Text, line, {}, color);
+  }
+  // The views point into the caller's text.
+  insideLines_.clear();
+}
+
 void TDevice::DrawStringClip(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
                              std::uint32_t color) {
   formats.Exclude(tfWordWrap);
@@ -102,7 +138,7 @@ void TDevice::DrawStringClip(TFont* font, std::u16string_view text, const TRect&
   // A text of several lines is drawn whole: the count is only its last
   // line's.
   if (!HasLineBreak(text) && count >= 0 && text.size() > static_cast<std::size_t>(count)) text = text.substr(0, count);
-  DrawString(font, text, rect, formats, color);
+  DrawStringInside(font, text, rect, formats, color);
 }
 
 }  // namespace corvane

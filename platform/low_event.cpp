@@ -74,6 +74,9 @@ std::u16string EventToStr(const TLowEvent& event) {
     Put(text, mouse->DX);
     Put(text, mouse->DY);
     Put(text, mouse->Shift.Mask());
+  } else if (const auto* wheel = dynamic_cast<const TWheelEvent*>(&event)) {
+    Put(text, wheel->Delta);
+    Put(text, wheel->Shift.Mask());
   }
   return text;
 }
@@ -114,6 +117,14 @@ std::unique_ptr<TLowEvent> StrToEvent(std::u16string_view text, bool* shiftRead)
       const std::uint32_t buttonValue = LowBits(v[0], 0xFF);
       const auto button = buttonValue <= mbRight ? static_cast<TMouseButton>(buttonValue) : mbNone;
       return std::make_unique<TMouseEvent>(eventType, nullptr, button, *shift, v[1], v[2], v[3], v[4]);
+    }
+    case evMouseWheel: {
+      const auto delta = Next(rest);
+      if (!delta) return nullptr;
+      const auto shift = NextShift(rest, read);
+      if (!shift) return nullptr;
+      if (shiftRead) *shiftRead = read;
+      return std::make_unique<TWheelEvent>(eventType, nullptr, *delta, *shift);
     }
     default:
       return nullptr;

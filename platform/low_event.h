@@ -127,14 +127,17 @@ class TActionEvent : public TLowEvent {
 
 // The text form: decimal values each followed by ",". The type, then for a
 // key event Key, the code of Char and Shift's mask, for a mouse event
-// Button, X, Y, DX, DY and Shift's mask. Other events write the type only;
-// the window is never written. Shift is kept so that a replayed drag,
-// shift-click or Shift+arrow does what it did live.
+// Button, X, Y, DX, DY and Shift's mask, for a wheel event Delta and
+// Shift's mask. Other events write the type only; the window is never
+// written. Shift is kept so that a replayed drag, shift-click or
+// Shift+arrow does what it did live, the wheel's delta so that a replayed
+// scroll does.
 std::u16string EventToStr(const TLowEvent& event);
 
-// A new key or mouse event (no window) from the text form; none for an
-// empty text, a type other than 0 to 4, or a value that is missing or not
-// a decimal integer. The type and the button keep their low 8 bits, Key
+// A new key, mouse or wheel event (no window) from the text form; none for
+// an empty text, a type other than 0 to 5, a wheel event without its delta
+// (a bare "5,", as older records hold it), or a value that is missing or
+// not a decimal integer. The type and the button keep their low 8 bits, Key
 // and Char their low 16, Shift its defined flags; a button outside
 // TMouseButton is mbNone. A text that ends before Shift (written before
 // the state was kept) reads with an empty one, and *shiftRead (when given)

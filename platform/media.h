@@ -124,8 +124,18 @@ class TPixmap : public TSomePersistent {
   // Made by a script through the device's published creator: the one kind
   // of pixmap a script may destroy (TDevice::ScriptDestroyPixmap).
   bool MadeForScript = false;
+  // The renderer refused its last upload (its memory, say): the texture
+  // holds no picture, and nothing draws from it or reads it back until an
+  // upload succeeds.
+  bool UploadFailed = false;
+  // The picture bytes it holds against the program's budget: its texture's,
+  // and its locked pixels' while locked (platform/media_budget.h).
+  std::int64_t TextureBytes = 0;
+  std::int64_t LockedBytes = 0;
 
   bool Locked() const { return LockedBits != nullptr; }
+  // Whether drawing may take its texture.
+  bool Drawable() const { return !UploadFailed; }
   // Fills the whole pixmap with one ARGB colour through the owner applet's
   // device; nothing happens when it cannot be locked.
   void Clear(std::uint32_t color);

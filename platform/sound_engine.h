@@ -26,12 +26,15 @@ class TClassBuilder;
 class TSound : public TSomePersistent {
   CORVANE_CLASS(TSound, TSomePersistent)
   using TSomePersistent::TSomePersistent;
-  std::uintptr_t Handle = 0;   // the library's handle of the sample
+  std::uintptr_t Handle = 0;   // the library's handle of the sample (or stream)
   std::uintptr_t Channel = 0;  // the channel that plays it
   std::int32_t RefCount = 0;
   // Loaded by a script through the published LoadSound: the one kind of
   // sound a script may destroy.
   bool MadeForScript = false;
+  // What a sound too long to be decoded whole is streamed from, owned by
+  // the library's stream until it closes it; nullptr for a sample.
+  TStream* Source = nullptr;
 };
 
 // One loaded piece of music (streamed or a module).
@@ -48,6 +51,8 @@ class TMusic : public TSomePersistent {
   // What a streamed piece is read from, owned by the library's stream
   // until it closes it; nullptr for a module.
   TStream* Source = nullptr;
+  // The bytes it holds in memory against the program's music budget.
+  std::int64_t HeldBytes = 0;
 };
 
 class TSoundEngine : public TSomePersistent {

@@ -3,5 +3,6 @@
 namespace corvane {
 
 TSoundFileLimits SoundFileLimits;
+std::int64_t MusicBytesHeld = 0;
 
 }  // namespace corvane

@@ -8,9 +8,11 @@
 #include "base/streams/resource_man.h"
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "platform/device.h"
 #include "platform/font_cache_file.h"
+#include "platform/media_budget.h"
 #include "platform/scratch_quads.h"
 #include "platform/window_host.h"
 
@@ -104,18 +106,16 @@ void T3DSysFont::SaveToFile(TResourceMan* resMan, const std::string& cacheFile) 
   auto* host = dynamic_cast<TWindowHost*>(Owner());
   TMemoryStream bytes;
   WriteFontCache(bytes, {TextureWidth, Chars});
-  // Past the applet's derived-file budget no part of the cache is written.
-  if (TDevice* device = host ? host->Device() : nullptr; device && !device->DerivedFits(bytes.Size(), cacheFile))
-    return;
+  // Past the program's derived-file budget no part of the cache is written.
+  if (!DerivedFits(bytes.Size(), cacheFile)) return;
   // A cache is derived: a read-only folder keeps none, quietly.
   TDerivedStores derived(*resMan);
   if (!StoreResource(*resMan, cacheFile, bytes.Memory(), bytes.Size())) return;
   StoreCache = true;
   if (!host) return;
+  // A converted copy of an earlier atlas carries the stamp of that picture,
+  // so the next load converts the new one again.
   host->SavePixmapFile(resMan, AtlasFileName(cacheFile), Pixmap);
-  // A converted copy of an earlier atlas may carry a date the new picture
-  // does not exceed (dates have 2-second steps): it is written anew too.
-  host->SavePixmapFile(resMan, FileNameWithoutExt(cacheFile) + ".pixmap", Pixmap);
 }
 
 void T3DSysFont::CheckText(std::u16string_view text) {
@@ -182,7 +182,8 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
   TScratchQuads quads(*device, TextQuads(text), color);
   if (!quads.Fits()) return;
   if (!quads.Lock()) {
-    EngineError(quads.IndexLockFailed() ? u"Can't lock index buffer" : u"Can't lock vertex buffer");
+    const bool index = quads.IndexLockFailed();
+    ErrorOnce(index ? 1 : 0, index ? u"Can't lock index buffer" : u"Can't lock vertex buffer");
     return;
   }
   const auto width = static_cast<float>(TextureWidth);
@@ -191,7 +192,7 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
     if (c < kFirstGlyphCode) continue;
     const std::size_t index = c - static_cast<std::size_t>(kFirstGlyphCode);
     if (index >= Chars.size()) {
-      EngineError(u"Unsupported char " + std::u16string(1, c));
+      ErrorOnce(std::hash<std::u16string_view>{}(std::u16string_view(&c, 1)), u"Unsupported char " + std::u16string(1, c));
       continue;
     }
     const TCharCoord& cell = Chars[index];
@@ -199,7 +200,10 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
     const float h = (cell.Bottom - cell.Top) * height;
     if (c != kFirstGlyphCode) {
       if (quads.Added() == kMaxTextQuads) {
-        EngineError(u"Text \"" + std::u16string(text) + u"\" too long.");
+        constexpr std::size_t kShown = 64;
+        ErrorOnce(std::hash<std::u16string_view>{}(text),
+                  u"Text \"" + std::u16string(text.substr(0, kShown)) + u"...\" (" +
+                      IntToStr(static_cast<std::int64_t>(text.size())) + u" characters) too long.");
         break;
       }
       quads.Add({x, y, x + w, y + h}, {cell.Left, cell.Top, cell.Right, cell.Bottom});
@@ -207,6 +211,13 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
     x += w;
   }
   quads.Draw();
+}
+
+void T3DSysFont::ErrorOnce(std::size_t key, const std::u16string& line) {
+  constexpr std::size_t kMostKeys = 4096;
+  if (std::find(reported_.begin(), reported_.end(), key) != reported_.end() || reported_.size() >= kMostKeys) return;
+  reported_.push_back(key);
+  EngineError(line);
 }
 
 void T3DSysFont::UseAtlas(const TGlyphPacking& packing, const TDrawAtlas& draw) {

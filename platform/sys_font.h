@@ -76,7 +76,8 @@ class T3DSysFont : public TSomePersistent {
   // One line of text at (x, y) in the colour (vertex byte order), through
   // the device's scratch mesh with the states the caller set. A line of
   // more than kMaxTextQuads glyphs is drawn up to there and reported as
-  // too long.
+  // too long, once for the font and that text (drawn every frame, it would
+  // otherwise fill the log), with only its start in the line.
   virtual void DrawText(float x, float y, std::uint32_t color, std::u16string_view text);
   // The quads DrawText writes for the text: one a glyph (a character above
   // the space), at most kMaxTextQuads.
@@ -104,6 +105,13 @@ class T3DSysFont : public TSomePersistent {
   void StoreArguments(TResourceMan* resMan, const std::string& cacheFile, const std::string& fontName,
                       std::int32_t size, TFontStyles styles, bool storeCache);
   void DestroyAtlas();
+  // Writes the error line unless the font wrote it for the same key
+  // already: the draws that fail do so every frame.
+  void ErrorOnce(std::size_t key, const std::u16string& line);
+
+  // The keys of the lines written (a text's hash, say), at most a few
+  // thousand: past them a failing draw stays silent.
+  std::vector<std::size_t> reported_;
 };
 
 // The system font class the device instantiates; nullptr while no font unit

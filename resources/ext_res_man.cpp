@@ -97,6 +97,11 @@ bool TExtResourceMan::ListableFolder(const std::string& dir) {
   return DirectoryExists(ResolvePath(dir));
 }
 
+std::optional<TFileStamp> TExtResourceMan::FileStamp(const std::string& name) {
+  if (!StreamExists(name)) return std::nullopt;
+  return FileStampAt(ResolvePath(FullName(name)));
+}
+
 void TExtResourceMan::IntFindFilesInDir(const std::string& dir, const std::string& masks) {
   if (ListableFolder(dir)) ListFilesBelow(ResolvePath(dir), dir, masks, Results());
 }

@@ -29,6 +29,7 @@ class TExtResourceMan : public TResourceMan {
   bool StreamExists(const std::string& name) override;
   std::string NoFileReason(const std::string& name) override;
   std::int32_t FileDate(const std::string& name) override;
+  std::optional<TFileStamp> FileStamp(const std::string& name) override;
   // Only below the root (the applet's folder): never for a full path.
   bool KeepsDerivedFiles(const std::string& name) override;
 

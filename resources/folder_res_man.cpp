@@ -95,6 +95,11 @@ std::int32_t TFolderResourceMan::FileDate(const std::string& name) {
   return path && FileExists(*path) ? FileAge(*path) : kNoFileDate;
 }
 
+std::optional<TFileStamp> TFolderResourceMan::FileStamp(const std::string& name) {
+  const std::optional<std::string> path = FoundPath(name);
+  return path ? FileStampAt(*path) : std::nullopt;
+}
+
 void TFolderResourceMan::IntFindFilesInDir(const std::string& dir, const std::string& masks) {
   const std::optional<std::string> physical = PhysicalPath(dir);
   if (!physical || !FolderPartExists(*physical)) return;

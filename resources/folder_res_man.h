@@ -30,6 +30,7 @@ class TFolderResourceMan : public TResourceMan {
   std::string NoFileReason(const std::string& name) override;
   bool CreateFolder(const std::string& name) override;
   std::int32_t FileDate(const std::string& name) override;
+  std::optional<TFileStamp> FileStamp(const std::string& name) override;
 
   // The name without one leading "/".
   static std::string CorrectFileName(const std::string& name);

@@ -206,6 +206,13 @@ std::int32_t FileAge(std::string_view path) {
   return UnixTimeToFileDate(info.st_mtime);
 }
 
+std::optional<TFileStamp> FileStampAt(std::string_view path) {
+  struct stat info {};
+  if (path.empty() || !StatPath(std::string(path), info) || !S_ISREG(info.st_mode)) return std::nullopt;
+  return TFileStamp{static_cast<std::int64_t>(info.st_size),
+                    static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
 bool ListingOrderLess(std::string_view a, std::string_view b) {
   const std::string upperA = AsciiUpperCase(a);
   const std::string upperB = AsciiUpperCase(b);

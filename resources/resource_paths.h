@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/system/file_date.h"
+
 namespace corvane {
 
 class TStream;
@@ -53,6 +55,9 @@ bool FileExists(std::string_view path);
 std::string NoFileAt(const std::string& path);
 // The packed date of the file's last change; kNoFileDate when there is none.
 std::int32_t FileAge(std::string_view path);
+// The file's exact stamp (its size, its modification time in nanoseconds);
+// nothing when it is no file.
+std::optional<TFileStamp> FileStampAt(std::string_view path);
 
 // Opens the file below root (found already: resolved, its parts taken
 // apart) as the resource name, in a manager's mode: 0 reads, bit 0 writes

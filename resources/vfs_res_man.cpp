@@ -1,6 +1,7 @@
 #include "resources/vfs_res_man.h"
 
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 #include "base/reflection/class_builder.h"
@@ -145,6 +146,15 @@ std::int32_t TVirtualFileSystemResMan::FileDate(const std::string& name) {
   const std::int32_t date = DateTimeToFileDate(file->Date());
   fileSystem_->CloseFile(file);
   return date;
+}
+
+std::optional<TFileStamp> TVirtualFileSystemResMan::FileStamp(const std::string& name) {
+  const std::optional<std::string> path = ContainerPath(name);
+  TFile* file = path ? fileSystem_->OpenFileRead(*path) : nullptr;
+  if (!file) return std::nullopt;
+  const TFileStamp stamp{file->Size(), std::bit_cast<std::int64_t>(file->Date())};
+  fileSystem_->CloseFile(file);
+  return stamp;
 }
 
 void TVirtualFileSystemResMan::ListFiles(const std::string& path) {

@@ -54,6 +54,8 @@ class TVirtualFileSystemResMan : public TResourceMan {
   std::unique_ptr<TStream> CreateDetachedStream(const std::string& name);
   bool StreamExists(const std::string& name) override;
   std::int32_t FileDate(const std::string& name) override;
+  // The entry's size and its date's exact bits.
+  std::optional<TFileStamp> FileStamp(const std::string& name) override;
 
   // Every "/" turned into "\".
   static std::string ToVFSPath(const std::string& name);

@@ -2,11 +2,11 @@
 // named on...() since objects of the tree are script globals by their names.
 // Two crates fall onto the floor and score as they land. The start form at
 // the top left takes the player's name (kept in the preferences), the music
-// (streamed or the tracker tune, or none) and the sound volume, and opens
-// the object inspector; Play closes it. Then Space clicks and scores, E
-// makes the floor burst, M swaps the music for the other one, and the
-// console (its key, `) runs points(). Escape stores the score and ends the
-// applet.
+// (streamed or the tracker tune, or none) and the sound volume, which the
+// wheel turns too, and opens the object inspector; Play closes it. Then
+// Space clicks and scores, E makes the floor burst, M swaps the music for
+// the other one, and the console (its key, `) runs points(). Escape stores
+// the score and ends the applet.
 //
 // Started with "+record=FILE" the applet records the input it gets into
 // that file until it ends, with "+play=FILE" it plays such a recording,
@@ -168,6 +168,14 @@ function onInspect() {
   inspector.height = 520;
   inspector.show();
   engine.log("sample: inspector shown");
+}
+
+// While the form is open the wheel turns the volume, 5 a notch.
+function onWheel() {
+  if (!panelOpen) return;
+  var volume = Math.round(volumeBar.value) + 5 * Math.round(event.paramDelta.y);
+  volumeBar.value = Math.max(0, Math.min(100, volume));
+  onVolume();
 }
 
 // Typed into the console.

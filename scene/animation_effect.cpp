@@ -7,6 +7,9 @@
 #include "base/geometry/scalar_math.h"
 #include "base/reflection/class_builder.h"
 #include "base/reflection/prop_access.h"
+#include "base/system/log_target.h"
+#include "base/text/number_text.h"
+#include "base/text/text_convert.h"
 #include "engine/core/position_object.h"
 #include "engine/core/visual_object.h"
 #include "scene/font_persistent.h"
@@ -70,11 +73,16 @@ void AnimationEffect::SetKeys(TAnimationKeys* value) {
 
 void AnimationEffect::AddKey(float frame, float alpha, const std::u16string& color,
                              const std::u16string& secondColor) {
+  // The whole part must be a 32-bit unsigned frame: outside, the
+  // conversion has no result (and a NaN compares false both ways).
+  if (!(frame > -1.0f && frame < 4294967296.0f)) {
+    EngineError(u"Key not added to " + (Name().empty() ? WidenLatin1(ClassName()) : Name()) + u": frame " +
+                WidenLatin1(FloatToStrGeneral(frame)) + u" is not from 0 to 4294967295");
+    return;
+  }
   TAnimationKey* key = keys_->AddKey();
   if (!key) return;
-  // Trunc of a negative or non-finite frame would wrap the unsigned frame
-  // to billions of seconds.
-  key->key = std::isfinite(frame) && frame > 0 ? static_cast<std::uint32_t>(std::min(frame, 4294967295.0f)) : 0;
+  key->key = static_cast<std::uint32_t>(frame);
   key->SetAlpha(alpha);
   key->SetColorText(color);
   key->SetSecondColorText(secondColor);

@@ -26,8 +26,9 @@ class AnimationEffect : public Effect, public TAlphaAnimation {
   void SetUseCurrent(bool value) { useCurrent_ = value; }
   float CurTime() const { return curTime_; }
 
-  // A key at Trunc(frame) (a negative frame makes key 0), its alpha and
-  // colours set through their setters: empty colours stay off.
+  // A key at Trunc(frame), its alpha and colours set through their setters:
+  // empty colours stay off. A frame whose whole part is no key frame (below
+  // 0, 2^32 or more, not a number) adds no key: an error line says so.
   void AddKey(float frame, float alpha, const std::u16string& color, const std::u16string& secondColor);
 
   // Takes the parent's position when started; with useCurrent the first key

@@ -20,18 +20,25 @@ class Mirror : public PositionObject {
   PositionObject* MirrorObject() const { return mirrorObject_.Get(); }
   void SetMirrorObject(PositionObject* value) { mirrorObject_ = value; }
 
-  // Outside design time, with a mirrored object, and not while a mirror
-  // paints already (the reflection of a mirror shows nothing in it): the
-  // view becomes the
+  // Outside design time, with a mirrored object: the view becomes the
   // reflection times the view while the object (and, when it may be
   // mirrored, its mirrorable children) paints in its own matrix; then the
-  // view and the winding are put back.
+  // view and the winding are put back. A mirror painted inside another's
+  // reflection reflects again (a mirror of a mirror shows a double
+  // reflection); only a mirror already painting (mirrors that show one
+  // another in a cycle) paints nothing more, nor one more than
+  // kMostNestedReflections deep. Either is said once per mirror.
   void Paint() override;
+
+  static constexpr int kMostNestedReflections = 8;
 
  private:
   float width_ = 0;
   float height_ = 0;
   TWeak<PositionObject> mirrorObject_;
+  // While this mirror's reflection paints.
+  bool painting_ = false;
+  bool refusalReported_ = false;
 };
 
 }  // namespace corvane

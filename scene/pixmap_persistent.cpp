@@ -136,7 +136,7 @@ std::int32_t TPixmapPersistent::height() const {
 
 TPixmap* TPixmapPersistent::Drawable() const {
   TPixmap* pixmap = empty() ? nullptr : Pixmap();
-  return pixmap && pixmap->Width > 0 && pixmap->Height > 0 ? pixmap : nullptr;
+  return pixmap && pixmap->Width > 0 && pixmap->Height > 0 && pixmap->Drawable() ? pixmap : nullptr;
 }
 
 bool TPixmapPersistent::Apply() {

@@ -16,6 +16,7 @@ TClass ScriptEngineClass = nullptr;
 
 namespace {
 std::uint64_t gScriptHeapLimit = kDefaultScriptHeapBytes;
+std::int64_t gScriptTextLimit = kDefaultScriptTextCharacters;
 }  // namespace
 
 std::uint64_t ScriptHeapLimit() { return gScriptHeapLimit; }
@@ -23,6 +24,10 @@ std::uint64_t ScriptHeapLimit() { return gScriptHeapLimit; }
 void SetScriptHeapLimit(std::uint64_t bytes) {
   gScriptHeapLimit = std::clamp(bytes, kMinScriptHeapBytes, kMaxScriptHeapBytes);
 }
+
+std::int64_t ScriptTextLimit() { return gScriptTextLimit; }
+
+void SetScriptTextLimit(std::int64_t characters) { gScriptTextLimit = std::max<std::int64_t>(characters, 1); }
 
 namespace {
 

@@ -59,6 +59,14 @@ inline constexpr std::uint64_t kMaxScriptHeapBytes = 0xFFFFFFFFu;
 std::uint64_t ScriptHeapLimit();
 void SetScriptHeapLimit(std::uint64_t bytes);
 
+// The most characters of one text a script hands the engine at once: a
+// property's value, a method's argument (an array's texts together), a
+// file name. A longer one is refused with an error line and the script
+// gets the error. The program's switch "-maxscripttext=<N>" sets it.
+inline constexpr std::int64_t kDefaultScriptTextCharacters = std::int64_t{1} << 20;
+std::int64_t ScriptTextLimit();
+void SetScriptTextLimit(std::int64_t characters);
+
 // The registry of script-engine classes by key (".js"). The engine in use
 // is always ScriptEngineClass; the registry only records what the program
 // registered. A key registered again keeps its first class.

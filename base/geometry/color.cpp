@@ -1,5 +1,6 @@
 #include "base/geometry/color.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -44,6 +45,24 @@ std::uint32_t ColorLerp(std::uint32_t c1, std::uint32_t c2, float t) {
     result |= (channel & 0xFF) << shift;
   }
   return result;
+}
+
+namespace {
+
+double RelativeLuminance(std::uint32_t color) {
+  auto linear = [](std::uint32_t channel) {
+    const double c = static_cast<double>(channel & 0xFF) / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(color >> 16) + 0.7152 * linear(color >> 8) + 0.0722 * linear(color);
+}
+
+}  // namespace
+
+double ContrastRatio(std::uint32_t a, std::uint32_t b) {
+  const double la = RelativeLuminance(a) + 0.05;
+  const double lb = RelativeLuminance(b) + 0.05;
+  return la > lb ? la / lb : lb / la;
 }
 
 }  // namespace corvane

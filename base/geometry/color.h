@@ -32,5 +32,10 @@ inline std::uint32_t SwitchRGBA_BGRA(std::uint32_t color) { return color; }
 // Per byte: b1 + trunc((b2 - b1) * t), kept to its low 8 bits; t is not
 // clamped.
 std::uint32_t ColorLerp(std::uint32_t c1, std::uint32_t c2, float t);
+// How far apart two colours are for the eye, alpha ignored: the ratio of
+// their relative luminances (sRGB), each plus 0.05, the lighter over the
+// darker; 1 for equal colours, 21 for black and white. Text wants 4.5 on
+// its background.
+double ContrastRatio(std::uint32_t a, std::uint32_t b);
 
 }  // namespace corvane

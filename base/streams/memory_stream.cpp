@@ -56,10 +56,13 @@ std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count) {
 }
 
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
-  if (count <= 0 || buffer == nullptr || count > kMaxSize - position_) return 0;
-  const std::int64_t end = position_ + count;
+  if (count <= 0 || buffer == nullptr) return 0;
+  const std::int64_t end = count > kMaxSize - position_ ? kMaxSize + 1 : position_ + count;
   if (end > size_) {
-    if (!Reserve(end, true)) return 0;
+    if (end > kMaxSize || !Reserve(end, true)) {
+      writeFellShort_ = true;
+      return 0;
+    }
     // Only a gap left by a seek past the end needs zeros; the rest is
     // written over at once.
     if (position_ > size_) std::memset(data_.get() + size_, 0, static_cast<std::size_t>(position_ - size_));
@@ -91,6 +94,7 @@ void TMemoryStream::Clear() {
   size_ = 0;
   capacity_ = 0;
   position_ = 0;
+  writeFellShort_ = false;
 }
 
 bool TMemoryStream::LoadFromStream(TStream& source) {

@@ -28,8 +28,11 @@ class TMemoryStream : public TStream {
   std::int64_t Read(void* buffer, std::int64_t count) override;
   // Writing past the end grows the stream; a gap left by an earlier seek
   // past the end reads as zero bytes. Writes nothing when the memory cannot
-  // grow.
+  // grow, and the stream remembers it.
   std::int64_t Write(const void* buffer, std::int64_t count) override;
+  // Whether a write wrote nothing for want of memory since the stream was
+  // made or cleared: what it holds is not all that was written to it.
+  bool WriteFellShort() const { return writeFellShort_; }
   // Positions past the end are allowed.
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
   std::int64_t Size() override { return size_; }
@@ -77,6 +80,7 @@ class TMemoryStream : public TStream {
   std::int64_t size_ = 0;
   std::int64_t capacity_ = 0;
   std::int64_t position_ = 0;
+  bool writeFellShort_ = false;
 };
 
 }  // namespace corvane

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,6 +50,9 @@ class TResourceMan : public TPersistent {
   // The packed date-time of the resource (see base/system/file_date.h), kNoFileDate
   // when it does not exist. Compare two dates with IsFileDateLater.
   virtual std::int32_t FileDate(const std::string& name) = 0;
+  // The exact stamp of the resource; nothing when it does not exist or the
+  // kind keeps no exact time (the base kind).
+  virtual std::optional<TFileStamp> FileStamp(const std::string& name) { return std::nullopt; }
 
   // Whether files made from the resource (a picture's ".pixmap", a model's
   // ".mesh") may be stored beside it. The external kind says no for a
@@ -132,6 +137,8 @@ bool ResourceThere(TResourceMan& resMan, const std::string& name, std::u16string
 // else "Can't write <name>: <reason>" for a write, flush or rename that
 // failed.
 bool StoreResource(TResourceMan& resMan, const std::string& name, const void* bytes, std::int64_t size);
+// The same for a file made of parts, written one after the other.
+bool StoreResource(TResourceMan& resMan, const std::string& name, std::span<const std::span<const char>> parts);
 
 // While one lives, the manager's refusals to write into a read-only file,
 // folder or container say nothing: the files the engine derives from an

@@ -23,4 +23,14 @@ std::int32_t UnixTimeToFileDate(std::time_t time);
 // unsigned words; -1 (no such file) is earlier than every date.
 bool IsFileDateLater(std::int32_t a, std::int32_t b);
 
+// A file as it is now, exactly: its size in bytes and its modification time
+// in the finest unit its kind keeps (nanoseconds since the epoch for a file
+// on disk). Two stamps of one file differ after any change a packed date
+// misses, such as an edit within the same two seconds.
+struct TFileStamp {
+  std::int64_t Size = 0;
+  std::int64_t Time = 0;
+  bool operator==(const TFileStamp&) const = default;
+};
+
 }  // namespace corvane

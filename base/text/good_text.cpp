@@ -23,4 +23,10 @@ int GOODCompareText(std::u16string_view a, std::u16string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+std::string GOODTextKey(std::u16string_view text) {
+  std::string key(text.size(), '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) key[i] = AsciiUpper(static_cast<char>(text[i] & 0xFF));
+  return key;
+}
+
 }  // namespace corvane

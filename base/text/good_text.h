@@ -15,5 +15,8 @@ std::u16string GOODLowerCase(std::u16string_view text);
 // Compares the low byte of each unit, ASCII upper-cased; at the first
 // difference +1 or -1, otherwise the shorter text is smaller; 0 when equal.
 int GOODCompareText(std::u16string_view a, std::u16string_view b);
+// A key equal for exactly the texts GOODCompareText finds equal: the low
+// byte of each unit, ASCII upper-cased. What a hashed look-up goes by.
+std::string GOODTextKey(std::u16string_view text);
 
 }  // namespace corvane

@@ -23,7 +23,6 @@ class TDevice;
 class TDynamicEngine;
 class TFilter;
 struct TLifeToken;
-struct TParticleTally;
 class TObjectCache;
 class TPixmap;
 class TResourceMan;
@@ -69,8 +68,6 @@ class TAppletServices {
   // Its particle renderers: 0 additive, 1 blended, 2 additive with the
   // depth test; null outside 0 .. 2 or when not made.
   virtual BaseObject* Renderer(std::int32_t index) const = 0;
-  // The particles all its effects have out, against ParticleBudget.
-  virtual TParticleTally& Particles() = 0;
 
   // ---- painting
   virtual bool BoundsCulling() const = 0;
@@ -101,6 +98,10 @@ class TAppletServices {
 
   // ---- life
   virtual bool Terminated() const = 0;
+  // When (SteadySeconds) this applet, or one it lies in, began to end;
+  // negative while none has. The scripts that run after it (onFree,
+  // onDestroy) share a short grace from then on.
+  virtual double EndingSince() const = 0;
   virtual void terminate() = 0;
   virtual bool Paused() const = 0;
   virtual bool EffectInScript() const = 0;

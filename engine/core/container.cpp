@@ -135,20 +135,29 @@ void Container::MouseUp(TMouseButton button, TShiftState shift, float x, float y
 }
 
 void Container::MouseWheel(TShiftState shift, float delta) {
-  if (focused_ && focused_ != this) focused_->MouseWheel(shift, delta);
+  if (VisualObject* receiver = KeyReceiver()) receiver->MouseWheel(shift, delta);
 }
 
 // --------------------------------------------------------------------- keys
 
+VisualObject* Container::KeyReceiver() const {
+  if (!focused_ || focused_ == this) return nullptr;
+  if (modal_.empty()) return focused_;
+  const VisualObject* top = modal_.back();
+  return focused_ == top || top->FindChildObject(focused_, false) ? focused_ : nullptr;
+}
+
 void Container::KeyDown(std::uint16_t& key, char16_t& ch, TShiftState shift) {
   TWeak<Container> self(this);
   if (key == 9) {
-    const auto& children = ChildList();
+    // Inside a modal object the focus stays inside it.
+    const BaseObject* ring = modal_.empty() ? static_cast<const BaseObject*>(this) : modal_.back();
+    const auto& children = ring->ChildList();
     if (!children.empty()) {
       const auto n = static_cast<std::int32_t>(children.size());
       std::int32_t next = 0;
       if (focused_) {
-        const std::int32_t at = IndexOfChild(focused_);
+        const std::int32_t at = ring->IndexOfChild(focused_);
         if (!shift.Contains(ssShift)) next = at + 1 >= n ? 0 : at + 1;
         else next = at <= 0 ? n - 1 : at - 1;
       }
@@ -157,11 +166,11 @@ void Container::KeyDown(std::uint16_t& key, char16_t& ch, TShiftState shift) {
     }
     key = 0;
   }
-  if (focused_ && focused_ != this) focused_->KeyDown(key, ch, shift);
+  if (VisualObject* receiver = KeyReceiver()) receiver->KeyDown(key, ch, shift);
 }
 
 void Container::KeyUp(std::uint16_t& key, char16_t& ch, TShiftState shift) {
-  if (focused_ && focused_ != this) focused_->KeyUp(key, ch, shift);
+  if (VisualObject* receiver = KeyReceiver()) receiver->KeyUp(key, ch, shift);
 }
 
 // ------------------------------------------------------------------- modal

@@ -54,10 +54,16 @@ class Container : public VisualObject {
   void MouseMove(TShiftState shift, float x, float y, float dx, float dy) override;
   void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
   void MouseWheel(TShiftState shift, float delta) override;
-  // Tab (9) moves the focus among the direct children (Shift+Tab back) and
-  // is consumed; every key then goes to the focused object.
+  // Tab (9) moves the focus among the direct children (Shift+Tab back),
+  // those of the modal top while there is one, and is consumed; every key
+  // then goes to the key receiver.
   void KeyDown(std::uint16_t& key, char16_t& ch, TShiftState shift) override;
   void KeyUp(std::uint16_t& key, char16_t& ch, TShiftState shift) override;
+  // What keys and the wheel go to: the focused object, but while a modal
+  // object is up only when it is that object or lies inside it (a box
+  // shown over an edit takes every key, and the edit none); otherwise
+  // none.
+  VisualObject* KeyReceiver() const;
 
  private:
   // The object under the point: searched in the modal top when there is

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace corvane {
 
@@ -34,6 +35,16 @@ class TEngineServices {
   // none of its events, whether a close was requested, and if so ends the
   // applet it is for as the request itself will.
   virtual void HearCloseRequest() = 0;
+  // When (SteadySeconds) the host first asked the program to close;
+  // negative before. NoteCloseRequest marks it, the first time counts.
+  virtual double ClosingSince() const = 0;
+  virtual void NoteCloseRequest() = 0;
+  // Ends the program now, running no more script code: every applet
+  // stores what it stores on its way out (preferences, scores) from the
+  // engine's own state, the log says why, and the process exits. For the
+  // script guard, whose thread calls it while it holds the main thread
+  // inside a script's long library call after a close request.
+  [[noreturn]] virtual void EndAtOnce(const std::u16string& reason) = 0;
   virtual TResourceMan* EmbeddedResMan() const = 0;
   virtual TResourceMan* ExternalResMan() const = 0;
 

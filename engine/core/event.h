@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -155,10 +156,20 @@ class Event : public BaseObject {
   // dropped when met.
   std::unordered_multimap<const BaseObject*, std::uint64_t> actions_;
   std::vector<std::uint32_t> keysDown_;
-  // The key that last toggled the console, until its release: that release
-  // is the console's too, even when it comes after the console closed.
-  bool consoleKeyHeld_ = false;
-  std::uint16_t consoleKey_ = 0;
+  // Keys whose press went to a modal object (the console, a message box)
+  // or toggled the console, until their release, and what had the keys
+  // then: that release is its too, even once the object is gone.
+  struct TTakenKey {
+    std::uint16_t Key = 0;
+    char16_t Char = 0;
+    TWeak<VisualObject> Receiver;
+  };
+  static constexpr std::size_t kMaxTakenKeys = 64;
+  void TakeKey(const TKeyEvent& event, VisualObject* receiver);
+  // The receiver the key's press went to (none when nothing had the keys),
+  // taken off the list; nothing when its press was the game's.
+  std::optional<TWeak<VisualObject>> GiveBackKey(const TKeyEvent& event);
+  std::vector<TTakenKey> takenKeys_;
   bool isLButtonDown_ = false;
   bool isRButtonDown_ = false;
   bool isAltDown_ = false;

@@ -3,6 +3,7 @@
 // the applet in applet units; each ends with the applet's own handler. Also
 // the mouse acquisition and the wait for input.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "base/geometry/point_rect_persistent.h"
@@ -36,22 +37,65 @@ TPoint Event::AppletPoint(std::int32_t x, std::int32_t y) const {
 
 // ------------------------------------------------------------------- keys
 
+namespace {
+
+// Keys belong to a modal object: the console on the screen, the object of
+// a modal loop (a message box, a form), or what holds the keys while it
+// has them (an open drop-down's list).
+bool KeysAreModal(TAppletServices& applet) {
+  Container* root = applet.AppletObject();
+  const VisualObject* receiver = root->KeyReceiver();
+  return applet.ConsoleShown() || !root->ModalStack().empty() || (receiver && receiver->HoldsKeys());
+}
+
+// A key's press and release carry the same virtual key, or (for a key that
+// comes as a character) the same character.
+bool SameKey(const TKeyEvent& event, std::uint16_t key, char16_t ch) {
+  return event.Key != 0 ? event.Key == key : key == 0 && event.Char == ch;
+}
+
+}  // namespace
+
+void Event::TakeKey(const TKeyEvent& event, VisualObject* receiver) {
+  std::erase_if(takenKeys_, [&](const TTakenKey& taken) { return SameKey(event, taken.Key, taken.Char); });
+  // Keys held at once are few; a record that never releases its keys
+  // keeps the newest.
+  if (takenKeys_.size() >= kMaxTakenKeys) takenKeys_.erase(takenKeys_.begin());
+  takenKeys_.push_back({event.Key, event.Char, TWeak<VisualObject>(receiver)});
+}
+
+std::optional<TWeak<VisualObject>> Event::GiveBackKey(const TKeyEvent& event) {
+  const auto it =
+      std::ranges::find_if(takenKeys_, [&](const TTakenKey& taken) { return SameKey(event, taken.Key, taken.Char); });
+  if (it == takenKeys_.end()) return std::nullopt;
+  TWeak<VisualObject> receiver = it->Receiver;
+  takenKeys_.erase(it);
+  return receiver;
+}
+
 void Event::DispatchKeyDown(TKeyEvent* event) {
   event->Handled = true;
   TWeak<Event> self(this);
   TWeak<TAppletServices> applet(GetApplet());
-  if (event->Key == kKeyEscape && applet.Get()) applet->AppletObject()->cancelModal(mrCancel);
-  if (!self.Get()) return;
-  if (event->Char == kConsoleChar) {
-    consoleKeyHeld_ = true;
-    consoleKey_ = event->Key;
-    if (applet.Get()) applet->ToggleConsole();
+  const bool consoleKey = event->Char == kConsoleChar;
+  // While the console or a modal loop's object is up, a key is its alone:
+  // no listener, no held key, and (on its release, whenever that comes) no
+  // onKeyPress of the game.
+  if (applet.Get() && KeysAreModal(*applet.Get())) {
+    Container* root = applet->AppletObject();
+    const bool escape = event->Key == kKeyEscape;
+    TakeKey(*event, consoleKey ? nullptr : root->KeyReceiver());
+    // It sees its Escape before the Escape ends its loop; one it used
+    // (closing a pop-up in a modal form) ends nothing more.
+    if (!consoleKey) root->KeyDown(event->Key, event->Char, event->Shift);
+    if (!self.Get() || !applet.Get()) return;
+    if (escape && event->Key == kKeyEscape) applet->AppletObject()->cancelModal(mrCancel);
+    if (consoleKey && applet.Get()) applet->ToggleConsole();
     return;
   }
-  // A key typed into the console is the console's alone: no listener, no
-  // held key, and (on its release) no onKeyPress of the game.
-  if (applet.Get() && applet->ConsoleShown()) {
-    applet->AppletObject()->KeyDown(event->Key, event->Char, event->Shift);
+  if (consoleKey) {
+    TakeKey(*event, nullptr);
+    if (applet.Get()) applet->ToggleConsole();
     return;
   }
   if (event->Key != 0 && !isKeyDown(event->Key)) keysDown_.push_back(event->Key);
@@ -69,14 +113,17 @@ void Event::DispatchKeyUp(TKeyEvent* event) {
   event->Handled = true;
   TWeak<Event> self(this);
   TWeak<TAppletServices> applet(GetApplet());
-  const bool consoleKey =
-      consoleKeyHeld_ && (event->Char == kConsoleChar || (event->Key != 0 && event->Key == consoleKey_));
-  if (consoleKey) consoleKeyHeld_ = false;
-  if (applet.Get() && applet->ConsoleShown()) {
+  // The release of a key whose press was a modal object's is that
+  // receiver's, even once the object is gone from the screen (Escape, the
+  // console's key): the game never sees half a keystroke.
+  if (const std::optional<TWeak<VisualObject>> taken = GiveBackKey(*event)) {
+    if (VisualObject* receiver = taken->Get()) receiver->KeyUp(event->Key, event->Char, event->Shift);
+    return;
+  }
+  if (applet.Get() && KeysAreModal(*applet.Get())) {
     applet->AppletObject()->KeyUp(event->Key, event->Char, event->Shift);
     return;
   }
-  if (consoleKey) return;
   for (const TWeak<VisualObject>& listener : Snapshot(listeners_)) {
     if (VisualObject* receiver = listener.Get()) receiver->KeyUp(event->Key, event->Char, event->Shift);
     if (!self.Get()) return;

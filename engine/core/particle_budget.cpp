@@ -4,4 +4,9 @@ namespace corvane {
 
 std::int32_t ParticleBudget = kDefaultParticleBudget;
 
+TParticleTally& ParticleTally() {
+  static TParticleTally tally;
+  return tally;
+}
+
 }  // namespace corvane

@@ -500,7 +500,14 @@ void PositionObject::unspawn() {
 }
 
 void PositionObject::explode(float radius, float strength) {
-  if (TDynamicEngine* engine = PhysicsEngine()) engine->Explode(World(), GetAbsolutePosition(), radius, strength);
+  TDynamicEngine* engine = PhysicsEngine();
+  if (!engine) return;
+  const TSpaceVector centre = GetAbsolutePosition();
+  if (const std::u16string refused = ExplosionRefusal(centre, radius, strength); !refused.empty()) {
+    EngineError(u"Explosion of " + (Name().empty() ? WidenLatin1(ClassName()) : Name()) + u" not made: " + refused);
+    return;
+  }
+  engine->Explode(World(), centre, radius, strength);
 }
 
 void PositionObject::screenToLocal(float x, float y) {

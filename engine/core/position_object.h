@@ -146,6 +146,8 @@ class PositionObject : public VisualObject {
   std::int32_t complexCollise(bool runHandlers);
   void spawn();
   void unspawn();
+  // Pushes the bodies within radius away from the object (a velocity change
+  // of strength); unusable values are refused with an error line.
   void explode(float radius, float strength);
   void screenToLocal(float x, float y);
 

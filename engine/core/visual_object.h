@@ -149,6 +149,9 @@ class VisualObject : public BaseObject {
   // A receiver that consumes the key sets it to 0.
   virtual void KeyDown(std::uint16_t& key, char16_t& ch, TShiftState shift) {}
   virtual void KeyUp(std::uint16_t& key, char16_t& ch, TShiftState shift) {}
+  // Whether, while it has the keys, it takes every key as a modal object
+  // does (an open pop-up): the game hears none of them.
+  virtual bool HoldsKeys() const { return false; }
 
   // Visibility.
   virtual void SetVisible(bool value);

@@ -1,5 +1,6 @@
 #include "engine/shell/applet.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "base/geometry/color.h"
@@ -9,6 +10,7 @@
 #include "base/reflection/class_registry.h"
 #include "base/streams/resource_man.h"
 #include "base/system/log_target.h"
+#include "base/system/steady_clock.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/core/dummy.h"
@@ -452,12 +454,22 @@ void Applet::terminate() {
 
 void Applet::SetTerminated(bool value) {
   terminated_ = value;
+  if (value && endingSince_ < 0) endingSince_ = SteadySeconds();
   // A script that runs on (a loop around a wait that now returns at once,
   // or one that never waits) is stopped at its next step.
   if (value && scriptEngine_) scriptEngine_->InterruptScripts();
 }
 
+double Applet::EndingSince() const {
+  double since = -1;
+  for (const BaseObject* object = this; object && !IsEngine(object); object = object->Parent())
+    if (const auto* applet = dynamic_cast<const Applet*>(object); applet && applet->endingSince_ >= 0)
+      since = since < 0 ? applet->endingSince_ : std::min(since, applet->endingSince_);
+  return since;
+}
+
 void Applet::CloseRequested() {
+  if (TEngineServices* engine = RunningEngine()) engine->NoteCloseRequest();
   for (BaseObject* object = this; object && !IsEngine(object); object = object->Parent())
     if (auto* applet = dynamic_cast<Applet*>(object)) applet->terminate();
 }
@@ -534,11 +546,12 @@ void Applet::PostDebugInfo(double tickStart) {
 
 void Applet::BeforeDestruction() {
   terminated_ = true;
+  if (endingSince_ < 0) endingSince_ = SteadySeconds();
   // An applet that never stood (no window or device) has nothing to store
   // or report.
   if (constructed_) {
     CallScript(onFree_);
-    if (storePreferenses_) StorePreferences();
+    StoreAtEnd();
     LogDebugBoard();
     if (device_) device_->WriteStatistics();
   }
@@ -549,6 +562,12 @@ void Applet::BeforeDestruction() {
   defaultPixmap_ = nullptr;
   defaultSkin_ = nullptr;
   Container::BeforeDestruction();
+}
+
+void Applet::StoreAtEnd() {
+  if (storedAtEnd_ || !constructed_ || !storePreferenses_) return;
+  storedAtEnd_ = true;
+  StorePreferences();
 }
 
 void Applet::StorePreferences() {

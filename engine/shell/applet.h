@@ -29,7 +29,6 @@
 #include "base/geometry/geometry.h"
 #include "engine/core/container.h"
 #include "engine/core/applet_services.h"
-#include "engine/core/particle_budget.h"
 #include "engine/core/position_object.h"
 #include "platform/media.h"
 #include "platform/window_host.h"
@@ -180,7 +179,6 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // width + mx / scale, height + my / scale).
   TRect GuiClientRect() const override;
   float& RememberedWidth() override { return prevWidth_; }
-  TParticleTally& Particles() override { return particles_; }
   float& RememberedHeight() override { return prevHeight_; }
   const std::u16string& Title() const { return title_; }
   void SetTitle(const std::u16string& value);
@@ -237,6 +235,7 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // ---- life
   // True once terminate was called or while the applet is being destroyed.
   bool Terminated() const override { return terminated_ || HasState(csDestroying) || Freeing(); }
+  double EndingSince() const override;
   void SetTerminated(bool value);
   // Ends the applet: its waits return, its running scripts stop at their
   // next step, and the main loop frees it once no call of its own is left.
@@ -261,6 +260,10 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // Pauses or resumes the sound engine with the applet.
   virtual void SetPause(bool value);
   bool StorePreferenses() const { return storePreferenses_; }
+  // What the applet stores on its way out, once: the score table and the
+  // preferences with the window's and the sound's settings (nothing when
+  // storePreferenses is off or the applet never stood).
+  void StoreAtEnd();
   void SetStorePreferenses(bool value) { storePreferenses_ = value; }
   bool ConsoleEnabled() const { return consoleEnabled_; }
 
@@ -361,6 +364,8 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   Preferences* preferences_ = nullptr;
   ScoreTable* scoreTable_ = nullptr;
   bool terminated_ = false;
+  bool storedAtEnd_ = false;
+  double endingSince_ = -1;  // SteadySeconds when this applet began to end
   std::int32_t busy_ = 0;
   bool ready_ = false;
   bool pause_ = false;
@@ -466,7 +471,6 @@ class Applet : public Container, public TAppletServices, public TWindowHost {
   // Bookkeeping.
   bool autoSize_ = false;
   std::uintptr_t embeddedHandle_ = 0;
-  TParticleTally particles_;
   float prevWidth_ = 801;
   float prevHeight_ = 601;
   // The window's rectangle and the scale saved on entering full screen.

@@ -9,6 +9,7 @@
 #include "base/streams/resource_man.h"
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/core/applet_services.h"
 #include "engine/shell/applet.h"
@@ -77,26 +78,40 @@ bool TAppletDataFile::Load(TWideStrings& list) {
   const std::unique_ptr<TStream> stream = resMan->CreateStream(name, fmOpenRead);
   // A missing file is no failure. One the manager could not open (no
   // access) is not replaced by a store either.
-  if (!stream) unread_ = resMan->StreamExists(name);
+  bool unread = !stream && resMan->StreamExists(name);
   // Too large a file is refused by the list's reader, before it is held.
   TMemoryStream bytes;
   if (stream && stream->Size() <= kMaxWideTextBytes)
-    unread_ = !bytes.LoadFromStream(*stream) || !list.LoadFromStreamEncrypt(bytes);
+    unread = !bytes.LoadFromStream(*stream) || !list.LoadFromStreamEncrypt(bytes);
   else if (stream)
-    unread_ = !list.LoadFromStreamEncrypt(*stream);
-  if (unread_) EngineError(u"Can't read " + Utf8ToUtf16(name) + u": the file is kept as it is");
-  if (!stream || unread_) return false;
+    unread = !list.LoadFromStreamEncrypt(*stream);
+  kept_ = unread ? u"could not be read" : u"";
+  if (unread) EngineError(u"Can't read " + Utf8ToUtf16(name) + u": the file is kept as it is");
+  if (!stream || unread) return false;
   const std::string content(bytes.Memory(), static_cast<std::size_t>(bytes.Size()));
   tail_ = content.substr(LinesEnd(content));
   return true;
+}
+
+void TAppletDataFile::Keep(std::u16string why) {
+  kept_ = std::move(why);
+  tail_.clear();
+}
+
+std::u16string TAppletDataFile::Refusal(std::int64_t lines, std::int64_t units) const {
+  if (lines > kMaxWideTextLines)
+    return u"its file would pass the " + IntToStr(kMaxWideTextLines) + u" lines a list file may hold";
+  if (2 * units + static_cast<std::int64_t>(tail_.size()) > kMaxWideTextBytes)
+    return u"its file would pass the " + IntToStr(kMaxWideTextBytes) + u" bytes a list file may hold";
+  return {};
 }
 
 bool TAppletDataFile::Store(const TWideStrings& list) {
   TResourceMan* resMan = ExternalManager();
   if (!resMan) return false;
   const std::string& name = Name();
-  if (unread_) {
-    EngineError(u"Not stored: " + Utf8ToUtf16(name) + u" could not be read and is kept as it is");
+  if (!kept_.empty()) {
+    EngineError(u"Not stored: " + Utf8ToUtf16(name) + u" " + kept_ + u" and is kept as it is");
     return false;
   }
   // Made whole in memory, then stored beside and renamed: a failure says

@@ -5,6 +5,7 @@
 // manager, whose folder is the applet's folder.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,12 +52,21 @@ class TAppletDataFile {
   // not read (reported, untouched) or when the write failed (reported, and
   // the previous file stays as it was).
   bool Store(const TWideStrings& list);
+  // Why a list of that many lines, holding that many units with their
+  // CR LF, could not be stored so that a later Load reads it back (the
+  // reader's limits, base/lists/wide_string_file.h); empty when it can.
+  // What grows a list asks first, so that no store loses the whole file.
+  std::u16string Refusal(std::int64_t lines, std::int64_t units) const;
+  // The file just loaded is not taken by its list: until a later Load it
+  // is never written over. why: what the refusal to store says of it.
+  void Keep(std::u16string why);
 
  private:
   std::string extension_;
   const BaseObject* holder_;
   std::optional<std::string> name_;
-  bool unread_ = false;
+  // Why the file is kept from Store ("could not be read"); empty when not.
+  std::u16string kept_;
   // The bytes of the loaded file beyond its lines.
   std::string tail_;
 };

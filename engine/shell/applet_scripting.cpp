@@ -243,6 +243,9 @@ void Applet::hideScreenWait(float seconds) {
 void Applet::sleep(float seconds) {
   // An effect of no duration would never end.
   if (!(seconds > 0.0f) || !std::isfinite(seconds)) return;
+  // An ending applet runs no frames for its waits: a sleep in a loop would
+  // only pile up effects.
+  if (Terminated()) return;
   auto* effect = Create<TSleepEffect>(TCreateContext(this));
   effect->IncludeStyle(csExternal);
   TWeak<Effect> alive(effect);

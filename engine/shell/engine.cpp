@@ -1,11 +1,14 @@
 #include "engine/shell/engine.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
+#include <vector>
 
 #include "base/lists/wide_string_list.h"
 #include "base/reflection/class_builder.h"
 #include "base/streams/resource_man.h"
+#include "base/system/steady_clock.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/gizmo.h"
@@ -84,6 +87,33 @@ void SomeEngine::BeforeDestruction() {
   }
   BaseObject::BeforeDestruction();
   Log(u"=== " + EngineName() + u" " + EngineVer() + u" finished ===");
+}
+
+void SomeEngine::NoteCloseRequest() {
+  if (closingSince_ < 0) closingSince_ = SteadySeconds();
+}
+
+void SomeEngine::EndAtOnce(const std::u16string& reason) {
+  Error(reason);
+  // Every applet, nested ones too, stores what it would on its way out;
+  // nothing it fails on stops the others or the end.
+  std::vector<BaseObject*> pending(ChildList().rbegin(), ChildList().rend());
+  while (!pending.empty()) {
+    BaseObject* object = pending.back();
+    pending.pop_back();
+    if (auto* applet = dynamic_cast<Applet*>(object)) {
+      try {
+        applet->StoreAtEnd();
+      } catch (const std::exception&) {
+        Error(u"The preferences and scores of applet " + applet->Name() + u" could not be stored");
+      }
+    }
+    pending.insert(pending.end(), object->ChildList().rbegin(), object->ChildList().rend());
+  }
+  if (!runFileName_.empty()) std::remove(runFileName_.c_str());
+  Log(u"=== " + EngineName() + u" " + EngineVer() + u" finished ===");
+  std::fflush(nullptr);
+  std::_Exit(0);
 }
 
 void SomeEngine::Log(const std::u16string& text) { log_->Log(text); }

@@ -97,6 +97,9 @@ class SomeEngine : public BaseObject, public TEngineServices {
   // The timer entry of a host that drives an embedded engine: one frame.
   void DoEmbeddedTimer() { RunStep(); }
   void HearCloseRequest() override;
+  double ClosingSince() const override { return closingSince_; }
+  void NoteCloseRequest() override;
+  [[noreturn]] void EndAtOnce(const std::u16string& reason) override;
   // How many RunStep passes are running now (0 outside the loop).
   std::int32_t NestingDepth() const { return nestingDepth_; }
 
@@ -190,6 +193,7 @@ class SomeEngine : public BaseObject, public TEngineServices {
   bool embedded_ = false;
   std::int32_t nestingDepth_ = 0;
   std::uint64_t frameCount_ = 0;
+  double closingSince_ = -1;
   bool nestingReported_ = false;
   BaseObject* designSelected_ = nullptr;
   // The design-selection listener and its owner (compared by address when

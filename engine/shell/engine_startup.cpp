@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "base/lists/wide_string_file.h"
 #include "base/lists/wide_string_list.h"
 #include "base/reflection/class_info.h"
 #include "base/streams/file_stream.h"
@@ -143,13 +144,16 @@ void SomeEngine::ReadBudgetSwitches(const std::string& argument) {
   } kSwitches[] = {
       {"-maxparticles=", 0, kMost32, [](std::int64_t n) { ParticleBudget = static_cast<std::int32_t>(n); }},
       {"-maxobjects=", 0, kMost32, [](std::int64_t n) { ObjectBudget = static_cast<std::int32_t>(n); }},
-      {"-maxscores=", 1, kMost32, [](std::int64_t n) { MaxScores = static_cast<std::int32_t>(n); }},
+      // A table of more lines could not be read back from its file.
+      {"-maxscores=", 1, kMaxWideTextLines, [](std::int64_t n) { MaxScores = static_cast<std::int32_t>(n); }},
       {"-maxeffecttext=", 0, kMost32, [](std::int64_t n) { MaxEffectTextCharacters = static_cast<std::int32_t>(n); }},
       {"-maxlogsize=", 1, kMiB, [](std::int64_t n) { MaxLogFileBytes = n * kMiB; }},
+      {"-maxscripttext=", 1, kMost32, [](std::int64_t n) { SetScriptTextLimit(n); }},
       {"-scriptheap=", static_cast<std::int64_t>(kMinScriptHeapBytes / kMiB),
        static_cast<std::int64_t>(kMaxScriptHeapBytes / kMiB),
        [](std::int64_t n) { SetScriptHeapLimit(static_cast<std::uint64_t>(n) * kMiB); }},
       {"-soundmb=", 0, 4095, [](std::int64_t n) { SoundFileLimits.SoundBytes = n * kMiB; }},
+      {"-soundmemory=", 1, 4095, [](std::int64_t n) { SoundFileLimits.DecodedSoundBytes = n * kMiB; }},
       {"-musicmb=", 0, 4095, [](std::int64_t n) { SoundFileLimits.MusicBytes = n * kMiB; }},
       {"-picturepixels=", 1, kMostMiB, [](std::int64_t n) { MediaBudget().PicturePixels = n * kMiB; }},
       {"-picturememory=", 1, kMostMiB, [](std::int64_t n) { MediaBudget().PictureBytes = n * kMiB; }},

@@ -1,12 +1,16 @@
 #include "engine/shell/preferences.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
-#include <set>
 #include <string_view>
+#include <unordered_set>
 
+#include "base/lists/wide_string_file.h"
 #include "base/reflection/class_builder.h"
+#include "base/streams/restore.h"
 #include "base/system/log_target.h"
+#include "base/text/good_text.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 #include "engine/shell/applet_data_file.h"
@@ -49,6 +53,20 @@ std::optional<TUserLineRef> ParseUserLine(std::u16string_view line) {
   return TUserLineRef{number, 4, end};
 }
 
+// Whether the text holds a line break (or a NUL, which ends the file's
+// text): stored, it would come back as other lines.
+bool HoldsBreak(std::u16string_view text) { return std::any_of(text.begin(), text.end(), IsWideTextBreak); }
+
+// What a line takes in the file: its units and a CR LF.
+std::int64_t LineUnits(std::u16string_view line) { return static_cast<std::int64_t>(line.size()) + 2; }
+
+// Marks a removed line until its hole is closed: the store's lines carry
+// no objects of their own.
+TObject* HoleMark() {
+  static char mark;
+  return reinterpret_cast<TObject*>(&mark);
+}
+
 std::optional<std::int32_t> ToInt32(std::u16string_view text) {
   const std::optional<std::int64_t> value = TryStrToInt64(text);
   if (!value || *value < std::numeric_limits<std::int32_t>::min() || *value > std::numeric_limits<std::int32_t>::max())
@@ -73,7 +91,133 @@ void Preferences::Describe(TClassBuilder<Preferences>& c) {
   c.Method("getIntValue", &Preferences::GetIntValue);
 }
 
-Preferences::Preferences(const TCreateContext& context) : BaseObject(context) { entries_.Add(u"0"); }
+Preferences::Preferences(const TCreateContext& context) : BaseObject(context) {
+  entries_.Add(u"0");
+  // Any change but the index's own (a load, the calls on users, a caller
+  // of Entries) makes it build anew at the next look-up.
+  entries_.OnChange = [this](TObject*) {
+    if (!ownChange_) indexed_ = false;
+  };
+}
+
+// --------------------------------------------------------------- the lines
+
+void Preferences::Index() const {
+  if (indexed_) return;
+  names_.clear();
+  users_.clear();
+  holes_ = 0;
+  units_ = 0;
+  const std::int32_t count = GetUserCount();
+  // Only the first line of each user number counts, as a look-up of the
+  // number by name finds it.
+  std::unordered_set<std::int64_t> numbers;
+  for (int i = 0; i < entries_.Count(); ++i) {
+    if (entries_.GetObject(i) == HoleMark()) {
+      ++holes_;
+      continue;
+    }
+    const std::u16string& line = entries_.GetRef(i);
+    units_ += LineUnits(line);
+    const std::size_t equals = line.find(u'=');
+    if (equals == std::u16string::npos) continue;
+    names_[GOODTextKey(std::u16string_view(line).substr(0, equals))].Lines.push_back(i);
+    const std::optional<TUserLineRef> ref = ParseUserLine(line);
+    if (!ref || ref->digitsEnd != equals || ref->number < 1 || ref->number > count) continue;
+    if (!numbers.insert(ref->number).second) continue;
+    const auto [user, added] = users_.emplace(line.substr(equals + 1), static_cast<std::int32_t>(ref->number));
+    if (!added) user->second = std::min(user->second, static_cast<std::int32_t>(ref->number));
+  }
+  indexed_ = true;
+}
+
+void Preferences::Compact() const {
+  Index();
+  if (holes_ == 0) return;
+  {
+    TRestore<bool> own(ownChange_);
+    ownChange_ = true;
+    TWideStringList live;
+    live.SetCapacity(entries_.Count() - holes_);
+    for (int i = 0; i < entries_.Count(); ++i)
+      if (entries_.GetObject(i) != HoleMark()) live.Add(entries_.GetRef(i));
+    entries_.BeginUpdate();
+    entries_.Clear();
+    entries_.AddStrings(live);
+    entries_.EndUpdate();
+  }
+  indexed_ = false;
+  Index();
+}
+
+TWideStringList& Preferences::Entries() {
+  Compact();
+  return entries_;
+}
+
+const TWideStringList& Preferences::Entries() const {
+  Compact();
+  return entries_;
+}
+
+int Preferences::FindLine(std::u16string_view name) const {
+  Index();
+  const auto named = names_.find(GOODTextKey(name));
+  if (named == names_.end() || named->second.First >= named->second.Lines.size()) return -1;
+  return named->second.Lines[named->second.First];
+}
+
+std::u16string Preferences::Refusal(std::int64_t lines, std::int64_t units) const {
+  return file_.Refusal(lines, units);
+}
+
+bool Preferences::SetLine(std::u16string_view name, std::u16string_view value, const std::u16string& what) {
+  Index();
+  const int line = FindLine(name);
+  const std::int64_t lines = entries_.Count() - holes_;
+  if (value.empty()) {
+    if (line < 0) return true;
+    if (line == 0) {  // the count's place: the next line takes it at once
+      entries_.Delete(0);
+      return true;
+    }
+    {
+      TRestore<bool> own(ownChange_);
+      ownChange_ = true;
+      entries_.PutObject(line, HoleMark());
+    }
+    ++names_[GOODTextKey(name)].First;
+    ++holes_;
+    units_ -= LineUnits(entries_.GetRef(line));
+    // Closed once they are as many as the live lines: each removal then
+    // pays a constant share of the closing.
+    if (holes_ > 64 && holes_ >= lines - 1) Compact();
+    return true;
+  }
+  std::u16string text(name);
+  text += u'=';
+  text += value;
+  const std::int64_t units = units_ + LineUnits(text) - (line < 0 ? 0 : LineUnits(entries_.GetRef(line)));
+  if (const std::u16string refused = Refusal(line < 0 ? lines + 1 : lines, units); !refused.empty()) {
+    EngineError(what + u" not set: " + refused);
+    return false;
+  }
+  // A user's own line (or the count's) changes the users: built anew.
+  const std::optional<TUserLineRef> ref = ParseUserLine(text);
+  const bool userLine = line == 0 || (ref && ref->digitsEnd == name.size());
+  {
+    TRestore<bool> own(ownChange_);
+    ownChange_ = true;
+    if (line >= 0) {
+      entries_.Put(line, text);
+    } else {
+      names_[GOODTextKey(name)].Lines.push_back(entries_.Add(text));
+    }
+  }
+  units_ = units;
+  if (userLine) indexed_ = false;
+  return true;
+}
 
 // ---------------------------------------------------------------- the file
 
@@ -83,7 +227,7 @@ void Preferences::Load() {
   if (file_.Load(entries_)) userName_ = entries_.getValue(kCurrentUser);
 }
 
-void Preferences::Store() { file_.Store(entries_); }
+void Preferences::Store() { file_.Store(Entries()); }
 
 // ------------------------------------------------------------------- users
 
@@ -93,65 +237,80 @@ std::u16string Preferences::SettingName(const std::u16string& key) const {
   return UserLineName(GetUserIndex(userName_)) + u"." + key;
 }
 
-int Preferences::UserLine(std::int64_t k) const { return entries_.IndexOfName(UserLineName(k)); }
+int Preferences::UserLine(std::int64_t k) const { return FindLine(UserLineName(k)); }
 
 void Preferences::SetUser(const std::u16string& name) {
-  userName_ = name;
-  entries_.setValue(kCurrentUser, name);
+  if (HoldsBreak(name)) {
+    EngineError(u"User not set: the name holds a line break");
+    return;
+  }
+  if (SetLine(kCurrentUser, name, u"User " + name)) userName_ = name;
 }
 
 std::int32_t Preferences::GetUserCount() const {
   if (entries_.Count() == 0) return 0;
-  return ToInt32(entries_.Get(0)).value_or(0);
+  return ToInt32(entries_.GetRef(0)).value_or(0);
 }
 
 std::optional<std::int32_t> Preferences::FindUser(const std::u16string& name) const {
-  const std::int32_t count = GetUserCount();
-  if (count < 1) return std::nullopt;
-  // One pass over the lines rather than one look-up per number: a stored
-  // count is not to be trusted to be small. Only the first line of each
-  // number counts, as a look-up by name would find it.
-  std::set<std::int64_t> seen;
-  std::optional<std::int32_t> found;
-  for (int i = 0; i < entries_.Count(); ++i) {
-    const std::u16string line = entries_.Get(i);
-    const std::optional<TUserLineRef> ref = ParseUserLine(line);
-    if (!ref || ref->digitsEnd != line.find(u'=') || ref->number < 1 || ref->number > count) continue;
-    if (!seen.insert(ref->number).second) continue;
-    if (line.substr(ref->digitsEnd + 1) == name && (!found || ref->number < *found))
-      found = static_cast<std::int32_t>(ref->number);
-  }
-  return found;
+  Index();
+  const auto user = users_.find(name);
+  if (user == users_.end()) return std::nullopt;
+  return user->second;
 }
 
 std::int32_t Preferences::GetUserIndex(const std::u16string& name) const { return FindUser(name).value_or(1); }
 
 std::u16string Preferences::Users(std::int32_t index) const {
-  return entries_.getValue(UserLineName(std::int64_t{index} + 1));
+  const int line = FindLine(UserLineName(std::int64_t{index} + 1));
+  return line < 0 ? std::u16string() : entries_.GetValueFromIndex(line);
 }
 
 void Preferences::AddUser(const std::u16string& name) {
+  if (HoldsBreak(name)) {
+    EngineError(u"User not added: the name holds a line break");
+    return;
+  }
+  Compact();
   if (entries_.Count() == 0) return;
   // A first line that is no count leaves the store as it is.
   const std::optional<std::int32_t> count = ToInt32(entries_.Get(0));
   if (!count || *count == std::numeric_limits<std::int32_t>::max()) return;
   const std::int32_t number = *count + 1;
+  const std::u16string line = UserLineName(number) + u"=" + name;
+  const std::int64_t units = units_ + LineUnits(line) + LineUnits(IntToStr(number)) - LineUnits(entries_.GetRef(0));
+  if (const std::u16string refused = Refusal(entries_.Count() + 1, units); !refused.empty()) {
+    EngineError(u"User " + name + u" not added: " + refused);
+    return;
+  }
   entries_.Put(0, IntToStr(number));
-  entries_.Insert(1, UserLineName(number) + u"=" + name);
+  entries_.Insert(1, line);
   SetUser(name);
 }
 
 void Preferences::RenameUser(const std::u16string& oldName, const std::u16string& newName) {
+  if (HoldsBreak(newName)) {
+    EngineError(u"User not renamed: the new name holds a line break");
+    return;
+  }
   const std::optional<std::int32_t> k = FindUser(oldName);
   if (!k) return;
+  Compact();
   const int line = UserLine(*k);
   // The line keeps its place even for an empty new name (setting an empty
   // value would remove the user's line and leave the count wrong).
-  entries_.Put(line, entries_.GetName(line) + u"=" + newName);
+  const std::u16string text = entries_.GetName(line) + u"=" + newName;
+  const std::int64_t units = units_ + LineUnits(text) - LineUnits(entries_.GetRef(line));
+  if (const std::u16string refused = Refusal(entries_.Count(), units); !refused.empty()) {
+    EngineError(u"User " + oldName + u" not renamed: " + refused);
+    return;
+  }
+  entries_.Put(line, text);
   EngineLog(u"ok! user name chaged from " + oldName + u" to " + newName);
 }
 
 void Preferences::DeleteUser(const std::u16string& name) {
+  Compact();
   if (entries_.Count() == 0) return;
   const std::int32_t count = GetUserCount();
   if (count < 1) return;
@@ -159,30 +318,47 @@ void Preferences::DeleteUser(const std::u16string& name) {
   if (!k) return;
   // The user's own lines go; every later user moves down one number with
   // its settings, so numbers 1 .. count - 1 stay in use. Lines of numbers
-  // beyond the count were unreachable before and stay as they are.
-  for (int i = entries_.Count() - 1; i >= 1; --i) {
+  // beyond the count were unreachable before and stay as they are. Built
+  // anew in one pass rather than deleted line by line.
+  TWideStringList kept;
+  kept.SetCapacity(entries_.Count());
+  kept.Add(IntToStr(count - 1));
+  for (int i = 1; i < entries_.Count(); ++i) {
     std::u16string line = entries_.Get(i);
     const std::optional<TUserLineRef> ref = ParseUserLine(line);
-    if (!ref) continue;
-    if (ref->number == *k) {
-      entries_.Delete(i);
-    } else if (ref->number > *k && ref->number <= count) {
+    if (ref && ref->number == *k) continue;
+    if (ref && ref->number > *k && ref->number <= count)
       line.replace(ref->digitsBegin, ref->digitsEnd - ref->digitsBegin, IntToStr(ref->number - 1));
-      entries_.Put(i, line);
-    }
+    kept.Add(line);
   }
-  entries_.Put(0, IntToStr(count - 1));
+  entries_.BeginUpdate();
+  entries_.Clear();
+  entries_.AddStrings(kept);
+  entries_.EndUpdate();
 }
 
 // ---------------------------------------------------------------- settings
 
-std::u16string Preferences::GetValue(const std::u16string& key) const { return entries_.getValue(SettingName(key)); }
-
-void Preferences::SetValue(const std::u16string& key, const std::u16string& value) {
-  entries_.setValue(SettingName(key), value);
+std::u16string Preferences::GetValue(const std::u16string& key) const {
+  const int line = FindLine(SettingName(key));
+  return line < 0 ? std::u16string() : entries_.GetValueFromIndex(line);
 }
 
-bool Preferences::HasValue(const std::u16string& key) const { return entries_.IndexOfName(SettingName(key)) >= 0; }
+void Preferences::SetValue(const std::u16string& key, const std::u16string& value) {
+  // A key with "=" would never be found again (the line's name ends at its
+  // first "="), and every set would add a line.
+  if (HoldsBreak(key) || key.find(u'=') != std::u16string::npos) {
+    EngineError(u"Preference not set: its key holds \"=\" or a line break");
+    return;
+  }
+  if (HoldsBreak(value)) {
+    EngineError(u"Preference " + key + u" not set: its value holds a line break");
+    return;
+  }
+  SetLine(SettingName(key), value, u"Preference " + key);
+}
+
+bool Preferences::HasValue(const std::u16string& key) const { return FindLine(SettingName(key)) >= 0; }
 
 bool Preferences::GetBoolValue(const std::u16string& key) const {
   const std::u16string value = GetValue(key);

@@ -8,12 +8,23 @@
 //   userK=name              user number K, 1 <= K <= N; the newest first
 //   currentuser=name        the current user
 //   userK.key=value         a setting of user K
-// Line names match without case; user names match exactly.
+// Line names match without case; user names match exactly. No name, key or
+// value may hold a line break (nor a key "="): it would split into other
+// lines in the file, so it is refused with an error line, as is a change
+// that would make the file larger than its reader takes back.
+//
+// Settings are found by name through an index beside the lines, so that
+// reading and writing one costs the same in a store of any size; a removed
+// setting leaves a hole that is closed once holes are many, or when the
+// lines are read whole (Entries, Store, the calls on users).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "base/lists/wide_string_list.h"
 #include "engine/core/base_object.h"
@@ -74,22 +85,52 @@ class Preferences : public BaseObject {
   // finite number is reported and reads defaultValue.
   float GetFloatValue(const std::u16string& key, float defaultValue) const;
 
-  TWideStringList& Entries() { return entries_; }
-  const TWideStringList& Entries() const { return entries_; }
+  // The lines, every removed one taken out.
+  TWideStringList& Entries();
+  const TWideStringList& Entries() const;
 
  private:
+  // The live lines of one name, in list order from `first` on.
+  struct TNamed {
+    std::vector<int> Lines;
+    std::size_t First = 0;
+  };
+  // Builds the index when the lines changed other than through it.
+  void Index() const;
+  // Takes the removed lines out (the index is then built again).
+  void Compact() const;
+  // The line index of the first line named name; -1 when none.
+  int FindLine(std::u16string_view name) const;
+  // The line name := value, as TWideStrings::setValue does, through the
+  // index; refused with an error line (naming what) when the file could
+  // not take it. False when refused.
+  bool SetLine(std::u16string_view name, std::u16string_view value, const std::u16string& what);
+  // Why the file could not take a change to lines and units; empty when
+  // it can.
+  std::u16string Refusal(std::int64_t lines, std::int64_t units) const;
   // "user" K, and the name of a setting of user K.
   static std::u16string UserLineName(std::int64_t k);
   std::u16string SettingName(const std::u16string& key) const;
   // The line index of the first line of user k's name; -1 when none.
   int UserLine(std::int64_t k) const;
   // The smallest K in 1 .. N whose user line holds exactly name; nothing
-  // when none does.
+  // when none does. Found through the index.
   std::optional<std::int32_t> FindUser(const std::u16string& name) const;
-  std::optional<std::int64_t> ParsedSetting(const std::u16string& key) const;
 
-  TWideStringList entries_;
+  mutable TWideStringList entries_;
   std::u16string userName_;
+  // The index, by GOODTextKey of the line names, and the users by name
+  // (the smallest number of each), valid while indexed_.
+  mutable std::unordered_map<std::string, TNamed> names_;
+  mutable std::unordered_map<std::u16string, std::int32_t> users_;
+  mutable bool indexed_ = false;
+  // Set while the index makes a change itself, so that the list's change
+  // event leaves the index standing.
+  mutable bool ownChange_ = false;
+  // The removed lines still in the list, and the units of the live ones
+  // with their CR LF.
+  mutable int holes_ = 0;
+  mutable std::int64_t units_ = 0;
   TAppletDataFile file_{".prefs", this};
 };
 

@@ -26,6 +26,14 @@ BassBool AsBool(bool value) { return value ? BASS_TRUE : BASS_FALSE; }
 
 extern "C" {
 
+BassBool BASS_SetConfig(uint32_t option, uint32_t value) {
+  return Guarded([&] { return AsBool(TheLibrary().SetConfig(option, value)); });
+}
+
+int32_t BASS_ErrorGetCode(void) {
+  return Guarded([&] { return TheLibrary().ErrorCode(); });
+}
+
 BassBool BASS_Init(int32_t device, uint32_t frequency, uint32_t, void*, const void*) {
   return Guarded([&] { return AsBool(TheLibrary().Init(device, frequency)); });
 }

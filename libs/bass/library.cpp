@@ -1,6 +1,7 @@
 #include "libs/bass/library.h"
 
 #include <algorithm>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -21,6 +22,12 @@ constexpr std::uint32_t kMaxRate = 192000;
 
 Library::~Library() { Free(); }
 
+bool Library::SetConfig(std::uint32_t option, std::uint32_t value) {
+  if (option != BASS_CONFIG_SAMPLE_MEMORY) return false;
+  sampleMemoryLimit_ = value;
+  return true;
+}
+
 bool Library::Init(std::int32_t device, std::uint32_t rate) {
   if (initialised_ || rate < kMinRate || rate > kMaxRate) return false;
   if (!output_.Open(device, rate, &Library::Render, this)) return false;
@@ -40,16 +47,30 @@ bool Library::Free() {
   initialised_ = false;
   output_.Close();  // no mixing from here on
   table_.TakeAll();  // each stream closes its source as it goes
+  sampleMemory_ = 0;
   return true;
 }
 
 BassHandle Library::LoadSample(const void* bytes, std::size_t size, std::uint32_t maxChannels,
                                std::uint32_t flags) {
+  error_ = BASS_ERROR_UNKNOWN;
   if (!initialised_ || !bytes || maxChannels < 1 || maxChannels > 0xFFFF) return 0;
-  std::shared_ptr<const SampleData> data = DecodeSample(bytes, size, (flags & BASS_SAMPLE_LOOP) != 0);
-  if (!data) return 0;
+  const std::size_t room = sampleMemoryLimit_ == 0 ? std::numeric_limits<std::size_t>::max()
+                           : sampleMemoryLimit_ > sampleMemory_ ? sampleMemoryLimit_ - sampleMemory_
+                                                                : 0;
+  bool tooLarge = false;
+  std::shared_ptr<const SampleData> data = DecodeSample(bytes, size, (flags & BASS_SAMPLE_LOOP) != 0, room, &tooLarge);
+  if (!data) {
+    if (tooLarge) error_ = BASS_ERROR_MEM;
+    return 0;
+  }
+  const std::size_t taken = data->Bytes();
   Hold hold(output_);
-  return table_.Add(SampleEntry{std::move(data), maxChannels, {}});
+  const BassHandle handle = table_.Add(SampleEntry{std::move(data), maxChannels, {}, taken});
+  if (handle == 0) return 0;
+  sampleMemory_ += taken;
+  error_ = BASS_OK;
+  return handle;
 }
 
 BassHandle Library::SampleChannel(BassHandle sample, bool onlyNew) {
@@ -85,6 +106,7 @@ bool Library::FreeSample(BassHandle sample) {
     freed.reserve(channels.size() + 1);
     for (BassHandle channel : channels)
       if (std::optional<Entry> taken = table_.Remove(channel)) freed.push_back(std::move(*taken));
+    sampleMemory_ -= std::get<SampleEntry>(*table_.Find(sample)).bytes;
     freed.push_back(std::move(*table_.Remove(sample)));
   }
   return true;  // the decoded frames go here, outside the lock

@@ -26,6 +26,7 @@ struct SampleEntry {
   std::shared_ptr<const SampleData> data;
   std::uint32_t maxChannels;
   std::vector<BassHandle> channels;
+  std::size_t bytes = 0;  // what its frames take, counted against the bound
 };
 
 struct ChannelEntry {
@@ -46,6 +47,11 @@ class Library {
   static constexpr std::size_t kMixChunkFrames = 1024;
 
   ~Library();
+
+  // BASS_CONFIG_SAMPLE_MEMORY; false for another option.
+  bool SetConfig(std::uint32_t option, std::uint32_t value);
+  // Why the last sample load failed (BASS_OK after one that succeeded).
+  std::int32_t ErrorCode() const { return error_; }
 
   bool Init(std::int32_t device, std::uint32_t rate);
   bool Start();
@@ -81,6 +87,10 @@ class Library {
 
   bool initialised_ = false;
   std::uint32_t rate_ = 0;
+  // The bound of all samples' frames (0: none) and what they take now.
+  std::size_t sampleMemoryLimit_ = 0;
+  std::size_t sampleMemory_ = 0;
+  std::int32_t error_ = BASS_OK;
   AudioOutput output_;
   HandleTable<Entry> table_;
   std::vector<float> monoBus_ = std::vector<float>(kMixChunkFrames);

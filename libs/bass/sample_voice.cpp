@@ -49,13 +49,36 @@ SF_VIRTUAL_IO kMemoryIo = {MemoryLength, MemorySeek, MemoryRead, MemoryWrite, Me
 
 namespace {
 
-// Decodes the whole file into frames, followed by the frame the last runs
-// on into; false when it holds no frame or runs past kMaxSampleFrames.
+// Room for at least `values` in frames, growing by doubling up to `most`;
+// false when `values` passes it.
 template <class T>
-bool DecodeFrames(SoundFile& file, bool loop, std::vector<T>& frames, std::size_t& count) {
+bool Room(std::vector<T>& frames, std::size_t values, std::size_t most) {
+  if (values > most) return false;
+  if (values > frames.capacity()) frames.reserve(std::min(std::max(values, 2 * frames.capacity()), most));
+  return true;
+}
+
+// Decodes the whole file into frames, followed by the frame the last runs
+// on into; false when it holds no frame, runs past kMaxSampleFrames or its
+// frames would take more than maxBytes (*tooLarge then set). The frames
+// decoded are all that is ever held: the buffer grows by doubling within
+// maxBytes, and is cut to its size at the end only when that frees much.
+template <class T>
+bool DecodeFrames(SoundFile& file, bool loop, std::size_t maxBytes, std::vector<T>& frames, std::size_t& count,
+                  bool& tooLarge) {
   const auto channels = static_cast<std::size_t>(file.Channels());
+  const std::size_t most = maxBytes / sizeof(T);
+  // A declared length is only a first guess of the room needed.
+  const std::int64_t declared = file.DeclaredFrames();
+  if (declared > 0 && static_cast<std::size_t>(declared) <= kMaxSampleFrames)
+    (void)Room(frames, std::min((static_cast<std::size_t>(declared) + 1) * channels, most), most);
   for (;;) {
     const std::size_t have = frames.size() / channels;
+    // The block read and the frame after the last must fit.
+    if (!Room(frames, (have + kDecodeBlockFrames + 1) * channels, most)) {
+      tooLarge = true;
+      return false;
+    }
     frames.resize((have + kDecodeBlockFrames) * channels);
     const std::size_t got = file.Read(frames.data() + have * channels, kDecodeBlockFrames);
     frames.resize((have + got) * channels);
@@ -69,13 +92,15 @@ bool DecodeFrames(SoundFile& file, bool loop, std::vector<T>& frames, std::size_
   } else {
     frames.insert(frames.end(), channels, T{0});
   }
-  frames.shrink_to_fit();
+  // Cutting copies the frames: worth it only for a quarter or more spare.
+  if (frames.capacity() - frames.size() > frames.size() / 4) frames.shrink_to_fit();
   return true;
 }
 
 }  // namespace
 
-std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t size, bool loop) {
+std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t size, bool loop, std::size_t maxBytes,
+                                               bool* tooLarge) {
   MemoryReader reader{static_cast<const unsigned char*>(bytes), static_cast<sf_count_t>(size), 0};
   std::unique_ptr<SoundFile> file = SoundFile::Open(kMemoryIo, &reader);
   if (!file) return nullptr;
@@ -86,8 +111,10 @@ std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t si
   data->channels = file->Channels();
   data->rate = file->Rate();
   data->loop = loop;
-  const bool decoded = file->Is16Bit() ? DecodeFrames(*file, loop, data->shorts, data->count)
-                                       : DecodeFrames(*file, loop, data->frames, data->count);
+  bool large = false;
+  const bool decoded = file->Is16Bit() ? DecodeFrames(*file, loop, maxBytes, data->shorts, data->count, large)
+                                       : DecodeFrames(*file, loop, maxBytes, data->frames, data->count, large);
+  if (tooLarge) *tooLarge = large;
   return decoded ? data : nullptr;
 }
 

@@ -23,15 +23,20 @@ struct SampleData {
   int channels = 1;
   std::uint32_t rate = 0;
   bool loop = false;
+
+  // The memory its frames take.
+  std::size_t Bytes() const { return frames.capacity() * sizeof(float) + shorts.capacity() * sizeof(std::int16_t); }
 };
 
 // The longest sample, declared or decoded: ten minutes at 44.1 kHz.
 constexpr std::size_t kMaxSampleFrames = 600 * 44100;
 
-// The decoded bytes; nullptr when they do not decode, hold no frame or
-// run past kMaxSampleFrames. Headers are not trusted: the buffer grows with the
-// frames actually read.
-std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t size, bool loop);
+// The decoded bytes; nullptr when they do not decode, hold no frame, run
+// past kMaxSampleFrames or would take more than maxBytes (then with
+// *tooLarge set). Headers are not trusted: the buffer grows with the frames
+// actually read, and never beyond maxBytes.
+std::shared_ptr<const SampleData> DecodeSample(const void* bytes, std::size_t size, bool loop, std::size_t maxBytes,
+                                               bool* tooLarge);
 
 class SampleVoice final : public Voice {
  public:

@@ -12,6 +12,11 @@ namespace {
 // A positive finite value, or 0.
 btScalar Positive(float value) { return std::isfinite(value) && value > 0 ? value : 0; }
 
+// The fastest a body is set moving, in units a second: faster, it would go
+// so far in one step that the world could no longer follow it, and it would
+// stay where it was, frozen, for good.
+constexpr btScalar kMaxSpeed = 1e6;
+
 }  // namespace
 
 extern "C" {
@@ -107,6 +112,14 @@ void NewtonAddBodyImpulse(NtBody bodyHandle, const float deltaVelocity[3], const
   if (!body || !body->IsDynamic() || !VectorFrom(deltaVelocity, velocity) || !VectorFrom(point, at)) return;
   const btVector3 impulse = velocity / body->rigid.getInvMass();
   body->rigid.applyImpulse(impulse, at - body->rigid.getCenterOfMassPosition());
+  // However many changes add up: scaled down first, so that no square
+  // overflows.
+  const btVector3 speed = body->rigid.getLinearVelocity();
+  if (!(speed.length() <= kMaxSpeed)) {
+    const btScalar largest = speed.absolute()[speed.absolute().maxAxis()];
+    body->rigid.setLinearVelocity(std::isfinite(largest) && largest > 0 ? (speed / largest).normalized() * kMaxSpeed
+                                                                         : btVector3(0, 0, 0));
+  }
   body->rigid.activate(true);
 }
 

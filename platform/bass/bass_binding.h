@@ -3,10 +3,11 @@
 // library loads and cleared when it unloads.
 //
 // The full list of the library's names is looked up, though the engine
-// calls only the fifteen of BASS_API_ENTRY_POINTS (libs/bass/api/bass_api.h),
-// which carry their C types; the others stay nullptr where our library
-// lacks them. A library without one of the fifteen counts as not loaded,
-// so the engine never calls through a null pointer.
+// calls only the seventeen of BASS_API_ENTRY_POINTS
+// (libs/bass/api/bass_api.h), which carry their C types; the others stay
+// nullptr where our library lacks them. A library without one of the
+// seventeen counts as not loaded, so the engine never calls through a null
+// pointer.
 #pragma once
 
 #include <cstddef>

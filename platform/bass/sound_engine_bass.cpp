@@ -1,5 +1,6 @@
 #include "platform/bass/sound_engine_bass.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -39,17 +40,19 @@ std::unique_ptr<TStream> OpenFile(TResourceMan* resMan, const std::string& fileN
   return resMan ? resMan->CreateStream(fileName, 0) : nullptr;
 }
 
-// The file's bytes in memory when there are no more than limit, which is
-// also what the library's 32-bit lengths take; else nullptr and a line
-// naming the file and the switch that sets the limit. A file that delivers
-// less than its size is decoded as far as it came.
-std::unique_ptr<TMemoryStream> ReadWithin(TStream& file, std::int64_t limit, const char* what,
+// The file's bytes in memory when there are no more than limit less what
+// is held already, which is also what the library's 32-bit lengths take;
+// else nullptr and a line naming the file and the switch that sets the
+// limit. A file that delivers less than its size is decoded as far as it
+// came.
+std::unique_ptr<TMemoryStream> ReadWithin(TStream& file, std::int64_t limit, std::int64_t held, const char* what,
                                           const char* limitSwitch, const std::string& fileName) {
   const std::int64_t size = file.Size();
   const std::u16string named = Utf8ToUtf16(what) + u" " + Utf8ToUtf16(fileName);
-  if (size > limit || size > static_cast<std::int64_t>(std::numeric_limits<std::uint32_t>::max())) {
+  if (size > limit - held || size > static_cast<std::int64_t>(std::numeric_limits<std::uint32_t>::max())) {
     EngineError(u"Can't load " + named + u": its " + IntToStr(size) + u" bytes pass the limit of " +
-                IntToStr(limit) + u" (" + Utf8ToUtf16(limitSwitch) + u")");
+                IntToStr(limit) + u" (" + Utf8ToUtf16(limitSwitch) + u")" +
+                (held > 0 ? u" beside the " + IntToStr(held) + u" held already" : u""));
     return nullptr;
   }
   auto memory = std::make_unique<TMemoryStream>();
@@ -81,6 +84,16 @@ std::unique_ptr<TStream> DetachedSource(TResourceMan* resMan, std::unique_ptr<TS
 
 void DecodeError(const char* what, const std::string& fileName) {
   EngineError(u"Can't decode " + Utf8ToUtf16(what) + u" " + Utf8ToUtf16(fileName));
+}
+
+// A stream of the source, which it then owns; 0, the source freed, when
+// none is made.
+BassHandle StreamFrom(std::unique_ptr<TStream> source, std::uint32_t flags, TStream*& owned) {
+  TStream* stream = source.release();
+  const BassHandle handle = BASS_StreamCreateFileUser(BASS_FALSE, flags, &BassFileUserProc, stream);
+  if (handle != 0) owned = stream;
+  else stream->Free();  // a stream that was not made never closes its source
+  return handle;
 }
 
 }  // namespace
@@ -220,21 +233,49 @@ TSound* TSoundEngineBass::OpenSound(TResourceMan* resMan, const std::string& fil
   TOwned<TSound> sound(Create<TSound>(TCreateContext(Owner())));
   // Too large a file keeps a silent record, as an undecodable one does.
   std::unique_ptr<TMemoryStream> memory =
-      ReadWithin(*file, SoundFileLimits.SoundBytes, "sound", "-soundmb", fileName);
+      ReadWithin(*file, SoundFileLimits.SoundBytes, 0, "sound", "-soundmb", fileName);
   file.reset();
   if (!memory) return sound.release();
+  // The library bounds the samples of every engine together: the program's.
+  BASS_SetConfig(BASS_CONFIG_SAMPLE_MEMORY,
+                 static_cast<std::uint32_t>(std::clamp<std::int64_t>(SoundFileLimits.DecodedSoundBytes, 1,
+                                                                     std::numeric_limits<std::uint32_t>::max())));
   sound->Handle = BASS_SampleLoad(BASS_TRUE, memory->Memory(), 0, static_cast<std::uint32_t>(memory->Size()),
                                   kSamplePlaybacks, 0);
-  if (sound->Handle != 0)
+  if (sound->Handle != 0) {
     sound->Channel = BASS_SampleGetChannel(static_cast<BassHandle>(sound->Handle), BASS_FALSE);
-  else
+  } else if (BASS_ErrorGetCode() == BASS_ERROR_MEM) {
+    // Too long to decode whole beside the program's other sounds: played
+    // as it is read from its file, one playback at a time.
+    memory.reset();
+    StreamSound(*sound, resMan, fileName);
+  } else {
     DecodeError("sound", fileName);  // the record stays, silent
+  }
   return sound.release();
+}
+
+void TSoundEngineBass::StreamSound(TSound& sound, TResourceMan* resMan, const std::string& fileName) {
+  std::unique_ptr<TStream> file = OpenFile(resMan, fileName);
+  std::unique_ptr<TStream> source = file ? DetachedSource(resMan, file, fileName) : nullptr;
+  if (!source) {
+    EngineError(u"Can't load sound " + Utf8ToUtf16(fileName) + u": decoded sounds would pass their budget of " +
+                IntToStr(SoundFileLimits.DecodedSoundBytes >> 20) + u" MiB (-soundmemory)");
+    return;
+  }
+  sound.Handle = StreamFrom(std::move(source), 0, sound.Source);
+  sound.Channel = sound.Handle;
+  if (sound.Handle == 0) DecodeError("sound", fileName);
 }
 
 void TSoundEngineBass::CloseSound(TSound& sound) {
   if (!enabled_) return;
-  BASS_SampleFree(static_cast<BassHandle>(sound.Handle));
+  if (sound.Source) {
+    BASS_StreamFree(static_cast<BassHandle>(sound.Handle));  // closes the source through the callback
+    sound.Source = nullptr;
+  } else {
+    BASS_SampleFree(static_cast<BassHandle>(sound.Handle));
+  }
   sound.Handle = 0;
   sound.Channel = 0;
 }
@@ -250,23 +291,26 @@ TMusic* TSoundEngineBass::OpenMusic(TResourceMan* resMan, const std::string& fil
   // that the mixing thread reads memory of its own. Modules load whole.
   std::unique_ptr<TStream> source;
   if (streamed) source = DetachedSource(resMan, file, fileName);
-  if (!source) source = ReadWithin(*file, SoundFileLimits.MusicBytes, "music", "-musicmb", fileName);
+  if (!source) {
+    // Held whole: the memory stream of a piece streamed from it, or the
+    // library's module (some such more than its file), for its life.
+    source = ReadWithin(*file, SoundFileLimits.MusicBytes, MusicBytesHeld, "music", "-musicmb", fileName);
+    if (source) music->HeldBytes = source->Size();
+  }
   file.reset();
   if (!source) return music.release();  // a silent record, as for undecodable music
   if (streamed) {
-    TStream* stream = source.release();
-    music->Handle = BASS_StreamCreateFileUser(BASS_FALSE, BASS_SAMPLE_LOOP, &BassFileUserProc, stream);
-    if (music->Handle != 0) {
-      music->Source = stream;
-    } else {
-      stream->Free();  // a stream that was not made never closes its source
-    }
+    music->Handle = StreamFrom(std::move(source), BASS_SAMPLE_LOOP, music->Source);
   } else {
     auto& memory = static_cast<TMemoryStream&>(*source);
     music->Handle = BASS_MusicLoad(BASS_TRUE, memory.Memory(), 0, static_cast<std::uint32_t>(memory.Size()),
                                    BASS_MUSIC_LOOP, 0);
   }
-  if (music->Handle == 0) DecodeError("music", fileName);
+  if (music->Handle == 0) {
+    DecodeError("music", fileName);
+    music->HeldBytes = 0;
+  }
+  MusicBytesHeld += music->HeldBytes;
   return music.release();
 }
 
@@ -281,6 +325,8 @@ void TSoundEngineBass::CloseMusic(TMusic& music) {
     BASS_MusicFree(handle);
   }
   music.Handle = 0;
+  MusicBytesHeld -= music.HeldBytes;
+  music.HeldBytes = 0;
 }
 
 void RegisterBassSoundEngine() {

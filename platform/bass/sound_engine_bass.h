@@ -1,8 +1,10 @@
 // The sound engine on the run-time loaded library "bass" (libbass.so):
-// sounds are samples decoded into memory, music is streamed (".ogg",
-// ".mp3" anywhere in the lower-cased name) from its file on the mixing
-// thread or loaded whole as a tracker module; streams and modules loop.
-// What is read whole is bounded by SoundFileLimits (sound_limits.h).
+// sounds are samples decoded into memory (streamed from their file when
+// they would pass the program's budget of decoded sound), music is
+// streamed (".ogg", ".mp3" anywhere in the lower-cased name) from its file
+// on the mixing thread or loaded whole as a tracker module; streamed music
+// and modules loop. What is read whole and what is decoded are bounded by
+// SoundFileLimits (sound_limits.h).
 //
 // The first engine of the process loads the library and opens its output
 // (the default device, else the no-sound one); the last one frees the
@@ -65,6 +67,11 @@ class TSoundEngineBass : public TSoundEngine {
   void CloseMusic(TMusic& music) override;
 
  private:
+  // Gives the sound a stream of its file (a file of its own, or a
+  // container's read through a handle of its own); else a line says it
+  // stays silent.
+  void StreamSound(TSound& sound, TResourceMan* resMan, const std::string& fileName);
+
   bool enabled_ = false;
 };
 

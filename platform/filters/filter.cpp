@@ -102,7 +102,8 @@ TOwned<F> TFilter::MakeFilter(const TFilterClass* filterClass) const {
 namespace {
 
 // Loads through the filter of the name, converting the source into the
-// derived file beside it when that file is missing or older.
+// derived file beside it unless that file was made from the source as it
+// is now (base/streams/source_stamp.h); the file made carries the stamp.
 template <class Kind, class MakeFn>
 typename TKind<Kind>::Object* LoadDerived(TResourceMan* resMan, const std::string& name, MakeFn make) {
   using K = TKind<Kind>;
@@ -123,14 +124,21 @@ typename TKind<Kind>::Object* LoadDerived(TResourceMan* resMan, const std::strin
     if (!derivedExists) EngineError(u"Can't load " + Utf8ToUtf16(name) + u": no filter reads this kind of file");
     return derivedExists ? loadDerived() : nullptr;
   }
-  if (resMan->StreamExists(name) && (!derivedExists || IsAgeFile1GreateFile2(resMan, name, derived))) {
+  if (resMan->StreamExists(name) && (!derivedExists || !MadeFromSource(*resMan, derived, name))) {
+    // Stamped before it is read: a change meanwhile then shows as another
+    // source next time.
+    const bool keep = resMan->KeepsDerivedFiles(name);
+    std::optional<TSourceStamp> stamp = keep ? StampOfSource(*resMan, name) : std::nullopt;
     TOwned<Kind> source = make(sourceClass);
     typename K::Object* object = source ? source->LoadFromFile(resMan, name) : nullptr;
     source.reset();
-    if (object && resMan->KeepsDerivedFiles(name)) {
+    if (object && keep) {
       // A read-only applet converts in memory on each run, quietly.
       TDerivedStores quiet(*resMan);
-      if (TOwned<Kind> target = make(K::Find(derived))) target->SaveToFile(resMan, derived, object);
+      if (TOwned<Kind> target = make(K::Find(derived))) {
+        target->DerivedFrom = std::move(stamp);
+        target->SaveToFile(resMan, derived, object);
+      }
     }
     return object;
   }

@@ -6,11 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/reflection/set.h"
+#include "base/streams/source_stamp.h"
 #include "engine/core/base_object.h"
 
 namespace corvane {
@@ -34,6 +36,11 @@ class TAbstractFilter : public TSomePersistent {
   using TSomePersistent::TSomePersistent;
   // The owner applet's rendering device; null without one.
   TDevice* Device() const;
+
+  // Set on a filter about to write a file derived from a source: the
+  // source's stamp, which the file then carries at its end
+  // (base/streams/source_stamp.h).
+  std::optional<TSourceStamp> DerivedFrom;
 };
 
 class TPixmapFilter : public TAbstractFilter {

@@ -235,7 +235,7 @@ void TMeshBinaryFilter::SaveToFile(TResourceMan* resMan, const std::string& name
   WritePoint(out, mesh->Bounds.min);
   WritePoint(out, mesh->Bounds.max);
   if (!WriteData(out, *device, *mesh)) return;
-  StoreDerivedFile(Device(), *resMan, name, out);
+  StoreDerivedFile(*this, *resMan, name, out);
 }
 
 }  // namespace corvane

@@ -52,13 +52,17 @@ void WriteHeader(TStream& out, std::int32_t width, std::int32_t height) {
   out.Write(zeros, kReserved);
 }
 
-// count ARGB values as little-endian words.
-void WritePixels(TStream& out, const std::uint32_t* pixels, std::int64_t count) {
-  if constexpr (std::endian::native == std::endian::little) {
-    out.Write(pixels, count * 4);
-  } else {
-    for (std::int64_t i = 0; i < count; ++i) WriteLongword(out, pixels[i]);
-  }
+// The file's header and its pixels as they are held (little-endian ARGB
+// words, rows one after the other): written as they stand, so that no
+// copy of the picture is made to store it.
+static_assert(std::endian::native == std::endian::little, "pixels are stored as the memory holds them");
+bool StorePixels(const TAbstractFilter& filter, TResourceMan& resMan, const std::string& name, std::int32_t width,
+                 std::int32_t height, const void* pixels) {
+  TMemoryStream header;
+  WriteHeader(header, width, height);
+  const auto bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+  return StoreDerivedFile(filter, resMan, name, {{header.Memory(), static_cast<std::size_t>(header.Size())},
+                                         {static_cast<const char*>(pixels), bytes}});
 }
 
 }  // namespace
@@ -90,10 +94,7 @@ bool TPixmapBinaryFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string
   if (!resMan || width < 1 || height < 1 ||
       pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
     return false;
-  TMemoryStream out;
-  WriteHeader(out, width, height);
-  WritePixels(out, pixels.data(), static_cast<std::int64_t>(pixels.size()));
-  return StoreDerivedFile(Device(), *resMan, name, out);
+  return StorePixels(*this, *resMan, name, width, height, pixels.data());
 }
 
 TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
@@ -138,15 +139,20 @@ TPixmap* TPixmapBinaryFilter::LoadFromFile(TResourceMan* resMan, const std::stri
 void TPixmapBinaryFilter::SaveToFile(TResourceMan* resMan, const std::string& name, TPixmap* pixmap) {
   TDevice* device = Device();
   if (!resMan || !device || !pixmap || pixmap->Width < 1 || pixmap->Height < 1) return;
-  TMemoryStream out;
-  WriteHeader(out, pixmap->Width, pixmap->Height);
+  // A picture the renderer refused has nothing to read back: no file.
   void* bits = nullptr;
   if (!device->LockPixmapRectARGB(pixmap, 0, 0, pixmap->Width, pixmap->Height, bits, true)) return;
   const std::int64_t row = static_cast<std::int64_t>(pixmap->Width) * 4;
-  for (std::int32_t y = 0; y < pixmap->Height; ++y)
-    out.Write(static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
+  if (pixmap->Pitch == row) {
+    StorePixels(*this, *resMan, name, pixmap->Width, pixmap->Height, bits);
+  } else {
+    TMemoryStream out;
+    WriteHeader(out, pixmap->Width, pixmap->Height);
+    for (std::int32_t y = 0; y < pixmap->Height; ++y)
+      out.Write(static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pixmap->Pitch, row);
+    StoreDerivedFile(*this, *resMan, name, out);
+  }
   device->UnlockPixmap(pixmap);
-  StoreDerivedFile(device, *resMan, name, out);
 }
 
 }  // namespace corvane

@@ -32,8 +32,10 @@ void ReportBadPicture(const std::string& name, const std::string& reason) {
   EngineError(u"Can't load picture " + Utf8ToUtf16(name) + u": " + Utf8ToUtf16(reason));
 }
 
-// The whole file, or nothing for a missing or oversized one.
-bool ReadWholeFile(TResourceMan* resMan, const std::string& name, std::vector<std::uint8_t>& bytes) {
+// The whole file, held against the picture budget, or nothing for a
+// missing or oversized one.
+bool ReadWholeFile(TResourceMan* resMan, const std::string& name, std::vector<std::uint8_t>& bytes,
+                   TPictureHold& hold) {
   std::unique_ptr<TStream> stream = resMan ? resMan->CreateStream(name, 0) : nullptr;
   if (!stream) return false;
   const std::int64_t size = stream->Size();
@@ -41,6 +43,11 @@ bool ReadWholeFile(TResourceMan* resMan, const std::string& name, std::vector<st
     ReportBadPicture(name, "file too large");
     return false;
   }
+  if (const std::u16string why = PictureOverBudget(0, 0, size); !why.empty()) {
+    ReportBadPicture(name, Utf16ToUtf8(why));
+    return false;
+  }
+  hold.Hold(size);
   bytes.resize(static_cast<std::size_t>(size));
   if (stream->Read(bytes.data(), size) != size) {
     ReportBadPicture(name, "short read");
@@ -49,22 +56,19 @@ bool ReadWholeFile(TResourceMan* resMan, const std::string& name, std::vector<st
   return true;
 }
 
-bool WriteWholeFile(TResourceMan* resMan, const std::string& name, const std::vector<std::uint8_t>& bytes) {
-  return resMan && StoreResource(*resMan, name, bytes.data(), static_cast<std::int64_t>(bytes.size()));
-}
-
 // Reports a damaged picture's reason; whether it decoded.
 bool Decoded(bool done, const std::string& name, const std::string& reason) {
   if (!done) ReportBadPicture(name, reason);
   return done;
 }
 
-// Reads the picture's file and header, checking its sides against the
-// applet's budget before a pixel is decoded; a refusal of a damaged or
-// oversized picture is reported.
+// Reads the picture's file and header, checking its sides and what its
+// load holds against the budget before a pixel is decoded; a refusal of a
+// damaged or oversized picture is reported. The file's bytes stay held
+// against the budget while hold lives.
 bool OpenPicture(TObject* owner, TResourceMan* resMan, const std::string& name, std::vector<std::uint8_t>& bytes,
-                 TPngDecoder& decoder) {
-  if (!ReadWholeFile(resMan, name, bytes)) return false;
+                 TPngDecoder& decoder, TPictureHold& hold) {
+  if (!ReadWholeFile(resMan, name, bytes, hold)) return false;
   if (!IsPngSignature(bytes)) {
     ReportBadPicture(name, bytes.empty() ? "the file is empty" : "it is no PNG file");
     return false;
@@ -82,21 +86,23 @@ bool TPixmapPngFilter::LoadRGBAFromFile(TResourceMan* resMan, const std::string&
   std::vector<std::uint8_t> bytes;
   TPngDecoder decoder;
   std::string reason;
-  return OpenPicture(Owner(), resMan, name, bytes, decoder) &&
+  TPictureHold hold;
+  return OpenPicture(Owner(), resMan, name, bytes, decoder, hold) &&
          Decoded(decoder.Decode(width, height, pixels, reason), name, reason);
 }
 
 bool TPixmapPngFilter::SaveRGBAToFile(TResourceMan* resMan, const std::string& name, std::int32_t width,
                                       std::int32_t height, const std::vector<std::uint32_t>& pixels) {
   std::vector<std::uint8_t> bytes;
-  return EncodePng(width, height, pixels, bytes) && WriteWholeFile(resMan, name, bytes);
+  return EncodePng(width, height, pixels, bytes) && resMan && StoreResource(*resMan, name, bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
 TPixmap* TPixmapPngFilter::LoadFromFile(TResourceMan* resMan, const std::string& name) {
   TDevice* device = DeviceOf(Owner());
   std::vector<std::uint8_t> bytes;
   TPngDecoder decoder;
-  if (!device || !OpenPicture(Owner(), resMan, name, bytes, decoder)) return nullptr;
+  TPictureHold hold;
+  if (!device || !OpenPicture(Owner(), resMan, name, bytes, decoder, hold)) return nullptr;
   TPixmap* pixmap =
       device->CreatePixmap(static_cast<std::int32_t>(decoder.Width()), static_cast<std::int32_t>(decoder.Height()));
   if (!pixmap) return nullptr;
@@ -117,8 +123,17 @@ TPixmap* TPixmapPngFilter::LoadFromFile(TResourceMan* resMan, const std::string&
 
 void TPixmapPngFilter::SaveToFile(TResourceMan* resMan, const std::string& name, TPixmap* pixmap) {
   TDevice* device = DeviceOf(Owner());
+  if (!device || !pixmap) return;
+  // A copy of the pixels is held while it is encoded (into as much again
+  // at most), beside the lock it is read through.
+  const std::int64_t bytes = std::int64_t{pixmap->Width} * pixmap->Height * 4;
+  if (const std::u16string why = PictureOverBudget(pixmap->Width, pixmap->Height, 3 * bytes); !why.empty()) {
+    EngineError(u"Can't save picture " + Utf8ToUtf16(name) + u": " + why);
+    return;
+  }
+  const TPictureHold hold(2 * bytes);
   std::vector<std::uint32_t> pixels;
-  if (!device || !pixmap || !ReadPixmapPixels(*device, *pixmap, pixels)) return;
+  if (!ReadPixmapPixels(*device, *pixmap, pixels)) return;
   SaveRGBAToFile(resMan, name, pixmap->Width, pixmap->Height, pixels);
 }
 

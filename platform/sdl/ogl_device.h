@@ -64,6 +64,7 @@ class TOGLDevice : public TDevice {
   void ResizeDevice() override;
   void SetMaterial(const TMaterial& material) override;
   void SetPixmap(std::int32_t stage, TPixmap* pixmap) override;
+  std::int64_t TextureBytes(std::int64_t width, std::int64_t height) const override;
   void SetTextureMatrix(const TPlaneMatrix& matrix) override;
   void DrawMesh(TMesh* mesh) override;
   void DrawMeshRange(TMesh* mesh, std::int32_t first, std::int32_t last) override;
@@ -151,6 +152,10 @@ class TOGLDevice : public TDevice {
   // scaled down to the stored size.
   void UploadPicture(const TPixmap& pixmap, const std::uint32_t* pixels);
 
+  // A texture name of its own, bound, with the filter it needs to be
+  // complete; 0 when none is given.
+  GLuint NewTexture();
+  void DeleteTexture(GLuint name);
   // Texture binding: what stage 0 asked for is what is bound, whatever the
   // pixmap operations bound on the way.
   void BindTexture(GLuint name);

@@ -112,7 +112,13 @@ void TOGLDevice::UploadPicture(const TPixmap& pixmap, const std::uint32_t* pixel
     }
     pixels = scaled.data();
   }
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, stored.Width, stored.Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+  // A texture that has its storage keeps it: a new picture of the same
+  // size replaces its pixels rather than having the renderer make a second
+  // store beside the first.
+  if (BoundTextureSize() == stored)
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, stored.Width, stored.Height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+  else
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, stored.Width, stored.Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
 }
 
 void TOGLDevice::BindTexture(GLuint name) {
@@ -123,8 +129,18 @@ void TOGLDevice::BindTexture(GLuint name) {
 
 void TOGLDevice::RestoreStageBinding() { BindTexture(stageTexture_); }
 
+std::int64_t TOGLDevice::TextureBytes(std::int64_t width, std::int64_t height) const {
+  // The renderer keeps the picture, and with driver-made mipmaps each
+  // level a quarter of the one above: a third more.
+  const std::int64_t pixels = width * height * 4;
+  return HasGenerateMipmap ? pixels + (pixels + 2) / 3 : pixels;
+}
+
 void TOGLDevice::SetPixmap(std::int32_t stage, TPixmap* pixmap) {
   if (stage < 0 || stage >= kStageCount) return;
+  // A texture the renderer refused to fill is never drawn from: the stage
+  // goes without.
+  if (pixmap && !pixmap->Drawable()) pixmap = nullptr;
   const bool changed = Stages[static_cast<std::size_t>(stage)] != pixmap;
   Stages[static_cast<std::size_t>(stage)] = pixmap;
   // Stage 0 is the one texture unit drawn with.
@@ -145,17 +161,30 @@ void TOGLDevice::SetPixmap(std::int32_t stage, TPixmap* pixmap) {
     for (TRenderState state : {rsTexNearest, rsTexLinear, rsTexReplace, rsTexModulate}) ActiveStates[state] = false;
 }
 
-bool TOGLDevice::AllocatePixmap(TPixmap& pixmap) {
-  Flush();
-  if (!MakeCurrent()) return false;
+GLuint TOGLDevice::NewTexture() {
   GLuint name = 0;
   glGenTextures(1, &name);
-  if (name == 0) return false;
+  if (name == 0) return 0;
   BindTexture(name);
   // Without driver-made mipmaps the default minifying filter would leave
   // the texture incomplete (drawn as if untextured) until a filter state
   // is applied to it.
   if (!HasGenerateMipmap) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  return name;
+}
+
+void TOGLDevice::DeleteTexture(GLuint name) {
+  glDeleteTextures(1, &name);
+  // A deleted texture that was bound leaves the binding at 0.
+  if (boundTexture_ == name) boundTexture_ = 0;
+  if (stageTexture_ == name) stageTexture_ = 0;
+}
+
+bool TOGLDevice::AllocatePixmap(TPixmap& pixmap) {
+  Flush();
+  if (!MakeCurrent()) return false;
+  const GLuint name = NewTexture();
+  if (name == 0) return false;
   pixmap.TextureHandle = name;
   pixmap.Pitch = pixmap.Width * 4;
   RestoreStageBinding();
@@ -171,10 +200,7 @@ void TOGLDevice::ReleasePixmap(TPixmap& pixmap) {
   // Gathered draws may still show it.
   Flush();
   if (name == 0 || !MakeCurrent()) return;
-  glDeleteTextures(1, &name);
-  // A deleted texture that was bound leaves the binding at 0.
-  if (boundTexture_ == name) boundTexture_ = 0;
-  if (stageTexture_ == name) stageTexture_ = 0;
+  DeleteTexture(name);
 }
 
 void* TOGLDevice::MapPixmap(TPixmap& pixmap, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -251,6 +277,7 @@ void TOGLDevice::UnmapPixmap(TPixmap& pixmap) {
   while (glGetError() != GL_NO_ERROR) {
   }
   // A picture too large to copy or scale here keeps what the texture held.
+  bool copied = true;
   try {
     if (whole) {
       UploadPicture(pixmap, lock.Pixels.data());
@@ -275,10 +302,21 @@ void TOGLDevice::UnmapPixmap(TPixmap& pixmap) {
       UploadPicture(pixmap, image.data());
     }
   } catch (const std::bad_alloc&) {
+    copied = false;
   }
-  // Whatever the renderer refused (its memory, say) is said, not drawn white.
-  if (glGetError() != GL_NO_ERROR)
-    EngineError(u"Picture of " + SizeText(pixmap.Width, pixmap.Height) + u" could not be uploaded");
+  if (glGetError() == GL_NO_ERROR) {
+    if (copied) pixmap.UploadFailed = false;
+  } else {
+    // What the renderer refused (its memory, say) is said once, and the
+    // picture is not drawn from or read back until an upload succeeds. The
+    // texture goes with whatever the renderer half made of it, so that no
+    // draw has the renderer try again.
+    if (!pixmap.UploadFailed)
+      EngineError(u"Picture of " + SizeText(pixmap.Width, pixmap.Height) + u" could not be uploaded");
+    pixmap.UploadFailed = true;
+    DeleteTexture(name);
+    pixmap.TextureHandle = NewTexture();
+  }
   RestoreStageBinding();
 }
 

@@ -32,9 +32,18 @@ TShiftState ShiftState(std::uint16_t modifiers, std::uint32_t buttons) {
   return SDLModifierShiftState(modifiers) + SDLButtonShiftState(buttons);
 }
 
-TShiftState MouseShiftState(std::uint32_t buttons) {
-  return ShiftState(static_cast<std::uint16_t>(SDL_GetModState()), buttons);
+// The modifiers when the event being dispatched came. SDL's own state is
+// that of the last event read from the system, which may already hold the
+// release of a Shift held through a click: the key events still waiting
+// are taken back, the first of them telling what stood before it.
+std::uint16_t ModifiersNow() {
+  SDL_Event next;
+  if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_KEYUP) != 1)
+    return static_cast<std::uint16_t>(SDL_GetModState());
+  return SDLModifiersBefore(next.key.keysym.sym, next.type == SDL_KEYDOWN, next.key.repeat != 0, next.key.keysym.mod);
 }
+
+TShiftState MouseShiftState(std::uint32_t buttons) { return ShiftState(ModifiersNow(), buttons); }
 
 // A key as the engine reports it: the space bar is the character ' ' with
 // no key code, any other key its virtual key (0 for one without, whose

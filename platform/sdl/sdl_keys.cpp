@@ -98,6 +98,28 @@ char16_t SDLControlLetter(std::int32_t keycode, std::uint16_t modifiers) {
   return static_cast<char16_t>((upper ? u'A' : u'a') + offset);
 }
 
+std::uint16_t SDLModifiersBefore(std::int32_t keycode, bool pressed, bool repeat, std::uint16_t modifiers) {
+  std::uint16_t held = 0;
+  std::uint16_t lock = 0;
+  switch (keycode) {
+    case SDLK_LSHIFT: held = KMOD_LSHIFT; break;
+    case SDLK_RSHIFT: held = KMOD_RSHIFT; break;
+    case SDLK_LCTRL: held = KMOD_LCTRL; break;
+    case SDLK_RCTRL: held = KMOD_RCTRL; break;
+    case SDLK_LALT: held = KMOD_LALT; break;
+    case SDLK_RALT: held = KMOD_RALT; break;
+    case SDLK_LGUI: held = KMOD_LGUI; break;
+    case SDLK_RGUI: held = KMOD_RGUI; break;
+    case SDLK_MODE: held = KMOD_MODE; break;
+    case SDLK_CAPSLOCK: lock = KMOD_CAPS; break;
+    case SDLK_NUMLOCKCLEAR: lock = KMOD_NUM; break;
+    default: return modifiers;
+  }
+  if (repeat) return modifiers;
+  if (lock != 0) return pressed ? static_cast<std::uint16_t>(modifiers ^ lock) : modifiers;
+  return pressed ? static_cast<std::uint16_t>(modifiers & ~held) : static_cast<std::uint16_t>(modifiers | held);
+}
+
 TShiftState SDLModifierShiftState(std::uint16_t modifiers) {
   TShiftState shift;
   shift.Set(ssShift, (modifiers & KMOD_SHIFT) != 0);

@@ -35,6 +35,12 @@ bool SDLModifierOnlyKey(std::int32_t keycode);
 // that is not a letter.
 char16_t SDLControlLetter(std::int32_t keycode, std::uint16_t modifiers);
 
+// The modifiers (SDL_Keymod) as they stood before a key event that
+// carries these, SDL's after the key's own change: a modifier key's
+// press or release taken back, a lock key's press toggled back. Any other
+// key, and a repeated press, changed nothing.
+std::uint16_t SDLModifiersBefore(std::int32_t keycode, bool pressed, bool repeat, std::uint16_t modifiers);
+
 // Shift -> ssShift, Ctrl -> ssCtrl, Alt -> ssAlt, Super -> ssMeta, Caps
 // Lock -> ssCaps, from an SDL_Keymod.
 TShiftState SDLModifierShiftState(std::uint16_t modifiers);

@@ -11,6 +11,7 @@
 #include "base/streams/memory_stream.h"
 #include "base/streams/object_text.h"
 #include "base/streams/resource_man.h"
+#include "base/streams/source_stamp.h"
 #include "base/streams/writer.h"
 #include "base/system/failure_text.h"
 #include "base/system/file_utils.h"
@@ -143,6 +144,21 @@ bool CompileText(TResourceMan* resMan, const std::string& textName, TMemoryStrea
   return true;
 }
 
+// CompileText, then the stamp of the text as it was compiled at the end,
+// which the reader of the object never reaches; compiled is left at 0.
+bool CompileStamped(TResourceMan* resMan, const std::string& textName, TMemoryStream& compiled) {
+  // Stamped before it is read: a change meanwhile then shows as another
+  // source next time.
+  const std::optional<TSourceStamp> stamp = StampOfSource(*resMan, textName);
+  if (!CompileText(resMan, textName, compiled)) return false;
+  if (stamp) {
+    compiled.Seek(0, soEnd);
+    WriteSourceStamp(compiled, *stamp);
+    compiled.SetPosition(0);
+  }
+  return true;
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------ reader
@@ -238,8 +254,10 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
         return LoadCachedObject(resMan, textName, *cached, parent, root);
       }
     }
+    // The ".bin" serves only while it was compiled from the text as it is
+    // now (base/streams/source_stamp.h); one alone serves as it is.
     const bool textExists = resMan->StreamExists(textName);
-    bool useText = textExists && (!resMan->StreamExists(binName) || IsAgeFile1GreateFile2(resMan, textName, binName));
+    bool useText = textExists && !MadeFromSource(*resMan, binName, textName);
     std::unique_ptr<TStream> binary;
     if (!useText) {
       binary = resMan->CreateStream(binName, 0);
@@ -253,7 +271,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
     TMemoryStream compiled;
     TStream* source = binary.get();
     if (useText) {
-      if (!CompileText(resMan, textName, compiled)) return nullptr;
+      if (!CompileStamped(resMan, textName, compiled)) return nullptr;
       // Not being able to store the ".bin" (embedded defaults, read-only
       // folders and containers) is no error: the memory serves.
       TDerivedStores derived(*resMan);
@@ -332,7 +350,7 @@ bool SaveObject(TResourceMan* resMan, const std::string& fileName, BaseObject* o
 bool CreateBin(TResourceMan* resMan, const std::string& fileName) {
   if (!resMan) return false;
   TMemoryStream compiled;
-  return CompileText(resMan, fileName, compiled) &&
+  return CompileStamped(resMan, fileName, compiled) &&
          StoreResource(*resMan, FileNameWithoutExt(fileName) + ".bin", compiled.Memory(), compiled.Size());
 }
 

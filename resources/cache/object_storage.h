@@ -1,9 +1,12 @@
 // Object storage: how engine objects reach and leave object files. An
 // object file N is kept as text (Base + ".object") and as its compiled
 // binary form (Base + ".bin", Base being N without its extension); a load
-// reads the ".bin" unless the ".object" is newer or the ".bin" is missing,
-// and then compiles the text in memory and stores the ".bin" (beside, then
-// renamed) only when the compilation succeeded. A manager that cannot take
+// reads the ".bin" only while it was compiled from the ".object" as it is
+// now (the stamp at its end, base/streams/source_stamp.h: any change of the
+// text's size or exact time, or of its bytes, is seen) or has no ".object"
+// beside it; otherwise it compiles the text in memory and stores the
+// stamped ".bin" (beside, then renamed) only when the compilation
+// succeeded. A manager that cannot take
 // the ".bin" (embedded defaults, read-only folders and containers) is no
 // error: the object loads from the compiled memory.
 //
@@ -71,7 +74,8 @@ bool SaveObjectToStream(TStream& stream, BaseObject* obj);
 // obj's text form at the stream's position, between its BeforeSave and
 // AfterSave; false when nothing complete was written.
 bool SaveObjectAsText(TStream& stream, BaseObject* obj);
-// Compiles the text file fileName into Base + ".bin", whatever the ages.
+// Compiles the text file fileName into Base + ".bin", whatever the ages,
+// stamped with the text it was compiled from.
 bool CreateBin(TResourceMan* resMan, const std::string& fileName);
 
 // The name given to the load in progress ("" outside any load).

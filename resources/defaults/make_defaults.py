@@ -214,14 +214,22 @@ def png(canvas, grey, size):
 # ----------------------------------------------------------------- cursor
 
 
+# The engine draws the cursor 64 x 64 centred on (8, 18) from the pointer,
+# so the picture's point (24, 14) lies on the pointer: the arrow's tip.
+CURSOR_TIP = (24, 14)
+
+
 def draw_cursor():
     c = Canvas(64, 64)
-    arrow = [(1, 1), (1, 37), (10, 29), (16, 43), (22, 40.5), (16, 27), (27, 27)]
+    arrow = [(0, 0), (0, 36), (9, 28), (15, 42), (21, 39.5), (15, 26), (26, 26)]
+    inner = [(1.6, 3.6), (1.6, 32.2), (9.6, 25.0), (15.9, 39.4), (18.9, 38.1), (12.7, 24.3), (22.2, 24.3)]
+
+    def at_tip(points):
+        return [(CURSOR_TIP[0] + x, CURSOR_TIP[1] + y) for x, y in points]
+
     # A black outline one pixel wide around a white arrow.
-    outline = [(x, y) for x, y in arrow]
-    c.polygon(outline, BLACK)
-    inner = [(2.6, 4.6), (2.6, 33.2), (10.6, 26.0), (16.9, 40.4), (19.9, 39.1), (13.7, 25.3), (23.2, 25.3)]
-    c.polygon(inner, WHITE)
+    c.polygon(at_tip(arrow), BLACK)
+    c.polygon(at_tip(inner), WHITE)
     return c
 
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <functional>
 
 #include "base/reflection/class_builder.h"
 #include "base/system/log_target.h"
@@ -190,52 +191,54 @@ PositionObject* TNewtonEngine::ObjectByBody(std::int32_t body) {
 }
 
 std::int32_t TNewtonEngine::CreateBox(PositionObject* object, const TSpaceVector& size) {
-  if (!object || !LibraryLoaded()) return 0;
-  const std::uint32_t world = CheckWorld(object);
-  return CreateBody(object, size, world, Newton.NewtonCreateBox(world, size.x, size.y, size.z, nullptr));
+  return CreateBody(object, size, [&](std::uint32_t world) {
+    return Newton.NewtonCreateBox(world, size.x, size.y, size.z, nullptr);
+  });
 }
 
 std::int32_t TNewtonEngine::CreateSphere(PositionObject* object, const TSpaceVector& size) {
-  if (!object || !LibraryLoaded()) return 0;
-  const std::uint32_t world = CheckWorld(object);
-  return CreateBody(object, size, world, Newton.NewtonCreateSphere(world, size.x, size.y, size.z, nullptr));
+  return CreateBody(object, size, [&](std::uint32_t world) {
+    return Newton.NewtonCreateSphere(world, size.x, size.y, size.z, nullptr);
+  });
 }
 
 std::int32_t TNewtonEngine::CreateCone(PositionObject* object, const TSpaceVector& size) {
-  if (!object || !LibraryLoaded()) return 0;
-  const std::uint32_t world = CheckWorld(object);
-  return CreateBody(object, size, world, Newton.NewtonCreateCone(world, size.x, size.z, nullptr));
+  return CreateBody(object, size,
+                    [&](std::uint32_t world) { return Newton.NewtonCreateCone(world, size.x, size.z, nullptr); });
 }
 
 std::int32_t TNewtonEngine::CreateCylinder(PositionObject* object, const TSpaceVector& size) {
-  if (!object || !LibraryLoaded()) return 0;
-  const std::uint32_t world = CheckWorld(object);
-  return CreateBody(object, size, world, Newton.NewtonCreateCylinder(world, size.x, size.z, nullptr));
+  return CreateBody(object, size,
+                    [&](std::uint32_t world) { return Newton.NewtonCreateCylinder(world, size.x, size.z, nullptr); });
 }
 
-std::int32_t TNewtonEngine::CreateBody(PositionObject* object, const TSpaceVector& size, std::uint32_t world,
-                                       std::uint32_t shape) {
+std::int32_t TNewtonEngine::CreateBody(PositionObject* object, const TSpaceVector& size,
+                                       const std::function<std::uint32_t(std::uint32_t world)>& makeShape) {
+  if (!object || !LibraryLoaded()) return 0;
+  const std::uint32_t world = CheckWorld(object);
+  if (world == 0) return 0;
   if (object->Body() != 0) {
-    if (shape != 0) Newton.NewtonReleaseCollision(world, shape);
     EngineError(u"Body already exists");
     return object->Body();
   }
-  if (world == 0 || shape == 0) {
-    if (shape != 0) Newton.NewtonReleaseCollision(world, shape);
-    return 0;
-  }
+  // Checked before the library sees the size: it refuses a shape it cannot
+  // make without a word.
   const bool screen = world == static_cast<std::uint32_t>(ScreenWorld);
   const TSpaceMatrix at = object->GetAbsoluteMatrix();
   const std::u16string refusal =
       Unplaceable(size, at, screen ? kScreenMin : kSpaceMin, screen ? kScreenMax : kSpaceMax);
   if (!refusal.empty()) {
-    Newton.NewtonReleaseCollision(world, shape);
     EngineError(u"Body of " + object->Name() + u" not made: " + refusal);
     return 0;
   }
-  const NtBody body = Newton.NewtonCreateBody(world, shape);
-  Newton.NewtonReleaseCollision(world, shape);
-  if (body == 0) return 0;
+  const std::uint32_t shape = makeShape(world);
+  const NtBody body = shape != 0 ? Newton.NewtonCreateBody(world, shape) : 0;
+  if (shape != 0) Newton.NewtonReleaseCollision(world, shape);
+  if (body == 0) {
+    EngineError(u"Body of " + object->Name() + u" not made: the physics library made none of size " +
+                VectorText(size));
+    return 0;
+  }
   const auto handle = static_cast<std::int32_t>(body);
   const std::uint32_t index = NEWTON_HANDLE_SLOT(body);
   if (index >= bodies_.size()) bodies_.resize(index + 1);

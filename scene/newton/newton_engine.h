@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,8 +84,11 @@ class TNewtonEngine : public TDynamicEngine {
   // The world of the object's kind, made and sized on first need; 0
   // without the library.
   std::uint32_t CheckWorld(PositionObject* object);
-  // The shape is the world's; the body takes it over.
-  std::int32_t CreateBody(PositionObject* object, const TSpaceVector& size, std::uint32_t world, std::uint32_t shape);
+  // A body of the shape makeShape makes in the object's world, once the
+  // object may have one of that size at its place; 0, with an error line,
+  // when it may not or the library makes none.
+  std::int32_t CreateBody(PositionObject* object, const TSpaceVector& size,
+                          const std::function<std::uint32_t(std::uint32_t world)>& makeShape);
   // A live body of this engine, at the slot of its handle: read every tick
   // for every body, so found without a search.
   struct TBodySlot {

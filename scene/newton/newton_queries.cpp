@@ -140,9 +140,7 @@ std::int32_t TNewtonEngine::ComplexCollise(PositionObject* object, std::vector<P
 
 void TNewtonEngine::Explode(std::int32_t world, const TSpaceVector& centre, float radius, float strength) {
   if (!LibraryLoaded() || world == 0 || (world != ScreenWorld && world != SpaceWorld)) return;
-  if (!std::isfinite(centre.x) || !std::isfinite(centre.y) || !std::isfinite(centre.z) || !std::isfinite(radius) ||
-      !std::isfinite(strength))
-    return;
+  if (!ExplosionRefusal(centre, radius, strength).empty()) return;
   TExplosion explosion{centre, strength, this};
   const float low[3] = {centre.x - radius, centre.y - radius, centre.z - radius};
   const float high[3] = {centre.x + radius, centre.y + radius, centre.z + radius};

@@ -212,14 +212,14 @@ void ParticleEffect::Burst(float time, std::int32_t count) {
 std::int32_t ParticleEffect::Room(std::int32_t wanted) {
   SettleBudget();
   const std::int32_t own = kMaxParticles - ParticleCount();
-  TAppletServices* applet = budgetApplet_.Get();
-  const std::int32_t shared = applet ? ParticleBudget - applet->Particles().Live : own;
+  TParticleTally& tally = ParticleTally();
+  const std::int32_t shared = ParticleBudget - tally.Live;
   if (wanted <= own && wanted <= shared) return wanted;
   if (shared < own) {
-    if (!applet->Particles().Reported)
+    if (!tally.Reported)
       Error(u"Particle budget of " + IntToStr(ParticleBudget) +
             u" reached: effects release no more particles until some end");
-    applet->Particles().Reported = true;
+    tally.Reported = true;
   } else {
     if (!limitLogged_)
       Error(u"ParticleEffect " + Name() + u": more than " + IntToStr(kMaxParticles) + u" particles");
@@ -229,14 +229,8 @@ std::int32_t ParticleEffect::Room(std::int32_t wanted) {
 }
 
 void ParticleEffect::SettleBudget() {
-  TAppletServices* applet = GetApplet();
-  if (applet != budgetApplet_.Get()) {
-    if (TAppletServices* previous = budgetApplet_.Get()) previous->Particles().Live -= charged_;
-    charged_ = 0;
-    budgetApplet_ = applet;
-  }
   const std::int32_t held = particles_ ? particles_->ItemCount() : 0;
-  if (applet) applet->Particles().Live += held - charged_;
+  ParticleTally().Live += held - charged_;
   charged_ = held;
 }
 

@@ -56,7 +56,7 @@ class ParticleEffect : public Effect {
   void RingExplosion(float a, float b, float c, std::int32_t count) {}
   void CreateParticles(std::int32_t count) {}
   // The most particles one effect keeps alive: a burst beyond it releases
-  // only up to it (and says so once). All the applet's effects together
+  // only up to it (and says so once). All the program's effects together
   // keep at most ParticleBudget (engine/core/particle_budget.h).
   static constexpr std::int32_t kMaxParticles = 100000;
 
@@ -159,10 +159,9 @@ class ParticleEffect : public Effect {
   TSpaceVector TangentAxis() const;
   TParticleKey* KeyAt(int index) const;
   // How many more particles may be released now, within this effect's cap
-  // and its applet's budget; says once when either stops a release.
+  // and the program's budget; says once when either stops a release.
   std::int32_t Room(std::int32_t wanted);
-  // Brings the applet's tally in line with the particles held, moving the
-  // charge when the effect has changed applets.
+  // Brings the program's tally in line with the particles held.
   void SettleBudget();
 
   TBlendingMode blendingMode_ = bmAdditive;
@@ -196,8 +195,7 @@ class ParticleEffect : public Effect {
   // A key lookup error was logged; quiet until the keys or the life change.
   bool keyErrorLogged_ = false;
   bool limitLogged_ = false;
-  // The applet whose tally holds this effect's particles, and how many.
-  TWeak<TAppletServices> budgetApplet_;
+  // The particles of this effect the program's tally holds.
   std::int32_t charged_ = 0;
 };
 

@@ -297,6 +297,7 @@ void ParticleRenderer::PaintPass(TDevice& device, TPositionObjectKind kind, std:
 
   device.SetRenderState(kind == okScreen ? rs2DScene : rs3DScene);
   TPixmap* picture = Pixmap();
+  if (picture && !picture->Drawable()) picture = nullptr;
   device.SetPixmap(0, picture);
   device.SetRenderState(rsLightOff);
   device.SetRenderState(rsTexLinear);

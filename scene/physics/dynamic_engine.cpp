@@ -1,8 +1,10 @@
 #include "scene/physics/dynamic_engine.h"
 
+#include <cmath>
 #include <map>
 
 #include "base/reflection/class_builder.h"
+#include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 
 namespace corvane {
@@ -19,6 +21,17 @@ std::map<std::string, TClass>& Registry() {
 }
 
 }  // namespace
+
+std::u16string ExplosionRefusal(const TSpaceVector& centre, float radius, float strength) {
+  const auto text = [](float value) { return WidenLatin1(FloatToStrGeneral(value)); };
+  if (!std::isfinite(centre.x) || !std::isfinite(centre.y) || !std::isfinite(centre.z))
+    return u"its centre is no number";
+  if (!(radius >= 0) || !std::isfinite(radius)) return u"radius " + text(radius) + u" is not a length";
+  if (!(std::fabs(strength) <= kMaxExplosionStrength))
+    return u"strength " + text(strength) + u" is not from " + text(-kMaxExplosionStrength) + u" to " +
+           text(kMaxExplosionStrength);
+  return {};
+}
 
 void TDynamicEngine::UpdateWorlds(float dt) {
   if (ScreenWorld != 0) UpdateWorld(ScreenWorld, dt);

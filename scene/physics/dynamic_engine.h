@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/geometry/geometry.h"
@@ -19,6 +20,16 @@
 namespace corvane {
 
 class PositionObject;
+
+// The largest velocity change an explosion gives, in units a second: far
+// beyond what crosses a world in a frame, and short of the speeds at which
+// a world can no longer follow a body (it would stay where it was, frozen).
+inline constexpr float kMaxExplosionStrength = 1e6f;
+
+// Why an explosion of that centre, radius and strength cannot be made;
+// empty when it can. Values that are no number, a negative radius and a
+// strength beyond kMaxExplosionStrength either way are refused.
+std::u16string ExplosionRefusal(const TSpaceVector& centre, float radius, float strength);
 
 class TDynamicEngine : public TSomePersistent {
   CORVANE_CLASS(TDynamicEngine, TSomePersistent)
@@ -59,6 +70,9 @@ class TDynamicEngine : public TSomePersistent {
   // twice in the process, whatever the body or the engine. This one gives a
   // new number on every call, for engines that do not keep track.
   virtual std::uint64_t BodyMatrixStamp(std::int32_t body);
+  // Pushes every body of the world within radius of the centre away from
+  // it by strength (a velocity change); the caller has checked the values
+  // (ExplosionRefusal).
   virtual void Explode(std::int32_t world, const TSpaceVector& centre, float radius, float strength) = 0;
   virtual void Wind(std::int32_t world, const TSpaceVector& direction, float strength) = 0;
 

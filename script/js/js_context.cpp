@@ -17,6 +17,7 @@
 #include "script/js/js_compiled_script.h"
 #include "script/js/js_error_report.h"
 #include "script/js/js_heap_cap.h"
+#include "script/js/js_job_queue.h"
 #include "script/js/js_watchdog.h"
 #include "script/script_engine.h"
 
@@ -115,6 +116,7 @@ JSContext* AcquireContext() {
     return nullptr;
   }
   JS::SetWarningReporter(cx, ReportWarning);
+  StartJobQueue(cx);
   gContext = cx;
   gContextThread = std::this_thread::get_id();
   gHolders = 1;
@@ -130,7 +132,9 @@ void ReleaseContext() {
   TJSScript::ReleaseAllStencils();
   JSContext* cx = gContext;
   gContext = nullptr;
+  StopJobQueue(cx);
   JS_DestroyContext(cx);
+  DeleteJobQueue();
 }
 
 JSContext* SharedContext() { return gContext; }

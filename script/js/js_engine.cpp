@@ -3,6 +3,7 @@
 #include <chrono>
 #include <limits>
 
+#include <js/CallAndConstruct.h>
 #include <js/CompilationAndEvaluation.h>
 #include <js/GCAPI.h>
 #include <js/SliceBudget.h>
@@ -17,6 +18,7 @@
 #include "base/reflection/class_builder.h"
 #include "base/streams/file_stream.h"
 #include "base/streams/resource_man.h"
+#include "base/system/failure_text.h"
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/number_text.h"
@@ -27,6 +29,8 @@
 #include "script/js/js_compiled_script.h"
 #include "script/js/js_context.h"
 #include "script/js/js_error_report.h"
+#include "script/js/js_job_queue.h"
+#include "script/js/js_main_hold.h"
 #include "script/js/js_object_link.h"
 #include "script/js/js_source_text.h"
 #include "script/js/js_values.h"
@@ -111,11 +115,21 @@ struct TJavaScriptEngine::TWrapped {
 };
 
 // Every call into the library: in the engine's realm, watched, and with its
-// failure reported.
+// failure reported. The promise jobs it queued run before it ends.
 class TJavaScriptEngine::TEntry {
  public:
   explicit TEntry(const TJavaScriptEngine& engine)
-      : cx_(engine.cx_), realm_(engine.cx_, engine.global_->get()), watched_(engine.Applet()) {}
+      : cx_(engine.cx_), realm_(engine.cx_, engine.global_->get()), watched_(engine.Applet()), jobs_(js::JobMark()) {}
+  ~TEntry() {
+    try {
+      RunJobs();
+    } catch (const std::exception& error) {
+      js::DropJobsSince(jobs_);
+      EngineError(u"Promise jobs dropped: " + FailureText(error));
+    }
+  }
+  TEntry(const TEntry&) = delete;
+  TEntry& operator=(const TEntry&) = delete;
   // The result of the call, its failure logged: the pending exception, or
   // (when there is none and the guard did not stop it) that the script
   // stopped.
@@ -126,9 +140,31 @@ class TJavaScriptEngine::TEntry {
   JSContext* Context() const { return cx_; }
 
  private:
+  // Under the call's own guard, each in its realm, those they queue after
+  // them; none once the guard stopped the call or its applet began to end
+  // while it ran.
+  void RunJobs() {
+    js::ReportPendingException(cx_);
+    JS::RootedObject job(cx_);
+    auto goOn = [this] { return !watched_.Stopped() && !watched_.AppletEnded(); };
+    while (goOn() && js::TakeJob(jobs_, &job)) {
+      JSAutoRealm realm(cx_, job);
+      JS::RootedValue ignored(cx_);
+      bool ok = false;
+      {
+        const js::TLibraryCode libraryCode;
+        ok = JS::Call(cx_, JS::UndefinedHandleValue, job, JS::HandleValueArray::empty(), &ignored);
+      }
+      Done(ok);
+    }
+    if (goOn()) js::ReportUnhandledRejections(cx_, jobs_);
+    js::DropJobsSince(jobs_);
+  }
+
   JSContext* cx_;
   JSAutoRealm realm_;
   js::TWatchedCall watched_;
+  std::uint64_t jobs_;
 };
 
 TJavaScriptEngine::TJavaScriptEngine(const TCreateContext& context) : TScriptEngine(context) {}
@@ -141,7 +177,12 @@ void TJavaScriptEngine::AfterConstruction() {
   JSContext* cx = js::AcquireContext();
   if (!cx) return;
   JS::RealmOptions options;
-  options.creationOptions().setNewCompartmentAndZone();
+  // Weak references and shared memory stay off: their callbacks and
+  // waits would run beside the job queue, outside every guard.
+  options.creationOptions()
+      .setNewCompartmentAndZone()
+      .setWeakRefsEnabled(JS::WeakRefSpecifier::Disabled)
+      .setSharedMemoryAndAtomicsEnabled(false);
   JS::RootedObject global(cx, JS_NewGlobalObject(cx, &kGlobalClass, nullptr, JS::FireOnNewGlobalHook, options));
   bool ok = global != nullptr;
   if (ok) {
@@ -171,6 +212,7 @@ void TJavaScriptEngine::BeforeDestruction() {
   FreeAdopted(this);
   classTable_.clear();
   objectCount_ = 0;
+  js::DropJobsOf(this);
   if (global_) {
     JS::SetRealmPrivate(JS::GetObjectRealmOrNull(*global_), nullptr);
     global_.reset();
@@ -196,7 +238,11 @@ void TJavaScriptEngine::SetCollectionSlice(double milliseconds) {
 
 TAppletServices* TJavaScriptEngine::Applet() const { return dynamic_cast<TAppletServices*>(Owner()); }
 
-void TJavaScriptEngine::InterruptScripts() { js::RequestStopCheck(); }
+void TJavaScriptEngine::InterruptScripts() {
+  // The applet ends: what its scripts left waiting never runs.
+  js::DropJobsOf(this);
+  js::RequestStopCheck();
+}
 
 // ------------------------------------------------------------- handlers
 
@@ -210,7 +256,12 @@ bool TJavaScriptEngine::CallScript(const std::u16string& text) {
   JS::CompileOptions options(cx_);
   options.setFileAndLine("", 0);
   JS::RootedValue result(cx_);
-  return entry.Done(JS::Evaluate(cx_, options, source, &result));
+  bool ok = false;
+  {
+    const js::TLibraryCode libraryCode;
+    ok = JS::Evaluate(cx_, options, source, &result);
+  }
+  return entry.Done(ok);
 }
 
 // ---------------------------------------------------------- script files
@@ -224,6 +275,7 @@ RefPtr<JS::Stencil> TJavaScriptEngine::CompileSource(const std::string& bytes, c
     // Lines count from 1, as editors count them.
     JS::CompileOptions options(cx_);
     options.setFileAndLine(jsName.c_str(), 1);
+    const js::TLibraryCode libraryCode;
     stencil = JS::CompileGlobalScriptToStencil(cx_, options, source);
   }
   if (!stencil) {
@@ -302,9 +354,15 @@ TScript* TJavaScriptEngine::LoadScript(TResourceMan* resMan, const std::u16strin
   JS::CompileOptions options(cx_);
   options.setFileAndLine(jsName.c_str(), 1);
   JS::InstantiateOptions instantiate(options);
-  JS::RootedScript script(cx_, JS::InstantiateGlobalStencil(cx_, instantiate, stencil));
+  JS::RootedScript script(cx_);
   JS::RootedValue result(cx_);
-  if (!entry.Done(script && JS_ExecuteScript(cx_, script, &result))) {
+  bool ran = false;
+  {
+    const js::TLibraryCode libraryCode;
+    script = JS::InstantiateGlobalStencil(cx_, instantiate, stencil);
+    ran = script && JS_ExecuteScript(cx_, script, &result);
+  }
+  if (!entry.Done(ran)) {
     EngineError(u"Can't execute script " + name);
     return nullptr;
   }
@@ -502,9 +560,9 @@ std::u16string TJavaScriptEngine::GetVarValue(const std::u16string& name) {
   if (!entry.Done(JS_HasUCProperty(cx_, global, name.data(), name.size(), &exists)) || !exists) return {};
   JS::RootedValue value(cx_);
   if (!entry.Done(JS_GetUCProperty(cx_, global, name.data(), name.size(), &value))) return {};
-  JS::RootedString text(cx_, JS::ToString(cx_, value));
-  if (!entry.Done(text != nullptr)) return {};
-  return js::StringChars(cx_, text);
+  std::u16string text;
+  if (!entry.Done(js::ValueToText(cx_, value, text))) return {};
+  return text;
 }
 
 // ------------------------------------------------------------ collection

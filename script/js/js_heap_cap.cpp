@@ -9,6 +9,7 @@
 
 #include "base/system/log_target.h"
 #include "script/js/js_error_report.h"
+#include "script/js/js_main_hold.h"
 #include "script/script_engine.h"
 
 namespace corvane::js {
@@ -27,6 +28,7 @@ bool gCollectionOwed = false;
 std::chrono::steady_clock::time_point gLastCollection;
 
 void OnCollection(JSContext* cx, JSGCStatus status, JS::GCReason, void*) {
+  const TEngineCode engineCode;
   if (status != JSGC_END) return;
   gCollected = true;
   // Counting runs script-side getters, which a collection may not: the

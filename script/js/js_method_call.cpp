@@ -23,6 +23,7 @@
 #include "platform/device.h"
 #include "platform/media.h"
 #include "script/js/js_engine.h"
+#include "script/js/js_main_hold.h"
 #include "script/js/js_special_methods.h"
 #include "script/js/js_values.h"
 
@@ -205,7 +206,8 @@ bool Dispatch(JSContext* cx, const JS::CallArgs& args, const TMethodInfo* method
 }  // namespace
 
 JSObject* NewMethodFunction(JSContext* cx, const TMethodInfo& method) {
-  JSFunction* function = ::js::NewFunctionWithReserved(cx, CallPublishedMethod, 1, 0, method.Name().c_str());
+  JSFunction* function =
+      ::js::NewFunctionWithReserved(cx, EngineNative<CallPublishedMethod>, 1, 0, method.Name().c_str());
   if (!function) return nullptr;
   JSObject* object = JS_GetFunctionObject(function);
   ::js::SetFunctionNativeReserved(object, kMethodSlot, JS::PrivateValue(const_cast<TMethodInfo*>(&method)));

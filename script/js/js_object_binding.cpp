@@ -21,6 +21,7 @@
 #include "engine/core/object_budget.h"
 #include "engine/core/object_factory.h"
 #include "script/js/js_engine.h"
+#include "script/js/js_main_hold.h"
 #include "script/js/js_method_call.h"
 #include "script/js/js_values.h"
 
@@ -29,6 +30,8 @@ namespace corvane::js {
 namespace {
 
 constexpr std::size_t kDescriptionSlot = 0;
+// The longest property key copied: longer than any engine name.
+constexpr std::size_t kLongestName = 255;
 
 template <class T>
 const T* DescriptionOfCallee(const JS::CallArgs& args) {
@@ -40,7 +43,8 @@ std::u16string PropName(const TPropInfo& prop) { return WidenLatin1(prop.Name())
 // The name of a property key; false for symbols and names no engine name
 // can match (beyond Latin-1).
 bool KeyName(JSContext* cx, JS::HandleId id, std::u16string& name) {
-  if (!id.isString()) return false;
+  // No engine name is longer; a script's longer key is not copied.
+  if (!id.isString() || JS_GetStringLength(id.toString()) > kLongestName) return false;
   name = StringChars(cx, id.toString());
   for (char16_t c : name)
     if (c > 0xFF) return false;
@@ -81,7 +85,8 @@ bool ReadProperty(JSContext* cx, TObject& instance, const TPropInfo& prop, JS::M
 // silent 0.
 bool OrdinalOfText(JSContext* cx, const TPropInfo& prop, JS::HandleValue value, std::int32_t& out) {
   const TTypeInfo& type = *prop.PropType();
-  const std::u16string text = StringChars(cx, value.toString());
+  std::u16string text;
+  if (!ValueToText(cx, value, text)) return false;
   if (const int named = type.EnumValue(NarrowLatin1(text)); named >= 0) {
     out = named;
     return true;
@@ -255,8 +260,9 @@ bool DefineMethods(JSContext* cx, JS::HandleObject prototype, TClass cls) {
 
 bool DefineProperties(JSContext* cx, JS::HandleObject prototype, TClass cls) {
   for (const TPropInfo* prop : cls->Properties()) {
-    JS::RootedObject getter(cx, DescribedFunction(cx, GetPublishedProperty, 0, prop->Name(), prop));
-    JS::RootedObject setter(cx, getter ? DescribedFunction(cx, SetPublishedProperty, 1, prop->Name(), prop) : nullptr);
+    JS::RootedObject getter(cx, DescribedFunction(cx, EngineNative<GetPublishedProperty>, 0, prop->Name(), prop));
+    JS::RootedObject setter(
+        cx, getter ? DescribedFunction(cx, EngineNative<SetPublishedProperty>, 1, prop->Name(), prop) : nullptr);
     if (!setter) return false;
     // A property shadows a method of its name, as reads find properties first.
     if (!JS_DefineProperty(cx, prototype, prop->Name().c_str(), getter, setter, JSPROP_ENUMERATE)) {
@@ -316,7 +322,9 @@ class TReflectionBinding final : public TJSObjectBinding {
   }
 
   bool AddWrapperProperty(JSContext* cx, JS::HandleObject wrapper, JS::HandleId id) override {
-    const std::u16string name = id.isString() ? StringChars(cx, id.toString()) : u"(symbol)";
+    std::u16string name = u"(symbol)";
+    if (id.isString())
+      name = JS_GetStringLength(id.toString()) <= kLongestName ? StringChars(cx, id.toString()) : u"(a long name)";
     TObject* object = GetJSPrivateObject(wrapper);
     return ThrowTypeError(cx, name + u" is not a published property of " +
                                   (object ? WidenLatin1(object->ClassName()) : std::u16string(u"a gone object")));
@@ -348,7 +356,7 @@ class TReflectionBinding final : public TJSObjectBinding {
         auto* object = dynamic_cast<BaseObject*>(ObjectOfValue(args[i]));
         parent = object ? object : appletObject;
       } else if (args[i].isString()) {
-        fileName = StringChars(cx, args[i].toString());
+        if (!ValueToText(cx, args[i], fileName)) return false;
       }
     }
     if (!ScriptMayMakeObject())

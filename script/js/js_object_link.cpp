@@ -2,6 +2,7 @@
 
 #include <js/Object.h>
 
+#include "script/js/js_main_hold.h"
 #include "script/js/js_object_binding.h"
 
 namespace corvane::js {
@@ -10,7 +11,9 @@ namespace {
 
 constexpr std::uint32_t kLinkSlot = 0;
 
+// Each hook is a step of the main thread into the engine's code.
 void FinalizeLinked(JS::GCContext*, JSObject* object) {
+  const TEngineCode engineCode;
   auto* link = JS::GetMaybePtrFromReservedSlot<TJSObjectLink>(object, kLinkSlot);
   if (link && link->Owned) {
     if (TObject* owned = link->Instance.Get()) owned->Free();
@@ -19,16 +22,19 @@ void FinalizeLinked(JS::GCContext*, JSObject* object) {
 }
 
 bool ResolvePrototype(JSContext* cx, JS::HandleObject object, JS::HandleId id, bool* resolved) {
+  const TEngineCode engineCode;
   *resolved = false;
   return ObjectBinding().ResolvePrototype(cx, object, id, resolved);
 }
 
 bool ConstructObject(JSContext* cx, unsigned argc, JS::Value* vp) {
+  const TEngineCode engineCode;
   JS::CallArgs args = JS::CallArgsFromVp(argc, vp);
   return ObjectBinding().Construct(cx, args);
 }
 
 bool AddWrapperProperty(JSContext* cx, JS::HandleObject object, JS::HandleId id, JS::HandleValue) {
+  const TEngineCode engineCode;
   return ObjectBinding().AddWrapperProperty(cx, object, id);
 }
 

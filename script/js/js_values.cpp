@@ -21,11 +21,29 @@
 #include "engine/core/base_object.h"
 #include "script/js/js_engine.h"
 #include "script/js/js_error_report.h"
+#include "script/js/js_main_hold.h"
 #include "script/js/js_object_link.h"
+#include "script/script_engine.h"
 
 namespace corvane::js {
 
 namespace {
+
+// The characters of the texts converted so far for one argument: the
+// elements of an array handed to a method share the text budget.
+std::int64_t* gTextTally = nullptr;
+
+class TTextTally {
+ public:
+  TTextTally() : outer_(gTextTally) { gTextTally = &spent_; }
+  ~TTextTally() { gTextTally = outer_; }
+  TTextTally(const TTextTally&) = delete;
+  TTextTally& operator=(const TTextTally&) = delete;
+
+ private:
+  std::int64_t spent_ = 0;
+  std::int64_t* outer_;
+};
 
 
 // Arrays handed to and from methods nest no deeper than records of arrays
@@ -183,8 +201,23 @@ std::u16string StringChars(JSContext* cx, JSString* string) {
 }
 
 bool ValueToText(JSContext* cx, JS::HandleValue value, std::u16string& text) {
-  JS::RootedString string(cx, JS::ToString(cx, value));
+  JS::RootedString string(cx);
+  {
+    // A script's toString may sit in the library as long as any handler.
+    const TLibraryCode libraryCode;
+    string = JS::ToString(cx, value);
+  }
   if (!string) return false;
+  // Measured before a character is copied: a text past the budget would
+  // cost the engine its copy, and every call it is handed to.
+  const std::int64_t length = static_cast<std::int64_t>(JS_GetStringLength(string)) + (gTextTally ? *gTextTally : 0);
+  if (length > ScriptTextLimit()) {
+    const std::u16string message = u"A text of " + IntToStr(length) + u" characters is refused: scripts hand the engine at most " +
+                                   IntToStr(ScriptTextLimit()) + u" at once";
+    EngineError(ScriptPlace(cx) + u" " + message);
+    return ThrowOfType(cx, 0, message);
+  }
+  if (gTextTally) *gTextTally = length;
   text = StringChars(cx, string);
   return true;
 }
@@ -234,8 +267,11 @@ bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Va
     case pkChar:
     case pkWChar:
       if (value.isString()) {
-        const std::u16string text = StringChars(cx, value.toString());
-        out = Variant(static_cast<std::int32_t>(text.empty() ? 0 : text[0]));
+        // The first character is all a character takes.
+        char16_t first = 0;
+        if (JS_GetStringLength(value.toString()) > 0 && !JS_GetStringCharAt(cx, value.toString(), 0, &first))
+          return false;
+        out = Variant(static_cast<std::int32_t>(first));
         return true;
       }
       [[fallthrough]];
@@ -286,8 +322,10 @@ bool ArgumentFor(JSContext* cx, const TTypeInfo* type, JS::HandleValue value, Va
     case pkPointer:
       // No script hands the engine an address.
       return true;
-    default:
+    default: {
+      const TTextTally tally;
       return NaturalValue(cx, value, out, 0, held);
+    }
   }
 }
 

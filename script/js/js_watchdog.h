@@ -10,9 +10,19 @@
 // The same callback ends a call whose applet began to end after the call
 // began (a close request, terminate): it asks the engine to hear the
 // host's close requests first, so a script that never runs a frame is
-// closed too, and it is asked at once when an applet ends. Such a stop is
-// an information line:
+// closed too, and it is asked at once when an applet ends. The scripts
+// that start once their applet has begun to end (onFree, the onDestroy of
+// what it frees) run, but all of them together only within kEndGrace of
+// that moment: one still running then is stopped, and one that starts
+// later at its first step, however many there are. Such a stop is an
+// information line:
 //   file(line:column) script stopped: its applet ends
+//
+// A script inside one long call of the library (a built-in that hears no
+// interrupt) answers none of this. Once an interrupt has gone unanswered
+// for a while, the guard's thread holds the main thread there
+// (js_main_hold.h), looks for the host's close request itself, and soon
+// after one (kCloseGrace) ends the program (TEngineServices::EndAtOnce).
 #pragma once
 
 #include "base/reflection/object.h"
@@ -24,6 +34,10 @@ class TAppletServices;
 }
 
 namespace corvane::js {
+
+// Seconds the scripts of an ending applet have, from the moment it began
+// to end.
+inline constexpr double kEndGrace = 0.5;
 
 // Seconds without a frame before a script is stopped; 0 turns the guard
 // off. 10 by default.
@@ -55,6 +69,9 @@ class TWatchedCall {
   bool Stopped() const { return stopped_; }
   // Whether its applet began to end (or went) after the call began.
   bool AppletEnded() const;
+  // Whether the call began once its applet was ending, and the ending
+  // applet's grace has passed.
+  bool PastEndGrace(double now) const { return endedAtStart_ && now >= endDeadline_; }
   double Start() const { return start_; }
   // Whether the script heap was past its cap when the call began.
   bool StartedPastCap() const { return startedPastCap_; }
@@ -67,6 +84,7 @@ class TWatchedCall {
   TWeak<TAppletServices> applet_;
   bool hadApplet_;
   bool endedAtStart_;
+  double endDeadline_ = 0;
   bool startedPastCap_;
 };
 

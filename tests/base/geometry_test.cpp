@@ -135,6 +135,22 @@ TEST(Colors, TextFormAndInterpolation) {
   EXPECT_EQ(ColorLerp(0x01020304, 0xFFFFFFFF, std::numeric_limits<float>::quiet_NaN()), 0x01020304u);
 }
 
+// Contrast as the eye weighs it: either order, alpha ignored, green far
+// brighter than blue.
+TEST(Colors, ContrastRatio) {
+  const struct {
+    std::uint32_t a, b;
+    double ratio;
+  } cases[] = {
+      {0xFF000000, 0xFFFFFFFF, 21.0}, {0x00FFFFFF, 0xFF000000, 21.0}, {0xFF808080, 0xFF808080, 1.0},
+      {0xFFFFFFFF, 0xFF808080, 3.95}, {0xFF000000, 0xFF00FF00, 15.3}, {0xFF000000, 0xFF0000FF, 2.44},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NEAR(ContrastRatio(c.a, c.b), c.ratio, 0.01) << std::hex << c.a << " " << c.b;
+    EXPECT_NEAR(ContrastRatio(c.b, c.a), c.ratio, 0.01);
+  }
+}
+
 TEST(Rects, EdgesCentresAndMargins) {
   const TRect r = Rect(0, 0, 10, 20);
   for (const TPoint& p : {Point(0, 0), Point(10, 20), Point(0, 20), Point(10, 0), Point(5, 0), Point(10, 7)})

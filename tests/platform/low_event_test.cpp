@@ -41,7 +41,7 @@ TEST(LowEvent, EventToStrWritesTheTextFieldsAndReadsBack) {
       {release, "3,2,10,20,-3,4,16,", true},
       {move, "4,0,-7,65535,-2147483648,2147483647,0,", true},
       {outside, "4,0,65534,12,-100000,100000,0,", true},
-      {wheel, "5,", false},
+      {wheel, "5,-120,1,", true},
       {schedule, "6,", false},
       {close, "7,", false},
   };
@@ -58,7 +58,7 @@ TEST(LowEvent, EventToStrWritesTheTextFieldsAndReadsBack) {
 }
 
 // What StrToEvent makes of a text, as its own text form (pinned above).
-TEST(LowEvent, StrToEventReadsKeyAndMouseEvents) {
+TEST(LowEvent, StrToEventReadsKeyMouseAndWheelEvents) {
   const struct {
     const char16_t* Text;
     const char* Read;
@@ -92,6 +92,10 @@ TEST(LowEvent, StrToEventReadsKeyAndMouseEvents) {
       {u"0,37,0,1 ,", "0,37,0,1,"},
       {u"2,1,5,6,0,0,-1,", "2,1,5,6,0,0,65535,"},
       {u"0,37,0,131073,", "0,37,0,1,"},
+      // A wheel's delta, with or without its shift state.
+      {u"5,1,", "5,1,0,"},
+      {u"261,-3,4,", "5,-3,4,"},
+      {u"5,2147483647,-1,", "5,2147483647,65535,"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Narrow(c.Text));
@@ -103,7 +107,9 @@ TEST(LowEvent, StrToEventReadsKeyAndMouseEvents) {
 
 TEST(LowEvent, StrToEventGivesNoneForOtherTypesAndBadText) {
   const char16_t* cases[] = {
-      u"", u" ", u",", u"5,", u"6,", u"7,", u"8,1,2,", u"-1,0,0,", u"261,0,0,",
+      // Other types, and a wheel without its delta (an older record's line,
+      // which plays as nothing).
+      u"", u" ", u",", u"5,", u"6,", u"7,", u"8,1,2,", u"-1,0,0,", u"262,0,0,",
       // Missing values.
       u"0,", u"0,27", u"0,27,", u"2,1,10,20,", u"2,1,10,20,-3,", u"0,,0,",
       // Not decimal integers.
@@ -112,7 +118,7 @@ TEST(LowEvent, StrToEventGivesNoneForOtherTypesAndBadText) {
       // Outside 32 bits.
       u"0,2147483648,0,", u"0,-2147483649,0,", u"2,1,99999999999999999999999,0,0,0,",
       // A shift state that is there but no number.
-      u"0,37,0,x,", u"2,1,5,6,0,0,1.5,", u"1,0,97,,",
+      u"0,37,0,x,", u"2,1,5,6,0,0,1.5,", u"1,0,97,,", u"5,x,", u"5,1,y,",
   };
   for (const char16_t* text : cases) EXPECT_EQ(StrToEvent(text), nullptr) << Narrow(text);
 }

@@ -98,9 +98,45 @@ TEST_F(BassEngineTest, FilesReadWholeLoadUpToTheirLimitAndAByteMoreIsRefusedWith
         EXPECT_EQ(log.Lines(), std::vector<std::string>{TooLarge(c.music ? "music" : "sound", c.name, c.bytes.size(),
                                                                  limit, c.music ? "-musicmb" : "-soundmb")});
       }
+      // Music held counts against the limit until it goes.
+      if (auto* music = dynamic_cast<TMusic*>(loaded)) Engine().DestroyMusic(music);
     }
   }
   EXPECT_EQ(Peak(Render(2048)), 0.0f);
+}
+
+// What is held of sound holds for every engine of the program together:
+// music held whole beside other music passes what is left of its limit (a
+// line says what is held already) until that music goes; a sound that would
+// pass the budget of decoded sound, and cannot be streamed from a file of
+// its own (here it is in memory, as in a program's own resources), stays
+// silent with a line naming the budget and its switch.
+TEST_F(BassEngineTest, MusicAndDecodedSoundHeldCountForTheWholeProgram) {
+  const Bytes song = libbass::test::TrackerModule(8);
+  const Bytes shot = Encode(Tone(440, 0.5, kRate, 2, Frames(4.0)), 2, kRate, libbass::test::kOggVorbis);
+  const auto size = static_cast<std::int64_t>(song.size());
+  TScopedSoundLimits limits(SoundFileLimits.SoundBytes, size + size / 2);
+  SoundFileLimits.DecodedSoundBytes = 1 << 20;  // less than the four seconds of sound decode to
+  Engine();
+  TMusic* first = LoadMusic("a.xm", song);
+  ASSERT_NE(first, nullptr);
+  EXPECT_NE(first->Handle, 0u);
+  log.Clear();
+  TMusic* second = LoadMusic("b.xm", song);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->Handle, 0u);
+  EXPECT_EQ(log.Lines(), std::vector<std::string>{TooLarge("music", "b.xm", song.size(), size + size / 2, "-musicmb") +
+                                                  " beside the " + std::to_string(size) + " held already"});
+  Engine().DestroyMusic(first);
+  Engine().DestroyMusic(second);
+  EXPECT_NE(LoadMusic("b.xm", song)->Handle, 0u);
+
+  log.Clear();
+  TSound* sound = LoadSound("shot.ogg", shot);
+  ASSERT_NE(sound, nullptr);
+  EXPECT_EQ(sound->Handle, 0u);
+  EXPECT_EQ(log.Lines(), std::vector<std::string>{"(e) Can't load sound shot.ogg: decoded sounds would pass their "
+                                                  "budget of 1 MiB (-soundmemory)"});
 }
 
 // Running out of memory anywhere in a load, in turn at every allocation
@@ -249,6 +285,58 @@ TEST(SoundFileLimitsProgram, MusicInAContainerStreamsFromTheContainersFile) {
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(run.output.find("music theme.ogg"), std::string::npos) << run.output;
   EXPECT_GT(PeakOfRawFloats(folder / "audio.raw"), 0.05f) << "the music was not heard";
+}
+
+// All the program's decoded sound has one budget ("-soundmemory=N"): a
+// sound that would pass it is streamed from its file as it plays instead.
+// Twelve sounds of 15 s (5 MiB decoded each; one Ogg Vorbis file under
+// twelve names) under a budget of 8 MiB take no more than that above the
+// same applet's peak with sounds of a tenth of a second, and the last of
+// them, streamed, is heard.
+TEST(SoundFileLimitsProgram, DecodedSoundsShareOneBudgetAndLongOnesStream) {
+  TTempDir folder;
+  const auto put = [&](double seconds) {
+    const Bytes tone = Encode(Tone(440, 0.5, 44100, 2, static_cast<std::size_t>(seconds * 44100)), 2, 44100,
+                              libbass::test::kOggVorbis);
+    std::string players;
+    for (int i = 1; i <= 12; ++i) {
+      const std::string n = "s" + std::to_string(i);
+      WriteFile(folder / ("game/" + n + ".ogg"), std::string(tone.begin(), tone.end()));
+      players += "  object " + n + ": SoundPlayer\n    fileName = '" + n + ".ogg'\n  end\n";
+    }
+    WriteFile(folder / "game/main.object",
+              "object game: Applet\n  width = 320\n  height = 240\n  onLoad = 's12.play()'\n" + players +
+                  "  object clock: Timer\n    interval = 0.25\n    enabled = True\n"
+                  "    onTimer = 'ticks = (typeof ticks == \"number\" ? ticks : 0) + 1; "
+                  "if (ticks == 5) engine.log(\"played a while\")'\n  end\nend\n");
+  };
+  const auto play = [&](std::vector<std::string> switches) {
+    switches.insert(switches.begin(), "game/main.object");
+    return RunProgram({.program = CORVANE_PROGRAM,
+                       .arguments = switches,
+                       .environment = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=audio.raw",
+                                       "DISPLAY", "WAYLAND_DISPLAY",
+                                       // What was freed stays out of the peak.
+                                       "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0:quarantine_size_mb=1"},
+                       .folder = folder.Path(),
+                       .until = "played a while"});
+  };
+  std::filesystem::create_directories(folder / "game");
+  put(0.1);
+  const TProgramRun short_ = play({"-soundmemory=8", "-nostorelog"});
+  ASSERT_EQ(short_.status, 0) << short_.output;
+  put(15);
+  const TProgramRun run = play({"-soundmemory=8", "-soundmemory=none", "-nostorelog"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("(e) Switch -soundmemory=none ignored: it takes a whole number from 1 to 4095"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("sound s"), std::string::npos) << run.output;
+  EXPECT_GT(PeakOfRawFloats(folder / "audio.raw"), 0.05f) << "the streamed sound was not heard";
+  constexpr std::int64_t kMiB = std::int64_t{1} << 20;
+  EXPECT_GT(short_.peakBytes, 0);
+  EXPECT_LT(run.peakBytes - short_.peakBytes, 8 * kMiB * 9 / 8 + 16 * kMiB)
+      << "peak " << run.peakBytes / 1024 << " KiB, " << short_.peakBytes / 1024 << " KiB with short sounds";
 }
 
 }  // namespace

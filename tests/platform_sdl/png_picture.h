@@ -4,11 +4,15 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "base/geometry/color.h"
 
 namespace corvane::test {
 
@@ -68,6 +72,24 @@ inline int BrightnessSpread(const TPngPicture& picture, std::int32_t x0, std::in
       darkest = brightness < darkest ? brightness : darkest;
     }
   return lightest - darkest;
+}
+
+// How far the text of [x0, x1) x [y0, y1) stands out from its background,
+// as ContrastRatio counts it: the background is the region's commonest
+// colour, the text its pixel farthest from that. 1 for a region of one
+// colour.
+inline double TextContrast(const TPngPicture& picture, std::int32_t x0, std::int32_t y0, std::int32_t x1,
+                           std::int32_t y1) {
+  std::map<std::uint32_t, int> counts;
+  for (std::int32_t y = y0; y < y1; ++y)
+    for (std::int32_t x = x0; x < x1; ++x) ++counts[picture.Pixel(x, y)];
+  if (counts.empty()) return 1;
+  const std::uint32_t background =
+      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) { return a.second < b.second; })
+          ->first;
+  double most = 1;
+  for (const auto& [colour, count] : counts) most = std::max(most, ContrastRatio(colour, background));
+  return most;
 }
 
 inline double ShareAlike(const TPngPicture& a, const TPngPicture& b, int tolerance) {

@@ -13,6 +13,7 @@
 #include "scene/camera.h"
 #include "scene/light.h"
 #include "scene/materials.h"
+#include "scene/mirror.h"
 #include "scene/pixmap_persistent.h"
 #include "scene/register.h"
 #include "scene/skin_pixmap_persistent.h"
@@ -68,6 +69,20 @@ class ScenePixelsTest : public test::GLDeviceTest {
     auto* light = Create<Light>(TCreateContext(gl->world.applet));
     light->Position()->SetValues(320, 240, z);
     return light;
+  }
+  // A space camera at (0, -20, 0) looking along +y, and a red space box of
+  // that side at the origin, ahead of it.
+  Box* RedBoxAhead(float side) {
+    auto* camera = Create<Camera>(TCreateContext(gl->world.applet));
+    camera->SetKind(okSpace);
+    camera->Position()->SetValues(0, -20, 0);
+    auto* box = Create<Box>(TCreateContext(gl->world.applet));
+    box->SetKind(okSpace);
+    box->SetWidth(side);
+    box->SetHeight(side);
+    box->SetDepth(side);
+    box->SetMaterialName(u"red");
+    return box;
   }
   std::uint32_t Centre(const std::vector<std::uint32_t>& pixels) const { return gl->Rgb(pixels, 320, 240); }
   // The middle of the window bright under a screen light on the viewer's
@@ -151,15 +166,7 @@ TEST_F(ScenePixelsTest, ALitSpriteFacesTheLightOnTheViewersSide) {
 }
 
 TEST_F(ScenePixelsTest, ASpaceCameraSeesWhatLiesAheadWhereItLies) {
-  auto* camera = Create<Camera>(TCreateContext(gl->world.applet));
-  camera->SetKind(okSpace);
-  camera->Position()->SetValues(0, -20, 0);
-  auto* box = Create<Box>(TCreateContext(gl->world.applet));
-  box->SetKind(okSpace);
-  box->SetWidth(4);
-  box->SetHeight(4);
-  box->SetDepth(4);
-  box->SetMaterialName(u"red");
+  Box* box = RedBoxAhead(4);
   // The centroid of the red pixels.
   auto centroid = [&](const std::vector<std::uint32_t>& pixels) {
     double sx = 0, sy = 0;
@@ -187,6 +194,57 @@ TEST_F(ScenePixelsTest, ASpaceCameraSeesWhatLiesAheadWhereItLies) {
   auto [x2, y2] = centroid(Frame());
   EXPECT_NEAR(x2, cx, 2.0);
   EXPECT_LT(y2, cy - 20) << "+z is up";
+}
+
+// A mirror of a mirror shows its object twice reflected: a box at x = -5,
+// mirror B (the plane x = -4) shows it at x = -3, mirror A (the plane
+// x = 0) shows B's reflection at x = 3. Mirrors that show one another stop
+// there, and say so once each.
+TEST_F(ScenePixelsTest, AMirrorOfAMirrorShowsTheDoubleReflection) {
+  Box* box = RedBoxAhead(1);
+  box->Position()->SetValues(-5, 0, 0);
+  const auto mirror = [&](const char16_t* name, float x, PositionObject* shown) {
+    auto* made = Create<Mirror>(TCreateContext(gl->world.applet));
+    made->SetName(name);
+    made->SetKind(okSpace);
+    made->Position()->SetValues(x, 0, 0);
+    made->Up()->SetValues(1, 0, 0);
+    made->SetMirrorObject(shown);
+    return made;
+  };
+  Mirror* inner = mirror(u"inner", -4, box);
+  Mirror* outer = mirror(u"outer", 0, inner);
+  const double cx = (gl->Width() - 1) / 2.0;
+  // The centroid of the red pixels between x0 and x1; -1 without any.
+  const auto redBetween = [&](const std::vector<std::uint32_t>& pixels, double x0, double x1) {
+    double sx = 0;
+    int n = 0;
+    for (int y = 0; y < gl->Height(); ++y)
+      for (int x = static_cast<int>(x0); x < static_cast<int>(x1); ++x)
+        if (gl->Rgb(pixels, x, y) == 0xFF0000u) {
+          sx += x;
+          ++n;
+        }
+    return n > 0 ? sx / n : -1.0;
+  };
+  std::vector<std::uint32_t> pixels = Frame();
+  // Left of the middle the box and, nearer the middle, B's reflection.
+  const double left = redBetween(pixels, 0, cx);
+  const double box3 = redBetween(pixels, left, cx);
+  const double twice = redBetween(pixels, cx, gl->Width());
+  ASSERT_GT(box3, 0) << "B's reflection";
+  EXPECT_NEAR(twice - cx, cx - box3, 2.0) << "A shows B's reflection at x = 3";
+  EXPECT_EQ(gl->world.log.ErrorCount(), 0) << gl->world.log.Text();
+
+  // B shows A, A shows B: each paints the other's reflection once.
+  inner->SetMirrorObject(outer);
+  for (int i = 0; i < 3; ++i) pixels = Frame();
+  EXPECT_EQ(redBetween(pixels, cx, gl->Width()), -1.0);
+  for (const char* name : {"inner", "outer"})
+    EXPECT_EQ(gl->world.log.CountError(std::string("Mirror ") + name +
+                                       " shows itself through its mirrored objects: not reflected inside itself"),
+              1)
+        << gl->world.log.Text();
 }
 
 TEST_F(ScenePixelsTest, APictureShowsUprightAndItsSubRectangle) {

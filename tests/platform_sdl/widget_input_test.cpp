@@ -4,18 +4,22 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/core/event.h"
+#include "gui/console.h"
 #include "gui/std_dropdown.h"
 #include "gui/std_edit.h"
 #include "gui/std_list.h"
+#include "platform/filters/register.h"
 #include "platform/low_event.h"
 #include "platform/platform.h"
 #include "platform/sdl/sys_font_freetype.h"
 #include "platform/sys_font.h"
 #include "tests/platform_sdl/pinned_fonts.h"
+#include "tests/support/kit/embedded_defaults_scope.h"
 #include "tests/platform_sdl/xtest_input_kit.h"
 
 namespace corvane {
@@ -37,6 +41,20 @@ class WidgetInputTest : public test::XTestAppletTest {
   T* Find(const char16_t* name) {
     return dynamic_cast<T*>(Running()->findByName(name));
   }
+  // The edit of kHeard made a key listener of the game, as a game's own
+  // listeners are: what reaches them types into it.
+  TStdEdit* ListenAsTheGame() {
+    auto* heard = Find<TStdEdit>(u"heard");
+    if (heard) Running()->GetEvent()->AddListner(heard);
+    return heard;
+  }
+  // No key reached the game: none its listeners heard, no onKeyPress ran
+  // (it sets paramKey first), none held down.
+  void ExpectTheGameHeardNothing(const TStdEdit* heard) {
+    EXPECT_EQ(heard->Text(), u"");
+    EXPECT_EQ(Running()->GetEvent()->paramKey, 0u) << "no onKeyPress ran";
+    EXPECT_TRUE(Running()->GetEvent()->KeysDown().empty());
+  }
 };
 
 std::string AppletOf(const std::string& objects) {
@@ -46,6 +64,7 @@ std::string AppletOf(const std::string& objects) {
 const char kEdit[] =
     "  object edit: TStdEdit\n    x = 10\n    y = 10\n    width = 200\n    height = 24\n"
     "    text = 'abcdef'\n  end\n";
+const char kHeard[] = "  object heard: TStdEdit\n    x = 10\n    y = 180\n    width = 200\n    height = 24\n  end\n";
 
 TEST_F(WidgetInputTest, AClickOnACharacterBoundaryPutsTheCaretThere) {
   ASSERT_NE(Start(AppletOf(kEdit)), nullptr) << ::testing::PrintToString(env.Messages());
@@ -84,25 +103,40 @@ TEST_F(WidgetInputTest, TheKeypadNavigatesWithoutNumLockAndTypesDigitsWithIt) {
   EXPECT_EQ(edit->Text(), u"1abcde7.2");
 }
 
-TEST_F(WidgetInputTest, ReleasingOutsideAnOpenDropdownKeepsItsChoice) {
+// An open drop-down closed without a release on a row keeps its choice
+// (the row the pointer lit is none), whether a click outside or Escape
+// closes it. While it is open its list holds the keys: what is typed then,
+// its Escape included, reaches neither the game's listeners nor its
+// onKeyPress.
+TEST_F(WidgetInputTest, AnOpenDropdownClosedWithoutAChoiceKeepsItsChoice) {
   ASSERT_NE(Start(AppletOf("  object choice: TStdDropdown\n    x = 10\n    y = 10\n    width = 100\n"
-                         "    height = 24\n    items.strings = ('one' 'two' 'three')\n    itemIndex = 0\n  end\n")),
+                           "    height = 24\n    items.strings = ('one' 'two' 'three')\n    itemIndex = 0\n  end\n" +
+                           std::string(kHeard))),
             nullptr)
       << ::testing::PrintToString(env.Messages());
   auto* dropdown = Find<TStdDropdown>(u"choice");
-  ASSERT_NE(dropdown, nullptr);
+  TStdEdit* heard = ListenAsTheGame();
+  ASSERT_TRUE(dropdown && heard);
   ASSERT_EQ(dropdown->Text(), u"one");
-  Click(50, 20);
-  ASSERT_TRUE(dropdown->DroppedDown());
   TStdList* popup = dropdown->Popup();
-  const TRect row = popup->GetItemRect(2);
-  MoveTo(static_cast<int>(popup->X()) + (row.left + row.right) / 2,
-         static_cast<int>(popup->Y()) + (row.top + row.bottom) / 2);
-  ASSERT_EQ(dropdown->ItemIndex(), 2) << "the row under the pointer is lit";
-  Click(250, 200);
-  EXPECT_FALSE(dropdown->DroppedDown());
-  EXPECT_EQ(dropdown->ItemIndex(), 0);
-  EXPECT_EQ(dropdown->Text(), u"one");
+  const std::function<void()> closings[] = {[&] { Click(250, 100); },
+                                            [&] {
+                                              Type("x");
+                                              Tap(test::kXKeyEscape);
+                                            }};
+  for (const auto& close : closings) {
+    Click(50, 20);
+    ASSERT_TRUE(dropdown->DroppedDown());
+    const TRect row = popup->GetItemRect(2);
+    MoveTo(static_cast<int>(popup->X()) + (row.left + row.right) / 2,
+           static_cast<int>(popup->Y()) + (row.top + row.bottom) / 2);
+    ASSERT_EQ(dropdown->ItemIndex(), 2) << "the row under the pointer is lit";
+    close();
+    EXPECT_FALSE(dropdown->DroppedDown());
+    EXPECT_EQ(dropdown->ItemIndex(), 0);
+    EXPECT_EQ(dropdown->Text(), u"one");
+  }
+  ExpectTheGameHeardNothing(heard);
   // A row released on is still a choice.
   Click(50, 20);
   const TRect second = popup->GetItemRect(1);
@@ -113,14 +147,17 @@ TEST_F(WidgetInputTest, ReleasingOutsideAnOpenDropdownKeepsItsChoice) {
   EXPECT_EQ(dropdown->Text(), u"two");
 }
 
-// What the engine records of a click on a list's row, a drag over an
-// edit's text and a Shift-click that extends the selection, played back,
-// does what the keyboard and mouse did: the buttons and Shift held are in
-// the recording.
-TEST_F(WidgetInputTest, ARecordedClickDragAndShiftClickPlayBackAsTheyWentLive) {
+// What the engine records of a click on a list's row, a notch of the wheel
+// over it, a drag over an edit's text and a Shift-click that extends the
+// selection, played back, does what the keyboard and mouse did: the
+// buttons and Shift held and the wheel's turn are in the recording. Shift
+// goes down and up around the click before a frame reads any of it: the
+// click is still a Shift-click.
+TEST_F(WidgetInputTest, ARecordedClickWheelDragAndShiftClickPlayBackAsTheyWentLive) {
   ASSERT_NE(Start(AppletOf(std::string(kEdit) +
                            "  object rows: TStdList\n    x = 10\n    y = 60\n    width = 200\n    height = 100\n"
-                           "    itemHeight = 20\n    items.strings = ('one' 'two' 'three')\n  end\n")),
+                           "    itemHeight = 20\n"
+                           "    items.strings = ('one' 'two' 'three' 'four' 'five' 'six' 'seven')\n  end\n")),
             nullptr)
       << ::testing::PrintToString(env.Messages());
   auto* edit = Find<TStdEdit>(u"edit");
@@ -132,7 +169,8 @@ TEST_F(WidgetInputTest, ARecordedClickDragAndShiftClickPlayBackAsTheyWentLive) {
   env.engine->SetFixedStep(true);
   Event* event = Running()->GetEvent();
   const auto state = [&] {
-    return std::vector<std::int32_t>{list->ItemIndex(), edit->SelStart(), edit->SelEnd(), edit->CurPos()};
+    return std::vector<std::int32_t>{list->ItemIndex(), list->TopIndex(), edit->SelStart(), edit->SelEnd(),
+                                     edit->CurPos()};
   };
   // Just right of a boundary: the caret goes to it.
   const auto at = [&](std::int32_t boundary) { return static_cast<int>(edit->X() + edit->TextWidth(0, boundary)) + 2; };
@@ -140,22 +178,28 @@ TEST_F(WidgetInputTest, ARecordedClickDragAndShiftClickPlayBackAsTheyWentLive) {
   event->recordEvent(u"live.rec");
   const std::uint64_t recordedFrom = env.engine->FrameCount();
   Click(50, 110);  // the third row
+  Wheel(-1);
   Press(190, 20);  // right of the text: its end
   MoveTo(at(4), 20);
   MoveTo(at(2), 20);
   Release(at(2), 20);
+  MoveTo(at(1), 20);
   x_.Key(test::kXKeyShift, true);
-  Click(at(1), 20);
+  x_.Button(1, true);
+  x_.Button(1, false);
   x_.Key(test::kXKeyShift, false);
   Settle();
   event->stop();
   const std::uint64_t recorded = env.engine->FrameCount() - recordedFrom;
   const std::vector<std::int32_t> live = state();
-  ASSERT_EQ(live, (std::vector<std::int32_t>{2, 6, 1, 1})) << "row three; \"bcdef\" selected from its end";
+  ASSERT_EQ(live, (std::vector<std::int32_t>{2, 1, 6, 1, 1}))
+      << "row three, scrolled down a row; \"bcdef\" selected from its end";
 
   list->SetItemIndex(-1);
+  list->MouseWheel({}, 100);  // back to the top
   edit->ClearSelection();
   edit->SetCurPos(0);
+  ASSERT_EQ(state(), (std::vector<std::int32_t>{-1, 0, -1, -1, 0}));
   event->playEvent(u"live.rec");
   ASSERT_TRUE(event->Playing()) << ::testing::PrintToString(env.Messages());
   // The playback ends with the frames it was recorded in.
@@ -166,6 +210,104 @@ TEST_F(WidgetInputTest, ARecordedClickDragAndShiftClickPlayBackAsTheyWentLive) {
   Frames(2);
   event->stop();
   EXPECT_EQ(state(), live);
+}
+
+// A box shown modal over the game (the applet's message box) takes every
+// key and the wheel while it is up: the edit or list behind it, focused
+// before it came, gets none, nor do the game's key listeners and
+// onKeyPress; Tab moves the focus only inside the box, and the Escape
+// that closes it, released once the box is gone, is still the box's.
+TEST_F(WidgetInputTest, AModalBoxTakesEveryKeyAndTheWheelWhileItIsUp) {
+  ASSERT_NE(Start(AppletOf(std::string(kEdit) +
+                           "  object rows: TStdList\n    x = 10\n    y = 60\n    width = 200\n    height = 100\n"
+                           "    itemHeight = 20\n"
+                           "    items.strings = ('one' 'two' 'three' 'four' 'five' 'six' 'seven')\n  end\n" +
+                           kHeard)),
+            nullptr)
+      << ::testing::PrintToString(env.Messages());
+  auto* edit = Find<TStdEdit>(u"edit");
+  auto* list = Find<TStdList>(u"rows");
+  TStdEdit* heard = ListenAsTheGame();
+  ASSERT_TRUE(edit && list && heard);
+  // The input waits in the host's queue; the box's frames read it.
+  const auto whileBoxIsUp = [&](const std::function<void()>& input) {
+    input();
+    x_.Tap(test::kXKeyEscape);
+    SyncHost();
+    Running()->showMessage(u"Stop", u"");
+    Settle();
+  };
+  edit->focus();
+  whileBoxIsUp([&] {
+    for (const char c : std::string("xy")) x_.Tap(static_cast<unsigned char>(c));
+    x_.Tap(test::kXKeyTab);
+  });
+  EXPECT_TRUE(Running()->ModalStack().empty());
+  EXPECT_EQ(edit->Text(), u"abcdef");
+  EXPECT_EQ(Running()->FocusedObject(), nullptr) << "the focus went into the box, and left with it";
+  list->focus();
+  whileBoxIsUp([&] {
+    x_.Button(5, true);
+    x_.Button(5, false);
+  });
+  EXPECT_EQ(list->TopIndex(), 0);
+  ExpectTheGameHeardNothing(heard);
+  // The box gone, keys and the wheel are the game's again.
+  Wheel(-1);
+  EXPECT_EQ(list->TopIndex(), 1);
+  Type("z");
+  EXPECT_EQ(heard->Text(), u"z");
+  EXPECT_EQ(Running()->GetEvent()->paramKey, static_cast<std::uint32_t>(u'z'));
+}
+
+// The console's keys are its own, Escape's with them: typed into the open
+// console they reach neither the game's focused edit nor its listeners,
+// and the Escape that closes the console, released once it is gone, runs
+// no onKeyPress of the game.
+TEST_F(WidgetInputTest, KeysTypedIntoTheConsoleAndTheEscapeClosingItAreTheConsoles) {
+  ASSERT_NE(Start(AppletOf(std::string(kEdit) + kHeard)), nullptr) << ::testing::PrintToString(env.Messages());
+  auto* edit = Find<TStdEdit>(u"edit");
+  TStdEdit* heard = ListenAsTheGame();
+  ASSERT_TRUE(edit && heard);
+  edit->focus();
+  // The console opens with its key's press and runs its frames until the
+  // Escape: every key after it waits in the host's queue till then.
+  x_.Tap(test::kXKeyGrave);
+  for (const char c : std::string("xy")) x_.Tap(static_cast<unsigned char>(c));
+  x_.Tap(test::kXKeyEscape);
+  Settle();
+  auto* console = dynamic_cast<TConsole*>(Running()->Console());
+  ASSERT_NE(console, nullptr);
+  EXPECT_FALSE(console->Visible());
+  EXPECT_EQ(console->Edit()->Text(), u"xy");
+  EXPECT_EQ(edit->Text(), u"abcdef");
+  ExpectTheGameHeardNothing(heard);
+}
+
+// The arrow's tip is drawn where the pointer is, to the pixel, wherever it
+// goes: what a click hits is what the arrow points at.
+TEST_F(WidgetInputTest, TheCursorsTipIsDrawnOnThePointer) {
+  // The default cursor's picture is an embedded file.
+  RegisterFilterClasses();
+  const test::TEmbeddedDefaultsScope defaults;
+  ASSERT_NE(Start("object plain: Applet\n  width = 320\n  height = 240\n  bkColor = '#FF4080C0'\nend\n"), nullptr)
+      << ::testing::PrintToString(env.Messages());
+  for (const auto& [x, y] : {std::pair{100, 80}, std::pair{250, 30}, std::pair{40, 200}}) {
+    MoveTo(x, y);
+    const test::TPngPicture picture = WindowPicture();
+    ASSERT_EQ(picture.Width, 320);
+    // The tip: the first row the cursor draws on, its leftmost pixel.
+    int tipX = -1, tipY = -1;
+    for (int row = 0; row < picture.Height && tipY < 0; ++row)
+      for (int column = 0; column < picture.Width; ++column)
+        if (test::ChannelDistance(picture.Pixel(column, row), 0x4080C0) > 16) {
+          tipX = column;
+          tipY = row;
+          break;
+        }
+    EXPECT_NEAR(tipX, x, 1) << "pointer at " << x << ", " << y;
+    EXPECT_NEAR(tipY, y, 1) << "pointer at " << x << ", " << y;
+  }
 }
 
 TEST_F(WidgetInputTest, MovesOfAnAcquiredMouseComeFromTheCentreWithTheirDeltas) {

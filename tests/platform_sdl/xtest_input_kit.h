@@ -21,12 +21,17 @@
 // Last: Xlib's macros stay out of the headers above.
 #include <SDL_syswm.h>
 
+#include "tests/platform_sdl/x_window_picture.h"
+
 namespace corvane::test {
 // Internal to each test file, as the launch kit it holds.
 namespace {
 
 // X key symbols the tests press (X11/keysymdef.h).
 enum : unsigned long {
+  kXKeyGrave = 0x60,
+  kXKeyTab = 0xFF09,
+  kXKeyEscape = 0xFF1B,
   kXKeyShift = 0xFFE1,
   kXKeyNumLock = 0xFF7F,
   kXKeyKeypadHome = 0xFF95,  // keypad 7 without Num Lock
@@ -151,6 +156,15 @@ class XTestAppletTest : public AppletPictureTest {
     Press(x, y);
     Release(x, y);
   }
+  // Notches of the wheel, as X gives them: presses and releases of button 4
+  // (up, positive) or 5 (down).
+  void Wheel(int notches) {
+    for (int i = 0; i < (notches < 0 ? -notches : notches); ++i) {
+      x_.Button(notches < 0 ? 5 : 4, true);
+      x_.Button(notches < 0 ? 5 : 4, false);
+    }
+    Settle();
+  }
   void Tap(unsigned long keysym) {
     x_.Tap(keysym);
     Settle();
@@ -169,6 +183,17 @@ class XTestAppletTest : public AppletPictureTest {
         info.subsystem == SDL_SYSWM_X11)
       x_.SyncClient(info.info.x11.display);
     SDL_PumpEvents();
+  }
+  // The applet's window as the X server shows it, once what was drawn has
+  // reached the server.
+  TPngPicture WindowPicture() {
+    SyncHost();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(static_cast<SDL_Window*>(Running()->Window()->Handle), &info) != SDL_TRUE ||
+        info.subsystem != SDL_SYSWM_X11)
+      return {};
+    return XWindowPicture(server_->Display(), info.info.x11.window);
   }
   static bool HostEventsWaiting() { return SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE; }
   // Frames until the host's events are dispatched: one host event a frame

@@ -29,6 +29,8 @@ const std::vector<std::string> kSampleGameLines = {
     "tealCrate landed, score 10",
     "music choice Tracker tune",
     "sound volume 50",
+    "sound volume 45",
+    "sound volume 40",
     "picture form.png",
     "inspector shown",
     "picture inspector.png",

@@ -3,9 +3,11 @@
 // keystroke and click synthesised through the server's XTest extension
 // (xdotool), so that they take the path a keyboard and a mouse take: X
 // events, SDL, the host layer, the event queue. The player types a name,
-// uses the drop-down, the track bar, the inspector, the check box, types a
-// line into the console, starts the game, presses Space, E and M, and ends
-// with Escape. The engine records that input (event.recordEvent, which
+// uses the drop-down, the track bar and the wheel, the inspector, the
+// check box, starts the game, presses Space, types a line into the
+// console and closes it with Escape, presses E and M, and ends with
+// Escape. What the player sees is read from the window through the X
+// server: the cursor's tip on the pointer, the console's text legible. The engine records that input (event.recordEvent, which
 // main.js starts for "+record=FILE"); played back offscreen the recording
 // gives the same game. CORVANE_UPDATE_EXPECTED=1 keeps it as the recording
 // the offscreen test plays (tests/samples/fixtures/sample_play.rec).
@@ -26,6 +28,9 @@
 #include "tests/base/temp_dir.h"
 #include "tests/samples/sample_folder.h"
 #include "tests/support/xvfb_server.h"
+
+// Last: Xlib's macros stay out of the headers above.
+#include "tests/platform_sdl/x_window_picture.h"
 
 namespace corvane {
 namespace {
@@ -76,7 +81,8 @@ class TXdo {
 // The player at the window: positions are the window's pixels.
 class TPlayer {
  public:
-  TPlayer(const TXdo& xdo, test::TProgramSession& program) : xdo_(xdo), program_(program) {}
+  TPlayer(const TXdo& xdo, test::TProgramSession& program, std::string display)
+      : xdo_(xdo), program_(program), display_(std::move(display)) {}
 
   // The program's window, found by its process, focused as a click on it
   // would focus it; false when it has none.
@@ -127,6 +133,13 @@ class TPlayer {
     Pause(0.2);
   }
   // Keys by their X names ("space", "shift+Left"), and text as typed.
+  // Notches of the wheel where the pointer is: down when negative.
+  void Wheel(int notches) const {
+    for (int i = 0; i < (notches < 0 ? -notches : notches); ++i) {
+      xdo_({"click", notches < 0 ? "5" : "4"});
+      Pause(0.2);
+    }
+  }
   void Key(const std::string& keys) const {
     xdo_({"key", "--delay", "60", keys});
     Pause(0.2);
@@ -136,6 +149,11 @@ class TPlayer {
     Pause(0.2);
   }
   static void Pause(double seconds) { usleep(static_cast<useconds_t>(seconds * 1e6)); }
+
+  // The window as the X server shows it, its pixels from its top left.
+  test::TPngPicture Picture() const {
+    return window_.empty() ? test::TPngPicture{} : test::XWindowPicture(display_, std::stoul(window_));
+  }
 
   // Until the applet logs the line (after what it logged before).
   bool Sees(const std::string& line) {
@@ -150,6 +168,7 @@ class TPlayer {
 
   const TXdo& xdo_;
   test::TProgramSession& program_;
+  std::string display_;
   std::string window_;
   int left_ = 0;
   int top_ = 0;
@@ -158,6 +177,33 @@ class TPlayer {
   std::size_t seen_ = 0;
 };
 
+// The arrow's tip where the pointer is, over the sky at the top right:
+// the first row the cursor draws on, at its leftmost pixel.
+void ExpectTheCursorsTipAt(TPlayer& player, int x, int y) {
+  player.MoveTo(x, y);
+  TPlayer::Pause(0.3);
+  const test::TPngPicture picture = player.Picture();
+  ASSERT_EQ(picture.Width, 800);
+  constexpr std::uint32_t kSky = 0x203040;
+  for (int row = y - 20; row < y + 40; ++row)
+    for (int column = x - 40; column < x + 40; ++column)
+      if (test::ChannelDistance(picture.Pixel(column, row), kSky) > 12) {
+        EXPECT_NEAR(column, x, 1);
+        EXPECT_NEAR(row, y, 1);
+        return;
+      }
+  ADD_FAILURE() << "no cursor near " << x << ", " << y;
+}
+
+// The console's input line, along its bottom, and the log's lines above
+// it: each stands out from what it is drawn on.
+void ExpectTheConsoleLegible(const TPlayer& player) {
+  const test::TPngPicture picture = player.Picture();
+  ASSERT_EQ(picture.Width, 800);
+  EXPECT_GE(test::TextContrast(picture, 4, 286, 400, 298), 4.5) << "the input line";
+  EXPECT_GE(test::TextContrast(picture, 4, 150, 400, 270), 4.5) << "the log's lines";
+}
+
 // The game as the player plays it; the presses, characters and pauses are
 // those the recording is read by (sample_recording.cpp).
 void PlayTheGame(TPlayer& player) {
@@ -165,6 +211,7 @@ void PlayTheGame(TPlayer& player) {
   // down before the player starts.
   ASSERT_TRUE(player.Sees("redCrate landed"));
   ASSERT_TRUE(player.Sees("tealCrate landed"));
+  ExpectTheCursorsTipAt(player, 720, 30);
   // The name: "Player" dragged over from its end to its start and typed
   // over, a slip mended with Shift+Left.
   player.Drag(200, 112, 34, 112, 4);
@@ -176,6 +223,9 @@ void PlayTheGame(TPlayer& player) {
   ASSERT_TRUE(player.Sees("music choice Tracker tune"));
   player.Drag(195, 226, 119, 226, 1);  // the volume's thumb, from 100 to the middle
   ASSERT_TRUE(player.Sees("sound volume 50"));
+  player.Wheel(-2);  // and down a little
+  ASSERT_TRUE(player.Sees("sound volume 45"));
+  ASSERT_TRUE(player.Sees("sound volume 40"));
   TPlayer::Pause(0.3);
   player.Click(255, 144);  // Inspect
   ASSERT_TRUE(player.Sees("inspector shown"));
@@ -197,14 +247,15 @@ void PlayTheGame(TPlayer& player) {
   ASSERT_TRUE(player.Sees("click, score 30"));
   TPlayer::Pause(0.75);
   // The console: a line with a space and the game's letters runs there
-  // and nowhere else.
+  // and nowhere else; its Escape closes it and ends nothing else.
   player.Key("grave");
   TPlayer::Pause(1.0);  // as it fades in
   player.Type("Math.max(score, 0); points()");
+  ExpectTheConsoleLegible(player);
   player.Key("Return");
   ASSERT_TRUE(player.Sees("points 30"));
   TPlayer::Pause(0.5);
-  player.Key("grave");
+  player.Key("Escape");
   TPlayer::Pause(0.7);
   player.Key("e");
   ASSERT_TRUE(player.Sees("explosion"));
@@ -245,7 +296,7 @@ TEST(SampleLiveTest, APlayerPlaysTheSampleThroughTheXServerAndItsRecordingPlaysT
        // try to autolaunch one for its display.
        "DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null/no-session-bus"}));
   const TXdo xdo(server.Display());
-  TPlayer player(xdo, program);
+  TPlayer player(xdo, program, server.Display());
   ASSERT_TRUE(player.Sees("timer running"));
   ASSERT_TRUE(player.FindWindow()) << program.Output();
   PlayTheGame(player);

@@ -1,6 +1,6 @@
 // Lines of a record file are "time:type,...": a key "type,key,char,shift,"
 // (type 0 down, 1 up), the mouse "type,button,x,y,dx,dy,shift," (2 down,
-// 3 up, 4 a move).
+// 3 up, 4 a move), the wheel "5,delta,shift,".
 #include "tests/samples/sample_recording.h"
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "base/system/file_utils.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
+#include "engine/core/key_constants.h"
 #include "platform/low_event.h"
 
 namespace corvane::test {
@@ -50,6 +51,12 @@ const TPlayed* NthChar(const std::vector<TPlayed>& played, char16_t ch, int n, c
       after);
 }
 
+const TPlayed* NthKey(const std::vector<TPlayed>& played, std::uint16_t key, int n, const TPlayed* after) {
+  return Nth(
+      played, evKeyDown, n, [key](const TLowEvent& e) { return static_cast<const TKeyEvent&>(e).Key == key; },
+      after);
+}
+
 }  // namespace
 
 TSampleRecording ReadSampleRecording(const std::string& file) {
@@ -73,7 +80,9 @@ TSampleRecording ReadSampleRecording(const std::string& file) {
   const TPlayed* inspect = NthPress(played, 4);
   const TPlayed* close = NthPress(played, 6);
   const TPlayed* musicOff = NthRelease(played, 7);
-  const TPlayed* console = NthChar(played, u'`', 1);
+  // The console closes with Escape.
+  const TPlayed* opened = NthChar(played, u'`', 0);
+  const TPlayed* console = opened ? NthKey(played, kKeyEscape, 0, opened) : nullptr;
   // The letters typed into the console are not the game's.
   const TPlayed* burst = console ? NthChar(played, u'e', 0, console) : nullptr;
   const TPlayed* tune = console ? NthChar(played, u'm', 0, console) : nullptr;

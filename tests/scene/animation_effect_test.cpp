@@ -67,8 +67,8 @@ TEST_F(AnimationTest, KeysSwitchOnOnlyTheChannelsTheySet) {
   effect->AddKey(20, 0.5f, u"#FF00FF00", u"");
   EXPECT_EQ(effect->Keys()->Channels(), static_cast<std::uint32_t>(acAlpha | acColor));
   EXPECT_EQ(effect->Keys()->Key(1)->color, 0xFF00FF00u);
-  // An unchanged value switches nothing on; a negative frame is frame 0.
-  effect->AddKey(-40, 0, u"", u"");
+  // An unchanged value switches nothing on; a frame is truncated.
+  effect->AddKey(-0.5f, 0, u"", u"");
   effect->Keys()->Key(2)->SetX(0);
   EXPECT_EQ(effect->Keys()->Channels(), static_cast<std::uint32_t>(acAlpha | acColor));
   EXPECT_EQ(effect->Keys()->Key(2)->key, 0u);

@@ -63,6 +63,23 @@ typedef uint32_t BassHandle; /* 0 is no handle */
  * once, from BASS_StreamFree or BASS_Free. */
 typedef uint64_t (*BassFileProc)(uint32_t action, uint64_t param1, void* param2, void* user);
 
+/* Options of BASS_SetConfig. BASS_CONFIG_SAMPLE_MEMORY: the most bytes the
+ * decoded frames of all loaded samples take together; 0 (as at first) bounds
+ * them not. A sample that would pass it is not loaded. */
+#define BASS_CONFIG_SAMPLE_MEMORY 0x10001u
+
+/* Results of BASS_ErrorGetCode. */
+#define BASS_OK 0
+#define BASS_ERROR_MEM 1 /* the sample's frames would pass BASS_CONFIG_SAMPLE_MEMORY */
+#define BASS_ERROR_UNKNOWN (-1)
+
+/* Sets a library-wide option, before or after BASS_Init; BASS_FALSE for an
+ * unknown option. */
+typedef BassBool BassSetConfigFunc(uint32_t option, uint32_t value);
+/* Why the last BASS_SampleLoad returned 0 (BASS_ERROR_MEM, else
+ * BASS_ERROR_UNKNOWN); BASS_OK after one that loaded. */
+typedef int32_t BassErrorGetCodeFunc(void);
+
 /* Opens the output: frequency is the mix rate in Hz (8000-192000), flags,
  * window and reserved are unused. Fails while already open, for an unknown
  * device, or when the driver or its device cannot be opened. The output is
@@ -80,8 +97,9 @@ typedef BassBool BassFreeFunc(void);
  * length bytes at data + offset; the bytes may be freed on return. Only
  * fromMemory = BASS_TRUE is supported. maxPlaybacks (1-65535) bounds the
  * channels of the sample; flags may hold BASS_SAMPLE_LOOP. 0 for data that
- * does not decode or holds no frame, for more than 8 channels, and for more
- * than ten minutes at 44.1 kHz (declared or decoded). */
+ * does not decode or holds no frame, for more than 8 channels, for more
+ * than ten minutes at 44.1 kHz (declared or decoded), and for frames that
+ * would pass BASS_CONFIG_SAMPLE_MEMORY beside the other samples'. */
 typedef BassHandle BassSampleLoadFunc(BassBool fromMemory, const void* data, uint32_t offset,
                                       uint32_t length, uint32_t maxPlaybacks, uint32_t flags);
 /* A channel playing the sample: a new one while the sample has fewer than
@@ -179,6 +197,8 @@ typedef uint32_t BassManualRenderFunc(float* stereoFrames, uint32_t frameCount);
  * it by hand:
  * #define BIND(name, type) name = reinterpret_cast<type*>(LoadProc(lib, #name)); */
 #define BASS_API_ENTRY_POINTS(X)                              \
+  X(BASS_SetConfig, BassSetConfigFunc)                        \
+  X(BASS_ErrorGetCode, BassErrorGetCodeFunc)                  \
   X(BASS_Init, BassInitFunc)                                  \
   X(BASS_Start, BassStartFunc)                                \
   X(BASS_Free, BassFreeFunc)                                  \

@@ -219,6 +219,48 @@ TEST_F(PreferencesTest, AStoreThatIsNoStoreIsLeftAlone) {
   EXPECT_EQ(Entries(), Lines{});
 }
 
+// What would come back from the file as other lines is refused with a
+// line, the store left as it was: a line break in a key, a value or a
+// user's name, and a key with "=" (never found again, a new line each set).
+TEST_F(PreferencesTest, WhatTheFileCannotHoldAsOneLineIsRefused) {
+  prefs->AddUser(u"Ann");
+  prefs->SetValue(u"left", u"10");
+  const Lines before = Entries();
+  const struct {
+    std::function<void()> call;
+    const char* error;
+  } cases[] = {
+      {[&] { prefs->SetValue(u"note", u"one\r\nuser1.left=99"); },
+       "Preference note not set: its value holds a line break"},
+      {[&] { prefs->SetValue(u"note", u"one\ntwo"); }, "Preference note not set: its value holds a line break"},
+      {[&] { prefs->SetValue(u"left", std::u16string(u"a\0b", 3)); },
+       "Preference left not set: its value holds a line break"},
+      {[&] { prefs->SetValue(u"a\u2028b", u"1"); }, "Preference not set: its key holds \"=\" or a line break"},
+      {[&] { prefs->SetValue(u"a=b", u"1"); }, "Preference not set: its key holds \"=\" or a line break"},
+      {[&] { prefs->AddUser(u"Bob\r\n"); }, "User not added: the name holds a line break"},
+      {[&] { prefs->RenameUser(u"Ann", u"A\rnn"); }, "User not renamed: the new name holds a line break"},
+      {[&] { prefs->SetUser(u"\fAnn"); }, "User not set: the name holds a line break"},
+  };
+  for (const auto& c : cases) {
+    world.log.Clear();
+    c.call();
+    EXPECT_EQ(Entries(), before) << c.error;
+    EXPECT_EQ(world.log.CountError(c.error), 1) << world.log.Text();
+  }
+  EXPECT_EQ(prefs->UserName(), u"Ann");
+
+  // Nor does the store grow past what its file's reader takes back.
+  world.log.Clear();
+  const std::u16string large(3000000, u'x');
+  for (int i = 0; i < 3; ++i) prefs->SetValue(u"big" + IntToStr(i), large);
+  EXPECT_EQ(prefs->GetValue(u"big1"), large);
+  EXPECT_EQ(prefs->GetValue(u"big2"), u"");
+  EXPECT_EQ(world.log.CountError("Preference big2 not set: its file would pass the 16777216 bytes a list file may "
+                                 "hold"),
+            1)
+      << world.log.Text().substr(0, 2000);
+}
+
 TEST_F(PreferencesTest, TheFileIsTheCipheredLinesBesideTheApplet) {
   prefs->AddUser(u"Ann");
   prefs->SetValue(u"left", u"10");

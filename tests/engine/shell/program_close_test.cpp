@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "tests/base/temp_dir.h"
+#include "tests/engine/shell/applet_files_kit.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/program_run.h"
 #include "tests/support/xvfb_server.h"
 
@@ -91,6 +93,15 @@ class ProgramCloseTest : public ::testing::Test {
     std::ofstream(fs::path(folder_.Path()) / name, std::ios::binary) << bytes;
   }
 
+  static const std::vector<std::string>& Offscreen() {
+    static const std::vector<std::string> environment = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"};
+    return environment;
+  }
+  std::vector<std::string> X11() const {
+    return {"SDL_VIDEODRIVER=x11", "DISPLAY=" + server_.Display(), "WAYLAND_DISPLAY",
+            "DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null/no-session-bus"};
+  }
+
   // With `typeKey`, a key is typed into the window (again until the
   // handler it starts says it holds the program) before the request.
   test::TProgramRun Run(const std::string& argument, const std::vector<std::string>& environment,
@@ -133,6 +144,8 @@ const TScript kScripts[] = {
      true},
     {"a loop without a wait in onLoad", "  onLoad = 'engine.log(\"spinning\"); while (true) {}'\n"},
     {"a loop without a wait in onTick", "  onTick = 'engine.log(\"spinning\"); while (true) {}'\n"},
+    {"a promise chain that never ends in onLoad",
+     "  onLoad = 'engine.log(\"spinning\"); function spin() { Promise.resolve().then(spin) } spin()'\n"},
 };
 
 struct TRequest {
@@ -149,9 +162,8 @@ TEST_F(ProgramCloseTest, EndsAScriptThatNeverLetsGoAtOnce) {
       {"window closed", true, [display](int) { EXPECT_EQ(SendToWindows(display, AskToClose), 1); }},
       {"F2", true, [display](int) { EXPECT_EQ(SendToWindows(display, Typing(XK_F2)), 1); }},
   };
-  const std::vector<std::string> offscreen = {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"};
-  const std::vector<std::string> x11Environment = {"SDL_VIDEODRIVER=x11", "DISPLAY=" + display, "WAYLAND_DISPLAY",
-                                        "DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null/no-session-bus"};
+  const std::vector<std::string>& offscreen = Offscreen();
+  const std::vector<std::string> x11Environment = X11();
   int n = 0;
   for (const TScript& script : kScripts)
     for (const TRequest& request : requests) {
@@ -168,6 +180,105 @@ TEST_F(ProgramCloseTest, EndsAScriptThatNeverLetsGoAtOnce) {
       EXPECT_NE(run.output.find(") script stopped: its applet ends"), std::string::npos) << run.output;
       EXPECT_EQ(run.output.find("script stopped: no frame"), std::string::npos) << run.output;
       EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos) << run.output;
+    }
+}
+
+// The handlers that run while the applet ends (onFree, the onDestroy of
+// each object it frees) share half a second from its end: one that loops
+// around a sleep or a frame, or never returns, is stopped, as is every
+// later one at its first step, so the program ends however many there are
+// (on the script guard's limit alone, 10 s each, forty would take minutes).
+// Whatever ends the applet: SIGTERM, its window closed, its own terminate.
+TEST_F(ProgramCloseTest, EndsWhateverItsEndHandlersDo) {
+  std::string destroyers;
+  for (int i = 0; i < 40; ++i)
+    destroyers += "  object b" + std::to_string(i) + ": Box\n    onDestroy = '" +
+                  (i % 2 ? "while (true) {}" : "while (true) applet.sleep(0.01)") + "'\n  end\n";
+  const struct {
+    const char* what;
+    std::string applet;
+  } handlers[] = {
+      {"a sleep loop in onFree", "  onFree = 'engine.log(\"onFree runs\"); while (true) applet.sleep(0.01)'\n"},
+      {"a frame loop in onFree", "  onFree = 'engine.log(\"onFree runs\"); while (true) engine.runStep()'\n"},
+      {"endless onDestroy handlers of 40 objects", "  onFree = 'engine.log(\"onFree runs\")'\n" + destroyers},
+  };
+  const std::string display = server_.Display();
+  const std::vector<TRequest> requests = {
+      {"SIGTERM", false, [](int pid) { kill(pid, SIGTERM); }},
+      {"window closed", true, [display](int) { EXPECT_EQ(SendToWindows(display, AskToClose), 1); }},
+      {"its own terminate", false, nullptr},
+  };
+  int n = 0;
+  for (const auto& handler : handlers)
+    for (const TRequest& request : requests) {
+      SCOPED_TRACE(std::string(handler.what) + ", " + request.what);
+      if (request.x11 && !server_.Installed()) continue;
+      ASSERT_TRUE(!request.x11 || server_.Running()) << "Xvfb is installed but did not start: " << server_.Error();
+      const std::string name = "ending" + std::to_string(++n);
+      // Without a request the applet ends itself on its first frame.
+      const std::string ending = request.send ? "" : "  onTick = 'applet.terminate()'\n";
+      Put(name + "/main.object", "object game: Applet\n  width = 320\n  height = 240\n"
+                                 "  onLoad = 'engine.log(\"spinning\")'\n" + ending + handler.applet + "end\n");
+      const test::TProgramRun run = test::RunProgram(
+          {.program = CORVANE_PROGRAM,
+           .arguments = {name + "/main.object"},
+           .environment = request.x11 ? X11() : Offscreen(),
+           .folder = folder_.Path(),
+           .until = "(i) spinning",
+           .request = request.send ? request.send : [](int) {}});
+      EXPECT_EQ(run.status, 0) << run.output;
+      EXPECT_NE(run.output.find(") script stopped: its applet ends"), std::string::npos) << run.output;
+      EXPECT_EQ(run.output.find("script stopped: no frame"), std::string::npos) << run.output;
+      EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos) << run.output;
+    }
+}
+
+// A script that sits in one long call of the library (a search that takes
+// hours, hearing no interrupt) when the close request comes, or that starts
+// one in onFree after it: the program still ends within a second of the
+// request, without running any more script code, and the preferences and
+// scores the game set are stored all the same.
+TEST_F(ProgramCloseTest, EndsWhileAScriptSitsInOneLongLibraryCall) {
+  const std::string longCall = "\"a\".repeat(2e7).indexOf(\"a\".repeat(1e7) + \"b\"); engine.log(\"returned\")";
+  const std::string store = "preferences.setValue(\"level\", \"7\"); scoreTable.addScore(\"Ada\", 42); ";
+  const std::string display = server_.Display();
+  const TRequest sigterm = {"SIGTERM", false, [](int pid) { kill(pid, SIGTERM); }};
+  const TRequest sigint = {"SIGINT", false, [](int pid) { kill(pid, SIGINT); }};
+  const TRequest closed = {"window closed", true, [display](int) { EXPECT_EQ(SendToWindows(display, AskToClose), 1); }};
+  const TRequest f2 = {"F2", true, [display](int) { EXPECT_EQ(SendToWindows(display, Typing(XK_F2)), 1); }};
+  const struct {
+    const char* what;
+    std::string applet;
+    std::vector<TRequest> requests;
+  } scripts[] = {
+      {"in onLoad",
+       "  onLoad = '" + store + "engine.log(\"spinning\"); " + longCall + "'\n  onFree = 'engine.log(\"onFree ran\")'\n",
+       {sigterm, sigint, closed, f2}},
+      {"in onFree", "  onLoad = '" + store + "engine.log(\"spinning\")'\n  onFree = '" + longCall + "'\n",
+       {sigterm, closed}},
+  };
+  int n = 0;
+  for (const auto& script : scripts)
+    for (const TRequest& request : script.requests) {
+      SCOPED_TRACE(std::string(script.what) + ", " + request.what);
+      if (request.x11 && !server_.Installed()) continue;
+      ASSERT_TRUE(!request.x11 || server_.Running()) << "Xvfb is installed but did not start: " << server_.Error();
+      const std::string name = "long" + std::to_string(++n);
+      Put(name + "/main.object", "object game: Applet\n  width = 320\n  height = 240\n" + script.applet + "end\n");
+      const test::TProgramRun run =
+          Run(name + "/main.object", request.x11 ? X11() : Offscreen(), request.send, false);
+      EXPECT_EQ(run.status, 0) << run.output;
+      EXPECT_NE(run.output.find("(e) A script has not returned from a long call since the close request: "
+                                "the program ends"),
+                std::string::npos)
+          << run.output;
+      EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos) << run.output;
+      for (const char* never : {"(i) returned", "(i) onFree ran"})
+        EXPECT_EQ(run.output.find(never), std::string::npos) << run.output;
+      const std::u16string prefs = test::Decipher(test::ReadFileBytes(folder_ / (name + "/main.prefs")).value_or(""));
+      EXPECT_NE(prefs.find(u"level=7"), std::u16string::npos) << run.output;
+      const std::u16string scores = test::Decipher(test::ReadFileBytes(folder_ / (name + "/main.score")).value_or(""));
+      EXPECT_NE(scores.find(u"Ada=42"), std::u16string::npos) << run.output;
     }
 }
 

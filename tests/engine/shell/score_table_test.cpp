@@ -121,39 +121,52 @@ TEST_F(ScoreTableTest, AnEmptyTableWritesNoFileAndKeepsAnOldOne) {
   EXPECT_EQ(files->Bytes("game.score"), old);
 }
 
-// The table keeps the MaxScores highest: a score below a full table is not
-// added, a higher one pushes the lowest out; an equal score goes below the
-// ones already there. A file of more lines keeps its highest.
-TEST_F(ScoreTableTest, TheTableKeepsItsHighestScores) {
+// The table has no line limit of its own: MaxScores only refuses adds past
+// it, each with its line, and a stored table of more lines is neither cut
+// nor taken: the file stays as it is. So is an add that would make the file
+// larger than its reader takes back, and a name with a line break.
+TEST_F(ScoreTableTest, TheBudgetRefusesAddsAndNeverCutsAStoredTable) {
   const std::int32_t saved = MaxScores;
   MaxScores = 5;
   for (std::int32_t score : {40, 10, 50, 30, 20}) Call("addScore", {u"P" + IntToStr(score), score});
-  Call("addScore", {u"Low", std::int32_t{10}});  // equal to the lowest of a full table
-  Call("addScore", {u"Tie", std::int32_t{30}});
   Call("addScore", {u"Top", std::int32_t{60}});
-  EXPECT_EQ(Entries(*table), (Lines{u"Top=60", u"P50=50", u"P40=40", u"P30=30", u"Tie=30"}));
+  table->AddScore(u"Two\r\nlines=99", 7);
+  EXPECT_EQ(Entries(*table), (Lines{u"P50=50", u"P40=40", u"P30=30", u"P20=20", u"P10=10"}));
+  EXPECT_EQ(world.log.CountError("Score not added: the score table holds its limit of 5 lines (-maxscores)"), 1)
+      << world.log.Text();
 
-  files->Put("game.score", Cipher(u"A=1\r\nB=7\r\nC=3\r\nD=9\r\nE=5\r\nF=8\r\nG=2\r\n"));
+  const std::string seven = Cipher(u"A=1\r\nB=7\r\nC=3\r\nD=9\r\nE=5\r\nF=8\r\nG=2\r\n");
+  files->Put("game.score", seven);
   ScoreTable* loaded = NewTable();
   loaded->Load();
-  EXPECT_EQ(Entries(*loaded), (Lines{u"D=9", u"F=8", u"B=7", u"E=5", u"C=3"}));
+  EXPECT_EQ(loaded->ScoreCount(), 0);
+  loaded->AddScore(u"New", 4);
   loaded->Store();
-  EXPECT_EQ(Decipher(files->Bytes("game.score").value_or("")), u"D=9\r\nF=8\r\nB=7\r\nE=5\r\nC=3\r\n");
+  EXPECT_EQ(files->Bytes("game.score"), seven);
   MaxScores = saved;
+  EXPECT_EQ(world.log.CountError("Score table game.score holds 7 lines, more than the limit of 5 (-maxscores): "
+                                 "not loaded, the file is kept as it is"),
+            1);
+  EXPECT_EQ(world.log.CountError("Not stored: game.score holds more lines than the score table takes and is kept as "
+                                 "it is"),
+            1);
+  EXPECT_EQ(world.log.CountError("Score not added: its name holds a line break"), 1);
+  EXPECT_EQ(world.log.Lines().size(), 4u) << world.log.Text();
 
-  // The default holds what a high-score table shows; an applet adding a
-  // score every frame stays within it.
-  ScoreTable* busy = NewTable();
-  for (std::int32_t i = 0; i < 5000; ++i) busy->AddScore(u"frame", (i * 7919) % 5000);
-  ASSERT_EQ(busy->ScoreCount(), kDefaultMaxScores);
-  for (std::int32_t i = 0; i < kDefaultMaxScores; ++i) EXPECT_EQ(busy->Scores(i), 4999 - i) << i;
+  // Names of a million units: the ninth would take the file past 16 MiB.
+  ScoreTable* large = NewTable();
+  const std::u16string name(1000000, u'x');
+  for (std::int32_t i = 1; i <= 9; ++i) large->AddScore(name, i);
+  EXPECT_EQ(large->ScoreCount(), 8);
+  EXPECT_EQ(world.log.CountError("Score not added: its file would pass the 16777216 bytes a list file may hold"),
+            1);
+
   // Equal scores stay in the order they came, however many came between
-  // two reads: the 100 lines of the highest score, first to last.
+  // two reads.
   ScoreTable* ties = NewTable();
   for (std::int32_t i = 0; i < 300; ++i) ties->AddScore(IntToStr(i), i % 3);
-  ASSERT_EQ(ties->ScoreCount(), kDefaultMaxScores);
-  for (std::int32_t k = 0; k < kDefaultMaxScores; ++k) EXPECT_EQ(ties->Names(k), IntToStr(2 + 3 * k)) << k;
-  EXPECT_EQ(world.log.Lines().size(), 0u) << world.log.Text();
+  ASSERT_EQ(ties->ScoreCount(), 300);
+  for (std::int32_t k = 0; k < 300; ++k) EXPECT_EQ(ties->Names(k), IntToStr(3 * (k % 100) + 2 - k / 100)) << k;
 }
 
 }  // namespace

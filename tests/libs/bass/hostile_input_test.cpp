@@ -69,6 +69,35 @@ TEST_F(LibBassHostileInput, ASampleThatDecodesPastTenMinutesGivesNoHandle) {
   EXPECT_NE(LoadSample(within), 0u) << "ten minutes exactly still load";
 }
 
+// The decoded frames of all samples together stay within the bound the
+// program sets: a sample that would pass it gives no handle and says why
+// (a small file of silence decoding to a minute is one, stopped by the
+// frames decoded), one that does not decode says otherwise, and a freed
+// sample makes room again.
+TEST_F(LibBassHostileInput, SamplesTogetherStayWithinTheirMemoryBound) {
+  EXPECT_EQ(lib.BASS_SetConfig(BASS_CONFIG_SAMPLE_MEMORY + 1, 1), BASS_FALSE) << "no such option";
+  const Bytes second = Encode(Tone(440, 0.5, kRate, 1, kRate), 1, kRate, kOggVorbis);  // 172 KiB decoded
+  const Bytes minute =
+      WithFlacTotalSamples(Encode(std::vector<float>(60 * kRate, 0.0f), 1, kRate, SF_FORMAT_FLAC | SF_FORMAT_PCM_S8), 0);
+  ASSERT_TRUE(lib.BASS_SetConfig(BASS_CONFIG_SAMPLE_MEMORY, 1 << 20));
+  std::vector<BassHandle> loaded;
+  for (BassHandle sample; (sample = LoadSample(second)) != 0;) {
+    EXPECT_EQ(lib.BASS_ErrorGetCode(), BASS_OK);
+    loaded.push_back(sample);
+  }
+  EXPECT_EQ(lib.BASS_ErrorGetCode(), BASS_ERROR_MEM);
+  EXPECT_GE(loaded.size(), 4u);
+  EXPECT_LE(loaded.size(), 6u);
+  EXPECT_EQ(LoadSample(Bytes(8000, 0)), 0u);
+  EXPECT_EQ(lib.BASS_ErrorGetCode(), BASS_ERROR_UNKNOWN);
+  EXPECT_TRUE(lib.BASS_SampleFree(loaded.back()));
+  EXPECT_NE(LoadSample(second), 0u) << "room again";
+  EXPECT_EQ(LoadSample(minute), 0u);
+  EXPECT_EQ(lib.BASS_ErrorGetCode(), BASS_ERROR_MEM);
+  ASSERT_TRUE(lib.BASS_SetConfig(BASS_CONFIG_SAMPLE_MEMORY, 0));
+  EXPECT_NE(LoadSample(minute), 0u) << "unbounded again";
+}
+
 TEST_F(LibBassHostileInput, AWavHeaderClaimingGigabytesLoadsTheFramesThatAreThere) {
   const std::vector<float> ramp = Ramp(1, 500);
   Bytes wav = Encode(ramp, 1, kRate, kWavFloat);

@@ -2,7 +2,31 @@
 
 #include <bit>
 
+#include "base/streams/source_stamp.h"
+
 namespace corvane::test {
+
+namespace {
+
+// Where the stamp begins, read by its mark; npos without one.
+std::size_t StampStart(const std::string& bytes) {
+  const auto size = static_cast<std::size_t>(kSourceStampBytes);
+  if (bytes.size() < size || bytes.compare(bytes.size() - 8, 8, "CVSOURCE") != 0) return std::string::npos;
+  return bytes.size() - size;
+}
+
+}  // namespace
+
+std::optional<std::string> WithoutSourceStamp(const std::optional<std::string>& bytes) {
+  if (!bytes) return bytes;
+  const std::size_t start = StampStart(*bytes);
+  return start == std::string::npos ? *bytes : bytes->substr(0, start);
+}
+
+std::string SourceStampOf(const std::optional<std::string>& bytes) {
+  const std::size_t start = bytes ? StampStart(*bytes) : std::string::npos;
+  return start == std::string::npos ? std::string() : bytes->substr(start);
+}
 
 void PutLongword(std::string& bytes, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));

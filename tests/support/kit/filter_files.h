@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,13 @@ namespace corvane::test {
 // Little-endian words onto the end of bytes.
 void PutLongword(std::string& bytes, std::uint32_t value);
 void PutWord(std::string& bytes, std::uint16_t value);
+
+// The bytes of a file the engine derived from another (".bin", ".pixmap",
+// ".mesh") without the stamp of its source at its end
+// (base/streams/source_stamp.h); a file without one as it is.
+std::optional<std::string> WithoutSourceStamp(const std::optional<std::string>& bytes);
+// The stamp at the end of a derived file's bytes; "" without one.
+std::string SourceStampOf(const std::optional<std::string>& bytes);
 
 // "PIXMAPB", the sides, 512 zero bytes, the ARGB pixels.
 std::string PixmapFileBytes(std::uint32_t width, std::uint32_t height, const std::vector<std::uint32_t>& pixels);
