@@ -194,8 +194,10 @@ std::unique_ptr<TFileStream> TFileStream::OpenCreate(std::string path, TFolderFd
 
 TFileStream::~TFileStream() {
   if (closed_) return;
-  // A failed write has dropped the file as surely as a failed commit.
-  if (!Close() && creating_) EngineError(u"Can't store file " + Utf8ToUtf16(path_) + u": " + Utf8ToUtf16(error_));
+  const bool committing = creating_ && !failed_;
+  if (!Close() && committing) {
+    EngineError(u"Can't store file " + Utf8ToUtf16(path_) + u": " + Utf8ToUtf16(error_));
+  }
 }
 
 void TFileStream::Fail(const std::string& reason) {

@@ -62,9 +62,8 @@ class TFileStream : public TStream {
   static std::unique_ptr<TFileStream> OpenBelow(const std::string& root, std::string_view below, std::uint16_t mode,
                                                 TWalkError* error = nullptr, bool makeFolders = false);
 
-  // Commits a create-mode file still open (see Close()); a file that is
-  // not committed there (a write or the commit failed) is logged, since no
-  // caller is left to be told.
+  // Commits a create-mode file still open (see Close()); a commit that
+  // fails there is logged, since no caller is left to be told.
   ~TFileStream() override;
 
   // Reads and writes carry on through interrupted and partial system calls
