@@ -14,18 +14,17 @@ namespace {
 constexpr std::string_view kMark = "CVSOURCE";
 constexpr std::int64_t kStampBytes = kSourceStampBytes;
 
-// The size and digest of the source's bytes; nothing when it cannot be
-// opened, is larger than the limit or cannot be read whole.
-std::optional<TSourceStamp> DigestOf(TResourceMan& resMan, const std::string& source) {
-  const std::unique_ptr<TStream> stream = resMan.CreateStream(source, 0);
-  if (!stream) return std::nullopt;
-  const std::int64_t size = stream->Size();
+// The size and digest of the stream's bytes from its start; nothing when it
+// is larger than the limit or cannot be read whole.
+std::optional<TSourceStamp> DigestOf(TStream& stream) {
+  const std::int64_t size = stream.Size();
   if (size < 0 || size > kMaxDigestedSourceBytes) return std::nullopt;
+  stream.SetPosition(0);
   TSha256 digest;
   std::array<char, 65536> block;
   std::int64_t read = 0;
   while (read < size) {
-    const std::int64_t got = stream->Read(block.data(), static_cast<std::int64_t>(block.size()));
+    const std::int64_t got = stream.Read(block.data(), static_cast<std::int64_t>(block.size()));
     if (got <= 0) return std::nullopt;
     digest.Update(std::string_view(block.data(), static_cast<std::size_t>(got)));
     read += got;
@@ -55,17 +54,33 @@ std::optional<TSourceStamp> ReadStamp(TResourceMan& resMan, const std::string& d
   return stamp;
 }
 
+std::optional<TSourceStamp> DigestOf(TResourceMan& resMan, const std::string& source) {
+  const std::unique_ptr<TStream> stream = resMan.CreateStream(source, 0);
+  if (!stream) return std::nullopt;
+  return DigestOf(*stream);
+}
+
+std::optional<TSourceStamp> StampOf(std::optional<TFileStamp> exact, std::optional<TSourceStamp> stamp) {
+  if (!stamp && exact && exact->Size > kMaxDigestedSourceBytes) stamp = TSourceStamp{};
+  if (!stamp) return std::nullopt;
+  if (exact) stamp->File.Time = exact->Time;
+  if (exact && exact->Size > kMaxDigestedSourceBytes) stamp->File.Size = exact->Size;
+  return stamp;
+}
+
 }  // namespace
 
 std::optional<TSourceStamp> StampOfSource(TResourceMan& resMan, const std::string& source) {
   // The time first: a change after it is seen at the next look as another
   // time, and its digest is then compared.
   const std::optional<TFileStamp> exact = resMan.FileStamp(source);
-  std::optional<TSourceStamp> stamp = DigestOf(resMan, source);
-  if (!stamp && exact && exact->Size > kMaxDigestedSourceBytes) stamp = TSourceStamp{};
-  if (!stamp) return std::nullopt;
-  if (exact) stamp->File.Time = exact->Time;
-  if (exact && exact->Size > kMaxDigestedSourceBytes) stamp->File.Size = exact->Size;
+  return StampOf(exact, DigestOf(resMan, source));
+}
+
+std::optional<TSourceStamp> StampOfOpenSource(TResourceMan& resMan, const std::string& source, TStream& opened) {
+  const std::optional<TFileStamp> exact = resMan.FileStamp(source);
+  std::optional<TSourceStamp> stamp = StampOf(exact, DigestOf(opened));
+  opened.SetPosition(0);
   return stamp;
 }
 

@@ -130,13 +130,11 @@ BaseObject* LoadObjectBinary(TResourceMan* resMan, const std::string& fileName, 
   return result;
 }
 
-// Compiles the text file into compiled (at position 0); false, logged with
-// the file name, when it cannot be read or compiled. The parser reads the
-// file in large blocks itself.
-bool CompileText(TResourceMan* resMan, const std::string& textName, TMemoryStream& compiled) {
-  std::unique_ptr<TStream> text = resMan->CreateStream(textName, 0);
-  if (!text) return false;
-  if (!ObjectTextToBinary(*text, compiled)) {
+// Compiles the text into compiled (at position 0); false, logged with the
+// file name, when it cannot be compiled. The parser reads the file in large
+// blocks itself.
+bool CompileText(TStream& text, const std::string& textName, TMemoryStream& compiled) {
+  if (!ObjectTextToBinary(text, compiled)) {
     ReportInFile(u"Object text not compiled", textName);
     return false;
   }
@@ -147,10 +145,12 @@ bool CompileText(TResourceMan* resMan, const std::string& textName, TMemoryStrea
 // CompileText, then the stamp of the text as it was compiled at the end,
 // which the reader of the object never reaches; compiled is left at 0.
 bool CompileStamped(TResourceMan* resMan, const std::string& textName, TMemoryStream& compiled) {
-  // Stamped before it is read: a change meanwhile then shows as another
+  std::unique_ptr<TStream> text = resMan->CreateStream(textName, 0);
+  if (!text) return false;
+  // Stamped before it is compiled: a change meanwhile then shows as another
   // source next time.
-  const std::optional<TSourceStamp> stamp = StampOfSource(*resMan, textName);
-  if (!CompileText(resMan, textName, compiled)) return false;
+  const std::optional<TSourceStamp> stamp = StampOfOpenSource(*resMan, textName, *text);
+  if (!CompileText(*text, textName, compiled)) return false;
   if (stamp) {
     compiled.Seek(0, soEnd);
     WriteSourceStamp(compiled, *stamp);
