@@ -108,10 +108,9 @@ void T3DSysFont::SaveToFile(TResourceMan* resMan, const std::string& cacheFile) 
   WriteFontCache(bytes, {TextureWidth, Chars});
   // Past the program's derived-file budget no part of the cache is written.
   if (!DerivedFits(bytes.Size(), cacheFile)) return;
-  std::unique_ptr<TStream> stream = resMan->CreateStream(cacheFile, 0xFFFF);
-  if (!stream) return;
-  stream->Write(bytes.Memory(), bytes.Size());
-  stream.reset();
+  // A cache is derived: a read-only folder keeps none, quietly.
+  TDerivedStores derived(*resMan);
+  if (!StoreResource(*resMan, cacheFile, bytes.Memory(), bytes.Size())) return;
   StoreCache = true;
   if (!host) return;
   // A converted copy of an earlier atlas carries the stamp of that picture,

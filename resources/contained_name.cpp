@@ -44,6 +44,10 @@ std::optional<std::string> ContainedName(std::string_view name) {
 std::optional<std::string> TRefusedNames::Check(std::string_view name) {
   std::optional<std::string> contained = ContainedName(name);
   if (contained) return contained;
+  return Refuse(name);
+}
+
+std::nullopt_t TRefusedNames::Refuse(std::string_view name) {
   const std::string key(name);
   if (reported_.contains(key)) return std::nullopt;
   if (reported_.size() < kRemembered) reported_.insert(key);

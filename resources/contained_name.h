@@ -32,6 +32,8 @@ class TRefusedNames {
   explicit TRefusedNames(std::u16string what) : what_(std::move(what)) {}
   // ContainedName(name), reporting a refusal.
   std::optional<std::string> Check(std::string_view name);
+  // Reports the name as refused, once as Check does; nothing.
+  std::nullopt_t Refuse(std::string_view name);
 
   static constexpr std::size_t kRemembered = 256;
 

@@ -44,13 +44,22 @@ std::string TExtResourceMan::FullName(const std::string& name) const {
   return IsFullName(name) ? name : ResourceFile() + name;
 }
 
+std::optional<std::string> TExtResourceMan::ReadableName(const std::string& name) {
+  // A host path reaches the applet's folder only: scripts and the names of
+  // an applet's files must not read the user's other files.
+  if (!name.empty() && name.front() == '/' && !PathInsideRoot(ResourceFile(), name)) return refused_.Refuse(name);
+  return FullName(name);
+}
+
 bool TExtResourceMan::StreamExists(const std::string& name) {
-  const std::string full = FullName(name);
-  return FolderPartExists(ExtractFilePath(full)) && FileExists(ResolvePath(full));
+  const std::optional<std::string> full = ReadableName(name);
+  return full && FolderPartExists(ExtractFilePath(*full)) && FileExists(ResolvePath(*full));
 }
 
 std::string TExtResourceMan::NoFileReason(const std::string& name) {
-  return NoFileAt(ResolvePath(FullName(name)));
+  // A refused name has had its line.
+  const std::optional<std::string> full = ReadableName(name);
+  return full ? NoFileAt(ResolvePath(*full)) : std::string();
 }
 
 std::unique_ptr<TStream> TExtResourceMan::CreateStream(const std::string& name, std::uint16_t mode) {
@@ -62,14 +71,14 @@ std::unique_ptr<TStream> TExtResourceMan::CreateStream(const std::string& name, 
     const std::optional<std::string> below =
         IsFullName(name) ? PathInsideRoot(ResourceFile(), name) : ContainedName(name);
     if (!below) {
-      EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder");
+      refused_.Refuse(name);
       return nullptr;
     }
-    return OpenResourceFile(name, ResourceFile(), ResolveBelow(ResourceFile(), *below), mode);
+    return OpenResourceFile(name, ResourceFile(), ResolveBelow(ResourceFile(), *below), mode, QuietWhenReadOnly());
   }
-  if (!FolderPartExists(ExtractFilePath(full))) return nullptr;
-  const std::string path = ResolvePath(full);
-  return OpenResourceFile(name, std::string(), path, mode);
+  const std::optional<std::string> readable = ReadableName(name);
+  if (!readable || !FolderPartExists(ExtractFilePath(*readable))) return nullptr;
+  return OpenResourceFile(name, std::string(), ResolvePath(*readable), mode, QuietWhenReadOnly());
 }
 
 bool TExtResourceMan::KeepsDerivedFiles(const std::string& name) {
@@ -81,19 +90,24 @@ std::int32_t TExtResourceMan::FileDate(const std::string& name) {
   return FileAge(ResolvePath(FullName(name)));
 }
 
+bool TExtResourceMan::ListableFolder(const std::string& dir) {
+  // "/" is no folder here (FindFiles and FindDirs start there); another
+  // host folder outside the applet's is not looked into.
+  if (dir != "/" && !ReadableName(dir)) return false;
+  return DirectoryExists(ResolvePath(dir));
+}
+
 std::optional<TFileStamp> TExtResourceMan::FileStamp(const std::string& name) {
   if (!StreamExists(name)) return std::nullopt;
   return FileStampAt(ResolvePath(FullName(name)));
 }
 
 void TExtResourceMan::IntFindFilesInDir(const std::string& dir, const std::string& masks) {
-  if (!DirectoryExists(ResolvePath(dir))) return;
-  ListFilesBelow(ResolvePath(dir), dir, masks, Results());
+  if (ListableFolder(dir)) ListFilesBelow(ResolvePath(dir), dir, masks, Results());
 }
 
 void TExtResourceMan::IntFindDirInDir(const std::string& dir) {
-  if (!DirectoryExists(ResolvePath(dir))) return;
-  ListDirsBelow(ResolvePath(dir), dir, Results());
+  if (ListableFolder(dir)) ListDirsBelow(ResolvePath(dir), dir, Results());
 }
 
 std::u16string TExtResourceMan::selectExternalFile(const std::u16string& filter) {

@@ -1,17 +1,21 @@
-// TExtResourceMan: the file system at large (the engine's external
-// resource manager: preferences, scores, files the user picks). Names are
-// relative to the root folder; a full path ("/..." or one holding ":") is
-// used as it is. A name that does not exist as spelled is found without
-// regard to case. Reads reach any file; writes only files below the root
-// (an applet must not write outside its folder): others, and names with a
-// ".." part, are refused with a line.
+// TExtResourceMan: the engine's external resource manager (preferences,
+// scores, pictures of the window). Names are relative to the root folder,
+// the applet's; a name holding ":" is used as it is, and a full path
+// ("/...") only when it lies below the root. A name that does not exist
+// as spelled is found without regard to case. A full path elsewhere is
+// neither read nor listed, and writes reach only files below the root (an
+// applet must not touch the user's other files): others, and names with a
+// ".." part, are refused with "Refused <name>: it leads outside the
+// applet's folder", once per name.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/streams/resource_man.h"
+#include "resources/contained_name.h"
 
 namespace corvane {
 
@@ -45,7 +49,14 @@ class TExtResourceMan : public TResourceMan {
   void IntFindDirInDir(const std::string& dir) override;
 
  private:
+  // FullName(name) unless it is a full path outside the root, which is
+  // refused with its line.
+  std::optional<std::string> ReadableName(const std::string& name);
+  // Whether dir may be listed and exists ("/" logs that it does not).
+  bool ListableFolder(const std::string& dir);
+
   TFileChooser chooser_;
+  TRefusedNames refused_{u"the applet's folder"};
 };
 
 }  // namespace corvane

@@ -78,7 +78,7 @@ std::unique_ptr<TStream> TFolderResourceMan::CreateStream(const std::string& nam
     below = ResolveBelow(root, *below);
   }
   if (!below) return nullptr;
-  return OpenResourceFile(name, root, *below, mode);
+  return OpenResourceFile(name, root, *below, mode, QuietWhenReadOnly());
 }
 
 bool TFolderResourceMan::CreateFolder(const std::string& name) {

@@ -8,13 +8,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <set>
-#include <system_error>
 #include <utility>
 
 #include "base/lists/string_list.h"
 #include "base/streams/file_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/system/file_date.h"
+#include "base/system/failure_text.h"
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
@@ -194,7 +194,7 @@ std::string NoFileAt(const std::string& path) {
   struct stat info {};
   if (path.empty() || !StatPath(path, info))
     return path.empty() || errno == ENOENT || errno == ENOTDIR ? "there is no such file"
-                                                                 : std::generic_category().message(errno);
+                                                                 : SystemErrorText(errno);
   if (S_ISDIR(info.st_mode)) return "is a directory";
   if (!S_ISREG(info.st_mode)) return "not a regular file";
   return {};
@@ -240,7 +240,7 @@ std::vector<TDirEntry> ListDirectory(std::string_view dir) {
 }
 
 std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::string& root, const std::string& below,
-                                          std::uint16_t mode) {
+                                          std::uint16_t mode, bool quietWhenReadOnly) {
   const std::string path = root + below;
   const auto refuse = [&](const std::string& why) -> std::unique_ptr<TStream> {
     EngineError(Utf8ToUtf16((mode == fmCreate ? "Can't create " : "Can't open ") + name + ": " + why));
@@ -263,8 +263,8 @@ std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::st
         TFileStream::Open(path, static_cast<std::uint16_t>(mode | fmShareDenyWrite), &reason);
     return stream ? std::move(stream) : refuse(reason);
   }
-  // An existing file to write into that is missing stays quiet, as a read.
-  if (mode != fmCreate && (path.empty() || lstat(path.c_str(), &info) != 0)) return nullptr;
+  // Writing into a file asks for one that is there.
+  if (mode != fmCreate && (path.empty() || lstat(path.c_str(), &info) != 0)) return refuse("there is no such file");
   TWalkError error;
   const std::uint16_t streamMode = mode == fmCreate ? mode : static_cast<std::uint16_t>(mode | fmShareDenyWrite);
   std::unique_ptr<TStream> stream = TFileStream::OpenBelow(root, below, streamMode, &error, true);
@@ -273,9 +273,7 @@ std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::st
     EngineError(u"Refused " + Utf8ToUtf16(name) + u": it leads outside the applet's folder through a link");
     return nullptr;
   }
-  // A read-only file, or a folder this process may not write into, gives
-  // no stream, quietly as ever.
-  if (error.ReadOnly) return nullptr;
+  if (error.ReadOnly && quietWhenReadOnly) return nullptr;
   return refuse(error.Reason);
 }
 

@@ -66,12 +66,14 @@ std::optional<TFileStamp> FileStampAt(std::string_view path);
 // level below root (TFileStream::OpenBelow): a folder on the way that is a
 // link gives "Refused <name>: it leads outside the applet's folder through
 // a link"; a link or a file with other hard links in the file's place is
-// not written into (a create replaces it). A missing file, and a read-only
-// one (or folder) in a write mode, give nullptr quietly; any other failure
-// (a folder, FIFO or device in the file's place, no access) gives nullptr
-// with the line "Can't open <name>: <reason>" ("Can't create" for $FFFF).
+// not written into (a create replaces it). A missing file to read gives
+// nullptr quietly; any other failure (a missing file to write into, a
+// read-only file or folder, a folder, FIFO or device in the file's place,
+// no access, a name too long) gives nullptr with the line
+// "Can't open <name>: <reason>" ("Can't create" for $FFFF); a read-only
+// file or folder stays quiet with quietWhenReadOnly (TDerivedStores).
 std::unique_ptr<TStream> OpenResourceFile(const std::string& name, const std::string& root, const std::string& below,
-                                          std::uint16_t mode);
+                                          std::uint16_t mode, bool quietWhenReadOnly);
 
 // The part below root of a full path ("/..." or relative to the current
 // folder), compared without "." and ".." parts with root as given and as it

@@ -102,7 +102,9 @@ bool IsRelative(const std::string& name) { return name.empty() || (name.front() 
 }  // namespace
 
 std::optional<std::string> TVirtualFileSystemResMan::ContainerPath(const std::string& name) {
-  if (!fileSystem_ || !IsRelative(name)) return std::nullopt;
+  if (!fileSystem_) return std::nullopt;
+  // A full path names nothing in the container; said, as a climb out is.
+  if (!IsRelative(name)) return refused_.Refuse(name);
   const std::optional<std::string> below = refused_.Check(name);
   if (!below) return std::nullopt;
   return ToVFSPath(*below);
@@ -119,6 +121,14 @@ std::unique_ptr<TStream> TVirtualFileSystemResMan::CreateStream(const std::strin
   std::uint16_t vfsMode = vfsRead;
   if (mode == fmCreate) vfsMode = vfsCreate;
   else if ((mode & 1) != 0) vfsMode = vfsWrite;
+  // A write into a container opened for reading says so, unless the
+  // engine only meant to keep a file it derives (TDerivedStores).
+  if (vfsMode != vfsRead && !fileSystem_->Writable()) {
+    if (!QuietWhenReadOnly())
+      EngineError(Utf8ToUtf16((mode == fmCreate ? "Can't create " : "Can't open ") + name +
+                              ": the applet's container is read-only"));
+    return nullptr;
+  }
   auto stream = std::make_unique<TFileSystemStream>(*fileSystem_, *path, vfsMode);
   if (!stream->File()) return nullptr;
   return stream;

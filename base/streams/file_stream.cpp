@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <limits>
 #include <random>
-#include <system_error>
 
 #include "base/reflection/class_builder.h"
+#include "base/system/failure_text.h"
 #include "base/system/log_target.h"
 #include "base/text/text_convert.h"
 
@@ -31,7 +31,7 @@ constexpr std::int64_t kMaxChunk = std::int64_t{1} << 30;
 constexpr std::size_t kMaxTempStem = 200;
 constexpr int kTempAttempts = 100;
 
-std::string Reason(int err) { return std::generic_category().message(err); }
+std::string Reason(int err) { return SystemErrorText(err); }
 
 int OpenRetrying(int folder, const char* name, int flags, mode_t mode = 0) {
   int fd;

@@ -1,5 +1,7 @@
 #include "base/streams/resource_man.h"
 
+#include <algorithm>
+
 #include "base/lists/string_list.h"
 #include "base/reflection/class_builder.h"
 #include "base/streams/file_stream.h"
@@ -126,16 +128,29 @@ bool ResourceThere(TResourceMan& resMan, const std::string& name, std::u16string
   return false;
 }
 
-bool StoreResource(TResourceMan& resMan, const std::string& name, const void* bytes, std::int64_t size,
-                   std::string* error) {
+bool StoreResource(TResourceMan& resMan, const std::string& name, const void* bytes, std::int64_t size) {
+  const std::span<const char> whole(static_cast<const char*>(bytes), static_cast<std::size_t>(std::max<std::int64_t>(size, 0)));
+  return StoreResource(resMan, name, std::span<const std::span<const char>>(&whole, 1));
+}
+
+bool StoreResource(TResourceMan& resMan, const std::string& name, std::span<const std::span<const char>> parts) {
   std::unique_ptr<TStream> out = resMan.CreateStream(name, fmCreate);
-  if (!out) return false;
-  bool written = size == 0 || out->Write(bytes, size) == size;
+  if (!out) return false;  // the manager said why, unless it was to stay quiet
+  bool written = true;
+  for (const std::span<const char> part : parts) {
+    const auto size = static_cast<std::int64_t>(part.size());
+    if (size > 0 && out->Write(part.data(), size) != size) {
+      written = false;
+      break;
+    }
+  }
   auto* file = dynamic_cast<TFileStream*>(out.get());
   if (file && !written) file->Abandon();
   else if (file) written = file->Close();
-  if (!written && error) {
-    *error = file && !file->LastError().empty() ? file->LastError() : "the file could not be written";
+  if (!written) {
+    const std::string reason =
+        file && !file->LastError().empty() ? file->LastError() : std::string("the file could not be written");
+    EngineError(u"Can't write " + Utf8ToUtf16(name) + u": " + Utf8ToUtf16(reason));
   }
   return written;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -93,6 +94,11 @@ class TResourceMan : public TPersistent {
   TStream* ScriptCreateStream(const std::string& name, std::int32_t mode);
   std::string ScriptCompletePath(const std::string& path) { return CompletePath(path); }
 
+  // Whether a write refused for a read-only file, folder or container
+  // stays quiet: only while the engine stores what it derives (see
+  // TDerivedStores). Every other refusal of a write has its line.
+  bool QuietWhenReadOnly() const { return derivedStores_ > 0; }
+
  protected:
   // Add the files below dir matching the masks, and the folders below dir,
   // to the result list. The base kind holds nothing.
@@ -108,8 +114,11 @@ class TResourceMan : public TPersistent {
   }
 
  private:
+  friend class TDerivedStores;
+
   std::string resourceFile_;
   bool active_ = false;
+  int derivedStores_ = 0;
   bool logStart_ = false;
   bool logClose_ = false;
   std::unique_ptr<TStringList> results_;
@@ -122,11 +131,32 @@ bool ResourceThere(TResourceMan& resMan, const std::string& name, std::u16string
 
 // Replaces the resource with size bytes through the manager's create
 // stream, whole or not at all where the manager can (a folder writes
-// beside and renames); whether it was replaced. A manager that gives no
-// stream (it said why, or the file is read-only) gives false; a stream
-// that took the bytes short gives false with the reason in *error.
-bool StoreResource(TResourceMan& resMan, const std::string& name, const void* bytes, std::int64_t size,
-                   std::string* error = nullptr);
+// beside and renames, and a failure leaves the old file and nothing
+// beside it); whether it was replaced. Every failure has one error line:
+// the manager's when it gives no stream ("Can't create <name>: <reason>"),
+// else "Can't write <name>: <reason>" for a write, flush or rename that
+// failed.
+bool StoreResource(TResourceMan& resMan, const std::string& name, const void* bytes, std::int64_t size);
+// The same for a file made of parts, written one after the other.
+bool StoreResource(TResourceMan& resMan, const std::string& name, std::span<const std::span<const char>> parts);
+
+// While one lives, the manager's refusals to write into a read-only file,
+// folder or container say nothing: the files the engine derives from an
+// applet's own (converted pictures and models, font caches, compiled
+// objects and scripts) are stored where they can be, and an applet
+// installed read-only makes them in memory on each run. Any other
+// failure to store one still has its line, and a store never reports
+// success it did not have.
+class TDerivedStores {
+ public:
+  explicit TDerivedStores(TResourceMan& resMan) : resMan_(resMan) { ++resMan_.derivedStores_; }
+  ~TDerivedStores() { --resMan_.derivedStores_; }
+  TDerivedStores(const TDerivedStores&) = delete;
+  TDerivedStores& operator=(const TDerivedStores&) = delete;
+
+ private:
+  TResourceMan& resMan_;
+};
 
 // The class of the engine's embedded manager; nullptr until the resources
 // subsystem registers its services.

@@ -20,7 +20,7 @@ std::optional<TSourceStamp> DigestOf(TStream& stream) {
   const std::int64_t size = stream.Size();
   if (size < 0 || size > kMaxDigestedSourceBytes) return std::nullopt;
   stream.SetPosition(0);
-  TSha256 digest;
+  TContentDigest digest;
   std::array<char, 65536> block;
   std::int64_t read = 0;
   while (read < size) {
@@ -93,7 +93,7 @@ bool MadeFromSource(TResourceMan& resMan, const std::string& derived, const std:
   }
   if (made->File.Size > kMaxDigestedSourceBytes) return false;
   const std::optional<TSourceStamp> now = DigestOf(resMan, source);
-  return now && now->File.Size == made->File.Size && SameDigest(now->Digest, made->Digest);
+  return now && now->File.Size == made->File.Size && now->Digest == made->Digest;
 }
 
 bool WriteSourceStamp(TStream& stream, const TSourceStamp& stamp) {

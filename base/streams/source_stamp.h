@@ -2,8 +2,8 @@
 // another beside it (a ".bin" compiled from its ".object", a ".pixmap" or a
 // ".mesh" converted from a picture or a model) carries at its end the stamp
 // of the source as it was converted:
-//   the source's exact time (64 bits), its size (64 bits), the SHA-256 of
-//   its bytes (32 bytes), then "CVSOURCE"; little-endian.
+//   the source's exact time (64 bits), its size (64 bits), the content
+//   digest of its bytes (32 bytes), then "CVSOURCE"; little-endian.
 // Every reader of those files stops at the end of its record, so the stamp
 // changes nothing of what they read.
 //
@@ -23,7 +23,7 @@
 #include <string>
 
 #include "base/system/file_date.h"
-#include "base/system/sha256.h"
+#include "base/system/content_digest.h"
 
 namespace corvane {
 
@@ -37,7 +37,7 @@ inline constexpr std::int64_t kSourceStampBytes = 8 + 8 + 32 + 8;
 struct TSourceStamp {
   // The manager's exact stamp; a time of 0 when it keeps none.
   TFileStamp File;
-  TSha256Digest Digest{};
+  TContentDigestBytes Digest{};
 };
 
 // The source's stamp as it is now: read whole through the manager for its

@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
 #include <utility>
+
+#include "base/system/failure_text.h"
 
 namespace corvane {
 
@@ -44,7 +45,7 @@ TFolderFd& TFolderFd::operator=(TFolderFd&& other) noexcept {
 
 TFolderFd OpenFolderBelow(const std::string& root, std::string_view folders, bool make, TWalkError* error) {
   TFolderFd folder(OpenRetrying(AT_FDCWD, root.empty() ? "." : root.c_str(), kFolderFlags));
-  if (!folder) return Fail(error, std::generic_category().message(errno));
+  if (!folder) return Fail(error, SystemErrorText(errno));
   std::size_t start = 0;
   while (start < folders.size()) {
     const std::size_t slash = folders.find('/', start);
@@ -59,7 +60,7 @@ TFolderFd OpenFolderBelow(const std::string& root, std::string_view folders, boo
         return Fail(error, "its folder cannot be made: the folder above is read-only", false, true);
       if (::mkdirat(folder.Get(), part.c_str(), 0777) != 0 && errno != EEXIST) {
         const int err = errno;
-        return Fail(error, "its folder cannot be made: " + std::generic_category().message(err), false,
+        return Fail(error, "its folder cannot be made: " + SystemErrorText(err), false,
                     DeniedWriting(err));
       }
       fd = OpenRetrying(folder.Get(), part.c_str(), kFolderFlags | O_NOFOLLOW);
@@ -70,7 +71,7 @@ TFolderFd OpenFolderBelow(const std::string& root, std::string_view folders, boo
       // O_DIRECTORY with O_NOFOLLOW says "not a directory" for a link.
       if (::fstatat(folder.Get(), part.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
         return Fail(error, "a folder of it is a symbolic link, which is not written through", true);
-      return Fail(error, std::generic_category().message(err));
+      return Fail(error, SystemErrorText(err));
     }
     folder = TFolderFd(fd);
   }

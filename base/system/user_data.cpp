@@ -7,13 +7,14 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
+
+#include "base/system/failure_text.h"
 
 namespace corvane {
 
 namespace {
 
-std::string Why(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string Why(const std::string& what) { return what + ": " + SystemErrorText(errno); }
 
 // Every missing folder of the path made 0700; the last must be a folder of
 // the user's.

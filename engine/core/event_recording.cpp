@@ -9,6 +9,7 @@
 
 #include "base/lists/wide_string_list.h"
 #include "base/streams/file_stream.h"
+#include "base/streams/memory_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/system/file_utils.h"
 #include "base/system/log_target.h"
@@ -58,14 +59,8 @@ void Event::SaveRecord() {
   const std::string name = Utf16ToUtf8(recordFileName_);
   // Create mode writes beside the file and puts the new one in its place
   // only on a clean close: a failed write leaves the old record as it was.
-  const std::unique_ptr<TStream> stream = resMan->CreateStream(name, fmCreate);
-  if (!stream) return;
-  bool written = recordList_->SaveToStream(*stream);
-  if (auto* file = dynamic_cast<TFileStream*>(stream.get())) {
-    if (written) written = file->Close();
-    else file->Abandon();
-  }
-  if (!written) EngineError(u"Can't write " + recordFileName_);
+  TMemoryStream bytes;
+  if (recordList_->SaveToStream(bytes)) StoreResource(*resMan, name, bytes.Memory(), bytes.Size());
 }
 
 void Event::playEvent(const std::u16string& fileName) {

@@ -114,20 +114,12 @@ bool TAppletDataFile::Store(const TWideStrings& list) {
     EngineError(u"Not stored: " + Utf8ToUtf16(name) + u" " + kept_ + u" and is kept as it is");
     return false;
   }
-  const std::unique_ptr<TStream> stream = resMan->CreateStream(name, fmCreate);
-  if (!stream) return false;
-  bool written = list.SaveToStreamEncrypt(*stream) &&
-                 stream->Write(tail_.data(), static_cast<std::int64_t>(tail_.size())) ==
-                     static_cast<std::int64_t>(tail_.size());
-  // A file stream commits in its destructor unless a write failed; say so
-  // explicitly, and learn whether the new file really took the old one's
-  // place. Other streams keep their own kind's rule.
-  if (auto* file = dynamic_cast<TFileStream*>(stream.get())) {
-    if (written) written = file->Close();
-    else file->Abandon();
-  }
-  if (!written) EngineError(u"Can't write " + Utf8ToUtf16(name));
-  return written;
+  // Made whole in memory, then stored beside and renamed: a failure says
+  // why and leaves the old file as it was.
+  TMemoryStream bytes;
+  if (!list.SaveToStreamEncrypt(bytes)) return false;
+  bytes.Write(tail_.data(), static_cast<std::int64_t>(tail_.size()));
+  return StoreResource(*resMan, name, bytes.Memory(), bytes.Size());
 }
 
 }  // namespace corvane

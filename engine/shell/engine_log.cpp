@@ -123,9 +123,11 @@ void TEngineLog::WriteToFile(const std::string& line) {
   }
   if (WriteLine(*file_, line)) {
     fileBytes_ += size;
-  } else {
-    CloseFile();
+    return;
   }
+  const std::string reason = file_->LastError().empty() ? "the file could not be written" : file_->LastError();
+  CloseFile();
+  Refused(reason);
 }
 
 bool TEngineLog::OpenFile() {
@@ -134,7 +136,6 @@ bool TEngineLog::OpenFile() {
   // A file not there yet gets the lines when it is named (the replay).
   struct stat info {};
   if (refusedName_ == LogFileName || ::lstat(LogFileName.c_str(), &info) != 0) return false;
-  if (IsFileReadOnly(LogFileName)) return false;
   std::string reason;
   file_ = TFileStream::Open(LogFileName, fmOpenWrite, &reason);
   if (!file_) {
@@ -160,10 +161,13 @@ void TEngineLog::Refused(const std::string& reason) {
   // Said once for a name; the lines go on to the list and standard output,
   // and the file is not tried again until it is written anew (the replay,
   // which replaces a link or a file with other hard links). A file that is
-  // missing, in a missing folder, or read-only loses its lines quietly.
+  // gone, or in a missing folder, loses its lines quietly; one that is
+  // read-only, in a read-only folder, or that a write failed on says so.
   refusedName_ = LogFileName;
   struct stat info {};
-  if (reportedName_ == LogFileName || ::lstat(LogFileName.c_str(), &info) != 0 || IsFileReadOnly(LogFileName)) return;
+  const std::string folder = LogFileName.substr(0, LogFileName.rfind('/') + 1);
+  const bool gone = ::lstat(LogFileName.c_str(), &info) != 0 && ::stat(folder.empty() ? "." : folder.c_str(), &info) != 0;
+  if (reportedName_ == LogFileName || gone) return;
   reportedName_ = LogFileName;
   Error(u"Can't write the log file " + Utf8ToUtf16(LogFileName) + u": " + Utf8ToUtf16(reason));
 }
@@ -171,7 +175,11 @@ void TEngineLog::Refused(const std::string& reason) {
 void TEngineLog::ClearLog() {
   if (!StoreLog || LogFileName.empty()) return;
   CloseFile();
-  if (const auto file = TFileStream::Open(LogFileName, fmCreate)) file->Close();
+  std::string reason;
+  const auto file = TFileStream::Open(LogFileName, fmCreate, &reason);
+  if (file && !file->Close()) reason = file->LastError();
+  else if (file) return;
+  Refused(reason);
 }
 
 void TEngineLog::SetLogFileName(const std::string& name) {
@@ -207,9 +215,10 @@ void TEngineLog::ReplayToFile() {
   if (written && file->Close()) {
     refusedName_.clear();
     fileBytes_ += std::min(bytes, MaxLogFileBytes - fileBytes_);
-  } else {
-    file->Abandon();
+    return;
   }
+  file->Abandon();
+  Refused(file->LastError().empty() ? std::string("the file could not be written") : file->LastError());
 }
 
 void TEngineLog::ShowInfo(std::u16string_view name, std::u16string_view value) {

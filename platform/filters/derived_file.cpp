@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "base/streams/file_stream.h"
 #include "base/streams/memory_stream.h"
 #include "base/streams/resource_man.h"
 #include "base/streams/source_stamp.h"
@@ -17,29 +16,10 @@ std::span<const char> Whole(TMemoryStream& bytes) {
   return {bytes.Memory(), static_cast<std::size_t>(bytes.Size())};
 }
 
-bool StoreParts(TResourceMan& resMan, const std::string& name, std::span<const std::span<const char>> parts) {
-  std::unique_ptr<TStream> stream = resMan.CreateStream(name, fmCreate);
-  if (!stream) return false;
-  bool whole = true;
-  for (const std::span<const char> part : parts) {
-    const auto size = static_cast<std::int64_t>(part.size());
-    if (size > 0 && stream->Write(part.data(), size) != size) {
-      whole = false;
-      break;
-    }
-  }
-  auto* file = dynamic_cast<TFileStream*>(stream.get());
-  if (!whole) {
-    if (file) file->Abandon();
-    return false;
-  }
-  return file ? file->Close() : true;
-}
-
 }  // namespace
 
 bool StoreFile(TResourceMan& resMan, const std::string& name, std::initializer_list<std::span<const char>> parts) {
-  return StoreParts(resMan, name, {parts.begin(), parts.size()});
+  return StoreResource(resMan, name, {parts.begin(), parts.size()});
 }
 
 bool StoreFile(TResourceMan& resMan, const std::string& name, TMemoryStream& bytes) {
@@ -56,7 +36,7 @@ bool StoreDerivedFile(const TAbstractFilter& filter, TResourceMan& resMan, const
   std::int64_t size = 0;
   for (const std::span<const char> part : all) size += static_cast<std::int64_t>(part.size());
   if (!DerivedFits(size, name)) return false;
-  return StoreParts(resMan, name, all);
+  return StoreResource(resMan, name, all);
 }
 
 bool StoreDerivedFile(const TAbstractFilter& filter, TResourceMan& resMan, const std::string& name,

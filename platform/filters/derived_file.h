@@ -15,9 +15,9 @@ class TAbstractFilter;
 class TMemoryStream;
 class TResourceMan;
 
-// False when the manager gives no stream (a read-only container), the
-// bytes were not all built (a memory stream whose write fell short) or a
-// write falls short; the target is then left as it was.
+// False when the manager gives no stream (it said why), the bytes were not
+// all built (a memory stream whose write fell short) or the store failed
+// (said by StoreResource); the target is then left as it was.
 bool StoreFile(TResourceMan& resMan, const std::string& name, TMemoryStream& bytes);
 bool StoreFile(TResourceMan& resMan, const std::string& name, std::initializer_list<std::span<const char>> parts);
 

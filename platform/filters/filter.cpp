@@ -133,6 +133,8 @@ typename TKind<Kind>::Object* LoadDerived(TResourceMan* resMan, const std::strin
     typename K::Object* object = source ? source->LoadFromFile(resMan, name) : nullptr;
     source.reset();
     if (object && keep) {
+      // A read-only applet converts in memory on each run, quietly.
+      TDerivedStores quiet(*resMan);
       if (TOwned<Kind> target = make(K::Find(derived))) {
         target->DerivedFrom = std::move(stamp);
         target->SaveToFile(resMan, derived, object);

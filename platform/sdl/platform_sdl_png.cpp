@@ -51,7 +51,7 @@ bool WriteRgbPng(TResourceMan& folder, const std::string& fileName, std::int32_t
     if (error) *error = "the picture could not be encoded";
     return false;
   }
-  return StoreResource(folder, fileName, bytes.data(), static_cast<std::int64_t>(size), error);
+  return StoreResource(folder, fileName, bytes.data(), static_cast<std::int64_t>(size));
 }
 
 void TPlatformSDL::MakePng(TWindow* window, TResourceMan& folder, const std::string& fileName) {

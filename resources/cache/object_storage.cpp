@@ -289,6 +289,7 @@ BaseObject* LoadStoredObject(TResourceMan* resMan, const std::u16string& fileNam
       if (!CompileStamped(resMan, textName, compiled)) return nullptr;
       // Not being able to store the ".bin" (embedded defaults, read-only
       // folders and containers) is no error: the memory serves.
+      TDerivedStores derived(*resMan);
       StoreResource(*resMan, binName, compiled.Memory(), compiled.Size());
       source = &compiled;
     }

@@ -295,18 +295,9 @@ void TJavaScriptEngine::SaveCompiled(TResourceMan* resMan, const std::string& bi
     EngineError(u"The compiled script code may be corrupted; unable to save it to disk.");
     return;
   }
-  // A manager that cannot take the file is no error: the script runs.
-  std::unique_ptr<TStream> out = resMan->CreateStream(binName, fmCreate);
-  if (!out) return;
-  const bool written = out->Write(bytes.data(), static_cast<std::int64_t>(bytes.size())) ==
-                       static_cast<std::int64_t>(bytes.size());
-  // A file is written beside and renamed over the old one only when whole.
-  if (auto* file = dynamic_cast<TFileStream*>(out.get())) {
-    if (written)
-      file->Close();
-    else
-      file->Abandon();
-  }
+  // A read-only folder or container is no error: the script runs.
+  TDerivedStores derived(*resMan);
+  StoreResource(*resMan, binName, bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
 TScript* TJavaScriptEngine::LoadScript(TResourceMan* resMan, const std::u16string& fileName) {

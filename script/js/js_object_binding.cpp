@@ -146,14 +146,24 @@ bool PropertyValue(JSContext* cx, const TPropInfo& prop, JS::HandleValue value, 
       return true;
     }
     case pkClass: {
-      // Only a tree object of the property's class is stored; anything
-      // else leaves the value.
+      // Only a tree object of the property's class is stored. A reference
+      // to a tree object is cleared by null; anything else set to one is
+      // refused, so a script learns that nothing changed. An object the
+      // property owns (a picture, a position) is never replaced.
+      const TClass wanted = prop.PropType()->ClassType();
       auto* object = dynamic_cast<BaseObject*>(ObjectOfValue(value));
-      if (object && object->InheritsFrom(prop.PropType()->ClassType())) {
+      if (object && object->InheritsFrom(wanted)) {
         held.Hold(object);
         out = Variant(static_cast<TObject*>(object));
+        return true;
       }
-      return true;
+      if (!wanted->InheritsFrom(BaseObject::StaticClass())) return true;
+      if (value.isNull()) {
+        out = Variant::Null();
+        return true;
+      }
+      return ThrowTypeError(cx, u"Property " + PropName(prop) + u" takes an object of class " +
+                                    WidenLatin1(wanted->Name()) + u" or null");
     }
     default:
       EngineError(u"invalide propert type " + PropName(prop));
@@ -181,7 +191,7 @@ void StoreProperty(TObject& instance, const TPropInfo& prop, const Variant& valu
       SetWideStrProp(instance, prop, value.AsWideString());
       return;
     case pkClass:
-      SetObjectProp(instance, prop, value.AsObject());
+      SetObjectProp(instance, prop, value.IsNull() ? nullptr : value.AsObject());
       return;
     default:
       return;

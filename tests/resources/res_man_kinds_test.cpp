@@ -32,11 +32,17 @@ TEST(ExtResourceMan, NamesAreRelativeToTheRootUnlessFull) {
   } rows[] = {
       {"scores.score", true},
       {"SCORES.score", true},
-      {dir / "elsewhere/pick.png", true},   // a full path of the host
+      {dir / "game/scores.score", true},    // a full path inside the root
+      {dir / "elsewhere/pick.png", false},  // one elsewhere: refused, with its line
       {"c:" + dir / "elsewhere/pick.png", false},  // a drive path is used as it is, without the root
       {"pick.png", false},
   };
   for (const Row& r : rows) EXPECT_EQ(man->StreamExists(r.name), r.exists) << r.name;
+  EXPECT_EQ(man->CreateStream(dir / "elsewhere/pick.png", fmOpenRead), nullptr);
+  EXPECT_EQ(man->FindFilesInDirComma(dir / "elsewhere", "*.png"), "");
+  EXPECT_EQ(log.CountError("Refused " + dir / "elsewhere/pick.png" + ": it leads outside the applet's folder"), 1)
+      << log.Text();
+  EXPECT_EQ(log.CountError("Refused " + dir / "elsewhere/: it leads outside the applet's folder"), 1) << log.Text();
   EXPECT_NE(man->FileDate("scores.score"), kNoFileDate);
   EXPECT_EQ(man->FileDate("none.score"), kNoFileDate);
   {

@@ -67,7 +67,7 @@ TEST_F(AppletDataFile, AFailedWriteLeavesTheOldFileWhole) {
   }
   EXPECT_EQ(files->Bytes("game.dat"), old);
   EXPECT_EQ(files->Listing(), "game.dat;");
-  EXPECT_EQ(world.log.CountError("Can't write game.dat"), 1) << world.log.Text();
+  EXPECT_EQ(world.log.CountError("Can't write game.dat: File too large"), 1) << world.log.Text();
   EXPECT_TRUE(file.Store(list));  // and a write that goes through replaces it
   EXPECT_EQ(files->Bytes("game.dat")->size(), 2u * (6 + 4002));
 }

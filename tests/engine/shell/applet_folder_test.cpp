@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/base/temp_dir.h"
+#include "tests/engine/shell/applet_files_kit.h"
 #include "tests/support/file_bytes.h"
 #include "tests/engine/shell/program_folder_fixture.h"
 #include "tests/support/program_run.h"
@@ -363,6 +364,99 @@ TEST_F(AppletFolderTest, FailuresThatWereSilentSayWhichFileAndWhy) {
   EXPECT_TRUE(Exists("a/b/game" + PathOf("a/x/full.object")));
   for (const char* name : {"a/x", "a/b/game/cache/fonts", "a/b/game/shots", "a/b/game/saves", "a/b/game/recs"})
     EXPECT_FALSE(Exists(name)) << name;
+}
+
+// Stores that fail say which file and why, and leave the file they would
+// replace whole, with nothing beside it: stored objects, pictures of the
+// window and recordings in a read-only folder, a stored object whose write
+// the system cuts short (a file size limit, as a full disk cuts it), and,
+// with the whole game read-only, the log, the preferences and the scores.
+// What the engine derives (converted pictures, compiled objects) is made
+// in memory there, quietly.
+TEST_F(AppletFolderTest, StoresThatFailSayWhyAndKeepTheOldFile) {
+  Put("a/b/game/pic.png", kPng);
+  Put("a/b/game/saves/old.object", "object old: Dummy\nend\n");
+  Put("a/b/game/big.object", "old big\n");
+  PutGame("  object spy: Dummy\n  end\n",
+          "function go() {\n"
+          "  applet.storeObject(spy, 'saves/old.object');\n"
+          "  applet.makepng('saves/shot.png');\n"
+          "  event.recordEvent('saves/play.rec');\n"
+          "  event.stop();\n"
+          "  spy.tagString = 'x'.repeat(300000);\n"
+          "  applet.storeObject(spy, 'big.object');\n"
+          "}\n");
+  const auto readOnly = [this](const std::string& folder, bool on) {
+    fs::permissions(PathOf(folder), on ? fs::perms::owner_read | fs::perms::owner_exec : fs::perms::owner_all);
+  };
+  readOnly("a/b/game/saves", true);
+  test::TProgramRun run;
+  {
+    const test::TFileSizeLimit limit(256 * 1024);
+    run = Play();
+  }
+  readOnly("a/b/game/saves", false);
+  EXPECT_EQ(run.status, 0) << run.output;
+  for (const char* line :
+       {"(e) Can't create saves/old.object: its folder is read-only", "(e) Can't create saves/shot.png: its folder is "
+        "read-only", "(e) Can't create saves/play.rec: its folder is read-only",
+        "(e) Can't write big.object: File too large"})
+    EXPECT_EQ(Count(run.output, line), 1) << line << "\n" << run.output;
+  const std::map<std::string, std::string> saves = {{"old.object", "object old: Dummy\nend\n"}};
+  EXPECT_EQ(Tree("a/b/game/saves"), saves);
+  EXPECT_EQ(test::ReadFileBytes(PathOf("a/b/game/big.object")), "old big\n");
+  for (const auto& [name, bytes] : Tree("a/b/game")) EXPECT_NE(name.front(), '.') << name;
+
+  PutGame("  object pic: Plane\n    pixmap.fileName = 'pic.png'\n  end\n",
+          "function go() {\n"
+          "  preferences.setValue('seen', 'yes');\n"
+          "  scoreTable.addScore('Ada', 3);\n"
+          "}\n");
+  fs::remove(PathOf("a/b/game/main.bin"));
+  std::map<std::string, std::string> before = Tree("a/b/game");
+  readOnly("a/b/game", true);
+  run = test::RunProgram({.program = CORVANE_PROGRAM,
+                          .arguments = {PathOf("a/b/game/main.object")},
+                          .environment = kHeadless,
+                          .folder = PathOf("a/b"),
+                          .until = "(i) test: done"});
+  readOnly("a/b/game", false);
+  EXPECT_EQ(run.status, 0) << run.output;
+  for (const std::string line :
+       {"(e) Can't write the log file " + PathOf("a/b/game/main.log") + ": its folder is read-only",
+        std::string("(e) Can't create main.prefs: its folder is read-only"),
+        std::string("(e) Can't create main.score: its folder is read-only")})
+    EXPECT_EQ(Count(run.output, line), 1) << line << "\n" << run.output;
+  for (const char* quiet : {"main.bin", "main.jsbin", "pic.pixmap"}) EXPECT_EQ(Count(run.output, quiet), 0) << quiet;
+  // The log file, itself writable, may have taken lines before it was to
+  // be replaced; every other file is as it was.
+  std::map<std::string, std::string> after = Tree("a/b/game");
+  after.erase("main.log");
+  before.erase("main.log");
+  EXPECT_EQ(after, before);
+}
+
+// Full paths outside the applet's folder are neither read nor listed
+// through the external manager: each is refused with its line. One inside
+// the folder reads as before.
+TEST_F(AppletFolderTest, FullPathsElsewhereAreNotRead) {
+  Put("a/x/secret.txt", "secret");
+  Put("a/b/game/inside.txt", "inside");
+  PutGame("",
+          "function go() {\n"
+          "  engine.log('test: outside ' + externalResMan.StreamExists('" + PathOf("a/x/secret.txt") + "'));\n"
+          "  engine.log('test: opened ' + (externalResMan.CreateStream('" + PathOf("a/x/secret.txt") + "', 0) != null));\n"
+          "  engine.log('test: listed [' + externalResMan.FindFilesInDirComma('" + PathOf("a/x") + "', '*') + ']');\n"
+          "  engine.log('test: inside ' + externalResMan.StreamExists('" + PathOf("a/b/game/inside.txt") + "'));\n"
+          "}\n");
+  const test::TProgramRun run = Play();
+  EXPECT_EQ(run.status, 0) << run.output;
+  for (const std::string line :
+       {std::string("(i) test: outside false"), std::string("(i) test: opened false"), std::string("(i) test: listed []"),
+        std::string("(i) test: inside true"),
+        "(e) Refused " + PathOf("a/x/secret.txt") + ": it leads outside the applet's folder",
+        "(e) Refused " + PathOf("a/x/") + ": it leads outside the applet's folder"})
+    EXPECT_EQ(Count(run.output, line), 1) << line << "\n" << run.output;
 }
 
 }  // namespace

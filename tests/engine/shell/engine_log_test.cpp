@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -236,10 +237,12 @@ TEST_F(EngineLogTest, FileFailuresLoseTheLineForTheFileOnly) {
     bool MakeReadOnly;
     bool DeleteAfterNaming;
     std::string Content;  // what the file holds at the end; "-" when absent
+    std::string Said;     // the error line, once; "" when the loss is quiet
   } cases[] = {
-      {readOnly, true, false, "12:00:00 (i) " + readOnly.string() + "\r\n"},
-      {deleted, false, true, "-"},
-      {noFolder, false, false, "-"},
+      {readOnly, true, false, "12:00:00 (i) " + readOnly.string() + "\r\n",
+       "12:00:00 (e) Can't write the log file " + readOnly.string() + ": the file is read-only"},
+      {deleted, false, true, "-", ""},
+      {noFolder, false, false, "-", ""},
   };
   for (const auto& c : cases) {
     TEngineLog log;
@@ -251,8 +254,13 @@ TEST_F(EngineLogTest, FileFailuresLoseTheLineForTheFileOnly) {
     log.Log(u"lost for the file");
     log.LogWOFormat(u"raw");
     const std::string printed = out.Stop();
-    EXPECT_EQ(log.LogList.Count(), 3) << c.File;
+    const int said = c.Said.empty() ? 0 : 1;
+    EXPECT_EQ(log.LogList.Count(), 3 + said) << c.File;
     EXPECT_EQ(log.LogList.Get(1), "12:00:00 (i) lost for the file") << c.File;
+    if (said) EXPECT_EQ(log.LogList.Get(2), c.Said) << c.File;
+    log.Log(u"said once");
+    const std::vector<std::string> all = Lines(log.LogList);
+    if (said) EXPECT_EQ(std::count(all.begin(), all.end(), c.Said), 1) << c.File;
     EXPECT_NE(printed.find("12:00:00 (i) lost for the file\n"), std::string::npos) << c.File;
     EXPECT_EQ(fs::exists(c.File) ? ReadFile(c.File) : "-", c.Content) << c.File;
   }

@@ -130,11 +130,19 @@ TEST_F(JsObjectBindingTest, PropertiesReadAndWriteByKindInAnyCase) {
   EXPECT_EQ(probe->big, 4294967295u);
   EXPECT_EQ(Value(u"probe.big"), u"4294967295");
   // Object references: a tree object is stored and read as its wrapper;
-  // anything else leaves the value.
+  // anything else is a TypeError that leaves the value; null clears it.
   EXPECT_TRUE(js->CallScript(u"probe.partner = crate; if (probe.partner !== crate) throw 'partner'"));
   EXPECT_EQ(probe->partner, box);
-  EXPECT_TRUE(js->CallScript(u"probe.partner = 5"));
-  EXPECT_EQ(probe->partner, box);
+  mark = world.Mark();
+  for (const std::u16string other : {u"5", u"'crate'", u"{}", u"undefined", u"crate.position"}) {
+    EXPECT_TRUE(js->CallScript(u"try { probe.partner = " + other +
+                               u"; throw 'stored' } catch (e) { if (!(e instanceof TypeError)) throw e }"))
+        << Utf16ToUtf8(other);
+    EXPECT_EQ(probe->partner, box) << Utf16ToUtf8(other);
+  }
+  EXPECT_TRUE(world.ErrorsSince(mark).empty());
+  EXPECT_TRUE(js->CallScript(u"probe.partner = null; if (probe.partner !== null) throw 'kept'"));
+  EXPECT_EQ(probe->partner, nullptr);
   // A tree object that was never wrapped reads as null, reported.
   probe->partner = Create<Dummy>(TCreateContext(applet));
   mark = world.Mark();
