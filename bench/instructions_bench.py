@@ -54,6 +54,25 @@ PATHS = [
     ("score table adds", "score_table_bench", "ScoreAdds"),
     ("score table, every line kept", "score_table_bench", "ScoreAddsEveryLineKept"),
     ("preference settings", "preferences_bench", "PreferenceSets"),
+    ("cache of distinct names", "cache_bench", "DistinctNames"),
+    ("applet teardown", "tree_bench", "AppletTeardown"),
+    ("sibling load", "tree_bench", "SiblingLoad"),
+    ("run-time depth", "tree_bench", "ChainBuild"),
+    ("moves between groups", "tree_bench", "MovesBetweenGroups"),
+    ("chain grown by moves", "tree_bench", "ChainByMoves"),
+    ("widget adds to a group", "tree_bench", "WidgetAddsToAGroup"),
+    ("free of key listeners", "tree_bench", "MissionsFree"),
+    ("free of notice receivers", "tree_bench", "EventObjectsFree"),
+    ("frame over siblings", "tree_bench", "WideFrame"),
+    ("recalculation of siblings", "tree_bench", "WideRecalc"),
+    ("find by name among siblings", "tree_bench", "WideFindByName"),
+    ("store of siblings", "tree_bench", "WideStore"),
+    ("free of siblings", "tree_bench", "WideFree"),
+    ("frame down a chain", "tree_bench", "DeepFrame"),
+    ("recalculation down a chain", "tree_bench", "DeepRecalc"),
+    ("find by name down a chain", "tree_bench", "DeepFindByName"),
+    ("store of a chain", "tree_bench", "DeepStore"),
+    ("free of a chain", "tree_bench", "DeepFree"),
 ]
 
 # Headless, quiet: the benchmarks draw on the test kit's recording device.
@@ -117,13 +136,13 @@ def main():
     parser.add_argument("--cache", action="store_true", help="simulate the caches: D1 and LL data misses")
     parser.add_argument("--ll", type=int, default=4 << 20, help="the simulated last level's bytes (a power of 2)")
     parser.add_argument("--times", type=int, default=0, metavar="R", help="also R native runs: wall-time medians")
-    parser.add_argument("--only", help="only the paths whose label or benchmark holds this text")
+    parser.add_argument("--only", help="only the paths whose label, program or benchmark holds this text")
     parser.add_argument("--jobs", type=int, default=3, help="valgrind runs at once")
     parser.add_argument("--limit", type=float, default=12.0)
     args = parser.parse_args()
     if not shutil.which("valgrind"):
         sys.exit("valgrind is not installed (scripts/setup.sh installs it)")
-    paths = [p for p in PATHS if not args.only or args.only in p[0] or args.only in p[2]]
+    paths = [p for p in PATHS if not args.only or any(args.only in field for field in p)]
     programs = {}
     for _, binary, _ in paths:
         programs[binary] = os.path.abspath(os.path.join(args.build, "bin", binary))

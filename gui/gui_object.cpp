@@ -102,10 +102,18 @@ void GuiObject::SetText(const std::u16string& value) {
 }
 
 void GuiObject::AddChild(BaseObject* child) {
-  // A widget's parts place themselves by the whole widget.
-  LayoutChanged();
+  // A widget's parts place themselves by the whole widget; a widget
+  // anchored at a corner moves none of them. One its constructor places
+  // is placed again once whole.
+  if (child && child->PlacedByConstructor()) {
+    PositionObject::AddChild(child);
+    return;
+  }
+  PositionObject* positioned = child ? child->AsPositionObject() : nullptr;
+  const bool cornerWidget = positioned && positioned->AsGuiPlacement() && !TakesPartInLayout(child);
+  if (!cornerWidget) LayoutChanged();
   PositionObject::AddChild(child);
-  if (!RecalcAfterRead()) Realign();
+  if (!cornerWidget && !RecalcAfterRead()) Realign();
 }
 
 void GuiObject::RecalcAbsolute() {

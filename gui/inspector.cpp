@@ -52,7 +52,6 @@ void Inspector::Describe(TClassBuilder<Inspector>& c) {
 }
 
 Inspector::Inspector(const TCreateContext& context) : List(context) {
-  ReceiveFreeNotices();
   if (TEngineServices* engine = RunningEngine())
     engine->SetDesignSelectHook(this, [this](BaseObject* selected) { DoCustomSetFocused(selected); });
 }
@@ -65,6 +64,7 @@ void Inspector::BeforeDestruction() {
 
 void Inspector::SetRoot(BaseObject* value) {
   if (value == root_) return;
+  if (value) ReceiveFreeNotices();
   root_ = value;
   RebuildList();
 }

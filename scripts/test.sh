@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Builds the engine with AddressSanitizer and UBSan and runs the whole test
 # suite, then builds the fuzz targets with clang and runs each briefly, and
-# the drawing tests again in that clang build of the sanitizers.
+# the drawing tests again in that clang build of the sanitizers. The paths
+# that must stay linear are checked on the Release build that setup makes
+# (build/, with its benchmarks): their instruction counts at two sizes ten
+# times apart, under callgrind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh >/dev/null
+bench/instructions_bench.py --build build --jobs "$(nproc)"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON -DCORVANE_BENCHMARKS=OFF
 cmake --build build-asan

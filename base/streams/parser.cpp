@@ -7,6 +7,7 @@
 #include "base/streams/object_text.h"
 #include "base/streams/stream.h"
 #include "base/system/log_target.h"
+#include "base/system/stop_question.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 
@@ -200,6 +201,9 @@ void TParser::ReadBuffer() {
   }
   saveChar_ = *sourceEnd_;
   *sourceEnd_ = 0;
+  // A long text (a large file, or one object of many lines) stops between
+  // two blocks when the program is to close.
+  if (StopAsked()) Stop();
 }
 
 void TParser::SkipBlanks() {

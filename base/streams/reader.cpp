@@ -18,6 +18,7 @@
 #include "base/streams/stream_nesting.h"
 #include "base/streams/writer.h"
 #include "base/system/log_target.h"
+#include "base/system/stop_question.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 
@@ -49,6 +50,10 @@ bool TGReader::Refill() {
   bufPos_ = 0;
   bufEnd_ = 0;
   if (aborted_) return false;
+  if (stopWhenAsked_ && StopAsked()) {
+    Stop();
+    return false;
+  }
   const std::int64_t got = stream_.Read(buffer_.data(), static_cast<std::int64_t>(buffer_.size()));
   if (got <= 0) {
     ReportExhausted();
@@ -78,6 +83,10 @@ void TGReader::ReadBuffer() {
   bufPos_ = 0;
   bufEnd_ = 0;
   if (aborted_) return;
+  if (stopWhenAsked_ && StopAsked()) {
+    Stop();
+    return;
+  }
   const std::int64_t got = stream_.Read(buffer_.data(), static_cast<std::int64_t>(buffer_.size()));
   if (got <= 0) {
     EngineLog(u"Read rrror");

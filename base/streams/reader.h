@@ -70,6 +70,10 @@ class TGReader : public TGFiler {
   void Stop();
   // Stopped by Stop rather than by what the stream holds.
   bool Stopped() const { return stopped_; }
+  // Stops between two blocks of the stream when the program is to close
+  // (base/system/stop_question.h): for reads that load objects, never for
+  // those that store them.
+  void StopWhenAsked() { stopWhenAsked_ = true; }
 
   // Values.
   TValueType ReadValue() { return static_cast<TValueType>(ReadByte()); }
@@ -195,6 +199,7 @@ class TGReader : public TGFiler {
   bool exhausted_ = false;
   bool aborted_ = false;
   bool stopped_ = false;
+  bool stopWhenAsked_ = false;
   int depth_ = 0;  // levels this reader holds
 };
 

@@ -90,9 +90,9 @@ void CameraNodesByIndex(benchmark::State& state) {
   });
 }
 
-BENCHMARK(MeshesByIndex)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
-BENCHMARK(CamerasByIndex)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(CameraNodesByIndex)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(MeshesByIndex)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(CamerasByIndex)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(CameraNodesByIndex)->Arg(2500)->Arg(25000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace corvane

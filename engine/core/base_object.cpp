@@ -14,6 +14,7 @@
 #include "engine/core/engine_services.h"
 #include "engine/core/event.h"
 #include "engine/core/object_cache.h"
+#include "engine/core/object_factory.h"
 #include "engine/core/object_loader.h"
 #include "platform/platform.h"
 #include "script/script_engine.h"
@@ -27,35 +28,14 @@ namespace {
 std::uint64_t gNextSerial = 0;
 std::int32_t gLiveCount = 0;
 
-// The objects that asked for free notices. Iterated while objects die, and
-// a notice may itself end an object, so removal keeps the walk in step.
-class TNoticeList {
- public:
-  void Add(BaseObject* object) { list_.push_back(object); }
-  void Remove(BaseObject* object) {
-    const auto it = std::find(list_.begin(), list_.end(), object);
-    if (it == list_.end()) return;
-    const auto index = static_cast<std::size_t>(it - list_.begin());
-    list_.erase(it);
-    for (std::size_t* cursor : cursors_)
-      if (index < *cursor) --*cursor;
-  }
-  void Broadcast(BaseObject* freed) {
-    std::size_t i = 0;
-    cursors_.push_back(&i);
-    for (; i < list_.size(); ++i) list_[i]->FreeNotify(freed);
-    cursors_.pop_back();
-  }
-
- private:
-  std::vector<BaseObject*> list_;
-  std::vector<std::size_t*> cursors_;
-};
-
-TNoticeList& Notices() {
-  static TNoticeList list;
-  return list;
-}
+// The objects that asked for free notices, each at the slot it keeps. One
+// that goes leaves a hole, closed once half the list is holes and no notice
+// is being handed out (a notice may itself end objects, receivers among
+// them), so that receivers freed in a row do not each search and move the
+// list.
+std::vector<BaseObject*> gNoticeList;
+std::size_t gNoticeHoles = 0;
+int gNoticeWalks = 0;
 
 TCreateContext WithoutOwner(const TCreateContext& context) {
   TCreateContext own;
@@ -67,6 +47,27 @@ bool IsAncestorOf(const BaseObject* candidate, const BaseObject* object) {
   for (const BaseObject* p = object; p; p = p->Parent())
     if (p == candidate) return true;
   return false;
+}
+
+std::u16string Described(const BaseObject* object) {
+  return object->Name().empty() ? WidenLatin1(object->ClassName())
+                                : WidenLatin1(object->ClassName()) + u" " + object->Name();
+}
+
+// The levels below root, counted up to `most` + 1 at the most: a walk of
+// the subtree on a stack of its own, stopping as soon as it is too deep.
+std::int32_t LevelsBelow(const BaseObject* root, std::int32_t most) {
+  if (root->ChildList().empty()) return 0;
+  std::int32_t deepest = 0;
+  std::vector<std::pair<const BaseObject*, std::int32_t>> pending = {{root, 0}};
+  while (!pending.empty()) {
+    const auto [object, level] = pending.back();
+    pending.pop_back();
+    deepest = std::max(deepest, level);
+    if (deepest > most) return deepest;
+    for (const BaseObject* child : object->ChildList()) pending.emplace_back(child, level + 1);
+  }
+  return deepest;
 }
 
 }  // namespace
@@ -112,7 +113,11 @@ BaseObject::BaseObject(const TCreateContext& context)
   auto* owner = dynamic_cast<BaseObject*>(context.Owner);
   if (auto* applet = dynamic_cast<TAppletServices*>(context.Applet)) applet_ = applet;
   if (owner && owner->applet_ && !applet_) applet_ = owner->applet_;
-  if (owner) owner->AddChild(this);
+  if (owner) {
+    placedByConstructor_ = true;
+    owner->AddChild(this);
+    placedByConstructor_ = false;
+  }
   ++gLiveCount;
 }
 
@@ -135,8 +140,8 @@ void BaseObject::BeforeDestruction() {
     script_ = nullptr;
   }
   if (!fileName_.empty() && applet_ && applet_->ObjectCache()) applet_->ObjectCache()->FreeStream(fileName_);
-  if (receivesFreeNotices_) Notices().Remove(this);
-  Notices().Broadcast(this);
+  if (receivesFreeNotices_) LeaveNotices();
+  BroadcastFreed();
   if (parent_) parent_->Remove(this);
   DeleteChildren();
   --gLiveCount;
@@ -145,10 +150,43 @@ void BaseObject::BeforeDestruction() {
 
 std::int32_t BaseObject::LiveCount() { return gLiveCount; }
 
+void BaseObject::FreeChildren(const std::function<bool(const BaseObject*)>& keep) {
+  const std::vector<TWeak<BaseObject>> children(Kids().begin(), Kids().end());
+  for (const TWeak<BaseObject>& handle : children) {
+    BaseObject* child = handle.Get();
+    if (!child || child->parent_ != this || child->Freeing() || (keep && keep(child))) continue;
+    child->Free();
+  }
+}
+
 void BaseObject::ReceiveFreeNotices() {
   if (receivesFreeNotices_) return;
   receivesFreeNotices_ = true;
-  Notices().Add(this);
+  noticeSlot_ = gNoticeList.size();
+  gNoticeList.push_back(this);
+}
+
+void BaseObject::LeaveNotices() {
+  receivesFreeNotices_ = false;
+  gNoticeList[noticeSlot_] = nullptr;
+  ++gNoticeHoles;
+  CloseNoticeHoles();
+}
+
+void BaseObject::CloseNoticeHoles() {
+  if (gNoticeWalks > 0 || gNoticeHoles * 2 <= gNoticeList.size()) return;
+  std::erase(gNoticeList, nullptr);
+  gNoticeHoles = 0;
+  for (std::size_t i = 0; i < gNoticeList.size(); ++i) gNoticeList[i]->noticeSlot_ = i;
+}
+
+void BaseObject::BroadcastFreed() {
+  ++gNoticeWalks;
+  // By index: a notice may add receivers (visited too) or end some.
+  for (std::size_t i = 0; i < gNoticeList.size(); ++i)
+    if (BaseObject* receiver = gNoticeList[i]) receiver->FreeNotify(this);
+  --gNoticeWalks;
+  CloseNoticeHoles();
 }
 
 // ---------------------------------------------------------------- children
@@ -204,14 +242,18 @@ void BaseObject::MoveChildren(std::int32_t from, std::int32_t to) {
 }
 
 BaseObject* BaseObject::AddNewChild(TClass cls) {
-  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass())) return nullptr;
+  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !AcceptsNewChildren(this) ||
+      !TakesNewChild(WidenLatin1(cls->Name())))
+    return nullptr;
   auto* child = static_cast<BaseObject*>(cls->CreateInstance(TCreateContext(this)));
   if (child) AddChild(child);
   return child;
 }
 
 BaseObject* BaseObject::AddNewChildFirst(TClass cls) {
-  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass())) return nullptr;
+  if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !AcceptsNewChildren(this) ||
+      !TakesNewChild(WidenLatin1(cls->Name())))
+    return nullptr;
   TCreateContext context;
   context.Applet = applet_ ? applet_->AppletObject() : nullptr;
   auto* child = static_cast<BaseObject*>(cls->CreateInstance(context));
@@ -219,35 +261,68 @@ BaseObject* BaseObject::AddNewChildFirst(TClass cls) {
   return child;
 }
 
+bool BaseObject::Refuses(const std::u16string& what, std::int32_t levels) const {
+  if (ChildDepth() + levels >= kMaxTreeLevels) {
+    EngineError(u"Can't add " + what + u" to " + Described(this) + u": a tree holds at most " +
+                IntToStr(kMaxTreeLevels) + u" levels");
+    return true;
+  }
+  return false;
+}
+
+bool BaseObject::TakesNewChild(const std::u16string& what) const { return !Refuses(what, 0); }
+
+bool BaseObject::Admits(const BaseObject* child) const {
+  if (child == this || (!child->ChildList().empty() && IsAncestorOf(child, this))) {
+    EngineError(u"Can't add " + WidenLatin1(child->ClassName()) + u" " + child->Name() + u" below itself");
+    return false;
+  }
+  // What its owner's constructor makes goes where the owner is (a
+  // widget's parts): the refusals are for what scripts and files add.
+  if (child->placedByConstructor_) return true;
+  if (!AcceptsNewChildren(this)) return false;
+  const std::int32_t room = std::max(kMaxTreeLevels - 1 - ChildDepth(), 0);
+  return !Refuses(Described(child), LevelsBelow(child, room));
+}
+
+void BaseObject::SetDepths(BaseObject* root, std::int32_t depth) {
+  // Depths below an object placed again where it stood are right already.
+  if (root->depth_ == depth) return;
+  root->depth_ = depth;
+  std::vector<BaseObject*> pending = {root};
+  while (!pending.empty()) {
+    BaseObject* object = pending.back();
+    pending.pop_back();
+    for (BaseObject* below : object->Kids()) {
+      below->depth_ = object->depth_ + 1;
+      pending.push_back(below);
+    }
+  }
+}
+
 void BaseObject::AddChild(BaseObject* child) {
   // The parent link says whether it is in this list (every edit keeps the
   // two together), without a search.
-  if (!child || child->parent_ == this) return;
-  if (IsAncestorOf(child, this)) {
-    EngineError(u"Can't add " + WidenLatin1(child->ClassName()) + u" " + child->Name() + u" below itself");
-    return;
-  }
+  if (!child || child->parent_ == this || !Admits(child)) return;
   // Out of any previous parent first, so that one list alone owns it.
   if (child->parent_) child->parent_->Remove(child);
   children_.push_back(child);
   child->slot_ = children_.size() - 1;
   child->SetParent(this);
+  SetDepths(child, ChildDepth());
   if (!child->applet_) child->applet_ = applet_;
   if (HasState(csLoadingProps)) child->IncludeStyle(csExternal);
   if (designTime_) child->SetDesignTime(true);
 }
 
 void BaseObject::Insert(std::int32_t index, BaseObject* child) {
-  if (!child || child->parent_ == this) return;
-  if (IsAncestorOf(child, this)) {
-    EngineError(u"Can't add " + WidenLatin1(child->ClassName()) + u" " + child->Name() + u" below itself");
-    return;
-  }
+  if (!child || child->parent_ == this || !Admits(child)) return;
   if (child->parent_) child->parent_->Remove(child);
   index = std::clamp(index, 0, count());
   children_.insert(children_.begin() + index, child);
   RenumberFrom(static_cast<std::size_t>(index));
   child->SetParent(this);
+  SetDepths(child, ChildDepth());
   if (!child->applet_) child->applet_ = applet_;
 }
 
@@ -289,10 +364,7 @@ void BaseObject::SendToBack() {
 void BaseObject::MoveTo(BaseObject* newParent) {
   // Refused before the object leaves its parent, so that a refusal leaves
   // it where it was rather than owned by nobody.
-  if (newParent && IsAncestorOf(this, newParent)) {
-    EngineError(u"Can't add " + WidenLatin1(ClassName()) + u" " + Name() + u" below itself");
-    return;
-  }
+  if (newParent && !newParent->Admits(this)) return;
   TAppletServices* keeper = applet_;
   if (!newParent && parent_ && (!keeper || keeper->AppletObject() == this)) {
     EngineError(u"Can't take " + WidenLatin1(ClassName()) + u" " + Name() + u" out of the object tree");
@@ -300,8 +372,13 @@ void BaseObject::MoveTo(BaseObject* newParent) {
   }
   const bool placed = parent_ != nullptr;
   if (parent_) parent_->Remove(this);
-  if (newParent) newParent->AddChild(this);
-  else if (placed) keeper->KeepDetached(this);
+  if (newParent) {
+    newParent->AddChild(this);
+  } else if (placed) {
+    // A root of its own from now on: what is added below it counts from it.
+    SetDepths(this, 0);
+    keeper->KeepDetached(this);
+  }
 }
 
 void BaseObject::SetParentComponent(TGComponent* parent) { MoveTo(dynamic_cast<BaseObject*>(parent)); }
@@ -318,7 +395,9 @@ void BaseObject::DeleteChildren() {
       --holes_;
       continue;
     }
-    child->SetParent(nullptr);
+    // Unlinked without SetParent: nothing of a child about to be freed is
+    // placed again (a positioned object would mark its whole subtree).
+    child->parent_ = nullptr;
     child->Free();
   }
   holes_ = 0;

@@ -18,6 +18,7 @@
 
 #include "base/reflection/component.h"
 #include "base/reflection/set.h"
+#include "base/streams/value_type.h"
 
 namespace corvane {
 
@@ -32,6 +33,12 @@ CORVANE_ENUM(BaseObjectStyle, osTick, osScriptable);
 using BaseObjectStyles = TSet<BaseObjectStyle>;
 
 using TForEachProc = std::function<void(BaseObject* AObj)>;
+
+// How many levels one tree of objects holds, its root (an applet) among
+// them: as many as an object file nests, so that whatever a tree holds can
+// be stored and read back. Every way a tree grows (a load, a script's new
+// object, a move) is held to it, and so is the stack of every walk.
+inline constexpr int kMaxTreeLevels = kMaxStreamDepth;
 
 class BaseObject : public TGComponent {
   CORVANE_CLASS(BaseObject, TGComponent)
@@ -51,6 +58,17 @@ class BaseObject : public TGComponent {
   void SetApplet(TAppletServices* applet) { applet_ = applet; }
   BaseObject* Parent() const { return parent_; }
   virtual void SetParent(BaseObject* parent) { parent_ = parent; }
+  // Levels above the object in its tree: 0 for a root (an applet, or an
+  // object on its own; the engine holding the applets stands at -1).
+  std::int32_t Depth() const { return depth_; }
+  // While its constructor places it in its owner: not yet whole, it is
+  // placed again (laid out with its siblings) once constructed.
+  bool PlacedByConstructor() const { return placedByConstructor_; }
+  // Whether a new object may be made here, not below the last level a tree
+  // holds. A refusal writes one error line naming `what`. (Nothing is made
+  // under a tree being freed either: AcceptsNewChildren,
+  // engine/core/object_factory.h.)
+  bool TakesNewChild(const std::u16string& what) const;
 
   // Published state.
   std::int32_t count() const { return static_cast<std::int32_t>(Kids().size()); }
@@ -196,16 +214,40 @@ class BaseObject : public TGComponent {
   static std::int32_t LiveCount();
 
  protected:
-  // Called by constructors of classes that override FreeNotify.
+  // Called by classes that override FreeNotify, once they hold an object
+  // they must let go when it is freed (every receiver is told of every
+  // object freed, so one that holds nothing should not ask yet).
   void ReceiveFreeNotices();
+  // For the engine, whose children (applets) are each the root of a tree.
+  void HoldTrees() { depth_ = -1; }
+  // Frees the children there are now, in list order, but those `keep`
+  // names. Each child costs a step, whatever their destruction does: one
+  // freed by another's destruction is passed by, one already being freed
+  // is left to the call freeing it, and children added meanwhile are not
+  // visited.
+  void FreeChildren(const std::function<bool(const BaseObject*)>& keep);
   // For ProxyObject's constructor.
   void MarkProxy() { isProxy_ = true; }
   // Loads the companion script through the applet's cache.
   void LoadCompanionScript(const std::u16string& name);
 
  private:
+  // The receivers of free notices.
+  void LeaveNotices();
+  static void CloseNoticeHoles();
+  void BroadcastFreed();
+
   // Walk helpers (pre-order).
   void CollectByTag(const std::u16string& text, bool recursive);
+  // Whether the child (with what lies below it) may be placed here; a
+  // refusal writes its line.
+  bool Admits(const BaseObject* child) const;
+  // Whether something `levels` deep below its top may not be added here
+  // (the tree would be too deep), with the line that says so.
+  bool Refuses(const std::u16string& what, std::int32_t levels) const;
+  static void SetDepths(BaseObject* root, std::int32_t depth);
+  // The depth a child of this object stands at.
+  std::int32_t ChildDepth() const { return depth_ + 1; }
 
   std::uint64_t serial_;
   TAppletServices* applet_ = nullptr;
@@ -227,6 +269,13 @@ class BaseObject : public TGComponent {
   mutable std::size_t holes_ = 0;
   // This object's place in its parent's list, as last recorded there.
   mutable std::size_t slot_ = 0;
+  // Kept for the whole subtree on every placement. A removal leaves it, so
+  // that an object on its way to another parent is not walked twice; one
+  // taken out for good counts from 0 again (MoveTo).
+  std::int32_t depth_ = 0;
+  // Set while the object's constructor places it in its owner: the engine's
+  // own objects (a widget's parts) go where their owner is.
+  bool placedByConstructor_ = false;
   TScript* script_ = nullptr;
   void* scriptObject_ = nullptr;
 
@@ -246,6 +295,7 @@ class BaseObject : public TGComponent {
   bool isProxy_ = false;
   bool skipOwnEffects_ = false;
   bool receivesFreeNotices_ = false;
+  std::size_t noticeSlot_ = 0;
 };
 
 }  // namespace corvane

@@ -10,10 +10,11 @@ CORVANE_IMPLEMENT_CLASS(Dummy)
 
 void Dummy::AddChild(BaseObject* child) {
   PositionObject::AddChild(child);
+  if (child && child->PlacedByConstructor()) return;  // placed again once whole
   PositionObject* positioned = child ? child->AsPositionObject() : nullptr;
   if (!positioned || !positioned->AsGuiPlacement()) return;
   hasGuiChildren_ = true;
-  if (!RecalcAfterRead()) ReAlign();
+  if (TakesPartInLayout(child) && !RecalcAfterRead()) ReAlign();
 }
 
 void Dummy::RecalcAbsolute() {

@@ -49,7 +49,6 @@ void Event::Describe(TClassBuilder<Event>& c) {
 }
 
 Event::Event(const TCreateContext& context) : BaseObject(context) {
-  ReceiveFreeNotices();
   TObject* owner = AppletObjectOf(this);
   paramPoint_.reset(Create<TPointPersistent>(TCreateContext(owner)));
   paramDelta_.reset(Create<TPointPersistent>(TCreateContext(owner)));
@@ -88,7 +87,10 @@ void Event::AddEvent(std::unique_ptr<TLowEvent> event) {
 void Event::Enqueue(std::unique_ptr<TLowEvent> event) {
   const std::uint64_t seq = ++lastSeq_;
   if (event->EventType == evScheduleAction)
-    if (const BaseObject* object = static_cast<TScheduleActionEvent*>(event.get())->Obj) actions_.emplace(object, seq);
+    if (const BaseObject* object = static_cast<TScheduleActionEvent*>(event.get())->Obj) {
+      ReceiveFreeNotices();
+      actions_.emplace(object, seq);
+    }
   events_.push_back({seq, std::move(event)});
 }
 
@@ -246,7 +248,10 @@ void Event::FreeNotify(BaseObject* object) {
   // thousand objects does not close a hole a thousand times.
   if (holes_ * 2 >= events_.size()) Compact();
   if (resultCounts_.erase(object) > 0) freedResults_.push_back(object);
-  std::erase_if(listeners_, [object](VisualObject* listener) { return listener == object->AsVisualObject(); });
+  if (const auto listed = listenerEntries_.find(object); listed != listenerEntries_.end()) {
+    leavingListeners_[object] += listed->second;
+    listenerEntries_.erase(listed);
+  }
   std::replace(paramObjects_.begin(), paramObjects_.end(), object, static_cast<BaseObject*>(nullptr));
   std::replace(thisStack_.begin(), thisStack_.end(), object, static_cast<BaseObject*>(nullptr));
 }
@@ -254,12 +259,36 @@ void Event::FreeNotify(BaseObject* object) {
 // --------------------------------------------------------------- listeners
 
 void Event::AddListner(VisualObject* object) {
-  if (object) listeners_.push_back(object);
+  if (!object) return;
+  ReceiveFreeNotices();
+  // First: a new object may stand where a freed listener stood.
+  DropLeavingListeners();
+  listeners_.push_back(object);
+  ++listenerEntries_[object];
 }
 
 void Event::RemoveListner(VisualObject* object) {
-  const auto it = std::find(listeners_.begin(), listeners_.end(), object);
-  if (it != listeners_.end()) listeners_.erase(it);
+  const auto listed = listenerEntries_.find(object);
+  if (listed == listenerEntries_.end()) return;
+  if (--listed->second == 0) listenerEntries_.erase(listed);
+  ++leavingListeners_[object];
+}
+
+const std::vector<VisualObject*>& Event::Listeners() const {
+  DropLeavingListeners();
+  return listeners_;
+}
+
+void Event::DropLeavingListeners() const {
+  if (leavingListeners_.empty()) return;
+  // The first entries of each leaving object go, as many as it left.
+  std::erase_if(listeners_, [this](VisualObject* listener) {
+    const auto leaving = leavingListeners_.find(listener);
+    if (leaving == leavingListeners_.end() || leaving->second == 0) return false;
+    --leaving->second;
+    return true;
+  });
+  leavingListeners_.clear();
 }
 
 // ----------------------------------------------------------------- input
@@ -271,6 +300,7 @@ bool Event::isKeyDown(std::int32_t key) const {
 // ---------------------------------------------------------------- stacks
 
 void Event::AddResult(BaseObject* object) {
+  ReceiveFreeNotices();
   DropFreedResults();
   resultList_.push_back(object);
   ++resultCounts_[object];
@@ -301,14 +331,20 @@ BaseObject* Event::paramList(std::int32_t index) const {
   return resultList_[static_cast<std::size_t>(index)];
 }
 
-void Event::PushParamObject(BaseObject* object) { paramObjects_.push_back(object); }
+void Event::PushParamObject(BaseObject* object) {
+  ReceiveFreeNotices();
+  paramObjects_.push_back(object);
+}
 
 void Event::PopParamObject() {
   if (paramObjects_.empty()) EngineError(u"Broken PopXXX call for ParamObject");
   else paramObjects_.pop_back();
 }
 
-void Event::PushThis(BaseObject* object) { thisStack_.push_back(object); }
+void Event::PushThis(BaseObject* object) {
+  ReceiveFreeNotices();
+  thisStack_.push_back(object);
+}
 
 void Event::PopThis() {
   if (thisStack_.empty()) EngineError(u"Broken PopXXX call for This");

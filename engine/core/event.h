@@ -46,10 +46,12 @@ class Event : public BaseObject {
 
   void FreeNotify(BaseObject* object) override;
 
-  // Key listeners (not owned; one entry per AddListner).
+  // Key listeners (not owned; one entry per AddListner). A listener that
+  // leaves (removed, or freed) is marked and dropped at the next read, so
+  // that thousands leaving together cost each a step.
   void AddListner(VisualObject* object);
   void RemoveListner(VisualObject* object);
-  const std::vector<VisualObject*>& Listeners() const { return listeners_; }
+  const std::vector<VisualObject*>& Listeners() const;
 
   // Keys and buttons.
   bool isKeyDown(std::int32_t key) const;
@@ -176,7 +178,11 @@ class Event : public BaseObject {
   bool mouseAsquired_ = false;
   std::vector<BaseObject*> paramObjects_;
   std::vector<BaseObject*> thisStack_;
-  std::vector<VisualObject*> listeners_;
+  void DropLeavingListeners() const;
+  mutable std::vector<VisualObject*> listeners_;
+  std::unordered_map<const BaseObject*, std::int32_t> listenerEntries_;  // entries per listed object
+  // Entries to drop at the next read, per object (its first ones).
+  mutable std::unordered_map<const BaseObject*, std::int32_t> leavingListeners_;
   // Events taken out of the queue while being dispatched: freed by the
   // dispatch when it returns.
   std::vector<std::unique_ptr<TLowEvent>> orphans_;

@@ -101,7 +101,7 @@ void Event::DispatchKeyDown(TKeyEvent* event) {
   if (event->Key != 0 && !isKeyDown(event->Key)) keysDown_.push_back(event->Key);
   // Key and Char are the event's own: a receiver that changes them changes
   // them for the receivers after it.
-  for (const TWeak<VisualObject>& listener : Snapshot(listeners_)) {
+  for (const TWeak<VisualObject>& listener : Snapshot(Listeners())) {
     if (VisualObject* receiver = listener.Get()) receiver->KeyDown(event->Key, event->Char, event->Shift);
     if (!self.Get()) return;
   }
@@ -124,7 +124,7 @@ void Event::DispatchKeyUp(TKeyEvent* event) {
     applet->AppletObject()->KeyUp(event->Key, event->Char, event->Shift);
     return;
   }
-  for (const TWeak<VisualObject>& listener : Snapshot(listeners_)) {
+  for (const TWeak<VisualObject>& listener : Snapshot(Listeners())) {
     if (VisualObject* receiver = listener.Get()) receiver->KeyUp(event->Key, event->Char, event->Shift);
     if (!self.Get()) return;
   }

@@ -35,6 +35,16 @@ void Shift(const TWidget& widget, float dx, float dy) {
 
 }  // namespace
 
+bool TakesPartInLayout(TGuiAlign align) {
+  return align != gaTopLeft && align != gaTopRight && align != gaBottomLeft && align != gaBottomRight;
+}
+
+bool TakesPartInLayout(const BaseObject* child) {
+  PositionObject* object = child ? const_cast<BaseObject*>(child)->AsPositionObject() : nullptr;
+  TGuiPlacement* place = object ? object->AsGuiPlacement() : nullptr;
+  return place && TakesPartInLayout(place->Align());
+}
+
 void RealignGui(float left, float top, float right, float bottom, float& rememberedWidth, float& rememberedHeight,
                 std::int32_t count, const TChildrenFunc& children) {
   if (!children || count <= 0) {

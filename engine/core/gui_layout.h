@@ -34,6 +34,16 @@ class TGuiPlacement {
   ~TGuiPlacement() = default;
 };
 
+// Whether a layout places a widget of this alignment or makes room for
+// it. A corner-anchored one (gaTopLeft, the default, and the other
+// corners) stays where it is put until its parent's size changes: adding
+// one lays none of its siblings out again, so a script adding thousands
+// of them costs each a step.
+bool TakesPartInLayout(TGuiAlign align);
+// The same for an object about to be added: false for anything that is no
+// widget.
+bool TakesPartInLayout(const BaseObject* child);
+
 // Child i of the object being laid out.
 using TChildrenFunc = std::function<BaseObject*(std::int32_t index)>;
 

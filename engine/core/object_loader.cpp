@@ -134,11 +134,14 @@ bool ChargeLoadObject() {
   TLoadBudget& budget = Budget();
   if (budget.Spent) return false;
   if (++budget.Objects > Limits().Objects) return Spend(IntToStr(Limits().Objects) + u" objects");
-  if (CloseRequestHeard()) {
-    EngineLog(u"Loading of " + budget.FileName + u" stopped: the program is closing");
-    budget.Spent = true;
-    return false;
-  }
+  return !LoadStopsForClose();
+}
+
+bool LoadStopsForClose() {
+  if (Loading().empty() || !CloseRequestHeard()) return false;
+  TLoadBudget& budget = Budget();
+  if (!budget.Spent) EngineLog(u"Loading of " + budget.FileName + u" stopped: the program is closing");
+  budget.Spent = true;
   return true;
 }
 

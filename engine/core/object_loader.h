@@ -55,5 +55,10 @@ BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, Bas
 // to be made. False once the load's budget is spent.
 bool ChargeLoadBytes(std::int64_t bytes);
 bool ChargeLoadObject();
+// Whether the load in progress stops because the program is to close (the
+// reading and compiling of object streams hear the request between their
+// blocks, base/system/stop_question.h); the first to find it says
+// "Loading of <file> stopped: the program is closing". False outside a load.
+bool LoadStopsForClose();
 
 }  // namespace corvane

@@ -301,8 +301,9 @@ void PositionObject::RecalcAbsolute() {
 void PositionObject::SetParent(BaseObject* parent) {
   VisualObject::SetParent(parent);
   // The subtree now hangs elsewhere: its cached matrices are out of date
-  // whatever the state of the new parent.
-  InvalidateSubtree();
+  // whatever the state of the new parent. One being freed is never placed
+  // again (each level of a freed chain would mark all below it).
+  if (!Freeing()) InvalidateSubtree();
 }
 
 void PositionObject::InvalidateSubtree() {

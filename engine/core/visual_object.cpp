@@ -12,6 +12,7 @@
 #include "engine/core/container.h"
 #include "engine/core/engine_services.h"
 #include "engine/core/event.h"
+#include "engine/core/gui_layout.h"
 #include "engine/core/position_object.h"
 #include "platform/device.h"
 #include "platform/platform.h"
@@ -78,10 +79,14 @@ void VisualObject::Loaded() {
 
 void VisualObject::AddChild(BaseObject* child) {
   BaseObject::AddChild(child);
-  if (!child || child->Parent() != this) return;
+  // One its constructor places is placed again once whole (AfterConstruction).
+  if (!child || child->Parent() != this || child->PlacedByConstructor()) return;
   if (!RecalcAfterRead()) {
+    // A widget anchored at a corner moves none of its siblings: only it is
+    // placed, so that widgets added one at a time cost each a step.
     PositionObject* positioned = child->AsPositionObject();
-    if (layoutStale_ || (positioned && positioned->AsGuiPlacement())) {
+    const bool cornerWidget = positioned && positioned->AsGuiPlacement() && !TakesPartInLayout(child);
+    if (!cornerWidget && (layoutStale_ || TakesPartInLayout(child))) {
       RecalcAbsolute();
       layoutStale_ = false;
     } else if (VisualObject* visual = child->AsVisualObject()) {

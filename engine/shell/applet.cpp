@@ -597,16 +597,10 @@ void Applet::LogDebugBoard() {
 void Applet::FreeGameObjects() {
   // The game's objects first, in list order, while every service they may
   // call on the way out still stands (the top layer and the default skin
-  // among them); the services stay in the list until their turn.
-  std::size_t i = 0;
-  while (i < ChildList().size()) {
-    BaseObject* child = ChildList()[i];
-    if (IsChildService(child)) {
-      ++i;
-      continue;
-    }
-    child->Free();
-  }
+  // among them); the services stay in the list until their turn. Nothing
+  // is made under or moved to an applet being freed, so this is the whole
+  // of them.
+  FreeChildren([this](const BaseObject* child) { return IsChildService(child); });
   // Then those taken out of the tree and never placed again.
   std::vector<TWeak<BaseObject>> detached = std::move(detached_);
   for (TWeak<BaseObject>& object : detached)

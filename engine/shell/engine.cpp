@@ -9,6 +9,8 @@
 #include "base/reflection/class_builder.h"
 #include "base/streams/resource_man.h"
 #include "base/system/steady_clock.h"
+#include "base/system/stop_question.h"
+#include "engine/core/close_request.h"
 #include "engine/shell/applet.h"
 #include "engine/shell/engine_log.h"
 #include "engine/shell/gizmo.h"
@@ -58,7 +60,10 @@ SomeEngine::SomeEngine(const TCreateContext& context)
   SetLogTarget(log_.get());
   SetInfoBoard(log_.get());
   SetLibraryLoaderLog(true);
+  // Long compiles and reads of object files hear the host's close request.
+  SetStopQuestion(&CloseRequestHeard);
   ReceiveFreeNotices();
+  HoldTrees();
 }
 
 void SomeEngine::AfterConstruction() {
@@ -70,6 +75,7 @@ SomeEngine::~SomeEngine() {
   if (Engine != this) return;
   Engine = nullptr;
   SetRunningEngine(nullptr);
+  SetStopQuestion(nullptr);
   SetLibraryLoaderLog(false);
 }
 

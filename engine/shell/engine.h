@@ -194,7 +194,10 @@ class SomeEngine : public BaseObject, public TEngineServices {
   std::int32_t nestingDepth_ = 0;
   std::uint64_t frameCount_ = 0;
   double closingSince_ = -1;
+  // The nesting limit was said to be met, and was met in the outermost
+  // frame under way: said again only after an outermost frame without it.
   bool nestingReported_ = false;
+  bool nestingMet_ = false;
   BaseObject* designSelected_ = nullptr;
   // The design-selection listener and its owner (compared by address when
   // cleared, held weakly when called).

@@ -114,17 +114,23 @@ bool SomeEngine::RunStep() {
   // While the engine goes, applets freed by its shutdown may still wait.
   if (Freeing() || HasState(csDestroying)) return false;
   if (nestingDepth_ >= kMaxNestedFrames) {
+    // Once while the nesting lasts: a script that nests its waits in every
+    // frame meets the limit in outer frame after outer frame.
     if (!nestingReported_) Error(u"Frames nested deeper than " + IntToStr(kMaxNestedFrames) + u" levels");
     nestingReported_ = true;
+    nestingMet_ = true;
     return false;
   }
-  if (nestingDepth_ == 0) nestingReported_ = false;
+  if (nestingDepth_ == 0) nestingMet_ = false;
   ++nestingDepth_;
   ++frameCount_;
   struct Leave {
-    std::int32_t& depth;
-    ~Leave() { --depth; }
-  } leave{nestingDepth_};
+    SomeEngine& engine;
+    ~Leave() {
+      // An outermost frame that never met the limit ends the episode.
+      if (--engine.nestingDepth_ == 0 && !engine.nestingMet_) engine.nestingReported_ = false;
+    }
+  } leave{*this};
 
   if (pause_) {
     PausedStep();

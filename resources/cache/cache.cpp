@@ -18,22 +18,23 @@ CORVANE_IMPLEMENT_CLASS(TCache)
 
 namespace {
 
-// The shared object of the entry, count + 1; null for a remembered miss.
+// The shared object listed under the name, count + 1; null for a
+// remembered miss. Whether the name is listed.
 template <class T>
-T* Hand(const THashedStringList& list, int index) {
-  auto* object = static_cast<T*>(list.Objects(index));
-  if (object) ++object->RefCount;
-  return object;
+bool Hand(const TCacheList& list, std::u16string_view name, T*& shared) {
+  TObject* object = nullptr;
+  if (!list.Find(name, object)) return false;
+  shared = static_cast<T*>(object);
+  if (shared) ++shared->RefCount;
+  return true;
 }
 
 // Count - 1 of a listed object; true (and the entry gone) when it reached 0.
 template <class T>
-bool Release(THashedStringList& list, T* object) {
-  if (!object) return false;
-  const int index = list.IndexOfObject(object);
-  if (index < 0) return false;
+bool Release(TCacheList& list, T* object) {
+  if (!list.Holds(object)) return false;
   if (--object->RefCount > 0) return false;
-  list.Delete(index);
+  list.RemoveObject(object);
   return true;
 }
 
@@ -87,65 +88,65 @@ TSoundEngine* TCache::SoundEngine() {
 
 TFont* TCache::LoadFont(const std::u16string& name, float size, TFontStyles style) {
   const std::u16string key = name + IntToStr(TruncFontSize(size)) + WidenLatin1(FontStyleToStr(style));
-  const int index = fonts_.IndexOf(key);
-  if (index >= 0) return Hand<TFont>(fonts_, index);
+  TFont* font = nullptr;
+  if (Hand(fonts_, key, font)) return font;
   TDevice* device = Device();
-  TFont* font = device ? device->CreateSysFont(Utf16ToUtf8(name), size, style) : nullptr;
-  fonts_.AddObject(key, font);
+  font = device ? device->CreateSysFont(Utf16ToUtf8(name), size, style) : nullptr;
+  fonts_.Add(key, font);
   if (font) ++font->RefCount;
   return font;
 }
 
 TPixmap* TCache::LoadPixmap(TResourceMan* resMan, const std::u16string& name) {
-  const int index = pixmaps_.IndexOf(name);
-  if (index >= 0) return Hand<TPixmap>(pixmaps_, index);
+  TPixmap* pixmap = nullptr;
+  if (Hand(pixmaps_, name, pixmap)) return pixmap;
   TFilter* filter = GetApplet() ? GetApplet()->Filter() : nullptr;
-  TPixmap* pixmap = filter ? filter->LoadPixmap(resMan, name) : nullptr;
+  pixmap = filter ? filter->LoadPixmap(resMan, name) : nullptr;
   if (!pixmap) return nullptr;
-  pixmaps_.AddObject(name, pixmap);
+  pixmaps_.Add(name, pixmap);
   ++pixmap->RefCount;
   return pixmap;
 }
 
 TMesh* TCache::LoadMesh(TResourceMan* resMan, const std::u16string& name) {
-  const int index = meshes_.IndexOf(name);
-  if (index >= 0) return Hand<TMesh>(meshes_, index);
+  TMesh* mesh = nullptr;
+  if (Hand(meshes_, name, mesh)) return mesh;
   TFilter* filter = GetApplet() ? GetApplet()->Filter() : nullptr;
-  TMesh* mesh = filter ? filter->LoadMesh(resMan, name) : nullptr;
-  meshes_.AddObject(name, mesh);
+  mesh = filter ? filter->LoadMesh(resMan, name) : nullptr;
+  meshes_.Add(name, mesh);
   if (mesh) ++mesh->RefCount;
   return mesh;
 }
 
 TSound* TCache::LoadSound(TResourceMan* resMan, const std::u16string& name) {
   TSoundEngine* engine = SoundEngine();
-  const int index = sounds_.IndexOf(name);
-  if (index >= 0) return Hand<TSound>(sounds_, index);
-  TSound* sound = engine ? engine->LoadSound(resMan, Utf16ToUtf8(name)) : nullptr;
+  TSound* sound = nullptr;
+  if (Hand(sounds_, name, sound)) return sound;
+  sound = engine ? engine->LoadSound(resMan, Utf16ToUtf8(name)) : nullptr;
   if (!sound) return nullptr;
-  sounds_.AddObject(name, sound);
+  sounds_.Add(name, sound);
   ++sound->RefCount;
   return sound;
 }
 
 TMusic* TCache::LoadMusic(TResourceMan* resMan, const std::u16string& name) {
   TSoundEngine* engine = SoundEngine();
-  const int index = music_.IndexOf(name);
-  if (index >= 0) return Hand<TMusic>(music_, index);
-  TMusic* music = engine ? engine->LoadMusic(resMan, Utf16ToUtf8(name)) : nullptr;
+  TMusic* music = nullptr;
+  if (Hand(music_, name, music)) return music;
+  music = engine ? engine->LoadMusic(resMan, Utf16ToUtf8(name)) : nullptr;
   if (!music) return nullptr;
-  music_.AddObject(name, music);
+  music_.Add(name, music);
   ++music->RefCount;
   return music;
 }
 
 TScript* TCache::LoadScript(TResourceMan* resMan, const std::u16string& name) {
-  const int index = scripts_.IndexOf(name);
-  if (index >= 0) return Hand<TScript>(scripts_, index);
+  TScript* script = nullptr;
+  if (Hand(scripts_, name, script)) return script;
   TScriptEngine* engine = Scripts();
-  TScript* script = engine ? engine->LoadScript(resMan, name) : nullptr;
+  script = engine ? engine->LoadScript(resMan, name) : nullptr;
   if (!script) return nullptr;
-  scripts_.AddObject(name, script);
+  scripts_.Add(name, script);
   ++script->RefCount;
   return script;
 }
@@ -203,47 +204,44 @@ void TCache::Destroy(TObject* object) {
   }
 }
 
-void TCache::DestroyAll(THashedStringList& list) {
-  for (int i = list.Count() - 1; i >= 0; --i) {
-    TObject* object = list.Objects(i);
-    list.Delete(i);
+void TCache::DestroyAll(TCacheList& list) {
+  list.NewestFirst([&](const std::u16string& name, TObject* object) {
+    list.Remove(name);
     if (object) Destroy(object);
-  }
+  });
 }
 
 // ------------------------------------------------------------------- streams
 
 void TCache::AddStream(TResourceMan*, const std::u16string& name, TStream& stream) {
-  if (streams_.IndexOf(name) >= 0) return;
+  TObject* listed = nullptr;
+  if (streams_.Find(name, listed)) return;
   TOwned<TMemoryStream> copy(new TMemoryStream());
   copy->LoadFromStream(stream);
-  streams_.AddObject(name, copy.release());
-  streamCounts_.push_back(0);
+  streams_.Add(name, copy.release());
 }
 
 TStream* TCache::LoadStream(TResourceMan*, const std::u16string& name) {
-  const int index = streams_.IndexOf(name);
-  if (index < 0) return nullptr;
-  auto* stream = static_cast<TMemoryStream*>(streams_.Objects(index));
+  TObject* listed = nullptr;
+  if (!streams_.Find(name, listed)) return nullptr;
+  auto* stream = static_cast<TMemoryStream*>(listed);
   stream->SetPosition(0);
-  ++streamCounts_[static_cast<std::size_t>(index)];
+  ++*streams_.CountOf(name);
   return stream;
 }
 
 void TCache::FreeStream(const std::u16string& name) {
-  const int index = streams_.IndexOf(name);
-  if (index < 0) return;
-  if (--streamCounts_[static_cast<std::size_t>(index)] > 0) return;
+  std::int32_t* count = streams_.CountOf(name);
+  if (!count || --*count > 0) return;
   EngineLog(u"delete from cache " + name);
-  TObject* stream = streams_.Objects(index);
-  streams_.Delete(index);
-  streamCounts_.erase(streamCounts_.begin() + index);
+  TObject* stream = nullptr;
+  streams_.Find(name, stream);
+  streams_.Remove(name);
   stream->Free();
 }
 
 std::int32_t TCache::StreamRefCount(const std::u16string& name) const {
-  const int index = streams_.IndexOf(name);
-  return index < 0 ? -1 : streamCounts_[static_cast<std::size_t>(index)];
+  return streams_.CountOr(name, -1);
 }
 
 // -------------------------------------------------------------- housekeeping
@@ -251,24 +249,21 @@ std::int32_t TCache::StreamRefCount(const std::u16string& name) const {
 void TCache::Clear() {
   // Each object once, as every holder releases it: one held only by the
   // cache goes, one held elsewhere stays listed for its holder's release.
-  const auto releaseEach = [](THashedStringList& list, const auto& release) {
-    for (int i = list.Count() - 1; i >= 0; --i) {
-      if (i >= list.Count()) continue;
-      if (TObject* object = list.Objects(i)) release(object);
-      else list.Delete(i);  // a remembered miss
-    }
+  const auto releaseEach = [](TCacheList& list, const auto& release) {
+    list.NewestFirst([&](const std::u16string& name, TObject* object) {
+      if (object) release(object);
+      else list.Remove(name);  // a remembered miss
+    });
   };
   releaseEach(music_, [this](TObject* o) { FreeMusic(static_cast<TMusic*>(o)); });
   releaseEach(sounds_, [this](TObject* o) { FreeSound(static_cast<TSound*>(o)); });
   releaseEach(meshes_, [this](TObject* o) { FreeMesh(static_cast<TMesh*>(o)); });
   releaseEach(pixmaps_, [this](TObject* o) { FreePixmap(static_cast<TPixmap*>(o)); });
   releaseEach(fonts_, [this](TObject* o) { FreeFont(static_cast<TFont*>(o)); });
-  for (int i = streams_.Count() - 1; i >= 0; --i) {
-    TObject* stream = streams_.Objects(i);
-    streams_.Delete(i);
+  streams_.NewestFirst([this](const std::u16string&, TObject* stream) {
+    streams_.RemoveObject(stream);
     stream->Free();
-  }
-  streamCounts_.clear();
+  });
 }
 
 void TCache::WriteStat() {

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "base/lists/hashed_string_list.h"
 #include "engine/core/base_object.h"
 #include "engine/core/object_cache.h"
 #include "platform/media.h"
+#include "resources/cache/cache_list.h"
 
 namespace corvane {
 
@@ -98,17 +98,16 @@ class TCache : public BaseObject, public TObjectCache {
   // is gone).
   void Destroy(TObject* object);
   // Destroys every object of the list whatever its count and empties it.
-  void DestroyAll(THashedStringList& list);
+  void DestroyAll(TCacheList& list);
 
-  THashedStringList fonts_;
-  THashedStringList pixmaps_;
-  THashedStringList meshes_;
-  THashedStringList music_;
-  THashedStringList sounds_;
-  THashedStringList scripts_;
-  // Streams are owned; their counts run parallel to the list.
-  THashedStringList streams_;
-  std::vector<std::int32_t> streamCounts_;
+  TCacheList fonts_;
+  TCacheList pixmaps_;
+  TCacheList meshes_;
+  TCacheList music_;
+  TCacheList sounds_;
+  TCacheList scripts_;
+  // Streams are owned, each with its count in its entry.
+  TCacheList streams_;
 };
 
 }  // namespace corvane

@@ -62,8 +62,10 @@ void ReadRootInto(TStream& stream, BaseObject& root, const std::string& fileName
   TWeak<BaseObject> handle(&root);
   TSomeReader reader(stream, &root, fileName, true);
   reader.ReadRootComponent(&root);
-  // A read stopped by the budget of the load was reported as that.
-  if (reader.Failed() && !reader.Stopped()) ReportInFile(u"Object stream damaged", fileName);
+  // A read stopped by the budget of the load was reported as that, and one
+  // stopped by a close request is said to be.
+  if (reader.Stopped()) LoadStopsForClose();
+  else if (reader.Failed()) ReportInFile(u"Object stream damaged", fileName);
   if (BaseObject* loaded = handle.Get()) {
     const std::int32_t size = Clamp32(stream.Size());
     loaded->LoadProgress(size, size);
@@ -85,7 +87,8 @@ BaseObject* ReadObjectStream(TResourceMan* resMan, const std::string& fileName, 
     className = header.ReadStr();
     if (header.Failed()) {
       stream.SetPosition(start);
-      ReportInFile(u"Object stream damaged", fileName);
+      if (header.Stopped()) LoadStopsForClose();
+      else ReportInFile(u"Object stream damaged", fileName);
       return nullptr;
     }
   }
@@ -94,6 +97,10 @@ BaseObject* ReadObjectStream(TResourceMan* resMan, const std::string& fileName, 
   if (!cls) {
     stream.SetPosition(start);
     EngineError(u"Class " + WidenLatin1(className) + u" not found.");
+    return nullptr;
+  }
+  if (parent && !parent->TakesNewChild(WidenLatin1(cls->Name()) + u" of " + Utf8ToUtf16(fileName))) {
+    stream.SetPosition(start);
     return nullptr;
   }
   TCreateContext context(parent);
@@ -135,7 +142,8 @@ BaseObject* LoadObjectBinary(TResourceMan* resMan, const std::string& fileName, 
 // blocks itself.
 bool CompileText(TStream& text, const std::string& textName, TMemoryStream& compiled) {
   if (!ObjectTextToBinary(text, compiled)) {
-    ReportInFile(u"Object text not compiled", textName);
+    // A compilation stopped by a close request is no fault of the text.
+    if (!LoadStopsForClose()) ReportInFile(u"Object text not compiled", textName);
     return false;
   }
   compiled.SetPosition(0);
@@ -168,6 +176,9 @@ TSomeReader::TSomeReader(TStream& stream, BaseObject* loadParent, std::string fi
       loadParent_(loadParent),
       fileName_(std::move(fileName)),
       progressStream_(progress ? &stream : nullptr) {
+  // A long load (a large file, or one object of many properties) hears a
+  // close request between its blocks.
+  StopWhenAsked();
   OnError = [this](TGReader&, const std::string& message, bool& handled) { DoError(message, handled); };
   OnFindComponentClass = [this](TGReader&, const std::string& className, TClass& cls) {
     DoFindComponentClass(className, cls);
@@ -200,6 +211,10 @@ void TSomeReader::DoCreateComponent(TClass cls, TGComponent*& component) {
   // applet before its constructor runs.
   auto* owner = dynamic_cast<BaseObject*>(Parent());
   if (!owner) owner = loadParent_;
+  if (owner && !owner->TakesNewChild(WidenLatin1(cls->Name()) + u" of " + Utf8ToUtf16(fileName_))) {
+    Stop();
+    return;
+  }
   TCreateContext context(owner);
   if (loadParent_) context.Applet = AppletObjectOf(loadParent_);
   context.InitialState.Include(csLoading);

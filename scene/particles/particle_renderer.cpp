@@ -52,7 +52,6 @@ constexpr std::int32_t kParticleCost = kQuadIndices * static_cast<std::int32_t>(
 ParticleRenderer::ParticleRenderer(const TCreateContext& context) : PositionObject(context) {
   blendingMode_ = bmAdditive;
   SetMirrored(false);
-  ReceiveFreeNotices();
 }
 
 ParticleRenderer::~ParticleRenderer() = default;
@@ -111,6 +110,7 @@ const std::vector<ParticleEffect*>& ParticleRenderer::Effects() const {
 
 void ParticleRenderer::RegisterEffect(ParticleEffect* effect) {
   if (!effect) return;
+  ReceiveFreeNotices();
   DropFreedEffects();
   effects_.push_back(effect);
   ++registered_[effect];

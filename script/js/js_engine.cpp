@@ -25,6 +25,7 @@
 #include "base/text/text_convert.h"
 #include "engine/core/applet_services.h"
 #include "engine/core/base_object.h"
+#include "engine/core/container.h"
 #include "engine/core/engine_services.h"
 #include "script/js/js_compiled_script.h"
 #include "script/js/js_context.h"
@@ -526,7 +527,12 @@ void TJavaScriptEngine::ObjectDestroing(TObject* object) {
   std::unique_ptr<TWrapped> wrapped = std::move(found->second);
   wrapped_.erase(found);
   --objectCount_;
-  if (cx_) {
+  // While the applet is being freed its globals go with this engine: an
+  // object is only detached, not looked up and deleted name by name (a
+  // large part of ending a large applet).
+  TAppletServices* applet = Applet();
+  const bool appletGoing = applet && applet->AppletObject() && applet->AppletObject()->Freeing();
+  if (cx_ && !appletGoing) {
     TEntry entry(*this);
     JS::RootedObject global(cx_, *global_);
     for (const std::u16string& name : wrapped->names) {

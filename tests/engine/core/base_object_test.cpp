@@ -2,8 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "base/reflection/class_registry.h"
+#include "base/text/text_convert.h"
+#include "engine/core/object_factory.h"
 #include "engine/core/effect.h"
 #include "engine/core/event.h"
 #include "engine/shell/engine.h"
@@ -160,6 +165,68 @@ TEST(BaseObject, ScriptDeleteChildrenKeepsTheServicesInOrder) {
     EXPECT_EQ(applet->children(static_cast<std::int32_t>(i)), services[i]);
     EXPECT_EQ(applet->IndexOfChild(services[i]), static_cast<std::int32_t>(i));
   }
+}
+
+// A tree holds as many levels as an object file nests, its root (the
+// applet) among them, however it grows: what a script makes, adds, inserts
+// or moves past the last level is refused with one line and everything
+// stays where it was; within the levels it grows as before, and an object
+// taken out of the tree counts its levels from itself.
+TEST(BaseObject, EveryWayATreeGrowsStopsAtItsLastLevel) {
+  TTestWorld world;
+  std::vector<BaseObject*> chain = {world.applet};
+  for (int level = 1; level < kMaxTreeLevels; ++level) {
+    chain.push_back(CreateObject("BaseObject", chain.back()));
+    ASSERT_NE(chain.back(), nullptr) << level;
+    chain.back()->SetName(u"level" + Utf8ToUtf16(std::to_string(level)));
+  }
+  BaseObject* last = chain.back();
+  ASSERT_EQ(last->Depth(), kMaxTreeLevels - 1);
+  BaseObject* loose = CreateObject("BaseObject", world.applet);
+  loose->SetName(u"loose");
+  BaseObject* pair = CreateObject("BaseObject", world.applet);
+  pair->SetName(u"pair");
+  CreateObject("BaseObject", pair);
+  BaseObject* aboveLast = chain[chain.size() - 2];
+  const std::u16string lastName = last->Name();
+  struct TCase {
+    const char* what;
+    std::function<bool()> grew;
+    std::string line;
+  };
+  const std::string tail = ": a tree holds at most 256 levels";
+  const std::string to = " to BaseObject " + Utf16ToUtf8(lastName);
+  const TCase cases[] = {
+      {"a new object", [&] { return CreateObject("BaseObject", last) != nullptr; }, "Can't add BaseObject" + to},
+      {"a new first child", [&] { return last->AddNewChildFirst(BaseObject::StaticClass()) != nullptr; },
+       "Can't add BaseObject" + to},
+      {"an object added", [&] { return (last->AddChild(loose), loose->Parent() == last); },
+       "Can't add BaseObject loose" + to},
+      {"an object inserted", [&] { return (last->Insert(0, loose), loose->Parent() == last); },
+       "Can't add BaseObject loose" + to},
+      {"an object moved", [&] { return (loose->moveTo(last), loose->Parent() == last); },
+       "Can't add BaseObject loose" + to},
+      {"a parent whose child would pass the last level",
+       [&] { return (pair->moveTo(aboveLast), pair->Parent() == aboveLast); },
+       "Can't add BaseObject pair to BaseObject " + Utf16ToUtf8(aboveLast->Name())},
+  };
+  for (const TCase& c : cases) {
+    world.log.Clear();
+    EXPECT_FALSE(c.grew()) << c.what;
+    EXPECT_EQ(world.log.Lines(), std::vector<std::string>{"(e) " + c.line + tail}) << c.what;
+  }
+  EXPECT_EQ(last->count(), 0);
+  EXPECT_EQ(loose->Parent(), world.applet);
+  EXPECT_EQ(pair->Parent(), world.applet);
+
+  world.log.Clear();
+  pair->moveTo(chain[chain.size() - 3]);
+  ASSERT_EQ(pair->Parent(), chain[chain.size() - 3]);
+  EXPECT_EQ(pair->children(0)->Depth(), kMaxTreeLevels - 1);
+  chain[1]->moveTo(nullptr);
+  EXPECT_EQ(last->Depth(), kMaxTreeLevels - 2);
+  EXPECT_NE(CreateObject("BaseObject", last), nullptr);
+  EXPECT_TRUE(world.log.Lines().empty()) << world.log.Text();
 }
 
 TEST(BaseObject, NewObjectsByClassNameAreExternal) {

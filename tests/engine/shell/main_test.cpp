@@ -6,10 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/streams/memory_stream.h"
+#include "base/streams/object_text.h"
 #include "tests/base/temp_dir.h"
 #include "tests/engine/shell/program_folder_fixture.h"
 #include "tests/support/program_run.h"
@@ -112,6 +115,50 @@ TEST_F(ProgramTest, ACloseRequestDuringALoadEndsTheProgram) {
   EXPECT_NE(run.output.find("(i) Loading of main.object stopped: the program is closing"), std::string::npos)
       << run.output;
   EXPECT_NE(run.output.find("(i) Window destroyed"), std::string::npos) << run.output;
+}
+
+// A close request is heard while one very large object is read, from its
+// text (while it compiles) or from its compiled form alone: the load stops
+// there, and the program ends as asked rather than after the whole object.
+TEST_F(ProgramTest, ACloseRequestDuringOneLargeObjectEndsTheLoad) {
+  std::string text = "object game: Applet\n  width = 320\n  height = 240\n";
+  for (int i = 0; i < 300'000; ++i) text += "  tagInt = 1\n";
+  text += "end\n";
+  Put("text/main.object", text);
+  // The compiled form alone, as the engine compiles it.
+  TMemoryStream source(std::span<const char>(text.data(), text.size()));
+  TMemoryStream compiled;
+  ASSERT_TRUE(ObjectTextToBinary(source, compiled));
+  Put("compiled/main.bin", std::string(compiled.Memory(), compiled.Size()));
+  struct TCase {
+    const char* folder;
+    const char* until;
+    int status;  // the text stops before an applet stands
+  };
+  for (const TCase& c : {TCase{"text", "(i) Set external resource path to text/", 1},
+                         TCase{"compiled", "(i) Main window created", 0}}) {
+    SCOPED_TRACE(c.folder);
+    const test::TProgramRun run = Run(std::string(c.folder) + "/main.object", kOffscreen, c.until);
+    EXPECT_EQ(run.status, c.status) << run.output;
+    EXPECT_NE(run.output.find("(i) Loading of main.object stopped: the program is closing"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos) << run.output;
+  }
+}
+
+// A script that nests objects deeper than a tree holds is refused at its
+// last level, as an object file is: one line, and the applet goes on,
+// draws and ends as asked.
+TEST_F(ProgramTest, AScriptNestingDeeperThanATreeHoldsIsRefused) {
+  Put("deep/main.object",
+      "object game: Applet\n  width = 320\n  height = 240\n"
+      "  onLoad = 'var p = applet; var i = 0; for (; i < 3000; ++i) { var q = applet.new(\"Rect\", p); "
+      "if (!q) break; p = q; } engine.log(\"levels below the applet: \" + i)'\n"
+      "  onTick = 'if (typeof drawn == \"undefined\") { drawn = 1; engine.log(\"drawn\") }'\nend\n");
+  const test::TProgramRun run = Run("deep/main.object", kOffscreen, "(i) drawn");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("(i) levels below the applet: 255"), std::string::npos) << run.output;
+  EXPECT_EQ(Count(run.output, ": a tree holds at most 256 levels"), 1) << run.output;
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 #include "base/text/number_text.h"
 #include "engine/core/effect.h"
 #include "engine/core/event.h"
 #include "engine/shell/engine.h"
+#include "engine/shell/engine_log.h"
 #include "tests/support/kit/test_world.h"
 
 namespace corvane {
@@ -69,6 +71,31 @@ end
   EXPECT_EQ(root->findByName(u"a"), nullptr);
   EXPECT_EQ(root->findByName(u"c"), nullptr);
   EXPECT_EQ(root->findByName(u"b")->Parent(), root);
+}
+
+// A handler that waits in every frame nests frames down to the limit in
+// outer frame after outer frame: the limit is said once while that lasts,
+// and again only after an outer frame that stayed within it.
+TEST(NestedFrames, TheNestingLimitIsSaidOncePerEpisode) {
+  TTestWorld world;
+  BaseObject* root = world.Load("object root: BaseObject\n  onTick = 'wait 0.3'\nend\n");
+  ASSERT_NE(root, nullptr);
+  world.Platform().SetStep(1);  // each nested frame ends its wait
+  // Said by the engine's own log, as the program says it.
+  const auto said = [&] {
+    const std::string text = world.engine->LogBook().LogList.Text();
+    int n = 0;
+    for (std::size_t at = 0; (at = text.find("(e) Frames nested deeper than 32 levels", at)) != std::string::npos; ++at)
+      ++n;
+    return n;
+  };
+  for (int frame = 0; frame < 6; ++frame) world.engine->RunStep();
+  EXPECT_EQ(said(), 1) << world.engine->LogBook().LogList.Text();
+  root->SetOnTick(u"");
+  world.engine->RunStep();
+  root->SetOnTick(u"wait 0.3");
+  for (int frame = 0; frame < 6; ++frame) world.engine->RunStep();
+  EXPECT_EQ(said(), 2) << world.engine->LogBook().LogList.Text();
 }
 
 // Ten thousand objects whose handlers (each runs once) dispose random

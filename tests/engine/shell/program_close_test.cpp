@@ -183,6 +183,19 @@ TEST_F(ProgramCloseTest, EndsAScriptThatNeverLetsGoAtOnce) {
     }
 }
 
+// An applet of thousands of objects that are told of every free (event
+// objects) ends at once: a free reaches only the receivers that hold
+// something, not each of them.
+TEST_F(ProgramCloseTest, AnAppletOfManyObjectsToldOfEveryFreeEndsAtOnce) {
+  std::string text = "object game: Applet\n  width = 320\n  height = 240\n  onLoad = 'engine.log(\"spinning\")'\n";
+  for (int i = 0; i < 30000; ++i) text += "  object Event\n  end\n";
+  Put("events/main.object", text + "end\n");
+  const test::TProgramRun run = Run("events/main.object", Offscreen(), nullptr, false);
+  EXPECT_EQ(run.status, 0) << run.output.substr(0, 4000);
+  EXPECT_NE(run.output.find("(i) Objects destroyed"), std::string::npos);
+  EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos);
+}
+
 // The handlers that run while the applet ends (onFree, the onDestroy of
 // each object it frees) share half a second from its end: one that loops
 // around a sleep or a frame, or never returns, is stopped, as is every

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -123,17 +124,62 @@ TEST_F(ObjectIncludes, IncludedFilesAndTheirStreamsShareOneBudgetOfNesting) {
   const auto [count, depth] = Extent(root);
   EXPECT_LE(depth, kMaxStreamDepth + 1);
   EXPECT_GT(depth, 250);  // the first include went in, its levels within the budget
-  EXPECT_EQ(Log().CountError("Object stream nested deeper than 256 levels"), 1) << Log().Text();
+  // Below the applet the tree's last level comes before the streams'.
+  EXPECT_EQ(Log().ErrorCount(), 1) << Log().Text();
+  EXPECT_TRUE(Log().Contains("of f1.object to BaseObject L5: a tree holds at most 256 levels")) << Log().Text();
   EXPECT_EQ(StreamNestingDepth(), 0);  // every level given back
   root->Free();
 
-  // The budget is free again: a file within it loads whole.
+  // The budget is free again: a file within it loads whole (below the
+  // applet, as deep as a tree holds).
   Log().Clear();
-  Write("deep.object", NestedFile(kMaxStreamDepth, ""));
+  Write("deep.object", NestedFile(kMaxTreeLevels - 1, ""));
   root = LoadObject(man.get(), u"deep.object", world->applet);
   ASSERT_NE(root, nullptr);
-  EXPECT_EQ(Extent(root).second, kMaxStreamDepth);
-  EXPECT_FALSE(Log().Contains("nested deeper")) << Log().Text();
+  EXPECT_EQ(Extent(root).second, kMaxTreeLevels - 1);
+  EXPECT_EQ(Log().ErrorCount(), 0) << Log().Text();
+}
+
+// A file loaded below an object deep in the tree brings what fits above the
+// last level a tree holds, whichever way it comes (made from the file,
+// included by `fileName`, loaded under the last level), and says once where
+// it stopped.
+TEST_F(ObjectIncludes, AFileLoadedDeepInTheTreeStopsAtItsLastLevel) {
+  Write("ten.object", NestedFile(10, ""));
+  Write("chain.object", NestedFile(kMaxTreeLevels - 6, ""));
+  BaseObject* chain = LoadObject(man.get(), u"chain.object", world->applet);
+  ASSERT_NE(chain, nullptr) << Log().Text();
+  BaseObject* deepest = chain;
+  while (deepest->count() > 0) deepest = deepest->children(0);
+  ASSERT_EQ(deepest->Depth(), kMaxTreeLevels - 6);
+  BaseObject* last = deepest;
+  for (int i = 0; i < 5; ++i) last = CreateObject("BaseObject", last);
+  ASSERT_EQ(last->Depth(), kMaxTreeLevels - 1);
+  struct TCase {
+    const char* what;
+    std::function<BaseObject*()> load;
+    int levels;  // of the file's, in the tree
+  };
+  BaseObject* host = nullptr;
+  const TCase cases[] = {
+      {"made from the file", [&] { return CreateObjectFromFile(u"ten.object", deepest, false); }, 5},
+      {"included by fileName",
+       [&] {
+         host = CreateObject("BaseObject", deepest);
+         host->SetFileName(u"ten.object");
+         return host;
+       },
+       5},
+      {"loaded under the last level", [&] { return LoadObject(man.get(), u"ten.object", last); }, 0},
+  };
+  for (const TCase& c : cases) {
+    Log().Clear();
+    BaseObject* loaded = c.load();
+    EXPECT_EQ(loaded ? Extent(loaded).second : 0, c.levels) << c.what;
+    EXPECT_EQ(Log().ErrorCount(), 1) << c.what << "\n" << Log().Text();
+    EXPECT_TRUE(Log().Contains(": a tree holds at most 256 levels")) << c.what << "\n" << Log().Text();
+    if (loaded) loaded->Free();
+  }
 }
 
 TEST_F(ObjectIncludes, ALoadStopsOnceItsBudgetIsSpentAndSaysSoOnce) {
