@@ -60,7 +60,9 @@ std::optional<TSourceStamp> DigestOf(TResourceMan& resMan, const std::string& so
   return DigestOf(*stream);
 }
 
-std::optional<TSourceStamp> StampOf(std::optional<TFileStamp> exact, std::optional<TSourceStamp> stamp) {
+}  // namespace
+
+std::optional<TSourceStamp> MakeSourceStamp(std::optional<TFileStamp> exact, std::optional<TSourceStamp> stamp) {
   if (!stamp && exact && exact->Size > kMaxDigestedSourceBytes) stamp = TSourceStamp{};
   if (!stamp) return std::nullopt;
   if (exact) stamp->File.Time = exact->Time;
@@ -68,20 +70,11 @@ std::optional<TSourceStamp> StampOf(std::optional<TFileStamp> exact, std::option
   return stamp;
 }
 
-}  // namespace
-
 std::optional<TSourceStamp> StampOfSource(TResourceMan& resMan, const std::string& source) {
   // The time first: a change after it is seen at the next look as another
   // time, and its digest is then compared.
   const std::optional<TFileStamp> exact = resMan.FileStamp(source);
-  return StampOf(exact, DigestOf(resMan, source));
-}
-
-std::optional<TSourceStamp> StampOfOpenSource(TResourceMan& resMan, const std::string& source, TStream& opened) {
-  const std::optional<TFileStamp> exact = resMan.FileStamp(source);
-  std::optional<TSourceStamp> stamp = StampOf(exact, DigestOf(opened));
-  opened.SetPosition(0);
-  return stamp;
+  return MakeSourceStamp(exact, DigestOf(resMan, source));
 }
 
 bool MadeFromSource(TResourceMan& resMan, const std::string& derived, const std::string& source) {

@@ -45,9 +45,9 @@ struct TSourceStamp {
 // kMaxDigestedSourceBytes (then only its exact stamp is kept, with a zero
 // digest, when the manager has one).
 std::optional<TSourceStamp> StampOfSource(TResourceMan& resMan, const std::string& source);
-// The same of a source already opened (so that a missing one is reported
-// once, by whoever opened it); opened is left at its start.
-std::optional<TSourceStamp> StampOfOpenSource(TResourceMan& resMan, const std::string& source, TStream& opened);
+// The stamp of a source of the exact stamp and of size and digest as read
+// (either may be missing), by the rules above.
+std::optional<TSourceStamp> MakeSourceStamp(std::optional<TFileStamp> exact, std::optional<TSourceStamp> read);
 
 // Whether the derived file was made from the source as it is now (see
 // above). False when either is missing or the derived file has no stamp.

@@ -12,6 +12,7 @@
 #include "base/streams/object_text.h"
 #include "base/streams/resource_man.h"
 #include "base/streams/source_stamp.h"
+#include "base/streams/stamping_reader.h"
 #include "base/streams/writer.h"
 #include "base/system/failure_text.h"
 #include "base/system/file_utils.h"
@@ -155,10 +156,9 @@ bool CompileText(TStream& text, const std::string& textName, TMemoryStream& comp
 bool CompileStamped(TResourceMan* resMan, const std::string& textName, TMemoryStream& compiled) {
   std::unique_ptr<TStream> text = resMan->CreateStream(textName, 0);
   if (!text) return false;
-  // Stamped before it is compiled: a change meanwhile then shows as another
-  // source next time.
-  const std::optional<TSourceStamp> stamp = StampOfOpenSource(*resMan, textName, *text);
-  if (!CompileText(*text, textName, compiled)) return false;
+  TStampingReader stamping(*resMan, textName, *text);
+  if (!CompileText(stamping, textName, compiled)) return false;
+  const std::optional<TSourceStamp> stamp = stamping.Stamp();
   if (stamp) {
     compiled.Seek(0, soEnd);
     WriteSourceStamp(compiled, *stamp);
