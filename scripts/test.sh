@@ -26,11 +26,29 @@ if [ -d fuzz ]; then
   # of the same sanitizers, so that such an offset in the OpenGL code stops
   # them.
   ctest --test-dir build-fuzz -R '^platform_sdl_tests$' --output-on-failure
+  # Each target fuzzes for 30 s; half the cores run targets side by side,
+  # each with its own scratch corpus and log, shown when it fails.
+  fuzz_one() {
+    local target=$1 corpus scratch
+    corpus="fuzz/corpus/$(basename "$target" | sed 's/^fuzz_//')"
+    scratch=$(mktemp -d /tmp/corvane-fuzz-XXXXXX)
+    [ -d "$corpus" ] || corpus=
+    if "$target" -max_total_time=30 -rss_limit_mb=2048 "$scratch" ${corpus:+"$corpus"} >"$scratch.log" 2>&1; then
+      rm -rf "$scratch" "$scratch.log"
+    else
+      echo "$(basename "$target") failed:"; cat "$scratch.log"; rm -rf "$scratch" "$scratch.log"
+      touch "$failures/$(basename "$target")"
+    fi
+  }
+  failures=$(mktemp -d /tmp/corvane-fuzz-failures-XXXXXX)
+  slots=$(( $(nproc) / 2 > 0 ? $(nproc) / 2 : 1 ))
   for target in build-fuzz/bin/fuzz_*; do
     [ -x "$target" ] || continue
-    corpus="fuzz/corpus/$(basename "$target" | sed 's/^fuzz_//')"
-    mkdir -p /tmp/corvane-fuzz-$$
-    "$target" -max_total_time=30 -rss_limit_mb=2048 /tmp/corvane-fuzz-$$ ${corpus:+$( [ -d "$corpus" ] && echo "$corpus")}
-    rm -rf /tmp/corvane-fuzz-$$
+    while [ "$(jobs -rp | wc -l)" -ge "$slots" ]; do wait -n || true; done
+    fuzz_one "$target" &
   done
+  wait
+  failed=$(ls "$failures")
+  rm -rf "$failures"
+  [ -z "$failed" ]
 fi
