@@ -100,6 +100,8 @@ void TDevice::MeasurePrefixWidths(TFont* font, std::u16string_view text, float m
 
 void TDevice::DrawStringInside(TFont* font, std::u16string_view text, const TRect& rect, TTextFormats formats,
                                 std::uint32_t color) {
+  // Nothing is drawn, so nothing is laid out.
+  if (text.empty() || (color >> 24) == 0 || ActiveStates[rsFrame]) return;
   // Only a text that may take several lines can pass the rectangle's
   // height: a single line is drawn as it is.
   if (!SysFontOf(font) || (!formats.Contains(tfWordWrap) && !HasLineBreak(text))) {

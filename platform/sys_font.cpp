@@ -174,6 +174,13 @@ std::int32_t T3DSysFont::TextQuads(std::u16string_view text) {
   return glyphs;
 }
 
+template <typename TLine>
+void T3DSysFont::ErrorOnce(std::size_t key, const TLine& line) {
+  constexpr std::size_t kMostKeys = 4096;
+  if (reported_.size() >= kMostKeys || !reported_.insert(key).second) return;
+  EngineError(line());
+}
+
 void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_view text) {
   if (text.empty()) return;
   CheckText(text);
@@ -183,7 +190,7 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
   if (!quads.Fits()) return;
   if (!quads.Lock()) {
     const bool index = quads.IndexLockFailed();
-    ErrorOnce(index ? 1 : 0, index ? u"Can't lock index buffer" : u"Can't lock vertex buffer");
+    ErrorOnce(index ? 1 : 0, [&] { return index ? u"Can't lock index buffer" : u"Can't lock vertex buffer"; });
     return;
   }
   const auto width = static_cast<float>(TextureWidth);
@@ -192,7 +199,8 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
     if (c < kFirstGlyphCode) continue;
     const std::size_t index = c - static_cast<std::size_t>(kFirstGlyphCode);
     if (index >= Chars.size()) {
-      ErrorOnce(std::hash<std::u16string_view>{}(std::u16string_view(&c, 1)), u"Unsupported char " + std::u16string(1, c));
+      ErrorOnce(std::hash<std::u16string_view>{}(std::u16string_view(&c, 1)),
+                [&] { return u"Unsupported char " + std::u16string(1, c); });
       continue;
     }
     const TCharCoord& cell = Chars[index];
@@ -201,9 +209,10 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
     if (c != kFirstGlyphCode) {
       if (quads.Added() == kMaxTextQuads) {
         constexpr std::size_t kShown = 64;
-        ErrorOnce(std::hash<std::u16string_view>{}(text),
-                  u"Text \"" + std::u16string(text.substr(0, kShown)) + u"...\" (" +
-                      IntToStr(static_cast<std::int64_t>(text.size())) + u" characters) too long.");
+        ErrorOnce(std::hash<std::u16string_view>{}(text), [&] {
+          return u"Text \"" + std::u16string(text.substr(0, kShown)) + u"...\" (" +
+                 IntToStr(static_cast<std::int64_t>(text.size())) + u" characters) too long.";
+        });
         break;
       }
       quads.Add({x, y, x + w, y + h}, {cell.Left, cell.Top, cell.Right, cell.Bottom});
@@ -211,13 +220,6 @@ void T3DSysFont::DrawText(float x, float y, std::uint32_t color, std::u16string_
     x += w;
   }
   quads.Draw();
-}
-
-void T3DSysFont::ErrorOnce(std::size_t key, const std::u16string& line) {
-  constexpr std::size_t kMostKeys = 4096;
-  if (std::find(reported_.begin(), reported_.end(), key) != reported_.end() || reported_.size() >= kMostKeys) return;
-  reported_.push_back(key);
-  EngineError(line);
 }
 
 void T3DSysFont::UseAtlas(const TGlyphPacking& packing, const TDrawAtlas& draw) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "base/geometry/geometry.h"
@@ -105,13 +106,15 @@ class T3DSysFont : public TSomePersistent {
   void StoreArguments(TResourceMan* resMan, const std::string& cacheFile, const std::string& fontName,
                       std::int32_t size, TFontStyles styles, bool storeCache);
   void DestroyAtlas();
-  // Writes the error line unless the font wrote it for the same key
-  // already: the draws that fail do so every frame.
-  void ErrorOnce(std::size_t key, const std::u16string& line);
+  // Writes the error line line() unless the font wrote it for the same key
+  // already: the draws that fail do so every frame, so the line is made
+  // only the first time.
+  template <typename TLine>
+  void ErrorOnce(std::size_t key, const TLine& line);
 
   // The keys of the lines written (a text's hash, say), at most a few
   // thousand: past them a failing draw stays silent.
-  std::vector<std::size_t> reported_;
+  std::unordered_set<std::size_t> reported_;
 };
 
 // The system font class the device instantiates; nullptr while no font unit

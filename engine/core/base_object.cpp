@@ -243,7 +243,7 @@ void BaseObject::MoveChildren(std::int32_t from, std::int32_t to) {
 
 BaseObject* BaseObject::AddNewChild(TClass cls) {
   if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !AcceptsNewChildren(this) ||
-      !TakesNewChild(WidenLatin1(cls->Name())))
+      !TakesNewChild([&] { return WidenLatin1(cls->Name()); }))
     return nullptr;
   auto* child = static_cast<BaseObject*>(cls->CreateInstance(TCreateContext(this)));
   if (child) AddChild(child);
@@ -252,7 +252,7 @@ BaseObject* BaseObject::AddNewChild(TClass cls) {
 
 BaseObject* BaseObject::AddNewChildFirst(TClass cls) {
   if (!cls || !cls->InheritsFrom(BaseObject::StaticClass()) || !AcceptsNewChildren(this) ||
-      !TakesNewChild(WidenLatin1(cls->Name())))
+      !TakesNewChild([&] { return WidenLatin1(cls->Name()); }))
     return nullptr;
   TCreateContext context;
   context.Applet = applet_ ? applet_->AppletObject() : nullptr;
@@ -270,8 +270,6 @@ bool BaseObject::Refuses(const std::u16string& what, std::int32_t levels) const 
   return false;
 }
 
-bool BaseObject::TakesNewChild(const std::u16string& what) const { return !Refuses(what, 0); }
-
 bool BaseObject::Admits(const BaseObject* child) const {
   if (child == this || (!child->ChildList().empty() && IsAncestorOf(child, this))) {
     EngineError(u"Can't add " + WidenLatin1(child->ClassName()) + u" " + child->Name() + u" below itself");
@@ -282,7 +280,8 @@ bool BaseObject::Admits(const BaseObject* child) const {
   if (child->placedByConstructor_) return true;
   if (!AcceptsNewChildren(this)) return false;
   const std::int32_t room = std::max(kMaxTreeLevels - 1 - ChildDepth(), 0);
-  return !Refuses(Described(child), LevelsBelow(child, room));
+  const std::int32_t levels = LevelsBelow(child, room);
+  return ChildDepth() + levels < kMaxTreeLevels || !Refuses(Described(child), levels);
 }
 
 void BaseObject::SetDepths(BaseObject* root, std::int32_t depth) {

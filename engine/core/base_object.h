@@ -65,10 +65,13 @@ class BaseObject : public TGComponent {
   // placed again (laid out with its siblings) once constructed.
   bool PlacedByConstructor() const { return placedByConstructor_; }
   // Whether a new object may be made here, not below the last level a tree
-  // holds. A refusal writes one error line naming `what`. (Nothing is made
-  // under a tree being freed either: AcceptsNewChildren,
-  // engine/core/object_factory.h.)
-  bool TakesNewChild(const std::u16string& what) const;
+  // holds. A refusal writes one error line naming what() (made only then:
+  // loads ask for every object). (Nothing is made under a tree being freed
+  // either: AcceptsNewChildren, engine/core/object_factory.h.)
+  template <typename TWhat>
+  bool TakesNewChild(const TWhat& what) const {
+    return ChildDepth() < kMaxTreeLevels || !Refuses(what(), 0);
+  }
 
   // Published state.
   std::int32_t count() const { return static_cast<std::int32_t>(Kids().size()); }

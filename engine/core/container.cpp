@@ -143,8 +143,11 @@ void Container::MouseWheel(TShiftState shift, float delta) {
 VisualObject* Container::KeyReceiver() const {
   if (!focused_ || focused_ == this) return nullptr;
   if (modal_.empty()) return focused_;
+  // Inside the modal top: a walk up from the focus, as deep as it stands.
   const VisualObject* top = modal_.back();
-  return focused_ == top || top->FindChildObject(focused_, false) ? focused_ : nullptr;
+  for (const BaseObject* p = focused_; p; p = p->Parent())
+    if (p == top) return focused_;
+  return nullptr;
 }
 
 void Container::KeyDown(std::uint16_t& key, char16_t& ch, TShiftState shift) {

@@ -30,7 +30,7 @@ BaseObject* CreateObject(const std::string& className, BaseObject* parent) {
     EngineError(u"Can't found class " + WidenLatin1(className));
     return nullptr;
   }
-  if (parent && !parent->TakesNewChild(WidenLatin1(cls->Name()))) return nullptr;
+  if (parent && !parent->TakesNewChild([&] { return WidenLatin1(cls->Name()); })) return nullptr;
   TCreateContext context(parent);
   if (parent) context.Applet = AppletObjectOf(parent);
   auto* object = static_cast<BaseObject*>(cls->CreateInstance(context));

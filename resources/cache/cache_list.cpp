@@ -4,7 +4,9 @@
 
 namespace corvane {
 
-std::u16string TCacheList::Key(std::u16string_view name) { return GOODUpperCase(name); }
+// Names equal as the engine compares them (GOODCompareText) share a key;
+// no other two do.
+std::string TCacheList::Key(std::u16string_view name) { return GOODTextKey(name); }
 
 bool TCacheList::Find(std::u16string_view name, TObject*& object) const {
   const auto found = byName_.find(Key(name));
@@ -15,7 +17,7 @@ bool TCacheList::Find(std::u16string_view name, TObject*& object) const {
 
 void TCacheList::Add(std::u16string_view name, TObject* object) {
   const std::size_t slot = entries_.size();
-  std::u16string key = Key(name);
+  std::string key = Key(name);
   if (!byName_.emplace(key, slot).second) return;
   entries_.push_back({std::u16string(name), std::move(key), object});
   if (object) byObject_.emplace(object, slot);

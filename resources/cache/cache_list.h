@@ -46,18 +46,18 @@ class TCacheList {
  private:
   struct TEntry {
     std::u16string name;
-    std::u16string key;  // the name upper-cased
+    std::string key;  // the name as names compare (GOODTextKey)
     TObject* object = nullptr;
     std::int32_t count = 0;
     bool listed = true;
   };
-  static std::u16string Key(std::u16string_view name);
+  static std::string Key(std::u16string_view name);
   void Drop(std::size_t slot);
   // Closes the holes once they are half the entries and no walk is on.
   void Compact();
 
   std::vector<TEntry> entries_;
-  std::unordered_map<std::u16string, std::size_t> byName_;
+  std::unordered_map<std::string, std::size_t> byName_;
   std::unordered_map<const TObject*, std::size_t> byObject_;
   std::size_t holes_ = 0;
   int walks_ = 0;

@@ -100,7 +100,7 @@ BaseObject* ReadObjectStream(TResourceMan* resMan, const std::string& fileName, 
     EngineError(u"Class " + WidenLatin1(className) + u" not found.");
     return nullptr;
   }
-  if (parent && !parent->TakesNewChild(WidenLatin1(cls->Name()) + u" of " + Utf8ToUtf16(fileName))) {
+  if (parent && !parent->TakesNewChild([&] { return WidenLatin1(cls->Name()) + u" of " + Utf8ToUtf16(fileName); })) {
     stream.SetPosition(start);
     return nullptr;
   }
@@ -211,7 +211,7 @@ void TSomeReader::DoCreateComponent(TClass cls, TGComponent*& component) {
   // applet before its constructor runs.
   auto* owner = dynamic_cast<BaseObject*>(Parent());
   if (!owner) owner = loadParent_;
-  if (owner && !owner->TakesNewChild(WidenLatin1(cls->Name()) + u" of " + Utf8ToUtf16(fileName_))) {
+  if (owner && !owner->TakesNewChild([&] { return WidenLatin1(cls->Name()) + u" of " + Utf8ToUtf16(fileName_); })) {
     Stop();
     return;
   }

@@ -179,7 +179,7 @@ bool Dispatch(JSContext* cx, const JS::CallArgs& args, const TMethodInfo* method
   held.Hold(plan.applet);
   std::vector<Variant> arguments;
   if (!ConvertArguments(cx, *plan.called, args, plan.arguments, arguments, held)) return false;
-  if (!held.CheckAlive(cx, u"Can't call " + WidenLatin1(method->Name()))) return false;
+  if (!held.CheckAlive(cx, [&] { return u"Can't call " + WidenLatin1(method->Name()); })) return false;
   if (plan.special && plan.special->Action == TSpecialAction::ClearFound) {
     if (TAppletServices* services = ServicesOf(plan.applet); services && services->GetEvent())
       services->GetEvent()->ClearResults();

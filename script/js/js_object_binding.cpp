@@ -227,7 +227,7 @@ bool SetPublishedProperty(JSContext* cx, unsigned argc, JS::Value* vp) {
     held.Hold(instance);
     Variant value;
     if (!PropertyValue(cx, prop, args.get(0), value, held)) return false;
-    if (!held.CheckAlive(cx, u"Can't set property " + PropName(prop))) return false;
+    if (!held.CheckAlive(cx, [&] { return u"Can't set property " + PropName(prop); })) return false;
     StoreProperty(*instance, prop, value);
     return true;
   } catch (const std::exception& error) {

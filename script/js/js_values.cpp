@@ -183,8 +183,7 @@ bool ThrowTypeError(JSContext* cx, const std::u16string& message) { return Throw
 
 bool ThrowScriptError(JSContext* cx, const std::u16string& message) { return ThrowOfType(cx, 0, message); }
 
-bool THeldObjects::CheckAlive(JSContext* cx, const std::u16string& what) const {
-  if (AllAlive()) return true;
+bool THeldObjects::RefuseFreedWhileConverting(JSContext* cx, const std::u16string& what) {
   return ThrowScriptError(cx, what + u": an object it was given was freed while its arguments were converted");
 }
 

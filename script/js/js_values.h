@@ -4,6 +4,7 @@
 // wrappers, and the catchable errors natives and hooks throw.
 #pragma once
 
+#include <array>
 #include <exception>
 #include <string>
 #include <vector>
@@ -47,19 +48,33 @@ TObject* ObjectOfValue(const JS::Value& value);
 class THeldObjects {
  public:
   void Hold(TObject* object) {
-    if (object) held_.emplace_back(object);
+    if (!object) return;
+    if (count_ < inline_.size()) inline_[count_++] = object;
+    else more_.emplace_back(object);
   }
   bool AllAlive() const {
-    for (const TWeak<TObject>& object : held_)
+    for (std::size_t i = 0; i < count_; ++i)
+      if (!inline_[i].Get()) return false;
+    for (const TWeak<TObject>& object : more_)
       if (!object.Get()) return false;
     return true;
   }
-  // AllAlive, or the script error of `what` (a call, a property) whose
-  // objects went while its values converted; changes nothing either way.
-  bool CheckAlive(JSContext* cx, const std::u16string& what) const;
+  // AllAlive, or the script error of what() (a call, a property: its text
+  // is made only then) whose objects went while its values converted;
+  // changes nothing either way.
+  template <typename TWhat>
+  bool CheckAlive(JSContext* cx, const TWhat& what) const {
+    return AllAlive() || RefuseFreedWhileConverting(cx, what());
+  }
 
  private:
-  std::vector<TWeak<TObject>> held_;
+  [[gnu::cold]] static bool RefuseFreedWhileConverting(JSContext* cx, const std::u16string& what);
+
+  // A call holds its receiver, target, applet and an object argument or
+  // two: those need no allocation.
+  std::array<TWeak<TObject>, 6> inline_;
+  std::size_t count_ = 0;
+  std::vector<TWeak<TObject>> more_;
 };
 
 // Throws the TypeError of a member of `owner` used on `object` (nullptr:

@@ -65,6 +65,21 @@ TEST_F(CacheTest, NamesDifferingInCaseShareOnePixmapDestroyedOnce) {
   EXPECT_EQ(cache.PixmapCount(), 0);
 }
 
+// Names beyond Latin-1 are told apart as the engine compares names: two
+// pictures named in another script are two pictures.
+TEST_F(CacheTest, NamesInAnyScriptAreToldApart) {
+  filter.pixmapFiles[u"\u4E2D.pixmap"] = {4, 4};
+  filter.pixmapFiles[u"\u6587.pixmap"] = {2, 2};
+  TPixmap* first = cache.LoadPixmap(nullptr, u"\u4E2D.pixmap");
+  TPixmap* second = cache.LoadPixmap(nullptr, u"\u6587.pixmap");
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(filter.pixmapLoads, 2);
+  cache.FreePixmap(first);
+  cache.FreePixmap(second);
+}
+
 TEST_F(CacheTest, MissesAreRememberedForMeshesAndFontsButNotPixmaps) {
   EXPECT_EQ(cache.LoadPixmap(nullptr, u"none.pixmap"), nullptr);
   EXPECT_EQ(cache.LoadPixmap(nullptr, u"none.pixmap"), nullptr);
