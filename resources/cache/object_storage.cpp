@@ -175,7 +175,7 @@ TSomeReader::TSomeReader(TStream& stream, BaseObject* loadParent, std::string fi
     : TGReader(stream, 4096),
       loadParent_(loadParent),
       fileName_(std::move(fileName)),
-      progressStream_(progress ? &stream : nullptr) {
+      progressSize_(progress ? std::optional<std::int32_t>(Clamp32(stream.Size())) : std::nullopt) {
   // A long load (a large file, or one object of many properties) hears a
   // close request between its blocks.
   StopWhenAsked();
@@ -219,7 +219,7 @@ void TSomeReader::DoCreateComponent(TClass cls, TGComponent*& component) {
   if (loadParent_) context.Applet = AppletObjectOf(loadParent_);
   context.InitialState.Include(csLoading);
   component = static_cast<TGComponent*>(cls->CreateInstance(context));
-  if (progressStream_ && loadParent_) loadParent_->LoadProgress(Clamp32(GetPosition()), Clamp32(progressStream_->Size()));
+  if (progressSize_ && loadParent_) loadParent_->LoadProgress(Clamp32(GetPosition()), *progressSize_);
 }
 
 void TSomeReader::DoFindComponentInstance(const std::string& name, TGComponent*& instance) {

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/streams/reader.h"
@@ -49,7 +50,9 @@ class TSomeReader : public TGReader {
 
   BaseObject* loadParent_;
   std::string fileName_;
-  TStream* progressStream_;
+  // The size of the stream whose progress is shown, taken once: asking a
+  // file for it costs a system call, and the progress is told per object.
+  std::optional<std::int32_t> progressSize_;
 };
 
 // The class unknown records become; nullptr when none is registered.
