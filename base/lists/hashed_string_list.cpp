@@ -4,6 +4,7 @@
 
 #include "base/reflection/class_builder.h"
 #include "base/text/good_text.h"
+#include "base/text/text_convert.h"
 
 namespace corvane {
 
@@ -13,6 +14,10 @@ CORVANE_IMPLEMENT_CLASS(THashedStringList)
 namespace {
 
 constexpr int kHashBuckets = 256;
+
+// Equal for exactly the texts GOODCompareText finds equal, so that a name in
+// another script is not taken for another one of the same length.
+std::u16string HashKey(std::u16string_view text) { return WidenLatin1(GOODTextKey(text)); }
 
 }  // namespace
 
@@ -80,7 +85,7 @@ void THashedStringList::UpdateValueHash() const {
   if (valueHashValid_) return;
   if (valueHash_) valueHash_->Clear();
   else valueHash_ = std::make_unique<TStringHash>(kHashBuckets);
-  for (int i = 0, n = GetCount(); i < n; ++i) valueHash_->Add(GOODUpperCase(Get(i)), i);
+  for (int i = 0, n = GetCount(); i < n; ++i) valueHash_->Add(HashKey(Get(i)), i);
   valueHashValid_ = true;
 }
 
@@ -91,19 +96,19 @@ void THashedStringList::UpdateNameHash() const {
   for (int i = 0, n = GetCount(); i < n; ++i) {
     const std::u16string item = Get(i);
     const std::size_t at = item.find(u'=');
-    if (at != std::u16string::npos) nameHash_->Add(GOODUpperCase(std::u16string_view(item).substr(0, at)), i);
+    if (at != std::u16string::npos) nameHash_->Add(HashKey(std::u16string_view(item).substr(0, at)), i);
   }
   nameHashValid_ = true;
 }
 
 int THashedStringList::IndexOf(std::u16string_view text) const {
   UpdateValueHash();
-  return valueHash_->ValueOf(GOODUpperCase(text));
+  return valueHash_->ValueOf(HashKey(text));
 }
 
 int THashedStringList::IndexOfName(std::u16string_view name) const {
   UpdateNameHash();
-  return nameHash_->ValueOf(GOODUpperCase(name));
+  return nameHash_->ValueOf(HashKey(name));
 }
 
 }  // namespace corvane

@@ -65,6 +65,11 @@ TEST(HashedStringList, LooksUpWithoutCaseAndGivesTheLastOfEqualItems) {
   const Case names[] = {{u"NAME", 5}, {u"b", 2}, {u"a", -1}, {u"x", -1}};
   for (const Case& c : names) EXPECT_EQ(list.IndexOfName(c.text), c.index) << c.index;
   EXPECT_EQ(list.getValue(u"name"), u"w");
+  // Names in another script are told apart.
+  list.Add(u"\u4E2D=1");
+  list.Add(u"\u6587=2");
+  EXPECT_EQ(list.getValue(u"\u4E2D"), u"1");
+  EXPECT_EQ(list.IndexOf(u"\u4E2D=1"), 6);
 }
 
 TEST(HashedStringList, EveryChangeRebuildsTheHashes) {
