@@ -168,6 +168,8 @@ class SomeEngine : public BaseObject, public TEngineServices {
   void PausedStep();
   void FreeTerminatedApplets();
   void TickApplet(Applet* applet);
+  // Ends the applet before its frame when the user asked to close.
+  void HearCloseBeforeFrame(Applet* applet);
   // A budget switch "-name=N" (particles, scores, log, script heap, sounds,
   // pictures, derived files), a bad value reported; none other is touched.
   void ReadBudgetSwitches(const std::string& argument);

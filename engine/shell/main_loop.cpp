@@ -154,7 +154,8 @@ bool SomeEngine::RunStep() {
     auto* applet = dynamic_cast<Applet*>(children(i));
     if (!applet) continue;
     TWeak<Applet> alive(applet);
-    if (!applet->Terminated() && applet->Ready()) {
+    if (!applet->Terminated() && applet->Ready()) HearCloseBeforeFrame(applet);
+    if (alive.Get() && !applet->Terminated() && applet->Ready()) {
       TickApplet(applet);
       // A paused applet ticks nothing, its event dispatch included, but
       // still hears its window: it can be closed.
@@ -169,6 +170,17 @@ bool SomeEngine::RunStep() {
   }
   if (fixedStep_) KeepRealTime(fixedPeriod);
   return true;
+}
+
+void SomeEngine::HearCloseBeforeFrame(Applet* applet) {
+  // The frame of an applet of very many objects paints and ticks them all:
+  // a close waits for none of that. What the host queued for the window
+  // goes as queued (its deactivation first); a request still behind other
+  // host events is heard directly.
+  if (!platform_ || !platform_->PollCloseRequest()) return;
+  TWeak<Applet> alive(applet);
+  if (Event* event = applet->GetEvent()) DispatchWindowActions(*event);
+  if (alive.Get() && !applet->Terminated()) HearCloseRequest();
 }
 
 void SomeEngine::HearCloseRequest() {

@@ -233,6 +233,36 @@ TEST(AppletRun, AProgramClosesRunningOrPausedAndWithANestedApplet) {
   }
 }
 
+// A close the host has queued ends the applet before its frame: it paints
+// and ticks none of its objects again (an applet of very many would make
+// the user wait a long frame for nothing), and hears its deactivation
+// first as usual.
+TEST(AppletRun, AQueuedCloseEndsTheAppletBeforeItsFrame) {
+  TLaunchEnv env(true);
+  RegisterClasses({TFrameCounter::StaticClass()});
+  env.Put("main.object", "object game: Applet\n  object counter: TFrameCounter\n  end\nend\n");
+  env.Start({env.PathOf("main.object")});
+  Applet* applet = RunningApplet(env.engine);
+  ASSERT_NE(applet, nullptr);
+  TFrameCounter::ticks.clear();
+  env.engine->RunStep();
+  ASSERT_EQ(TFrameCounter::ticks.size(), 1u);
+  TFrameCounter::ticks.clear();
+  test::TNullPlatform& platform = env.Platform();
+  platform.Inject([applet, &platform] {
+    for (const TAction action : {aeDeactivate, aeCloseWindow})
+      applet->GetEvent()->AddEvent(std::make_unique<TActionEvent>(evActionEvent, applet->Window(), action));
+    platform.closeRequested = true;
+  });
+  env.engine->RunStep();
+  EXPECT_EQ(env.engine->count(), 0);
+  EXPECT_TRUE(TFrameCounter::ticks.empty());
+  env.Finish();
+  const Lines log = TLaunchEnv::LogFileLines(env.Bytes("main.log").value_or(""));
+  const auto deactivated = std::find(log.begin(), log.end(), "(i) Deactivate app");
+  EXPECT_LT(deactivated, std::find(log.begin(), log.end(), "(i) Objects destroyed"));
+}
+
 // An applet nested in another keeps its preferences in a file of its
 // own: neither store drops what the other stored, run after run.
 TEST(AppletRun, ANestedAppletKeepsItsOwnPreferences) {
