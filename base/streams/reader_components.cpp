@@ -16,6 +16,7 @@
 #include "base/streams/stream.h"
 #include "base/system/failure_text.h"
 #include "base/system/log_target.h"
+#include "base/system/stop_question.h"
 #include "base/text/number_text.h"
 #include "base/text/text_convert.h"
 
@@ -53,6 +54,14 @@ void TGReader::CallLoaded() {
   // Loaded may run handlers that add to or free from the tree: walk a copy
   // by index, through weak handles.
   for (std::size_t i = 0; i < loaded_->size(); ++i) {
+    // A program about to close has no use for the hooks of what it is
+    // about to free: those of a large file register and run scripts for
+    // seconds. The rest stay unloaded, as after a read that failed; the
+    // first (the root the caller asked for) is always told.
+    if (i > 0 && stopWhenAsked_ && StopAsked()) {
+      Stop();
+      return;
+    }
     TGComponent* c = (*loaded_)[i].Get();
     if (c && !c->IsLoaded() && !c->HasState(csLoadingProps)) c->Loaded();
   }

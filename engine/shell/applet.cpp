@@ -565,7 +565,9 @@ void Applet::BeforeDestruction() {
 }
 
 void Applet::StoreAtEnd() {
-  if (storedAtEnd_ || !constructed_ || !storePreferenses_) return;
+  // A nested applet whose load ended before its preferences and scores
+  // were read has none of its own in hand: storing would write over them.
+  if (storedAtEnd_ || !constructed_ || !storePreferenses_ || dataDeferred_) return;
   storedAtEnd_ = true;
   StorePreferences();
 }

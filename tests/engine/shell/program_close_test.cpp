@@ -196,6 +196,28 @@ TEST_F(ProgramCloseTest, AnAppletOfManyObjectsToldOfEveryFreeEndsAtOnce) {
   EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos);
 }
 
+// A close request while a load runs the hooks of what it read (here while
+// one object's onCreate never returns) ends the program without the hooks
+// of the objects after it: those of a large file would register and run
+// scripts for seconds. A nested applet whose hook never ran has not read
+// its preferences, so it leaves those stored as they were.
+TEST_F(ProgramCloseTest, ACloseDuringTheHooksOfALoadSkipsTheRestAndKeepsTheirData) {
+  const std::string stored = test::Cipher(u"0\r\nuser1.mine=kept\r\n");
+  Put("hooks/main.inner.prefs", stored);
+  Put("hooks/main.object",
+      "object game: Applet\n  width = 320\n  height = 240\n"
+      "  object first: Dummy\n    onCreate = 'engine.log(\"spinning\"); while (true) {}'\n  end\n"
+      "  object second: Dummy\n    onCreate = 'engine.log(\"second made\")'\n  end\n"
+      "  object inner: Applet\n    width = 100\n    height = 100\n  end\nend\n");
+  const test::TProgramRun run = Run("hooks/main.object", Offscreen(), nullptr, false);
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("(i) Loading of main.object stopped: the program is closing"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("second made"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("(i) === Corvane engine 2.0 finished ==="), std::string::npos) << run.output;
+  EXPECT_EQ(test::ReadFileBytes(folder_ / "hooks/main.inner.prefs").value_or(""), stored);
+}
+
 // The handlers that run while the applet ends (onFree, the onDestroy of
 // each object it frees) share half a second from its end: one that loops
 // around a sleep or a frame, or never returns, is stopped, as is every
