@@ -120,6 +120,20 @@ BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, Bas
   return Loader()(resMan, fileName, parent, root, useCache);
 }
 
+BaseObject* LoadOwnObject(TResourceMan* resMan, const std::u16string& fileName, BaseObject* parent) {
+  // The load in progress steps aside and comes back however this one ends.
+  struct TAside {
+    std::vector<TLoading> loading = std::move(Loading());
+    TLoadBudget budget = std::move(Budget());
+    TAside() { Loading().clear(); }
+    ~TAside() {
+      Loading() = std::move(loading);
+      Budget() = std::move(budget);
+    }
+  } aside;
+  return LoadObject(resMan, fileName, parent, nullptr, false);
+}
+
 bool ChargeLoadBytes(std::int64_t bytes) {
   if (Loading().empty()) return true;
   TLoadBudget& budget = Budget();

@@ -49,6 +49,10 @@ bool HasObjectLoader();
 // load whose budget is spent, or no loader.
 BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, BaseObject* parent,
                        BaseObject* root = nullptr, bool useCache = false);
+// LoadObject for one of the engine's own files, a load of its own whatever
+// load is in progress: an applet's defaults, read as the applet a file
+// holds is constructed, neither spend nor meet the budget of that file.
+BaseObject* LoadOwnObject(TResourceMan* resMan, const std::u16string& fileName, BaseObject* parent);
 
 // What the loader reads, charged to the load in progress (always granted
 // outside a load): the bytes of a file about to be read, one object about

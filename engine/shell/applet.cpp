@@ -284,7 +284,7 @@ void Applet::LoadDefaults() {
   if (!defaultPixmap_ && cache_ && embedded) defaultPixmap_ = cache_->LoadPixmap(embedded, u"defaultskin.pixmap");
   if (device_ && defaultPixmap_) device_->DefaultPixmap = defaultPixmap_;
   if (!defaultSkin_.Get() && embedded && collaborator::Registered("Skin")) {
-    BaseObject* skin = LoadObject(embedded, u"defaultskin.object", this, nullptr, false);
+    BaseObject* skin = LoadOwnObject(embedded, u"defaultskin.object", this);
     if (skin) skin->IncludeStyle(csExternal);
     defaultSkin_ = skin;
   }

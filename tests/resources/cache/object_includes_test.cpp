@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/reflection/class_builder.h"
+#include "base/reflection/class_registry.h"
 #include "base/streams/stream_nesting.h"
 #include "base/streams/value_type.h"
 #include "engine/core/effect.h"
@@ -240,6 +242,43 @@ TEST_F(ObjectIncludes, ALoadStopsOnceItsBudgetIsSpentAndSaysSoOnce) {
   ASSERT_NE(fansRoot, nullptr);
   EXPECT_EQ(Extent(fansRoot).first, 1 + 10 * 20) << Log().Text();
   EXPECT_FALSE(Log().Contains("stopped")) << Log().Text();
+}
+
+// Reads a file of the engine's own under itself as it is made, as an
+// applet reads its defaults.
+class TReadsOwnFile : public BaseObject {
+  CORVANE_CLASS(TReadsOwnFile, BaseObject)
+  using BaseObject::BaseObject;
+  void AfterConstruction() override {
+    BaseObject::AfterConstruction();
+    LoadOwnObject(resMan, u"part.object", this);
+  }
+  static inline TResourceMan* resMan = nullptr;
+};
+CORVANE_IMPLEMENT_CLASS(TReadsOwnFile)
+
+// What the engine reads of its own while a file loads is a load of its own:
+// a file of exactly the budget's objects loads whole, and the file's budget
+// is whole again once the engine's file is read.
+TEST_F(ObjectIncludes, TheEnginesOwnFilesAreALoadOfTheirOwn) {
+  RegisterClasses({TReadsOwnFile::StaticClass()});
+  TReadsOwnFile::resMan = man.get();
+  Write("exact.object", "object Exact: BaseObject\n  object A: TReadsOwnFile\n  end\n  object B: BaseObject\n  end\n"
+                        "  object C: BaseObject\n  end\nend\n");
+  SetLoadLimits({4096, std::int64_t{1} << 30, 3});
+  BaseObject* root = LoadObject(man.get(), u"exact.object", world->applet);
+  ASSERT_NE(root, nullptr) << Log().Text();
+  EXPECT_FALSE(Log().Contains("stopped")) << Log().Text();
+  EXPECT_EQ(Extent(root).first, 4 + 2);
+  root->Free();
+  Write("over.object", "object Over: BaseObject\n  object A: TReadsOwnFile\n  end\n  object B: BaseObject\n  end\n"
+                       "  object C: BaseObject\n  end\n  object D: BaseObject\n  end\nend\n");
+  Log().Clear();
+  root = LoadObject(man.get(), u"over.object", world->applet);
+  ASSERT_NE(root, nullptr) << Log().Text();
+  EXPECT_EQ(Log().CountError("Loading of over.object stopped: more than 3 objects"), 1) << Log().Text();
+  EXPECT_EQ(Extent(root).first, 4 + 2);
+  UnRegisterClasses({TReadsOwnFile::StaticClass()});
 }
 
 TEST_F(ObjectIncludes, AProxyIsReplacedByTheFileItNames) {
