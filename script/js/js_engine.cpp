@@ -527,12 +527,12 @@ void TJavaScriptEngine::ObjectDestroing(TObject* object) {
   std::unique_ptr<TWrapped> wrapped = std::move(found->second);
   wrapped_.erase(found);
   --objectCount_;
-  // While the applet is being freed its globals go with this engine: an
-  // object is only detached, not looked up and deleted name by name (a
-  // large part of ending a large applet).
-  TAppletServices* applet = Applet();
-  const bool appletGoing = applet && applet->AppletObject() && applet->AppletObject()->Freeing();
-  if (cx_ && !appletGoing) {
+  // While the applet that owns this engine is being freed its globals go
+  // with the engine: an object is only detached, not looked up and deleted
+  // name by name (a large part of ending a large applet).
+  const TObject* owner = Owner();
+  const bool ownerGoing = owner && owner->Freeing();
+  if (cx_ && !ownerGoing) {
     TEntry entry(*this);
     JS::RootedObject global(cx_, *global_);
     for (const std::u16string& name : wrapped->names) {
