@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/streams/stream_nesting.h"
@@ -123,9 +124,8 @@ BaseObject* LoadObject(TResourceMan* resMan, const std::u16string& fileName, Bas
 BaseObject* LoadOwnObject(TResourceMan* resMan, const std::u16string& fileName, BaseObject* parent) {
   // The load in progress steps aside and comes back however this one ends.
   struct TAside {
-    std::vector<TLoading> loading = std::move(Loading());
-    TLoadBudget budget = std::move(Budget());
-    TAside() { Loading().clear(); }
+    std::vector<TLoading> loading = std::exchange(Loading(), {});
+    TLoadBudget budget = std::exchange(Budget(), {});
     ~TAside() {
       Loading() = std::move(loading);
       Budget() = std::move(budget);
