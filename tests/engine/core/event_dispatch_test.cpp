@@ -162,7 +162,7 @@ TEST_F(EventDispatch, KeysTypedIntoTheConsoleReachOnlyTheConsole) {
   world.Platform().Inject([this] { Key(evKeyUp, 0, u'`'); });
   for (int i = 0; i < 30; ++i) world.Platform().Inject([] {});
   for (const auto& [key, ch] : {std::pair<std::uint16_t, char16_t>{0, u' '}, {0, u'e'}, {37, 0}, {0, u'm'}})
-    world.Platform().Inject([this, key, ch] {
+    world.Platform().Inject([this, key = key, ch = ch] {
       Key(evKeyDown, key, ch);
       Key(evKeyUp, key, ch);
     });

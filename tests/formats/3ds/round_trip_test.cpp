@@ -285,7 +285,9 @@ TEST(ChunkWriters, NothingOutsideItsFieldOrStream) {
   out.WriteHeader(M3DMAGIC, 0);
   out.WriteByte(1);
   for (auto [start, end] : {std::pair<std::int64_t, std::int64_t>{5, 9}, {5, 40}, {-2, 12}})
-    EXPECT_EQ(error([&] { out.FinishHeader(start, end); }), Error3DSText(error3ds_invalid_arg)) << start << " " << end;
+    EXPECT_EQ(error([&, start = start, end = end] { out.FinishHeader(start, end); }),
+              Error3DSText(error3ds_invalid_arg))
+        << start << " " << end;
   out.FinishHeader(5, 12);
   EXPECT_EQ(bytes(), std::string("abc\0\0", 5) + U16(M3DMAGIC) + U32(7) + "\x01");
   EXPECT_EQ(stream.Position(), 12);
