@@ -8,11 +8,13 @@
 #include <numeric>
 
 #include "engine/core/event.h"
+#include "engine/core/object_loader.h"
 #include "engine/shell/applet.h"
 #include "platform/low_event.h"
 #include "resources/vfs_res_man.h"
 #include "tests/engine/shell/applet_files_kit.h"
 #include "tests/engine/shell/applet_launch_kit.h"
+#include "tests/support/kit/embedded_defaults_scope.h"
 
 namespace corvane {
 namespace {
@@ -261,6 +263,29 @@ TEST(AppletRun, AQueuedCloseEndsTheAppletBeforeItsFrame) {
   const Lines log = TLaunchEnv::LogFileLines(env.Bytes("main.log").value_or(""));
   const auto deactivated = std::find(log.begin(), log.end(), "(i) Deactivate app");
   EXPECT_LT(deactivated, std::find(log.begin(), log.end(), "(i) Objects destroyed"));
+}
+
+// The default skin an applet reads as it is made is the engine's own
+// load, not part of the applet's file: a file of exactly the budget of
+// objects a load reads loads whole.
+TEST(AppletRun, AFileOfExactlyTheLoadBudgetLoadsWhole) {
+  const test::TEmbeddedDefaultsScope defaults;
+  const TLoadLimits saved = LoadLimits();
+  // More than the skin's elements, so that each load fits on its own.
+  constexpr int kBudget = 30;
+  SetLoadLimits({saved.Files, saved.Bytes, kBudget});
+  TLaunchEnv env(true);
+  std::string text = "object game: Applet\n";
+  for (int i = 0; i < kBudget; ++i) text += "  object d" + std::to_string(i) + ": Dummy\n  end\n";
+  env.Put("main.object", text + "end\n");
+  env.Start({env.PathOf("main.object")});
+  Applet* applet = RunningApplet(env.engine);
+  SetLoadLimits(saved);
+  ASSERT_NE(applet, nullptr);
+  ASSERT_NE(applet->DefaultSkin(), nullptr);
+  EXPECT_NE(applet->findByName(u"d29"), nullptr);  // the last
+  env.Finish();
+  EXPECT_EQ(env.Bytes("main.log").value_or("").find("stopped"), std::string::npos);
 }
 
 // An applet nested in another keeps its preferences in a file of its
